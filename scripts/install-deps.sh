@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs, on Debian 12 as root, whatever flowdesk needs to build, test and
+# run that is not there yet. Does nothing when everything is present.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev
+  socat python3 python3-pymodbus python3-serial mbpoll
+  xvfb xauth imagemagick fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  echo "flowdesk: missing packages: ${missing[*]}" >&2
+  echo "flowdesk: run this as root, or: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+echo "flowdesk: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
