@@ -21,7 +21,7 @@ using ProbeCatalogue = std::array<ProbeEntry, kProbeCount>;
 // the connection: the settings store keeps it between runs, and measurement
 // and calibration files carry a copy.
 struct IdentificationCache {
-  ProbeCatalogue ProbeCatalogue{};
+  flowdesk::ProbeCatalogue probes{};  // the `ProbeCatalogue`
   std::int16_t Unit = 0;  // UnitCode, 0 to 6
   std::int16_t FSp1 = 0;
   std::int16_t FSp2 = 0;
