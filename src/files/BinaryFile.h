@@ -1,0 +1,125 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace flowdesk {
+
+// Every file kind is a few little-endian header words followed by register
+// bytes; nothing in a file is trusted. These helpers give the readers checked
+// header reads and the writers the two ways a file is allowed to change:
+// whole-file replacement through a temporary file (parameter files) and
+// appending one record at a time (recordings).
+
+enum class FileStatus {
+  Ok = 0,
+  CannotOpen,         // the file could not be opened for reading
+  ReadFailed,         // an I/O error while reading
+  CannotCreate,       // the file (or its temporary twin) could not be created
+  WriteFailed,        // an I/O error while writing (disk full, size limit ...)
+  ReplaceFailed,      // the finished temporary file could not take the name
+  ShorterThanHeader,  // the file ends inside its header words
+  ShorterThanData,    // the header announces more bytes than the file holds
+  LengthTooLarge,     // a header length larger than the block it describes
+  ZeroRecordSize,     // a record size of 0: no record could ever be read
+  RecordTooLarge,     // a stored frame or record larger than the reply buffer
+  NoSuchRecord,       // a record index past the last complete record
+  RecordMismatch,     // a record to append does not have the file's record size
+  UnknownKind,        // the extension names no file kind
+};
+
+// The outcome of a file operation: Ok, or what went wrong with enough detail
+// for one clear line.
+struct FileResult {
+  FileStatus status = FileStatus::Ok;
+  std::string path;
+  int sysError = 0;         // errno of the failing call, 0 when not a system error
+  long long announced = 0;  // for size faults: what the file says ...
+  long long limit = 0;      // ... and what it may be at most (or holds)
+
+  bool ok() const { return status == FileStatus::Ok; }
+  // One line, French (language 0) or English (anything else).
+  std::string message(int language = 1) const;
+
+  static FileResult failure(FileStatus s, std::string path, int err = 0) {
+    FileResult r;
+    r.status = s;
+    r.path = std::move(path);
+    r.sysError = err;
+    return r;
+  }
+  static FileResult sizeFault(FileStatus s, std::string path, long long announced,
+                              long long limit) {
+    FileResult r = failure(s, std::move(path));
+    r.announced = announced;
+    r.limit = limit;
+    return r;
+  }
+};
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Reads a whole file.
+FileResult readWholeFile(const std::string& path, Bytes& out);
+
+// Replaces (or creates) `path` with `data`: the bytes go to a temporary file
+// in the same folder, which is flushed to disk and then renamed over the
+// target. A failure at any step removes the temporary file and leaves the
+// previous file untouched.
+FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t> data);
+
+// Creates `path` (replacing an existing file) with `data`: the first record of
+// a recording, header included.
+FileResult createRecording(const std::string& path, std::span<const std::uint8_t> data);
+
+// Appends `data` at the end of an existing recording. When the write cannot
+// be completed the file is cut back to its previous length, so a recording
+// never ends in half a record written by us.
+FileResult appendRecording(const std::string& path, std::span<const std::uint8_t> data);
+
+// A file opened for reading at given offsets, for recordings that are read one
+// record at a time and may be large. Closed when destroyed.
+class ReadOnlyFile {
+ public:
+  ReadOnlyFile() = default;
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  FileResult open(const std::string& path);
+  long long size() const { return size_; }
+  const std::string& path() const { return path_; }
+  // Reads exactly out.size() bytes at `offset`; a short read is ShorterThanData.
+  FileResult readAt(long long offset, std::span<std::uint8_t> out) const;
+
+ private:
+  int fd_ = -1;
+  long long size_ = 0;
+  std::string path_;
+};
+
+// Checked little-endian reads from the bytes a file gave: a read past the end
+// fails and leaves the position where it was, so a reader can tell a short
+// file from a broken one.
+class LeReader {
+ public:
+  explicit LeReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  bool u16(std::uint16_t& out);
+  bool u8(std::uint8_t& out);
+  bool take(std::size_t n, std::span<const std::uint8_t>& out);
+  bool skip(std::size_t n);
+  std::size_t position() const { return pos_; }
+  std::size_t remaining() const { return bytes_.size() - pos_; }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t pos_ = 0;
+};
+
+// Little-endian writes into a growing byte vector.
+void putLe16(Bytes& out, std::uint16_t value);
+void putBytes(Bytes& out, std::span<const std::uint8_t> bytes);
+
+}  // namespace flowdesk
