@@ -1,0 +1,245 @@
+#include "link/JbusMaster.h"
+
+#include <algorithm>
+
+#include "link/Crc16.h"
+#include "link/FrameTrace.h"
+#include "link/LinkTimings.h"
+
+namespace flowdesk {
+
+std::uint8_t slaveAddress(float jbus) {
+  if (!(jbus > 0.0f)) return 0;  // negative, zero or NaN
+  if (jbus >= 255.0f) return 255;
+  return static_cast<std::uint8_t>(static_cast<int>(jbus));
+}
+
+ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_t function,
+                      std::size_t expected) {
+  if (length < 2 || reply[1] != function) {
+    // One byte, or a frame from a confused peer: the function code decides
+    // first, as it always has; only then can the CRC be looked at.
+    return length < 2 ? ReplyCheck::kTooShort : ReplyCheck::kBadFunction;
+  }
+  if (function != 4 && length != expected) return ReplyCheck::kBadLength;
+  if (length < 3) return ReplyCheck::kTooShort;
+  const std::size_t body = length - 2;
+  const std::uint16_t crc = crc16(reply, static_cast<std::uint16_t>(body));
+  const std::uint16_t sent = static_cast<std::uint16_t>(reply[body] | (reply[body + 1] << 8));
+  return crc == sent ? ReplyCheck::kOk : ReplyCheck::kBadCrc;
+}
+
+const char* replyCheckText(ReplyCheck check) {
+  switch (check) {
+    case ReplyCheck::kOk:
+      return "ok";
+    case ReplyCheck::kTooShort:
+      return "too short";
+    case ReplyCheck::kBadFunction:
+      return "wrong function code";
+    case ReplyCheck::kBadLength:
+      return "wrong length";
+    case ReplyCheck::kBadCrc:
+      return "bad CRC";
+  }
+  return "?";
+}
+
+std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
+  switch (request[1]) {
+    case 3: {
+      const std::size_t count = length >= 6 ? static_cast<std::size_t>(request[4] << 8 | request[5])
+                                            : 0;
+      return 5 + 2 * count;
+    }
+    case 4:
+      return JbusMaster::kFrameSize;
+    default:
+      return 8;
+  }
+}
+
+JbusMaster::JbusMaster(Clock& clock) : clock_(clock) {}
+
+JbusMaster::~JbusMaster() { closeLink(); }
+
+void JbusMaster::setLinkSettings(std::function<LinkSettings()> source) {
+  settings_ = std::move(source);
+}
+
+void JbusMaster::setIdentification(std::function<int(JbusMaster&)> read) {
+  identification_ = std::move(read);
+}
+
+void JbusMaster::setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
+
+LinkSettings JbusMaster::linkSettings() const { return settings_ ? settings_() : LinkSettings{}; }
+
+void JbusMaster::buildRequest(std::uint8_t function, std::uint16_t firstRegister,
+                              std::uint16_t count) {
+  RequestFrame[0] = slaveAddress(linkSettings().Jbus);
+  RequestFrame[1] = function;
+  RequestFrame[2] = static_cast<std::uint8_t>(firstRegister >> 8);
+  RequestFrame[3] = static_cast<std::uint8_t>(firstRegister & 0xFF);
+  RequestFrame[4] = static_cast<std::uint8_t>(count >> 8);
+  RequestFrame[5] = static_cast<std::uint8_t>(count & 0xFF);
+  if (function == 16) RequestFrame[6] = static_cast<std::uint8_t>(2 * count);
+}
+
+// ---------------------------------------------------------------------------
+// Link primitives
+
+int JbusMaster::openLink() {
+  closeLink();
+  const LinkSettings s = linkSettings();
+  if (s.Bauds < 0 || s.Bauds >= static_cast<std::int32_t>(kBaudTable.size())) {
+    lastPortStatus_ = kPortBadBaud;
+    lastDevice_.clear();
+    lastErrno_ = 0;
+    return -1;
+  }
+  const long baud = kBaudTable[static_cast<std::size_t>(s.Bauds)];
+  SerialPort* port = opener_ ? opener_(s.Com, baud, 'N', 8, 2) : openPort(s.Com, baud, 'N', 8, 2);
+  if (port == nullptr) {
+    lastPortStatus_ = kPortOutOfMemory;
+    return -1;
+  }
+  lastDevice_ = port->device;
+  lastErrno_ = port->systemError;
+  lastPortStatus_ = port->status;
+  if (port->status != kPortOk) {
+    port->close();
+    return -1;
+  }
+  port->clock = &clock_;
+  port_ = port;
+  return 0;
+}
+
+void JbusMaster::closeLink() {
+  if (port_ == nullptr) return;
+  SerialPort* port = port_;
+  port_ = nullptr;  // forgotten even when closing reports an error
+  port->close();
+}
+
+int JbusMaster::flushLink() {
+  if (port_ == nullptr) return -1;
+  const int cleared = port_->clearOutput();
+  const int drained = drainInput(port_);
+  return (cleared < 0 || drained < 0) ? -1 : 0;
+}
+
+int JbusMaster::sendFrame(const std::uint8_t* bytes, int count) {
+  if (port_ == nullptr) return -1;
+  flushLink();
+  for (int i = 0; i < count; ++i) {
+    if (port_->writeByte(bytes[i]) < 0) {
+      frameTrace().frame(clock_.nowMs(), "TX", bytes, static_cast<std::size_t>(count),
+                         "refused from byte " + std::to_string(i));
+      return -1;
+    }
+  }
+  frameTrace().frame(clock_.nowMs(), "TX", bytes, static_cast<std::size_t>(count));
+  return 0;
+}
+
+int JbusMaster::pause(int ms) { return delay(clock_, port_, ms); }
+
+// ---------------------------------------------------------------------------
+// Transactions
+
+JbusMaster::Collect JbusMaster::collectReply(int firstByteMs, int interByteMs) {
+  ReplyLength = 0;
+  int b = waitByte(port_, firstByteMs);
+  if (b < 0) return Collect::kNoReply;
+  ReplyFrame[0] = static_cast<std::uint8_t>(b);
+  ReplyLength = 1;
+  // The reply ends at the first silence of interByteMs.
+  while ((b = waitByte(port_, interByteMs)) >= 0) {
+    if (ReplyLength < kFrameSize) {
+      ReplyFrame[ReplyLength++] = static_cast<std::uint8_t>(b);
+      continue;
+    }
+    // A peer that keeps talking past the frame is not giving a reply. Let it
+    // finish so its tail does not start the next attempt, but only for so
+    // long: a line that streams for ever must not hold the transaction.
+    for (std::size_t dropped = 1; dropped < kFrameSize && waitByte(port_, interByteMs) >= 0;
+         ++dropped) {
+    }
+    return Collect::kOverflow;
+  }
+  return Collect::kDone;
+}
+
+int JbusMaster::exchange(std::uint8_t* frame, int length) {
+  // The CRC goes behind the request and must fit the frame buffers.
+  if (frame == nullptr || length < 2 || length > static_cast<int>(kFrameSize) - 2) return -1;
+  const LinkSettings settings = linkSettings();
+  const std::uint8_t function = frame[1];
+  const int firstByteMs =
+      static_cast<int>(link_timings::firstByteLimit(settings.Bauds, function).count());
+  const int interByteMs = static_cast<int>(link_timings::interByteLimit(settings.Bauds).count());
+
+  if (openLink() != 0) return -1;  // a port that cannot be opened is not retried
+  flushLink();
+  const std::uint16_t crc = crc16(frame, static_cast<std::uint16_t>(length));
+  frame[length] = static_cast<std::uint8_t>(crc & 0xFF);
+  frame[length + 1] = static_cast<std::uint8_t>(crc >> 8);
+  const std::size_t expected = expectedReplyLength(frame, length);
+
+  bool ok = false;
+  for (int attempt = 0; attempt < kAttempts && !ok; ++attempt) {
+    std::fill_n(ReplyFrame.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
+    const bool sent = sendFrame(frame, length + 2) == 0;
+    // A failed send still waits for a reply; it only fails the attempt.
+    const Collect collected = collectReply(firstByteMs, interByteMs);
+    const char* note = nullptr;
+    if (collected == Collect::kNoReply) {
+      note = "no reply";
+    } else if (!sent) {
+      note = "send failed";
+    } else if (collected == Collect::kOverflow) {
+      note = "longer than the frame, rest dropped";
+    } else {
+      const ReplyCheck check = checkReply(ReplyFrame.data(), ReplyLength, function, expected);
+      ok = check == ReplyCheck::kOk;
+      note = replyCheckText(check);
+    }
+    frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), ReplyLength, note);
+  }
+  closeLink();
+  return ok ? 0 : -1;
+}
+
+int JbusMaster::transfer(std::uint8_t* frame, int length) {
+  if (!identificationDone && identification_ && !identifying_) {
+    // The identification reads use the shared frames; the caller's request
+    // must come through them intact.
+    const auto savedRequest = RequestFrame;
+    identifying_ = true;
+    const int r = identification_(*this);
+    identifying_ = false;
+    RequestFrame = savedRequest;
+    if (r != 0) return -1;
+    identificationDone = true;
+  }
+  return exchange(frame, length);
+}
+
+int JbusMaster::readRegisters(std::uint16_t reg, std::uint16_t count) {
+  buildRequest(3, reg, count);
+  return transfer(RequestFrame.data(), 6);
+}
+
+int JbusMaster::readRecords(std::uint16_t start, std::uint16_t count) {
+  buildRequest(4, start, count);
+  return transfer(RequestFrame.data(), 6);
+}
+
+int JbusMaster::writeRegisters(std::uint16_t reg, std::uint16_t count) {
+  buildRequest(16, reg, count);
+  return transfer(RequestFrame.data(), 7 + 2 * count);
+}
+
+}  // namespace flowdesk

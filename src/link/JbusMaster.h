@@ -1,0 +1,124 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "link/Clock.h"
+#include "link/SerialPort.h"
+
+namespace flowdesk {
+
+// The link settings as the application keeps them; read again at every
+// transaction, so a change on the connection page takes effect at the next one.
+struct LinkSettings {
+  std::int32_t Com = 0;     // port index, 0 is Com1
+  float Jbus = 1.0f;        // slave address, edited as a number
+  std::int32_t Bauds = 5;   // index into kBaudTable
+};
+
+inline constexpr std::array<long, 6> kBaudTable{300, 600, 1200, 2400, 4800, 9600};
+
+// The address byte for the `Jbus` setting: truncated, and held to 0..255 so
+// that an out-of-range or non-numeric setting cannot turn into garbage.
+std::uint8_t slaveAddress(float jbus);
+
+// Verdict on a received reply, in the order the tests are made.
+enum class ReplyCheck {
+  kOk,
+  kTooShort,     // not even an address, a function code and a CRC
+  kBadFunction,  // another function code, exception replies included
+  kBadLength,    // not the expected length (never tested for function 4)
+  kBadCrc,
+};
+
+// Checks a reply to `function` of `length` bytes against the expected length
+// (5 + 2n for a read of n registers, 8 for a write). The slave address is not
+// checked: a reply from another address is accepted.
+ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_t function,
+                      std::size_t expected);
+const char* replyCheckText(ReplyCheck check);
+
+// Expected reply length for a request: function 3 reads 5 + 2 x count bytes,
+// function 4 is only bounded by the frame (512), anything else is 8.
+std::size_t expectedReplyLength(const std::uint8_t* request, int length);
+
+// The Jbus master: builds requests in the shared RequestFrame, runs one
+// transaction per call (open, send, collect the reply by silence, check,
+// retry, close) and leaves the reply in the shared ReplyFrame. Single
+// threaded; while it waits the idle hook runs.
+class JbusMaster {
+ public:
+  static constexpr std::size_t kFrameSize = 512;
+  static constexpr int kAttempts = 3;
+
+  std::array<std::uint8_t, kFrameSize> RequestFrame{};
+  std::array<std::uint8_t, kFrameSize> ReplyFrame{};
+  std::uint16_t ReplyLength = 0;
+  bool identificationDone = false;
+
+  explicit JbusMaster(Clock& clock = systemClock());
+  ~JbusMaster();
+  JbusMaster(const JbusMaster&) = delete;
+  JbusMaster& operator=(const JbusMaster&) = delete;
+
+  void setLinkSettings(std::function<LinkSettings()> source);
+  // Run by transfer while identificationDone is false; 0 on success, which
+  // also sets identificationDone.
+  void setIdentification(std::function<int(JbusMaster&)> read);
+  // Empty restores openPort.
+  void setPortOpener(PortOpener opener);
+
+  // Bytes 0 to 5 of RequestFrame (and 6 for function 16); nothing else.
+  void buildRequest(std::uint8_t function, std::uint16_t firstRegister, std::uint16_t count);
+
+  // One transaction with up to three attempts; 0 when ReplyFrame holds a
+  // reply that passed every test, else -1. `length` excludes the CRC, which
+  // is written at frame[length] and frame[length + 1].
+  int exchange(std::uint8_t* frame, int length);
+  // exchange, after the identification reads when they are still due.
+  int transfer(std::uint8_t* frame, int length);
+
+  int readRegisters(std::uint16_t reg, std::uint16_t count);
+  int readRecords(std::uint16_t start, std::uint16_t count);
+  // Data already at RequestFrame[7..].
+  int writeRegisters(std::uint16_t reg, std::uint16_t count);
+
+  const std::uint8_t* replyData() const { return ReplyFrame.data() + 3; }
+  std::uint8_t* requestData() { return RequestFrame.data() + 7; }
+
+  // Waits `ms` (the pause between written blocks) with the idle hook running;
+  // 0 or the hook's negative result.
+  int pause(int ms);
+
+  // Status of the last open attempt (0 when it succeeded; -3, -14 ... when
+  // not), the device it named and the system's errno, for the messages.
+  int lastPortStatus() const { return lastPortStatus_; }
+  const std::string& lastDevice() const { return lastDevice_; }
+  int lastErrno() const { return lastErrno_; }
+
+  int openLink();
+  void closeLink();
+  int flushLink();
+  int sendFrame(const std::uint8_t* bytes, int count);
+
+  Clock& clock() { return clock_; }
+  LinkSettings linkSettings() const;
+
+ private:
+  enum class Collect { kNoReply, kDone, kOverflow };
+  Collect collectReply(int firstByteMs, int interByteMs);
+
+  Clock& clock_;
+  std::function<LinkSettings()> settings_;
+  std::function<int(JbusMaster&)> identification_;
+  PortOpener opener_;
+  SerialPort* port_ = nullptr;
+  int lastPortStatus_ = 0;
+  std::string lastDevice_;
+  int lastErrno_ = 0;
+  bool identifying_ = false;
+};
+
+}  // namespace flowdesk

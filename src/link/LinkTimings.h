@@ -1,0 +1,41 @@
+#pragma once
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace flowdesk {
+
+// Every time limit of the link derives from the baud index here, and nowhere
+// else.
+namespace link_timings {
+
+using std::chrono::microseconds;
+using std::chrono::milliseconds;
+
+// Index 0 and 1 are 300 and 600 baud: a byte takes 18 to 37 ms on the wire,
+// so both the first-byte and the silence limits are longer there.
+constexpr bool isSlowRate(int baudIndex) { return baudIndex <= 1; }
+
+// First-byte limit: reads answer quickly, writes make the unit store data
+// first, so they get a second even at high rates.
+constexpr milliseconds firstByteLimit(int baudIndex, std::uint8_t function) {
+  if (isSlowRate(baudIndex)) return milliseconds(1000);
+  return (function == 3 || function == 4) ? milliseconds(400) : milliseconds(1000);
+}
+
+// Silence that ends a reply.
+constexpr milliseconds interByteLimit(int baudIndex) {
+  return isSlowRate(baudIndex) ? milliseconds(400) : milliseconds(150);
+}
+
+// A byte on the wire is 11 bits: start, 8 data, 2 stop (8N2).
+inline constexpr int kBitsPerByte = 11;
+
+constexpr microseconds wireTime(long baud, std::size_t bytes) {
+  if (baud <= 0) return microseconds(0);
+  return microseconds(static_cast<std::int64_t>(bytes) * kBitsPerByte * 1'000'000 / baud);
+}
+
+}  // namespace link_timings
+
+}  // namespace flowdesk

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+#include "link/SerialPort.h"
+
+namespace flowdesk {
+
+// Platform driver over termios. Fills `port` (already allocated and linked by
+// openPort) for the device at `path`: opens it non-blocking and exclusive,
+// sets raw mode and then the requested line. On failure the port keeps its
+// base operations and the mapped error in `status`; `systemError` keeps errno.
+void openPosixDevice(SerialPort& port, const std::string& path, long baud, char parity,
+                     int dataBits, int stopBits);
+
+// errno of a failed open or device call to a port status. Line settings map
+// EINVAL themselves, where the refused setting is known.
+int mapErrno(int err);
+
+// The baud rates the driver knows (300 to 115200); others are refused (-25).
+bool isSupportedBaud(long baud);
+
+}  // namespace flowdesk
