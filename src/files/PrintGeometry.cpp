@@ -33,7 +33,9 @@ PrintPart printPartFrom(int part) {
   }
 }
 
-int limitPrinterDpi(int dpi) { return dpi > kMaxPrinterDpi ? kMaxPrinterDpi : dpi; }
+int limitPrinterDpi(int dpi) {
+  return dpi > kMaxPrinterDpi ? kMaxPrinterDpi : dpi;
+}
 
 PrintGeometry computePrintGeometry(const PrintGeometryInput& in) {
   PrintGeometry g;

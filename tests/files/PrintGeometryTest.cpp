@@ -111,13 +111,19 @@ TEST(PrintGeometry, CentringTruncatesEachHalfOnItsOwn) {
 }
 
 TEST(PrintGeometry, PrinterResolutionLimitAndPartNumbers) {
-  const struct { int in, out; } dpis[] = {{1200, 300}, {600, 300}, {301, 300}, {300, 300},
-                                          {150, 150}, {72, 72}};
+  const struct {
+    int in, out;
+  } dpis[] = {{1200, 300}, {600, 300}, {301, 300}, {300, 300}, {150, 150}, {72, 72}};
   for (const auto& d : dpis) EXPECT_EQ(limitPrinterDpi(d.in), d.out) << d.in;
 
-  const struct { int in; PrintPart out; } parts[] = {
-      {0, PrintPart::Whole}, {1, PrintPart::First}, {2, PrintPart::Second},
-      {3, PrintPart::Whole}, {-1, PrintPart::Whole}};
+  const struct {
+    int in;
+    PrintPart out;
+  } parts[] = {{0, PrintPart::Whole},
+               {1, PrintPart::First},
+               {2, PrintPart::Second},
+               {3, PrintPart::Whole},
+               {-1, PrintPart::Whole}};
   for (const auto& p : parts) EXPECT_EQ(printPartFrom(p.in), p.out) << p.in;
 }
 

@@ -1,0 +1,26 @@
+#include "app/qt/CAboutDlg.h"
+
+#include "app/Texts.h"
+#include "app/qt/Resources.h"
+#include "ui_CAboutDlg.h"
+
+namespace flowdesk {
+
+CAboutDlg::CAboutDlg(const VersionStrings& versions, int language, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>()) {
+  ui_->setupUi(this);
+  setWindowTitle(QString::fromUtf8(kTxtAboutTitle.text(language)) +
+                 QString::fromStdString(versions.InternalName));
+  ui_->labelDescription->setText(QString::fromStdString(versions.FileDescription));
+  ui_->labelVersion->setText(QString::fromStdString(versions.FileVersion));
+  ui_->labelCopyright->setText(QString::fromStdString(versions.LegalCopyright));
+  ui_->labelCompany->setText(QString::fromStdString(versions.CompanyName));
+  ui_->icon->setPixmap(resourcePicture(QStringLiteral("icon130.svg")));
+  connect(ui_->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
+  adjustSize();
+  setFixedSize(size());
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+}  // namespace flowdesk

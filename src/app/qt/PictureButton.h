@@ -1,0 +1,66 @@
+#pragma once
+#include <QKeySequence>
+#include <QPixmap>
+#include <QPushButton>
+#include <QString>
+
+namespace flowdesk {
+
+// The roles a picture button plays; its caption names its artwork.
+enum class PictureRole {
+  Print,
+  SaveDisk,
+  ArretDisk,
+  Tableur,
+  Compare,
+  Transfert,
+  Home,
+  Pgd,
+  Pgu,
+  End
+};
+
+// "PRINT", "SAVEDISK" ... the upper-case caption of a role.
+const char* pictureCaption(PictureRole role);
+
+// Where Ctrl+T goes: the viewers use it for TABLEUR, the configuration
+// screens for TRANSFERT. A screen never has both.
+enum class ShortcutContext { Viewer, Configuration };
+
+// The keyboard shortcut of a role on a screen of that context; empty when
+// the role has none there.
+QKeySequence pictureShortcut(PictureRole role, ShortcutContext context);
+
+// A push button drawn from three pictures named after its caption with the
+// suffix U (up), D (down) and F (focused): PRINTU, PRINTD, PRINTF. The
+// caption is the button's text, so a .ui file promotes a QPushButton whose
+// text is "PRINT". Without its pictures the button shows the caption as
+// text, so it stays usable.
+class PictureButton : public QPushButton {
+  Q_OBJECT
+ public:
+  explicit PictureButton(QWidget* parent = nullptr);
+  PictureButton(const QString& caption, QWidget* parent);
+  PictureButton(PictureRole role, ShortcutContext context, QWidget* parent);
+
+  // The state whose picture is drawn now: 'U', 'D' or 'F'.
+  char pictureState() const;
+  // True when the three pictures of the caption were found.
+  bool hasArtwork() const;
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void loadArtwork() const;
+
+  mutable QString loadedFor_;
+  mutable QPixmap up_;
+  mutable QPixmap down_;
+  mutable QPixmap focused_;
+};
+
+}  // namespace flowdesk
