@@ -1,0 +1,56 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "files/BinaryFile.h"
+
+namespace flowdesk {
+
+// Logger file (".log"): a little-endian stored record size (record size + 3:
+// 34 or 65), then stored records, each shaped like a one-record function-4
+// answer without its CRC: slave address, 4, record size, the record bytes.
+inline constexpr std::size_t kLoggerStoredPrefix = 3;
+// A stored record is loaded into the 512-byte reply buffer.
+inline constexpr std::size_t kMaxLoggerStoredRecord = 512;
+
+struct LoggerFileInfo {
+  std::uint16_t storedRecordSize = 0;
+  long long recordCount = 0;  // whole records; a partial one at the end is ignored
+  // Record bytes in each stored record (after the 3-byte prefix).
+  std::size_t recordSize() const {
+    return storedRecordSize > kLoggerStoredPrefix ? storedRecordSize - kLoggerStoredPrefix : 0;
+  }
+};
+
+class LoggerFileReader {
+ public:
+  // Refuses a file shorter than its header word, a stored record size of 0
+  // and one larger than the reply buffer.
+  FileResult open(const std::string& path);
+  const LoggerFileInfo& info() const { return info_; }
+  // The whole stored record (prefix included).
+  FileResult readStoredRecord(long long index, Bytes& out) const;
+
+ private:
+  ReadOnlyFile file_;
+  LoggerFileInfo info_;
+};
+
+// The record bytes of a stored record (from its offset 3).
+std::span<const std::uint8_t> loggerRecordBytes(std::span<const std::uint8_t> stored);
+
+// Starts a download's file: creates (or replaces) it with the header word
+// alone.
+FileResult createLoggerFile(const std::string& path, std::size_t recordSize);
+
+// Appends the records of one function-4 answer (`data`: `count` records of
+// `recordSize` bytes, as many as `data` holds), each as a stored record,
+// stopping before the first empty record. `written` tells how many were
+// stored; fewer than asked for means the logger's data has ended.
+FileResult appendLoggerRecords(const std::string& path, std::uint8_t address,
+                               std::size_t recordSize, std::span<const std::uint8_t> data,
+                               int count, int& written);
+
+}  // namespace flowdesk
