@@ -91,6 +91,8 @@ struct MeasurementRegion {
 
   // M2
   std::array<ChordMeasurement, kChords> chords{};
+
+  bool operator==(const MeasurementRegion&) const = default;
 };
 
 // Geometry of one chord of a configuration.
@@ -143,6 +145,8 @@ struct ConfigurationRegion {
   std::array<RelayOutput, 4> relays{};
   std::int32_t currentOutput = 0;
   std::int32_t pulseWidth = 0;
+
+  bool operator==(const ConfigurationRegion&) const = default;
 };
 
 // One of the unit's two special-probe slots.
@@ -176,6 +180,8 @@ struct FactoryRegion {
   std::int32_t language = 0;  // the unit's display language
   float contrast = 0;         // %
   float resumeDelay = 0;      // minutes
+
+  bool operator==(const FactoryRegion&) const = default;
 };
 
 // Logger settings block (0x3100).
@@ -184,6 +190,8 @@ struct LoggerSettingsRegion {
   float pointNumber = 0;
   std::int32_t loggerType = 0;                // 0: 4 parameters, 1: 9 parameters
   std::array<std::int32_t, 8> loggedParam{};  // parameters 2 to 9
+
+  bool operator==(const LoggerSettingsRegion&) const = default;
 };
 
 // Maker block (0x3300).
@@ -195,6 +203,8 @@ struct MakerRegion {
   float point4mA = 0;
   float point20mA = 0;
   std::int32_t deviceVariant = 0;
+
+  bool operator==(const MakerRegion&) const = default;
 };
 
 // ClockBlock (0x2301): written only.
@@ -205,11 +215,15 @@ struct ClockRegion {
   std::int16_t hour = 0;
   std::int16_t minute = 0;
   std::int16_t second = 0;
+
+  bool operator==(const ClockRegion&) const = default;
 };
 
 // Echo command (0x2320).
 struct EchoCommandRegion {
   std::int32_t screenCode = 0;  // 0 stops the echo screen
+
+  bool operator==(const EchoCommandRegion&) const = default;
 };
 
 struct DeviceImage {
@@ -220,6 +234,8 @@ struct DeviceImage {
   MakerRegion maker;
   ClockRegion clock;
   EchoCommandRegion echo;
+
+  bool operator==(const DeviceImage&) const = default;
 };
 
 // The one image of the running program (zero at start-up, texts empty). Maps

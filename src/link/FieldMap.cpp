@@ -261,10 +261,11 @@ std::int64_t scaledRaw(float value, int multiplier) {
   // The product is taken in float on purpose: the fields hold what the
   // operator typed, and 0.35f x 10 in float is exactly 3.5 where in double it
   // is 3.4999999, which would round the typed half the wrong way.
-  const float product = value * static_cast<float>(multiplier);
-  if (!std::isfinite(product)) return 0;
+  if (!std::isfinite(value)) return 0;
+  double product = value * static_cast<float>(multiplier);
+  if (!std::isfinite(product)) product = static_cast<double>(value) * multiplier;
   constexpr double kLimit = 4.0e18;  // well inside int64, far beyond any register
-  return roundHalfAway(std::clamp(static_cast<double>(product), -kLimit, kLimit));
+  return roundHalfAway(std::clamp(product, -kLimit, kLimit));
 }
 
 void decodeReply(const FieldMap& map, const std::uint8_t* data) {
