@@ -1,0 +1,78 @@
+#pragma once
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/BilingualText.h"
+
+namespace flowdesk {
+
+// The seven kinds of file the program keeps. Nothing inside a file tells its
+// kind: the extension alone decides.
+enum class FileKind {
+  Measurement,      // "mes"
+  Calibration,      // "eta"
+  FactorySettings,  // "rus"
+  MakerSettings,    // "nvd"
+  Logger,           // "log"
+  Echo,             // "ech"
+  SpecialProbe,     // "csp540"
+};
+
+struct FileKindInfo {
+  FileKind kind;
+  const char* extension;      // without the dot
+  BilingualText description;  // shown in file dialogs; empty for special probes
+  bool newFromDefaults;       // a New command writes one from default values
+};
+
+// All kinds in the order an extension is matched: mes, eta, rus, nvd, log,
+// ech, csp540.
+std::span<const FileKindInfo> fileKinds();
+
+const FileKindInfo& fileKindInfo(FileKind kind);
+
+// The kind of an extension (without the dot), compared case-sensitively:
+// "ETA" is no kind.
+const FileKindInfo* fileKindByExtension(std::string_view extension);
+
+// The kind of a path, from the extension after the last dot of its file name.
+const FileKindInfo* fileKindOfPath(std::string_view path);
+
+// Filter text of the file prompts, entries of the form
+// "description (*.ext)|*.ext|": "Fichier Etalonnage (*.eta)|*.eta|".
+std::string filterText(std::string_view description, std::string_view extension);
+std::string filterText(const FileKindInfo& kind, int language);
+
+// The combined filter of the Open command: a first entry "(*.*)" listing
+// every openable extension (rus only in factory mode, nvd only in maker
+// mode), then one entry per kind in the order mes, eta, log, ech, rus, nvd.
+std::string openFilterText(int language, bool factoryMode, bool makerMode);
+
+// Filter of the spreadsheet program's Browse prompt: the label text followed
+// by "(.exe)|*.exe|".
+std::string programFilterText(int language);
+
+// Filter of the save prompt of the file conversion: "Fichier de Sortie"
+// followed by "(*.prn)|*.prn|".
+std::string prnFilterText(int language);
+
+// One entry of a filter text.
+struct FilterEntry {
+  std::string description;
+  std::string patterns;  // as written, ";"-separated: "*.mes;*.eta"
+};
+std::vector<FilterEntry> parseFilterText(std::string_view filter);
+
+// The entries in the form Qt's file dialogs take ("Fichier Etalonnage
+// (*.eta)"). The patterns in parentheses are the ones the entry really
+// filters on, so the "(*.*)" entry of Open shows its extension list rather
+// than a pattern that would let every file through.
+std::vector<std::string> qtFilters(std::string_view filter);
+
+// The same entries joined with ";;", as QFileDialog takes them.
+std::string qtFilterString(std::string_view filter);
+
+}  // namespace flowdesk
