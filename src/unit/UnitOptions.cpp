@@ -1,0 +1,214 @@
+#include "unit/UnitOptions.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "unit/FaultPlan.h"
+
+namespace flowdesk::unit {
+
+namespace {
+
+bool parseNumber(const std::string& text, long min, long max, long& out) {
+  const char* end = text.data() + text.size();
+  const auto [p, ec] = std::from_chars(text.data(), end, out);
+  return !text.empty() && ec == std::errc() && p == end && out >= min && out <= max;
+}
+
+}  // namespace
+
+std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args,
+                                            std::string& error) {
+  UnitOptions o;
+  bool recordsGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> inlineValue;
+    if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+      inlineValue = name.substr(eq + 1);
+      name = name.substr(0, eq);
+    }
+    if (name == "--help" || name == "-h") {
+      o.help = true;
+      continue;
+    }
+    if (name == "--version") {
+      o.version = true;
+      continue;
+    }
+    if (name == "--trace") {
+      o.trace = true;
+      continue;
+    }
+    auto value = [&](std::string& out) {
+      if (inlineValue) {
+        out = *inlineValue;
+        return true;
+      }
+      if (i + 1 >= args.size()) {
+        error = name + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    auto number = [&](long min, long max, long& out) {
+      std::string text;
+      if (!value(text)) return false;
+      if (!parseNumber(text, min, max, out)) {
+        error = name + " wants a whole number from " + std::to_string(min) + " to " +
+                std::to_string(max) + ", not \"" + text + "\"";
+        return false;
+      }
+      return true;
+    };
+    long n = 0;
+    if (name == "--baud") {
+      if (!number(300, 9600, n)) return std::nullopt;
+      if (n != 300 && n != 600 && n != 1200 && n != 2400 && n != 4800 && n != 9600) {
+        error = "--baud wants 300, 600, 1200, 2400, 4800 or 9600";
+        return std::nullopt;
+      }
+      o.baud = static_cast<int>(n);
+    } else if (name == "--address") {
+      if (!number(1, 255, n)) return std::nullopt;
+      o.unit.address = static_cast<int>(n);
+    } else if (name == "--turnaround") {
+      if (!number(0, 10000, n)) return std::nullopt;
+      o.turnaroundMs = static_cast<int>(n);
+    } else if (name == "--configs") {
+      if (!number(2, 18, n)) return std::nullopt;
+      if (n != 2 && n != 18) {
+        error = "--configs wants 2 or 18";
+        return std::nullopt;
+      }
+      o.unit.configs = static_cast<int>(n);
+    } else if (name == "--logger-type") {
+      if (!number(4, 9, n)) return std::nullopt;
+      if (n != 4 && n != 9) {
+        error = "--logger-type wants 4 or 9";
+        return std::nullopt;
+      }
+      o.unit.loggerType = static_cast<int>(n);
+    } else if (name == "--logger-records") {
+      if (!number(0, 65535, n)) return std::nullopt;
+      o.unit.loggerRecords = n;
+      recordsGiven = true;
+    } else if (name == "--logger-size") {
+      if (!number(1, 65535, n)) return std::nullopt;
+      o.unit.loggerSize = n;
+    } else if (name == "--unit-code") {
+      if (!number(0, 255, n)) return std::nullopt;
+      o.unit.unitCode = static_cast<int>(n);
+    } else if (name == "--echo-kinds") {
+      if (!number(2, 4, n)) return std::nullopt;
+      if (n != 2 && n != 4) {
+        error = "--echo-kinds wants 2 or 4";
+        return std::nullopt;
+      }
+      o.unit.echoKinds = static_cast<int>(n);
+    } else if (name == "--seed") {
+      if (!number(0, 4294967295L, n)) return std::nullopt;
+      o.unit.seed = static_cast<std::uint32_t>(n);
+    } else if (name == "--faults") {
+      if (!value(o.faults)) return std::nullopt;
+    } else if (name == "--state") {
+      if (!value(o.unit.statePath)) return std::nullopt;
+      if (o.unit.statePath.empty()) {
+        error = "--state needs a file name";
+        return std::nullopt;
+      }
+    } else if (name == "--link") {
+      if (!value(o.linkPath)) return std::nullopt;
+      if (o.linkPath.empty()) {
+        error = "--link needs a path";
+        return std::nullopt;
+      }
+    } else {
+      error = "unknown option \"" + args[i] + "\" (see --help)";
+      return std::nullopt;
+    }
+  }
+  if (recordsGiven && o.unit.loggerRecords > o.unit.loggerSize) {
+    error = "--logger-records (" + std::to_string(o.unit.loggerRecords) +
+            ") is more than the logger holds (--logger-size " +
+            std::to_string(o.unit.loggerSize) + ")";
+    return std::nullopt;
+  }
+  o.unit.loggerRecords = std::min(o.unit.loggerRecords, o.unit.loggerSize);
+  if (!o.faults.empty()) {
+    std::string faultError;
+    if (!FaultPlan::parse(o.faults, o.unit.seed, faultError)) {
+      error = "--faults: " + faultError;
+      return std::nullopt;
+    }
+  }
+  return o;
+}
+
+std::string unitHelpText() {
+  return R"(Usage: flowdesk-unit [OPTION]...
+A virtual flowmeter: a Jbus (Modbus-RTU) slave on a pseudo-terminal. The first
+line of output is the terminal's path; open it as the serial port.
+
+Line
+  --baud N            the unit's own rate: 300, 600, 1200, 2400, 4800 or 9600
+                      (default 9600); frames sent while the line is set to
+                      another rate are ignored, as a real unit would only see
+                      garbage
+  --address N         Jbus address, 1 to 255 (default 1); the unit answers at
+                      this address and at address 0. A write of the factory
+                      block changes it
+  --turnaround MS     delay before the first byte of a reply (default 5);
+                      replies are paced at 11 bits per byte at the line's rate
+  --link PATH         make a symbolic link PATH to the terminal (removed at exit)
+
+Unit
+  --configs 2|18      number of configurations; 18 means a logger is fitted
+                      (default 2)
+  --logger-type 4|9   parameters per logger record (default 4)
+  --logger-size N     logger size in records of that type (default 2000)
+  --logger-records N  records already logged at start (default 100), one per
+                      logging period up to now; more follow every period
+  --unit-code N       unit code reported with the probe catalogue (default 1)
+  --echo-kinds 2|4    echo screens per chord (default 4)
+  --state FILE        keep what was written (configurations, factory, maker and
+                      logger settings) in FILE: loaded at start, where it
+                      takes precedence over --address and --logger-type, and
+                      saved after each write
+  --seed N            seed of the measurement noise and of random faults
+                      (default 1)
+
+Faults
+  --faults SPEC       spoil some replies, for testing a master:
+      SPEC    := RULE { ';' RULE }
+      RULE    := KIND [ '=' NUMBER ] TRIGGER
+      TRIGGER := '@' N[-M] { ',' N[-M] }   on these request numbers
+               | '%' P                     with probability P percent
+               | '>=' N                    from request N on
+    KIND
+      drop        no reply
+      silent      no reply (same as drop; reads well with >=N)
+      crc         the reply with both CRC bytes inverted
+      short       the reply without its last byte
+      long        the reply with one byte more
+      exception   an exception reply; =CODE sets the code (default 4)
+      late        the first byte comes late; =MS sets the delay (default:
+                  the master's first-byte limit + 200 ms: 600 ms for reads at
+                  1200 baud and above, else 1200 ms)
+      pause       a silence in the middle of the reply; =MS sets it (default:
+                  the master's inter-byte limit + 100 ms: 250 ms at 1200 baud
+                  and above, 500 ms below)
+    Requests are numbered from 1 in the order the unit accepts them (good CRC,
+    its address or 0, its rate). The first matching rule wins.
+    Example: --faults 'drop@3,5;crc%10;late@7;silent>=20'
+
+  --trace             print every frame in hexadecimal on standard error
+  --help              this text
+  --version           the program's version
+
+Ends on SIGTERM or SIGINT with status 0; bad usage ends with status 2.
+)";
+}
+
+}  // namespace flowdesk::unit

@@ -1,0 +1,28 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "unit/VirtualUnit.h"
+
+namespace flowdesk::unit {
+
+struct UnitOptions {
+  UnitSettings unit;
+  int baud = 9600;
+  int turnaroundMs = 5;
+  std::string faults;
+  std::string linkPath;
+  bool trace = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the command line (without the program name). Nothing comes back on
+// bad usage, with `error` set to one line that says what is wrong.
+std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args,
+                                            std::string& error);
+
+std::string unitHelpText();
+
+}  // namespace flowdesk::unit

@@ -1,0 +1,119 @@
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "unit/Bytes.h"
+#include "unit/EchoPicture.h"
+#include "unit/LoggerMemory.h"
+#include "unit/MeasurementModel.h"
+#include "unit/RegisterTables.h"
+#include "unit/StateFile.h"
+#include "unit/Totalizers.h"
+
+namespace flowdesk::unit {
+
+// Modbus exception codes the unit answers with.
+inline constexpr std::uint8_t kIllegalFunction = 0x01;
+inline constexpr std::uint8_t kIllegalAddress = 0x02;
+inline constexpr std::uint8_t kIllegalValue = 0x03;
+
+struct UnitSettings {
+  int address = 1;           // initial value of the factory block's address byte
+  int configs = 2;           // 2, or 18 with a logger fitted
+  int loggerType = 4;        // 4 or 9 parameters per record
+  long loggerRecords = 100;  // records present at start
+  long loggerSize = 2000;    // logger size in records of the starting type
+  int unitCode = 1;
+  int echoKinds = 4;         // 2 or 4 echo screens per chord
+  std::uint32_t seed = 1;
+  std::string statePath;     // empty: nothing kept across runs
+};
+
+// Seconds since the epoch (UTC), fractions included. Injected so tests can
+// move time by hand.
+using WallClock = std::function<double()>;
+double systemWallClock();
+
+// The unit's side of the conversation: takes one request frame and gives the
+// reply frame. It knows nothing of the line; timing and faults are the
+// server's business.
+class VirtualUnit {
+ public:
+  VirtualUnit(const UnitSettings& settings, WallClock clock,
+              const StoredBlocks* restored = nullptr);
+
+  // `frame` is a whole request, CRC included. Nothing comes back when the frame
+  // is not for this unit (bad CRC, another address); otherwise the reply,
+  // CRC included (an exception reply for what the unit does not serve).
+  std::optional<ByteVector> handle(std::span<const std::uint8_t> frame);
+
+  int address() const { return blocks_.factory[fac::kJbus]; }
+  std::uint16_t rereadFlag() const { return reread_; }
+  long loggerFilled() const { return logger_.filled(); }
+  const StoredBlocks& stored() const { return blocks_; }
+  int echoCode() const { return echoCommand_[0]; }
+  // The unit clock (a calendar time without zone) at this instant.
+  std::tm unitTime(double t) const;
+
+  // Problems that do not stop the unit (a state file that cannot be written).
+  std::function<void(const std::string&)> warn;
+
+ private:
+  enum class Area {
+    kS1, kM1, kM2, kConfig, kFactory, kClock, kCommand, kEchoCommand, kLoggerSettings, kMaker,
+    kCatalogueA, kCatalogueB
+  };
+  struct AreaHit {
+    Area area;
+    int index;        // configuration number
+    std::uint16_t first;
+    int count;
+  };
+  std::optional<AreaHit> findArea(std::uint16_t start, int count) const;
+  static bool writable(Area area);
+
+  ByteVector readBlock(const AreaHit& hit, double now);
+  ByteVector renderS1(double now);
+  ByteVector renderM1(double now);
+  ByteVector renderM2(double now);
+  ByteVector renderClock(double now) const;
+
+  ByteVector readRegisters(std::uint16_t start, int count, std::uint8_t& exception, double now);
+  ByteVector readEchoPart(int part, int count, std::uint8_t& exception, double now);
+  ByteVector readRecords(std::uint16_t start, int count, std::uint8_t& exception);
+  bool writeRegisters(std::uint16_t start, int count, std::span<const std::uint8_t> data,
+                      std::uint8_t& exception, double now);
+
+  void applyConfiguration();
+  void configureLogger();
+  void fillLogger(long count, double now);
+  void growLogger(double now);
+  ByteVector buildRecord(double t, const LoggedTotals& totals, std::uint16_t extraStatus) const;
+  void setRereadFlag();
+  void saveState();
+
+  UnitSettings settings_;
+  WallClock clock_;
+  StoredBlocks blocks_;
+  std::array<std::uint8_t, 4> echoCommand_{};
+  Catalogue catalogue_;
+
+  MeasurementModel model_;
+  Totalizers totals_;
+  LoggerMemory logger_;
+  long capacityUnits_ = 0;
+  double lastRecordTime_ = 0;
+  std::uint16_t pendingLogStatus_ = 0;
+
+  std::uint16_t reread_ = 1;
+  bool s1Seen_ = false, s2Seen_ = false;
+  double clockOffset_ = 0;  // seconds added to the local calendar time
+
+  std::optional<EchoImage> echoImage_;
+};
+
+}  // namespace flowdesk::unit

@@ -1,0 +1,98 @@
+// flowdesk-unit: a virtual flowmeter on a pseudo-terminal.
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/BuildInfo.h"
+#include "unit/FaultPlan.h"
+#include "unit/PtyLink.h"
+#include "unit/StateFile.h"
+#include "unit/UnitOptions.h"
+#include "unit/UnitServer.h"
+#include "unit/VirtualUnit.h"
+
+using namespace flowdesk::unit;
+
+namespace {
+
+int usage(const std::string& message) {
+  std::fprintf(stderr, "flowdesk-unit: %s\n", message.c_str());
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto options = parseUnitOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) return usage(error);
+  if (options->help) {
+    std::fputs(unitHelpText().c_str(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("flowdesk-unit %s\n", flowdesk::build::kFileVersion);
+    return 0;
+  }
+
+  std::optional<StoredBlocks> restored;
+  if (!options->unit.statePath.empty()) {
+    std::string text;
+    bool missing = false;
+    if (!readTextFile(options->unit.statePath, text, missing, error)) return usage(error);
+    if (!missing) {
+      // Start from the defaults, so a file naming only some blocks keeps the rest.
+      const VirtualUnit blank(options->unit, [] { return 0.0; });
+      StoredBlocks blocks = blank.stored();
+      if (!parseState(text, blocks, error)) {
+        return usage("state file " + options->unit.statePath + ", " + error);
+      }
+      restored = blocks;
+    }
+  }
+  std::string faultError;
+  auto faults = FaultPlan::parse(options->faults, options->unit.seed, faultError);
+  if (!faults) return usage(faultError);
+
+  // Signals are read from a descriptor in the same poll as the line, so the
+  // unit never wakes up for anything else while it is idle.
+  sigset_t mask;
+  sigemptyset(&mask);
+  sigaddset(&mask, SIGTERM);
+  sigaddset(&mask, SIGINT);
+  sigaddset(&mask, SIGHUP);
+  sigprocmask(SIG_BLOCK, &mask, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  const int signalFd = signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (signalFd < 0) {
+    std::perror("flowdesk-unit: signalfd");
+    return 1;
+  }
+
+  VirtualUnit unit(options->unit, systemWallClock, restored ? &*restored : nullptr);
+  unit.warn = [](const std::string& message) {
+    std::fprintf(stderr, "flowdesk-unit: %s\n", message.c_str());
+  };
+  PtyLink link;
+  if (!link.open(options->baud, error)) {
+    std::fprintf(stderr, "flowdesk-unit: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", link.slavePath().c_str());
+  std::fflush(stdout);
+  if (!options->linkPath.empty() && !link.makeLink(options->linkPath, error)) {
+    std::fprintf(stderr, "flowdesk-unit: --link %s\n", error.c_str());
+    return 1;
+  }
+  UnitServer server(unit, link, std::move(*faults), options->baud,
+                    std::chrono::milliseconds(options->turnaroundMs),
+                    options->trace ? stderr : nullptr);
+  const int status = server.run(signalFd);
+  link.removeLink();
+  ::close(signalFd);
+  return status;
+}
