@@ -1,0 +1,46 @@
+#pragma once
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace flowdesk {
+
+// The virtual unit run as a child of the GUI (flowdesk --virtual-unit): it
+// is started, its first line of output (the pseudo-terminal to open) is
+// read, and it is ended with the program. It also ends if the GUI dies, as
+// the kernel sends it SIGTERM when its parent goes.
+class VirtualUnitProcess : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr const char* kProgramName = "flowdesk-unit";
+
+  explicit VirtualUnitProcess(QObject* parent = nullptr);
+  ~VirtualUnitProcess() override;
+
+  // flowdesk-unit next to the running program, else the one in PATH; empty
+  // when there is none.
+  static QString findProgram(const QString& programDir);
+
+  // Starts the program and waits up to `timeoutMs` for its first line.
+  // False with a readable reason when it cannot start, ends early or says
+  // nothing in time (the child is then ended).
+  bool start(const QString& program, const QStringList& arguments, int timeoutMs = 5000);
+  QString devicePath() const { return devicePath_; }
+  QString errorText() const { return error_; }
+  bool running() const { return process_.state() != QProcess::NotRunning; }
+  qint64 processId() const { return process_.processId(); }
+
+  // Asks the child to end (SIGTERM, which it handles by removing its link),
+  // then kills it if it is still there after `graceMs`.
+  void stop(int graceMs = 2000);
+
+ private:
+  void discardOutput();
+
+  QProcess process_;
+  QString devicePath_;
+  QString error_;
+};
+
+}  // namespace flowdesk
