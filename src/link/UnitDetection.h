@@ -1,0 +1,51 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "link/JbusMaster.h"
+
+namespace flowdesk {
+
+// Finding the unit by itself: the Connect button of the connection page and
+// flowdesk-cli's `detect`.
+//
+// The search changes the link settings in place (the settings the master
+// reads at every transaction), so the caller passes them by reference: the
+// application's Com, Jbus and Bauds.
+struct LinkSettingRefs {
+  std::int32_t& Com;
+  float& Jbus;
+  std::int32_t& Bauds;
+};
+
+// Called before each combination is tried.
+using DetectionProgress = std::function<void(int portIndex, int baudIndex)>;
+
+// Com1 to Com3; Com4 is never searched.
+inline constexpr std::array<int, 3> kDetectionPorts{0, 1, 2};
+
+// Slave address 0, then for each port of `ports` and each baud index 0 to 5
+// (300 baud first) a read of register 0x2202 through transfer; the first that
+// succeeds ends the search with true, leaving Com and Bauds where the unit
+// answered and its reply in ReplyFrame. When none answers, Com and Bauds are
+// left at the last combination tried (Connect restores them).
+bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProgress& progress = {},
+                   std::span<const int> ports = kDetectionPorts);
+
+struct ConnectResult {
+  bool found = false;
+  int address = 0;  // the unit's own address (low byte of 0x2202), when found
+};
+
+// The Connect sequence: saves the address, port and baud index; holds
+// identificationDone true while the search runs (no identification reads
+// during the scan) and clears it afterwards, so the next transfer identifies
+// the unit found; on success the address becomes the one the unit reported
+// and port and baud stay where it answered; on failure all three are put back.
+ConnectResult connectUnit(JbusMaster& master, LinkSettingRefs link,
+                          const DetectionProgress& progress = {},
+                          std::span<const int> ports = kDetectionPorts);
+
+}  // namespace flowdesk

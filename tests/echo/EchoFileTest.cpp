@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "cli/TestFiles.h"
+#include "echo/EchoFile.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::fileBytes;
+using testing::putFile;
+using testing::TempDir;
+using Vec = std::vector<std::uint8_t>;
+
+EchoImage picture(std::uint8_t seed) {
+  EchoImage image{};
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(seed + i * 7);
+  return image;
+}
+
+TEST(EchoFile, RecordingAppendsOnePicturePerRecord) {
+  TempDir dir;
+  const std::string path = dir.file("e.ech");
+  ASSERT_TRUE(startEchoFile(path, picture(0)).ok());
+  for (std::uint8_t k = 1; k < 5; ++k) ASSERT_TRUE(appendEchoImage(path, picture(k)).ok());
+  const Vec bytes = fileBytes(path);
+  ASSERT_EQ(bytes.size(), 2u + 5 * 1024);
+  EXPECT_EQ(bytes[0], 0x00);
+  EXPECT_EQ(bytes[1], 0x04);
+  EchoFileReader reader;
+  ASSERT_TRUE(reader.open(path).ok());
+  EXPECT_EQ(reader.info().recordCount, 5);
+  for (int k = 0; k < 5; ++k) {
+    EchoImage image{};
+    ASSERT_TRUE(reader.readImage(k, image).ok());
+    EXPECT_EQ(image, picture(static_cast<std::uint8_t>(k)));
+  }
+  EchoImage image{};
+  EXPECT_EQ(reader.readImage(5, image).status, FileStatus::NoSuchRecord);
+}
+
+TEST(EchoFile, RecordSizeFromTheHeader) {
+  struct Case {
+    std::uint16_t size;
+    int records;
+  };
+  for (Case c : {Case{2000, 2}, Case{100, 3}, Case{1, 10}}) {
+    SCOPED_TRACE(c.size);
+    Vec bytes{static_cast<std::uint8_t>(c.size & 0xFF), static_cast<std::uint8_t>(c.size >> 8)};
+    for (int r = 0; r < c.records; ++r)
+      bytes.insert(bytes.end(), c.size, static_cast<std::uint8_t>(r + 1));
+    if (c.size > 1) bytes.push_back(0xEE);  // a partial record at the end is ignored
+    TempDir dir;
+    putFile(dir.file("s.ech"), bytes);
+    EchoFileReader reader;
+    ASSERT_TRUE(reader.open(dir.file("s.ech")).ok());
+    EXPECT_EQ(reader.info().recordCount, c.records);
+    EchoImage image;
+    image.fill(0x55);
+    ASSERT_TRUE(reader.readImage(c.records - 1, image).ok());
+    // A larger record gives its first 1024 bytes; a smaller one a blank rest.
+    const std::size_t held = std::min<std::size_t>(c.size, 1024);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+      ASSERT_EQ(image[i], i < held ? c.records : 0) << i;
+    }
+  }
+}
+
+TEST(EchoFile, BrokenHeadersAreRefused) {
+  TempDir dir;
+  struct Case {
+    Vec bytes;
+    FileStatus expected;
+  };
+  for (const Case& c :
+       {Case{{}, FileStatus::ShorterThanHeader}, Case{{4}, FileStatus::ShorterThanHeader},
+        Case{{0, 0, 1, 2, 3}, FileStatus::ZeroRecordSize}}) {
+    putFile(dir.file("b.ech"), c.bytes);
+    EchoFileReader reader;
+    EXPECT_EQ(reader.open(dir.file("b.ech")).status, c.expected);
+  }
+}
+
+TEST(EchoFile, PixelsOfThePicture) {
+  EchoImage image{};
+  image[0] = 0x01;        // top left
+  image[1023] = 0x80;     // bottom right
+  image[128 + 5] = 0x04;  // band 1, column 5, third pixel: y = 8 + 2
+  int dark = 0;
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 128; ++x) dark += echoPixel(image, x, y);
+  }
+  EXPECT_EQ(dark, 3);
+  EXPECT_TRUE(echoPixel(image, 0, 0));
+  EXPECT_TRUE(echoPixel(image, 127, 63));
+  EXPECT_TRUE(echoPixel(image, 5, 10));
+  EXPECT_FALSE(echoPixel(image, 128, 0));
+  EXPECT_FALSE(echoPixel(image, -1, 0));
+}
+
+}  // namespace
+}  // namespace flowdesk

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "cli/TestFiles.h"
+#include "logger/LoggerFile.h"
+#include "logger/LoggerRecord.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::fileBytes;
+using testing::putFile;
+using testing::TempDir;
+using Vec = std::vector<std::uint8_t>;
+
+// `count` records of `size` bytes, record k filled with k + 1; the records
+// listed in `emptyAt` carry the empty mark.
+Vec answerData(std::size_t size, int count, std::vector<int> emptyAt = {}) {
+  Vec data;
+  for (int k = 0; k < count; ++k) {
+    Vec rec(size, static_cast<std::uint8_t>(k + 1));
+    for (int e : emptyAt) {
+      if (e == k) rec[3] = kEmptyRecordDay;
+    }
+    data.insert(data.end(), rec.begin(), rec.end());
+  }
+  return data;
+}
+
+TEST(LoggerFile, HeaderWordGivesTheKind) {
+  TempDir dir;
+  ASSERT_TRUE(createLoggerFile(dir.file("4.log"), 31).ok());
+  ASSERT_TRUE(createLoggerFile(dir.file("9.log"), 62).ok());
+  EXPECT_EQ(fileBytes(dir.file("4.log")), (Vec{0x22, 0x00}));
+  EXPECT_EQ(fileBytes(dir.file("9.log")), (Vec{0x41, 0x00}));
+}
+
+TEST(LoggerFile, AnswersAreStoredRecordByRecordUpToTheEmptyMark) {
+  struct Case {
+    const char* name;
+    std::size_t size;
+    int asked;
+    Vec data;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"whole answer of 8", 31, 8, answerData(31, 8), 8},
+      {"third record empty", 31, 8, answerData(31, 8, {2}), 2},
+      {"first record empty", 62, 4, answerData(62, 4, {0}), 0},
+      {"answer shorter than asked", 62, 4, answerData(62, 3), 3},
+      {"half a record at the end", 31, 2, Vec(45, 1), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string path = dir.file("d.log");
+    ASSERT_TRUE(createLoggerFile(path, c.size).ok());
+    int written = -1;
+    ASSERT_TRUE(appendLoggerRecords(path, 9, c.size, c.data, c.asked, written).ok());
+    EXPECT_EQ(written, c.expected);
+    const Vec bytes = fileBytes(path);
+    ASSERT_EQ(bytes.size(), 2 + static_cast<std::size_t>(c.expected) * (c.size + 3));
+    LoggerFileReader reader;
+    ASSERT_TRUE(reader.open(path).ok());
+    EXPECT_EQ(reader.info().recordCount, c.expected);
+    for (int k = 0; k < c.expected; ++k) {
+      Vec stored;
+      ASSERT_TRUE(reader.readStoredRecord(k, stored).ok());
+      // Shaped as a one-record function-4 answer without CRC.
+      EXPECT_EQ(stored[0], 9);
+      EXPECT_EQ(stored[1], 4);
+      EXPECT_EQ(stored[2], c.size);
+      auto rec = loggerRecordBytes(stored);
+      EXPECT_EQ(Vec(rec.begin(), rec.end()),
+                Vec(c.data.begin() + static_cast<long>(k * c.size),
+                    c.data.begin() + static_cast<long>((k + 1) * c.size)));
+    }
+  }
+}
+
+TEST(LoggerFile, LaterAnswersAppend) {
+  TempDir dir;
+  const std::string path = dir.file("a.log");
+  ASSERT_TRUE(createLoggerFile(path, 31).ok());
+  int written = 0;
+  ASSERT_TRUE(appendLoggerRecords(path, 1, 31, answerData(31, 8), 8, written).ok());
+  ASSERT_TRUE(appendLoggerRecords(path, 1, 31, answerData(31, 8, {5}), 8, written).ok());
+  EXPECT_EQ(written, 5);
+  Vec bytes = fileBytes(path);
+  EXPECT_EQ(bytes.size(), 2u + 13 * 34);
+  bytes.push_back(0);  // a partial record is ignored by readers
+  putFile(path, bytes);
+  LoggerFileReader reader;
+  ASSERT_TRUE(reader.open(path).ok());
+  EXPECT_EQ(reader.info().recordCount, 13);
+  EXPECT_EQ(reader.info().recordSize(), 31u);
+}
+
+TEST(LoggerFile, BrokenHeadersAreRefused) {
+  struct Case {
+    const char* name;
+    Vec bytes;
+    FileStatus expected;
+  };
+  const std::vector<Case> cases = {
+      {"empty", {}, FileStatus::ShorterThanHeader},
+      {"one byte", {0x22}, FileStatus::ShorterThanHeader},
+      {"record size 0", {0x00, 0x00, 1, 2, 3}, FileStatus::ZeroRecordSize},
+      {"record larger than the reply buffer", {0x01, 0x02, 0, 0}, FileStatus::RecordTooLarge},
+      {"header only", {0x41, 0x00}, FileStatus::Ok},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    putFile(dir.file("b.log"), c.bytes);
+    LoggerFileReader reader;
+    EXPECT_EQ(reader.open(dir.file("b.log")).status, c.expected);
+  }
+  int written = 0;
+  EXPECT_EQ(createLoggerFile(dir.file("z.log"), 0).status, FileStatus::ZeroRecordSize);
+  EXPECT_EQ(appendLoggerRecords(dir.file("b.log"), 1, 300, Vec(300, 1), 1, written).status,
+            FileStatus::RecordTooLarge);
+}
+
+TEST(LoggerFile, MissingFileIsReported) {
+  TempDir dir;
+  int written = 0;
+  FileResult r = appendLoggerRecords(dir.file("none.log"), 1, 31, answerData(31, 1), 1, written);
+  EXPECT_EQ(r.status, FileStatus::CannotOpen);
+  EXPECT_EQ(written, 0);
+  LoggerFileReader reader;
+  EXPECT_EQ(reader.open(dir.file("none.log")).status, FileStatus::CannotOpen);
+  EXPECT_EQ(reader.open(dir.path()).status, FileStatus::CannotOpen);  // a folder is no file
+}
+
+}  // namespace
+}  // namespace flowdesk
