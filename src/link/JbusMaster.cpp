@@ -48,8 +48,8 @@ const char* replyCheckText(ReplyCheck check) {
 std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
   switch (request[1]) {
     case 3: {
-      const std::size_t count = length >= 6 ? static_cast<std::size_t>(request[4] << 8 | request[5])
-                                            : 0;
+      const std::size_t count =
+          length >= 6 ? static_cast<std::size_t>(request[4] << 8 | request[5]) : 0;
       return 5 + 2 * count;
     }
     case 4:
@@ -61,7 +61,9 @@ std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
 
 JbusMaster::JbusMaster(Clock& clock) : clock_(clock) {}
 
-JbusMaster::~JbusMaster() { closeLink(); }
+JbusMaster::~JbusMaster() {
+  closeLink();
+}
 
 void JbusMaster::setLinkSettings(std::function<LinkSettings()> source) {
   settings_ = std::move(source);
@@ -71,9 +73,13 @@ void JbusMaster::setIdentification(std::function<int(JbusMaster&)> read) {
   identification_ = std::move(read);
 }
 
-void JbusMaster::setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
+void JbusMaster::setPortOpener(PortOpener opener) {
+  opener_ = std::move(opener);
+}
 
-LinkSettings JbusMaster::linkSettings() const { return settings_ ? settings_() : LinkSettings{}; }
+LinkSettings JbusMaster::linkSettings() const {
+  return settings_ ? settings_() : LinkSettings{};
+}
 
 void JbusMaster::buildRequest(std::uint8_t function, std::uint16_t firstRegister,
                               std::uint16_t count) {
@@ -144,7 +150,9 @@ int JbusMaster::sendFrame(const std::uint8_t* bytes, int count) {
   return 0;
 }
 
-int JbusMaster::pause(int ms) { return delay(clock_, port_, ms); }
+int JbusMaster::pause(int ms) {
+  return delay(clock_, port_, ms);
+}
 
 // ---------------------------------------------------------------------------
 // Transactions

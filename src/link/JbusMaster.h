@@ -13,9 +13,9 @@ namespace flowdesk {
 // The link settings as the application keeps them; read again at every
 // transaction, so a change on the connection page takes effect at the next one.
 struct LinkSettings {
-  std::int32_t Com = 0;     // port index, 0 is Com1
-  float Jbus = 1.0f;        // slave address, edited as a number
-  std::int32_t Bauds = 5;   // index into kBaudTable
+  std::int32_t Com = 0;    // port index, 0 is Com1
+  float Jbus = 1.0f;       // slave address, edited as a number
+  std::int32_t Bauds = 5;  // index into kBaudTable
 };
 
 inline constexpr std::array<long, 6> kBaudTable{300, 600, 1200, 2400, 4800, 9600};

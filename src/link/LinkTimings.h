@@ -14,7 +14,9 @@ using std::chrono::milliseconds;
 
 // Index 0 and 1 are 300 and 600 baud: a byte takes 18 to 37 ms on the wire,
 // so both the first-byte and the silence limits are longer there.
-constexpr bool isSlowRate(int baudIndex) { return baudIndex <= 1; }
+constexpr bool isSlowRate(int baudIndex) {
+  return baudIndex <= 1;
+}
 
 // First-byte limit: reads answer quickly, writes make the unit store data
 // first, so they get a second even at high rates.

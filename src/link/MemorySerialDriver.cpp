@@ -31,8 +31,8 @@ void MemoryLine::deliver(const std::vector<std::uint8_t>& bytes, std::int64_t at
 void MemoryLine::deliverAtBaud(const std::vector<std::uint8_t>& bytes, long baud, int afterMs) {
   const std::int64_t start = clock.nowMs() + afterMs;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(
-        link_timings::wireTime(baud, i + 1));
+    const auto at =
+        std::chrono::duration_cast<std::chrono::milliseconds>(link_timings::wireTime(baud, i + 1));
     incoming_.push_back({start + at.count(), bytes[i]});
   }
 }
@@ -48,7 +48,9 @@ class MemoryDriver final : public PortDriver {
   std::shared_ptr<MemoryLine> line;
 };
 
-MemoryLine& lineOf(SerialPort& port) { return *static_cast<MemoryDriver&>(*port.driver).line; }
+MemoryLine& lineOf(SerialPort& port) {
+  return *static_cast<MemoryDriver&>(*port.driver).line;
+}
 
 int arrived(MemoryLine& line) {
   const auto& in = MemoryLineAccess::incoming(line);
@@ -95,7 +97,9 @@ int memWriteBlock(SerialPort& port, const std::uint8_t* bytes, int n) {
   return kPortOk;
 }
 
-int memWriteByte(SerialPort& port, std::uint8_t b) { return memWriteBlock(port, &b, 1); }
+int memWriteByte(SerialPort& port, std::uint8_t b) {
+  return memWriteBlock(port, &b, 1);
+}
 
 int memClose(SerialPort& port) {
   MemoryLine& line = lineOf(port);
@@ -103,6 +107,7 @@ int memClose(SerialPort& port) {
   line.isOpen = false;
   line.dtr = false;
   line.rts = false;
+  if (line.onClose) line.onClose(line);
   unlinkAndFree(port);
   return kPortOk;
 }
@@ -118,7 +123,9 @@ int memSetLine(SerialPort& port, long baud, char parity, int dataBits, int stopB
   return kPortOk;
 }
 
-int memFlow(SerialPort&, bool) { return kPortOk; }
+int memFlow(SerialPort&, bool) {
+  return kPortOk;
+}
 int memSetDtr(SerialPort& port, bool on) {
   lineOf(port).dtr = on;
   return kPortOk;
@@ -127,10 +134,18 @@ int memSetRts(SerialPort& port, bool on) {
   lineOf(port).rts = on;
   return kPortOk;
 }
-int memTxCount(SerialPort&) { return 0; }
-int memTxFree(SerialPort& port) { return std::max(0, lineOf(port).txRoom); }
-int memRxCount(SerialPort& port) { return arrived(lineOf(port)); }
-int memRxFree(SerialPort& port) { return std::max(0, kPortQueueSize - memRxCount(port)); }
+int memTxCount(SerialPort&) {
+  return 0;
+}
+int memTxFree(SerialPort& port) {
+  return std::max(0, lineOf(port).txRoom);
+}
+int memRxCount(SerialPort& port) {
+  return arrived(lineOf(port));
+}
+int memRxFree(SerialPort& port) {
+  return std::max(0, kPortQueueSize - memRxCount(port));
+}
 int memClearOutput(SerialPort& port) {
   ++lineOf(port).outputClears;
   return kPortOk;
@@ -140,7 +155,9 @@ int memSendBreak(SerialPort& port, int ms) {
   delay(&port, ms);
   return kPortOk;
 }
-int memModemStatus(SerialPort& port) { return lineOf(port).modemBits & 0xF0; }
+int memModemStatus(SerialPort& port) {
+  return lineOf(port).modemBits & 0xF0;
+}
 int memLineErrors(SerialPort& port) {
   return lineOf(port).lineErrorFlags & (kLineBreak | kLineFraming | kLineParity | kLineOverrun);
 }

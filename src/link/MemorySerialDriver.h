@@ -23,6 +23,8 @@ class MemoryLine {
   // The peer: called after every block the port writes. It usually calls
   // takeRequest() and answers with deliver().
   std::function<void(MemoryLine&)> onWrite;
+  // Called when the port on this line closes.
+  std::function<void(MemoryLine&)> onClose;
 
   // Bytes the port wrote that the peer has not taken yet, and everything the
   // port ever wrote.

@@ -33,8 +33,8 @@ struct BaudEntry {
 };
 
 constexpr BaudEntry kBauds[] = {
-    {300, B300},     {600, B600},     {1200, B1200},   {1800, B1800},
-    {2400, B2400},   {4800, B4800},   {9600, B9600},   {19200, B19200},
+    {300, B300},     {600, B600},     {1200, B1200},     {1800, B1800},
+    {2400, B2400},   {4800, B4800},   {9600, B9600},     {19200, B19200},
     {38400, B38400}, {57600, B57600}, {115200, B115200},
 };
 
@@ -66,7 +66,9 @@ class PosixDriver final : public PortDriver {
   std::uint16_t word8250 = 0;  // kept for the dump; this driver has no use for it
 };
 
-PosixDriver& drv(SerialPort& port) { return static_cast<PosixDriver&>(*port.driver); }
+PosixDriver& drv(SerialPort& port) {
+  return static_cast<PosixDriver&>(*port.driver);
+}
 
 // ORs what the device reports since the last look into the accumulated flags.
 // Only real UARTs keep these counters; on a pty the call fails and nothing is
@@ -176,7 +178,9 @@ int posixWriteBlock(SerialPort& port, const std::uint8_t* bytes, int n) {
   return port.fail(kPortTxFull);
 }
 
-int posixWriteByte(SerialPort& port, std::uint8_t byte) { return posixWriteBlock(port, &byte, 1); }
+int posixWriteByte(SerialPort& port, std::uint8_t byte) {
+  return posixWriteBlock(port, &byte, 1);
+}
 
 int posixClose(SerialPort& port) {
   PosixDriver& d = drv(port);
@@ -205,45 +209,9 @@ int posixSetLine(SerialPort& port, long baud, char parity, int dataBits, int sto
   if (checked != kPortOk) return port.fail(checked);
   speed_t speed{};
   if (!speedFor(f.baud, speed)) return port.fail(kPortBadBaud);
-  tcflag_t size = 0;
-  switch (f.dataBits) {
-    case 5:
-      size = CS5;
-      break;
-    case 6:
-      size = CS6;
-      break;
-    case 7:
-      size = CS7;
-      break;
-    case 8:
-      size = CS8;
-      break;
-    default:
-      return port.fail(kPortBadDataBits);
-  }
   termios t = d.tio;
-  ::cfsetispeed(&t, speed);
-  ::cfsetospeed(&t, speed);
-  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-  t.c_cflag |= size;
-  switch (f.parity) {
-    case Parity::kNone:
-      break;
-    case Parity::kOdd:
-      t.c_cflag |= PARENB | PARODD;
-      break;
-    case Parity::kEven:
-      t.c_cflag |= PARENB;
-      break;
-    case Parity::kMark:
-      t.c_cflag |= PARENB | CMSPAR | PARODD;
-      break;
-    case Parity::kSpace:
-      t.c_cflag |= PARENB | CMSPAR;
-      break;
-  }
-  if (f.stopBits == 2) t.c_cflag |= CSTOPB;
+  if (!setTermiosLine(t, f)) return port.fail(kPortBadDataBits);
+  const tcflag_t size = t.c_cflag & CSIZE;
   const termios previous = d.tio;
   d.tio = t;
   if (const int r = applyTermios(port); r != kPortOk) {
@@ -254,13 +222,16 @@ int posixSetLine(SerialPort& port, long baud, char parity, int dataBits, int sto
   // device really runs at.
   termios actual{};
   if (::tcgetattr(d.fd, &actual) == 0) {
+    int refused = kPortOk;
     if (::cfgetospeed(&actual) != speed) {
-      d.tio = previous;
-      return port.fail(kPortBadBaud);
+      refused = kPortBadBaud;
+    } else if ((actual.c_cflag & CSIZE) != size) {
+      refused = kPortBadDataBits;  // a pty, for one, only does 8 bits
     }
-    if ((actual.c_cflag & CSIZE) != size) {
+    if (refused != kPortOk) {
       d.tio = previous;
-      return port.fail(kPortBadDataBits);
+      ::tcsetattr(d.fd, TCSANOW, &d.tio);
+      return port.fail(refused);
     }
   }
   d.line = f;
@@ -419,14 +390,13 @@ int posixDumpStatus(SerialPort& port, const LinePrinter& print) {
   print("");
   print(formatLine("Port type:  POSIX termios  BaudRate: %-6ld  ByteSize: %1d  Parity: %1d",
                    d.line.baud, d.line.dataBits, static_cast<int>(d.line.parity)));
-  print(formatLine("StopBits: %1d fBinary: %1d  fRtsControl: %1d", d.line.stopBits, 1,
-                   rtsControl));
+  print(formatLine("StopBits: %1d fBinary: %1d  fRtsControl: %1d", d.line.stopBits, 1, rtsControl));
   print(formatLine(
       "Parity: %1d  OutCtsFlow: %1d  OutDsrFlow: %1d  DtrControl: %1d  OutX: %1d  InX: %1d",
       bit(static_cast<int>(t.c_iflag), INPCK), d.rtsCts ? 1 : 0, d.dtrDsr ? 1 : 0, dtrControl,
       bit(static_cast<int>(t.c_iflag), IXON), bit(static_cast<int>(t.c_iflag), IXOFF)));
-  print(formatLine("Null: %1d  DtrControl: %1d  RtsControl: %1d  XonChar: %02x  XoffChar: %02x",
-                   0, dtrControl, rtsControl, t.c_cc[VSTART], t.c_cc[VSTOP]));
+  print(formatLine("Null: %1d  DtrControl: %1d  RtsControl: %1d  XonChar: %02x  XoffChar: %02x", 0,
+                   dtrControl, rtsControl, t.c_cc[VSTART], t.c_cc[VSTOP]));
   const unsigned limit = kPortQueueSize / 4;
   print(formatLine("XonLim: %-5u XoffLim: %-5u EofChr: %02x  EvtChr: %02x", limit, limit, 0, 0));
   print(formatLine("RX count/free: %5d/%-5d  TX count/free: %5d/%-5d  BREAK/FE/OE/PE: %d%d%d%d",
@@ -436,26 +406,74 @@ int posixDumpStatus(SerialPort& port, const LinePrinter& print) {
   print(formatLine("CE_BREAK:%d  CE_FRAME:%d  CE_MODE:%d CE_OVERRUN:%d", bit(d.errors, kErrBreak),
                    bit(d.errors, kErrFrame), bit(d.errors, kErrMode), bit(d.errors, kErrOverrun)));
   print(formatLine("CE_RXOVER:%d CE_RXPARITY:%d CE_TXFULL:%d  CTS/DSR/RI/CD: %d%d%d%d",
-                   bit(d.errors, kErrRxOver), bit(d.errors, kErrParity),
-                   bit(d.errors, kErrTxFull), bit(modem, kModemCts), bit(modem, kModemDsr),
-                   bit(modem, kModemRing), bit(modem, kModemCarrier)));
+                   bit(d.errors, kErrRxOver), bit(d.errors, kErrParity), bit(d.errors, kErrTxFull),
+                   bit(modem, kModemCts), bit(modem, kModemDsr), bit(modem, kModemRing),
+                   bit(modem, kModemCarrier)));
   print(formatLine("8250:%.4x", static_cast<unsigned>(d.word8250)));
   return kPortOk;
 }
 
-int posixReserved(SerialPort& port) { return port.fail(kPortNotSupported); }
+int posixReserved(SerialPort& port) {
+  return port.fail(kPortNotSupported);
+}
 
-void posixClearStatus(SerialPort& port) { port.status = 0; }
+void posixClearStatus(SerialPort& port) {
+  port.status = 0;
+}
 
 constexpr SerialOps kPosixOps{
-    posixReadByte,    posixReserved,    posixWriteByte,  posixClose,       posixSetLine,
-    posixSetXonXoff,  posixSetRtsCts,   posixSetDtrDsr,  posixSetDtr,      posixSetRts,
-    posixTxFree,      posixTxCount,     posixRxFree,     posixRxCount,     posixClearOutput,
-    posixWriteBlock,  posixReadBlock,   posixDumpStatus, posixSendBreak,   posixModemStatus,
-    posixLineErrors,  posixClearLineErrors, posixReserved, posixClearStatus,
+    posixReadByte,   posixReserved,        posixWriteByte,  posixClose,       posixSetLine,
+    posixSetXonXoff, posixSetRtsCts,       posixSetDtrDsr,  posixSetDtr,      posixSetRts,
+    posixTxFree,     posixTxCount,         posixRxFree,     posixRxCount,     posixClearOutput,
+    posixWriteBlock, posixReadBlock,       posixDumpStatus, posixSendBreak,   posixModemStatus,
+    posixLineErrors, posixClearLineErrors, posixReserved,   posixClearStatus,
 };
 
 }  // namespace
+
+bool setTermiosLine(termios& t, const LineFormat& f) {
+  speed_t speed{};
+  if (!speedFor(f.baud, speed)) return false;
+  tcflag_t size = 0;
+  switch (f.dataBits) {
+    case 5:
+      size = CS5;
+      break;
+    case 6:
+      size = CS6;
+      break;
+    case 7:
+      size = CS7;
+      break;
+    case 8:
+      size = CS8;
+      break;
+    default:
+      return false;
+  }
+  ::cfsetispeed(&t, speed);
+  ::cfsetospeed(&t, speed);
+  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+  t.c_cflag |= size;
+  switch (f.parity) {
+    case Parity::kNone:
+      break;
+    case Parity::kOdd:
+      t.c_cflag |= PARENB | PARODD;
+      break;
+    case Parity::kEven:
+      t.c_cflag |= PARENB;
+      break;
+    case Parity::kMark:
+      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case Parity::kSpace:
+      t.c_cflag |= PARENB | CMSPAR;
+      break;
+  }
+  if (f.stopBits == 2) t.c_cflag |= CSTOPB;
+  return true;
+}
 
 bool isSupportedBaud(long baud) {
   speed_t unused{};

@@ -1,4 +1,6 @@
 #pragma once
+#include <termios.h>
+
 #include <string>
 
 #include "link/SerialPort.h"
@@ -15,6 +17,11 @@ void openPosixDevice(SerialPort& port, const std::string& path, long baud, char 
 // errno of a failed open or device call to a port status. Line settings map
 // EINVAL themselves, where the refused setting is known.
 int mapErrno(int err);
+
+// Puts a checked line format into `t`: speed, character size, parity (mark
+// and space through CMSPAR) and stop bits. False when the baud rate or the
+// data-bit count is not one termios has.
+bool setTermiosLine(termios& t, const LineFormat& format);
 
 // The baud rates the driver knows (300 to 115200); others are refused (-25).
 bool isSupportedBaud(long baud);

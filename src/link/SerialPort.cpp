@@ -49,15 +49,27 @@ const char* portStatusMessage(int status) {
 
 namespace {
 
-int baseUnsupported(SerialPort& port) { return port.fail(kPortNotSupported); }
-int baseWriteByte(SerialPort& port, std::uint8_t) { return port.fail(kPortNotSupported); }
-int baseSetLine(SerialPort& port, long, char, int, int) { return port.fail(kPortNotSupported); }
-int baseSwitch(SerialPort& port, bool) { return port.fail(kPortNotSupported); }
+int baseUnsupported(SerialPort& port) {
+  return port.fail(kPortNotSupported);
+}
+int baseWriteByte(SerialPort& port, std::uint8_t) {
+  return port.fail(kPortNotSupported);
+}
+int baseSetLine(SerialPort& port, long, char, int, int) {
+  return port.fail(kPortNotSupported);
+}
+int baseSwitch(SerialPort& port, bool) {
+  return port.fail(kPortNotSupported);
+}
 int baseWriteBlock(SerialPort& port, const std::uint8_t*, int) {
   return port.fail(kPortNotSupported);
 }
-int baseReadBlock(SerialPort& port, std::uint8_t*, int) { return port.fail(kPortNotSupported); }
-int baseSendBreak(SerialPort& port, int) { return port.fail(kPortNotSupported); }
+int baseReadBlock(SerialPort& port, std::uint8_t*, int) {
+  return port.fail(kPortNotSupported);
+}
+int baseSendBreak(SerialPort& port, int) {
+  return port.fail(kPortNotSupported);
+}
 
 int baseClose(SerialPort& port) {
   unlinkAndFree(port);
@@ -72,7 +84,9 @@ int baseDumpStatus(SerialPort&, const LinePrinter& print) {
   return kPortNotSupported;
 }
 
-void baseClearStatus(SerialPort& port) { port.status = 0; }
+void baseClearStatus(SerialPort& port) {
+  port.status = 0;
+}
 
 constexpr SerialOps kBaseOps{
     baseUnsupported, baseUnsupported, baseWriteByte,   baseClose,       baseSetLine,
@@ -113,11 +127,15 @@ SerialPort& sharedErrorPort() {
   return *port;
 }
 
-void closeAllAtExit() { closeAllPorts(); }
+void closeAllAtExit() {
+  closeAllPorts();
+}
 
 }  // namespace
 
-const SerialOps& baseSerialOps() { return kBaseOps; }
+const SerialOps& baseSerialOps() {
+  return kBaseOps;
+}
 
 int parseLineSettings(long baud, char parity, int dataBits, int stopBits, LineFormat& out) {
   if (baud > kMaxBaud) return kPortBadBaud;
@@ -204,8 +222,12 @@ PortResolver setPortResolver(PortResolver resolver) {
   return std::exchange(state().resolver, std::move(resolver));
 }
 
-const std::string& lastOpenDevice() { return state().lastDevice; }
-int lastOpenErrno() { return state().lastErrno; }
+const std::string& lastOpenDevice() {
+  return state().lastDevice;
+}
+int lastOpenErrno() {
+  return state().lastErrno;
+}
 
 SerialPort* openPort(int portIndex, long baud, char parity, int dataBits, int stopBits) {
   SerialPort* port = allocatePort(portIndex);
@@ -228,7 +250,9 @@ SerialPort* openPort(int portIndex, long baud, char parity, int dataBits, int st
 // ---------------------------------------------------------------------------
 // Waiting
 
-IdleHook setIdleHook(IdleHook hook) { return std::exchange(state().idleHook, std::move(hook)); }
+IdleHook setIdleHook(IdleHook hook) {
+  return std::exchange(state().idleHook, std::move(hook));
+}
 
 int runIdleHook(SerialPort* port) {
   // A copy, so a hook that replaces itself does not destroy the function

@@ -29,9 +29,9 @@ enum PortStatus : std::int32_t {
 };
 
 inline constexpr std::array<PortStatus, 13> kAllPortStatuses{
-    kPortOk,          kPortPlatformError, kPortInvalidId, kPortInUse,     kPortOutOfMemory,
-    kPortTimeout,     kPortTxFull,        kPortNoDevice,  kPortNotSupported, kPortBadBaud,
-    kPortBadParity,   kPortBadDataBits,   kPortBadStopBits};
+    kPortOk,        kPortPlatformError, kPortInvalidId,  kPortInUse,        kPortOutOfMemory,
+    kPortTimeout,   kPortTxFull,        kPortNoDevice,   kPortNotSupported, kPortBadBaud,
+    kPortBadParity, kPortBadDataBits,   kPortBadStopBits};
 
 // One English sentence per status; anything else is "unknown serial status".
 const char* portStatusMessage(int status);

@@ -1,0 +1,490 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/FrameTrace.h"
+#include "link/JbusMaster.h"
+#include "link/LinkTimings.h"
+#include "link/MemorySerialDriver.h"
+#include "link/PtyPeer.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::Bytes;
+using testing::PtyPair;
+using testing::ResolverScope;
+using testing::ScriptedPeer;
+using testing::withCrc;
+
+Bytes readReply(std::uint8_t address, const Bytes& registers) {
+  Bytes frame{address, 3, static_cast<std::uint8_t>(registers.size())};
+  frame.insert(frame.end(), registers.begin(), registers.end());
+  return withCrc(frame);
+}
+
+Bytes requestOf(const JbusMaster& m, int length) {
+  return Bytes(m.RequestFrame.begin(), m.RequestFrame.begin() + length);
+}
+
+// ---------------------------------------------------------------------------
+// Frames
+
+TEST(JbusRequest, BuildsTheHeaderAndNothingElse) {
+  struct Case {
+    float address;
+    std::uint8_t function;
+    std::uint16_t reg;
+    std::uint16_t count;
+    Bytes header;
+  };
+  const Case cases[] = {
+      {0.0f, 3, 0x2202, 1, {0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0xEE}},
+      {12.9f, 3, 0x0100, 87, {12, 0x03, 0x01, 0x00, 0x00, 87, 0xEE}},
+      {1.0f, 4, 0x1234, 3, {1, 0x04, 0x12, 0x34, 0x00, 0x03, 0xEE}},
+      {255.0f, 16, 0x1000, 62, {255, 0x10, 0x10, 0x00, 0x00, 62, 124}},
+      {1.0f, 16, 0x2301, 3, {1, 0x10, 0x23, 0x01, 0x00, 3, 6}},
+      // Settings out of range or garbage still give a byte, never UB.
+      {300.0f, 3, 0, 1, {255, 3, 0, 0, 0, 1, 0xEE}},
+      {-4.0f, 3, 0, 1, {0, 3, 0, 0, 0, 1, 0xEE}},
+      {std::numeric_limits<float>::quiet_NaN(), 3, 0, 1, {0, 3, 0, 0, 0, 1, 0xEE}},
+  };
+  for (const auto& c : cases) {
+    JbusMaster m;
+    m.setLinkSettings([&] { return LinkSettings{0, c.address, 5}; });
+    m.RequestFrame.fill(0xEE);
+    m.buildRequest(c.function, c.reg, c.count);
+    EXPECT_EQ(requestOf(m, 7), c.header) << c.address << " fn " << int(c.function);
+    EXPECT_EQ(m.RequestFrame[7], 0xEE);  // the data area belongs to the caller
+  }
+}
+
+TEST(JbusReply, ChecksInOrderAndIgnoresTheAddress) {
+  const Bytes good = readReply(1, {0x12, 0x34});
+  Bytes badCrc = good;
+  badCrc.back() ^= 0x01;
+  struct Case {
+    const char* name;
+    Bytes reply;
+    std::uint8_t function;
+    std::size_t expected;
+    ReplyCheck verdict;
+  };
+  const Case cases[] = {
+      {"good read", good, 3, 7, ReplyCheck::kOk},
+      {"other address", readReply(9, {0x12, 0x34}), 3, 7, ReplyCheck::kOk},
+      {"one byte short", readReply(1, {0x12}), 3, 7, ReplyCheck::kBadLength},
+      {"one byte long", readReply(1, {0x12, 0x34, 0x56}), 3, 7, ReplyCheck::kBadLength},
+      {"bad CRC", badCrc, 3, 7, ReplyCheck::kBadCrc},
+      {"exception", withCrc({1, 0x83, 0x02}), 3, 7, ReplyCheck::kBadFunction},
+      // The function code is tested before the length.
+      {"exception, right length", withCrc({1, 0x83, 0x02, 0, 0}), 3, 7, ReplyCheck::kBadFunction},
+      {"write echo", withCrc({1, 16, 0x23, 0x01, 0, 3}), 16, 8, ReplyCheck::kOk},
+      {"write echo, bad CRC", {1, 16, 0x23, 0x01, 0, 3, 0, 0}, 16, 8, ReplyCheck::kBadCrc},
+      {"records, any length", withCrc({1, 4, 5, 1, 2, 3, 4, 5}), 4, 512, ReplyCheck::kOk},
+      {"records, bare", withCrc({1, 4}), 4, 512, ReplyCheck::kOk},
+      {"records, bad CRC", {1, 4, 5, 1, 2, 3, 4, 5, 0, 0}, 4, 512, ReplyCheck::kBadCrc},
+      {"records, two bytes", {1, 4}, 4, 512, ReplyCheck::kTooShort},
+      {"one byte", {1}, 3, 7, ReplyCheck::kTooShort},
+      {"nothing", {}, 3, 7, ReplyCheck::kTooShort},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(checkReply(c.reply.data(), c.reply.size(), c.function, c.expected), c.verdict)
+        << c.name;
+  }
+}
+
+TEST(JbusReply, ExpectedLengthByFunction) {
+  struct Case {
+    Bytes request;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {{1, 3, 0x01, 0x00, 0, 87}, 179}, {{1, 3, 0x22, 0x02, 0, 1}, 7},
+      {{1, 3, 0, 0, 0x01, 0x00}, 517},  // more than a frame: no reply can pass
+      {{1, 4, 0, 0, 0, 9}, 512},        {{1, 16, 0x23, 0x06, 0, 4}, 8},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(expectedReplyLength(c.request.data(), 6), c.expected);
+  }
+}
+
+TEST(JbusTimings, LimitsByBaudIndexAndFunction) {
+  using std::chrono::milliseconds;
+  struct Case {
+    int baudIndex;
+    std::uint8_t function;
+    milliseconds t1;
+    milliseconds t2;
+  };
+  const Case cases[] = {
+      {0, 3, milliseconds(1000), milliseconds(400)},
+      {0, 16, milliseconds(1000), milliseconds(400)},
+      {1, 4, milliseconds(1000), milliseconds(400)},
+      {2, 3, milliseconds(400), milliseconds(150)},
+      {2, 16, milliseconds(1000), milliseconds(150)},
+      {5, 3, milliseconds(400), milliseconds(150)},
+      {5, 4, milliseconds(400), milliseconds(150)},
+      {5, 16, milliseconds(1000), milliseconds(150)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(link_timings::firstByteLimit(c.baudIndex, c.function), c.t1) << c.baudIndex;
+    EXPECT_EQ(link_timings::interByteLimit(c.baudIndex), c.t2) << c.baudIndex;
+  }
+  EXPECT_EQ(link_timings::wireTime(9600, 1), std::chrono::microseconds(1145));
+  EXPECT_EQ(link_timings::wireTime(300, 8), std::chrono::microseconds(293333));
+}
+
+// ---------------------------------------------------------------------------
+// Exchanges against an in-memory line: exact timing on a manual clock
+
+struct MemoryRig {
+  ManualClock clock{10'000};
+  std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
+  JbusMaster master{clock};
+  LinkSettings settings{0, 1.0f, 5};
+
+  MemoryRig() {
+    master.setLinkSettings([this] { return settings; });
+    master.setPortOpener(memoryPortOpener(line));
+  }
+  // Every complete request is answered by `answer` (which may say nothing).
+  void peer(std::function<void(MemoryLine&, const Bytes&)> answer) {
+    line->onWrite = [answer = std::move(answer)](MemoryLine& l) {
+      const Bytes request = l.takeRequest();
+      if (!request.empty()) answer(l, request);
+    };
+  }
+};
+
+TEST(JbusExchangeTiming, NoReplyCostsThreeFirstByteLimits) {
+  struct Case {
+    int baudIndex;
+    std::uint8_t function;
+    std::int64_t total;
+  };
+  const Case cases[] = {{0, 3, 3000}, {1, 3, 3000},  {2, 3, 1200}, {5, 3, 1200},
+                        {5, 4, 1200}, {0, 16, 3000}, {5, 16, 3000}};
+  for (const auto& c : cases) {
+    MemoryRig rig;
+    rig.settings.Bauds = c.baudIndex;
+    int requests = 0;
+    rig.peer([&](MemoryLine&, const Bytes&) { ++requests; });
+    rig.master.buildRequest(c.function, 0x1000, 1);
+    const int length = c.function == 16 ? 9 : 6;
+    const std::int64_t start = rig.clock.nowMs();
+    EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), length), -1);
+    EXPECT_EQ(rig.clock.nowMs() - start, c.total) << c.baudIndex << " fn " << int(c.function);
+    EXPECT_EQ(requests, 3);
+    EXPECT_EQ(rig.line->opens, 1);  // one open per transaction, not per attempt
+    EXPECT_EQ(rig.line->closes, 1);
+    EXPECT_EQ(rig.line->line.baud, kBaudTable[static_cast<std::size_t>(c.baudIndex)]);
+    EXPECT_EQ(rig.line->line.stopBits, 2);
+    EXPECT_EQ(rig.line->line.dataBits, 8);
+    EXPECT_EQ(rig.line->line.parity, Parity::kNone);
+  }
+}
+
+TEST(JbusExchangeTiming, FirstByteAndSilenceLimits) {
+  // The slave answers every request after `firstByteDelay` ms with its bytes
+  // `gap` ms apart. A gap beyond T2 cuts the reply; a first byte after T1
+  // fails the attempt, and that late reply is then what the next attempt
+  // receives.
+  struct Case {
+    int baudIndex;
+    int firstByteDelay;
+    int gap;
+    int result;
+    int requests;
+  };
+  const Case cases[] = {
+      {5, 10, 149, 0, 1},  {5, 10, 150, 0, 1}, {5, 10, 151, -1, 3}, {0, 10, 399, 0, 1},
+      {0, 10, 401, -1, 3}, {5, 399, 1, 0, 1},  {5, 400, 1, 0, 1},   {5, 401, 1, 0, 2},
+      {0, 999, 1, 0, 1},   {0, 1001, 1, 0, 2},
+  };
+  for (const auto& c : cases) {
+    MemoryRig rig;
+    rig.settings.Bauds = c.baudIndex;
+    int requests = 0;
+    rig.peer([&](MemoryLine& l, const Bytes&) {
+      ++requests;
+      l.deliver(readReply(1, {0xAB, 0xCD}), l.clock.nowMs() + c.firstByteDelay, c.gap);
+    });
+    const int r = rig.master.readRegisters(0x2202, 1);
+    EXPECT_EQ(r, c.result) << "index " << c.baudIndex << " delay " << c.firstByteDelay << " gap "
+                           << c.gap;
+    EXPECT_EQ(requests, c.requests)
+        << "index " << c.baudIndex << " delay " << c.firstByteDelay << " gap " << c.gap;
+    if (r == 0) {
+      EXPECT_EQ(rig.master.ReplyLength, 7);
+      EXPECT_EQ(rig.master.replyData()[0], 0xAB);
+      EXPECT_EQ(rig.master.replyData()[1], 0xCD);
+    }
+  }
+}
+
+TEST(JbusExchangeTiming, SuccessLastsTheWirePlusOneSilence) {
+  MemoryRig rig;
+  rig.peer([](MemoryLine& l, const Bytes&) {
+    l.deliverAtBaud(readReply(1, Bytes(174, 0x11)), 9600, 20);
+  });
+  const std::int64_t start = rig.clock.nowMs();
+  ASSERT_EQ(rig.master.readRegisters(0x0100, 87), 0);
+  // 20 ms turnaround, 179 bytes at 1.146 ms, then 150 ms of silence; the
+  // 5 ms wait slices round each step up.
+  const std::int64_t took = rig.clock.nowMs() - start;
+  EXPECT_GE(took, 20 + 205 + 150);
+  EXPECT_LE(took, 20 + 205 + 150 + 10);
+}
+
+TEST(JbusExchange, RetriesUntilAGoodReply) {
+  MemoryRig rig;
+  const Bytes good = readReply(1, {0x00, 0x2A});
+  Bytes corrupt = good;
+  corrupt[3] ^= 0xFF;
+  std::vector<Bytes> script{corrupt, withCrc({1, 0x83, 2}), good};
+  std::size_t n = 0;
+  rig.peer([&](MemoryLine& l, const Bytes&) {
+    if (n < script.size()) l.deliver(script[n++], l.clock.nowMs() + 5);
+  });
+  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  EXPECT_EQ(n, 3u);
+  EXPECT_EQ(rig.master.replyData()[1], 0x2A);
+}
+
+TEST(JbusExchange, MissingPortIsNotRetried) {
+  MemoryRig rig;
+  rig.line->openStatus = kPortNoDevice;
+  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), -1);
+  EXPECT_EQ(rig.line->opens, 1);
+  EXPECT_EQ(rig.master.lastPortStatus(), kPortNoDevice);
+  EXPECT_EQ(rig.clock.nowMs(), 10'000);  // nothing waited for
+  EXPECT_EQ(openPortCount(), 0u);        // the failed object was discarded
+}
+
+TEST(JbusExchange, BaudIndexOutsideTheTableFailsTheOpen) {
+  MemoryRig rig;
+  for (int index : {-1, 6, 1000}) {
+    rig.settings.Bauds = index;
+    EXPECT_EQ(rig.master.readRegisters(0x2202, 1), -1) << index;
+    EXPECT_EQ(rig.master.lastPortStatus(), kPortBadBaud);
+  }
+  EXPECT_EQ(rig.line->opens, 0);
+}
+
+TEST(JbusExchange, RequestTooLongForTheFrameIsRefused) {
+  MemoryRig rig;
+  EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 511), -1);
+  EXPECT_EQ(rig.master.writeRegisters(0x1000, 252), -1);  // 7 + 504 bytes + CRC
+  EXPECT_EQ(rig.line->opens, 0);
+}
+
+TEST(JbusExchange, PauseWaitsOnTheMastersClockWithTheHook) {
+  MemoryRig rig;
+  int calls = 0;
+  ScopedIdleHook hook([&](SerialPort* port) {
+    EXPECT_EQ(port, nullptr);  // between transactions nothing is open
+    return ++calls, 0;
+  });
+  EXPECT_EQ(rig.master.pause(600), 0);
+  EXPECT_EQ(rig.clock.nowMs(), 10'600);
+  EXPECT_EQ(calls, 120);
+}
+
+// ---------------------------------------------------------------------------
+// transfer and the identification
+
+TEST(JbusTransfer, IdentificationRunsFirstAndIsRetriedAfterAFailure) {
+  MemoryRig rig;
+  std::vector<std::uint16_t> registersAsked;
+  rig.peer([&](MemoryLine& l, const Bytes& request) {
+    registersAsked.push_back(static_cast<std::uint16_t>(request[2] << 8 | request[3]));
+    const int count = request[4] << 8 | request[5];
+    l.deliver(readReply(1, Bytes(2 * static_cast<std::size_t>(count), 0)), l.clock.nowMs() + 5);
+  });
+  bool identificationWorks = false;
+  int identifications = 0;
+  rig.master.setIdentification([&](JbusMaster& m) {
+    ++identifications;
+    // The identification reads go through the shared request frame.
+    for (std::uint16_t reg : {0x5000, 0x5100, 0x2200}) {
+      if (m.readRegisters(reg, 4) != 0) return -1;
+    }
+    return identificationWorks ? 0 : -1;
+  });
+
+  EXPECT_EQ(rig.master.readRegisters(0x0100, 87), -1);
+  EXPECT_FALSE(rig.master.identificationDone);
+  EXPECT_EQ(registersAsked, (std::vector<std::uint16_t>{0x5000, 0x5100, 0x2200}));
+
+  identificationWorks = true;
+  registersAsked.clear();
+  EXPECT_EQ(rig.master.readRegisters(0x0100, 87), 0);
+  EXPECT_TRUE(rig.master.identificationDone);
+  // The caller's own request went out intact after the three reads.
+  EXPECT_EQ(registersAsked, (std::vector<std::uint16_t>{0x5000, 0x5100, 0x2200, 0x0100}));
+  EXPECT_EQ(rig.master.ReplyLength, 179);
+
+  registersAsked.clear();
+  EXPECT_EQ(rig.master.readRegisters(0x0100, 87), 0);
+  EXPECT_EQ(identifications, 2);
+  EXPECT_EQ(registersAsked, (std::vector<std::uint16_t>{0x0100}));
+}
+
+TEST(JbusTransfer, WriteCarriesItsDataAndSucceedsOnTheEcho) {
+  MemoryRig rig;
+  rig.master.identificationDone = true;
+  Bytes seen;
+  rig.peer([&](MemoryLine& l, const Bytes& request) {
+    seen = request;
+    l.deliver(withCrc(Bytes(request.begin(), request.begin() + 6)), l.clock.nowMs() + 5);
+  });
+  const Bytes data{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xA5, 0x5A};
+  std::copy(data.begin(), data.end(), rig.master.requestData());
+  EXPECT_EQ(rig.master.writeRegisters(0x2306, 4), 0);
+  Bytes expected{1, 16, 0x23, 0x06, 0x00, 0x04, 0x08};
+  expected.insert(expected.end(), data.begin(), data.end());
+  EXPECT_EQ(seen, withCrc(expected));
+  EXPECT_EQ(rig.master.ReplyLength, 8);
+}
+
+// ---------------------------------------------------------------------------
+// Exchanges against a scripted slave on a pseudo-terminal
+
+struct PtyCase {
+  const char* name;
+  std::uint8_t function;
+  std::vector<Bytes> replies;  // one per request; empty: silence
+  int result;
+  std::size_t requests;
+  std::size_t replyLength;
+};
+
+Bytes floodReply(std::size_t size) {
+  Bytes frame{1, 4, 0xFF};
+  frame.resize(size - 2, 0x77);
+  return withCrc(frame);
+}
+
+TEST(JbusExchangePty, ScriptedSlave) {
+  const Bytes good3 = readReply(1, {0x12, 0x34});
+  Bytes badCrc = good3;
+  badCrc[5] ^= 0x40;
+  const Bytes good16 = withCrc({1, 16, 0x23, 0x01, 0x00, 0x03});
+  const Bytes good4 = withCrc({1, 4, 6, 1, 2, 3, 4, 5, 6});
+  const PtyCase cases[] = {
+      {"read", 3, {good3}, 0, 1, 7},
+      {"records", 4, {good4}, 0, 1, 11},
+      {"write echo", 16, {good16}, 0, 1, 8},
+      {"other slave address", 3, {readReply(42, {0x12, 0x34})}, 0, 1, 7},
+      {"one byte short", 3, std::vector<Bytes>(3, readReply(1, {0x12})), -1, 3, 6},
+      {"one byte long", 3, std::vector<Bytes>(3, readReply(1, {0x12, 0x34, 0x56})), -1, 3, 8},
+      {"bad CRC", 3, std::vector<Bytes>(3, badCrc), -1, 3, 7},
+      {"exception", 3, std::vector<Bytes>(3, withCrc({1, 0x83, 0x02})), -1, 3, 5},
+      {"bad then good", 3, {badCrc, good3}, 0, 2, 7},
+      {"no reply", 3, {}, -1, 3, 0},
+      {"exactly a frame", 4, {floodReply(512)}, 0, 1, 512},
+      {"longer than a frame", 4, std::vector<Bytes>(3, floodReply(600)), -1, 3, 512},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ResolverScope resolver({{2, pty.path()}});
+    ManualClock clock;
+    clock.realSliceMs = 3;  // real time for the peer thread to answer
+    JbusMaster master(clock);
+    master.setLinkSettings([] { return LinkSettings{2, 1.0f, 5}; });
+    ScriptedPeer peer(pty.master(), c.replies);
+    master.buildRequest(c.function, 0x2202, 1);
+    if (c.function == 16) {
+      master.buildRequest(16, 0x2301, 3);
+      std::fill_n(master.requestData(), 6, std::uint8_t{0x42});
+    }
+    const int length = c.function == 16 ? 13 : 6;
+    EXPECT_EQ(master.exchange(master.RequestFrame.data(), length), c.result);
+    EXPECT_EQ(peer.requests().size(), c.requests);
+    EXPECT_EQ(master.ReplyLength, c.replyLength);
+    EXPECT_EQ(master.lastDevice(), pty.path());
+    if (c.replyLength == 512) {
+      // The frame holds the first 512 bytes; nothing else was written.
+      const Bytes& sent = c.replies.front();
+      EXPECT_TRUE(std::equal(master.ReplyFrame.begin(), master.ReplyFrame.end(), sent.begin()));
+    }
+    EXPECT_EQ(openPortCount(), 0u);  // closed at the end of the transaction
+  }
+}
+
+TEST(JbusExchangePty, RequestBytesOnTheWire) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  ManualClock clock;
+  clock.realSliceMs = 3;
+  JbusMaster master(clock);
+  master.setLinkSettings([] { return LinkSettings{0, 0.0f, 5}; });
+  master.identificationDone = true;
+  ScriptedPeer peer(pty.master(), {readReply(0, {0, 0})});
+  EXPECT_EQ(master.readRegisters(0x2202, 1), 0);
+  ASSERT_EQ(peer.requests().size(), 1u);
+  EXPECT_EQ(peer.requests()[0], (Bytes{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
+}
+
+TEST(JbusExchangePty, MissingDeviceIsOneOpenAttempt) {
+  ResolverScope resolver({{1, "/dev/flowdesk-test-no-such-device"}});
+  ManualClock clock;
+  JbusMaster master(clock);
+  master.setLinkSettings([] { return LinkSettings{1, 1.0f, 5}; });
+  int opens = 0;
+  master.setPortOpener([&](int index, long baud, char parity, int dataBits, int stopBits) {
+    ++opens;
+    EXPECT_EQ(baud, 9600);
+    return openPort(index, baud, parity, dataBits, stopBits);
+  });
+  EXPECT_EQ(master.readRegisters(0x2202, 1), -1);
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(master.lastPortStatus(), kPortNoDevice);
+  EXPECT_EQ(master.lastDevice(), "/dev/flowdesk-test-no-such-device");
+  EXPECT_EQ(master.lastErrno(), ENOENT);
+  EXPECT_EQ(clock.nowMs(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Trace
+
+TEST(FrameTraceLine, Format) {
+  const Bytes request{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63};
+  EXPECT_EQ(FrameTrace::format(1234, "TX", request.data(), request.size()),
+            "[    1234 ms] TX   8: 00 03 22 02 00 01 2E 63");
+  EXPECT_EQ(FrameTrace::format(5, "RX", nullptr, 0, "no reply"),
+            "[       5 ms] RX   0:  (no reply)");
+}
+
+TEST(FrameTraceLine, ExchangeTracesBothDirectionsOnlyWhenOn) {
+  MemoryRig rig;
+  rig.peer([](MemoryLine& l, const Bytes&) {
+    l.deliver(readReply(1, {0xF8, 0x01}), l.clock.nowMs() + 5);
+  });
+  std::vector<std::string> lines;
+  FrameTrace& trace = frameTrace();
+  const bool wasOn = trace.enabled();
+  trace.setSink([&](const std::string& l) { lines.push_back(l); });
+  trace.setEnabled(false);
+  ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  EXPECT_TRUE(lines.empty());
+  trace.setEnabled(true);
+  ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  trace.setEnabled(wasOn);
+  trace.setSink(nullptr);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("TX   8: 01 03 22 02 00 01"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("RX   7: 01 03 02 F8 01"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("(ok)"), std::string::npos) << lines[1];
+}
+
+}  // namespace
+}  // namespace flowdesk

@@ -1,0 +1,518 @@
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+#include <chrono>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/MemorySerialDriver.h"
+#include "link/PosixSerialDriver.h"
+#include "link/PtyPeer.h"
+#include "link/SerialPort.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::Bytes;
+using testing::PtyPair;
+using testing::ResolverScope;
+
+constexpr const char* kMissingDevice = "/dev/flowdesk-test-no-such-device";
+
+// Closes a port at the end of a test whatever happens.
+struct PortCloser {
+  SerialPort* port;
+  ~PortCloser() {
+    if (port != nullptr) port->close();
+  }
+};
+
+// Waits (for real, briefly) until the port sees `n` bytes: the pty hands
+// bytes over asynchronously.
+bool waitForInput(SerialPort* port, int n) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (port->rxCount() < n) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+TEST(PortStatus, EveryCodeHasItsOwnMessageAndNothingElseHasOne) {
+  const std::string unknown = portStatusMessage(12345);
+  std::set<std::string> seen;
+  for (const PortStatus s : kAllPortStatuses) {
+    const std::string text = portStatusMessage(s);
+    EXPECT_NE(text, unknown) << s;
+    EXPECT_TRUE(seen.insert(text).second) << "message shared by two codes: " << text;
+  }
+  // The other way round: a code with a message must be in the list.
+  const std::set<int> listed(kAllPortStatuses.begin(), kAllPortStatuses.end());
+  for (int code = -64; code <= 8; ++code) {
+    EXPECT_EQ(listed.count(code) == 1, portStatusMessage(code) != unknown) << code;
+  }
+}
+
+TEST(SerialPortBase, FreshObjectRefusesEverythingButCloseDumpAndClearStatus) {
+  SerialPort* port = allocatePort(7);
+  const std::size_t before = openPortCount();
+  std::uint8_t buf[4] = {};
+  struct Case {
+    const char* name;
+    std::function<int(SerialPort&)> call;
+  };
+  const Case cases[] = {
+      {"readByte", [](SerialPort& p) { return p.readByte(); }},
+      {"reserved1", [](SerialPort& p) { return p.ops.reserved1(p); }},
+      {"writeByte", [](SerialPort& p) { return p.writeByte(1); }},
+      {"setLine", [](SerialPort& p) { return p.setLine(9600, 'N', 8, 1); }},
+      {"setXonXoff", [](SerialPort& p) { return p.setXonXoff(true); }},
+      {"setRtsCts", [](SerialPort& p) { return p.setRtsCts(true); }},
+      {"setDtrDsr", [](SerialPort& p) { return p.setDtrDsr(true); }},
+      {"setDtr", [](SerialPort& p) { return p.setDtr(true); }},
+      {"setRts", [](SerialPort& p) { return p.setRts(true); }},
+      {"txFree", [](SerialPort& p) { return p.txFree(); }},
+      {"txCount", [](SerialPort& p) { return p.txCount(); }},
+      {"rxFree", [](SerialPort& p) { return p.rxFree(); }},
+      {"rxCount", [](SerialPort& p) { return p.rxCount(); }},
+      {"clearOutput", [](SerialPort& p) { return p.clearOutput(); }},
+      {"writeBlock", [&](SerialPort& p) { return p.writeBlock(buf, 4); }},
+      {"readBlock", [&](SerialPort& p) { return p.readBlock(buf, 4); }},
+      {"sendBreak", [](SerialPort& p) { return p.sendBreak(1); }},
+      {"modemStatus", [](SerialPort& p) { return p.modemStatus(); }},
+      {"lineErrors", [](SerialPort& p) { return p.lineErrors(); }},
+      {"clearLineErrors", [](SerialPort& p) { return p.clearLineErrors(); }},
+      {"reserved2", [](SerialPort& p) { return p.ops.reserved2(p); }},
+  };
+  for (const auto& c : cases) {
+    port->status = 0;
+    EXPECT_EQ(c.call(*port), kPortNotSupported) << c.name;
+    EXPECT_EQ(port->status, kPortNotSupported) << c.name;
+  }
+  std::vector<std::string> lines;
+  EXPECT_EQ(port->dumpStatus([&](const std::string& l) { lines.push_back(l); }), kPortNotSupported);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Port dump not supported for this driver", ""}));
+  port->clearStatus();
+  EXPECT_EQ(port->status, 0);
+  // A waiting loop on such a port must end at once rather than wait forever.
+  EXPECT_EQ(waitByte(port, -1), kPortNotSupported);
+  EXPECT_EQ(port->close(), 0);
+  EXPECT_EQ(openPortCount(), before - 1);
+}
+
+TEST(SerialPortOpen, FailuresCarryTheirStatusDeviceAndErrno) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, kMissingDevice}, {1, "/dev/null"}, {2, pty.path()}});
+  struct Case {
+    int index;
+    int status;
+    const char* device;
+  };
+  const Case cases[] = {
+      {0, kPortNoDevice, kMissingDevice},
+      {1, kPortNoDevice, "/dev/null"},  // exists, but is no serial device
+      {5, kPortInvalidId, ""},          // nothing configured for the index
+  };
+  for (const auto& c : cases) {
+    SerialPort* port = openPort(c.index, 9600, 'N', 8, 2);
+    EXPECT_EQ(port->status, c.status) << c.index;
+    EXPECT_EQ(port->device, c.device);
+    EXPECT_EQ(lastOpenDevice(), c.device);
+    EXPECT_EQ(port->portIndex, c.index);
+    EXPECT_EQ(port->close(), 0);
+  }
+  SerialPort* missing = openPort(0, 9600, 'N', 8, 2);
+  EXPECT_EQ(lastOpenErrno(), ENOENT);
+  missing->close();
+}
+
+TEST(SerialPortOpen, NoResolverMeansInvalidPort) {
+  const PortResolver previous = setPortResolver(nullptr);
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  EXPECT_EQ(port->status, kPortInvalidId);
+  port->close();
+  setPortResolver(previous);
+}
+
+TEST(SerialPortOpen, SecondOpenIsRefusedUntilTheFirstCloses) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* first = openPort(0, 9600, 'N', 8, 2);
+  ASSERT_EQ(first->status, kPortOk);
+  SerialPort* second = openPort(0, 9600, 'N', 8, 2);
+  EXPECT_EQ(second->status, kPortInUse);
+  EXPECT_EQ(second->device, pty.path());
+  second->close();
+  EXPECT_EQ(first->close(), 0);
+  // Closing must give the device back, even though another descriptor (the
+  // test's own, like the virtual unit's) keeps the tty open.
+  SerialPort* again = openPort(0, 9600, 'N', 8, 2);
+  EXPECT_EQ(again->status, kPortOk);
+  again->close();
+}
+
+TEST(SerialPortLine, SettingsReachTheDeviceOrGiveTheirCode) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  // A pty takes speed and stop bits but forces 8 bits without parity, so
+  // fewer data bits are refused by the device, as a UART refuses 9.
+  struct Case {
+    long baud;
+    char parity;
+    int dataBits;
+    int stopBits;
+    int result;
+    speed_t speed;
+    bool twoStopBits;
+  };
+  const Case cases[] = {
+      {9600, 'N', 8, 2, kPortOk, B9600, true},       {1200, 'n', 8, 1, kPortOk, B1200, false},
+      {300, 'e', 8, 1, kPortOk, B300, false},        {115200, 'O', 8, 2, kPortOk, B115200, true},
+      {4800, 'X', 8, 1, kPortBadParity, 0, false},   {4800, 'N', 8, 3, kPortBadStopBits, 0, false},
+      {4800, 'N', 8, 0, kPortBadStopBits, 0, false}, {230400, 'N', 8, 1, kPortBadBaud, 0, false},
+      {14400, 'N', 8, 1, kPortBadBaud, 0, false},  // not in the table
+      {4800, 'N', 9, 1, kPortBadDataBits, 0, false}, {4800, 'N', 7, 1, kPortBadDataBits, 0, false},
+  };
+  for (const auto& c : cases) {
+    port->clearStatus();
+    const int r = port->setLine(c.baud, c.parity, c.dataBits, c.stopBits);
+    EXPECT_EQ(r, c.result) << c.baud << c.parity << c.dataBits << c.stopBits;
+    EXPECT_EQ(port->status, c.result);
+    if (c.result != kPortOk) continue;
+    termios t{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
+    EXPECT_EQ(::cfgetospeed(&t), c.speed) << c.baud;
+    EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStopBits) << c.baud;
+  }
+  // A refused setting leaves the device as it was.
+  ASSERT_EQ(port->setLine(2400, 'N', 8, 1), 0);
+  EXPECT_EQ(port->setLine(9600, 'N', 7, 2), kPortBadDataBits);
+  termios t{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
+  EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B2400));
+  EXPECT_EQ(t.c_cflag & CSTOPB, 0u);
+}
+
+TEST(SerialPortLine, FormatToTermios) {
+  struct Case {
+    char parity;
+    int dataBits;
+    int stopBits;
+    tcflag_t flags;  // of CSIZE | PARENB | PARODD | CMSPAR | CSTOPB
+  };
+  const Case cases[] = {
+      {'N', 8, 2, CS8 | CSTOPB},          {'E', 7, 1, CS7 | PARENB},
+      {'o', 8, 1, CS8 | PARENB | PARODD}, {'M', 5, 2, CS5 | PARENB | PARODD | CMSPAR | CSTOPB},
+      {'s', 6, 1, CS6 | PARENB | CMSPAR},
+  };
+  for (const auto& c : cases) {
+    LineFormat f;
+    ASSERT_EQ(parseLineSettings(4800, c.parity, c.dataBits, c.stopBits, f), kPortOk);
+    termios t{};
+    t.c_cflag = CS8 | PARENB | PARODD | CMSPAR | CSTOPB | CLOCAL;  // all to be replaced
+    ASSERT_TRUE(setTermiosLine(t, f));
+    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), c.flags) << c.parity;
+    EXPECT_NE(t.c_cflag & CLOCAL, 0u);  // nothing else touched
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B4800));
+  }
+  LineFormat nine;
+  nine.dataBits = 9;
+  termios t{};
+  EXPECT_FALSE(setTermiosLine(t, nine));
+}
+
+TEST(SerialPortLine, OpenLeavesTheDeviceRaw) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  // Start from a cooked tty, as a freshly plugged device is.
+  termios cooked{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &cooked), 0);
+  cooked.c_lflag |= ICANON | ECHO;
+  cooked.c_iflag |= ICRNL | IXON;
+  cooked.c_oflag |= OPOST | ONLCR;
+  ASSERT_EQ(::tcsetattr(pty.slave(), TCSANOW, &cooked), 0);
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  termios t{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+  EXPECT_EQ(t.c_iflag & (ICRNL | IXON | IXOFF | INPCK | ISTRIP), 0u);
+  EXPECT_EQ(t.c_oflag & OPOST, 0u);
+  EXPECT_NE(t.c_cflag & CLOCAL, 0u);
+  // CR, LF and the XON/XOFF bytes must pass untouched both ways.
+  const Bytes special{0x0D, 0x0A, 0x11, 0x13, 0x00, 0x7F};
+  pty.send(special);
+  ASSERT_TRUE(waitForInput(port, 6));
+  std::uint8_t in[6] = {};
+  EXPECT_EQ(port->readBlock(in, 6), 0);
+  EXPECT_EQ(Bytes(in, in + 6), special);
+  EXPECT_EQ(port->writeBlock(special.data(), 6), 0);
+  EXPECT_EQ(pty.receive(6), special);
+}
+
+TEST(SerialPortIo, BlocksBytesAndDrain) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+
+  // Nothing waiting: -8 with count 0, and not stored as a failure.
+  std::uint8_t buf[64] = {};
+  EXPECT_EQ(port->readBlock(buf, 64), kPortTimeout);
+  EXPECT_EQ(port->count, 0u);
+
+  // 64 asked, 10 waiting: all ten, and success.
+  pty.send({0xF8, 1, 2, 3, 4, 5, 6, 7, 8, 0xFF});
+  ASSERT_TRUE(waitForInput(port, 10));
+  EXPECT_EQ(port->rxCount(), 10);
+  EXPECT_EQ(port->rxFree(), kPortQueueSize - 10);
+  EXPECT_EQ(port->readBlock(buf, 64), 0);
+  EXPECT_EQ(port->count, 10u);
+  EXPECT_EQ(buf[0], 0xF8);
+  EXPECT_EQ(buf[9], 0xFF);
+
+  // High bytes come back as 0..255, never as a status code.
+  pty.send({0xF8, 0xFF, 0x80});
+  ASSERT_TRUE(waitForInput(port, 3));
+  EXPECT_EQ(port->readByte(), 248);
+  EXPECT_EQ(waitByte(port, 0), 255);
+  EXPECT_EQ(waitByte(port, 100), 128);
+
+  // drainInput empties the queue completely, past its 64-byte scratch.
+  pty.send(Bytes(300, 0x55));
+  ASSERT_TRUE(waitForInput(port, 300));
+  EXPECT_EQ(drainInput(port), 0);
+  EXPECT_EQ(port->rxCount(), 0);
+  EXPECT_EQ(drainInput(port), 0);  // nothing there is fine too
+
+  // Writes arrive byte for byte.
+  const Bytes out{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63};
+  for (std::uint8_t b : out) EXPECT_EQ(port->writeByte(b), 0);
+  EXPECT_EQ(pty.receive(out.size()), out);
+}
+
+TEST(SerialPortIo, WriteBeyondTheTransmitQueueQueuesWhatFits) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  const Bytes big(2000, 0xA5);
+  EXPECT_EQ(port->writeBlock(big.data(), 2000), kPortTxFull);
+  EXPECT_EQ(port->status, kPortTxFull);
+  EXPECT_EQ(port->count, static_cast<std::uint32_t>(kPortQueueSize));
+  EXPECT_EQ(pty.receive(2000).size(), static_cast<std::size_t>(kPortQueueSize));
+}
+
+TEST(SerialPortWait, TimeoutZeroLooksOnceAndRunsTheHookOnce) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  int calls = 0;
+  SerialPort* seen = nullptr;
+  ScopedIdleHook hook([&](SerialPort* p) {
+    ++calls;
+    seen = p;
+    return 0;
+  });
+  EXPECT_EQ(waitByte(port, 0), kPortTimeout);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(seen, port);
+  // A byte already there comes back without the hook.
+  pty.send({0x42});
+  ASSERT_TRUE(waitForInput(port, 1));
+  calls = 0;
+  EXPECT_EQ(waitByte(port, 0), 0x42);
+  EXPECT_EQ(calls, 0);
+}
+
+TEST(SerialPortWait, HookEndsAnUnlimitedWaitWithItsCode) {
+  auto line = std::make_shared<MemoryLine>();
+  SerialPort* port = openMemoryPort(line, 0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ManualClock clock;
+  port->clock = &clock;
+  int calls = 0;
+  ScopedIdleHook hook([&](SerialPort*) { return ++calls == 4 ? -77 : 0; });
+  EXPECT_EQ(waitByte(port, -1), -77);
+  EXPECT_EQ(port->status, -77);
+  EXPECT_EQ(calls, 4);
+  // ... and a delay the same way.
+  calls = 0;
+  EXPECT_EQ(delay(port, 10'000), -77);
+  EXPECT_EQ(calls, 4);
+}
+
+TEST(SerialPortWait, WaitsRunOnTheInjectedClockInSlices) {
+  ManualClock clock(1000);
+  auto line = std::make_shared<MemoryLine>(clock);
+  SerialPort* port = openMemoryPort(line, 0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  int calls = 0;
+  ScopedIdleHook hook([&](SerialPort*) { return ++calls, 0; });
+  struct Case {
+    int limitMs;
+    std::int64_t elapsed;
+    int hookCalls;
+  };
+  const Case cases[] = {{0, 0, 1}, {3, 3, 2}, {5, 5, 2}, {12, 12, 4}, {1000, 1000, 201}};
+  for (const auto& c : cases) {
+    calls = 0;
+    const std::int64_t start = clock.nowMs();
+    EXPECT_EQ(waitByte(port, c.limitMs), kPortTimeout) << c.limitMs;
+    EXPECT_EQ(clock.nowMs() - start, c.elapsed) << c.limitMs;
+    EXPECT_EQ(calls, c.hookCalls) << c.limitMs;
+  }
+  // A byte arriving within the limit ends the wait when it arrives.
+  line->deliver({0x99}, clock.nowMs() + 42);
+  const std::int64_t start = clock.nowMs();
+  EXPECT_EQ(waitByte(port, 400), 0x99);
+  EXPECT_EQ(clock.nowMs() - start, 45);  // the first slice boundary after 42
+  // delay: the full time, hook every slice.
+  calls = 0;
+  EXPECT_EQ(delay(port, 600), 0);
+  EXPECT_EQ(clock.nowMs() - start, 645);
+  EXPECT_EQ(calls, 120);
+}
+
+// These two run on the real clock, briefly: what they guard against is a wait
+// that spins instead of sleeping in the kernel.
+TEST(SerialPortWait, RealWaitSleepsBetweenHookCalls) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  int calls = 0;
+  ScopedIdleHook hook([&](SerialPort*) { return ++calls, 0; });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(waitByte(port, 60), kPortTimeout);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(55));  // the clock counts whole ms
+  EXPECT_LE(calls, 30);  // about one per 5 ms slice; a spin makes thousands
+
+  // A peer that hangs up makes poll() report at once, for ever.
+  pty.closeMaster();
+  calls = 0;
+  EXPECT_EQ(waitByte(port, 60), kPortTimeout);
+  EXPECT_LE(calls, 30);
+}
+
+TEST(SerialPortWait, ByteArrivingDuringTheWaitIsTakenAtOnce) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pty.send({0xF8});
+  });
+  EXPECT_EQ(waitByte(port, 5000), 248);
+  writer.join();
+}
+
+TEST(SerialPortDump, NineLinesFromTheDevice) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 4800, 'E', 8, 1);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, kPortOk);
+  pty.send({1, 2, 3});
+  ASSERT_TRUE(waitForInput(port, 3));
+  std::vector<std::string> lines;
+  EXPECT_EQ(port->dumpStatus([&](const std::string& l) { lines.push_back(l); }), 0);
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[1], "Port type:  POSIX termios  BaudRate: 4800    ByteSize: 8  Parity: 2");
+  EXPECT_EQ(lines[4], "Null: 0  DtrControl: 1  RtsControl: 1  XonChar: 11  XoffChar: 13");
+  EXPECT_EQ(lines[5], "XonLim: 262   XoffLim: 262   EofChr: 00  EvtChr: 00");
+  EXPECT_EQ(lines[6],
+            "RX count/free:     3/1047   TX count/free:     0/1050   BREAK/FE/OE/PE: 0000");
+  EXPECT_EQ(lines[9], "8250:0000");
+}
+
+TEST(SerialPortList, ExitActionClosesEveryPortNewestFirst) {
+  closeAllPorts();
+  std::vector<int> order;
+  std::vector<std::shared_ptr<MemoryLine>> lines;
+  for (int i = 0; i < 3; ++i) {
+    lines.push_back(std::make_shared<MemoryLine>());
+    lines.back()->onClose = [&order, i](MemoryLine&) { order.push_back(i); };
+    openMemoryPort(lines.back(), i, 9600, 'N', 8, 2);
+  }
+  SerialPort* failed = openPort(9, 9600, 'N', 8, 2);  // failed opens stay listed too
+  EXPECT_NE(failed->status, 0);
+  EXPECT_EQ(openPortCount(), 4u);
+  closeAllPorts();
+  EXPECT_EQ(openPortCount(), 0u);
+  EXPECT_EQ(order, (std::vector<int>{2, 1, 0}));
+  for (const auto& line : lines) {
+    EXPECT_EQ(line->closes, 1);
+    EXPECT_FALSE(line->dtr);
+  }
+}
+
+TEST(MemoryLine, WritesReachThePeerAndQueueLimitsHold) {
+  ManualClock clock;
+  auto line = std::make_shared<MemoryLine>(clock);
+  Bytes answered;
+  line->onWrite = [&](MemoryLine& l) {
+    const Bytes request = l.takeRequest();
+    if (!request.empty()) {
+      answered = request;
+      l.deliverAtBaud({0xAA, 0xBB}, 9600, 10);
+    }
+  };
+  SerialPort* port = openMemoryPort(line, 0, 9600, 'N', 8, 2);
+  PortCloser closer{port};
+  ASSERT_EQ(port->status, 0);
+  EXPECT_TRUE(line->dtr && line->rts);
+  const Bytes request = testing::withCrc({1, 16, 0x23, 0x01, 0, 1, 2, 0x12, 0x34});
+  for (std::size_t i = 0; i + 1 < request.size(); ++i) port->writeByte(request[i]);
+  EXPECT_TRUE(answered.empty());  // one byte short of a request
+  port->writeByte(request.back());
+  EXPECT_EQ(answered, request);
+  EXPECT_EQ(port->rxCount(), 0);  // still on the wire
+  clock.advance(11);
+  EXPECT_EQ(port->rxCount(), 1);  // 10 ms turnaround + 1.15 ms for the first byte
+  clock.advance(2);
+  EXPECT_EQ(port->rxCount(), 2);
+
+  line->txRoom = 3;
+  const Bytes five{1, 2, 3, 4, 5};
+  EXPECT_EQ(port->writeBlock(five.data(), 5), kPortTxFull);
+  EXPECT_EQ(port->count, 3u);
+
+  auto refused = std::make_shared<MemoryLine>(clock);
+  refused->openStatus = kPortInUse;
+  SerialPort* busy = openMemoryPort(refused, 1, 9600, 'N', 8, 2);
+  EXPECT_EQ(busy->status, kPortInUse);
+  EXPECT_EQ(refused->opens, 1);
+  EXPECT_EQ(busy->writeByte(1), kPortNotSupported);
+  busy->close();
+}
+
+}  // namespace
+}  // namespace flowdesk
