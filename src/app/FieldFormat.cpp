@@ -73,11 +73,11 @@ long long toWholeSaturated(double value) {
 std::string render(const NumberFormat& f, double value) {
   if (f.isInteger()) {
     const long long whole = toWholeSaturated(value);
-    const std::string fmt = f.prefix + "%" + f.spec + "ll" + f.conversion + f.suffix;
+    const std::string fmt = f.prefix + "%" + f.modifiers + "ll" + f.conversion + f.suffix;
     if (f.conversion == 'd' || f.conversion == 'i') return printf1(fmt, whole);
     return printf1(fmt, static_cast<unsigned long long>(whole));
   }
-  return printf1(f.prefix + "%" + f.spec + f.conversion + f.suffix, value);
+  return printf1(f.prefix + "%" + f.modifiers + f.conversion + f.suffix, value);
 }
 
 }  // namespace
@@ -117,14 +117,14 @@ std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
   while (pos < format.size()) {
     const char c = format[pos];
     if (c != '-' && c != '+' && c != ' ' && c != '#' && c != '0') break;
-    f.spec += c;
+    f.modifiers += c;
     ++pos;
   }
-  if (!scanNumber(format, pos, f.spec)) return std::nullopt;
+  if (!scanNumber(format, pos, f.modifiers)) return std::nullopt;
   if (pos < format.size() && format[pos] == '.') {
-    f.spec += '.';
+    f.modifiers += '.';
     ++pos;
-    if (!scanNumber(format, pos, f.spec)) return std::nullopt;
+    if (!scanNumber(format, pos, f.modifiers)) return std::nullopt;
   }
   // Length modifiers are dropped: the value is always passed as a double or
   // a long long, and the conversion rebuilt to match.

@@ -21,8 +21,8 @@ float toFieldFloat(double value);
 
 // One parsed printf conversion with the literal text around it.
 struct NumberFormat {
-  std::string prefix;  // literal text before the conversion, "%%" kept as is
-  std::string spec;    // flags, width and precision, e.g. "+.1" or "05.0"
+  std::string prefix;     // literal text before the conversion, "%%" kept as is
+  std::string modifiers;  // flags, width and precision, e.g. "+.1" or "05.0"
   char conversion = 'f';
   std::string suffix;  // literal text after the conversion
   bool isInteger() const;
