@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "link/Crc16.h"
+#include "link/MemorySerialDriver.h"
+#include "link/UnitDetection.h"
+
+namespace flowdesk {
+namespace {
+
+using Vec = std::vector<std::uint8_t>;
+using Tried = std::vector<std::pair<int, int>>;
+
+Vec withCrc(Vec frame) {
+  std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
+  frame.push_back(crc & 0xFF);
+  frame.push_back(crc >> 8);
+  return frame;
+}
+
+// Four lines behind Com1..Com4 on one manual clock. A unit on a line answers
+// register 0x2202 only at its own baud rate, with `high` in the register's
+// high byte and its address in the low byte.
+struct Bench {
+  ManualClock clock;
+  std::array<std::shared_ptr<MemoryLine>, 4> lines;
+  JbusMaster master{clock};
+  std::int32_t Com = 0;
+  float Jbus = 1.0f;
+  std::int32_t Bauds = 5;
+  int identifications = 0;
+
+  Bench() {
+    for (auto& l : lines) l = std::make_shared<MemoryLine>(clock);
+    master.setLinkSettings([this] { return LinkSettings{Com, Jbus, Bauds}; });
+    master.setPortOpener([this](int index, long baud, char parity, int bits, int stops) {
+      return openMemoryPort(lines[static_cast<std::size_t>(index)], index, baud, parity, bits,
+                            stops);
+    });
+    master.setIdentification([this](JbusMaster&) {
+      ++identifications;
+      return 0;
+    });
+  }
+
+  void putUnit(int port, long baud, std::uint8_t high, std::uint8_t address) {
+    lines[static_cast<std::size_t>(port)]->onWrite = [baud, high, address](MemoryLine& line) {
+      Vec request = line.takeRequest();
+      if (request.empty() || line.line.baud != baud) return;  // garbage at another rate
+      if (request[1] != 3 || request[2] != 0x22 || request[3] != 0x02) return;
+      line.deliverAtBaud(withCrc({request[0], 3, 2, high, address}), baud, 5);
+    };
+  }
+
+  LinkSettingRefs link() { return {Com, Jbus, Bauds}; }
+};
+
+TEST(UnitDetection, FindsTheUnitOnCom2At9600AfterEverythingBefore) {
+  Bench b;
+  b.lines[0]->openStatus = -14;  // Com1: no such device
+  b.putUnit(1, 9600, 0x12, 7);   // Com2: the unit, address 7
+  b.putUnit(3, 9600, 0, 9);      // Com4: never searched
+  b.Com = 3;
+  b.Jbus = 12.0f;
+  b.Bauds = 0;
+  Tried tried;
+  ConnectResult r =
+      connectUnit(b.master, b.link(), [&](int port, int baud) { tried.emplace_back(port, baud); });
+  ASSERT_TRUE(r.found);
+  EXPECT_EQ(r.address, 7);  // the low byte, whatever the high byte holds
+  EXPECT_EQ(b.Com, 1);
+  EXPECT_EQ(b.Bauds, 5);
+  EXPECT_FLOAT_EQ(b.Jbus, 7.0f);
+  EXPECT_EQ(tried, (Tried{{0, 0},
+                          {0, 1},
+                          {0, 2},
+                          {0, 3},
+                          {0, 4},
+                          {0, 5},
+                          {1, 0},
+                          {1, 1},
+                          {1, 2},
+                          {1, 3},
+                          {1, 4},
+                          {1, 5}}));
+  EXPECT_EQ(b.lines[0]->opens, 6);  // a missing device fails at once, no retries
+  EXPECT_EQ(b.lines[2]->opens, 0);
+  EXPECT_EQ(b.lines[3]->opens, 0);
+  // The scan asks at address 0, function 3, register 0x2202, one register.
+  const Vec& sent = b.lines[1]->sentLog;
+  ASSERT_GE(sent.size(), 8u);
+  EXPECT_EQ(Vec(sent.begin(), sent.begin() + 8),
+            (Vec{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
+  // Five silent rates, three attempts each, then the answer.
+  EXPECT_EQ(sent.size(), 8u * (5 * 3 + 1));
+
+  // No identification during the scan; the next transfer identifies the
+  // unit found.
+  EXPECT_EQ(b.identifications, 0);
+  EXPECT_FALSE(b.master.identificationDone);
+  EXPECT_EQ(b.master.readRegisters(0x2202, 1), 0);
+  EXPECT_EQ(b.identifications, 1);
+  EXPECT_EQ(b.lines[1]->sentLog[b.lines[1]->sentLog.size() - 8], 7);  // now at its own address
+}
+
+TEST(UnitDetection, NothingFoundPutsTheSettingsBack) {
+  struct Case {
+    const char* name;
+    int unitPort;  // -1: no unit anywhere
+    long unitBaud;
+  };
+  const Case cases[] = {
+      {"no unit", -1, 9600},
+      {"unit on Com4 only", 3, 9600},
+      {"unit at a rate no one uses", 1, 19200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b;
+    if (c.unitPort >= 0) b.putUnit(c.unitPort, c.unitBaud, 0, 5);
+    b.master.identificationDone = true;  // a unit was identified before
+    b.Com = 2;
+    b.Jbus = 12.5f;
+    b.Bauds = 3;
+    int tries = 0;
+    ConnectResult r = connectUnit(b.master, b.link(), [&](int, int) { ++tries; });
+    EXPECT_FALSE(r.found);
+    EXPECT_EQ(tries, 18);
+    EXPECT_EQ(b.Com, 2);
+    EXPECT_FLOAT_EQ(b.Jbus, 12.5f);
+    EXPECT_EQ(b.Bauds, 3);
+    EXPECT_EQ(b.lines[3]->opens, 0) << "Com4 is never searched";
+    EXPECT_FALSE(b.master.identificationDone);
+    EXPECT_EQ(b.identifications, 0);
+  }
+}
+
+TEST(UnitDetection, SearchLeavesTheLastCombinationWhenNothingAnswers) {
+  Bench b;
+  b.Jbus = 4.0f;
+  b.master.identificationDone = true;
+  EXPECT_FALSE(unitDetection(b.master, b.link()));
+  EXPECT_EQ(b.Com, 2);
+  EXPECT_EQ(b.Bauds, 5);
+  EXPECT_FLOAT_EQ(b.Jbus, 0.0f);
+}
+
+TEST(UnitDetection, OnePortAtSixRates) {
+  // flowdesk-cli's `detect --device` searches the one port it was given.
+  Bench b;
+  b.putUnit(2, 1200, 0, 33);
+  const int ports[] = {2};
+  Tried tried;
+  ConnectResult r = connectUnit(
+      b.master, b.link(), [&](int port, int baud) { tried.emplace_back(port, baud); }, ports);
+  ASSERT_TRUE(r.found);
+  EXPECT_EQ(r.address, 33);
+  EXPECT_EQ(b.Com, 2);
+  EXPECT_EQ(b.Bauds, 2);
+  EXPECT_EQ(tried, (Tried{{2, 0}, {2, 1}, {2, 2}}));
+  EXPECT_EQ(b.lines[0]->opens + b.lines[1]->opens + b.lines[3]->opens, 0);
+}
+
+}  // namespace
+}  // namespace flowdesk
