@@ -12,7 +12,7 @@ enum class FaultKind {
   kDrop,       // no answer
   kBadCrc,     // both CRC bytes inverted
   kShort,      // last byte left off
-  kLong,       // one byte more after the CRC
+  kLong,       // a zero byte after the CRC (the CRC test still passes on it)
   kException,  // an exception reply instead of the answer
   kLate,       // first byte after longer than the master's first-byte limit
   kPause,      // a silence inside the reply, longer than the inter-byte limit

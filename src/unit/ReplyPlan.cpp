@@ -36,7 +36,12 @@ ReplyPlan planReply(const ByteVector& reply, const std::optional<FaultAction>& f
     case FaultKind::kShort:
       if (!plan.bytes.empty()) plan.bytes.pop_back();
       break;
-    case FaultKind::kLong: plan.bytes.push_back(0x00); break;
+    case FaultKind::kLong:
+      // The CRC over a good frame plus its first CRC byte is always the second
+      // CRC byte followed by zero, so with a zero appended the last two bytes
+      // still check: only the length gives the fault away.
+      plan.bytes.push_back(0x00);
+      break;
     case FaultKind::kException: {
       const auto code =
           static_cast<std::uint8_t>(fault->value >= 0 ? fault->value : kDefaultExceptionCode);

@@ -191,7 +191,8 @@ Faults
       silent      no reply (same as drop; reads well with >=N)
       crc         the reply with both CRC bytes inverted
       short       the reply without its last byte
-      long        the reply with one byte more
+      long        the reply with a zero byte more (its last two bytes still
+                  pass a CRC check: only the length shows the fault)
       exception   an exception reply; =CODE sets the code (default 4)
       late        the first byte comes late; =MS sets the delay (default:
                   the master's first-byte limit + 200 ms: 600 ms for reads at
