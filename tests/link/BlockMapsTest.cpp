@@ -178,11 +178,6 @@ TEST(BlockMaps, RowsFitTheirBlockTheirFieldAndCoverTheBlock) {
   }
 }
 
-TEST(BlockMaps, MapsOfTheGlobalImagePointIntoIt) {
-  const FieldMap map = factoryMap();
-  EXPECT_TRUE(insideImage(deviceImage(), targetAddress(map.rows.front().target)));
-}
-
 // ---------------------------------------------------------------- S1 and S2
 
 Bytes s1Block() {

@@ -333,24 +333,6 @@ TEST(FieldMapCodec, ShortDataLeavesFieldsBeyondItAlone) {
   EXPECT_EQ(last, -7);
 }
 
-TEST(FieldMapCodec, BlockModifiedComparesTheEncodedBlock) {
-  float weight = 0;
-  std::int32_t type = 0;
-  FieldMap map;
-  map.byteCount = 4;
-  map.rows.push_back(makeRow(&type, Encoding::Byte, 0));
-  map.rows.push_back(makeRow(&weight, Encoding::Int24Scaled, 1, 1000));
-  const Bytes lastReply = hex("02 01 86 A0");
-  decodeReply(map, lastReply.data());
-  EXPECT_FALSE(blockModified(map, lastReply.data()));
-  weight = 100.001f;
-  EXPECT_TRUE(blockModified(map, lastReply.data()));
-  weight = 100.0f;
-  EXPECT_FALSE(blockModified(map, lastReply.data()));
-  type = 3;
-  EXPECT_TRUE(blockModified(map, lastReply.data()));
-}
-
 // A value read from the unit and written back unchanged must give the same
 // register: every byte at divisor 10, every word at divisors 100 and 1000,
 // every signed word at 10.

@@ -125,34 +125,24 @@ TEST(IdentificationParse, RecordsEncodeAsTheUnitSendsThem) {
 
 // Every T0 byte the unit can hold, decoded as the factory block does and
 // turned back into the tenths word, must give the byte again (in double
-// arithmetic 0.7 would come back as 6).
+// arithmetic 0.7 would come back as 6); the frequencies come along as they are.
 TEST(IdentificationParse, T0WordsComeBackForEveryByte) {
   std::array<std::uint8_t, kRequestDataSize> block{};
   DeviceImage image;
   const FieldMap map = factoryMap(image);
   for (int byte = 0; byte <= 255; ++byte) {
     block[13] = static_cast<std::uint8_t>(byte);
+    block[14] = static_cast<std::uint8_t>(byte % 13);
     block[17] = static_cast<std::uint8_t>(255 - byte);
+    block[18] = static_cast<std::uint8_t>(12 - byte % 13);
     decodeReply(map, block.data());
     IdentificationCache cache;
     applySpecialProbeWords(image, cache);
     ASSERT_EQ(cache.T0Sp1, byte);
     ASSERT_EQ(cache.T0Sp2, 255 - byte);
+    ASSERT_EQ(cache.FSp1, byte % 13);
+    ASSERT_EQ(cache.FSp2, 12 - byte % 13);
   }
-}
-
-TEST(IdentificationParse, SpecialProbeWordsFromTheFactoryBlock) {
-  // SP1: angle 45.00, T0 12.3, frequency 12; SP2: angle 0, T0 0.7, frequency 5.
-  Bytes block = hex("00 00 00 00 00 01 01 00 00 5A 0A 11 C6 7B 0C 00 00 07 05 ");
-  block.resize(68, 0x20);
-  DeviceImage image;
-  decodeReply(factoryMap(image), block.data());
-  IdentificationCache cache;
-  applySpecialProbeWords(image, cache);
-  EXPECT_EQ(cache.T0Sp1, 123);
-  EXPECT_EQ(cache.FSp1, 12);
-  EXPECT_EQ(cache.T0Sp2, 7);
-  EXPECT_EQ(cache.FSp2, 5);
 }
 
 TEST(IdentificationParse, T0TenthsTruncatesTowardZero) {
