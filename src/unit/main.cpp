@@ -82,12 +82,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "flowdesk-unit: %s\n", error.c_str());
     return 1;
   }
-  std::printf("%s\n", link.slavePath().c_str());
-  std::fflush(stdout);
   if (!options->linkPath.empty() && !link.makeLink(options->linkPath, error)) {
     std::fprintf(stderr, "flowdesk-unit: --link %s\n", error.c_str());
     return 1;
   }
+  // Whoever reads this line may use the terminal and the link at once.
+  std::printf("%s\n", link.slavePath().c_str());
+  std::fflush(stdout);
   UnitServer server(unit, link, std::move(*faults), options->baud,
                     std::chrono::milliseconds(options->turnaroundMs),
                     options->trace ? stderr : nullptr);

@@ -1,0 +1,217 @@
+// The flowdesk-unit program on its pseudo-terminal, spoken to with raw frames.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "UnitFrames.h"
+#include "UnitProcess.h"
+
+namespace flowdesk::unit::testing {
+namespace {
+
+std::string tempPath(const std::string& name) {
+  return (std::filesystem::temp_directory_path() /
+          ("flowdesk-unit-" + std::to_string(::getpid()) + "-" + name))
+      .string();
+}
+
+TEST(UnitProgram, ReadsGiveTheTableLayout) {
+  UnitProcess unit({"--configs", "18", "--address", "4", "--unit-code", "5"});
+  ASSERT_FALSE(unit.device().empty());
+  Line line(unit.device(), 9600);
+  ASSERT_TRUE(line.ok());
+  struct Case {
+    const char* block;
+    std::uint16_t start, count;
+    std::size_t byte;  // in the data
+    std::vector<std::uint8_t> expected;
+  };
+  const Case cases[] = {
+      {"S1", 0x0000, 33, 18, {4, 1, 0, 1, 0, 2}},
+      {"S2", 0x100D, 3, 3, {0, 0, 0x64}},
+      {"M1", 0x0100, 87, 0, {0, 0}},  // S1 and S2 were just read
+      {"M2", 0x0200, 52, 0, {0, 0}},
+      {"configuration 17", 0x2100, 62, 1, {1, 0, 0x00, 0x01, 0x05, 4}},
+      {"factory", 0x2200, 34, 4, {0, 4, 1}},
+      {"maker", 0x3300, 6, 6, {0x2A, 0xF8, 0xD6, 0xD8, 1, 0}},
+      {"logger settings", 0x3100, 6, 0, {6, 1, 0}},
+      {"catalogue B", 0x5100, 51, 100, {5, 0}},
+      {"echo part 1", 0x5220, 105, 0, {}},
+      {"echo part 5", 0x5224, 92, 0, {}},
+  };
+  for (const Case& c : cases) {
+    const auto r = line.transact(readRequest(0, 3, c.start, c.count));
+    ASSERT_EQ(r.bytes.size(), 5u + 2 * c.count) << c.block;
+    EXPECT_TRUE(crcGood(r.bytes)) << c.block;
+    EXPECT_EQ(r.bytes[0], 4) << c.block << ": a reply at address 0 names the unit";
+    EXPECT_EQ(r.bytes[2], 2 * c.count) << c.block;
+    const auto data = replyData(r.bytes);
+    EXPECT_EQ(std::vector<std::uint8_t>(data.begin() + static_cast<long>(c.byte),
+                                        data.begin() + static_cast<long>(c.byte + c.expected.size())),
+              c.expected)
+        << c.block;
+  }
+}
+
+TEST(UnitProgram, WritesAreKeptAndRaiseTheRereadFlag) {
+  UnitProcess unit({});
+  Line line(unit.device(), 9600);
+  auto reread = [&] { return be16(replyData(line.transact(readRequest(1, 3, 0x0100, 87)).bytes), 0); };
+  line.transact(readRequest(1, 3, 0x0000, 33));
+  line.transact(readRequest(1, 3, 0x100D, 3));
+  EXPECT_EQ(reread(), 0u);
+  std::vector<std::uint8_t> config(124);
+  for (std::size_t i = 0; i < config.size(); ++i) config[i] = static_cast<std::uint8_t>(i);
+  const auto echo = line.transact(writeRequest(1, 0x1100, config)).bytes;
+  EXPECT_EQ(echo, withCrc({1, 16, 0x11, 0x00, 0x00, 62}));
+  EXPECT_EQ(replyData(line.transact(readRequest(1, 3, 0x1100, 62)).bytes), config);
+  EXPECT_EQ(reread(), 1u);
+  line.transact(readRequest(1, 3, 0x0000, 33));
+  line.transact(readRequest(1, 3, 0x100D, 3));
+  EXPECT_EQ(reread(), 0u);
+}
+
+TEST(UnitProgram, AddressesExceptionsAndLineSpeed) {
+  UnitProcess unit({"--baud", "1200", "--address", "3", "--turnaround", "2"});
+  Line line(unit.device(), 9600);
+  // At another rate the unit hears garbage and stays silent.
+  EXPECT_TRUE(line.transact(readRequest(3, 3, 0x100D, 3), 400).bytes.empty());
+  line.setBaud(1200);
+  struct Case {
+    const char* what;
+    Frame request;
+    Frame reply;  // empty: no answer
+  };
+  const Case cases[] = {
+      {"other address", readRequest(2, 3, 0x2202, 1), {}},
+      {"own address", readRequest(3, 3, 0x2202, 1), withCrc({3, 3, 2, 0, 3})},
+      {"address 0", readRequest(0, 3, 0x2202, 1), withCrc({3, 3, 2, 0, 3})},
+      {"illegal function", withCrc({3, 6, 0x22, 0x02, 0, 1}), withCrc({3, 0x86, 1})},
+      {"illegal address", readRequest(3, 3, 0x0400, 1), withCrc({3, 0x83, 2})},
+      {"function 4 without logger", readRequest(3, 4, 0, 1), withCrc({3, 0x84, 1})},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(line.transact(c.request, c.reply.empty() ? 400 : 1500).bytes, c.reply) << c.what;
+  }
+  // Paced at 11 bits per byte: 11 bytes at 1200 baud take about 92 ms.
+  const auto r = line.transact(readRequest(3, 3, 0x100D, 3));
+  ASSERT_EQ(r.bytes.size(), 11u);
+  const double span = r.at.back() - r.at.front();
+  EXPECT_GT(span, 60.0);
+  EXPECT_LT(span, 400.0);
+}
+
+TEST(UnitProgram, LoggerRecordsWithTheEmptyMark) {
+  UnitProcess unit({"--configs", "18", "--logger-type", "9", "--logger-records", "2"});
+  Line line(unit.device(), 9600);
+  const auto r = line.transact(readRequest(1, 4, 0, 4));
+  ASSERT_EQ(r.bytes.size(), 5u + 4 * 62);
+  EXPECT_TRUE(crcGood(r.bytes));
+  EXPECT_EQ(r.bytes[2], 248);
+  const auto data = replyData(r.bytes);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(data[62 * i + 3] == 0x80, i >= 2) << i;
+  EXPECT_EQ(be16(replyData(line.transact(readRequest(1, 3, 0x0117, 1)).bytes), 0), 2u);
+}
+
+TEST(UnitProgram, EachFaultShowsOnTheWire) {
+  UnitProcess unit({"--faults",
+                    "crc@1;short@2;long@3;exception@4;drop@5;late=700@6;pause=300@7;silent>=9"});
+  Line line(unit.device(), 9600);
+  const Frame request = readRequest(1, 3, 0x2202, 1);
+  const Frame good = withCrc({1, 3, 2, 0, 1});
+  auto ask = [&](int firstMs = 1500, int silenceMs = 60) {
+    return line.transact(request, firstMs, silenceMs);
+  };
+  auto r = ask();  // 1: bad CRC
+  EXPECT_EQ(r.bytes.size(), 7u);
+  EXPECT_FALSE(crcGood(r.bytes));
+  r = ask();  // 2: one byte short
+  EXPECT_EQ(r.bytes, Frame(good.begin(), good.end() - 1));
+  r = ask();  // 3: one byte long
+  ASSERT_EQ(r.bytes.size(), 8u);
+  EXPECT_EQ(Frame(r.bytes.begin(), r.bytes.end() - 1), good);
+  r = ask();  // 4: exception
+  EXPECT_EQ(r.bytes, withCrc({1, 0x83, 4}));
+  EXPECT_TRUE(ask(450).bytes.empty());  // 5: dropped
+  r = ask();                            // 6: late first byte
+  ASSERT_EQ(r.bytes, good);
+  EXPECT_GE(r.at.front(), 650.0);
+  r = ask(1500, 600);  // 7: a pause inside the frame
+  ASSERT_EQ(r.bytes, good);
+  double gap = 0;
+  for (std::size_t i = 1; i < r.at.size(); ++i) gap = std::max(gap, r.at[i] - r.at[i - 1]);
+  EXPECT_GE(gap, 250.0);
+  EXPECT_EQ(ask().bytes, good);         // 8: no fault
+  EXPECT_TRUE(ask(450).bytes.empty());  // 9 and on: silent
+  EXPECT_TRUE(ask(450).bytes.empty());
+}
+
+TEST(UnitProgram, StateLinkAndCleanEnd) {
+  const std::string state = tempPath("state");
+  const std::string link = tempPath("link");
+  std::filesystem::remove(state);
+  const std::vector<std::uint8_t> maker = {2, 7, 0x12, 0x34, 0, 0, 0x2A, 0xF8, 0xD6, 0xD8, 4, 0};
+  {
+    UnitProcess unit({"--state", state, "--link", link});
+    ASSERT_EQ(std::filesystem::read_symlink(link).string(), unit.device());
+    Line line(link, 9600);
+    EXPECT_EQ(line.transact(writeRequest(1, 0x3300, maker)).bytes.size(), 8u);
+    EXPECT_EQ(line.transact(writeRequest(1, 0x2202, {0, 9})).bytes.size(), 8u);
+    EXPECT_EQ(line.transact(writeRequest(9, 0x3100, {14, 3, 1, 2})).bytes.size(), 8u);
+    EXPECT_EQ(unit.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+  }
+  {
+    // The state file wins over --address: the unit is at the address it was given.
+    UnitProcess unit({"--state", state, "--address", "1"});
+    Line line(unit.device(), 9600);
+    EXPECT_TRUE(line.transact(readRequest(1, 3, 0x3300, 6), 400).bytes.empty());
+    EXPECT_EQ(replyData(line.transact(readRequest(9, 3, 0x3300, 6)).bytes), maker);
+    const auto logger = replyData(line.transact(readRequest(9, 3, 0x3100, 6)).bytes);
+    ASSERT_EQ(logger.size(), 12u);
+    EXPECT_EQ(logger[0], 14);
+    EXPECT_EQ(logger[2], 1);
+  }
+  // A broken state file is refused at start and left as it is.
+  {
+    std::ofstream(state) << "maker 0102\n";
+  }
+  const Finished f = runToEnd({"--state", state});
+  EXPECT_EQ(f.status, 2);
+  EXPECT_NE(f.err.find("line 1"), std::string::npos) << f.err;
+  EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1);
+  std::ifstream in(state);
+  std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, "maker 0102\n");
+  std::filesystem::remove(state);
+}
+
+TEST(UnitProgram, UsageErrorsAreOneLineAndStatusTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--baud", "19200"},   {"--baud"},           {"--address", "0"},
+      {"--configs", "3"},    {"--logger-type", "5"}, {"--turnaround", "-1"},
+      {"--faults", "oops"},  {"--unknown"},        {"--logger-records", "30", "--logger-size", "20"},
+      {"--link", ""},
+  };
+  for (const auto& args : cases) {
+    const Finished f = runToEnd(args);
+    EXPECT_EQ(f.status, 2) << args[0];
+    EXPECT_TRUE(f.out.empty()) << args[0];
+    EXPECT_EQ(f.err.rfind("flowdesk-unit: ", 0), 0u) << f.err;
+    EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << f.err;
+  }
+  const Finished help = runToEnd({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--faults SPEC"), std::string::npos);
+  const Finished version = runToEnd({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("flowdesk-unit ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace flowdesk::unit::testing
