@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "link/BlockMaps.h"
