@@ -18,6 +18,7 @@ struct FileDialogRequest {
   QString folder;                // initial folder; empty = the current directory
   QStringList filters;           // Qt name filters, the first one selected
   bool confirmOverwrite = true;  // Save: ask before replacing the name as typed
+  bool executablesOnly = false;  // Open: list folders and executable files only
 };
 
 // Shows a file dialog and returns the chosen full path, or an empty text on

@@ -1,0 +1,95 @@
+#include "app/qt/Startup.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QString>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "app/AppContext.h"
+#include "app/AppSettings.h"
+#include "app/ModeFlags.h"
+#include "app/qt/CMainDlg.h"
+#include "app/qt/QtSettingsStore.h"
+#include "app/qt/SystemRegionalSettings.h"
+#include "app/qt/VirtualUnitProcess.h"
+#include "files/qt/WindowPrinter.h"
+#include "link/SerialPort.h"
+
+namespace flowdesk {
+
+namespace {
+
+std::string commandLineOf(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv;
+  for (const std::string& a : arguments) argv.push_back(a.c_str());
+  return joinCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+}  // namespace
+
+int runApplication(const std::vector<std::string>& arguments, const StartupOptions& options) {
+  const std::string executable = options.executable.empty() ? executablePath() : options.executable;
+  const std::string applicationName = applicationNameOf(executable);
+  const std::string programDir = programDirectoryOf(executable);
+
+  AppContext context;
+  context.modeFlags = ModeFlags::fromCommandLine(commandLineOf(arguments), processEnvironment());
+
+  QtSettingsStore store(QString::fromStdString(applicationName));
+  loadSettings(store, context.settings, programDir);
+
+  // The virtual unit lives as long as the main window; its terminal is
+  // Com1's device for this run only, so the operator's saved mapping stays.
+  std::unique_ptr<VirtualUnitProcess> unit;
+  const bool wantUnit = std::find(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end(),
+                                  kVirtualUnitSwitch) != arguments.end();
+  if (wantUnit) {
+    unit = std::make_unique<VirtualUnitProcess>();
+    QStringList unitArguments;
+    for (const std::string& a : options.virtualUnitArguments) {
+      unitArguments << QString::fromStdString(a);
+    }
+    const QString program = VirtualUnitProcess::findProgram(QString::fromStdString(programDir));
+    if (unit->start(program, unitArguments)) {
+      context.deviceOverride[0] = unit->devicePath().toStdString();
+      std::fprintf(stderr, "flowdesk: virtual unit on %s (Com1)\n", qPrintable(unit->devicePath()));
+    } else {
+      std::fprintf(stderr, "flowdesk: %s\n", qPrintable(unit->errorText()));
+      QMessageBox::warning(nullptr, QString::fromStdString(applicationName), unit->errorText());
+    }
+  }
+
+  // While the link waits for bytes, windows repaint and timers fire.
+  const ScopedIdleHook idle([](SerialPort*) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return 0;
+  });
+
+  PrintEnvironment print;
+  print.language = [&context] { return context.settings.Language; };
+  print.internalName = context.versions.InternalName;
+  print.regional = systemRegionalSettings();
+  setPrintEnvironment(print);
+
+  int status = 0;
+  {
+    CMainDlg window(context, options.screens);
+    status = options.runMainWindow ? options.runMainWindow(window) : window.exec();
+  }
+  (void)status;  // the main window's result says nothing about success
+
+  finishPendingPrint();
+  setPrintEnvironment({});
+  const bool saved = saveSettings(store, context.settings);
+  if (unit) unit->stop();
+  if (!saved) {
+    std::fprintf(stderr, "flowdesk: the settings could not be written to %s\n",
+                 qPrintable(store.fileName()));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace flowdesk
