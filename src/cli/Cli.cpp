@@ -1,0 +1,173 @@
+#include "cli/Cli.h"
+
+#include <sstream>
+
+#include "app/AppContext.h"
+#include "app/IniSettingsStore.h"
+#include "cli/CliOptions.h"
+#include "cli/CliSession.h"
+#include "link/FrameTrace.h"
+
+namespace flowdesk {
+
+namespace {
+
+// The settings file is the GUI's own: flowdesk-cli reads and keeps the same
+// port, address, baud rate and identification cache.
+constexpr const char* kSettingsApplication = "flowdesk";
+
+// A text cut into lines of at most `width` columns, each indented.
+std::string wrapped(const std::string& text, std::size_t indent, std::size_t width) {
+  std::istringstream words(text);
+  std::string word;
+  std::string out;
+  std::string line;
+  while (words >> word) {
+    if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+      out += std::string(indent, ' ') + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  if (!line.empty()) out += std::string(indent, ' ') + line + "\n";
+  return out;
+}
+
+}  // namespace
+
+int CliSession::fail(int code, const std::string& text) const {
+  err << "flowdesk-cli: " << text << "\n";
+  return code;
+}
+
+const std::vector<CliCommand>& cliCommands() {
+  // A new command is one line here and its run function.
+  static const std::vector<CliCommand> commands = {
+      {"detect", "detect",
+       "scan as the Connect button does: Com1 to Com3 at the six rates (with --device: that "
+       "device alone, six rates); prints Com<n> <baud> <address> <device>",
+       runDetect},
+      {"new", "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540",
+       "a file of defaults at exactly that path (.rus needs --factory, .nvd and .csp540 "
+       "--maker)",
+       runNew},
+      {"show", "show FILE", "every file kind decoded as readable text", runShow},
+  };
+  return commands;
+}
+
+std::string cliHelpText() {
+  std::ostringstream s;
+  s << "Usage: flowdesk-cli [--device PATH | --port 1..4] [--baud 300..9600] [--address N]\n"
+       "                    [--lang fr|en] [--factory] [--maker] [--trace] COMMAND ...\n"
+       "Talks to the flowmeter over its serial line, and reads and writes its files.\n"
+       "\n"
+       "Commands:\n";
+  for (const CliCommand& c : cliCommands()) {
+    s << "  " << c.usage << "\n" << wrapped(c.summary, 6, 80);
+  }
+  s << "\n"
+       "Options (anywhere on the line):\n"
+       "  --device PATH   use this device for the port (this run only)\n"
+       "  --port 1..4     the port, Com1 to Com4\n"
+       "  --baud RATE     300, 600, 1200, 2400, 4800 or 9600\n"
+       "  --address N     the unit's Jbus address, 0 to 255\n"
+       "  --lang fr|en    language of messages and list texts\n"
+       "  --factory       factory-settings files and commands\n"
+       "  --maker         maker files and commands (includes --factory)\n"
+       "  --trace         every frame in hexadecimal on standard error\n"
+       "                  (also FLOWDESK_TRACE=1)\n"
+       "  --help          this text\n"
+       "  --version       the program's version\n"
+       "\n"
+       "The link options default to the saved settings, the same file as flowdesk's\n"
+       "($XDG_CONFIG_HOME/flowdesk/flowdesk.ini); they apply to this run only. A detect\n"
+       "without --device saves the port, rate and address it found, and the probe\n"
+       "catalogue read from a unit is saved as flowdesk saves it.\n"
+       "\n"
+       "Exit status: 0 done; 1 the unit did not answer or refused; 2 bad usage, or a\n"
+       "file that cannot be read or written (one line on standard error).\n";
+  return s.str();
+}
+
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
+  CliOptions options;
+  if (std::string problem = parseCliOptions(arguments, options); !problem.empty()) {
+    err << "flowdesk-cli: " << problem << " (flowdesk-cli --help lists the options)\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << cliHelpText();
+    return kExitDone;
+  }
+  if (options.version) {
+    const VersionStrings v = VersionStrings::load();
+    out << "flowdesk-cli " << v.FileVersion << "\n"
+        << v.FileDescription << "\n"
+        << v.LegalCopyright << "\n";
+    return kExitDone;
+  }
+  if (options.command.empty()) {
+    err << "flowdesk-cli: no command given (flowdesk-cli --help lists them)\n";
+    return kExitUsage;
+  }
+  const CliCommand* command = nullptr;
+  for (const CliCommand& c : cliCommands()) {
+    if (options.command == c.name) command = &c;
+  }
+  if (command == nullptr) {
+    err << "flowdesk-cli: unknown command " << options.command
+        << " (flowdesk-cli --help lists them)\n";
+    return kExitUsage;
+  }
+
+  AppContext app(environment.clock ? *environment.clock : systemClock());
+  app.modeFlags.factory = options.factory;
+  app.modeFlags.maker = options.maker;
+  app.modeFlags.unitTypeSelector =
+      environment.env && environment.env(kUnitTypeSelectorVariable).has_value();
+
+  IniSettingsStore store(IniSettingsStore::userFilePath(kSettingsApplication, environment.env));
+  const std::string programDir = environment.programDir.empty()
+                                     ? programDirectoryOf(executablePath())
+                                     : environment.programDir;
+  loadSettings(store, app.settings, programDir, environment.env);
+  const AppSettings loaded = app.settings;
+
+  // This run's link: the options win over the saved settings, for this run.
+  AppSettings& s = app.settings;
+  if (options.port) s.Com = *options.port - 1;
+  if (options.baudIndex) s.Bauds = *options.baudIndex;
+  if (options.address) s.Jbus = static_cast<float>(*options.address);
+  if (options.language) s.Language = *options.language;
+  if (options.device) {
+    if (s.Com < 0 || s.Com >= kPortCount) s.Com = 0;
+    app.deviceOverride[static_cast<std::size_t>(s.Com)] = *options.device;
+  }
+  if (options.trace) frameTrace().setEnabled(true);
+
+  CliSession session{app, options, options.args, out, err, s.Language == 1 ? 1 : 0};
+  const int code = command->run(session);
+
+  // Only what the run learned is kept: never the options of this run.
+  AppSettings keep = loaded;
+  bool changed = false;
+  if (code == kExitDone && session.keepLinkSettings) {
+    keep.Com = s.Com;
+    keep.Jbus = s.Jbus;
+    keep.Bauds = s.Bauds;
+    changed = true;
+  }
+  if (app.master.identificationDone) {
+    static_cast<IdentificationCache&>(keep) = static_cast<const IdentificationCache&>(s);
+    changed = true;
+  }
+  if (changed && !saveSettings(store, keep)) {
+    err << "flowdesk-cli: " << session.text("réglages non enregistrés", "settings not saved")
+        << ": " << store.lastError() << "\n";
+  }
+  return code;
+}
+
+}  // namespace flowdesk

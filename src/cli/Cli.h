@@ -1,0 +1,29 @@
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/Environment.h"
+#include "link/Clock.h"
+
+namespace flowdesk {
+
+// What a run of flowdesk-cli takes from its surroundings; tests set their own.
+struct CliEnvironment {
+  EnvironmentLookup env = processEnvironment();
+  // Folder of the program (first-run data folder); empty: the running
+  // program's own folder.
+  std::string programDir;
+  Clock* clock = nullptr;  // null: the system clock
+};
+
+// Runs flowdesk-cli with the arguments after the program's name. Returns the
+// exit status: 0 done, 1 the unit did not answer or refused, 2 bad usage or a
+// file that cannot be read or written (with one line on `err`).
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment = {});
+
+// The --help text.
+std::string cliHelpText();
+
+}  // namespace flowdesk

@@ -1,0 +1,58 @@
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/AppContext.h"
+#include "cli/CliOptions.h"
+#include "files/BinaryFile.h"
+
+namespace flowdesk {
+
+// Exit status of flowdesk-cli.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitUnit = 1;   // the unit did not answer, or refused
+inline constexpr int kExitUsage = 2;  // bad usage, or a file that cannot be read or written
+
+// What a command works with: the program's shared objects, the options, the
+// two output streams, and what it asks to be kept in the saved settings.
+struct CliSession {
+  AppContext& app;
+  const CliOptions& options;
+  std::vector<std::string> args;  // the command's own words and options
+  std::ostream& out;
+  std::ostream& err;
+  int language = 0;
+
+  // Set by a command that found the unit: Com, Jbus and Bauds are saved.
+  bool keepLinkSettings = false;
+
+  // One line on standard error, "flowdesk-cli: " first; returns `code`.
+  int fail(int code, const std::string& text) const;
+  int usage(const std::string& text) const { return fail(kExitUsage, text); }
+  int fileFailure(const FileResult& result) const {
+    return fail(kExitUsage, result.message(language));
+  }
+  // French or English, as the run's language says.
+  const char* text(const char* french, const char* english) const {
+    return language == 0 ? french : english;
+  }
+};
+
+// A command of the table: its name, the line of --help, and what runs it.
+struct CliCommand {
+  const char* name;
+  const char* usage;    // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
+  const char* summary;  // what it does, in English
+  int (*run)(CliSession& session);
+};
+
+// The commands, in the order --help lists them.
+const std::vector<CliCommand>& cliCommands();
+
+// The commands themselves.
+int runDetect(CliSession& session);
+int runNew(CliSession& session);
+int runShow(CliSession& session);
+
+}  // namespace flowdesk

@@ -1,0 +1,18 @@
+#pragma once
+#include <ostream>
+#include <string>
+
+#include "files/BinaryFile.h"
+#include "files/RegionalFormat.h"
+
+namespace flowdesk {
+
+// Every file kind as readable text: its header fields, then what its bytes
+// decode to (parameter files) or one line per record (recordings). Field
+// names are fixed English words so that scripts can pick lines out; list
+// entries and dates follow the language and the regional settings. Nothing
+// is written to `out` unless the file could be read.
+FileResult showFile(const std::string& path, int language, const RegionalSettings& regional,
+                    std::ostream& out);
+
+}  // namespace flowdesk

@@ -1,0 +1,52 @@
+#include "cli/CliSession.h"
+#include "config/CalibrationFile.h"
+#include "config/FactoryFile.h"
+#include "config/MakerFile.h"
+#include "config/SpecialProbeFile.h"
+#include "files/FileKinds.h"
+
+namespace flowdesk {
+
+int runNew(CliSession& s) {
+  CommandArgs args({});
+  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
+  if (args.positional().size() != 1) return s.usage("new wants one file name");
+  const std::string& path = args.positional().front();
+  const FileKindInfo* kind = fileKindOfPath(path);
+  if (kind == nullptr || !kind->newFromDefaults) {
+    return s.usage(std::string(s.text("new fait des fichiers ", "new makes ")) +
+                   ".eta, .rus, .nvd " + s.text("ou", "or") + " .csp540: " + path);
+  }
+  // The same kinds as the New menu offers in each mode.
+  if (kind->kind == FileKind::FactorySettings && !s.app.modeFlags.factory) {
+    return s.usage(
+        std::string(s.text("un fichier .rus demande --factory", "a .rus file needs --factory")));
+  }
+  if ((kind->kind == FileKind::MakerSettings || kind->kind == FileKind::SpecialProbe) &&
+      !s.app.modeFlags.maker) {
+    return s.usage(std::string(s.text("un fichier .nvd ou .csp540 demande --maker",
+                                      "a .nvd or .csp540 file needs --maker")));
+  }
+  FileResult r;
+  switch (kind->kind) {
+    case FileKind::Calibration:
+      r = writeCalibrationFile(path, defaultCalibrationFile(s.app.settings));
+      break;
+    case FileKind::FactorySettings:
+      r = writeFactoryFile(path, defaultFactoryFile());
+      break;
+    case FileKind::MakerSettings:
+      r = writeMakerFile(path, defaultMakerFile());
+      break;
+    case FileKind::SpecialProbe:
+      r = writeSpecialProbeFile(path, defaultSpecialProbe());
+      break;
+    default:
+      break;
+  }
+  if (!r.ok()) return s.fileFailure(r);
+  s.out << path << "\n";
+  return kExitDone;
+}
+
+}  // namespace flowdesk
