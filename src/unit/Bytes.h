@@ -29,7 +29,9 @@ inline void putFloat(std::span<std::uint8_t> b, int at, double v) {
   put32(b, at, std::bit_cast<std::uint32_t>(static_cast<float>(v)));
 }
 
-inline unsigned get8(std::span<const std::uint8_t> b, int at) { return b[at]; }
+inline unsigned get8(std::span<const std::uint8_t> b, int at) {
+  return b[at];
+}
 inline unsigned get16(std::span<const std::uint8_t> b, int at) {
   return (static_cast<unsigned>(b[at]) << 8) | b[at + 1];
 }

@@ -13,10 +13,10 @@ struct KindName {
   FaultKind kind;
 };
 constexpr KindName kKinds[] = {
-    {"drop", FaultKind::kDrop},         {"crc", FaultKind::kBadCrc},
-    {"short", FaultKind::kShort},       {"long", FaultKind::kLong},
+    {"drop", FaultKind::kDrop},           {"crc", FaultKind::kBadCrc},
+    {"short", FaultKind::kShort},         {"long", FaultKind::kLong},
     {"exception", FaultKind::kException}, {"late", FaultKind::kLate},
-    {"pause", FaultKind::kPause},       {"silent", FaultKind::kSilent},
+    {"pause", FaultKind::kPause},         {"silent", FaultKind::kSilent},
 };
 
 std::string_view trim(std::string_view s) {
@@ -97,10 +97,9 @@ std::optional<FaultPlan> FaultPlan::parse(std::string_view spec, std::uint32_t s
         const std::string_view item = list.substr(p, e - p);
         const std::size_t dash = item.find('-');
         long a = 0, b = 0;
-        const bool ok = dash == std::string_view::npos
-                            ? parseCount(item, a) && (b = a, true)
-                            : parseCount(item.substr(0, dash), a) &&
-                                  parseCount(item.substr(dash + 1), b);
+        const bool ok = dash == std::string_view::npos ? parseCount(item, a) && (b = a, true)
+                                                       : parseCount(item.substr(0, dash), a) &&
+                                                             parseCount(item.substr(dash + 1), b);
         if (!ok || a < 1 || b < a) {
           error = quoted + "'@' wants request numbers from 1, like @3,5 or @2-4";
           return std::nullopt;
@@ -140,14 +139,17 @@ std::optional<FaultAction> FaultPlan::next(long requestNumber) {
     bool hit = false;
     switch (rule.trigger) {
       case Trigger::kList:
-        for (const auto& [a, b] : rule.ranges) hit = hit || (requestNumber >= a && requestNumber <= b);
+        for (const auto& [a, b] : rule.ranges)
+          hit = hit || (requestNumber >= a && requestNumber <= b);
         break;
       case Trigger::kProbability:
         // Every probability rule draws on every request, whether an earlier
         // rule matched or not, so one seed always gives the same sequence.
         hit = percent(random_) < rule.percent;
         break;
-      case Trigger::kFrom: hit = requestNumber >= rule.from; break;
+      case Trigger::kFrom:
+        hit = requestNumber >= rule.from;
+        break;
     }
     if (hit && !chosen) chosen = rule.action;
   }

@@ -13,8 +13,7 @@ inline std::chrono::microseconds byteTime(int baud) {
 // A frame ends after 3.5 characters of silence, but never less than 2 ms:
 // scheduling jitter on a desktop is larger than 3.5 characters at high rates.
 inline std::chrono::microseconds frameSilence(int baud) {
-  return std::max<std::chrono::microseconds>(std::chrono::milliseconds(2),
-                                             byteTime(baud) * 7 / 2);
+  return std::max<std::chrono::microseconds>(std::chrono::milliseconds(2), byteTime(baud) * 7 / 2);
 }
 
 // How long a request whose length is known may wait for its missing bytes

@@ -23,22 +23,34 @@ SlotValue quantity(int index, const RecordInputs& in) {
   const LoggedTotals& t = in.totals;
   auto chord = [&](int k) -> const ChordValues& { return s.chord[k]; };
   switch (index) {
-    case 0: return {std::trunc(t.volume * 1000.0), true};  // litres
+    case 0:
+      return {std::trunc(t.volume * 1000.0), true};  // litres
     case 1:
     case 2:
-    case 3: return {static_cast<double>(Totalizers::whole(t.t[index - 1])), true};
+    case 3:
+      return {static_cast<double>(Totalizers::whole(t.t[index - 1])), true};
     case 4:
       return {static_cast<double>(Totalizers::whole(t.t[0]) - Totalizers::whole(t.t[1])), true};
-    case 5: return {in.flowAverage, false};
-    case 6: return {in.flowMax, false};
-    case 7: return {in.flowMin, false};
-    case 8: return {s.velocity, false};
-    case 15: return {s.sound, false};
-    case 16: return {s.power, false};
-    case 17: return {s.t1, false};
-    case 18: return {s.t2, false};
-    case 19: return {s.dt, false};
-    default: break;
+    case 5:
+      return {in.flowAverage, false};
+    case 6:
+      return {in.flowMax, false};
+    case 7:
+      return {in.flowMin, false};
+    case 8:
+      return {s.velocity, false};
+    case 15:
+      return {s.sound, false};
+    case 16:
+      return {s.power, false};
+    case 17:
+      return {s.t1, false};
+    case 18:
+      return {s.t2, false};
+    case 19:
+      return {s.dt, false};
+    default:
+      break;
   }
   if (index >= 9 && index <= 14) return {chord(index - 9).velocity, false};
   if (index >= 21 && index <= 26) return {chord(index - 21).sound, false};
@@ -74,8 +86,7 @@ ByteVector encodeRecord(int recordBytes, const RecordInputs& in) {
     const SlotValue v = quantity(index, in);
     put8(r, at, index);
     if (v.integer) {
-      put32(r, at + 1, static_cast<std::int32_t>(
-                           std::clamp(v.value, -2147483648.0, 2147483647.0)));
+      put32(r, at + 1, static_cast<std::int32_t>(std::clamp(v.value, -2147483648.0, 2147483647.0)));
       put8(r, at + 5, 0x80 | quality);
     } else {
       putFloat(r, at + 1, v.value);
@@ -110,8 +121,8 @@ void LoggerMemory::append(std::span<const std::uint8_t> record) {
 }
 
 std::span<const std::uint8_t> LoggerMemory::record(long index) const {
-  return std::span<const std::uint8_t>(data_).subspan(static_cast<std::size_t>(index) * recordBytes(),
-                                                      recordBytes());
+  return std::span<const std::uint8_t>(data_).subspan(
+      static_cast<std::size_t>(index) * recordBytes(), recordBytes());
 }
 
 }  // namespace flowdesk::unit

@@ -22,7 +22,7 @@ struct LoggedTotals {
 
 // Everything one record is built from.
 struct RecordInputs {
-  std::tm date{};            // unit clock; tm_year from 1900, tm_mon from 0
+  std::tm date{};  // unit clock; tm_year from 1900, tm_mon from 0
   int pointNumber = 0;
   int flowUnit = 0;
   bool marked = false;

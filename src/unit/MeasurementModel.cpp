@@ -47,9 +47,14 @@ void MeasurementModel::setConfiguration(const ConfigBytes& c, const FactoryBytes
   double diameter = getS24(c, cfg::kDiameter) / 10.0;
   const double wall = get16(c, cfg::kWall) / 10.0;
   switch (get8(c, cfg::kDiameterType)) {
-    case 1: diameter -= 2 * wall; break;
-    case 2: diameter = diameter / kPi - 2 * wall; break;
-    default: break;
+    case 1:
+      diameter -= 2 * wall;
+      break;
+    case 2:
+      diameter = diameter / kPi - 2 * wall;
+      break;
+    default:
+      break;
   }
   innerDiameterMm_ = diameter > 1.0 ? diameter : 100.0;
 
@@ -86,8 +91,7 @@ void MeasurementModel::setConfiguration(const ConfigBytes& c, const FactoryBytes
 }
 
 double MeasurementModel::toM3PerSecond(double flow) const {
-  static constexpr double kFactor[6] = {1e-3, 1e-3 / 60, 1e-3 / 3600, 1.0, 1.0 / 3600,
-                                        1.0 / 86400};
+  static constexpr double kFactor[6] = {1e-3, 1e-3 / 60, 1e-3 / 3600, 1.0, 1.0 / 3600, 1.0 / 86400};
   return flow * kFactor[flowUnit_];
 }
 
@@ -146,12 +150,11 @@ Snapshot MeasurementModel::at(double t) const {
     v.velocity = s.velocity * (1.07 - 0.14 * pos * pos) * (1.0 + 0.005 * noise(10 + k, t, 0.5));
     v.sound = c + 0.2 * k + 0.3 * noise(20 + k, t, 0.5);
     v.transit = g.lengthMm / 1000.0 / v.sound * 1e6;
-    v.deltaT =
-        2.0 * (g.axialMm / 1000.0) * v.velocity / (v.sound * v.sound) * 1e9 + g.deltaT0 +
-        0.3 * noise(30 + k, t, 0.5);
-    v.gain = std::clamp(static_cast<int>(std::lround(42 + 3 * k + 2 * noise(40 + k, t, 1))) +
-                            (fault ? 40 : 0),
-                        0, 99);
+    v.deltaT = 2.0 * (g.axialMm / 1000.0) * v.velocity / (v.sound * v.sound) * 1e9 + g.deltaT0 +
+               0.3 * noise(30 + k, t, 0.5);
+    v.gain = std::clamp(
+        static_cast<int>(std::lround(42 + 3 * k + 2 * noise(40 + k, t, 1))) + (fault ? 40 : 0), 0,
+        99);
   }
   return s;
 }

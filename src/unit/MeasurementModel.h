@@ -7,19 +7,19 @@
 namespace flowdesk::unit {
 
 struct ChordValues {
-  double deltaT = 0;     // ns
-  double transit = 0;    // µs
-  double velocity = 0;   // m/s
-  double sound = 0;      // m/s
-  int gain = 0;          // dB
+  double deltaT = 0;    // ns
+  double transit = 0;   // µs
+  double velocity = 0;  // m/s
+  double sound = 0;     // m/s
+  int gain = 0;         // dB
 };
 
 // What the unit measures at one instant.
 struct Snapshot {
-  double flow = 0;       // in the configured flow unit
-  double flowM3s = 0;    // the same in m3/s, for totalizers and power
-  double velocity = 0;   // m/s
-  double sound = 0;      // m/s
+  double flow = 0;      // in the configured flow unit
+  double flowM3s = 0;   // the same in m3/s, for totalizers and power
+  double velocity = 0;  // m/s
+  double sound = 0;     // m/s
   double kh = 0;
   int chords = 1;
   std::array<ChordValues, 6> chord{};

@@ -17,14 +17,15 @@ struct SpeedPair {
   speed_t speed;
   int baud;
 };
-constexpr SpeedPair kSpeeds[] = {{B50, 50},       {B75, 75},       {B110, 110},
-                                 {B134, 134},     {B150, 150},     {B200, 200},
-                                 {B300, 300},     {B600, 600},     {B1200, 1200},
-                                 {B1800, 1800},   {B2400, 2400},   {B4800, 4800},
-                                 {B9600, 9600},   {B19200, 19200}, {B38400, 38400},
-                                 {B57600, 57600}, {B115200, 115200}};
+constexpr SpeedPair kSpeeds[] = {
+    {B50, 50},       {B75, 75},        {B110, 110},   {B134, 134},     {B150, 150},
+    {B200, 200},     {B300, 300},      {B600, 600},   {B1200, 1200},   {B1800, 1800},
+    {B2400, 2400},   {B4800, 4800},    {B9600, 9600}, {B19200, 19200}, {B38400, 38400},
+    {B57600, 57600}, {B115200, 115200}};
 
-std::string errorText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string errorText(const char* what) {
+  return std::string(what) + ": " + std::strerror(errno);
+}
 
 }  // namespace
 
@@ -94,10 +95,10 @@ int PtyLink::lineBaud() const {
 
 bool PtyLink::makeLink(const std::string& path, std::string& error) {
   if (::symlink(slavePath_.c_str(), path.c_str()) != 0) {
-    struct stat st{};
+    struct stat st {};
     if (errno != EEXIST || ::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-      error = errno == EEXIST ? path + ": exists and is not a symbolic link"
-                              : errorText(path.c_str());
+      error =
+          errno == EEXIST ? path + ": exists and is not a symbolic link" : errorText(path.c_str());
       return false;
     }
     if (::unlink(path.c_str()) != 0 || ::symlink(slavePath_.c_str(), path.c_str()) != 0) {

@@ -115,7 +115,7 @@ struct NamedProbe {
 // Wetted probes have no angle; clamp-on probes carry theirs in hundredths of a
 // degree. The last six entries are left empty, as on a unit with a short list.
 constexpr NamedProbe kProbes[] = {
-    {"Insér.1M", 0},    {"Insér.2M", 0},    {"Insér.5M", 0},   {"Tube 1M", 0},
+    {"Insér.1M", 0},    {"Insér.2M", 0},    {"Insér.5M", 0},    {"Tube 1M", 0},
     {"Tube 2M", 0},     {"Pince 1M", 3650}, {"Pince 2M", 3650}, {"Pince 4M", 4200},
     {"PinceHT1", 3000}, {"PinceHT2", 3000}, {"Sab.500k", 0},    {"Sab.1M", 0},
     {"Ext 1M", 4500},   {"Ext 2M", 4500},   {"Fond 1M", 0},     {"Fond 2M", 0},

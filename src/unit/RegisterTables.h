@@ -50,11 +50,11 @@ inline constexpr int kEchoImageBytes = 1024;
 namespace cfg {
 inline constexpr int kMounting = 0, kChords = 1, kDiameterType = 2, kDiameter = 3, kFlowUnit = 6,
                      kKhType = 7, kKh = 8, kProduct = 10, kViscosity = 11, kRoughness = 13,
-                     kMaterial = 15, kWall = 16, kC0 = 18, kDeltaC = 20, kFilter = 22,
-                     kMemory = 23, kGraphPeriod = 25, kQMin = 26, kQMax = 29, kTot1Type = 32,
-                     kTot1Weight = 33, kTot2Type = 36, kTot2Weight = 37, kTot3Type = 40,
-                     kTot3Weight = 41, kRelay1 = 44, kProbe = 48, kCurrentOutput = 49,
-                     kPulseWidth = 50, kThreshold1 = 51, kChord1 = 63, kChordStride = 10;
+                     kMaterial = 15, kWall = 16, kC0 = 18, kDeltaC = 20, kFilter = 22, kMemory = 23,
+                     kGraphPeriod = 25, kQMin = 26, kQMax = 29, kTot1Type = 32, kTot1Weight = 33,
+                     kTot2Type = 36, kTot2Weight = 37, kTot3Type = 40, kTot3Weight = 41,
+                     kRelay1 = 44, kProbe = 48, kCurrentOutput = 49, kPulseWidth = 50,
+                     kThreshold1 = 51, kChord1 = 63, kChordStride = 10;
 // Inside one chord's 10 bytes.
 inline constexpr int kChordLength = 0, kChordAxial = 3, kChordCi = 6, kChordDeltaT0 = 8;
 }  // namespace cfg
@@ -93,8 +93,8 @@ MakerBytes defaultMaker();
 LoggerSettingsBytes defaultLoggerSettings(int loggerType);
 
 // Seconds of each entry of the logger and graph period lists (15 entries).
-inline constexpr std::array<int, 15> kPeriodSeconds = {1,   5,    10,   30,    60,    120,   300,  600,
-                                                       900, 1800, 3600, 7200, 21600, 43200, 86400};
+inline constexpr std::array<int, 15> kPeriodSeconds = {
+    1, 5, 10, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 21600, 43200, 86400};
 inline int periodSeconds(unsigned index) {
   return index < kPeriodSeconds.size() ? kPeriodSeconds[index] : kPeriodSeconds[0];
 }

@@ -51,8 +51,8 @@ ReplyPlan planReply(const ByteVector& reply, const std::optional<FaultAction>& f
       break;
     }
     case FaultKind::kLate:
-      plan.delay = std::max(turnaround,
-                            chosen(masterFirstByteLimit(baud, function) + milliseconds(200)));
+      plan.delay =
+          std::max(turnaround, chosen(masterFirstByteLimit(baud, function) + milliseconds(200)));
       break;
     case FaultKind::kPause:
       plan.pauseBefore = std::max<std::size_t>(1, plan.bytes.size() / 2);

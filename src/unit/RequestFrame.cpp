@@ -10,12 +10,15 @@ FrameCheck checkRequest(std::span<const std::uint8_t> bytes, std::size_t& length
   std::size_t need = 0;
   switch (bytes[1]) {
     case 3:
-    case 4: need = 8; break;
+    case 4:
+      need = 8;
+      break;
     case 16:
       if (bytes.size() < 7) return FrameCheck::kNeedMore;
       need = 9 + static_cast<std::size_t>(bytes[6]);
       break;
-    default: return FrameCheck::kComplete;
+    default:
+      return FrameCheck::kComplete;
   }
   if (bytes.size() < need) return FrameCheck::kNeedMore;
   length = need;

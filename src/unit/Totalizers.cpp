@@ -7,7 +7,9 @@ namespace flowdesk::unit {
 
 Totalizers::Totalizers() : values_{48213.25, 1520.4, 12.7}, volume_(52874.118) {}
 
-void Totalizers::setModes(const std::array<int, 3>& modes) { modes_ = modes; }
+void Totalizers::setModes(const std::array<int, 3>& modes) {
+  modes_ = modes;
+}
 
 void Totalizers::advance(const MeasurementModel& model, double now) {
   if (last_ < 0 || now <= last_) {
@@ -24,11 +26,20 @@ void Totalizers::advance(const MeasurementModel& model, double now) {
     volume_ += q;
     for (int i = 0; i < 3; ++i) {
       switch (static_cast<TotalizerMode>(modes_[i])) {
-        case TotalizerMode::kNet: values_[i] += q; break;
-        case TotalizerMode::kPositive: values_[i] += std::max(q, 0.0); break;
-        case TotalizerMode::kNegative: values_[i] += std::max(-q, 0.0); break;
-        case TotalizerMode::kEnergy: values_[i] += s.power * h / 3600.0; break;
-        default: break;
+        case TotalizerMode::kNet:
+          values_[i] += q;
+          break;
+        case TotalizerMode::kPositive:
+          values_[i] += std::max(q, 0.0);
+          break;
+        case TotalizerMode::kNegative:
+          values_[i] += std::max(-q, 0.0);
+          break;
+        case TotalizerMode::kEnergy:
+          values_[i] += s.power * h / 3600.0;
+          break;
+        default:
+          break;
       }
     }
   }

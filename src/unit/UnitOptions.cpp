@@ -131,8 +131,8 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
   }
   if (recordsGiven && o.unit.loggerRecords > o.unit.loggerSize) {
     error = "--logger-records (" + std::to_string(o.unit.loggerRecords) +
-            ") is more than the logger holds (--logger-size " +
-            std::to_string(o.unit.loggerSize) + ")";
+            ") is more than the logger holds (--logger-size " + std::to_string(o.unit.loggerSize) +
+            ")";
     return std::nullopt;
   }
   o.unit.loggerRecords = std::min(o.unit.loggerRecords, o.unit.loggerSize);
@@ -205,6 +205,7 @@ Faults
     Example: --faults 'drop@3,5;crc%10;late@7;silent>=20'
 
   --trace             print every frame in hexadecimal on standard error
+                      (also with FLOWDESK_TRACE=1)
   --help              this text
   --version           the program's version
 

@@ -120,8 +120,7 @@ int UnitServer::run(int signalFd) {
     if (quiet < frameSilence(baud)) continue;
     const ByteVector frame(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
     if (length < buffer.size()) {
-      traceFrame("rx trailing bytes, dropped:",
-                 std::span(buffer).subspan(length));
+      traceFrame("rx trailing bytes, dropped:", std::span(buffer).subspan(length));
     }
     buffer.clear();
     processFrame(frame, lastByte);

@@ -60,14 +60,7 @@ VirtualUnit::VirtualUnit(const UnitSettings& settings, WallClock clock,
                          const StoredBlocks* restored)
     : settings_(settings), clock_(std::move(clock)), model_(settings.seed) {
   const bool large = settings_.loggerType == 9;
-  if (restored) {
-    blocks_ = *restored;
-  } else {
-    for (auto& c : blocks_.configs) c = defaultConfiguration();
-    blocks_.factory = defaultFactory(settings_.address);
-    blocks_.maker = defaultMaker();
-    blocks_.logger = defaultLoggerSettings(large ? 1 : 0);
-  }
+  blocks_ = restored ? *restored : defaultBlocks(settings_);
   capacityUnits_ = settings_.loggerSize * (large ? 2 : 1);
   applyConfiguration();
   configureLogger();
@@ -77,6 +70,15 @@ VirtualUnit::VirtualUnit(const UnitSettings& settings, WallClock clock,
   lastRecordTime_ = now;
   // The first record logged after start tells that the power came back.
   pendingLogStatus_ = status::kPowerRestored;
+}
+
+StoredBlocks VirtualUnit::defaultBlocks(const UnitSettings& settings) {
+  StoredBlocks b;
+  for (auto& c : b.configs) c = defaultConfiguration();
+  b.factory = defaultFactory(settings.address);
+  b.maker = defaultMaker();
+  b.logger = defaultLoggerSettings(settings.loggerType == 9 ? 1 : 0);
+  return b;
 }
 
 std::tm VirtualUnit::unitTime(double t) const {
@@ -121,9 +123,11 @@ ByteVector VirtualUnit::buildRecord(double t, const LoggedTotals& totals,
   in.flowMax = hi;
   in.flowMin = lo;
   in.snapshot = model_.at(t);
-  in.status = static_cast<std::uint16_t>((in.snapshot.status & ~status::kNoCalorimetry) | extraStatus);
-  in.flowQuality = (in.status & status::kFlowFault) ? 40 : 92 + static_cast<int>(
-                                                                   std::lround(6 * model_.noise(50, t, 1)));
+  in.status =
+      static_cast<std::uint16_t>((in.snapshot.status & ~status::kNoCalorimetry) | extraStatus);
+  in.flowQuality = (in.status & status::kFlowFault)
+                       ? 40
+                       : 92 + static_cast<int>(std::lround(6 * model_.noise(50, t, 1)));
   in.marked = model_.noise(51, t, 1) > 0.84;  // about one record in twelve
   in.totals = totals;
   for (int i = 0; i < 8; ++i) in.params[i] = get8(blocks_.logger, logset::kParam2 + i);
@@ -146,11 +150,20 @@ void VirtualUnit::fillLogger(long count, double now) {
     totals.volume -= volume;
     for (int k = 0; k < 3; ++k) {
       switch (static_cast<TotalizerMode>(totals_.mode(k))) {
-        case TotalizerMode::kNet: totals.t[k] -= volume; break;
-        case TotalizerMode::kPositive: totals.t[k] -= std::max(volume, 0.0); break;
-        case TotalizerMode::kNegative: totals.t[k] -= std::max(-volume, 0.0); break;
-        case TotalizerMode::kEnergy: totals.t[k] -= s.power * period / 3600.0; break;
-        default: break;
+        case TotalizerMode::kNet:
+          totals.t[k] -= volume;
+          break;
+        case TotalizerMode::kPositive:
+          totals.t[k] -= std::max(volume, 0.0);
+          break;
+        case TotalizerMode::kNegative:
+          totals.t[k] -= std::max(-volume, 0.0);
+          break;
+        case TotalizerMode::kEnergy:
+          totals.t[k] -= s.power * period / 3600.0;
+          break;
+        default:
+          break;
       }
     }
   }
@@ -196,8 +209,10 @@ bool VirtualUnit::writable(Area area) {
     case Area::kCommand:
     case Area::kEchoCommand:
     case Area::kLoggerSettings:
-    case Area::kMaker: return true;
-    default: return false;
+    case Area::kMaker:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -329,21 +344,32 @@ ByteVector VirtualUnit::renderM2(double now) {
 
 ByteVector VirtualUnit::readBlock(const AreaHit& hit, double now) {
   switch (hit.area) {
-    case Area::kS1: return renderS1(now);
-    case Area::kM1: return renderM1(now);
-    case Area::kM2: return renderM2(now);
+    case Area::kS1:
+      return renderS1(now);
+    case Area::kM1:
+      return renderM1(now);
+    case Area::kM2:
+      return renderM2(now);
     case Area::kConfig: {
       const auto& c = blocks_.configs[hit.index];
       return ByteVector(c.begin(), c.end());
     }
-    case Area::kFactory: return ByteVector(blocks_.factory.begin(), blocks_.factory.end());
-    case Area::kClock: return renderClock(now);
-    case Area::kCommand: return ByteVector(2 * kCommandCount, 0);
-    case Area::kEchoCommand: return ByteVector(echoCommand_.begin(), echoCommand_.end());
-    case Area::kLoggerSettings: return ByteVector(blocks_.logger.begin(), blocks_.logger.end());
-    case Area::kMaker: return ByteVector(blocks_.maker.begin(), blocks_.maker.end());
-    case Area::kCatalogueA: return catalogueBlockA(catalogue_);
-    case Area::kCatalogueB: return catalogueBlockB(catalogue_, settings_.unitCode);
+    case Area::kFactory:
+      return ByteVector(blocks_.factory.begin(), blocks_.factory.end());
+    case Area::kClock:
+      return renderClock(now);
+    case Area::kCommand:
+      return ByteVector(2 * kCommandCount, 0);
+    case Area::kEchoCommand:
+      return ByteVector(echoCommand_.begin(), echoCommand_.end());
+    case Area::kLoggerSettings:
+      return ByteVector(blocks_.logger.begin(), blocks_.logger.end());
+    case Area::kMaker:
+      return ByteVector(blocks_.maker.begin(), blocks_.maker.end());
+    case Area::kCatalogueA:
+      return catalogueBlockA(catalogue_);
+    case Area::kCatalogueB:
+      return catalogueBlockB(catalogue_, settings_.unitCode);
   }
   return {};
 }
@@ -412,9 +438,8 @@ ByteVector VirtualUnit::readRecords(std::uint16_t start, int count, std::uint8_t
   return data;
 }
 
-bool VirtualUnit::writeRegisters(std::uint16_t start, int count,
-                                 std::span<const std::uint8_t> data, std::uint8_t& exception,
-                                 double now) {
+bool VirtualUnit::writeRegisters(std::uint16_t start, int count, std::span<const std::uint8_t> data,
+                                 std::uint8_t& exception, double now) {
   const auto hit = findArea(start, count);
   if (!hit || !writable(hit->area)) {
     exception = kIllegalAddress;
@@ -455,8 +480,8 @@ bool VirtualUnit::writeRegisters(std::uint16_t start, int count,
     case Area::kLoggerSettings: {
       LoggerSettingsBytes next = blocks_.logger;
       merge(next);
-      bool valid = get8(next, logset::kPeriod) < kPeriodSeconds.size() &&
-                   get8(next, logset::kType) <= 1;
+      bool valid =
+          get8(next, logset::kPeriod) < kPeriodSeconds.size() && get8(next, logset::kType) <= 1;
       for (int i = 0; i < 8; ++i) valid = valid && get8(next, logset::kParam2 + i) <= 38;
       if (!valid) {
         exception = kIllegalValue;
@@ -509,7 +534,8 @@ bool VirtualUnit::writeRegisters(std::uint16_t start, int count,
       echoImage_.reset();
       return true;
     }
-    default: break;
+    default:
+      break;
   }
   exception = kIllegalAddress;
   return false;
@@ -520,8 +546,8 @@ std::optional<ByteVector> VirtualUnit::handle(std::span<const std::uint8_t> fram
   const std::uint8_t requestAddress = frame[0];
   const int own = address();
   if (requestAddress != own && requestAddress != 0) return std::nullopt;
-  const std::uint8_t replyAddress = requestAddress != 0 ? requestAddress
-                                                        : static_cast<std::uint8_t>(own);
+  const std::uint8_t replyAddress =
+      requestAddress != 0 ? requestAddress : static_cast<std::uint8_t>(own);
   const std::uint8_t function = frame[1];
   const std::size_t length = frame.size() - 2;  // without the CRC
 
@@ -559,7 +585,9 @@ std::optional<ByteVector> VirtualUnit::handle(std::span<const std::uint8_t> fram
       reply.insert(reply.end(), frame.begin() + 2, frame.begin() + 6);
       break;
     }
-    default: exception = kIllegalFunction; break;
+    default:
+      exception = kIllegalFunction;
+      break;
   }
   if (exception) return exceptionReply(replyAddress, function, exception);
   appendCrc(reply);

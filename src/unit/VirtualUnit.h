@@ -28,9 +28,9 @@ struct UnitSettings {
   long loggerRecords = 100;  // records present at start
   long loggerSize = 2000;    // logger size in records of the starting type
   int unitCode = 1;
-  int echoKinds = 4;         // 2 or 4 echo screens per chord
+  int echoKinds = 4;  // 2 or 4 echo screens per chord
   std::uint32_t seed = 1;
-  std::string statePath;     // empty: nothing kept across runs
+  std::string statePath;  // empty: nothing kept across runs
 };
 
 // Seconds since the epoch (UTC), fractions included. Injected so tests can
@@ -45,6 +45,9 @@ class VirtualUnit {
  public:
   VirtualUnit(const UnitSettings& settings, WallClock clock,
               const StoredBlocks* restored = nullptr);
+
+  // The blocks of a unit fresh from the factory with these settings.
+  static StoredBlocks defaultBlocks(const UnitSettings& settings);
 
   // `frame` is a whole request, CRC included. Nothing comes back when the frame
   // is not for this unit (bad CRC, another address); otherwise the reply,
@@ -64,12 +67,22 @@ class VirtualUnit {
 
  private:
   enum class Area {
-    kS1, kM1, kM2, kConfig, kFactory, kClock, kCommand, kEchoCommand, kLoggerSettings, kMaker,
-    kCatalogueA, kCatalogueB
+    kS1,
+    kM1,
+    kM2,
+    kConfig,
+    kFactory,
+    kClock,
+    kCommand,
+    kEchoCommand,
+    kLoggerSettings,
+    kMaker,
+    kCatalogueA,
+    kCatalogueB
   };
   struct AreaHit {
     Area area;
-    int index;        // configuration number
+    int index;  // configuration number
     std::uint16_t first;
     int count;
   };

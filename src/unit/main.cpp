@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,7 @@ int main(int argc, char** argv) {
     if (!readTextFile(options->unit.statePath, text, missing, error)) return usage(error);
     if (!missing) {
       // Start from the defaults, so a file naming only some blocks keeps the rest.
-      const VirtualUnit blank(options->unit, [] { return 0.0; });
-      StoredBlocks blocks = blank.stored();
+      StoredBlocks blocks = VirtualUnit::defaultBlocks(options->unit);
       if (!parseState(text, blocks, error)) {
         return usage("state file " + options->unit.statePath + ", " + error);
       }
@@ -89,9 +89,11 @@ int main(int argc, char** argv) {
   // Whoever reads this line may use the terminal and the link at once.
   std::printf("%s\n", link.slavePath().c_str());
   std::fflush(stdout);
+  // Same switch as the other programs: FLOWDESK_TRACE=1 turns the trace on.
+  const char* traceEnv = std::getenv("FLOWDESK_TRACE");
+  const bool trace = options->trace || (traceEnv && std::string(traceEnv) == "1");
   UnitServer server(unit, link, std::move(*faults), options->baud,
-                    std::chrono::milliseconds(options->turnaroundMs),
-                    options->trace ? stderr : nullptr);
+                    std::chrono::milliseconds(options->turnaroundMs), trace ? stderr : nullptr);
   const int status = server.run(signalFd);
   link.removeLink();
   ::close(signalFd);

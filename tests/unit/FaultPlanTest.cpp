@@ -77,10 +77,12 @@ TEST(FaultPlan, BadSpecificationsSayWhy) {
     const char* mentions;
   };
   const Case cases[] = {
-      {"drip@3", "unknown kind"},  {"drop", "needs a trigger"},   {"drop@", "request numbers"},
-      {"drop@0", "request numbers"}, {"drop@5-3", "request numbers"}, {"drop@3,", "request numbers"},
-      {"crc%", "percentage"},      {"crc%101", "percentage"},     {"crc%1x", "percentage"},
-      {"silent>=0", "from 1"},     {"late=@3", "number"},         {"exception=0@1", "1 to 255"},
+      {"drip@3", "unknown kind"},      {"drop", "needs a trigger"},
+      {"drop@", "request numbers"},    {"drop@0", "request numbers"},
+      {"drop@5-3", "request numbers"}, {"drop@3,", "request numbers"},
+      {"crc%", "percentage"},          {"crc%101", "percentage"},
+      {"crc%1x", "percentage"},        {"silent>=0", "from 1"},
+      {"late=@3", "number"},           {"exception=0@1", "1 to 255"},
       {"drop@3;crc", "\"crc\""},
   };
   for (const Case& c : cases) {

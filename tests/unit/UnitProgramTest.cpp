@@ -1,6 +1,5 @@
 // The flowdesk-unit program on its pseudo-terminal, spoken to with raw frames.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -51,9 +50,10 @@ TEST(UnitProgram, ReadsGiveTheTableLayout) {
     EXPECT_EQ(r.bytes[0], 4) << c.block << ": a reply at address 0 names the unit";
     EXPECT_EQ(r.bytes[2], 2 * c.count) << c.block;
     const auto data = replyData(r.bytes);
-    EXPECT_EQ(std::vector<std::uint8_t>(data.begin() + static_cast<long>(c.byte),
-                                        data.begin() + static_cast<long>(c.byte + c.expected.size())),
-              c.expected)
+    EXPECT_EQ(
+        std::vector<std::uint8_t>(data.begin() + static_cast<long>(c.byte),
+                                  data.begin() + static_cast<long>(c.byte + c.expected.size())),
+        c.expected)
         << c.block;
   }
 }
@@ -61,7 +61,9 @@ TEST(UnitProgram, ReadsGiveTheTableLayout) {
 TEST(UnitProgram, WritesAreKeptAndRaiseTheRereadFlag) {
   UnitProcess unit({});
   Line line(unit.device(), 9600);
-  auto reread = [&] { return be16(replyData(line.transact(readRequest(1, 3, 0x0100, 87)).bytes), 0); };
+  auto reread = [&] {
+    return be16(replyData(line.transact(readRequest(1, 3, 0x0100, 87)).bytes), 0);
+  };
   line.transact(readRequest(1, 3, 0x0000, 33));
   line.transact(readRequest(1, 3, 0x100D, 3));
   EXPECT_EQ(reread(), 0u);
@@ -119,8 +121,8 @@ TEST(UnitProgram, LoggerRecordsWithTheEmptyMark) {
 }
 
 TEST(UnitProgram, EachFaultShowsOnTheWire) {
-  UnitProcess unit({"--faults",
-                    "crc@1;short@2;long@3;exception@4;drop@5;late=700@6;pause=300@7;silent>=9"});
+  UnitProcess unit(
+      {"--faults", "crc@1;short@2;long@3;exception@4;drop@5;late=700@6;pause=300@7;silent>=9"});
   Line line(unit.device(), 9600);
   const Frame request = readRequest(1, 3, 0x2202, 1);
   const Frame good = withCrc({1, 3, 2, 0, 1});
@@ -178,9 +180,7 @@ TEST(UnitProgram, StateLinkAndCleanEnd) {
     EXPECT_EQ(logger[2], 1);
   }
   // A broken state file is refused at start and left as it is.
-  {
-    std::ofstream(state) << "maker 0102\n";
-  }
+  { std::ofstream(state) << "maker 0102\n"; }
   const Finished f = runToEnd({"--state", state});
   EXPECT_EQ(f.status, 2);
   EXPECT_NE(f.err.find("line 1"), std::string::npos) << f.err;
@@ -193,9 +193,15 @@ TEST(UnitProgram, StateLinkAndCleanEnd) {
 
 TEST(UnitProgram, UsageErrorsAreOneLineAndStatusTwo) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--baud", "19200"},   {"--baud"},           {"--address", "0"},
-      {"--configs", "3"},    {"--logger-type", "5"}, {"--turnaround", "-1"},
-      {"--faults", "oops"},  {"--unknown"},        {"--logger-records", "30", "--logger-size", "20"},
+      {"--baud", "19200"},
+      {"--baud"},
+      {"--address", "0"},
+      {"--configs", "3"},
+      {"--logger-type", "5"},
+      {"--turnaround", "-1"},
+      {"--faults", "oops"},
+      {"--unknown"},
+      {"--logger-records", "30", "--logger-size", "20"},
       {"--link", ""},
   };
   for (const auto& args : cases) {

@@ -128,8 +128,9 @@ TEST_F(UnitFixture, BlocksHoldTheTableLayoutByteForByte) {
   for (const Check& c : checks) {
     const auto data = read(c.start, c.count);
     ASSERT_EQ(data.size(), 2u * c.count) << std::hex << c.start;
-    const std::vector<std::uint8_t> got(data.begin() + static_cast<long>(c.byte),
-                                        data.begin() + static_cast<long>(c.byte + c.expected.size()));
+    const std::vector<std::uint8_t> got(
+        data.begin() + static_cast<long>(c.byte),
+        data.begin() + static_cast<long>(c.byte + c.expected.size()));
     EXPECT_EQ(got, c.expected) << "block 0x" << std::hex << c.start << " byte " << std::dec
                                << c.byte;
   }
@@ -157,8 +158,8 @@ TEST_F(UnitFixture, ModelWordAndS1FollowTheSettings) {
 TEST_F(UnitFixture, MovingValuesAreConsistent) {
   start();
   const auto m1 = read(0x0100, 87);
-  const double flow = beFloat(m1, 2);       // m3/h by default
-  const double velocity = beFloat(m1, 6);   // m/s
+  const double flow = beFloat(m1, 2);      // m3/h by default
+  const double velocity = beFloat(m1, 6);  // m/s
   const double area = M_PI * 0.0261 * 0.0261 / 4;
   EXPECT_GT(flow, 1.0);
   EXPECT_LT(flow, 10.0);
@@ -173,17 +174,15 @@ TEST_F(UnitFixture, MovingValuesAreConsistent) {
     EXPECT_LE(sample, 40);
   }
   const auto m2 = read(0x0200, 52);
-  EXPECT_GT(m2[2], 30);           // gain of chord 1
-  EXPECT_EQ(m2[3], 0);            // chord 2 is not in use
+  EXPECT_GT(m2[2], 30);  // gain of chord 1
+  EXPECT_EQ(m2[3], 0);   // chord 2 is not in use
   const double transit = beFloat(m2, 8 + 4);
   EXPECT_NEAR(transit, 282.8e-3 / beFloat(m2, 8 + 12) * 1e6, 0.5);
   EXPECT_GT(beFloat(m2, 8), 0.0);  // delta-t follows a positive flow
   EXPECT_EQ(beFloat(m2, 8 + 16), 0.0f);
 
   // Totalizer 1 counts the volume that flowed: whole part in M1, thousandths in S1.
-  auto total = [&] {
-    return be32(read(0x0100, 87), 10) + be32(read(0x0000, 33), 0) / 1000.0;
-  };
+  auto total = [&] { return be32(read(0x0100, 87), 10) + be32(read(0x0000, 33), 0) / 1000.0; };
   const double before = total();
   now_ += 600;
   const double after = total();
@@ -225,7 +224,7 @@ TEST_F(UnitFixture, RereadFlagCycle) {
   EXPECT_EQ(read(0x0000, 33).at(19), 3);  // S1 shows the new chord count
   read(0x100D, 3);
   EXPECT_EQ(flags(), std::pair(0u, 0u));
-  write(0x2200 + 30, {0, 0});             // factory block
+  write(0x2200 + 30, {0, 0});  // factory block
   EXPECT_EQ(flags(), std::pair(1u, 1u));
 }
 
@@ -340,18 +339,18 @@ TEST_F(UnitFixture, LoggerRecordsAndEmptyMark) {
     };
     for (int i = 0; i < c.perRequest; ++i) EXPECT_EQ(rec(i)[3] == 0x80, i >= 5) << i;
     const auto r0 = rec(0), r1 = rec(1);
-    EXPECT_EQ(r0[0], 1);                     // point number
-    EXPECT_EQ((r0[1] >> 4) & 7, 4);          // flow unit m3/h
-    EXPECT_EQ(r0[2], 24);                    // 2024
+    EXPECT_EQ(r0[0], 1);                                                    // point number
+    EXPECT_EQ((r0[1] >> 4) & 7, 4);                                         // flow unit m3/h
+    EXPECT_EQ(r0[2], 24);                                                   // 2024
     EXPECT_EQ((r1[4] * 60 + r1[5] - r0[4] * 60 - r0[5] + 1440) % 1440, 5);  // 5 mn apart
-    EXPECT_EQ(r0[13], 1);                    // slot 0: totalizer 1, a number ...
-    EXPECT_EQ(r0[18] & 0x80, 0x80);          // ... held as an integer
-    EXPECT_EQ(r0[19], 8);                    // slot 1: velocity, a real
+    EXPECT_EQ(r0[13], 1);            // slot 0: totalizer 1, a number ...
+    EXPECT_EQ(r0[18] & 0x80, 0x80);  // ... held as an integer
+    EXPECT_EQ(r0[19], 8);            // slot 1: velocity, a real
     EXPECT_EQ(r0[24] & 0x80, 0);
     EXPECT_GT(beFloat(r0, 20), 0.0f);
-    EXPECT_EQ(r0[25], 0xC0 | 20);            // slot 2: the status word
-    EXPECT_GE(be32(r1, 14), be32(r0, 14));   // the totalizer does not go back
-    EXPECT_GT(beFloat(r0, 8), 0.0f);         // average flow
+    EXPECT_EQ(r0[25], 0xC0 | 20);           // slot 2: the status word
+    EXPECT_GE(be32(r1, 14), be32(r0, 14));  // the totalizer does not go back
+    EXPECT_GT(beFloat(r0, 8), 0.0f);        // average flow
   }
   // The last record's date and flow are in M1; past the end, empty records.
   const auto m1 = read(0x0100, 87);
@@ -394,8 +393,8 @@ TEST_F(UnitFixture, EchoPartsFormOnePicturePerScreen) {
   auto picture = [&] {
     std::vector<std::uint8_t> image;
     for (int p = 0; p < 5; ++p) {
-      const auto part = read(static_cast<std::uint16_t>(0x5220 + p),
-                             static_cast<std::uint16_t>(sizes[p]));
+      const auto part =
+          read(static_cast<std::uint16_t>(0x5220 + p), static_cast<std::uint16_t>(sizes[p]));
       EXPECT_EQ(part.size(), 2u * sizes[p]);
       image.insert(image.end(), part.begin(), part.end());
       now_ += 0.5;  // parts are read one tick apart
