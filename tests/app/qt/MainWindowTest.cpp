@@ -1,0 +1,436 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <map>
+#include <string>
+
+#include "app/AppContext.h"
+#include "app/BuiltinProbeCatalogue.h"
+#include "app/qt/CAboutDlg.h"
+#include "app/qt/CMainDlg.h"
+#include "app/qt/CStopMeasurementDlg.h"
+#include "app/qt/QtPrint.h"
+#include "config/CalibrationFile.h"
+#include "config/FactoryFile.h"
+#include "config/MakerFile.h"
+#include "config/SpecialProbeFile.h"
+#include "files/qt/FilePrompts.h"
+#include "link/qt/CConnectionDlg.h"
+
+namespace flowdesk {
+namespace {
+
+// The menu as one line: sub-menus in brackets, separators as "-", disabled
+// commands marked with "~".
+QString describe(const QList<QAction*>& actions) {
+  QStringList parts;
+  for (const QAction* a : actions) {
+    if (a->isSeparator()) {
+      parts << QStringLiteral("-");
+    } else if (a->menu() != nullptr) {
+      parts << a->text() + "[" + describe(a->menu()->actions()) + "]";
+    } else {
+      parts << (a->isEnabled() ? "" : "~") + a->text();
+    }
+  }
+  return parts.join(',');
+}
+
+QString describe(const CMainDlg& window) {
+  QStringList menus;
+  for (const QAction* a : window.menuBar()->actions()) menus << describe({const_cast<QAction*>(a)});
+  return menus.join('|');
+}
+
+// What the screens were asked to show.
+struct ScreenLog {
+  std::vector<std::string> opened;
+  std::vector<bool> fromFile;
+  std::vector<std::string> paths;
+
+  ScreenOpener opener(const std::string& name) {
+    return [this, name](AppContext& c, QWidget*) {
+      opened.push_back(name);
+      fromFile.push_back(c.OpenedFromFile);
+      paths.push_back(c.CurrentFilePath);
+    };
+  }
+  ScreenOpeners all() {
+    ScreenOpeners s;
+    s.measurement = opener("measurement");
+    s.calibrationSheet = opener("calibration");
+    s.echoDisplay = opener("echo");
+    s.loggerConfiguration = opener("loggerConfiguration");
+    s.loggerViewer = opener("loggerViewer");
+    s.factorySettings = opener("factory");
+    s.makerSettings = opener("maker");
+    s.specialProbe = opener("specialProbe");
+    s.initialisation = opener("initialisation");
+    return s;
+  }
+};
+
+// Answers the file dialogs with a fixed path and keeps the request.
+struct FakeFileDialog {
+  explicit FakeFileDialog(QString answer) : answer(std::move(answer)) {
+    previous = setFileDialogRunner([this](QWidget*, const FileDialogRequest& r) {
+      requests.push_back(r);
+      return this->answer;
+    });
+  }
+  ~FakeFileDialog() { setFileDialogRunner(previous); }
+  QString answer;
+  std::vector<FileDialogRequest> requests;
+  FileDialogRunner previous;
+};
+
+TEST(MainWindow, MenuForEachSwitchAndLanguage) {
+  // Commands whose screens are not in this build are present but disabled.
+  const QString frNew = "&Ouvrir,&Nouveau[&Etalonnage%1],-,&Quitter";
+  const QString frDialogue =
+      "~&Mesure,~&Etalonnage,~&Visu. Echo,&Logger[~&Etalonnage,~&Visualisation]%1";
+  const QString frTail = "&Configuration[&Configuration]|&A Propos de ...[&A Propos de ...]";
+  const QString enNew = "&Open,&New[&Calibration%1],-,E&xit";
+  const QString enDialogue =
+      "~&Measurement,~&Calibration,~&Echo display,&Logger[~&Calibration,~&Display]%1";
+  const QString enTail = "&Configuration[&Configuration]|&About ...[&About ...]";
+
+  const struct {
+    const char* commandLine;
+    QString frNewExtra, frDialogueExtra, enNewExtra, enDialogueExtra;
+  } cases[] = {
+      {"", "", "", "", ""},
+      {"-kRwT", "", "", "", ""},  // the inner switch alone does nothing
+      {"-q", ",-,&Réglage Usine", ",-,~&Réglage Usine", ",-,&Factory Settings",
+       ",-,~&Factory Settings"},
+      {"-q -kRwT", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
+       ",-,~&Réglage Usine,-,~Réglage &NORVADINE",
+       ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
+       ",-,~&Factory Settings,-,~&NORVADINE Settings"},
+      {"-q -kRwT boot", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
+       ",-,~&Réglage Usine,-,~Réglage &NORVADINE,-,~&Initialisation",
+       ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
+       ",-,~&Factory Settings,-,~&NORVADINE Settings,-,~&Initialization"},
+  };
+  for (const auto& c : cases) {
+    for (const int language : {kFrench, kEnglish}) {
+      AppContext context;
+      context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
+      context.settings.Language = language;
+      CMainDlg window(context, builtScreens());
+      const QString expected = language == kFrench
+                                   ? "&Fichier[" + frNew.arg(c.frNewExtra) + "]|&Dialogue[" +
+                                         frDialogue.arg(c.frDialogueExtra) + "]|" + frTail
+                                   : "&File[" + enNew.arg(c.enNewExtra) + "]|&Dialogue[" +
+                                         enDialogue.arg(c.enDialogueExtra) + "]|" + enTail;
+      EXPECT_EQ(describe(window), expected) << c.commandLine << " language " << language;
+    }
+  }
+}
+
+TEST(MainWindow, BuiltScreensEnableTheirCommands) {
+  AppContext context;
+  context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
+  ScreenLog log;
+  CMainDlg window(context, log.all());
+  EXPECT_FALSE(describe(window).contains('~')) << describe(window).toStdString();
+  // a disabled command does nothing even when run directly
+  AppContext bare;
+  CMainDlg empty(bare, builtScreens());
+  empty.runCommand(kCmdMeasurement);
+  EXPECT_FALSE(empty.commandAvailable(kCmdMeasurement));
+}
+
+TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
+  AppContext context;
+  CMainDlg window(context, builtScreens());
+  ASSERT_TRUE(describe(window).startsWith("&Fichier"));
+  QString whileOpen;
+  window.setDialogRunner([&](QDialog& dialog) {
+    auto* page = qobject_cast<CConnectionDlg*>(&dialog);
+    EXPECT_NE(page, nullptr);
+    if (page == nullptr) return 0;
+    auto* language = page->findChild<QComboBox*>("comboLanguage");
+    language->setCurrentIndex(1);
+    emit language->activated(1);
+    whileOpen = describe(window);  // before the page closes
+    return 0;
+  });
+  window.runCommand(kCmdConfiguration);
+  EXPECT_TRUE(whileOpen.startsWith("&File[&Open,&New[")) << whileOpen.toStdString();
+  EXPECT_TRUE(describe(window).startsWith("&File[")) << describe(window).toStdString();
+  EXPECT_EQ(context.settings.Language, kEnglish);
+}
+
+TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
+  const struct {
+    const char* file;
+    const char* screen;  // "" = nothing opens
+    bool fromFile;       // OpenedFromFile as the screen sees it
+  } cases[] = {
+      {"a.mes", "measurement", true},
+      {"a.eta", "calibration", true},
+      {"a.rus", "factory", true},
+      {"a.nvd", "maker", true},
+      {"a.log", "loggerViewer", true},
+      {"a.ech", "echo", true},
+      // the special-probe page keeps OpenedFromFile as it was (false here)
+      {"a.csp540", "specialProbe", false},
+      {"a.ETA", "", false},
+      {"a.Mes", "", false},
+      {"a.txt", "", false},
+      {"a.eta.bak", "", false},
+      {"noextension", "", false},
+  };
+  for (const auto& c : cases) {
+    AppContext context;
+    context.settings.LastPathName = "/start/";
+    context.master.identificationDone = true;
+    ScreenLog log;
+    CMainDlg window(context, log.all());
+    FakeFileDialog dialog(QStringLiteral("/data/unit 3/") + c.file);
+    window.runCommand(kCmdOpen);
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_EQ(dialog.requests[0].folder, "/start/");
+    EXPECT_EQ(context.CurrentFilePath, std::string("/data/unit 3/") + c.file);
+    EXPECT_EQ(context.settings.LastPathName, "/data/unit 3/");
+    EXPECT_FALSE(context.master.identificationDone) << c.file;
+    if (*c.screen == '\0') {
+      EXPECT_TRUE(log.opened.empty()) << c.file;
+    } else {
+      ASSERT_EQ(log.opened.size(), 1u) << c.file;
+      EXPECT_EQ(log.opened[0], c.screen);
+      EXPECT_EQ(log.fromFile[0], c.fromFile) << c.file;
+    }
+  }
+}
+
+TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
+  AppContext context;
+  context.settings.LastPathName = "/start/";
+  CMainDlg window(context, builtScreens());
+  {
+    FakeFileDialog dialog(QStringLiteral("/d/x.eta"));
+    window.runCommand(kCmdOpen);  // no calibration sheet in this build: nothing, no crash
+    EXPECT_FALSE(context.OpenedFromFile);
+  }
+  context.CurrentFilePath = "kept";
+  FakeFileDialog cancel{QString()};
+  window.runCommand(kCmdOpen);
+  EXPECT_EQ(context.CurrentFilePath, "kept");
+  EXPECT_EQ(context.settings.LastPathName, "/d/");
+}
+
+TEST(MainWindow, OpenFilterFollowsTheModes) {
+  const struct {
+    const char* commandLine;
+    const char* first;
+  } cases[] = {
+      {"", "(*.mes *.eta *.log *.ech *.csp540)"},
+      {"-q", "(*.mes *.eta *.log *.ech *.csp540 *.rus)"},
+      {"-q -kRwT", "(*.mes *.eta *.log *.ech *.csp540 *.rus *.nvd)"},
+  };
+  for (const auto& c : cases) {
+    AppContext context;
+    context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
+    CMainDlg window(context, builtScreens());
+    FakeFileDialog dialog{QString()};
+    window.runCommand(kCmdOpen);
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_TRUE(dialog.requests[0].filters.value(0).endsWith(c.first))
+        << dialog.requests[0].filters.join(";;").toStdString();
+    EXPECT_EQ(dialog.requests[0].filters.value(2), "Fichier Etalonnage (*.eta)");
+  }
+}
+
+QByteArray fileBytes(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray asBytes(const Bytes& b) {
+  return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
+}
+
+TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string folder = dir.path().toStdString() + "/";
+  AppContext context;
+  context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT", false);
+  context.settings.LastPathName = folder;
+  context.settings.probes = builtinProbeCatalogue();
+  context.settings.FSp1 = 3;
+  ScreenLog log;
+  CMainDlg window(context, log.all());
+
+  const struct {
+    int command;
+    int language;
+    const char* name;
+    Bytes expected;
+    const char* screen;
+  } cases[] = {
+      {kCmdNewCalibration, kFrench, "Nouveau.eta",
+       calibrationFileBytes(defaultCalibrationFile(context.settings)), "calibration"},
+      {kCmdNewCalibration, kFrench, "Nouveau1.eta",
+       calibrationFileBytes(defaultCalibrationFile(context.settings)), "calibration"},
+      {kCmdNewCalibration, kEnglish, "New.eta",
+       calibrationFileBytes(defaultCalibrationFile(context.settings)), "calibration"},
+      {kCmdNewCalibration, kEnglish, "New1.eta",
+       calibrationFileBytes(defaultCalibrationFile(context.settings)), "calibration"},
+      {kCmdNewFactorySettings, kFrench, "Nouveau.rus", factoryFileBytes(defaultFactoryFile()),
+       "factory"},
+      {kCmdNewMakerSettings, kFrench, "Nouveau.nvd", makerFileBytes(defaultMakerFile()), "maker"},
+      {kCmdNewSpecialProbe, kEnglish, "New.csp540", specialProbeFileBytes(defaultSpecialProbe()),
+       "specialProbe"},
+  };
+  for (const auto& c : cases) {
+    context.settings.Language = c.language;
+    context.OpenedFromFile = false;
+    log = ScreenLog{};
+    window.runCommand(c.command);
+    const std::string path = folder + c.name;
+    EXPECT_EQ(context.CurrentFilePath, path);
+    EXPECT_EQ(fileBytes(path), asBytes(c.expected)) << c.name;
+    ASSERT_EQ(log.opened.size(), 1u) << c.name;
+    EXPECT_EQ(log.opened[0], c.screen);
+    EXPECT_EQ(log.paths[0], path);
+    // the special-probe page leaves OpenedFromFile as it was
+    EXPECT_EQ(log.fromFile[0], c.command != kCmdNewSpecialProbe) << c.name;
+  }
+
+  // The layouts the unit's other tools read: sizes and the header words.
+  const struct {
+    const char* name;
+    qsizetype size;
+    QByteArray head;
+  } layouts[] = {
+      {"Nouveau.eta", 436, QByteArray("\x36\x01\x7c\x00", 4)},  // format 310, length 124
+      {"Nouveau.rus", 70, QByteArray("\x44\x00", 2)},           // length 68
+      {"Nouveau.nvd", 20, QByteArray()},
+      {"New.csp540", 10,
+       QByteArray("SP N\xb0"
+                  "1",
+                  6)},  // ISO-8859-1 name
+  };
+  for (const auto& l : layouts) {
+    const QByteArray bytes = fileBytes(folder + l.name);
+    EXPECT_EQ(bytes.size(), l.size) << l.name;
+    EXPECT_TRUE(bytes.startsWith(l.head)) << l.name;
+  }
+}
+
+TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
+  AppContext context;
+  context.settings.LastPathName = "/proc/no such folder/";
+  ScreenLog log;
+  CMainDlg window(context, log.all());
+  QStringList messages;
+  window.setMessageSink([&](const QString& m) { messages << m; });
+  window.runCommand(kCmdNewCalibration);
+  EXPECT_EQ(messages.size(), 1);
+  EXPECT_TRUE(log.opened.empty());
+  EXPECT_TRUE(context.CurrentFilePath.empty());
+}
+
+TEST(MainWindow, UnitPictureAndItsReset) {
+  const struct {
+    std::int16_t unit;
+    int picture;
+    std::int16_t kept;
+  } cases[] = {{0, 135, 0}, {1, 135, 1}, {2, 134, 2}, {3, 135, 3}, {4, 134, 4},
+               {5, 136, 5}, {6, 134, 6}, {7, 135, 0}, {9, 135, 0}, {-2, 135, 0}};
+  for (const auto& c : cases) {
+    AppContext context;
+    context.settings.Unit = c.unit;
+    CMainDlg window(context, builtScreens());
+    EXPECT_EQ(window.unitPicture(), c.picture) << c.unit;
+    EXPECT_EQ(context.settings.Unit, c.kept) << c.unit;
+    EXPECT_FALSE(window.findChild<QLabel*>("picture")->pixmap().isNull()) << c.unit;
+  }
+}
+
+TEST(MainWindow, ScreensRefreshThePictureAndMeasurementClearsFileMode) {
+  AppContext context;
+  ScreenOpeners screens;
+  screens.measurement = [](AppContext& c, QWidget*) { c.settings.Unit = 5; };
+  CMainDlg window(context, screens);
+  context.OpenedFromFile = true;
+  window.runCommand(kCmdMeasurement);
+  EXPECT_FALSE(context.OpenedFromFile);
+  EXPECT_EQ(window.unitPicture(), 136);
+}
+
+TEST(MainWindow, EchoDisplayAsksFirst) {
+  for (const bool yes : {false, true}) {
+    AppContext context;
+    context.settings.Language = kEnglish;
+    context.OpenedFromFile = true;
+    ScreenLog log;
+    CMainDlg window(context, log.all());
+    QStringList texts;
+    window.setDialogRunner([&](QDialog& d) {
+      EXPECT_NE(qobject_cast<CStopMeasurementDlg*>(&d), nullptr);
+      for (const auto* l : d.findChildren<QLabel*>()) texts << l->text();
+      for (const auto* b : d.findChildren<QPushButton*>()) texts << b->text();
+      return yes ? QDialog::Accepted : QDialog::Rejected;
+    });
+    window.runCommand(kCmdEchoDisplay);
+    EXPECT_EQ(texts,
+              (QStringList{"ATTENTION", "Measurement stopped", "Are you sure ?", "&Yes", "&No"}));
+    EXPECT_EQ(log.opened.size(), yes ? 1u : 0u);
+    if (yes) {
+      EXPECT_FALSE(log.fromFile[0]);
+    }
+  }
+}
+
+TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
+  for (const int language : {kFrench, kEnglish}) {
+    AppContext context;
+    context.settings.Language = language;
+    context.versions.InternalName = "flowdesk";
+    context.versions.FileDescription = "Companion";
+    context.versions.FileVersion = "1.2.3";
+    context.versions.LegalCopyright = "(C) us";
+    context.versions.CompanyName = "Company";
+    CMainDlg window(context, builtScreens());
+    QString title;
+    QStringList labels;
+    window.setDialogRunner([&](QDialog& d) {
+      EXPECT_NE(qobject_cast<CAboutDlg*>(&d), nullptr);
+      title = d.windowTitle();
+      for (const char* name :
+           {"labelDescription", "labelVersion", "labelCopyright", "labelCompany"}) {
+        labels << d.findChild<QLabel*>(name)->text();
+      }
+      return QDialog::Accepted;
+    });
+    window.runCommand(kCmdAbout);
+    EXPECT_EQ(title, language == kFrench ? "A Propos de flowdesk" : "About flowdesk");
+    EXPECT_EQ(labels, (QStringList{"Companion", "1.2.3", "(C) us", "Company"}));
+  }
+}
+
+TEST(MainWindow, ExitClosesTheWindowAndTitleIsTheProgramName) {
+  AppContext context;
+  context.versions.InternalName = "flowdesk";
+  CMainDlg window(context, builtScreens());
+  EXPECT_EQ(window.windowTitle(), "flowdesk");
+  window.show();
+  window.runCommand(kCmdExit);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+}  // namespace
+}  // namespace flowdesk

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cerrno>
+
+#include "app/AppContext.h"
+#include "app/qt/QtPrint.h"
+#include "app/qt/VirtualUnitProcess.h"
+#include "files/qt/FilePrompts.h"
+#include "link/qt/CConnectionDlg.h"
+#include "link/qt/PortMessages.h"
+
+namespace flowdesk {
+namespace {
+
+template <typename W>
+W* child(QWidget& page, const char* name) {
+  W* w = page.findChild<W*>(QString::fromLatin1(name));
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+struct Message {
+  QMessageBox::Icon icon;
+  QString caption;
+  QString text;
+};
+
+void catchMessages(CConnectionDlg& page, std::vector<Message>& into) {
+  page.setMessageSink([&into](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    into.push_back({icon, caption, text});
+  });
+}
+
+TEST(ConnectionPage, AddressIsClampedAndShownWithoutDecimals) {
+  const struct {
+    const char* typed;
+    const char* shown;
+    float stored;
+  } cases[] = {
+      {"300", "255", 255}, {"letters", "0", 0},   {"-4", "0", 0},
+      {"17", "17", 17},    {"12.7", "13", 12.7f},  // kept as typed; a request truncates it
+      {"7abc", "7", 7},    {"", "0", 0},
+  };
+  for (const auto& c : cases) {
+    AppContext context;
+    CConnectionDlg page(context);
+    auto* edit = child<QLineEdit>(page, "editAddress");
+    EXPECT_EQ(edit->text(), "1");
+    edit->setText(QString::fromUtf8(c.typed));
+    emit edit->editingFinished();
+    EXPECT_EQ(edit->text(), c.shown) << c.typed;
+    EXPECT_FLOAT_EQ(context.settings.Jbus, c.stored) << c.typed;
+  }
+}
+
+TEST(ConnectionPage, OpensWithClampedValuesAndItsLists) {
+  AppContext context;
+  context.settings.Jbus = 900;
+  context.settings.Com = 7;  // beyond the list: the first entry
+  context.settings.Bauds = 3;
+  context.settings.LastFileSpName = "/usr/bin/gnumeric";
+  CConnectionDlg page(context);
+  EXPECT_EQ(child<QLineEdit>(page, "editAddress")->text(), "255");
+  EXPECT_FLOAT_EQ(context.settings.Jbus, 255);
+  EXPECT_EQ(child<QComboBox>(page, "comboPort")->currentText(), "Com1");
+  EXPECT_EQ(context.settings.Com, 0);
+  EXPECT_EQ(child<QComboBox>(page, "comboBauds")->currentText(), "2400");
+  EXPECT_EQ(child<QComboBox>(page, "comboLanguage")->count(), 2);
+  EXPECT_EQ(child<QComboBox>(page, "comboLanguage")->itemText(0), "Français");
+  EXPECT_EQ(child<QLineEdit>(page, "editSpreadsheet")->text(), "/usr/bin/gnumeric");
+}
+
+TEST(ConnectionPage, LanguageChoiceRelabelsAtOnceButKeepsTitle) {
+  AppContext context;
+  CConnectionDlg page(context);
+  std::vector<int> changed;
+  QObject::connect(&page, &CConnectionDlg::languageChanged,
+                   [&changed](int language) { changed.push_back(language); });
+  const char* labels[] = {"labelJbus", "labelCom", "labelBauds", "labelLanguage",
+                          "labelSpreadsheet"};
+  const auto texts = [&] {
+    QStringList t;
+    for (const char* l : labels) t << child<QLabel>(page, l)->text();
+    t << child<QPushButton>(page, "buttonBrowse")->text();
+    t << child<QPushButton>(page, "buttonConnect")->text();
+    return t;
+  };
+  EXPECT_EQ(texts(),
+            (QStringList{"Jbus", "Com", "Bauds", "Langue", "Tableur", "Parcourir", "Connect"}));
+  auto* language = child<QComboBox>(page, "comboLanguage");
+  language->setCurrentIndex(1);
+  emit language->activated(1);
+  EXPECT_EQ(texts(),
+            (QStringList{"Jbus", "Com", "Bauds", "Language", "SpreadSheet", "Browse", "Connect"}));
+  EXPECT_EQ(page.windowTitle(), "Configuration");
+  EXPECT_EQ(context.settings.Language, 1);
+  EXPECT_EQ(changed, std::vector<int>{1});
+
+  // choosing a port or a rate takes effect at once and is no language change
+  auto* port = child<QComboBox>(page, "comboPort");
+  port->setCurrentIndex(3);
+  emit port->activated(3);
+  auto* bauds = child<QComboBox>(page, "comboBauds");
+  bauds->setCurrentIndex(0);
+  emit bauds->activated(0);
+  EXPECT_EQ(context.settings.Com, 3);
+  EXPECT_EQ(context.settings.Bauds, 0);
+  EXPECT_EQ(changed.size(), 1u);
+}
+
+TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
+  VirtualUnitProcess unit;
+  ASSERT_TRUE(unit.start(QStringLiteral(FLOWDESK_UNIT_BIN), {"--baud", "300", "--address", "17"}))
+      << unit.errorText().toStdString();
+  AppContext context;
+  // Com1 leads nowhere; the unit is on Com2 at 300 baud.
+  context.deviceOverride = {"/nonexistent/ttyA", unit.devicePath().toStdString(),
+                            "/nonexistent/ttyC", ""};
+  context.settings.Com = 3;
+  context.settings.Bauds = 5;
+  context.settings.Jbus = 1;
+  context.master.identificationDone = true;
+  CConnectionDlg page(context);
+  std::vector<Message> messages;
+  catchMessages(page, messages);
+
+  child<QPushButton>(page, "buttonConnect")->click();
+
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].icon, QMessageBox::Information);
+  EXPECT_EQ(messages[0].caption, "DETECTION UNITE");
+  EXPECT_EQ(messages[0].text, "La détection à reussi");
+  EXPECT_EQ(context.settings.Com, 1);
+  EXPECT_EQ(context.settings.Bauds, 0);
+  EXPECT_FLOAT_EQ(context.settings.Jbus, 17);
+  EXPECT_EQ(child<QLineEdit>(page, "editAddress")->text(), "17");
+  EXPECT_EQ(child<QComboBox>(page, "comboPort")->currentText(), "Com2");
+  EXPECT_EQ(child<QComboBox>(page, "comboBauds")->currentText(), "300");
+  EXPECT_EQ(child<QComboBox>(page, "comboDevice")->currentText(), unit.devicePath());
+  // the next exchange identifies the unit found
+  EXPECT_FALSE(context.master.identificationDone);
+  EXPECT_FALSE(page.busy());
+}
+
+TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
+  AppContext context;
+  context.deviceOverride = {"/nonexistent/ttyA", "/nonexistent/ttyB", "/nonexistent/ttyC",
+                            "/nonexistent/ttyD"};
+  context.settings.Com = 3;
+  context.settings.Bauds = 2;
+  context.settings.Jbus = 7;
+  context.settings.Language = 1;
+  CConnectionDlg page(context);
+  std::vector<Message> messages;
+  catchMessages(page, messages);
+  EXPECT_FALSE(page.connectToUnit());
+
+  EXPECT_EQ(context.settings.Com, 3);
+  EXPECT_EQ(context.settings.Bauds, 2);
+  EXPECT_FLOAT_EQ(context.settings.Jbus, 7);
+  EXPECT_EQ(child<QComboBox>(page, "comboPort")->currentText(), "Com4");
+  EXPECT_EQ(child<QComboBox>(page, "comboBauds")->currentText(), "1200");
+  EXPECT_EQ(child<QLineEdit>(page, "editAddress")->text(), "7");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(messages[0].caption, "CONNECT TO UNIT");
+  EXPECT_TRUE(messages[0].text.startsWith("Connect Failure")) << messages[0].text.toStdString();
+  // each missing device is named once, Com4 (never scanned) not at all
+  for (const char* device : {"/nonexistent/ttyA", "/nonexistent/ttyB", "/nonexistent/ttyC"}) {
+    EXPECT_EQ(messages[0].text.count(device), 1) << device;
+  }
+  EXPECT_FALSE(messages[0].text.contains("ttyD"));
+}
+
+TEST(ConnectionPage, DeviceBesideThePortIsTheOperatorsChoice) {
+  AppContext context;
+  context.deviceOverride[0] = "/dev/pts/99";  // this run's virtual unit
+  CConnectionDlg page(context);
+  auto* device = child<QComboBox>(page, "comboDevice");
+  EXPECT_EQ(device->currentText(), "/dev/pts/99");
+
+  device->setEditText(QStringLiteral("/dev/ttyUSB7"));
+  emit device->lineEdit()->editingFinished();
+  EXPECT_EQ(context.settings.Device1, "/dev/ttyUSB7");
+  EXPECT_TRUE(context.deviceOverride[0].empty());
+  EXPECT_EQ(context.devicePath(0), "/dev/ttyUSB7");
+  // the page says at once that the device is not there
+  auto* access = child<QLabel>(page, "labelDeviceAccess");
+  EXPECT_TRUE(access->text().contains("/dev/ttyUSB7")) << access->text().toStdString();
+
+  // another port shows its own device and keeps Device1
+  auto* port = child<QComboBox>(page, "comboPort");
+  port->setCurrentIndex(2);
+  emit port->activated(2);
+  device->setEditText(QStringLiteral("/dev/serial/by-id/usb-x"));
+  emit device->lineEdit()->editingFinished();
+  EXPECT_EQ(context.settings.Device3, "/dev/serial/by-id/usb-x");
+  EXPECT_EQ(context.settings.Device1, "/dev/ttyUSB7");
+
+  // an empty text goes back to the default mapping
+  device->setEditText(QString());
+  emit device->lineEdit()->editingFinished();
+  EXPECT_TRUE(context.settings.Device3.empty());
+}
+
+TEST(ConnectionPage, BrowseStoresTheProgramPathAsItIs) {
+  const struct {
+    const char* current;
+    const char* answer;
+    const char* folder;
+    const char* stored;
+  } cases[] = {
+      {"", "/opt/Libre.Office/program/soffice.bin", "/usr/bin/",
+       "/opt/Libre.Office/program/soffice.bin"},
+      {"/opt/calc/gnumeric", "/usr/bin/localc", "/opt/calc/", "/usr/bin/localc"},
+      {"/opt/calc/gnumeric", "", "/opt/calc/", "/opt/calc/gnumeric"},  // cancel
+  };
+  for (const auto& c : cases) {
+    AppContext context;
+    context.settings.LastFileSpName = c.current;
+    CConnectionDlg page(context);
+    std::vector<FileDialogRequest> requests;
+    const FileDialogRunner previous =
+        setFileDialogRunner([&](QWidget*, const FileDialogRequest& r) {
+          requests.push_back(r);
+          return QString::fromUtf8(c.answer);
+        });
+    child<QPushButton>(page, "buttonBrowse")->click();
+    setFileDialogRunner(previous);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].executablesOnly);
+    EXPECT_EQ(requests[0].folder, c.folder);
+    EXPECT_EQ(requests[0].filters, QStringList{"Tableur (*)"});
+    EXPECT_EQ(context.settings.LastFileSpName, c.stored);
+    EXPECT_EQ(child<QLineEdit>(page, "editSpreadsheet")->text(), c.stored);
+  }
+}
+
+TEST(PortMessages, RefusedBusyAndMissingDevicesSayWhatToDo) {
+  QTemporaryDir dir;
+  const std::string device = dir.filePath("ttyUSB0").toStdString();
+  QFile(QString::fromStdString(device)).open(QIODevice::WriteOnly);
+  const struct {
+    int status;
+    int error;
+    int language;
+    QStringList contains;
+  } cases[] = {
+      {-3, EACCES, 1, {QString::fromStdString(device), "usermod -aG", "log in again"}},
+      {-3, EACCES, 0, {QString::fromStdString(device), "usermod -aG", "reconnectez-vous"}},
+      {-3, EBUSY, 1, {QString::fromStdString(device), "in use by another program"}},
+      {-14, ENOENT, 1, {QString::fromStdString(device), "does not exist"}},
+  };
+  for (const auto& c : cases) {
+    const QString text = portFailureText(c.status, device, c.error, c.language);
+    for (const QString& part : c.contains) {
+      EXPECT_TRUE(text.contains(part)) << c.error << ": " << text.toStdString();
+    }
+  }
+  EXPECT_TRUE(portFailureText(-8, device, 0, 1).isEmpty());  // a timeout is not the device's fault
+  EXPECT_TRUE(portFailureText(-3, "", EACCES, 1).isEmpty());
+  EXPECT_TRUE(deviceAccessText(device, 1).isEmpty());  // a file we may read and write
+  EXPECT_TRUE(deviceAccessText("/nonexistent/tty", 1).contains("does not exist"));
+}
+
+}  // namespace
+}  // namespace flowdesk
