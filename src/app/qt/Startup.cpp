@@ -57,7 +57,11 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
       std::fprintf(stderr, "flowdesk: virtual unit on %s (Com1)\n", qPrintable(unit->devicePath()));
     } else {
       std::fprintf(stderr, "flowdesk: %s\n", qPrintable(unit->errorText()));
-      QMessageBox::warning(nullptr, QString::fromStdString(applicationName), unit->errorText());
+      if (options.warn) {
+        options.warn(unit->errorText());
+      } else {
+        QMessageBox::warning(nullptr, QString::fromStdString(applicationName), unit->errorText());
+      }
     }
   }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct StartupOptions {
   // window through it.
   std::function<int(CMainDlg& window)> runMainWindow;
   ScreenOpeners screens = builtScreens();
+  // Warnings before the main window exists (the virtual unit did not
+  // start); a message box by default.
+  std::function<void(const QString& text)> warn;
   // Arguments handed to flowdesk-unit by --virtual-unit.
   std::vector<std::string> virtualUnitArguments{"--configs", "18"};
 };

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/AppContext.h"
+#include "app/qt/CMainDlg.h"
+#include "app/qt/QtPrint.h"
+#include "app/qt/Startup.h"
+#include "link/qt/CConnectionDlg.h"
+
+namespace flowdesk {
+namespace {
+
+// Chooses in a list of the connection page as the operator does.
+void choose(QDialog& page, const char* list, int index) {
+  auto* combo = page.findChild<QComboBox*>(QString::fromLatin1(list));
+  ASSERT_NE(combo, nullptr) << list;
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
+}
+
+QString firstMenu(const CMainDlg& window) {
+  return window.menuBar()->actions().value(0)->text();
+}
+
+TEST(Startup, SettingsSurviveARun) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  StartupOptions options;
+  options.executable = dir.filePath("flowdesk-survive").toStdString();
+
+  QString menuBefore;
+  options.runMainWindow = [&](CMainDlg& window) {
+    menuBefore = firstMenu(window);
+    window.setDialogRunner([](QDialog& page) {
+      choose(page, "comboLanguage", 1);
+      choose(page, "comboPort", 2);
+      return 0;
+    });
+    window.runCommand(kCmdConfiguration);
+    return 0;
+  };
+  EXPECT_EQ(runApplication({"flowdesk"}, options), 0);
+  EXPECT_EQ(menuBefore, "&Fichier");  // a first run speaks French
+  // the first run made the data folder next to the program
+  EXPECT_TRUE(QFileInfo(dir.filePath("Data")).isDir());
+
+  int language = -1, com = -1;
+  QString menuAfter;
+  std::string lastPath;
+  options.runMainWindow = [&](CMainDlg& window) {
+    language = window.context().settings.Language;
+    com = window.context().settings.Com;
+    lastPath = window.context().settings.LastPathName;
+    menuAfter = firstMenu(window);
+    return 0;
+  };
+  EXPECT_EQ(runApplication({"flowdesk"}, options), 0);
+  EXPECT_EQ(language, 1);
+  EXPECT_EQ(com, 2);
+  EXPECT_EQ(menuAfter, "&File");
+  EXPECT_EQ(lastPath, dir.filePath("Data").toStdString() + "/");
+}
+
+TEST(Startup, SwitchesOfTheCommandLineShapeTheMenu) {
+  QTemporaryDir dir;
+  StartupOptions options;
+  options.executable = dir.filePath("flowdesk-switches").toStdString();
+  const struct {
+    std::vector<std::string> arguments;
+    bool factory, maker, initialisation;
+  } cases[] = {
+      {{"flowdesk"}, false, false, false},
+      {{"flowdesk", "-q"}, true, false, false},
+      {{"flowdesk", "-kRwT"}, false, false, false},
+      {{"flowdesk", "-q", "-kRwT", "boot"}, true, true, true},
+      {{"flowdesk", "x-qy", "a-kRwTb", "reboot"}, true, true, true},  // substrings count
+  };
+  for (const auto& c : cases) {
+    ModeFlags seen;
+    bool makerEntry = false;
+    options.runMainWindow = [&](CMainDlg& window) {
+      seen = window.context().modeFlags;
+      makerEntry = window.findChild<QAction*>("command32777") != nullptr;
+      return 0;
+    };
+    runApplication(c.arguments, options);
+    EXPECT_EQ(seen.factory, c.factory) << c.arguments.size();
+    EXPECT_EQ(seen.maker, c.maker) << c.arguments.size();
+    EXPECT_EQ(seen.initialisation, c.initialisation) << c.arguments.size();
+    EXPECT_EQ(makerEntry, c.maker) << c.arguments.size();
+  }
+}
+
+TEST(Startup, VirtualUnitMapsCom1ForThisRunOnly) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QFile::link(QStringLiteral(FLOWDESK_UNIT_BIN), dir.filePath("flowdesk-unit")));
+  StartupOptions options;
+  options.executable = dir.filePath("flowdesk-vu").toStdString();
+  std::string device;
+  std::string saved;
+  bool deviceThere = false;
+  options.runMainWindow = [&](CMainDlg& window) {
+    device = window.context().deviceOverride[0];
+    saved = window.context().settings.Device1;
+    deviceThere = QFileInfo::exists(QString::fromStdString(device));
+    return 0;
+  };
+  EXPECT_EQ(runApplication({"flowdesk", "--virtual-unit"}, options), 0);
+  EXPECT_TRUE(device.starts_with("/dev/pts/")) << device;
+  EXPECT_TRUE(deviceThere);
+  EXPECT_TRUE(saved.empty());
+  // the unit ended with the program, and its terminal went with it
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(device)));
+
+  // no unit program to be found: a warning, and the run goes on without it
+  QTemporaryDir empty;
+  options.executable = empty.filePath("flowdesk-vu").toStdString();
+  QStringList warnings;
+  options.warn = [&](const QString& text) { warnings << text; };
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", empty.path().toLocal8Bit());
+  device = "unchanged";
+  EXPECT_EQ(runApplication({"flowdesk", "--virtual-unit"}, options), 0);
+  qputenv("PATH", path);
+  ASSERT_EQ(warnings.size(), 1);
+  EXPECT_TRUE(warnings[0].contains("flowdesk-unit")) << warnings[0].toStdString();
+  EXPECT_TRUE(device.empty());
+
+  // the operator's own mapping is not overwritten by this run's terminal
+  options.executable = dir.filePath("flowdesk-vu").toStdString();
+  options.runMainWindow = [&](CMainDlg& window) {
+    saved = window.context().settings.Device1;
+    device = window.context().deviceOverride[0];
+    return 0;
+  };
+  runApplication({"flowdesk"}, options);
+  EXPECT_TRUE(saved.empty());
+  EXPECT_TRUE(device.empty());
+}
+
+}  // namespace
+}  // namespace flowdesk
