@@ -8,6 +8,11 @@ int DecimalCount = 0;
 
 std::int64_t roundHalfAway(double x) {
   if (!(x == x)) return 0;  // NaN carries no value; registers get 0
+  // Beyond 2^62 the conversion would be undefined; such values only come
+  // from garbage, and saturating keeps them harmless.
+  constexpr double kLimit = 4.6e18;
+  if (x > kLimit) return static_cast<std::int64_t>(kLimit);
+  if (x < -kLimit) return -static_cast<std::int64_t>(kLimit);
   if (x >= 0) return static_cast<std::int64_t>(std::trunc(x + 0.5));
   return static_cast<std::int64_t>(std::trunc(x - 0.5));
 }

@@ -23,6 +23,8 @@ TEST(RoundHalfAway, HalvesGoAwayFromZero) {
   };
   for (const auto& c : cases) EXPECT_EQ(roundHalfAway(c.in), c.out) << c.in;
   EXPECT_EQ(roundHalfAway(NAN), 0);
+  EXPECT_GT(roundHalfAway(INFINITY), 4'000'000'000'000'000'000);
+  EXPECT_LT(roundHalfAway(-INFINITY), -4'000'000'000'000'000'000);
 }
 
 TEST(AdaptivePrecision, DisplayExamples) {
