@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "UnitFrames.h"
@@ -416,6 +417,61 @@ TEST_F(UnitFixture, EchoPartsFormOnePicturePerScreen) {
   EXPECT_LT(dark(p1), 3000);
   // The scale's axis is the full-width line at row 56 (band 7, bit 0).
   for (int x = 0; x < 128; ++x) EXPECT_TRUE(p1[7 * 128 + x] & 1) << x;
+}
+
+}  // namespace
+}  // namespace flowdesk::unit
+
+namespace flowdesk::unit {
+namespace {
+
+// Whatever a master sends, the unit answers with a well-formed frame or not
+// at all: a wrong count or address must never read or write past a block.
+TEST(VirtualUnitRobustness, AnyRequestGivesAWellFormedReplyOrNone) {
+  double now = kStart;
+  VirtualUnit unit(unitWith(18, 9, 50, 100), [&] { return now; });
+  std::mt19937 random(7);
+  auto byte = [&] { return static_cast<std::uint8_t>(random() & 0xFF); };
+  // Starts near the blocks, so most requests hit or graze one.
+  const std::uint16_t starts[] = {0x0000, 0x000A, 0x0100, 0x0200, 0x1000, 0x100D, 0x1100,
+                                  0x2100, 0x2200, 0x2301, 0x2306, 0x2320, 0x3100, 0x3300,
+                                  0x5000, 0x5100, 0x5220, 0x5224, 0xFFFF};
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint8_t fn = std::array<std::uint8_t, 5>{3, 4, 16, 16, byte()}[random() % 5];
+    std::uint16_t start = starts[random() % std::size(starts)];
+    start = static_cast<std::uint16_t>(start + static_cast<int>(random() % 140) - 70);
+    const std::uint16_t count =
+        static_cast<std::uint16_t>(random() % 3 == 0 ? byte() : random() % 130);
+    Frame f{static_cast<std::uint8_t>(random() % 2), fn,
+            static_cast<std::uint8_t>(start >> 8),   static_cast<std::uint8_t>(start),
+            static_cast<std::uint8_t>(count >> 8),   static_cast<std::uint8_t>(count)};
+    if (fn == 16) {
+      const int n = random() % 4 == 0 ? byte() : 2 * count;
+      f.push_back(static_cast<std::uint8_t>(n));
+      for (int k = 0; k < (random() % 8 == 0 ? static_cast<int>(byte()) : n); ++k)
+        f.push_back(byte());
+    }
+    now += 0.37;
+    const int address = unit.address();  // a factory write may change it
+    const auto reply = unit.handle(testing::withCrc(f));
+    if (f[0] != 0 && f[0] != address) {
+      EXPECT_FALSE(reply);
+      continue;
+    }
+    ASSERT_TRUE(reply) << i;
+    ASSERT_TRUE(testing::crcGood(*reply)) << i;
+    if ((*reply)[1] & 0x80) {
+      ASSERT_EQ(reply->size(), 5u);
+      EXPECT_EQ((*reply)[1], fn | 0x80);
+    } else if (fn == 16) {
+      ASSERT_EQ(reply->size(), 8u);
+    } else {
+      ASSERT_EQ(reply->size(), 5u + (*reply)[2]) << i;
+      if (fn == 3) {
+        EXPECT_EQ((*reply)[2], 2 * count) << i;
+      }
+    }
+  }
 }
 
 }  // namespace
