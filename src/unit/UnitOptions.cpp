@@ -170,6 +170,9 @@ Unit
   --logger-size N     logger size in records of that type (default 2000)
   --logger-records N  records already logged at start (default 100), one per
                       logging period up to now; more follow every period
+                      until the logger is full (it does not wrap). Function 4
+                      reads them by index, 0 being the oldest; indexes past
+                      the last record give empty records (day byte 0x80)
   --unit-code N       unit code reported with the probe catalogue (default 1)
   --echo-kinds 2|4    echo screens per chord (default 4)
   --state FILE        keep what was written (configurations, factory, maker and
@@ -203,6 +206,12 @@ Faults
     Requests are numbered from 1 in the order the unit accepts them (good CRC,
     its address or 0, its rate). The first matching rule wins.
     Example: --faults 'drop@3,5;crc%10;late@7;silent>=20'
+    Like a half-duplex unit it does not listen while it answers (turnaround,
+    late delay and pause included): a request sent meanwhile is lost. So a
+    master that retries at once takes a late reply in its next attempt, and
+    the tail of a paused reply spoils its next attempt; a late delay longer
+    than three first-byte limits (late=1500 for reads) fails a whole
+    exchange of three attempts.
 
   --trace             print every frame in hexadecimal on standard error
                       (also with FLOWDESK_TRACE=1)
