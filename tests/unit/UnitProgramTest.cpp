@@ -153,6 +153,43 @@ TEST(UnitProgram, EachFaultShowsOnTheWire) {
   EXPECT_TRUE(ask(450).bytes.empty());
 }
 
+// A master that retries at once, as the program's exchange does at 9600 baud
+// (first-byte limit 400 ms, end of reply after 150 ms of silence): the attempt
+// that got a good reply, or 0 after three bad ones.
+int exchange(Line& line, const Frame& request, std::size_t expected) {
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    const auto r = line.transact(request, 400, 150);
+    if (r.bytes.size() == expected && r.bytes[1] == request[1] && crcGood(r.bytes)) return attempt;
+  }
+  return 0;
+}
+
+TEST(UnitProgram, FaultsAgainstAMasterThatRetries) {
+  struct Case {
+    const char* faults;
+    int goodAttempt;  // 0: the exchange fails
+  };
+  const Case cases[] = {
+      {"crc@1-2", 3},
+      {"drop@1-3", 0},
+      {"short@1;long@2", 3},
+      // The retry goes unheard while the unit waits; the late reply answers it.
+      {"late@1", 2},
+      // Later than three first-byte limits: every attempt times out.
+      {"late=1500@1", 0},
+      // The tail of the paused reply spoils the second attempt.
+      {"pause@1", 3},
+  };
+  const Frame request = readRequest(1, 3, 0x100D, 3);
+  for (const Case& c : cases) {
+    UnitProcess unit({"--faults", c.faults});
+    Line line(unit.device(), 9600);
+    EXPECT_EQ(exchange(line, request, 11), c.goodAttempt) << c.faults;
+    // Whatever came late is flushed: the next exchange is good at once.
+    EXPECT_EQ(exchange(line, request, 11), 1) << c.faults;
+  }
+}
+
 TEST(UnitProgram, StateLinkAndCleanEnd) {
   const std::string state = tempPath("state");
   const std::string link = tempPath("link");
