@@ -260,7 +260,7 @@ ByteVector VirtualUnit::renderClock(double now) const {
           static_cast<std::uint8_t>(tm.tm_sec)};
 }
 
-ByteVector VirtualUnit::renderS1(double now) {
+ByteVector VirtualUnit::renderS1() const {
   ByteVector b(2 * kS1Count, 0);
   const ConfigBytes& c = blocks_.configs[0];
   put32(b, 0, Totalizers::thousandths(totals_.value(0)));
@@ -283,7 +283,6 @@ ByteVector VirtualUnit::renderS1(double now) {
   std::memcpy(&b[40], kDisplayVersion, 14);
   std::memcpy(&b[54], kVovVersion, 10);
   put8(b, 64, settings_.echoKinds == 2 ? 1 : 0);
-  (void)now;
   return b;
 }
 
@@ -345,7 +344,7 @@ ByteVector VirtualUnit::renderM2(double now) {
 ByteVector VirtualUnit::readBlock(const AreaHit& hit, double now) {
   switch (hit.area) {
     case Area::kS1:
-      return renderS1(now);
+      return renderS1();
     case Area::kM1:
       return renderM1(now);
     case Area::kM2:

@@ -90,7 +90,7 @@ class VirtualUnit {
   static bool writable(Area area);
 
   ByteVector readBlock(const AreaHit& hit, double now);
-  ByteVector renderS1(double now);
+  ByteVector renderS1() const;
   ByteVector renderM1(double now);
   ByteVector renderM2(double now);
   ByteVector renderClock(double now) const;
