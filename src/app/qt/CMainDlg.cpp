@@ -40,8 +40,6 @@ CMainDlg::CMainDlg(AppContext& context, ScreenOpeners screens, QWidget* parent)
   menuBar_->setObjectName(QStringLiteral("mainMenu"));
   // A dialog has no menu bar of its own; the layout gives it one on top.
   layout()->setMenuBar(menuBar_);
-  connect(menuBar_, &QMenuBar::triggered, this,
-          [this](QAction* action) { runCommand(action->data().toInt()); });
   rebuildMenu();
   refreshUnitPicture();
 
@@ -117,8 +115,15 @@ bool CMainDlg::commandAvailable(int command) const {
 }
 
 void CMainDlg::rebuildMenu() {
-  fillMenuBar(*menuBar_, buildMainMenu(context_.modeFlags, context_.settings.Language,
-                                       [this](int command) { return commandAvailable(command); }));
+  fillMenuBar(*menuBar_,
+              buildMainMenu(context_.modeFlags, context_.settings.Language,
+                            [this](int command) { return commandAvailable(command); }),
+              [this](int command) {
+                // Rebuilding the menu from inside a command deletes the
+                // action that is still delivering its signal: run it later.
+                QMetaObject::invokeMethod(
+                    this, [this, command] { runCommand(command); }, Qt::QueuedConnection);
+              });
 }
 
 void CMainDlg::refreshUnitPicture() {

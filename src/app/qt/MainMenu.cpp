@@ -92,25 +92,31 @@ std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
 
 namespace {
 
-void addNodes(QMenu& menu, const std::vector<MenuNode>& nodes) {
+void addNodes(QMenu& menu, const std::vector<MenuNode>& nodes,
+              const std::function<void(int)>& onCommand) {
   for (const MenuNode& n : nodes) {
     if (n.separator) {
       menu.addSeparator();
     } else if (n.isSubMenu()) {
       QMenu* sub = menu.addMenu(QString::fromStdString(n.text));
-      addNodes(*sub, n.children);
+      addNodes(*sub, n.children, onCommand);
     } else {
       QAction* a = menu.addAction(QString::fromStdString(n.text));
       a->setData(n.command);
       a->setObjectName(QStringLiteral("command%1").arg(n.command));
       a->setEnabled(n.enabled);
+      const int command = n.command;
+      QObject::connect(a, &QAction::triggered, a, [onCommand, command] {
+        if (onCommand) onCommand(command);
+      });
     }
   }
 }
 
 }  // namespace
 
-void fillMenuBar(QMenuBar& bar, const std::vector<MenuNode>& menu) {
+void fillMenuBar(QMenuBar& bar, const std::vector<MenuNode>& menu,
+                 const std::function<void(int command)>& onCommand) {
   // clear() leaves the old sub-menus alive as children of the bar; delete
   // them so rebuilding on each language change does not pile them up.
   const auto oldMenus = bar.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
@@ -118,7 +124,7 @@ void fillMenuBar(QMenuBar& bar, const std::vector<MenuNode>& menu) {
   qDeleteAll(oldMenus);
   for (const MenuNode& top : menu) {
     QMenu* m = bar.addMenu(QString::fromStdString(top.text));
-    addNodes(*m, top.children);
+    addNodes(*m, top.children, onCommand);
   }
 }
 

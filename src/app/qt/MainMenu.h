@@ -50,7 +50,9 @@ std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
                                     const CommandAvailable& available);
 
 // Replaces the contents of a menu bar with the menu; each command's action
-// carries its number as data() and is named "command<number>".
-void fillMenuBar(QMenuBar& bar, const std::vector<MenuNode>& menu);
+// carries its number as data(), is named "command<number>" and runs
+// `onCommand` with its number when triggered (by mouse, key or code).
+void fillMenuBar(QMenuBar& bar, const std::vector<MenuNode>& menu,
+                 const std::function<void(int command)>& onCommand);
 
 }  // namespace flowdesk

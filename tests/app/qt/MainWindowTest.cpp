@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -419,6 +420,25 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
     EXPECT_EQ(title, language == kFrench ? "A Propos de flowdesk" : "About flowdesk");
     EXPECT_EQ(labels, (QStringList{"Companion", "1.2.3", "(C) us", "Company"}));
   }
+}
+
+TEST(MainWindow, MenuActionsRunTheirCommandsEvenWhenTheMenuIsRebuilt) {
+  AppContext context;
+  CMainDlg window(context, builtScreens());
+  std::vector<std::string> shown;
+  window.setDialogRunner([&](QDialog& d) {
+    shown.push_back(d.metaObject()->className());
+    return 0;
+  });
+  // The connection page rebuilds the menu, deleting the action that ran it.
+  for (const char* action : {"command32779", "command32782", "command32779"}) {
+    QAction* a = window.findChild<QAction*>(action);
+    ASSERT_NE(a, nullptr) << action;
+    a->trigger();
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"flowdesk::CConnectionDlg", "flowdesk::CAboutDlg",
+                                             "flowdesk::CConnectionDlg"}));
 }
 
 TEST(MainWindow, ExitClosesTheWindowAndTitleIsTheProgramName) {
