@@ -183,6 +183,14 @@ JbusMaster::Collect JbusMaster::collectReply(int firstByteMs, int interByteMs) {
 int JbusMaster::exchange(std::uint8_t* frame, int length) {
   // The CRC goes behind the request and must fit the frame buffers.
   if (frame == nullptr || length < 2 || length > static_cast<int>(kFrameSize) - 2) return -1;
+  if (inExchange_) return -1;
+  inExchange_ = true;
+  const int result = runExchange(frame, length);
+  inExchange_ = false;
+  return result;
+}
+
+int JbusMaster::runExchange(std::uint8_t* frame, int length) {
   const LinkSettings settings = linkSettings();
   const std::uint8_t function = frame[1];
   const int firstByteMs =

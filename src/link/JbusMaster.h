@@ -75,7 +75,9 @@ class JbusMaster {
 
   // One transaction with up to three attempts; 0 when ReplyFrame holds a
   // reply that passed every test, else -1. `length` excludes the CRC, which
-  // is written at frame[length] and frame[length + 1].
+  // is written at frame[length] and frame[length + 1]. A call made from the
+  // idle hook while a transaction runs fails at once: it would close the
+  // port the running one is reading.
   int exchange(std::uint8_t* frame, int length);
   // exchange, after the identification reads when they are still due.
   int transfer(std::uint8_t* frame, int length);
@@ -109,6 +111,7 @@ class JbusMaster {
  private:
   enum class Collect { kNoReply, kDone, kOverflow };
   Collect collectReply(int firstByteMs, int interByteMs);
+  int runExchange(std::uint8_t* frame, int length);
 
   Clock& clock_;
   std::function<LinkSettings()> settings_;
@@ -119,6 +122,7 @@ class JbusMaster {
   std::string lastDevice_;
   int lastErrno_ = 0;
   bool identifying_ = false;
+  bool inExchange_ = false;
 };
 
 }  // namespace flowdesk

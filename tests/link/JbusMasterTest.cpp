@@ -283,6 +283,28 @@ TEST(JbusExchange, RequestTooLongForTheFrameIsRefused) {
   EXPECT_EQ(rig.line->opens, 0);
 }
 
+TEST(JbusExchange, TransferFromTheIdleHookDoesNotDisturbTheRunningOne) {
+  // A window timer firing inside the wait and starting its own transfer must
+  // not close the port under the running exchange.
+  MemoryRig rig;
+  rig.master.identificationDone = true;
+  rig.peer([](MemoryLine& l, const Bytes&) {
+    l.deliver(readReply(1, {0x0A, 0x0B}), l.clock.nowMs() + 50);
+  });
+  int nestedResult = 1;
+  int nestedCalls = 0;
+  ScopedIdleHook hook([&](SerialPort*) {
+    if (nestedCalls++ == 0) nestedResult = rig.master.readRegisters(0x0100, 87);
+    return 0;
+  });
+  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  EXPECT_EQ(nestedResult, -1);
+  EXPECT_EQ(rig.line->opens, 1);
+  EXPECT_EQ(rig.master.replyData()[1], 0x0B);
+  // Once the exchange is over, the next one runs normally.
+  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+}
+
 TEST(JbusExchange, PauseWaitsOnTheMastersClockWithTheHook) {
   MemoryRig rig;
   int calls = 0;
