@@ -345,11 +345,12 @@ TEST(SerialPortWait, TimeoutZeroLooksOnceAndRunsTheHookOnce) {
 }
 
 TEST(SerialPortWait, HookEndsAnUnlimitedWaitWithItsCode) {
-  auto line = std::make_shared<MemoryLine>();
-  SerialPort* port = openMemoryPort(line, 0, 9600, 'N', 8, 2);
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
   PortCloser closer{port};
-  ManualClock clock;
-  port->clock = &clock;
+  ASSERT_EQ(port->status, kPortOk);
   int calls = 0;
   ScopedIdleHook hook([&](SerialPort*) { return ++calls == 4 ? -77 : 0; });
   EXPECT_EQ(waitByte(port, -1), -77);
