@@ -301,6 +301,8 @@ struct FaultCase {
   const char* once;    // spoils the first reply only
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
 class FaultEndToEnd : public ::testing::TestWithParam<FaultCase> {};
 
 int readAddressRegister(Program& p) {
