@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -17,8 +18,11 @@ using Vec = std::vector<std::uint8_t>;
 
 // A function-3 answer of `data` with its CRC, as the unit sends it.
 Vec answer(const Vec& data) {
-  Vec f{1, 3, static_cast<std::uint8_t>(data.size())};
-  f.insert(f.end(), data.begin(), data.end());
+  Vec f(3 + data.size());
+  f[0] = 1;
+  f[1] = 3;
+  f[2] = static_cast<std::uint8_t>(data.size());
+  std::copy(data.begin(), data.end(), f.begin() + 3);
   std::uint16_t crc = crc16(f.data(), static_cast<std::uint16_t>(f.size()));
   f.push_back(crc & 0xFF);
   f.push_back(crc >> 8);
