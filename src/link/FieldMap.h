@@ -66,6 +66,18 @@ struct FieldRow {
   std::string defaultText{};    // the same for Text rows
 };
 
+// A row as the maps write it: target, encoding, offset, parameter, default.
+inline FieldRow makeRow(FieldTarget target, Encoding encoding, int offset, int parameter = 0,
+                        std::int32_t defaultRaw = 0) {
+  FieldRow r;
+  r.target = target;
+  r.encoding = encoding;
+  r.offset = static_cast<std::int16_t>(offset);
+  r.parameter = static_cast<std::int16_t>(parameter);
+  r.defaultRaw = defaultRaw;
+  return r;
+}
+
 // The rows that map one register block onto DeviceImage fields, in the order
 // they are applied (a later row wins when two rows share a field). A row with
 // an empty target ends the map. byteCount is the block's data size.

@@ -8,7 +8,7 @@
 
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
-#include "cli/TestFiles.h"
+#include "support/TestFiles.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "echo/EchoFile.h"

@@ -7,8 +7,8 @@
 #include <map>
 #include <string>
 
-#include "cli/Processes.h"
-#include "cli/TestFiles.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "app/IniSettingsStore.h"
-#include "cli/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/AppContext.h"
-#include "cli/Processes.h"
-#include "cli/TestFiles.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
 #include "link/FieldMap.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/TestFiles.h"
+#include "support/TestFiles.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "support/HexBytes.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
 
@@ -19,41 +20,14 @@
 namespace flowdesk {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using testing::Bytes;
+using testing::hex;
+using testing::hexOf;
+using testing::operator+;
 using Area = std::array<std::uint8_t, kRequestDataSize>;
-
-Bytes hex(const std::string& text) {
-  Bytes out;
-  std::istringstream in(text);
-  std::string item;
-  while (in >> item) {
-    // Two digits per byte: a missing blank between two literals must not pass.
-    if (item.size() != 2) ADD_FAILURE() << "bad byte \"" << item << "\" in the vector";
-    out.push_back(static_cast<std::uint8_t>(std::stoul(item, nullptr, 16)));
-  }
-  return out;
-}
 
 Bytes ascii(const std::string& text) {
   return Bytes(text.begin(), text.end());
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-std::string hexOf(const std::uint8_t* p, std::size_t n) {
-  std::string s;
-  char buf[4];
-  for (std::size_t i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof buf, "%02X ", p[i]);
-    s += buf;
-  }
-  return s;
-}
-std::string hexOf(const Bytes& b) {
-  return hexOf(b.data(), b.size());
 }
 
 struct MapCase {

@@ -10,45 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "support/HexBytes.h"
 #include "link/FieldMap.h"
 
 namespace flowdesk {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes hex(const std::string& text) {
-  Bytes out;
-  std::istringstream in(text);
-  std::string item;
-  while (in >> item) {
-    // Two digits per byte: a missing blank between two literals must not pass.
-    if (item.size() != 2) ADD_FAILURE() << "bad byte \"" << item << "\" in the vector";
-    out.push_back(static_cast<std::uint8_t>(std::stoul(item, nullptr, 16)));
-  }
-  return out;
-}
-
-std::string hexOf(const std::uint8_t* p, std::size_t n) {
-  std::string s;
-  char buf[4];
-  for (std::size_t i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof buf, "%02X ", p[i]);
-    s += buf;
-  }
-  return s;
-}
-
-FieldRow makeRow(FieldTarget target, Encoding encoding, int offset, int parameter = 0,
-                 std::int32_t defaultRaw = 0) {
-  FieldRow r;
-  r.target = target;
-  r.encoding = encoding;
-  r.offset = static_cast<std::int16_t>(offset);
-  r.parameter = static_cast<std::int16_t>(parameter);
-  r.defaultRaw = defaultRaw;
-  return r;
-}
+using testing::Bytes;
+using testing::hex;
+using testing::hexOf;
+using testing::operator+;
 
 FieldMap oneRow(FieldRow row, std::size_t byteCount) {
   FieldMap map;

@@ -9,39 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "support/HexBytes.h"
 #include "link/BlockMaps.h"
 #include "link/IdentificationParse.h"
 
 namespace flowdesk {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes hex(const std::string& text) {
-  Bytes out;
-  std::istringstream in(text);
-  std::string item;
-  while (in >> item) {
-    if (item.size() != 2) ADD_FAILURE() << "bad byte \"" << item << "\" in the vector";
-    out.push_back(static_cast<std::uint8_t>(std::stoul(item, nullptr, 16)));
-  }
-  return out;
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-std::string hexOf(const std::uint8_t* p, std::size_t n) {
-  std::string s;
-  char buf[4];
-  for (std::size_t i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof buf, "%02X ", p[i]);
-    s += buf;
-  }
-  return s;
-}
+using testing::Bytes;
+using testing::hex;
+using testing::hexOf;
+using testing::operator+;
 
 const Bytes kEmptyRecord = hex("00 00 00 00 00 00 00 00 00 00 ");
 

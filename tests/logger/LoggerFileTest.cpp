@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/TestFiles.h"
+#include "support/TestFiles.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerRecord.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/TestFiles.h"
+#include "support/TestFiles.h"
 #include "link/Crc16.h"
 #include "measure/MeasurementFile.h"
 

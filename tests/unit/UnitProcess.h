@@ -12,103 +12,21 @@
 #include <vector>
 
 #include "UnitFrames.h"
+#include "support/Processes.h"
 
 namespace flowdesk::unit::testing {
 
-struct Finished {
-  int status = -1;  // exit status, or -1 when killed by a signal
-  std::string out, err;
-};
+using flowdesk::testing::Finished;
+using flowdesk::testing::UnitProcess;
 
-inline std::string readAll(int fd) {
-  std::string s;
-  char buf[1024];
-  ssize_t n;
-  while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<std::size_t>(n));
-  return s;
-}
-
-inline std::vector<char*> argvOf(const std::string& program, std::vector<std::string>& args) {
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  return argv;
-}
-
-// Runs the program to its end (for --help and usage errors).
+// Runs the unit program to its end (for --help and usage errors).
 inline Finished runToEnd(std::vector<std::string> args) {
-  int out[2], err[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
-  const std::string program = FLOWDESK_UNIT_BIN;
-  auto argv = argvOf(program, args);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
-    ::close(out[0]);
-    ::close(err[0]);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  ::close(err[1]);
-  Finished f;
-  f.out = readAll(out[0]);
-  f.err = readAll(err[0]);
-  ::close(out[0]);
-  ::close(err[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  f.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  char scratch[] = "/tmp/flowdesk-unit-run-XXXXXX";
+  if (::mkdtemp(scratch) == nullptr) return {};
+  Finished f = flowdesk::testing::runProgram(FLOWDESK_UNIT_BIN, std::move(args), {}, scratch);
+  ::rmdir(scratch);
   return f;
 }
-
-// A running unit; its first output line is the terminal's path.
-class UnitProcess {
- public:
-  explicit UnitProcess(std::vector<std::string> args) {
-    int out[2];
-    if (::pipe(out) != 0) return;
-    const std::string program = FLOWDESK_UNIT_BIN;
-    auto argv = argvOf(program, args);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::close(out[0]);
-      ::execv(program.c_str(), argv.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    out_ = out[0];
-    pollfd p{out_, POLLIN, 0};
-    char c;
-    while (::poll(&p, 1, 5000) > 0 && ::read(out_, &c, 1) == 1 && c != '\n') device_ += c;
-  }
-  ~UnitProcess() {
-    if (pid_ > 0) terminate();
-    if (out_ >= 0) ::close(out_);
-  }
-  UnitProcess(const UnitProcess&) = delete;
-  UnitProcess& operator=(const UnitProcess&) = delete;
-
-  const std::string& device() const { return device_; }
-  pid_t pid() const { return pid_; }
-
-  // SIGTERM, then the exit status (-1 if it did not exit by itself).
-  int terminate() {
-    if (pid_ <= 0) return -1;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string device_;
-};
 
 // The master's end: the slave terminal, raw, 8 data bits, 2 stop bits.
 class Line {

@@ -52,6 +52,7 @@ class UnitProcess {
   UnitProcess& operator=(const UnitProcess&) = delete;
 
   const std::string& device() const { return device_; }
+  pid_t pid() const { return pid_; }
 
   // SIGTERM, then the exit status (-1 when it did not exit by itself).
   int terminate() {

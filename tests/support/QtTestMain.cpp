@@ -1,5 +1,5 @@
-// The one main() of tests_app_qt: the Qt tests need a QApplication, and none of
-// them may read or write the real user's settings or data folders.
+// The main() of every Qt test binary: the tests need a QApplication, and none
+// of them may read or write the real user's settings or data folders.
 #include <gtest/gtest.h>
 
 #include <QApplication>
