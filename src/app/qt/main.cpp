@@ -1,10 +1,32 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/qt/Startup.h"
 
+namespace {
+
+// Without any display Qt aborts with a plugin message that tells a
+// technician nothing; say what is missing instead.
+bool haveDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (!haveDisplay()) {
+    std::fprintf(stderr,
+                 "flowdesk: no display (DISPLAY and WAYLAND_DISPLAY are not set); start it "
+                 "from a desktop session, or under xvfb-run\n");
+    return 2;
+  }
   QApplication app(argc, argv);
   std::vector<std::string> arguments(argv, argv + argc);
   return flowdesk::runApplication(arguments);
