@@ -108,13 +108,13 @@ std::string CommandArgs::parse(const std::vector<std::string>& args) {
       inlineValue = name.substr(eq + 1);
       name.erase(eq);
     }
-    const Spec* spec = nullptr;
-    for (const Spec& s : specs_) {
-      if (name == s.name) spec = &s;
+    const OptionRule* rule = nullptr;
+    for (const OptionRule& r : rules_) {
+      if (name == r.name) rule = &r;
     }
-    if (spec == nullptr) return "unknown option " + name;
+    if (rule == nullptr) return "unknown option " + name;
     std::string value;
-    if (spec->takesValue) {
+    if (rule->takesValue) {
       if (inlineValue) {
         value = *inlineValue;
       } else if (i + 1 < args.size()) {

@@ -32,11 +32,11 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
 // values are usage errors.
 class CommandArgs {
  public:
-  struct Spec {
+  struct OptionRule {
     const char* name;  // "--polls"
     bool takesValue;
   };
-  CommandArgs(std::vector<Spec> specs) : specs_(std::move(specs)) {}
+  CommandArgs(std::vector<OptionRule> rules) : rules_(std::move(rules)) {}
 
   // An empty text, or what is wrong.
   std::string parse(const std::vector<std::string>& args);
@@ -46,7 +46,7 @@ class CommandArgs {
   std::optional<std::string> value(const std::string& name) const;
 
  private:
-  std::vector<Spec> specs_;
+  std::vector<OptionRule> rules_;
   std::vector<std::string> positional_;
   std::vector<std::pair<std::string, std::string>> given_;
 };
