@@ -1,0 +1,117 @@
+#pragma once
+// What the fuzz targets share: a private scratch folder for inputs that have
+// to be files, a check that stops the run on a broken property (libFuzzer then
+// keeps the input), and a pass over decoded fields that shows each one as a
+// screen would.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <variant>
+
+#include "app/FieldFormat.h"
+#include "app/ValueLists.h"
+#include "link/FieldMap.h"
+#include "link/Latin1.h"
+
+namespace flowdesk::fuzz {
+
+[[noreturn]] inline void fail(const char* file, int line, const char* what) {
+  std::fprintf(stderr, "%s:%d: property broken: %s\n", file, line, what);
+  std::abort();
+}
+
+#define FUZZ_CHECK(cond)                                           \
+  do {                                                             \
+    if (!(cond)) ::flowdesk::fuzz::fail(__FILE__, __LINE__, #cond); \
+  } while (0)
+
+// A folder of our own, in memory when /dev/shm is there: the readers under
+// test take paths, and a million inputs must not wear a disk.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::error_code ec;
+    std::string base = "/dev/shm";
+    if (::access(base.c_str(), W_OK) != 0) base = std::filesystem::temp_directory_path(ec).string();
+    std::string tmpl = base + "/flowdesk-fuzz-XXXXXX";
+    if (::mkdtemp(tmpl.data()) == nullptr) {
+      std::perror("flowdesk fuzz: cannot create a scratch folder");
+      std::abort();
+    }
+    path_ = tmpl;
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+inline ScratchDir& scratch() {
+  static ScratchDir dir;
+  return dir;
+}
+
+// Writes the input to the scratch file `name` and returns its path.
+inline std::string writeScratch(const std::string& name, const std::uint8_t* data,
+                                std::size_t size) {
+  const std::string path = scratch().file(name);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) fail(__FILE__, __LINE__, "scratch file cannot be created");
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
+    if (n <= 0) fail(__FILE__, __LINE__, "scratch file cannot be written");
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return path;
+}
+
+// Every field a map fills, shown the way the screens show it: numbers through
+// the edit-row clamp and formats, list indexes through a list, texts counted
+// as UTF-8. Char arrays must still end in a zero byte whatever was decoded.
+inline std::size_t showDecodedFields(const FieldMap& map) {
+  std::size_t shown = 0;
+  for (const FieldRow& row : map.rows) {
+    if (std::holds_alternative<std::monostate>(row.target)) break;
+    if (auto p = std::get_if<float*>(&row.target)) {
+      float copy = **p;
+      shown += formatAdaptive(**p).size();
+      shown += showNumber(copy, -1.0e6, 1.0e6, "%.3f").size();
+      copy = **p;
+      shown += showWholeNumber(copy, -2.0e9, 2.0e9, "%d").size();
+    } else if (auto p = std::get_if<std::int32_t*>(&row.target)) {
+      shown += listText(FlowUnitList, FlowUnitList.count(), **p, 1).size();
+      shown += formatWholeNumber(**p, "%5d").size();
+    } else if (auto p = std::get_if<std::int16_t*>(&row.target)) {
+      shown += formatWholeNumber(**p, "%d").size();
+    } else if (auto p = std::get_if<std::string*>(&row.target)) {
+      shown += utf8Length(**p) + toLatin1(**p).size();
+    } else if (auto p = std::get_if<CharArrayRef>(&row.target)) {
+      if (p->data != nullptr && p->size > 0) {
+        FUZZ_CHECK(p->data[p->size - 1] == '\0');
+        shown += std::strlen(p->data);
+      }
+    } else if (auto p = std::get_if<FloatArrayRef>(&row.target)) {
+      for (std::size_t i = 0; p->data != nullptr && i < p->size; ++i) {
+        shown += formatAdaptive(p->data[i]).size();
+      }
+    }
+  }
+  return shown;
+}
+
+}  // namespace flowdesk::fuzz

@@ -1,0 +1,51 @@
+// The echo recording reader (".ech") on arbitrary files: the header, every
+// picture read and drawn pixel by pixel, and the whole file shown.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+
+#include "FuzzSupport.h"
+#include "cli/FileShow.h"
+#include "echo/EchoFile.h"
+
+using namespace flowdesk;
+
+namespace {
+
+constexpr long long kPicturesDrawn = 16;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = fuzz::writeScratch("input.ech", data, size);
+  EchoFileReader reader;
+  const FileResult opened = reader.open(path);
+
+  std::ostringstream shown;
+  const FileResult show = showFile(path, static_cast<int>(size & 1), RegionalSettings{}, shown);
+  FUZZ_CHECK(show.status == opened.status || !opened.ok());
+  if (!opened.ok()) {
+    FUZZ_CHECK(!opened.message(0).empty() && !opened.message(1).empty());
+    FUZZ_CHECK(!show.ok() && shown.str().empty());
+    return 0;
+  }
+
+  const EchoFileInfo& info = reader.info();
+  FUZZ_CHECK(info.recordSize > 0);
+  FUZZ_CHECK(2 + info.recordCount * info.recordSize <= static_cast<long long>(size));
+  for (long long i = 0; i < info.recordCount && i < kPicturesDrawn; ++i) {
+    EchoImage image;
+    image.fill(0xA5);
+    FUZZ_CHECK(reader.readImage(i, image).ok());
+    // A short record leaves the rest of the picture blank, not stale.
+    for (std::size_t b = info.recordSize; b < image.size(); ++b) FUZZ_CHECK(image[b] == 0);
+    int dark = 0;
+    for (int y = -1; y <= 64; ++y) {
+      for (int x = -1; x <= 128; ++x) dark += echoPixel(image, x, y) ? 1 : 0;
+    }
+    FUZZ_CHECK(dark <= 128 * 64);
+  }
+  EchoImage none;
+  FUZZ_CHECK(reader.readImage(info.recordCount, none).status == FileStatus::NoSuchRecord);
+  return 0;
+}

@@ -1,0 +1,102 @@
+// A whole transaction (open, send, collect by silence, check, retry, close)
+// against an in-memory line whose far end answers with the fuzz bytes, on a
+// manual clock so that no limit is waited out for real.
+//
+// Input: byte 0 picks the function (3, 4, 16 or the byte itself), byte 1 the
+// register count, byte 2 the baud index (6 is out of the table), byte 3 the
+// gap in ms between reply bytes, byte 4 how long (x 8 ms) the first byte
+// takes, byte 5 flags (bit 0: answer the first attempt only, bit 1: a
+// transmit queue that takes nothing, bits 2-7: slave address); the
+// rest is the reply.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "link/Clock.h"
+#include "link/JbusMaster.h"
+#include "link/LinkTimings.h"
+#include "link/MemorySerialDriver.h"
+
+using namespace flowdesk;
+
+namespace {
+
+std::uint8_t functionOf(std::uint8_t selector) {
+  switch (selector & 3) {
+    case 0:
+      return 3;
+    case 1:
+      return 4;
+    case 2:
+      return 16;
+    default:
+      return selector;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 6) return 0;
+  const std::uint8_t function = functionOf(data[0]);
+  const std::uint16_t count = data[1];
+  const int baudIndex = data[2] % 7;
+  const int gapMs = data[3];
+  const int firstDelayMs = data[4] * 8;
+  const bool firstAttemptOnly = (data[5] & 1) != 0;
+  const bool smallQueue = (data[5] & 2) != 0;
+  const float address = static_cast<float>(data[5] >> 2);
+  const std::vector<std::uint8_t> reply(data + 6, data + size);
+
+  ManualClock clock(1000);
+  auto line = std::make_shared<MemoryLine>(clock);
+  if (smallQueue) line->txRoom = 0;
+  JbusMaster master(clock);
+  master.setLinkSettings([&] { return LinkSettings{0, address, baudIndex}; });
+  master.setPortOpener(memoryPortOpener(line));
+
+  master.buildRequest(function, 0x0100, count);
+  const int length = function == 16 ? 7 + 2 * count : 6;
+  for (int i = 7; i < length && i < static_cast<int>(JbusMaster::kFrameSize); ++i) {
+    master.RequestFrame[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  }
+  const std::size_t requestBytes = static_cast<std::size_t>(length) + 2;
+
+  int answered = 0;
+  line->onWrite = [&](MemoryLine& l) {
+    if (l.inbox.size() < requestBytes) return;
+    l.inbox.clear();
+    if (firstAttemptOnly && answered > 0) return;
+    ++answered;
+    l.deliver(reply, l.clock.nowMs() + firstDelayMs, gapMs);
+  };
+
+  const int result = master.exchange(master.RequestFrame.data(), length);
+
+  FUZZ_CHECK(result == 0 || result == -1);
+  FUZZ_CHECK(!line->isOpen);
+  FUZZ_CHECK(line->opens == line->closes);
+  FUZZ_CHECK(master.ReplyLength <= JbusMaster::kFrameSize);
+  const std::size_t expected = expectedReplyLength(master.RequestFrame.data(), length);
+  if (result == 0) {
+    FUZZ_CHECK(checkReply(master.ReplyFrame.data(), master.ReplyLength, function, expected) ==
+               ReplyCheck::kOk);
+  }
+
+  // A good reply that arrives in one piece within the first-byte limit must
+  // be taken on the first attempt.
+  const bool requestFits = length <= static_cast<int>(JbusMaster::kFrameSize) - 2;
+  const auto firstLimit = link_timings::firstByteLimit(baudIndex, function).count();
+  const auto silence = link_timings::interByteLimit(baudIndex).count();
+  if (requestFits && baudIndex < 6 && !smallQueue && !reply.empty() &&
+      reply.size() <= JbusMaster::kFrameSize && firstDelayMs + 10 < firstLimit &&
+      gapMs + 10 < silence &&
+      checkReply(reply.data(), reply.size(), function, expected) == ReplyCheck::kOk) {
+    FUZZ_CHECK(result == 0);
+    FUZZ_CHECK(answered == 1);
+    FUZZ_CHECK(master.ReplyLength == reply.size());
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+// The factory-settings file reader (".rus") on arbitrary files: parsed from
+// memory and from disk, decoded into the image with the factory map (special
+// probes included), shown, and written back.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+
+#include "FuzzSupport.h"
+#include "cli/FileShow.h"
+#include "config/FactoryFile.h"
+#include "link/BlockMaps.h"
+#include "link/IdentificationParse.h"
+
+using namespace flowdesk;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = fuzz::writeScratch("input.rus", data, size);
+  FactoryFile fromMemory;
+  const FileResult parsed =
+      parseFactoryFile(std::span<const std::uint8_t>(data, size), path, fromMemory);
+  FactoryFile fromDisk;
+  const FileResult read = readFactoryFile(path, fromDisk);
+  FUZZ_CHECK(parsed.status == read.status);
+
+  std::ostringstream shown;
+  const FileResult show = showFile(path, static_cast<int>(size & 1), RegionalSettings{}, shown);
+  FUZZ_CHECK(show.status == read.status);
+  if (!read.ok()) {
+    FUZZ_CHECK(!read.message(0).empty() && !read.message(1).empty());
+    FUZZ_CHECK(shown.str().empty());
+    return 0;
+  }
+
+  FUZZ_CHECK(fromDisk.block == fromMemory.block);
+  FUZZ_CHECK(fromDisk.block.size() <= kFactoryBytes);
+  FUZZ_CHECK(size >= 2 + fromDisk.block.size());
+
+  DeviceImage image;
+  const FieldMap map = factoryMap(image);
+  const Bytes block = fromDisk.fullBlock();
+  FUZZ_CHECK(block.size() == kFactoryBytes);
+  decodeReply(map, block.data(), fromDisk.block.size());
+  fuzz::showDecodedFields(map);
+  IdentificationCache cache;
+  applySpecialProbeWords(image, cache);
+
+  const Bytes again = factoryFileBytes(fromDisk);
+  FactoryFile reread;
+  FUZZ_CHECK(parseFactoryFile(again, path, reread).ok());
+  FUZZ_CHECK(reread.block == fromDisk.block);
+  return 0;
+}

@@ -1,0 +1,219 @@
+// Starting corpora for the fuzz targets: valid files and replies of every
+// kind, made by the program's own writers and maps, so that mutation starts
+// from what a unit and the program really produce.
+//
+//   flowdesk-fuzz-seeds DIR     writes DIR/<target>/<seed> for every target
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/BuiltinProbeCatalogue.h"
+#include "app/IniSettingsStore.h"
+#include "config/CalibrationFile.h"
+#include "config/FactoryFile.h"
+#include "config/MakerFile.h"
+#include "config/SpecialProbeFile.h"
+#include "echo/EchoFile.h"
+#include "link/BlockMaps.h"
+#include "link/Blocks.h"
+#include "link/Crc16.h"
+#include "link/FieldMap.h"
+#include "logger/LoggerFile.h"
+#include "logger/LoggerRecord.h"
+#include "measure/MeasurementFile.h"
+#include "unit/StateFile.h"
+
+namespace fs = std::filesystem;
+using namespace flowdesk;
+
+namespace {
+
+fs::path g_root;
+
+void put(const std::string& target, const std::string& name, const Bytes& bytes) {
+  const fs::path folder = g_root / target;
+  fs::create_directories(folder);
+  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void put(const std::string& target, const std::string& name, const std::string& text) {
+  put(target, name, Bytes(text.begin(), text.end()));
+}
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+void appendCrc(Bytes& frame) {
+  const std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
+  frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+  frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
+// The default data bytes of a block, as its map encodes them.
+Bytes blockDefaults(const FieldMap& map) {
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeDefaults(map, area.data());
+  return Bytes(area.begin(), area.begin() + static_cast<long>(map.byteCount));
+}
+
+// A whole function-3 answer carrying `data`.
+Bytes readAnswer(const Bytes& data) {
+  Bytes frame{1, 3, static_cast<std::uint8_t>(data.size())};
+  frame.insert(frame.end(), data.begin(), data.end());
+  appendCrc(frame);
+  return frame;
+}
+
+Bytes loggerRecord(std::size_t size, int n) {
+  Bytes r(size, 0);
+  r[0] = static_cast<std::uint8_t>(n % 3);                  // point
+  r[1] = static_cast<std::uint8_t>(0x80 | 0x20 | 5);       // marked, unit 2, May
+  r[2] = 24;                                                // 2024
+  r[3] = static_cast<std::uint8_t>(1 + n % 28);             // day
+  r[4] = 13, r[5] = 37, r[6] = static_cast<std::uint8_t>(n % 60);
+  r[8] = 0x41, r[9] = 0x20;                                 // flow 10.0
+  r[12] = 55;
+  for (int s = 0; s < loggerSlotCount(size); ++s) {
+    const std::size_t base = kLoggerSlotOffset + kLoggerSlotSize * static_cast<std::size_t>(s);
+    r[base] = static_cast<std::uint8_t>((s % 4) << 6 | (s + 1));
+    r[base + 1] = 0x3F, r[base + 2] = 0x80;
+    r[base + 5] = static_cast<std::uint8_t>((s & 1) << 7 | 42);
+  }
+  return r;
+}
+
+void seedFiles() {
+  IdentificationCache id;
+  id.probes = builtinProbeCatalogue();
+  id.FSp1 = 3, id.FSp2 = 4, id.T0Sp1 = 12, id.T0Sp2 = 250;
+  const Bytes eta = calibrationFileBytes(defaultCalibrationFile(id));
+  put("calibration_file", "default.eta", eta);
+  put("calibration_file", "short-block.eta", Bytes(eta.begin(), eta.end() - 60));
+
+  const Bytes rus = factoryFileBytes(defaultFactoryFile());
+  put("factory_file", "default.rus", rus);
+  put("factory_file", "short-block.rus", concat({{20, 0}, Bytes(rus.begin() + 2, rus.begin() + 22)}));
+
+  put("maker_file", "default.nvd", makerFileBytes(defaultMakerFile()));
+  SpecialProbe probe = defaultSpecialProbe();
+  put("special_probe_file", "default.csp540", specialProbeFileBytes(probe));
+  probe.name = "Éé°ÿ";
+  probe.angle = 45.67f, probe.frequency = 3, probe.t0 = 12.3f;
+  put("special_probe_file", "latin1.csp540", specialProbeFileBytes(probe));
+
+  // A recording of three polls.
+  DeviceImage image;
+  MeasurementRecord record;
+  record.frames[kFrameS2] = readAnswer(blockDefaults(s2Map(image)));
+  record.frames[kFrameS1] = readAnswer(blockDefaults(s1Map(image)));
+  record.frames[kFrameM1] = readAnswer(blockDefaults(m1Map(image)));
+  record.frames[kFrameM2] = readAnswer(blockDefaults(m2Map(image)));
+  Bytes mes = measurementHeaderBytes(id);
+  for (int i = 0; i < 3; ++i) {
+    for (std::size_t f = 0; f < kFrameCount; ++f) {
+      Bytes frame = record.frames[f];
+      if (frame.size() > 8) frame[3 + static_cast<std::size_t>(i)] ^= 0x11;
+      frame.resize(frame.size() - 2);
+      appendCrc(frame);
+      mes.insert(mes.end(), frame.begin(), frame.end());
+    }
+  }
+  put("measurement_file", "three-polls.mes", mes);
+
+  for (std::size_t size : {kLoggerRecordSize4, kLoggerRecordSize9}) {
+    Bytes log;
+    putLe16(log, static_cast<std::uint16_t>(size + kLoggerStoredPrefix));
+    for (int n = 0; n < 4; ++n) {
+      log.insert(log.end(), {1, 4, static_cast<std::uint8_t>(size)});
+      const Bytes r = loggerRecord(size, n);
+      log.insert(log.end(), r.begin(), r.end());
+    }
+    put("logger_file", "records-" + std::to_string(size) + ".log", log);
+    put("logger_file", "bare-record-" + std::to_string(size), loggerRecord(size, 7));
+  }
+
+  Bytes ech;
+  putLe16(ech, kEchoImageBytes);
+  for (int i = 0; i < 2 * kEchoImageBytes; ++i) ech.push_back(static_cast<std::uint8_t>(i * 7));
+  put("echo_file", "two-pictures.ech", ech);
+}
+
+void seedLink() {
+  DeviceImage image;
+  const FieldMap maps[] = {s1Map(image),         s2Map(image),        m1Map(image),
+                           m2Map(image),         configurationMap(image), factoryMap(image),
+                           clockMap(image),      loggerSettingsMap(image), makerMap(image)};
+  int n = 0;
+  for (const FieldMap& map : maps) {
+    const Bytes data = blockDefaults(map);
+    const std::string name = "block-" + std::to_string(n++);
+    put("decode_reply", name, data);
+    const auto registers = static_cast<std::uint8_t>(map.byteCount / 2);
+    // Function 3 (selector 0) for the block's register count.
+    put("reply_check", name, concat({{0, 0, registers}, readAnswer(data)}));
+    put("exchange", name, concat({{0, registers, 5, 1, 1, 4}, readAnswer(data)}));
+  }
+  // A logger answer (function 4), a write echo (16) and an exception reply.
+  Bytes f4{1, 4, 31};
+  const Bytes r = loggerRecord(kLoggerRecordSize4, 1);
+  f4.insert(f4.end(), r.begin(), r.end());
+  appendCrc(f4);
+  put("reply_check", "function-4", concat({{1, 0, 1}, f4}));
+  put("exchange", "function-4", concat({{1, 1, 5, 2, 3, 4}, f4}));
+  Bytes f16{1, 16, 0x01, 0x00, 0x00, 0x06};
+  appendCrc(f16);
+  put("reply_check", "function-16", concat({{2, 0, 6}, f16}));
+  put("exchange", "function-16", concat({{2, 6, 3, 0, 0, 4}, f16}));
+  Bytes exception{1, 0x83, 2};
+  appendCrc(exception);
+  put("reply_check", "exception", concat({{0, 0, 3}, exception}));
+  put("exchange", "exception-slow", concat({{0, 3, 0, 30, 50, 5}, exception}));
+}
+
+void seedSettings() {
+  const std::string path = (g_root / "ini_settings" / "settings.ini").string();
+  fs::create_directories(g_root / "ini_settings");
+  {
+    IniSettingsStore store(path);
+    AppSettings s;
+    s.probes = builtinProbeCatalogue();
+    s.LastPathName = "/home/op/Données, mesures/";
+    s.LastFileSpName = " @calc;\t\"x\" ";
+    s.Device1 = "/dev/serial/by-id/usb-FTDI_0001-if00-port0";
+    s.Jbus = 17;
+    saveSettings(store, s);
+  }
+  put("ini_settings", "by-hand.ini",
+      std::string("[General]\nJbus=+12\nBauds=4294967295\nLastPathName=\"a, b\" , c\n"
+                  "%U00E9t%E9=@String(x)\n; comment\n[Probe]\n0=\\x41\\102\\\"\n"
+                  "[Angle]\n0=-3\n[Other%2Fkey]\nkept=@ByteArray(\\0)\n"));
+
+  unit::StoredBlocks blocks;
+  for (std::size_t i = 0; i < blocks.factory.size(); ++i) {
+    blocks.factory[i] = static_cast<std::uint8_t>(i);
+  }
+  put("unit_state", "state", unit::formatState(blocks));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    return 2;
+  }
+  g_root = argv[1];
+  seedFiles();
+  seedLink();
+  seedSettings();
+  return 0;
+}
