@@ -26,8 +26,8 @@ namespace flowdesk::fuzz {
   std::abort();
 }
 
-#define FUZZ_CHECK(cond)                                           \
-  do {                                                             \
+#define FUZZ_CHECK(cond)                                            \
+  do {                                                              \
     if (!(cond)) ::flowdesk::fuzz::fail(__FILE__, __LINE__, #cond); \
   } while (0)
 

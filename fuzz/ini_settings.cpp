@@ -58,8 +58,8 @@ bool sameSettings(const AppSettings& a, const AppSettings& b) {
   return a.LastPathName == b.LastPathName && a.LastFileSpName == b.LastFileSpName &&
          a.LastPathPrnFileName == b.LastPathPrnFileName && a.Com == b.Com && a.Jbus == b.Jbus &&
          a.Language == b.Language && a.Bauds == b.Bauds && a.Unit == b.Unit && a.FSp1 == b.FSp1 &&
-         a.FSp2 == b.FSp2 && a.T0Sp1 == b.T0Sp1 && a.T0Sp2 == b.T0Sp2 && a.devices() == b.devices() &&
-         a.probes == b.probes;
+         a.FSp2 == b.FSp2 && a.T0Sp1 == b.T0Sp1 && a.T0Sp2 == b.T0Sp2 &&
+         a.devices() == b.devices() && a.probes == b.probes;
 }
 
 Bytes fileBytes(const std::string& path) {

@@ -40,12 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LoggerFileReader reader;
   const FileResult opened = reader.open(path);
 
+  // The file shown whole as `flowdesk-cli show` does (on files of a few
+  // records: its cost grows with the count).
   std::ostringstream shown;
-  const FileResult show = showFile(path, static_cast<int>(size & 1), regional, shown);
-  FUZZ_CHECK(show.status == opened.status || !opened.ok());
+  if (!opened.ok() || reader.info().recordCount <= kRecordsDecoded) {
+    const FileResult show = showFile(path, static_cast<int>(size & 1), regional, shown);
+    FUZZ_CHECK(show.status == opened.status);
+  }
   if (!opened.ok()) {
     FUZZ_CHECK(!opened.message(0).empty() && !opened.message(1).empty());
-    FUZZ_CHECK(!show.ok() && shown.str().empty());
+    FUZZ_CHECK(shown.str().empty());
     return 0;
   }
 

@@ -39,7 +39,8 @@ void put(const std::string& target, const std::string& name, const Bytes& bytes)
   const fs::path folder = g_root / target;
   fs::create_directories(folder);
   std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void put(const std::string& target, const std::string& name, const std::string& text) {
@@ -75,12 +76,12 @@ Bytes readAnswer(const Bytes& data) {
 
 Bytes loggerRecord(std::size_t size, int n) {
   Bytes r(size, 0);
-  r[0] = static_cast<std::uint8_t>(n % 3);                  // point
-  r[1] = static_cast<std::uint8_t>(0x80 | 0x20 | 5);       // marked, unit 2, May
-  r[2] = 24;                                                // 2024
-  r[3] = static_cast<std::uint8_t>(1 + n % 28);             // day
+  r[0] = static_cast<std::uint8_t>(n % 3);            // point
+  r[1] = static_cast<std::uint8_t>(0x80 | 0x20 | 5);  // marked, unit 2, May
+  r[2] = 24;                                          // 2024
+  r[3] = static_cast<std::uint8_t>(1 + n % 28);       // day
   r[4] = 13, r[5] = 37, r[6] = static_cast<std::uint8_t>(n % 60);
-  r[8] = 0x41, r[9] = 0x20;                                 // flow 10.0
+  r[8] = 0x41, r[9] = 0x20;  // flow 10.0
   r[12] = 55;
   for (int s = 0; s < loggerSlotCount(size); ++s) {
     const std::size_t base = kLoggerSlotOffset + kLoggerSlotSize * static_cast<std::size_t>(s);
@@ -101,7 +102,8 @@ void seedFiles() {
 
   const Bytes rus = factoryFileBytes(defaultFactoryFile());
   put("factory_file", "default.rus", rus);
-  put("factory_file", "short-block.rus", concat({{20, 0}, Bytes(rus.begin() + 2, rus.begin() + 22)}));
+  put("factory_file", "short-block.rus",
+      concat({{20, 0}, Bytes(rus.begin() + 2, rus.begin() + 22)}));
 
   put("maker_file", "default.nvd", makerFileBytes(defaultMakerFile()));
   SpecialProbe probe = defaultSpecialProbe();
@@ -149,9 +151,15 @@ void seedFiles() {
 
 void seedLink() {
   DeviceImage image;
-  const FieldMap maps[] = {s1Map(image),         s2Map(image),        m1Map(image),
-                           m2Map(image),         configurationMap(image), factoryMap(image),
-                           clockMap(image),      loggerSettingsMap(image), makerMap(image)};
+  const FieldMap maps[] = {s1Map(image),
+                           s2Map(image),
+                           m1Map(image),
+                           m2Map(image),
+                           configurationMap(image),
+                           factoryMap(image),
+                           clockMap(image),
+                           loggerSettingsMap(image),
+                           makerMap(image)};
   int n = 0;
   for (const FieldMap& map : maps) {
     const Bytes data = blockDefaults(map);

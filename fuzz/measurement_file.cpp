@@ -24,15 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MeasurementFileReader reader;
   const FileResult opened = reader.open(path);
 
-  std::ostringstream shown;
   RegionalSettings regional;
   regional.clock24 = (size & 2) != 0;
   regional.dateOrder = static_cast<int>(size % 3);
-  const FileResult show = showFile(path, static_cast<int>(size & 1), regional, shown);
-  FUZZ_CHECK(show.status == opened.status || !opened.ok());
+  // The file shown whole as `flowdesk-cli show` does (on files of a few
+  // records: its cost grows with the count).
+  std::ostringstream shown;
+  if (!opened.ok() || reader.info().recordCount <= kRecordsDecoded) {
+    const FileResult show = showFile(path, static_cast<int>(size & 1), regional, shown);
+    FUZZ_CHECK(show.status == opened.status);
+  }
   if (!opened.ok()) {
     FUZZ_CHECK(!opened.message(0).empty() && !opened.message(1).empty());
-    FUZZ_CHECK(!show.ok() && shown.str().empty());
+    FUZZ_CHECK(shown.str().empty());
     return 0;
   }
 
@@ -43,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sum += frameSize;
   }
   FUZZ_CHECK(sum == info.recordSize && sum > 0);
-  FUZZ_CHECK(info.dataOffset == static_cast<long long>(kMeasurementFixedHeader) + info.headerLength);
+  FUZZ_CHECK(info.dataOffset ==
+             static_cast<long long>(kMeasurementFixedHeader) + info.headerLength);
   FUZZ_CHECK(info.recordCount >= 0);
   FUZZ_CHECK(info.dataOffset + info.recordCount * static_cast<long long>(info.recordSize) <=
              static_cast<long long>(size));

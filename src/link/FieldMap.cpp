@@ -260,9 +260,16 @@ std::int64_t scaledRaw(float value, int multiplier) {
   // The product is taken in float on purpose: the fields hold what the
   // operator typed, and 0.35f x 10 in float is exactly 3.5 where in double it
   // is 3.4999999, which would round the typed half the wrong way.
+  // From 2^22 on, though, a float step is half a unit or more and rounding
+  // the product there can cross a half: 8386.815 at divisor 1000 would come
+  // back as 8386816. There the double product, exact for a float times any
+  // divisor in use, keeps every value read from the unit as it was.
   if (!std::isfinite(value)) return 0;
-  double product = value * static_cast<float>(multiplier);
-  if (!std::isfinite(product)) product = static_cast<double>(value) * multiplier;
+  const float rounded = value * static_cast<float>(multiplier);
+  constexpr float kFloatHalfStep = 4194304.0f;  // 2^22
+  const double product = std::fabs(rounded) < kFloatHalfStep
+                             ? static_cast<double>(rounded)
+                             : static_cast<double>(value) * multiplier;
   constexpr double kLimit = 4.0e18;  // well inside int64, far beyond any register
   return roundHalfAway(std::clamp(product, -kLimit, kLimit));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -464,6 +465,41 @@ FactoryRegion factoryValues() {
   f.contrast = 100;
   f.resumeDelay = 30;
   return f;
+}
+
+// Blocks as a unit may send them (the defaults with one value changed), read
+// and left alone: the image encodes to the very bytes that were read, so
+// nothing is seen as modified and a block written back does not change.
+TEST(BlockMaps, BlocksReadAndLeftAloneEncodeToTheSameBytes) {
+  const struct {
+    const char* map;
+    int offset;
+    const char* bytes;
+  } cases[] = {
+      {"configuration", 33, "7F F8 FF"},  // pulse weight 8386.815: came back 8386.816
+      {"configuration", 51, "7F FF FF"},  // threshold, the largest value
+      {"configuration", 63, "80 00 00"},  // path length, the smallest value
+      {"factory", 7, "40 00 01"},         // simulated flow just past 2^22
+  };
+  for (const auto& c : cases) {
+    const MapCase* found = nullptr;
+    for (const MapCase& m : allMaps()) {
+      if (std::string(m.name) == c.map) found = &m;
+    }
+    ASSERT_NE(found, nullptr) << c.map;
+    DeviceImage image;
+    const FieldMap map = found->build(image);
+    Area defaults;
+    encodeDefaults(map, defaults.data());
+    Bytes block(defaults.begin(), defaults.begin() + found->block.byteCount());
+    const Bytes value = hex(c.bytes);
+    std::copy(value.begin(), value.end(), block.begin() + c.offset);
+    decodeReply(map, block.data());
+    Area area;
+    encodeRequest(map, area.data());
+    EXPECT_EQ(hexOf(area.data(), block.size()), hexOf(block)) << c.map << " at " << c.offset;
+    EXPECT_FALSE(blockModified(map, block.data())) << c.map << " at " << c.offset;
+  }
 }
 
 TEST(BlockMaps, FactoryDecodesAndEncodesAFullBlock) {

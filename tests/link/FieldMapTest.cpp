@@ -322,6 +322,11 @@ TEST(FieldMapCodec, ScaledValuesRoundTripEveryRawValue) {
       {Encoding::Int24Scaled, 10, -8388608, -8388608 + 70000},
       {Encoding::Int24Scaled, 10, 8388607 - 70000, 8388607},
       {Encoding::Int24Scaled, 1000, -100000, 100000},
+      // From 2^22 on, a float step of the product is half a unit or more.
+      {Encoding::Int24Scaled, 1000, 8388607 - 70000, 8388607},
+      {Encoding::Int24Scaled, 1000, -8388608, -8388608 + 70000},
+      {Encoding::Int24Scaled, 100, 4194304 - 35000, 4194304 + 35000},
+      {Encoding::Int24Scaled, 10, -4194304 - 35000, -4194304 + 35000},
   };
   for (const auto& c : cases) {
     const int width = encodedWidth(c.encoding, c.parameter);
