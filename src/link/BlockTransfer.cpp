@@ -1,0 +1,45 @@
+#include "link/BlockTransfer.h"
+
+namespace flowdesk {
+
+int readBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map) {
+  if (master.readRegisters(block.firstRegister, block.count) != 0) return -1;
+  decodeReply(map, master.replyData(), static_cast<std::size_t>(block.byteCount()));
+  return 0;
+}
+
+int writeBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map) {
+  encodeRequest(map, master.requestData());
+  return master.writeRegisters(block.firstRegister, block.count);
+}
+
+int writeDefaultBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map) {
+  encodeDefaults(map, master.requestData());
+  return master.writeRegisters(block.firstRegister, block.count);
+}
+
+int readWord(JbusMaster& master, std::uint16_t reg, std::uint16_t& value) {
+  if (master.readRegisters(reg, 1) != 0) return -1;
+  const std::uint8_t* data = master.replyData();
+  value = static_cast<std::uint16_t>(data[0] << 8 | data[1]);
+  return 0;
+}
+
+SequenceResult runWriteSequence(JbusMaster& master, const std::vector<WriteStep>& steps,
+                                const std::function<void(const std::string&)>& progress) {
+  SequenceResult outcome;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const WriteStep& step = steps[i];
+    if (progress && !step.text.empty()) progress(step.text);
+    if (!step.write || step.write(master) != 0) {
+      outcome.result = -1;
+      outcome.failedStep = static_cast<int>(i);
+      return outcome;
+    }
+    ++outcome.stepsDone;
+    master.pause(kWritePauseMs);
+  }
+  return outcome;
+}
+
+}  // namespace flowdesk

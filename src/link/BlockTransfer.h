@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/Blocks.h"
+#include "link/FieldMap.h"
+#include "link/JbusMaster.h"
+
+namespace flowdesk {
+
+// The block reads and writes every screen makes, in one place: a read
+// decodes only when the transfer succeeded (a failed read leaves the image as
+// it was), a write sends the image (or the defaults) through the block's map.
+int readBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+int writeBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+int writeDefaultBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+
+// One register, high byte first; `value` is left alone on failure.
+int readWord(JbusMaster& master, std::uint16_t reg, std::uint16_t& value);
+
+// The unit needs time to store a block before the next request.
+inline constexpr int kWritePauseMs = 600;
+
+// One step of a write sequence: a text for the progress window (empty: keep
+// the previous one) and the write itself (0 or -1).
+struct WriteStep {
+  std::string text;
+  std::function<int(JbusMaster&)> write;
+};
+
+struct SequenceResult {
+  int result = 0;        // 0, or -1 when a step failed
+  int failedStep = -1;   // index of the step that failed
+  int stepsDone = 0;     // steps written successfully
+};
+
+// Runs the steps in order, each followed by the pause; the first failure
+// ends the sequence (what was written stays written). `progress` is called
+// with each step's text before the step runs.
+SequenceResult runWriteSequence(JbusMaster& master, const std::vector<WriteStep>& steps,
+                                const std::function<void(const std::string&)>& progress = {});
+
+}  // namespace flowdesk
