@@ -36,8 +36,9 @@ if [ $# -eq 0 ]; then
   done
 fi
 
-seeds="$build/fuzz-seeds"
-rm -rf "$seeds"
+# Seeds of our own, so that two runs on different targets can share a build.
+seeds=$(mktemp -d "${TMPDIR:-/tmp}/flowdesk-fuzz-seeds.XXXXXX")
+trap 'rm -rf "$seeds"' EXIT
 "$bin/flowdesk-fuzz-seeds" "$seeds"
 mkdir -p "$build/fuzz-logs"
 
