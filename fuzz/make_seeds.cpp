@@ -203,7 +203,8 @@ void seedSettings() {
   put("ini_settings", "by-hand.ini",
       std::string("[General]\nJbus=+12\nBauds=4294967295\nLastPathName=\"a, b\" , c\n"
                   "%U00E9t%E9=@String(x)\n; comment\n[Probe]\n0=\\x41\\102\\\"\n"
-                  "[Angle]\n0=-3\n[Other%2Fkey]\nkept=@ByteArray(\\0)\n"));
+                  "[Angle]\n0=-3\n[Other%2Fkey]\nkept=@ByteArray(\\0)\n"
+                  "[Noms]\nsonde \xC2\xB0 \xE2\x82\xAC \xF0\x9F\x8C\x8A=vague \xF0\x9F\x8C\x8A\n"));
 
   unit::StoredBlocks blocks;
   for (std::size_t i = 0; i < blocks.factory.size(); ++i) {
