@@ -13,7 +13,7 @@ fail() { echo "pymodbus interop: $*" >&2; exit 1; }
 command -v socat >/dev/null || fail "socat is not installed (apt-get install socat)"
 [ -x "$python" ] || fail "$python is missing"
 "$python" -c "import pymodbus.server, serial_asyncio" 2>/dev/null ||
-  fail "pymodbus 3 is not importable by $python (apt-get install python3-pymodbus)"
+  fail "pymodbus 3 is not importable by $python (apt-get install python3-pymodbus python3-serial-asyncio)"
 
 work=$(mktemp -d)
 socat_pid=""
