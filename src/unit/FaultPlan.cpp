@@ -42,17 +42,17 @@ const char* faultKindName(FaultKind kind) {
   return "?";
 }
 
-std::optional<FaultPlan> FaultPlan::parse(std::string_view spec, std::uint32_t seed,
+std::optional<FaultPlan> FaultPlan::parse(std::string_view rules, std::uint32_t seed,
                                           std::string& error) {
   FaultPlan plan;
   plan.random_.seed(seed);
   std::size_t pos = 0;
-  while (pos <= spec.size()) {
-    const std::size_t end = std::min(spec.find(';', pos), spec.size());
-    const std::string_view text = trim(spec.substr(pos, end - pos));
+  while (pos <= rules.size()) {
+    const std::size_t end = std::min(rules.find(';', pos), rules.size());
+    const std::string_view text = trim(rules.substr(pos, end - pos));
     pos = end + 1;
     if (text.empty()) {
-      if (end >= spec.size()) break;
+      if (end >= rules.size()) break;
       continue;
     }
     const std::string quoted = "fault rule \"" + std::string(text) + "\": ";

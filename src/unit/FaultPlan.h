@@ -27,7 +27,7 @@ struct FaultAction {
   bool operator==(const FaultAction&) const = default;
 };
 
-// The --faults specification:
+// The --faults syntax:
 //   SPEC    := RULE { ';' RULE }
 //   RULE    := KIND [ '=' NUMBER ] TRIGGER
 //   KIND    := drop | crc | short | long | exception | late | pause | silent
@@ -39,7 +39,7 @@ struct FaultAction {
 class FaultPlan {
  public:
   // Returns the plan, or nothing with `error` set to a one-line reason.
-  static std::optional<FaultPlan> parse(std::string_view spec, std::uint32_t seed,
+  static std::optional<FaultPlan> parse(std::string_view rules, std::uint32_t seed,
                                         std::string& error);
 
   FaultPlan() : random_(1) {}

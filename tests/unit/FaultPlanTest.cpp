@@ -25,7 +25,7 @@ std::string pattern(FaultPlan plan, int n) {
 
 TEST(FaultPlan, TriggersPickTheRightRequests) {
   struct Case {
-    const char* spec;
+    const char* rules;
     const char* expected;  // first letter of the kind, requests 1 to 12
   };
   const Case cases[] = {
@@ -41,9 +41,9 @@ TEST(FaultPlan, TriggersPickTheRightRequests) {
   };
   for (const Case& c : cases) {
     std::string error;
-    const auto plan = FaultPlan::parse(c.spec, 1, error);
-    ASSERT_TRUE(plan) << c.spec << ": " << error;
-    EXPECT_EQ(pattern(*plan, 12), c.expected) << c.spec;
+    const auto plan = FaultPlan::parse(c.rules, 1, error);
+    ASSERT_TRUE(plan) << c.rules << ": " << error;
+    EXPECT_EQ(pattern(*plan, 12), c.expected) << c.rules;
   }
 }
 
@@ -73,7 +73,7 @@ TEST(FaultPlan, ProbabilityIsSeededAndNearItsRate) {
 
 TEST(FaultPlan, BadSpecificationsSayWhy) {
   struct Case {
-    const char* spec;
+    const char* rules;
     const char* mentions;
   };
   const Case cases[] = {
@@ -87,8 +87,8 @@ TEST(FaultPlan, BadSpecificationsSayWhy) {
   };
   for (const Case& c : cases) {
     std::string error;
-    EXPECT_FALSE(FaultPlan::parse(c.spec, 1, error)) << c.spec;
-    EXPECT_NE(error.find(c.mentions), std::string::npos) << c.spec << " -> " << error;
+    EXPECT_FALSE(FaultPlan::parse(c.rules, 1, error)) << c.rules;
+    EXPECT_NE(error.find(c.mentions), std::string::npos) << c.rules << " -> " << error;
   }
 }
 
