@@ -4,9 +4,9 @@
 // that failed and the faults the unit says it injected; every failed attempt
 // must be explained by an injected fault.
 //
-//   bench_soak_transfer [SECONDS] [--faults SPEC] [--unit PATH]
+//   bench_soak_transfer [SECONDS] [--faults RULES] [--unit PATH]
 //
-// SECONDS defaults to 3600. SPEC is flowdesk-unit's fault syntax (default: a
+// SECONDS defaults to 3600. RULES is flowdesk-unit's fault syntax (default: a
 // fault of each kind on 0.3 % of the requests). The unit program is looked up
 // beside the build's programs unless --unit (or FLOWDESK_UNIT_BIN) names it.
 #include <fcntl.h>
@@ -81,7 +81,7 @@ double cpuSeconds(int who) {
 int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: bench_soak_transfer [SECONDS] [--faults SPEC] [--unit PATH]\n");
+    std::fprintf(stderr, "usage: bench_soak_transfer [SECONDS] [--faults RULES] [--unit PATH]\n");
     return 2;
   }
   char folderTemplate[] = "/tmp/flowdesk-soak-XXXXXX";

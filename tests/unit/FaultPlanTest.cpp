@@ -71,7 +71,7 @@ TEST(FaultPlan, ProbabilityIsSeededAndNearItsRate) {
   EXPECT_NEAR(drop, 0.9 * 0.3 * 4000, 120);  // drops only where crc did not win
 }
 
-TEST(FaultPlan, BadSpecificationsSayWhy) {
+TEST(FaultPlan, BadRulesSayWhy) {
   struct Case {
     const char* rules;
     const char* mentions;

@@ -250,7 +250,7 @@ TEST(UnitProgram, UsageErrorsAreOneLineAndStatusTwo) {
   }
   const Finished help = runToEnd({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--faults SPEC"), std::string::npos);
+  EXPECT_NE(help.out.find("--faults RULES"), std::string::npos);
   const Finished version = runToEnd({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("flowdesk-unit ", 0), 0u);
