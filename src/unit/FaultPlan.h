@@ -28,7 +28,7 @@ struct FaultAction {
 };
 
 // The --faults syntax:
-//   RULES    := RULE { ';' RULE }
+//   RULES   := RULE { ';' RULE }
 //   RULE    := KIND [ '=' NUMBER ] TRIGGER
 //   KIND    := drop | crc | short | long | exception | late | pause | silent
 //   TRIGGER := '@' N[-M] { ',' N[-M] }   on these request numbers

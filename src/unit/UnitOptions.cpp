@@ -183,8 +183,8 @@ Unit
                       (default 1)
 
 Faults
-  --faults RULES       spoil some replies, for testing a master:
-      RULES    := RULE { ';' RULE }
+  --faults RULES      spoil some replies, for testing a master:
+      RULES   := RULE { ';' RULE }
       RULE    := KIND [ '=' NUMBER ] TRIGGER
       TRIGGER := '@' N[-M] { ',' N[-M] }   on these request numbers
                | '%' P                     with probability P percent
