@@ -4,6 +4,7 @@
 #include <charconv>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 #include "files/BinaryFile.h"
@@ -71,6 +72,17 @@ std::string trimmed(std::string_view s) {
   return std::string(s.substr(a, b - a));
 }
 
+// A "%Uxxxx" escape at `i`: its UTF-16 unit, or nothing.
+std::optional<std::uint32_t> utf16Escape(std::string_view raw, std::size_t i) {
+  if (i + 5 >= raw.size() || raw[i] != '%' || raw[i + 1] != 'U') return std::nullopt;
+  std::uint32_t unit = 0;
+  for (std::size_t k = 2; k <= 5; ++k) {
+    if (!isHexDigit(raw[i + k])) return std::nullopt;
+    unit = unit * 16 + static_cast<std::uint32_t>(hexValue(raw[i + k]));
+  }
+  return unit;
+}
+
 }  // namespace
 
 std::string iniEscapeKey(std::string_view utf8) {
@@ -88,8 +100,18 @@ std::string iniEscapeKey(std::string_view utf8) {
       out += kHex[ch / 16];
       out += kHex[ch % 16];
     } else {
-      out += "%U";
-      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(ch >> shift) & 0xF];
+      // Qt escapes the UTF-16 units: a character beyond U+FFFF is written as
+      // its two surrogates, never cut to its low 16 bits.
+      const auto unit = [&out](std::uint32_t u) {
+        out += "%U";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(u >> shift) & 0xF];
+      };
+      if (ch > 0xFFFF) {
+        unit(0xD800 + ((ch - 0x10000) >> 10));
+        unit(0xDC00 + ((ch - 0x10000) & 0x3FF));
+      } else {
+        unit(ch);
+      }
     }
   }
   return out;
@@ -101,13 +123,17 @@ std::string iniUnescapeKey(std::string_view raw) {
     char c = raw[i];
     if (c == '\\') {
       out += '/';
-    } else if (c == '%' && i + 5 < raw.size() && raw[i + 1] == 'U' && isHexDigit(raw[i + 2]) &&
-               isHexDigit(raw[i + 3]) && isHexDigit(raw[i + 4]) && isHexDigit(raw[i + 5])) {
-      std::uint32_t cp = 0;
-      for (std::size_t k = 2; k <= 5; ++k)
-        cp = cp * 16 + static_cast<std::uint32_t>(hexValue(raw[i + k]));
-      appendUtf8(out, cp);
+    } else if (const auto unit = utf16Escape(raw, i)) {
+      std::uint32_t cp = *unit;
       i += 5;
+      // Two escaped surrogates make one character, as they do in Qt's strings.
+      if (cp >= 0xD800 && cp <= 0xDBFF) {
+        if (const auto low = utf16Escape(raw, i + 1); low && *low >= 0xDC00 && *low <= 0xDFFF) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (*low - 0xDC00);
+          i += 6;
+        }
+      }
+      appendUtf8(out, cp);
     } else if (c == '%' && i + 2 < raw.size() && isHexDigit(raw[i + 1]) && isHexDigit(raw[i + 2])) {
       appendUtf8(out, static_cast<std::uint32_t>(hexValue(raw[i + 1]) * 16 + hexValue(raw[i + 2])));
       i += 2;

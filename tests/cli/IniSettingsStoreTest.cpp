@@ -74,10 +74,17 @@ TEST(IniSettingsStore, KeysAreEscapedAsQtDoes) {
     std::string key;
     std::string raw;
   };
-  const Case cases[] = {{"Com", "Com"},        {"Key With Space", "Key%20With%20Space"},
-                        {"Ke=y", "Ke%3Dy"},    {"a/b", "a\\b"},
-                        {"é", "%E9"},          {"€", "%U20AC"},
-                        {"x_y-z.0", "x_y-z.0"}};
+  const Case cases[] = {
+      {"Com", "Com"},
+      {"Key With Space", "Key%20With%20Space"},
+      {"Ke=y", "Ke%3Dy"},
+      {"a/b", "a\\b"},
+      {"é", "%E9"},
+      {"€", "%U20AC"},
+      {"x_y-z.0", "x_y-z.0"},
+      // Beyond U+FFFF: the two UTF-16 surrogates, each escaped.
+      {"\xF0\x9F\x8C\x8A", "%UD83C%UDF0A"},
+      {"sonde \xC2\xB0 \xE2\x82\xAC \xF0\x9F\x8C\x8A", "sonde%20%B0%20%U20AC%20%UD83C%UDF0A"}};
   for (const Case& c : cases) {
     EXPECT_EQ(iniEscapeKey(c.key), c.raw);
     EXPECT_EQ(iniUnescapeKey(c.raw), c.key);
