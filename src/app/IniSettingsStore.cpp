@@ -44,10 +44,12 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
   }
 }
 
-// Next code point of a UTF-8 text; a broken byte stands for itself (Latin-1).
+// Next code point of a UTF-8 text; a broken byte stands for itself (Latin-1),
+// and so does a lead byte of something beyond U+10FFFF, which no UTF-16
+// escape could hold.
 std::uint32_t nextCodePoint(std::string_view s, std::size_t& i) {
   auto b = static_cast<unsigned char>(s[i]);
-  std::size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+  std::size_t extra = b >= 0xF8 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
   if (extra == 0 || i + extra >= s.size()) {
     ++i;
     return b;
@@ -60,6 +62,10 @@ std::uint32_t nextCodePoint(std::string_view s, std::size_t& i) {
       return b;
     }
     cp = (cp << 6) | (c & 0x3F);
+  }
+  if (cp > 0x10FFFF) {
+    ++i;
+    return b;
   }
   i += extra + 1;
   return cp;
@@ -138,7 +144,11 @@ std::string iniUnescapeKey(std::string_view raw) {
       appendUtf8(out, static_cast<std::uint32_t>(hexValue(raw[i + 1]) * 16 + hexValue(raw[i + 2])));
       i += 2;
     } else {
-      out += c;
+      // Unescaped bytes are read the way names are escaped, a broken one as
+      // Latin-1: the name written back is then the name that was read, and
+      // two names that would be written alike are one name already.
+      appendUtf8(out, nextCodePoint(raw, i));
+      --i;  // nextCodePoint moved past the character
     }
   }
   return out;

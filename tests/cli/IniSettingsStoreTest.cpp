@@ -183,6 +183,42 @@ TEST(IniSettingsStore, SettingsRoundTripAndForeignEntriesStay) {
   EXPECT_EQ(again.readText("", "Geometry", "?"), "?");  // not a text
 }
 
+// Files with names that are not clean UTF-8: a name is read the way it will
+// be written, so saving twice writes the same file and a value is found
+// under the name it was read with.
+TEST(IniSettingsStore, OddNamesReadAsTheyAreWritten) {
+  struct Case {
+    std::string file;     // as found on disk
+    std::string section;  // a value to look for afterwards
+    std::string name;
+    std::string value;
+  };
+  const Case cases[] = {
+      // A broken byte is Latin-1, the same name as its escape and its UTF-8.
+      {"[\xC3\xBE]\na=1\n[\xFE]\na=2\n", "\xC3\xBE", "a", "2"},
+      {"[X]\n\xE9t\xE9=1\n%E9t%E9=2\n", "X", "\xC3\xA9t\xC3\xA9", "2"},
+      // Past U+10FFFF (and lead bytes F8 to FF) no character exists.
+      {"[X]\n\xF4\x90\x80\x80=1\n", "X", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80", "1"},
+      {"[X]\n\xF8\x88\x80\x80=1\n", "X", "\xC3\xB8\xC2\x88\xC2\x80\xC2\x80", "1"},
+      // Two escaped surrogates are one character, raw or escaped.
+      {"[X]\n%UD83C%UDF0A=1\n\xF0\x9F\x8C\x8A=2\n", "X", "\xF0\x9F\x8C\x8A", "2"},
+  };
+  TempDir dir;
+  const std::string path = dir.file("odd.ini");
+  for (const Case& c : cases) {
+    putText(path, c.file);
+    std::string first;
+    for (int save = 0; save < 2; ++save) {
+      IniSettingsStore store(path);
+      EXPECT_EQ(store.readText(c.section, c.name, "?"), c.value) << c.file;
+      store.writeNumber("", "Com", 1);
+      ASSERT_TRUE(store.sync());
+      if (save == 0) first = fileText(path);
+    }
+    EXPECT_EQ(fileText(path), first) << c.file;
+  }
+}
+
 TEST(IniSettingsStore, NothingWrittenWithoutAChangeAndFailuresReported) {
   TempDir dir;
   {
