@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <span>
+#include <sstream>
 #include <string>
 #include <variant>
 
@@ -18,6 +20,8 @@
 #include "app/ValueLists.h"
 #include "link/FieldMap.h"
 #include "link/Latin1.h"
+#include "cli/FileShow.h"
+#include "files/RegionalFormat.h"
 
 namespace flowdesk::fuzz {
 
@@ -78,6 +82,27 @@ inline std::string writeScratch(const std::string& name, const std::uint8_t* dat
   }
   ::close(fd);
   return path;
+}
+
+// A parameter file read from memory and from disk, and shown by
+// `flowdesk-cli show`: all three must agree, and a refused file says why in
+// both languages and prints nothing. True when the file was accepted.
+template <class File, class Parse, class Read>
+bool readParameterFile(const std::string& name, const std::uint8_t* data, std::size_t size,
+                       Parse parse, Read read, File& fromMemory, File& fromDisk) {
+  const std::string path = writeScratch(name, data, size);
+  const auto parsed = parse(std::span<const std::uint8_t>(data, size), path, fromMemory);
+  const auto result = read(path, fromDisk);
+  FUZZ_CHECK(parsed.status == result.status);
+  std::ostringstream shown;
+  const auto show = showFile(path, static_cast<int>(size & 1), RegionalSettings{}, shown);
+  FUZZ_CHECK(show.status == result.status);
+  if (!result.ok()) {
+    FUZZ_CHECK(!result.message(0).empty() && !result.message(1).empty());
+    FUZZ_CHECK(shown.str().empty());
+    return false;
+  }
+  return true;
 }
 
 // Every field a map fills, shown the way the screens show it: numbers through

@@ -11,22 +11,13 @@
 using namespace flowdesk;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = fuzz::writeScratch("input.csp540", data, size);
   SpecialProbe fromMemory;
-  const FileResult parsed =
-      parseSpecialProbeFile(std::span<const std::uint8_t>(data, size), path, fromMemory);
   SpecialProbe fromDisk;
-  const FileResult read = readSpecialProbeFile(path, fromDisk);
-  FUZZ_CHECK(parsed.status == read.status);
-
-  std::ostringstream shown;
-  const FileResult show = showFile(path, static_cast<int>(size & 1), RegionalSettings{}, shown);
-  FUZZ_CHECK(show.status == read.status);
-  if (!read.ok()) {
-    FUZZ_CHECK(!read.message(0).empty() && !read.message(1).empty());
-    FUZZ_CHECK(shown.str().empty());
+  if (!fuzz::readParameterFile("input.csp540", data, size, parseSpecialProbeFile, readSpecialProbeFile, fromMemory,
+                               fromDisk)) {
     return 0;
   }
+  const std::string path = fuzz::scratch().file("input.csp540");
 
   FUZZ_CHECK(fromDisk == fromMemory);
   FUZZ_CHECK(utf8Length(fromDisk.name) <= kSpecialProbeNameBytes);
