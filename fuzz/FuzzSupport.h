@@ -68,6 +68,21 @@ inline ScratchDir& scratch() {
   return dir;
 }
 
+// A function code from one input byte: mostly the three the program uses
+// (3, 4, 16), otherwise the byte itself.
+inline std::uint8_t functionOf(std::uint8_t selector) {
+  switch (selector & 3) {
+    case 0:
+      return 3;
+    case 1:
+      return 4;
+    case 2:
+      return 16;
+    default:
+      return selector;
+  }
+}
+
 // Writes the input to the scratch file `name` and returns its path.
 inline std::string writeScratch(const std::string& name, const std::uint8_t* data,
                                 std::size_t size) {

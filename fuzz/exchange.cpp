@@ -22,26 +22,9 @@
 
 using namespace flowdesk;
 
-namespace {
-
-std::uint8_t functionOf(std::uint8_t selector) {
-  switch (selector & 3) {
-    case 0:
-      return 3;
-    case 1:
-      return 4;
-    case 2:
-      return 16;
-    default:
-      return selector;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 6) return 0;
-  const std::uint8_t function = functionOf(data[0]);
+  const std::uint8_t function = fuzz::functionOf(data[0]);
   const std::uint16_t count = data[1];
   const int baudIndex = data[2] % 7;
   const int gapMs = data[3];

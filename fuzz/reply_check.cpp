@@ -12,26 +12,9 @@
 
 using namespace flowdesk;
 
-namespace {
-
-std::uint8_t functionOf(std::uint8_t selector) {
-  switch (selector & 3) {
-    case 0:
-      return 3;
-    case 1:
-      return 4;
-    case 2:
-      return 16;
-    default:
-      return selector;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return 0;
-  const std::uint8_t function = functionOf(data[0]);
+  const std::uint8_t function = fuzz::functionOf(data[0]);
   std::uint8_t request[8] = {1, function, 0x01, 0x00, data[1], data[2], 0, 0};
   const std::size_t count = static_cast<std::size_t>(data[1] << 8 | data[2]);
 
