@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/AppContext.h"
 #include "app/qt/CMainDlg.h"
 #include "app/qt/Screens.h"
+#include "link/AppContext.h"
 
 int main(int argc, char** argv) {
   QElapsedTimer startup;

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
+#include "link/AppContext.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
 #include "link/FieldMap.h"

@@ -1,7 +1,7 @@
 # Source lists are found by folder, never repeated: everything outside a qt/
 # folder under the subsystem folders is core (no Qt), everything inside is the
 # Qt layer. Programs keep their main() in main.cpp, which no library takes.
-set(FLOWDESK_SUBSYSTEMS app link measure logger config echo files)
+set(FLOWDESK_SUBSYSTEMS base app link measure logger config echo files)
 
 function(flowdesk_collect out_core out_qt)
   set(core "")

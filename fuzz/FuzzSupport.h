@@ -16,12 +16,12 @@
 #include <string>
 #include <variant>
 
-#include "app/FieldFormat.h"
-#include "app/ValueLists.h"
-#include "link/FieldMap.h"
-#include "link/Latin1.h"
+#include "base/FieldFormat.h"
+#include "base/Latin1.h"
+#include "base/RegionalFormat.h"
+#include "base/ValueLists.h"
 #include "cli/FileShow.h"
-#include "files/RegionalFormat.h"
+#include "link/FieldMap.h"
 
 namespace flowdesk::fuzz {
 

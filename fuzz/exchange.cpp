@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "link/JbusMaster.h"
 #include "link/LinkTimings.h"
 #include "link/MemorySerialDriver.h"

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "app/AppSettings.h"
-#include "app/IniSettingsStore.h"
-#include "files/BinaryFile.h"
+#include "base/AppSettings.h"
+#include "base/BinaryFile.h"
+#include "base/IniSettingsStore.h"
 
 using namespace flowdesk;
 

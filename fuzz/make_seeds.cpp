@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
-#include "app/BuiltinProbeCatalogue.h"
-#include "app/IniSettingsStore.h"
+#include "base/AppSettings.h"
+#include "base/BuiltinProbeCatalogue.h"
+#include "base/IniSettingsStore.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"

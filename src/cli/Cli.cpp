@@ -2,10 +2,10 @@
 
 #include <sstream>
 
-#include "app/AppContext.h"
-#include "app/IniSettingsStore.h"
+#include "base/IniSettingsStore.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
+#include "link/AppContext.h"
 #include "link/FrameTrace.h"
 
 namespace flowdesk {

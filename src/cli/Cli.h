@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Environment.h"
-#include "link/Clock.h"
+#include "base/Clock.h"
+#include "base/Environment.h"
 
 namespace flowdesk {
 

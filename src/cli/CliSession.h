@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "base/BinaryFile.h"
 #include "cli/CliOptions.h"
-#include "files/BinaryFile.h"
+#include "link/AppContext.h"
 
 namespace flowdesk {
 

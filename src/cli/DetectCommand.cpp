@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Texts.h"
+#include "base/Texts.h"
 #include "cli/CliSession.h"
 #include "link/SerialDevices.h"
 #include "link/SerialPort.h"

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "app/ValueLists.h"
+#include "base/Numeric.h"
+#include "base/ValueLists.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
@@ -14,7 +15,6 @@
 #include "link/BlockMaps.h"
 #include "link/DeviceImage.h"
 #include "link/FieldMap.h"
-#include "link/Numeric.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerRecord.h"
 #include "measure/MeasurementFile.h"

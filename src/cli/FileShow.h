@@ -2,8 +2,8 @@
 #include <ostream>
 #include <string>
 
-#include "files/BinaryFile.h"
-#include "files/RegionalFormat.h"
+#include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
 
 namespace flowdesk {
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "files/BinaryFile.h"
+#include "base/BinaryFile.h"
 
 namespace flowdesk {
 

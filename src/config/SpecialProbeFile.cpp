@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Latin1.h"
 #include "link/FieldMap.h"
 #include "link/IdentificationParse.h"
-#include "link/Latin1.h"
 
 namespace flowdesk {
 

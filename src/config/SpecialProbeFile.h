@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "files/BinaryFile.h"
+#include "base/BinaryFile.h"
 
 namespace flowdesk {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "files/BinaryFile.h"
+#include "base/BinaryFile.h"
 #include "link/Blocks.h"
 
 namespace flowdesk {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "link/Latin1.h"
+#include "base/Latin1.h"
 
 namespace flowdesk {
 

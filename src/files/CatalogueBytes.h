@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
-#include "files/BinaryFile.h"
-#include "link/IdentificationCache.h"
+#include "base/BinaryFile.h"
+#include "base/IdentificationCache.h"
 
 namespace flowdesk {
 

@@ -1,6 +1,6 @@
 #include "files/FileKinds.h"
 
-#include "app/Texts.h"
+#include "base/Texts.h"
 
 namespace flowdesk {
 

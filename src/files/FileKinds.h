@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/BilingualText.h"
+#include "base/BilingualText.h"
 
 namespace flowdesk {
 

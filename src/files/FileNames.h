@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/BilingualText.h"
+#include "base/BilingualText.h"
 
 namespace flowdesk {
 

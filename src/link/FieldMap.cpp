@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "link/Latin1.h"
-#include "link/Numeric.h"
+#include "base/Latin1.h"
+#include "base/Numeric.h"
 
 namespace flowdesk {
 

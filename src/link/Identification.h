@@ -1,6 +1,6 @@
 #pragma once
+#include "base/IdentificationCache.h"
 #include "link/DeviceImage.h"
-#include "link/IdentificationCache.h"
 #include "link/JbusMaster.h"
 
 namespace flowdesk {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "link/Latin1.h"
+#include "base/Latin1.h"
 
 namespace flowdesk {
 

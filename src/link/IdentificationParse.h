@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/IdentificationCache.h"
 #include "link/DeviceImage.h"
-#include "link/IdentificationCache.h"
 
 namespace flowdesk {
 

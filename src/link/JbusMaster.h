@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "link/Clock.h"
+#include "base/Clock.h"
 
 namespace flowdesk {
 

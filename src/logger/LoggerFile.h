@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "files/BinaryFile.h"
+#include "base/BinaryFile.h"
 
 namespace flowdesk {
 

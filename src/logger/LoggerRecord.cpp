@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ValueLists.h"
-#include "link/Numeric.h"
+#include "base/Numeric.h"
+#include "base/ValueLists.h"
 
 namespace flowdesk {
 

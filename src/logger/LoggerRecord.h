@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "files/RegionalFormat.h"
+#include "base/RegionalFormat.h"
 
 namespace flowdesk {
 

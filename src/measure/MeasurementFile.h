@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
-#include "files/BinaryFile.h"
+#include "base/BinaryFile.h"
+#include "base/IdentificationCache.h"
 #include "link/DeviceImage.h"
-#include "link/IdentificationCache.h"
 
 namespace flowdesk {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "unit/FaultPlan.h"
 #include "unit/PtyLink.h"
 #include "unit/StateFile.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
-#include "app/IniSettingsStore.h"
+#include "base/AppSettings.h"
+#include "base/IniSettingsStore.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {

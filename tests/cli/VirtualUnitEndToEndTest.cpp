@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
-#include "support/Processes.h"
-#include "support/TestFiles.h"
+#include "base/Latin1.h"
+#include "link/AppContext.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
 #include "link/FieldMap.h"
 #include "link/FrameTrace.h"
-#include "link/Latin1.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
 #include "unit/RegisterTables.h"
 
 namespace flowdesk {
@@ -301,7 +301,9 @@ struct FaultCase {
   const char* once;    // spoils the first reply only
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class FaultEndToEnd : public ::testing::TestWithParam<FaultCase> {};
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "support/TestFiles.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -265,40 +265,6 @@ TEST(SpecialProbeFile, NamesAreSixLatin1Bytes) {
   SpecialProbe p;
   ASSERT_TRUE(parseSpecialProbeFile(Vec{'S', 'P', ' ', 'N', 0xB0, '1', 0, 0, 0, 0}, "x", p).ok());
   EXPECT_EQ(p.name, "SP N°1");
-}
-
-// A write that fails half way (here: the file size limit, as a full disk
-// would) must leave the previous file whole and no temporary file behind.
-TEST(AtomicWrite, FailedWriteKeepsTheOldFile) {
-  TempDir dir;
-  const std::string path = dir.file("keep.eta");
-  const Vec old(436, 0x5A);
-  putFile(path, old);
-  const int status = testing::runWithFileSizeLimit(100, [&] {
-    FileResult r = writeCalibrationFile(path, defaultCalibrationFile({}));
-    return r.status == FileStatus::WriteFailed ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0) << "the write must report its failure";
-  EXPECT_EQ(fileBytes(path), old);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.eta"});
-}
-
-TEST(AtomicWrite, SuccessfulWriteReplacesTheFileAndLeavesNothingElse) {
-  TempDir dir;
-  const std::string path = dir.file("new.rus");
-  putFile(path, Vec(3, 1));
-  ASSERT_TRUE(writeFactoryFile(path, defaultFactoryFile()).ok());
-  EXPECT_EQ(fileBytes(path).size(), 70u);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"new.rus"});
-}
-
-TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {
-  TempDir dir;
-  const std::string path = dir.file("no/such/folder/x.nvd");
-  FileResult r = writeMakerFile(path, defaultMakerFile());
-  EXPECT_EQ(r.status, FileStatus::CannotCreate);
-  EXPECT_NE(r.message(1).find(path), std::string::npos);
-  EXPECT_NE(r.message(0).find("Impossible de créer"), std::string::npos);
 }
 
 }  // namespace

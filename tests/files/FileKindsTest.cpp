@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Texts.h"
+#include "base/Texts.h"
 #include "files/FileKinds.h"
 
 namespace flowdesk {

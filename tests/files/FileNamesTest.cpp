@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Texts.h"
+#include "base/Texts.h"
 #include "files/FileNames.h"
 
 namespace flowdesk {

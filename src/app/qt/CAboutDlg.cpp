@@ -1,7 +1,7 @@
 #include "app/qt/CAboutDlg.h"
 
-#include "app/Texts.h"
-#include "app/qt/Resources.h"
+#include "base/Texts.h"
+#include "base/qt/Resources.h"
 #include "ui_CAboutDlg.h"
 
 namespace flowdesk {

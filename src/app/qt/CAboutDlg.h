@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/VersionStrings.h"
+#include "base/VersionStrings.h"
 
 namespace Ui {
 class CAboutDlg;

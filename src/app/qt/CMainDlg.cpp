@@ -8,18 +8,18 @@
 #include <QMessageBox>
 #include <QScreen>
 
-#include "app/AppContext.h"
-#include "app/Texts.h"
 #include "app/qt/CAboutDlg.h"
 #include "app/qt/CStopMeasurementDlg.h"
-#include "app/qt/Resources.h"
+#include "base/Texts.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/Resources.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
 #include "files/FileKinds.h"
 #include "files/FileNames.h"
-#include "files/qt/FilePrompts.h"
+#include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 #include "ui_CMainDlg.h"
 

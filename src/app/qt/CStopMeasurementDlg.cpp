@@ -1,6 +1,6 @@
 #include "app/qt/CStopMeasurementDlg.h"
 
-#include "app/Texts.h"
+#include "base/Texts.h"
 #include "ui_CStopMeasurementDlg.h"
 
 namespace flowdesk {

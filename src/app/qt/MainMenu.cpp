@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app/Texts.h"
+#include "base/Texts.h"
 
 namespace flowdesk {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ModeFlags.h"
+#include "base/ModeFlags.h"
 
 class QMenuBar;
 

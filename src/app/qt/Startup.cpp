@@ -7,14 +7,14 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/AppContext.h"
-#include "app/AppSettings.h"
-#include "app/ModeFlags.h"
 #include "app/qt/CMainDlg.h"
-#include "app/qt/QtSettingsStore.h"
-#include "app/qt/SystemRegionalSettings.h"
 #include "app/qt/VirtualUnitProcess.h"
-#include "files/qt/WindowPrinter.h"
+#include "base/AppSettings.h"
+#include "base/ModeFlags.h"
+#include "base/qt/QtSettingsStore.h"
+#include "base/qt/SystemRegionalSettings.h"
+#include "base/qt/WindowPrinter.h"
+#include "link/AppContext.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk {

@@ -4,13 +4,13 @@
 #include <QLineEdit>
 #include <optional>
 
-#include "app/AppContext.h"
-#include "app/Texts.h"
-#include "app/ValueLists.h"
-#include "app/qt/Bindings.h"
-#include "app/qt/ProgressWindow.h"
+#include "base/Texts.h"
+#include "base/ValueLists.h"
+#include "base/qt/Bindings.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/ProgressWindow.h"
 #include "files/FileNames.h"
-#include "files/qt/FilePrompts.h"
+#include "link/AppContext.h"
 #include "link/SerialDevices.h"
 #include "link/UnitDetection.h"
 #include "link/qt/PortMessages.h"

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/BilingualText.h"
+#include "base/BilingualText.h"
 #include "link/SerialDevices.h"
 #include "link/SerialPort.h"
 

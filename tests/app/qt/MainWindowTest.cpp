@@ -13,17 +13,17 @@
 #include <map>
 #include <string>
 
-#include "app/AppContext.h"
-#include "app/BuiltinProbeCatalogue.h"
 #include "app/qt/CAboutDlg.h"
 #include "app/qt/CMainDlg.h"
 #include "app/qt/CStopMeasurementDlg.h"
-#include "app/qt/QtPrint.h"
+#include "base/BuiltinProbeCatalogue.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
-#include "files/qt/FilePrompts.h"
+#include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 
 namespace flowdesk {

@@ -7,10 +7,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/AppContext.h"
 #include "app/qt/CMainDlg.h"
-#include "app/qt/QtPrint.h"
 #include "app/qt/Startup.h"
+#include "base/qt/QtPrint.h"
+#include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 
 namespace flowdesk {

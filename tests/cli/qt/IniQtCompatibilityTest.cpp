@@ -2,9 +2,9 @@
 // writes, the other must read back unchanged, both ways.
 #include <gtest/gtest.h>
 
-#include "app/AppSettings.h"
-#include "app/IniSettingsStore.h"
-#include "app/qt/QtSettingsStore.h"
+#include "base/AppSettings.h"
+#include "base/IniSettingsStore.h"
+#include "base/qt/QtSettingsStore.h"
 
 namespace flowdesk {
 namespace {

@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <cerrno>
 
-#include "app/AppContext.h"
-#include "app/qt/QtPrint.h"
 #include "app/qt/VirtualUnitProcess.h"
-#include "files/qt/FilePrompts.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/QtPrint.h"
+#include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 #include "link/qt/PortMessages.h"
 

@@ -1,0 +1,283 @@
+#include "base/FieldFormat.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include "base/Latin1.h"
+#include "base/Numeric.h"
+
+namespace flowdesk {
+
+namespace {
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Copies literal text up to the next lone '%', keeping "%%" pairs. Returns
+// the position of the '%' or text.size().
+std::size_t scanLiteral(std::string_view text, std::size_t pos, std::string& out) {
+  while (pos < text.size()) {
+    if (text[pos] != '%') {
+      out += text[pos++];
+    } else if (pos + 1 < text.size() && text[pos + 1] == '%') {
+      out += "%%";
+      pos += 2;
+    } else {
+      return pos;
+    }
+  }
+  return pos;
+}
+
+// Reads at most two digits; more than two makes the format invalid.
+bool scanNumber(std::string_view text, std::size_t& pos, std::string& out) {
+  std::size_t digits = 0;
+  while (pos < text.size() && isDigit(text[pos])) {
+    if (++digits > 2) return false;
+    out += text[pos++];
+  }
+  return true;
+}
+
+// The format has been checked by parseNumberFormat (or is a fixed one) and
+// matches the argument types.
+template <typename... Args>
+std::string printf1(const std::string& format, Args... args) {
+  char small[64];
+  const int n = std::snprintf(small, sizeof small, format.c_str(), args...);
+  if (n < 0) return {};
+  if (static_cast<std::size_t>(n) < sizeof small)
+    return std::string(small, static_cast<std::size_t>(n));
+  std::vector<char> big(static_cast<std::size_t>(n) + 1);
+  std::snprintf(big.data(), big.size(), format.c_str(), args...);
+  return std::string(big.data(), static_cast<std::size_t>(n));
+}
+
+long long toWholeSaturated(double value) {
+  if (std::isnan(value)) return 0;
+  const double t = std::trunc(value);
+  // 2^63 is exact in double; anything at or past it saturates.
+  if (t >= 9223372036854775808.0) return std::numeric_limits<long long>::max();
+  if (t < -9223372036854775808.0) return std::numeric_limits<long long>::min();
+  return static_cast<long long>(t);
+}
+
+std::string render(const NumberFormat& f, double value) {
+  if (f.isInteger()) {
+    const long long whole = toWholeSaturated(value);
+    const std::string fmt = f.prefix + "%" + f.modifiers + "ll" + f.conversion + f.suffix;
+    if (f.conversion == 'd' || f.conversion == 'i') return printf1(fmt, whole);
+    return printf1(fmt, static_cast<unsigned long long>(whole));
+  }
+  return printf1(f.prefix + "%" + f.modifiers + f.conversion + f.suffix, value);
+}
+
+}  // namespace
+
+double clampToRange(double value, double min, double max) {
+  if (std::isnan(value) || value < min) return min;
+  if (value > max) return max;
+  return value;
+}
+
+float toFieldFloat(double value) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (value > kMax) return std::numeric_limits<float>::max();
+  if (value < -kMax) return -std::numeric_limits<float>::max();
+  return static_cast<float>(value);
+}
+
+bool NumberFormat::isInteger() const {
+  switch (conversion) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X':
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
+  NumberFormat f;
+  std::size_t pos = scanLiteral(format, 0, f.prefix);
+  if (pos >= format.size()) return std::nullopt;  // no conversion at all
+  ++pos;                                          // the '%'
+  while (pos < format.size()) {
+    const char c = format[pos];
+    if (c != '-' && c != '+' && c != ' ' && c != '#' && c != '0') break;
+    f.modifiers += c;
+    ++pos;
+  }
+  if (!scanNumber(format, pos, f.modifiers)) return std::nullopt;
+  if (pos < format.size() && format[pos] == '.') {
+    f.modifiers += '.';
+    ++pos;
+    if (!scanNumber(format, pos, f.modifiers)) return std::nullopt;
+  }
+  // Length modifiers are dropped: the value is always passed as a double or
+  // a long long, and the conversion rebuilt to match.
+  bool hasLength = false;
+  while (pos < format.size() && (format[pos] == 'l' || format[pos] == 'h')) {
+    hasLength = true;
+    ++pos;
+  }
+  if (pos >= format.size()) return std::nullopt;
+  f.conversion = format[pos++];
+  switch (f.conversion) {
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+      if (hasLength && format[pos - 2] != 'l') return std::nullopt;  // only "%lf"
+      break;
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X':
+      break;
+    default:
+      return std::nullopt;
+  }
+  pos = scanLiteral(format, pos, f.suffix);
+  if (pos < format.size()) return std::nullopt;  // a second conversion
+  return f;
+}
+
+std::string formatAdaptive(double value) {
+  int decimals = 0;
+  const double shown = adaptivePrecision(value, decimals);
+  return printf1("%.*f", decimals, shown);
+}
+
+std::string formatNumber(double value, std::string_view format) {
+  if (format.empty()) return formatAdaptive(value);
+  const auto f = parseNumberFormat(format);
+  if (!f) return formatAdaptive(value);
+  return render(*f, value);
+}
+
+std::string formatWholeNumber(double value, std::string_view format) {
+  const long long whole = toWholeSaturated(value);
+  const auto f = format.empty() ? std::nullopt : parseNumberFormat(format);
+  if (!f) return printf1("%lld", whole);
+  return render(*f, static_cast<double>(whole));
+}
+
+std::string showNumber(float& variable, double min, double max, std::string_view format) {
+  variable = toFieldFloat(clampToRange(variable, min, max));
+  return formatNumber(variable, format);
+}
+
+std::string showWholeNumber(float& variable, double min, double max, std::string_view format) {
+  variable = toFieldFloat(clampToRange(variable, min, max));
+  return formatWholeNumber(variable, format);
+}
+
+double readNumber(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && isBlank(text[pos])) ++pos;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  const std::size_t start = pos;
+  const bool digitFirst = start < text.size() && isDigit(text[start]);
+  const bool pointFirst = start + 1 < text.size() && text[start] == '.' && isDigit(text[start + 1]);
+  if (!digitFirst && !pointFirst) return 0.0;  // also refuses "inf", "nan", "0x"
+
+  double value = 0.0;
+  const char* first = text.data() + start;
+  const char* last = text.data() + text.size();
+  const auto result = std::from_chars(first, last, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Tell overflow from underflow by the decimal exponent of the leading
+    // significant digit.
+    const char* p = first;
+    long long magnitude = 0;  // digits before the point, or -zeros after it
+    bool seenSignificant = false;
+    for (; p < result.ptr && isDigit(*p); ++p) {
+      if (*p != '0') seenSignificant = true;
+      if (seenSignificant) ++magnitude;
+    }
+    if (p < result.ptr && *p == '.') {
+      for (++p; p < result.ptr && isDigit(*p); ++p) {
+        if (seenSignificant) continue;
+        if (*p != '0') {
+          seenSignificant = true;
+        } else {
+          --magnitude;
+        }
+      }
+    }
+    long long exponent = 0;
+    if (p < result.ptr && (*p == 'e' || *p == 'E')) {
+      ++p;
+      const bool negativeExponent = p < result.ptr && *p == '-';
+      if (p < result.ptr && (*p == '+' || *p == '-')) ++p;
+      for (; p < result.ptr && isDigit(*p); ++p) {
+        if (exponent < 1000000) exponent = exponent * 10 + (*p - '0');
+      }
+      if (negativeExponent) exponent = -exponent;
+    }
+    value = magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  } else if (result.ec != std::errc()) {
+    return 0.0;
+  }
+  return negative ? -value : value;
+}
+
+double readWholeNumber(std::string_view text, std::string_view format) {
+  const auto f = format.empty() ? std::nullopt : parseNumberFormat(format);
+  const bool hex = f && (f->conversion == 'x' || f->conversion == 'X');
+  const int base = hex ? 16 : 10;
+
+  std::size_t pos = 0;
+  while (pos < text.size() && isBlank(text[pos])) ++pos;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  if (hex && pos + 2 < text.size() && text[pos] == '0' && (text[pos + 1] | 0x20) == 'x') pos += 2;
+
+  // Accumulate as a double, saturating far beyond any field's range.
+  double value = 0.0;
+  bool any = false;
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    int digit = -1;
+    if (isDigit(c)) {
+      digit = c - '0';
+    } else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
+      digit = (c | 0x20) - 'a' + 10;
+    }
+    if (digit < 0 || digit >= base) break;
+    any = true;
+    if (value < 1e18) value = value * base + digit;
+  }
+  if (!any) return 0.0;
+  return negative ? -value : value;
+}
+
+std::string cutText(std::string_view text, std::size_t maxChars) {
+  return utf8Left(text, maxChars);
+}
+
+}  // namespace flowdesk

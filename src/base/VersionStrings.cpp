@@ -1,0 +1,27 @@
+#include "base/VersionStrings.h"
+
+#include "base/BuildInfo.h"
+
+namespace flowdesk {
+
+std::string VersionStrings::value(std::string_view key) const {
+  if (key == "InternalName") return InternalName;
+  if (key == "FileVersion") return FileVersion;
+  if (key == "FileDescription") return FileDescription;
+  if (key == "LegalCopyright") return LegalCopyright;
+  if (key == "CompanyName") return CompanyName;
+  return {};
+}
+
+VersionStrings VersionStrings::load() {
+  const auto text = [](const char* s) { return s == nullptr ? std::string() : std::string(s); };
+  VersionStrings v;
+  v.InternalName = text(build::kInternalName);
+  v.FileVersion = text(build::kFileVersion);
+  v.FileDescription = text(build::kFileDescription);
+  v.LegalCopyright = text(build::kLegalCopyright);
+  v.CompanyName = text(build::kCompanyName);
+  return v;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,245 @@
+#include "base/qt/Bindings.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <algorithm>
+
+#include "base/FieldFormat.h"
+#include "base/Texts.h"
+
+namespace flowdesk {
+
+namespace {
+
+BindingErrorHandler& errorHandler() {
+  static BindingErrorHandler handler = [](QWidget* window, const QString& message) {
+    QMessageBox::critical(window, QString(), message);
+  };
+  return handler;
+}
+
+QString fromUtf8(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+template <typename W = QWidget>
+W* control(QWidget& window, const char* name) {
+  if (name == nullptr) return nullptr;
+  return window.findChild<W*>(QString::fromLatin1(name));
+}
+
+// The pools a window uses when the screen brings none: they live as long as
+// the window, so each screen starts with empty ones.
+class WindowPools : public QObject {
+ public:
+  explicit WindowPools(QWidget* window) : QObject(window) {
+    setObjectName(QStringLiteral("flowdeskBindingPools"));
+  }
+  BindingPool combos;
+  BindingPool buttons;
+};
+
+WindowPools& windowPools(QWidget& window) {
+  auto* pools = window.findChild<WindowPools*>(QStringLiteral("flowdeskBindingPools"),
+                                               Qt::FindDirectChildrenOnly);
+  if (pools == nullptr) pools = new WindowPools(&window);
+  return *pools;
+}
+
+}  // namespace
+
+bool BindingPool::attach(const QWidget* control) {
+  if (std::find(controls_.begin(), controls_.end(), control) != controls_.end()) return true;
+  if (capacity_ != kUnlimited && size() >= capacity_) return false;
+  controls_.push_back(control);
+  return true;
+}
+
+BindingErrorHandler setBindingErrorHandler(BindingErrorHandler handler) {
+  BindingErrorHandler previous = std::move(errorHandler());
+  errorHandler() = std::move(handler);
+  return previous;
+}
+
+void setControlText(QWidget* c, const QString& text) {
+  if (auto* label = qobject_cast<QLabel*>(c)) {
+    label->setText(text);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+    edit->setText(text);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+    button->setText(text);
+  } else if (auto* group = qobject_cast<QGroupBox*>(c)) {
+    group->setTitle(text);
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(c)) {
+    plain->setPlainText(text);
+  } else if (auto* rich = qobject_cast<QTextEdit*>(c)) {
+    rich->setPlainText(text);
+  } else if (auto* combo = qobject_cast<QComboBox*>(c); combo && combo->isEditable()) {
+    combo->setEditText(text);
+  } else if (c != nullptr && c->isWindow()) {
+    c->setWindowTitle(text);
+  }
+}
+
+QString controlText(const QWidget* c) {
+  if (auto* label = qobject_cast<const QLabel*>(c)) return label->text();
+  if (auto* edit = qobject_cast<const QLineEdit*>(c)) return edit->text();
+  if (auto* button = qobject_cast<const QAbstractButton*>(c)) return button->text();
+  if (auto* group = qobject_cast<const QGroupBox*>(c)) return group->title();
+  if (auto* plain = qobject_cast<const QPlainTextEdit*>(c)) return plain->toPlainText();
+  if (auto* rich = qobject_cast<const QTextEdit*>(c)) return rich->toPlainText();
+  if (auto* combo = qobject_cast<const QComboBox*>(c)) return combo->currentText();
+  if (c != nullptr && c->isWindow()) return c->windowTitle();
+  return QString();
+}
+
+void setLabels(QWidget& window, std::span<const LabelBinding> rows, int language) {
+  for (const LabelBinding& row : rows) {
+    if (QWidget* c = control(window, row.control)) {
+      setControlText(c, QString::fromUtf8(row.text.text(language)));
+    }
+  }
+}
+
+void showTexts(QWidget& window, std::span<const TextBinding> rows) {
+  for (const TextBinding& row : rows) {
+    QWidget* c = control(window, row.control);
+    if (c != nullptr && row.variable != nullptr) setControlText(c, fromUtf8(*row.variable));
+  }
+}
+
+void readTexts(QWidget& window, std::span<const TextBinding> rows) {
+  for (const TextBinding& row : rows) {
+    QWidget* c = control(window, row.control);
+    if (c == nullptr || row.variable == nullptr) continue;
+    *row.variable = cutText(controlText(c).toStdString(), row.maxLength);
+  }
+  showTexts(window, rows);
+}
+
+void showNumbers(QWidget& window, std::span<const FieldBinding> rows) {
+  for (const FieldBinding& row : rows) {
+    if (row.variable == nullptr) continue;
+    // Clamped even when the control is missing: the variable must be valid.
+    const std::string text =
+        showNumber(*row.variable, row.min, row.max, row.format ? row.format : "");
+    if (QWidget* c = control(window, row.control)) setControlText(c, fromUtf8(text));
+  }
+}
+
+void readNumbers(QWidget& window, std::span<const FieldBinding> rows) {
+  for (const FieldBinding& row : rows) {
+    QWidget* c = control(window, row.control);
+    if (c == nullptr || row.variable == nullptr) continue;
+    *row.variable = toFieldFloat(readNumber(controlText(c).toStdString()));
+  }
+  showNumbers(window, rows);
+}
+
+void showWholeNumbers(QWidget& window, std::span<const FieldBinding> rows) {
+  for (const FieldBinding& row : rows) {
+    if (row.variable == nullptr) continue;
+    const std::string text =
+        showWholeNumber(*row.variable, row.min, row.max, row.format ? row.format : "");
+    if (QWidget* c = control(window, row.control)) setControlText(c, fromUtf8(text));
+  }
+}
+
+void readWholeNumbers(QWidget& window, std::span<const FieldBinding> rows) {
+  for (const FieldBinding& row : rows) {
+    QWidget* c = control(window, row.control);
+    if (c == nullptr || row.variable == nullptr) continue;
+    *row.variable =
+        toFieldFloat(readWholeNumber(controlText(c).toStdString(), row.format ? row.format : ""));
+  }
+  showWholeNumbers(window, rows);
+}
+
+void fillLists(QWidget& window, std::span<const ComboBinding> rows, int language,
+               BindingPool* pool) {
+  BindingPool& used = pool != nullptr ? *pool : windowPools(window).combos;
+  for (const ComboBinding& row : rows) {
+    auto* combo = control<QComboBox>(window, row.control);
+    if (combo == nullptr || row.variable == nullptr || row.list == nullptr) continue;
+    if (!used.attach(combo)) {
+      errorHandler()(&window, QString::fromUtf8(kTxtComboPoolFull.text(language)));
+      return;
+    }
+    const QSignalBlocker quiet(combo);  // filling is not an operator's choice
+    combo->clear();
+    for (const std::string& item : fillItems(*row.list, row.count, language)) {
+      combo->addItem(QString::fromStdString(item).left(kMaxListItemChars));
+    }
+    *row.variable = fillSelection(*row.variable, row.count);
+    // An index inside N but past an empty item selects nothing; readLists
+    // then keeps the variable instead of storing -1.
+    combo->setCurrentIndex(*row.variable < combo->count() ? *row.variable : -1);
+  }
+}
+
+void selectLists(QWidget& window, std::span<const ComboBinding> rows) {
+  for (const ComboBinding& row : rows) {
+    auto* combo = control<QComboBox>(window, row.control);
+    if (combo == nullptr || row.variable == nullptr) continue;
+    const QSignalBlocker quiet(combo);
+    const int index = *row.variable;
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+  }
+}
+
+void readLists(QWidget& window, std::span<const ComboBinding> rows) {
+  for (const ComboBinding& row : rows) {
+    auto* combo = control<QComboBox>(window, row.control);
+    if (combo == nullptr || row.variable == nullptr) continue;
+    if (combo->currentIndex() >= 0) *row.variable = combo->currentIndex();
+  }
+}
+
+void showListTexts(QWidget& window, std::span<const ComboBinding> rows, int language) {
+  for (const ComboBinding& row : rows) {
+    QWidget* c = control(window, row.control);
+    if (c == nullptr || row.variable == nullptr || row.list == nullptr) continue;
+    setControlText(c, fromUtf8(listText(*row.list, row.count, *row.variable, language)));
+  }
+}
+
+void setChecks(QWidget& window, std::span<const CheckBinding> rows, int language,
+               BindingPool* pool) {
+  BindingPool& used = pool != nullptr ? *pool : windowPools(window).buttons;
+  for (const CheckBinding& row : rows) {
+    auto* box = control<QAbstractButton>(window, row.control);
+    if (box == nullptr || row.variable == nullptr) continue;
+    if (!used.attach(box)) {
+      errorHandler()(&window, QString::fromUtf8(kTxtButtonPoolFull.text(language)));
+      return;
+    }
+    box->setText(QString::fromUtf8(row.label.text(language)));
+    const QSignalBlocker quiet(box);
+    box->setChecked(*row.variable != 0);
+  }
+}
+
+void readChecks(QWidget& window, std::span<const CheckBinding> rows) {
+  for (const CheckBinding& row : rows) {
+    auto* box = control<QAbstractButton>(window, row.control);
+    if (box == nullptr || row.variable == nullptr) continue;
+    *row.variable = box->isChecked() ? 1 : 0;
+  }
+}
+
+void selectChecks(QWidget& window, std::span<const CheckBinding> rows) {
+  for (const CheckBinding& row : rows) {
+    auto* box = control<QAbstractButton>(window, row.control);
+    if (box == nullptr || row.variable == nullptr) continue;
+    const QSignalBlocker quiet(box);
+    box->setChecked(*row.variable != 0);
+  }
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,136 @@
+#include "base/qt/FilePrompts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QMessageBox>
+#include <QSortFilterProxyModel>
+
+#include "files/FileKinds.h"
+#include "files/FileNames.h"
+
+namespace flowdesk {
+
+namespace {
+
+// The question of the second overwrite check, which has no text of its own in
+// the program's tables.
+constexpr BilingualText kTxtReplaceFile{"Le fichier %1 existe déjà.\nVoulez-vous le remplacer ?",
+                                        "The file %1 already exists.\nDo you want to replace it?"};
+
+// Programs on Linux have no extension to filter on: the execute permission
+// tells them apart.
+class ExecutableFilter : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files == nullptr) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || info.isExecutable();
+  }
+};
+
+QString defaultRunner(QWidget* parent, const FileDialogRequest& request) {
+  QFileDialog dialog(parent, QString(), request.folder);
+  dialog.setNameFilters(request.filters);
+  if (request.executablesOnly) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new ExecutableFilter(&dialog));
+  }
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  if (request.mode == FileDialogRequest::Mode::Save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
+}
+
+bool defaultReplaceQuestion(QWidget* parent, const QString& path, int language) {
+  const QString text = QString::fromUtf8(kTxtReplaceFile.text(language)).arg(path);
+  return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+FileDialogRunner& runner() {
+  static FileDialogRunner r = defaultRunner;
+  return r;
+}
+
+ReplaceQuestion& replaceQuestion() {
+  static ReplaceQuestion q = defaultReplaceQuestion;
+  return q;
+}
+
+FileDialogRequest requestFor(FileDialogRequest::Mode mode, const FilePromptState& state,
+                             const BilingualText& description, std::string_view extension,
+                             int language) {
+  FileDialogRequest request;
+  request.mode = mode;
+  request.folder = QString::fromStdString(state.lastPathName);
+  for (const std::string& f : qtFilters(filterText(description.text(language), extension))) {
+    request.filters << QString::fromStdString(f);
+  }
+  return request;
+}
+
+}  // namespace
+
+FileDialogRunner setFileDialogRunner(FileDialogRunner r) {
+  FileDialogRunner previous = std::move(runner());
+  runner() = r ? std::move(r) : FileDialogRunner(defaultRunner);
+  return previous;
+}
+
+QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
+  return runner()(parent, request);
+}
+
+ReplaceQuestion setReplaceQuestion(ReplaceQuestion q) {
+  ReplaceQuestion previous = std::move(replaceQuestion());
+  replaceQuestion() = q ? std::move(q) : ReplaceQuestion(defaultReplaceQuestion);
+  return previous;
+}
+
+ForcedSavePath forcedSavePath(const std::string& chosen, std::string_view extension) {
+  ForcedSavePath out;
+  out.path = forceExtension(chosen, extension);
+  // The dialog asked about `chosen` only; a different final name that exists
+  // would be replaced without anyone having agreed.
+  out.replacesUnasked = out.path != chosen && QFileInfo::exists(QString::fromStdString(out.path));
+  return out;
+}
+
+bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
+                    std::string_view extension, int language) {
+  const QString chosen = runFileDialog(
+      parent, requestFor(FileDialogRequest::Mode::Save, state, description, extension, language));
+  if (chosen.isEmpty()) return false;
+  const ForcedSavePath forced = forcedSavePath(chosen.toStdString(), extension);
+  if (forced.replacesUnasked &&
+      !replaceQuestion()(parent, QString::fromStdString(forced.path), language)) {
+    return false;
+  }
+  state.currentFilePath = forced.path;
+  state.lastPathName = lastPathName(forced.path);
+  return true;
+}
+
+bool openFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
+                    std::string_view extension, int language) {
+  const QString chosen = runFileDialog(
+      parent, requestFor(FileDialogRequest::Mode::Open, state, description, extension, language));
+  if (chosen.isEmpty()) return false;
+  state.currentFilePath = forceExtension(chosen.toStdString(), extension);
+  state.lastPathName = lastPathName(state.currentFilePath);
+  return true;
+}
+
+}  // namespace flowdesk

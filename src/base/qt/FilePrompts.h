@@ -1,0 +1,66 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/BilingualText.h"
+
+class QWidget;
+
+namespace flowdesk {
+
+// What a file dialog is asked to do.
+struct FileDialogRequest {
+  enum class Mode { Open, Save };
+  Mode mode = Mode::Open;
+  QString folder;                // initial folder; empty = the current directory
+  QStringList filters;           // Qt name filters, the first one selected
+  bool confirmOverwrite = true;  // Save: ask before replacing the name as typed
+  bool executablesOnly = false;  // Open: list folders and executable files only
+};
+
+// Shows a file dialog and returns the chosen full path, or an empty text on
+// cancel. The default one is a QFileDialog; tests install their own.
+using FileDialogRunner = std::function<QString(QWidget* parent, const FileDialogRequest& request)>;
+FileDialogRunner setFileDialogRunner(FileDialogRunner runner);  // returns the previous one
+QString runFileDialog(QWidget* parent, const FileDialogRequest& request);
+
+// Asks whether an existing file may be replaced; true to replace. The
+// default one is a question box; tests install their own.
+using ReplaceQuestion = std::function<bool(QWidget* parent, const QString& path, int language)>;
+ReplaceQuestion setReplaceQuestion(ReplaceQuestion question);  // returns the previous one
+
+// The state the prompts change: the file the screens read and write, and the
+// folder every dialog offers.
+struct FilePromptState {
+  std::string& lastPathName;
+  std::string& currentFilePath;
+};
+
+// Save prompt for one kind of file: the dialog shows only files of the
+// extension, starts in LastPathName and asks before replacing the name as
+// typed. The extension of the chosen name is forced ("report", "report.txt"
+// -> "report.eta"). When forcing it lands on another existing file, that file
+// is not replaced silently: the replace question is asked for it too, and a
+// "no" is a cancel. On confirmation sets CurrentFilePath and LastPathName and
+// returns true; on cancel changes nothing and returns false.
+bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
+                    std::string_view extension, int language);
+
+// Open prompt: the same with an Open dialog on existing files; the path
+// handed back also ends in the extension.
+bool openFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
+                    std::string_view extension, int language);
+
+// The path as the save prompt keeps it, and whether a file of that final
+// name exists though the operator typed another name (the case the replace
+// question covers). Pure, for tests.
+struct ForcedSavePath {
+  std::string path;
+  bool replacesUnasked = false;
+};
+ForcedSavePath forcedSavePath(const std::string& chosen, std::string_view extension);
+
+}  // namespace flowdesk

@@ -1,0 +1,16 @@
+#pragma once
+#include <QLocale>
+
+#include "base/RegionalFormat.h"
+
+namespace flowdesk {
+
+// The operator's date, time and decimal conventions as a locale gives them:
+// the order and separator of the short date, the separator and clock of the
+// short time, the morning and afternoon symbols, the decimal separator.
+RegionalSettings regionalSettingsFrom(const QLocale& locale);
+
+// The same for QLocale::system(), read once per run and kept.
+const RegionalSettings& systemRegionalSettings();
+
+}  // namespace flowdesk

@@ -1,0 +1,35 @@
+#include "link/AppContext.h"
+
+#include "link/Identification.h"
+#include "link/SerialDevices.h"
+
+namespace flowdesk {
+
+AppContext::AppContext(Clock& clock, DeviceImage& img)
+    : versions(VersionStrings::load()), image(img), master(clock) {
+  master.setLinkSettings([this] {
+    return LinkSettings{settings.Com, settings.Jbus, settings.Bauds};
+  });
+  master.setIdentification(
+      [this](JbusMaster& m) { return IdentificationRead(m, image, settings); });
+  previousResolver_ = setPortResolver([this](int portIndex) { return devicePath(portIndex); });
+}
+
+AppContext::~AppContext() {
+  setPortResolver(previousResolver_);
+}
+
+std::string AppContext::devicePath(int portIndex) const {
+  if (portIndex >= 0 && portIndex < kPortCount &&
+      !deviceOverride[static_cast<std::size_t>(portIndex)].empty()) {
+    return deviceOverride[static_cast<std::size_t>(portIndex)];
+  }
+  const auto operatorDevices = settings.devices();
+  if (portIndex >= 0 && portIndex < kPortCount &&
+      !operatorDevices[static_cast<std::size_t>(portIndex)].empty()) {
+    return operatorDevices[static_cast<std::size_t>(portIndex)];
+  }
+  return devicePathForPort(portIndex, operatorDevices, findSerialDevices());
+}
+
+}  // namespace flowdesk

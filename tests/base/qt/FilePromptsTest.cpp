@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "base/Texts.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/QtPrint.h"
+
+namespace flowdesk {
+namespace {
+
+// Answers the dialog and the replace question; records what was asked.
+struct FakeDialogs {
+  FakeDialogs(QString answer, bool replace) : answer(std::move(answer)), replace(replace) {
+    previousRunner = setFileDialogRunner([this](QWidget*, const FileDialogRequest& r) {
+      requests.push_back(r);
+      return this->answer;
+    });
+    previousQuestion = setReplaceQuestion([this](QWidget*, const QString& path, int) {
+      asked << path;
+      return this->replace;
+    });
+  }
+  ~FakeDialogs() {
+    setFileDialogRunner(previousRunner);
+    setReplaceQuestion(previousQuestion);
+  }
+  QString answer;
+  bool replace;
+  std::vector<FileDialogRequest> requests;
+  QStringList asked;
+  FileDialogRunner previousRunner;
+  ReplaceQuestion previousQuestion;
+};
+
+void touch(const QString& path) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
+  QTemporaryDir dir;
+  const QString old = dir.filePath("Old.dir");
+  QDir().mkpath(old);
+  touch(old + "/taken.eta");
+  const struct {
+    QString typed;  // "" = cancel
+    bool replace;   // the answer to a second replace question
+    bool confirmed;
+    QString path;
+    bool asked;
+  } cases[] = {
+      {old + "/report", false, true, old + "/report.eta", false},
+      {old + "/report.txt", false, true, old + "/report.eta", false},
+      {old + "/x.old.eta", false, true, old + "/x.eta", false},
+      {old + "/report.eta", false, true, old + "/report.eta", false},
+      // forcing lands on another existing file: asked again, "no" cancels
+      {old + "/taken", false, false, "", true},
+      {old + "/taken.bak", true, true, old + "/taken.eta", true},
+      {"", false, false, "", false},
+  };
+  for (const auto& c : cases) {
+    std::string last = "/start/", current = "unchanged";
+    FakeDialogs dialogs(c.typed, c.replace);
+    const bool confirmed = saveFilePrompt(nullptr, {last, current}, kTxtCalibrationFile, "eta", 0);
+    EXPECT_EQ(confirmed, c.confirmed) << c.typed.toStdString();
+    EXPECT_EQ(!dialogs.asked.isEmpty(), c.asked) << c.typed.toStdString();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].mode, FileDialogRequest::Mode::Save);
+    EXPECT_EQ(dialogs.requests[0].folder, "/start/");
+    EXPECT_EQ(dialogs.requests[0].filters, QStringList{"Fichier Etalonnage (*.eta)"});
+    if (c.confirmed) {
+      EXPECT_EQ(QString::fromStdString(current), c.path);
+      EXPECT_EQ(QString::fromStdString(last), old + "/");
+    } else {
+      EXPECT_EQ(current, "unchanged");
+      EXPECT_EQ(last, "/start/");
+    }
+  }
+}
+
+TEST(FilePrompts, OpenHandsBackThePathWithTheExtension) {
+  const struct {
+    QString chosen;
+    int language;
+    bool confirmed;
+    const char* path;
+    const char* filter;
+  } cases[] = {
+      {"/data/a.rus", 0, true, "/data/a.rus", "Fichier Réglage Usine (*.rus)"},
+      {"/data/v1.2/a.txt", 1, true, "/data/v1.2/a.rus", "Factory Settings File (*.rus)"},
+      {"", 1, false, "unchanged", "Factory Settings File (*.rus)"},
+  };
+  for (const auto& c : cases) {
+    std::string last = "/start/", current = "unchanged";
+    FakeDialogs dialogs(c.chosen, false);
+    EXPECT_EQ(openFilePrompt(nullptr, {last, current}, kTxtFactorySettingsFile, "rus", c.language),
+              c.confirmed);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].mode, FileDialogRequest::Mode::Open);
+    EXPECT_EQ(dialogs.requests[0].filters, QStringList{c.filter});
+    EXPECT_EQ(current, c.path);
+    EXPECT_EQ(last, c.confirmed ? std::string(c.path).substr(0, std::string(c.path).rfind('/') + 1)
+                                : "/start/");
+  }
+}
+
+}  // namespace
+}  // namespace flowdesk

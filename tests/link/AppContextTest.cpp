@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "link/AppContext.h"
+
+namespace flowdesk {
+namespace {
+
+TEST(AppContext, DevicePathPrefersThisRunThenTheOperatorsChoice) {
+  DeviceImage image{};
+  AppContext context(systemClock(), image);
+  context.settings.Device1 = "/dev/serial/by-id/usb-adapter";
+  context.settings.Device3 = "/dev/ttyS9";
+  context.deviceOverride[0] = "/tmp/virtual-unit";
+
+  EXPECT_EQ(context.devicePath(0), "/tmp/virtual-unit");
+  EXPECT_EQ(context.devicePath(2), "/dev/ttyS9");
+  context.deviceOverride[0].clear();
+  EXPECT_EQ(context.devicePath(0), "/dev/serial/by-id/usb-adapter");
+  EXPECT_EQ(context.devicePath(7), "");  // no such port: nothing is guessed
+}
+
+TEST(AppContext, MasterReadsTheLinkSettingsAtEveryTransaction) {
+  DeviceImage image{};
+  AppContext context(systemClock(), image);
+  context.settings.Com = 2;
+  context.settings.Jbus = 12.9f;
+  context.settings.Bauds = 1;
+  const LinkSettings seen = context.master.linkSettings();
+  EXPECT_EQ(seen.Com, 2);
+  EXPECT_FLOAT_EQ(seen.Jbus, 12.9f);
+  EXPECT_EQ(seen.Bauds, 1);
+  context.master.buildRequest(3, 0x0100, 87);
+  EXPECT_EQ(context.master.RequestFrame[0], 12);  // address truncated
+}
+
+}  // namespace
+}  // namespace flowdesk
