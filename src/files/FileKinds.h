@@ -1,11 +1,10 @@
 #pragma once
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "base/BilingualText.h"
+#include "base/FileFilters.h"
 
 namespace flowdesk {
 
@@ -41,9 +40,7 @@ const FileKindInfo* fileKindByExtension(std::string_view extension);
 // The kind of a path, from the extension after the last dot of its file name.
 const FileKindInfo* fileKindOfPath(std::string_view path);
 
-// Filter text of the file prompts, entries of the form
-// "description (*.ext)|*.ext|": "Fichier Etalonnage (*.eta)|*.eta|".
-std::string filterText(std::string_view description, std::string_view extension);
+// The filter text of a kind's file prompts (see filterText in FileFilters.h).
 std::string filterText(const FileKindInfo& kind, int language);
 
 // The combined filter of the Open command: a first entry "(*.*)" listing
@@ -58,21 +55,5 @@ std::string programFilterText(int language);
 // Filter of the save prompt of the file conversion: "Fichier de Sortie"
 // followed by "(*.prn)|*.prn|".
 std::string prnFilterText(int language);
-
-// One entry of a filter text.
-struct FilterEntry {
-  std::string description;
-  std::string patterns;  // as written, ";"-separated: "*.mes;*.eta"
-};
-std::vector<FilterEntry> parseFilterText(std::string_view filter);
-
-// The entries in the form Qt's file dialogs take ("Fichier Etalonnage
-// (*.eta)"). The patterns in parentheses are the ones the entry really
-// filters on, so the "(*.*)" entry of Open shows its extension list rather
-// than a pattern that would let every file through.
-std::vector<std::string> qtFilters(std::string_view filter);
-
-// The same entries joined with ";;", as QFileDialog takes them.
-std::string qtFilterString(std::string_view filter);
 
 }  // namespace flowdesk

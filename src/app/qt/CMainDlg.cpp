@@ -18,7 +18,7 @@
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
 #include "files/FileKinds.h"
-#include "files/FileNames.h"
+#include "base/FileNames.h"
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 #include "ui_CMainDlg.h"

@@ -1,13 +1,10 @@
 #include "base/qt/FilePrompts.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QMessageBox>
-#include <QSortFilterProxyModel>
 
-#include "files/FileKinds.h"
-#include "files/FileNames.h"
+#include "base/FileFilters.h"
+#include "base/FileNames.h"
 
 namespace flowdesk {
 
@@ -18,39 +15,8 @@ namespace {
 constexpr BilingualText kTxtReplaceFile{"Le fichier %1 existe déjà.\nVoulez-vous le remplacer ?",
                                         "The file %1 already exists.\nDo you want to replace it?"};
 
-// Programs on Linux have no extension to filter on: the execute permission
-// tells them apart.
-class ExecutableFilter : public QSortFilterProxyModel {
- public:
-  using QSortFilterProxyModel::QSortFilterProxyModel;
-
- protected:
-  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-    if (files == nullptr) return true;
-    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-    return info.isDir() || info.isExecutable();
-  }
-};
-
 QString defaultRunner(QWidget* parent, const FileDialogRequest& request) {
-  QFileDialog dialog(parent, QString(), request.folder);
-  dialog.setNameFilters(request.filters);
-  if (request.executablesOnly) {
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setProxyModel(new ExecutableFilter(&dialog));
-  }
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  if (request.mode == FileDialogRequest::Mode::Save) {
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-  } else {
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-  return dialog.selectedFiles().constFirst();
+  return userInterface().chooseFile(parent, request);
 }
 
 bool defaultReplaceQuestion(QWidget* parent, const QString& path, int language) {

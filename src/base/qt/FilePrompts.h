@@ -6,20 +6,11 @@
 #include <string_view>
 
 #include "base/BilingualText.h"
+#include "base/qt/UserInterface.h"
 
 class QWidget;
 
 namespace flowdesk {
-
-// What a file dialog is asked to do.
-struct FileDialogRequest {
-  enum class Mode { Open, Save };
-  Mode mode = Mode::Open;
-  QString folder;                // initial folder; empty = the current directory
-  QStringList filters;           // Qt name filters, the first one selected
-  bool confirmOverwrite = true;  // Save: ask before replacing the name as typed
-  bool executablesOnly = false;  // Open: list folders and executable files only
-};
 
 // Shows a file dialog and returns the chosen full path, or an empty text on
 // cancel. The default one is a QFileDialog; tests install their own.

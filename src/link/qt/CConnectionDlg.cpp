@@ -9,7 +9,7 @@
 #include "base/qt/Bindings.h"
 #include "base/qt/FilePrompts.h"
 #include "base/qt/ProgressWindow.h"
-#include "files/FileNames.h"
+#include "base/FileNames.h"
 #include "link/AppContext.h"
 #include "link/SerialDevices.h"
 #include "link/UnitDetection.h"

@@ -1,4 +1,4 @@
-#include "files/FileNames.h"
+#include "base/FileNames.h"
 
 #include <filesystem>
 #include <set>

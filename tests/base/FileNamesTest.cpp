@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/Texts.h"
-#include "files/FileNames.h"
+#include "base/FileNames.h"
 
 namespace flowdesk {
 namespace {

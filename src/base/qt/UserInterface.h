@@ -1,0 +1,59 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QDialog;
+class QWidget;
+
+namespace flowdesk {
+
+// What a file dialog is asked to do.
+struct FileDialogRequest {
+  enum class Mode { Open, Save };
+  Mode mode = Mode::Open;
+  QString folder;                // initial folder; empty = the current directory
+  QStringList filters;           // Qt name filters, the first one selected
+  bool confirmOverwrite = true;  // Save: ask before replacing the name as typed
+  bool executablesOnly = false;  // Open: list folders and executable files only
+};
+
+// A "please wait" display for work that takes a while; it disappears when
+// destroyed.
+class ProgressDisplay {
+ public:
+  virtual ~ProgressDisplay() = default;
+  // The step now running, drawn at once.
+  virtual void setInfo(const QString& text) = 0;
+};
+
+// Everything a screen asks of the person in front of it goes through here:
+// messages, yes/no questions, file dialogs, progress, and other dialogs run
+// modally. The program uses real windows; a test puts one fake in place of
+// all of them and answers without a user.
+class UserInterface {
+ public:
+  enum class Icon { Information, Warning, Critical };
+
+  virtual ~UserInterface() = default;
+
+  virtual void message(QWidget* parent, Icon icon, const QString& caption,
+                       const QString& text) = 0;
+  // True for "yes".
+  virtual bool question(QWidget* parent, const QString& caption, const QString& text) = 0;
+  // The chosen full path, or an empty text when the operator cancelled.
+  virtual QString chooseFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  virtual std::unique_ptr<ProgressDisplay> progress(QWidget* parent, int language) = 0;
+  // Runs another dialog modally (a screen, a confirmation, About) and returns
+  // its result (QDialog::Accepted or Rejected).
+  virtual int runDialog(QDialog& dialog) = 0;
+};
+
+// The one in use: real windows unless a test installed its own.
+UserInterface& userInterface();
+
+// Puts `replacement` in use (nullptr: the real windows again) and returns the
+// previous one. The caller keeps ownership.
+UserInterface* setUserInterface(UserInterface* replacement);
+
+}  // namespace flowdesk
