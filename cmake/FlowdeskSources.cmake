@@ -1,29 +1,95 @@
-# Source lists are found by folder, never repeated: everything outside a qt/
-# folder under the subsystem folders is core (no Qt), everything inside is the
-# Qt layer. Programs keep their main() in main.cpp, which no library takes.
-set(FLOWDESK_SUBSYSTEMS base app link measure logger config echo files)
+# The layer table: a folder of src/ is a layer, and each may use only the
+# folders listed for it (dependencies go down only). This is the one place
+# the table is written: the libraries below link by it, and the include test
+# (tests/layers) checks every #include of src/ against it.
+set(FLOWDESK_LAYERS base link files measure logger config echo app cli unit)
+set(FLOWDESK_USES_base "")
+set(FLOWDESK_USES_link base)
+set(FLOWDESK_USES_files base link)
+set(FLOWDESK_USES_measure base link files)
+set(FLOWDESK_USES_logger base link files)
+set(FLOWDESK_USES_config base link files)
+set(FLOWDESK_USES_echo base link files)
+set(FLOWDESK_USES_app base link files measure logger config echo)
+set(FLOWDESK_USES_cli base link files measure logger config echo)
+set(FLOWDESK_USES_unit base link)
 
-function(flowdesk_collect out_core out_qt)
+# Sources are found by folder, never listed: in src/<layer>/, files outside
+# qt/ are core (standard C++ and POSIX, no Qt); files in qt/core/ need Qt Core
+# alone (the command-line tool links them without a display); the rest of
+# qt/ is the Qt Widgets layer. Programs keep their main() in main.cpp, which
+# no library takes.
+function(flowdesk_collect layer out_core out_qtcore out_qt)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS
+       "${PROJECT_SOURCE_DIR}/src/${layer}/*.cpp"
+       "${PROJECT_SOURCE_DIR}/src/${layer}/*.h"
+       "${PROJECT_SOURCE_DIR}/src/${layer}/*.ui"
+       "${PROJECT_SOURCE_DIR}/src/${layer}/*.qrc")
   set(core "")
+  set(qtcore "")
   set(qt "")
-  foreach(sub IN LISTS FLOWDESK_SUBSYSTEMS)
-    file(GLOB_RECURSE found CONFIGURE_DEPENDS
-         "${PROJECT_SOURCE_DIR}/src/${sub}/*.cpp"
-         "${PROJECT_SOURCE_DIR}/src/${sub}/*.h"
-         "${PROJECT_SOURCE_DIR}/src/${sub}/*.ui"
-         "${PROJECT_SOURCE_DIR}/src/${sub}/*.qrc")
-    foreach(f IN LISTS found)
-      get_filename_component(name "${f}" NAME)
-      if(name STREQUAL "main.cpp")
-        continue()
-      endif()
-      if(f MATCHES "/qt/")
-        list(APPEND qt "${f}")
-      else()
-        list(APPEND core "${f}")
-      endif()
-    endforeach()
+  foreach(f IN LISTS found)
+    get_filename_component(name "${f}" NAME)
+    if(name STREQUAL "main.cpp")
+      continue()
+    endif()
+    if(f MATCHES "/${layer}/qt/core/")
+      list(APPEND qtcore "${f}")
+    elseif(f MATCHES "/${layer}/qt/")
+      list(APPEND qt "${f}")
+    else()
+      list(APPEND core "${f}")
+    endif()
   endforeach()
   set(${out_core} "${core}" PARENT_SCOPE)
+  set(${out_qtcore} "${qtcore}" PARENT_SCOPE)
   set(${out_qt} "${qt}" PARENT_SCOPE)
+endfunction()
+
+# A library per layer and kind: flowdesk_<layer> (core), flowdesk_<layer>_qtcore
+# and flowdesk_<layer>_qt, each linking the same kind of the layers it uses.
+# A layer without sources of a kind still gets an (empty) interface library,
+# so that callers need not know which layers have which kinds.
+function(flowdesk_add_layer layer)
+  flowdesk_collect(${layer} core qtcore qt)
+  set(lib flowdesk_${layer})
+  if(core)
+    add_library(${lib} STATIC ${core})
+    set(scope PUBLIC)
+  else()
+    add_library(${lib} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${lib} ${scope}
+    "${PROJECT_SOURCE_DIR}/src" "${PROJECT_BINARY_DIR}/src/generated")
+  foreach(dep IN LISTS FLOWDESK_USES_${layer})
+    target_link_libraries(${lib} ${scope} flowdesk_${dep})
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY FLOWDESK_CORE_LIBRARIES ${lib})
+
+  set(kinds qtcore)
+  if(FLOWDESK_GUI)
+    list(APPEND kinds qt)
+  endif()
+  foreach(kind IN LISTS kinds)
+    set(klib flowdesk_${layer}_${kind})
+    if(${kind})
+      add_library(${klib} STATIC ${${kind}})
+      set_target_properties(${klib} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
+      set(kscope PUBLIC)
+    else()
+      add_library(${klib} INTERFACE)
+      set(kscope INTERFACE)
+    endif()
+    target_link_libraries(${klib} ${kscope} ${lib})
+    foreach(dep IN LISTS FLOWDESK_USES_${layer})
+      target_link_libraries(${klib} ${kscope} flowdesk_${dep}_${kind})
+    endforeach()
+    if(kind STREQUAL "qt")
+      target_link_libraries(${klib} ${kscope} flowdesk_${layer}_qtcore Qt6::Widgets
+                            Qt6::PrintSupport)
+    else()
+      target_link_libraries(${klib} ${kscope} Qt6::Core)
+    endif()
+  endforeach()
 endfunction()

@@ -9,7 +9,7 @@
 
 #include "base/AppSettings.h"
 #include "base/BuiltinProbeCatalogue.h"
-#include "base/qt/QtSettingsStore.h"
+#include "base/qt/core/QtSettingsStore.h"
 
 namespace flowdesk {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/qt/ProgressWindow.h"
 #include "base/qt/QtPrint.h"
 #include "base/qt/Resources.h"
-#include "base/qt/SystemRegionalSettings.h"
+#include "base/qt/core/SystemRegionalSettings.h"
 
 namespace flowdesk {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "base/AppSettings.h"
 #include "base/IniSettingsStore.h"
-#include "base/qt/QtSettingsStore.h"
+#include "base/qt/core/QtSettingsStore.h"
 
 namespace flowdesk {
 namespace {

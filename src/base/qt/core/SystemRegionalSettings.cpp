@@ -1,4 +1,4 @@
-#include "base/qt/SystemRegionalSettings.h"
+#include "base/qt/core/SystemRegionalSettings.h"
 
 namespace flowdesk {
 

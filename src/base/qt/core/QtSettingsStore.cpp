@@ -1,4 +1,4 @@
-#include "base/qt/QtSettingsStore.h"
+#include "base/qt/core/QtSettingsStore.h"
 
 #include <QSettings>
 #include <QStringList>
