@@ -1,8 +1,5 @@
 #include "cli/CliSession.h"
-#include "config/CalibrationFile.h"
-#include "config/FactoryFile.h"
-#include "config/MakerFile.h"
-#include "config/SpecialProbeFile.h"
+#include "config/DefaultFiles.h"
 #include "files/FileKinds.h"
 
 namespace flowdesk {
@@ -27,23 +24,7 @@ int runNew(CliSession& s) {
     return s.usage(std::string(s.text("un fichier .nvd ou .csp540 demande --maker",
                                       "a .nvd or .csp540 file needs --maker")));
   }
-  FileResult r;
-  switch (kind->kind) {
-    case FileKind::Calibration:
-      r = writeCalibrationFile(path, defaultCalibrationFile(s.app.settings));
-      break;
-    case FileKind::FactorySettings:
-      r = writeFactoryFile(path, defaultFactoryFile());
-      break;
-    case FileKind::MakerSettings:
-      r = writeMakerFile(path, defaultMakerFile());
-      break;
-    case FileKind::SpecialProbe:
-      r = writeSpecialProbeFile(path, defaultSpecialProbe());
-      break;
-    default:
-      break;
-  }
+  const FileResult r = writeDefaultFile(kind->kind, path, s.app.settings);
   if (!r.ok()) return s.fileFailure(r);
   s.out << path << "\n";
   return kExitDone;

@@ -20,6 +20,7 @@ class FakeUserInterface : public UserInterface {
     Icon icon;
     QString caption;
     QString text;
+    const QWidget* parent = nullptr;  // the window the box would be shown over
   };
 
   FakeUserInterface() : previous_(setUserInterface(this)) {}
@@ -42,8 +43,8 @@ class FakeUserInterface : public UserInterface {
   int progressShown = 0;
   std::vector<QString> dialogsRun;  // object names, else class names
 
-  void message(QWidget*, Icon icon, const QString& caption, const QString& text) override {
-    messages.push_back({icon, caption, text});
+  void message(QWidget* parent, Icon icon, const QString& caption, const QString& text) override {
+    messages.push_back({icon, caption, text, parent});
   }
   bool question(QWidget*, const QString&, const QString& text) override {
     questions.push_back(text);

@@ -1,8 +1,6 @@
 #pragma once
 #include <QDialog>
-#include <functional>
 #include <memory>
-#include <string>
 
 #include "app/qt/MainMenu.h"
 #include "app/qt/Screens.h"
@@ -20,11 +18,13 @@ class AppContext;
 // The main window: a fixed-size dialog with the picture of the unit type
 // and the menu, built at run time in the current language. Every command
 // opens one modal screen and returns here when it closes; closing this
-// window (Exit, the close box, Escape) ends the run.
+// window (Exit, the close box, Escape) ends the run. Open, Exit,
+// Configuration and About are its own; every other command is a row of the
+// screen registry.
 class CMainDlg : public QDialog {
   Q_OBJECT
  public:
-  CMainDlg(AppContext& context, ScreenOpeners screens, QWidget* parent = nullptr);
+  CMainDlg(AppContext& context, ScreenRegistry screens, QWidget* parent = nullptr);
   ~CMainDlg() override;
 
   AppContext& context() { return context_; }
@@ -40,32 +40,19 @@ class CMainDlg : public QDialog {
   void refreshUnitPicture();
   int unitPicture() const { return unitPicture_; }
 
-  // How modal dialogs are run; tests replace it to look at a dialog and
-  // answer it without a user. Returns the dialog's result.
-  using DialogRunner = std::function<int(QDialog& dialog)>;
-  void setDialogRunner(DialogRunner runner);
-
-  // Where messages of the commands go (a file that cannot be written).
-  using MessageSink = std::function<void(const QString& text)>;
-  void setMessageSink(MessageSink sink);
-
  private:
+  void runScreen(const ScreenRow& row);
   void openFile();
-  void newFile(int command);
-  void openScreen(const ScreenOpener& screen, bool fromFile, bool refreshPicture);
+  void openFileIn(FileKind kind);
+  void newFile(const ScreenRow& row);
   void showConnectionPage();
   void showAbout();
-  void confirmEchoDisplay();
-  int runDialog(QDialog& dialog);
-  const ScreenOpener* screenFor(int command) const;
 
   AppContext& context_;
-  ScreenOpeners screens_;
+  ScreenRegistry screens_;
   std::unique_ptr<Ui::CMainDlg> ui_;
   QMenuBar* menuBar_ = nullptr;
   int unitPicture_ = 0;
-  DialogRunner dialogRunner_;
-  MessageSink messageSink_;
 };
 
 }  // namespace flowdesk

@@ -1,12 +1,63 @@
 #include "app/qt/Screens.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "app/qt/MainMenu.h"
+#include "config/DefaultFiles.h"
+
 namespace flowdesk {
 
-ScreenOpeners builtScreens() {
-  ScreenOpeners screens;
-  // Every screen is opened from here once it exists, for example:
-  //   screens.measurement = [](AppContext& c, QWidget* p) { MeasurementDialog(c, p).exec(); };
-  return screens;
+// Every command of the main window that leads to a screen or a new file is
+// one row here, and the main window reads nothing else to know what its
+// commands do:
+//   {command, file kind, opener, default-file writer, flags}
+// - command: the kCmd... number of the menu entry.
+// - file kind: the files the screen opens; Open of a file of that kind goes
+//   to the first row of the kind that has an opener, so a dialogue command
+//   listed before its New command is the one that opens the files.
+// - opener: empty while the screen is not built, which keeps its menu entry
+//   disabled and makes Open of its files open nothing. A screen, once built,
+//   fills in the opener of its one row (a function that makes the dialog and
+//   runs it through userInterface().runDialog); Open of its files and its New
+//   command then reach it without any other change.
+// - default-file writer: New commands only; the entry is enabled even while
+//   the screen is missing, since the file is still worth having.
+// - flags: ScreenFlag bits, see Screens.h.
+ScreenRegistry builtScreens() {
+  const DefaultFileWriter defaults = writeDefaultFile;
+  return {
+      {kCmdMeasurement, FileKind::Measurement, {}, {}, kRefreshPicture},
+      {kCmdCalibration, FileKind::Calibration, {}, {}, kRefreshPicture},
+      {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
+      {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
+      {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
+      {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
+      {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},
+      {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
+      {kCmdNewCalibration, FileKind::Calibration, {}, defaults, kOpenNewFile},
+      {kCmdNewFactorySettings, FileKind::FactorySettings, {}, defaults, kOpenNewFile},
+      {kCmdNewMakerSettings, FileKind::MakerSettings, {}, defaults, kOpenNewFile},
+      // The special-probe page has no other command: its row opens the files too.
+      {kCmdNewSpecialProbe, FileKind::SpecialProbe, {}, defaults, kOpenNewFile | kKeepFileChoice},
+  };
+}
+
+const ScreenRow* screenForCommand(const ScreenRegistry& screens, int command) {
+  const auto row = std::find_if(screens.begin(), screens.end(),
+                                [command](const ScreenRow& r) { return r.command == command; });
+  return row == screens.end() ? nullptr : &*row;
+}
+
+ScreenRow* screenForCommand(ScreenRegistry& screens, int command) {
+  return const_cast<ScreenRow*>(screenForCommand(std::as_const(screens), command));
+}
+
+const ScreenRow* screenForFile(const ScreenRegistry& screens, FileKind kind) {
+  const auto row = std::find_if(screens.begin(), screens.end(), [kind](const ScreenRow& r) {
+    return r.kind == kind && static_cast<bool>(r.open);
+  });
+  return row == screens.end() ? nullptr : &*row;
 }
 
 }  // namespace flowdesk

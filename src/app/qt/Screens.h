@@ -1,5 +1,12 @@
 #pragma once
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/AppSettings.h"
+#include "base/BinaryFile.h"
+#include "files/FileKinds.h"
 
 class QWidget;
 
@@ -11,22 +18,53 @@ class AppContext;
 // main window has set OpenedFromFile and CurrentFilePath before the call.
 using ScreenOpener = std::function<void(AppContext& context, QWidget* parent)>;
 
-// The screens the main window's commands open. A command whose screen is
-// not in this build has no opener: its menu entry stays disabled, and Open
-// of such a file opens nothing.
-struct ScreenOpeners {
-  ScreenOpener measurement;
-  ScreenOpener calibrationSheet;
-  ScreenOpener echoDisplay;
-  ScreenOpener loggerConfiguration;
-  ScreenOpener loggerViewer;
-  ScreenOpener factorySettings;
-  ScreenOpener makerSettings;
-  ScreenOpener specialProbe;
-  ScreenOpener initialisation;
+// Writes a file of the kind's default values at exactly that path
+// (writeDefaultFile in the program; tests may put their own).
+using DefaultFileWriter =
+    std::function<FileResult(FileKind kind, const std::string& path, const AppSettings& settings)>;
+
+// What a command needs of the main window besides running its screen.
+enum ScreenFlag : unsigned {
+  kScreenPlain = 0,
+  // The screen may change the unit type: the picture is drawn again after it
+  // closes (menu command only; a screen opened on a file changes no unit).
+  kRefreshPicture = 1u << 0,
+  // The screen stops the measurement: the stop-measurement confirmation runs
+  // first and a "no" opens nothing (menu command only).
+  kConfirmStop = 1u << 1,
+  // The screen makes its own choice between file and unit: OpenedFromFile is
+  // left as it was, whether it opens from the menu, Open or New.
+  kKeepFileChoice = 1u << 2,
+  // New: the file written opens at once, in the screen that opens files of
+  // the row's kind.
+  kOpenNewFile = 1u << 3,
 };
 
-// The screens of this build. Each screen adds its own opener here.
-ScreenOpeners builtScreens();
+// One command of the main window that runs a screen or makes a file.
+struct ScreenRow {
+  int command = 0;                 // kCmd... of MainMenu.h
+  std::optional<FileKind> kind;    // files the screen opens (Open), or New makes
+  ScreenOpener open;               // empty while the screen is not in this build
+  DefaultFileWriter writeDefault;  // set for the New commands only
+  unsigned flags = kScreenPlain;   // ScreenFlag bits
+
+  // The menu entry is enabled: a screen to open, or a file to write (New
+  // writes its file even while the screen that would show it is missing).
+  bool available() const { return static_cast<bool>(open) || static_cast<bool>(writeDefault); }
+};
+
+using ScreenRegistry = std::vector<ScreenRow>;
+
+// The screens of this build, one row per command (see Screens.cpp).
+ScreenRegistry builtScreens();
+
+// The row of a command, or nullptr for a command that no row names (Open,
+// Exit, Configuration and About are the main window's own).
+const ScreenRow* screenForCommand(const ScreenRegistry& screens, int command);
+ScreenRow* screenForCommand(ScreenRegistry& screens, int command);
+
+// The row whose screen opens files of a kind: the first row of the kind with
+// an opener; nullptr when no such screen is built.
+const ScreenRow* screenForFile(const ScreenRegistry& screens, FileKind kind);
 
 }  // namespace flowdesk

@@ -1,7 +1,6 @@
 #include "app/qt/Startup.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QString>
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include "app/qt/VirtualUnitProcess.h"
 #include "base/AppSettings.h"
 #include "base/ModeFlags.h"
+#include "base/qt/UserInterface.h"
 #include "base/qt/core/QtSettingsStore.h"
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "base/qt/WindowPrinter.h"
@@ -57,11 +57,8 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
       std::fprintf(stderr, "flowdesk: virtual unit on %s (Com1)\n", qPrintable(unit->devicePath()));
     } else {
       std::fprintf(stderr, "flowdesk: %s\n", qPrintable(unit->errorText()));
-      if (options.warn) {
-        options.warn(unit->errorText());
-      } else {
-        QMessageBox::warning(nullptr, QString::fromStdString(applicationName), unit->errorText());
-      }
+      userInterface().message(nullptr, UserInterface::Icon::Warning,
+                              QString::fromStdString(applicationName), unit->errorText());
     }
   }
 

@@ -1,5 +1,4 @@
 #pragma once
-#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,10 +17,7 @@ struct StartupOptions {
   // Runs the main window until it closes; exec() by default. Tests drive the
   // window through it.
   std::function<int(CMainDlg& window)> runMainWindow;
-  ScreenOpeners screens = builtScreens();
-  // Warnings before the main window exists (the virtual unit did not
-  // start); a message box by default.
-  std::function<void(const QString& text)> warn;
+  ScreenRegistry screens = builtScreens();
   // Arguments handed to flowdesk-unit by --virtual-unit.
   std::vector<std::string> virtualUnitArguments{"--configs", "18"};
 };

@@ -5,23 +5,22 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <algorithm>
 
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
+#include "base/qt/UserInterface.h"
 
 namespace flowdesk {
 
 namespace {
 
-BindingErrorHandler& errorHandler() {
-  static BindingErrorHandler handler = [](QWidget* window, const QString& message) {
-    QMessageBox::critical(window, QString(), message);
-  };
-  return handler;
+// A full pool is the screen's own fault, shown as a critical box over it.
+void poolFull(QWidget& window, const BilingualText& text, int language) {
+  userInterface().message(&window, UserInterface::Icon::Critical, QString(),
+                          QString::fromUtf8(text.text(language)));
 }
 
 QString fromUtf8(const std::string& s) {
@@ -59,12 +58,6 @@ bool BindingPool::attach(const QWidget* control) {
   if (capacity_ != kUnlimited && size() >= capacity_) return false;
   controls_.push_back(control);
   return true;
-}
-
-BindingErrorHandler setBindingErrorHandler(BindingErrorHandler handler) {
-  BindingErrorHandler previous = std::move(errorHandler());
-  errorHandler() = std::move(handler);
-  return previous;
 }
 
 void setControlText(QWidget* c, const QString& text) {
@@ -168,7 +161,7 @@ void fillLists(QWidget& window, std::span<const ComboBinding> rows, int language
     auto* combo = control<QComboBox>(window, row.control);
     if (combo == nullptr || row.variable == nullptr || row.list == nullptr) continue;
     if (!used.attach(combo)) {
-      errorHandler()(&window, QString::fromUtf8(kTxtComboPoolFull.text(language)));
+      poolFull(window, kTxtComboPoolFull, language);
       return;
     }
     const QSignalBlocker quiet(combo);  // filling is not an operator's choice
@@ -216,7 +209,7 @@ void setChecks(QWidget& window, std::span<const CheckBinding> rows, int language
     auto* box = control<QAbstractButton>(window, row.control);
     if (box == nullptr || row.variable == nullptr) continue;
     if (!used.attach(box)) {
-      errorHandler()(&window, QString::fromUtf8(kTxtButtonPoolFull.text(language)));
+      poolFull(window, kTxtButtonPoolFull, language);
       return;
     }
     box->setText(QString::fromUtf8(row.label.text(language)));

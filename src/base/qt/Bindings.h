@@ -79,11 +79,6 @@ class BindingPool {
   std::vector<const QWidget*> controls_;
 };
 
-// Where the error boxes of the pools go; by default a critical message box
-// over the window. Tests install their own. Returns the previous handler.
-using BindingErrorHandler = std::function<void(QWidget* window, const QString& message)>;
-BindingErrorHandler setBindingErrorHandler(BindingErrorHandler handler);
-
 // The text a control shows, whatever its kind (label, edit, button, group).
 void setControlText(QWidget* control, const QString& text);
 QString controlText(const QWidget* control);

@@ -1,7 +1,6 @@
 #include "base/qt/FilePrompts.h"
 
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include "base/FileFilters.h"
 #include "base/FileNames.h"
@@ -15,24 +14,10 @@ namespace {
 constexpr BilingualText kTxtReplaceFile{"Le fichier %1 existe déjà.\nVoulez-vous le remplacer ?",
                                         "The file %1 already exists.\nDo you want to replace it?"};
 
-QString defaultRunner(QWidget* parent, const FileDialogRequest& request) {
-  return userInterface().chooseFile(parent, request);
-}
-
-bool defaultReplaceQuestion(QWidget* parent, const QString& path, int language) {
-  const QString text = QString::fromUtf8(kTxtReplaceFile.text(language)).arg(path);
-  return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::No) == QMessageBox::Yes;
-}
-
-FileDialogRunner& runner() {
-  static FileDialogRunner r = defaultRunner;
-  return r;
-}
-
-ReplaceQuestion& replaceQuestion() {
-  static ReplaceQuestion q = defaultReplaceQuestion;
-  return q;
+bool replaceAnyway(QWidget* parent, const std::string& path, int language) {
+  const QString text =
+      QString::fromUtf8(kTxtReplaceFile.text(language)).arg(QString::fromStdString(path));
+  return userInterface().question(parent, QString(), text);
 }
 
 FileDialogRequest requestFor(FileDialogRequest::Mode mode, const FilePromptState& state,
@@ -49,22 +34,6 @@ FileDialogRequest requestFor(FileDialogRequest::Mode mode, const FilePromptState
 
 }  // namespace
 
-FileDialogRunner setFileDialogRunner(FileDialogRunner r) {
-  FileDialogRunner previous = std::move(runner());
-  runner() = r ? std::move(r) : FileDialogRunner(defaultRunner);
-  return previous;
-}
-
-QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
-  return runner()(parent, request);
-}
-
-ReplaceQuestion setReplaceQuestion(ReplaceQuestion q) {
-  ReplaceQuestion previous = std::move(replaceQuestion());
-  replaceQuestion() = q ? std::move(q) : ReplaceQuestion(defaultReplaceQuestion);
-  return previous;
-}
-
 ForcedSavePath forcedSavePath(const std::string& chosen, std::string_view extension) {
   ForcedSavePath out;
   out.path = forceExtension(chosen, extension);
@@ -76,14 +45,11 @@ ForcedSavePath forcedSavePath(const std::string& chosen, std::string_view extens
 
 bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
                     std::string_view extension, int language) {
-  const QString chosen = runFileDialog(
+  const QString chosen = userInterface().chooseFile(
       parent, requestFor(FileDialogRequest::Mode::Save, state, description, extension, language));
   if (chosen.isEmpty()) return false;
   const ForcedSavePath forced = forcedSavePath(chosen.toStdString(), extension);
-  if (forced.replacesUnasked &&
-      !replaceQuestion()(parent, QString::fromStdString(forced.path), language)) {
-    return false;
-  }
+  if (forced.replacesUnasked && !replaceAnyway(parent, forced.path, language)) return false;
   state.currentFilePath = forced.path;
   state.lastPathName = lastPathName(forced.path);
   return true;
@@ -91,7 +57,7 @@ bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText&
 
 bool openFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
                     std::string_view extension, int language) {
-  const QString chosen = runFileDialog(
+  const QString chosen = userInterface().chooseFile(
       parent, requestFor(FileDialogRequest::Mode::Open, state, description, extension, language));
   if (chosen.isEmpty()) return false;
   state.currentFilePath = forceExtension(chosen.toStdString(), extension);

@@ -1,7 +1,4 @@
 #pragma once
-#include <QString>
-#include <QStringList>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,23 +9,15 @@ class QWidget;
 
 namespace flowdesk {
 
-// Shows a file dialog and returns the chosen full path, or an empty text on
-// cancel. The default one is a QFileDialog; tests install their own.
-using FileDialogRunner = std::function<QString(QWidget* parent, const FileDialogRequest& request)>;
-FileDialogRunner setFileDialogRunner(FileDialogRunner runner);  // returns the previous one
-QString runFileDialog(QWidget* parent, const FileDialogRequest& request);
-
-// Asks whether an existing file may be replaced; true to replace. The
-// default one is a question box; tests install their own.
-using ReplaceQuestion = std::function<bool(QWidget* parent, const QString& path, int language)>;
-ReplaceQuestion setReplaceQuestion(ReplaceQuestion question);  // returns the previous one
-
 // The state the prompts change: the file the screens read and write, and the
 // folder every dialog offers.
 struct FilePromptState {
   std::string& lastPathName;
   std::string& currentFilePath;
 };
+
+// The prompts ask through userInterface(): its file dialog, and its yes/no
+// question for the second replace check.
 
 // Save prompt for one kind of file: the dialog shows only files of the
 // extension, starts in LastPathName and asks before replacing the name as

@@ -153,7 +153,7 @@ void CConnectionDlg::browse() {
   request.filters << QStringLiteral("%1 (*)").arg(
       QString::fromUtf8(kTxtSpreadsheet.text(s.Language)));
   request.executablesOnly = true;
-  const QString chosen = runFileDialog(this, request);
+  const QString chosen = userInterface().chooseFile(this, request);
   if (chosen.isEmpty()) return;
   // Stored as chosen: a Linux program has no ".exe" to put back.
   s.LastFileSpName = chosen.toStdString();

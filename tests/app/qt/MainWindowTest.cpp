@@ -17,14 +17,15 @@
 #include "app/qt/CMainDlg.h"
 #include "app/qt/CStopMeasurementDlg.h"
 #include "base/BuiltinProbeCatalogue.h"
-#include "base/qt/FilePrompts.h"
 #include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
+#include "files/FileKinds.h"
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
+#include "support/FakeUserInterface.h"
 
 namespace flowdesk {
 namespace {
@@ -51,6 +52,24 @@ QString describe(const CMainDlg& window) {
   return menus.join('|');
 }
 
+using testing::FakeUserInterface;
+
+// The screen each command of the registry opens, by a readable name.
+const std::map<int, std::string> kScreenNames = {
+    {kCmdMeasurement, "measurement"},
+    {kCmdCalibration, "calibration"},
+    {kCmdEchoDisplay, "echo"},
+    {kCmdLoggerConfiguration, "loggerConfiguration"},
+    {kCmdLoggerDisplay, "loggerViewer"},
+    {kCmdFactorySettings, "factory"},
+    {kCmdMakerSettings, "maker"},
+    {kCmdInitialisation, "initialisation"},
+    {kCmdNewCalibration, "newCalibration"},
+    {kCmdNewFactorySettings, "newFactory"},
+    {kCmdNewMakerSettings, "newMaker"},
+    {kCmdNewSpecialProbe, "specialProbe"},
+};
+
 // What the screens were asked to show.
 struct ScreenLog {
   std::vector<std::string> opened;
@@ -64,33 +83,12 @@ struct ScreenLog {
       paths.push_back(c.CurrentFilePath);
     };
   }
-  ScreenOpeners all() {
-    ScreenOpeners s;
-    s.measurement = opener("measurement");
-    s.calibrationSheet = opener("calibration");
-    s.echoDisplay = opener("echo");
-    s.loggerConfiguration = opener("loggerConfiguration");
-    s.loggerViewer = opener("loggerViewer");
-    s.factorySettings = opener("factory");
-    s.makerSettings = opener("maker");
-    s.specialProbe = opener("specialProbe");
-    s.initialisation = opener("initialisation");
-    return s;
+  // This build's registry with every screen built.
+  ScreenRegistry all() {
+    ScreenRegistry screens = builtScreens();
+    for (ScreenRow& row : screens) row.open = opener(kScreenNames.at(row.command));
+    return screens;
   }
-};
-
-// Answers the file dialogs with a fixed path and keeps the request.
-struct FakeFileDialog {
-  explicit FakeFileDialog(QString answer) : answer(std::move(answer)) {
-    previous = setFileDialogRunner([this](QWidget*, const FileDialogRequest& r) {
-      requests.push_back(r);
-      return this->answer;
-    });
-  }
-  ~FakeFileDialog() { setFileDialogRunner(previous); }
-  QString answer;
-  std::vector<FileDialogRequest> requests;
-  FileDialogRunner previous;
 };
 
 TEST(MainWindow, MenuForEachSwitchAndLanguage) {
@@ -150,12 +148,62 @@ TEST(MainWindow, BuiltScreensEnableTheirCommands) {
   EXPECT_FALSE(empty.commandAvailable(kCmdMeasurement));
 }
 
+// Every row of the registry drives its menu entry: enabled with a screen to
+// open or a file to write, disabled with neither, whatever the other rows do.
+TEST(ScreenRegistry, EachRowEnablesItsEntryWithAnOpenerOrAWriter) {
+  const ScreenOpener opener = [](AppContext&, QWidget*) {};
+  const DefaultFileWriter writer = [](FileKind, const std::string&, const AppSettings&) {
+    return FileResult{};
+  };
+  for (const ScreenRow& built : builtScreens()) {
+    for (const bool withOpener : {false, true}) {
+      for (const bool withWriter : {false, true}) {
+        ScreenRegistry screens = builtScreens();
+        ScreenRow& row = *screenForCommand(screens, built.command);
+        row.open = withOpener ? opener : ScreenOpener();
+        row.writeDefault = withWriter ? writer : DefaultFileWriter();
+        AppContext context;
+        context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
+        CMainDlg window(context, screens);
+        const QAction* entry =
+            window.findChild<QAction*>(QStringLiteral("command%1").arg(built.command));
+        ASSERT_NE(entry, nullptr) << built.command;  // every row is a menu entry
+        EXPECT_EQ(entry->isEnabled(), withOpener || withWriter)
+            << built.command << " opener " << withOpener << " writer " << withWriter;
+        EXPECT_EQ(window.commandAvailable(built.command), withOpener || withWriter);
+      }
+    }
+  }
+}
+
+// What Open and New rely on: every kind of file has a screen row, and the
+// New rows are exactly the kinds with default files.
+TEST(ScreenRegistry, EveryKindHasAScreenAndEveryDefaultKindANewCommand) {
+  const ScreenRegistry screens = builtScreens();
+  for (const FileKindInfo& kind : fileKinds()) {
+    int rows = 0, writers = 0;
+    for (const ScreenRow& row : screens) {
+      if (row.kind != kind.kind) continue;
+      ++rows;
+      if (row.writeDefault) ++writers;
+    }
+    EXPECT_GE(rows, 1) << kind.extension;
+    EXPECT_EQ(writers, kind.newFromDefaults ? 1 : 0) << kind.extension;
+  }
+  for (const ScreenRow& row : screens) {
+    if (row.writeDefault) {
+      EXPECT_TRUE(row.kind.has_value()) << row.command;
+    }
+  }
+}
+
 TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
   AppContext context;
   CMainDlg window(context, builtScreens());
   ASSERT_TRUE(describe(window).startsWith("&Fichier"));
   QString whileOpen;
-  window.setDialogRunner([&](QDialog& dialog) {
+  FakeUserInterface ui;
+  ui.dialogRunner = [&](QDialog& dialog) {
     auto* page = qobject_cast<CConnectionDlg*>(&dialog);
     EXPECT_NE(page, nullptr);
     if (page == nullptr) return 0;
@@ -164,7 +212,7 @@ TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
     emit language->activated(1);
     whileOpen = describe(window);  // before the page closes
     return 0;
-  });
+  };
   window.runCommand(kCmdConfiguration);
   EXPECT_TRUE(whileOpen.startsWith("&File[&Open,&New[")) << whileOpen.toStdString();
   EXPECT_TRUE(describe(window).startsWith("&File[")) << describe(window).toStdString();
@@ -197,10 +245,11 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
     context.master.identificationDone = true;
     ScreenLog log;
     CMainDlg window(context, log.all());
-    FakeFileDialog dialog(QStringLiteral("/data/unit 3/") + c.file);
+    FakeUserInterface ui;
+    ui.files.push_back(QStringLiteral("/data/unit 3/") + c.file);
     window.runCommand(kCmdOpen);
-    ASSERT_EQ(dialog.requests.size(), 1u);
-    EXPECT_EQ(dialog.requests[0].folder, "/start/");
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_EQ(ui.fileRequests[0].folder, "/start/");
     EXPECT_EQ(context.CurrentFilePath, std::string("/data/unit 3/") + c.file);
     EXPECT_EQ(context.settings.LastPathName, "/data/unit 3/");
     EXPECT_FALSE(context.master.identificationDone) << c.file;
@@ -218,14 +267,13 @@ TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   AppContext context;
   context.settings.LastPathName = "/start/";
   CMainDlg window(context, builtScreens());
-  {
-    FakeFileDialog dialog(QStringLiteral("/d/x.eta"));
-    window.runCommand(kCmdOpen);  // no calibration sheet in this build: nothing, no crash
-    EXPECT_FALSE(context.OpenedFromFile);
-  }
+  FakeUserInterface ui;
+  ui.files = {QStringLiteral("/d/x.eta"), QString()};
+  window.runCommand(kCmdOpen);  // no calibration sheet in this build: nothing, no crash
+  EXPECT_FALSE(context.OpenedFromFile);
+  EXPECT_EQ(context.CurrentFilePath, "/d/x.eta");
   context.CurrentFilePath = "kept";
-  FakeFileDialog cancel{QString()};
-  window.runCommand(kCmdOpen);
+  window.runCommand(kCmdOpen);  // cancelled
   EXPECT_EQ(context.CurrentFilePath, "kept");
   EXPECT_EQ(context.settings.LastPathName, "/d/");
 }
@@ -243,12 +291,12 @@ TEST(MainWindow, OpenFilterFollowsTheModes) {
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
     CMainDlg window(context, builtScreens());
-    FakeFileDialog dialog{QString()};
+    FakeUserInterface ui;
     window.runCommand(kCmdOpen);
-    ASSERT_EQ(dialog.requests.size(), 1u);
-    EXPECT_TRUE(dialog.requests[0].filters.value(0).endsWith(c.first))
-        << dialog.requests[0].filters.join(";;").toStdString();
-    EXPECT_EQ(dialog.requests[0].filters.value(2), "Fichier Etalonnage (*.eta)");
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_TRUE(ui.fileRequests[0].filters.value(0).endsWith(c.first))
+        << ui.fileRequests[0].filters.join(";;").toStdString();
+    EXPECT_EQ(ui.fileRequests[0].filters.value(2), "Fichier Etalonnage (*.eta)");
   }
 }
 
@@ -272,6 +320,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
   context.settings.FSp1 = 3;
   ScreenLog log;
   CMainDlg window(context, log.all());
+  FakeUserInterface ui;
 
   const struct {
     int command;
@@ -308,6 +357,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
     // the special-probe page leaves OpenedFromFile as it was
     EXPECT_EQ(log.fromFile[0], c.command != kCmdNewSpecialProbe) << c.name;
   }
+  EXPECT_TRUE(ui.messages.empty());
 
   // The layouts the unit's other tools read: sizes and the header words.
   const struct {
@@ -333,12 +383,18 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
 TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   AppContext context;
   context.settings.LastPathName = "/proc/no such folder/";
+  context.settings.Language = kEnglish;
+  context.versions.InternalName = "flowdesk";
   ScreenLog log;
   CMainDlg window(context, log.all());
-  QStringList messages;
-  window.setMessageSink([&](const QString& m) { messages << m; });
+  FakeUserInterface ui;
   window.runCommand(kCmdNewCalibration);
-  EXPECT_EQ(messages.size(), 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
+  EXPECT_EQ(ui.messages[0].caption, "flowdesk");
+  EXPECT_EQ(ui.messages[0].parent, &window);
+  EXPECT_TRUE(ui.messages[0].text.startsWith("Cannot create the file /proc/no such folder/New.eta"))
+      << ui.messages[0].text.toStdString();
   EXPECT_TRUE(log.opened.empty());
   EXPECT_TRUE(context.CurrentFilePath.empty());
 }
@@ -362,8 +418,10 @@ TEST(MainWindow, UnitPictureAndItsReset) {
 
 TEST(MainWindow, ScreensRefreshThePictureAndMeasurementClearsFileMode) {
   AppContext context;
-  ScreenOpeners screens;
-  screens.measurement = [](AppContext& c, QWidget*) { c.settings.Unit = 5; };
+  ScreenRegistry screens = builtScreens();
+  screenForCommand(screens, kCmdMeasurement)->open = [](AppContext& c, QWidget*) {
+    c.settings.Unit = 5;
+  };
   CMainDlg window(context, screens);
   context.OpenedFromFile = true;
   window.runCommand(kCmdMeasurement);
@@ -379,12 +437,13 @@ TEST(MainWindow, EchoDisplayAsksFirst) {
     ScreenLog log;
     CMainDlg window(context, log.all());
     QStringList texts;
-    window.setDialogRunner([&](QDialog& d) {
+    FakeUserInterface ui;
+    ui.dialogRunner = [&](QDialog& d) {
       EXPECT_NE(qobject_cast<CStopMeasurementDlg*>(&d), nullptr);
       for (const auto* l : d.findChildren<QLabel*>()) texts << l->text();
       for (const auto* b : d.findChildren<QPushButton*>()) texts << b->text();
       return yes ? QDialog::Accepted : QDialog::Rejected;
-    });
+    };
     window.runCommand(kCmdEchoDisplay);
     EXPECT_EQ(texts,
               (QStringList{"ATTENTION", "Measurement stopped", "Are you sure ?", "&Yes", "&No"}));
@@ -407,7 +466,8 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
     CMainDlg window(context, builtScreens());
     QString title;
     QStringList labels;
-    window.setDialogRunner([&](QDialog& d) {
+    FakeUserInterface ui;
+    ui.dialogRunner = [&](QDialog& d) {
       EXPECT_NE(qobject_cast<CAboutDlg*>(&d), nullptr);
       title = d.windowTitle();
       for (const char* name :
@@ -415,7 +475,7 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
         labels << d.findChild<QLabel*>(name)->text();
       }
       return QDialog::Accepted;
-    });
+    };
     window.runCommand(kCmdAbout);
     EXPECT_EQ(title, language == kFrench ? "A Propos de flowdesk" : "About flowdesk");
     EXPECT_EQ(labels, (QStringList{"Companion", "1.2.3", "(C) us", "Company"}));
@@ -426,10 +486,11 @@ TEST(MainWindow, MenuActionsRunTheirCommandsEvenWhenTheMenuIsRebuilt) {
   AppContext context;
   CMainDlg window(context, builtScreens());
   std::vector<std::string> shown;
-  window.setDialogRunner([&](QDialog& d) {
+  FakeUserInterface ui;
+  ui.dialogRunner = [&](QDialog& d) {
     shown.push_back(d.metaObject()->className());
     return 0;
-  });
+  };
   // The connection page rebuilds the menu, deleting the action that ran it.
   for (const char* action : {"command32779", "command32782", "command32779"}) {
     QAction* a = window.findChild<QAction*>(action);

@@ -12,6 +12,7 @@
 #include "base/qt/QtPrint.h"
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
+#include "support/FakeUserInterface.h"
 
 namespace flowdesk {
 namespace {
@@ -35,18 +36,20 @@ TEST(Startup, SettingsSurviveARun) {
   options.executable = dir.filePath("flowdesk-survive").toStdString();
 
   QString menuBefore;
+  testing::FakeUserInterface ui;
+  ui.dialogRunner = [](QDialog& page) {
+    choose(page, "comboLanguage", 1);
+    choose(page, "comboPort", 2);
+    return 0;
+  };
   options.runMainWindow = [&](CMainDlg& window) {
     menuBefore = firstMenu(window);
-    window.setDialogRunner([](QDialog& page) {
-      choose(page, "comboLanguage", 1);
-      choose(page, "comboPort", 2);
-      return 0;
-    });
     window.runCommand(kCmdConfiguration);
     return 0;
   };
   EXPECT_EQ(runApplication({"flowdesk"}, options), 0);
   EXPECT_EQ(menuBefore, "&Fichier");  // a first run speaks French
+  EXPECT_EQ(ui.dialogsRun.size(), 1u);
   // the first run made the data folder next to the program
   EXPECT_TRUE(QFileInfo(dir.filePath("Data")).isDir());
 
@@ -121,15 +124,16 @@ TEST(Startup, VirtualUnitMapsCom1ForThisRunOnly) {
   // no unit program to be found: a warning, and the run goes on without it
   QTemporaryDir empty;
   options.executable = empty.filePath("flowdesk-vu").toStdString();
-  QStringList warnings;
-  options.warn = [&](const QString& text) { warnings << text; };
+  testing::FakeUserInterface ui;
   const QByteArray path = qgetenv("PATH");
   qputenv("PATH", empty.path().toLocal8Bit());
   device = "unchanged";
   EXPECT_EQ(runApplication({"flowdesk", "--virtual-unit"}, options), 0);
   qputenv("PATH", path);
-  ASSERT_EQ(warnings.size(), 1);
-  EXPECT_TRUE(warnings[0].contains("flowdesk-unit")) << warnings[0].toStdString();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Warning);
+  EXPECT_EQ(ui.messages[0].caption, "flowdesk-vu");  // the program's name
+  EXPECT_TRUE(ui.messages[0].text.contains("flowdesk-unit")) << ui.messages[0].text.toStdString();
   EXPECT_TRUE(device.empty());
 
   // the operator's own mapping is not overwritten by this run's terminal

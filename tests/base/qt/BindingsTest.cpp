@@ -10,6 +10,7 @@
 
 #include "base/Texts.h"
 #include "base/qt/Bindings.h"
+#include "support/FakeUserInterface.h"
 
 namespace flowdesk {
 namespace {
@@ -25,16 +26,18 @@ QLineEdit* edit(QWidget& window, const char* name) {
   return window.findChild<QLineEdit*>(QString::fromLatin1(name));
 }
 
-// Catches the pool messages instead of showing a box.
-struct ErrorCatcher {
-  ErrorCatcher() {
-    previous =
-        setBindingErrorHandler([this](QWidget*, const QString& message) { messages << message; });
+// The pool messages as critical boxes over the window that binds, without a
+// caption; anything else arriving at the fake is a fault too.
+QStringList poolMessages(const testing::FakeUserInterface& ui, const QWidget& window) {
+  QStringList texts;
+  for (const auto& m : ui.messages) {
+    EXPECT_EQ(m.icon, UserInterface::Icon::Critical);
+    EXPECT_TRUE(m.caption.isEmpty());
+    EXPECT_EQ(m.parent, &window);
+    texts << m.text;
   }
-  ~ErrorCatcher() { setBindingErrorHandler(previous); }
-  QStringList messages;
-  BindingErrorHandler previous;
-};
+  return texts;
+}
 
 TEST(FieldBindings, ShowClampsInPlaceAndFormats) {
   const struct {
@@ -221,7 +224,7 @@ TEST(ComboBindings, SelectReadAndShowListTexts) {
 
 TEST(BindingLimits, FiftyListsAndFiftyChecksThroughAPool) {
   for (const bool checks : {false, true}) {
-    ErrorCatcher errors;
+    testing::FakeUserInterface ui;
     QWidget window;
     std::vector<std::string> names;
     for (int i = 0; i < 51; ++i) names.push_back("c" + std::to_string(i));
@@ -254,16 +257,16 @@ TEST(BindingLimits, FiftyListsAndFiftyChecksThroughAPool) {
 
     fill(50, nullptr);
     fill(50, nullptr);  // binding the same controls again takes no new place
-    EXPECT_TRUE(errors.messages.isEmpty()) << checks;
+    EXPECT_TRUE(ui.messages.empty()) << checks;
     fill(51, nullptr);
-    EXPECT_EQ(errors.messages, QStringList{full}) << checks;
+    EXPECT_EQ(poolMessages(ui, window), QStringList{full}) << checks;
     EXPECT_FALSE(lastIsBound()) << checks;
 
     // a screen with a pool of its own has no such limit
-    errors.messages.clear();
+    ui.messages.clear();
     BindingPool own(BindingPool::kUnlimited);
     fill(51, &own);
-    EXPECT_TRUE(errors.messages.isEmpty()) << checks;
+    EXPECT_TRUE(ui.messages.empty()) << checks;
     EXPECT_TRUE(lastIsBound()) << checks;
   }
 }

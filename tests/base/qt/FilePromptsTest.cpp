@@ -7,33 +7,17 @@
 #include "base/Texts.h"
 #include "base/qt/FilePrompts.h"
 #include "base/qt/QtPrint.h"
+#include "support/FakeUserInterface.h"
 
 namespace flowdesk {
 namespace {
 
-// Answers the dialog and the replace question; records what was asked.
-struct FakeDialogs {
-  FakeDialogs(QString answer, bool replace) : answer(std::move(answer)), replace(replace) {
-    previousRunner = setFileDialogRunner([this](QWidget*, const FileDialogRequest& r) {
-      requests.push_back(r);
-      return this->answer;
-    });
-    previousQuestion = setReplaceQuestion([this](QWidget*, const QString& path, int) {
-      asked << path;
-      return this->replace;
-    });
-  }
-  ~FakeDialogs() {
-    setFileDialogRunner(previousRunner);
-    setReplaceQuestion(previousQuestion);
-  }
-  QString answer;
-  bool replace;
-  std::vector<FileDialogRequest> requests;
-  QStringList asked;
-  FileDialogRunner previousRunner;
-  ReplaceQuestion previousQuestion;
-};
+// The fake answers the file dialog with `chosen` (an empty text cancels)
+// and a replace question, should one come, with `replace`.
+void queue(testing::FakeUserInterface& ui, const QString& chosen, bool replace) {
+  ui.files.push_back(chosen);
+  ui.answers.push_back(replace);
+}
 
 void touch(const QString& path) {
   QFile f(path);
@@ -63,14 +47,21 @@ TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
   };
   for (const auto& c : cases) {
     std::string last = "/start/", current = "unchanged";
-    FakeDialogs dialogs(c.typed, c.replace);
+    testing::FakeUserInterface ui;
+    queue(ui, c.typed, c.replace);
     const bool confirmed = saveFilePrompt(nullptr, {last, current}, kTxtCalibrationFile, "eta", 0);
     EXPECT_EQ(confirmed, c.confirmed) << c.typed.toStdString();
-    EXPECT_EQ(!dialogs.asked.isEmpty(), c.asked) << c.typed.toStdString();
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].mode, FileDialogRequest::Mode::Save);
-    EXPECT_EQ(dialogs.requests[0].folder, "/start/");
-    EXPECT_EQ(dialogs.requests[0].filters, QStringList{"Fichier Etalonnage (*.eta)"});
+    if (c.asked) {
+      // asked about the name the file would really get
+      EXPECT_EQ(ui.questions, std::vector<QString>{"Le fichier " + old + "/taken.eta" +
+                                                   " existe déjà.\nVoulez-vous le remplacer ?"});
+    } else {
+      EXPECT_TRUE(ui.questions.empty()) << c.typed.toStdString();
+    }
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::Save);
+    EXPECT_EQ(ui.fileRequests[0].folder, "/start/");
+    EXPECT_EQ(ui.fileRequests[0].filters, QStringList{"Fichier Etalonnage (*.eta)"});
     if (c.confirmed) {
       EXPECT_EQ(QString::fromStdString(current), c.path);
       EXPECT_EQ(QString::fromStdString(last), old + "/");
@@ -95,12 +86,14 @@ TEST(FilePrompts, OpenHandsBackThePathWithTheExtension) {
   };
   for (const auto& c : cases) {
     std::string last = "/start/", current = "unchanged";
-    FakeDialogs dialogs(c.chosen, false);
+    testing::FakeUserInterface ui;
+    queue(ui, c.chosen, true);
     EXPECT_EQ(openFilePrompt(nullptr, {last, current}, kTxtFactorySettingsFile, "rus", c.language),
               c.confirmed);
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].mode, FileDialogRequest::Mode::Open);
-    EXPECT_EQ(dialogs.requests[0].filters, QStringList{c.filter});
+    EXPECT_TRUE(ui.questions.empty());  // an open replaces nothing
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::Open);
+    EXPECT_EQ(ui.fileRequests[0].filters, QStringList{c.filter});
     EXPECT_EQ(current, c.path);
     EXPECT_EQ(last, c.confirmed ? std::string(c.path).substr(0, std::string(c.path).rfind('/') + 1)
                                 : "/start/");

@@ -13,6 +13,7 @@
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 #include "link/qt/PortMessages.h"
+#include "support/FakeUserInterface.h"
 
 namespace flowdesk {
 namespace {
@@ -224,14 +225,10 @@ TEST(ConnectionPage, BrowseStoresTheProgramPathAsItIs) {
     AppContext context;
     context.settings.LastFileSpName = c.current;
     CConnectionDlg page(context);
-    std::vector<FileDialogRequest> requests;
-    const FileDialogRunner previous =
-        setFileDialogRunner([&](QWidget*, const FileDialogRequest& r) {
-          requests.push_back(r);
-          return QString::fromUtf8(c.answer);
-        });
+    testing::FakeUserInterface ui;
+    ui.files.push_back(QString::fromUtf8(c.answer));
     child<QPushButton>(page, "buttonBrowse")->click();
-    setFileDialogRunner(previous);
+    const std::vector<FileDialogRequest>& requests = ui.fileRequests;
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0].executablesOnly);
     EXPECT_EQ(requests[0].folder, c.folder);
