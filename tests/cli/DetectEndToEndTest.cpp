@@ -7,6 +7,9 @@
 #include <map>
 #include <string>
 
+#include "base/BilingualText.h"
+#include "link/ConnectionSession.h"
+#include "link/SerialDevices.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 
@@ -80,16 +83,30 @@ TEST(DetectEndToEnd, AUnitOnCom4IsNeverFound) {
   EXPECT_EQ(f.status, 1);
   EXPECT_TRUE(f.out.empty());
   EXPECT_EQ(countLines(f.err, "TX"), 0) << "no port was opened";
-  EXPECT_EQ(countLines(f.err, "flowdesk-cli: Connect Failure: no unit answered on Com1 to Com3"), 1)
-      << f.err;
+  // The connection page's report on one line: each missing device, and the
+  // devices this machine does have.
+  ConnectionOutcome missing;
+  for (int port = 0; port < 3; ++port) {
+    PortFailure f;
+    f.portIndex = port;
+    f.reason = PortFailure::Reason::kMissing;
+    f.device = run.dir.file("none" + std::to_string(port + 1));
+    missing.failures.push_back(f);
+  }
+  missing.presentDevices = findSerialDevices();
+  const std::string english = reportLine(connectionReportText(missing, kEnglish));
+  EXPECT_EQ(english.rfind("Connect Failure: Com1: " + run.dir.file("none1") +
+                              " does not exist (adapter unplugged?); Com2: ",
+                          0),
+            0u)
+      << english;
+  EXPECT_EQ(countLines(f.err, "flowdesk-cli: " + english), 1) << f.err;
   // A failed detection changes nothing.
   EXPECT_EQ(testing::wholeFile(run.settingsPath()), settings);
 
   f = run.cli({"--lang", "fr", "detect"});
   EXPECT_EQ(f.status, 1);
-  EXPECT_EQ(f.err,
-            "flowdesk-cli: La détection à échouée: aucune unité n'a répondu sur Com1 à Com3 de 300 "
-            "à 9600 bauds\n");
+  EXPECT_EQ(f.err, "flowdesk-cli: " + reportLine(connectionReportText(missing, kFrench)) + "\n");
 
   // Choosing Com4 by hand works.
   f = run.cli({"--port", "4", "--device", link, "detect"});

@@ -5,26 +5,18 @@
 #include <utility>
 #include <vector>
 
-#include "link/Crc16.h"
 #include "link/MemorySerialDriver.h"
 #include "link/UnitDetection.h"
+#include "link/UnitOnLine.h"
 
 namespace flowdesk {
 namespace {
 
+using testing::answerAsUnit;
 using Vec = std::vector<std::uint8_t>;
 using Tried = std::vector<std::pair<int, int>>;
 
-Vec withCrc(Vec frame) {
-  std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
-  frame.push_back(crc & 0xFF);
-  frame.push_back(crc >> 8);
-  return frame;
-}
-
-// Four lines behind Com1..Com4 on one manual clock. A unit on a line answers
-// register 0x2202 only at its own baud rate, with `high` in the register's
-// high byte and its address in the low byte.
+// Four lines behind Com1..Com4 on one manual clock.
 struct Bench {
   ManualClock clock;
   std::array<std::shared_ptr<MemoryLine>, 4> lines;
@@ -48,12 +40,7 @@ struct Bench {
   }
 
   void putUnit(int port, long baud, std::uint8_t high, std::uint8_t address) {
-    lines[static_cast<std::size_t>(port)]->onWrite = [baud, high, address](MemoryLine& line) {
-      Vec request = line.takeRequest();
-      if (request.empty() || line.line.baud != baud) return;  // garbage at another rate
-      if (request[1] != 3 || request[2] != 0x22 || request[3] != 0x02) return;
-      line.deliverAtBaud(withCrc({request[0], 3, 2, high, address}), baud, 5);
-    };
+    answerAsUnit(*lines[static_cast<std::size_t>(port)], baud, high, address);
   }
 
   LinkSettingRefs link() { return {Com, Jbus, Bauds}; }

@@ -30,7 +30,16 @@ QString fromUtf8(const std::string& s) {
 template <typename W = QWidget>
 W* control(QWidget& window, const char* name) {
   if (name == nullptr) return nullptr;
-  return window.findChild<W*>(QString::fromLatin1(name));
+  W* found = window.findChild<W*>(QString::fromLatin1(name));
+  if (found == nullptr) {
+    // A renamed control in the .ui would otherwise just stop working.
+    const QString owner = window.objectName().isEmpty()
+                              ? QString::fromLatin1(window.metaObject()->className())
+                              : window.objectName();
+    qWarning("%s: no %s named \"%s\" to bind", qPrintable(owner), W::staticMetaObject.className(),
+             name);
+  }
+  return found;
 }
 
 // The pools a window uses when the screen brings none: they live as long as
@@ -166,10 +175,10 @@ void fillLists(QWidget& window, std::span<const ComboBinding> rows, int language
     }
     const QSignalBlocker quiet(combo);  // filling is not an operator's choice
     combo->clear();
-    for (const std::string& item : fillItems(*row.list, row.count, language)) {
+    for (const std::string& item : fillItems(*row.list, row.items(), language)) {
       combo->addItem(QString::fromStdString(item).left(kMaxListItemChars));
     }
-    *row.variable = fillSelection(*row.variable, row.count);
+    *row.variable = fillSelection(*row.variable, row.items());
     // An index inside N but past an empty item selects nothing; readLists
     // then keeps the variable instead of storing -1.
     combo->setCurrentIndex(*row.variable < combo->count() ? *row.variable : -1);
@@ -198,7 +207,7 @@ void showListTexts(QWidget& window, std::span<const ComboBinding> rows, int lang
   for (const ComboBinding& row : rows) {
     QWidget* c = control(window, row.control);
     if (c == nullptr || row.variable == nullptr || row.list == nullptr) continue;
-    setControlText(c, fromUtf8(listText(*row.list, row.count, *row.variable, language)));
+    setControlText(c, fromUtf8(listText(*row.list, row.items(), *row.variable, language)));
   }
 }
 
@@ -233,6 +242,21 @@ void selectChecks(QWidget& window, std::span<const CheckBinding> rows) {
     const QSignalBlocker quiet(box);
     box->setChecked(*row.variable != 0);
   }
+}
+
+std::vector<std::string> boundControls(const BindingRows& rows) {
+  std::vector<std::string> names;
+  const auto add = [&names](const char* name) {
+    if (name != nullptr && std::find(names.begin(), names.end(), name) == names.end()) {
+      names.emplace_back(name);
+    }
+  };
+  for (const auto& row : rows.labels) add(row.control);
+  for (const auto& row : rows.texts) add(row.control);
+  for (const auto& row : rows.fields) add(row.control);
+  for (const auto& row : rows.combos) add(row.control);
+  for (const auto& row : rows.checks) add(row.control);
+  return names;
 }
 
 }  // namespace flowdesk

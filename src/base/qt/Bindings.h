@@ -6,6 +6,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/BilingualText.h"
 #include "base/ValueLists.h"
@@ -19,7 +20,9 @@ namespace flowdesk {
 // rows and hands them to the operations below, which move values between the
 // controls and the variables the rows point at (fields of the DeviceImage or
 // of AppSettings, which outlive the screen). A control is found by its object
-// name inside the window; a row whose control is missing is skipped.
+// name inside the window; a row whose control is missing is skipped with a
+// warning that names the window and the control (a test checks every screen's
+// names against its .ui file, so this should never be seen).
 
 struct LabelBinding {
   const char* control;
@@ -44,8 +47,11 @@ struct FieldBinding {
 struct ComboBinding {
   const char* control;
   std::int32_t* variable;  // the selected index
-  int count;               // N: how many items of the list the control offers
+  int count;               // N: how many items of the list the control offers; 0: all
   const ValueList* list;   // bilingual or not, as the list says
+
+  // N as the operations use it: `count`, or the list's own when 0.
+  int items() const { return (count > 0 || list == nullptr) ? count : list->count(); }
 };
 
 struct CheckBinding {
@@ -53,6 +59,21 @@ struct CheckBinding {
   std::uint8_t* variable;  // 0 or 1
   BilingualText label;
 };
+
+// Every row of one screen, declared once where the screen is built (the rows
+// point at variables that live as long as the screen), with designated
+// initializers for the kinds it has. The screen hands the parts to the
+// operations below; tests hand the whole to the .ui check.
+struct BindingRows {
+  std::vector<LabelBinding> labels{};
+  std::vector<TextBinding> texts{};
+  std::vector<FieldBinding> fields{};
+  std::vector<ComboBinding> combos{};
+  std::vector<CheckBinding> checks{};
+};
+
+// The object names the rows bind, in row order, each once.
+std::vector<std::string> boundControls(const BindingRows& rows);
 
 // How many drop-down lists, and how many check boxes, one screen binds
 // through a limited pool.

@@ -1,9 +1,9 @@
 #pragma once
 #include <QDialog>
-#include <QMessageBox>
-#include <functional>
 #include <memory>
-#include <string>
+
+#include "base/qt/Bindings.h"
+#include "link/ConnectionSession.h"
 
 namespace Ui {
 class CConnectionDlg;
@@ -17,18 +17,21 @@ class AppContext;
 // rate, language and spreadsheet program, and the Connect button that finds
 // the unit by itself. Every choice takes effect at once in the settings; the
 // page has no OK or Cancel and is closed with its close box.
+//
+// The page is the model of every screen: its session does the work, the
+// dialog forwards presses to it and draws the settings it leaves, its rows
+// are declared once (in the constructor), and it asks the person things only
+// through userInterface().
 class CConnectionDlg : public QDialog {
   Q_OBJECT
  public:
   explicit CConnectionDlg(AppContext& context, QWidget* parent = nullptr);
   ~CConnectionDlg() override;
 
-  // Message boxes of Connect (caption, icon, text); tests catch them.
-  using MessageSink =
-      std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
-  void setMessageSink(MessageSink sink);
+  // Every control the page binds; tests check the names against the .ui.
+  const BindingRows& bindings() const { return rows_; }
 
-  // Runs the Connect sequence as the button does; true when the unit was found.
+  // Runs Connect as the button does; true when the unit was found.
   bool connectToUnit();
   bool busy() const { return busy_; }
 
@@ -42,19 +45,16 @@ class CConnectionDlg : public QDialog {
 
  private:
   void setTexts();
-  void showAddress();
   void readAddress();
-  void selectLists();
   void listChosen();
-  void fillDevices();
+  void showDevices();
   void deviceChosen();
-  void showDeviceAccess();
   void browse();
-  void message(QMessageBox::Icon icon, const QString& text);
 
   AppContext& context_;
+  ConnectionSession session_;
+  const BindingRows rows_;
   std::unique_ptr<Ui::CConnectionDlg> ui_;
-  MessageSink messageSink_;
   bool busy_ = false;
 };
 

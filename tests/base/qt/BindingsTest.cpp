@@ -173,6 +173,10 @@ TEST(ComboBindings, FillShowsFirstNItemsInTheLanguageAndSelects) {
       // an empty item ends the list; an index past it but inside N selects nothing
       {&kHolesList, 4, kFrench, 1, {"A", "B"}, 1, 1},
       {&kHolesList, 4, kFrench, 3, {"A", "B"}, -1, 3},
+      // N of 0: the whole list
+      {&kThreeList, 0, kEnglish, 2, {"One", "Two", "Three"}, 2, 2},
+      {&kThreeList, 0, kFrench, 3, {"Un", "Deux", "Trois"}, 0, 0},
+      {&kHolesList, 0, kFrench, 3, {"A", "B"}, -1, 3},
   };
   for (const auto& c : cases) {
     QWidget window;
@@ -209,11 +213,9 @@ TEST(ComboBindings, SelectReadAndShowListTexts) {
     int n;
     int language;
     const char* shown;
-  } texts[] = {{1, 3, kEnglish, "Two"},
-               {1, 3, kFrench, "Deux"},
-               {3, 3, kFrench, "*****"},
-               {2, 2, kFrench, "*****"},
-               {-1, 3, kEnglish, "*****"}};
+  } texts[] = {{1, 3, kEnglish, "Two"},  {1, 3, kFrench, "Deux"},    {3, 3, kFrench, "*****"},
+               {2, 2, kFrench, "*****"}, {-1, 3, kEnglish, "*****"}, {2, 0, kFrench, "Trois"},
+               {3, 0, kFrench, "*****"}};
   for (const auto& t : texts) {
     std::int32_t v = t.var;
     const ComboBinding row[] = {{"text", &v, t.n, &kThreeList}};
@@ -305,6 +307,44 @@ TEST(LabelBindings, BothLanguagesOnEveryKindOfControl) {
   setLabels(window, rows, kEnglish);
   EXPECT_EQ(label->text(), "Language");
   EXPECT_EQ(button->text(), "Browse");
+}
+
+// Qt's warnings while alive.
+struct WarningCatcher {
+  static inline QStringList* caught = nullptr;
+  QStringList warnings;
+  QtMessageHandler previous;
+  WarningCatcher() {
+    caught = &warnings;
+    previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+          if (type == QtWarningMsg) *caught << text;
+        });
+  }
+  ~WarningCatcher() {
+    qInstallMessageHandler(previous);
+    caught = nullptr;
+  }
+};
+
+TEST(BindingRows, AMissingControlIsNamedNotSkippedSilently) {
+  QWidget window;
+  window.setObjectName(QStringLiteral("CSomeDlg"));
+  add<QLabel>(window, "label");
+  add<QLabel>(window, "list");  // a label where the row expects a drop-down list
+  std::int32_t index = 0;
+  const BindingRows rows{.labels = {{"label", kTxtCom}, {"absent", kTxtCom}},
+                         .combos = {{"list", &index, 0, &PortList}},
+                         .checks = {{"label", nullptr, kTxtCom}}};
+  WarningCatcher catcher;
+  setLabels(window, rows.labels, kFrench);
+  fillLists(window, rows.combos, kFrench);
+  ASSERT_EQ(catcher.warnings.size(), 2) << catcher.warnings.join('\n').toStdString();
+  EXPECT_TRUE(catcher.warnings[0].contains("CSomeDlg")) << catcher.warnings[0].toStdString();
+  EXPECT_TRUE(catcher.warnings[0].contains("\"absent\"")) << catcher.warnings[0].toStdString();
+  EXPECT_TRUE(catcher.warnings[1].contains("QComboBox")) << catcher.warnings[1].toStdString();
+  // each name once, in row order, whatever kinds bind it
+  EXPECT_EQ(boundControls(rows), (std::vector<std::string>{"label", "absent", "list"}));
 }
 
 }  // namespace

@@ -4,19 +4,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <cerrno>
 
 #include "app/qt/VirtualUnitProcess.h"
-#include "base/qt/FilePrompts.h"
+#include "base/Texts.h"
 #include "base/qt/QtPrint.h"
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
-#include "link/qt/PortMessages.h"
+#include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 
 namespace flowdesk {
 namespace {
+
+using Icon = UserInterface::Icon;
 
 template <typename W>
 W* child(QWidget& page, const char* name) {
@@ -25,16 +25,17 @@ W* child(QWidget& page, const char* name) {
   return w;
 }
 
-struct Message {
-  QMessageBox::Icon icon;
-  QString caption;
-  QString text;
-};
-
-void catchMessages(CConnectionDlg& page, std::vector<Message>& into) {
-  page.setMessageSink([&into](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    into.push_back({icon, caption, text});
-  });
+TEST(ConnectionPage, EveryBoundNameIsInTheUiFile) {
+  AppContext context;
+  CConnectionDlg page(context);
+  EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/link/qt/CConnectionDlg.ui"));
+  // the check itself catches a name the .ui does not have
+  const BindingRows renamed{.labels = {{"labelJbus", kTxtJbus}, {"labelPort", kTxtCom}}};
+  const ::testing::AssertionResult wrong =
+      testing::boundControlsInUi(renamed, "src/link/qt/CConnectionDlg.ui");
+  EXPECT_FALSE(wrong);
+  EXPECT_NE(std::string(wrong.message()).find("labelPort"), std::string::npos) << wrong.message();
+  EXPECT_FALSE(testing::boundControlsInUi(renamed, "src/link/qt/NoSuchDialog.ui"));
 }
 
 TEST(ConnectionPage, AddressIsClampedAndShownWithoutDecimals) {
@@ -127,13 +128,19 @@ TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
   context.settings.Jbus = 1;
   context.master.identificationDone = true;
   CConnectionDlg page(context);
-  std::vector<Message> messages;
-  catchMessages(page, messages);
+  testing::FakeUserInterface ui;
 
   child<QPushButton>(page, "buttonConnect")->click();
 
+  // Com1 at its six rates, then Com2 at the first
+  EXPECT_EQ(ui.progressShown, 1);
+  ASSERT_EQ(ui.progressSteps.size(), 7u);
+  EXPECT_EQ(ui.progressSteps.front(), "Com1  300");
+  EXPECT_EQ(ui.progressSteps[5], "Com1  9600");
+  EXPECT_EQ(ui.progressSteps.back(), "Com2  300");
+  const auto& messages = ui.messages;
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].icon, QMessageBox::Information);
+  EXPECT_EQ(messages[0].icon, Icon::Information);
   EXPECT_EQ(messages[0].caption, "DETECTION UNITE");
   EXPECT_EQ(messages[0].text, "La détection à reussi");
   EXPECT_EQ(context.settings.Com, 1);
@@ -157,9 +164,9 @@ TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
   context.settings.Jbus = 7;
   context.settings.Language = 1;
   CConnectionDlg page(context);
-  std::vector<Message> messages;
-  catchMessages(page, messages);
+  testing::FakeUserInterface ui;
   EXPECT_FALSE(page.connectToUnit());
+  const auto& messages = ui.messages;
 
   EXPECT_EQ(context.settings.Com, 3);
   EXPECT_EQ(context.settings.Bauds, 2);
@@ -168,7 +175,7 @@ TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
   EXPECT_EQ(child<QComboBox>(page, "comboBauds")->currentText(), "1200");
   EXPECT_EQ(child<QLineEdit>(page, "editAddress")->text(), "7");
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(messages[0].icon, Icon::Critical);
   EXPECT_EQ(messages[0].caption, "CONNECT TO UNIT");
   EXPECT_TRUE(messages[0].text.startsWith("Connect Failure")) << messages[0].text.toStdString();
   // each missing device is named once, Com4 (never scanned) not at all
@@ -176,6 +183,9 @@ TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
     EXPECT_EQ(messages[0].text.count(device), 1) << device;
   }
   EXPECT_FALSE(messages[0].text.contains("ttyD"));
+  // the page says what the core says, as flowdesk-cli does
+  ConnectionSession same(context);
+  EXPECT_EQ(messages[0].text.toStdString(), connectionReportText(same.connect(), kEnglish));
 }
 
 TEST(ConnectionPage, DeviceBesideThePortIsTheOperatorsChoice) {
@@ -228,7 +238,7 @@ TEST(ConnectionPage, BrowseStoresTheProgramPathAsItIs) {
     testing::FakeUserInterface ui;
     ui.files.push_back(QString::fromUtf8(c.answer));
     child<QPushButton>(page, "buttonBrowse")->click();
-    const std::vector<FileDialogRequest>& requests = ui.fileRequests;
+    const auto& requests = ui.fileRequests;
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0].executablesOnly);
     EXPECT_EQ(requests[0].folder, c.folder);
@@ -236,33 +246,6 @@ TEST(ConnectionPage, BrowseStoresTheProgramPathAsItIs) {
     EXPECT_EQ(context.settings.LastFileSpName, c.stored);
     EXPECT_EQ(child<QLineEdit>(page, "editSpreadsheet")->text(), c.stored);
   }
-}
-
-TEST(PortMessages, RefusedBusyAndMissingDevicesSayWhatToDo) {
-  QTemporaryDir dir;
-  const std::string device = dir.filePath("ttyUSB0").toStdString();
-  QFile(QString::fromStdString(device)).open(QIODevice::WriteOnly);
-  const struct {
-    int status;
-    int error;
-    int language;
-    QStringList contains;
-  } cases[] = {
-      {-3, EACCES, 1, {QString::fromStdString(device), "usermod -aG", "log in again"}},
-      {-3, EACCES, 0, {QString::fromStdString(device), "usermod -aG", "reconnectez-vous"}},
-      {-3, EBUSY, 1, {QString::fromStdString(device), "in use by another program"}},
-      {-14, ENOENT, 1, {QString::fromStdString(device), "does not exist"}},
-  };
-  for (const auto& c : cases) {
-    const QString text = portFailureText(c.status, device, c.error, c.language);
-    for (const QString& part : c.contains) {
-      EXPECT_TRUE(text.contains(part)) << c.error << ": " << text.toStdString();
-    }
-  }
-  EXPECT_TRUE(portFailureText(-8, device, 0, 1).isEmpty());  // a timeout is not the device's fault
-  EXPECT_TRUE(portFailureText(-3, "", EACCES, 1).isEmpty());
-  EXPECT_TRUE(deviceAccessText(device, 1).isEmpty());  // a file we may read and write
-  EXPECT_TRUE(deviceAccessText("/nonexistent/tty", 1).contains("does not exist"));
 }
 
 }  // namespace
