@@ -17,9 +17,9 @@
 #include <variant>
 
 #include "base/FieldFormat.h"
-#include "base/Latin1.h"
 #include "base/RegionalFormat.h"
 #include "base/ValueLists.h"
+#include "base/Windows1252.h"
 #include "cli/FileShow.h"
 #include "link/FieldMap.h"
 
@@ -139,7 +139,7 @@ inline std::size_t showDecodedFields(const FieldMap& map) {
     } else if (auto p = std::get_if<std::int16_t*>(&row.target)) {
       shown += formatWholeNumber(**p, "%d").size();
     } else if (auto p = std::get_if<std::string*>(&row.target)) {
-      shown += utf8Length(**p) + toLatin1(**p).size();
+      shown += utf8Length(**p) + toWindows1252(**p).size();
     } else if (auto p = std::get_if<CharArrayRef>(&row.target)) {
       if (p->data != nullptr && p->size > 0) {
         FUZZ_CHECK(p->data[p->size - 1] == '\0');

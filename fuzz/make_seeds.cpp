@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "base/AppSettings.h"
 #include "base/BuiltinProbeCatalogue.h"
-#include "base/IniSettingsStore.h"
+#include "base/IdentificationCache.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
@@ -187,25 +186,7 @@ void seedLink() {
   put("exchange", "exception-slow", concat({{0, 3, 0, 30, 50, 5}, exception}));
 }
 
-void seedSettings() {
-  const std::string path = (g_root / "ini_settings" / "settings.ini").string();
-  fs::create_directories(g_root / "ini_settings");
-  {
-    IniSettingsStore store(path);
-    AppSettings s;
-    s.probes = builtinProbeCatalogue();
-    s.LastPathName = "/home/op/Données, mesures/";
-    s.LastFileSpName = " @calc;\t\"x\" ";
-    s.Device1 = "/dev/serial/by-id/usb-FTDI_0001-if00-port0";
-    s.Jbus = 17;
-    saveSettings(store, s);
-  }
-  put("ini_settings", "by-hand.ini",
-      std::string("[General]\nJbus=+12\nBauds=4294967295\nLastPathName=\"a, b\" , c\n"
-                  "%U00E9t%E9=@String(x)\n; comment\n[Probe]\n0=\\x41\\102\\\"\n"
-                  "[Angle]\n0=-3\n[Other%2Fkey]\nkept=@ByteArray(\\0)\n"
-                  "[Noms]\nsonde \xC2\xB0 \xE2\x82\xAC \xF0\x9F\x8C\x8A=vague \xF0\x9F\x8C\x8A\n"));
-
+void seedUnitState() {
   unit::StoredBlocks blocks;
   for (std::size_t i = 0; i < blocks.factory.size(); ++i) {
     blocks.factory[i] = static_cast<std::uint8_t>(i);
@@ -223,6 +204,6 @@ int main(int argc, char** argv) {
   g_root = argv[1];
   seedFiles();
   seedLink();
-  seedSettings();
+  seedUnitState();
   return 0;
 }

@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
-#include "base/Latin1.h"
 #include "base/Numeric.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 

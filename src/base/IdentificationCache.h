@@ -9,7 +9,7 @@ namespace flowdesk {
 // at most 8 characters and its 16-bit word (the probe angle in hundredths of a
 // degree; zero means the probe has no angle).
 struct ProbeEntry {
-  std::string name;  // UTF-8 in memory; ISO-8859-1 on the wire and in files
+  std::string name;  // UTF-8 in memory; Windows-1252 on the wire and in files
   std::int16_t angle = 0;
   bool operator==(const ProbeEntry&) const = default;
 };

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/Latin1.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "base/IniSettingsStore.h"
+#include "base/MemorySettingsStore.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
 #include "link/AppContext.h"
@@ -11,10 +11,6 @@
 namespace flowdesk {
 
 namespace {
-
-// The settings file is the GUI's own: flowdesk-cli reads and keeps the same
-// port, address, baud rate and identification cache.
-constexpr const char* kSettingsApplication = "flowdesk";
 
 // A text cut into lines of at most `width` columns, each indented.
 std::string wrapped(const std::string& text, std::size_t indent, std::size_t width) {
@@ -128,7 +124,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   app.modeFlags.unitTypeSelector =
       environment.env && environment.env(kUnitTypeSelectorVariable).has_value();
 
-  IniSettingsStore store(IniSettingsStore::userFilePath(kSettingsApplication, environment.env));
+  MemorySettingsStore unsaved;
+  SettingsStore& store = environment.settings ? *environment.settings : unsaved;
   const std::string programDir = environment.programDir.empty()
                                      ? programDirectoryOf(executablePath())
                                      : environment.programDir;
@@ -147,7 +144,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   if (options.trace) frameTrace().setEnabled(true);
 
-  CliSession session{app, options, options.args, out, err, s.Language == 1 ? 1 : 0};
+  CliSession session{
+      app, options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional};
   const int code = command->run(session);
 
   // Only what the run learned is kept: never the options of this run.
@@ -164,8 +162,11 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     changed = true;
   }
   if (changed && !saveSettings(store, keep)) {
-    err << "flowdesk-cli: " << session.text("réglages non enregistrés", "settings not saved")
-        << ": " << store.lastError() << "\n";
+    err << "flowdesk-cli: " << session.text("réglages non enregistrés", "settings not saved");
+    if (!environment.settingsFile.empty()) {
+      err << session.text(" dans ", " to ") << environment.settingsFile;
+    }
+    err << "\n";
   }
   return code;
 }

@@ -5,6 +5,8 @@
 
 #include "base/Clock.h"
 #include "base/Environment.h"
+#include "base/RegionalFormat.h"
+#include "base/SettingsStore.h"
 
 namespace flowdesk {
 
@@ -15,6 +17,14 @@ struct CliEnvironment {
   // program's own folder.
   std::string programDir;
   Clock* clock = nullptr;  // null: the system clock
+  // The operator's saved settings, the GUI's own store (the program hands
+  // it in); null: a store in memory, so that nothing is kept.
+  SettingsStore* settings = nullptr;
+  // Where `settings` keeps them, named when they cannot be saved.
+  std::string settingsFile;
+  // Dates and times as the desktop writes them (the program reads the
+  // system locale, as the GUI does).
+  RegionalSettings regional;
 };
 
 // Runs flowdesk-cli with the arguments after the program's name. Returns the

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
 #include "cli/CliOptions.h"
 #include "link/AppContext.h"
 
@@ -23,6 +24,7 @@ struct CliSession {
   std::ostream& out;
   std::ostream& err;
   int language = 0;
+  RegionalSettings regional;  // dates and times of what is shown
 
   // Set by a command that found the unit: Com, Jbus and Bauds are saved.
   bool keepLinkSettings = false;

@@ -7,10 +7,7 @@ int runShow(CliSession& s) {
   CommandArgs args({});
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (args.positional().size() != 1) return s.usage("show wants one file name");
-  // Dates in the day-first, 24-hour form; the desktop's regional settings
-  // are the GUI's to read.
-  const RegionalSettings regional;
-  FileResult r = showFile(args.positional().front(), s.language, regional, s.out);
+  FileResult r = showFile(args.positional().front(), s.language, s.regional, s.out);
   if (!r.ok()) return s.fileFailure(r);
   return kExitDone;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/Latin1.h"
+#include "base/Windows1252.h"
 #include "link/FieldMap.h"
 #include "link/IdentificationParse.h"
 
@@ -17,7 +17,7 @@ FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std:
                                  static_cast<long long>(bytes.size()));
   }
   SpecialProbe probe;
-  probe.name = fromLatin1Field(bytes.data(), kSpecialProbeNameBytes);
+  probe.name = fromWindows1252Field(bytes.data(), kSpecialProbeNameBytes);
   probe.angle = static_cast<float>((bytes[6] << 8) | bytes[7]) / 100.0f;
   probe.frequency = bytes[8];
   probe.t0 = static_cast<float>(bytes[9]) / 10.0f;
@@ -34,7 +34,7 @@ FileResult readSpecialProbeFile(const std::string& path, SpecialProbe& out) {
 
 Bytes specialProbeFileBytes(const SpecialProbe& probe) {
   Bytes out;
-  std::string name = toLatin1(utf8Left(probe.name, kSpecialProbeNameBytes));
+  std::string name = toWindows1252(utf8Left(probe.name, kSpecialProbeNameBytes));
   for (std::size_t i = 0; i < kSpecialProbeNameBytes; ++i) {
     out.push_back(i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0);
   }

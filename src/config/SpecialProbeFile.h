@@ -7,7 +7,7 @@
 
 namespace flowdesk {
 
-// Special-probe file (".csp540"), 10 bytes: a 6-byte ISO-8859-1 name
+// Special-probe file (".csp540"), 10 bytes: a 6-byte Windows-1252 name
 // (zero-padded), the angle x 100 (unsigned, big-endian: the unit's own
 // encoding), the frequency index, T0 x 10.
 inline constexpr std::size_t kSpecialProbeFileBytes = 10;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/Latin1.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 
@@ -10,7 +10,7 @@ void putCatalogue(Bytes& out, const ProbeCatalogue& catalogue) {
   for (const ProbeEntry& probe : catalogue) {
     // A name longer than the field keeps its first 8 bytes; shorter names are
     // filled with zero bytes, so readers stop at the first zero.
-    std::string name = toLatin1(probe.name);
+    std::string name = toWindows1252(probe.name);
     for (std::size_t i = 0; i < kProbeNameBytes; ++i) {
       out.push_back(i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0);
     }
@@ -30,7 +30,7 @@ std::size_t readIdentificationBytes(std::span<const std::uint8_t> bytes, Identif
   for (ProbeEntry& probe : out.probes) {
     std::span<const std::uint8_t> record;
     if (!reader.take(kProbeRecordBytes, record)) return reader.position();
-    probe.name = fromLatin1Field(record.data(), kProbeNameBytes);
+    probe.name = fromWindows1252Field(record.data(), kProbeNameBytes);
     probe.angle = static_cast<std::int16_t>(record[8] | (record[9] << 8));
   }
   std::int16_t* words[] = {&out.FSp1, &out.FSp2, &out.T0Sp1, &out.T0Sp2};

@@ -9,7 +9,7 @@
 namespace flowdesk {
 
 // The identification cache as the measurement and calibration files carry
-// it: 30 probe records of an 8-byte ISO-8859-1 name (zero-padded) and a
+// it: 30 probe records of an 8-byte Windows-1252 name (zero-padded) and a
 // little-endian 16-bit angle word, then the special-probe words FSp1, FSp2,
 // T0Sp1, T0Sp2, little-endian.
 inline constexpr std::size_t kProbeNameBytes = 8;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/Latin1.h"
 #include "base/Numeric.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 
@@ -136,7 +136,7 @@ void decodeRow(const FieldRow& row, const std::uint8_t* p) {
       break;
     case Encoding::Text:
       if (auto t = std::get_if<std::string*>(&row.target)) {
-        **t = fromLatin1Field(p, static_cast<std::size_t>(textLength(row.parameter)));
+        **t = fromWindows1252Field(p, static_cast<std::size_t>(textLength(row.parameter)));
       }
       break;
   }
@@ -144,7 +144,7 @@ void decodeRow(const FieldRow& row, const std::uint8_t* p) {
 
 void writeText(std::uint8_t* p, int parameter, const std::string& utf8) {
   const int n = textLength(parameter);
-  const std::string bytes = toLatin1(utf8);
+  const std::string bytes = toWindows1252(utf8);
   const int used = std::min<int>(n, static_cast<int>(bytes.size()));
   std::memcpy(p, bytes.data(), static_cast<std::size_t>(used));
   std::memset(p + used, ' ', static_cast<std::size_t>(n - used));

@@ -24,7 +24,7 @@ enum class Encoding : std::uint8_t {
   Int16Scaled = 9,   // signed 16-bit / parameter
   RawChars = 10,     // <parameter> bytes into a char array of parameter + 1; read-only
   ByteArray = 11,    // <parameter> signed bytes into floats; read-only
-  Text = 12,         // <parameter> bytes (at most 49), ISO-8859-1, blank-padded
+  Text = 12,         // <parameter> bytes (at most 49), Windows-1252, blank-padded
 };
 
 // Longest Text field the unit has.

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/Latin1.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 
@@ -20,7 +20,7 @@ std::int16_t clampToWord(double v) {
 
 ProbeEntry decodeProbeRecord(const std::uint8_t* record) {
   ProbeEntry entry;
-  entry.name = fromLatin1Field(record, kNameBytes);
+  entry.name = fromWindows1252Field(record, kNameBytes);
   const auto word = static_cast<std::uint16_t>((record[8] << 8) | record[9]);
   entry.angle = static_cast<std::int16_t>(word);
   return entry;
@@ -28,7 +28,7 @@ ProbeEntry decodeProbeRecord(const std::uint8_t* record) {
 
 void encodeProbeRecord(const ProbeEntry& entry, std::uint8_t* record) {
   std::memset(record, 0, kProbeRecordSize);
-  const std::string bytes = toLatin1(entry.name);
+  const std::string bytes = toWindows1252(entry.name);
   std::memcpy(record, bytes.data(), std::min(bytes.size(), kNameBytes));
   const auto word = static_cast<std::uint16_t>(entry.angle);
   record[8] = static_cast<std::uint8_t>(word >> 8);

@@ -8,7 +8,7 @@
 namespace flowdesk {
 
 // The identification reads as bytes. A catalogue record is 10 bytes: an
-// 8-byte name (ISO-8859-1, up to the first zero byte) and the probe's 16-bit
+// 8-byte name (Windows-1252, up to the first zero byte) and the probe's 16-bit
 // word, high byte first.
 inline constexpr std::size_t kProbeRecordSize = 10;
 inline constexpr int kProbesInLowRead = 20;        // 0x5000: entries 0 to 19

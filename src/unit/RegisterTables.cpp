@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/Latin1.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk::unit {
 
@@ -126,7 +126,7 @@ constexpr NamedProbe kProbes[] = {
 std::string specialName(const FactoryBytes& f, int textAt, const char* fallbackUtf8) {
   std::string text(f.begin() + textAt, f.begin() + textAt + 6);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
-  if (text.empty()) return toLatin1(fallbackUtf8);
+  if (text.empty()) return toWindows1252(fallbackUtf8);
   return "SP" + text;
 }
 
@@ -149,7 +149,7 @@ Catalogue probeCatalogue(const FactoryBytes& factory) {
   c[1] = {specialName(factory, fac::kSp2Text, "SP N°2"),
           static_cast<std::uint16_t>(get16(factory, fac::kSp2Angle))};
   int i = 2;
-  for (const auto& p : kProbes) c[i++] = {toLatin1(p.utf8Name), p.angle};
+  for (const auto& p : kProbes) c[i++] = {toWindows1252(p.utf8Name), p.angle};
   return c;
 }
 

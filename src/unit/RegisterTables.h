@@ -99,7 +99,7 @@ inline int periodSeconds(unsigned index) {
   return index < kPeriodSeconds.size() ? kPeriodSeconds[index] : kPeriodSeconds[0];
 }
 
-// One probe of the unit's own catalogue; name in ISO-8859-1, at most 8 bytes.
+// One probe of the unit's own catalogue; name in Windows-1252, at most 8 bytes.
 struct CatalogueProbe {
   std::string name;
   std::uint16_t angle = 0;  // hundredths of a degree; 0: the probe has no angle

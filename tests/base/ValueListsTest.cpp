@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/BilingualText.h"
-#include "base/Latin1.h"
 #include "base/ValueLists.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 namespace {

@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "base/MemorySettingsStore.h"
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
-#include "support/TestFiles.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "echo/EchoFile.h"
 #include "logger/LoggerFile.h"
 #include "measure/MeasurementFile.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -88,9 +90,10 @@ TEST(CliOptions, CommandArguments) {
   EXPECT_FALSE(parseWholeNumber("21", 0, 20));
 }
 
-// A private settings folder and data folder for each run.
+// A private settings store and data folder for each run.
 struct Cli {
   TempDir home;
+  MemorySettingsStore settings;
   std::string out, err;
 
   CliEnvironment environment() {
@@ -103,6 +106,7 @@ struct Cli {
       return std::nullopt;
     };
     e.programDir = root + "/program/";
+    e.settings = &settings;
     return e;
   }
 
@@ -193,9 +197,11 @@ TEST(Cli, NewWritesEachKindAtExactlyThatPath) {
 
 TEST(Cli, NewCalibrationFileTakesTheSavedCatalogue) {
   Cli cli;
-  std::filesystem::create_directories(cli.home.file("config/flowdesk"));
-  const std::string ini = "[General]\nFSp1=3\nT0Sp2=77\n\n[Probe]\n0=Mine\n\n[Angle]\n0=4550\n";
-  putFile(cli.file("config/flowdesk/flowdesk.ini"), Vec(ini.begin(), ini.end()));
+  cli.settings.values = {{{"", "FSp1"}, 3},
+                         {{"", "T0Sp2"}, 77},
+                         {{"Probe", "0"}, std::string("Mine")},
+                         {{"Angle", "0"}, 4550}};
+  const auto saved = cli.settings.values;
   ASSERT_EQ(cli.run({"new", cli.file("c.eta")}), 0) << cli.err;
   CalibrationFile f;
   ASSERT_TRUE(readCalibrationFile(cli.file("c.eta"), f).ok());
@@ -205,8 +211,25 @@ TEST(Cli, NewCalibrationFileTakesTheSavedCatalogue) {
   EXPECT_EQ(f.identification.FSp1, 3);
   EXPECT_EQ(f.identification.T0Sp2, 77);
   // Making a file changes nothing in the settings.
-  const auto after = fileBytes(cli.file("config/flowdesk/flowdesk.ini"));
-  EXPECT_EQ(std::string(after.begin(), after.end()), ini);
+  EXPECT_EQ(cli.settings.values, saved);
+}
+
+TEST(Cli, ADetectKeepsWhatItFoundInTheStoreItIsGiven) {
+  Cli cli;
+  testing::UnitProcess unit({"--link", cli.file("unit"), "--address", "7", "--baud", "300"});
+  ASSERT_FALSE(unit.device().empty());
+  cli.settings.values = {
+      {{"", "Device1"}, cli.file("unit")}, {{"", "Com"}, 2}, {{"Probe", "0"}, std::string("Mine")}};
+  ASSERT_EQ(cli.run({"detect"}), 0) << cli.err;
+  EXPECT_EQ(cli.out, "Com1 300 7 " + cli.file("unit") + "\n");
+  using Number = std::int32_t;
+  EXPECT_EQ(std::get<Number>(cli.settings.values[{"", "Com"}]), 0);
+  EXPECT_EQ(std::get<Number>(cli.settings.values[{"", "Jbus"}]), 7);
+  EXPECT_EQ(std::get<Number>(cli.settings.values[{"", "Bauds"}]), 0);
+
+  cli.settings.failWrites = true;
+  EXPECT_EQ(cli.run({"--lang", "en", "detect"}), 0) << "the unit was found all the same";
+  EXPECT_EQ(cli.err, "flowdesk-cli: settings not saved\n");
 }
 
 TEST(Cli, FilesThatCannotBeWrittenOrReadGiveTwo) {

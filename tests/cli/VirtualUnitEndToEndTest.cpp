@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Latin1.h"
+#include "base/Windows1252.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
@@ -100,7 +100,7 @@ TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
   const unit::Catalogue expected = unit::probeCatalogue(unit::defaultFactory(7));
   for (int i = 0; i < kProbeCount; ++i) {
     const ProbeEntry& got = p.app.settings.probes[static_cast<std::size_t>(i)];
-    EXPECT_EQ(got.name, fromLatin1(expected[static_cast<std::size_t>(i)].name)) << i;
+    EXPECT_EQ(got.name, fromWindows1252(expected[static_cast<std::size_t>(i)].name)) << i;
     EXPECT_EQ(static_cast<std::uint16_t>(got.angle), expected[static_cast<std::size_t>(i)].angle)
         << i;
   }
@@ -131,9 +131,9 @@ TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
   EXPECT_EQ(p.app.settings.T0Sp2, 7);  // 0.7 x 10 taken in single precision
   EXPECT_EQ(p.app.settings.FSp2, 6);
   const unit::Catalogue after = unit::probeCatalogue(written);
-  EXPECT_EQ(p.app.settings.probes[0].name, fromLatin1(after[0].name));
+  EXPECT_EQ(p.app.settings.probes[0].name, fromWindows1252(after[0].name));
   EXPECT_EQ(p.app.settings.probes[0].angle, 4550);
-  EXPECT_EQ(p.app.settings.probes[1].name, fromLatin1(after[1].name));
+  EXPECT_EQ(p.app.settings.probes[1].name, fromWindows1252(after[1].name));
 }
 
 TEST(VirtualUnitEndToEnd, ConfigurationBlockThroughTheMap) {

@@ -11,9 +11,9 @@
 #include <variant>
 #include <vector>
 
-#include "support/HexBytes.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
+#include "support/HexBytes.h"
 
 // The byte vectors below are written from the unit's register tables, value by
 // value, with the register each group comes from in the comment.
@@ -435,7 +435,7 @@ Bytes factoryBlockBytes() {
       "64 "                 // ripple 100 %
       "11 C6 7B 0C "        // SP1 angle 45.50, T0 12.3, frequency 12
       "23 28 07 00 "        // SP2 angle 90.00, T0 0.7, frequency 0
-      "53 50 20 4E B0 31 "  // SP1 text "SP N°1" in ISO-8859-1
+      "53 50 20 4E B0 31 "  // SP1 text "SP N°1" in Windows-1252
       "41 42 20 20 20 20 "  // SP2 text "AB" and its blanks
       "00 00 00 00 "        // reserved
       "27 10 05 "           // Q Ref Lin 10000, unit m3/j

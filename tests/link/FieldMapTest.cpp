@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/HexBytes.h"
 #include "link/FieldMap.h"
+#include "support/HexBytes.h"
 
 namespace flowdesk {
 namespace {
@@ -160,7 +160,7 @@ TEST(FieldMapCodec, NibblesAndBitsShareTheirByte) {
   EXPECT_EQ(bit2, 1);
 }
 
-TEST(FieldMapCodec, TextIsLatin1BlankPaddedAndKeepsTrailingBlanks) {
+TEST(FieldMapCodec, TextIsWindows1252BlankPaddedAndKeepsTrailingBlanks) {
   const struct {
     std::string value;
     int length;
@@ -171,7 +171,8 @@ TEST(FieldMapCodec, TextIsLatin1BlankPaddedAndKeepsTrailingBlanks) {
       {"SP N°1", 6, "53 50 20 4E B0 31", "SP N°1"},  // six bytes, not seven
       {"ABCDEFGH", 6, "41 42 43 44 45 46", "ABCDEF"},
       {"", 6, "20 20 20 20 20 20", "      "},
-      {"€", 2, "3F 20", "? "},  // no byte for it
+      {"€", 2, "80 20", "€ "},
+      {"Ω", 2, "3F 20", "? "},  // no byte for it
   };
   for (const auto& c : cases) {
     std::string field = c.value;

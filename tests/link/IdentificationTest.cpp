@@ -27,7 +27,7 @@ struct IdentifyingUnit {
     std::memcpy(&low[0], "T210", 4);
     low[8] = 0x17;  // 6022 = 0x1786
     low[9] = 0x86;
-    std::memcpy(&low[190], "T99\xB0", 4);  // entry 19, degree sign in ISO-8859-1
+    std::memcpy(&low[190], "T99\xB0", 4);  // entry 19, degree sign in Windows-1252
     std::vector<std::uint8_t> high(102, 0);
     std::memcpy(&high[0], "X20", 3);
     high[9] = 5;

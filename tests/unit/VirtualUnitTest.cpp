@@ -118,7 +118,7 @@ TEST_F(UnitFixture, BlocksHoldTheTableLayoutByteForByte) {
       {0x000A, 1, 0, {0, 1}},
       {0x0010, 1, 0, {0x03, 0xE8}},
       {0x0117, 1, 0, {0, 10}},
-      // Probe catalogue: "Insér.1M" in ISO-8859-1 at entry 2, a clamp-on angle
+      // Probe catalogue: "Insér.1M" in Windows-1252 at entry 2, a clamp-on angle
       // at entry 7, the unit code in the high byte of 0x5132.
       {0x5000, 100, 20, {'I', 'n', 's', 0xE9, 'r', '.', '1', 'M', 0, 0}},
       {0x5000, 100, 78, {0x0E, 0x42}},

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/qt/QuitSignals.h"
 #include "app/qt/Startup.h"
 
 namespace {
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
+  // Ended by a signal, the program closes its windows (a screen first, then
+  // the main window) as the operator would, and ends as after Exit.
+  const flowdesk::QuitSignals quitSignals([] { QApplication::closeAllWindows(); });
   std::vector<std::string> arguments(argv, argv + argc);
   return flowdesk::runApplication(arguments);
 }

@@ -371,7 +371,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
       {"New.csp540", 10,
        QByteArray("SP N\xb0"
                   "1",
-                  6)},  // ISO-8859-1 name
+                  6)},  // Windows-1252 name
   };
   for (const auto& l : layouts) {
     const QByteArray bytes = fileBytes(folder + l.name);
