@@ -9,6 +9,9 @@
 
 #include "UnitFrames.h"
 #include "UnitProcess.h"
+#include "link/JbusMaster.h"
+#include "link/LinkTimings.h"
+#include "unit/LineTiming.h"
 
 namespace flowdesk::unit::testing {
 namespace {
@@ -153,12 +156,17 @@ TEST(UnitProgram, EachFaultShowsOnTheWire) {
   EXPECT_TRUE(ask(450).bytes.empty());
 }
 
-// A master that retries at once, as the program's exchange does at 9600 baud
-// (first-byte limit 400 ms, end of reply after 150 ms of silence): the attempt
-// that got a good reply, or 0 after three bad ones.
+// The program's own limits for reads at 9600 baud.
+const int kReadLimitMs =
+    static_cast<int>(link_timings::firstByteLimit(masterBaudIndex(9600), 3).count());
+const int kSilenceMs =
+    static_cast<int>(link_timings::interByteLimit(masterBaudIndex(9600)).count());
+
+// A master that retries at once with those limits, as the program's exchange
+// does: the attempt that got a good reply, or 0 after all bad ones.
 int exchange(Line& line, const Frame& request, std::size_t expected) {
-  for (int attempt = 1; attempt <= 3; ++attempt) {
-    const auto r = line.transact(request, 400, 150);
+  for (int attempt = 1; attempt <= JbusMaster::kAttempts; ++attempt) {
+    const auto r = line.transact(request, kReadLimitMs, kSilenceMs);
     if (r.bytes.size() == expected && r.bytes[1] == request[1] && crcGood(r.bytes)) return attempt;
   }
   return 0;
@@ -166,7 +174,7 @@ int exchange(Line& line, const Frame& request, std::size_t expected) {
 
 TEST(UnitProgram, FaultsAgainstAMasterThatRetries) {
   struct Case {
-    const char* faults;
+    std::string faults;
     int goodAttempt;  // 0: the exchange fails
   };
   const Case cases[] = {
@@ -175,8 +183,8 @@ TEST(UnitProgram, FaultsAgainstAMasterThatRetries) {
       {"short@1;long@2", 3},
       // The retry goes unheard while the unit waits; the late reply answers it.
       {"late@1", 2},
-      // Later than three first-byte limits: every attempt times out.
-      {"late=1500@1", 0},
+      // Later than all the first-byte limits together: every attempt times out.
+      {"late=" + std::to_string(JbusMaster::kAttempts * kReadLimitMs + 300) + "@1", 0},
       // The tail of the paused reply spoils the second attempt.
       {"pause@1", 3},
   };
@@ -251,6 +259,11 @@ TEST(UnitProgram, UsageErrorsAreOneLineAndStatusTwo) {
   const Finished help = runToEnd({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--faults RULES"), std::string::npos);
+  // The fault defaults it describes are the ones the unit applies.
+  EXPECT_EQ(help.out.find('$'), std::string::npos) << help.out;
+  const std::string lateForReads =
+      std::to_string(lateReplyDelay(9600, 3).count()) + " ms for reads";
+  EXPECT_NE(help.out.find(lateForReads), std::string::npos) << help.out;
   const Finished version = runToEnd({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("flowdesk-unit ", 0), 0u);
