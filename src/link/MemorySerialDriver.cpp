@@ -7,7 +7,7 @@
 
 namespace flowdesk {
 
-std::vector<std::uint8_t> MemoryLine::takeRequest() {
+Bytes MemoryLine::takeRequest() {
   if (inbox.size() < 2) return {};
   std::size_t need = 8;
   if (inbox[1] == 16) {
@@ -15,12 +15,12 @@ std::vector<std::uint8_t> MemoryLine::takeRequest() {
     need = 9 + inbox[6];
   }
   if (inbox.size() < need) return {};
-  std::vector<std::uint8_t> request(inbox.begin(), inbox.begin() + static_cast<long>(need));
+  Bytes request(inbox.begin(), inbox.begin() + static_cast<long>(need));
   inbox.erase(inbox.begin(), inbox.begin() + static_cast<long>(need));
   return request;
 }
 
-void MemoryLine::deliver(const std::vector<std::uint8_t>& bytes, std::int64_t atMs, int gapMs) {
+void MemoryLine::deliver(const Bytes& bytes, std::int64_t atMs, int gapMs) {
   std::int64_t at = atMs;
   for (std::uint8_t b : bytes) {
     incoming_.push_back({at, b});
@@ -28,7 +28,7 @@ void MemoryLine::deliver(const std::vector<std::uint8_t>& bytes, std::int64_t at
   }
 }
 
-void MemoryLine::deliverAtBaud(const std::vector<std::uint8_t>& bytes, long baud, int afterMs) {
+void MemoryLine::deliverAtBaud(const Bytes& bytes, long baud, int afterMs) {
   const std::int64_t start = clock.nowMs() + afterMs;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto at =

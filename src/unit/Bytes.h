@@ -2,11 +2,10 @@
 #include <bit>
 #include <cstdint>
 #include <span>
-#include <vector>
+
+#include "base/Bytes.h"
 
 namespace flowdesk::unit {
-
-using ByteVector = std::vector<std::uint8_t>;
 
 // Register data is big-endian: high byte first, a 32-bit value in two registers
 // with the high register first, a 24-bit value in three bytes.

@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint8_t kDefaultExceptionCode = 0x04;  // slave device failure
 }
 
-ReplyPlan planReply(const ByteVector& reply, const std::optional<FaultAction>& fault, int baud,
+ReplyPlan planReply(const Bytes& reply, const std::optional<FaultAction>& fault, int baud,
                     int function, std::chrono::milliseconds turnaround) {
   ReplyPlan plan;
   plan.bytes = reply;

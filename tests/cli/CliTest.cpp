@@ -8,12 +8,12 @@
 
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
-#include "support/TestFiles.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "echo/EchoFile.h"
 #include "logger/LoggerFile.h"
 #include "measure/MeasurementFile.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -21,7 +21,6 @@ namespace {
 using testing::fileBytes;
 using testing::putFile;
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
 TEST(CliOptions, CommonOptionsAnywhere) {
   struct Case {
@@ -195,7 +194,7 @@ TEST(Cli, NewCalibrationFileTakesTheSavedCatalogue) {
   Cli cli;
   std::filesystem::create_directories(cli.home.file("config/flowdesk"));
   const std::string ini = "[General]\nFSp1=3\nT0Sp2=77\n\n[Probe]\n0=Mine\n\n[Angle]\n0=4550\n";
-  putFile(cli.file("config/flowdesk/flowdesk.ini"), Vec(ini.begin(), ini.end()));
+  putFile(cli.file("config/flowdesk/flowdesk.ini"), Bytes(ini.begin(), ini.end()));
   ASSERT_EQ(cli.run({"new", cli.file("c.eta")}), 0) << cli.err;
   CalibrationFile f;
   ASSERT_TRUE(readCalibrationFile(cli.file("c.eta"), f).ok());
@@ -219,7 +218,7 @@ TEST(Cli, FilesThatCannotBeWrittenOrReadGiveTwo) {
 
   struct Case {
     std::string name;
-    Vec bytes;
+    Bytes bytes;
     std::string message;
   };
   const std::vector<Case> cases = {
@@ -281,7 +280,7 @@ TEST(Cli, ShowDecodesParameterFiles) {
 TEST(Cli, ShowSummarisesRecordings) {
   Cli cli;
   // A logger file of two 4-parameter records.
-  Vec records(62, 0);
+  Bytes records(62, 0);
   for (int k = 0; k < 2; ++k) {
     std::uint8_t* r = records.data() + 31 * k;
     r[0] = 3;

@@ -12,10 +12,9 @@
 namespace flowdesk {
 namespace {
 
-using Vec = std::vector<std::uint8_t>;
 using Tried = std::vector<std::pair<int, int>>;
 
-Vec withCrc(Vec frame) {
+Bytes withCrc(Bytes frame) {
   std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
   frame.push_back(crc & 0xFF);
   frame.push_back(crc >> 8);
@@ -49,7 +48,7 @@ struct Bench {
 
   void putUnit(int port, long baud, std::uint8_t high, std::uint8_t address) {
     lines[static_cast<std::size_t>(port)]->onWrite = [baud, high, address](MemoryLine& line) {
-      Vec request = line.takeRequest();
+      Bytes request = line.takeRequest();
       if (request.empty() || line.line.baud != baud) return;  // garbage at another rate
       if (request[1] != 3 || request[2] != 0x22 || request[3] != 0x02) return;
       line.deliverAtBaud(withCrc({request[0], 3, 2, high, address}), baud, 5);
@@ -91,10 +90,10 @@ TEST(UnitDetection, FindsTheUnitOnCom2At9600AfterEverythingBefore) {
   EXPECT_EQ(b.lines[2]->opens, 0);
   EXPECT_EQ(b.lines[3]->opens, 0);
   // The scan asks at address 0, function 3, register 0x2202, one register.
-  const Vec& sent = b.lines[1]->sentLog;
+  const Bytes& sent = b.lines[1]->sentLog;
   ASSERT_GE(sent.size(), 8u);
-  EXPECT_EQ(Vec(sent.begin(), sent.begin() + 8),
-            (Vec{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
+  EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 8),
+            (Bytes{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
   // Five silent rates, three attempts each, then the answer.
   EXPECT_EQ(sent.size(), 8u * (5 * 3 + 1));
 

@@ -95,7 +95,7 @@ TEST(FaultPlan, BadRulesSayWhy) {
 }
 
 TEST(ReplyPlan, EachFaultSpoilsTheReplyItsOwnWay) {
-  const std::vector<std::uint8_t> good = testing::withCrc({1, 3, 2, 0x12, 0x34});
+  const Bytes good = testing::withCrc({1, 3, 2, 0x12, 0x34});
   struct Case {
     std::optional<FaultAction> fault;
     int baud;
@@ -145,7 +145,7 @@ TEST(ReplyPlan, EachFaultSpoilsTheReplyItsOwnWay) {
 // master that retries at once takes it there), and a pause must end the reply
 // for the master, at every rate and for reads as for writes.
 TEST(ReplyPlan, DefaultLateAndPauseStraddleTheMastersLimits) {
-  const std::vector<std::uint8_t> good = testing::withCrc({1, 3, 2, 0x12, 0x34});
+  const Bytes good = testing::withCrc({1, 3, 2, 0x12, 0x34});
   for (std::size_t index = 0; index < kBaudTable.size(); ++index) {
     const int baud = static_cast<int>(kBaudTable[index]);
     const int i = static_cast<int>(index);
@@ -163,7 +163,7 @@ TEST(ReplyPlan, DefaultLateAndPauseStraddleTheMastersLimits) {
 
 TEST(RequestFrame, LengthIsKnownFromTheHeader) {
   struct Case {
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
     FrameCheck check;
     std::size_t length;
   };
