@@ -166,30 +166,30 @@ int memClearLineErrors(SerialPort& port) {
   return kPortOk;
 }
 
-SerialOps memoryOps() {
-  SerialOps ops = baseSerialOps();
-  ops.readByte = memReadByte;
-  ops.writeByte = memWriteByte;
-  ops.close = memClose;
-  ops.setLine = memSetLine;
-  ops.setXonXoff = memFlow;
-  ops.setRtsCts = memFlow;
-  ops.setDtrDsr = memFlow;
-  ops.setDtr = memSetDtr;
-  ops.setRts = memSetRts;
-  ops.txFree = memTxFree;
-  ops.txCount = memTxCount;
-  ops.rxFree = memRxFree;
-  ops.rxCount = memRxCount;
-  ops.clearOutput = memClearOutput;
-  ops.writeBlock = memWriteBlock;
-  ops.readBlock = memReadBlock;
-  ops.sendBreak = memSendBreak;
-  ops.modemStatus = memModemStatus;
-  ops.lineErrors = memLineErrors;
-  ops.clearLineErrors = memClearLineErrors;
-  return ops;
-}
+// The reserved slots, the status dump and clearStatus keep their base
+// operations.
+constexpr SerialOps kMemoryOps{
+    .readByte = memReadByte,
+    .writeByte = memWriteByte,
+    .close = memClose,
+    .setLine = memSetLine,
+    .setXonXoff = memFlow,
+    .setRtsCts = memFlow,
+    .setDtrDsr = memFlow,
+    .setDtr = memSetDtr,
+    .setRts = memSetRts,
+    .txFree = memTxFree,
+    .txCount = memTxCount,
+    .rxFree = memRxFree,
+    .rxCount = memRxCount,
+    .clearOutput = memClearOutput,
+    .writeBlock = memWriteBlock,
+    .readBlock = memReadBlock,
+    .sendBreak = memSendBreak,
+    .modemStatus = memModemStatus,
+    .lineErrors = memLineErrors,
+    .clearLineErrors = memClearLineErrors,
+};
 
 }  // namespace
 
@@ -207,7 +207,7 @@ SerialPort* openMemoryPort(const std::shared_ptr<MemoryLine>& line, int portInde
   auto driver = std::make_unique<MemoryDriver>();
   driver->line = line;
   port->driver = std::move(driver);
-  port->ops = memoryOps();
+  port->ops = kMemoryOps;
   line->isOpen = true;
   port->setLine(baud, parity, dataBits, stopBits);
   line->dtr = true;
