@@ -41,8 +41,6 @@ class MemoryLine {
   void deliver(const Bytes& bytes, std::int64_t atMs, int gapMs = 0);
   // Arrival at the wire speed of `baud`, starting `afterMs` from now.
   void deliverAtBaud(const Bytes& bytes, long baud, int afterMs = 0);
-  std::size_t bytesOnTheWay() const { return incoming_.size(); }
-  void clearIncoming() { incoming_.clear(); }
 
   // What opening the line gives (0, or a status such as -14 or -3).
   int openStatus = kPortOk;

@@ -45,8 +45,5 @@ inline std::int32_t getS24(std::span<const std::uint8_t> b, int at) {
 inline std::uint32_t get32(std::span<const std::uint8_t> b, int at) {
   return (static_cast<std::uint32_t>(get16(b, at)) << 16) | get16(b, at + 2);
 }
-inline float getFloat(std::span<const std::uint8_t> b, int at) {
-  return std::bit_cast<float>(get32(b, at));
-}
 
 }  // namespace flowdesk::unit
