@@ -138,7 +138,8 @@ void VirtualUnit::fillLogger(long count, double now) {
   count = std::clamp<long>(count, 0, logger_.capacity());
   if (count == 0) return;
   const int period = periodSeconds(get8(blocks_.logger, logset::kPeriod));
-  // Newest record first, counting the totalizers backwards from today's values.
+  // Newest record first, counting the totalizers backwards from their current
+  // values, so the newest record agrees with the totalizers the unit reports.
   LoggedTotals totals{{totals_.value(0), totals_.value(1), totals_.value(2)}, totals_.volume()};
   std::vector<Bytes> newestFirst;
   newestFirst.reserve(static_cast<std::size_t>(count));

@@ -313,7 +313,7 @@ TEST_F(UnitFixture, AddressingAndCrc) {
   // A factory write moves the unit to the address it holds.
   const auto reply = ask(writeRequest(9, 0x2202, {0, 12}));
   ASSERT_TRUE(reply);
-  EXPECT_EQ((*reply)[0], 9);  // the write itself is answered at the old address
+  EXPECT_EQ((*reply)[0], 9);  // the write itself is answered at the address it was sent to
   EXPECT_EQ(unit_->address(), 12);
   EXPECT_FALSE(ask(readRequest(9, 3, 0x2202, 1)));
   EXPECT_TRUE(ask(readRequest(12, 3, 0x2202, 1)));
