@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
+
+#include "base/Bytes.h"
 
 namespace flowdesk {
 
@@ -58,8 +59,6 @@ struct FileResult {
     return r;
   }
 };
-
-using Bytes = std::vector<std::uint8_t>;
 
 // Reads a whole file.
 FileResult readWholeFile(const std::string& path, Bytes& out);

@@ -10,11 +10,11 @@ namespace flowdesk {
 //
 // Reads never fail: a missing key, a missing value or a value that cannot be
 // read as the asked type gives the caller's default. Texts are returned whole,
-// however long: a stored path longer than the old 127-character limit is a
-// real Linux path and cutting or refusing it would lose the operator's folder
-// (reading into a std::string cannot overflow anything). Writes create the key
-// when needed; a single write's failure is not reported, but sync() says
-// whether everything written so far reached the disk.
+// however long: a stored path of any length is a real Linux path, and cutting
+// or refusing it would lose the operator's folder (reading into a std::string
+// cannot overflow anything). Writes create the key when needed; a single
+// write's failure is not reported, but sync() says whether everything written
+// so far reached the disk.
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;

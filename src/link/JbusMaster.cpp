@@ -17,8 +17,10 @@ std::uint8_t slaveAddress(float jbus) {
 ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_t function,
                       std::size_t expected) {
   if (length < 2 || reply[1] != function) {
-    // One byte, or a frame from a confused peer: the function code decides
-    // first, as it always has; only then can the CRC be looked at.
+    // One byte, a frame from a confused peer, or an exception reply (function
+    // code with bit 7 set): the function code is tested first, so all of them
+    // fail as a wrong function whatever their length; only then can the CRC
+    // be looked at.
     return length < 2 ? ReplyCheck::kTooShort : ReplyCheck::kBadFunction;
   }
   if (function != 4 && length != expected) return ReplyCheck::kBadLength;

@@ -7,7 +7,7 @@
 
 namespace flowdesk {
 
-std::vector<std::uint8_t> MemoryLine::takeRequest() {
+Bytes MemoryLine::takeRequest() {
   if (inbox.size() < 2) return {};
   std::size_t need = 8;
   if (inbox[1] == 16) {
@@ -15,12 +15,12 @@ std::vector<std::uint8_t> MemoryLine::takeRequest() {
     need = 9 + inbox[6];
   }
   if (inbox.size() < need) return {};
-  std::vector<std::uint8_t> request(inbox.begin(), inbox.begin() + static_cast<long>(need));
+  Bytes request(inbox.begin(), inbox.begin() + static_cast<long>(need));
   inbox.erase(inbox.begin(), inbox.begin() + static_cast<long>(need));
   return request;
 }
 
-void MemoryLine::deliver(const std::vector<std::uint8_t>& bytes, std::int64_t atMs, int gapMs) {
+void MemoryLine::deliver(const Bytes& bytes, std::int64_t atMs, int gapMs) {
   std::int64_t at = atMs;
   for (std::uint8_t b : bytes) {
     incoming_.push_back({at, b});
@@ -28,7 +28,7 @@ void MemoryLine::deliver(const std::vector<std::uint8_t>& bytes, std::int64_t at
   }
 }
 
-void MemoryLine::deliverAtBaud(const std::vector<std::uint8_t>& bytes, long baud, int afterMs) {
+void MemoryLine::deliverAtBaud(const Bytes& bytes, long baud, int afterMs) {
   const std::int64_t start = clock.nowMs() + afterMs;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto at =
@@ -166,30 +166,30 @@ int memClearLineErrors(SerialPort& port) {
   return kPortOk;
 }
 
-SerialOps memoryOps() {
-  SerialOps ops = baseSerialOps();
-  ops.readByte = memReadByte;
-  ops.writeByte = memWriteByte;
-  ops.close = memClose;
-  ops.setLine = memSetLine;
-  ops.setXonXoff = memFlow;
-  ops.setRtsCts = memFlow;
-  ops.setDtrDsr = memFlow;
-  ops.setDtr = memSetDtr;
-  ops.setRts = memSetRts;
-  ops.txFree = memTxFree;
-  ops.txCount = memTxCount;
-  ops.rxFree = memRxFree;
-  ops.rxCount = memRxCount;
-  ops.clearOutput = memClearOutput;
-  ops.writeBlock = memWriteBlock;
-  ops.readBlock = memReadBlock;
-  ops.sendBreak = memSendBreak;
-  ops.modemStatus = memModemStatus;
-  ops.lineErrors = memLineErrors;
-  ops.clearLineErrors = memClearLineErrors;
-  return ops;
-}
+// The reserved slots, the status dump and clearStatus keep their base
+// operations.
+constexpr SerialOps kMemoryOps{
+    .readByte = memReadByte,
+    .writeByte = memWriteByte,
+    .close = memClose,
+    .setLine = memSetLine,
+    .setXonXoff = memFlow,
+    .setRtsCts = memFlow,
+    .setDtrDsr = memFlow,
+    .setDtr = memSetDtr,
+    .setRts = memSetRts,
+    .txFree = memTxFree,
+    .txCount = memTxCount,
+    .rxFree = memRxFree,
+    .rxCount = memRxCount,
+    .clearOutput = memClearOutput,
+    .writeBlock = memWriteBlock,
+    .readBlock = memReadBlock,
+    .sendBreak = memSendBreak,
+    .modemStatus = memModemStatus,
+    .lineErrors = memLineErrors,
+    .clearLineErrors = memClearLineErrors,
+};
 
 }  // namespace
 
@@ -207,7 +207,7 @@ SerialPort* openMemoryPort(const std::shared_ptr<MemoryLine>& line, int portInde
   auto driver = std::make_unique<MemoryDriver>();
   driver->line = line;
   port->driver = std::move(driver);
-  port->ops = memoryOps();
+  port->ops = kMemoryOps;
   line->isOpen = true;
   port->setLine(baud, parity, dataBits, stopBits);
   line->dtr = true;

@@ -3,8 +3,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <vector>
 
+#include "base/Bytes.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk {
@@ -28,21 +28,19 @@ class MemoryLine {
 
   // Bytes the port wrote that the peer has not taken yet, and everything the
   // port ever wrote.
-  std::vector<std::uint8_t> inbox;
-  std::vector<std::uint8_t> sentLog;
+  Bytes inbox;
+  Bytes sentLog;
 
   // One complete Jbus request from the front of `inbox`, or empty when it is
   // not complete yet. Functions 3 and 4 (and unknown ones) are 8 bytes,
   // function 16 is 9 plus its byte count.
-  std::vector<std::uint8_t> takeRequest();
+  Bytes takeRequest();
 
   // Makes `bytes` arrive at the port: the first at `atMs` on the clock, each
   // next one `gapMs` later.
-  void deliver(const std::vector<std::uint8_t>& bytes, std::int64_t atMs, int gapMs = 0);
+  void deliver(const Bytes& bytes, std::int64_t atMs, int gapMs = 0);
   // Arrival at the wire speed of `baud`, starting `afterMs` from now.
-  void deliverAtBaud(const std::vector<std::uint8_t>& bytes, long baud, int afterMs = 0);
-  std::size_t bytesOnTheWay() const { return incoming_.size(); }
-  void clearIncoming() { incoming_.clear(); }
+  void deliverAtBaud(const Bytes& bytes, long baud, int afterMs = 0);
 
   // What opening the line gives (0, or a status such as -14 or -3).
   int openStatus = kPortOk;

@@ -413,20 +413,29 @@ int posixDumpStatus(SerialPort& port, const LinePrinter& print) {
   return kPortOk;
 }
 
-int posixReserved(SerialPort& port) {
-  return port.fail(kPortNotSupported);
-}
-
-void posixClearStatus(SerialPort& port) {
-  port.status = 0;
-}
-
+// The reserved slots and clearStatus keep their base operations.
 constexpr SerialOps kPosixOps{
-    posixReadByte,   posixReserved,        posixWriteByte,  posixClose,       posixSetLine,
-    posixSetXonXoff, posixSetRtsCts,       posixSetDtrDsr,  posixSetDtr,      posixSetRts,
-    posixTxFree,     posixTxCount,         posixRxFree,     posixRxCount,     posixClearOutput,
-    posixWriteBlock, posixReadBlock,       posixDumpStatus, posixSendBreak,   posixModemStatus,
-    posixLineErrors, posixClearLineErrors, posixReserved,   posixClearStatus,
+    .readByte = posixReadByte,
+    .writeByte = posixWriteByte,
+    .close = posixClose,
+    .setLine = posixSetLine,
+    .setXonXoff = posixSetXonXoff,
+    .setRtsCts = posixSetRtsCts,
+    .setDtrDsr = posixSetDtrDsr,
+    .setDtr = posixSetDtr,
+    .setRts = posixSetRts,
+    .txFree = posixTxFree,
+    .txCount = posixTxCount,
+    .rxFree = posixRxFree,
+    .rxCount = posixRxCount,
+    .clearOutput = posixClearOutput,
+    .writeBlock = posixWriteBlock,
+    .readBlock = posixReadBlock,
+    .dumpStatus = posixDumpStatus,
+    .sendBreak = posixSendBreak,
+    .modemStatus = posixModemStatus,
+    .lineErrors = posixLineErrors,
+    .clearLineErrors = posixClearLineErrors,
 };
 
 }  // namespace

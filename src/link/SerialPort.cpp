@@ -45,38 +45,38 @@ const char* portStatusMessage(int status) {
 }
 
 // ---------------------------------------------------------------------------
-// Base operation table
+// Base operations
 
-namespace {
+namespace base_ops {
 
-int baseUnsupported(SerialPort& port) {
+int unsupported(SerialPort& port) {
   return port.fail(kPortNotSupported);
 }
-int baseWriteByte(SerialPort& port, std::uint8_t) {
+int writeByte(SerialPort& port, std::uint8_t) {
   return port.fail(kPortNotSupported);
 }
-int baseSetLine(SerialPort& port, long, char, int, int) {
+int setLine(SerialPort& port, long, char, int, int) {
   return port.fail(kPortNotSupported);
 }
-int baseSwitch(SerialPort& port, bool) {
+int setSwitch(SerialPort& port, bool) {
   return port.fail(kPortNotSupported);
 }
-int baseWriteBlock(SerialPort& port, const std::uint8_t*, int) {
+int writeBlock(SerialPort& port, const std::uint8_t*, int) {
   return port.fail(kPortNotSupported);
 }
-int baseReadBlock(SerialPort& port, std::uint8_t*, int) {
+int readBlock(SerialPort& port, std::uint8_t*, int) {
   return port.fail(kPortNotSupported);
 }
-int baseSendBreak(SerialPort& port, int) {
+int sendBreak(SerialPort& port, int) {
   return port.fail(kPortNotSupported);
 }
 
-int baseClose(SerialPort& port) {
+int close(SerialPort& port) {
   unlinkAndFree(port);
   return 0;
 }
 
-int baseDumpStatus(SerialPort&, const LinePrinter& print) {
+int dumpStatus(SerialPort&, const LinePrinter& print) {
   if (print) {
     print("Port dump not supported for this driver");
     print("");
@@ -84,17 +84,13 @@ int baseDumpStatus(SerialPort&, const LinePrinter& print) {
   return kPortNotSupported;
 }
 
-void baseClearStatus(SerialPort& port) {
+void clearStatus(SerialPort& port) {
   port.status = 0;
 }
 
-constexpr SerialOps kBaseOps{
-    baseUnsupported, baseUnsupported, baseWriteByte,   baseClose,       baseSetLine,
-    baseSwitch,      baseSwitch,      baseSwitch,      baseSwitch,      baseSwitch,
-    baseUnsupported, baseUnsupported, baseUnsupported, baseUnsupported, baseUnsupported,
-    baseWriteBlock,  baseReadBlock,   baseDumpStatus,  baseSendBreak,   baseUnsupported,
-    baseUnsupported, baseUnsupported, baseUnsupported, baseClearStatus,
-};
+}  // namespace base_ops
+
+namespace {
 
 // ---------------------------------------------------------------------------
 // Library state. The library is used from one thread, but the list is guarded
@@ -132,10 +128,6 @@ void closeAllAtExit() {
 }
 
 }  // namespace
-
-const SerialOps& baseSerialOps() {
-  return kBaseOps;
-}
 
 int parseLineSettings(long baud, char parity, int dataBits, int stopBits, LineFormat& out) {
   if (baud > kMaxBaud) return kPortBadBaud;

@@ -56,38 +56,53 @@ using LinePrinter = std::function<void(const std::string&)>;
 
 struct SerialPort;
 
-// The operation table, in its fixed slot order. A fresh port carries the base
-// operations (every one "not supported"); a driver replaces them once the
-// device is open.
-struct SerialOps {
-  int (*readByte)(SerialPort&);
-  int (*reserved1)(SerialPort&);
-  int (*writeByte)(SerialPort&, std::uint8_t byte);
-  int (*close)(SerialPort&);
-  int (*setLine)(SerialPort&, long baud, char parity, int dataBits, int stopBits);
-  int (*setXonXoff)(SerialPort&, bool on);
-  int (*setRtsCts)(SerialPort&, bool on);
-  int (*setDtrDsr)(SerialPort&, bool on);
-  int (*setDtr)(SerialPort&, bool on);
-  int (*setRts)(SerialPort&, bool on);
-  int (*txFree)(SerialPort&);
-  int (*txCount)(SerialPort&);
-  int (*rxFree)(SerialPort&);
-  int (*rxCount)(SerialPort&);
-  int (*clearOutput)(SerialPort&);
-  int (*writeBlock)(SerialPort&, const std::uint8_t* bytes, int n);
-  int (*readBlock)(SerialPort&, std::uint8_t* buffer, int n);
-  int (*dumpStatus)(SerialPort&, const LinePrinter& print);
-  int (*sendBreak)(SerialPort&, int ms);
-  int (*modemStatus)(SerialPort&);
-  int (*lineErrors)(SerialPort&);
-  int (*clearLineErrors)(SerialPort&);
-  int (*reserved2)(SerialPort&);
-  void (*clearStatus)(SerialPort&);
-};
+// The base operations, what a port does before a driver takes it over: every
+// one fails with "not supported", except close (which frees the object), the
+// status dump (which says it is not supported) and clearStatus.
+namespace base_ops {
+int unsupported(SerialPort& port);
+int writeByte(SerialPort& port, std::uint8_t byte);
+int close(SerialPort& port);
+int setLine(SerialPort& port, long baud, char parity, int dataBits, int stopBits);
+int setSwitch(SerialPort& port, bool on);
+int writeBlock(SerialPort& port, const std::uint8_t* bytes, int n);
+int readBlock(SerialPort& port, std::uint8_t* buffer, int n);
+int dumpStatus(SerialPort& port, const LinePrinter& print);
+int sendBreak(SerialPort& port, int ms);
+void clearStatus(SerialPort& port);
+}  // namespace base_ops
 
-// The table a port has before a driver fills it.
-const SerialOps& baseSerialOps();
+// The operation table, its slots in the serial library's order. Every slot
+// starts with its base operation; a driver's table names the slots it fills
+// (designated initialisers), so a slot it leaves out keeps the base behaviour
+// instead of shifting its neighbours.
+struct SerialOps {
+  int (*readByte)(SerialPort&) = base_ops::unsupported;
+  int (*reserved1)(SerialPort&) = base_ops::unsupported;
+  int (*writeByte)(SerialPort&, std::uint8_t byte) = base_ops::writeByte;
+  int (*close)(SerialPort&) = base_ops::close;
+  int (*setLine)(SerialPort&, long baud, char parity, int dataBits,
+                 int stopBits) = base_ops::setLine;
+  int (*setXonXoff)(SerialPort&, bool on) = base_ops::setSwitch;
+  int (*setRtsCts)(SerialPort&, bool on) = base_ops::setSwitch;
+  int (*setDtrDsr)(SerialPort&, bool on) = base_ops::setSwitch;
+  int (*setDtr)(SerialPort&, bool on) = base_ops::setSwitch;
+  int (*setRts)(SerialPort&, bool on) = base_ops::setSwitch;
+  int (*txFree)(SerialPort&) = base_ops::unsupported;
+  int (*txCount)(SerialPort&) = base_ops::unsupported;
+  int (*rxFree)(SerialPort&) = base_ops::unsupported;
+  int (*rxCount)(SerialPort&) = base_ops::unsupported;
+  int (*clearOutput)(SerialPort&) = base_ops::unsupported;
+  int (*writeBlock)(SerialPort&, const std::uint8_t* bytes, int n) = base_ops::writeBlock;
+  int (*readBlock)(SerialPort&, std::uint8_t* buffer, int n) = base_ops::readBlock;
+  int (*dumpStatus)(SerialPort&, const LinePrinter& print) = base_ops::dumpStatus;
+  int (*sendBreak)(SerialPort&, int ms) = base_ops::sendBreak;
+  int (*modemStatus)(SerialPort&) = base_ops::unsupported;
+  int (*lineErrors)(SerialPort&) = base_ops::unsupported;
+  int (*clearLineErrors)(SerialPort&) = base_ops::unsupported;
+  int (*reserved2)(SerialPort&) = base_ops::unsupported;
+  void (*clearStatus)(SerialPort&) = base_ops::clearStatus;
+};
 
 // A driver's own record for one port; owned by the port object.
 class PortDriver {
@@ -105,7 +120,7 @@ struct SerialPort {
   std::int32_t portIndex = -1;
   std::int32_t status = 0;
   std::uint32_t count = 0;  // bytes moved by the last block read or write
-  SerialOps ops = baseSerialOps();
+  SerialOps ops;            // the base operations until a driver fills the table
 
   // The clock every wait on this port uses (the Jbus master hands in its own).
   Clock* clock = &systemClock();

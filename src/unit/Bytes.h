@@ -2,11 +2,10 @@
 #include <bit>
 #include <cstdint>
 #include <span>
-#include <vector>
+
+#include "base/Bytes.h"
 
 namespace flowdesk::unit {
-
-using ByteVector = std::vector<std::uint8_t>;
 
 // Register data is big-endian: high byte first, a 32-bit value in two registers
 // with the high register first, a 24-bit value in three bytes.
@@ -45,9 +44,6 @@ inline std::int32_t getS24(std::span<const std::uint8_t> b, int at) {
 }
 inline std::uint32_t get32(std::span<const std::uint8_t> b, int at) {
   return (static_cast<std::uint32_t>(get16(b, at)) << 16) | get16(b, at + 2);
-}
-inline float getFloat(std::span<const std::uint8_t> b, int at) {
-  return std::bit_cast<float>(get32(b, at));
 }
 
 }  // namespace flowdesk::unit

@@ -61,8 +61,8 @@ SlotValue quantity(int index, const RecordInputs& in) {
 
 }  // namespace
 
-ByteVector encodeRecord(int recordBytes, const RecordInputs& in) {
-  ByteVector r(recordBytes, 0);
+Bytes encodeRecord(int recordBytes, const RecordInputs& in) {
+  Bytes r(recordBytes, 0);
   put8(r, 0, in.pointNumber);
   put8(r, 1, (in.marked ? 0x80 : 0) | ((in.flowUnit & 0x07) << 4) | ((in.date.tm_mon + 1) & 0x0F));
   put8(r, 2, in.date.tm_year + 1900 - 2000);
@@ -96,8 +96,8 @@ ByteVector encodeRecord(int recordBytes, const RecordInputs& in) {
   return r;
 }
 
-ByteVector emptyRecord(int recordBytes) {
-  ByteVector r(recordBytes, 0);
+Bytes emptyRecord(int recordBytes) {
+  Bytes r(recordBytes, 0);
   r[3] = kEmptyDayMark;
   return r;
 }

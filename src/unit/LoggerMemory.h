@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <ctime>
 #include <span>
-#include <vector>
 
 #include "unit/Bytes.h"
 #include "unit/MeasurementModel.h"
@@ -35,8 +34,8 @@ struct RecordInputs {
 };
 
 // The record layout the logger download decodes.
-ByteVector encodeRecord(int recordBytes, const RecordInputs& in);
-ByteVector emptyRecord(int recordBytes);
+Bytes encodeRecord(int recordBytes, const RecordInputs& in);
+Bytes emptyRecord(int recordBytes);
 
 // The logger's memory: records of one size, oldest first, up to a capacity
 // that depends on the record size (a 9-parameter record takes two places).
@@ -59,7 +58,7 @@ class LoggerMemory {
  private:
   bool large_ = false;
   long capacityUnits_ = 0;
-  std::vector<std::uint8_t> data_;
+  Bytes data_;
 };
 
 }  // namespace flowdesk::unit

@@ -64,7 +64,6 @@ class MeasurementModel {
   std::array<std::int8_t, 100> trend(double now) const;
 
   int chords() const { return chords_; }
-  bool calorimetry() const { return calorimetry_; }
   int flowUnit() const { return flowUnit_; }
 
   // Deterministic noise in [-1, 1) for a channel at a quantised instant.

@@ -130,7 +130,7 @@ std::string specialName(const FactoryBytes& f, int textAt, const char* fallbackU
   return "SP" + text;
 }
 
-void putRecords(ByteVector& out, const Catalogue& c, int first, int count) {
+void putRecords(Bytes& out, const Catalogue& c, int first, int count) {
   for (int i = first; i < first + count; ++i) {
     std::uint8_t rec[10] = {};
     const std::string& name = c[i].name;
@@ -153,14 +153,14 @@ Catalogue probeCatalogue(const FactoryBytes& factory) {
   return c;
 }
 
-ByteVector catalogueBlockA(const Catalogue& catalogue) {
-  ByteVector out;
+Bytes catalogueBlockA(const Catalogue& catalogue) {
+  Bytes out;
   putRecords(out, catalogue, 0, 20);
   return out;
 }
 
-ByteVector catalogueBlockB(const Catalogue& catalogue, int unitCode) {
-  ByteVector out;
+Bytes catalogueBlockB(const Catalogue& catalogue, int unitCode) {
+  Bytes out;
   putRecords(out, catalogue, 20, 10);
   out.push_back(static_cast<std::uint8_t>(unitCode));
   out.push_back(0);

@@ -113,7 +113,7 @@ Catalogue probeCatalogue(const FactoryBytes& factory);
 
 // The catalogue's two read blocks: 0x5000 (entries 0-19) and 0x5100 (20-29 and
 // the unit code in the high byte of its last register).
-ByteVector catalogueBlockA(const Catalogue& catalogue);
-ByteVector catalogueBlockB(const Catalogue& catalogue, int unitCode);
+Bytes catalogueBlockA(const Catalogue& catalogue);
+Bytes catalogueBlockB(const Catalogue& catalogue, int unitCode);
 
 }  // namespace flowdesk::unit

@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint8_t kDefaultExceptionCode = 0x04;  // slave device failure
 }
 
-ReplyPlan planReply(const ByteVector& reply, const std::optional<FaultAction>& fault, int baud,
+ReplyPlan planReply(const Bytes& reply, const std::optional<FaultAction>& fault, int baud,
                     int function, std::chrono::milliseconds turnaround) {
   ReplyPlan plan;
   plan.bytes = reply;
@@ -51,12 +51,11 @@ ReplyPlan planReply(const ByteVector& reply, const std::optional<FaultAction>& f
       break;
     }
     case FaultKind::kLate:
-      plan.delay =
-          std::max(turnaround, chosen(masterFirstByteLimit(baud, function) + milliseconds(200)));
+      plan.delay = std::max(turnaround, chosen(lateReplyDelay(baud, function)));
       break;
     case FaultKind::kPause:
       plan.pauseBefore = std::max<std::size_t>(1, plan.bytes.size() / 2);
-      plan.pause = chosen(masterInterByteLimit(baud) + milliseconds(100));
+      plan.pause = chosen(replyPause(baud));
       break;
   }
   return plan;

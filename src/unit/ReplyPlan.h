@@ -12,7 +12,7 @@ namespace flowdesk::unit {
 // silence interrupts it.
 struct ReplyPlan {
   bool send = true;
-  ByteVector bytes;
+  Bytes bytes;
   std::chrono::milliseconds delay{0};  // before the first byte
   std::size_t pauseBefore = 0;         // index of the byte the pause precedes; 0: none
   std::chrono::milliseconds pause{0};
@@ -20,7 +20,7 @@ struct ReplyPlan {
 
 // Applies a fault (if any) to a good reply. `function` is the request's
 // function code, `baud` the line's rate.
-ReplyPlan planReply(const ByteVector& reply, const std::optional<FaultAction>& fault, int baud,
+ReplyPlan planReply(const Bytes& reply, const std::optional<FaultAction>& fault, int baud,
                     int function, std::chrono::milliseconds turnaround);
 
 }  // namespace flowdesk::unit

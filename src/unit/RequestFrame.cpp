@@ -32,7 +32,7 @@ bool crcMatches(std::span<const std::uint8_t> frame) {
   return frame[n] == (crc & 0xFF) && frame[n + 1] == (crc >> 8);
 }
 
-void appendCrc(std::vector<std::uint8_t>& frame) {
+void appendCrc(Bytes& frame) {
   const std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
   frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
   frame.push_back(static_cast<std::uint8_t>(crc >> 8));

@@ -2,7 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
+
+#include "base/Bytes.h"
 
 namespace flowdesk::unit {
 
@@ -20,6 +21,6 @@ FrameCheck checkRequest(std::span<const std::uint8_t> bytes, std::size_t& length
 bool crcMatches(std::span<const std::uint8_t> frame);
 
 // Appends the CRC, low byte first.
-void appendCrc(std::vector<std::uint8_t>& frame);
+void appendCrc(Bytes& frame);
 
 }  // namespace flowdesk::unit

@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cstring>
+#include <utility>
 
+#include "link/JbusMaster.h"
+#include "link/LinkTimings.h"
 #include "unit/FaultPlan.h"
+#include "unit/LineTiming.h"
 
 namespace flowdesk::unit {
 
@@ -13,6 +19,20 @@ bool parseNumber(const std::string& text, long min, long max, long& out) {
   const char* end = text.data() + text.size();
   const auto [p, ec] = std::from_chars(text.data(), end, out);
   return !text.empty() && ec == std::errc() && p == end && out >= min && out <= max;
+}
+
+// The slowest rate at which the master uses its short limits.
+int firstFastRate() {
+  for (std::size_t i = 0; i < kBaudTable.size(); ++i) {
+    if (!link_timings::isSlowRate(static_cast<int>(i))) return static_cast<int>(kBaudTable[i]);
+  }
+  return static_cast<int>(kBaudTable.back());
+}
+
+// A round figure past `d`, for an example a reader can type.
+std::chrono::milliseconds roundPast(std::chrono::milliseconds d) {
+  constexpr std::chrono::milliseconds kStep{500};
+  return (d / kStep + 1) * kStep;
 }
 
 }  // namespace
@@ -147,7 +167,7 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
 }
 
 std::string unitHelpText() {
-  return R"(Usage: flowdesk-unit [OPTION]...
+  std::string text = R"(Usage: flowdesk-unit [OPTION]...
 A virtual flowmeter: a Jbus (Modbus-RTU) slave on a pseudo-terminal. The first
 line of output is the terminal's path; open it as the serial port.
 
@@ -198,11 +218,11 @@ Faults
                   pass a CRC check: only the length shows the fault)
       exception   an exception reply; =CODE sets the code (default 4)
       late        the first byte comes late; =MS sets the delay (default:
-                  the master's first-byte limit + 200 ms: 600 ms for reads at
-                  1200 baud and above, else 1200 ms)
+                  the master's first-byte limit + $lateMargin: $lateFast for reads at
+                  $fastRate baud and above, else $lateSlow)
       pause       a silence in the middle of the reply; =MS sets it (default:
-                  the master's inter-byte limit + 100 ms: 250 ms at 1200 baud
-                  and above, 500 ms below)
+                  the master's inter-byte limit + $pauseMargin: $pauseFast at $fastRate baud
+                  and above, $pauseSlow below)
     Requests are numbered from 1 in the order the unit accepts them (good CRC,
     its address or 0, its rate). The first matching rule wins.
     Example: --faults 'drop@3,5;crc%10;late@7;silent>=20'
@@ -210,7 +230,7 @@ Faults
     late delay and pause included): a request sent meanwhile is lost. So a
     master that retries at once takes a late reply in its next attempt, and
     the tail of a paused reply spoils its next attempt; a late delay longer
-    than three first-byte limits (late=1500 for reads) fails a whole
+    than three first-byte limits (late=$wholeExchange for reads) fails a whole
     exchange of three attempts.
 
   --trace             print every frame in hexadecimal on standard error
@@ -220,6 +240,29 @@ Faults
 
 Ends on SIGTERM or SIGINT with status 0; bad usage ends with status 2.
 )";
+  // The fault defaults follow the master's limits; so does their description.
+  const int fast = firstFastRate();
+  const int slow = static_cast<int>(kBaudTable.front());
+  const auto ms = [](std::chrono::milliseconds d) { return std::to_string(d.count()) + " ms"; };
+  const std::chrono::milliseconds threeReads =
+      JbusMaster::kAttempts * link_timings::firstByteLimit(masterBaudIndex(fast), 3);
+  const std::pair<const char*, std::string> values[] = {
+      {"$lateMargin", ms(kLateMargin)},
+      {"$lateFast", ms(lateReplyDelay(fast, 3))},
+      {"$lateSlow", ms(lateReplyDelay(slow, 3))},
+      {"$pauseMargin", ms(kPauseMargin)},
+      {"$pauseFast", ms(replyPause(fast))},
+      {"$pauseSlow", ms(replyPause(slow))},
+      {"$fastRate", std::to_string(fast)},
+      {"$wholeExchange", std::to_string(roundPast(threeReads).count())},
+  };
+  for (const auto& [name, value] : values) {
+    for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at)) {
+      text.replace(at, std::strlen(name), value);
+      at += value.size();
+    }
+  }
+  return text;
 }
 
 }  // namespace flowdesk::unit

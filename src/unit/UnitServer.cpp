@@ -64,7 +64,7 @@ void UnitServer::discardInput() {
 
 int UnitServer::run(int signalFd) {
   signalFd_ = signalFd;
-  ByteVector buffer;
+  Bytes buffer;
   Clock::time_point lastByte{};
   while (!stop_) {
     const int baud = baud_;
@@ -118,7 +118,7 @@ int UnitServer::run(int signalFd) {
       continue;
     }
     if (quiet < frameSilence(baud)) continue;
-    const ByteVector frame(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
+    const Bytes frame(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
     if (length < buffer.size()) {
       traceFrame("rx trailing bytes, dropped:", std::span(buffer).subspan(length));
     }

@@ -36,8 +36,8 @@ void putDate(std::span<std::uint8_t> b, int at, const std::tm& tm) {
   put8(b, at + 5, tm.tm_min);
 }
 
-ByteVector exceptionReply(std::uint8_t address, std::uint8_t function, std::uint8_t code) {
-  ByteVector r{address, static_cast<std::uint8_t>(function | 0x80), code};
+Bytes exceptionReply(std::uint8_t address, std::uint8_t function, std::uint8_t code) {
+  Bytes r{address, static_cast<std::uint8_t>(function | 0x80), code};
   appendCrc(r);
   return r;
 }
@@ -103,8 +103,8 @@ void VirtualUnit::configureLogger() {
   logger_.configure(get8(blocks_.logger, logset::kType) != 0, capacityUnits_);
 }
 
-ByteVector VirtualUnit::buildRecord(double t, const LoggedTotals& totals,
-                                    std::uint16_t extraStatus) const {
+Bytes VirtualUnit::buildRecord(double t, const LoggedTotals& totals,
+                               std::uint16_t extraStatus) const {
   RecordInputs in;
   in.date = unitTime(t);
   in.pointNumber = get8(blocks_.logger, logset::kPoint);
@@ -138,9 +138,10 @@ void VirtualUnit::fillLogger(long count, double now) {
   count = std::clamp<long>(count, 0, logger_.capacity());
   if (count == 0) return;
   const int period = periodSeconds(get8(blocks_.logger, logset::kPeriod));
-  // Newest record first, counting the totalizers backwards from today's values.
+  // Newest record first, counting the totalizers backwards from their current
+  // values, so the newest record agrees with the totalizers the unit reports.
   LoggedTotals totals{{totals_.value(0), totals_.value(1), totals_.value(2)}, totals_.volume()};
-  std::vector<ByteVector> newestFirst;
+  std::vector<Bytes> newestFirst;
   newestFirst.reserve(static_cast<std::size_t>(count));
   for (long i = 0; i < count; ++i) {
     const double t = now - static_cast<double>(i) * period;
@@ -250,7 +251,7 @@ std::optional<VirtualUnit::AreaHit> VirtualUnit::findArea(std::uint16_t start, i
   return std::nullopt;
 }
 
-ByteVector VirtualUnit::renderClock(double now) const {
+Bytes VirtualUnit::renderClock(double now) const {
   const std::tm tm = unitTime(now);
   return {static_cast<std::uint8_t>(tm.tm_year + 1900 - 2000),
           static_cast<std::uint8_t>(tm.tm_mon + 1),
@@ -260,8 +261,8 @@ ByteVector VirtualUnit::renderClock(double now) const {
           static_cast<std::uint8_t>(tm.tm_sec)};
 }
 
-ByteVector VirtualUnit::renderS1() const {
-  ByteVector b(2 * kS1Count, 0);
+Bytes VirtualUnit::renderS1() const {
+  Bytes b(2 * kS1Count, 0);
   const ConfigBytes& c = blocks_.configs[0];
   put32(b, 0, Totalizers::thousandths(totals_.value(0)));
   put32(b, 4, Totalizers::thousandths(totals_.value(1)));
@@ -286,8 +287,8 @@ ByteVector VirtualUnit::renderS1() const {
   return b;
 }
 
-ByteVector VirtualUnit::renderM1(double now) {
-  ByteVector b(2 * kM1Count, 0);
+Bytes VirtualUnit::renderM1(double now) {
+  Bytes b(2 * kM1Count, 0);
   const Snapshot s = model_.at(now);
   put16(b, 0, reread_);
   putFloat(b, 2, s.flow);
@@ -325,8 +326,8 @@ ByteVector VirtualUnit::renderM1(double now) {
   return b;
 }
 
-ByteVector VirtualUnit::renderM2(double now) {
-  ByteVector b(2 * kM2Count, 0);
+Bytes VirtualUnit::renderM2(double now) {
+  Bytes b(2 * kM2Count, 0);
   const Snapshot s = model_.at(now);
   put16(b, 0, reread_);
   for (int k = 0; k < s.chords; ++k) {
@@ -341,7 +342,7 @@ ByteVector VirtualUnit::renderM2(double now) {
   return b;
 }
 
-ByteVector VirtualUnit::readBlock(const AreaHit& hit, double now) {
+Bytes VirtualUnit::readBlock(const AreaHit& hit, double now) {
   switch (hit.area) {
     case Area::kS1:
       return renderS1();
@@ -351,20 +352,20 @@ ByteVector VirtualUnit::readBlock(const AreaHit& hit, double now) {
       return renderM2(now);
     case Area::kConfig: {
       const auto& c = blocks_.configs[hit.index];
-      return ByteVector(c.begin(), c.end());
+      return Bytes(c.begin(), c.end());
     }
     case Area::kFactory:
-      return ByteVector(blocks_.factory.begin(), blocks_.factory.end());
+      return Bytes(blocks_.factory.begin(), blocks_.factory.end());
     case Area::kClock:
       return renderClock(now);
     case Area::kCommand:
-      return ByteVector(2 * kCommandCount, 0);
+      return Bytes(2 * kCommandCount, 0);
     case Area::kEchoCommand:
-      return ByteVector(echoCommand_.begin(), echoCommand_.end());
+      return Bytes(echoCommand_.begin(), echoCommand_.end());
     case Area::kLoggerSettings:
-      return ByteVector(blocks_.logger.begin(), blocks_.logger.end());
+      return Bytes(blocks_.logger.begin(), blocks_.logger.end());
     case Area::kMaker:
-      return ByteVector(blocks_.maker.begin(), blocks_.maker.end());
+      return Bytes(blocks_.maker.begin(), blocks_.maker.end());
     case Area::kCatalogueA:
       return catalogueBlockA(catalogue_);
     case Area::kCatalogueB:
@@ -373,8 +374,8 @@ ByteVector VirtualUnit::readBlock(const AreaHit& hit, double now) {
   return {};
 }
 
-ByteVector VirtualUnit::readRegisters(std::uint16_t start, int count, std::uint8_t& exception,
-                                      double now) {
+Bytes VirtualUnit::readRegisters(std::uint16_t start, int count, std::uint8_t& exception,
+                                 double now) {
   if (count < 1 || count > kMaxReadCount) {
     exception = kIllegalValue;
     return {};
@@ -387,9 +388,9 @@ ByteVector VirtualUnit::readRegisters(std::uint16_t start, int count, std::uint8
     exception = kIllegalAddress;
     return {};
   }
-  const ByteVector block = readBlock(*hit, now);
+  const Bytes block = readBlock(*hit, now);
   const auto from = static_cast<std::ptrdiff_t>(2 * (start - hit->first));
-  ByteVector data(block.begin() + from, block.begin() + from + 2 * count);
+  Bytes data(block.begin() + from, block.begin() + from + 2 * count);
 
   // The static blocks have been read: the master is up to date again.
   if (start == kS1Address && count == kS1Count) s1Seen_ = true;
@@ -398,7 +399,7 @@ ByteVector VirtualUnit::readRegisters(std::uint16_t start, int count, std::uint8
   return data;
 }
 
-ByteVector VirtualUnit::readEchoPart(int part, int count, std::uint8_t& exception, double now) {
+Bytes VirtualUnit::readEchoPart(int part, int count, std::uint8_t& exception, double now) {
   const int partCount = part == kEchoParts - 1 ? kEchoLastPartCount : kEchoPartBytes / 2;
   if (count > partCount) {
     exception = kIllegalAddress;
@@ -411,10 +412,10 @@ ByteVector VirtualUnit::readEchoPart(int part, int count, std::uint8_t& exceptio
     echoImage_ = renderEcho(echoCommand_[0], s, model_.noise(60, now, 0.5));
   }
   const int from = kEchoPartBytes * part;
-  return ByteVector(echoImage_->begin() + from, echoImage_->begin() + from + 2 * count);
+  return Bytes(echoImage_->begin() + from, echoImage_->begin() + from + 2 * count);
 }
 
-ByteVector VirtualUnit::readRecords(std::uint16_t start, int count, std::uint8_t& exception) {
+Bytes VirtualUnit::readRecords(std::uint16_t start, int count, std::uint8_t& exception) {
   if (settings_.configs != 18) {
     exception = kIllegalFunction;
     return {};
@@ -424,13 +425,13 @@ ByteVector VirtualUnit::readRecords(std::uint16_t start, int count, std::uint8_t
     exception = kIllegalValue;
     return {};
   }
-  ByteVector data;
+  Bytes data;
   for (long i = start; i < static_cast<long>(start) + count; ++i) {
     if (i < logger_.filled()) {
       const auto r = logger_.record(i);
       data.insert(data.end(), r.begin(), r.end());
     } else {
-      const ByteVector e = emptyRecord(size);
+      const Bytes e = emptyRecord(size);
       data.insert(data.end(), e.begin(), e.end());
     }
   }
@@ -496,7 +497,7 @@ bool VirtualUnit::writeRegisters(std::uint16_t start, int count, std::span<const
       return true;
     }
     case Area::kClock: {
-      ByteVector clock = renderClock(now);
+      Bytes clock = renderClock(now);
       merge(clock);
       const int year = 2000 + clock[0], month = clock[1], day = clock[2];
       if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || clock[3] > 23 ||
@@ -515,7 +516,7 @@ bool VirtualUnit::writeRegisters(std::uint16_t start, int count, std::span<const
       return true;
     }
     case Area::kCommand: {
-      ByteVector command(2 * kCommandCount, 0);
+      Bytes command(2 * kCommandCount, 0);
       merge(command);
       totals_.advance(model_, now);
       for (int i = 0; i < 3; ++i) {
@@ -540,7 +541,7 @@ bool VirtualUnit::writeRegisters(std::uint16_t start, int count, std::span<const
   return false;
 }
 
-std::optional<ByteVector> VirtualUnit::handle(std::span<const std::uint8_t> frame) {
+std::optional<Bytes> VirtualUnit::handle(std::span<const std::uint8_t> frame) {
   if (frame.size() < 4 || !crcMatches(frame)) return std::nullopt;
   const std::uint8_t requestAddress = frame[0];
   const int own = address();
@@ -555,7 +556,7 @@ std::optional<ByteVector> VirtualUnit::handle(std::span<const std::uint8_t> fram
   totals_.advance(model_, now);
 
   std::uint8_t exception = 0;
-  ByteVector reply{replyAddress, function};
+  Bytes reply{replyAddress, function};
   switch (function) {
     case 3:
     case 4: {
@@ -565,8 +566,8 @@ std::optional<ByteVector> VirtualUnit::handle(std::span<const std::uint8_t> fram
       }
       const auto start = static_cast<std::uint16_t>(get16(frame, 2));
       const int count = static_cast<int>(get16(frame, 4));
-      const ByteVector data = function == 3 ? readRegisters(start, count, exception, now)
-                                            : readRecords(start, count, exception);
+      const Bytes data = function == 3 ? readRegisters(start, count, exception, now)
+                                       : readRecords(start, count, exception);
       if (exception) break;
       reply.push_back(static_cast<std::uint8_t>(data.size()));
       reply.insert(reply.end(), data.begin(), data.end());

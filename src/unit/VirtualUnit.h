@@ -52,7 +52,7 @@ class VirtualUnit {
   // `frame` is a whole request, CRC included. Nothing comes back when the frame
   // is not for this unit (bad CRC, another address); otherwise the reply,
   // CRC included (an exception reply for what the unit does not serve).
-  std::optional<ByteVector> handle(std::span<const std::uint8_t> frame);
+  std::optional<Bytes> handle(std::span<const std::uint8_t> frame);
 
   int address() const { return blocks_.factory[fac::kJbus]; }
   std::uint16_t rereadFlag() const { return reread_; }
@@ -89,15 +89,15 @@ class VirtualUnit {
   std::optional<AreaHit> findArea(std::uint16_t start, int count) const;
   static bool writable(Area area);
 
-  ByteVector readBlock(const AreaHit& hit, double now);
-  ByteVector renderS1() const;
-  ByteVector renderM1(double now);
-  ByteVector renderM2(double now);
-  ByteVector renderClock(double now) const;
+  Bytes readBlock(const AreaHit& hit, double now);
+  Bytes renderS1() const;
+  Bytes renderM1(double now);
+  Bytes renderM2(double now);
+  Bytes renderClock(double now) const;
 
-  ByteVector readRegisters(std::uint16_t start, int count, std::uint8_t& exception, double now);
-  ByteVector readEchoPart(int part, int count, std::uint8_t& exception, double now);
-  ByteVector readRecords(std::uint16_t start, int count, std::uint8_t& exception);
+  Bytes readRegisters(std::uint16_t start, int count, std::uint8_t& exception, double now);
+  Bytes readEchoPart(int part, int count, std::uint8_t& exception, double now);
+  Bytes readRecords(std::uint16_t start, int count, std::uint8_t& exception);
   bool writeRegisters(std::uint16_t start, int count, std::span<const std::uint8_t> data,
                       std::uint8_t& exception, double now);
 
@@ -105,7 +105,7 @@ class VirtualUnit {
   void configureLogger();
   void fillLogger(long count, double now);
   void growLogger(double now);
-  ByteVector buildRecord(double t, const LoggedTotals& totals, std::uint16_t extraStatus) const;
+  Bytes buildRecord(double t, const LoggedTotals& totals, std::uint16_t extraStatus) const;
   void setRereadFlag();
   void saveState();
 

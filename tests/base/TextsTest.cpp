@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -35,6 +36,29 @@ bool isUtf8(std::string_view s) {
     i += extra + 1;
   }
   return true;
+}
+
+// The list and the constants come from one table, so every constant is in the
+// list the next test walks; this checks the list pairs each name with its own
+// constant (first, last and a few between).
+TEST(Texts, ListedPairsAreTheirConstants) {
+  std::map<std::string_view, BilingualText> listed;
+  for (const auto& t : allTexts()) listed.emplace(t.name, t.text);
+  const struct {
+    const char* name;
+    BilingualText text;
+  } cases[] = {
+      {"kTxtMenuFile", kTxtMenuFile},
+      {"kTxtRecordCounts", kTxtRecordCounts},
+      {"kTxtDeviationHeader", kTxtDeviationHeader},
+      {"kTxtButtonPoolFull", kTxtButtonPoolFull},
+  };
+  for (const auto& c : cases) {
+    const auto found = listed.find(c.name);
+    ASSERT_NE(found, listed.end()) << c.name;
+    EXPECT_STREQ(found->second.french(), c.text.french()) << c.name;
+    EXPECT_STREQ(found->second.english(), c.text.english()) << c.name;
+  }
 }
 
 TEST(Texts, EveryPairIsPresentNamedOnceAndValidUtf8) {

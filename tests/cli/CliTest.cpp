@@ -23,7 +23,6 @@ namespace {
 using testing::fileBytes;
 using testing::putFile;
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
 TEST(CliOptions, CommonOptionsAnywhere) {
   struct Case {
@@ -242,7 +241,7 @@ TEST(Cli, FilesThatCannotBeWrittenOrReadGiveTwo) {
 
   struct Case {
     std::string name;
-    Vec bytes;
+    Bytes bytes;
     std::string message;
   };
   const std::vector<Case> cases = {
@@ -304,7 +303,7 @@ TEST(Cli, ShowDecodesParameterFiles) {
 TEST(Cli, ShowSummarisesRecordings) {
   Cli cli;
   // A logger file of two 4-parameter records.
-  Vec records(62, 0);
+  Bytes records(62, 0);
   for (int k = 0; k < 2; ++k) {
     std::uint8_t* r = records.data() + 31 * k;
     r[0] = 3;

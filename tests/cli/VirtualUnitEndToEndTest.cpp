@@ -24,7 +24,6 @@ namespace {
 
 using testing::TempDir;
 using testing::UnitProcess;
-using Vec = std::vector<std::uint8_t>;
 
 // Collects the frame trace for one test and turns it off again afterwards.
 class TraceCapture {
@@ -70,13 +69,13 @@ struct Program {
     app.settings.Jbus = static_cast<float>(address);
   }
   JbusMaster& master() { return app.master; }
-  Vec replyData(int bytes) const {
-    return Vec(app.master.replyData(), app.master.replyData() + bytes);
+  Bytes replyData(int bytes) const {
+    return Bytes(app.master.replyData(), app.master.replyData() + bytes);
   }
 };
 
-Vec slice(const Vec& v, std::size_t at, std::size_t n) {
-  return Vec(v.begin() + static_cast<long>(at), v.begin() + static_cast<long>(at + n));
+Bytes slice(const Bytes& v, std::size_t at, std::size_t n) {
+  return Bytes(v.begin() + static_cast<long>(at), v.begin() + static_cast<long>(at + n));
 }
 
 TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
@@ -205,19 +204,19 @@ TEST(VirtualUnitEndToEnd, ConfigurationBlockThroughTheMap) {
   ASSERT_EQ(
       p.master().readRegisters(configurationBlock(17).firstRegister, configurationBlock(17).count),
       0);
-  const Vec raw = p.replyData(124);
+  const Bytes raw = p.replyData(124);
   EXPECT_EQ(raw[1], 3);
-  EXPECT_EQ(slice(raw, 3, 3), (Vec{0x00, 0x04, 0xD2}));  // 1234 tenths of a mm
+  EXPECT_EQ(slice(raw, 3, 3), (Bytes{0x00, 0x04, 0xD2}));  // 1234 tenths of a mm
   EXPECT_EQ(raw[6], 2);
-  EXPECT_EQ(slice(raw, 8, 2), (Vec{0x04, 0xD2}));
+  EXPECT_EQ(slice(raw, 8, 2), (Bytes{0x04, 0xD2}));
   EXPECT_EQ(raw[22], 60);
-  EXPECT_EQ(slice(raw, 23, 2), (Vec{0x0E, 0x10}));
-  EXPECT_EQ(slice(raw, 29, 3), (Vec{0xFF, 0xFF, 0xC9}));  // -55
-  EXPECT_EQ(slice(raw, 41, 3), (Vec{0x01, 0x86, 0x9F}));  // 99999
+  EXPECT_EQ(slice(raw, 23, 2), (Bytes{0x0E, 0x10}));
+  EXPECT_EQ(slice(raw, 29, 3), (Bytes{0xFF, 0xFF, 0xC9}));  // -55
+  EXPECT_EQ(slice(raw, 41, 3), (Bytes{0x01, 0x86, 0x9F}));  // 99999
   EXPECT_EQ(raw[48], 7);
-  EXPECT_EQ(slice(raw, 57, 3), (Vec{0xFF, 0xFF, 0x83}));  // -125
-  EXPECT_EQ(slice(raw, 73, 3), (Vec{0x00, 0x27, 0x10}));  // chord 2 length 10000
-  EXPECT_EQ(slice(raw, 113 + 8, 2), (Vec{0xFF, 0xE7}));   // chord 6 DeltaT0 -25
+  EXPECT_EQ(slice(raw, 57, 3), (Bytes{0xFF, 0xFF, 0x83}));  // -125
+  EXPECT_EQ(slice(raw, 73, 3), (Bytes{0x00, 0x27, 0x10}));  // chord 2 length 10000
+  EXPECT_EQ(slice(raw, 113 + 8, 2), (Bytes{0xFF, 0xE7}));   // chord 6 DeltaT0 -25
   DeviceImage back;
   decodeReply(configurationMap(back), p.master().replyData());
   EXPECT_EQ(back.configuration.chords, sent.chords);
@@ -230,7 +229,7 @@ TEST(VirtualUnitEndToEnd, ConfigurationBlockThroughTheMap) {
       p.master().readRegisters(configurationBlock(16).firstRegister, configurationBlock(16).count),
       0);
   const unit::ConfigBytes defaults = unit::defaultConfiguration();
-  EXPECT_EQ(p.replyData(124), Vec(defaults.begin(), defaults.end()));
+  EXPECT_EQ(p.replyData(124), Bytes(defaults.begin(), defaults.end()));
 }
 
 TEST(VirtualUnitEndToEnd, FactoryAndMakerBlocksThroughTheirMaps) {
@@ -268,12 +267,12 @@ TEST(VirtualUnitEndToEnd, FactoryAndMakerBlocksThroughTheirMaps) {
   encodeRequest(factoryMap(p.image), p.master().requestData());
   ASSERT_EQ(p.master().writeRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count), 0);
   ASSERT_EQ(p.master().readRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count), 0);
-  const Vec raw = p.replyData(68);
-  EXPECT_EQ(slice(raw, 2, 2), (Vec{0x19, 0x69}));  // 6505
+  const Bytes raw = p.replyData(68);
+  EXPECT_EQ(slice(raw, 2, 2), (Bytes{0x19, 0x69}));  // 6505
   EXPECT_EQ(raw[5], 7);
-  EXPECT_EQ(slice(raw, 7, 3), (Vec{0xFF, 0xFF, 0x9C}));  // -100
-  EXPECT_EQ(slice(raw, 25, 6), (Vec{'X', 'Y', ' ', ' ', ' ', ' '}));
-  EXPECT_EQ(slice(raw, 58, 2), (Vec{0x04, 0xE2}));
+  EXPECT_EQ(slice(raw, 7, 3), (Bytes{0xFF, 0xFF, 0x9C}));  // -100
+  EXPECT_EQ(slice(raw, 25, 6), (Bytes{'X', 'Y', ' ', ' ', ' ', ' '}));
+  EXPECT_EQ(slice(raw, 58, 2), (Bytes{0x04, 0xE2}));
   EXPECT_EQ(raw[63], 4);
   EXPECT_EQ(raw[64], 100);
   DeviceImage back;

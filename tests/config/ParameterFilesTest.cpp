@@ -16,23 +16,22 @@ namespace {
 using testing::fileBytes;
 using testing::putFile;
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
-Vec repeat(std::initializer_list<std::uint8_t> pattern, int times) {
-  Vec out;
+Bytes repeat(std::initializer_list<std::uint8_t> pattern, int times) {
+  Bytes out;
   for (int i = 0; i < times; ++i) out.insert(out.end(), pattern);
   return out;
 }
 
-Vec concat(std::initializer_list<Vec> parts) {
-  Vec out;
-  for (const Vec& p : parts) out.insert(out.end(), p.begin(), p.end());
+Bytes concat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
 }
 
 // New files of defaults, byte for byte as the register tables give them.
 TEST(ParameterFiles, NewFactoryFileHoldsTheTableDefaults) {
-  const Vec expected = concat({
+  const Bytes expected = concat({
       {0x44, 0x00},                          // length 68
       {0, 0, 0x00, 0x00, 0, 1, 1},           // polarity, function, DeltaT, ER2, Jbus 1, inversion 1
       {0x00, 0x00, 0x5A, 0x0A},              // simulated flow 90 (9.0), ripple 10
@@ -49,11 +48,11 @@ TEST(ParameterFiles, NewFactoryFileHoldsTheTableDefaults) {
 
 TEST(ParameterFiles, NewMakerAndSpecialProbeFiles) {
   EXPECT_EQ(makerFileBytes(defaultMakerFile()),
-            (Vec{0x0C, 0x00, 0x04, 0x00, 0x01, 0x5E, 0x00, 0x01, 0x00, 0x00,
-                 0x2A, 0xF8, 0xD6, 0xD8, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00}));
+            (Bytes{0x0C, 0x00, 0x04, 0x00, 0x01, 0x5E, 0x00, 0x01, 0x00, 0x00,
+                   0x2A, 0xF8, 0xD6, 0xD8, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00}));
   // "SP N°1" is six Windows-1252 bytes, the degree sign one of them.
   EXPECT_EQ(specialProbeFileBytes(defaultSpecialProbe()),
-            (Vec{'S', 'P', ' ', 'N', 0xB0, '1', 0, 0, 0, 0}));
+            (Bytes{'S', 'P', ' ', 'N', 0xB0, '1', 0, 0, 0, 0}));
 }
 
 TEST(ParameterFiles, NewCalibrationFileCarriesTheCatalogueAndTheDefaults) {
@@ -66,25 +65,26 @@ TEST(ParameterFiles, NewCalibrationFileCarriesTheCatalogueAndTheDefaults) {
   id.T0Sp1 = 123;
   id.T0Sp2 = -1;
   id.Unit = 5;  // not part of the file
-  const Vec bytes = calibrationFileBytes(defaultCalibrationFile(id));
+  const Bytes bytes = calibrationFileBytes(defaultCalibrationFile(id));
   ASSERT_EQ(bytes.size(), 436u);
-  EXPECT_EQ(Vec(bytes.begin(), bytes.begin() + 4), (Vec{0x36, 0x01, 0x7C, 0x00}));
-  EXPECT_EQ(Vec(bytes.begin() + 4, bytes.begin() + 14),
-            (Vec{'S', 'P', ' ', 'N', 'o', ' ', '1', 0, 0x00, 0x00}));
-  EXPECT_EQ(Vec(bytes.begin() + 64, bytes.begin() + 74),
-            (Vec{'T', '2', '1', '0', 0, 0, 0, 0, 0x86, 0x17}));
-  EXPECT_EQ(Vec(bytes.begin() + 294, bytes.begin() + 304),
-            (Vec{'L', 'o', 'n', 'g', 'N', 'a', 'm', 'e', 0xFE, 0xFF}));
-  EXPECT_EQ(Vec(bytes.begin() + 304, bytes.begin() + 312), (Vec{3, 0, 4, 0, 123, 0, 0xFF, 0xFF}));
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{0x36, 0x01, 0x7C, 0x00}));
+  EXPECT_EQ(Bytes(bytes.begin() + 4, bytes.begin() + 14),
+            (Bytes{'S', 'P', ' ', 'N', 'o', ' ', '1', 0, 0x00, 0x00}));
+  EXPECT_EQ(Bytes(bytes.begin() + 64, bytes.begin() + 74),
+            (Bytes{'T', '2', '1', '0', 0, 0, 0, 0, 0x86, 0x17}));
+  EXPECT_EQ(Bytes(bytes.begin() + 294, bytes.begin() + 304),
+            (Bytes{'L', 'o', 'n', 'g', 'N', 'a', 'm', 'e', 0xFE, 0xFF}));
+  EXPECT_EQ(Bytes(bytes.begin() + 304, bytes.begin() + 312),
+            (Bytes{3, 0, 4, 0, 123, 0, 0xFF, 0xFF}));
   // A few configuration defaults: mounting 1, one chord pair, diameter 26.1,
   // flow unit 4, KH 1.055, C0 1500, probe 2.
-  const Vec block(bytes.begin() + 312, bytes.end());
+  const Bytes block(bytes.begin() + 312, bytes.end());
   EXPECT_EQ(block[0], 1);
   EXPECT_EQ(block[1], 1);
-  EXPECT_EQ(Vec(block.begin() + 3, block.begin() + 6), (Vec{0x00, 0x01, 0x05}));
+  EXPECT_EQ(Bytes(block.begin() + 3, block.begin() + 6), (Bytes{0x00, 0x01, 0x05}));
   EXPECT_EQ(block[6], 4);
-  EXPECT_EQ(Vec(block.begin() + 8, block.begin() + 10), (Vec{0x04, 0x1F}));
-  EXPECT_EQ(Vec(block.begin() + 18, block.begin() + 20), (Vec{0x05, 0xDC}));
+  EXPECT_EQ(Bytes(block.begin() + 8, block.begin() + 10), (Bytes{0x04, 0x1F}));
+  EXPECT_EQ(Bytes(block.begin() + 18, block.begin() + 20), (Bytes{0x05, 0xDC}));
   EXPECT_EQ(block[48], 2);
 }
 
@@ -123,7 +123,7 @@ TEST(ParameterFiles, EveryKindRoundTripsThroughItsFile) {
   ASSERT_TRUE(readSpecialProbeFile(dir.file("a.csp540"), spBack).ok());
   EXPECT_EQ(spBack, sp);
   EXPECT_EQ(fileBytes(dir.file("a.csp540")),
-            (Vec{'P', 'r', 'o', 'b', 'e', '2', 0x11, 0xC6, 7, 123}));
+            (Bytes{'P', 'r', 'o', 'b', 'e', '2', 0x11, 0xC6, 7, 123}));
 }
 
 // Every header fault a reader must refuse, and the short blocks it accepts.
@@ -131,33 +131,33 @@ TEST(ParameterFiles, ReadersRefuseBrokenHeaders) {
   struct Case {
     const char* name;
     std::string extension;
-    Vec bytes;
+    Bytes bytes;
     FileStatus expected;
   };
-  const Vec etaHeader = concat({{0x36, 0x01, 0x7C, 0x00}, Vec(308, 0)});
+  const Bytes etaHeader = concat({{0x36, 0x01, 0x7C, 0x00}, Bytes(308, 0)});
   const std::vector<Case> cases = {
       {"empty eta", "eta", {}, FileStatus::ShorterThanHeader},
-      {"eta cut in its catalogue", "eta", Vec(200, 0), FileStatus::ShorterThanHeader},
-      {"eta L above 124", "eta", concat({{0x36, 0x01, 0x7D, 0x00}, Vec(308 + 125, 0)}),
+      {"eta cut in its catalogue", "eta", Bytes(200, 0), FileStatus::ShorterThanHeader},
+      {"eta L above 124", "eta", concat({{0x36, 0x01, 0x7D, 0x00}, Bytes(308 + 125, 0)}),
        FileStatus::LengthTooLarge},
-      {"eta L 0xFFFF", "eta", concat({{0x36, 0x01, 0xFF, 0xFF}, Vec(308, 0)}),
+      {"eta L 0xFFFF", "eta", concat({{0x36, 0x01, 0xFF, 0xFF}, Bytes(308, 0)}),
        FileStatus::LengthTooLarge},
-      {"eta block cut", "eta", concat({etaHeader, Vec(123, 0)}), FileStatus::ShorterThanData},
-      {"eta whole", "eta", concat({etaHeader, Vec(124, 0)}), FileStatus::Ok},
-      {"eta shorter block", "eta", concat({{0x36, 0x01, 0x0A, 0x00}, Vec(308 + 10, 1)}),
+      {"eta block cut", "eta", concat({etaHeader, Bytes(123, 0)}), FileStatus::ShorterThanData},
+      {"eta whole", "eta", concat({etaHeader, Bytes(124, 0)}), FileStatus::Ok},
+      {"eta shorter block", "eta", concat({{0x36, 0x01, 0x0A, 0x00}, Bytes(308 + 10, 1)}),
        FileStatus::Ok},
       {"empty rus", "rus", {}, FileStatus::ShorterThanHeader},
       {"rus one byte", "rus", {0x44}, FileStatus::ShorterThanHeader},
-      {"rus L 69", "rus", concat({{0x45, 0x00}, Vec(69, 0)}), FileStatus::LengthTooLarge},
-      {"rus block cut", "rus", concat({{0x44, 0x00}, Vec(67, 0)}), FileStatus::ShorterThanData},
+      {"rus L 69", "rus", concat({{0x45, 0x00}, Bytes(69, 0)}), FileStatus::LengthTooLarge},
+      {"rus block cut", "rus", concat({{0x44, 0x00}, Bytes(67, 0)}), FileStatus::ShorterThanData},
       {"rus L 0", "rus", {0x00, 0x00}, FileStatus::Ok},
       {"nvd header cut", "nvd", {0x0C, 0x00, 0x04}, FileStatus::ShorterThanHeader},
-      {"nvd L1 13", "nvd", concat({{0x0D, 0x00, 0x00, 0x00}, Vec(13, 0)}),
+      {"nvd L1 13", "nvd", concat({{0x0D, 0x00, 0x00, 0x00}, Bytes(13, 0)}),
        FileStatus::LengthTooLarge},
-      {"nvd second part cut", "nvd", concat({{0x0C, 0x00, 0x64, 0x00}, Vec(16, 0)}),
+      {"nvd second part cut", "nvd", concat({{0x0C, 0x00, 0x64, 0x00}, Bytes(16, 0)}),
        FileStatus::ShorterThanData},
-      {"csp540 nine bytes", "csp540", Vec(9, 0), FileStatus::ShorterThanData},
-      {"csp540 longer", "csp540", Vec(12, 0), FileStatus::Ok},
+      {"csp540 nine bytes", "csp540", Bytes(9, 0), FileStatus::ShorterThanData},
+      {"csp540 longer", "csp540", Bytes(12, 0), FileStatus::Ok},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -176,7 +176,7 @@ TEST(ParameterFiles, ReadersRefuseBrokenHeaders) {
       FactoryFile f;
       r = readFactoryFile(path, f);
       if (r.ok()) {
-        EXPECT_EQ(f.fullBlock(), Vec(kFactoryBytes, 0));
+        EXPECT_EQ(f.fullBlock(), Bytes(kFactoryBytes, 0));
       }
     } else if (c.extension == "nvd") {
       MakerFile f;
@@ -195,11 +195,11 @@ TEST(ParameterFiles, ReadersRefuseBrokenHeaders) {
 TEST(ParameterFiles, ShortBlockIsPaddedWithZerosNotOldBytes) {
   CalibrationFile f;
   ASSERT_TRUE(
-      parseCalibrationFile(concat({{0x36, 0x01, 0x02, 0x00}, Vec(308, 0), {7, 8}}), "x", f).ok());
-  Vec full = f.fullBlock();
+      parseCalibrationFile(concat({{0x36, 0x01, 0x02, 0x00}, Bytes(308, 0), {7, 8}}), "x", f).ok());
+  Bytes full = f.fullBlock();
   EXPECT_EQ(full[0], 7);
   EXPECT_EQ(full[1], 8);
-  EXPECT_EQ(Vec(full.begin() + 2, full.end()), Vec(122, 0));
+  EXPECT_EQ(Bytes(full.begin() + 2, full.end()), Bytes(122, 0));
 }
 
 TEST(SpecialProbeFile, ScaledFieldsAsTheUnitEncodesThem) {
@@ -218,7 +218,7 @@ TEST(SpecialProbeFile, ScaledFieldsAsTheUnitEncodesThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.angle);
-    const Vec bytes = specialProbeFileBytes({"x", c.angle, 0, c.t0});
+    const Bytes bytes = specialProbeFileBytes({"x", c.angle, 0, c.t0});
     EXPECT_EQ(bytes[6], c.angleHigh);
     EXPECT_EQ(bytes[7], c.angleLow);
     EXPECT_EQ(bytes[9], c.t0Byte);
@@ -229,20 +229,20 @@ TEST(SpecialProbeFile, EveryStoredByteReadsAndWritesBackUnchanged) {
   for (int b = 0; b <= 255; ++b) {
     SpecialProbe p;
     ASSERT_TRUE(
-        parseSpecialProbeFile(Vec{'a', 0, 0, 0, 0, 0, 0x12, 0x34, static_cast<std::uint8_t>(b),
-                                  static_cast<std::uint8_t>(b)},
+        parseSpecialProbeFile(Bytes{'a', 0, 0, 0, 0, 0, 0x12, 0x34, static_cast<std::uint8_t>(b),
+                                    static_cast<std::uint8_t>(b)},
                               "x", p)
             .ok());
-    const Vec back = specialProbeFileBytes(p);
+    const Bytes back = specialProbeFileBytes(p);
     EXPECT_EQ(back[9], b) << "T0 byte " << b;
     EXPECT_EQ(back[8], b) << "frequency " << b;
   }
   for (int word = 0; word <= 9000; ++word) {
     SpecialProbe p;
-    parseSpecialProbeFile(Vec{'a', 0, 0, 0, 0, 0, static_cast<std::uint8_t>(word >> 8),
-                              static_cast<std::uint8_t>(word & 0xFF), 0, 0},
+    parseSpecialProbeFile(Bytes{'a', 0, 0, 0, 0, 0, static_cast<std::uint8_t>(word >> 8),
+                                static_cast<std::uint8_t>(word & 0xFF), 0, 0},
                           "x", p);
-    const Vec back = specialProbeFileBytes(p);
+    const Bytes back = specialProbeFileBytes(p);
     ASSERT_EQ((back[6] << 8) | back[7], word);
   }
 }
@@ -250,7 +250,7 @@ TEST(SpecialProbeFile, EveryStoredByteReadsAndWritesBackUnchanged) {
 TEST(SpecialProbeFile, NamesAreSixWindows1252Bytes) {
   struct Case {
     std::string name;
-    Vec bytes;
+    Bytes bytes;
   };
   const Case cases[] = {
       {"ABCDEFGH", {'A', 'B', 'C', 'D', 'E', 'F'}},  // eight letters keep their first six
@@ -260,11 +260,11 @@ TEST(SpecialProbeFile, NamesAreSixWindows1252Bytes) {
       {"", {0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
-    const Vec bytes = specialProbeFileBytes({c.name, 0, 0, 0});
-    EXPECT_EQ(Vec(bytes.begin(), bytes.begin() + 6), c.bytes) << c.name;
+    const Bytes bytes = specialProbeFileBytes({c.name, 0, 0, 0});
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 6), c.bytes) << c.name;
   }
   SpecialProbe p;
-  ASSERT_TRUE(parseSpecialProbeFile(Vec{'S', 'P', ' ', 'N', 0xB0, '1', 0, 0, 0, 0}, "x", p).ok());
+  ASSERT_TRUE(parseSpecialProbeFile(Bytes{'S', 'P', ' ', 'N', 0xB0, '1', 0, 0, 0, 0}, "x", p).ok());
   EXPECT_EQ(p.name, "SP N°1");
 }
 

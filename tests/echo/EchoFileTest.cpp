@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/TestFiles.h"
 #include "echo/EchoFile.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -12,7 +12,6 @@ namespace {
 using testing::fileBytes;
 using testing::putFile;
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
 EchoImage picture(std::uint8_t seed) {
   EchoImage image{};
@@ -25,7 +24,7 @@ TEST(EchoFile, RecordingAppendsOnePicturePerRecord) {
   const std::string path = dir.file("e.ech");
   ASSERT_TRUE(startEchoFile(path, picture(0)).ok());
   for (std::uint8_t k = 1; k < 5; ++k) ASSERT_TRUE(appendEchoImage(path, picture(k)).ok());
-  const Vec bytes = fileBytes(path);
+  const Bytes bytes = fileBytes(path);
   ASSERT_EQ(bytes.size(), 2u + 5 * 1024);
   EXPECT_EQ(bytes[0], 0x00);
   EXPECT_EQ(bytes[1], 0x04);
@@ -48,7 +47,7 @@ TEST(EchoFile, RecordSizeFromTheHeader) {
   };
   for (Case c : {Case{2000, 2}, Case{100, 3}, Case{1, 10}}) {
     SCOPED_TRACE(c.size);
-    Vec bytes{static_cast<std::uint8_t>(c.size & 0xFF), static_cast<std::uint8_t>(c.size >> 8)};
+    Bytes bytes{static_cast<std::uint8_t>(c.size & 0xFF), static_cast<std::uint8_t>(c.size >> 8)};
     for (int r = 0; r < c.records; ++r)
       bytes.insert(bytes.end(), c.size, static_cast<std::uint8_t>(r + 1));
     if (c.size > 1) bytes.push_back(0xEE);  // a partial record at the end is ignored
@@ -71,7 +70,7 @@ TEST(EchoFile, RecordSizeFromTheHeader) {
 TEST(EchoFile, BrokenHeadersAreRefused) {
   TempDir dir;
   struct Case {
-    Vec bytes;
+    Bytes bytes;
     FileStatus expected;
   };
   for (const Case& c :

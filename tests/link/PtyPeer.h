@@ -18,12 +18,13 @@
 #include <thread>
 #include <vector>
 
+#include "base/Bytes.h"
 #include "link/Crc16.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk::testing {
 
-using Bytes = std::vector<std::uint8_t>;
+using flowdesk::Bytes;
 
 // Appends the CRC, low byte first.
 inline Bytes withCrc(Bytes frame) {

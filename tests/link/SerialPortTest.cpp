@@ -515,5 +515,41 @@ TEST(MemoryLine, WritesReachThePeerAndQueueLimitsHold) {
   busy->close();
 }
 
+// A driver's table names the slots it fills; the others must keep working as
+// the base ones do rather than be empty.
+TEST(SerialPortTables, SlotsADriverLeavesOutKeepTheBaseOperation) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  auto line = std::make_shared<MemoryLine>();
+  struct Case {
+    const char* driver;
+    SerialPort* port;
+  };
+  const Case cases[] = {{"posix", openPort(0, 9600, 'N', 8, 2)},
+                        {"memory", openMemoryPort(line, 1, 9600, 'N', 8, 2)}};
+  for (const Case& c : cases) {
+    PortCloser closer{c.port};
+    ASSERT_EQ(c.port->status, kPortOk) << c.driver;
+    EXPECT_EQ(c.port->ops.reserved1(*c.port), kPortNotSupported) << c.driver;
+    EXPECT_EQ(c.port->ops.reserved2(*c.port), kPortNotSupported) << c.driver;
+    EXPECT_EQ(c.port->status, kPortNotSupported) << c.driver;
+    c.port->clearStatus();
+    EXPECT_EQ(c.port->status, kPortOk) << c.driver;
+  }
+  std::vector<std::string> lines;
+  SerialPort* memory = openMemoryPort(line, 1, 9600, 'N', 8, 2);
+  PortCloser closer{memory};
+  EXPECT_EQ(memory->dumpStatus([&](const std::string& l) { lines.push_back(l); }),
+            kPortNotSupported);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Port dump not supported for this driver", ""}));
+  // Neighbouring slots of one signature reach their own operation.
+  memory->setDtr(false);
+  EXPECT_FALSE(line->dtr);
+  EXPECT_TRUE(line->rts);
+  memory->setRts(false);
+  EXPECT_FALSE(line->rts);
+}
+
 }  // namespace
 }  // namespace flowdesk

@@ -13,7 +13,6 @@ namespace flowdesk {
 namespace {
 
 using testing::answerAsUnit;
-using Vec = std::vector<std::uint8_t>;
 using Tried = std::vector<std::pair<int, int>>;
 
 // Four lines behind Com1..Com4 on one manual clock.
@@ -78,10 +77,10 @@ TEST(UnitDetection, FindsTheUnitOnCom2At9600AfterEverythingBefore) {
   EXPECT_EQ(b.lines[2]->opens, 0);
   EXPECT_EQ(b.lines[3]->opens, 0);
   // The scan asks at address 0, function 3, register 0x2202, one register.
-  const Vec& sent = b.lines[1]->sentLog;
+  const Bytes& sent = b.lines[1]->sentLog;
   ASSERT_GE(sent.size(), 8u);
-  EXPECT_EQ(Vec(sent.begin(), sent.begin() + 8),
-            (Vec{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
+  EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 8),
+            (Bytes{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
   // Five silent rates, three attempts each, then the answer.
   EXPECT_EQ(sent.size(), 8u * (5 * 3 + 1));
 

@@ -11,7 +11,7 @@
 
 namespace flowdesk::testing {
 
-inline std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame) {
+inline Bytes withCrc(Bytes frame) {
   const std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
   frame.push_back(crc & 0xFF);
   frame.push_back(crc >> 8);
@@ -20,7 +20,7 @@ inline std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame) {
 
 inline void answerAsUnit(MemoryLine& unitLine, long baud, std::uint8_t high, std::uint8_t address) {
   unitLine.onWrite = [baud, high, address](MemoryLine& line) {
-    const std::vector<std::uint8_t> request = line.takeRequest();
+    const Bytes request = line.takeRequest();
     if (request.empty() || line.line.baud != baud) return;
     if (request[1] != 3 || request[2] != 0x22 || request[3] != 0x02) return;
     line.deliverAtBaud(withCrc({request[0], 3, 2, high, address}), baud, 5);

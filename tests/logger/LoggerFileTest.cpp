@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/TestFiles.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerRecord.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -13,14 +13,13 @@ namespace {
 using testing::fileBytes;
 using testing::putFile;
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
 // `count` records of `size` bytes, record k filled with k + 1; the records
 // listed in `emptyAt` carry the empty mark.
-Vec answerData(std::size_t size, int count, std::vector<int> emptyAt = {}) {
-  Vec data;
+Bytes answerData(std::size_t size, int count, std::vector<int> emptyAt = {}) {
+  Bytes data;
   for (int k = 0; k < count; ++k) {
-    Vec rec(size, static_cast<std::uint8_t>(k + 1));
+    Bytes rec(size, static_cast<std::uint8_t>(k + 1));
     for (int e : emptyAt) {
       if (e == k) rec[3] = kEmptyRecordDay;
     }
@@ -33,8 +32,8 @@ TEST(LoggerFile, HeaderWordGivesTheKind) {
   TempDir dir;
   ASSERT_TRUE(createLoggerFile(dir.file("4.log"), 31).ok());
   ASSERT_TRUE(createLoggerFile(dir.file("9.log"), 62).ok());
-  EXPECT_EQ(fileBytes(dir.file("4.log")), (Vec{0x22, 0x00}));
-  EXPECT_EQ(fileBytes(dir.file("9.log")), (Vec{0x41, 0x00}));
+  EXPECT_EQ(fileBytes(dir.file("4.log")), (Bytes{0x22, 0x00}));
+  EXPECT_EQ(fileBytes(dir.file("9.log")), (Bytes{0x41, 0x00}));
 }
 
 TEST(LoggerFile, AnswersAreStoredRecordByRecordUpToTheEmptyMark) {
@@ -42,7 +41,7 @@ TEST(LoggerFile, AnswersAreStoredRecordByRecordUpToTheEmptyMark) {
     const char* name;
     std::size_t size;
     int asked;
-    Vec data;
+    Bytes data;
     int expected;
   };
   const std::vector<Case> cases = {
@@ -50,7 +49,7 @@ TEST(LoggerFile, AnswersAreStoredRecordByRecordUpToTheEmptyMark) {
       {"third record empty", 31, 8, answerData(31, 8, {2}), 2},
       {"first record empty", 62, 4, answerData(62, 4, {0}), 0},
       {"answer shorter than asked", 62, 4, answerData(62, 3), 3},
-      {"half a record at the end", 31, 2, Vec(45, 1), 1},
+      {"half a record at the end", 31, 2, Bytes(45, 1), 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -60,22 +59,22 @@ TEST(LoggerFile, AnswersAreStoredRecordByRecordUpToTheEmptyMark) {
     int written = -1;
     ASSERT_TRUE(appendLoggerRecords(path, 9, c.size, c.data, c.asked, written).ok());
     EXPECT_EQ(written, c.expected);
-    const Vec bytes = fileBytes(path);
+    const Bytes bytes = fileBytes(path);
     ASSERT_EQ(bytes.size(), 2 + static_cast<std::size_t>(c.expected) * (c.size + 3));
     LoggerFileReader reader;
     ASSERT_TRUE(reader.open(path).ok());
     EXPECT_EQ(reader.info().recordCount, c.expected);
     for (int k = 0; k < c.expected; ++k) {
-      Vec stored;
+      Bytes stored;
       ASSERT_TRUE(reader.readStoredRecord(k, stored).ok());
       // Shaped as a one-record function-4 answer without CRC.
       EXPECT_EQ(stored[0], 9);
       EXPECT_EQ(stored[1], 4);
       EXPECT_EQ(stored[2], c.size);
       auto rec = loggerRecordBytes(stored);
-      EXPECT_EQ(Vec(rec.begin(), rec.end()),
-                Vec(c.data.begin() + static_cast<long>(k * c.size),
-                    c.data.begin() + static_cast<long>((k + 1) * c.size)));
+      EXPECT_EQ(Bytes(rec.begin(), rec.end()),
+                Bytes(c.data.begin() + static_cast<long>(k * c.size),
+                      c.data.begin() + static_cast<long>((k + 1) * c.size)));
     }
   }
 }
@@ -88,7 +87,7 @@ TEST(LoggerFile, LaterAnswersAppend) {
   ASSERT_TRUE(appendLoggerRecords(path, 1, 31, answerData(31, 8), 8, written).ok());
   ASSERT_TRUE(appendLoggerRecords(path, 1, 31, answerData(31, 8, {5}), 8, written).ok());
   EXPECT_EQ(written, 5);
-  Vec bytes = fileBytes(path);
+  Bytes bytes = fileBytes(path);
   EXPECT_EQ(bytes.size(), 2u + 13 * 34);
   bytes.push_back(0);  // a partial record is ignored by readers
   putFile(path, bytes);
@@ -101,7 +100,7 @@ TEST(LoggerFile, LaterAnswersAppend) {
 TEST(LoggerFile, BrokenHeadersAreRefused) {
   struct Case {
     const char* name;
-    Vec bytes;
+    Bytes bytes;
     FileStatus expected;
   };
   const std::vector<Case> cases = {
@@ -120,7 +119,7 @@ TEST(LoggerFile, BrokenHeadersAreRefused) {
   }
   int written = 0;
   EXPECT_EQ(createLoggerFile(dir.file("z.log"), 0).status, FileStatus::ZeroRecordSize);
-  EXPECT_EQ(appendLoggerRecords(dir.file("b.log"), 1, 300, Vec(300, 1), 1, written).status,
+  EXPECT_EQ(appendLoggerRecords(dir.file("b.log"), 1, 300, Bytes(300, 1), 1, written).status,
             FileStatus::RecordTooLarge);
 }
 

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/Bytes.h"
 #include "logger/LoggerRecord.h"
 
 namespace flowdesk {
 namespace {
 
-using Vec = std::vector<std::uint8_t>;
-
-void putFloat(Vec& v, std::size_t at, float f) {
+void putFloat(Bytes& v, std::size_t at, float f) {
   auto u = std::bit_cast<std::uint32_t>(f);
   for (int k = 0; k < 4; ++k)
     v[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(u >> (24 - 8 * k));
@@ -32,8 +31,8 @@ TEST(LoggerRecord, StatusLetters) {
 }
 
 // A 4-parameter record written by hand from the record layout.
-Vec sampleRecord() {
-  Vec r(31, 0);
+Bytes sampleRecord() {
+  Bytes r(31, 0);
   r[0] = 7;                    // point
   r[1] = 0x80 | (4 << 4) | 3;  // marked, m3/h, March
   r[2] = 4;                    // 2004
@@ -109,7 +108,7 @@ TEST(LoggerRecord, TextsInBothLanguages) {
   EXPECT_EQ(fr.point, "7");
   EXPECT_EQ(fr.mark, "X");
 
-  Vec bytes = sampleRecord();
+  Bytes bytes = sampleRecord();
   bytes[1] = (5 << 4) | 12;  // not marked, m3/j | m3/d
   bytes[13] = 0x40 | 5;      // a code of kind 01: nothing to show
   LoggerRecordTexts en = loggerRecordTexts(decodeLoggerRecord(bytes), 1, regional);
@@ -133,20 +132,20 @@ TEST(LoggerRecord, SizesSlotsAndShortRecords) {
   };
   const Case cases[] = {{31, 3}, {62, 8}, {19, 1}, {18, 0}, {5, 0}, {0, 0}, {200, 8}};
   for (const Case& c : cases) {
-    Vec bytes(c.size, 0xFF);
+    Bytes bytes(c.size, 0xFF);
     LoggerRecord r = decodeLoggerRecord(bytes);
     EXPECT_EQ(r.slots.size(), c.slots) << c.size;
   }
   EXPECT_EQ(loggerRecordsPerRequest(31), 8);
   EXPECT_EQ(loggerRecordsPerRequest(62), 4);
   // A record too short for its flow reads it as 0 rather than past its end.
-  Vec five{1, 2, 3, 4, 5};
+  Bytes five{1, 2, 3, 4, 5};
   EXPECT_EQ(decodeLoggerRecord(five).flow, 0.0f);
-  Vec empty(31, 0);
+  Bytes empty(31, 0);
   empty[3] = 0x80;
   EXPECT_TRUE(decodeLoggerRecord(empty).empty);
   EXPECT_TRUE(isEmptyLoggerRecord(empty));
-  EXPECT_FALSE(isEmptyLoggerRecord(Vec{0, 0, 0}));
+  EXPECT_FALSE(isEmptyLoggerRecord(Bytes{0, 0, 0}));
 }
 
 }  // namespace

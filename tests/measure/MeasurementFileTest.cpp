@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/TestFiles.h"
 #include "link/Crc16.h"
 #include "measure/MeasurementFile.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -14,11 +14,10 @@ namespace {
 using testing::fileBytes;
 using testing::putFile;
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
 // A function-3 answer of `data` with its CRC, as the unit sends it.
-Vec answer(const Vec& data) {
-  Vec f(3 + data.size());
+Bytes answer(const Bytes& data) {
+  Bytes f(3 + data.size());
   f[0] = 1;
   f[1] = 3;
   f[2] = static_cast<std::uint8_t>(data.size());
@@ -34,7 +33,7 @@ MeasurementRecord record(std::uint8_t fill) {
   MeasurementRecord r;
   const std::size_t dataSizes[] = {6, 66, 174, 104};
   for (std::size_t f = 0; f < kFrameCount; ++f) {
-    r.frames[f] = answer(Vec(dataSizes[f], static_cast<std::uint8_t>(fill + f)));
+    r.frames[f] = answer(Bytes(dataSizes[f], static_cast<std::uint8_t>(fill + f)));
   }
   return r;
 }
@@ -46,16 +45,16 @@ TEST(MeasurementFile, OneRecordFileLayout) {
   id.FSp1 = 2;
   id.T0Sp2 = 15;
   ASSERT_TRUE(startMeasurementFile(dir.file("m.mes"), id, record(0x10)).ok());
-  const Vec bytes = fileBytes(dir.file("m.mes"));
+  const Bytes bytes = fileBytes(dir.file("m.mes"));
   ASSERT_EQ(bytes.size(), 688u);  // 318 + 370
-  EXPECT_EQ(Vec(bytes.begin(), bytes.begin() + 10),
-            (Vec{0x34, 0x01, 11, 0, 71, 0, 179, 0, 109, 0}));
-  EXPECT_EQ(Vec(bytes.begin() + 20, bytes.begin() + 30),
-            (Vec{'T', '2', '1', '6', 0, 0, 0, 0, 0x86, 0x17}));
-  EXPECT_EQ(Vec(bytes.begin() + 310, bytes.begin() + 318), (Vec{2, 0, 0, 0, 0, 0, 15, 0}));
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 10),
+            (Bytes{0x34, 0x01, 11, 0, 71, 0, 179, 0, 109, 0}));
+  EXPECT_EQ(Bytes(bytes.begin() + 20, bytes.begin() + 30),
+            (Bytes{'T', '2', '1', '6', 0, 0, 0, 0, 0x86, 0x17}));
+  EXPECT_EQ(Bytes(bytes.begin() + 310, bytes.begin() + 318), (Bytes{2, 0, 0, 0, 0, 0, 15, 0}));
   // Frames in the order S2, S1, M1, M2, each whole.
-  EXPECT_EQ(Vec(bytes.begin() + 318, bytes.begin() + 329), record(0x10).frames[kFrameS2]);
-  EXPECT_EQ(Vec(bytes.end() - 109, bytes.end()), record(0x10).frames[kFrameM2]);
+  EXPECT_EQ(Bytes(bytes.begin() + 318, bytes.begin() + 329), record(0x10).frames[kFrameS2]);
+  EXPECT_EQ(Bytes(bytes.end() - 109, bytes.end()), record(0x10).frames[kFrameM2]);
 }
 
 TEST(MeasurementFile, AppendedRecordsReadBackInOrder) {
@@ -65,7 +64,7 @@ TEST(MeasurementFile, AppendedRecordsReadBackInOrder) {
   ASSERT_TRUE(appendMeasurementRecord(path, record(0x20)).ok());
   ASSERT_TRUE(appendMeasurementRecord(path, record(0x30)).ok());
   // A record cut short at the end (a crash while writing) is not a record.
-  Vec bytes = fileBytes(path);
+  Bytes bytes = fileBytes(path);
   bytes.insert(bytes.end(), 200, 0xEE);
   putFile(path, bytes);
 
@@ -87,8 +86,8 @@ TEST(MeasurementFile, AppendedRecordsReadBackInOrder) {
 TEST(MeasurementFile, SizesComeFromTheHeader) {
   // A longer header part (H 310) and a longer S1 frame (73): the reader must
   // use them, not the sizes it would write.
-  Vec bytes{0x36, 0x01, 11, 0, 73, 0, 179, 0, 109, 0};
-  Vec header(310, 0);
+  Bytes bytes{0x36, 0x01, 11, 0, 73, 0, 179, 0, 109, 0};
+  Bytes header(310, 0);
   header[0] = 'A';
   header[300] = 9;  // FSp1
   bytes.insert(bytes.end(), header.begin(), header.end());
@@ -109,19 +108,19 @@ TEST(MeasurementFile, SizesComeFromTheHeader) {
   EXPECT_EQ(reader.info().identification.FSp1, 9);
   MeasurementRecord r;
   ASSERT_TRUE(reader.readRecord(1, r).ok());
-  EXPECT_EQ(r.frames[kFrameS1], Vec(73, 16 + 73 % 16));
-  EXPECT_EQ(r.frames[kFrameM2], Vec(109, 16 + 109 % 16));
+  EXPECT_EQ(r.frames[kFrameS1], Bytes(73, 16 + 73 % 16));
+  EXPECT_EQ(r.frames[kFrameM2], Bytes(109, 16 + 109 % 16));
 }
 
 TEST(MeasurementFile, BrokenHeadersAreRefused) {
   struct Case {
     const char* name;
-    Vec bytes;
+    Bytes bytes;
     FileStatus expected;
   };
   auto head = [](std::uint16_t h, std::uint16_t s2, std::uint16_t s1, std::uint16_t m1,
                  std::uint16_t m2, std::size_t rest) {
-    Vec v;
+    Bytes v;
     for (std::uint16_t w : {h, s2, s1, m1, m2}) {
       v.push_back(w & 0xFF);
       v.push_back(w >> 8);
@@ -131,7 +130,7 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
   };
   const std::vector<Case> cases = {
       {"empty", {}, FileStatus::ShorterThanHeader},
-      {"nine bytes", Vec(9, 0), FileStatus::ShorterThanHeader},
+      {"nine bytes", Bytes(9, 0), FileStatus::ShorterThanHeader},
       {"header part beyond the file", head(308, 11, 71, 179, 109, 200),
        FileStatus::ShorterThanHeader},
       {"record size 0", head(308, 0, 0, 0, 0, 308), FileStatus::ZeroRecordSize},
@@ -179,7 +178,7 @@ TEST(MeasurementFile, FailedAppendLeavesNoHalfRecord) {
 TEST(MeasurementFile, RecordDecodesIntoTheImageAndShortFramesStopEarly) {
   MeasurementRecord r = record(0);
   // M1 data: re-read flag 1, flow 1.5 (3F C0 00 00), velocity 0.25 (3E 80 00 00).
-  Vec m1(174, 0);
+  Bytes m1(174, 0);
   m1[1] = 1;
   m1[2] = 0x3F;
   m1[3] = 0xC0;
@@ -187,7 +186,7 @@ TEST(MeasurementFile, RecordDecodesIntoTheImageAndShortFramesStopEarly) {
   m1[7] = 0x80;
   r.frames[kFrameM1] = answer(m1);
   // M2 data: re-read flag 0 (decoded last, it wins), chord 1 gain 42 dB.
-  Vec m2(104, 0);
+  Bytes m2(104, 0);
   m2[2] = 42;
   r.frames[kFrameM2] = answer(m2);
   DeviceImage image;

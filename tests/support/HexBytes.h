@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Bytes.h"
+
 namespace flowdesk::testing {
 
-using Bytes = std::vector<std::uint8_t>;
+using flowdesk::Bytes;
 
 inline Bytes hex(const std::string& text) {
   Bytes out;
@@ -40,6 +42,8 @@ inline std::string hexOf(const std::uint8_t* p, std::size_t n) {
   return s;
 }
 
-inline std::string hexOf(const Bytes& b) { return hexOf(b.data(), b.size()); }
+inline std::string hexOf(const Bytes& b) {
+  return hexOf(b.data(), b.size());
+}
 
 }  // namespace flowdesk::testing

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "UnitFrames.h"
+#include "link/JbusMaster.h"
+#include "link/LinkTimings.h"
 #include "unit/FaultPlan.h"
 #include "unit/ReplyPlan.h"
 #include "unit/RequestFrame.h"
@@ -93,7 +95,7 @@ TEST(FaultPlan, BadRulesSayWhy) {
 }
 
 TEST(ReplyPlan, EachFaultSpoilsTheReplyItsOwnWay) {
-  const std::vector<std::uint8_t> good = testing::withCrc({1, 3, 2, 0x12, 0x34});
+  const Bytes good = testing::withCrc({1, 3, 2, 0x12, 0x34});
   struct Case {
     std::optional<FaultAction> fault;
     int baud;
@@ -115,14 +117,11 @@ TEST(ReplyPlan, EachFaultSpoilsTheReplyItsOwnWay) {
       // length check can catch it.
       {FaultAction{FaultKind::kLong}, 9600, 3, true, 8, true, 5ms, 0, 0ms},
       {FaultAction{FaultKind::kException}, 9600, 3, true, 5, true, 5ms, 0, 0ms},
-      // Late: past the master's first-byte limit for the function and rate.
-      {FaultAction{FaultKind::kLate}, 9600, 3, true, 7, true, 600ms, 0, 0ms},
-      {FaultAction{FaultKind::kLate}, 9600, 16, true, 7, true, 1200ms, 0, 0ms},
-      {FaultAction{FaultKind::kLate}, 300, 3, true, 7, true, 1200ms, 0, 0ms},
+      // Late and pause with their delays given; the defaults follow the
+      // master's limits (next test).
       {FaultAction{FaultKind::kLate, 800}, 9600, 3, true, 7, true, 800ms, 0, 0ms},
-      // Pause: past the inter-byte limit, in the middle of the frame.
-      {FaultAction{FaultKind::kPause}, 9600, 3, true, 7, true, 5ms, 3, 250ms},
-      {FaultAction{FaultKind::kPause}, 600, 3, true, 7, true, 5ms, 3, 500ms},
+      {FaultAction{FaultKind::kLate, 2}, 9600, 3, true, 7, true, 5ms, 0, 0ms},
+      {FaultAction{FaultKind::kPause, 300}, 600, 3, true, 7, true, 5ms, 3, 300ms},
   };
   for (const Case& c : cases) {
     const ReplyPlan p = planReply(good, c.fault, c.baud, c.function, 5ms);
@@ -142,9 +141,29 @@ TEST(ReplyPlan, EachFaultSpoilsTheReplyItsOwnWay) {
   EXPECT_TRUE(std::equal(good.begin(), good.end(), l.bytes.begin()));
 }
 
+// A late reply must miss the attempt it answers but land in the next one (a
+// master that retries at once takes it there), and a pause must end the reply
+// for the master, at every rate and for reads as for writes.
+TEST(ReplyPlan, DefaultLateAndPauseStraddleTheMastersLimits) {
+  const Bytes good = testing::withCrc({1, 3, 2, 0x12, 0x34});
+  for (std::size_t index = 0; index < kBaudTable.size(); ++index) {
+    const int baud = static_cast<int>(kBaudTable[index]);
+    const int i = static_cast<int>(index);
+    for (const std::uint8_t function : {3, 4, 16}) {
+      const auto limit = link_timings::firstByteLimit(i, function);
+      const ReplyPlan late = planReply(good, FaultAction{FaultKind::kLate}, baud, function, 5ms);
+      EXPECT_GT(late.delay, limit) << baud << " baud, function " << int{function};
+      EXPECT_LT(late.delay, 2 * limit) << baud << " baud, function " << int{function};
+    }
+    const ReplyPlan paused = planReply(good, FaultAction{FaultKind::kPause}, baud, 3, 5ms);
+    EXPECT_GT(paused.pause, link_timings::interByteLimit(i)) << baud << " baud";
+    EXPECT_EQ(paused.pauseBefore, 3u) << baud << " baud";
+  }
+}
+
 TEST(RequestFrame, LengthIsKnownFromTheHeader) {
   struct Case {
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
     FrameCheck check;
     std::size_t length;
   };

@@ -32,7 +32,7 @@ struct UnitOnALine {
   UnitOnALine(const unit::UnitSettings& settings, double t)
       : wallTime(t), unit(settings, [this] { return wallTime; }) {
     line->onWrite = [this](MemoryLine& l) {
-      const std::vector<std::uint8_t> request = l.takeRequest();
+      const Bytes request = l.takeRequest();
       if (request.empty()) return;
       if (auto reply = unit.handle(request)) l.deliverAtBaud(*reply, 9600, 5);
     };

@@ -61,13 +61,13 @@ class Line {
   }
 
   struct Received {
-    Frame bytes;
+    Bytes bytes;
     std::vector<double> at;  // milliseconds after the request went out, per byte
   };
 
   // Sends a request and collects the reply: up to `firstMs` for its first
   // byte, then until `silenceMs` without a byte.
-  Received transact(const Frame& request, int firstMs = 1500, int silenceMs = 60) {
+  Received transact(const Bytes& request, int firstMs = 1500, int silenceMs = 60) {
     ::tcflush(fd_, TCIFLUSH);
     (void)!::write(fd_, request.data(), request.size());
     const auto sent = Clock::now();

@@ -9,6 +9,9 @@
 
 #include "UnitFrames.h"
 #include "UnitProcess.h"
+#include "link/JbusMaster.h"
+#include "link/LinkTimings.h"
+#include "unit/LineTiming.h"
 
 namespace flowdesk::unit::testing {
 namespace {
@@ -28,7 +31,7 @@ TEST(UnitProgram, ReadsGiveTheTableLayout) {
     const char* block;
     std::uint16_t start, count;
     std::size_t byte;  // in the data
-    std::vector<std::uint8_t> expected;
+    Bytes expected;
   };
   const Case cases[] = {
       {"S1", 0x0000, 33, 18, {4, 1, 0, 1, 0, 2}},
@@ -50,10 +53,9 @@ TEST(UnitProgram, ReadsGiveTheTableLayout) {
     EXPECT_EQ(r.bytes[0], 4) << c.block << ": a reply at address 0 names the unit";
     EXPECT_EQ(r.bytes[2], 2 * c.count) << c.block;
     const auto data = replyData(r.bytes);
-    EXPECT_EQ(
-        std::vector<std::uint8_t>(data.begin() + static_cast<long>(c.byte),
-                                  data.begin() + static_cast<long>(c.byte + c.expected.size())),
-        c.expected)
+    EXPECT_EQ(Bytes(data.begin() + static_cast<long>(c.byte),
+                    data.begin() + static_cast<long>(c.byte + c.expected.size())),
+              c.expected)
         << c.block;
   }
 }
@@ -67,7 +69,7 @@ TEST(UnitProgram, WritesAreKeptAndRaiseTheRereadFlag) {
   line.transact(readRequest(1, 3, 0x0000, 33));
   line.transact(readRequest(1, 3, 0x100D, 3));
   EXPECT_EQ(reread(), 0u);
-  std::vector<std::uint8_t> config(124);
+  Bytes config(124);
   for (std::size_t i = 0; i < config.size(); ++i) config[i] = static_cast<std::uint8_t>(i);
   const auto echo = line.transact(writeRequest(1, 0x1100, config)).bytes;
   EXPECT_EQ(echo, withCrc({1, 16, 0x11, 0x00, 0x00, 62}));
@@ -86,8 +88,8 @@ TEST(UnitProgram, AddressesExceptionsAndLineSpeed) {
   line.setBaud(1200);
   struct Case {
     const char* what;
-    Frame request;
-    Frame reply;  // empty: no answer
+    Bytes request;
+    Bytes reply;  // empty: no answer
   };
   const Case cases[] = {
       {"other address", readRequest(2, 3, 0x2202, 1), {}},
@@ -124,8 +126,8 @@ TEST(UnitProgram, EachFaultShowsOnTheWire) {
   UnitProcess unit(
       {"--faults", "crc@1;short@2;long@3;exception@4;drop@5;late=700@6;pause=300@7;silent>=9"});
   Line line(unit.device(), 9600);
-  const Frame request = readRequest(1, 3, 0x2202, 1);
-  const Frame good = withCrc({1, 3, 2, 0, 1});
+  const Bytes request = readRequest(1, 3, 0x2202, 1);
+  const Bytes good = withCrc({1, 3, 2, 0, 1});
   auto ask = [&](int firstMs = 1500, int silenceMs = 60) {
     return line.transact(request, firstMs, silenceMs);
   };
@@ -133,10 +135,10 @@ TEST(UnitProgram, EachFaultShowsOnTheWire) {
   EXPECT_EQ(r.bytes.size(), 7u);
   EXPECT_FALSE(crcGood(r.bytes));
   r = ask();  // 2: one byte short
-  EXPECT_EQ(r.bytes, Frame(good.begin(), good.end() - 1));
+  EXPECT_EQ(r.bytes, Bytes(good.begin(), good.end() - 1));
   r = ask();  // 3: one byte long
   ASSERT_EQ(r.bytes.size(), 8u);
-  EXPECT_EQ(Frame(r.bytes.begin(), r.bytes.end() - 1), good);
+  EXPECT_EQ(Bytes(r.bytes.begin(), r.bytes.end() - 1), good);
   r = ask();  // 4: exception
   EXPECT_EQ(r.bytes, withCrc({1, 0x83, 4}));
   EXPECT_TRUE(ask(450).bytes.empty());  // 5: dropped
@@ -153,12 +155,17 @@ TEST(UnitProgram, EachFaultShowsOnTheWire) {
   EXPECT_TRUE(ask(450).bytes.empty());
 }
 
-// A master that retries at once, as the program's exchange does at 9600 baud
-// (first-byte limit 400 ms, end of reply after 150 ms of silence): the attempt
-// that got a good reply, or 0 after three bad ones.
-int exchange(Line& line, const Frame& request, std::size_t expected) {
-  for (int attempt = 1; attempt <= 3; ++attempt) {
-    const auto r = line.transact(request, 400, 150);
+// The program's own limits for reads at 9600 baud.
+const int kReadLimitMs =
+    static_cast<int>(link_timings::firstByteLimit(masterBaudIndex(9600), 3).count());
+const int kSilenceMs =
+    static_cast<int>(link_timings::interByteLimit(masterBaudIndex(9600)).count());
+
+// A master that retries at once with those limits, as the program's exchange
+// does: the attempt that got a good reply, or 0 after all bad ones.
+int exchange(Line& line, const Bytes& request, std::size_t expected) {
+  for (int attempt = 1; attempt <= JbusMaster::kAttempts; ++attempt) {
+    const auto r = line.transact(request, kReadLimitMs, kSilenceMs);
     if (r.bytes.size() == expected && r.bytes[1] == request[1] && crcGood(r.bytes)) return attempt;
   }
   return 0;
@@ -166,7 +173,7 @@ int exchange(Line& line, const Frame& request, std::size_t expected) {
 
 TEST(UnitProgram, FaultsAgainstAMasterThatRetries) {
   struct Case {
-    const char* faults;
+    std::string faults;
     int goodAttempt;  // 0: the exchange fails
   };
   const Case cases[] = {
@@ -175,12 +182,12 @@ TEST(UnitProgram, FaultsAgainstAMasterThatRetries) {
       {"short@1;long@2", 3},
       // The retry goes unheard while the unit waits; the late reply answers it.
       {"late@1", 2},
-      // Later than three first-byte limits: every attempt times out.
-      {"late=1500@1", 0},
+      // Later than all the first-byte limits together: every attempt times out.
+      {"late=" + std::to_string(JbusMaster::kAttempts * kReadLimitMs + 300) + "@1", 0},
       // The tail of the paused reply spoils the second attempt.
       {"pause@1", 3},
   };
-  const Frame request = readRequest(1, 3, 0x100D, 3);
+  const Bytes request = readRequest(1, 3, 0x100D, 3);
   for (const Case& c : cases) {
     UnitProcess unit({"--faults", c.faults});
     Line line(unit.device(), 9600);
@@ -194,7 +201,7 @@ TEST(UnitProgram, StateLinkAndCleanEnd) {
   const std::string state = tempPath("state");
   const std::string link = tempPath("link");
   std::filesystem::remove(state);
-  const std::vector<std::uint8_t> maker = {2, 7, 0x12, 0x34, 0, 0, 0x2A, 0xF8, 0xD6, 0xD8, 4, 0};
+  const Bytes maker = {2, 7, 0x12, 0x34, 0, 0, 0x2A, 0xF8, 0xD6, 0xD8, 4, 0};
   {
     UnitProcess unit({"--state", state, "--link", link});
     ASSERT_EQ(std::filesystem::read_symlink(link).string(), unit.device());
@@ -251,6 +258,11 @@ TEST(UnitProgram, UsageErrorsAreOneLineAndStatusTwo) {
   const Finished help = runToEnd({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--faults RULES"), std::string::npos);
+  // The fault defaults it describes are the ones the unit applies.
+  EXPECT_EQ(help.out.find('$'), std::string::npos) << help.out;
+  const std::string lateForReads =
+      std::to_string(lateReplyDelay(9600, 3).count()) + " ms for reads";
+  EXPECT_NE(help.out.find(lateForReads), std::string::npos) << help.out;
   const Finished version = runToEnd({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("flowdesk-unit ", 0), 0u);

@@ -16,17 +16,16 @@ namespace flowdesk::unit {
 namespace {
 
 using testing::be16;
-using testing::Frame;
 using testing::readRequest;
 using testing::replyData;
 using testing::writeRequest;
 
 constexpr double kStart = 1705320000.0;  // mid-January, far from a clock change
 
-float beFloat(const std::vector<std::uint8_t>& d, std::size_t at) {
+float beFloat(const Bytes& d, std::size_t at) {
   return std::bit_cast<float>((static_cast<std::uint32_t>(be16(d, at)) << 16) | be16(d, at + 2));
 }
-std::int32_t be32(const std::vector<std::uint8_t>& d, std::size_t at) {
+std::int32_t be32(const Bytes& d, std::size_t at) {
   return static_cast<std::int32_t>((static_cast<std::uint32_t>(be16(d, at)) << 16) |
                                    be16(d, at + 2));
 }
@@ -48,20 +47,20 @@ class UnitFixture : public ::testing::Test {
     unit_.emplace(s, [this] { return now_; });
     address_ = static_cast<std::uint8_t>(s.address);
   }
-  std::optional<Frame> ask(const Frame& request) { return unit_->handle(request); }
+  std::optional<Bytes> ask(const Bytes& request) { return unit_->handle(request); }
   // Data bytes of a good read; fails the test on anything else.
-  std::vector<std::uint8_t> read(std::uint16_t start, std::uint16_t count, std::uint8_t fn = 3) {
+  Bytes read(std::uint16_t start, std::uint16_t count, std::uint8_t fn = 3) {
     const auto reply = ask(readRequest(address_, fn, start, count));
     EXPECT_TRUE(reply && testing::crcGood(*reply) && (*reply)[1] == fn)
         << "read of " << start << " failed";
-    return reply ? replyData(*reply) : std::vector<std::uint8_t>{};
+    return reply ? replyData(*reply) : Bytes{};
   }
-  void write(std::uint16_t start, const std::vector<std::uint8_t>& data) {
+  void write(std::uint16_t start, const Bytes& data) {
     const auto reply = ask(writeRequest(address_, start, data));
     ASSERT_TRUE(reply);
     ASSERT_EQ((*reply)[1], 16) << "write of " << start << " refused";
   }
-  std::uint8_t exceptionOf(const Frame& request) {
+  std::uint8_t exceptionOf(const Bytes& request) {
     const auto reply = ask(request);
     if (!reply || reply->size() != 5 || !((*reply)[1] & 0x80)) return 0;
     return (*reply)[2];
@@ -81,7 +80,7 @@ TEST_F(UnitFixture, BlocksHoldTheTableLayoutByteForByte) {
     std::uint16_t start;
     std::uint16_t count;
     std::size_t byte;
-    std::vector<std::uint8_t> expected;
+    Bytes expected;
   };
   const Check checks[] = {
       // Configuration 0: probe 2, diameter 26.1 mm, KH 1.055, chord 1 length 282.8 mm,
@@ -129,9 +128,8 @@ TEST_F(UnitFixture, BlocksHoldTheTableLayoutByteForByte) {
   for (const Check& c : checks) {
     const auto data = read(c.start, c.count);
     ASSERT_EQ(data.size(), 2u * c.count) << std::hex << c.start;
-    const std::vector<std::uint8_t> got(
-        data.begin() + static_cast<long>(c.byte),
-        data.begin() + static_cast<long>(c.byte + c.expected.size()));
+    const Bytes got(data.begin() + static_cast<long>(c.byte),
+                    data.begin() + static_cast<long>(c.byte + c.expected.size()));
     EXPECT_EQ(got, c.expected) << "block 0x" << std::hex << c.start << " byte " << std::dec
                                << c.byte;
   }
@@ -199,12 +197,11 @@ TEST_F(UnitFixture, ClockRunsFromWhatWasWritten) {
   start();
   write(0x2301, {4, 3, 5, 14, 7, 9});  // 5 March 2004 14:07:09
   // Month, year / hour, day / second, minute.
-  EXPECT_EQ(std::vector<std::uint8_t>(read(0x0114, 3)),
-            (std::vector<std::uint8_t>{3, 4, 14, 5, 9, 7}));
+  EXPECT_EQ(Bytes(read(0x0114, 3)), (Bytes{3, 4, 14, 5, 9, 7}));
   now_ += 61;
-  EXPECT_EQ(read(0x0114, 3), (std::vector<std::uint8_t>{3, 4, 14, 5, 10, 8}));
+  EXPECT_EQ(read(0x0114, 3), (Bytes{3, 4, 14, 5, 10, 8}));
   now_ += 10 * 3600;  // past midnight
-  EXPECT_EQ(read(0x0114, 3), (std::vector<std::uint8_t>{3, 4, 0, 6, 10, 8}));
+  EXPECT_EQ(read(0x0114, 3), (Bytes{3, 4, 0, 6, 10, 8}));
   EXPECT_EQ(exceptionOf(writeRequest(1, 0x2301, {4, 2, 30, 0, 0, 0})), 3);  // 30 February
   EXPECT_EQ(exceptionOf(writeRequest(1, 0x2301, {4, 13, 1, 0, 0, 0})), 3);
   EXPECT_EQ(read(0x0114, 3).at(0), 3);  // a refused write changes nothing
@@ -233,14 +230,14 @@ TEST_F(UnitFixture, WritesAreStoredAndReadBack) {
   start(unitWith(18));
   struct Case {
     std::uint16_t start;
-    std::vector<std::uint8_t> data;
+    Bytes data;
   };
-  std::vector<std::uint8_t> config(124);
+  Bytes config(124);
   for (int i = 0; i < 124; ++i) config[i] = static_cast<std::uint8_t>(i * 7 + 1);
   const Case cases[] = {
       {0x1000 + 0x100 * 17, config},
       {0x1500 + 5, {0x12, 0x34}},
-      {0x2200, std::vector<std::uint8_t>(68, 0x01)},
+      {0x2200, Bytes(68, 0x01)},
       {0x3300, {2, 50, 0xFF, 0xFF, 9, 9, 0, 1, 0xFF, 0xFF, 6, 0}},
       {0x3100, {14, 255, 0, 38, 0, 1, 2, 3, 4, 5, 6, 0}},
       {0x2320, {5, 0, 0, 0}},
@@ -258,12 +255,12 @@ TEST_F(UnitFixture, ExceptionsForWhatIsNotServed) {
   start(unitWith(2));
   struct Case {
     const char* what;
-    Frame request;
+    Bytes request;
     std::uint8_t code;
   };
-  Frame badCount = writeRequest(1, 0x3300, {1, 2, 3, 4});
+  Bytes badCount = writeRequest(1, 0x3300, {1, 2, 3, 4});
   badCount[6] = 3;  // byte count that does not match the register count
-  badCount = testing::withCrc(Frame(badCount.begin(), badCount.end() - 2));
+  badCount = testing::withCrc(Bytes(badCount.begin(), badCount.end() - 2));
   const Case cases[] = {
       {"function 6", testing::withCrc({1, 6, 0x33, 0x00, 0x00, 0x01}), 1},
       {"function 4 without a logger", readRequest(1, 4, 0, 1), 1},
@@ -293,11 +290,11 @@ TEST_F(UnitFixture, AddressingAndCrc) {
   start(s);
   struct Case {
     const char* what;
-    Frame request;
+    Bytes request;
     bool answered;
     std::uint8_t replyAddress;
   };
-  Frame corrupt = readRequest(9, 3, 0x2202, 1);
+  Bytes corrupt = readRequest(9, 3, 0x2202, 1);
   corrupt[3] ^= 0x01;
   const Case cases[] = {
       {"own address", readRequest(9, 3, 0x2202, 1), true, 9},
@@ -316,7 +313,7 @@ TEST_F(UnitFixture, AddressingAndCrc) {
   // A factory write moves the unit to the address it holds.
   const auto reply = ask(writeRequest(9, 0x2202, {0, 12}));
   ASSERT_TRUE(reply);
-  EXPECT_EQ((*reply)[0], 9);  // the write itself is answered at the old address
+  EXPECT_EQ((*reply)[0], 9);  // the write itself is answered at the address it was sent to
   EXPECT_EQ(unit_->address(), 12);
   EXPECT_FALSE(ask(readRequest(9, 3, 0x2202, 1)));
   EXPECT_TRUE(ask(readRequest(12, 3, 0x2202, 1)));
@@ -336,7 +333,7 @@ TEST_F(UnitFixture, LoggerRecordsAndEmptyMark) {
     const auto all = read(0, static_cast<std::uint16_t>(c.perRequest), 4);
     ASSERT_EQ(all.size(), static_cast<std::size_t>(c.size * c.perRequest));
     auto rec = [&](int i) {
-      return std::vector<std::uint8_t>(all.begin() + i * c.size, all.begin() + (i + 1) * c.size);
+      return Bytes(all.begin() + i * c.size, all.begin() + (i + 1) * c.size);
     };
     for (int i = 0; i < c.perRequest; ++i) EXPECT_EQ(rec(i)[3] == 0x80, i >= 5) << i;
     const auto r0 = rec(0), r1 = rec(1);
@@ -392,7 +389,7 @@ TEST_F(UnitFixture, EchoPartsFormOnePicturePerScreen) {
   start();
   const int sizes[] = {105, 105, 105, 105, 92};
   auto picture = [&] {
-    std::vector<std::uint8_t> image;
+    Bytes image;
     for (int p = 0; p < 5; ++p) {
       const auto part =
           read(static_cast<std::uint16_t>(0x5220 + p), static_cast<std::uint16_t>(sizes[p]));
@@ -408,7 +405,7 @@ TEST_F(UnitFixture, EchoPartsFormOnePicturePerScreen) {
   write(0x2320, {2, 0, 0, 0});
   const auto p2 = picture();
   EXPECT_NE(p1, p2);
-  auto dark = [](const std::vector<std::uint8_t>& image) {
+  auto dark = [](const Bytes& image) {
     int n = 0;
     for (auto b : image) n += std::popcount(b);
     return n;
@@ -442,7 +439,7 @@ TEST(VirtualUnitRobustness, AnyRequestGivesAWellFormedReplyOrNone) {
     start = static_cast<std::uint16_t>(start + static_cast<int>(random() % 140) - 70);
     const std::uint16_t count =
         static_cast<std::uint16_t>(random() % 3 == 0 ? byte() : random() % 130);
-    Frame f{static_cast<std::uint8_t>(random() % 2), fn,
+    Bytes f{static_cast<std::uint8_t>(random() % 2), fn,
             static_cast<std::uint8_t>(start >> 8),   static_cast<std::uint8_t>(start),
             static_cast<std::uint8_t>(count >> 8),   static_cast<std::uint8_t>(count)};
     if (fn == 16) {

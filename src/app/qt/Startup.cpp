@@ -74,12 +74,16 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
   print.regional = systemRegionalSettings();
   setPrintEnvironment(print);
 
-  int status = 0;
   {
+    // What the main window returns says nothing about success; the exit status
+    // comes from saving the settings.
     CMainDlg window(context, options.screens);
-    status = options.runMainWindow ? options.runMainWindow(window) : window.exec();
+    if (options.runMainWindow) {
+      options.runMainWindow(window);
+    } else {
+      window.exec();
+    }
   }
-  (void)status;  // the main window's result says nothing about success
 
   finishPendingPrint();
   setPrintEnvironment({});
