@@ -40,13 +40,15 @@ FileResult MeasurementFileReader::open(const std::string& path) {
   reader.u16(info.headerLength);
   for (auto& size : info.frameSizes) {
     reader.u16(size);
+    // A frame of no bytes cannot hold an answer: such a header is broken,
+    // whatever the other sizes say.
+    if (size == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
     if (size > kMaxStoredFrame) {
       return FileResult::sizeFault(FileStatus::RecordTooLarge, path, size,
                                    static_cast<long long>(kMaxStoredFrame));
     }
     info.recordSize += size;
   }
-  if (info.recordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
   info.dataOffset = static_cast<long long>(kMeasurementFixedHeader) + info.headerLength;
   if (file_.size() < info.dataOffset) {
     return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, info.dataOffset,

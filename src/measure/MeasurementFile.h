@@ -46,8 +46,9 @@ struct MeasurementFileInfo {
 // loaded whole.
 class MeasurementFileReader {
  public:
-  // Refuses a file shorter than its header, a frame larger than the reply
-  // buffer and a record size of 0.
+  // Refuses a file shorter than its header (H pointing past its end
+  // included), a frame size of 0 and a frame larger than the reply buffer;
+  // the message names the file.
   FileResult open(const std::string& path);
   const MeasurementFileInfo& info() const { return info_; }
   FileResult readRecord(long long index, MeasurementRecord& out) const;
