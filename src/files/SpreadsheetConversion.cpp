@@ -1,16 +1,29 @@
 #include "files/SpreadsheetConversion.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <span>
 
 namespace flowdesk {
 
 namespace {
 
-std::span<const std::uint8_t> bytesOf(const std::string& text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+// Writes all of `text`, resuming after interrupted or partial writes; 0 or
+// the errno of the failure.
+int writeAll(int fd, std::string_view text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
 }
 
 // Creating the text over the file being read would empty the source before
@@ -23,6 +36,38 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+PrnFile::~PrnFile() {
+  close();
+}
+
+FileResult PrnFile::create(const std::string& path) {
+  close();
+  path_ = path;
+  size_ = 0;
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
+  return {};
+}
+
+FileResult PrnFile::append(std::string_view text) {
+  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
+  if (const int err = writeAll(fd_, text); err != 0) {
+    // Whatever part of the line reached the file goes again.
+    if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0) {
+      // Nothing more can be done; the error reported is the write's.
+    }
+    ::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
+    return FileResult::failure(FileStatus::WriteFailed, path_, err);
+  }
+  size_ += static_cast<long long>(text.size());
+  return {};
+}
+
+void PrnFile::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
 
 PrnLine& PrnLine::field(std::string_view text) {
   text_ += text;
@@ -56,7 +101,9 @@ FileResult SpreadsheetConversion::start() {
   std::string title;
   r = source_.titleLine(language_, title);
   if (!r.ok()) return r;
-  r = createRecording(outputPath_, bytesOf(title));
+  r = output_.create(outputPath_);
+  if (!r.ok()) return r;
+  r = output_.append(title);
   if (!r.ok()) return r;
   started_ = true;
   return {};
@@ -73,13 +120,14 @@ FileResult SpreadsheetConversion::step() {
     ConvertedRecord record;
     FileResult r = source_.convert(index, record);
     if (!r.ok()) return r;
-    r = appendRecording(outputPath_, bytesOf(record.line));
+    r = output_.append(record.line);
     if (!r.ok()) return r;
     if (index == 0) counters_.firstDate = record.dateTime;
     if (index > 0 || source_.firstRecordIsLastDate()) counters_.lastDate = record.dateTime;
     counters_.converted = index + 1;
   }
   finished_ = counters_.converted >= counters_.total;
+  if (finished_) output_.close();
   return {};
 }
 

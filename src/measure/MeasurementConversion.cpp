@@ -87,7 +87,7 @@ FileResult MeasurementConversionSource::titleLine(int language, std::string& lin
 FileResult MeasurementConversionSource::convert(long long index, ConvertedRecord& out) {
   FileResult r = reader_.readRecord(index, record_);
   if (!r.ok()) return r;
-  decodeMeasurementRecord(record_, image_);
+  decodeMeasurementRecord(record_, maps_);
   out.line = measurementRecordLine(index, image_.measurement, regional_);
   out.dateTime = unitDateTimeText(image_.measurement.unitClock, regional_);
   return {};

@@ -40,6 +40,7 @@ class MeasurementConversionSource final : public ConversionSource {
   MeasurementFileReader reader_;
   MeasurementRecord record_;
   DeviceImage image_;
+  MeasurementMaps maps_{image_};
 };
 
 }  // namespace flowdesk

@@ -5,7 +5,6 @@
 #include "base/Texts.h"
 #include "files/CatalogueBytes.h"
 #include "link/AppContext.h"
-#include "link/BlockMaps.h"
 #include "link/Blocks.h"
 
 namespace flowdesk {
@@ -108,22 +107,21 @@ MeasurementTick MeasurementSession::tick() {
   return outcome;
 }
 
-int MeasurementSession::readBlock(const RegisterBlock& block, const FieldMap& map,
-                                  MeasurementFrame frame) {
+int MeasurementSession::readBlock(const RegisterBlock& block, MeasurementFrame frame) {
   if (master_.readRegisters(block.firstRegister, block.count) != 0) return -1;
   frames_.frames[frame].assign(master_.ReplyFrame.begin(),
                                master_.ReplyFrame.begin() + master_.ReplyLength);
-  decodeReply(map, master_.replyData(), static_cast<std::size_t>(block.byteCount()));
+  decodeReply(maps_.maps[frame], master_.replyData(), static_cast<std::size_t>(block.byteCount()));
   return 0;
 }
 
 int MeasurementSession::poll() {
   if (rereadStatic_ != 0) {
-    if (readBlock(kS1Block, s1Map(image_), kFrameS1) != 0) return -1;
-    if (readBlock(kS2Block, s2Map(image_), kFrameS2) != 0) return -1;
+    if (readBlock(kS1Block, kFrameS1) != 0) return -1;
+    if (readBlock(kS2Block, kFrameS2) != 0) return -1;
   }
-  if (readBlock(kM1Block, m1Map(image_), kFrameM1) != 0) return -1;
-  if (readBlock(kM2Block, m2Map(image_), kFrameM2) != 0) return -1;
+  if (readBlock(kM1Block, kFrameM1) != 0) return -1;
+  if (readBlock(kM2Block, kFrameM2) != 0) return -1;
   // M2 is decoded last: its flag is the one that decides the next poll.
   rereadStatic_ = static_cast<std::uint16_t>(image_.measurement.rereadFlag);
   return 0;
@@ -202,7 +200,7 @@ MeasurementTick MeasurementSession::playbackTick() {
     fileResult_ = reader_.readRecord(currentRecord_, record);
     if (!fileResult_.ok()) return MeasurementTick::kRecordFailed;
     frames_ = record;
-    decodeMeasurementRecord(frames_, image_);
+    decodeMeasurementRecord(frames_, maps_);
     screen_.secondLine = recordCountsText(lastRecord_ + 1, currentRecord_ + 1, language_);
     refresh();
   }

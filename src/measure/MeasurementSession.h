@@ -129,7 +129,7 @@ class MeasurementSession {
  private:
   void reset();
   void show(MeasurementButton b, bool on) { screen_.visible[static_cast<std::size_t>(b)] = on; }
-  int readBlock(const RegisterBlock& block, const FieldMap& map, MeasurementFrame frame);
+  int readBlock(const RegisterBlock& block, MeasurementFrame frame);
   MeasurementTick liveTick();
   MeasurementTick playbackTick();
   FileResult appendRecord();
@@ -137,6 +137,7 @@ class MeasurementSession {
 
   JbusMaster& master_;
   DeviceImage& image_;
+  MeasurementMaps maps_{image_};
   IdentificationCache& identification_;
   int language_;
   RegionalSettings regional_;
