@@ -38,6 +38,7 @@ struct MeasurementLabels {
   std::string softwareVersions;  // title of the versions box
   std::string aff;               // beside the display board version
   std::string vov;               // beside the VOV version
+  bool operator==(const MeasurementLabels&) const = default;
 };
 
 // One of the five totalizer rows T1, T2, T3, Vol., T.(1-2). A row whose mode
@@ -62,6 +63,7 @@ struct ChordGrid {
   std::vector<std::string> columnTitles;              // "Corde1" ...; row 0, column 0 is empty
   std::array<std::string, kChordGridRows> rowTitles;  // "T (µs)" ... "C (m/s)"
   std::array<std::vector<std::string>, kChordGridRows> cells;  // [row][chord]
+  bool operator==(const ChordGrid&) const = default;
 };
 
 // What the trend graph draws: the unit's 100 samples, the scale from block
@@ -71,6 +73,7 @@ struct TrendInput {
   double scaleLow = 0;
   double scaleHigh = 0;
   std::string unitText;
+  bool operator==(const TrendInput&) const = default;
 };
 
 struct MeasurementDisplay {
@@ -105,6 +108,7 @@ struct MeasurementDisplay {
   std::array<TotalizerRow, MeasurementRegion::kTotalizers> totalizers;
   TrendInput trend;
   ChordGrid chordGrid;
+  bool operator==(const MeasurementDisplay&) const = default;
 };
 
 // The chord count a measurement says is in use, held to what the blocks
