@@ -75,25 +75,18 @@ TEST(TrendGraph, TraceWaitsForASampleInsideTheRange) {
   EXPECT_EQ(trendGraph(samples({5, 5}), {0, 0, 279, 205}, screenOptions()).trace.size(), 98u);
 }
 
-TEST(TrendGraph, OptionalLinesAndEmptyRanges) {
+TEST(TrendGraph, OptionalLinesAndAnEmptyRange) {
   TrendGraphOptions o = screenOptions();
-  o.verticalGrid = true;
-  o.zeroLine = true;
+  o.verticalGrid = o.zeroLine = true;
   o.bottomValue = -10;
   o.topValue = 30;
   const TrendGraph g = trendGraph(samples({}, 4), {10, 20, 50, 120}, o);
-  // Four points of 10 pixels: three vertical lines after the 19 bands.
-  ASSERT_EQ(g.gridLines.size(), 19u + 3u);
-  EXPECT_EQ(g.gridLines.back(), (TrendSegment{{40, 20}, {40, 120}}));
+  EXPECT_EQ(g.gridLines.back(), (TrendSegment{{40, 20}, {40, 120}})) << "after the 19 bands";
   // The height of 0 by the trace's rule: 120 x 30 / 40.
   EXPECT_EQ(g.zeroLine, (std::vector<TrendSegment>{{{10, 90}, {50, 90}}}));
   EXPECT_EQ(g.labels.back(), (TrendLabel{15, 82, " 0.0 "}));
-
   o.topValue = o.bottomValue;
-  const TrendGraph flat = trendGraph(samples({1, 2, 3}), {0, 0, 100, 100}, o);
-  EXPECT_TRUE(flat.trace.empty());
-  EXPECT_TRUE(flat.zeroLine.empty());
-  EXPECT_EQ(trendGraph({}, {0, 0, 100, 100}, screenOptions()).frame, (TrendRect{0, 0, 0, 100}));
+  EXPECT_TRUE(trendGraph(samples({1, 2, 3}), {0, 0, 100, 100}, o).trace.empty());
 }
 
 }  // namespace
