@@ -1,8 +1,9 @@
 #include "measure/MeasurementConversion.h"
 
+#include <charconv>
 #include <cstdio>
 
-#include "base/FieldFormat.h"
+#include "base/Numeric.h"
 #include "base/Texts.h"
 #include "measure/MeasurementDisplay.h"
 
@@ -13,11 +14,21 @@ namespace {
 constexpr const BilingualText* kChordTitles[] = {&kTxtColumnT, &kTxtColumnDt, &kTxtColumnG,
                                                  &kTxtColumnV, &kTxtColumnC};
 
-// "%.*f": a float of the unit has at most 39 digits before the point.
+// "%.*f" as the C library prints it, without its formatter: a long file
+// spends most of its conversion here. A float of the unit has at most 39
+// digits before the point.
 std::string fixed(double value, int decimals) {
   char buffer[400];
-  const int n = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return n < 0 ? std::string() : std::string(buffer);
+  const auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+// "%.*f" with the decimals the value's size calls for.
+std::string adaptive(double value) {
+  int decimals = 0;
+  const double shown = adaptivePrecision(value, decimals);
+  return fixed(shown, decimals);
 }
 
 }  // namespace
@@ -47,16 +58,16 @@ std::string measurementRecordLine(long long index, const MeasurementRegion& m,
   line.field(std::to_string(index + 1))
       .field(formatDate(t.day, t.month, t.year + 2000, regional))
       .field(formatTime(t.hour, t.minute, t.second, regional))
-      .field(formatAdaptive(m.flow))
-      .field(formatAdaptive(m.velocity))
-      .field(formatAdaptive(m.soundVelocity));
+      .field(adaptive(m.flow))
+      .field(adaptive(m.velocity))
+      .field(adaptive(m.soundVelocity));
   const int chords = chordsInUse(m);
   for (int k = 0; k < chords; ++k) {
     const ChordMeasurement& c = m.chords[static_cast<std::size_t>(k)];
     line.field(fixed(c.transitTime, 1))
         .field(fixed(c.deltaT, 1))
         .field(fixed(c.gain, 0))
-        .field(formatAdaptive(c.velocity))
+        .field(adaptive(c.velocity))
         .field(fixed(c.soundVelocity, 1));
   }
   return line.record(regional);
