@@ -160,7 +160,6 @@ inline constexpr ValueList ConfigurationChoiceList2{valuelist_items::kConfigurat
 inline constexpr ValueList EchoKindPrefixList{valuelist_items::kEchoKindPrefix, false};
 
 // Bound counts that differ from the list's own.
-inline constexpr int kTotalizerModeCountMeasurement = 4;
 inline constexpr int kFrequencyCountSpecialProbe = 8;
 
 // The configuration lists for a unit with `configurations` stored

@@ -43,6 +43,12 @@ const std::vector<CliCommand>& cliCommands() {
        "scan as the Connect button does: Com1 to Com3 at the six rates (with --device: that "
        "device alone, six rates); prints Com<n> <baud> <address> <device>",
        runDetect},
+      {"record", "record FILE.mes [--polls N]",
+       "poll the measurement blocks N times (default 1), recording each good poll", runRecord},
+      {"convert", "convert IN.mes [-o OUT.prn]",
+       "spreadsheet text of a measurement file (default name: IN's name without its dots, "
+       "with .prn); no spreadsheet is started",
+       runConvert},
       {"new", "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540",
        "a file of defaults at exactly that path (.rus needs --factory, .nvd and .csp540 "
        "--maker)",

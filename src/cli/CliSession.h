@@ -29,6 +29,11 @@ struct CliSession {
   // Set by a command that found the unit: Com, Jbus and Bauds are saved.
   bool keepLinkSettings = false;
 
+  // The operator's date, time and decimal conventions for the texts a
+  // command writes (spreadsheet text): the desktop's, read as the GUI reads
+  // them, where the program has them.
+  RegionalSettings regional{};
+
   // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;
   int usage(const std::string& text) const { return fail(kExitUsage, text); }
@@ -56,5 +61,7 @@ const std::vector<CliCommand>& cliCommands();
 int runDetect(CliSession& session);
 int runNew(CliSession& session);
 int runShow(CliSession& session);
+int runRecord(CliSession& session);
+int runConvert(CliSession& session);
 
 }  // namespace flowdesk

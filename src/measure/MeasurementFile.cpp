@@ -40,13 +40,15 @@ FileResult MeasurementFileReader::open(const std::string& path) {
   reader.u16(info.headerLength);
   for (auto& size : info.frameSizes) {
     reader.u16(size);
+    // A frame of no bytes cannot hold an answer: such a header is broken,
+    // whatever the other sizes say.
+    if (size == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
     if (size > kMaxStoredFrame) {
       return FileResult::sizeFault(FileStatus::RecordTooLarge, path, size,
                                    static_cast<long long>(kMaxStoredFrame));
     }
     info.recordSize += size;
   }
-  if (info.recordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
   info.dataOffset = static_cast<long long>(kMeasurementFixedHeader) + info.headerLength;
   if (file_.size() < info.dataOffset) {
     return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, info.dataOffset,
@@ -68,12 +70,15 @@ FileResult MeasurementFileReader::readRecord(long long index, MeasurementRecord&
     return FileResult::sizeFault(FileStatus::NoSuchRecord, file_.path(), index + 1,
                                  info_.recordCount);
   }
-  long long offset = info_.dataOffset + index * static_cast<long long>(info_.recordSize);
+  // One read per record: a conversion reads every record of a long file.
+  buffer_.resize(info_.recordSize);
+  FileResult r =
+      file_.readAt(info_.dataOffset + index * static_cast<long long>(info_.recordSize), buffer_);
+  if (!r.ok()) return r;
+  auto at = buffer_.begin();
   for (std::size_t f = 0; f < kFrameCount; ++f) {
-    out.frames[f].assign(info_.frameSizes[f], 0);
-    FileResult r = file_.readAt(offset, out.frames[f]);
-    if (!r.ok()) return r;
-    offset += info_.frameSizes[f];
+    out.frames[f].assign(at, at + info_.frameSizes[f]);
+    at += info_.frameSizes[f];
   }
   return {};
 }
@@ -102,15 +107,21 @@ FileResult appendMeasurementRecord(const std::string& path, const MeasurementRec
   return appendRecording(path, bytes);
 }
 
-void decodeMeasurementRecord(const MeasurementRecord& record, DeviceImage& image) {
+MeasurementMaps::MeasurementMaps(DeviceImage& image)
+    : maps{s2Map(image), s1Map(image), m1Map(image), m2Map(image)} {}
+
+void decodeMeasurementRecord(const MeasurementRecord& record, const MeasurementMaps& maps) {
   // Playback decodes in the stored order; M2's re-read flag, decoded last,
   // is the one that stays.
-  const FieldMap maps[kFrameCount] = {s2Map(image), s1Map(image), m1Map(image), m2Map(image)};
   for (std::size_t f = 0; f < kFrameCount; ++f) {
     const Bytes& frame = record.frames[f];
     if (frame.size() <= 3) continue;
-    decodeReply(maps[f], frame.data() + 3, frame.size() - 3);
+    decodeReply(maps.maps[f], frame.data() + 3, frame.size() - 3);
   }
+}
+
+void decodeMeasurementRecord(const MeasurementRecord& record, DeviceImage& image) {
+  decodeMeasurementRecord(record, MeasurementMaps(image));
 }
 
 }  // namespace flowdesk

@@ -8,6 +8,7 @@
 #include "base/BinaryFile.h"
 #include "base/IdentificationCache.h"
 #include "link/DeviceImage.h"
+#include "link/FieldMap.h"
 
 namespace flowdesk {
 
@@ -46,14 +47,16 @@ struct MeasurementFileInfo {
 // loaded whole.
 class MeasurementFileReader {
  public:
-  // Refuses a file shorter than its header, a frame larger than the reply
-  // buffer and a record size of 0.
+  // Refuses a file shorter than its header (H pointing past its end
+  // included), a frame size of 0 and a frame larger than the reply buffer;
+  // the message names the file.
   FileResult open(const std::string& path);
   const MeasurementFileInfo& info() const { return info_; }
   FileResult readRecord(long long index, MeasurementRecord& out) const;
 
  private:
   ReadOnlyFile file_;
+  mutable Bytes buffer_;  // one record's bytes
   MeasurementFileInfo info_;
 };
 
@@ -66,8 +69,16 @@ FileResult startMeasurementFile(const std::string& path, const IdentificationCac
 // Every later record: appended at the end, the file opened and closed again.
 FileResult appendMeasurementRecord(const std::string& path, const MeasurementRecord& record);
 
+// The four block maps of one image in record order (S2, S1, M1, M2), built
+// once for an image that decodes many records.
+struct MeasurementMaps {
+  explicit MeasurementMaps(DeviceImage& image);
+  std::array<FieldMap, kFrameCount> maps;
+};
+
 // Decodes the four frames of a record into an image through the block maps,
 // as playback does. Each frame decodes only the data bytes it holds.
+void decodeMeasurementRecord(const MeasurementRecord& record, const MeasurementMaps& maps);
 void decodeMeasurementRecord(const MeasurementRecord& record, DeviceImage& image);
 
 }  // namespace flowdesk

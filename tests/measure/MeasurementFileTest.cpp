@@ -134,6 +134,7 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
       {"header part beyond the file", head(308, 11, 71, 179, 109, 200),
        FileStatus::ShorterThanHeader},
       {"record size 0", head(308, 0, 0, 0, 0, 308), FileStatus::ZeroRecordSize},
+      {"one frame of no bytes", head(308, 11, 71, 0, 109, 308 + 191), FileStatus::ZeroRecordSize},
       {"frame larger than the reply buffer", head(308, 11, 600, 179, 109, 308),
        FileStatus::RecordTooLarge},
       {"H 0xFFFF", head(0xFFFF, 11, 71, 179, 109, 400), FileStatus::ShorterThanHeader},
@@ -147,6 +148,9 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
     MeasurementFileReader reader;
     FileResult r = reader.open(dir.file("b.mes"));
     EXPECT_EQ(r.status, c.expected) << r.message();
+    if (!r.ok()) {
+      EXPECT_NE(r.message().find(dir.file("b.mes")), std::string::npos) << r.message();
+    }
     if (r.ok()) {
       EXPECT_EQ(reader.info().recordCount, 0);
     }

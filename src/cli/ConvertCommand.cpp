@@ -1,0 +1,37 @@
+#include <string>
+
+#include "base/FileNames.h"
+#include "cli/CliSession.h"
+#include "files/FileKinds.h"
+#include "files/SpreadsheetConversion.h"
+#include "measure/MeasurementConversion.h"
+
+namespace flowdesk {
+
+int runConvert(CliSession& s) {
+  CommandArgs args({{"-o", true}});
+  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
+  if (args.positional().size() != 1) return s.usage("convert wants one file name");
+  const std::string& in = args.positional().front();
+  const FileKindInfo* kind = fileKindOfPath(in);
+  if (kind != nullptr && kind->kind == FileKind::Logger) {
+    return s.usage(std::string(s.text("la conversion des fichiers logger (.log) n'est pas encore "
+                                      "disponible: ",
+                                      "converting logger files (.log) is not available yet: ")) +
+                   in);
+  }
+  if (kind == nullptr || kind->kind != FileKind::Measurement) {
+    return s.usage(
+        std::string(s.text("convert lit les fichiers .mes: ", "convert reads .mes files: ")) + in);
+  }
+  // Without -o, the name the conversion screen proposes, in the current folder.
+  const std::string out = args.value("-o").value_or(prnNameFor(in));
+
+  MeasurementConversionSource source(s.regional);
+  SpreadsheetConversion conversion(source, in, out, s.language);
+  if (FileResult r = conversion.run(s.app.master.clock()); !r.ok()) return s.fileFailure(r);
+  s.out << out << "\n";
+  return kExitDone;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,156 @@
+#include "files/SpreadsheetConversion.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace flowdesk {
+
+namespace {
+
+// Writes all of `text`, resuming after interrupted or partial writes; 0 or
+// the errno of the failure.
+int writeAll(int fd, std::string_view text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Creating the text over the file being read would empty the source before
+// it is read.
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+PrnFile::~PrnFile() {
+  close();
+}
+
+FileResult PrnFile::create(const std::string& path) {
+  close();
+  path_ = path;
+  size_ = 0;
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
+  return {};
+}
+
+FileResult PrnFile::append(std::string_view text) {
+  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
+  if (const int err = writeAll(fd_, text); err != 0) {
+    // Whatever part of the line reached the file goes again.
+    if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0) {
+      // Nothing more can be done; the error reported is the write's.
+    }
+    ::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
+    return FileResult::failure(FileStatus::WriteFailed, path_, err);
+  }
+  size_ += static_cast<long long>(text.size());
+  return {};
+}
+
+void PrnFile::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+PrnLine& PrnLine::field(std::string_view text) {
+  text_ += text;
+  text_ += '\t';
+  return *this;
+}
+
+std::string PrnLine::title() const {
+  return text_ + "\n";
+}
+
+std::string PrnLine::record(const RegionalSettings& regional) const {
+  return replaceDots(text_, regional) + "\n";
+}
+
+SpreadsheetConversion::SpreadsheetConversion(ConversionSource& source, std::string sourcePath,
+                                             std::string outputPath, int language)
+    : source_(source),
+      sourcePath_(std::move(sourcePath)),
+      outputPath_(std::move(outputPath)),
+      language_(language) {}
+
+FileResult SpreadsheetConversion::start() {
+  FileResult r = source_.open(sourcePath_);
+  if (!r.ok()) return r;
+  counters_ = {};
+  counters_.total = source_.recordTotal();
+  if (sameFile(sourcePath_, outputPath_)) {
+    return FileResult::failure(FileStatus::CannotCreate, outputPath_, EEXIST);
+  }
+  std::string title;
+  r = source_.titleLine(language_, title);
+  if (!r.ok()) return r;
+  r = output_.create(outputPath_);
+  if (!r.ok()) return r;
+  r = output_.append(title);
+  if (!r.ok()) return r;
+  started_ = true;
+  return {};
+}
+
+FileResult SpreadsheetConversion::step() {
+  if (finished_) return {};
+  if (!started_) {
+    FileResult r = start();
+    if (!r.ok()) return r;
+  }
+  if (counters_.converted < counters_.total) {
+    const long long index = counters_.converted;
+    ConvertedRecord record;
+    FileResult r = source_.convert(index, record);
+    if (!r.ok()) return r;
+    r = output_.append(record.line);
+    if (!r.ok()) return r;
+    if (index == 0) counters_.firstDate = record.dateTime;
+    if (index > 0 || source_.firstRecordIsLastDate()) counters_.lastDate = record.dateTime;
+    counters_.converted = index + 1;
+  }
+  finished_ = counters_.converted >= counters_.total;
+  if (finished_) output_.close();
+  return {};
+}
+
+FileResult SpreadsheetConversion::run(
+    Clock& clock, const std::function<void(const ConversionCounters&)>& progress, int perSecond) {
+  RefreshPacer pacer(clock, perSecond);
+  while (!finished_) {
+    FileResult r = step();
+    if (!r.ok()) return r;
+    if (progress && (finished_ || pacer.due())) progress(counters_);
+  }
+  return {};
+}
+
+RefreshPacer::RefreshPacer(Clock& clock, int perSecond)
+    : clock_(clock), intervalMs_(perSecond > 0 ? (1000 + perSecond - 1) / perSecond : 0) {}
+
+bool RefreshPacer::due() {
+  const std::int64_t now = clock_.nowMs();
+  if (!first_ && now - last_ < intervalMs_) return false;
+  first_ = false;
+  last_ = now;
+  return true;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,206 @@
+#include "measure/MeasurementDisplay.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "base/FieldFormat.h"
+#include "base/Latin1.h"
+#include "base/Texts.h"
+#include "base/ValueLists.h"
+
+namespace flowdesk {
+
+namespace {
+
+// Display ranges: values beyond them are brought back to the limit in the
+// image itself before they are shown.
+constexpr double kSignedLimit = 9999999;
+constexpr double kTemperatureLimit = 1000;
+
+// The energy mode: its fraction is in KWh. Modes past the list (5 and more)
+// show stars.
+constexpr int kTotalizerModeKwh = 4;
+
+constexpr const BilingualText* kTotalizerLabels[MeasurementRegion::kTotalizers] = {
+    &kTxtT1, &kTxtT2, &kTxtT3, &kTxtVol, &kTxtT1MinusT2};
+
+constexpr const BilingualText* kChordRowTitles[kChordGridRows] = {
+    &kTxtColumnT, &kTxtColumnDt, &kTxtColumnG, &kTxtColumnV, &kTxtColumnC};
+
+__attribute__((format(printf, 1, 2))) std::string printed(const char* format, ...) {
+  char buffer[128];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (n < 0) return {};
+  return std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer
+                                 ? static_cast<std::size_t>(n)
+                                 : sizeof buffer - 1);
+}
+
+// The unit's version texts are bytes of its own code page, cut at the first
+// zero byte.
+template <std::size_t N>
+std::string versionText(const std::array<char, N>& chars) {
+  return fromLatin1Field(reinterpret_cast<const std::uint8_t*>(chars.data()), N);
+}
+
+MeasurementLabels labelsIn(int language) {
+  MeasurementLabels l;
+  l.flow = kTxtFlow.text(language);
+  l.speed = kTxtSpeed.text(language);
+  l.velocity = kTxtVelocity.text(language);
+  l.metresPerSecond = kTxtMetresPerSecond.text(language);
+  l.kh = kTxtKh.text(language);
+  l.probe = kTxtProbe.text(language);
+  l.probeDiameter = kTxtProbeDiameter.text(language);
+  l.millimetres = kTxtMillimetres.text(language);
+  l.totalizers = kTxtTotalizers.text(language);
+  l.logger = kTxtLogger.text(language);
+  l.loggerSize = kTxtSize.text(language);
+  l.recordingFilled = kTxtRecordingFilled.text(language);
+  l.fault = kTxtFault.text(language);
+  l.calorie = kTxtCalorie.text(language);
+  l.power = kTxtPower.text(language);
+  l.kw = kTxtKw.text(language);
+  l.temperature1 = kTxtT1.text(language);
+  l.temperature2 = kTxtT2.text(language);
+  l.dt = kTxtDt.text(language);
+  l.degreesCelsius = kTxtDegreesCelsius.text(language);
+  l.softwareVersions = kTxtSoftwareVersions.text(language);
+  l.aff = kTxtAff.text(language);
+  l.vov = kTxtVov.text(language);
+  return l;
+}
+
+std::string flowUnitText(const MeasurementRegion& m, int language) {
+  return listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language);
+}
+
+TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language) {
+  const auto r = static_cast<std::size_t>(row);
+  TotalizerRow t;
+  const std::int32_t mode = m.totalizerMode[r];
+  if (mode == 0) return t;
+  t.visible = true;
+  t.label = kTotalizerLabels[r]->text(language);
+  t.mode = listText(TotalizerModeList, TotalizerModeList.count(), mode, language);
+  t.whole = printed("%09ld", static_cast<long>(m.totalizerWhole[r]));
+  if (row < 4) {
+    const BilingualText& unit = mode == kTotalizerModeKwh ? kTxtKwh : kTxtCubicMetres;
+    t.fraction = printed("* %7.3f", m.totalizerFraction[r] * 0.001) + unit.text(language);
+  } else {
+    // T.(1-2) has no fraction of its own: the unit gives the first one.
+    t.fraction = printed("* %7.3fm3", m.totalizerFraction[0] * 0.001);
+  }
+  return t;
+}
+
+ChordGrid chordGrid(const MeasurementRegion& m, int language, int& chordsShown) {
+  ChordGrid g;
+  g.chords = chordsInUse(m);
+  g.rebuild = g.chords != chordsShown;
+  chordsShown = g.chords;
+  for (int k = 0; k < g.chords; ++k) {
+    g.columnTitles.push_back(std::string(kTxtChord.text(language)) + std::to_string(k + 1));
+  }
+  for (int row = 0; row < kChordGridRows; ++row) {
+    g.rowTitles[static_cast<std::size_t>(row)] = kChordRowTitles[row]->text(language);
+  }
+  for (int k = 0; k < g.chords; ++k) {
+    const ChordMeasurement& c = m.chords[static_cast<std::size_t>(k)];
+    g.cells[0].push_back(printed("%.1f", c.transitTime));
+    g.cells[1].push_back(printed("%.1f", c.deltaT));
+    g.cells[2].push_back(printed("%.0f", c.gain));
+    g.cells[3].push_back(formatAdaptive(c.velocity));
+    g.cells[4].push_back(printed("%.1f", c.soundVelocity));
+  }
+  return g;
+}
+
+}  // namespace
+
+int chordsInUse(const MeasurementRegion& m) {
+  const float n = m.chordsInUse;
+  if (!(n > 0)) return 0;
+  if (n >= MeasurementRegion::kChords) return MeasurementRegion::kChords;
+  return static_cast<int>(n);
+}
+
+std::string unitDateTimeText(const UnitDateTime& t, const RegionalSettings& regional) {
+  return formatDateTime(t.day, t.month, t.year + 2000, t.hour, t.minute, t.second, regional);
+}
+
+std::array<std::string, 5> faultLines(const MeasurementRegion& m, int language) {
+  std::array<std::string, 5> lines;
+  std::size_t next = 0;
+  auto add = [&](std::string text) { lines[next++] = std::move(text); };
+  if (m.flowFault) add(kTxtFlowFault.text(language));
+  std::string chords;
+  const int inUse = chordsInUse(m);
+  for (int k = 0; k < inUse; ++k) {
+    if (m.chordFault[static_cast<std::size_t>(k)]) chords += " " + std::to_string(k + 1);
+  }
+  if (!chords.empty()) add(kTxtFaultV.text(language) + chords);
+  if (m.calorimetryFault) add(kTxtCalorieFault.text(language));
+  if (m.relayCountingFault) add(kTxtRelayCountFault.text(language));
+  if (m.ramcardBatteryLow) add(kTxtLowBatteryRamcard.text(language));
+  if (next == 0) lines[2] = kTxtNoFault.text(language);
+  return lines;
+}
+
+TrendInput trendInput(const MeasurementRegion& m, int language) {
+  TrendInput t;
+  t.samples = m.trendSamples;
+  t.scaleLow = m.trendScaleLow;
+  t.scaleHigh = m.trendScaleHigh;
+  t.unitText = flowUnitText(m, language);
+  return t;
+}
+
+MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCatalogue& catalogue,
+                                             int language, const RegionalSettings& regional,
+                                             int& chordsShown) {
+  MeasurementDisplay d;
+  d.displayVersion = versionText(m.displayVersion);
+  d.vovVersion = versionText(m.vovVersion);
+  d.labels = labelsIn(language);
+
+  d.flow = showNumber(m.flow, -kSignedLimit, kSignedLimit, "");
+  d.velocity = showNumber(m.velocity, -kSignedLimit, kSignedLimit, "");
+  d.soundVelocity = showNumber(m.soundVelocity, 0, kSignedLimit, "%.1f");
+  d.kh = showNumber(m.khFactor, 0, kSignedLimit, "%.3f");
+  d.probeDiameter = showNumber(m.probeDiameter, 0, kSignedLimit, "%.0f");
+  d.loggerSize = showNumber(m.loggerSize, 0, kSignedLimit, "%.0f");
+  d.loggerRecordsFilled = showNumber(m.loggerRecordsFilled, 0, kSignedLimit, "%.0f");
+  d.loggerFlow = showNumber(m.loggerFlow, -kSignedLimit, kSignedLimit, "");
+  d.power = showNumber(m.thermalPower, -kSignedLimit, kSignedLimit, "");
+  d.temperature1 = showNumber(m.temperature1, -kTemperatureLimit, kTemperatureLimit, "%.1f");
+  d.temperature2 = showNumber(m.temperature2, -kTemperatureLimit, kTemperatureLimit, "%.1f");
+  d.temperatureDifference =
+      showNumber(m.temperatureDifference, -kTemperatureLimit, kTemperatureLimit, "%.1f");
+
+  d.flowUnit = flowUnitText(m, language);
+  d.khMode = listText(KhModeList, KhModeList.count(), m.khMode, language);
+  const ProbeNameList probes(catalogue);
+  d.probe = listText(probes, kProbeCount, m.probeIndex, language);
+
+  const bool probeKnown = m.probeIndex >= 0 && m.probeIndex < kProbeCount;
+  d.probeDiameterVisible =
+      probeKnown && catalogue[static_cast<std::size_t>(m.probeIndex)].angle != 0;
+  d.loggerBoxVisible = m.loggerFitted != 0;
+  d.calorimetryBoxVisible = m.calorimetryHidden == 0;
+
+  d.faultLines = faultLines(m, language);
+  d.unitDateTime = unitDateTimeText(m.unitClock, regional);
+  d.loggerDateTime = unitDateTimeText(m.loggerClock, regional);
+  for (int row = 0; row < MeasurementRegion::kTotalizers; ++row) {
+    d.totalizers[static_cast<std::size_t>(row)] = totalizerRow(m, row, language);
+  }
+  d.trend = trendInput(m, language);
+  d.chordGrid = chordGrid(m, language, chordsShown);
+  return d;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,244 @@
+#include "measure/MeasurementSession.h"
+
+#include <algorithm>
+
+#include "base/Texts.h"
+#include "files/CatalogueBytes.h"
+#include "link/AppContext.h"
+#include "link/Blocks.h"
+
+namespace flowdesk {
+
+namespace {
+
+// The texts carry their numbers as "%d"; each one is put in its place in
+// turn, so a text never reaches the C formatter.
+std::string withNumbers(std::string text, std::initializer_list<long long> numbers) {
+  std::size_t from = 0;
+  for (long long n : numbers) {
+    const std::size_t at = text.find("%d", from);
+    if (at == std::string::npos) break;
+    const std::string digits = std::to_string(n);
+    text.replace(at, 2, digits);
+    from = at + digits.size();
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string recordCountsText(long long total, long long number, int language) {
+  return withNumbers(kTxtRecordCounts.text(language), {total, number});
+}
+
+MeasurementSession::MeasurementSession(JbusMaster& master, DeviceImage& image,
+                                       IdentificationCache& identification, int language,
+                                       RegionalSettings regional)
+    : master_(master),
+      image_(image),
+      identification_(identification),
+      language_(language),
+      regional_(std::move(regional)) {
+  reset();
+}
+
+MeasurementSession::MeasurementSession(AppContext& app, RegionalSettings regional)
+    : MeasurementSession(app.master, app.image, app.settings, app.settings.Language,
+                         std::move(regional)) {}
+
+void MeasurementSession::reset() {
+  live_ = false;
+  playback_ = false;
+  busy_ = false;
+  rereadStatic_ = 0;
+  chordsShown_ = kChordsShownAtOpen;
+  recordState_ = 0;
+  recordCount_ = 0;
+  recordingPath_.clear();
+  frames_ = {};
+  playbackPath_.clear();
+  currentRecord_ = 0;
+  lastRecord_ = -1;
+  timerMs_ = 0;
+  screen_ = {};
+  screen_.title = kTxtMeasurement.text(language_);
+  display_ = {};
+  hasDisplay_ = false;
+  fileResult_ = {};
+}
+
+void MeasurementSession::openLive() {
+  reset();
+  live_ = true;
+  rereadStatic_ = 1;
+  screen_.topLine = kTxtTryingToConnect.text(language_);
+  timerMs_ = kTimerMs;
+}
+
+FileResult MeasurementSession::openPlayback(const std::string& path) {
+  reset();
+  fileResult_ = reader_.open(path);
+  if (!fileResult_.ok()) return fileResult_;
+  playback_ = true;
+  playbackPath_ = path;
+  show(MeasurementButton::kPrint, true);
+  show(MeasurementButton::kTableur, true);
+  // The file was recorded with its own catalogue; its probe names and
+  // special probes stay in use after the screen closes.
+  applyFileIdentification(reader_.info().identification, identification_);
+  lastRecord_ = reader_.info().recordCount - 1;
+  currentRecord_ = 0;
+  screen_.topLine = path;
+  timerMs_ = kTimerMs;
+  return fileResult_;
+}
+
+void MeasurementSession::close() {
+  // A recording ends with the screen; the file stays as written.
+  reset();
+}
+
+MeasurementTick MeasurementSession::tick() {
+  if (playback_) return playbackTick();
+  if (!live_ || busy_) return MeasurementTick::kNothing;
+  busy_ = true;
+  const MeasurementTick outcome = liveTick();
+  busy_ = false;
+  return outcome;
+}
+
+int MeasurementSession::readBlock(const RegisterBlock& block, MeasurementFrame frame) {
+  if (master_.readRegisters(block.firstRegister, block.count) != 0) return -1;
+  frames_.frames[frame].assign(master_.ReplyFrame.begin(),
+                               master_.ReplyFrame.begin() + master_.ReplyLength);
+  decodeReply(maps_.maps[frame], master_.replyData(), static_cast<std::size_t>(block.byteCount()));
+  return 0;
+}
+
+int MeasurementSession::poll() {
+  if (rereadStatic_ != 0) {
+    if (readBlock(kS1Block, kFrameS1) != 0) return -1;
+    if (readBlock(kS2Block, kFrameS2) != 0) return -1;
+  }
+  if (readBlock(kM1Block, kFrameM1) != 0) return -1;
+  if (readBlock(kM2Block, kFrameM2) != 0) return -1;
+  // M2 is decoded last: its flag is the one that decides the next poll.
+  rereadStatic_ = static_cast<std::uint16_t>(image_.measurement.rereadFlag);
+  return 0;
+}
+
+void MeasurementSession::refresh() {
+  display_ = refreshMeasurementDisplay(image_.measurement, identification_.probes, language_,
+                                       regional_, chordsShown_);
+  hasDisplay_ = true;
+}
+
+MeasurementTick MeasurementSession::liveTick() {
+  if (poll() != 0) {
+    screen_.secondLine = kTxtCommunicationFailure.text(language_);
+    return MeasurementTick::kPollFailed;
+  }
+  if (recordState_ == 0) {
+    screen_.topLine.clear();
+    show(MeasurementButton::kPrint, true);
+    show(MeasurementButton::kSaveDisk, true);
+  } else {
+    screen_.topLine = recordingPath_;
+    show(MeasurementButton::kSaveDisk, false);
+  }
+  screen_.secondLine.clear();
+  refresh();
+  if (recordState_ == 0) return MeasurementTick::kRefreshed;
+  fileResult_ = appendRecord();
+  if (!fileResult_.ok()) {
+    // Every later record would fail the same way: the recording ends here,
+    // as ARRETDISK would end it.
+    stopRecording();
+    return MeasurementTick::kRecordFailed;
+  }
+  screen_.secondLine = withNumbers(kTxtRecordNo.text(language_), {recordCount_});
+  return MeasurementTick::kRefreshed;
+}
+
+FileResult MeasurementSession::appendRecord() {
+  if (recordState_ == 1) {
+    FileResult r = startMeasurementFile(recordingPath_, identification_, frames_);
+    if (!r.ok()) return r;
+    recordState_ = 2;
+    recordCount_ = 1;
+    return r;
+  }
+  FileResult r = appendMeasurementRecord(recordingPath_, frames_);
+  if (r.ok()) ++recordCount_;
+  return r;
+}
+
+bool MeasurementSession::startRecording(const std::string& path) {
+  if (!canStartRecording()) return false;
+  recordingPath_ = path;
+  recordState_ = 1;
+  recordCount_ = 0;
+  show(MeasurementButton::kSaveDisk, false);
+  show(MeasurementButton::kArretDisk, true);
+  return true;
+}
+
+bool MeasurementSession::stopRecording() {
+  if (recordState_ == 0) return false;
+  recordState_ = 0;
+  show(MeasurementButton::kArretDisk, false);
+  return true;
+}
+
+MeasurementTick MeasurementSession::playbackTick() {
+  // Playback ticks are one-shot: the navigation buttons start the next.
+  timerMs_ = 0;
+  if (lastRecord_ < 0) {
+    screen_.secondLine = recordCountsText(0, 0, language_);
+  } else {
+    MeasurementRecord record;
+    fileResult_ = reader_.readRecord(currentRecord_, record);
+    if (!fileResult_.ok()) return MeasurementTick::kRecordFailed;
+    frames_ = record;
+    decodeMeasurementRecord(frames_, maps_);
+    screen_.secondLine = recordCountsText(lastRecord_ + 1, currentRecord_ + 1, language_);
+    refresh();
+  }
+  for (MeasurementButton b : {MeasurementButton::kPgd, MeasurementButton::kPgu,
+                              MeasurementButton::kHome, MeasurementButton::kEnd}) {
+    show(b, lastRecord_ >= 0);
+  }
+  if (currentRecord_ == 0) {
+    show(MeasurementButton::kPgu, false);
+    show(MeasurementButton::kHome, false);
+  }
+  if (currentRecord_ >= lastRecord_) {
+    show(MeasurementButton::kPgd, false);
+    show(MeasurementButton::kEnd, false);
+  }
+  return MeasurementTick::kRecordShown;
+}
+
+bool MeasurementSession::navigate(MeasurementButton button) {
+  if (!playback_ || !screen_.shown(button)) return false;
+  switch (button) {
+    case MeasurementButton::kHome:
+      currentRecord_ = 0;
+      break;
+    case MeasurementButton::kPgd:
+      currentRecord_ = std::min(currentRecord_ + 1, lastRecord_);
+      break;
+    case MeasurementButton::kPgu:
+      currentRecord_ = std::max(currentRecord_ - 1, 0LL);
+      break;
+    case MeasurementButton::kEnd:
+      currentRecord_ = lastRecord_;
+      break;
+    default:
+      return false;
+  }
+  timerMs_ = kNavigationTimerMs;
+  return true;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,76 @@
+#pragma once
+// The four measurement blocks written by hand, byte by byte at the offsets
+// the unit uses, and their answers as the unit sends them.
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+#include "link/Crc16.h"
+#include "measure/MeasurementFile.h"
+
+namespace flowdesk::testing {
+
+using Vec = std::vector<std::uint8_t>;
+
+// The whole answer to a read: address, function, byte count, data, CRC.
+inline Vec answer(const Vec& data) {
+  Vec f(3 + data.size());
+  f[0] = 1;
+  f[1] = 3;
+  f[2] = static_cast<std::uint8_t>(data.size());
+  std::copy(data.begin(), data.end(), f.begin() + 3);
+  const std::uint16_t crc = crc16(f.data(), static_cast<std::uint16_t>(f.size()));
+  f.push_back(crc & 0xFF);
+  f.push_back(crc >> 8);
+  return f;
+}
+
+struct BlockData {
+  Vec s1 = Vec(66, 0), s2 = Vec(6, 0), m1 = Vec(174, 0), m2 = Vec(104, 0);
+
+  static void u16(Vec& d, std::size_t at, unsigned v) {
+    d[at] = static_cast<std::uint8_t>(v >> 8);
+    d[at + 1] = static_cast<std::uint8_t>(v);
+  }
+  static void u32(Vec& d, std::size_t at, std::uint32_t v) {
+    u16(d, at, v >> 16);
+    u16(d, at + 2, v & 0xFFFF);
+  }
+  static void f32(Vec& d, std::size_t at, float v) { u32(d, at, std::bit_cast<std::uint32_t>(v)); }
+
+  void rereadFlags(unsigned inM1, unsigned inM2) {
+    u16(m1, 0, inM1);
+    u16(m2, 0, inM2);
+  }
+  void chords(int n) { s1[19] = static_cast<std::uint8_t>(n); }
+  void status(unsigned bits) { u16(m1, 30, bits); }
+  // Month, year - 2000, hour, day, second, minute: the unit's byte order.
+  void clock(const Vec& bytes) { std::copy(bytes.begin(), bytes.end(), m1.begin() + 40); }
+  // Modes of T1, T2, T3, Vol. (nibbles) and T.(1-2) (a byte).
+  void totalizerModes(int t1, int t2, int t3, int vol, int t12) {
+    s1[16] = static_cast<std::uint8_t>(t1 << 4 | t2);
+    s1[17] = static_cast<std::uint8_t>(t3 << 4 | vol);
+    s1[24] = static_cast<std::uint8_t>(t12);
+  }
+  void totalizer(int t, std::int32_t whole, std::int32_t thousandths) {
+    u32(m1, static_cast<std::size_t>(10 + 4 * t), static_cast<std::uint32_t>(whole));
+    if (t < 4) u32(s1, static_cast<std::size_t>(4 * t), static_cast<std::uint32_t>(thousandths));
+  }
+  void chord(int k, float transit, float deltaT, int gain, float velocity, float sound) {
+    m2[static_cast<std::size_t>(2 + k)] = static_cast<std::uint8_t>(gain);
+    const auto base = static_cast<std::size_t>(8 + 16 * k);
+    f32(m2, base, deltaT);
+    f32(m2, base + 4, transit);
+    f32(m2, base + 8, velocity);
+    f32(m2, base + 12, sound);
+  }
+
+  MeasurementRecord record() const {
+    MeasurementRecord r;
+    r.frames = {answer(s2), answer(s1), answer(m1), answer(m2)};
+    return r;
+  }
+};
+
+}  // namespace flowdesk::testing
