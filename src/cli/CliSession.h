@@ -24,15 +24,12 @@ struct CliSession {
   std::ostream& out;
   std::ostream& err;
   int language = 0;
-  RegionalSettings regional;  // dates and times of what is shown
+  // The operator's date, time and decimal conventions for what a command
+  // shows or writes: the desktop's, read as the GUI reads them.
+  RegionalSettings regional;
 
   // Set by a command that found the unit: Com, Jbus and Bauds are saved.
   bool keepLinkSettings = false;
-
-  // The operator's date, time and decimal conventions for the texts a
-  // command writes (spreadsheet text): the desktop's, read as the GUI reads
-  // them, where the program has them.
-  RegionalSettings regional{};
 
   // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;

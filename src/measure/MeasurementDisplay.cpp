@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "base/FieldFormat.h"
-#include "base/Latin1.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"
+#include "base/Windows1252.h"
 
 namespace flowdesk {
 
@@ -43,7 +43,7 @@ __attribute__((format(printf, 1, 2))) std::string printed(const char* format, ..
 // zero byte.
 template <std::size_t N>
 std::string versionText(const std::array<char, N>& chars) {
-  return fromLatin1Field(reinterpret_cast<const std::uint8_t*>(chars.data()), N);
+  return fromWindows1252Field(reinterpret_cast<const std::uint8_t*>(chars.data()), N);
 }
 
 MeasurementLabels labelsIn(int language) {

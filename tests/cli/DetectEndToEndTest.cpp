@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/BilingualText.h"
+#include "base/Bytes.h"
 #include "link/ConnectionSession.h"
 #include "link/SerialDevices.h"
 #include "support/Processes.h"
@@ -29,7 +30,7 @@ struct DetectRun {
 
   void writeSettings(const std::string& text) const {
     std::filesystem::create_directories(dir.file("config/flowdesk"));
-    testing::putFile(settingsPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    testing::putFile(settingsPath(), Bytes(text.begin(), text.end()));
   }
 
   Finished cli(std::vector<std::string> args) const {

@@ -41,7 +41,7 @@ struct RecordingRig {
 
   RecordingRig() : unit(unit::UnitSettings{}, [this] { return wallTime; }) {
     line->onWrite = [this](MemoryLine& l) {
-      const std::vector<std::uint8_t> request = l.takeRequest();
+      const Bytes request = l.takeRequest();
       if (request.empty()) return;
       asked.push_back(request[2] << 8 | request[3]);
       if (silent) return;

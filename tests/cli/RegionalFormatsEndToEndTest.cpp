@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Bytes.h"
 #include "logger/LoggerFile.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
@@ -19,8 +20,8 @@ using testing::runProgram;
 using testing::TempDir;
 
 // One logger record of 6 March 2004, 14:07:09, 12.5 m3/h at point 3.
-std::vector<std::uint8_t> afternoonRecord() {
-  std::vector<std::uint8_t> r(31, 0);
+Bytes afternoonRecord() {
+  Bytes r(31, 0);
   r[0] = 3;
   r[1] = 0x80 | (4 << 4) | 3;  // month 3
   r[2] = 4;                    // 2004

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Bytes.h"
 #include "files/SpreadsheetConversion.h"
 #include "support/TestFiles.h"
 
@@ -15,7 +16,7 @@ namespace {
 using testing::TempDir;
 
 std::string wholeFile(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = testing::fileBytes(path);
+  const Bytes bytes = testing::fileBytes(path);
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -74,7 +75,7 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   testing::putFile(dir.file("in.mes"), {1});
   SpreadsheetConversion over(source, dir.file("in.mes"), dir.file("./in.mes"), 1);
   EXPECT_EQ(over.run(clock).status, FileStatus::CannotCreate);
-  EXPECT_EQ(testing::fileBytes(dir.file("in.mes")), std::vector<std::uint8_t>{1});
+  EXPECT_EQ(testing::fileBytes(dir.file("in.mes")), Bytes{1});
 }
 
 TEST(SpreadsheetConversion, ProgressAtMostThirtyTimesASecondAndAtTheEnd) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/BilingualText.h"
+#include "base/Bytes.h"
 #include "base/Clock.h"
 #include "measure/MeasurementConversion.h"
 #include "measure/MeasurementFrames.h"
@@ -15,7 +16,6 @@ namespace flowdesk {
 namespace {
 
 using testing::TempDir;
-using Vec = std::vector<std::uint8_t>;
 
 // Record i: `chords` chords in use, the clock at 14:07 and i seconds on
 // 5 March 2024, the flow 1.234 + i.
@@ -42,7 +42,7 @@ std::string measurementFile(const TempDir& dir, const std::vector<int>& chordsPe
 }
 
 std::string wholeFile(const std::string& path) {
-  const Vec bytes = testing::fileBytes(path);
+  const Bytes bytes = testing::fileBytes(path);
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -118,7 +118,7 @@ TEST(MeasurementConversion, ColumnsFollowEachRecordsChordsAndNoRecordsGiveTheTit
   EXPECT_EQ(conversion.counters().firstDate, "05/03/2024 14:07:00");
   EXPECT_EQ(conversion.counters().lastDate, "05/03/2024 14:07:01");
 
-  Vec cut = testing::fileBytes(in);
+  Bytes cut = testing::fileBytes(in);
   cut.resize(400);  // the header and part of a record
   testing::putFile(in, cut);
   SpreadsheetConversion empty(source, in, dir.file("out.prn"), kEnglish);

@@ -11,11 +11,10 @@
 
 namespace flowdesk::testing {
 
-using Vec = std::vector<std::uint8_t>;
 
 // The whole answer to a read: address, function, byte count, data, CRC.
-inline Vec answer(const Vec& data) {
-  Vec f(3 + data.size());
+inline Bytes answer(const Bytes& data) {
+  Bytes f(3 + data.size());
   f[0] = 1;
   f[1] = 3;
   f[2] = static_cast<std::uint8_t>(data.size());
@@ -27,17 +26,17 @@ inline Vec answer(const Vec& data) {
 }
 
 struct BlockData {
-  Vec s1 = Vec(66, 0), s2 = Vec(6, 0), m1 = Vec(174, 0), m2 = Vec(104, 0);
+  Bytes s1 = Bytes(66, 0), s2 = Bytes(6, 0), m1 = Bytes(174, 0), m2 = Bytes(104, 0);
 
-  static void u16(Vec& d, std::size_t at, unsigned v) {
+  static void u16(Bytes& d, std::size_t at, unsigned v) {
     d[at] = static_cast<std::uint8_t>(v >> 8);
     d[at + 1] = static_cast<std::uint8_t>(v);
   }
-  static void u32(Vec& d, std::size_t at, std::uint32_t v) {
+  static void u32(Bytes& d, std::size_t at, std::uint32_t v) {
     u16(d, at, v >> 16);
     u16(d, at + 2, v & 0xFFFF);
   }
-  static void f32(Vec& d, std::size_t at, float v) { u32(d, at, std::bit_cast<std::uint32_t>(v)); }
+  static void f32(Bytes& d, std::size_t at, float v) { u32(d, at, std::bit_cast<std::uint32_t>(v)); }
 
   void rereadFlags(unsigned inM1, unsigned inM2) {
     u16(m1, 0, inM1);
@@ -46,7 +45,7 @@ struct BlockData {
   void chords(int n) { s1[19] = static_cast<std::uint8_t>(n); }
   void status(unsigned bits) { u16(m1, 30, bits); }
   // Month, year - 2000, hour, day, second, minute: the unit's byte order.
-  void clock(const Vec& bytes) { std::copy(bytes.begin(), bytes.end(), m1.begin() + 40); }
+  void clock(const Bytes& bytes) { std::copy(bytes.begin(), bytes.end(), m1.begin() + 40); }
   // Modes of T1, T2, T3, Vol. (nibbles) and T.(1-2) (a byte).
   void totalizerModes(int t1, int t2, int t3, int vol, int t12) {
     s1[16] = static_cast<std::uint8_t>(t1 << 4 | t2);

@@ -45,7 +45,7 @@ struct HandUnit {
     master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
     master.identificationDone = true;
     line->onWrite = [this](MemoryLine& l) {
-      const testing::Vec req = l.takeRequest();
+      const Bytes req = l.takeRequest();
       if (req.size() < 8) return;
       const int first = req[2] << 8 | req[3];
       asked.push_back(first);
