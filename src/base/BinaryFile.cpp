@@ -86,10 +86,7 @@ FileResult readWholeFile(const std::string& path, Bytes& out) {
   return file.readAt(0, out);
 }
 
-namespace {
-
-// Writes all bytes, resuming after interrupted or partial writes.
-int writeAll(int fd, std::span<const std::uint8_t> data) {
+int writeFully(int fd, std::span<const std::uint8_t> data) {
   std::size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -102,6 +99,8 @@ int writeAll(int fd, std::span<const std::uint8_t> data) {
   }
   return 0;
 }
+
+namespace {
 
 std::string folderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
@@ -126,7 +125,7 @@ FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t
   ::umask(mask);
   ::fchmod(fd, 0666 & ~mask);
 
-  int err = writeAll(fd, data);
+  int err = writeFully(fd, data);
   FileStatus status = FileStatus::WriteFailed;
   if (err == 0 && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
@@ -142,7 +141,7 @@ FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t
 FileResult createRecording(const std::string& path, std::span<const std::uint8_t> data) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
-  int err = writeAll(fd, data);
+  int err = writeFully(fd, data);
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) return FileResult::failure(FileStatus::WriteFailed, path, err);
   return {};
@@ -159,7 +158,7 @@ FileResult appendRecording(const std::string& path, std::span<const std::uint8_t
     ::close(fd);
     return FileResult::failure(FileStatus::WriteFailed, path, e);
   }
-  int err = writeAll(fd, data);
+  int err = writeFully(fd, data);
   if (err != 0) {
     // Whatever part of the record reached the file is removed again.
     if (::ftruncate(fd, end) != 0) {

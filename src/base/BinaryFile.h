@@ -60,6 +60,10 @@ struct FileResult {
   }
 };
 
+// Writes all of `data` to an open descriptor, resuming after interrupted or
+// partial writes. Returns 0, or the errno of the failure.
+int writeFully(int fd, std::span<const std::uint8_t> data);
+
 // Reads a whole file.
 FileResult readWholeFile(const std::string& path, Bytes& out);
 

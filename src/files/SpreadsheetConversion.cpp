@@ -10,22 +10,6 @@ namespace flowdesk {
 
 namespace {
 
-// Writes all of `text`, resuming after interrupted or partial writes; 0 or
-// the errno of the failure.
-int writeAll(int fd, std::string_view text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
 // Creating the text over the file being read would empty the source before
 // it is read.
 bool sameFile(const std::string& a, const std::string& b) {
@@ -52,7 +36,9 @@ FileResult PrnFile::create(const std::string& path) {
 
 FileResult PrnFile::append(std::string_view text) {
   if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
-  if (const int err = writeAll(fd_, text); err != 0) {
+  if (const int err =
+          writeFully(fd_, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+      err != 0) {
     // Whatever part of the line reached the file goes again.
     if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0) {
       // Nothing more can be done; the error reported is the write's.
