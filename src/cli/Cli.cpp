@@ -53,6 +53,16 @@ const std::vector<CliCommand>& cliCommands() {
        "a file of defaults at exactly that path (.rus needs --factory, .nvd and .csp540 "
        "--maker)",
        runNew},
+      {"save", "save calibration FILE.eta [--config N]",
+       "read configuration N (default 0) from the unit and save it as a calibration file", runSave},
+      {"upload", "upload FILE.eta [--config N|all] [--clock] [--reset 1,2,3]",
+       "TRANSFERT: set the clock, reset totalizers, then write the file to configuration N "
+       "(default 0) or to all of them",
+       runUpload},
+      {"compare", "compare FILE.eta [--config N]",
+       "compare configuration N (default 0) with the file; writes the deviation report beside "
+       "the file and prints its path",
+       runCompare},
       {"show", "show FILE", "every file kind decoded as readable text", runShow},
   };
   return commands;

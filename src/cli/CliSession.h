@@ -60,5 +60,8 @@ int runNew(CliSession& session);
 int runShow(CliSession& session);
 int runRecord(CliSession& session);
 int runConvert(CliSession& session);
+int runSave(CliSession& session);
+int runUpload(CliSession& session);
+int runCompare(CliSession& session);
 
 }  // namespace flowdesk

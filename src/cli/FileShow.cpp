@@ -7,6 +7,7 @@
 #include "base/Numeric.h"
 #include "base/ValueLists.h"
 #include "config/CalibrationFile.h"
+#include "config/ComparisonReport.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
@@ -89,49 +90,9 @@ std::string kindTitle(const std::string& path, int language) {
   return description + ": " + path;
 }
 
-void showConfiguration(Printer& p, const ConfigurationRegion& c, const ProbeCatalogue& probes) {
-  const std::string probeName = c.probe >= 0 && c.probe < kProbeCount
-                                    ? probes[static_cast<std::size_t>(c.probe)].name
-                                    : "*****";
-  p.line("probe", format("%d (", c.probe) + probeName + ")");
-  p.choice("probe mounting", MountingList, c.probeMounting);
-  p.number("chord pairs", "%.0f", c.chordPairs);
-  p.choice("diameter type", DiameterTypeList, c.diameterType);
-  p.number("diameter", "%.1f", c.diameter, "mm");
-  p.choice("flow unit", FlowUnitList, c.flowUnit);
-  p.choice("KH type", KhModeList, c.khType);
-  p.number("KH", "%.3f", c.kh);
-  p.choice("product", ProductList, c.product);
-  p.number("viscosity", "%.1f", c.viscosity, "cSt");
-  p.number("roughness", "%.2f", c.roughness, "mm");
-  p.choice("pipe material", MaterialList, c.pipeMaterial);
-  p.number("wall thickness", "%.1f", c.wallThickness, "mm");
-  p.number("C0", "%.0f", c.soundSpeedC0, "m/s");
-  p.number("DeltaC", "%.0f", c.deltaC, "m/s");
-  p.number("Q min", "%+.1f", c.minimumFlow);
-  p.number("Q max", "%+.1f", c.maximumFlow);
-  for (std::size_t k = 0; k < c.chords.size(); ++k) {
-    const ChordGeometry& g = c.chords[k];
-    p.line(format("chord %zu", k + 1),
-           format("length %.1f mm, axial distance %.1f mm, Ci %.3f, DeltaT0 %+.1f ns", g.pathLength,
-                  g.axialDistance, g.coefficient, g.deltaT0));
-  }
-  p.number("filter", "%.0f", c.filter, "s");
-  p.number("memory", "%.0f", c.memory, "s");
-  p.choice("graph period", PeriodList, c.graphPeriod);
-  for (std::size_t k = 0; k < c.totalizers.size(); ++k) {
-    p.choice(format("totalizer %zu type", k + 1), TotalizerModeList, c.totalizers[k].type);
-    p.number(format("totalizer %zu pulse weight", k + 1), "%.3f", c.totalizers[k].pulseWeight);
-  }
-  for (std::size_t k = 0; k < c.relays.size(); ++k) {
-    p.choice(format("relay %zu type", k + 1), RelayTypeList, c.relays[k].type);
-    p.number(format("relay %zu threshold", k + 1), "%+.1f", c.relays[k].threshold);
-  }
-  p.choice("current output", CurrentOutputList, c.currentOutput);
-  p.choice("pulse width", PulseWidthList, c.pulseWidth);
-}
-
-FileResult showCalibration(const std::string& path, Printer& p) {
+// Every field under its report name, valued as the deviation report values
+// it, probe names from the file's own catalogue.
+FileResult showCalibration(const std::string& path, Printer& p, const RegionalSettings& regional) {
   CalibrationFile file;
   FileResult r = readCalibrationFile(path, file);
   if (!r.ok()) return r;
@@ -143,7 +104,10 @@ FileResult showCalibration(const std::string& path, Printer& p) {
   const Bytes block = file.fullBlock();
   decodeReply(configurationMap(image), block.data(), file.block.size());
   p.title("configuration:");
-  showConfiguration(p, image.configuration, file.identification.probes);
+  const ProbeNameList probeNames(file.identification.probes);
+  for (const ReportField& field : configurationReportTable(probeNames)(image)) {
+    p.line(field.name.text(p.language()), reportValueText(field, p.language(), regional));
+  }
   return {};
 }
 
@@ -344,7 +308,7 @@ FileResult showFile(const std::string& path, int language, const RegionalSetting
       r = showMeasurement(path, p, regional);
       break;
     case FileKind::Calibration:
-      r = showCalibration(path, p);
+      r = showCalibration(path, p, regional);
       break;
     case FileKind::FactorySettings:
       r = showFactory(path, p);

@@ -291,11 +291,14 @@ TEST(Cli, ShowDecodesParameterFiles) {
   ASSERT_EQ(cli.run({"new", cli.file("c.eta")}), 0);
   ASSERT_EQ(cli.run({"--lang", "en", "show", cli.file("c.eta")}), 0);
   for (const char* line :
-       {"format number: 310\n", "probe 6: \"T210\" 6022\n", "  probe: 2 (SP No 3)\n",
-        "diameter: 26.1 mm\n", "flow unit: 4 (m3/h)\n", "KH: 1.055\n", "C0: 1500 m/s\n",
-        "chord 1: length 282.8 mm, axial distance 200.0 mm, Ci 0.500, DeltaT0 +0.0 ns\n",
-        "totalizer 1 pulse weight: 0.100\n", "relay 1 threshold: +100.0\n",
-        "pulse width: 11 (200 ms)\n"}) {
+       {"format number: 310\n", "probe 6: \"T210\" 6022\n", "  Probe: SP No 3\n",
+        "  Diameter value: 26.1\n", "  Q unit: m3/h\n", "  KH: 1.055\n", "  C0: 1500\n",
+        "  Length 1: 282.8\n  Length 2: 282.8\n", "  Ci 1: 0.500\n", "  DeltaT0 1: +0.0\n",
+        "  P. weight Tot1: 0.100\n", "  Threshold R1: +100.0\n", "  Pulse width: 200 ms\n"}) {
+    EXPECT_NE(cli.out.find(line), std::string::npos) << line;
+  }
+  ASSERT_EQ(cli.run({"--lang", "fr", "show", cli.file("c.eta")}), 0);
+  for (const char* line : {"  Sonde: SP No 3\n", "  Matériau: Cuivre\n", "  Type R1: Ouvert\n"}) {
     EXPECT_NE(cli.out.find(line), std::string::npos) << line;
   }
 }

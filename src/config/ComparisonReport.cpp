@@ -1,0 +1,100 @@
+#include "config/ComparisonReport.h"
+
+#include "base/FieldFormat.h"
+#include "base/FileNames.h"
+#include "base/Texts.h"
+#include "config/ConfigurationFields.h"
+
+namespace flowdesk {
+
+namespace {
+
+void addEdits(std::vector<ReportField>& rows, const std::vector<EditField>& edits) {
+  for (const EditField& e : edits) rows.push_back({e.reportName, e.variable, e.format});
+}
+
+void addLists(std::vector<ReportField>& rows, const std::vector<ListField>& lists) {
+  for (const ListField& l : lists) rows.push_back({l.reportName, l.variable, "", l.list, l.count});
+}
+
+}  // namespace
+
+ReportTable configurationReportTable(const ValueList& probeNames) {
+  return [&probeNames](DeviceImage& image) {
+    std::vector<ReportField> rows;
+    addEdits(rows, measurementPointEdits(image));
+    addLists(rows, measurementPointLists(image, probeNames));
+    addEdits(rows, inputsOutputsEdits(image));
+    addLists(rows, inputsOutputsLists(image));
+    return rows;
+  };
+}
+
+std::string reportValueText(const ReportField& field, int language,
+                            const RegionalSettings& regional) {
+  if (auto* const* number = std::get_if<float*>(&field.variable)) {
+    return replaceDots(formatNumber(**number, field.format), regional);
+  }
+  if (auto* const* index = std::get_if<std::int32_t*>(&field.variable)) {
+    return field.list ? listText(*field.list, field.count, **index, language)
+                      : std::to_string(**index);
+  }
+  return *std::get<std::string*>(field.variable);
+}
+
+namespace {
+
+bool sameValue(const ReportField& a, const ReportField& b) {
+  return std::visit(
+      [&b](auto* left) {
+        using Pointer = decltype(left);
+        auto* const* right = std::get_if<Pointer>(&b.variable);
+        return right != nullptr && *left == **right;
+      },
+      a.variable);
+}
+
+}  // namespace
+
+std::vector<ReportLine> reportDifferences(const ReportTable& table, DeviceImage& unit,
+                                          DeviceImage& file, int language,
+                                          const RegionalSettings& regional) {
+  const std::vector<ReportField> unitRows = table(unit);
+  const std::vector<ReportField> fileRows = table(file);
+  std::vector<ReportLine> lines;
+  for (std::size_t i = 0; i < unitRows.size() && i < fileRows.size(); ++i) {
+    if (sameValue(unitRows[i], fileRows[i])) continue;
+    lines.push_back({unitRows[i].name.text(language),
+                     reportValueText(unitRows[i], language, regional),
+                     reportValueText(fileRows[i], language, regional)});
+  }
+  return lines;
+}
+
+std::string deviationReportText(const std::string& comparedPath, const std::string& dateTime,
+                                const std::vector<ReportLine>& lines, int language) {
+  std::string text;
+  text += std::string(kTxtUnitNumberLine.text(language)) + "\n";
+  text += std::string(kTxtDeviationTitle.text(language)) + " " + comparedPath + "\n";
+  text += std::string(kTxtDoneOn.text(language)) + dateTime + "\n";
+  text += std::string(kTxtVisa.text(language)) + "\n";
+  text += "\n";
+  if (lines.empty()) {
+    text += std::string(kTxtNoDeviation.text(language)) + "\n";
+    return text;
+  }
+  text += kTxtDeviationHeader.text(language);
+  for (const ReportLine& line : lines) {
+    text += line.name + "\t" + line.unitValue + "\t" + line.fileValue + "\n";
+  }
+  return text;
+}
+
+FileResult writeDeviationReport(const std::string& folder, int language, const std::string& text,
+                                std::string& path) {
+  path = nextFreeName(folder, kTxtDeviation, language, "prn");
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  return writeFileAtomic(path, std::span<const std::uint8_t>(bytes, text.size()));
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,67 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "base/BilingualText.h"
+#include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
+#include "base/ValueLists.h"
+#include "link/DeviceImage.h"
+
+namespace flowdesk {
+
+// One row of a comparison: the field's report name, where it is in one
+// image, and how it is shown: a number with the field's display format, a
+// list index as the text of its entry, a text as it is.
+struct ReportField {
+  BilingualText name;
+  std::variant<float*, std::int32_t*, std::string*> variable;
+  const char* format = "";          // numbers
+  const ValueList* list = nullptr;  // lists
+  int count = 0;                    // lists: entries offered
+};
+
+// The rows of one screen in report order, built on the image given. The
+// comparison builds them twice, on the unit's values and on the file's.
+using ReportTable = std::function<std::vector<ReportField>(DeviceImage&)>;
+
+// The configuration's table: the measurement point page's edits and lists,
+// then the inputs/outputs page's. Probe names come from `probeNames`, which
+// must outlive the table's use.
+ReportTable configurationReportTable(const ValueList& probeNames);
+
+// A field's value as the report writes it: numbers with the field's format
+// and the regional decimal separator, list entries in `language`.
+std::string reportValueText(const ReportField& field, int language,
+                            const RegionalSettings& regional);
+
+// One line of the report: a field whose unit value and file value differ.
+struct ReportLine {
+  std::string name;
+  std::string unitValue;
+  std::string fileValue;
+  bool operator==(const ReportLine&) const = default;
+};
+
+// Every row, in order, whose values in `unit` and in `file` are not exactly
+// equal (numbers as stored, list indexes as integers, texts as strings).
+std::vector<ReportLine> reportDifferences(const ReportTable& table, DeviceImage& unit,
+                                          DeviceImage& file, int language,
+                                          const RegionalSettings& regional);
+
+// The report's text: the four heading lines and an empty one, then the
+// column header and one line per difference, or the no-deviation line.
+// `dateTime` is the date and time of the comparison as printouts show it.
+std::string deviationReportText(const std::string& comparedPath, const std::string& dateTime,
+                                const std::vector<ReportLine>& lines, int language);
+
+// Writes `text` (UTF-8) at the next free "Ecart"/"Deviation" name with the
+// extension "prn" in `folder`; `path` gets that name even when the write
+// fails, so the message can name it.
+FileResult writeDeviationReport(const std::string& folder, int language, const std::string& text,
+                                std::string& path);
+
+}  // namespace flowdesk

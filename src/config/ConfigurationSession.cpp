@@ -1,0 +1,370 @@
+#include "config/ConfigurationSession.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <ctime>
+
+#include "base/FieldFormat.h"
+#include "base/Texts.h"
+#include "base/ValueLists.h"
+#include "config/ComparisonReport.h"
+#include "files/CatalogueBytes.h"
+#include "link/BlockMaps.h"
+#include "link/BlockTransfer.h"
+#include "link/Blocks.h"
+#include "link/FieldMap.h"
+
+namespace flowdesk {
+
+namespace {
+
+// Sentences of this page that the unit's own texts do not have.
+constexpr BilingualText kTxtUnitSilent{"L'unité ne répond pas", "The unit does not answer"};
+constexpr BilingualText kTxtConfigurationUnread{"La lecture de la configuration %d a échoué",
+                                                "Reading configuration %d failed"};
+constexpr BilingualText kTxtConfigurationRead{"Configuration %d lue", "Configuration %d read"};
+constexpr BilingualText kTxtViewOnly{
+    "Pas d'unité : le fichier peut être vu, imprimé et enregistré, pas transféré",
+    "No unit: the file can be viewed, printed and saved, not uploaded"};
+constexpr BilingualText kTxtSpecialProbeStep{"Sonde spéciale", "Special probe"};
+constexpr BilingualText kTxtWrittenBefore{"Configuration(s) déjà écrite(s) : %s",
+                                          "Configuration(s) already written: %s"};
+constexpr BilingualText kTxtNothingWritten{"Aucune configuration écrite",
+                                           "No configuration written"};
+constexpr BilingualText kTxtUploaded{"Configuration(s) écrite(s) : %s",
+                                     "Configuration(s) written: %s"};
+
+std::string withNumber(const BilingualText& text, int language, int number) {
+  std::string out = text.text(language);
+  const auto at = out.find("%d");
+  if (at != std::string::npos) out.replace(at, 2, std::to_string(number));
+  return out;
+}
+
+std::string withText(const BilingualText& text, int language, const std::string& value) {
+  std::string out = text.text(language);
+  const auto at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, value);
+  return out;
+}
+
+// "0, 1, 2" or "0 - 17" for a run of consecutive numbers.
+std::string numberList(const std::vector<int>& numbers) {
+  if (numbers.size() > 2 &&
+      numbers.back() - numbers.front() + 1 == static_cast<int>(numbers.size())) {
+    return std::to_string(numbers.front()) + " - " + std::to_string(numbers.back());
+  }
+  std::string out;
+  for (int n : numbers) out += (out.empty() ? "" : ", ") + std::to_string(n);
+  return out;
+}
+
+// The text a special probe gets from its catalogue name: the name without
+// its first two characters ("SP"), cut to the slot's six.
+std::string specialProbeText(const std::string& name) {
+  const std::string rest = name.substr(cutText(name, 2).size());
+  return cutText(rest, 6);
+}
+
+std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regional) {
+  return formatDateTime(t.day, t.month, t.year, t.hour, t.minute, t.second, regional);
+}
+
+}  // namespace
+
+LocalDateTime systemLocalTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+int configurationsOf(std::uint16_t modelWord) {
+  return (modelWord & 0xFF) != 0 ? kMaxConfigurations : 2;
+}
+
+std::string uploadStepText(int number, int language) {
+  return std::string(kTxtUploadConfigurationNo.text(language)) + " " + std::to_string(number);
+}
+
+ConfigurationSession::ConfigurationSession(AppContext& context) : context_(context) {}
+
+int ConfigurationSession::language() const {
+  return context_.settings.Language;
+}
+
+int ConfigurationSession::readModelWord() {
+  std::uint16_t word = 0;
+  if (readWord(context_.master, kModelWordBlock.firstRegister, word) != 0) return -1;
+  configurations_ = configurationsOf(word);
+  return 0;
+}
+
+int ConfigurationSession::readConfiguration(int number) {
+  if (readBlock(context_.master, configurationBlock(number), configurationMap(context_.image)) !=
+      0) {
+    return -1;
+  }
+  const std::uint8_t* data = context_.master.replyData();
+  lastBlock_.assign(data, data + kConfigurationBytes);
+  return 0;
+}
+
+OpenOutcome ConfigurationSession::openUnit() {
+  fromFile_ = false;
+  filePath_.clear();
+  requests = {};
+  readNumber_ = writeNumber_ = 0;
+  PrintMode = false;
+  OpenOutcome outcome;
+  unitAnswered_ = readModelWord() == 0;
+  outcome.unitAnswered = unitAnswered_;
+  outcome.configurations = configurations_;
+  outcome.ok = unitAnswered_ && readConfiguration(0) == 0;
+  return outcome;
+}
+
+OpenOutcome ConfigurationSession::openFile(const std::string& path) {
+  fromFile_ = true;
+  filePath_ = path;
+  requests = {};
+  readNumber_ = writeNumber_ = 0;
+  PrintMode = false;
+  lastBlock_.clear();
+  OpenOutcome outcome;
+  outcome.fromFile = true;
+  unitAnswered_ = readModelWord() == 0;
+  outcome.unitAnswered = unitAnswered_;
+  outcome.configurations = configurations_;
+  outcome.file = readCalibrationFile(path, file_);
+  if (!outcome.file.ok()) return outcome;
+  applyFileIdentification(file_.identification, context_.settings);
+  const Bytes block = file_.fullBlock();
+  decodeReply(configurationMap(context_.image), block.data(), file_.block.size());
+  outcome.ok = true;
+  return outcome;
+}
+
+ReadOutcome ConfigurationSession::selectRead(int number) {
+  ReadOutcome outcome;
+  outcome.wanted = number;
+  outcome.number = readNumber_;
+  if (number < 0 || number >= configurations_ || fromFile_) {
+    outcome.ok = false;
+    return outcome;
+  }
+  writeNumber_ = number;
+  if (number == readNumber_) return outcome;
+  outcome.read = true;
+  if (readConfiguration(number) != 0) {
+    writeNumber_ = readNumber_;
+    outcome.ok = false;
+    return outcome;
+  }
+  readNumber_ = writeNumber_ = number;
+  outcome.number = number;
+  return outcome;
+}
+
+bool ConfigurationSession::selectWrite(int number) {
+  if (number < 0 || number > configurations_) return false;
+  writeNumber_ = number;
+  return true;
+}
+
+UploadOutcome ConfigurationSession::upload(
+    const std::function<void(const std::string&)>& progress) {
+  UploadOutcome outcome;
+  if (!unitAnswered_) {
+    outcome.ok = false;
+    outcome.refused = true;
+    return outcome;
+  }
+  const int lang = language();
+  DeviceImage& image = context_.image;
+  std::vector<WriteStep> steps;
+  std::vector<UploadStep> kinds;
+  std::vector<int> numbers;
+
+  if (requests.setClock) {
+    steps.push_back({kTxtSetupTime.text(lang), [this, &image](JbusMaster& master) {
+                       const LocalDateTime t = localTime();
+                       setClockFields(image, t.year, t.month, t.day, t.hour, t.minute, t.second);
+                       return writeBlock(master, kClockBlock, clockMap(image));
+                     }});
+    kinds.push_back(UploadStep::kClock);
+    numbers.push_back(-1);
+  }
+  if (requests.anyReset()) {
+    const Commands commands{requests.resetTotalizer[0], requests.resetTotalizer[1],
+                            requests.resetTotalizer[2], false};
+    steps.push_back({kTxtResetInformation.text(lang), [commands](JbusMaster& master) {
+                       encodeCommandBlock(commands, master.requestData());
+                       return master.writeRegisters(kCommandBlock.firstRegister,
+                                                    kCommandBlock.count);
+                     }});
+    kinds.push_back(UploadStep::kResets);
+    numbers.push_back(-1);
+  }
+  const std::int32_t probe = image.configuration.probe;
+  if (fromFile_ && (probe == 0 || probe == 1)) {
+    // The file's special probe goes into the unit's slot, so the
+    // configuration that names it measures with the probe the file was made
+    // with. No text of its own: the previous step's stays up.
+    const IdentificationCache& words = file_.identification;
+    const ProbeEntry entry = words.probes[static_cast<std::size_t>(probe)];
+    steps.push_back({"", [&image, probe, words, entry](JbusMaster& master) {
+                       // This read must not turn into an identification of
+                       // the unit, which would replace the file's words.
+                       const bool identified = master.identificationDone;
+                       master.identificationDone = true;
+                       if (readBlock(master, kFactoryBlock, factoryMap(image)) != 0) {
+                         master.identificationDone = identified;
+                         return -1;
+                       }
+                       SpecialProbeSlot& slot = image.factory.specialProbes[probe];
+                       slot.frequency = probe == 0 ? words.FSp1 : words.FSp2;
+                       slot.t0 = static_cast<float>(probe == 0 ? words.T0Sp1 : words.T0Sp2) / 10.0f;
+                       slot.angle = static_cast<float>(entry.angle) / 100.0f;
+                       slot.text = specialProbeText(entry.name);
+                       const int r = writeBlock(master, kFactoryBlock, factoryMap(image));
+                       // The unit's catalogue changed: learn it again at the
+                       // next exchange.
+                       master.identificationDone = false;
+                       return r;
+                     }});
+    kinds.push_back(UploadStep::kSpecialProbe);
+    numbers.push_back(-1);
+  }
+
+  // One encoding for every configuration written.
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeRequest(configurationMap(image), area.data());
+  const Bytes block(area.begin(), area.begin() + kConfigurationBytes);
+  const int first = writesAll() ? 0 : writeNumber_;
+  const int last = writesAll() ? configurations_ - 1 : writeNumber_;
+  for (int k = first; k <= last; ++k) {
+    steps.push_back({uploadStepText(k, lang), [block, k](JbusMaster& master) {
+                       std::memcpy(master.requestData(), block.data(), block.size());
+                       const RegisterBlock target = configurationBlock(k);
+                       return master.writeRegisters(target.firstRegister, target.count);
+                     }});
+    kinds.push_back(UploadStep::kConfiguration);
+    numbers.push_back(k);
+  }
+
+  const SequenceResult result =
+      runWriteSequence(context_.master, steps, [&](const std::string& text) {
+        outcome.stepTexts.push_back(text);
+        if (progress) progress(text);
+      });
+  for (int i = 0; i < result.stepsDone; ++i) {
+    if (kinds[static_cast<std::size_t>(i)] == UploadStep::kConfiguration) {
+      outcome.configurationsWritten.push_back(numbers[static_cast<std::size_t>(i)]);
+    }
+  }
+  if (result.result != 0) {
+    outcome.ok = false;
+    outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
+    outcome.failedConfiguration = numbers[static_cast<std::size_t>(result.failedStep)];
+    return outcome;
+  }
+  requests = {};
+  writeNumber_ = readNumber_;
+  return outcome;
+}
+
+bool ConfigurationSession::compareOffered() const {
+  if (fromFile_ || lastBlock_.size() != kConfigurationBytes) return false;
+  return !blockModified(configurationMap(context_.image), lastBlock_.data());
+}
+
+CalibrationFile ConfigurationSession::calibrationFile() const {
+  CalibrationFile file;
+  applyFileIdentification(context_.settings, file.identification);
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeRequest(configurationMap(context_.image), area.data());
+  file.block.assign(area.begin(), area.begin() + kConfigurationBytes);
+  return file;
+}
+
+FileResult ConfigurationSession::saveCalibration(const std::string& path) const {
+  return writeCalibrationFile(path, calibrationFile());
+}
+
+ComparisonOutcome ConfigurationSession::compare(const std::string& path,
+                                                const std::string& reportFolder,
+                                                const RegionalSettings& regional) {
+  ComparisonOutcome outcome;
+  outcome.comparedPath = path;
+  CalibrationFile file;
+  outcome.file = readCalibrationFile(path, file);
+  if (!outcome.file.ok()) return outcome;
+  // The file's values are decoded into a copy: the image keeps showing, and
+  // TRANSFERT keeps sending, the unit's.
+  DeviceImage fileValues = context_.image;
+  const Bytes block = file.fullBlock();
+  decodeReply(configurationMap(fileValues), block.data(), file.block.size());
+  const int lang = language();
+  const ProbeNameList probeNames(context_.settings.probes);
+  const std::vector<ReportLine> lines = reportDifferences(
+      configurationReportTable(probeNames), context_.image, fileValues, lang, regional);
+  outcome.differences = static_cast<int>(lines.size());
+  const std::string text =
+      deviationReportText(path, dateTimeText(localTime(), regional), lines, lang);
+  outcome.report = writeDeviationReport(reportFolder, lang, text, outcome.reportPath);
+  outcome.ok = outcome.report.ok();
+  return outcome;
+}
+
+std::string openText(const OpenOutcome& outcome, int language) {
+  if (outcome.fromFile) {
+    if (!outcome.file.ok()) return outcome.file.message(language);
+    return outcome.unitAnswered ? std::string() : kTxtViewOnly.text(language);
+  }
+  if (!outcome.unitAnswered) return kTxtUnitSilent.text(language);
+  if (!outcome.ok) return withNumber(kTxtConfigurationUnread, language, 0);
+  return {};
+}
+
+std::string readText(const ReadOutcome& outcome, int language) {
+  if (!outcome.ok) return withNumber(kTxtConfigurationUnread, language, outcome.wanted);
+  return withNumber(kTxtConfigurationRead, language, outcome.number);
+}
+
+std::string uploadText(const UploadOutcome& outcome, int language) {
+  if (outcome.ok) {
+    return withText(kTxtUploaded, language, numberList(outcome.configurationsWritten));
+  }
+  std::string text = kTxtUploadFailure.text(language);
+  if (outcome.refused) return text + "\n" + kTxtViewOnly.text(language);
+  switch (outcome.failedStep) {
+    case UploadStep::kClock:
+      text += std::string("\n") + kTxtSetupTime.text(language);
+      break;
+    case UploadStep::kResets:
+      text += std::string("\n") + kTxtResetInformation.text(language);
+      break;
+    case UploadStep::kSpecialProbe:
+      text += std::string("\n") + kTxtSpecialProbeStep.text(language);
+      break;
+    case UploadStep::kConfiguration:
+      text += "\n" + uploadStepText(outcome.failedConfiguration, language);
+      break;
+  }
+  text += "\n";
+  text += outcome.configurationsWritten.empty()
+              ? std::string(kTxtNothingWritten.text(language))
+              : withText(kTxtWrittenBefore, language, numberList(outcome.configurationsWritten));
+  return text;
+}
+
+std::string comparisonText(const ComparisonOutcome& outcome, int language) {
+  if (!outcome.file.ok()) return outcome.file.message(language);
+  if (!outcome.report.ok()) return outcome.report.message(language);
+  return std::string(kTxtDeviationTitle.text(language)) + outcome.comparedPath + "\n" +
+         kTxtLookFile.text(language) + outcome.reportPath;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,171 @@
+#pragma once
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
+#include "config/CalibrationFile.h"
+#include "link/AppContext.h"
+
+namespace flowdesk {
+
+// A calendar date and time of the PC, in its own time zone (year in full).
+struct LocalDateTime {
+  int year = 2000;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+using LocalTimeSource = std::function<LocalDateTime()>;
+LocalDateTime systemLocalTime();
+
+// Opening the sheet, on the unit or on a calibration file.
+struct OpenOutcome {
+  bool ok = false;
+  bool fromFile = false;
+  // The model word (register 10) was read: the unit is there and the number
+  // of configurations is known. On a file without it the sheet only shows.
+  bool unitAnswered = false;
+  int configurations = 2;
+  FileResult file;  // file mode: why the file was refused
+};
+
+// Reading another configuration.
+struct ReadOutcome {
+  bool ok = true;
+  bool read = false;  // false: the number did not change, nothing was asked
+  int number = 0;     // the configuration shown afterwards
+  int wanted = 0;
+};
+
+// What TRANSFERT does besides writing the configuration.
+struct UploadRequests {
+  bool setClock = false;
+  std::array<bool, 3> resetTotalizer{};
+  bool anyReset() const { return resetTotalizer[0] || resetTotalizer[1] || resetTotalizer[2]; }
+  bool operator==(const UploadRequests&) const = default;
+};
+
+enum class UploadStep { kClock, kResets, kSpecialProbe, kConfiguration };
+
+struct UploadOutcome {
+  bool ok = true;
+  bool refused = false;  // no unit behind the sheet (file opened without one)
+  UploadStep failedStep = UploadStep::kConfiguration;  // when !ok
+  int failedConfiguration = -1;                        // when that step was a configuration
+  std::vector<int> configurationsWritten;              // in the order written
+  std::vector<std::string> stepTexts;                  // as the progress window showed them
+};
+
+// The deviation report of a comparison.
+struct ComparisonOutcome {
+  bool ok = false;
+  std::string comparedPath;
+  std::string reportPath;
+  int differences = 0;
+  FileResult file;    // the compared file could not be read
+  FileResult report;  // the report could not be written
+};
+
+// The calibration sheet without its widgets: the configuration-management
+// page's state (read and write numbers, TRANSFERT requests, PrintMode) and
+// its sequences against the unit, on the application's DeviceImage. The
+// dialog and flowdesk-cli both drive it; outcomes come back as data and the
+// *Text functions below put them into words.
+class ConfigurationSession {
+ public:
+  explicit ConfigurationSession(AppContext& context);
+
+  // Where TRANSFERT takes the PC's time and the report its date; tests set
+  // their own.
+  LocalTimeSource localTime = systemLocalTime;
+
+  // The model word, then configuration 0. Fails when either is not read.
+  OpenOutcome openUnit();
+  // The model word (its failure only forbids writing), then the file: its
+  // catalogue and special-probe words go into the identification cache, its
+  // block into the image.
+  OpenOutcome openFile(const std::string& path);
+
+  bool fromFile() const { return fromFile_; }
+  const std::string& filePath() const { return filePath_; }
+  // Nothing can be written when a file was opened without a unit.
+  bool canWrite() const { return unitAnswered_; }
+  int configurationCount() const { return configurations_; }
+  int readNumber() const { return readNumber_; }
+  // 0 to count-1, or count for all of them.
+  int writeNumber() const { return writeNumber_; }
+  bool writesAll() const { return writeNumber_ == configurations_; }
+
+  // The read list changed: the write number follows; a new number is read,
+  // and a failed read keeps the previous configuration and its number.
+  ReadOutcome selectRead(int number);
+  // The write list changed; false (and nothing changed) outside 0..count.
+  bool selectWrite(int number);
+
+  UploadRequests requests;
+
+  // TRANSFERT after the operator said yes: clock, resets, the special probe
+  // of a file, then the configuration(s), each write followed by the unit's
+  // pause; the first failure ends it. `progress` gets each step text. On
+  // success the requests are cleared and the write number returns to the
+  // read number.
+  UploadOutcome upload(const std::function<void(const std::string&)>& progress = {});
+
+  // COMPARE is offered only while the image holds the configuration exactly
+  // as the unit sent it.
+  bool compareOffered() const;
+
+  // Set by PRINT; the selection page clears it when it is shown again.
+  bool PrintMode = false;
+  // The selection page became the visible tab again.
+  void selectionPageShown() { PrintMode = false; }
+
+  // The configuration shown, with this installation's catalogue and
+  // special-probe words, written whole.
+  CalibrationFile calibrationFile() const;
+  FileResult saveCalibration(const std::string& path) const;
+
+  // The configuration shown against a calibration file: the report goes to
+  // the next free "Ecart"/"Deviation" name in `reportFolder`. The image keeps
+  // the unit's values.
+  ComparisonOutcome compare(const std::string& path, const std::string& reportFolder,
+                            const RegionalSettings& regional);
+
+  // The configuration bytes as last read from the unit.
+  const Bytes& lastBlock() const { return lastBlock_; }
+
+ private:
+  int readModelWord();
+  int readConfiguration(int number);
+  int language() const;
+
+  AppContext& context_;
+  bool fromFile_ = false;
+  std::string filePath_;
+  CalibrationFile file_;
+  bool unitAnswered_ = false;
+  int configurations_ = 2;
+  int readNumber_ = 0;
+  int writeNumber_ = 0;
+  Bytes lastBlock_;
+};
+
+// The number of configurations a model word announces.
+int configurationsOf(std::uint16_t modelWord);
+
+// The progress text of writing configuration `number`.
+std::string uploadStepText(int number, int language);
+
+// The words of each outcome, UTF-8, for the sheet's message boxes and the CLI
+// alike. Lines are separated by "\n".
+std::string openText(const OpenOutcome& outcome, int language);
+std::string readText(const ReadOutcome& outcome, int language);
+std::string uploadText(const UploadOutcome& outcome, int language);
+std::string comparisonText(const ComparisonOutcome& outcome, int language);
+
+}  // namespace flowdesk

@@ -1,0 +1,381 @@
+// The calibration sheet's session against the virtual unit, in-process behind
+// an in-memory line on a manual clock: what reaches the unit, in which order
+// and with which pauses, and the calibration file and deviation report made
+// from what it sent.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/BilingualText.h"
+#include "config/CalibrationFile.h"
+#include "config/ConfigurationSession.h"
+#include "link/AppContext.h"
+#include "link/BlockMaps.h"
+#include "link/MemorySerialDriver.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
+#include "unit/RegisterTables.h"
+#include "unit/VirtualUnit.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::fileBytes;
+using testing::TempDir;
+
+// A request as the unit received it.
+struct Request {
+  int function = 0;
+  int first = 0;
+  Bytes data;  // written bytes (function 16)
+  std::int64_t atMs = 0;
+};
+
+unit::StoredBlocks blocksOf(const unit::UnitSettings& settings,
+                            const std::function<void(unit::StoredBlocks&)>& change = {}) {
+  unit::StoredBlocks blocks = unit::VirtualUnit::defaultBlocks(settings);
+  if (change) change(blocks);
+  return blocks;
+}
+
+// The program and the virtual unit on one in-memory line. `refuse` makes the
+// unit keep silent on the requests it matches.
+struct ConfigurationRig {
+  ManualClock clock;
+  DeviceImage image;
+  AppContext app{clock, image};
+  std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
+  unit::UnitSettings settings;
+  unit::StoredBlocks start;
+  unit::VirtualUnit unit;
+  std::vector<Request> requests;
+  std::function<bool(const Request&)> refuse;
+  ConfigurationSession session{app};
+
+  explicit ConfigurationRig(int configs = 18,
+                            const std::function<void(unit::StoredBlocks&)>& change = {})
+      : settings(withConfigs(configs)),
+        start(blocksOf(settings, change)),
+        unit(
+            settings, [] { return 1.7e9; }, &start) {
+    line->onWrite = [this](MemoryLine& l) {
+      const Bytes frame = l.takeRequest();
+      if (frame.size() < 8) return;
+      Request r{frame[1], frame[2] << 8 | frame[3], {}, clock.nowMs()};
+      if (r.function == 16) r.data.assign(frame.begin() + 7, frame.end() - 2);
+      requests.push_back(r);
+      if (refuse && refuse(r)) return;
+      if (auto reply = unit.handle(frame)) l.deliverAtBaud(*reply, 9600, 5);
+    };
+    app.master.setPortOpener(memoryPortOpener(line));
+    app.settings.Com = 0;
+    app.settings.Jbus = 1;
+    app.settings.Bauds = 5;
+    session.localTime = [] { return LocalDateTime{2004, 3, 5, 14, 7, 9}; };
+  }
+  static unit::UnitSettings withConfigs(int configs) {
+    unit::UnitSettings s;
+    s.configs = configs;
+    return s;
+  }
+  std::vector<Request> writes() const {
+    std::vector<Request> out;
+    for (const Request& r : requests) {
+      if (r.function == 16) out.push_back(r);
+    }
+    return out;
+  }
+  Bytes configurationBytes() {
+    std::array<std::uint8_t, kRequestDataSize> area{};
+    encodeRequest(configurationMap(image), area.data());
+    return Bytes(area.begin(), area.begin() + kConfigurationBytes);
+  }
+};
+
+TEST(ConfigurationEndToEnd, OpensWithTheUnitsNumberOfConfigurations) {
+  for (int configs : {2, 18}) {
+    SCOPED_TRACE(configs);
+    ConfigurationRig rig(configs);
+    const OpenOutcome open = rig.session.openUnit();
+    ASSERT_TRUE(open.ok) << openText(open, kEnglish);
+    EXPECT_EQ(rig.session.configurationCount(), configs);
+    EXPECT_EQ(rig.requests.back().first, 0x1000);
+    EXPECT_TRUE(rig.session.compareOffered());
+    EXPECT_TRUE(rig.session.selectWrite(configs)) << "all of them";
+    EXPECT_FALSE(rig.session.selectWrite(configs + 1));
+    rig.image.configuration.maximumFlow += 1;
+    EXPECT_FALSE(rig.session.compareOffered()) << "no longer the unit's data";
+  }
+  ConfigurationRig silent;
+  silent.refuse = [](const Request&) { return true; };
+  const OpenOutcome open = silent.session.openUnit();
+  EXPECT_FALSE(open.ok);
+  EXPECT_EQ(openText(open, kEnglish), "The unit does not answer");
+}
+
+TEST(ConfigurationEndToEnd, ReadingAnotherConfigurationSelectsItForWriting) {
+  ConfigurationRig rig(18, [](unit::StoredBlocks& b) {
+    b.configs[5][unit::cfg::kQMax + 2] = 125;  // 12.5
+    b.configs[7][unit::cfg::kQMax + 2] = 77;
+  });
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  struct Step {
+    int choose;
+    bool unitAnswers;
+    bool ok, read;
+    int shown;
+    float qMax;
+  } steps[] = {
+      {5, true, true, true, 5, 12.5f},   {5, true, true, false, 5, 12.5f},
+      {7, false, false, true, 5, 12.5f}, {7, true, true, true, 7, 7.7f},
+      {20, true, false, false, 7, 7.7f},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.choose);
+    rig.refuse = [&](const Request&) { return !step.unitAnswers; };
+    const std::size_t asked = rig.requests.size();
+    const ReadOutcome r = rig.session.selectRead(step.choose);
+    EXPECT_EQ(r.ok, step.ok) << readText(r, kEnglish);
+    EXPECT_EQ(r.read, step.read);
+    EXPECT_EQ(rig.requests.size() > asked, step.read);
+    EXPECT_EQ(rig.session.readNumber(), step.shown);
+    EXPECT_EQ(rig.session.writeNumber(), step.shown);
+    EXPECT_FLOAT_EQ(rig.image.configuration.maximumFlow, step.qMax);
+  }
+}
+
+TEST(ConfigurationEndToEnd, UploadAllWritesEveryConfigurationInOrderWithPauses) {
+  ConfigurationRig rig;
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  rig.session.selectRead(4);
+  rig.image.configuration.pipeMaterial = 10;
+  const Bytes block = rig.configurationBytes();
+  ASSERT_TRUE(rig.session.selectWrite(18));
+  rig.requests.clear();
+  std::vector<std::string> shown;
+  const UploadOutcome up = rig.session.upload([&](const std::string& t) { shown.push_back(t); });
+  ASSERT_TRUE(up.ok) << uploadText(up, kEnglish);
+  EXPECT_EQ(uploadText(up, kEnglish), "Configuration(s) written: 0 - 17");
+
+  const std::vector<Request> writes = rig.writes();
+  ASSERT_EQ(writes.size(), 18u);
+  for (int k = 0; k < 18; ++k) {
+    SCOPED_TRACE(k);
+    const Request& w = writes[static_cast<std::size_t>(k)];
+    EXPECT_EQ(w.first, 0x1000 + 0x100 * k);
+    EXPECT_EQ(w.data, block);
+    EXPECT_EQ(Bytes(rig.unit.stored().configs[static_cast<std::size_t>(k)].begin(),
+                    rig.unit.stored().configs[static_cast<std::size_t>(k)].end()),
+              block);
+    EXPECT_EQ(shown[static_cast<std::size_t>(k)], "Transfert config n° " + std::to_string(k));
+    if (k > 0) {
+      EXPECT_GE(w.atMs - writes[static_cast<std::size_t>(k) - 1].atMs, 600);
+    }
+  }
+  EXPECT_EQ(up.stepTexts, shown);
+  EXPECT_EQ(rig.session.writeNumber(), 4) << "back to the configuration shown";
+}
+
+TEST(ConfigurationEndToEnd, ClockAndResetsComeBeforeTheConfiguration) {
+  struct Case {
+    const char* name;
+    UploadRequests requests;
+    std::vector<int> targets;  // first register of each write, in order
+    std::vector<std::string> texts;
+  };
+  const Bytes clockBytes{4, 3, 5, 14, 7, 9};
+  const Case cases[] = {
+      {"nothing asked", {}, {0x1300}, {"Upload Configuration n°  3"}},
+      {"clock only", {true, {}}, {0x2301, 0x1300}, {"Setup Time", "Upload Configuration n°  3"}},
+      {"resets 1 and 3",
+       {false, {true, false, true}},
+       {0x2306, 0x1300},
+       {"Reset Information", "Upload Configuration n°  3"}},
+      {"clock and reset 2",
+       {true, {false, true, false}},
+       {0x2301, 0x2306, 0x1300},
+       {"Setup Time", "Reset Information", "Upload Configuration n°  3"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ConfigurationRig rig;
+    rig.app.settings.Language = kEnglish;
+    ASSERT_TRUE(rig.session.openUnit().ok);
+    rig.session.selectWrite(3);
+    rig.session.requests = c.requests;
+    rig.requests.clear();
+    const UploadOutcome up = rig.session.upload();
+    ASSERT_TRUE(up.ok);
+    EXPECT_EQ(up.stepTexts, c.texts);
+    std::vector<int> targets;
+    for (const Request& w : rig.writes()) {
+      targets.push_back(w.first);
+      if (w.first == 0x2301) {
+        EXPECT_EQ(w.data, clockBytes);
+      }
+      if (w.first == 0x2306) {
+        const auto& reset = c.requests.resetTotalizer;
+        EXPECT_EQ(w.data, (Bytes{0, reset[0], 0, reset[1], 0, reset[2], 0, 0}));
+      }
+    }
+    EXPECT_EQ(targets, c.targets);
+    EXPECT_EQ(rig.session.requests, UploadRequests{}) << "cleared after success";
+  }
+}
+
+TEST(ConfigurationEndToEnd, SpecialProbeOfAFileGoesToTheUnitsSlot) {
+  struct Case {
+    int probe;
+    bool touchesFactory;
+  };
+  for (const Case& c : {Case{0, true}, Case{1, true}, Case{2, false}}) {
+    SCOPED_TRACE(c.probe);
+    TempDir dir;
+    CalibrationFile file = defaultCalibrationFile({});
+    file.identification.probes[0] = {"SPWide", 1250};
+    file.identification.probes[1] = {"SPNär45", 4550};
+    file.identification.FSp1 = 3;
+    file.identification.T0Sp1 = 7;
+    file.identification.FSp2 = 6;
+    file.identification.T0Sp2 = 123;
+    file.block[unit::cfg::kProbe] = static_cast<std::uint8_t>(c.probe);
+    const std::string path = dir.file("sp.eta");
+    ASSERT_TRUE(writeCalibrationFile(path, file).ok());
+
+    ConfigurationRig rig;
+    const OpenOutcome open = rig.session.openFile(path);
+    ASSERT_TRUE(open.ok);
+    EXPECT_EQ(rig.app.settings.probes[1].name, "SPNär45") << "the file's catalogue";
+    EXPECT_EQ(rig.app.settings.T0Sp2, 123);
+    rig.requests.clear();
+    const UploadOutcome up = rig.session.upload();
+    ASSERT_TRUE(up.ok) << uploadText(up, kEnglish);
+    EXPECT_EQ(up.stepTexts, std::vector<std::string>{"Transfert config n° 0"});
+    std::vector<std::pair<int, int>> asked;
+    for (const Request& r : rig.requests) asked.push_back({r.function, r.first});
+    const std::vector<std::pair<int, int>> expected =
+        c.touchesFactory ? std::vector<std::pair<int, int>>{{3, 0x2200}, {16, 0x2200}, {3, 0x5000},
+                                                            {3, 0x5100}, {3, 0x2200},  {16, 0x1000}}
+                         : std::vector<std::pair<int, int>>{{16, 0x1000}};
+    EXPECT_EQ(asked, expected) << "after the factory write the unit is identified again";
+    if (!c.touchesFactory) continue;
+    const auto& factory = rig.unit.stored().factory;
+    const int base = c.probe == 0 ? unit::fac::kSp1Angle : unit::fac::kSp2Angle;
+    const int angle = c.probe == 0 ? 1250 : 4550;
+    EXPECT_EQ(
+        factory[static_cast<std::size_t>(base)] << 8 | factory[static_cast<std::size_t>(base) + 1],
+        angle);
+    EXPECT_EQ(factory[static_cast<std::size_t>(base) + 2], c.probe == 0 ? 7 : 123) << "T0";
+    EXPECT_EQ(factory[static_cast<std::size_t>(base) + 3], c.probe == 0 ? 3 : 6) << "frequency";
+    const int text = c.probe == 0 ? unit::fac::kSp1Text : unit::fac::kSp2Text;
+    const Bytes expectedText =
+        c.probe == 0 ? Bytes{'W', 'i', 'd', 'e', ' ', ' '} : Bytes{'N', 0xE4, 'r', '4', '5', ' '};
+    EXPECT_EQ(Bytes(factory.begin() + text, factory.begin() + text + 6), expectedText);
+  }
+}
+
+TEST(ConfigurationEndToEnd, AFailureStopsTheUploadWhereItHappened) {
+  ConfigurationRig rig;
+  rig.app.settings.Language = kEnglish;
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  rig.image.configuration.filter = 33;
+  const Bytes block = rig.configurationBytes();
+  rig.session.selectWrite(18);
+  rig.session.requests.setClock = true;
+  rig.refuse = [](const Request& r) { return r.function == 16 && r.first == 0x1300; };
+  const UploadOutcome up = rig.session.upload();
+  EXPECT_FALSE(up.ok);
+  EXPECT_EQ(up.failedStep, UploadStep::kConfiguration);
+  EXPECT_EQ(up.failedConfiguration, 3);
+  EXPECT_EQ(up.configurationsWritten, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(uploadText(up, kEnglish),
+            "Upload Failure\nUpload Configuration n°  3\nConfiguration(s) already written: 0 - 2");
+  for (std::size_t k = 0; k < 18; ++k) {
+    const auto& stored = rig.unit.stored().configs[k];
+    EXPECT_EQ(Bytes(stored.begin(), stored.end()) == block, k < 3) << k;
+  }
+  EXPECT_EQ(rig.writes().back().first, 0x1300) << "nothing after the failure";
+  EXPECT_TRUE(rig.session.requests.setClock) << "the requests stay for another try";
+  EXPECT_TRUE(rig.session.writesAll());
+
+  rig.refuse = [](const Request& r) { return r.first == 0x2301; };
+  const UploadOutcome clock = rig.session.upload();
+  EXPECT_EQ(clock.failedStep, UploadStep::kClock);
+  EXPECT_EQ(uploadText(clock, kFrench),
+            "Téléchargement à échoué\nMise à l'heure\nAucune configuration écrite");
+}
+
+TEST(ConfigurationEndToEnd, SavedFileReopensAndComparesWithTheUnit) {
+  TempDir dir;
+  ConfigurationRig rig(2, [](unit::StoredBlocks& b) {
+    b.configs[0][unit::cfg::kMaterial] = 10;   // Acier / Steel
+    b.configs[0][unit::cfg::kQMax + 2] = 100;  // 10.0
+  });
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  const std::string saved = dir.file("unit.eta");
+  ASSERT_TRUE(rig.session.saveCalibration(saved).ok());
+  EXPECT_EQ(fileBytes(saved).size(), 436u);
+
+  ConfigurationRig other(2);
+  ASSERT_TRUE(other.session.openFile(saved).ok);
+  EXPECT_EQ(other.image.configuration, rig.image.configuration);
+  EXPECT_EQ(other.app.settings.probes, rig.app.settings.probes);
+  EXPECT_FALSE(other.session.compareOffered()) << "a file is not the unit's data";
+
+  CalibrationFile qMax;
+  ASSERT_TRUE(readCalibrationFile(saved, qMax).ok());
+  qMax.block[unit::cfg::kQMax + 2] = 125;
+  ASSERT_TRUE(writeCalibrationFile(dir.file("qmax.eta"), qMax).ok());
+  CalibrationFile material = qMax;
+  material.block[unit::cfg::kQMax + 2] = 100;
+  material.block[unit::cfg::kMaterial] = 9;  // Inox
+  ASSERT_TRUE(writeCalibrationFile(dir.file("material.eta"), material).ok());
+
+  RegionalSettings comma;
+  comma.decimalSeparator = ",";
+  comma.dateSeparator = ".";
+  struct Case {
+    std::string file;
+    int language;
+    std::string report;
+    std::string lines;
+  };
+  const Case cases[] = {
+      {"unit.eta", kFrench, "Ecart.prn", "Aucun écart entre unité et Fichier\n"},
+      {"qmax.eta", kFrench, "Ecart1.prn",
+       "Nom\tValeur Unité\tValeur Fichier\nQ Max\t+10,0\t+12,5\n"},
+      {"material.eta", kEnglish, "Deviation.prn",
+       "Name\tUnit Value\tFile Value\nMaterial\tSteel\tSt. steel\n"},
+      {"material.eta", kFrench, "Ecart2.prn",
+       "Nom\tValeur Unité\tValeur Fichier\nMatériau\tAcier\tInox\n"},
+  };
+  const ConfigurationRegion shown = rig.image.configuration;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    rig.app.settings.Language = c.language;
+    const ComparisonOutcome out = rig.session.compare(dir.file(c.file), dir.path() + "/", comma);
+    ASSERT_TRUE(out.ok) << comparisonText(out, kEnglish);
+    EXPECT_EQ(out.reportPath, dir.file(c.report));
+    const std::string title = c.language == kFrench ? "Ecart entre Unité et Fichier "
+                                                    : "Deviation between Unit and File ";
+    const std::string head =
+        (c.language == kFrench ? "Unité N° _____________\n" : "Unit N° _____________\n") + title +
+        " " + dir.file(c.file) + "\n" + (c.language == kFrench ? "Fait le :" : "Date :") +
+        "05.03.2004 14:07:09\nVisa : __________\n\n";
+    EXPECT_EQ(testing::wholeFile(out.reportPath), head + c.lines);
+    EXPECT_EQ(comparisonText(out, c.language),
+              title + dir.file(c.file) + "\n" +
+                  (c.language == kFrench ? "Voir Fichier " : "Look File ") + out.reportPath);
+    EXPECT_EQ(rig.image.configuration, shown) << "the unit's values stay";
+    EXPECT_TRUE(rig.session.compareOffered());
+  }
+  const ComparisonOutcome missing = rig.session.compare(dir.file("none.eta"), dir.path() + "/", {});
+  EXPECT_FALSE(missing.ok);
+  EXPECT_NE(comparisonText(missing, kEnglish).find("none.eta"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace flowdesk
