@@ -4,9 +4,21 @@
 #include <utility>
 
 #include "app/qt/MainMenu.h"
+#include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
+#include "config/qt/CalibrationSheet.h"
 
 namespace flowdesk {
+
+namespace {
+
+// The calibration sheet, on the unit or on the file the main window chose.
+void openCalibration(AppContext& context, QWidget* parent) {
+  CalibrationSheet sheet(context, parent);
+  if (sheet.load()) userInterface().runDialog(sheet);
+}
+
+}  // namespace
 
 // Every command of the main window that leads to a screen or a new file is
 // one row here, and the main window reads nothing else to know what its
@@ -28,14 +40,14 @@ ScreenRegistry builtScreens() {
   const DefaultFileWriter defaults = writeDefaultFile;
   return {
       {kCmdMeasurement, FileKind::Measurement, {}, {}, kRefreshPicture},
-      {kCmdCalibration, FileKind::Calibration, {}, {}, kRefreshPicture},
+      {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
       {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
       {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
       {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},
       {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
-      {kCmdNewCalibration, FileKind::Calibration, {}, defaults, kOpenNewFile},
+      {kCmdNewCalibration, FileKind::Calibration, openCalibration, defaults, kOpenNewFile},
       {kCmdNewFactorySettings, FileKind::FactorySettings, {}, defaults, kOpenNewFile},
       {kCmdNewMakerSettings, FileKind::MakerSettings, {}, defaults, kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.

@@ -1,0 +1,154 @@
+#include "config/qt/CEtalonnage1Dlg.h"
+
+#include <QComboBox>
+#include <array>
+
+#include "base/Texts.h"
+#include "base/qt/UserInterface.h"
+#include "base/qt/WindowPrinter.h"
+#include "config/ConfigurationSession.h"
+#include "config/ConfigurationVisibility.h"
+#include "link/AppContext.h"
+#include "ui_CEtalonnage1Dlg.h"
+
+namespace flowdesk {
+
+namespace {
+
+// In the order of measurementPointEdits() and measurementPointLists().
+constexpr std::array kEditControls{
+    "editChords",    "editThickness", "editDiameter", "editQMax",    "editQMin",     "editKh",
+    "editViscosity", "editRoughness", "editC0",       "editDeltaC",  "editLength1",  "editLength2",
+    "editLength3",   "editLength4",   "editLength5",  "editLength6", "editAxial1",   "editAxial2",
+    "editAxial3",    "editAxial4",    "editAxial5",   "editAxial6",  "editCi1",      "editCi2",
+    "editCi3",       "editCi4",       "editCi5",      "editCi6",     "editDeltaT01", "editDeltaT02",
+    "editDeltaT03",  "editDeltaT04",  "editDeltaT05", "editDeltaT06"};
+constexpr std::array kListControls{"comboProbe",    "comboMounting", "comboDiameterType",
+                                   "comboMaterial", "comboProduct",  "comboFlowUnit",
+                                   "comboKhType"};
+
+constexpr std::array<const char*, 6> kChordHeaders{"labelChord1", "labelChord2", "labelChord3",
+                                                   "labelChord4", "labelChord5", "labelChord6"};
+
+// The print timer's delay, so the page is drawn before it is printed.
+constexpr int kPrintDelayMs = 100;
+
+}  // namespace
+
+CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& session,
+                                 QWidget* parent)
+    : CalibrationPage(parent),
+      context_(context),
+      session_(session),
+      probeNames_(context.settings.probes),
+      rows_{
+          .labels = {{"labelProbe", kTxtProbe},
+                     {"labelMounting", kTxtProbeMounting},
+                     {"labelChords", kTxtNbrOfChords},
+                     {"unitDiameter", kTxtMillimetres},
+                     {"labelThickness", kTxtThickness},
+                     {"unitThickness", kTxtMillimetres},
+                     {"labelMaterial", kTxtMaterial},
+                     {"labelProduct", kTxtProduct},
+                     {"labelC0", kTxtC0},
+                     {"unitC0", kTxtMetresPerSecond},
+                     {"labelDeltaC", kTxtDeltaC},
+                     {"unitDeltaC", kTxtMetresPerSecond},
+                     {"labelFlowUnit", kTxtFlowUnit},
+                     {"labelQMin", kTxtQMin},
+                     {"labelQMax", kTxtQMax},
+                     {"labelKhType", kTxtKhType},
+                     {"labelKh", kTxtKh},
+                     {"labelViscosity", kTxtViscosity},
+                     {"unitViscosity", kTxtCentistokes},
+                     {"labelRoughness", kTxtRoughness},
+                     {"unitRoughness", kTxtMillimetres},
+                     {"labelChord1", kTxtChord1},
+                     {"labelChord2", kTxtChord2},
+                     {"labelChord3", kTxtChord3},
+                     {"labelChord4", kTxtChord4},
+                     {"labelChord5", kTxtChord5},
+                     {"labelChord6", kTxtChord6},
+                     {"labelDeltaT0Row", kTxtDeltaT0Ns},
+                     {"labelLengthRow", kTxtLengthMm},
+                     {"labelAxialRow", kTxtAxialDistanceMm},
+                     {"labelCiRow", kTxtCi}},
+          .fields = fieldRows(kEditControls, measurementPointEdits(context.image)),
+          .combos = comboRows(kListControls, measurementPointLists(context.image, probeNames_)),
+      },
+      ui_(std::make_unique<Ui::CEtalonnage1Dlg>()) {
+  ui_->setupUi(this);
+  const int language = context_.settings.Language;
+  setLabels(*this, rows_.labels, language);
+  fillLists(*this, rows_.combos, language);
+  ui_->labelCaption->setText(
+      context_.OpenedFromFile ? QString::fromStdString(context_.CurrentFilePath) : QString());
+  for (const ComboBinding& row : rows_.combos) {
+    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
+      connect(combo, &QComboBox::activated, this, &CEtalonnage1Dlg::listChosen);
+    }
+  }
+  printTimer_.setSingleShot(true);
+  printTimer_.setInterval(kPrintDelayMs);
+  connect(&printTimer_, &QTimer::timeout, this, &CEtalonnage1Dlg::print);
+  watchControls();
+}
+
+CEtalonnage1Dlg::~CEtalonnage1Dlg() = default;
+
+void CEtalonnage1Dlg::activate() {
+  showNumbers(*this, rows_.fields);
+  selectLists(*this, rows_.combos);
+  applyVisibility();
+  if (session_.PrintMode) printTimer_.start();
+}
+
+void CEtalonnage1Dlg::editLeft() {
+  readNumbers(*this, rows_.fields);
+  applyVisibility();
+}
+
+void CEtalonnage1Dlg::listChosen() {
+  readLists(*this, rows_.combos);
+  applyVisibility();
+}
+
+void CEtalonnage1Dlg::applyVisibility() {
+  const MeasurementPointVisibility v =
+      measurementPointVisibility(context_.image, context_.settings.probes);
+  setShown({"frameKh", "labelKhType", "comboKhType"}, v.khFrame);
+  setShown({"labelKh", "editKh"}, v.kh);
+  setShown({"labelViscosity", "editViscosity", "unitViscosity"}, v.viscosity);
+  setShown({"labelRoughness", "editRoughness", "unitRoughness"}, v.roughness);
+  setShown({"labelDeltaT0Row"}, v.deltaT0Label);
+  setShown({"labelLengthRow"}, v.lengthLabel);
+  setShown({"labelAxialRow"}, v.axialDistanceLabel);
+  setShown({"labelCiRow"}, v.ciLabel);
+  for (std::size_t k = 0; k < v.chords.size(); ++k) {
+    const ChordColumnVisibility& chord = v.chords[k];
+    // Edits of chord k+1 sit after the ten single edits, six per row.
+    setShown({kChordHeaders[k]}, chord.header);
+    setShown({kEditControls[10 + k]}, chord.length);
+    setShown({kEditControls[16 + k]}, chord.axialDistance);
+    setShown({kEditControls[22 + k]}, chord.ci);
+    setShown({kEditControls[28 + k]}, chord.deltaT0);
+  }
+  setShown({"labelThickness", "editThickness", "unitThickness"}, v.wallThickness);
+  setShown({"labelMounting", "comboMounting"}, v.probeMounting);
+  setShown({"labelMaterial", "comboMaterial"}, v.pipeMaterial);
+  setShown({"labelC0", "editC0", "unitC0"}, v.c0);
+  setShown({"labelDeltaC", "editDeltaC", "unitDeltaC"}, v.deltaC);
+}
+
+void CEtalonnage1Dlg::print() {
+  const PrintOutcome outcome = printWindow(this, QStringLiteral("Etal1"), 1, 1, 1);
+  if (outcome != PrintOutcome::Printed) {
+    session_.PrintMode = false;
+    userInterface().message(this, UserInterface::Icon::Warning,
+                            QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)),
+                            printOutcomeNote(outcome, context_.settings.Language));
+  }
+  emit printed(outcome == PrintOutcome::Printed);
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,54 @@
+#pragma once
+#include <QTimer>
+#include <memory>
+
+#include "base/ValueLists.h"
+#include "config/qt/CalibrationPage.h"
+
+namespace Ui {
+class CEtalonnage1Dlg;
+}
+
+namespace flowdesk {
+
+class AppContext;
+class ConfigurationSession;
+
+// The measurement point page of the calibration sheet: probe, pipe, fluid,
+// flow range, KH and the six chords of the configuration in the image. It
+// never talks to the unit; it moves values between its controls and the
+// image and shows only the controls that apply.
+class CEtalonnage1Dlg : public CalibrationPage {
+  Q_OBJECT
+ public:
+  CEtalonnage1Dlg(AppContext& context, ConfigurationSession& session, QWidget* parent = nullptr);
+  ~CEtalonnage1Dlg() override;
+
+  const BindingRows& bindings() const { return rows_; }
+
+  void activate() override;
+
+ signals:
+  // The page printed itself as the first part of the sheet's print job
+  // (false: nothing reached a printer).
+  void printed(bool ok);
+
+ protected:
+  void editLeft() override;
+
+ private:
+  void listChosen();
+  void applyVisibility();
+  void print();
+
+  AppContext& context_;
+  ConfigurationSession& session_;
+  // The catalogue's names as they stood when the sheet opened (a calibration
+  // file brings its own).
+  const ProbeNameList probeNames_;
+  const BindingRows rows_;
+  std::unique_ptr<Ui::CEtalonnage1Dlg> ui_;
+  QTimer printTimer_;
+};
+
+}  // namespace flowdesk

@@ -1,0 +1,129 @@
+#include "config/qt/CEtalonnage2Dlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <array>
+
+#include "base/Texts.h"
+#include "base/qt/UserInterface.h"
+#include "base/qt/WindowPrinter.h"
+#include "config/ConfigurationSession.h"
+#include "config/ConfigurationVisibility.h"
+#include "link/AppContext.h"
+#include "ui_CEtalonnage2Dlg.h"
+
+namespace flowdesk {
+
+namespace {
+
+// In the order of inputsOutputsEdits() and inputsOutputsLists().
+constexpr std::array kEditControls{"editFilter",     "editMemory",     "editThreshold1",
+                                   "editThreshold2", "editThreshold3", "editThreshold4",
+                                   "editWeight1",    "editWeight2",    "editWeight3"};
+constexpr std::array kListControls{"comboGraphStep",    "comboTotalizer1", "comboTotalizer2",
+                                   "comboTotalizer3",   "comboRelay1",     "comboRelay2",
+                                   "comboRelay3",       "comboRelay4",     "comboPulseWidth",
+                                   "comboOutputCurrent"};
+
+constexpr std::array<const char*, 3> kWeightLabels{"labelWeight1", "labelWeight2", "labelWeight3"};
+constexpr std::array<const char*, 3> kWeightUnits{"unitWeight1", "unitWeight2", "unitWeight3"};
+constexpr std::array<const char*, 4> kThresholdLabels{"labelThreshold1", "labelThreshold2",
+                                                      "labelThreshold3", "labelThreshold4"};
+
+constexpr int kPrintDelayMs = 100;
+
+}  // namespace
+
+CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& session,
+                                 QWidget* parent)
+    : CalibrationPage(parent),
+      context_(context),
+      session_(session),
+      rows_{
+          .labels = {{"labelFilter", kTxtFilter},
+                     {"labelMemory", kTxtMemory},
+                     {"labelGraphStep", kTxtGraphStep},
+                     {"labelTotalizer1", kTxtTotalizer1Type},
+                     {"labelTotalizer2", kTxtTotalizer2Type},
+                     {"labelTotalizer3", kTxtTotalizer3Type},
+                     {"labelWeight1", kTxtPulseWeightTot1},
+                     {"labelWeight2", kTxtPulseWeightTot2},
+                     {"labelWeight3", kTxtPulseWeightTot3},
+                     {"labelRelay1", kTxtRelay1Type},
+                     {"labelRelay2", kTxtRelay2Type},
+                     {"labelRelay3", kTxtRelay3Type},
+                     {"labelRelay4", kTxtRelay4Type},
+                     {"labelThreshold1", kTxtThresholdR1},
+                     {"labelThreshold2", kTxtThresholdR2},
+                     {"labelThreshold3", kTxtThresholdR3},
+                     {"labelThreshold4", kTxtThresholdR4},
+                     {"labelPulseWidth", kTxtPulseWidth},
+                     {"groupOutputCurrent", kTxtOutputCurrent}},
+          .fields = fieldRows(kEditControls, inputsOutputsEdits(context.image)),
+          .combos = comboRows(kListControls, inputsOutputsLists(context.image)),
+      },
+      ui_(std::make_unique<Ui::CEtalonnage2Dlg>()) {
+  ui_->setupUi(this);
+  const int language = context_.settings.Language;
+  setLabels(*this, rows_.labels, language);
+  fillLists(*this, rows_.combos, language);
+  ui_->labelCaption->setText(
+      context_.OpenedFromFile ? QString::fromStdString(context_.CurrentFilePath) : QString());
+  for (const ComboBinding& row : rows_.combos) {
+    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
+      connect(combo, &QComboBox::activated, this, &CEtalonnage2Dlg::listChosen);
+    }
+  }
+  printTimer_.setSingleShot(true);
+  printTimer_.setInterval(kPrintDelayMs);
+  connect(&printTimer_, &QTimer::timeout, this, &CEtalonnage2Dlg::print);
+  watchControls();
+}
+
+CEtalonnage2Dlg::~CEtalonnage2Dlg() = default;
+
+void CEtalonnage2Dlg::activate() {
+  showNumbers(*this, rows_.fields);
+  selectLists(*this, rows_.combos);
+  applyVisibility();
+  if (session_.PrintMode) printTimer_.start();
+}
+
+void CEtalonnage2Dlg::editLeft() {
+  readNumbers(*this, rows_.fields);
+  applyVisibility();
+}
+
+void CEtalonnage2Dlg::listChosen() {
+  readLists(*this, rows_.combos);
+  applyVisibility();
+}
+
+void CEtalonnage2Dlg::applyVisibility() {
+  const InputsOutputsVisibility v = inputsOutputsVisibility(context_.image);
+  const int language = context_.settings.Language;
+  for (std::size_t t = 0; t < v.pulseWeights.size(); ++t) {
+    const PulseWeightVisibility& weight = v.pulseWeights[t];
+    setShown({kWeightLabels[t], kEditControls[6 + t], kWeightUnits[t]}, weight.shown);
+    if (auto* unit = findChild<QLabel*>(QString::fromLatin1(kWeightUnits[t]))) {
+      unit->setText(QString::fromUtf8(weight.unit.text(language)));
+    }
+  }
+  for (std::size_t r = 0; r < v.thresholds.size(); ++r) {
+    setShown({kThresholdLabels[r], kEditControls[2 + r]}, v.thresholds[r]);
+  }
+  setShown({"labelPulseWidth", "comboPulseWidth"}, v.pulseWidth);
+}
+
+void CEtalonnage2Dlg::print() {
+  const PrintOutcome outcome = printWindow(this, QStringLiteral("Etal2"), 1, 1, 2);
+  session_.PrintMode = false;
+  if (outcome != PrintOutcome::Printed) {
+    userInterface().message(this, UserInterface::Icon::Warning,
+                            QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)),
+                            printOutcomeNote(outcome, context_.settings.Language));
+  }
+  emit printed(outcome == PrintOutcome::Printed);
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,206 @@
+#include "config/qt/CSelectConfigDlg.h"
+
+#include <QCheckBox>
+
+#include "base/Texts.h"
+#include "base/ValueLists.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/PictureButton.h"
+#include "base/qt/ProgramLauncher.h"
+#include "base/qt/UserInterface.h"
+#include "base/qt/WindowPrinter.h"
+#include "config/ConfigurationSession.h"
+#include "link/AppContext.h"
+#include "ui_CSelectConfigDlg.h"
+
+namespace flowdesk {
+
+namespace {
+
+constexpr char kCalibrationExtension[] = "eta";
+
+QString qtText(const BilingualText& text, int language) {
+  return QString::fromUtf8(text.text(language));
+}
+
+}  // namespace
+
+CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& session,
+                                   QWidget* parent)
+    : CalibrationPage(parent),
+      context_(context),
+      session_(session),
+      read_(session.readNumber()),
+      write_(session.writeNumber()),
+      rows_{
+          .labels = {{"labelRead", kTxtReadConfiguration},
+                     {"labelWrite", kTxtWriteToConfiguration}},
+          .combos = {{"comboRead", &read_, 0,
+                      session.configurationCount() > 2 ? &ConfigurationNumberList
+                                                       : &ConfigurationNumberList2},
+                     {"comboWrite", &write_, 0,
+                      session.configurationCount() > 2 ? &ConfigurationChoiceList
+                                                       : &ConfigurationChoiceList2}},
+          .checks = {{"checkClock", &checks_[0], kTxtSyncWithPcTime},
+                     {"checkReset1", &checks_[1], kTxtEraseTot1},
+                     {"checkReset2", &checks_[2], kTxtEraseTot2},
+                     {"checkReset3", &checks_[3], kTxtEraseTot3}},
+      },
+      ui_(std::make_unique<Ui::CSelectConfigDlg>()) {
+  ui_->setupUi(this);
+  const int language = context_.settings.Language;
+  session_.requests = {};
+  setLabels(*this, rows_.labels, language);
+  fillLists(*this, rows_.combos, language);
+  setChecks(*this, rows_.checks, language);
+
+  ui_->buttonPrint->setShortcut(
+      pictureShortcut(PictureRole::Print, ShortcutContext::Configuration));
+  ui_->buttonCompare->setShortcut(
+      pictureShortcut(PictureRole::Compare, ShortcutContext::Configuration));
+  ui_->buttonTransfert->setShortcut(
+      pictureShortcut(PictureRole::Transfert, ShortcutContext::Configuration));
+  ui_->buttonSaveDisk->setShortcut(
+      pictureShortcut(PictureRole::SaveDisk, ShortcutContext::Configuration));
+  ui_->buttonCompare->hide();
+
+  if (session_.fromFile()) {
+    ui_->labelRead->hide();
+    ui_->comboRead->hide();
+    ui_->labelCaption->setText(QString::fromStdString(session_.filePath()));
+  }
+  if (!session_.canWrite()) {
+    // A file opened without a unit can be viewed, printed and saved only.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui_->labelWrite, ui_->comboWrite, ui_->buttonTransfert, ui_->checkClock,
+             ui_->checkReset1, ui_->checkReset2, ui_->checkReset3}) {
+      w->hide();
+    }
+  }
+
+  connect(ui_->comboRead, &QComboBox::activated, this, &CSelectConfigDlg::readChosen);
+  connect(ui_->comboWrite, &QComboBox::activated, this, &CSelectConfigDlg::writeChosen);
+  for (QCheckBox* box : {ui_->checkClock, ui_->checkReset1, ui_->checkReset2, ui_->checkReset3}) {
+    connect(box, &QCheckBox::clicked, this, &CSelectConfigDlg::checksChosen);
+  }
+  connect(ui_->buttonPrint, &QPushButton::clicked, this, &CSelectConfigDlg::print);
+  connect(ui_->buttonCompare, &QPushButton::clicked, this, &CSelectConfigDlg::compare);
+  connect(ui_->buttonTransfert, &QPushButton::clicked, this, &CSelectConfigDlg::transfert);
+  connect(ui_->buttonSaveDisk, &QPushButton::clicked, this, &CSelectConfigDlg::saveDisk);
+  watchControls();
+}
+
+CSelectConfigDlg::~CSelectConfigDlg() = default;
+
+QString CSelectConfigDlg::caption(const BilingualText& text) const {
+  return qtText(text, context_.settings.Language);
+}
+
+void CSelectConfigDlg::activate() {
+  session_.selectionPageShown();
+  // COMPARE only while the sheet shows the unit's configuration as read; a
+  // file's sheet never offers it.
+  if (!session_.fromFile()) ui_->buttonCompare->setVisible(session_.compareOffered());
+}
+
+void CSelectConfigDlg::showSelection() {
+  read_ = session_.readNumber();
+  write_ = session_.writeNumber();
+  selectLists(*this, rows_.combos);
+}
+
+void CSelectConfigDlg::readChosen() {
+  readLists(*this, rows_.combos);
+  ReadOutcome outcome;
+  {
+    const std::unique_ptr<ProgressDisplay> progress =
+        userInterface().progress(this, context_.settings.Language);
+    outcome = session_.selectRead(read_);
+  }
+  if (!outcome.ok) {
+    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibration),
+                            QString::fromStdString(readText(outcome, context_.settings.Language)));
+  }
+  showSelection();
+  activate();
+}
+
+void CSelectConfigDlg::writeChosen() {
+  readLists(*this, rows_.combos);
+  session_.selectWrite(write_);
+  showSelection();
+}
+
+void CSelectConfigDlg::checksChosen() {
+  readChecks(*this, rows_.checks);
+  session_.requests.setClock = checks_[0] != 0;
+  for (std::size_t t = 0; t < 3; ++t) session_.requests.resetTotalizer[t] = checks_[t + 1] != 0;
+}
+
+void CSelectConfigDlg::transfert() {
+  const int language = context_.settings.Language;
+  checksChosen();
+  if (!userInterface().question(this, caption(kTxtUploadCaption), caption(kTxtUploadToUnit))) {
+    return;
+  }
+  UploadOutcome outcome;
+  {
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
+    outcome = session_.upload(
+        [&progress](const std::string& step) { progress->setInfo(QString::fromStdString(step)); });
+  }
+  userInterface().message(
+      this, outcome.ok ? UserInterface::Icon::Information : UserInterface::Icon::Critical,
+      caption(kTxtUploadCaption), QString::fromStdString(uploadText(outcome, language)));
+  if (!outcome.ok) return;
+  checks_ = {};
+  selectChecks(*this, rows_.checks);
+  showSelection();
+  emit uploaded();
+}
+
+void CSelectConfigDlg::print() {
+  session_.PrintMode = true;
+  emit printRequested();
+}
+
+void CSelectConfigDlg::saveDisk() {
+  const int language = context_.settings.Language;
+  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
+                      kTxtCalibrationFile, kCalibrationExtension, language)) {
+    return;
+  }
+  const FileResult saved = session_.saveCalibration(context_.CurrentFilePath);
+  if (!saved.ok()) {
+    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibrationFile),
+                            QString::fromStdString(saved.message(language)));
+    return;
+  }
+  ui_->labelCaption->setText(QString::fromStdString(context_.CurrentFilePath));
+}
+
+void CSelectConfigDlg::compare() {
+  const int language = context_.settings.Language;
+  if (!openFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
+                      kTxtCalibrationFile, kCalibrationExtension, language)) {
+    return;
+  }
+  const ComparisonOutcome outcome = session_.compare(
+      context_.CurrentFilePath, context_.settings.LastPathName, printEnvironment().regional);
+  const QString text = QString::fromStdString(comparisonText(outcome, language));
+  if (!outcome.ok) {
+    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibration), text);
+    return;
+  }
+  context_.CurrentFilePath = outcome.reportPath;
+  const std::string& program = context_.settings.LastFileSpName;
+  QString error;
+  if (!program.empty() && startProgram(QString::fromStdString(program),
+                                       QString::fromStdString(outcome.reportPath), &error)) {
+    return;
+  }
+  userInterface().message(this, UserInterface::Icon::Information, caption(kTxtCalibration),
+                          error.isEmpty() ? text : text + QLatin1Char('\n') + error);
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,59 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "config/qt/CalibrationPage.h"
+
+namespace Ui {
+class CSelectConfigDlg;
+}
+
+namespace flowdesk {
+
+class AppContext;
+class ConfigurationSession;
+
+// The configuration-management page of the calibration sheet: which
+// configuration is shown and which TRANSFERT writes, the clock and totalizer
+// requests, and the sheet's picture buttons PRINT, COMPARE, TRANSFERT and
+// SAVEDISK. The session does the work; the page forwards and draws.
+class CSelectConfigDlg : public CalibrationPage {
+  Q_OBJECT
+ public:
+  CSelectConfigDlg(AppContext& context, ConfigurationSession& session, QWidget* parent = nullptr);
+  ~CSelectConfigDlg() override;
+
+  const BindingRows& bindings() const { return rows_; }
+
+  void activate() override;
+
+  // The buttons, as a press runs them.
+  void transfert();
+  void print();
+  void saveDisk();
+  void compare();
+
+ signals:
+  // PRINT: the measurement point page is to be shown, and prints itself.
+  void printRequested();
+  // TRANSFERT wrote the unit: the sheet's work is done.
+  void uploaded();
+
+ private:
+  void readChosen();
+  void writeChosen();
+  void checksChosen();
+  void showSelection();
+  QString caption(const BilingualText& text) const;
+
+  AppContext& context_;
+  ConfigurationSession& session_;
+  std::int32_t read_ = 0;
+  std::int32_t write_ = 0;
+  std::array<std::uint8_t, 4> checks_{};  // clock, then the three totalizer resets
+  const BindingRows rows_;
+  std::unique_ptr<Ui::CSelectConfigDlg> ui_;
+};
+
+}  // namespace flowdesk

@@ -1,0 +1,68 @@
+#include "config/qt/CalibrationPage.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace flowdesk {
+
+std::vector<FieldBinding> fieldRows(std::span<const char* const> controls,
+                                    const std::vector<EditField>& edits) {
+  std::vector<FieldBinding> rows;
+  const std::size_t n = std::min(controls.size(), edits.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    rows.push_back({controls[i], edits[i].variable, edits[i].format, edits[i].min, edits[i].max});
+  }
+  return rows;
+}
+
+std::vector<ComboBinding> comboRows(std::span<const char* const> controls,
+                                    const std::vector<ListField>& lists) {
+  std::vector<ComboBinding> rows;
+  const std::size_t n = std::min(controls.size(), lists.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    rows.push_back({controls[i], lists[i].variable, lists[i].count, lists[i].list});
+  }
+  return rows;
+}
+
+bool isSwallowedKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+CalibrationPage::CalibrationPage(QWidget* parent) : QWidget(parent) {}
+
+void CalibrationPage::watchControls() {
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+void CalibrationPage::setShown(std::initializer_list<const char*> controls, bool shown) {
+  for (const char* name : controls) {
+    if (QWidget* control = findChild<QWidget*>(QString::fromLatin1(name))) {
+      control->setVisible(shown);
+    }
+  }
+}
+
+bool CalibrationPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && isSwallowedKey(static_cast<QKeyEvent*>(event)->key())) {
+    // Kept from the edit too: a line edit would report Enter as the end of
+    // editing and store the value before the focus leaves.
+    return true;
+  }
+  if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    editLeft();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CalibrationPage::keyPressEvent(QKeyEvent* event) {
+  if (isSwallowedKey(event->key())) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,90 @@
+#include "config/qt/CalibrationSheet.h"
+
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "base/Texts.h"
+#include "base/qt/UserInterface.h"
+#include "config/qt/CEtalonnage1Dlg.h"
+#include "config/qt/CEtalonnage2Dlg.h"
+#include "config/qt/CSelectConfigDlg.h"
+#include "link/AppContext.h"
+
+namespace flowdesk {
+
+CalibrationSheet::CalibrationSheet(AppContext& context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      session_(context),
+      tabs_(new QTabWidget(this)),
+      buttons_(new QDialogButtonBox(
+          QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this)) {
+  setObjectName(QStringLiteral("CalibrationSheet"));
+  setWindowTitle(QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs_);
+  layout->addWidget(buttons_);
+  // The pages carry their own buttons; the sheet's would close it without
+  // writing anything.
+  buttons_->hide();
+}
+
+CalibrationSheet::~CalibrationSheet() = default;
+
+bool CalibrationSheet::load() {
+  const int language = context_.settings.Language;
+  OpenOutcome outcome;
+  {
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
+    outcome =
+        context_.OpenedFromFile ? session_.openFile(context_.CurrentFilePath) : session_.openUnit();
+  }
+  const QString text = QString::fromStdString(openText(outcome, language));
+  if (!outcome.ok) {
+    userInterface().message(this, UserInterface::Icon::Critical,
+                            QString::fromUtf8(kTxtCalibration.text(language)), text);
+    return false;
+  }
+
+  selection_ = new CSelectConfigDlg(context_, session_, tabs_);
+  point_ = new CEtalonnage1Dlg(context_, session_, tabs_);
+  io_ = new CEtalonnage2Dlg(context_, session_, tabs_);
+  tabs_->addTab(selection_, QString::fromUtf8(kTxtSelectConfiguration.text(language)));
+  tabs_->addTab(point_, QString::fromUtf8(kTxtMeasurementPoint.text(language)));
+  tabs_->addTab(io_, QString::fromUtf8(kTxtInputOutput.text(language)));
+
+  connect(tabs_, &QTabWidget::currentChanged, this, &CalibrationSheet::tabShown);
+  connect(selection_, &CSelectConfigDlg::printRequested, this,
+          [this] { tabs_->setCurrentIndex(kMeasurementPointTab); });
+  connect(selection_, &CSelectConfigDlg::uploaded, this, &QDialog::accept);
+  // The print job runs through the pages in turn: measurement point (part
+  // 1), inputs/outputs (part 2), then back to the selection page.
+  connect(point_, &CEtalonnage1Dlg::printed, this,
+          [this](bool ok) { tabs_->setCurrentIndex(ok ? kInputsOutputsTab : kSelectionTab); });
+  connect(io_, &CEtalonnage2Dlg::printed, this, [this] { tabs_->setCurrentIndex(kSelectionTab); });
+
+  session_.PrintMode = false;
+  tabs_->setCurrentIndex(kMeasurementPointTab);
+  // A file shown without its unit: say once that it cannot be written.
+  if (!text.isEmpty()) {
+    userInterface().message(this, UserInterface::Icon::Information,
+                            QString::fromUtf8(kTxtCalibration.text(language)), text);
+  }
+  return true;
+}
+
+void CalibrationSheet::tabShown(int index) {
+  if (auto* page = qobject_cast<CalibrationPage*>(tabs_->widget(index))) page->activate();
+}
+
+void CalibrationSheet::keyPressEvent(QKeyEvent* event) {
+  if (isSwallowedKey(event->key())) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,55 @@
+#pragma once
+#include <QDialog>
+
+#include "config/ConfigurationSession.h"
+
+class QDialogButtonBox;
+class QKeyEvent;
+class QTabWidget;
+
+namespace flowdesk {
+
+class AppContext;
+class CSelectConfigDlg;
+class CEtalonnage1Dlg;
+class CEtalonnage2Dlg;
+
+// The calibration sheet: one configuration of the unit (or of a calibration
+// file, when OpenedFromFile is set) on three tabs, configuration management,
+// measurement point and inputs/outputs. It opens on the measurement point.
+// The sheet has no OK or Cancel of its own: it ends by a successful
+// TRANSFERT or by its close box, and Enter and Escape never close it.
+class CalibrationSheet : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CalibrationSheet(AppContext& context, QWidget* parent = nullptr);
+  ~CalibrationSheet() override;
+
+  // Reads the unit or the file and builds the pages; false (after saying
+  // why) when there is nothing to show.
+  bool load();
+
+  ConfigurationSession& session() { return session_; }
+  QTabWidget& tabs() { return *tabs_; }
+  CSelectConfigDlg* selectionPage() { return selection_; }
+  CEtalonnage1Dlg* measurementPointPage() { return point_; }
+  CEtalonnage2Dlg* inputsOutputsPage() { return io_; }
+
+  enum Tab { kSelectionTab = 0, kMeasurementPointTab = 1, kInputsOutputsTab = 2 };
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void tabShown(int index);
+
+  AppContext& context_;
+  ConfigurationSession session_;
+  QTabWidget* tabs_;
+  QDialogButtonBox* buttons_;
+  CSelectConfigDlg* selection_ = nullptr;
+  CEtalonnage1Dlg* point_ = nullptr;
+  CEtalonnage2Dlg* io_ = nullptr;
+};
+
+}  // namespace flowdesk
