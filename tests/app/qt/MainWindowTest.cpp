@@ -268,10 +268,10 @@ TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   context.settings.LastPathName = "/start/";
   CMainDlg window(context, builtScreens());
   FakeUserInterface ui;
-  ui.files = {QStringLiteral("/d/x.eta"), QString()};
-  window.runCommand(kCmdOpen);  // no calibration sheet in this build: nothing, no crash
+  ui.files = {QStringLiteral("/d/x.rus"), QString()};
+  window.runCommand(kCmdOpen);  // no factory-settings screen in this build: nothing, no crash
   EXPECT_FALSE(context.OpenedFromFile);
-  EXPECT_EQ(context.CurrentFilePath, "/d/x.eta");
+  EXPECT_EQ(context.CurrentFilePath, "/d/x.rus");
   context.CurrentFilePath = "kept";
   window.runCommand(kCmdOpen);  // cancelled
   EXPECT_EQ(context.CurrentFilePath, "kept");
