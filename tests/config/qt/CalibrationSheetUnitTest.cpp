@@ -1,0 +1,218 @@
+// The calibration sheet against flowdesk-unit on its pseudo-terminal, driven
+// through its pages with the fake user interface: the configuration lists,
+// TRANSFERT to one configuration and reading it back, a saved calibration
+// file reopened in file mode, COMPARE, and pictures of the three pages.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "base/Clock.h"
+#include "config/ConfigurationSession.h"
+#include "config/qt/CEtalonnage1Dlg.h"
+#include "config/qt/CEtalonnage2Dlg.h"
+#include "config/qt/CSelectConfigDlg.h"
+#include "config/qt/CalibrationSheet.h"
+#include "link/AppContext.h"
+#include "support/FakeUserInterface.h"
+#include "support/Processes.h"
+
+namespace flowdesk {
+namespace {
+
+constexpr int kFrench = 0;
+constexpr int kEnglish = 1;
+
+// A context of its own on the unit's terminal, at the unit's 9600 baud.
+struct UnitRig {
+  testing::UnitProcess unit;
+  DeviceImage image;
+  AppContext context{systemClock(), image};
+  QTemporaryDir folder;
+
+  explicit UnitRig(const char* configs) : unit({"--configs", configs}) {
+    context.deviceOverride[0] = unit.device();
+    context.settings.Com = 0;
+    context.settings.Bauds = 5;
+    context.settings.Jbus = 1;
+    context.settings.LastPathName = folder.path().toStdString() + "/";
+  }
+};
+
+QStringList items(const QComboBox* combo) {
+  QStringList all;
+  for (int i = 0; i < combo->count(); ++i) all << combo->itemText(i);
+  return all;
+}
+
+template <typename T>
+T* child(QWidget* page, const char* name) {
+  T* found = page->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
+TEST(CalibrationSheetOnUnit, ListsTheConfigurationsAndOpensOnTheMeasurementPoint) {
+  const struct {
+    const char* configs;
+    int language;
+    qsizetype read;
+    QString lastWrite;
+  } cases[] = {{"18", kFrench, 18, "Toutes"}, {"2", kEnglish, 2, "ALL"}};
+  for (const auto& c : cases) {
+    UnitRig rig(c.configs);
+    ASSERT_FALSE(rig.unit.device().empty());
+    rig.context.settings.Language = c.language;
+    testing::FakeUserInterface ui;
+    CalibrationSheet sheet(rig.context);
+    ASSERT_TRUE(sheet.load()) << (ui.messages.empty() ? "" : ui.messages[0].text.toStdString());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(sheet.tabs().currentIndex(), CalibrationSheet::kMeasurementPointTab);
+    EXPECT_EQ(sheet.tabs().count(), 3);
+    QWidget* select = sheet.selectionPage();
+    const QStringList read = items(child<QComboBox>(select, "comboRead"));
+    const QStringList write = items(child<QComboBox>(select, "comboWrite"));
+    EXPECT_EQ(read.size(), c.read) << c.configs;
+    EXPECT_EQ(read.value(1), "1");
+    EXPECT_EQ(write.size(), c.read + 1);
+    EXPECT_EQ(write.value(write.size() - 1), c.lastWrite);
+    EXPECT_EQ(sheet.tabs().tabText(0),
+              c.language == kFrench ? "Sélection Configuration" : "Select Configuration");
+  }
+}
+
+TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheSheet) {
+  UnitRig rig("18");
+  rig.context.settings.Language = kEnglish;
+  testing::FakeUserInterface ui;
+  CalibrationSheet sheet(rig.context);
+  ASSERT_TRUE(sheet.load());
+
+  // Q Max typed on the measurement point page, stored when the focus leaves.
+  auto* qMax = child<QLineEdit>(sheet.measurementPointPage(), "editQMax");
+  qMax->setText("1234.5");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(qMax, &out);
+  EXPECT_FLOAT_EQ(rig.image.configuration.maximumFlow, 1234.5f);
+
+  sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
+  auto* write = child<QComboBox>(sheet.selectionPage(), "comboWrite");
+  write->setCurrentIndex(3);
+  emit write->activated(3);
+  EXPECT_EQ(sheet.session().writeNumber(), 3);
+
+  // "no" writes nothing
+  const int progressBefore = ui.progressShown;
+  sheet.selectionPage()->transfert();
+  ASSERT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(ui.questions[0], "Upload to unit");
+  EXPECT_EQ(ui.progressShown, progressBefore);
+
+  ui.answers = {true};
+  sheet.selectionPage()->transfert();
+  EXPECT_EQ(ui.progressSteps.back(), "Upload Configuration n°  3");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Information);
+  EXPECT_EQ(ui.messages[0].caption, "UPLOAD");
+  EXPECT_EQ(sheet.result(), QDialog::Accepted);
+
+  // Read back: configuration 3 now holds the new Q Max, configuration 0 not.
+  DeviceImage other;
+  AppContext reader(systemClock(), other);
+  reader.deviceOverride[0] = rig.unit.device();
+  reader.settings.Bauds = 5;
+  reader.settings.Jbus = 1;
+  ConfigurationSession session(reader);
+  ASSERT_TRUE(session.openUnit().ok);
+  EXPECT_NE(other.configuration.maximumFlow, 1234.5f);
+  const ReadOutcome three = session.selectRead(3);
+  ASSERT_TRUE(three.ok);
+  EXPECT_EQ(session.writeNumber(), 3);  // reading a configuration also selects it for writing
+  EXPECT_FLOAT_EQ(other.configuration.maximumFlow, 1234.5f);
+}
+
+TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviation) {
+  UnitRig rig("2");
+  rig.context.settings.Language = kFrench;
+  testing::FakeUserInterface ui;
+  const std::string saved = rig.context.settings.LastPathName + "site";
+  {
+    CalibrationSheet sheet(rig.context);
+    ASSERT_TRUE(sheet.load());
+    auto* chords = child<QLineEdit>(sheet.measurementPointPage(), "editChords");
+    chords->setText("3");
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(chords, &out);
+    ui.files = {QString::fromStdString(saved)};
+    sheet.selectionPage()->saveDisk();
+    EXPECT_EQ(rig.context.CurrentFilePath, saved + ".eta");
+    EXPECT_EQ(testing::wholeFile(saved + ".eta").size(), 436u);
+  }
+
+  rig.context.OpenedFromFile = true;
+  CalibrationSheet file(rig.context);
+  rig.image.configuration.chordPairs = 1;  // the file brings its own
+  ASSERT_TRUE(file.load());
+  EXPECT_TRUE(file.session().fromFile());
+  EXPECT_EQ(child<QLineEdit>(file.measurementPointPage(), "editChords")->text(), "3");
+  EXPECT_TRUE(child<QComboBox>(file.selectionPage(), "comboRead")->isHidden());
+  EXPECT_FALSE(child<QComboBox>(file.selectionPage(), "comboWrite")->isHidden());
+
+  // The unit (now showing its own configuration) against a file of it.
+  rig.context.OpenedFromFile = false;
+  CalibrationSheet unit(rig.context);
+  ASSERT_TRUE(unit.load());
+  // A file of the unit's own values: saved first, then compared.
+  ui.files = {QString::fromStdString(rig.context.settings.LastPathName + "unit")};
+  unit.selectionPage()->saveDisk();
+  ui.files = {QString::fromStdString(rig.context.settings.LastPathName + "unit.eta")};
+  ui.messages.clear();
+  unit.selectionPage()->compare();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(ui.messages[0].text.startsWith("Ecart entre Unité et Fichier "))
+      << ui.messages[0].text.toStdString();
+  const std::string report = rig.context.CurrentFilePath;
+  EXPECT_TRUE(report.ends_with("Ecart.prn")) << report;
+  EXPECT_NE(testing::wholeFile(report).find("Aucun écart entre unité et Fichier"),
+            std::string::npos);
+}
+
+// Pictures of the three pages in both languages; written to
+// FLOWDESK_SCREENSHOT_DIR when it is set.
+TEST(CalibrationSheetOnUnit, PagesDrawInBothLanguages) {
+  const char* folder = std::getenv("FLOWDESK_SCREENSHOT_DIR");
+  for (const int language : {kFrench, kEnglish}) {
+    UnitRig rig("18");
+    rig.context.settings.Language = language;
+    rig.context.settings.probes = {};
+    testing::FakeUserInterface ui;
+    CalibrationSheet sheet(rig.context);
+    ASSERT_TRUE(sheet.load());
+    sheet.resize(760, 520);
+    sheet.show();
+    const char* names[] = {"select", "point", "io"};
+    for (int tab = 0; tab < 3; ++tab) {
+      sheet.tabs().setCurrentIndex(tab);
+      const QPixmap picture = sheet.grab();
+      EXPECT_FALSE(picture.isNull());
+      if (folder != nullptr) {
+        picture.save(QDir(QString::fromLocal8Bit(folder))
+                         .filePath(QStringLiteral("calibration_%1_%2.png")
+                                       .arg(QLatin1String(names[tab]))
+                                       .arg(language == kFrench ? "fr" : "en")));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace flowdesk
