@@ -193,7 +193,6 @@ TEST(CalibrationSheetOnUnit, PagesDrawInBothLanguages) {
   for (const int language : {kFrench, kEnglish}) {
     UnitRig rig("18");
     rig.context.settings.Language = language;
-    rig.context.settings.probes = {};
     testing::FakeUserInterface ui;
     CalibrationSheet sheet(rig.context);
     ASSERT_TRUE(sheet.load());
