@@ -7,8 +7,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFocusEvent>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -17,6 +21,7 @@
 #include <string>
 
 #include "base/Clock.h"
+#include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
 #include "config/qt/CEtalonnage1Dlg.h"
 #include "config/qt/CEtalonnage2Dlg.h"
@@ -184,6 +189,78 @@ TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviati
   EXPECT_TRUE(report.ends_with("Ecart.prn")) << report;
   EXPECT_NE(testing::wholeFile(report).find("Aucun écart entre unité et Fichier"),
             std::string::npos);
+}
+
+TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpen) {
+  UnitRig rig("2");
+  testing::FakeUserInterface ui;
+  CalibrationSheet sheet(rig.context);
+  ASSERT_TRUE(sheet.load());
+  sheet.show();
+  QWidget* targets[] = {&sheet, child<QLineEdit>(sheet.measurementPointPage(), "editQMax"),
+                        child<QComboBox>(sheet.selectionPage(), "comboWrite"),
+                        child<QWidget>(sheet.selectionPage(), "buttonTransfert")};
+  for (QWidget* target : targets) {
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QApplication::sendEvent(target, &press);
+    }
+  }
+  EXPECT_TRUE(sheet.isVisible());
+  EXPECT_TRUE(ui.questions.empty());  // Enter on TRANSFERT pressed nothing
+}
+
+// A printer that draws on an image and notes what the job did.
+class ImageTarget : public PrintTarget {
+ public:
+  explicit ImageTarget(QStringList& calls) : calls_(calls) {}
+  bool begin(const QString& name, int orientation) override {
+    calls_ << QStringLiteral("begin %1 %2").arg(name).arg(orientation);
+    page_.fill(Qt::white);
+    return painter_.begin(&page_);
+  }
+  QPainter& painter() override { return painter_; }
+  QSize pageSize() const override { return page_.size(); }
+  int dpiX() const override { return 300; }
+  int dpiY() const override { return 300; }
+  void end() override {
+    calls_ << QStringLiteral("end");
+    if (painter_.isActive()) painter_.end();
+  }
+
+ private:
+  QStringList& calls_;
+  QImage page_{2480, 3508, QImage::Format_RGB32};
+  QPainter painter_;
+};
+
+TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelection) {
+  UnitRig rig("2");
+  testing::FakeUserInterface ui;
+  QStringList calls;
+  const PrintEnvironment saved = printEnvironment();
+  PrintEnvironment print;
+  print.showProgress = false;
+  print.openPrinter = [&calls] { return std::make_unique<ImageTarget>(calls); };
+  setPrintEnvironment(print);
+
+  CalibrationSheet sheet(rig.context);
+  ASSERT_TRUE(sheet.load());
+  sheet.show();
+  sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
+  QStringList tabsShown;
+  QObject::connect(&sheet.tabs(), &QTabWidget::currentChanged,
+                   [&tabsShown](int index) { tabsShown << QString::number(index); });
+  sheet.selectionPage()->print();
+  QElapsedTimer waited;
+  waited.start();
+  while (tabsShown.size() < 3 && waited.elapsed() < 5000) QCoreApplication::processEvents();
+  setPrintEnvironment(saved);
+
+  EXPECT_EQ(tabsShown, (QStringList{"1", "2", "0"}));
+  EXPECT_EQ(calls, (QStringList{"begin Etal1 1", "end"}));  // one job, one sheet
+  EXPECT_FALSE(sheet.session().PrintMode);
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 // Pictures of the three pages in both languages; written to
