@@ -102,6 +102,15 @@ TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheShee
   CalibrationSheet sheet(rig.context);
   ASSERT_TRUE(sheet.load());
 
+  // Reading configuration 5 also selects it for writing.
+  sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
+  auto* read = child<QComboBox>(sheet.selectionPage(), "comboRead");
+  read->setCurrentIndex(5);
+  emit read->activated(5);
+  EXPECT_EQ(sheet.session().readNumber(), 5);
+  EXPECT_EQ(child<QComboBox>(sheet.selectionPage(), "comboWrite")->currentIndex(), 5);
+  sheet.tabs().setCurrentIndex(CalibrationSheet::kMeasurementPointTab);
+
   // Q Max typed on the measurement point page, stored when the focus leaves.
   auto* qMax = child<QLineEdit>(sheet.measurementPointPage(), "editQMax");
   qMax->setText("1234.5");
