@@ -4,9 +4,21 @@
 #include <utility>
 
 #include "app/qt/MainMenu.h"
+#include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
+#include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
+
+namespace {
+
+void openMeasurement(AppContext& context, QWidget* parent) {
+  MeasurementDialog dialog(context, parent);
+  // A file that cannot be played back was reported; there is nothing to show.
+  if (dialog.opened()) userInterface().runDialog(dialog);
+}
+
+}  // namespace
 
 // Every command of the main window that leads to a screen or a new file is
 // one row here, and the main window reads nothing else to know what its
@@ -27,7 +39,7 @@ namespace flowdesk {
 ScreenRegistry builtScreens() {
   const DefaultFileWriter defaults = writeDefaultFile;
   return {
-      {kCmdMeasurement, FileKind::Measurement, {}, {}, kRefreshPicture},
+      {kCmdMeasurement, FileKind::Measurement, openMeasurement, {}, kRefreshPicture},
       {kCmdCalibration, FileKind::Calibration, {}, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
