@@ -45,7 +45,8 @@ class ConvertFileDialog : public QDialog {
   bool convert();
 
   const std::string& outputPath() const { return outputPath_; }
-  const FileResult& result() const { return result_; }
+  // Why the last conversion stopped short, if it did.
+  const FileResult& fileResult() const { return result_; }
   bool running() const { return running_; }
 
  private:
