@@ -181,8 +181,15 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
       showControl(*this, name, false);
     }
   }
-  ui_->tableChords->setRowCount(0);
-  ui_->tableChords->setColumnCount(0);
+  // The grid is flat: no border, no lines, the window's own background, and
+  // rows no taller than their text.
+  QTableWidget* table = ui_->tableChords;
+  QPalette flat = table->palette();
+  flat.setColor(QPalette::Base, palette().color(QPalette::Window));
+  table->setPalette(flat);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+  table->setRowCount(0);
+  table->setColumnCount(0);
 
   if (context_.OpenedFromFile) {
     if (!session_.openPlayback(context_.CurrentFilePath).ok()) {
