@@ -150,7 +150,9 @@ int main(int argc, char** argv) {
     }
     cycles.push_back({staticBlocks, static_cast<double>(t.nsecsElapsed()) / 1e6});
   }
-  double worstOver = -1e9;
+  // On a shared machine the worst cycle also shows other programs' load:
+  // the verdict is given for the median and the worst alike.
+  double medianOver = -1e9, worstOver = -1e9;
   for (const bool staticBlocks : {true, false}) {
     std::vector<double> ms;
     for (const Cycle& c : cycles) {
@@ -160,17 +162,18 @@ int main(int argc, char** argv) {
     std::sort(ms.begin(), ms.end());
     const double line = cycleMs(staticBlocks, true);
     const double replies = cycleMs(staticBlocks, false);
+    const double median = ms[ms.size() / 2];
     std::printf(
         "poll cycle with %s: %zu cycles, median %.1f ms, worst %.1f ms; wire + T2 %.1f ms "
         "(replies only, as a pseudo-terminal sends requests at once: %.1f ms)\n",
-        staticBlocks ? "S1 S2 M1 M2" : "M1 M2", ms.size(), ms[ms.size() / 2], ms.back(), line,
-        replies);
-    std::printf("  worst over wire + T2: %+.1f ms (over the replies alone: %+.1f ms)\n",
-                ms.back() - line, ms.back() - replies);
+        staticBlocks ? "S1 S2 M1 M2" : "M1 M2", ms.size(), median, ms.back(), line, replies);
+    std::printf("  over the replies' wire + T2: median %+.1f ms, worst %+.1f ms\n",
+                median - replies, ms.back() - replies);
+    medianOver = std::max(medianOver, median - replies);
     worstOver = std::max(worstOver, ms.back() - replies);
   }
-  std::printf("target: at most 10 ms more per cycle -> %s\n",
-              worstOver <= 10.0 ? "met" : "NOT met");
+  std::printf("target: at most 10 ms more per cycle -> median %s, worst %s\n",
+              medianOver <= 10.0 ? "met" : "NOT met", worstOver <= 10.0 ? "met" : "NOT met");
   unit.stop();
   return 0;
 }
