@@ -19,6 +19,7 @@
 
 #include "base/qt/PictureButton.h"
 #include "base/qt/ProgramLauncher.h"
+#include "base/qt/WindowPrinter.h"
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "link/AppContext.h"
 #include "measure/MeasurementConversion.h"
@@ -245,6 +246,57 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
     EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
   }
   EXPECT_TRUE(ui.messages.empty());
+}
+
+// A printer that records what the job saw and refuses to start it.
+class RefusingPrinter : public PrintTarget {
+ public:
+  explicit RefusingPrinter(std::function<void(const QString&)> seen) : seen_(std::move(seen)) {}
+  bool begin(const QString& name, int) override {
+    seen_(name);
+    return false;
+  }
+  QPainter& painter() override { return painter_; }
+  QSize pageSize() const override { return {2400, 3300}; }
+  int dpiX() const override { return 300; }
+  int dpiY() const override { return 300; }
+  void end() override {}
+
+ private:
+  std::function<void(const QString&)> seen_;
+  QPainter painter_;
+};
+
+TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
+  TempDir dir;
+  const std::string path = dir.file("p.mes");
+  writeMeasurementFile(path, 5);
+  AppContext context;
+  context.settings.Language = kEnglish;
+  context.OpenedFromFile = true;
+  context.CurrentFilePath = path;
+  MeasurementDialog d(context);
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+  d.button(B::kPgd)->click();
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+
+  const PrintEnvironment saved = printEnvironment();
+  std::vector<std::string> seen;
+  QStringList errors;
+  PrintEnvironment environment = saved;
+  environment.showProgress = false;
+  environment.showError = [&](QWidget*, const QString& m) { errors << m; };
+  environment.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
+    return std::make_unique<RefusingPrinter>(
+        [&](const QString& name) { seen.push_back(name.toStdString() + " " + shownButtons(d)); });
+  };
+  setPrintEnvironment(environment);
+  d.button(B::kPrint)->click();
+  setPrintEnvironment(saved);
+
+  EXPECT_EQ(seen, std::vector<std::string>{"Measurement 00000000"});
+  EXPECT_EQ(shownButtons(d), "00111111");
+  EXPECT_EQ(text(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
 }
 
 TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
