@@ -46,7 +46,9 @@ std::string versionText(const std::array<char, N>& chars) {
   return fromWindows1252Field(reinterpret_cast<const std::uint8_t*>(chars.data()), N);
 }
 
-MeasurementLabels labelsIn(int language) {
+}  // namespace
+
+MeasurementLabels measurementLabels(int language) {
   MeasurementLabels l;
   l.flow = kTxtFlow.text(language);
   l.speed = kTxtSpeed.text(language);
@@ -73,6 +75,8 @@ MeasurementLabels labelsIn(int language) {
   l.vov = kTxtVov.text(language);
   return l;
 }
+
+namespace {
 
 std::string flowUnitText(const MeasurementRegion& m, int language) {
   return listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language);
@@ -165,7 +169,7 @@ MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCa
   MeasurementDisplay d;
   d.displayVersion = versionText(m.displayVersion);
   d.vovVersion = versionText(m.vovVersion);
-  d.labels = labelsIn(language);
+  d.labels = measurementLabels(language);
 
   d.flow = showNumber(m.flow, -kSignedLimit, kSignedLimit, "");
   d.velocity = showNumber(m.velocity, -kSignedLimit, kSignedLimit, "");

@@ -41,6 +41,10 @@ struct MeasurementLabels {
   bool operator==(const MeasurementLabels&) const = default;
 };
 
+// The fixed labels in a language; the screen shows them before the first
+// refresh too.
+MeasurementLabels measurementLabels(int language);
+
 // One of the five totalizer rows T1, T2, T3, Vol., T.(1-2). A row whose mode
 // is 0 is hidden whole.
 struct TotalizerRow {

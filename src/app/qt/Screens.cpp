@@ -7,6 +7,7 @@
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
 #include "config/qt/CalibrationSheet.h"
+#include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
 
@@ -16,6 +17,12 @@ namespace {
 void openCalibration(AppContext& context, QWidget* parent) {
   CalibrationSheet sheet(context, parent);
   if (sheet.load()) userInterface().runDialog(sheet);
+}
+
+void openMeasurement(AppContext& context, QWidget* parent) {
+  MeasurementDialog dialog(context, parent);
+  // A file that cannot be played back was reported; there is nothing to show.
+  if (dialog.opened()) userInterface().runDialog(dialog);
 }
 
 }  // namespace
@@ -39,7 +46,7 @@ void openCalibration(AppContext& context, QWidget* parent) {
 ScreenRegistry builtScreens() {
   const DefaultFileWriter defaults = writeDefaultFile;
   return {
-      {kCmdMeasurement, FileKind::Measurement, {}, {}, kRefreshPicture},
+      {kCmdMeasurement, FileKind::Measurement, openMeasurement, {}, kRefreshPicture},
       {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},

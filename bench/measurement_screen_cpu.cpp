@@ -1,0 +1,181 @@
+// FLOWDESK_BENCH_QT
+// The measurement screen polling flowdesk-unit at 9600 baud.
+//   bench_measurement_screen_cpu [SECONDS] [--unit PATH]
+// 1. CPU time of this process (the screen, its timer and the link) over
+//    SECONDS of live polling (default 60). Target: at most 3 % of one core.
+// 2. Wall time of poll cycles against their wire time plus the silence that
+//    ends every reply (T2). Target: at most 10 ms more.
+// The unit is started with no turnaround of its own, so what is left over is
+// the program's. Run it under Xvfb or with QT_QPA_PLATFORM=offscreen.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/qt/VirtualUnitProcess.h"
+#include "link/AppContext.h"
+#include "link/Blocks.h"
+#include "link/LinkTimings.h"
+#include "measure/MeasurementSession.h"
+#include "measure/qt/MeasurementDialog.h"
+
+namespace {
+
+using namespace flowdesk;
+
+constexpr long kBaud = 9600;
+constexpr int kBaudIndex = 5;
+constexpr int kRequestBytes = 8;
+
+double cpuSeconds() {
+  rusage r{};
+  getrusage(RUSAGE_SELF, &r);
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return seconds(r.ru_utime) + seconds(r.ru_stime);
+}
+
+// One block read on a real line: the request, the reply (address, function,
+// count, data, CRC) and the silence that tells the reply has ended.
+double blockMs(const RegisterBlock& block, bool countRequest) {
+  const auto reply = static_cast<std::size_t>(5 + block.byteCount());
+  const auto wire =
+      link_timings::wireTime(kBaud, reply) +
+      (countRequest ? link_timings::wireTime(kBaud, kRequestBytes) : std::chrono::microseconds(0));
+  return static_cast<double>(wire.count()) / 1000.0 +
+         static_cast<double>(link_timings::interByteLimit(kBaudIndex).count());
+}
+
+double cycleMs(bool staticBlocks, bool countRequest) {
+  double ms = blockMs(kM1Block, countRequest) + blockMs(kM2Block, countRequest);
+  if (staticBlocks) ms += blockMs(kS1Block, countRequest) + blockMs(kS2Block, countRequest);
+  return ms;
+}
+
+void prepare(AppContext& context, const QString& device) {
+  context.deviceOverride = {device.toStdString(), "", "", ""};
+  context.settings.Com = 0;
+  context.settings.Bauds = kBaudIndex;
+  context.settings.Jbus = 1;
+  context.master.identificationDone = true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  int seconds = 60;
+  QString unitPath;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--unit") == 0 && i + 1 < argc) {
+      unitPath = QString::fromLocal8Bit(argv[++i]);
+    } else {
+      seconds = std::max(1, std::atoi(argv[i]));
+    }
+  }
+  if (unitPath.isEmpty()) {
+    const auto self = std::filesystem::read_symlink("/proc/self/exe");
+    unitPath = QString::fromStdString(
+        (self.parent_path().parent_path() / "src" / VirtualUnitProcess::kProgramName).string());
+  }
+
+  VirtualUnitProcess unit;
+  if (!unit.start(unitPath, {"--baud", "9600", "--turnaround", "0"})) {
+    std::fprintf(stderr, "cannot start the unit: %s\n", unit.errorText().toLocal8Bit().constData());
+    return 2;
+  }
+
+  // 1. The screen as the operator has it open.
+  double cpuShare = 0;
+  {
+    AppContext context;
+    prepare(context, unit.devicePath());
+    MeasurementDialog screen(context);
+    screen.show();
+    QElapsedTimer wait;
+    wait.start();
+    while (!screen.session().hasDisplay() && wait.elapsed() < 5000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    if (!screen.session().hasDisplay()) {
+      std::fprintf(stderr, "the unit did not answer\n");
+      return 2;
+    }
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double elapsed = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    cpuShare = 100.0 * cpu / elapsed;
+    std::printf(
+        "measurement screen, %.1f s of polling at 9600 baud: CPU %.2f s = %.2f %% of one "
+        "core\n",
+        elapsed, cpu, cpuShare);
+    std::printf("target: at most 3 %% -> %s\n", cpuShare <= 3.0 ? "met" : "NOT met");
+    screen.reject();
+  }
+
+  // 2. Poll cycles one after another through the screen's session.
+  AppContext context;
+  prepare(context, unit.devicePath());
+  MeasurementSession session(context, {});
+  session.openLive();
+  struct Cycle {
+    bool staticBlocks;
+    double ms;
+  };
+  std::vector<Cycle> cycles;
+  constexpr int kCycles = 30;
+  for (int i = 0; i < kCycles; ++i) {
+    const bool staticBlocks = session.rereadStatic() != 0;
+    QElapsedTimer t;
+    t.start();
+    if (session.poll() != 0) {
+      std::fprintf(stderr, "poll %d failed\n", i);
+      return 2;
+    }
+    cycles.push_back({staticBlocks, static_cast<double>(t.nsecsElapsed()) / 1e6});
+  }
+  // Two verdicts. Per cycle against the wire time of requests and replies
+  // plus T2, as on a real line. Per transaction against the replies alone:
+  // a pseudo-terminal passes a request at once, so this is the stricter
+  // reading of what the program itself adds.
+  double cycleOver = -1e9, transactionOver = -1e9;
+  for (const bool staticBlocks : {true, false}) {
+    std::vector<double> ms;
+    for (const Cycle& c : cycles) {
+      if (c.staticBlocks == staticBlocks) ms.push_back(c.ms);
+    }
+    if (ms.empty()) continue;
+    std::sort(ms.begin(), ms.end());
+    const int transactions = staticBlocks ? 4 : 2;
+    const double line = cycleMs(staticBlocks, true);
+    const double replies = cycleMs(staticBlocks, false);
+    const double median = ms[ms.size() / 2];
+    std::printf("poll cycle with %s: %zu cycles, median %.1f ms, worst %.1f ms\n",
+                staticBlocks ? "S1 S2 M1 M2" : "M1 M2", ms.size(), median, ms.back());
+    std::printf("  wire + T2 %.1f ms: worst cycle %+.1f ms\n", line, ms.back() - line);
+    std::printf("  replies' wire + T2 %.1f ms: worst %+.1f ms per transaction (median %+.1f)\n",
+                replies, (ms.back() - replies) / transactions, (median - replies) / transactions);
+    cycleOver = std::max(cycleOver, ms.back() - line);
+    transactionOver = std::max(transactionOver, (ms.back() - replies) / transactions);
+  }
+  std::printf("target: at most 10 ms more -> per cycle %s, per transaction %s\n",
+              cycleOver <= 10.0 ? "met" : "NOT met", transactionOver <= 10.0 ? "met" : "NOT met");
+  unit.stop();
+  return 0;
+}

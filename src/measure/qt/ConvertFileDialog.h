@@ -1,0 +1,65 @@
+#pragma once
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "base/BinaryFile.h"
+#include "base/qt/Bindings.h"
+#include "files/SpreadsheetConversion.h"
+
+namespace Ui {
+class ConvertFileDialog;
+}
+
+namespace flowdesk {
+
+class AppContext;
+
+// The conversion screen ("Convertir Fichier"): the file at CurrentFilePath
+// made into tab-separated text for a spreadsheet, record by record, with its
+// counters and a progress bar; then the spreadsheet program of the settings
+// is started on the text. The kind of file is the source's business, so the
+// same screen serves every recorded file kind.
+class ConvertFileDialog : public QDialog {
+  Q_OBJECT
+ public:
+  // The progress display is drawn at most this many times a second.
+  static constexpr int kRefreshesPerSecond = 30;
+  static constexpr int kStartMs = 100;
+
+  ConvertFileDialog(AppContext& context, std::unique_ptr<ConversionSource> source,
+                    QWidget* parent = nullptr);
+  ~ConvertFileDialog() override;
+
+  const BindingRows& bindings() const { return rows_; }
+
+  // The save dialog with the proposed name: false when the operator
+  // cancelled (the screen is then not run). On a choice the conversion
+  // starts at the screen's first timer tick.
+  bool chooseOutput();
+
+  // The conversion, as the timer tick runs it: every record, then the
+  // spreadsheet program. True when the program was started (the screen then
+  // closes).
+  bool convert();
+
+  const std::string& outputPath() const { return outputPath_; }
+  // Why the last conversion stopped short, if it did.
+  const FileResult& fileResult() const { return result_; }
+  bool running() const { return running_; }
+
+ private:
+  void showCounters(const ConversionCounters& counters);
+
+  AppContext& context_;
+  std::unique_ptr<ConversionSource> source_;
+  const BindingRows rows_;
+  std::unique_ptr<Ui::ConvertFileDialog> ui_;
+  QTimer timer_;
+  std::string outputPath_;
+  FileResult result_;
+  bool running_ = false;
+};
+
+}  // namespace flowdesk

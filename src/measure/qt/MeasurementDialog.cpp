@@ -1,0 +1,372 @@
+#include "measure/qt/MeasurementDialog.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "base/Texts.h"
+#include "base/qt/Bindings.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/PictureButton.h"
+#include "base/qt/UserInterface.h"
+#include "base/qt/WindowPrinter.h"
+#include "base/qt/core/SystemRegionalSettings.h"
+#include "link/AppContext.h"
+#include "measure/MeasurementConversion.h"
+#include "measure/qt/ConvertFileDialog.h"
+#include "measure/qt/TrendGraphView.h"
+#include "ui_MeasurementDialog.h"
+
+namespace flowdesk {
+
+namespace {
+
+// What the controls show, from the labels and the display of a refresh.
+struct LabelRow {
+  const char* control;
+  std::string MeasurementLabels::*text;
+};
+struct ValueRow {
+  const char* control;
+  std::string MeasurementDisplay::*text;
+};
+
+constexpr LabelRow kLabelRows[] = {
+    {"labelFlow", &MeasurementLabels::flow},
+    {"labelSpeed", &MeasurementLabels::speed},
+    {"labelSpeedUnit", &MeasurementLabels::metresPerSecond},
+    {"labelVelocity", &MeasurementLabels::velocity},
+    {"labelVelocityUnit", &MeasurementLabels::metresPerSecond},
+    {"labelKh", &MeasurementLabels::kh},
+    {"labelProbe", &MeasurementLabels::probe},
+    {"labelProbeDiameter", &MeasurementLabels::probeDiameter},
+    {"labelMillimetres", &MeasurementLabels::millimetres},
+    {"groupTotalizers", &MeasurementLabels::totalizers},
+    {"groupLogger", &MeasurementLabels::logger},
+    {"labelLoggerSize", &MeasurementLabels::loggerSize},
+    {"labelLoggerFilled", &MeasurementLabels::recordingFilled},
+    {"groupFault", &MeasurementLabels::fault},
+    {"groupCalorie", &MeasurementLabels::calorie},
+    {"labelPower", &MeasurementLabels::power},
+    {"labelKw", &MeasurementLabels::kw},
+    {"labelT1", &MeasurementLabels::temperature1},
+    {"labelT1Unit", &MeasurementLabels::degreesCelsius},
+    {"labelT2", &MeasurementLabels::temperature2},
+    {"labelT2Unit", &MeasurementLabels::degreesCelsius},
+    {"labelDt", &MeasurementLabels::dt},
+    {"labelDtUnit", &MeasurementLabels::degreesCelsius},
+    {"groupVersions", &MeasurementLabels::softwareVersions},
+    {"labelAff", &MeasurementLabels::aff},
+    {"labelVov", &MeasurementLabels::vov},
+};
+
+constexpr ValueRow kValueRows[] = {
+    {"valueAff", &MeasurementDisplay::displayVersion},
+    {"valueVov", &MeasurementDisplay::vovVersion},
+    {"valueFlow", &MeasurementDisplay::flow},
+    {"valueFlowUnit", &MeasurementDisplay::flowUnit},
+    {"valueSpeed", &MeasurementDisplay::velocity},
+    {"valueVelocity", &MeasurementDisplay::soundVelocity},
+    {"valueKh", &MeasurementDisplay::kh},
+    {"valueKhMode", &MeasurementDisplay::khMode},
+    {"valueProbe", &MeasurementDisplay::probe},
+    {"valueProbeDiameter", &MeasurementDisplay::probeDiameter},
+    {"valueLoggerSize", &MeasurementDisplay::loggerSize},
+    {"valueLoggerFilled", &MeasurementDisplay::loggerRecordsFilled},
+    {"valueLoggerFlow", &MeasurementDisplay::loggerFlow},
+    {"valueLoggerDateTime", &MeasurementDisplay::loggerDateTime},
+    {"valuePower", &MeasurementDisplay::power},
+    {"valueT1", &MeasurementDisplay::temperature1},
+    {"valueT2", &MeasurementDisplay::temperature2},
+    {"valueDt", &MeasurementDisplay::temperatureDifference},
+    {"valueUnitDateTime", &MeasurementDisplay::unitDateTime},
+};
+
+// The probe diameter row: shown only for a probe that has one.
+constexpr const char* kProbeDiameterRow[] = {"labelProbeDiameter", "valueProbeDiameter",
+                                             "labelMillimetres"};
+
+// The columns of one totalizer row, in the order T1, T2, T3, Vol., T.(1-2).
+struct TotalizerControls {
+  const char* label;
+  const char* mode;
+  const char* whole;
+  const char* fraction;
+};
+constexpr TotalizerControls kTotalizerRows[MeasurementRegion::kTotalizers] = {
+    {"labelTotal1", "valueTotalMode1", "valueTotalWhole1", "valueTotalFraction1"},
+    {"labelTotal2", "valueTotalMode2", "valueTotalWhole2", "valueTotalFraction2"},
+    {"labelTotal3", "valueTotalMode3", "valueTotalWhole3", "valueTotalFraction3"},
+    {"labelTotal4", "valueTotalMode4", "valueTotalWhole4", "valueTotalFraction4"},
+    {"labelTotal5", "valueTotalMode5", "valueTotalWhole5", "valueTotalFraction5"},
+};
+
+constexpr const char* kFaultLines[] = {"valueFault1", "valueFault2", "valueFault3", "valueFault4",
+                                       "valueFault5"};
+
+// The picture buttons in MeasurementButton order, with their roles.
+struct ButtonRow {
+  const char* control;
+  PictureRole role;
+};
+constexpr ButtonRow kButtonRows[kMeasurementButtons] = {
+    {"buttonSaveDisk", PictureRole::SaveDisk}, {"buttonArretDisk", PictureRole::ArretDisk},
+    {"buttonPgd", PictureRole::Pgd},           {"buttonPgu", PictureRole::Pgu},
+    {"buttonPrint", PictureRole::Print},       {"buttonHome", PictureRole::Home},
+    {"buttonEnd", PictureRole::End},           {"buttonTableur", PictureRole::Tableur},
+};
+
+constexpr const char* kOtherControls[] = {"labelTopLine", "labelSecondLine", "trendGraph",
+                                          "tableChords"};
+
+// Each chord column is wide enough for eight digits and the cell margins.
+constexpr const char* kColumnWidthSample = "00000000";
+constexpr int kCellMargin = 10;
+
+constexpr const char* kPrintTitle = "Measurement";  // the same in both languages
+
+QString qt(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QWidget* control(QWidget& window, const char* name) {
+  return window.findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+void setText(QWidget& window, const char* name, const std::string& text) {
+  if (QWidget* w = control(window, name)) setControlText(w, qt(text));
+}
+
+void showControl(QWidget& window, const char* name, bool visible) {
+  if (QWidget* w = control(window, name)) w->setVisible(visible);
+}
+
+QTableWidgetItem* cell(const std::string& text, Qt::Alignment alignment) {
+  auto* item = new QTableWidgetItem(qt(text));
+  item->setTextAlignment(alignment | Qt::AlignVCenter);
+  return item;
+}
+
+}  // namespace
+
+MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      session_(context, systemRegionalSettings()),
+      ui_(std::make_unique<Ui::MeasurementDialog>()) {
+  ui_->setupUi(this);
+  for (std::size_t i = 0; i < kMeasurementButtons; ++i) {
+    buttons_[i] = findChild<PictureButton*>(QString::fromLatin1(kButtonRows[i].control));
+    buttons_[i]->setShortcut(pictureShortcut(kButtonRows[i].role, ShortcutContext::Viewer));
+    buttons_[i]->hide();
+  }
+  connect(buttons_[0], &QPushButton::clicked, this, &MeasurementDialog::saveDisk);
+  connect(buttons_[1], &QPushButton::clicked, this, &MeasurementDialog::arretDisk);
+  connect(buttons_[4], &QPushButton::clicked, this, &MeasurementDialog::print);
+  connect(buttons_[7], &QPushButton::clicked, this, &MeasurementDialog::tableur);
+  for (MeasurementButton b : {MeasurementButton::kPgd, MeasurementButton::kPgu,
+                              MeasurementButton::kHome, MeasurementButton::kEnd}) {
+    connect(button(b), &QPushButton::clicked, this, [this, b] { navigate(b); });
+  }
+  connect(&timer_, &QTimer::timeout, this, &MeasurementDialog::tick);
+
+  // Nothing of the data shows before the first answer or record; the fixed
+  // labels are there from the start.
+  const int language = context_.settings.Language;
+  drawLabels(measurementLabels(language));
+  for (const char* line : kFaultLines) setText(*this, line, {});
+  for (const TotalizerControls& row : kTotalizerRows) {
+    for (const char* name : {row.label, row.mode, row.whole, row.fraction}) {
+      showControl(*this, name, false);
+    }
+  }
+  // The grid is flat: no border, no lines, the window's own background, and
+  // rows no taller than their text.
+  QTableWidget* table = ui_->tableChords;
+  QPalette flat = table->palette();
+  flat.setColor(QPalette::Base, palette().color(QPalette::Window));
+  table->setPalette(flat);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+  table->setRowCount(0);
+  table->setColumnCount(0);
+
+  if (context_.OpenedFromFile) {
+    if (!session_.openPlayback(context_.CurrentFilePath).ok()) {
+      showFileFailure();
+      return;
+    }
+  } else {
+    session_.openLive();
+  }
+  drawScreen();
+  runTimer();
+}
+
+MeasurementDialog::~MeasurementDialog() = default;
+
+std::vector<std::string> MeasurementDialog::boundControls() {
+  std::vector<std::string> names;
+  for (const LabelRow& r : kLabelRows) names.emplace_back(r.control);
+  for (const ValueRow& r : kValueRows) names.emplace_back(r.control);
+  for (const TotalizerControls& r : kTotalizerRows) {
+    for (const char* name : {r.label, r.mode, r.whole, r.fraction}) names.emplace_back(name);
+  }
+  for (const char* name : kFaultLines) names.emplace_back(name);
+  for (const ButtonRow& r : kButtonRows) names.emplace_back(r.control);
+  for (const char* name : kOtherControls) names.emplace_back(name);
+  return names;
+}
+
+PictureButton* MeasurementDialog::button(MeasurementButton b) const {
+  return buttons_[static_cast<std::size_t>(b)];
+}
+
+void MeasurementDialog::runTimer() {
+  const int ms = session_.timerMs();
+  if (ms == 0) {
+    timer_.stop();
+  } else if (!timer_.isActive() || timer_.interval() != ms) {
+    timer_.start(ms);
+  }
+}
+
+void MeasurementDialog::tick() {
+  const MeasurementTick outcome = session_.tick();
+  runTimer();
+  if (outcome == MeasurementTick::kNothing) return;
+  drawScreen();
+  const bool refreshed = outcome == MeasurementTick::kRefreshed ||
+                         outcome == MeasurementTick::kRecordShown ||
+                         (outcome == MeasurementTick::kRecordFailed && session_.isLive());
+  if (refreshed && session_.hasDisplay()) drawDisplay(session_.display());
+  if (outcome == MeasurementTick::kRecordFailed) showFileFailure();
+}
+
+void MeasurementDialog::showFileFailure() {
+  const int language = session_.language();
+  userInterface().message(this, UserInterface::Icon::Critical,
+                          QString::fromUtf8(kTxtMeasurement.text(language)),
+                          qt(session_.fileResult().message(language)));
+}
+
+void MeasurementDialog::drawScreen() {
+  const MeasurementScreen& s = session_.screen();
+  setWindowTitle(qt(s.title));
+  ui_->labelTopLine->setText(qt(s.topLine));
+  ui_->labelSecondLine->setText(qt(s.secondLine));
+  for (std::size_t i = 0; i < kMeasurementButtons; ++i) buttons_[i]->setVisible(s.visible[i]);
+}
+
+void MeasurementDialog::drawLabels(const MeasurementLabels& labels) {
+  for (const LabelRow& r : kLabelRows) setText(*this, r.control, labels.*(r.text));
+}
+
+void MeasurementDialog::drawDisplay(const MeasurementDisplay& d) {
+  drawLabels(d.labels);
+  for (const ValueRow& r : kValueRows) setText(*this, r.control, d.*(r.text));
+  for (const char* name : kProbeDiameterRow) showControl(*this, name, d.probeDiameterVisible);
+  ui_->groupLogger->setVisible(d.loggerBoxVisible);
+  ui_->groupCalorie->setVisible(d.calorimetryBoxVisible);
+  for (std::size_t i = 0; i < d.faultLines.size(); ++i) {
+    setText(*this, kFaultLines[i], d.faultLines[i]);
+  }
+  for (std::size_t i = 0; i < d.totalizers.size(); ++i) {
+    const TotalizerRow& t = d.totalizers[i];
+    const TotalizerControls& c = kTotalizerRows[i];
+    const std::pair<const char*, const std::string*> columns[] = {
+        {c.label, &t.label}, {c.mode, &t.mode}, {c.whole, &t.whole}, {c.fraction, &t.fraction}};
+    for (const auto& [name, text] : columns) {
+      setText(*this, name, *text);
+      showControl(*this, name, t.visible);
+    }
+  }
+  ui_->trendGraph->setInput(d.trend);
+  if (d.chordGrid.rebuild) rebuildChordGrid(d.chordGrid);
+  fillChordGrid(d.chordGrid);
+}
+
+void MeasurementDialog::rebuildChordGrid(const ChordGrid& grid) {
+  QTableWidget* table = ui_->tableChords;
+  table->clear();
+  table->setRowCount(kChordGridRows + 1);
+  table->setColumnCount(grid.chords + 1);
+  const int width =
+      table->fontMetrics().horizontalAdvance(QString::fromLatin1(kColumnWidthSample)) + kCellMargin;
+  for (int column = 0; column <= grid.chords; ++column) table->setColumnWidth(column, width);
+  table->setItem(0, 0, cell({}, Qt::AlignHCenter));
+  for (int row = 0; row < kChordGridRows; ++row) {
+    table->setItem(row + 1, 0,
+                   cell(grid.rowTitles[static_cast<std::size_t>(row)], Qt::AlignHCenter));
+  }
+  for (int k = 0; k < grid.chords; ++k) {
+    table->setItem(0, k + 1, cell(grid.columnTitles[static_cast<std::size_t>(k)], Qt::AlignLeft));
+  }
+}
+
+void MeasurementDialog::fillChordGrid(const ChordGrid& grid) {
+  QTableWidget* table = ui_->tableChords;
+  for (int row = 0; row < kChordGridRows; ++row) {
+    const auto& values = grid.cells[static_cast<std::size_t>(row)];
+    for (int k = 0; k < grid.chords && k < static_cast<int>(values.size()); ++k) {
+      const QString text = qt(values[static_cast<std::size_t>(k)]);
+      if (QTableWidgetItem* item = table->item(row + 1, k + 1)) {
+        item->setText(text);
+      } else {
+        table->setItem(row + 1, k + 1, cell(values[static_cast<std::size_t>(k)], Qt::AlignLeft));
+      }
+    }
+  }
+}
+
+void MeasurementDialog::saveDisk() {
+  if (!session_.screen().shown(MeasurementButton::kSaveDisk) || !session_.canStartRecording()) {
+    return;
+  }
+  const int language = session_.language();
+  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
+                      kTxtMeasurementFile, "mes", language)) {
+    return;
+  }
+  session_.startRecording(context_.CurrentFilePath);
+  drawScreen();
+}
+
+void MeasurementDialog::arretDisk() {
+  if (session_.stopRecording()) drawScreen();
+}
+
+void MeasurementDialog::navigate(MeasurementButton b) {
+  if (session_.navigate(b)) runTimer();
+}
+
+void MeasurementDialog::print() {
+  if (!session_.screen().shown(MeasurementButton::kPrint)) return;
+  std::array<bool, kMeasurementButtons> wasShown{};
+  for (std::size_t i = 0; i < kMeasurementButtons; ++i) {
+    wasShown[i] = !buttons_[i]->isHidden();
+    buttons_[i]->hide();
+  }
+  button(MeasurementButton::kPrint)->setFocus();
+  const PrintOutcome outcome =
+      printWindow(this, QString::fromLatin1(kPrintTitle), context_.OpenedFromFile ? 1 : 0, 1, 0);
+  for (std::size_t i = 0; i < kMeasurementButtons; ++i) buttons_[i]->setVisible(wasShown[i]);
+  const QString note = printOutcomeNote(outcome, session_.language());
+  if (!note.isEmpty()) ui_->labelSecondLine->setText(note);
+}
+
+void MeasurementDialog::tableur() {
+  if (!session_.screen().shown(MeasurementButton::kTableur)) return;
+  ConvertFileDialog convert(
+      context_, std::make_unique<MeasurementConversionSource>(systemRegionalSettings()), this);
+  if (convert.chooseOutput()) userInterface().runDialog(convert);
+}
+
+void MeasurementDialog::done(int result) {
+  // Closing ends the polling and any recording; the file stays as written.
+  timer_.stop();
+  session_.close();
+  QDialog::done(result);
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,492 @@
+// The measurement screen and the conversion screen offscreen, with the fake
+// user interface: what the widgets show of the session, the trend graph as
+// painted, playback navigation, the live screen and recording against the
+// virtual unit, and the conversion from a played-back file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/qt/PictureButton.h"
+#include "base/qt/ProgramLauncher.h"
+#include "base/qt/WindowPrinter.h"
+#include "base/qt/core/SystemRegionalSettings.h"
+#include "link/AppContext.h"
+#include "link/Blocks.h"
+#include "link/LinkTimings.h"
+#include "measure/MeasurementConversion.h"
+#include "measure/MeasurementFrames.h"
+#include "measure/qt/ConvertFileDialog.h"
+#include "measure/qt/MeasurementDialog.h"
+#include "measure/qt/TrendGraphView.h"
+#include "support/BoundControls.h"
+#include "support/FakeUserInterface.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
+
+namespace flowdesk {
+namespace {
+
+using B = MeasurementButton;
+using testing::BlockData;
+using testing::FakeUserInterface;
+using testing::TempDir;
+
+constexpr int kFrench = 0;
+constexpr int kEnglish = 1;
+
+QString text(QWidget& window, const char* name) {
+  auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
+  EXPECT_NE(label, nullptr) << name;
+  return label != nullptr ? label->text() : QString();
+}
+
+// Which of the eight buttons are shown, as "10010001" in MeasurementButton order.
+std::string shownButtons(const MeasurementDialog& d) {
+  std::string s;
+  for (std::size_t i = 0; i < kMeasurementButtons; ++i) {
+    s += d.button(static_cast<B>(i))->isHidden() ? '0' : '1';
+  }
+  return s;
+}
+
+// Runs the event loop until `done` or `ms` have passed; false on the timeout.
+bool waitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+// A measurement file of `records` records of a 2-chord unit whose flow is
+// the record's number, with a 0 to 120 m3/h trend scale.
+void writeMeasurementFile(const std::string& path, int records) {
+  IdentificationCache identification;
+  for (int i = 0; i < records; ++i) {
+    BlockData b;
+    b.chords(2);
+    b.s1[18] = 4;                                        // m3/h
+    b.s2 = {0, 0, 0, 0, 0x04, 0xB0};                     // 0 and 1200 tenths
+    BlockData::f32(b.m1, 2, static_cast<float>(i + 1));  // flow
+    b.clock({3, 24, 10, 15, 0, static_cast<std::uint8_t>(i)});
+    b.chord(0, 100.5f, 1.5f, 40, 1.25f, 1480.0f);
+    b.chord(1, 101.5f, 2.5f, 41, 1.5f, 1481.0f);
+    const MeasurementRecord r = b.record();
+    const FileResult written =
+        i == 0 ? startMeasurementFile(path, identification, r) : appendMeasurementRecord(path, r);
+    ASSERT_TRUE(written.ok()) << written.message();
+  }
+}
+
+TEST(MeasurementScreen, EveryControlItWritesIsInTheUiFiles) {
+  EXPECT_TRUE(testing::boundControlsInUi(MeasurementDialog::boundControls(),
+                                         "src/measure/qt/MeasurementDialog.ui"));
+  AppContext context;
+  ConvertFileDialog convert(context,
+                            std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
+  EXPECT_TRUE(
+      testing::boundControlsInUi(convert.bindings(), "src/measure/qt/ConvertFileDialog.ui"));
+}
+
+// The graph painted from its primitives on an image the size of a
+// 279-pixel frame: 20 bands of 6 pixels (grid bottom 120), columns of 2
+// pixels (grid right 200). Row 63 lies between two grid lines and is where
+// a sample of 19 is drawn; rows 0 and 120 are the top and bottom edges.
+TEST(MeasurementScreen, TrendGraphIsPaintedAsLaidOut) {
+  constexpr int kWidth = 279, kHeight = 121;
+  const struct {
+    const char* name;
+    std::vector<float> samples;  // the rest are the last one
+    int traceRow;                // -1: no trace at all
+  } cases[] = {
+      {"all zero", {0}, -1},
+      {"19 after a zero", {0, 19}, 63},
+      {"50 at the top edge", {0, 19, 50}, 0},
+      {"-5 at the bottom edge", {0, 19, -5}, 120},
+  };
+  const QFont font = trendLabelFont();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::array<float, MeasurementRegion::kTrendSamples> samples{};
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      samples[i] = c.samples[std::min(i, c.samples.size() - 1)];
+    }
+    const TrendInput input{samples, 0, 120, "m3/h"};
+    TrendGraph g = trendGraph(samples, {0, 0, kWidth, kHeight},
+                              trendOptions(input, QFontMetrics(font).ascent()));
+    // Only the trace, so that the frame and grid cannot stand in for it.
+    g.gridLines.clear();
+    g.labels.clear();
+    g.frame = {-10, -10, -10, -10};
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintTrendGraph(painter, g, font);
+    painter.end();
+
+    EXPECT_EQ(image.pixelColor(250, 30), QColor(192, 192, 192));
+    int black = 0, blackBeyondGrid = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        if (image.pixelColor(x, y) != Qt::black) continue;
+        ++black;
+        if (x > 201) ++blackBeyondGrid;
+      }
+    }
+    EXPECT_EQ(blackBeyondGrid, 0);  // 100 columns of 2 pixels: 200 pixels used
+    if (c.traceRow < 0) {
+      EXPECT_TRUE(g.trace.empty());
+      EXPECT_EQ(black, 0);
+      continue;
+    }
+    for (int x : {10, 100, 190}) {
+      EXPECT_EQ(image.pixelColor(x, c.traceRow), Qt::black) << x;
+    }
+  }
+}
+
+TEST(MeasurementScreen, TrendViewLabelsTheScaleAndPaintsGridFrameAndLabels) {
+  TrendGraphView view;
+  view.resize(279, 121);
+  EXPECT_TRUE(view.grab().toImage().pixelColor(100, 60) != QColor(192, 192, 192));  // nothing yet
+  std::array<float, MeasurementRegion::kTrendSamples> zeros{};
+  view.setInput({zeros, 0, 120, "m3/h"});
+  const TrendGraph g = view.layout();
+  ASSERT_EQ(g.labels.size(), 2u);
+  EXPECT_EQ(g.labels[0].text, " +120.0m3/h ");
+  EXPECT_EQ(g.labels[1].text, " +0.0m3/h ");
+  const int ascent = QFontMetrics(trendLabelFont()).ascent();
+  EXPECT_GE(g.labels[0].baseline, ascent);  // the top label stays inside the frame
+
+  const QImage image = view.grab().toImage();
+  EXPECT_EQ(image.pixelColor(250, 30), QColor(192, 192, 192));
+  EXPECT_EQ(image.pixelColor(100, 6), Qt::black);    // first grid line
+  EXPECT_EQ(image.pixelColor(200, 30), Qt::black);   // frame, right
+  EXPECT_EQ(image.pixelColor(150, 120), Qt::black);  // frame, bottom
+  for (const TrendLabel& label : g.labels) {
+    int ink = 0;
+    for (int y = label.baseline - ascent; y < label.baseline; ++y) {
+      for (int x = label.x; x < label.x + 60; ++x) {
+        if (y >= 0 && image.pixelColor(x, y).lightness() < 96) ++ink;  // smoothed text
+      }
+    }
+    EXPECT_GT(ink, 20) << label.text;
+  }
+}
+
+TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
+  TempDir dir;
+  const std::string path = dir.file("played.mes");
+  writeMeasurementFile(path, 5);
+  const std::string one = dir.file("one.mes");
+  writeMeasurementFile(one, 1);
+  FakeUserInterface ui;
+
+  // Buttons: SAVEDISK ARRETDISK PGD PGU PRINT HOME END TABLEUR.
+  const struct {
+    const char* file;
+    std::vector<B> presses;
+    const char* shown;
+    const char* status;
+    const char* flow;
+  } cases[] = {
+      {"one.mes", {}, "00001001", "Total Records=1  Record N°=1", "1.000"},
+      {"one.mes", {B::kPgd, B::kEnd}, "00001001", "Total Records=1  Record N°=1", "1.000"},
+      {"played.mes", {}, "00101011", "Total Records=5  Record N°=1", "1.000"},
+      {"played.mes", {B::kPgd}, "00111111", "Total Records=5  Record N°=2", "2.000"},
+      {"played.mes", {B::kEnd}, "00011101", "Total Records=5  Record N°=5", "5.000"},
+      {"played.mes", {B::kEnd, B::kPgd}, "00011101", "Total Records=5  Record N°=5", "5.000"},
+      {"played.mes",
+       {B::kEnd, B::kPgu, B::kPgu},
+       "00111111",
+       "Total Records=5  Record N°=3",
+       "3.000"},
+      {"played.mes", {B::kEnd, B::kHome}, "00101011", "Total Records=5  Record N°=1", "1.000"},
+      {"played.mes", {B::kHome, B::kPgu}, "00101011", "Total Records=5  Record N°=1", "1.000"},
+  };
+  for (const auto& c : cases) {
+    AppContext context;
+    context.settings.Language = kEnglish;
+    context.OpenedFromFile = true;
+    context.CurrentFilePath = dir.file(c.file);
+    MeasurementDialog d(context);
+    ASSERT_TRUE(d.opened());
+    EXPECT_EQ(text(d, "labelTopLine").toStdString(), context.CurrentFilePath);
+    ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+    for (B press : c.presses) {
+      d.button(press)->click();
+      ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+    }
+    std::string presses;
+    for (B press : c.presses) presses += " " + std::to_string(static_cast<int>(press));
+    SCOPED_TRACE(std::string(c.file) + presses);
+    EXPECT_EQ(shownButtons(d), c.shown);
+    EXPECT_EQ(text(d, "labelSecondLine"), QString::fromUtf8(c.status));
+    EXPECT_EQ(text(d, "valueFlow"), c.flow);
+    EXPECT_EQ(text(d, "valueFlowUnit"), "m3/h");
+    auto* table = d.findChild<QTableWidget*>("tableChords");
+    ASSERT_EQ(table->columnCount(), 3);
+    EXPECT_EQ(table->item(0, 2)->text(), "Chord2");
+    EXPECT_EQ(table->item(1, 0)->text(), QString::fromUtf8("T (µs)"));
+    EXPECT_EQ(table->item(1, 1)->text(), "100.5");
+    EXPECT_EQ(table->item(3, 2)->text(), "41");
+    EXPECT_EQ(table->item(1, 0)->textAlignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(table->item(1, 1)->textAlignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
+  }
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+// A printer that records what the job saw and refuses to start it.
+class RefusingPrinter : public PrintTarget {
+ public:
+  explicit RefusingPrinter(std::function<void(const QString&)> seen) : seen_(std::move(seen)) {}
+  bool begin(const QString& name, int) override {
+    seen_(name);
+    return false;
+  }
+  QPainter& painter() override { return painter_; }
+  QSize pageSize() const override { return {2400, 3300}; }
+  int dpiX() const override { return 300; }
+  int dpiY() const override { return 300; }
+  void end() override {}
+
+ private:
+  std::function<void(const QString&)> seen_;
+  QPainter painter_;
+};
+
+TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
+  TempDir dir;
+  const std::string path = dir.file("p.mes");
+  writeMeasurementFile(path, 5);
+  AppContext context;
+  context.settings.Language = kEnglish;
+  context.OpenedFromFile = true;
+  context.CurrentFilePath = path;
+  MeasurementDialog d(context);
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+  d.button(B::kPgd)->click();
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+
+  const PrintEnvironment saved = printEnvironment();
+  std::vector<std::string> seen;
+  QStringList errors;
+  PrintEnvironment environment = saved;
+  environment.showProgress = false;
+  environment.showError = [&](QWidget*, const QString& m) { errors << m; };
+  environment.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
+    return std::make_unique<RefusingPrinter>(
+        [&](const QString& name) { seen.push_back(name.toStdString() + " " + shownButtons(d)); });
+  };
+  setPrintEnvironment(environment);
+  d.button(B::kPrint)->click();
+  setPrintEnvironment(saved);
+
+  EXPECT_EQ(seen, std::vector<std::string>{"Measurement 00000000"});
+  EXPECT_EQ(shownButtons(d), "00111111");
+  EXPECT_EQ(text(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
+}
+
+TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
+  TempDir dir;
+  const std::string path = dir.file("short.mes");
+  testing::putFile(path, {1, 2, 3});
+  FakeUserInterface ui;
+  AppContext context;
+  context.settings.Language = kEnglish;
+  context.OpenedFromFile = true;
+  context.CurrentFilePath = path;
+  MeasurementDialog d(context);
+  EXPECT_FALSE(d.opened());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
+  EXPECT_TRUE(ui.messages[0].text.contains("short.mes")) << ui.messages[0].text.toStdString();
+}
+
+// The virtual unit at 9600 baud on Com1.
+struct LiveUnit {
+  testing::UnitProcess unit{{"--baud", "9600"}};
+  AppContext context;
+  explicit LiveUnit(int language) {
+    EXPECT_FALSE(unit.device().empty());
+    context.deviceOverride = {unit.device(), "", "", ""};
+    context.settings.Com = 0;
+    context.settings.Bauds = 5;
+    context.settings.Jbus = 1;
+    context.settings.Language = language;
+    context.master.identificationDone = true;
+  }
+};
+
+// The first poll reads the four blocks, and every reply ends with the
+// silence that tells it has ended: at 9600 baud that is 1.02 s after the
+// first tick, so the screen fills in a little over a second.
+std::int64_t firstFillMs() {
+  std::int64_t ms = MeasurementSession::kTimerMs;
+  for (const RegisterBlock* b : {&kS1Block, &kS2Block, &kM1Block, &kM2Block}) {
+    const auto bytes = static_cast<std::size_t>(8 + 5 + b->byteCount());
+    ms += link_timings::wireTime(9600, bytes).count() / 1000 +
+          link_timings::interByteLimit(5).count();
+  }
+  return ms;
+}
+
+TEST(MeasurementScreen, LiveScreenFillsAtTheFirstPollInEitherLanguage) {
+  constexpr std::int64_t kMarginMs = 250;
+  for (const auto& [language, waiting, flowLabel] :
+       {std::tuple{kFrench, "Attente de connection", "Débit"},
+        std::tuple{kEnglish, "Trying to connect", "Flow"}}) {
+    LiveUnit live(language);
+    FakeUserInterface ui;
+    QElapsedTimer opened;
+    opened.start();
+    MeasurementDialog d(live.context);
+    EXPECT_EQ(text(d, "labelTopLine"), QString::fromUtf8(waiting));
+    EXPECT_EQ(shownButtons(d), "00000000");
+    EXPECT_EQ(text(d, "valueFlow"), "");
+    ASSERT_TRUE(waitFor([&] { return !text(d, "valueFlow").isEmpty(); }, 5000));
+    EXPECT_LE(opened.elapsed(), firstFillMs() + kMarginMs);
+    EXPECT_EQ(text(d, "labelTopLine"), "");
+    EXPECT_EQ(text(d, "labelFlow"), QString::fromUtf8(flowLabel));
+    EXPECT_EQ(shownButtons(d), "10001000");  // SAVEDISK and PRINT
+    EXPECT_GT(d.findChild<QTableWidget*>("tableChords")->columnCount(), 1);
+    EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
+    EXPECT_FALSE(text(d, "valueUnitDateTime").isEmpty());
+    d.reject();
+    EXPECT_FALSE(d.opened());
+    EXPECT_TRUE(ui.messages.empty());
+  }
+}
+
+TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
+  TempDir dir;
+  LiveUnit live(kEnglish);
+  FakeUserInterface ui;
+  live.context.settings.LastPathName = dir.path() + "/";
+  MeasurementDialog d(live.context);
+  ASSERT_TRUE(waitFor([&] { return d.session().hasDisplay(); }, 2000));
+
+  // Cancelling the prompt records nothing.
+  d.button(B::kSaveDisk)->click();
+  EXPECT_EQ(ui.fileRequests.size(), 1u);
+  EXPECT_EQ(shownButtons(d), "10001000");
+
+  ui.files.push_back(QString::fromStdString(dir.file("run")));
+  d.button(B::kSaveDisk)->click();
+  const std::string path = dir.file("run.mes");
+  EXPECT_EQ(live.context.CurrentFilePath, path);
+  EXPECT_EQ(shownButtons(d), "01001000");  // ARRETDISK and PRINT
+  ASSERT_TRUE(waitFor([&] { return d.session().recordCount() >= 3; }, 5000));
+  EXPECT_EQ(text(d, "labelTopLine").toStdString(), path);
+  EXPECT_TRUE(text(d, "labelSecondLine").startsWith(QString::fromUtf8("Record n° ")));
+
+  d.button(B::kArretDisk)->click();
+  const int records = d.session().recordCount();
+  EXPECT_EQ(shownButtons(d), "00001000");
+  ASSERT_TRUE(waitFor([&] { return !d.button(B::kSaveDisk)->isHidden(); }, 2000));
+  EXPECT_EQ(std::filesystem::file_size(path), 318u + 370u * static_cast<unsigned>(records));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+struct Conversion {
+  TempDir dir;
+  AppContext context;
+  FakeUserInterface ui;
+  std::vector<QStringList> started;
+  ProgramStarter previous;
+  explicit Conversion(int records) {
+    context.settings.Language = kEnglish;
+    context.settings.LastPathPrnFileName = dir.path() + "/";
+    context.CurrentFilePath = dir.file("x.mes");
+    writeMeasurementFile(context.CurrentFilePath, records);
+    previous = setProgramStarter([this](const QString& program, const QString& file) {
+      started.push_back({program, file});
+      return program.endsWith("calc");
+    });
+  }
+  ~Conversion() { setProgramStarter(previous); }
+};
+
+TEST(MeasurementScreen, ConversionWritesTheTextThenStartsTheSpreadsheet) {
+  const struct {
+    const char* program;
+    bool closes;
+  } cases[] = {{"", false}, {"/usr/bin/calc", true}, {"/usr/bin/broken", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    Conversion t(10);
+    t.context.settings.LastFileSpName = c.program;
+    ConvertFileDialog screen(t.context,
+                             std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
+    const std::string out = t.dir.file("out.prn");
+    t.ui.files.push_back(QString::fromStdString(out));
+    ASSERT_TRUE(screen.chooseOutput());
+    ASSERT_EQ(t.ui.fileRequests.size(), 1u);
+    EXPECT_EQ(t.ui.fileRequests[0].folder.toStdString(), t.dir.file("xmes.prn"));
+    EXPECT_EQ(t.ui.fileRequests[0].filters, QStringList{"File Out (*.prn)"});
+    // The screen's timer runs the conversion.
+    ASSERT_TRUE(waitFor(
+        [&] {
+          return std::filesystem::exists(out) && !screen.running() &&
+                 !screen.findChild<QLabel*>("valueTotalRecord")->text().isEmpty();
+        },
+        3000));
+    std::ifstream file(out);
+    int lines = 0;
+    for (std::string line; std::getline(file, line);) ++lines;
+    EXPECT_EQ(lines, 11);
+    EXPECT_EQ(text(screen, "valueTotalRecord"), "10");
+    EXPECT_EQ(text(screen, "valueCurrentRecord"), "10");
+    EXPECT_EQ(text(screen, "valueFileOut").toStdString(), out);
+    EXPECT_EQ(text(screen, "labelTotalRecord"), "Total Record");
+    auto* bar = screen.findChild<QProgressBar*>("progressBar");
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(screen.result() == QDialog::Accepted, c.closes);
+    EXPECT_EQ(t.context.settings.LastPathPrnFileName, t.dir.path() + "/");
+    if (std::string(c.program).empty()) {
+      EXPECT_TRUE(t.started.empty());
+    } else {
+      ASSERT_EQ(t.started.size(), 1u);
+      EXPECT_EQ(t.started[0], (QStringList{c.program, QString::fromStdString(out)}));
+    }
+    EXPECT_TRUE(t.ui.messages.empty());
+  }
+}
+
+TEST(MeasurementScreen, TableurOpensTheConversionAndACancelWritesNothing) {
+  Conversion t(2);
+  t.context.OpenedFromFile = true;
+  MeasurementDialog d(t.context);
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+  d.button(B::kTableur)->click();  // the save dialog is cancelled
+  EXPECT_EQ(t.ui.fileRequests.size(), 1u);
+  EXPECT_TRUE(t.ui.dialogsRun.empty());
+  EXPECT_EQ(t.dir.entries(), std::vector<std::string>{"x.mes"});
+
+  t.ui.files.push_back(QString::fromStdString(t.dir.file("y.prn")));
+  t.ui.dialogRunner = [](QDialog& screen) {
+    return waitFor([&] { return screen.findChild<QLabel*>("valueTotalRecord")->text() == "2"; },
+                   3000)
+               ? QDialog::Accepted
+               : QDialog::Rejected;
+  };
+  d.button(B::kTableur)->click();
+  EXPECT_EQ(t.ui.dialogsRun, std::vector<QString>{"ConvertFileDialog"});
+}
+
+}  // namespace
+}  // namespace flowdesk
