@@ -30,9 +30,6 @@ constexpr std::array kListControls{"comboProbe",    "comboMounting", "comboDiame
 constexpr std::array<const char*, 6> kChordHeaders{"labelChord1", "labelChord2", "labelChord3",
                                                    "labelChord4", "labelChord5", "labelChord6"};
 
-// The print timer's delay, so the page is drawn before it is printed.
-constexpr int kPrintDelayMs = 100;
-
 }  // namespace
 
 CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& session,
@@ -78,39 +75,14 @@ CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& sess
       },
       ui_(std::make_unique<Ui::CEtalonnage1Dlg>()) {
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
-  setLabels(*this, rows_.labels, language);
-  fillLists(*this, rows_.combos, language);
-  ui_->labelCaption->setText(
-      context_.OpenedFromFile ? QString::fromStdString(context_.CurrentFilePath) : QString());
-  for (const ComboBinding& row : rows_.combos) {
-    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
-      connect(combo, &QComboBox::activated, this, &CEtalonnage1Dlg::listChosen);
-    }
-  }
-  printTimer_.setSingleShot(true);
-  printTimer_.setInterval(kPrintDelayMs);
-  connect(&printTimer_, &QTimer::timeout, this, &CEtalonnage1Dlg::print);
-  watchControls();
+  bindRows(rows_, context_.settings.Language, ui_->labelCaption,
+           context_.OpenedFromFile ? context_.CurrentFilePath : std::string());
 }
 
 CEtalonnage1Dlg::~CEtalonnage1Dlg() = default;
 
 void CEtalonnage1Dlg::activate() {
-  showNumbers(*this, rows_.fields);
-  selectLists(*this, rows_.combos);
-  applyVisibility();
-  if (session_.PrintMode) printTimer_.start();
-}
-
-void CEtalonnage1Dlg::editLeft() {
-  readNumbers(*this, rows_.fields);
-  applyVisibility();
-}
-
-void CEtalonnage1Dlg::listChosen() {
-  readLists(*this, rows_.combos);
-  applyVisibility();
+  showRows(session_.PrintMode);
 }
 
 void CEtalonnage1Dlg::applyVisibility() {
@@ -140,7 +112,7 @@ void CEtalonnage1Dlg::applyVisibility() {
   setShown({"labelDeltaC", "editDeltaC", "unitDeltaC"}, v.deltaC);
 }
 
-void CEtalonnage1Dlg::print() {
+void CEtalonnage1Dlg::printPage() {
   const PrintOutcome outcome = printWindow(this, QStringLiteral("Etal1"), 1, 1, 1);
   if (outcome != PrintOutcome::Printed) {
     session_.PrintMode = false;

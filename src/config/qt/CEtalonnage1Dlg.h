@@ -1,5 +1,4 @@
 #pragma once
-#include <QTimer>
 #include <memory>
 
 #include "base/ValueLists.h"
@@ -34,13 +33,10 @@ class CEtalonnage1Dlg : public CalibrationPage {
   void printed(bool ok);
 
  protected:
-  void editLeft() override;
+  void applyVisibility() override;
+  void printPage() override;
 
  private:
-  void listChosen();
-  void applyVisibility();
-  void print();
-
   AppContext& context_;
   ConfigurationSession& session_;
   // The catalogue's names as they stood when the sheet opened (a calibration
@@ -48,7 +44,6 @@ class CEtalonnage1Dlg : public CalibrationPage {
   const ProbeNameList probeNames_;
   const BindingRows rows_;
   std::unique_ptr<Ui::CEtalonnage1Dlg> ui_;
-  QTimer printTimer_;
 };
 
 }  // namespace flowdesk

@@ -30,8 +30,6 @@ constexpr std::array<const char*, 3> kWeightUnits{"unitWeight1", "unitWeight2", 
 constexpr std::array<const char*, 4> kThresholdLabels{"labelThreshold1", "labelThreshold2",
                                                       "labelThreshold3", "labelThreshold4"};
 
-constexpr int kPrintDelayMs = 100;
-
 }  // namespace
 
 CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& session,
@@ -64,39 +62,14 @@ CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& sess
       },
       ui_(std::make_unique<Ui::CEtalonnage2Dlg>()) {
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
-  setLabels(*this, rows_.labels, language);
-  fillLists(*this, rows_.combos, language);
-  ui_->labelCaption->setText(
-      context_.OpenedFromFile ? QString::fromStdString(context_.CurrentFilePath) : QString());
-  for (const ComboBinding& row : rows_.combos) {
-    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
-      connect(combo, &QComboBox::activated, this, &CEtalonnage2Dlg::listChosen);
-    }
-  }
-  printTimer_.setSingleShot(true);
-  printTimer_.setInterval(kPrintDelayMs);
-  connect(&printTimer_, &QTimer::timeout, this, &CEtalonnage2Dlg::print);
-  watchControls();
+  bindRows(rows_, context_.settings.Language, ui_->labelCaption,
+           context_.OpenedFromFile ? context_.CurrentFilePath : std::string());
 }
 
 CEtalonnage2Dlg::~CEtalonnage2Dlg() = default;
 
 void CEtalonnage2Dlg::activate() {
-  showNumbers(*this, rows_.fields);
-  selectLists(*this, rows_.combos);
-  applyVisibility();
-  if (session_.PrintMode) printTimer_.start();
-}
-
-void CEtalonnage2Dlg::editLeft() {
-  readNumbers(*this, rows_.fields);
-  applyVisibility();
-}
-
-void CEtalonnage2Dlg::listChosen() {
-  readLists(*this, rows_.combos);
-  applyVisibility();
+  showRows(session_.PrintMode);
 }
 
 void CEtalonnage2Dlg::applyVisibility() {
@@ -115,7 +88,7 @@ void CEtalonnage2Dlg::applyVisibility() {
   setShown({"labelPulseWidth", "comboPulseWidth"}, v.pulseWidth);
 }
 
-void CEtalonnage2Dlg::print() {
+void CEtalonnage2Dlg::printPage() {
   const PrintOutcome outcome = printWindow(this, QStringLiteral("Etal2"), 1, 1, 2);
   session_.PrintMode = false;
   if (outcome != PrintOutcome::Printed) {

@@ -1,5 +1,4 @@
 #pragma once
-#include <QTimer>
 #include <memory>
 
 #include "config/qt/CalibrationPage.h"
@@ -32,18 +31,14 @@ class CEtalonnage2Dlg : public CalibrationPage {
   void printed(bool ok);
 
  protected:
-  void editLeft() override;
+  void applyVisibility() override;
+  void printPage() override;
 
  private:
-  void listChosen();
-  void applyVisibility();
-  void print();
-
   AppContext& context_;
   ConfigurationSession& session_;
   const BindingRows rows_;
   std::unique_ptr<Ui::CEtalonnage2Dlg> ui_;
-  QTimer printTimer_;
 };
 
 }  // namespace flowdesk

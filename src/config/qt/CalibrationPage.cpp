@@ -1,7 +1,9 @@
 #include "config/qt/CalibrationPage.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -35,6 +37,49 @@ CalibrationPage::CalibrationPage(QWidget* parent) : QWidget(parent) {}
 
 void CalibrationPage::watchControls() {
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+namespace {
+
+// Printing waits until the page just shown has been drawn.
+constexpr int kPrintDelayMs = 100;
+
+}  // namespace
+
+void CalibrationPage::bindRows(const BindingRows& rows, int language, QLabel* caption,
+                               const std::string& filePath) {
+  rows_ = &rows;
+  setLabels(*this, rows.labels, language);
+  fillLists(*this, rows.combos, language);
+  caption->setText(QString::fromStdString(filePath));
+  for (const ComboBinding& row : rows.combos) {
+    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
+      connect(combo, &QComboBox::activated, this, &CalibrationPage::listChosen);
+    }
+  }
+  printTimer_.setSingleShot(true);
+  printTimer_.setInterval(kPrintDelayMs);
+  connect(&printTimer_, &QTimer::timeout, this, &CalibrationPage::printPage);
+  watchControls();
+}
+
+void CalibrationPage::showRows(bool printMode) {
+  if (rows_ == nullptr) return;
+  showNumbers(*this, rows_->fields);
+  selectLists(*this, rows_->combos);
+  applyVisibility();
+  if (printMode) printTimer_.start();
+}
+
+void CalibrationPage::editLeft() {
+  if (rows_ == nullptr) return;
+  readNumbers(*this, rows_->fields);
+  applyVisibility();
+}
+
+void CalibrationPage::listChosen() {
+  readLists(*this, rows_->combos);
+  applyVisibility();
 }
 
 void CalibrationPage::setShown(std::initializer_list<const char*> controls, bool shown) {

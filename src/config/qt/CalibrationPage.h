@@ -1,11 +1,15 @@
 #pragma once
+#include <QTimer>
 #include <QWidget>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "base/qt/Bindings.h"
 #include "config/ConfigurationFields.h"
+
+class QLabel;
 
 namespace flowdesk {
 
@@ -21,7 +25,8 @@ std::vector<ComboBinding> comboRows(std::span<const char* const> controls,
 
 // What the three pages of the calibration sheet share: Enter and Escape
 // never reach the sheet (it would close, and an edit would store its value
-// early); an edit stores its value when the focus leaves it.
+// early); an edit stores its value when the focus leaves it. The two pages
+// of fields also share how their rows are shown, read and printed.
 class CalibrationPage : public QWidget {
   Q_OBJECT
  public:
@@ -33,13 +38,33 @@ class CalibrationPage : public QWidget {
  protected:
   // Call once the page's controls exist.
   void watchControls();
+  // For a page of fields, once its controls exist: labels and lists filled
+  // from `rows` (which must outlive the page), the file shown in `caption`
+  // (empty on the unit),
+  // every list change and every edit left read back and followed by
+  // applyVisibility(), and the controls watched.
+  void bindRows(const BindingRows& rows, int language, QLabel* caption,
+                const std::string& filePath);
+  // The page of fields became visible: every row shown again, the rules
+  // applied, and in print mode the page printed once it has been drawn.
+  void showRows(bool printMode);
   // The focus left one of the page's edits.
-  virtual void editLeft() {}
+  virtual void editLeft();
+  // Shows only the controls that apply to the values now in the image.
+  virtual void applyVisibility() {}
+  // Prints the page as its part of the sheet's print job.
+  virtual void printPage() {}
   // Shows or hides the named controls of the page.
   void setShown(std::initializer_list<const char*> controls, bool shown);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void listChosen();
+
+  const BindingRows* rows_ = nullptr;
+  QTimer printTimer_;
 };
 
 // Whether a key press is one the pages keep from the sheet.
