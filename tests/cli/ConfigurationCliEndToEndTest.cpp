@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 
@@ -16,23 +17,7 @@ using testing::fileBytes;
 using testing::Finished;
 using testing::TempDir;
 
-// flowdesk-cli with a private settings folder, run in `dir`, so that relative
-// names land there.
-struct CliRun {
-  TempDir dir;
-  Finished cli(std::vector<std::string> args) const {
-    // A child starts in its parent's current folder.
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    Finished f = testing::runProgram(FLOWDESK_CLI_BIN, std::move(args),
-                                     {{"XDG_CONFIG_HOME", dir.file("config")},
-                                      {"XDG_DATA_HOME", dir.file("data")},
-                                      {"HOME", dir.path()}},
-                                     dir.path());
-    std::filesystem::current_path(before);
-    return f;
-  }
-};
+using testing::CliRun;
 
 std::string stepLines(int first, int last) {
   std::string out;

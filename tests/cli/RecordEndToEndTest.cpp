@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "link/AppContext.h"
 #include "link/MemorySerialDriver.h"
 #include "measure/MeasurementFile.h"
@@ -125,22 +126,7 @@ TEST(RecordEndToEnd, StaticFramesRepeatAndAFailedPollWritesNothing) {
   EXPECT_TRUE(rig.asked.empty());
 }
 
-// flowdesk-cli with a private settings folder, run in `dir` as its current
-// folder (a child starts in its parent's), so that relative names land there.
-struct CliRun {
-  TempDir dir;
-  testing::Finished cli(std::vector<std::string> args) const {
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    testing::Finished f = testing::runProgram(FLOWDESK_CLI_BIN, std::move(args),
-                                              {{"XDG_CONFIG_HOME", dir.file("config")},
-                                               {"XDG_DATA_HOME", dir.file("data")},
-                                               {"HOME", dir.path()}},
-                                              dir.path());
-    std::filesystem::current_path(before);
-    return f;
-  }
-};
+using testing::CliRun;
 
 TEST(RecordEndToEnd, CliRecordsThenConverts) {
   CliRun run;

@@ -6,17 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/Crc16.h"
 #include "link/MemorySerialDriver.h"
+#include "support/Frames.h"
 
 namespace flowdesk::testing {
-
-inline Bytes withCrc(Bytes frame) {
-  const std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
-  frame.push_back(crc & 0xFF);
-  frame.push_back(crc >> 8);
-  return frame;
-}
 
 inline void answerAsUnit(MemoryLine& unitLine, long baud, std::uint8_t high, std::uint8_t address) {
   unitLine.onWrite = [baud, high, address](MemoryLine& line) {

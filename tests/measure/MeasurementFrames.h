@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
-#include "link/Crc16.h"
 #include "measure/MeasurementFile.h"
+#include "support/Frames.h"
 
 namespace flowdesk::testing {
-
 
 // The whole answer to a read: address, function, byte count, data, CRC.
 inline Bytes answer(const Bytes& data) {
@@ -19,10 +19,7 @@ inline Bytes answer(const Bytes& data) {
   f[1] = 3;
   f[2] = static_cast<std::uint8_t>(data.size());
   std::copy(data.begin(), data.end(), f.begin() + 3);
-  const std::uint16_t crc = crc16(f.data(), static_cast<std::uint16_t>(f.size()));
-  f.push_back(crc & 0xFF);
-  f.push_back(crc >> 8);
-  return f;
+  return withCrc(std::move(f));
 }
 
 struct BlockData {
@@ -36,7 +33,9 @@ struct BlockData {
     u16(d, at, v >> 16);
     u16(d, at + 2, v & 0xFFFF);
   }
-  static void f32(Bytes& d, std::size_t at, float v) { u32(d, at, std::bit_cast<std::uint32_t>(v)); }
+  static void f32(Bytes& d, std::size_t at, float v) {
+    u32(d, at, std::bit_cast<std::uint32_t>(v));
+  }
 
   void rereadFlags(unsigned inM1, unsigned inM2) {
     u16(m1, 0, inM1);

@@ -4,15 +4,11 @@
 
 #include "base/Bytes.h"
 #include "link/Crc16.h"
+#include "support/Frames.h"
 
 namespace flowdesk::unit::testing {
 
-inline Bytes withCrc(Bytes f) {
-  const std::uint16_t crc = crc16(f.data(), static_cast<std::uint16_t>(f.size()));
-  f.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-  f.push_back(static_cast<std::uint8_t>(crc >> 8));
-  return f;
-}
+using flowdesk::testing::withCrc;
 
 inline Bytes readRequest(std::uint8_t address, std::uint8_t function, std::uint16_t start,
                          std::uint16_t count) {

@@ -1,0 +1,29 @@
+#pragma once
+// flowdesk-cli with a private settings folder, run in `dir` as its current
+// folder (a child starts in its parent's), so that relative names land there.
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/Processes.h"
+#include "support/TestFiles.h"
+
+namespace flowdesk::testing {
+
+struct CliRun {
+  TempDir dir;
+  Finished cli(std::vector<std::string> args) const {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    Finished f = runProgram(FLOWDESK_CLI_BIN, std::move(args),
+                            {{"XDG_CONFIG_HOME", dir.file("config")},
+                             {"XDG_DATA_HOME", dir.file("data")},
+                             {"HOME", dir.path()}},
+                            dir.path());
+    std::filesystem::current_path(before);
+    return f;
+  }
+};
+
+}  // namespace flowdesk::testing
