@@ -34,9 +34,7 @@ constexpr std::array<const char*, 6> kChordHeaders{"labelChord1", "labelChord2",
 
 CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& session,
                                  QWidget* parent)
-    : CalibrationPage(parent),
-      context_(context),
-      session_(session),
+    : CalibrationPage(context, session, parent),
       probeNames_(context.settings.probes),
       rows_{
           .labels = {{"labelProbe", kTxtProbe},
@@ -80,10 +78,6 @@ CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& sess
 }
 
 CEtalonnage1Dlg::~CEtalonnage1Dlg() = default;
-
-void CEtalonnage1Dlg::activate() {
-  showRows(session_.PrintMode);
-}
 
 void CEtalonnage1Dlg::applyVisibility() {
   const MeasurementPointVisibility v =

@@ -25,8 +25,6 @@ class CEtalonnage1Dlg : public CalibrationPage {
 
   const BindingRows& bindings() const { return rows_; }
 
-  void activate() override;
-
  signals:
   // The page printed itself as the first part of the sheet's print job
   // (false: nothing reached a printer).
@@ -37,8 +35,6 @@ class CEtalonnage1Dlg : public CalibrationPage {
   void printPage() override;
 
  private:
-  AppContext& context_;
-  ConfigurationSession& session_;
   // The catalogue's names as they stood when the sheet opened (a calibration
   // file brings its own).
   const ProbeNameList probeNames_;

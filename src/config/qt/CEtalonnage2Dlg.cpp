@@ -34,9 +34,7 @@ constexpr std::array<const char*, 4> kThresholdLabels{"labelThreshold1", "labelT
 
 CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& session,
                                  QWidget* parent)
-    : CalibrationPage(parent),
-      context_(context),
-      session_(session),
+    : CalibrationPage(context, session, parent),
       rows_{
           .labels = {{"labelFilter", kTxtFilter},
                      {"labelMemory", kTxtMemory},
@@ -67,10 +65,6 @@ CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& sess
 }
 
 CEtalonnage2Dlg::~CEtalonnage2Dlg() = default;
-
-void CEtalonnage2Dlg::activate() {
-  showRows(session_.PrintMode);
-}
 
 void CEtalonnage2Dlg::applyVisibility() {
   const InputsOutputsVisibility v = inputsOutputsVisibility(context_.image);

@@ -24,8 +24,6 @@ class CEtalonnage2Dlg : public CalibrationPage {
 
   const BindingRows& bindings() const { return rows_; }
 
-  void activate() override;
-
  signals:
   // The page printed itself as the second part of the sheet's print job.
   void printed(bool ok);
@@ -35,8 +33,6 @@ class CEtalonnage2Dlg : public CalibrationPage {
   void printPage() override;
 
  private:
-  AppContext& context_;
-  ConfigurationSession& session_;
   const BindingRows rows_;
   std::unique_ptr<Ui::CEtalonnage2Dlg> ui_;
 };

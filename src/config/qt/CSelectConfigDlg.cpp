@@ -27,9 +27,7 @@ QString qtText(const BilingualText& text, int language) {
 
 CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& session,
                                    QWidget* parent)
-    : CalibrationPage(parent),
-      context_(context),
-      session_(session),
+    : CalibrationPage(context, session, parent),
       read_(session.readNumber()),
       write_(session.writeNumber()),
       rows_{

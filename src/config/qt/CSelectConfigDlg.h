@@ -47,8 +47,6 @@ class CSelectConfigDlg : public CalibrationPage {
   void showSelection();
   QString caption(const BilingualText& text) const;
 
-  AppContext& context_;
-  ConfigurationSession& session_;
   std::int32_t read_ = 0;
   std::int32_t write_ = 0;
   std::array<std::uint8_t, 4> checks_{};  // clock, then the three totalizer resets

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "config/ConfigurationSession.h"
+
 namespace flowdesk {
 
 std::vector<FieldBinding> fieldRows(std::span<const char* const> controls,
@@ -33,7 +35,13 @@ bool isSwallowedKey(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
 }
 
-CalibrationPage::CalibrationPage(QWidget* parent) : QWidget(parent) {}
+CalibrationPage::CalibrationPage(AppContext& context, ConfigurationSession& session,
+                                 QWidget* parent)
+    : QWidget(parent), context_(context), session_(session) {}
+
+void CalibrationPage::activate() {
+  showRows(session_.PrintMode);
+}
 
 void CalibrationPage::watchControls() {
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);

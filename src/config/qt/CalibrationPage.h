@@ -13,6 +13,9 @@ class QLabel;
 
 namespace flowdesk {
 
+class AppContext;
+class ConfigurationSession;
+
 // The binding rows of a page's edits and lists, taken from the core's field
 // tables so that a format, range or list is written in one place only.
 // `controls` names the page's controls in the table's order; a table longer
@@ -30,12 +33,15 @@ std::vector<ComboBinding> comboRows(std::span<const char* const> controls,
 class CalibrationPage : public QWidget {
   Q_OBJECT
  public:
-  explicit CalibrationPage(QWidget* parent = nullptr);
+  CalibrationPage(AppContext& context, ConfigurationSession& session, QWidget* parent);
 
-  // The page became the visible tab.
-  virtual void activate() = 0;
+  // The page became the visible tab. A page of fields shows its rows again.
+  virtual void activate();
 
  protected:
+  AppContext& context_;
+  ConfigurationSession& session_;
+
   // Call once the page's controls exist.
   void watchControls();
   // For a page of fields, once its controls exist: labels and lists filled
