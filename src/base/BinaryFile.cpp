@@ -49,6 +49,9 @@ MessagePair pairFor(FileStatus s) {
     case FileStatus::RecordTooLarge:
       return {"Taille d'enregistrement trop grande dans l'en-tête",
               "Record size in the header is too large"};
+    case FileStatus::RecordTooSmall:
+      return {"Taille d'enregistrement trop petite dans l'en-tête",
+              "Record size in the header is too small"};
     case FileStatus::NoSuchRecord:
       return {"Enregistrement absent du fichier", "No such record in the file"};
     case FileStatus::RecordMismatch:
@@ -69,7 +72,12 @@ std::string FileResult::message(int language) const {
   if (announced != 0 || limit != 0) {
     text += language == 0 ? " (annoncé " : " (announced ";
     text += std::to_string(announced);
-    text += language == 0 ? ", maximum " : ", at most ";
+    // A size below its floor names the floor.
+    if (status == FileStatus::RecordTooSmall) {
+      text += language == 0 ? ", minimum " : ", at least ";
+    } else {
+      text += language == 0 ? ", maximum " : ", at most ";
+    }
     text += std::to_string(limit);
     text += ")";
   }

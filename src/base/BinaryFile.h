@@ -26,6 +26,7 @@ enum class FileStatus {
   LengthTooLarge,     // a header length larger than the block it describes
   ZeroRecordSize,     // a record size of 0: no record could ever be read
   RecordTooLarge,     // a stored frame or record larger than the reply buffer
+  RecordTooSmall,     // a stored record too short to hold what every record holds
   NoSuchRecord,       // a record index past the last complete record
   RecordMismatch,     // a record to append does not have the file's record size
   UnknownKind,        // the extension names no file kind

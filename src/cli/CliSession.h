@@ -63,5 +63,6 @@ int runConvert(CliSession& session);
 int runSave(CliSession& session);
 int runUpload(CliSession& session);
 int runCompare(CliSession& session);
+int runLoggerConfig(CliSession& session);
 
 }  // namespace flowdesk

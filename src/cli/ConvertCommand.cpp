@@ -1,9 +1,11 @@
+#include <memory>
 #include <string>
 
 #include "base/FileNames.h"
 #include "cli/CliSession.h"
 #include "files/FileKinds.h"
 #include "files/SpreadsheetConversion.h"
+#include "logger/LoggerConversion.h"
 #include "measure/MeasurementConversion.h"
 
 namespace flowdesk {
@@ -14,21 +16,20 @@ int runConvert(CliSession& s) {
   if (args.positional().size() != 1) return s.usage("convert wants one file name");
   const std::string& in = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(in);
-  if (kind != nullptr && kind->kind == FileKind::Logger) {
-    return s.usage(std::string(s.text("la conversion des fichiers logger (.log) n'est pas encore "
-                                      "disponible: ",
-                                      "converting logger files (.log) is not available yet: ")) +
+  std::unique_ptr<ConversionSource> source;
+  if (kind != nullptr && kind->kind == FileKind::Measurement) {
+    source = std::make_unique<MeasurementConversionSource>(s.regional);
+  } else if (kind != nullptr && kind->kind == FileKind::Logger) {
+    source = std::make_unique<LoggerConversionSource>(s.regional, s.language);
+  } else {
+    return s.usage(std::string(s.text("convert lit les fichiers .mes et .log: ",
+                                      "convert reads .mes and .log files: ")) +
                    in);
-  }
-  if (kind == nullptr || kind->kind != FileKind::Measurement) {
-    return s.usage(
-        std::string(s.text("convert lit les fichiers .mes: ", "convert reads .mes files: ")) + in);
   }
   // Without -o, the name the conversion screen proposes, in the current folder.
   const std::string out = args.value("-o").value_or(prnNameFor(in));
 
-  MeasurementConversionSource source(s.regional);
-  SpreadsheetConversion conversion(source, in, out, s.language);
+  SpreadsheetConversion conversion(*source, in, out, s.language);
   if (FileResult r = conversion.run(s.app.master.clock()); !r.ok()) return s.fileFailure(r);
   s.out << out << "\n";
   return kExitDone;

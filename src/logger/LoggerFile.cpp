@@ -34,6 +34,10 @@ FileResult LoggerFileReader::open(const std::string& path) {
   LoggerFileInfo info;
   info.storedRecordSize = static_cast<std::uint16_t>(header[0] | (header[1] << 8));
   if (info.storedRecordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
+  if (info.storedRecordSize < kMinLoggerStoredRecord) {
+    return FileResult::sizeFault(FileStatus::RecordTooSmall, path, info.storedRecordSize,
+                                 static_cast<long long>(kMinLoggerStoredRecord));
+  }
   if (info.storedRecordSize > kMaxLoggerStoredRecord) {
     return FileResult::sizeFault(FileStatus::RecordTooLarge, path, info.storedRecordSize,
                                  static_cast<long long>(kMaxLoggerStoredRecord));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/BinaryFile.h"
+#include "logger/LoggerRecord.h"
 
 namespace flowdesk {
 
@@ -12,6 +13,9 @@ namespace flowdesk {
 // 34 or 65), then stored records, each shaped like a one-record function-4
 // answer without its CRC: slave address, 4, record size, the record bytes.
 inline constexpr std::size_t kLoggerStoredPrefix = 3;
+// Every record holds its point, date and time, flow and flow percentage
+// before its slots; a stored record too short for them cannot be decoded.
+inline constexpr std::size_t kMinLoggerStoredRecord = kLoggerStoredPrefix + kLoggerSlotOffset;
 // A stored record is loaded into the 512-byte reply buffer.
 inline constexpr std::size_t kMaxLoggerStoredRecord = 512;
 
@@ -26,8 +30,9 @@ struct LoggerFileInfo {
 
 class LoggerFileReader {
  public:
-  // Refuses a file shorter than its header word, a stored record size of 0
-  // and one larger than the reply buffer.
+  // Refuses a file shorter than its header word, a stored record size of 0,
+  // one too small for the prefix and the fixed part of a record, and one
+  // larger than the reply buffer.
   FileResult open(const std::string& path);
   const LoggerFileInfo& info() const { return info_; }
   // The whole stored record (prefix included).

@@ -108,6 +108,10 @@ TEST(LoggerFile, BrokenHeadersAreRefused) {
       {"one byte", {0x22}, FileStatus::ShorterThanHeader},
       {"record size 0", {0x00, 0x00, 1, 2, 3}, FileStatus::ZeroRecordSize},
       {"record larger than the reply buffer", {0x01, 0x02, 0, 0}, FileStatus::RecordTooLarge},
+      {"record size 1", {0x01, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
+      {"prefix alone", {0x03, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
+      {"prefix and 12 bytes", {0x0F, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
+      {"prefix and the fixed part", {0x10, 0x00}, FileStatus::Ok},
       {"header only", {0x41, 0x00}, FileStatus::Ok},
   };
   TempDir dir;

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "base/Bytes.h"
+#include "base/RegionalFormat.h"
+#include "files/SpreadsheetConversion.h"
+#include "logger/LoggerFile.h"
+
+namespace flowdesk {
+
+// The spreadsheet text of a logger file: a title line for the file's 3 or 8
+// parameter slots, then one line per stored record with its date and time,
+// flow, each slot's name, value and I.Q., the point number and the mark.
+
+// N slots (3 or 8): "N°", "Date", "Heure", "Débit", "Unité Q", "I.Q.Débit",
+// then for each slot title T ("ENR. 2" ...) T, "Val."T, "I.Q."T, then "Point"
+// and "M", every title followed by a tab.
+std::string loggerTitleLine(int slots, int language);
+
+// The slots the title announces for a record size byte: 3 for 31-byte
+// records, 8 for any other.
+int loggerTitleSlots(std::size_t recordSize);
+
+// The line of stored record `index` (from 0), with the regional date, time
+// and decimal separator.
+std::string loggerRecordLine(long long index, const LoggerRecordTexts& texts,
+                             const RegionalSettings& regional);
+
+class LoggerConversionSource final : public ConversionSource {
+ public:
+  LoggerConversionSource(RegionalSettings regional, int language);
+
+  FileResult open(const std::string& path) override;
+  long long recordTotal() const override { return reader_.info().recordCount; }
+  FileResult titleLine(int language, std::string& line) override;
+  FileResult convert(long long index, ConvertedRecord& out) override;
+  // The first record's date is the first date only.
+  bool firstRecordIsLastDate() const override { return false; }
+
+ private:
+  RegionalSettings regional_;
+  int language_;
+  LoggerFileReader reader_;
+  Bytes stored_;
+};
+
+}  // namespace flowdesk
