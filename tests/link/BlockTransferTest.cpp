@@ -9,49 +9,15 @@
 #include "link/BlockTransfer.h"
 #include "link/Crc16.h"
 #include "link/MemorySerialDriver.h"
+#include "support/RegisterUnit.h"
 
 namespace flowdesk {
 namespace {
 
-// A register store on an in-memory line: function 3 reads it, function 16
-// writes it; requests for a first register in `refused` get no answer.
-struct RegisterUnit {
-  ManualClock clock;
-  std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
-  std::map<int, std::uint16_t> registers;
-  std::set<int> refused;
-  std::vector<int> writes;
+// The register store with a master of its own.
+struct RegisterUnit : testing::RegisterLine {
   JbusMaster master{clock};
-
-  RegisterUnit() {
-    master.setPortOpener(memoryPortOpener(line));
-    master.identificationDone = true;
-    line->onWrite = [this](MemoryLine& l) {
-      const auto req = l.takeRequest();
-      if (req.size() < 8) return;
-      const int first = req[2] << 8 | req[3];
-      const int count = req[4] << 8 | req[5];
-      if (refused.count(first)) return;
-      std::vector<std::uint8_t> reply(req.begin(), req.begin() + 2);
-      if (req[1] == 3) {
-        reply.push_back(static_cast<std::uint8_t>(2 * count));
-        for (int r = first; r < first + count; ++r) {
-          reply.push_back(static_cast<std::uint8_t>(registers[r] >> 8));
-          reply.push_back(static_cast<std::uint8_t>(registers[r] & 0xFF));
-        }
-      } else {
-        writes.push_back(first);
-        for (int i = 0; i < count; ++i) {
-          registers[first + i] = static_cast<std::uint16_t>(req[7 + 2 * i] << 8 | req[8 + 2 * i]);
-        }
-        reply.insert(reply.end(), req.begin() + 2, req.begin() + 6);
-      }
-      const auto crc = crc16(reply.data(), static_cast<std::uint16_t>(reply.size()));
-      reply.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-      reply.push_back(static_cast<std::uint8_t>(crc >> 8));
-      l.deliverAtBaud(reply, 9600, 5);
-    };
-  }
+  RegisterUnit() { serve(master); }
 };
 
 TEST(BlockTransfer, ReadDecodesOnlyWhatArrived) {
