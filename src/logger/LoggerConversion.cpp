@@ -1,6 +1,7 @@
 #include "logger/LoggerConversion.h"
 
 #include "base/Texts.h"
+#include "logger/LoggerFile.h"
 #include "logger/LoggerRecord.h"
 
 namespace flowdesk {
@@ -53,18 +54,26 @@ std::string loggerRecordLine(long long index, const LoggerRecordTexts& t,
 }
 
 LoggerConversionSource::LoggerConversionSource(RegionalSettings regional, int language)
-    : regional_(std::move(regional)), language_(language) {}
+    : regional_(std::move(regional)),
+      language_(language),
+      reader_(std::make_unique<LoggerFileReader>()) {}
+
+LoggerConversionSource::~LoggerConversionSource() = default;
 
 FileResult LoggerConversionSource::open(const std::string& path) {
-  return reader_.open(path);
+  return reader_->open(path);
+}
+
+long long LoggerConversionSource::recordTotal() const {
+  return reader_->info().recordCount;
 }
 
 FileResult LoggerConversionSource::titleLine(int language, std::string& line) {
   // The size byte of the first stored record decides; a file without
   // records falls back on its header word.
-  std::size_t size = reader_.info().recordSize();
+  std::size_t size = reader_->info().recordSize();
   if (recordTotal() > 0) {
-    FileResult r = reader_.readStoredRecord(0, stored_);
+    FileResult r = reader_->readStoredRecord(0, stored_);
     if (!r.ok()) return r;
     size = stored_[2];
   }
@@ -73,7 +82,7 @@ FileResult LoggerConversionSource::titleLine(int language, std::string& line) {
 }
 
 FileResult LoggerConversionSource::convert(long long index, ConvertedRecord& out) {
-  FileResult r = reader_.readStoredRecord(index, stored_);
+  FileResult r = reader_->readStoredRecord(index, stored_);
   if (!r.ok()) return r;
   const LoggerRecordTexts t =
       loggerRecordTexts(decodeLoggerRecord(loggerRecordBytes(stored_)), language_, regional_);

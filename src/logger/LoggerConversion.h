@@ -1,13 +1,18 @@
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "base/Bytes.h"
 #include "base/RegionalFormat.h"
 #include "files/SpreadsheetConversion.h"
-#include "logger/LoggerFile.h"
 
 namespace flowdesk {
+
+// Kept out of this header: the record types have a member named like a Qt
+// keyword, and the Qt screens include this one.
+struct LoggerRecordTexts;
+class LoggerFileReader;
 
 // The spreadsheet text of a logger file: a title line for the file's 3 or 8
 // parameter slots, then one line per stored record with its date and time,
@@ -30,9 +35,10 @@ std::string loggerRecordLine(long long index, const LoggerRecordTexts& texts,
 class LoggerConversionSource final : public ConversionSource {
  public:
   LoggerConversionSource(RegionalSettings regional, int language);
+  ~LoggerConversionSource() override;
 
   FileResult open(const std::string& path) override;
-  long long recordTotal() const override { return reader_.info().recordCount; }
+  long long recordTotal() const override;
   FileResult titleLine(int language, std::string& line) override;
   FileResult convert(long long index, ConvertedRecord& out) override;
   // The first record's date is the first date only.
@@ -41,7 +47,7 @@ class LoggerConversionSource final : public ConversionSource {
  private:
   RegionalSettings regional_;
   int language_;
-  LoggerFileReader reader_;
+  std::unique_ptr<LoggerFileReader> reader_;
   Bytes stored_;
 };
 

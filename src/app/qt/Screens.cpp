@@ -7,6 +7,7 @@
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
 #include "config/qt/CalibrationSheet.h"
+#include "logger/qt/CConfigLoggerDlg.h"
 #include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
@@ -17,6 +18,13 @@ namespace {
 void openCalibration(AppContext& context, QWidget* parent) {
   CalibrationSheet sheet(context, parent);
   if (sheet.load()) userInterface().runDialog(sheet);
+}
+
+// Closes at once, without a word, in file mode and on a unit without a
+// logger.
+void openLoggerConfiguration(AppContext& context, QWidget* parent) {
+  CConfigLoggerDlg dialog(context, parent);
+  if (dialog.load()) userInterface().runDialog(dialog);
 }
 
 void openMeasurement(AppContext& context, QWidget* parent) {
@@ -49,7 +57,7 @@ ScreenRegistry builtScreens() {
       {kCmdMeasurement, FileKind::Measurement, openMeasurement, {}, kRefreshPicture},
       {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
-      {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
+      {kCmdLoggerConfiguration, std::nullopt, openLoggerConfiguration, {}, kRefreshPicture},
       {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
       {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
       {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},

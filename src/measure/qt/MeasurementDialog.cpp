@@ -14,7 +14,7 @@
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "link/AppContext.h"
 #include "measure/MeasurementConversion.h"
-#include "measure/qt/ConvertFileDialog.h"
+#include "files/qt/ConvertFileDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "ui_MeasurementDialog.h"
 

@@ -26,7 +26,7 @@
 #include "link/LinkTimings.h"
 #include "measure/MeasurementConversion.h"
 #include "measure/MeasurementFrames.h"
-#include "measure/qt/ConvertFileDialog.h"
+#include "files/qt/ConvertFileDialog.h"
 #include "measure/qt/MeasurementDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "support/BoundControls.h"
@@ -98,7 +98,7 @@ TEST(MeasurementScreen, EveryControlItWritesIsInTheUiFiles) {
   ConvertFileDialog convert(context,
                             std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
   EXPECT_TRUE(
-      testing::boundControlsInUi(convert.bindings(), "src/measure/qt/ConvertFileDialog.ui"));
+      testing::boundControlsInUi(convert.bindings(), "src/files/qt/ConvertFileDialog.ui"));
 }
 
 // The graph painted from its primitives on an image the size of a

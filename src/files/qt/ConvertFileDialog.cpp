@@ -1,4 +1,4 @@
-#include "measure/qt/ConvertFileDialog.h"
+#include "files/qt/ConvertFileDialog.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,0 +1,180 @@
+// The logger configuration screen offscreen against a register store on an
+// in-memory line, with the fake user interface; and the conversion screen on
+// a logger file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/qt/ConvertFileDialog.h"
+#include "logger/LoggerConversion.h"
+#include "logger/qt/CConfigLoggerDlg.h"
+#include "support/BoundControls.h"
+#include "support/FakeUserInterface.h"
+#include "support/RegisterUnit.h"
+#include "support/TestFiles.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::FakeUserInterface;
+
+// A unit with a logger of 1000 records of `type` (0: 4, 1: 9 parameters) at 1 mn.
+struct Screen : testing::RegisterLine {
+  FakeUserInterface ui;
+  DeviceImage image{};
+  AppContext context{clock, image};
+  explicit Screen(int type) {
+    serve(context.master);
+    context.settings.Language = 0;
+    registers[0x000A] = 0x0001;
+    registers[0x0010] = 1000;
+    registers[0x3100] = 0x0403;  // 1 mn, point 3
+    registers[0x3101] = static_cast<std::uint16_t>(type << 8 | 1);
+  }
+};
+
+template <typename W>
+W* child(QWidget& w, const char* name) {
+  W* found = w.findChild<W*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
+TEST(LoggerConfigurationScreen, ShowsTheUnitsSettingsAndAppliesTheRules) {
+  struct Case {
+    int type;
+    bool erase;
+    int typeChosen;
+    const char* pointTyped;
+    bool fiveToNine;
+    const char* pointShown;
+    const char* range;
+  } cases[] = {
+      // The type returns to the unit's while the erase box is clear.
+      {1, false, 0, "12", true, "12", "16:40:00"},
+      {1, true, 0, "300", false, "255", "1 Jour(s) 09:20:00"},
+      {0, false, 0, "-3", false, "0", "16:40:00"},
+  };
+  for (const Case& c : cases) {
+    Screen s(c.type);
+    CConfigLoggerDlg dialog(s.context);
+    ASSERT_TRUE(dialog.load());
+    EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/logger/qt/CConfigLoggerDlg.ui"));
+    EXPECT_EQ(dialog.windowTitle(), "Configuration Logger");
+    EXPECT_FALSE(child<QComboBox>(dialog, "comboType")->isEnabled());
+    child<QCheckBox>(dialog, "checkErase")->setChecked(c.erase);
+    child<QComboBox>(dialog, "comboType")->setCurrentIndex(c.typeChosen);
+    child<QLineEdit>(dialog, "editPoint")->setText(QString::fromLatin1(c.pointTyped));
+    dialog.changed();
+    EXPECT_EQ(child<QComboBox>(dialog, "comboType")->isEnabled(), c.erase);
+    EXPECT_EQ(child<QComboBox>(dialog, "comboType")->currentIndex(),
+              c.erase ? c.typeChosen : c.type);
+    EXPECT_EQ(child<QComboBox>(dialog, "comboParameter9")->isHidden(), !c.fiveToNine);
+    EXPECT_EQ(child<QLabel>(dialog, "labelParameter5")->isHidden(), !c.fiveToNine);
+    EXPECT_FALSE(child<QComboBox>(dialog, "comboParameter4")->isHidden());
+    EXPECT_EQ(child<QLineEdit>(dialog, "editPoint")->text(), c.pointShown);
+    EXPECT_EQ(child<QLabel>(dialog, "valueRange")->text(), c.range);
+  }
+}
+
+TEST(LoggerConfigurationScreen, ClosesSilentlyWithoutALoggerOrAUnit) {
+  struct Case {
+    const char* name;
+    bool fileMode;
+    std::uint16_t model;
+    int refused;
+  } cases[] = {
+      {"file mode", true, 1, -1},
+      {"no logger", false, 0x0100, -1},
+      {"block L silent", false, 1, 0x3100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Screen s(1);
+    s.context.OpenedFromFile = c.fileMode;
+    s.registers[0x000A] = c.model;
+    s.refused = {c.refused};
+    CConfigLoggerDlg dialog(s.context);
+    EXPECT_FALSE(dialog.load());
+    EXPECT_TRUE(s.ui.messages.empty());
+    EXPECT_EQ(s.ui.progressShown, c.fileMode ? 0 : 1);
+  }
+}
+
+TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
+  struct Case {
+    const char* name;
+    bool yes;
+    int refused;
+    std::vector<int> writes;
+    int result;
+    std::size_t messages;
+  } cases[] = {
+      {"no", false, -1, {}, -1, 0},
+      {"erase then settings, closed", true, -1, {0x2306, 0x3100}, QDialog::Accepted, 0},
+      {"failed erase, open", true, 0x2306, {}, -1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Screen s(1);
+    CConfigLoggerDlg dialog(s.context);
+    ASSERT_TRUE(dialog.load());
+    s.refused = {c.refused};
+    s.ui.answers.push_back(c.yes);
+    child<QCheckBox>(dialog, "checkErase")->setChecked(true);
+    dialog.setResult(-1);
+    dialog.transfert();
+    EXPECT_EQ(s.ui.questions, std::vector<QString>{"Téléchargement vers Unité"});
+    EXPECT_EQ(s.writes, c.writes);
+    EXPECT_EQ(dialog.result(), c.result);
+    ASSERT_EQ(s.ui.messages.size(), c.messages);
+    if (c.messages > 0) {
+      EXPECT_EQ(s.ui.messages[0].text, "Téléchargement à échoué");
+      EXPECT_EQ(s.ui.messages[0].caption, "TELECHARGEMENT");
+      EXPECT_TRUE(child<QCheckBox>(dialog, "checkErase")->isChecked());
+    }
+  }
+}
+
+// The conversion screen takes a logger source as it takes a measurement one.
+TEST(LoggerConversionScreen, TenRecordsGiveElevenLines) {
+  testing::TempDir dir;
+  const std::string in = dir.file("x.log");
+  Bytes bytes = {34, 0};  // 31-byte records, each after address, function and size
+  for (int k = 0; k < 10; ++k) {
+    Bytes stored = {1, 4, 31};
+    stored.resize(34, 1);
+    stored[6] = static_cast<std::uint8_t>(k + 1);  // day
+    bytes.insert(bytes.end(), stored.begin(), stored.end());
+  }
+  testing::putFile(in, bytes);
+  FakeUserInterface ui;
+  AppContext context;
+  context.settings.Language = 1;
+  context.CurrentFilePath = in;
+  context.settings.LastPathPrnFileName = dir.path() + "/";
+  ConvertFileDialog screen(context, std::make_unique<LoggerConversionSource>(RegionalSettings{}, 1));
+  ui.files.push_back(QString::fromStdString(dir.file("out.prn")));
+  ASSERT_TRUE(screen.chooseOutput());
+  EXPECT_EQ(ui.fileRequests[0].folder.toStdString(), dir.file("xlog.prn"));
+  EXPECT_FALSE(screen.convert());  // no spreadsheet program: the screen stays
+  std::ifstream file(dir.file("out.prn"));
+  int lines = 0;
+  for (std::string line; std::getline(file, line);) ++lines;
+  EXPECT_EQ(lines, 11);
+  EXPECT_EQ(child<QLabel>(screen, "valueTotalRecord")->text(), "10");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace flowdesk
