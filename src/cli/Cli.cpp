@@ -46,7 +46,8 @@ const std::vector<CliCommand>& cliCommands() {
       {"record", "record FILE.mes [--polls N]",
        "poll the measurement blocks N times (default 1), recording each good poll", runRecord},
       {"convert", "convert IN.mes|IN.log [-o OUT.prn]",
-       "spreadsheet text of a measurement or logger file (default name: IN's name without its dots, "
+       "spreadsheet text of a measurement or logger file (default name: IN's name without its "
+       "dots, "
        "with .prn); no spreadsheet is started",
        runConvert},
       {"new", "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540",
@@ -63,7 +64,8 @@ const std::vector<CliCommand>& cliCommands() {
        "compare configuration N (default 0) with the file; writes the deviation report beside "
        "the file and prints its path",
        runCompare},
-      {"logger-config", "logger-config [--type 4|9] [--period I] [--point N] [--params I,I,...] "
+      {"logger-config",
+       "logger-config [--type 4|9] [--period I] [--point N] [--params I,I,...] "
        "[--erase]",
        "show the logger settings, its size and how long it lasts; with options, change them "
        "and write them (--erase first erases the logger, and is needed to change the type)",

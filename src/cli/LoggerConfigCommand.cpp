@@ -18,24 +18,24 @@ std::string trimmed(std::string text) {
   return text;
 }
 
-const BilingualText* const kParameterLabels[] = {
-    &kTxtParameter2, &kTxtParameter3, &kTxtParameter4, &kTxtParameter5,
-    &kTxtParameter6, &kTxtParameter7, &kTxtParameter8, &kTxtParameter9};
+const BilingualText* const kParameterLabels[] = {&kTxtParameter2, &kTxtParameter3, &kTxtParameter4,
+                                                 &kTxtParameter5, &kTxtParameter6, &kTxtParameter7,
+                                                 &kTxtParameter8, &kTxtParameter9};
 
 void printSettings(CliSession& s, const LoggerConfigurationSession& session) {
   const int lang = s.language;
   const LoggerSettingsRegion& l = session.settings();
   s.out << kTxtNbrOfParameters.text(lang) << ": "
         << listText(LoggerTypeList, LoggerTypeList.count(), l.loggerType, lang) << "\n"
-        << kTxtLoggerStep.text(lang) << ": " << listText(PeriodList, kPeriodCount, l.periodIndex, lang)
-        << "\n"
+        << kTxtLoggerStep.text(lang) << ": "
+        << listText(PeriodList, kPeriodCount, l.periodIndex, lang) << "\n"
         << kTxtPointNumber.text(lang) << ": " << static_cast<int>(l.pointNumber) << "\n"
         << kTxtParameter1.text(lang) << ": " << kTxtAverageFlow.text(lang) << "\n";
   const int parameters = session.hasParameters5To9() ? 8 : 3;
   for (int p = 0; p < parameters; ++p) {
     s.out << kParameterLabels[p]->text(lang) << ": "
-          << trimmed(listText(LoggedQuantityList, kLoggedQuantityCount, l.loggedParam[static_cast<std::size_t>(p)],
-                              lang))
+          << trimmed(listText(LoggedQuantityList, kLoggedQuantityCount,
+                              l.loggedParam[static_cast<std::size_t>(p)], lang))
           << "\n";
   }
   s.out << s.text("Taille logger: ", "Logger size: ") << session.loggerSize()

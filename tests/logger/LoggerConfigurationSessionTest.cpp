@@ -85,37 +85,6 @@ TEST(LoggerConfigurationSession, OpeningReadsThreeBlocksOrStops) {
       EXPECT_FLOAT_EQ(s.settings().pointNumber, 12);
     }
   }
-}
-
-TEST(LoggerConfigurationSession, ChangeRules) {
-  struct Case {
-    const char* name;
-    bool erase;
-    int typeChosen;
-    float point;
-    int typeAfter;
-    float pointAfter;
-    bool fiveToNine;
-  } cases[] = {
-      {"type kept with the erase box", true, 0, 12, 0, 12, false},
-      {"type back to the unit's without it", false, 0, 12, 1, 12, true},
-      {"point above 255", false, 1, 300, 1, 255, true},
-      {"point below 0", true, 1, -4, 1, 0, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    LoggerUnit u;
-    LoggerConfigurationSession s(u.context);
-    ASSERT_TRUE(s.open().ok);
-    s.eraseRequested = c.erase;
-    s.settings().loggerType = c.typeChosen;
-    s.settings().pointNumber = c.point;
-    s.applyRules();
-    EXPECT_EQ(s.settings().loggerType, c.typeAfter);
-    EXPECT_EQ(s.typeEditable(), c.erase);
-    EXPECT_FLOAT_EQ(s.settings().pointNumber, c.pointAfter);
-    EXPECT_EQ(s.hasParameters5To9(), c.fiveToNine);
-  }
   // A stored index beyond its list opens as the first entry.
   LoggerUnit u(7, 1000, 40);
   LoggerConfigurationSession s(u.context);
@@ -136,10 +105,14 @@ TEST(LoggerConfigurationSession, TransfertErasesFirstAndStopsAtAFailure) {
     bool ok;
     std::string text;
   } cases[] = {
-      {"erase then settings", true, -1, {0x2306, 0x3100}, {Step::kErase, Step::kSettings}, true,
+      {"erase then settings",
+       true,
+       -1,
+       {0x2306, 0x3100},
+       {Step::kErase, Step::kSettings},
+       true,
        "Reset Information\nUpload Logger Information"},
-      {"settings alone", false, -1, {0x3100}, {Step::kSettings}, true,
-       "Upload Logger Information"},
+      {"settings alone", false, -1, {0x3100}, {Step::kSettings}, true, "Upload Logger Information"},
       {"failed erase: no settings", true, 0x2306, {}, {}, false, "Upload Failure"},
       {"failed settings", false, 0x3100, {}, {}, false, "Upload Failure"},
   };
@@ -162,8 +135,8 @@ TEST(LoggerConfigurationSession, TransfertErasesFirstAndStopsAtAFailure) {
       continue;
     }
     const testing::RegisterWrite& settings = u.written.back();
-    EXPECT_EQ(settings.data[1], 255);                // point 300 sent as 255
-    EXPECT_EQ(settings.data[2], c.erase ? 0 : 1);    // the type changes only with an erase
+    EXPECT_EQ(settings.data[1], 255);              // point 300 sent as 255
+    EXPECT_EQ(settings.data[2], c.erase ? 0 : 1);  // the type changes only with an erase
     if (c.erase) {
       EXPECT_EQ(u.written.front().data, erase);
       EXPECT_GE(settings.atMs - u.written.front().atMs, 600);  // the unit's pause

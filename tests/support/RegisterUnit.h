@@ -49,8 +49,8 @@ struct RegisterLine {
         }
       } else {
         writes.push_back(first);
-        written.push_back({first, Bytes(req.begin() + 7, req.begin() + 7 + 2 * count),
-                           clock.nowMs()});
+        written.push_back(
+            {first, Bytes(req.begin() + 7, req.begin() + 7 + 2 * count), clock.nowMs()});
         for (int i = 0; i < count; ++i) {
           registers[first + i] = static_cast<std::uint16_t>(req[7 + 2 * i] << 8 | req[8 + 2 * i]);
         }

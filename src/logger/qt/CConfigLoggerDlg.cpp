@@ -98,6 +98,8 @@ bool CConfigLoggerDlg::load() {
   fillLists(*this, rows_.combos, language);
   setChecks(*this, rows_.checks, language);
   draw();
+  // As tall as the rows shown need; rows shown later make it grow.
+  adjustSize();
   return true;
 }
 
@@ -140,7 +142,8 @@ void CConfigLoggerDlg::transfert() {
   }
   if (!outcome.ok) {
     // The operator's choices stay on screen for another try.
-    userInterface().message(this, UserInterface::Icon::Critical, qtText(kTxtUploadCaption, language),
+    userInterface().message(this, UserInterface::Icon::Critical,
+                            qtText(kTxtUploadCaption, language),
                             QString::fromStdString(loggerUploadText(outcome, language)));
     return;
   }

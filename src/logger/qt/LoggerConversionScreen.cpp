@@ -11,10 +11,10 @@
 namespace flowdesk {
 
 void runLoggerConversion(AppContext& context, QWidget* parent) {
-  ConvertFileDialog convert(context,
-                            std::make_unique<LoggerConversionSource>(systemRegionalSettings(),
-                                                                     context.settings.Language),
-                            parent);
+  ConvertFileDialog convert(
+      context,
+      std::make_unique<LoggerConversionSource>(systemRegionalSettings(), context.settings.Language),
+      parent);
   if (convert.chooseOutput()) userInterface().runDialog(convert);
 }
 

@@ -163,7 +163,8 @@ TEST(LoggerConversionScreen, TenRecordsGiveElevenLines) {
   context.settings.Language = 1;
   context.CurrentFilePath = in;
   context.settings.LastPathPrnFileName = dir.path() + "/";
-  ConvertFileDialog screen(context, std::make_unique<LoggerConversionSource>(RegionalSettings{}, 1));
+  ConvertFileDialog screen(context,
+                           std::make_unique<LoggerConversionSource>(RegionalSettings{}, 1));
   ui.files.push_back(QString::fromStdString(dir.file("out.prn")));
   ASSERT_TRUE(screen.chooseOutput());
   EXPECT_EQ(ui.fileRequests[0].folder.toStdString(), dir.file("xlog.prn"));
