@@ -163,7 +163,7 @@ TEST(RecordEndToEnd, CliFailuresAndUsage) {
     std::string message;
   } cases[] = {
       {{"--lang", "en", "record", "a.prn"}, 2, "record writes a .mes file: a.prn"},
-      {{"--lang", "en", "convert", "x.log"}, 2, "converting logger files (.log) is not available"},
+      {{"--lang", "en", "convert", "x.log"}, 2, "Cannot open the file x.log"},
       {{"--lang", "en", "--device", run.dir.file("nothing"), "record", "a.mes", "--polls", "2"},
        1,
        "2/2 polls the unit did not answer; no record written"},
