@@ -6,6 +6,8 @@
 #include "app/qt/MainMenu.h"
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
+#include "config/qt/CReglageNorvadineDlg.h"
+#include "config/qt/CReglageUsineDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "measure/qt/MeasurementDialog.h"
 
@@ -17,6 +19,13 @@ namespace {
 void openCalibration(AppContext& context, QWidget* parent) {
   CalibrationSheet sheet(context, parent);
   if (sheet.load()) userInterface().runDialog(sheet);
+}
+
+// The factory or maker settings, on the unit or on the file chosen.
+template <typename Dialog>
+void openSettings(AppContext& context, QWidget* parent) {
+  Dialog dialog(context, parent);
+  if (dialog.load()) userInterface().runDialog(dialog);
 }
 
 void openMeasurement(AppContext& context, QWidget* parent) {
@@ -51,12 +60,22 @@ ScreenRegistry builtScreens() {
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
       {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
-      {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
-      {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},
+      {kCmdFactorySettings,
+       FileKind::FactorySettings,
+       openSettings<CReglageUsineDlg>,
+       {},
+       kRefreshPicture},
+      {kCmdMakerSettings,
+       FileKind::MakerSettings,
+       openSettings<CReglageNorvadineDlg>,
+       {},
+       kRefreshPicture},
       {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
       {kCmdNewCalibration, FileKind::Calibration, openCalibration, defaults, kOpenNewFile},
-      {kCmdNewFactorySettings, FileKind::FactorySettings, {}, defaults, kOpenNewFile},
-      {kCmdNewMakerSettings, FileKind::MakerSettings, {}, defaults, kOpenNewFile},
+      {kCmdNewFactorySettings, FileKind::FactorySettings, openSettings<CReglageUsineDlg>, defaults,
+       kOpenNewFile},
+      {kCmdNewMakerSettings, FileKind::MakerSettings, openSettings<CReglageNorvadineDlg>, defaults,
+       kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
       {kCmdNewSpecialProbe, FileKind::SpecialProbe, {}, defaults, kOpenNewFile | kKeepFileChoice},
   };
