@@ -10,6 +10,7 @@
 #include "base/Texts.h"
 #include "cli/CliSession.h"
 #include "config/ConfigurationSession.h"
+#include "config/FactoryFile.h"
 #include "config/FactorySession.h"
 #include "config/MakerSession.h"
 #include "files/FileKinds.h"
@@ -209,6 +210,9 @@ int runCompare(CliSession& s) {
   if (kindOfPath(path) == FileKind::FactorySettings) {
     if (args.has("--config")) return s.usage("--config goes with a .eta file");
     if (auto code = refusedByMode(s, FileKind::FactorySettings)) return *code;
+    // A file that cannot be compared is said before the unit is asked.
+    FactoryFile file;
+    if (const FileResult r = readFactoryFile(path, file); !r.ok()) return s.fileFailure(r);
     FactorySession session(s.app);
     const SettingsOpenOutcome open = session.openUnit();
     if (!open.ok) return s.fail(kExitUnit, settingsOpenText(open, s.language));

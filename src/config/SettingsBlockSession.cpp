@@ -1,5 +1,6 @@
 #include "config/SettingsBlockSession.h"
 
+#include <algorithm>
 #include <array>
 
 #include "base/Texts.h"
@@ -39,8 +40,14 @@ SettingsOpenOutcome SettingsBlockSession::openFile(const std::string& path) {
   Bytes block;
   outcome.file = readFile(path, block);
   if (!outcome.file.ok()) return outcome;
-  // A short block (a file from an older unit) sets only the fields it holds.
-  decodeReply(map_(context_.image), block.data(), block.size());
+  // A short block (a file from an older program) sets the fields it holds;
+  // the others take their defaults rather than keep whatever the screen
+  // last showed, which may be another unit's.
+  const FieldMap map = map_(context_.image);
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeDefaults(map, area.data());
+  std::copy_n(block.begin(), std::min<std::size_t>(block.size(), 2 * block_.count), area.begin());
+  decodeReply(map, area.data(), 2 * block_.count);
   outcome.ok = true;
   return outcome;
 }

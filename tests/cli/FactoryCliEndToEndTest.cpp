@@ -91,7 +91,8 @@ TEST(FactoryCliEndToEnd, NoUnitAndBrokenFiles) {
       {{"--device", nothing, "compare", "n.rus"}, 1, "The unit does not answer"},
       {{"--device", nothing, "upload", "n.nvd"}, 1, "Upload Failure"},
       {{"upload", "long.rus"}, 2, "long.rus"},
-      {{"compare", "missing.rus"}, 1, "The unit does not answer"},
+      {{"compare", "missing.rus"}, 2, "missing.rus"},
+      {{"compare", "long.rus"}, 2, "long.rus"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

@@ -92,6 +92,9 @@ TEST(MakerSession, SavingKeepsTheReservedBytesAndTheOpenedFilesSecondPart) {
       {"out-of-range parts clamped, odd second part kept",
        {12, 0, 2, 0, 0, 100, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 9, 0, 1, 2},
        {12, 0, 2, 0, 1, 99, 0xFF, 0xFF, 0, 0, 0, 1, 0, 1, 0, 0, 1, 2}},
+      {"short block: the fields it lacks take their defaults",
+       {2, 0, 0, 0, 7, 33},
+       {12, 0, 0, 0, 7, 33, 0, 1, 0, 0, 0x2A, 0xF8, 0xD6, 0xD8, 1, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
