@@ -101,12 +101,9 @@ void CReglageUsineDlg::loaded() {
 
 void CReglageUsineDlg::applyRules() {
   const FactoryVisibility v = factoryVisibility(context_.image.factory);
-  for (QWidget* w :
-       {static_cast<QWidget*>(ui_->labelQSimulation), static_cast<QWidget*>(ui_->editQSimulation),
-        static_cast<QWidget*>(ui_->labelRipple), static_cast<QWidget*>(ui_->editRipple),
-        static_cast<QWidget*>(ui_->unitRipple)}) {
-    w->setVisible(v.simulation);
-  }
+  const std::array<QWidget*, 5> simulation{ui_->labelQSimulation, ui_->editQSimulation,
+                                           ui_->labelRipple, ui_->editRipple, ui_->unitRipple};
+  for (QWidget* w : simulation) w->setVisible(v.simulation);
   const std::array<std::array<QWidget*, 3>, 2> probes{
       {{ui_->editAngleSp1, ui_->comboFrequencySp1, ui_->editTextSp1},
        {ui_->editAngleSp2, ui_->comboFrequencySp2, ui_->editTextSp2}}};
