@@ -54,15 +54,18 @@ const std::vector<CliCommand>& cliCommands() {
        "a file of defaults at exactly that path (.rus needs --factory, .nvd and .csp540 "
        "--maker)",
        runNew},
-      {"save", "save calibration FILE.eta [--config N]",
-       "read configuration N (default 0) from the unit and save it as a calibration file", runSave},
-      {"upload", "upload FILE.eta [--config N|all] [--clock] [--reset 1,2,3]",
+      {"save", "save calibration FILE.eta [--config N] | factory FILE.rus | maker FILE.nvd",
+       "read configuration N (default 0), the factory settings (--factory) or the maker "
+       "settings (--maker) from the unit and save them as a file of that kind",
+       runSave},
+      {"upload", "upload FILE.eta [--config N|all] [--clock] [--reset 1,2,3] | FILE.rus | FILE.nvd",
        "TRANSFERT: set the clock, reset totalizers, then write the file to configuration N "
-       "(default 0) or to all of them",
+       "(default 0) or to all of them; a .rus (--factory) or .nvd (--maker) file is written "
+       "to the unit's factory or maker settings",
        runUpload},
-      {"compare", "compare FILE.eta [--config N]",
-       "compare configuration N (default 0) with the file; writes the deviation report beside "
-       "the file and prints its path",
+      {"compare", "compare FILE.eta [--config N] | FILE.rus",
+       "compare configuration N (default 0), or the factory settings (--factory), with the "
+       "file; writes the deviation report beside the file and prints its path",
        runCompare},
       {"logger-config",
        "logger-config [--type 4|9] [--period I] [--point N] [--params I,I,...] "

@@ -1,12 +1,18 @@
-// save calibration, upload and compare: the calibration sheet's SAVEDISK,
-// TRANSFERT and COMPARE, driven through its session.
+// save, upload and compare: SAVEDISK, TRANSFERT and COMPARE of the
+// calibration sheet and of the factory and maker screens, driven through
+// their sessions.
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/FileNames.h"
+#include "base/Texts.h"
 #include "cli/CliSession.h"
 #include "config/ConfigurationSession.h"
+#include "config/FactoryFile.h"
+#include "config/FactorySession.h"
+#include "config/MakerSession.h"
 #include "files/FileKinds.h"
 
 namespace flowdesk {
@@ -35,6 +41,57 @@ bool isCalibrationPath(const std::string& path) {
   return kind != nullptr && kind->kind == FileKind::Calibration;
 }
 
+std::optional<FileKind> kindOfPath(const std::string& path) {
+  const FileKindInfo* kind = fileKindOfPath(path);
+  if (kind == nullptr) return std::nullopt;
+  return kind->kind;
+}
+
+// The factory and maker files, as the menus of each mode offer them.
+std::optional<int> refusedByMode(CliSession& s, FileKind kind) {
+  if (kind == FileKind::FactorySettings && !s.app.modeFlags.factory) {
+    return s.usage(s.text("un fichier .rus demande --factory", "a .rus file needs --factory"));
+  }
+  if (kind == FileKind::MakerSettings && !s.app.modeFlags.maker) {
+    return s.usage(s.text("un fichier .nvd demande --maker", "a .nvd file needs --maker"));
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<SettingsBlockSession> settingsSession(CliSession& s, FileKind kind) {
+  if (kind == FileKind::FactorySettings) return std::make_unique<FactorySession>(s.app);
+  return std::make_unique<MakerSession>(s.app);
+}
+
+// save factory FILE.rus, save maker FILE.nvd.
+int saveSettings(CliSession& s, FileKind kind, const std::string& path) {
+  if (auto code = refusedByMode(s, kind)) return *code;
+  const std::unique_ptr<SettingsBlockSession> session = settingsSession(s, kind);
+  const SettingsOpenOutcome open = session->openUnit();
+  if (!open.ok) return s.fail(kExitUnit, settingsOpenText(open, s.language));
+  const FileResult r = session->save(path);
+  if (!r.ok()) return s.fileFailure(r);
+  s.out << path << "\n";
+  return kExitDone;
+}
+
+// upload FILE.rus, upload FILE.nvd.
+int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
+  if (auto code = refusedByMode(s, kind)) return *code;
+  const std::unique_ptr<SettingsBlockSession> session = settingsSession(s, kind);
+  const SettingsOpenOutcome open = session->openFile(path);
+  if (!open.ok) return s.fileFailure(open.file);
+  s.err << (kind == FileKind::FactorySettings ? kTxtUploadFactorySettings
+                                              : kTxtUploadNorvadineSettings)
+               .text(s.language)
+        << "\n";
+  const int result = session->upload();
+  const std::string text = settingsUploadText(result, session->title(), s.language);
+  if (result != 0) return s.fail(kExitUnit, text);
+  s.out << text << "\n";
+  return kExitDone;
+}
+
 // The sheet opened on the unit, showing configuration --config (default 0).
 // Returns an exit status, or nothing when the session is ready.
 std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
@@ -58,10 +115,29 @@ int runSave(CliSession& s) {
   CommandArgs args({{"--config", true}});
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   const auto& words = args.positional();
-  if (words.size() != 2 || words[0] != "calibration") {
-    return s.usage("save wants: calibration FILE.eta");
+  const struct {
+    const char* word;
+    FileKind kind;
+  } kinds[] = {{"calibration", FileKind::Calibration},
+               {"factory", FileKind::FactorySettings},
+               {"maker", FileKind::MakerSettings}};
+  const auto* chosen = words.size() != 2
+                           ? std::end(kinds)
+                           : std::find_if(std::begin(kinds), std::end(kinds),
+                                          [&](const auto& k) { return words[0] == k.word; });
+  if (chosen == std::end(kinds)) {
+    return s.usage("save wants: calibration FILE.eta, factory FILE.rus or maker FILE.nvd");
   }
   const std::string& path = words[1];
+  if (chosen->kind != FileKind::Calibration) {
+    if (kindOfPath(path) != chosen->kind || args.has("--config")) {
+      return s.usage(std::string("save ") + chosen->word +
+                     s.text(" écrit un fichier .", " writes a .") +
+                     fileKindInfo(chosen->kind).extension +
+                     s.text(" (sans --config): ", " file (no --config): ") + path);
+    }
+    return saveSettings(s, chosen->kind, path);
+  }
   if (!isCalibrationPath(path)) {
     return s.usage(std::string(s.text("save calibration écrit un fichier .eta: ",
                                       "save calibration writes a .eta file: ")) +
@@ -80,10 +156,18 @@ int runUpload(CliSession& s) {
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (args.positional().size() != 1) return s.usage("upload wants one file name");
   const std::string& path = args.positional().front();
+  const std::optional<FileKind> kind = kindOfPath(path);
+  if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings) {
+    if (args.has("--config") || args.has("--clock") || args.has("--reset")) {
+      return s.usage(s.text("--config, --clock et --reset vont avec un fichier .eta",
+                            "--config, --clock and --reset go with a .eta file"));
+    }
+    return uploadSettings(s, *kind, path);
+  }
   if (!isCalibrationPath(path)) {
-    return s.usage(
-        std::string(s.text("upload envoie un fichier .eta: ", "upload sends a .eta file: ")) +
-        path);
+    return s.usage(std::string(s.text("upload envoie un fichier .eta, .rus ou .nvd: ",
+                                      "upload sends a .eta, .rus or .nvd file: ")) +
+                   path);
   }
   UploadRequests requests;
   requests.setClock = args.has("--clock");
@@ -123,9 +207,25 @@ int runCompare(CliSession& s) {
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (args.positional().size() != 1) return s.usage("compare wants one file name");
   const std::string& path = args.positional().front();
+  if (kindOfPath(path) == FileKind::FactorySettings) {
+    if (args.has("--config")) return s.usage("--config goes with a .eta file");
+    if (auto code = refusedByMode(s, FileKind::FactorySettings)) return *code;
+    // A file that cannot be compared is said before the unit is asked.
+    FactoryFile file;
+    if (const FileResult r = readFactoryFile(path, file); !r.ok()) return s.fileFailure(r);
+    FactorySession session(s.app);
+    const SettingsOpenOutcome open = session.openUnit();
+    if (!open.ok) return s.fail(kExitUnit, settingsOpenText(open, s.language));
+    const ComparisonOutcome out = session.compare(path, lastPathName(path), s.regional);
+    if (!out.file.ok()) return s.fileFailure(out.file);
+    if (!out.report.ok()) return s.fileFailure(out.report);
+    s.out << out.reportPath << "\n";
+    return kExitDone;
+  }
   if (!isCalibrationPath(path)) {
-    return s.usage(
-        std::string(s.text("compare lit un fichier .eta: ", "compare reads a .eta file: ")) + path);
+    return s.usage(std::string(s.text("compare lit un fichier .eta ou .rus: ",
+                                      "compare reads a .eta or .rus file: ")) +
+                   path);
   }
   ConfigurationSession session(s.app);
   if (auto code = openOnUnit(s, session, args.value("--config"))) return *code;

@@ -97,4 +97,25 @@ FileResult writeDeviationReport(const std::string& folder, int language, const s
   return writeFileAtomic(path, std::span<const std::uint8_t>(bytes, text.size()));
 }
 
+ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, DeviceImage& file,
+                                const std::string& comparedPath, const std::string& folder,
+                                const std::string& dateTime, int language,
+                                const RegionalSettings& regional) {
+  ComparisonOutcome outcome;
+  outcome.comparedPath = comparedPath;
+  const std::vector<ReportLine> lines = reportDifferences(table, unit, file, language, regional);
+  outcome.differences = static_cast<int>(lines.size());
+  const std::string text = deviationReportText(comparedPath, dateTime, lines, language);
+  outcome.report = writeDeviationReport(folder, language, text, outcome.reportPath);
+  outcome.ok = outcome.report.ok();
+  return outcome;
+}
+
+std::string comparisonText(const ComparisonOutcome& outcome, int language) {
+  if (!outcome.file.ok()) return outcome.file.message(language);
+  if (!outcome.report.ok()) return outcome.report.message(language);
+  return std::string(kTxtDeviationTitle.text(language)) + outcome.comparedPath + "\n" +
+         kTxtLookFile.text(language) + outcome.reportPath;
+}
+
 }  // namespace flowdesk

@@ -64,4 +64,24 @@ std::string deviationReportText(const std::string& comparedPath, const std::stri
 FileResult writeDeviationReport(const std::string& folder, int language, const std::string& text,
                                 std::string& path);
 
+// The deviation report of a comparison.
+struct ComparisonOutcome {
+  bool ok = false;
+  std::string comparedPath;
+  std::string reportPath;
+  int differences = 0;
+  FileResult file;    // the compared file could not be read
+  FileResult report;  // the report could not be written
+};
+
+// The whole comparison once the file's values are decoded into `file`: the
+// differing rows, the report text and its file in `folder`.
+ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, DeviceImage& file,
+                                const std::string& comparedPath, const std::string& folder,
+                                const std::string& dateTime, int language,
+                                const RegionalSettings& regional);
+
+// The words of a comparison's outcome, UTF-8, lines separated by "\n".
+std::string comparisonText(const ComparisonOutcome& outcome, int language);
+
 }  // namespace flowdesk

@@ -67,11 +67,11 @@ std::string specialProbeText(const std::string& name) {
   return cutText(rest, 6);
 }
 
+}  // namespace
+
 std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regional) {
   return formatDateTime(t.day, t.month, t.year, t.hour, t.minute, t.second, regional);
 }
-
-}  // namespace
 
 LocalDateTime systemLocalTime() {
   const std::time_t now = std::time(nullptr);
@@ -306,16 +306,9 @@ ComparisonOutcome ConfigurationSession::compare(const std::string& path,
   DeviceImage fileValues = context_.image;
   const Bytes block = file.fullBlock();
   decodeReply(configurationMap(fileValues), block.data(), file.block.size());
-  const int lang = language();
   const ProbeNameList probeNames(context_.settings.probes);
-  const std::vector<ReportLine> lines = reportDifferences(
-      configurationReportTable(probeNames), context_.image, fileValues, lang, regional);
-  outcome.differences = static_cast<int>(lines.size());
-  const std::string text =
-      deviationReportText(path, dateTimeText(localTime(), regional), lines, lang);
-  outcome.report = writeDeviationReport(reportFolder, lang, text, outcome.reportPath);
-  outcome.ok = outcome.report.ok();
-  return outcome;
+  return compareImages(configurationReportTable(probeNames), context_.image, fileValues, path,
+                       reportFolder, dateTimeText(localTime(), regional), language(), regional);
 }
 
 std::string openText(const OpenOutcome& outcome, int language) {
@@ -358,13 +351,6 @@ std::string uploadText(const UploadOutcome& outcome, int language) {
               ? std::string(kTxtNothingWritten.text(language))
               : withText(kTxtWrittenBefore, language, numberList(outcome.configurationsWritten));
   return text;
-}
-
-std::string comparisonText(const ComparisonOutcome& outcome, int language) {
-  if (!outcome.file.ok()) return outcome.file.message(language);
-  if (!outcome.report.ok()) return outcome.report.message(language);
-  return std::string(kTxtDeviationTitle.text(language)) + outcome.comparedPath + "\n" +
-         kTxtLookFile.text(language) + outcome.reportPath;
 }
 
 }  // namespace flowdesk

@@ -7,6 +7,7 @@
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 #include "config/CalibrationFile.h"
+#include "config/ComparisonReport.h"
 #include "link/AppContext.h"
 
 namespace flowdesk {
@@ -22,6 +23,8 @@ struct LocalDateTime {
 };
 using LocalTimeSource = std::function<LocalDateTime()>;
 LocalDateTime systemLocalTime();
+// The date and time as printouts and comparison reports show them.
+std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regional);
 
 // Opening the sheet, on the unit or on a calibration file.
 struct OpenOutcome {
@@ -59,16 +62,6 @@ struct UploadOutcome {
   int failedConfiguration = -1;                        // when that step was a configuration
   std::vector<int> configurationsWritten;              // in the order written
   std::vector<std::string> stepTexts;                  // as the progress window showed them
-};
-
-// The deviation report of a comparison.
-struct ComparisonOutcome {
-  bool ok = false;
-  std::string comparedPath;
-  std::string reportPath;
-  int differences = 0;
-  FileResult file;    // the compared file could not be read
-  FileResult report;  // the report could not be written
 };
 
 // The calibration sheet without its widgets: the configuration-management
@@ -166,6 +159,5 @@ std::string uploadStepText(int number, int language);
 std::string openText(const OpenOutcome& outcome, int language);
 std::string readText(const ReadOutcome& outcome, int language);
 std::string uploadText(const UploadOutcome& outcome, int language);
-std::string comparisonText(const ComparisonOutcome& outcome, int language);
 
 }  // namespace flowdesk

@@ -6,6 +6,8 @@
 #include "app/qt/MainMenu.h"
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
+#include "config/qt/CReglageNorvadineDlg.h"
+#include "config/qt/CReglageUsineDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "logger/qt/CConfigLoggerDlg.h"
 #include "measure/qt/MeasurementDialog.h"
@@ -20,10 +22,12 @@ void openCalibration(AppContext& context, QWidget* parent) {
   if (sheet.load()) userInterface().runDialog(sheet);
 }
 
-// Closes at once, without a word, in file mode and on a unit without a
-// logger.
-void openLoggerConfiguration(AppContext& context, QWidget* parent) {
-  CConfigLoggerDlg dialog(context, parent);
+// A dialog that reads what it shows before it opens: the logger settings (which
+// close without a word in file mode or on a unit without a logger), the factory
+// or maker settings on the unit or on the file chosen.
+template <typename Dialog>
+void openLoaded(AppContext& context, QWidget* parent) {
+  Dialog dialog(context, parent);
   if (dialog.load()) userInterface().runDialog(dialog);
 }
 
@@ -57,14 +61,24 @@ ScreenRegistry builtScreens() {
       {kCmdMeasurement, FileKind::Measurement, openMeasurement, {}, kRefreshPicture},
       {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
-      {kCmdLoggerConfiguration, std::nullopt, openLoggerConfiguration, {}, kRefreshPicture},
+      {kCmdLoggerConfiguration, std::nullopt, openLoaded<CConfigLoggerDlg>, {}, kRefreshPicture},
       {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
-      {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
-      {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},
+      {kCmdFactorySettings,
+       FileKind::FactorySettings,
+       openLoaded<CReglageUsineDlg>,
+       {},
+       kRefreshPicture},
+      {kCmdMakerSettings,
+       FileKind::MakerSettings,
+       openLoaded<CReglageNorvadineDlg>,
+       {},
+       kRefreshPicture},
       {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
       {kCmdNewCalibration, FileKind::Calibration, openCalibration, defaults, kOpenNewFile},
-      {kCmdNewFactorySettings, FileKind::FactorySettings, {}, defaults, kOpenNewFile},
-      {kCmdNewMakerSettings, FileKind::MakerSettings, {}, defaults, kOpenNewFile},
+      {kCmdNewFactorySettings, FileKind::FactorySettings, openLoaded<CReglageUsineDlg>, defaults,
+       kOpenNewFile},
+      {kCmdNewMakerSettings, FileKind::MakerSettings, openLoaded<CReglageNorvadineDlg>, defaults,
+       kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
       {kCmdNewSpecialProbe, FileKind::SpecialProbe, {}, defaults, kOpenNewFile | kKeepFileChoice},
   };

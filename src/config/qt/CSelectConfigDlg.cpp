@@ -6,10 +6,10 @@
 #include "base/ValueLists.h"
 #include "base/qt/FilePrompts.h"
 #include "base/qt/PictureButton.h"
-#include "base/qt/ProgramLauncher.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
+#include "config/qt/ComparisonDisplay.h"
 #include "link/AppContext.h"
 #include "ui_CSelectConfigDlg.h"
 
@@ -185,20 +185,7 @@ void CSelectConfigDlg::compare() {
   }
   const ComparisonOutcome outcome = session_.compare(
       context_.CurrentFilePath, context_.settings.LastPathName, printEnvironment().regional);
-  const QString text = QString::fromStdString(comparisonText(outcome, language));
-  if (!outcome.ok) {
-    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibration), text);
-    return;
-  }
-  context_.CurrentFilePath = outcome.reportPath;
-  const std::string& program = context_.settings.LastFileSpName;
-  QString error;
-  if (!program.empty() && startProgram(QString::fromStdString(program),
-                                       QString::fromStdString(outcome.reportPath), &error)) {
-    return;
-  }
-  userInterface().message(this, UserInterface::Icon::Information, caption(kTxtCalibration),
-                          error.isEmpty() ? text : text + QLatin1Char('\n') + error);
+  showComparison(this, context_, outcome, kTxtCalibration);
 }
 
 }  // namespace flowdesk

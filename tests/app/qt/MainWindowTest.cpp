@@ -108,16 +108,16 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
   } cases[] = {
       {"", "", "", "", ""},
       {"-kRwT", "", "", "", ""},  // the inner switch alone does nothing
-      {"-q", ",-,&Réglage Usine", ",-,~&Réglage Usine", ",-,&Factory Settings",
-       ",-,~&Factory Settings"},
+      {"-q", ",-,&Réglage Usine", ",-,&Réglage Usine", ",-,&Factory Settings",
+       ",-,&Factory Settings"},
       {"-q -kRwT", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,~&Réglage Usine,-,~Réglage &NORVADINE",
+       ",-,&Réglage Usine,-,Réglage &NORVADINE",
        ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
-       ",-,~&Factory Settings,-,~&NORVADINE Settings"},
+       ",-,&Factory Settings,-,&NORVADINE Settings"},
       {"-q -kRwT boot", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,~&Réglage Usine,-,~Réglage &NORVADINE,-,~&Initialisation",
+       ",-,&Réglage Usine,-,Réglage &NORVADINE,-,~&Initialisation",
        ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
-       ",-,~&Factory Settings,-,~&NORVADINE Settings,-,~&Initialization"},
+       ",-,&Factory Settings,-,&NORVADINE Settings,-,~&Initialization"},
   };
   for (const auto& c : cases) {
     for (const int language : {kFrench, kEnglish}) {
@@ -268,10 +268,10 @@ TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   context.settings.LastPathName = "/start/";
   CMainDlg window(context, builtScreens());
   FakeUserInterface ui;
-  ui.files = {QStringLiteral("/d/x.rus"), QString()};
-  window.runCommand(kCmdOpen);  // no factory-settings screen in this build: nothing, no crash
+  ui.files = {QStringLiteral("/d/x.ech"), QString()};
+  window.runCommand(kCmdOpen);  // no echo screen in this build: nothing, no crash
   EXPECT_FALSE(context.OpenedFromFile);
-  EXPECT_EQ(context.CurrentFilePath, "/d/x.rus");
+  EXPECT_EQ(context.CurrentFilePath, "/d/x.ech");
   context.CurrentFilePath = "kept";
   window.runCommand(kCmdOpen);  // cancelled
   EXPECT_EQ(context.CurrentFilePath, "kept");

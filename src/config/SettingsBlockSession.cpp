@@ -1,0 +1,91 @@
+#include "config/SettingsBlockSession.h"
+
+#include <algorithm>
+#include <array>
+
+#include "base/Texts.h"
+#include "link/BlockTransfer.h"
+
+namespace flowdesk {
+
+namespace {
+
+constexpr BilingualText kTxtUnitSilent{"L'unité ne répond pas", "The unit does not answer"};
+constexpr BilingualText kTxtWritten{"%s : écrit dans l'unité", "%s: written to the unit"};
+
+}  // namespace
+
+SettingsBlockSession::SettingsBlockSession(AppContext& context, const RegisterBlock& block,
+                                           MapOf map, const BilingualText& title)
+    : context_(context), block_(block), map_(map), title_(title) {}
+
+SettingsOpenOutcome SettingsBlockSession::openUnit() {
+  fromFile_ = false;
+  filePath_.clear();
+  lastBlock_.clear();
+  SettingsOpenOutcome outcome;
+  if (readBlock(context_.master, block_, map_(context_.image)) != 0) return outcome;
+  const std::uint8_t* data = context_.master.replyData();
+  lastBlock_.assign(data, data + 2 * block_.count);
+  outcome.ok = true;
+  return outcome;
+}
+
+SettingsOpenOutcome SettingsBlockSession::openFile(const std::string& path) {
+  fromFile_ = true;
+  filePath_ = path;
+  lastBlock_.clear();
+  SettingsOpenOutcome outcome;
+  outcome.fromFile = true;
+  Bytes block;
+  outcome.file = readFile(path, block);
+  if (!outcome.file.ok()) return outcome;
+  // A short block (a file from an older program) sets the fields it holds;
+  // the others take their defaults rather than keep whatever the screen
+  // last showed, which may be another unit's.
+  const FieldMap map = map_(context_.image);
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeDefaults(map, area.data());
+  std::copy_n(block.begin(), std::min<std::size_t>(block.size(), 2 * block_.count), area.begin());
+  decodeReply(map, area.data(), 2 * block_.count);
+  outcome.ok = true;
+  return outcome;
+}
+
+Bytes SettingsBlockSession::currentBlock() const {
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeRequest(map_(context_.image), area.data());
+  return Bytes(area.begin(), area.begin() + 2 * block_.count);
+}
+
+bool SettingsBlockSession::unchanged() const {
+  return !lastBlock_.empty() && currentBlock() == lastBlock_;
+}
+
+int SettingsBlockSession::upload() {
+  clampImage();
+  const int result = writeBlock(context_.master, block_, map_(context_.image));
+  // The unit's special probes may be new: learn them again at the next
+  // exchange, and after a failure too, since part of the block may be in.
+  context_.master.identificationDone = false;
+  return result;
+}
+
+FileResult SettingsBlockSession::save(const std::string& path) {
+  clampImage();
+  return writeFile(path, currentBlock());
+}
+
+std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language) {
+  if (outcome.fromFile) return outcome.file.ok() ? std::string() : outcome.file.message(language);
+  return outcome.ok ? std::string() : std::string(kTxtUnitSilent.text(language));
+}
+
+std::string settingsUploadText(int result, const BilingualText& title, int language) {
+  if (result != 0) return kTxtUploadFailure.text(language);
+  std::string text = kTxtWritten.text(language);
+  text.replace(text.find("%s"), 2, title.text(language));
+  return text;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,50 @@
+#include "config/qt/CReglageNorvadineDlg.h"
+
+#include <array>
+
+#include "base/Texts.h"
+#include "config/FactoryFields.h"
+#include "config/qt/CalibrationPage.h"
+#include "link/AppContext.h"
+#include "ui_CReglageNorvadineDlg.h"
+
+namespace flowdesk {
+
+namespace {
+
+// In the order of makerEdits() and makerLists().
+constexpr std::array kEditControls{"editSerial1", "editSerial2", "editSerial3", "edit4mA",
+                                   "edit20mA"};
+constexpr std::array kListControls{"comboDevice"};
+
+}  // namespace
+
+CReglageNorvadineDlg::CReglageNorvadineDlg(AppContext& context, QWidget* parent)
+    : SettingsBlockDialog(context, std::make_unique<MakerSession>(context),
+                          {kTxtNorvadineSettings, "NORVADINE Settings", kTxtNorvadineSettingsFile,
+                           "nvd", kTxtUploadNorvadineSettings},
+                          parent),
+      ui_(std::make_unique<Ui::CReglageNorvadineDlg>()) {
+  ui_->setupUi(this);
+  setObjectName(QStringLiteral("CReglageNorvadineDlg"));
+  DeviceImage& image = context.image;
+  bindControls({
+      .labels = {{"labelSerial", kTxtSerialNumber},
+                 {"label4mA", kTxtPoints4mA},
+                 {"label20mA", kTxtPoints20mA},
+                 {"labelDevice", kTxtDevice}},
+      .fields = fieldRows(kEditControls, makerEdits(image)),
+      .combos = comboRows(kListControls, makerLists(image)),
+  });
+}
+
+CReglageNorvadineDlg::~CReglageNorvadineDlg() = default;
+
+void CReglageNorvadineDlg::applyRules() {
+  // Shown either way, so the operator sees what the unit is; sent as shown.
+  const bool editable = session().variantEditable();
+  ui_->labelDevice->setEnabled(editable);
+  ui_->comboDevice->setEnabled(editable);
+}
+
+}  // namespace flowdesk

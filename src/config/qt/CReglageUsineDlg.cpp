@@ -1,0 +1,132 @@
+#include "config/qt/CReglageUsineDlg.h"
+
+#include <array>
+
+#include "base/Texts.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/WindowPrinter.h"
+#include "config/FactoryFields.h"
+#include "config/qt/CalibrationPage.h"
+#include "config/qt/ComparisonDisplay.h"
+#include "link/AppContext.h"
+#include "ui_CReglageUsineDlg.h"
+
+namespace flowdesk {
+
+namespace {
+
+// In the order of factoryEdits(), factoryLists() and factoryTexts().
+constexpr std::array kEditControls{
+    "editQSimulation", "editDeltaTCutOff", "editRipple",   "editEr2",   "editExternalCoef",
+    "editJbus",        "editResume",       "editContrast", "editT0Sp1", "editT0Sp2",
+    "editAngleSp1",    "editAngleSp2",     "editQRefLin",  "editLin0",  "editLin10",
+    "editLin20",       "editLin30",        "editLin40",    "editLin50", "editLin60",
+    "editLin70",       "editLin80",        "editLin90",    "editLin100"};
+constexpr std::array kListControls{"comboFunction",     "comboEchoPolarity", "comboFrequencySp1",
+                                   "comboFrequencySp2", "comboLanguage",     "comboReverseDisplay",
+                                   "comboBacklight",    "comboReverseVideo", "comboQRefLinUnit"};
+constexpr std::array kTextControls{"editTextSp1", "editTextSp2"};
+
+constexpr char kFactoryExtension[] = "rus";
+
+std::vector<TextBinding> textRows(const std::vector<TextField>& texts) {
+  std::vector<TextBinding> rows;
+  for (std::size_t i = 0; i < texts.size() && i < kTextControls.size(); ++i) {
+    rows.push_back({kTextControls[i], texts[i].variable, texts[i].maxLength});
+  }
+  return rows;
+}
+
+}  // namespace
+
+CReglageUsineDlg::CReglageUsineDlg(AppContext& context, QWidget* parent)
+    : SettingsBlockDialog(context, std::make_unique<FactorySession>(context),
+                          {kTxtFactorySettings, "Factory Settings", kTxtFactorySettingsFile,
+                           kFactoryExtension, kTxtUploadFactorySettings},
+                          parent),
+      ui_(std::make_unique<Ui::CReglageUsineDlg>()) {
+  ui_->setupUi(this);
+  setObjectName(QStringLiteral("CReglageUsineDlg"));
+  DeviceImage& image = context.image;
+  bindControls({
+      .labels = {{"labelFunction", kTxtFunction},
+                 {"labelQSimulation", kTxtQSimulation},
+                 {"labelRipple", kTxtSimulationRipple},
+                 {"unitRipple", kTxtPercent},
+                 {"labelEchoPolarity", kTxtEchoPolarity},
+                 {"labelDeltaTCutOff", kTxtDeltaTCutOff},
+                 {"unitDeltaTCutOff", kTxtNanoseconds},
+                 {"labelEr2", kTxtEr2Processing},
+                 {"labelJbus", kTxtJbus},
+                 {"labelExternalCoef", kTxtExternalProbeCoef},
+                 {"labelLanguage", kTxtLanguage},
+                 {"labelReverseDisplay", kTxtReverseDisplay},
+                 {"labelReverseVideo", kTxtReverseVideo},
+                 {"labelBacklight", kTxtBacklight},
+                 {"labelContrast", kTxtContrast},
+                 {"unitContrast", kTxtPercent},
+                 {"labelResume", kTxtResumeMeasurement},
+                 {"unitResume", kTxtMinutes},
+                 {"labelT0Header", kTxtT0Us},
+                 {"labelAngleHeader", kTxtAngleDegrees},
+                 {"labelFrequencyHeader", kTxtFrequency},
+                 {"labelTextHeader", kTxtText},
+                 {"labelSp1", kTxtSp1},
+                 {"labelSp2", kTxtSp2},
+                 {"labelQRefLin", kTxtQRefLin},
+                 {"labelLin0", kTxtPercent0},
+                 {"labelLin10", kTxtPercent10},
+                 {"labelLin20", kTxtPercent20},
+                 {"labelLin30", kTxtPercent30},
+                 {"labelLin40", kTxtPercent40},
+                 {"labelLin50", kTxtPercent50},
+                 {"labelLin60", kTxtPercent60},
+                 {"labelLin70", kTxtPercent70},
+                 {"labelLin80", kTxtPercent80},
+                 {"labelLin90", kTxtPercent90},
+                 {"labelLin100", kTxtPercent100}},
+      .texts = textRows(factoryTexts(image)),
+      .fields = fieldRows(kEditControls, factoryEdits(image)),
+      .combos = comboRows(kListControls, factoryLists(image)),
+  });
+  ui_->buttonCompare->hide();
+  connect(ui_->buttonCompare, &QPushButton::clicked, this, &CReglageUsineDlg::compare);
+}
+
+CReglageUsineDlg::~CReglageUsineDlg() = default;
+
+void CReglageUsineDlg::loaded() {
+  ui_->buttonCompare->setVisible(!session().fromFile());
+}
+
+void CReglageUsineDlg::applyRules() {
+  const FactoryVisibility v = factoryVisibility(context_.image.factory);
+  const std::array<QWidget*, 5> simulation{ui_->labelQSimulation, ui_->editQSimulation,
+                                           ui_->labelRipple, ui_->editRipple, ui_->unitRipple};
+  for (QWidget* w : simulation) w->setVisible(v.simulation);
+  const std::array<std::array<QWidget*, 3>, 2> probes{
+      {{ui_->editAngleSp1, ui_->comboFrequencySp1, ui_->editTextSp1},
+       {ui_->editAngleSp2, ui_->comboFrequencySp2, ui_->editTextSp2}}};
+  for (std::size_t k = 0; k < probes.size(); ++k) {
+    for (QWidget* w : probes[k]) w->setVisible(v.specialProbe[k]);
+  }
+  for (QWidget* w : {ui_->labelAngleHeader, ui_->labelFrequencyHeader, ui_->labelTextHeader}) {
+    w->setVisible(v.specialProbeHeaders);
+  }
+  // COMPARE: while the fields are exactly the unit's; a file's never has it.
+  if (!session().fromFile()) ui_->buttonCompare->setVisible(session().compareOffered());
+}
+
+void CReglageUsineDlg::compare() {
+  fieldsLeft();
+  const int language = context_.settings.Language;
+  if (!openFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
+                      kTxtFactorySettingsFile, kFactoryExtension, language)) {
+    return;
+  }
+  const ComparisonOutcome outcome = session().compare(
+      context_.CurrentFilePath, context_.settings.LastPathName, printEnvironment().regional);
+  showComparison(this, context_, outcome, kTxtFactorySettings);
+}
+
+}  // namespace flowdesk

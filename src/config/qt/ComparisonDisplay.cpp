@@ -1,0 +1,31 @@
+#include "config/qt/ComparisonDisplay.h"
+
+#include <QString>
+
+#include "base/qt/ProgramLauncher.h"
+#include "base/qt/UserInterface.h"
+#include "link/AppContext.h"
+
+namespace flowdesk {
+
+void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcome& outcome,
+                    const BilingualText& caption) {
+  const int language = context.settings.Language;
+  const QString title = QString::fromUtf8(caption.text(language));
+  const QString text = QString::fromStdString(comparisonText(outcome, language));
+  if (!outcome.ok) {
+    userInterface().message(parent, UserInterface::Icon::Critical, title, text);
+    return;
+  }
+  context.CurrentFilePath = outcome.reportPath;
+  const std::string& program = context.settings.LastFileSpName;
+  QString error;
+  if (!program.empty() && startProgram(QString::fromStdString(program),
+                                       QString::fromStdString(outcome.reportPath), &error)) {
+    return;
+  }
+  userInterface().message(parent, UserInterface::Icon::Information, title,
+                          error.isEmpty() ? text : text + QLatin1Char('\n') + error);
+}
+
+}  // namespace flowdesk
