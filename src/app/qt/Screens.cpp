@@ -7,6 +7,7 @@
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
 #include "config/qt/CalibrationSheet.h"
+#include "logger/qt/LoggerViewerDialog.h"
 #include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
@@ -22,6 +23,13 @@ void openCalibration(AppContext& context, QWidget* parent) {
 void openMeasurement(AppContext& context, QWidget* parent) {
   MeasurementDialog dialog(context, parent);
   // A file that cannot be played back was reported; there is nothing to show.
+  if (dialog.opened()) userInterface().runDialog(dialog);
+}
+
+// The logger viewer, on the unit's logger or on a logger file. TABLEUR
+// stays hidden until logger files have a conversion to hand it.
+void openLoggerViewer(AppContext& context, QWidget* parent) {
+  LoggerViewerDialog dialog(context, parent);
   if (dialog.opened()) userInterface().runDialog(dialog);
 }
 
@@ -50,7 +58,7 @@ ScreenRegistry builtScreens() {
       {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
-      {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
+      {kCmdLoggerDisplay, FileKind::Logger, openLoggerViewer, {}, kRefreshPicture},
       {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
       {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},
       {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
