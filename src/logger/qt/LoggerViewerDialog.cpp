@@ -162,6 +162,14 @@ LoggerViewerDialog::~LoggerViewerDialog() {
   if (help_) delete help_.data();
 }
 
+LoggerDownloadWindow* LoggerViewerDialog::downloadWindow() const {
+  return download_.data();
+}
+
+StatusHelpWindow* LoggerViewerDialog::helpWindow() const {
+  return help_.data();
+}
+
 std::vector<std::string> LoggerViewerDialog::otherControls() {
   std::vector<std::string> names;
   for (const ControlRow& r : kControlRows) names.emplace_back(r.name);

@@ -60,8 +60,8 @@ class LoggerViewerDialog : public QDialog {
 
   const LoggerViewerSession& session() const { return session_; }
   QWidget* control(LoggerControl c) const { return controls_[static_cast<std::size_t>(c)]; }
-  LoggerDownloadWindow* downloadWindow() const { return download_; }
-  StatusHelpWindow* helpWindow() const { return help_; }
+  LoggerDownloadWindow* downloadWindow() const;
+  StatusHelpWindow* helpWindow() const;
   void tick();
 
  public slots:
