@@ -1,6 +1,8 @@
 #include "logger/qt/LoggerViewerDialog.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -114,6 +116,8 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent,
   // The grid is flat: no border, no lines, the window's background; the
   // header is its title row.
   QTableWidget* table = ui_->tableRecords;
+  table->setTextElideMode(Qt::ElideNone);
+  table->setWordWrap(false);
   QPalette flat = table->palette();
   flat.setColor(QPalette::Base, palette().color(QPalette::Window));
   table->setPalette(flat);
@@ -127,6 +131,8 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent,
   frozen_ = new QTableView(table);
   frozen_->setModel(table->model());
   frozen_->setPalette(flat);
+  frozen_->setTextElideMode(Qt::ElideNone);
+  frozen_->setWordWrap(false);
   frozen_->setFocusPolicy(Qt::NoFocus);
   frozen_->setSelectionMode(QAbstractItemView::NoSelection);
   frozen_->verticalHeader()->hide();
@@ -278,6 +284,22 @@ void LoggerViewerDialog::drawGrid() {
       }
     }
   }
+  // A column is as wide as its sample, and wider when a text needs it (a
+  // row of status letters): nothing of a record is cut off.
+  const QFontMetrics metrics = table->fontMetrics();
+  for (int c = 0; c < table->columnCount(); ++c) {
+    int widest = table->columnWidth(c);
+    for (int r = 0; r < table->rowCount(); ++r) {
+      if (const QTableWidgetItem* item = table->item(r, c)) {
+        widest = std::max(widest, metrics.horizontalAdvance(item->text()) + kCellMargin);
+      }
+    }
+    if (widest != table->columnWidth(c)) {
+      table->setColumnWidth(c, widest);
+      frozen_->setColumnWidth(c, widest);
+    }
+  }
+  placeFrozenColumns();
 }
 
 void LoggerViewerDialog::resizeEvent(QResizeEvent* event) {
