@@ -363,9 +363,9 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
   downloadResult_ = {};
   recordsDownloaded_ = 0;
   savedPage_ = page_;
-  // The viewer's first row is record page x rows + 0; a download from the
-  // same page starts one further on. Both are kept as the unit's
-  // documentation gives them.
+  // The viewer's first row is record page x rows + 0, a download from the
+  // same page starts one further on: which index the unit counts as its
+  // first is not settled, so neither is changed to match the other.
   nextRecord_ = firstRecord_ = static_cast<long long>(kRowsPerPage) * page_ + 1;
   page_ = 0;
   recordState_ = 1;

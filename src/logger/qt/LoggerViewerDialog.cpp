@@ -155,8 +155,14 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent,
                               qt(session_.fileResult().message(language)));
       return;
     }
-  } else if (!session_.openUnit()) {
-    return;  // no logger, or no answer: the screen closes without a word
+  } else {
+    // "Please wait" during the opening reads, and until the first page's
+    // first answer.
+    progress_ = userInterface().progress(this, language);
+    if (!session_.openUnit()) {
+      progress_.reset();
+      return;  // no logger, or no answer: the screen closes without a word
+    }
   }
   drawScreen();
   drawGrid();
