@@ -127,11 +127,9 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(folder, ec);
   if (status != 0) return status;
 
-  const double wire =
-      static_cast<double>(link_timings::wireTime(9600, wireBytes).count()) * 1e-6;
-  const double silences =
-      static_cast<double>(requests) *
-      std::chrono::duration<double>(link_timings::interByteLimit(5)).count();
+  const double wire = static_cast<double>(link_timings::wireTime(9600, wireBytes).count()) * 1e-6;
+  const double silences = static_cast<double>(requests) *
+                          std::chrono::duration<double>(link_timings::interByteLimit(5)).count();
   const double expected = wire + silences;
   std::printf("records downloaded  %lld\n", session.recordsDownloaded());
   std::printf("transactions        %ld (%zu bytes on the wire)\n", requests, wireBytes);

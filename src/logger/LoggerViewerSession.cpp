@@ -16,9 +16,8 @@ namespace {
 using C = LoggerControl;
 
 // Everything but the ARRETDISK of a download: what a reload hides.
-constexpr C kPageControls[] = {C::kSaveDisk, C::kPgd, C::kPgu,         C::kPrint,
-                               C::kHome,     C::kEnd, C::kTableur,     C::kRecordField,
-                               C::kGo,       C::kHelp};
+constexpr C kPageControls[] = {C::kSaveDisk, C::kPgd,     C::kPgu,         C::kPrint, C::kHome,
+                               C::kEnd,      C::kTableur, C::kRecordField, C::kGo,    C::kHelp};
 
 std::string twoDigits(long long n) {
   std::string s = std::to_string(n);
@@ -61,8 +60,8 @@ std::string padded(std::string_view text, std::size_t width, bool alignRight) {
 }
 
 std::string downloadInfoLine(const LoggerRecordTexts& t) {
-  std::string line = t.date + " " + t.time + "  |  " + t.flow + " " + t.flowUnit + " (" +
-                     t.flowPercent + "%)";
+  std::string line =
+      t.date + " " + t.time + "  |  " + t.flow + " " + t.flowUnit + " (" + t.flowPercent + "%)";
   for (std::size_t i = 0; i < 2; ++i) {
     const LoggerSlotTexts s = i < t.slots.size() ? t.slots[i] : LoggerSlotTexts{};
     line += "  |  " + s.name + " " + s.value + " (" + s.percent + "%)";
@@ -161,9 +160,11 @@ void LoggerViewerSession::layOut(std::size_t recordSize) {
   grid_.columns.clear();
   grid_.columns.push_back({kTxtNumberSign.text(language_), "00000", LoggerAlign::kCentre});
   grid_.columns.push_back({std::string(kTxtDate.text(language_)) + " " + kTxtTime.text(language_),
-                           "00/00/0000" "00:00:00 WW", LoggerAlign::kCentre});
-  grid_.columns.push_back({"      " + std::string(kTxtFlow.text(language_)), "00000000000000000",
-                           LoggerAlign::kLeft});
+                           "00/00/0000"
+                           "00:00:00 WW",
+                           LoggerAlign::kCentre});
+  grid_.columns.push_back(
+      {"      " + std::string(kTxtFlow.text(language_)), "00000000000000000", LoggerAlign::kLeft});
   const std::string recordTitle = kTxtRecordColumn.text(language_);
   for (int i = 0; i < slotCount_; ++i) {
     std::string title = recordTitle;
@@ -316,8 +317,7 @@ LoggerTick LoggerViewerSession::unitTick() {
   const long long start =
       recordState_ != 0 ? nextRecord_ : static_cast<long long>(page_) * kRowsPerPage + row_;
   const int count = recordsPerRequest_;
-  const auto address =
-      static_cast<std::uint16_t>(std::clamp<long long>(start, 0, 0xFFFF));
+  const auto address = static_cast<std::uint16_t>(std::clamp<long long>(start, 0, 0xFFFF));
   bool fetched = master_.readRecords(address, static_cast<std::uint16_t>(count)) == 0;
   std::span<const std::uint8_t> data;
   if (fetched) {
@@ -351,8 +351,7 @@ LoggerTick LoggerViewerSession::unitTick() {
 }
 
 bool LoggerViewerSession::canStartDownload() const {
-  return unitMode_ && recordState_ == 0 && timerMs_ == kTimerStopped &&
-         screen_.shown(C::kSaveDisk);
+  return unitMode_ && recordState_ == 0 && timerMs_ == kTimerStopped && screen_.shown(C::kSaveDisk);
 }
 
 bool LoggerViewerSession::startDownload(const std::string& path) {
@@ -404,18 +403,18 @@ LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data,
   }
   nextRecord_ += count;
   download_.progressPosition = download_.recordsDone = nextRecord_ - firstRecord_;
-  download_.info = downloadInfoLine(loggerRecordTexts(
-      decodeLoggerRecord(data.subspan(0, std::min(recordSize_, data.size()))), language_,
-      regional_));
+  download_.info = downloadInfoLine(
+      loggerRecordTexts(decodeLoggerRecord(data.subspan(0, std::min(recordSize_, data.size()))),
+                        language_, regional_));
   const std::int64_t elapsed = master_.clock().nowMs() - startTick_;
   if (elapsed != 0) {
     const long long left = std::max(0LL, recordsToGo_ + firstRecord_ - nextRecord_);
     const auto seconds = static_cast<long long>(static_cast<double>(elapsed) /
                                                 static_cast<double>(nextRecord_ - firstRecord_) *
                                                 static_cast<double>(left) * 0.001);
-    download_.remaining = formatTime(static_cast<int>(seconds / 3600),
-                                     static_cast<int>(seconds / 60 % 60),
-                                     static_cast<int>(seconds % 60), regional_);
+    download_.remaining =
+        formatTime(static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                   static_cast<int>(seconds % 60), regional_);
   }
   return LoggerTick::kDownloading;
 }

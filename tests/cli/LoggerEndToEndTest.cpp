@@ -31,8 +31,7 @@ struct LoggerRig {
   unit::VirtualUnit unit;
   std::vector<int> recordStarts;  // start index of every function-4 request
 
-  explicit LoggerRig(unit::UnitSettings settings)
-      : unit(settings, [] { return 1.7e9; }) {
+  explicit LoggerRig(unit::UnitSettings settings) : unit(settings, [] { return 1.7e9; }) {
     line->onWrite = [this](MemoryLine& l) {
       const Bytes request = l.takeRequest();
       if (request.size() < 8) return;
@@ -62,7 +61,8 @@ struct LoggerRig {
 // Ticks until the timer stops or `limit` ticks have run; the outcomes.
 std::vector<Tick> tickUntilStopped(LoggerViewerSession& s, int limit = 2000) {
   std::vector<Tick> ticks;
-  while (s.timerMs() != LoggerViewerSession::kTimerStopped && limit-- > 0) ticks.push_back(s.tick());
+  while (s.timerMs() != LoggerViewerSession::kTimerStopped && limit-- > 0)
+    ticks.push_back(s.tick());
   return ticks;
 }
 
@@ -156,11 +156,9 @@ TEST(LoggerEndToEnd, UnitPagesNavigationAndOpening) {
     int page;
     std::string firstCell;
   } steps[] = {
-      {LoggerNavigation::kPgd, "", 1, "27"},
-      {LoggerNavigation::kEnd, "", 2, "53"},
+      {LoggerNavigation::kPgd, "", 1, "27"},   {LoggerNavigation::kEnd, "", 2, "53"},
       {LoggerNavigation::kPgd, "", 2, "53"},  // the last page already
-      {LoggerNavigation::kHome, "", 0, "01"},
-      {LoggerNavigation::kGo, "30", 1, "27"},
+      {LoggerNavigation::kHome, "", 0, "01"},  {LoggerNavigation::kGo, "30", 1, "27"},
       {LoggerNavigation::kGo, "999", 2, "53"},  // beyond the end: the last page
   };
   for (const Step& step : steps) {

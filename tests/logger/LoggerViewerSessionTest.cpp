@@ -102,10 +102,14 @@ TEST(LoggerViewerSession, GridColumnsAndCells) {
     std::vector<std::string> titles;
     std::string slotCell;
   } cases[] = {
-      {31, 0, {"N°", "Date Heure", "      Débit", "ENR. 2", "ENR. 3", "ENR. 4", "Point", "M"},
+      {31,
+       0,
+       {"N°", "Date Heure", "      Débit", "ENR. 2", "ENR. 3", "ENR. 4", "Point", "M"},
        "T1(°C)  =   25.00 (090%)"},
-      {62, 1, {"N°", "Date Time", "      Flow", "REC. 2", "REC. 3", "REC. 4", "REC. 5", "REC. 6",
-               "REC. 7", "REC. 8", "REC. 9", "Point", "M"},
+      {62,
+       1,
+       {"N°", "Date Time", "      Flow", "REC. 2", "REC. 3", "REC. 4", "REC. 5", "REC. 6", "REC. 7",
+        "REC. 8", "REC. 9", "Point", "M"},
        "T1(°C)  =   25.00 (090%)"},
   };
   JbusMaster master;
@@ -132,7 +136,8 @@ TEST(LoggerViewerSession, RecordFieldAndPadding) {
   struct Case {
     const char* text;
     long long n;
-  } cases[] = {{"27", 27}, {" 12abc", 12}, {"abc", 0}, {"", 0}, {"-4", -4}, {"99999999999", 2147483647}};
+  } cases[] = {{"27", 27}, {" 12abc", 12}, {"abc", 0},
+               {"", 0},    {"-4", -4},     {"99999999999", 2147483647}};
   for (const Case& c : cases) EXPECT_EQ(recordFieldNumber(c.text), c.n) << c.text;
   EXPECT_EQ(padded("T1(°C) ", 8, false), "T1(°C)  ");
   EXPECT_EQ(padded("m3/h", 5, true), " m3/h");

@@ -35,8 +35,8 @@ void LoggerDownloadWindow::draw(const LoggerDownloadView& view) {
                                                       : QString());
   ui_->labelInfo->setText(QString::fromStdString(view.info));
   ui_->progressBar->setRange(0, std::max(1, barValue(view.progressMax)));
-  ui_->progressBar->setValue(std::min(barValue(view.progressPosition),
-                                      ui_->progressBar->maximum()));
+  ui_->progressBar->setValue(
+      std::min(barValue(view.progressPosition), ui_->progressBar->maximum()));
 }
 
 }  // namespace flowdesk

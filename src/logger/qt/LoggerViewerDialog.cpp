@@ -2,11 +2,11 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "base/Texts.h"
 #include "base/qt/FilePrompts.h"
@@ -77,8 +77,7 @@ BindingRows viewerRows() {
 
 }  // namespace
 
-LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent,
-                                       TableurAction tableur)
+LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent, TableurAction tableur)
     : QDialog(parent),
       context_(context),
       session_(context, systemRegionalSettings()),
@@ -143,10 +142,10 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent,
   frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   frozen_->hide();
-  connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged,
-          table->verticalScrollBar(), &QAbstractSlider::setValue);
-  connect(table->verticalScrollBar(), &QAbstractSlider::valueChanged,
-          frozen_->verticalScrollBar(), &QAbstractSlider::setValue);
+  connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, table->verticalScrollBar(),
+          &QAbstractSlider::setValue);
+  connect(table->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
+          &QAbstractSlider::setValue);
 
   if (context_.OpenedFromFile) {
     if (!session_.openFile(context_.CurrentFilePath).ok()) {
