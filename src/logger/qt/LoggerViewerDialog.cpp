@@ -108,8 +108,10 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent, Tab
   for (const auto& [button, nav] : navigation) {
     connect(button, &QPushButton::clicked, this, [this, nav = nav] { navigate(nav); });
   }
-  connect(ui_->editRecord, &QLineEdit::returnPressed, this,
-          [this] { navigate(LoggerNavigation::kGo); });
+  // Enter goes to the record typed, and never presses whichever button a
+  // dialog would make its default (SAVEDISK, the first one).
+  for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
+  ui_->buttonGo->setDefault(true);
   connect(&timer_, &QTimer::timeout, this, &LoggerViewerDialog::tick);
 
   // The grid is flat: no border, no lines, the window's background; the

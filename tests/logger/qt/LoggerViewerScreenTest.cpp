@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <memory>
 #include <string>
@@ -89,6 +90,15 @@ TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {
     dialog.navigate(LoggerNavigation::kPgd);
     EXPECT_EQ(table->item(0, 0)->text(), "27");
     EXPECT_TRUE(table->item(4, 0)->text().isEmpty());
+
+    // Enter in the record-number field is "Go", whatever button had a default role.
+    auto* field = dialog.findChild<QLineEdit*>("editRecord");
+    field->setText("3");
+    field->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter);
+    EXPECT_EQ(table->item(0, 0)->text(), "01");
+    EXPECT_TRUE(fake.fileRequests.empty()) << "no save prompt";
   }
 }
 
