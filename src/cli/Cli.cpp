@@ -45,6 +45,10 @@ const std::vector<CliCommand>& cliCommands() {
        runDetect},
       {"record", "record FILE.mes [--polls N]",
        "poll the measurement blocks N times (default 1), recording each good poll", runRecord},
+      {"download", "download FILE.log [--page P]",
+       "logger download as SAVEDISK does from page P of the viewer (default 0); progress on "
+       "standard error",
+       runDownload},
       {"convert", "convert IN.mes|IN.log [-o OUT.prn]",
        "spreadsheet text of a measurement or logger file (default name: IN's name without its "
        "dots, "

@@ -59,6 +59,7 @@ int runDetect(CliSession& session);
 int runNew(CliSession& session);
 int runShow(CliSession& session);
 int runRecord(CliSession& session);
+int runDownload(CliSession& session);
 int runConvert(CliSession& session);
 int runSave(CliSession& session);
 int runUpload(CliSession& session);

@@ -7,6 +7,12 @@
 
 #include "base/RegionalFormat.h"
 
+// Records have parameter `slots`, a word Qt's headers define as a macro:
+// it is set aside here so that the Qt screens can include this header after
+// their Qt headers.
+#pragma push_macro("slots")
+#undef slots
+
 namespace flowdesk {
 
 // One logger record as the unit sends it (function 4), 31 bytes for a
@@ -83,3 +89,5 @@ LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, int language,
                                     const RegionalSettings& regional);
 
 }  // namespace flowdesk
+
+#pragma pop_macro("slots")

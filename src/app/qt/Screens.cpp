@@ -10,6 +10,7 @@
 #include "config/qt/CReglageUsineDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "logger/qt/CConfigLoggerDlg.h"
+#include "logger/qt/LoggerViewerDialog.h"
 #include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
@@ -34,6 +35,13 @@ void openLoaded(AppContext& context, QWidget* parent) {
 void openMeasurement(AppContext& context, QWidget* parent) {
   MeasurementDialog dialog(context, parent);
   // A file that cannot be played back was reported; there is nothing to show.
+  if (dialog.opened()) userInterface().runDialog(dialog);
+}
+
+// The logger viewer, on the unit's logger or on a logger file. TABLEUR
+// stays hidden until logger files have a conversion to hand it.
+void openLoggerViewer(AppContext& context, QWidget* parent) {
+  LoggerViewerDialog dialog(context, parent);
   if (dialog.opened()) userInterface().runDialog(dialog);
 }
 
@@ -62,7 +70,7 @@ ScreenRegistry builtScreens() {
       {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, openLoaded<CConfigLoggerDlg>, {}, kRefreshPicture},
-      {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
+      {kCmdLoggerDisplay, FileKind::Logger, openLoggerViewer, {}, kRefreshPicture},
       {kCmdFactorySettings,
        FileKind::FactorySettings,
        openLoaded<CReglageUsineDlg>,

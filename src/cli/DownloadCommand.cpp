@@ -1,0 +1,91 @@
+#include <string>
+
+#include "cli/CliSession.h"
+#include "files/FileKinds.h"
+#include "logger/LoggerViewerSession.h"
+
+namespace flowdesk {
+
+namespace {
+
+// The screen retries a silent unit for as long as it is open; a command
+// gives up after this many failed fetches in a row.
+constexpr int kFetchesInARow = 10;
+
+// Ticks until the page is complete; false when the unit stopped answering.
+bool tickToPage(LoggerViewerSession& session) {
+  int failed = 0;
+  while (session.timerMs() != LoggerViewerSession::kTimerStopped) {
+    const LoggerTick t = session.tick();
+    failed = t == LoggerTick::kFetchFailed ? failed + 1 : 0;
+    if (failed >= kFetchesInARow) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int runDownload(CliSession& s) {
+  CommandArgs args({{"--page", true}});
+  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
+  if (args.positional().size() != 1) return s.usage("download wants one file name");
+  const std::string& path = args.positional().front();
+  const FileKindInfo* kind = fileKindOfPath(path);
+  if (kind == nullptr || kind->kind != FileKind::Logger) {
+    return s.usage(
+        std::string(s.text("download écrit un fichier .log: ", "download writes a .log file: ")) +
+        path);
+  }
+  long page = 0;
+  if (auto given = args.value("--page")) {
+    auto n = parseWholeNumber(*given, 0, 65535);
+    if (!n) return s.usage("--page wants a number from 0 to 65535");
+    page = *n;
+  }
+  const auto noAnswer = [&s] {
+    return s.fail(kExitUnit, s.text("l'unité ne répond pas, ou n'a pas de logger",
+                                    "the unit did not answer, or has no logger"));
+  };
+
+  // The viewer's own sequence: open, show the page, SAVEDISK with the file,
+  // then the timer's ticks until the logger's data ends.
+  LoggerViewerSession session(s.app, s.regional);
+  session.setLanguage(s.language);
+  if (!session.openUnit() || !tickToPage(session)) return noAnswer();
+  if (page > 0) {
+    const long long first = page * LoggerViewerSession::kRowsPerPage + 1;
+    session.navigate(LoggerNavigation::kGo, std::to_string(first));
+    if (!tickToPage(session)) return noAnswer();
+  }
+  session.startDownload(path);
+  int failed = 0;
+  for (;;) {
+    const LoggerTick t = session.tick();
+    if (t == LoggerTick::kDownloadFailed) {
+      s.err << "\n";
+      return s.fileFailure(session.downloadResult());
+    }
+    if (t == LoggerTick::kDownloadEnded) break;
+    failed = t == LoggerTick::kFetchFailed ? failed + 1 : 0;
+    if (failed >= kFetchesInARow) {
+      session.stopDownload();
+      s.err << "\n";
+      return s.fail(kExitUnit, std::to_string(session.recordsDownloaded()) +
+                                   s.text(" enregistrement(s) dans ", " record(s) in ") + path +
+                                   "; " +
+                                   s.text("l'unité ne répond plus", "the unit stopped answering"));
+    }
+    if (t == LoggerTick::kDownloading) {
+      const LoggerDownloadView& d = session.download();
+      // Drawn over itself on a terminal.
+      s.err << "\r" << d.recordsDone << "/" << d.recordsToDo << "  " << d.remaining << "   "
+            << std::flush;
+    }
+  }
+  s.err << "\n";
+  s.out << session.recordsDownloaded() << s.text(" enregistrement(s) dans ", " record(s) in ")
+        << path << "\n";
+  return kExitDone;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,223 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
+#include "link/JbusMaster.h"
+#include "logger/LoggerFile.h"
+#include "logger/LoggerRecord.h"
+
+namespace flowdesk {
+
+class AppContext;
+
+// The controls of the logger viewer that come and go.
+enum class LoggerControl : std::size_t {
+  kSaveDisk,
+  kArretDisk,
+  kPgd,
+  kPgu,
+  kPrint,
+  kHome,
+  kEnd,
+  kTableur,
+  kRecordField,  // the record-number field
+  kGo,           // "Go Enr."
+  kHelp,         // "Aide ETAT"
+};
+inline constexpr std::size_t kLoggerControls = 11;
+
+// What a navigation press asks for.
+enum class LoggerNavigation { kPgd, kPgu, kHome, kEnd, kGo };
+
+enum class LoggerAlign { kLeft, kCentre, kRight };
+
+struct LoggerColumn {
+  std::string title;
+  std::string widthSample;  // the column is made wide enough for this text
+  LoggerAlign align = LoggerAlign::kLeft;
+};
+
+// The grid: a title row, then one row per record of the page. Empty until the
+// record layout is known.
+struct LoggerGrid {
+  static constexpr int kRows = 27;  // title row included
+  static constexpr int kFixedColumns = 3;
+  std::vector<LoggerColumn> columns;
+  std::vector<std::vector<std::string>> cells;  // kRows - 1 rows of columns.size() texts
+};
+
+// Everything of the viewer that is not the grid.
+struct LoggerScreen {
+  std::string title;        // "Logger"
+  std::string topLine;      // the file in file mode
+  std::string filledLabel;  // unit mode only
+  std::string filledValue;
+  std::string totalLabel;
+  std::string totalValue;
+  std::string recordField;  // the number the record-number field shows
+  std::array<bool, kLoggerControls> visible{};
+  bool gridVisible = true;
+  bool progress = false;  // the "please wait" window is wanted
+
+  bool shown(LoggerControl c) const { return visible[static_cast<std::size_t>(c)]; }
+};
+
+// What the download window shows.
+struct LoggerDownloadView {
+  std::string path;
+  long long recordsDone = 0;
+  long long recordsToDo = 0;
+  long long progressMax = 0;
+  long long progressPosition = 0;
+  std::string info;       // the first record of the last answer
+  std::string remaining;  // time left, hours:minutes:seconds
+};
+
+// What a timer tick did.
+enum class LoggerTick {
+  kNothing,         // no timer work: file mode, closed, or a tick inside a tick
+  kFetchFailed,     // the unit did not answer; the next tick asks again
+  kLoading,         // rows were added, the page is not complete yet
+  kPageShown,       // the page is complete; the timer stops
+  kDownloading,     // records were stored; the download goes on
+  kDownloadEnded,   // the logger's data ended; the saved page is loaded again
+  kDownloadFailed,  // the file could not be written: downloadResult(); the download ended
+};
+
+// The logger viewer without its window: pages of records from the unit
+// (fetched by the timer, function 4) or from a logger file, the navigation of
+// both, and the download of the unit's records into a logger file. The dialog
+// runs the timer at timerMs(), forwards presses and draws screen(), grid()
+// and download().
+class LoggerViewerSession {
+ public:
+  static constexpr int kRowsPerPage = LoggerGrid::kRows - 1;
+  static constexpr int kTimerStopped = -1;
+  static constexpr int kStartMs = 0;  // the first tick of a page at once
+  static constexpr int kTickMs = 1;   // then ticks until the page is complete
+
+  LoggerViewerSession(JbusMaster& master, int language, RegionalSettings regional);
+  LoggerViewerSession(AppContext& app, RegionalSettings regional);
+
+  // Unit mode: reads the model word (a logger must be fitted), the logger
+  // size and the records filled; false when any of it fails (the screen
+  // closes without a word). On success the timer starts.
+  bool openUnit();
+  // File mode: the header and the first page. A file that cannot be read
+  // leaves the session closed.
+  FileResult openFile(const std::string& path);
+  // Ends a download and stops the timer; the file keeps what was written.
+  void close();
+
+  LoggerTick tick();
+
+  // PGD, PGU, HOME, END and Go (with the text of the record-number field).
+  // True when the page changed hands: shown at once in file mode, reloaded
+  // by the timer in unit mode.
+  bool navigate(LoggerNavigation nav, std::string_view recordField = {});
+
+  // SAVEDISK once the file is named.
+  bool canStartDownload() const;
+  bool startDownload(const std::string& path);
+  // ARRETDISK or a stop message; false when no download runs.
+  bool stopDownload();
+
+  void setLanguage(int language) { language_ = language; }
+  int language() const { return language_; }
+
+  bool isOpen() const { return unitMode_ || fileMode_; }
+  bool isUnitMode() const { return unitMode_; }
+  bool isFileMode() const { return fileMode_; }
+  int timerMs() const { return timerMs_; }
+  int page() const { return page_; }
+  int row() const { return row_; }
+  int recordsPerRequest() const { return recordsPerRequest_; }
+  std::size_t recordSize() const { return recordSize_; }
+  int slotCount() const { return slotCount_; }
+  long long recordsFilled() const { return recordsFilled_; }
+  long long loggerSize() const { return loggerSize_; }
+  int recordState() const { return recordState_; }
+  long long recordsDownloaded() const { return recordsDownloaded_; }
+  const std::string& filePath() const { return filePath_; }
+
+  const LoggerScreen& screen() const { return screen_; }
+  const LoggerGrid& grid() const { return grid_; }
+  const LoggerDownloadView& download() const { return download_; }
+  const FileResult& fileResult() const { return fileResult_; }
+  const FileResult& downloadResult() const { return downloadResult_; }
+
+  // The last page index for the records filled.
+  int lastPage() const;
+
+ private:
+  void reset();
+  void show(LoggerControl c, bool on) { screen_.visible[static_cast<std::size_t>(c)] = on; }
+  void layOut(std::size_t recordSize);
+  void clearRows();
+  void fillRow(int gridRow, long long index, std::span<const std::uint8_t> record);
+  int fillRows(std::span<const std::uint8_t> data, int count);
+  void showFilePage();
+  void reload(bool withProgress);
+  void readFilled();
+  void pageComplete();
+  LoggerTick unitTick();
+  LoggerTick downloadStep(std::span<const std::uint8_t> data, int count);
+  void endDownload();
+
+  JbusMaster& master_;
+  int language_;
+  RegionalSettings regional_;
+
+  bool unitMode_ = false;
+  bool fileMode_ = false;
+  bool busy_ = false;
+  bool firstTick_ = true;
+  int timerMs_ = kTimerStopped;
+  int page_ = 0;
+  int row_ = 0;
+  int recordsPerRequest_ = 1;
+  std::size_t recordSize_ = 0;
+  int slotCount_ = 0;
+  bool gridBuilt_ = false;
+  bool pageStarted_ = false;
+  long long recordsFilled_ = 0;
+  long long loggerSize_ = 0;
+
+  LoggerFileReader reader_;
+  std::string filePath_;
+
+  int recordState_ = 0;
+  long long nextRecord_ = 0;
+  long long firstRecord_ = 0;
+  long long recordsToGo_ = 0;
+  std::int64_t startTick_ = 0;
+  int savedPage_ = 0;
+  long long recordsDownloaded_ = 0;
+  std::string downloadPath_;
+
+  LoggerScreen screen_;
+  LoggerGrid grid_;
+  LoggerDownloadView download_;
+  FileResult fileResult_;
+  FileResult downloadResult_;
+};
+
+// The record-number field read as the viewer reads it: a decimal integer,
+// text that is not a number counting as 0.
+long long recordFieldNumber(std::string_view text);
+
+// `text` padded with blanks to `width` characters (not bytes), on the left
+// (right-aligned) or on the right.
+std::string padded(std::string_view text, std::size_t width, bool alignRight);
+
+// The download window's information line for a decoded record.
+std::string downloadInfoLine(const LoggerRecordTexts& t);
+
+}  // namespace flowdesk

@@ -1,0 +1,23 @@
+#pragma once
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class StatusHelpWindow;
+}
+
+namespace flowdesk {
+
+// What each status letter of the logger's records means, in the current
+// language. Modeless: the viewer stays usable beside it.
+class StatusHelpWindow : public QDialog {
+  Q_OBJECT
+ public:
+  StatusHelpWindow(int language, QWidget* parent);
+  ~StatusHelpWindow() override;
+
+ private:
+  std::unique_ptr<Ui::StatusHelpWindow> ui_;
+};
+
+}  // namespace flowdesk
