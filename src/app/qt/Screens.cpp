@@ -7,6 +7,7 @@
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
 #include "config/qt/CalibrationSheet.h"
+#include "echo/qt/EchoDialog.h"
 #include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
@@ -22,6 +23,13 @@ void openCalibration(AppContext& context, QWidget* parent) {
 void openMeasurement(AppContext& context, QWidget* parent) {
   MeasurementDialog dialog(context, parent);
   // A file that cannot be played back was reported; there is nothing to show.
+  if (dialog.opened()) userInterface().runDialog(dialog);
+}
+
+// The echo screen, live or on an echo file; a unit that does not answer or
+// a file that cannot be read was reported.
+void openEcho(AppContext& context, QWidget* parent) {
+  EchoDialog dialog(context, parent);
   if (dialog.opened()) userInterface().runDialog(dialog);
 }
 
@@ -48,7 +56,7 @@ ScreenRegistry builtScreens() {
   return {
       {kCmdMeasurement, FileKind::Measurement, openMeasurement, {}, kRefreshPicture},
       {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
-      {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
+      {kCmdEchoDisplay, FileKind::Echo, openEcho, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, {}, {}, kRefreshPicture},
       {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
       {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
