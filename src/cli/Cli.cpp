@@ -63,7 +63,14 @@ const std::vector<CliCommand>& cliCommands() {
        "compare configuration N (default 0) with the file; writes the deviation report beside "
        "the file and prints its path",
        runCompare},
-      {"show", "show FILE", "every file kind decoded as readable text", runShow},
+      {"echo", "echo FILE.ech --screen CODE [--images N]",
+       "show echo screen CODE (as the Ecran list numbers them) and record N complete pictures "
+       "(default 1); the echo screen is stopped at the end",
+       runEcho},
+      {"show", "show FILE [--png DIR]",
+       "every file kind decoded as readable text; for a .ech file, --png also writes each "
+       "picture to DIR as a 128 x 64 PNG",
+       runShow},
   };
   return commands;
 }
@@ -161,7 +168,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   if (options.trace) frameTrace().setEnabled(true);
 
   CliSession session{
-      app, options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional};
+      app,   options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional,
+      false, environment.writeEchoPicture};
   const int code = command->run(session);
 
   // Only what the run learned is kept: never the options of this run.
