@@ -28,8 +28,8 @@ int runEcho(CliSession& s) {
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
   if (kind == nullptr || kind->kind != FileKind::Echo) {
-    return s.usage(std::string(s.text("echo écrit un fichier .ech: ", "echo writes a .ech file: ")) +
-                   path);
+    return s.usage(
+        std::string(s.text("echo écrit un fichier .ech: ", "echo writes a .ech file: ")) + path);
   }
   const auto screenText = args.value("--screen");
   if (!screenText) return s.usage("echo wants --screen CODE");
@@ -58,10 +58,10 @@ int runEcho(CliSession& s) {
   }
   if (index < 0) {
     stopEchoScreen(session);
-    return s.usage(std::string(s.text("écran inconnu de cette unité: ",
-                                      "no such screen on this unit: ")) +
-                   *screenText + "; " + s.text("écrans:", "screens:") +
-                   (offered.empty() ? std::string(" -") : offered));
+    return s.usage(
+        std::string(s.text("écran inconnu de cette unité: ", "no such screen on this unit: ")) +
+        *screenText + "; " + s.text("écrans:", "screens:") +
+        (offered.empty() ? std::string(" -") : offered));
   }
   session.choose(index);
   session.startRecording(path);

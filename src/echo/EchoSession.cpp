@@ -261,8 +261,9 @@ EchoTick EchoSession::playbackTick() {
     fileResult_ = reader_.readImage(currentRecord_, image_);
     if (!fileResult_.ok()) return EchoTick::kRecordFailed;
   }
-  screen_.secondLine = textWithNumbers(kTxtRecordCounts.text(language_),
-                                       {lastRecord_ + 1, lastRecord_ >= 0 ? currentRecord_ + 1 : 0});
+  screen_.secondLine =
+      textWithNumbers(kTxtRecordCounts.text(language_),
+                      {lastRecord_ + 1, lastRecord_ >= 0 ? currentRecord_ + 1 : 0});
   updateButtons();
   return EchoTick::kRecordShown;
 }

@@ -268,8 +268,7 @@ TEST(EchoSessionPlayback, NavigatesTheRecords) {
     }
     EXPECT_EQ(s.tick(), EchoTick::kRecordShown);
     EXPECT_EQ(s.timerMs(), 0);
-    EXPECT_EQ(s.screen().secondLine,
-              "Total Records=5  Record N°=" + std::to_string(step.record));
+    EXPECT_EQ(s.screen().secondLine, "Total Records=5  Record N°=" + std::to_string(step.record));
     EXPECT_EQ(s.image()[1023], step.record);
     std::vector<B> shown;
     for (std::size_t b = 0; b < kEchoButtons; ++b) {
@@ -295,8 +294,8 @@ TEST(EchoCells, PicturePaintedOnTheArea) {
   } cases[] = {
       {0, 0x01, 128, 64, {{0, 0, 1, 1}}},
       {1023, 0x80, 128, 64, {{127, 63, 1, 1}}},
-      {0, 0x01, 1000, 500, {{0, 0, 7, 8}}},         // w = 7, b = 62: 62 - 434 / 8
-      {1023, 0x80, 1000, 500, {{889, 489, 7, 7}}},  // band 7 ends at 496
+      {0, 0x01, 1000, 500, {{0, 0, 7, 8}}},                      // w = 7, b = 62: 62 - 434 / 8
+      {1023, 0x80, 1000, 500, {{889, 489, 7, 7}}},               // band 7 ends at 496
       {130, 0x03, 1000, 100, {{14, 14, 7, 1}, {14, 12, 7, 2}}},  // b = 12: 1, 2 ...
       {0, 0xFF, 127, 64, {}},                                    // too narrow for a column
   };

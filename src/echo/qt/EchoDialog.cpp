@@ -37,7 +37,10 @@ QString qt(const std::string& text) {
 }  // namespace
 
 EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent), context_(context), session_(context), ui_(std::make_unique<Ui::EchoDialog>()) {
+    : QDialog(parent),
+      context_(context),
+      session_(context),
+      ui_(std::make_unique<Ui::EchoDialog>()) {
   ui_->setupUi(this);
   for (std::size_t i = 0; i < kEchoButtons; ++i) {
     buttons_[i] = findChild<PictureButton*>(QString::fromLatin1(kButtonRows[i].control));
@@ -50,9 +53,8 @@ EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
   for (EchoButton b : {EchoButton::kPgd, EchoButton::kPgu, EchoButton::kHome, EchoButton::kEnd}) {
     connect(button(b), &QPushButton::clicked, this, [this, b] { navigate(b); });
   }
-  connect(ui_->comboScreen, &QComboBox::activated, this, [this](int index) {
-    session_.choose(index);
-  });
+  connect(ui_->comboScreen, &QComboBox::activated, this,
+          [this](int index) { session_.choose(index); });
   connect(&timer_, &QTimer::timeout, this, &EchoDialog::tick);
 
   const int language = context_.settings.Language;

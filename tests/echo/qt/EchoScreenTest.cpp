@@ -149,7 +149,8 @@ TEST(EchoScreen, PlaybackOfAFile) {
   EchoDialog zero(context);
   EXPECT_FALSE(zero.opened());
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(ui.messages[0].text.contains("Record size of 0")) << ui.messages[0].text.toStdString();
+  EXPECT_TRUE(ui.messages[0].text.contains("Record size of 0"))
+      << ui.messages[0].text.toStdString();
 }
 
 TEST(EchoScreen, LivePicturesRecordedAndTheScreenStoppedAtClosing) {

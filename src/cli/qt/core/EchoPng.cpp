@@ -23,9 +23,9 @@ FileResult writeEchoPng(const std::string& path, const EchoImage& image) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   if (!png.save(&buffer, "PNG")) return FileResult::failure(FileStatus::WriteFailed, path);
-  return writeFileAtomic(path, std::span<const std::uint8_t>(
-                                   reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                   static_cast<std::size_t>(bytes.size())));
+  return writeFileAtomic(
+      path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                          static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace flowdesk
