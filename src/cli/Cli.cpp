@@ -167,15 +167,9 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   if (options.trace) frameTrace().setEnabled(true);
 
-  CliSession session{app,
-                     options,
-                     options.args,
-                     out,
-                     err,
-                     s.Language == 1 ? 1 : 0,
-                     environment.regional,
-                     false,
-                     environment.writeEchoPicture};
+  CliSession session{
+      app, options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional};
+  session.writeEchoPicture = environment.writeEchoPicture;
   const int code = command->run(session);
 
   // Only what the run learned is kept: never the options of this run.

@@ -35,7 +35,7 @@ struct CliSession {
 
   // The environment's PNG writer for echo pictures (empty in a build or a
   // test without one).
-  std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture;
+  std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture{};
 
   // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;
