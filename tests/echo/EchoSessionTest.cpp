@@ -1,6 +1,7 @@
 // The echo session: the list of screens, and the tick sequence against the
 // virtual unit in-process behind an in-memory line on a manual clock (ticks
-// per picture, retries, the stop at closing, recording), and playback.
+// per picture, retries, the stop at closing, recording). Playback and the
+// painting are tested with the screen.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -228,89 +229,6 @@ TEST(EchoSessionLive, RecordingKeepsEveryPictureAsServed) {
   EXPECT_EQ(rig.session.recording(), 0);
   EXPECT_FALSE(rig.session.fileResult().ok());
   EXPECT_EQ(rig.ticksToImage(), 5) << "the next picture is no failure";
-}
-
-TEST(EchoSessionPlayback, NavigatesTheRecords) {
-  TempDir dir;
-  const std::string path = dir.file("five.ech");
-  EchoImage picture{};
-  for (std::uint8_t k = 1; k <= 5; ++k) {
-    picture.fill(k);
-    ASSERT_TRUE((k == 1 ? startEchoFile(path, picture) : appendEchoImage(path, picture)).ok());
-  }
-  ManualClock clock;
-  DeviceImage image;
-  JbusMaster master{clock};
-  EchoSession s(master, image, kEnglish);
-  ASSERT_TRUE(s.openPlayback(path).ok());
-  EXPECT_EQ(s.screen().topLine, path);
-  EXPECT_EQ(s.timerMs(), EchoSession::kPlaybackTimerMs);
-
-  struct Step {
-    B press;  // kPrint: no press, just the tick
-    bool acted;
-    int record;
-    std::vector<B> shown;
-  } steps[] = {
-      {B::kPrint, false, 1, {B::kPgd, B::kPrint, B::kEnd}},
-      {B::kPgu, false, 1, {B::kPgd, B::kPrint, B::kEnd}},
-      {B::kEnd, true, 5, {B::kPgu, B::kPrint, B::kHome}},
-      {B::kPgd, false, 5, {B::kPgu, B::kPrint, B::kHome}},
-      {B::kPgu, true, 4, {B::kPgd, B::kPgu, B::kPrint, B::kHome, B::kEnd}},
-      {B::kHome, true, 1, {B::kPgd, B::kPrint, B::kEnd}},
-  };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.record);
-    if (step.press != B::kPrint) {
-      EXPECT_EQ(s.navigate(step.press), step.acted);
-      if (!step.acted) continue;
-      EXPECT_EQ(s.timerMs(), EchoSession::kNavigationTimerMs);
-    }
-    EXPECT_EQ(s.tick(), EchoTick::kRecordShown);
-    EXPECT_EQ(s.timerMs(), 0);
-    EXPECT_EQ(s.screen().secondLine, "Total Records=5  Record N°=" + std::to_string(step.record));
-    EXPECT_EQ(s.image()[1023], step.record);
-    std::vector<B> shown;
-    for (std::size_t b = 0; b < kEchoButtons; ++b) {
-      if (s.screen().visible[b]) shown.push_back(static_cast<B>(b));
-    }
-    EXPECT_EQ(shown, step.shown);
-  }
-  EXPECT_TRUE(s.requestClose());
-
-  // A header with a record size of 0 would put every record at the same
-  // place: the file is refused.
-  testing::putFile(dir.file("zero.ech"), Bytes{0, 0, 1, 2, 3, 4});
-  EXPECT_EQ(s.openPlayback(dir.file("zero.ech")).status, FileStatus::ZeroRecordSize);
-  EXPECT_FALSE(s.isOpen());
-}
-
-TEST(EchoCells, PicturePaintedOnTheArea) {
-  struct Case {
-    std::size_t at;
-    std::uint8_t bits;
-    int width, height;
-    std::vector<EchoCell> cells;
-  } cases[] = {
-      {0, 0x01, 128, 64, {{0, 0, 1, 1}}},
-      {1023, 0x80, 128, 64, {{127, 63, 1, 1}}},
-      {0, 0x01, 1000, 500, {{0, 0, 7, 8}}},                      // w = 7, b = 62: 62 - 434 / 8
-      {1023, 0x80, 1000, 500, {{889, 489, 7, 7}}},               // band 7 ends at 496
-      {130, 0x03, 1000, 100, {{14, 14, 7, 1}, {14, 12, 7, 2}}},  // b = 12: 1, 2 ...
-      {0, 0xFF, 127, 64, {}},                                    // too narrow for a column
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.width * 10000 + c.height);
-    EchoImage image{};
-    image[c.at] = c.bits;
-    EXPECT_EQ(echoCells(image, c.width, c.height), c.cells);
-  }
-  // Every band is exactly filled by its eight pixels.
-  EchoImage full;
-  full.fill(0xFF);
-  int area = 0;
-  for (const EchoCell& cell : echoCells(full, 300, 100)) area += cell.width * cell.height;
-  EXPECT_EQ(area, 128 * 2 * 8 * 12);
 }
 
 }  // namespace
