@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 
 #include "cli/CliSession.h"
@@ -66,8 +67,13 @@ int runEcho(CliSession& s) {
   session.choose(index);
   session.startRecording(path);
   int failures = 0;
+  Clock& clock = s.app.master.clock();
   while (session.recordCount() < images) {
+    // The screen's pace: a tick every half second at most, so the unit has
+    // the time it has on the screen to draw its picture between the parts.
+    const std::int64_t started = clock.nowMs();
     const EchoTick tick = session.tick();
+    const std::int64_t left = EchoSession::kLiveTimerMs - (clock.nowMs() - started);
     if (tick == EchoTick::kRecordFailed) {
       stopEchoScreen(session);
       return s.fileFailure(session.fileResult());
@@ -86,6 +92,7 @@ int runEcho(CliSession& s) {
     }
     failures = 0;
     if (tick == EchoTick::kImage) s.err << session.screen().secondLine << "\n";
+    if (left > 0 && session.recordCount() < images) s.app.master.pause(static_cast<int>(left));
   }
   stopEchoScreen(session);
   s.out << path << "\n";
