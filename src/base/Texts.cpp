@@ -4,6 +4,18 @@
 
 namespace flowdesk {
 
+std::string textWithNumbers(std::string text, std::initializer_list<long long> numbers) {
+  std::size_t from = 0;
+  for (long long n : numbers) {
+    const std::size_t at = text.find("%d", from);
+    if (at == std::string::npos) break;
+    const std::string digits = std::to_string(n);
+    text.replace(at, 2, digits);
+    from = at + digits.size();
+  }
+  return text;
+}
+
 const char* resourceString(int id) {
   switch (id) {
     case kIdsSelectConfiguration:

@@ -1,5 +1,7 @@
 #pragma once
+#include <initializer_list>
 #include <span>
+#include <string>
 
 #include "base/BilingualText.h"
 
@@ -46,6 +48,10 @@ inline constexpr int kIdsInputOutput = 107;
 constexpr int captionId(int frenchId, int language) {
   return frenchId + (language == kEnglish ? 1 : 0);
 }
+
+// A text with its "%d" marks replaced by the numbers in turn; the text never
+// reaches the C formatter, so a stray mark cannot read past the arguments.
+std::string textWithNumbers(std::string text, std::initializer_list<long long> numbers);
 
 // Text of a string resource ID; "" for an ID that is not one of the six.
 const char* resourceString(int id);

@@ -77,7 +77,14 @@ const std::vector<CliCommand>& cliCommands() {
        "show the logger settings, its size and how long it lasts; with options, change them "
        "and write them (--erase first erases the logger, and is needed to change the type)",
        runLoggerConfig},
-      {"show", "show FILE", "every file kind decoded as readable text", runShow},
+      {"echo", "echo FILE.ech --screen CODE [--images N]",
+       "show echo screen CODE (as the Ecran list numbers them) and record N complete pictures "
+       "(default 1); the echo screen is stopped at the end",
+       runEcho},
+      {"show", "show FILE [--png DIR]",
+       "every file kind decoded as readable text; for a .ech file, --png also writes each "
+       "picture to DIR as a 128 x 64 PNG",
+       runShow},
   };
   return commands;
 }
@@ -176,6 +183,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   CliSession session{
       app, options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional};
+  session.writeEchoPicture = environment.writeEchoPicture;
   const int code = command->run(session);
 
   // Only what the run learned is kept: never the options of this run.

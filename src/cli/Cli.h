@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "base/Environment.h"
 #include "base/RegionalFormat.h"
 #include "base/SettingsStore.h"
+#include "echo/EchoFile.h"
 
 namespace flowdesk {
 
@@ -25,6 +27,9 @@ struct CliEnvironment {
   // Dates and times as the desktop writes them (the program reads the
   // system locale, as the GUI does).
   RegionalSettings regional;
+  // Writes one echo picture as a PNG (the program paints it through Qt);
+  // empty: show --png is refused.
+  std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture;
 };
 
 // Runs flowdesk-cli with the arguments after the program's name. Returns the

@@ -1,10 +1,12 @@
 #pragma once
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
+#include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "link/AppContext.h"
 
@@ -30,6 +32,10 @@ struct CliSession {
 
   // Set by a command that found the unit: Com, Jbus and Bauds are saved.
   bool keepLinkSettings = false;
+
+  // The environment's PNG writer for echo pictures (empty in a build or a
+  // test without one).
+  std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture{};
 
   // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;
@@ -65,5 +71,6 @@ int runSave(CliSession& session);
 int runUpload(CliSession& session);
 int runCompare(CliSession& session);
 int runLoggerConfig(CliSession& session);
+int runEcho(CliSession& session);
 
 }  // namespace flowdesk

@@ -9,26 +9,8 @@
 
 namespace flowdesk {
 
-namespace {
-
-// The texts carry their numbers as "%d"; each one is put in its place in
-// turn, so a text never reaches the C formatter.
-std::string withNumbers(std::string text, std::initializer_list<long long> numbers) {
-  std::size_t from = 0;
-  for (long long n : numbers) {
-    const std::size_t at = text.find("%d", from);
-    if (at == std::string::npos) break;
-    const std::string digits = std::to_string(n);
-    text.replace(at, 2, digits);
-    from = at + digits.size();
-  }
-  return text;
-}
-
-}  // namespace
-
 std::string recordCountsText(long long total, long long number, int language) {
-  return withNumbers(kTxtRecordCounts.text(language), {total, number});
+  return textWithNumbers(kTxtRecordCounts.text(language), {total, number});
 }
 
 MeasurementSession::MeasurementSession(JbusMaster& master, DeviceImage& image,
@@ -156,7 +138,7 @@ MeasurementTick MeasurementSession::liveTick() {
     stopRecording();
     return MeasurementTick::kRecordFailed;
   }
-  screen_.secondLine = withNumbers(kTxtRecordNo.text(language_), {recordCount_});
+  screen_.secondLine = textWithNumbers(kTxtRecordNo.text(language_), {recordCount_});
   return MeasurementTick::kRefreshed;
 }
 

@@ -9,6 +9,7 @@
 #include "config/qt/CReglageNorvadineDlg.h"
 #include "config/qt/CReglageUsineDlg.h"
 #include "config/qt/CalibrationSheet.h"
+#include "echo/qt/EchoDialog.h"
 #include "logger/qt/CConfigLoggerDlg.h"
 #include "logger/qt/LoggerViewerDialog.h"
 #include "measure/qt/MeasurementDialog.h"
@@ -17,31 +18,21 @@ namespace flowdesk {
 
 namespace {
 
-// The calibration sheet, on the unit or on the file the main window chose.
-void openCalibration(AppContext& context, QWidget* parent) {
-  CalibrationSheet sheet(context, parent);
-  if (sheet.load()) userInterface().runDialog(sheet);
-}
-
-// A dialog that reads what it shows before it opens: the logger settings (which
-// close without a word in file mode or on a unit without a logger), the factory
-// or maker settings on the unit or on the file chosen.
+// A screen that reads what it shows before it opens, on the unit or on the
+// file the main window chose. When that fails the screen has already said why
+// (or, for the logger settings on a unit without a logger or in file mode,
+// closes without a word), and there is nothing to show.
 template <typename Dialog>
 void openLoaded(AppContext& context, QWidget* parent) {
   Dialog dialog(context, parent);
   if (dialog.load()) userInterface().runDialog(dialog);
 }
 
-void openMeasurement(AppContext& context, QWidget* parent) {
-  MeasurementDialog dialog(context, parent);
-  // A file that cannot be played back was reported; there is nothing to show.
-  if (dialog.opened()) userInterface().runDialog(dialog);
-}
-
-// The logger viewer, on the unit's logger or on a logger file. TABLEUR
-// stays hidden until logger files have a conversion to hand it.
-void openLoggerViewer(AppContext& context, QWidget* parent) {
-  LoggerViewerDialog dialog(context, parent);
+// The same for the screens that open on construction: measurement, echo and
+// the logger viewer, live or playing a file back.
+template <typename Dialog>
+void openIfOpened(AppContext& context, QWidget* parent) {
+  Dialog dialog(context, parent);
   if (dialog.opened()) userInterface().runDialog(dialog);
 }
 
@@ -66,11 +57,15 @@ void openLoggerViewer(AppContext& context, QWidget* parent) {
 ScreenRegistry builtScreens() {
   const DefaultFileWriter defaults = writeDefaultFile;
   return {
-      {kCmdMeasurement, FileKind::Measurement, openMeasurement, {}, kRefreshPicture},
-      {kCmdCalibration, FileKind::Calibration, openCalibration, {}, kRefreshPicture},
-      {kCmdEchoDisplay, FileKind::Echo, {}, {}, kConfirmStop},
+      {kCmdMeasurement,
+       FileKind::Measurement,
+       openIfOpened<MeasurementDialog>,
+       {},
+       kRefreshPicture},
+      {kCmdCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, {}, kRefreshPicture},
+      {kCmdEchoDisplay, FileKind::Echo, openIfOpened<EchoDialog>, {}, kConfirmStop},
       {kCmdLoggerConfiguration, std::nullopt, openLoaded<CConfigLoggerDlg>, {}, kRefreshPicture},
-      {kCmdLoggerDisplay, FileKind::Logger, openLoggerViewer, {}, kRefreshPicture},
+      {kCmdLoggerDisplay, FileKind::Logger, openIfOpened<LoggerViewerDialog>, {}, kRefreshPicture},
       {kCmdFactorySettings,
        FileKind::FactorySettings,
        openLoaded<CReglageUsineDlg>,
@@ -82,7 +77,8 @@ ScreenRegistry builtScreens() {
        {},
        kRefreshPicture},
       {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
-      {kCmdNewCalibration, FileKind::Calibration, openCalibration, defaults, kOpenNewFile},
+      {kCmdNewCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, defaults,
+       kOpenNewFile},
       {kCmdNewFactorySettings, FileKind::FactorySettings, openLoaded<CReglageUsineDlg>, defaults,
        kOpenNewFile},
       {kCmdNewMakerSettings, FileKind::MakerSettings, openLoaded<CReglageNorvadineDlg>, defaults,

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QTimer>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +21,20 @@ bool haveDisplay() {
   return false;
 }
 
+// Closes the windows as the operator would. A screen that ends only after a
+// last exchange with the unit (the echo display stops the unit's echo screen
+// first) refuses the first close and ends at its next tick: ask again until
+// every window has gone.
+void closeEveryWindow() {
+  QApplication::closeAllWindows();
+  for (const QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) {
+      QTimer::singleShot(200, closeEveryWindow);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,7 +47,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Ended by a signal, the program closes its windows (a screen first, then
   // the main window) as the operator would, and ends as after Exit.
-  const flowdesk::QuitSignals quitSignals([] { QApplication::closeAllWindows(); });
+  const flowdesk::QuitSignals quitSignals(closeEveryWindow);
   std::vector<std::string> arguments(argv, argv + argc);
   return flowdesk::runApplication(arguments);
 }

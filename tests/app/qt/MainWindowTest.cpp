@@ -95,11 +95,11 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
   // Commands whose screens are not in this build are present but disabled.
   const QString frNew = "&Ouvrir,&Nouveau[&Etalonnage%1],-,&Quitter";
   const QString frDialogue =
-      "&Mesure,&Etalonnage,~&Visu. Echo,&Logger[&Etalonnage,&Visualisation]%1";
+      "&Mesure,&Etalonnage,&Visu. Echo,&Logger[&Etalonnage,&Visualisation]%1";
   const QString frTail = "&Configuration[&Configuration]|&A Propos de ...[&A Propos de ...]";
   const QString enNew = "&Open,&New[&Calibration%1],-,E&xit";
   const QString enDialogue =
-      "&Measurement,&Calibration,~&Echo display,&Logger[&Calibration,&Display]%1";
+      "&Measurement,&Calibration,&Echo display,&Logger[&Calibration,&Display]%1";
   const QString enTail = "&Configuration[&Configuration]|&About ...[&About ...]";
 
   const struct {

@@ -1,6 +1,7 @@
 #include "cli/qt/core/SystemCliEnvironment.h"
 
 #include "base/qt/core/SystemRegionalSettings.h"
+#include "cli/qt/core/EchoPng.h"
 
 namespace flowdesk {
 
@@ -17,6 +18,7 @@ SystemCliEnvironment::SystemCliEnvironment() : store_(QString::fromLatin1(kGuiAp
   environment_.settings = &store_;
   environment_.settingsFile = store_.fileName().toStdString();
   environment_.regional = systemRegionalSettings();
+  environment_.writeEchoPicture = writeEchoPng;
 }
 
 }  // namespace flowdesk

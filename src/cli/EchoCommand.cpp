@@ -1,0 +1,102 @@
+#include <cstdint>
+#include <string>
+
+#include "cli/CliSession.h"
+#include "echo/EchoSession.h"
+#include "files/FileKinds.h"
+
+namespace flowdesk {
+
+namespace {
+
+constexpr long kMaxImages = 100000;
+// A step that fails this many ticks in a row (three attempts each) means the
+// unit has gone: the pictures written so far stay.
+constexpr int kFailuresInARow = 3;
+
+// The echo screen is stopped as the screen's close box stops it.
+void stopEchoScreen(EchoSession& session) {
+  session.requestClose();
+  session.tick();
+}
+
+}  // namespace
+
+int runEcho(CliSession& s) {
+  CommandArgs args({{"--screen", true}, {"--images", true}});
+  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
+  if (args.positional().size() != 1) return s.usage("echo wants one file name");
+  const std::string& path = args.positional().front();
+  const FileKindInfo* kind = fileKindOfPath(path);
+  if (kind == nullptr || kind->kind != FileKind::Echo) {
+    return s.usage(
+        std::string(s.text("echo écrit un fichier .ech: ", "echo writes a .ech file: ")) + path);
+  }
+  const auto screenText = args.value("--screen");
+  if (!screenText) return s.usage("echo wants --screen CODE");
+  const auto code = parseWholeNumber(*screenText, 1, 255);
+  if (!code) return s.usage("--screen wants a screen code from 1 to 255");
+  long images = 1;
+  if (auto given = args.value("--images")) {
+    auto n = parseWholeNumber(*given, 1, kMaxImages);
+    if (!n) return s.usage("--images wants a number from 1 to " + std::to_string(kMaxImages));
+    images = *n;
+  }
+
+  // The screen's own sequence: open (block S1 gives the screens), choose the
+  // screen, SAVEDISK with the file, then one timer tick per exchange.
+  EchoSession session(s.app);
+  session.setLanguage(s.language);
+  if (session.openLive() != 0) {
+    return s.fail(kExitUnit, s.text("l'unité ne répond pas", "the unit does not answer"));
+  }
+  int index = -1;
+  std::string offered;
+  for (std::size_t i = 0; i < session.screens().size(); ++i) {
+    const EchoScreenEntry& e = session.screens()[i];
+    if (e.code == *code && index < 0) index = static_cast<int>(i);
+    offered += " " + std::to_string(e.code) + " (" + e.text + ")";
+  }
+  if (index < 0) {
+    stopEchoScreen(session);
+    return s.usage(
+        std::string(s.text("écran inconnu de cette unité: ", "no such screen on this unit: ")) +
+        *screenText + "; " + s.text("écrans:", "screens:") +
+        (offered.empty() ? std::string(" -") : offered));
+  }
+  session.choose(index);
+  session.startRecording(path);
+  int failures = 0;
+  Clock& clock = s.app.master.clock();
+  while (session.recordCount() < images) {
+    // The screen's pace: a tick every half second at most, so the unit has
+    // the time it has on the screen to draw its picture between the parts.
+    const std::int64_t started = clock.nowMs();
+    const EchoTick tick = session.tick();
+    const std::int64_t left = EchoSession::kLiveTimerMs - (clock.nowMs() - started);
+    if (tick == EchoTick::kRecordFailed) {
+      stopEchoScreen(session);
+      return s.fileFailure(session.fileResult());
+    }
+    if (tick == EchoTick::kFailed) {
+      if (++failures == kFailuresInARow) {
+        stopEchoScreen(session);
+        const std::string records =
+            session.recordCount() == 0
+                ? std::string(s.text("aucune image écrite", "no picture written"))
+                : std::to_string(session.recordCount()) +
+                      s.text(" image(s) dans ", " picture(s) in ") + path;
+        return s.fail(kExitUnit, session.screen().title + "; " + records);
+      }
+      continue;
+    }
+    failures = 0;
+    if (tick == EchoTick::kImage) s.err << session.screen().secondLine << "\n";
+    if (left > 0 && session.recordCount() < images) s.app.master.pause(static_cast<int>(left));
+  }
+  stopEchoScreen(session);
+  s.out << path << "\n";
+  return kExitDone;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,314 @@
+#include "echo/EchoSession.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/Texts.h"
+#include "link/AppContext.h"
+#include "link/BlockMaps.h"
+#include "link/Blocks.h"
+
+namespace flowdesk {
+
+namespace {
+
+// The kind prefixes in kind order, the same in both languages.
+constexpr const char* kKindPrefix[4] = {"P", "Z", "NC", "NC"};
+
+// Where each part's bytes go in the picture: the parts follow each other.
+constexpr std::size_t partOffset(int part) {
+  return static_cast<std::size_t>(echoPartBlock(0).byteCount()) * static_cast<std::size_t>(part);
+}
+static_assert(partOffset(kEchoParts - 1) + 2 * echoPartBlock(kEchoParts - 1).count ==
+              kEchoImageBytes);
+
+}  // namespace
+
+std::vector<EchoScreenEntry> echoScreenList(int chords, bool twoKinds) {
+  const int kinds = twoKinds ? 2 : 4;
+  std::vector<EchoScreenEntry> list;
+  for (int i = 1; i <= chords; ++i) {
+    for (int j = 0; j < kinds; ++j) {
+      if (list.size() == kMaxEchoScreens) return list;
+      list.push_back({kKindPrefix[j] + std::to_string(i), 4 * (i - 1) + j + 1});
+    }
+  }
+  return list;
+}
+
+std::vector<EchoScreenEntry> echoScreenList(const MeasurementRegion& s1) {
+  // The count is one byte; anything not a positive number is no chord.
+  const float n = s1.chordsInUse;
+  const int chords = n > 0 ? static_cast<int>(std::min(n, 255.0f)) : 0;
+  return echoScreenList(chords, s1.echoKindSelector != 0);
+}
+
+EchoSession::EchoSession(JbusMaster& master, DeviceImage& image, int language)
+    : master_(master), deviceImage_(image), language_(language) {
+  reset();
+}
+
+EchoSession::EchoSession(AppContext& app)
+    : EchoSession(app.master, app.image, app.settings.Language) {}
+
+void EchoSession::reset() {
+  live_ = false;
+  playback_ = false;
+  busy_ = false;
+  step_ = 0;
+  restart_ = false;
+  firstTick_ = false;
+  closeRequested_ = false;
+  recording_ = 0;
+  recordCount_ = 0;
+  recordingPath_.clear();
+  screens_.clear();
+  chosen_ = 0;
+  currentRecord_ = 0;
+  lastRecord_ = -1;
+  timerMs_ = 0;
+  screen_ = {};
+  screen_.title = kTxtVisuEcho.text(language_);
+  image_.fill(0);
+  incoming_.fill(0);
+  fileResult_ = {};
+}
+
+int EchoSession::openLive() {
+  reset();
+  screen_.progressWindow = true;
+  if (master_.readRegisters(kS1Block.firstRegister, kS1Block.count) != 0) {
+    screen_.progressWindow = false;
+    return -1;
+  }
+  decodeReply(s1Map(deviceImage_), master_.replyData(),
+              static_cast<std::size_t>(kS1Block.byteCount()));
+  screens_ = echoScreenList(deviceImage_.measurement);
+  live_ = true;
+  firstTick_ = true;
+  timerMs_ = kLiveTimerMs;
+  return 0;
+}
+
+FileResult EchoSession::openPlayback(const std::string& path) {
+  reset();
+  fileResult_ = reader_.open(path);
+  if (!fileResult_.ok()) return fileResult_;
+  playback_ = true;
+  lastRecord_ = reader_.info().recordCount - 1;
+  currentRecord_ = 0;
+  screen_.topLine = path;
+  timerMs_ = kPlaybackTimerMs;
+  return fileResult_;
+}
+
+int EchoSession::chosenCode() const {
+  if (chosen_ < 0 || chosen_ >= static_cast<int>(screens_.size())) return 0;
+  return screens_[static_cast<std::size_t>(chosen_)].code;
+}
+
+void EchoSession::choose(int index) {
+  if (!live_) return;
+  chosen_ = index;
+  restart_ = true;
+  firstTick_ = true;
+}
+
+bool EchoSession::requestClose() {
+  if (!live_) return true;
+  closeRequested_ = true;
+  firstTick_ = true;
+  return false;
+}
+
+EchoTick EchoSession::tick() {
+  if (playback_) return playbackTick();
+  if (!live_ || busy_) return EchoTick::kNothing;
+  busy_ = true;
+  const EchoTick outcome = liveTick();
+  busy_ = false;
+  return outcome;
+}
+
+int EchoSession::writeEchoCommand(int code) {
+  deviceImage_.echo.screenCode = code;
+  encodeRequest(echoCommandMap(deviceImage_), master_.requestData());
+  return master_.writeRegisters(kEchoCommandBlock.firstRegister, kEchoCommandBlock.count);
+}
+
+int EchoSession::readPart(int part) {
+  const RegisterBlock block = echoPartBlock(part);
+  if (master_.readRegisters(block.firstRegister, block.count) != 0) return -1;
+  std::memcpy(incoming_.data() + partOffset(part), master_.replyData(),
+              static_cast<std::size_t>(block.byteCount()));
+  return 0;
+}
+
+EchoTick EchoSession::failed() {
+  screen_.title = std::string(kTxtEchoDisplayTitle.text(language_)) + " " +
+                  kTxtCommunicationFailure.text(language_);
+  return EchoTick::kFailed;
+}
+
+EchoTick EchoSession::liveTick() {
+  if (firstTick_) {
+    firstTick_ = false;
+    hideButtons();
+    screen_.progressWindow = true;
+  }
+  screen_.topLine = recording_ != 0 ? recordingPath_ : std::string();
+  if (closeRequested_) {
+    timerMs_ = 0;
+    writeEchoCommand(0);  // the dialog ends whatever the unit says
+    screen_.progressWindow = false;
+    live_ = false;
+    return EchoTick::kClosed;
+  }
+  if (restart_) {
+    restart_ = false;
+    step_ = 0;
+  }
+  if (step_ == 0) {
+    screen_.progress = 0;
+    if (writeEchoCommand(chosenCode()) != 0) return failed();
+    // The unit starts drawing the new screen when the command arrives; the
+    // first picture read after it may still be the old screen.
+    readPart(0);
+    step_ = 1;
+    return EchoTick::kStep;
+  }
+  if (step_ == 1) screen_.progress = 0;
+  if (readPart(step_ - 1) != 0) return failed();
+  ++screen_.progress;
+  if (step_ < kParts) {
+    ++step_;
+    return EchoTick::kStep;
+  }
+  step_ = 1;  // the unit keeps drawing the same screen: no new command
+  return wholeImage();
+}
+
+EchoTick EchoSession::wholeImage() {
+  screen_.progressWindow = false;
+  image_ = incoming_;
+  screen_.title = kTxtEchoDisplayTitle.text(language_);
+  FileResult written;
+  if (recording_ == 1) {
+    written = startEchoFile(recordingPath_, image_);
+    if (written.ok()) {
+      recording_ = 2;
+      recordCount_ = 1;
+    }
+  } else if (recording_ == 2) {
+    written = appendEchoImage(recordingPath_, image_);
+    if (written.ok()) ++recordCount_;
+  }
+  if (!written.ok()) {
+    // Every later picture would fail the same way: the recording ends as
+    // ARRETDISK would end it, and the pictures written so far stay.
+    fileResult_ = written;
+    stopRecording();
+    updateButtons();
+    return EchoTick::kRecordFailed;
+  }
+  screen_.secondLine =
+      recording_ != 0 ? textWithNumbers(kTxtRecordNo.text(language_), {recordCount_}) : "";
+  updateButtons();
+  return EchoTick::kImage;
+}
+
+void EchoSession::updateButtons() {
+  show(EchoButton::kPrint, true);
+  if (playback_) {
+    for (EchoButton b : {EchoButton::kPgd, EchoButton::kPgu, EchoButton::kHome, EchoButton::kEnd}) {
+      show(b, lastRecord_ >= 0);
+    }
+    if (currentRecord_ <= 0) {
+      show(EchoButton::kPgu, false);
+      show(EchoButton::kHome, false);
+    }
+    if (currentRecord_ >= lastRecord_) {
+      show(EchoButton::kPgd, false);
+      show(EchoButton::kEnd, false);
+    }
+    return;
+  }
+  show(EchoButton::kSaveDisk, recording_ == 0);
+  show(EchoButton::kArretDisk, recording_ != 0);
+}
+
+bool EchoSession::startRecording(const std::string& path) {
+  if (!canStartRecording()) return false;
+  recordingPath_ = path;
+  recording_ = 1;
+  recordCount_ = 0;
+  show(EchoButton::kSaveDisk, false);
+  show(EchoButton::kArretDisk, true);
+  return true;
+}
+
+bool EchoSession::stopRecording() {
+  if (recording_ == 0) return false;
+  recording_ = 0;
+  show(EchoButton::kArretDisk, false);
+  return true;
+}
+
+EchoTick EchoSession::playbackTick() {
+  // One picture per tick: the navigation buttons start the next.
+  timerMs_ = 0;
+  if (lastRecord_ >= 0) {
+    fileResult_ = reader_.readImage(currentRecord_, image_);
+    if (!fileResult_.ok()) return EchoTick::kRecordFailed;
+  }
+  screen_.secondLine =
+      textWithNumbers(kTxtRecordCounts.text(language_),
+                      {lastRecord_ + 1, lastRecord_ >= 0 ? currentRecord_ + 1 : 0});
+  updateButtons();
+  return EchoTick::kRecordShown;
+}
+
+bool EchoSession::navigate(EchoButton button) {
+  if (!playback_ || !screen_.shown(button)) return false;
+  switch (button) {
+    case EchoButton::kHome:
+      currentRecord_ = 0;
+      break;
+    case EchoButton::kPgd:
+      currentRecord_ = std::min(currentRecord_ + 1, lastRecord_);
+      break;
+    case EchoButton::kPgu:
+      currentRecord_ = std::max(currentRecord_ - 1, 0LL);
+      break;
+    case EchoButton::kEnd:
+      currentRecord_ = lastRecord_;
+      break;
+    default:
+      return false;
+  }
+  timerMs_ = kNavigationTimerMs;
+  return true;
+}
+
+std::vector<EchoCell> echoCells(const EchoImage& image, int width, int height) {
+  const int w = width / 128;
+  const int b = height / 8;
+  std::vector<EchoCell> cells;
+  if (w <= 0 || b <= 0) return cells;
+  for (int r = 0; r < 8; ++r) {
+    const int y = (r + 1) * b;
+    for (int n = 0; n < 128; ++n) {
+      const std::uint8_t column = image[static_cast<std::size_t>(r * 128 + n)];
+      for (int k = 7; k >= 0; --k) {
+        if (((column >> k) & 1) == 0) continue;
+        const int h = (7 - k) * b;
+        const int top = y - (h + b) / 8;
+        const int bottom = y - h / 8;
+        if (bottom > top) cells.push_back({n * w, top, w, bottom - top});
+      }
+    }
+  }
+  return cells;
+}
+
+}  // namespace flowdesk
