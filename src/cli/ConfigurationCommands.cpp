@@ -1,5 +1,6 @@
 // save calibration, upload and compare: the calibration sheet's SAVEDISK,
-// TRANSFERT and COMPARE, driven through its session.
+// TRANSFERT and COMPARE, driven through its session; upload of a special
+// probe, the special-probe page's TRANSFERT.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -7,28 +8,12 @@
 #include "base/FileNames.h"
 #include "cli/CliSession.h"
 #include "config/ConfigurationSession.h"
+#include "config/SpecialProbeSession.h"
 #include "files/FileKinds.h"
 
 namespace flowdesk {
 
 namespace {
-
-// A report of several lines on the one line a terminal message gets: the
-// first line, ": ", then the others joined with "; ".
-std::string oneLine(const std::string& text) {
-  std::string out;
-  std::size_t start = 0;
-  int line = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    if (end > start) {
-      out += (line == 0 ? "" : line == 1 ? ": " : "; ") + text.substr(start, end - start);
-      ++line;
-    }
-    start = end + 1;
-  }
-  return out;
-}
 
 bool isCalibrationPath(const std::string& path) {
   const FileKindInfo* kind = fileKindOfPath(path);
@@ -50,6 +35,21 @@ std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
   const ReadOutcome read = session.selectRead(static_cast<int>(*n));
   if (!read.ok) return s.fail(kExitUnit, readText(read, s.language));
   return std::nullopt;
+}
+
+// The special-probe page's TRANSFERT: the file's probe into SP1 (the page's
+// own choice when it opens), SP2, or both.
+int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp2) {
+  SpecialProbeSession session(s.app);
+  const FileResult file = session.open(path);
+  if (!file.ok()) return s.fileFailure(file);
+  session.intoSp1 = sp1 || !sp2;
+  session.intoSp2 = sp2;
+  const SpecialProbeUploadOutcome up = session.upload();
+  if (!up.ok) return s.fail(kExitUnit, oneLine(specialProbeUploadText(up, s.language)));
+  s.out << session.probe.name << " -> " << (up.intoSp1 ? "SP1" : "")
+        << (up.intoSp1 && up.intoSp2 ? ", " : "") << (up.intoSp2 ? "SP2" : "") << "\n";
+  return kExitDone;
 }
 
 }  // namespace
@@ -76,14 +76,28 @@ int runSave(CliSession& s) {
 }
 
 int runUpload(CliSession& s) {
-  CommandArgs args({{"--config", true}, {"--clock", false}, {"--reset", true}});
+  CommandArgs args({{"--config", true},
+                    {"--clock", false},
+                    {"--reset", true},
+                    {"--sp1", false},
+                    {"--sp2", false}});
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (args.positional().size() != 1) return s.usage("upload wants one file name");
   const std::string& path = args.positional().front();
+  const FileKindInfo* kind = fileKindOfPath(path);
+  if (kind != nullptr && kind->kind == FileKind::SpecialProbe) {
+    for (const char* other : {"--config", "--clock", "--reset"}) {
+      if (args.has(other)) return s.usage(std::string(other) + " is for .eta files");
+    }
+    return uploadSpecialProbe(s, path, args.has("--sp1"), args.has("--sp2"));
+  }
   if (!isCalibrationPath(path)) {
-    return s.usage(
-        std::string(s.text("upload envoie un fichier .eta: ", "upload sends a .eta file: ")) +
-        path);
+    return s.usage(std::string(s.text("upload envoie un fichier .eta ou .csp540: ",
+                                      "upload sends a .eta or .csp540 file: ")) +
+                   path);
+  }
+  if (args.has("--sp1") || args.has("--sp2")) {
+    return s.usage("--sp1 and --sp2 are for .csp540 files");
   }
   UploadRequests requests;
   requests.setClock = args.has("--clock");

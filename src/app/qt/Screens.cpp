@@ -6,6 +6,8 @@
 #include "app/qt/MainMenu.h"
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
+#include "config/qt/CInitialisationDlg.h"
+#include "config/qt/CSpecialProbeDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "measure/qt/MeasurementDialog.h"
 
@@ -17,6 +19,12 @@ namespace {
 void openCalibration(AppContext& context, QWidget* parent) {
   CalibrationSheet sheet(context, parent);
   if (sheet.load()) userInterface().runDialog(sheet);
+}
+
+// The special-probe page, always on the file the main window chose.
+void openSpecialProbe(AppContext& context, QWidget* parent) {
+  CSpecialProbeDlg dialog(context, parent);
+  if (dialog.load()) userInterface().runDialog(dialog);
 }
 
 void openMeasurement(AppContext& context, QWidget* parent) {
@@ -53,12 +61,13 @@ ScreenRegistry builtScreens() {
       {kCmdLoggerDisplay, FileKind::Logger, {}, {}, kRefreshPicture},
       {kCmdFactorySettings, FileKind::FactorySettings, {}, {}, kRefreshPicture},
       {kCmdMakerSettings, FileKind::MakerSettings, {}, {}, kRefreshPicture},
-      {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
+      {kCmdInitialisation, std::nullopt, runInitialisation, {}, kKeepFileChoice},
       {kCmdNewCalibration, FileKind::Calibration, openCalibration, defaults, kOpenNewFile},
       {kCmdNewFactorySettings, FileKind::FactorySettings, {}, defaults, kOpenNewFile},
       {kCmdNewMakerSettings, FileKind::MakerSettings, {}, defaults, kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
-      {kCmdNewSpecialProbe, FileKind::SpecialProbe, {}, defaults, kOpenNewFile | kKeepFileChoice},
+      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openSpecialProbe, defaults,
+       kOpenNewFile | kKeepFileChoice},
   };
 }
 
