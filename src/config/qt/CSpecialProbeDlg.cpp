@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"
 #include "base/qt/FilePrompts.h"
@@ -108,7 +109,16 @@ void CSpecialProbeDlg::showProbe() {
 void CSpecialProbeDlg::readProbe() {
   if (!session_.editable()) return;
   readTexts(*this, rows_.texts);
-  readNumbers(*this, rows_.fields);
+  // Only an edit whose text the operator changed is read back: reading a
+  // value from its rounded display would turn a typed 2.39 into 2.4.
+  for (const FieldBinding& row : rows_.fields) {
+    const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(row.control));
+    float value = *row.variable;
+    if (edit != nullptr &&
+        edit->text().toStdString() != showNumber(value, row.min, row.max, row.format)) {
+      readNumbers(*this, std::span<const FieldBinding>(&row, 1));
+    }
+  }
   readLists(*this, rows_.combos);
   session_.clampProbe();
   showProbe();
