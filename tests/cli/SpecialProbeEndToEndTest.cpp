@@ -24,7 +24,7 @@ void withSp1(unit::StoredBlocks& b) {
   for (int i = 0; i < 6; ++i) b.factory[19 + i] = static_cast<std::uint8_t>('A' + i);
 }
 
-TEST(SpecialProbeEndToEnd, TheProbeGoesIntoTheTickedSlotsOnly) {
+TEST(SpecialProbeEndToEnd, TheProbeGoesIntoTheTickedSlotsOnlyOrNowhere) {
   testing::TempDir dir;
   const std::string path = dir.file("probe.csp540");
   // 12.34° (1234 = 0x04D2), frequency 6, T0 2.3 µs.
@@ -34,29 +34,34 @@ TEST(SpecialProbeEndToEnd, TheProbeGoesIntoTheTickedSlotsOnly) {
 
   const struct {
     bool sp1, sp2;
-    bool ok;
+    int refused;  // the function the unit keeps silent on, or 0
     const char* text;
   } cases[] = {
-      {false, true, true, ""},
-      {true, false, true, ""},
-      {true, true, true, ""},
-      {false, false, false, "Neither SA nor SB is ticked: nothing is uploaded"},
+      {false, true, 0, ""},
+      {true, false, 0, ""},
+      {true, true, 0, ""},
+      {false, false, 0, "Neither SA nor SB is ticked: nothing is uploaded"},
+      {true, false, 3, "Upload Failure\nThe factory settings could not be read"},
+      {true, false, 16, "Upload Failure"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.sp1 << c.sp2);
+    SCOPED_TRACE(::testing::Message() << c.sp1 << c.sp2 << c.refused);
     testing::MemoryUnitRig rig(2, withSp1);
-    rig.app.settings.Language = kEnglish;
+    rig.refuse = [&c](const testing::Request& r) { return r.function == c.refused; };
     SpecialProbeSession session(rig.app);
     ASSERT_TRUE(session.open(path).ok());
     EXPECT_TRUE(session.intoSp1 && !session.intoSp2) << "SA alone when the page opens";
     session.intoSp1 = c.sp1;
     session.intoSp2 = c.sp2;
     const SpecialProbeUploadOutcome up = session.upload();
-    EXPECT_EQ(up.ok, c.ok);
+    EXPECT_EQ(up.ok, *c.text == 0);
     EXPECT_EQ(specialProbeUploadText(up, kEnglish), c.text);
     EXPECT_FALSE(rig.app.master.identificationDone);
-    if (!c.ok) {
-      EXPECT_TRUE(rig.requests.empty());
+    if (!up.ok) {
+      EXPECT_EQ(rig.unit.stored().factory, rig.start.factory);
+      if (!session.transfertOffered()) {
+        EXPECT_TRUE(rig.requests.empty());
+      }
       continue;
     }
     // One read and one write of the FactoryBlock, nothing else.
@@ -73,26 +78,6 @@ TEST(SpecialProbeEndToEnd, TheProbeGoesIntoTheTickedSlotsOnly) {
       std::copy(probeText.begin(), probeText.end(), expected.begin() + 19 + 6 * slot);
     }
     EXPECT_EQ(rig.unit.stored().factory, expected) << "the other settings are sent unchanged";
-  }
-}
-
-TEST(SpecialProbeEndToEnd, AFailedReadWritesNothingAndSaysSo) {
-  testing::TempDir dir;
-  const std::string path = dir.file("p.csp540");
-  ASSERT_TRUE(writeSpecialProbeFile(path, defaultSpecialProbe()).ok());
-  for (int refused : {3, 16}) {
-    SCOPED_TRACE(refused);
-    testing::MemoryUnitRig rig(2);
-    rig.refuse = [refused](const testing::Request& r) { return r.function == refused; };
-    SpecialProbeSession session(rig.app);
-    ASSERT_TRUE(session.open(path).ok());
-    const SpecialProbeUploadOutcome up = session.upload();
-    EXPECT_FALSE(up.ok);
-    EXPECT_EQ(up.readFailed, refused == 3);
-    EXPECT_EQ(rig.writes().empty(), refused == 3);
-    EXPECT_EQ(specialProbeUploadText(up, kFrench).rfind("Téléchargement à échoué", 0), 0u);
-    EXPECT_EQ(rig.unit.stored().factory, rig.start.factory);
-    EXPECT_FALSE(rig.app.master.identificationDone);
   }
 }
 
