@@ -7,8 +7,8 @@ namespace flowdesk {
 // the totalizer resets and (on a unit with a logger) the logger are reset,
 // as when the dialog's three boxes are cleared.
 int runInit(CliSession& s) {
-  CommandArgs args({{"--calibration", false}, {"--factory-settings", false},
-                    {"--maker-settings", false}});
+  CommandArgs args(
+      {{"--calibration", false}, {"--factory-settings", false}, {"--maker-settings", false}});
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (!args.positional().empty()) return s.usage("init takes no file name");
   // The same switch as the menu's command asks for: it overwrites the unit.

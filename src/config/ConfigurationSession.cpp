@@ -182,9 +182,9 @@ UploadOutcome ConfigurationSession::upload(
     numbers.push_back(-1);
   }
   if (requests.anyReset()) {
-    steps.push_back(commandWriteStep({requests.resetTotalizer[0], requests.resetTotalizer[1],
-                                      requests.resetTotalizer[2], false},
-                                     lang));
+    steps.push_back(commandWriteStep(
+        {requests.resetTotalizer[0], requests.resetTotalizer[1], requests.resetTotalizer[2], false},
+        lang));
     kinds.push_back(UploadStep::kResets);
     numbers.push_back(-1);
   }

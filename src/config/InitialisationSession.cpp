@@ -69,8 +69,8 @@ InitialisationOutcome InitialisationSession::run(
   }
   if (hasLogger()) {
     add(commandWriteStep({false, false, false, true}, lang), Step::kLoggerErase);
-    add(defaultBlockStep(kTxtUploadLoggerInformation, lang, kLoggerSettingsBlock,
-                         loggerSettingsMap, image),
+    add(defaultBlockStep(kTxtUploadLoggerInformation, lang, kLoggerSettingsBlock, loggerSettingsMap,
+                         image),
         Step::kLoggerSettings);
   }
 

@@ -33,7 +33,7 @@ struct InitialisationOutcome {
   std::vector<InitialisationStep> written;  // the writes that succeeded, in order
   std::vector<int> configurationsWritten;
   InitialisationStep failedStep = InitialisationStep::kClock;  // when !ok
-  int failedConfiguration = -1;  // when the failed step was a configuration
+  int failedConfiguration = -1;        // when the failed step was a configuration
   std::vector<std::string> stepTexts;  // as the progress window showed them
 };
 

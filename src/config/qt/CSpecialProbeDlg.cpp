@@ -87,8 +87,8 @@ bool CSpecialProbeDlg::load() {
   const bool maker = session_.editable();
   for (QWidget* w : std::initializer_list<QWidget*>{
            ui_->editName, ui_->labelT0, ui_->editT0, ui_->labelT0Unit, ui_->labelAngle,
-           ui_->editAngle, ui_->labelAngleUnit,
-           ui_->labelFrequency, ui_->comboFrequency, ui_->buttonSaveDisk}) {
+           ui_->editAngle, ui_->labelAngleUnit, ui_->labelFrequency, ui_->comboFrequency,
+           ui_->buttonSaveDisk}) {
     w->setVisible(maker);
   }
   ui_->labelNameText->setVisible(!maker);

@@ -76,7 +76,8 @@ TEST(SpecialProbePage, ShowsThePagesOfEachModeWithTheFilesValues) {
     EXPECT_EQ(child<QCheckBox>(&page, "checkSa")->text(), "Upload SA");
     EXPECT_TRUE(child<QCheckBox>(&page, "checkSa")->isChecked());
     EXPECT_FALSE(child<QCheckBox>(&page, "checkSb")->isChecked());
-    for (const char* name : {"editName", "editT0", "editAngle", "comboFrequency", "buttonSaveDisk"}) {
+    for (const char* name :
+         {"editName", "editT0", "editAngle", "comboFrequency", "buttonSaveDisk"}) {
       EXPECT_EQ(!child<QWidget>(&page, name)->isHidden(), c.editsShown) << name;
     }
     EXPECT_EQ(child<QLabel>(&page, "labelNameText")->isHidden(), c.editsShown);
@@ -135,7 +136,8 @@ TEST(SpecialProbePage, AFileTooShortIsRefusedWithAMessage) {
   EXPECT_FALSE(page.load());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
-  EXPECT_TRUE(ui.messages[0].text.startsWith("File too short")) << ui.messages[0].text.toStdString();
+  EXPECT_TRUE(ui.messages[0].text.startsWith("File too short"))
+      << ui.messages[0].text.toStdString();
 }
 
 TEST(SpecialProbePage, TransfertIntoTheUnitClosesThePage) {
