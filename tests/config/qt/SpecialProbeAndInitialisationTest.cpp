@@ -1,7 +1,7 @@
 // The special-probe page and the initialisation dialog with the fake user
 // interface: rows against their .ui files, what each mode shows, the scaled
-// values as shown and saved, TRANSFERT following the slot boxes, and both
-// screens' exchanges with flowdesk-unit on its pseudo-terminal.
+// values as shown and saved, TRANSFERT following the slot boxes, and the
+// initialisation's exchanges with flowdesk-unit on its pseudo-terminal.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -138,29 +138,6 @@ TEST(SpecialProbePage, AFileTooShortIsRefusedWithAMessage) {
   EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
   EXPECT_TRUE(ui.messages[0].text.startsWith("File too short"))
       << ui.messages[0].text.toStdString();
-}
-
-TEST(SpecialProbePage, TransfertIntoTheUnitClosesThePage) {
-  testing::UnitProcess unit({"--configs", "2"});
-  ASSERT_FALSE(unit.device().empty());
-  PageRig rig(false, kProbeFile);
-  rig.context.deviceOverride[0] = unit.device();
-  rig.context.settings.Com = 0;
-  rig.context.settings.Bauds = 5;
-  rig.context.settings.Jbus = 1;
-  testing::FakeUserInterface ui;
-  CSpecialProbeDlg page(rig.context);
-  ASSERT_TRUE(page.load());
-  child<QCheckBox>(&page, "checkSb")->click();
-  page.transfert();  // "no"
-  EXPECT_EQ(ui.progressShown, 0);
-  ui.answers = {true};
-  page.transfert();
-  EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text.toStdString();
-  EXPECT_EQ(ui.progressSteps, std::vector<QString>({"Upload Special Probe"}));
-  EXPECT_EQ(page.result(), QDialog::Accepted);
-  EXPECT_EQ(rig.image.factory.specialProbes[1].text, "Probe");
-  EXPECT_FLOAT_EQ(rig.image.factory.specialProbes[0].angle, 45.5f);
 }
 
 TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
