@@ -59,6 +59,8 @@ MessagePair pairFor(FileStatus s) {
               "Record size differs from the file's record size"};
     case FileStatus::UnknownKind:
       return {"Type de fichier inconnu (extension)", "Unknown file kind (extension)"};
+    case FileStatus::TooShort:
+      return {"Fichier trop court", "File too short"};
   }
   return {"Erreur de fichier", "File error"};
 }
@@ -69,7 +71,13 @@ std::string FileResult::message(int language) const {
   MessagePair p = pairFor(status);
   std::string text = language == 0 ? p.fr : p.en;
   if (!path.empty()) text += " " + path;
-  if (announced != 0 || limit != 0) {
+  if (status == FileStatus::TooShort) {
+    // announced: the size the kind has; limit: what the file holds.
+    text += language == 0 ? " (" + std::to_string(announced) + " octets attendus, " +
+                                std::to_string(limit) + " présents)"
+                          : " (" + std::to_string(announced) + " bytes expected, " +
+                                std::to_string(limit) + " found)";
+  } else if (announced != 0 || limit != 0) {
     text += language == 0 ? " (annoncé " : " (announced ";
     text += std::to_string(announced);
     // A size below its floor names the floor.

@@ -30,6 +30,7 @@ enum class FileStatus {
   NoSuchRecord,       // a record index past the last complete record
   RecordMismatch,     // a record to append does not have the file's record size
   UnknownKind,        // the extension names no file kind
+  TooShort,           // a file of fixed size holds fewer bytes than that size
 };
 
 // The outcome of a file operation: Ok, or what went wrong with enough detail

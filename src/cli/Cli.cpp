@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "base/MemorySettingsStore.h"
@@ -30,6 +31,21 @@ std::string wrapped(const std::string& text, std::size_t indent, std::size_t wid
 }
 
 }  // namespace
+
+std::string oneLine(const std::string& text) {
+  std::string out;
+  std::size_t start = 0;
+  int line = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    if (end > start) {
+      out += (line == 0 ? "" : line == 1 ? ": " : "; ") + text.substr(start, end - start);
+      ++line;
+    }
+    start = end + 1;
+  }
+  return out;
+}
 
 int CliSession::fail(int code, const std::string& text) const {
   err << "flowdesk-cli: " << text << "\n";
@@ -62,11 +78,19 @@ const std::vector<CliCommand>& cliCommands() {
        "read configuration N (default 0), the factory settings (--factory) or the maker "
        "settings (--maker) from the unit and save them as a file of that kind",
        runSave},
-      {"upload", "upload FILE.eta [--config N|all] [--clock] [--reset 1,2,3] | FILE.rus | FILE.nvd",
+      {"upload",
+       "upload FILE.eta [--config N|all] [--clock] [--reset 1,2,3] | FILE.rus | FILE.nvd\n"
+       "  upload FILE.csp540 [--sp1] [--sp2]",
        "TRANSFERT: set the clock, reset totalizers, then write the file to configuration N "
        "(default 0) or to all of them; a .rus (--factory) or .nvd (--maker) file is written "
-       "to the unit's factory or maker settings",
+       "to the unit's factory or maker settings; a special probe goes into the unit's slot SP1 "
+       "(the default), SP2 or both, the unit's other factory settings sent back unchanged",
        runUpload},
+      {"init", "init [--calibration] [--factory-settings] [--maker-settings]",
+       "return the unit to its defaults (needs --maker): set the clock, write the groups named "
+       "from their defaults, reset the three totalizers and, on a unit with a logger, erase it "
+       "and reset its settings",
+       runInit},
       {"compare", "compare FILE.eta [--config N] | FILE.rus",
        "compare configuration N (default 0), or the factory settings (--factory), with the "
        "file; writes the deviation report beside the file and prints its path",

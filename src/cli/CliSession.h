@@ -49,6 +49,10 @@ struct CliSession {
   }
 };
 
+// A report of several lines on the one line a terminal message gets: the
+// first line, ": ", then the others joined with "; ".
+std::string oneLine(const std::string& text);
+
 // A command of the table: its name, the line of --help, and what runs it.
 struct CliCommand {
   const char* name;
@@ -72,5 +76,6 @@ int runUpload(CliSession& session);
 int runCompare(CliSession& session);
 int runLoggerConfig(CliSession& session);
 int runEcho(CliSession& session);
+int runInit(CliSession& session);
 
 }  // namespace flowdesk

@@ -1,6 +1,7 @@
 // save, upload and compare: SAVEDISK, TRANSFERT and COMPARE of the
 // calibration sheet and of the factory and maker screens, driven through
-// their sessions.
+// their sessions; upload of a special probe, the special-probe page's
+// TRANSFERT.
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -13,28 +14,12 @@
 #include "config/FactoryFile.h"
 #include "config/FactorySession.h"
 #include "config/MakerSession.h"
+#include "config/SpecialProbeSession.h"
 #include "files/FileKinds.h"
 
 namespace flowdesk {
 
 namespace {
-
-// A report of several lines on the one line a terminal message gets: the
-// first line, ": ", then the others joined with "; ".
-std::string oneLine(const std::string& text) {
-  std::string out;
-  std::size_t start = 0;
-  int line = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    if (end > start) {
-      out += (line == 0 ? "" : line == 1 ? ": " : "; ") + text.substr(start, end - start);
-      ++line;
-    }
-    start = end + 1;
-  }
-  return out;
-}
 
 bool isCalibrationPath(const std::string& path) {
   const FileKindInfo* kind = fileKindOfPath(path);
@@ -109,6 +94,21 @@ std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
   return std::nullopt;
 }
 
+// The special-probe page's TRANSFERT: the file's probe into SP1 (the page's
+// own choice when it opens), SP2, or both.
+int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp2) {
+  SpecialProbeSession session(s.app);
+  const FileResult file = session.open(path);
+  if (!file.ok()) return s.fileFailure(file);
+  session.intoSp1 = sp1 || !sp2;
+  session.intoSp2 = sp2;
+  const SpecialProbeUploadOutcome up = session.upload();
+  if (!up.ok) return s.fail(kExitUnit, oneLine(specialProbeUploadText(up, s.language)));
+  s.out << session.probe.name << " -> " << (up.intoSp1 ? "SP1" : "")
+        << (up.intoSp1 && up.intoSp2 ? ", " : "") << (up.intoSp2 ? "SP2" : "") << "\n";
+  return kExitDone;
+}
+
 }  // namespace
 
 int runSave(CliSession& s) {
@@ -152,21 +152,36 @@ int runSave(CliSession& s) {
 }
 
 int runUpload(CliSession& s) {
-  CommandArgs args({{"--config", true}, {"--clock", false}, {"--reset", true}});
+  CommandArgs args({{"--config", true},
+                    {"--clock", false},
+                    {"--reset", true},
+                    {"--sp1", false},
+                    {"--sp2", false}});
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (args.positional().size() != 1) return s.usage("upload wants one file name");
   const std::string& path = args.positional().front();
   const std::optional<FileKind> kind = kindOfPath(path);
-  if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings) {
+  const bool toSlots = args.has("--sp1") || args.has("--sp2");
+  if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings ||
+      kind == FileKind::SpecialProbe) {
     if (args.has("--config") || args.has("--clock") || args.has("--reset")) {
       return s.usage(s.text("--config, --clock et --reset vont avec un fichier .eta",
                             "--config, --clock and --reset go with a .eta file"));
     }
+    if (kind == FileKind::SpecialProbe) {
+      return uploadSpecialProbe(s, path, args.has("--sp1"), args.has("--sp2"));
+    }
+  }
+  if (toSlots) {
+    return s.usage(s.text("--sp1 et --sp2 vont avec un fichier .csp540",
+                          "--sp1 and --sp2 go with a .csp540 file"));
+  }
+  if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings) {
     return uploadSettings(s, *kind, path);
   }
   if (!isCalibrationPath(path)) {
-    return s.usage(std::string(s.text("upload envoie un fichier .eta, .rus ou .nvd: ",
-                                      "upload sends a .eta, .rus or .nvd file: ")) +
+    return s.usage(std::string(s.text("upload envoie un fichier .eta, .rus, .nvd ou .csp540: ",
+                                      "upload sends a .eta, .rus, .nvd or .csp540 file: ")) +
                    path);
   }
   UploadRequests requests;

@@ -73,19 +73,9 @@ std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regiona
   return formatDateTime(t.day, t.month, t.year, t.hour, t.minute, t.second, regional);
 }
 
-LocalDateTime systemLocalTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
 
 int configurationsOf(std::uint16_t modelWord) {
   return (modelWord & 0xFF) != 0 ? kMaxConfigurations : 2;
-}
-
-std::string uploadStepText(int number, int language) {
-  return std::string(kTxtUploadConfigurationNo.text(language)) + " " + std::to_string(number);
 }
 
 ConfigurationSession::ConfigurationSession(AppContext& context) : context_(context) {}
@@ -188,22 +178,14 @@ UploadOutcome ConfigurationSession::upload(
   std::vector<int> numbers;
 
   if (requests.setClock) {
-    steps.push_back({kTxtSetupTime.text(lang), [this, &image](JbusMaster& master) {
-                       const LocalDateTime t = localTime();
-                       setClockFields(image, t.year, t.month, t.day, t.hour, t.minute, t.second);
-                       return writeBlock(master, kClockBlock, clockMap(image));
-                     }});
+    steps.push_back(clockWriteStep(image, localTime, lang));
     kinds.push_back(UploadStep::kClock);
     numbers.push_back(-1);
   }
   if (requests.anyReset()) {
-    const Commands commands{requests.resetTotalizer[0], requests.resetTotalizer[1],
-                            requests.resetTotalizer[2], false};
-    steps.push_back({kTxtResetInformation.text(lang), [commands](JbusMaster& master) {
-                       encodeCommandBlock(commands, master.requestData());
-                       return master.writeRegisters(kCommandBlock.firstRegister,
-                                                    kCommandBlock.count);
-                     }});
+    steps.push_back(commandWriteStep(
+        {requests.resetTotalizer[0], requests.resetTotalizer[1], requests.resetTotalizer[2], false},
+        lang));
     kinds.push_back(UploadStep::kResets);
     numbers.push_back(-1);
   }
@@ -215,24 +197,14 @@ UploadOutcome ConfigurationSession::upload(
     const IdentificationCache& words = file_.identification;
     const ProbeEntry entry = words.probes[static_cast<std::size_t>(probe)];
     steps.push_back({"", [&image, probe, words, entry](JbusMaster& master) {
-                       // This read must not turn into an identification of
-                       // the unit, which would replace the file's words.
-                       const bool identified = master.identificationDone;
-                       master.identificationDone = true;
-                       if (readBlock(master, kFactoryBlock, factoryMap(image)) != 0) {
-                         master.identificationDone = identified;
-                         return -1;
-                       }
-                       SpecialProbeSlot& slot = image.factory.specialProbes[probe];
-                       slot.frequency = probe == 0 ? words.FSp1 : words.FSp2;
-                       slot.t0 = static_cast<float>(probe == 0 ? words.T0Sp1 : words.T0Sp2) / 10.0f;
-                       slot.angle = static_cast<float>(entry.angle) / 100.0f;
-                       slot.text = specialProbeText(entry.name);
-                       const int r = writeBlock(master, kFactoryBlock, factoryMap(image));
-                       // The unit's catalogue changed: learn it again at the
-                       // next exchange.
-                       master.identificationDone = false;
-                       return r;
+                       return rewriteFactoryBlock(master, image, [&](FactoryRegion& factory) {
+                         SpecialProbeSlot& slot = factory.specialProbes[probe];
+                         slot.frequency = probe == 0 ? words.FSp1 : words.FSp2;
+                         slot.t0 =
+                             static_cast<float>(probe == 0 ? words.T0Sp1 : words.T0Sp2) / 10.0f;
+                         slot.angle = static_cast<float>(entry.angle) / 100.0f;
+                         slot.text = specialProbeText(entry.name);
+                       });
                      }});
     kinds.push_back(UploadStep::kSpecialProbe);
     numbers.push_back(-1);
@@ -245,11 +217,7 @@ UploadOutcome ConfigurationSession::upload(
   const int first = writesAll() ? 0 : writeNumber_;
   const int last = writesAll() ? configurations_ - 1 : writeNumber_;
   for (int k = first; k <= last; ++k) {
-    steps.push_back({uploadStepText(k, lang), [block, k](JbusMaster& master) {
-                       std::memcpy(master.requestData(), block.data(), block.size());
-                       const RegisterBlock target = configurationBlock(k);
-                       return master.writeRegisters(target.firstRegister, target.count);
-                     }});
+    steps.push_back(configurationWriteStep(block, k, lang));
     kinds.push_back(UploadStep::kConfiguration);
     numbers.push_back(k);
   }

@@ -8,21 +8,11 @@
 #include "base/RegionalFormat.h"
 #include "config/CalibrationFile.h"
 #include "config/ComparisonReport.h"
+#include "config/UnitWrites.h"
 #include "link/AppContext.h"
 
 namespace flowdesk {
 
-// A calendar date and time of the PC, in its own time zone (year in full).
-struct LocalDateTime {
-  int year = 2000;
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-using LocalTimeSource = std::function<LocalDateTime()>;
-LocalDateTime systemLocalTime();
 // The date and time as printouts and comparison reports show them.
 std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regional);
 
@@ -150,9 +140,6 @@ class ConfigurationSession {
 
 // The number of configurations a model word announces.
 int configurationsOf(std::uint16_t modelWord);
-
-// The progress text of writing configuration `number`.
-std::string uploadStepText(int number, int language);
 
 // The words of each outcome, UTF-8, for the sheet's message boxes and the CLI
 // alike. Lines are separated by "\n".

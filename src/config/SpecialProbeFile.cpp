@@ -12,7 +12,7 @@ namespace flowdesk {
 FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std::string& path,
                                  SpecialProbe& out) {
   if (bytes.size() < kSpecialProbeFileBytes) {
-    return FileResult::sizeFault(FileStatus::ShorterThanData, path,
+    return FileResult::sizeFault(FileStatus::TooShort, path,
                                  static_cast<long long>(kSpecialProbeFileBytes),
                                  static_cast<long long>(bytes.size()));
   }

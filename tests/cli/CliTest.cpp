@@ -252,7 +252,7 @@ TEST(Cli, FilesThatCannotBeWrittenOrReadGiveTwo) {
       {"zero.log", {0x00, 0x00}, "Record size of 0"},
       {"zero.ech", {0x00, 0x00, 1}, "Record size of 0"},
       {"cut.mes", {0x34, 0x01, 11}, "File shorter than its header"},
-      {"cut.csp540", {1, 2, 3}, "File shorter than its header announces"},
+      {"cut.csp540", {1, 2, 3}, "File too short"},
       {"plain.txt", {1, 2, 3}, "Unknown file kind"},
   };
   for (const Case& c : cases) {

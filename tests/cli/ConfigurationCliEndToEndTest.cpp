@@ -68,9 +68,31 @@ TEST(ConfigurationCliEndToEnd, AFailureAtConfigurationThreeLeavesTheFirstThree) 
   EXPECT_TRUE(f.out.empty());
 }
 
+TEST(ConfigurationCliEndToEnd, SpecialProbeUploadAndInitialisation) {
+  CliRun run;
+  testing::UnitProcess unit({"--configs", "2"});
+  ASSERT_FALSE(unit.device().empty());
+  const std::vector<std::string> link = {"--device", unit.device(), "--lang", "en", "--maker"};
+  const auto with = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), link.begin(), link.end());
+    return args;
+  };
+  ASSERT_EQ(run.cli(with({"new", "p.csp540"})).status, 0);
+  Finished f = run.cli(with({"upload", "p.csp540", "--sp2"}));
+  ASSERT_EQ(f.status, 0) << f.err;
+  EXPECT_EQ(f.out, "SP N°1 -> SP2\n");
+
+  f = run.cli(with({"init", "--factory-settings", "--calibration"}));
+  ASSERT_EQ(f.status, 0) << f.err;
+  EXPECT_EQ(f.err, "Setup Time\nUpload Factory Settings\nReset Information\n" + stepLines(0, 1));
+  EXPECT_EQ(f.out, "Unit initialised, 5 writes\n");
+  EXPECT_EQ(unit.terminate(), 0);
+}
+
 TEST(ConfigurationCliEndToEnd, UsageFileAndUnitFailures) {
   CliRun run;
   ASSERT_EQ(run.cli({"new", "n.eta"}).status, 0);
+  testing::putFile(run.dir.file("short.csp540"), std::vector<std::uint8_t>(9, 0));
   testing::UnitProcess unit({"--configs", "2"});
   const std::string nothing = run.dir.file("nothing");
   struct Case {
@@ -80,9 +102,15 @@ TEST(ConfigurationCliEndToEnd, UsageFileAndUnitFailures) {
   } cases[] = {
       {{"upload", "n.eta", "--reset", "4"}, 2, "--reset wants totalizer numbers 1, 2 or 3"},
       {{"upload", "n.eta", "--reset", "1,,2"}, 2, "--reset wants totalizer numbers 1, 2 or 3"},
-      {{"upload", "n.log"}, 2, "upload sends a .eta, .rus or .nvd file: n.log"},
+      {{"upload", "n.log"}, 2, "upload sends a .eta, .rus, .nvd or .csp540 file: n.log"},
       {{"upload", "n.rus"}, 2, "a .rus file needs --factory"},
       {{"--factory", "upload", "n.rus", "--clock"}, 2, "--clock and --reset go with a .eta"},
+      {{"upload", "n.eta", "--sp2"}, 2, "--sp1 and --sp2 go with a .csp540 file"},
+      {{"upload", "short.csp540"}, 2, "File too short"},
+      {{"upload", "short.csp540", "--clock"}, 2, "--clock and --reset go with a .eta"},
+      {{"init"}, 2, "init needs --maker"},
+      {{"--maker", "init", "n.eta"}, 2, "init takes no file name"},
+      {{"--maker", "--device", nothing, "init"}, 1, "The unit does not answer"},
       {{"upload", "missing.eta"}, 2, "missing.eta"},
       {{"--device", unit.device(), "upload", "n.eta", "--config", "2"},
        2,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/BilingualText.h"
+#include "cli/MemoryUnitRig.h"
 #include "config/CalibrationFile.h"
 #include "config/ConfigurationSession.h"
 #include "link/AppContext.h"
@@ -26,67 +27,16 @@ namespace {
 using testing::fileBytes;
 using testing::TempDir;
 
-// A request as the unit received it.
-struct Request {
-  int function = 0;
-  int first = 0;
-  Bytes data;  // written bytes (function 16)
-  std::int64_t atMs = 0;
-};
+using testing::Request;
 
-unit::StoredBlocks blocksOf(const unit::UnitSettings& settings,
-                            const std::function<void(unit::StoredBlocks&)>& change = {}) {
-  unit::StoredBlocks blocks = unit::VirtualUnit::defaultBlocks(settings);
-  if (change) change(blocks);
-  return blocks;
-}
-
-// The program and the virtual unit on one in-memory line. `refuse` makes the
-// unit keep silent on the requests it matches.
-struct ConfigurationRig {
-  ManualClock clock;
-  DeviceImage image;
-  AppContext app{clock, image};
-  std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
-  unit::UnitSettings settings;
-  unit::StoredBlocks start;
-  unit::VirtualUnit unit;
-  std::vector<Request> requests;
-  std::function<bool(const Request&)> refuse;
+// The calibration sheet's session on the rig, at a fixed PC time.
+struct ConfigurationRig : testing::MemoryUnitRig {
   ConfigurationSession session{app};
 
   explicit ConfigurationRig(int configs = 18,
                             const std::function<void(unit::StoredBlocks&)>& change = {})
-      : settings(withConfigs(configs)),
-        start(blocksOf(settings, change)),
-        unit(
-            settings, [] { return 1.7e9; }, &start) {
-    line->onWrite = [this](MemoryLine& l) {
-      const Bytes frame = l.takeRequest();
-      if (frame.size() < 8) return;
-      Request r{frame[1], frame[2] << 8 | frame[3], {}, clock.nowMs()};
-      if (r.function == 16) r.data.assign(frame.begin() + 7, frame.end() - 2);
-      requests.push_back(r);
-      if (refuse && refuse(r)) return;
-      if (auto reply = unit.handle(frame)) l.deliverAtBaud(*reply, 9600, 5);
-    };
-    app.master.setPortOpener(memoryPortOpener(line));
-    app.settings.Com = 0;
-    app.settings.Jbus = 1;
-    app.settings.Bauds = 5;
+      : MemoryUnitRig(configs, change) {
     session.localTime = [] { return LocalDateTime{2004, 3, 5, 14, 7, 9}; };
-  }
-  static unit::UnitSettings withConfigs(int configs) {
-    unit::UnitSettings s;
-    s.configs = configs;
-    return s;
-  }
-  std::vector<Request> writes() const {
-    std::vector<Request> out;
-    for (const Request& r : requests) {
-      if (r.function == 16) out.push_back(r);
-    }
-    return out;
   }
   Bytes configurationBytes() {
     std::array<std::uint8_t, kRequestDataSize> area{};

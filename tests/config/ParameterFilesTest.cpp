@@ -156,7 +156,7 @@ TEST(ParameterFiles, ReadersRefuseBrokenHeaders) {
        FileStatus::LengthTooLarge},
       {"nvd second part cut", "nvd", concat({{0x0C, 0x00, 0x64, 0x00}, Bytes(16, 0)}),
        FileStatus::ShorterThanData},
-      {"csp540 nine bytes", "csp540", Bytes(9, 0), FileStatus::ShorterThanData},
+      {"csp540 nine bytes", "csp540", Bytes(9, 0), FileStatus::TooShort},
       {"csp540 longer", "csp540", Bytes(12, 0), FileStatus::Ok},
   };
   TempDir dir;

@@ -6,8 +6,10 @@
 #include "app/qt/MainMenu.h"
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
+#include "config/qt/CInitialisationDlg.h"
 #include "config/qt/CReglageNorvadineDlg.h"
 #include "config/qt/CReglageUsineDlg.h"
+#include "config/qt/CSpecialProbeDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "echo/qt/EchoDialog.h"
 #include "logger/qt/CConfigLoggerDlg.h"
@@ -19,9 +21,10 @@ namespace flowdesk {
 namespace {
 
 // A screen that reads what it shows before it opens, on the unit or on the
-// file the main window chose. When that fails the screen has already said why
-// (or, for the logger settings on a unit without a logger or in file mode,
-// closes without a word), and there is nothing to show.
+// file the main window chose (the special-probe page only ever on a file).
+// When that fails the screen has already said why, or, for the logger
+// settings on a unit without a logger or in file mode, closes without a word;
+// either way there is nothing to show.
 template <typename Dialog>
 void openLoaded(AppContext& context, QWidget* parent) {
   Dialog dialog(context, parent);
@@ -76,7 +79,7 @@ ScreenRegistry builtScreens() {
        openLoaded<CReglageNorvadineDlg>,
        {},
        kRefreshPicture},
-      {kCmdInitialisation, std::nullopt, {}, {}, kKeepFileChoice},
+      {kCmdInitialisation, std::nullopt, runInitialisation, {}, kKeepFileChoice},
       {kCmdNewCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, defaults,
        kOpenNewFile},
       {kCmdNewFactorySettings, FileKind::FactorySettings, openLoaded<CReglageUsineDlg>, defaults,
@@ -84,7 +87,8 @@ ScreenRegistry builtScreens() {
       {kCmdNewMakerSettings, FileKind::MakerSettings, openLoaded<CReglageNorvadineDlg>, defaults,
        kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
-      {kCmdNewSpecialProbe, FileKind::SpecialProbe, {}, defaults, kOpenNewFile | kKeepFileChoice},
+      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openLoaded<CSpecialProbeDlg>, defaults,
+       kOpenNewFile | kKeepFileChoice},
   };
 }
 

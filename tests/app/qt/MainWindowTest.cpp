@@ -115,9 +115,9 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
        ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
        ",-,&Factory Settings,-,&NORVADINE Settings"},
       {"-q -kRwT boot", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,&Réglage Usine,-,Réglage &NORVADINE,-,~&Initialisation",
+       ",-,&Réglage Usine,-,Réglage &NORVADINE,-,&Initialisation",
        ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
-       ",-,&Factory Settings,-,&NORVADINE Settings,-,~&Initialization"},
+       ",-,&Factory Settings,-,&NORVADINE Settings,-,&Initialization"},
   };
   for (const auto& c : cases) {
     for (const int language : {kFrench, kEnglish}) {

@@ -1,0 +1,32 @@
+#include "cli/CliSession.h"
+#include "config/InitialisationSession.h"
+
+namespace flowdesk {
+
+// The initialisation dialog's "Oui": with no group named, only the clock,
+// the totalizer resets and (on a unit with a logger) the logger are reset,
+// as when the dialog's three boxes are cleared.
+int runInit(CliSession& s) {
+  CommandArgs args(
+      {{"--calibration", false}, {"--factory-settings", false}, {"--maker-settings", false}});
+  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
+  if (!args.positional().empty()) return s.usage("init takes no file name");
+  // The same switch as the menu's command asks for: it overwrites the unit.
+  if (!s.app.modeFlags.maker) {
+    return s.usage(std::string(s.text("init demande --maker", "init needs --maker")));
+  }
+  InitialisationSession session(s.app);
+  if (!session.readUnit()) {
+    return s.fail(kExitUnit, s.text("L'unité ne répond pas", "The unit does not answer"));
+  }
+  session.choice = {args.has("--calibration"), args.has("--factory-settings"),
+                    args.has("--maker-settings")};
+  const InitialisationOutcome outcome =
+      session.run([&s](const std::string& text) { s.err << text << "\n"; });
+  if (!outcome.ok) return s.fail(kExitUnit, oneLine(initialisationText(outcome, s.language)));
+  s.out << s.text("Unité initialisée, ", "Unit initialised, ") << outcome.written.size()
+        << s.text(" écritures", " writes") << "\n";
+  return kExitDone;
+}
+
+}  // namespace flowdesk

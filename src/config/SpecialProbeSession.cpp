@@ -1,0 +1,102 @@
+#include "config/SpecialProbeSession.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/FieldFormat.h"
+#include "base/Texts.h"
+#include "base/ValueLists.h"
+#include "config/UnitWrites.h"
+
+namespace flowdesk {
+
+namespace {
+
+constexpr BilingualText kTxtNoSlotChosen{"Ni SA ni SB n'est coché : rien n'est transféré",
+                                         "Neither SA nor SB is ticked: nothing is uploaded"};
+constexpr BilingualText kTxtFactoryUnread{"Lecture du Réglage Usine impossible",
+                                          "The factory settings could not be read"};
+
+float held(float value, float max) {
+  return std::isfinite(value) ? std::clamp(value, 0.0f, max) : 0.0f;
+}
+
+}  // namespace
+
+SpecialProbeSession::SpecialProbeSession(AppContext& context) : context_(context) {}
+
+bool SpecialProbeSession::editable() const {
+  return context_.modeFlags.maker;
+}
+
+FileResult SpecialProbeSession::open(const std::string& path) {
+  filePath_ = path;
+  intoSp1 = true;
+  intoSp2 = false;
+  // The unit may hold other probes than the cache says by now.
+  context_.master.identificationDone = false;
+  SpecialProbe read;
+  FileResult r = readSpecialProbeFile(path, read);
+  if (!r.ok()) return r;
+  probe = std::move(read);
+  clampProbe();
+  return r;
+}
+
+void SpecialProbeSession::clampProbe() {
+  probe.name = cutText(probe.name, kSpecialProbeNameBytes);
+  probe.t0 = held(probe.t0, kSpecialProbeMaxT0);
+  probe.angle = held(probe.angle, kSpecialProbeMaxAngle);
+  // The list offers eight entries; another index shows (and is sent as) the first.
+  if (probe.frequency < 0 || probe.frequency >= kFrequencyCountSpecialProbe) probe.frequency = 0;
+}
+
+void SpecialProbeSession::holdIdentification() {
+  context_.master.identificationDone = true;
+}
+
+SpecialProbeUploadOutcome SpecialProbeSession::upload() {
+  SpecialProbeUploadOutcome outcome;
+  outcome.intoSp1 = intoSp1;
+  outcome.intoSp2 = intoSp2;
+  if (!transfertOffered()) {
+    outcome.nothingChosen = true;
+    return outcome;
+  }
+  clampProbe();
+  holdIdentification();
+  bool changed = false;
+  const int r = rewriteFactoryBlock(context_.master, context_.image, [&](FactoryRegion& factory) {
+    changed = true;
+    for (int slot : {0, 1}) {
+      if (slot == 0 ? !intoSp1 : !intoSp2) continue;
+      SpecialProbeSlot& sp = factory.specialProbes[static_cast<std::size_t>(slot)];
+      sp.frequency = probe.frequency;
+      sp.t0 = probe.t0;
+      sp.angle = probe.angle;
+      sp.text = probe.name;
+    }
+  });
+  // Whatever happened, the next exchange learns the unit's probes again.
+  context_.master.identificationDone = false;
+  outcome.readFailed = !changed;
+  outcome.ok = r == 0;
+  return outcome;
+}
+
+FileResult SpecialProbeSession::save(const std::string& path) {
+  clampProbe();
+  FileResult r = writeSpecialProbeFile(path, probe);
+  if (r.ok()) filePath_ = path;
+  return r;
+}
+
+std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, int language) {
+  if (outcome.ok) return {};
+  if (outcome.nothingChosen) return kTxtNoSlotChosen.text(language);
+  std::string text = kTxtUploadFailure.text(language);
+  if (outcome.readFailed) text += std::string("\n") + kTxtFactoryUnread.text(language);
+  return text;
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,186 @@
+#include "config/qt/CSpecialProbeDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "base/FieldFormat.h"
+#include "base/Texts.h"
+#include "base/ValueLists.h"
+#include "base/qt/FilePrompts.h"
+#include "base/qt/PictureButton.h"
+#include "base/qt/UserInterface.h"
+#include "link/AppContext.h"
+#include "ui_CSpecialProbeDlg.h"
+
+namespace flowdesk {
+
+namespace {
+
+constexpr char kSpecialProbeExtension[] = "csp540";
+// The save prompt of this page names no kind of file.
+constexpr BilingualText kNoDescription{"", ""};
+
+}  // namespace
+
+CSpecialProbeDlg::CSpecialProbeDlg(AppContext& context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      session_(context),
+      rows_{
+          .labels = {{"labelName", kTxtSpName},
+                     {"labelT0", kTxtSpT0},
+                     {"labelAngle", kTxtSpAngle},
+                     {"labelFrequency", kTxtSpFrequency}},
+          .texts = {{"editName", &session_.probe.name, kSpecialProbeNameBytes}},
+          .fields = {{"editT0", &session_.probe.t0, "%.1f", 0, kSpecialProbeMaxT0},
+                     {"editAngle", &session_.probe.angle, "%.2f", 0, kSpecialProbeMaxAngle}},
+          .combos = {{"comboFrequency", &session_.probe.frequency, kFrequencyCountSpecialProbe,
+                      &FrequencyList}},
+          .checks = {{"checkSa", &sa_, kTxtUploadSa}, {"checkSb", &sb_, kTxtUploadSb}},
+      },
+      ui_(std::make_unique<Ui::CSpecialProbeDlg>()) {
+  ui_->setupUi(this);
+  setWindowTitle(text(kTxtUploadSpecialProbe));
+  ui_->buttonTransfert->setShortcut(
+      pictureShortcut(PictureRole::Transfert, ShortcutContext::Configuration));
+  ui_->buttonSaveDisk->setShortcut(
+      pictureShortcut(PictureRole::SaveDisk, ShortcutContext::Configuration));
+
+  // Enter in an edit must not press TRANSFERT.
+  ui_->buttonTransfert->setAutoDefault(false);
+  ui_->buttonSaveDisk->setAutoDefault(false);
+  connect(ui_->checkSa, &QCheckBox::clicked, this, &CSpecialProbeDlg::checksChosen);
+  connect(ui_->checkSb, &QCheckBox::clicked, this, &CSpecialProbeDlg::checksChosen);
+  connect(ui_->comboFrequency, &QComboBox::activated, this, &CSpecialProbeDlg::readProbe);
+  connect(ui_->buttonTransfert, &QPushButton::clicked, this, &CSpecialProbeDlg::transfert);
+  connect(ui_->buttonSaveDisk, &QPushButton::clicked, this, &CSpecialProbeDlg::saveDisk);
+  for (QLineEdit* edit : {ui_->editName, ui_->editT0, ui_->editAngle}) {
+    edit->installEventFilter(this);
+  }
+}
+
+CSpecialProbeDlg::~CSpecialProbeDlg() = default;
+
+QString CSpecialProbeDlg::text(const BilingualText& t) const {
+  return QString::fromUtf8(t.text(context_.settings.Language));
+}
+
+bool CSpecialProbeDlg::load() {
+  const int language = context_.settings.Language;
+  const FileResult opened = session_.open(context_.CurrentFilePath);
+  if (!opened.ok()) {
+    userInterface().message(this, UserInterface::Icon::Critical, text(kTxtUploadSpecialProbe),
+                            QString::fromStdString(opened.message(language)));
+    return false;
+  }
+  sa_ = session_.intoSp1 ? 1 : 0;
+  sb_ = session_.intoSp2 ? 1 : 0;
+  setLabels(*this, rows_.labels, language);
+  setChecks(*this, rows_.checks, language);
+  fillLists(*this, rows_.combos, language);
+
+  // Outside maker mode the probe is only named: it can be uploaded, not
+  // changed or saved.
+  const bool maker = session_.editable();
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           ui_->editName, ui_->labelT0, ui_->editT0, ui_->labelT0Unit, ui_->labelAngle,
+           ui_->editAngle, ui_->labelAngleUnit, ui_->labelFrequency, ui_->comboFrequency,
+           ui_->buttonSaveDisk}) {
+    w->setVisible(maker);
+  }
+  ui_->labelNameText->setVisible(!maker);
+  ui_->labelCaption->setText(QString::fromStdString(session_.filePath()));
+  showProbe();
+  checksChosen();
+  adjustSize();
+  return true;
+}
+
+void CSpecialProbeDlg::showProbe() {
+  showTexts(*this, rows_.texts);
+  showNumbers(*this, rows_.fields);
+  selectLists(*this, rows_.combos);
+  ui_->labelNameText->setText(QString::fromStdString(session_.probe.name));
+}
+
+void CSpecialProbeDlg::readProbe() {
+  if (!session_.editable()) return;
+  readTexts(*this, rows_.texts);
+  // Only an edit whose text the operator changed is read back: reading a
+  // value from its rounded display would turn a typed 2.39 into 2.4.
+  for (const FieldBinding& row : rows_.fields) {
+    const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(row.control));
+    float value = *row.variable;
+    if (edit != nullptr &&
+        edit->text().toStdString() != showNumber(value, row.min, row.max, row.format)) {
+      readNumbers(*this, std::span<const FieldBinding>(&row, 1));
+    }
+  }
+  readLists(*this, rows_.combos);
+  session_.clampProbe();
+  showProbe();
+}
+
+void CSpecialProbeDlg::checksChosen() {
+  readChecks(*this, rows_.checks);
+  session_.intoSp1 = sa_ != 0;
+  session_.intoSp2 = sb_ != 0;
+  ui_->buttonTransfert->setVisible(session_.transfertOffered());
+}
+
+void CSpecialProbeDlg::transfert() {
+  readProbe();
+  checksChosen();
+  if (!session_.transfertOffered()) return;
+  const int language = context_.settings.Language;
+  session_.holdIdentification();
+  if (!userInterface().question(this, text(kTxtUploadCaption), text(kTxtUploadToUnit))) return;
+  SpecialProbeUploadOutcome outcome;
+  {
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
+    progress->setInfo(text(kTxtUploadSpecialProbe));
+    outcome = session_.upload();
+  }
+  if (!outcome.ok) {
+    userInterface().message(this, UserInterface::Icon::Critical, text(kTxtUploadCaption),
+                            QString::fromStdString(specialProbeUploadText(outcome, language)));
+    return;
+  }
+  accept();
+}
+
+void CSpecialProbeDlg::saveDisk() {
+  if (!session_.editable()) return;
+  readProbe();
+  const int language = context_.settings.Language;
+  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
+                      kNoDescription, kSpecialProbeExtension, language)) {
+    return;
+  }
+  const FileResult saved = session_.save(context_.CurrentFilePath);
+  if (!saved.ok()) {
+    userInterface().message(this, UserInterface::Icon::Critical, text(kTxtUploadSpecialProbe),
+                            QString::fromStdString(saved.message(language)));
+    return;
+  }
+  ui_->labelCaption->setText(QString::fromStdString(context_.CurrentFilePath));
+}
+
+bool CSpecialProbeDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) readProbe();
+  return QDialog::eventFilter(watched, event);
+}
+
+void CSpecialProbeDlg::keyPressEvent(QKeyEvent* event) {
+  // Escape would close the page with the probe half typed.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace flowdesk

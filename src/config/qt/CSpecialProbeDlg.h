@@ -1,0 +1,57 @@
+#pragma once
+#include <QDialog>
+#include <cstdint>
+#include <memory>
+
+#include "base/qt/Bindings.h"
+#include "config/SpecialProbeSession.h"
+
+class QKeyEvent;
+
+namespace Ui {
+class CSpecialProbeDlg;
+}
+
+namespace flowdesk {
+
+class AppContext;
+
+// The special-probe page on the file at CurrentFilePath: the probe's name
+// and, in maker mode, its T0, angle and frequency to change and SAVEDISK;
+// the two slot boxes and TRANSFERT in every mode. The session does the work;
+// the page forwards and draws.
+class CSpecialProbeDlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CSpecialProbeDlg(AppContext& context, QWidget* parent = nullptr);
+  ~CSpecialProbeDlg() override;
+
+  // Reads the file; false (after saying why) when there is nothing to show.
+  bool load();
+
+  const BindingRows& bindings() const { return rows_; }
+  SpecialProbeSession& session() { return session_; }
+
+  // The buttons, as a press runs them.
+  void transfert();
+  void saveDisk();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showProbe();
+  void readProbe();
+  void checksChosen();
+  QString text(const BilingualText& t) const;
+
+  AppContext& context_;
+  SpecialProbeSession session_;
+  std::uint8_t sa_ = 1;
+  std::uint8_t sb_ = 0;
+  const BindingRows rows_;
+  std::unique_ptr<Ui::CSpecialProbeDlg> ui_;
+};
+
+}  // namespace flowdesk
