@@ -143,7 +143,9 @@ TEST(MainWindow, BuiltScreensEnableTheirCommands) {
   EXPECT_FALSE(describe(window).contains('~')) << describe(window).toStdString();
   // a disabled command does nothing even when run directly
   AppContext bare;
-  CMainDlg empty(bare, builtScreens());
+  ScreenRegistry withoutEcho = builtScreens();
+  screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
+  CMainDlg empty(bare, withoutEcho);
   empty.runCommand(kCmdEchoDisplay);
   EXPECT_FALSE(empty.commandAvailable(kCmdEchoDisplay));
 }
@@ -266,10 +268,12 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
 TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   AppContext context;
   context.settings.LastPathName = "/start/";
-  CMainDlg window(context, builtScreens());
+  ScreenRegistry withoutEcho = builtScreens();
+  screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
+  CMainDlg window(context, withoutEcho);
   FakeUserInterface ui;
   ui.files = {QStringLiteral("/d/x.ech"), QString()};
-  window.runCommand(kCmdOpen);  // no echo screen in this build: nothing, no crash
+  window.runCommand(kCmdOpen);  // no echo screen to open: nothing, no crash
   EXPECT_FALSE(context.OpenedFromFile);
   EXPECT_EQ(context.CurrentFilePath, "/d/x.ech");
   context.CurrentFilePath = "kept";
