@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
 #include "base/RegionalFormat.h"
@@ -109,12 +110,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::string dir = keep;
-  if (dir.empty()) {
-    char scratch[] = "/tmp/flowdesk-bench-XXXXXX";
-    if (::mkdtemp(scratch) == nullptr) return 1;
-    dir = scratch;
-  }
+  const std::string dir = keep.empty() ? bench::scratchFolder("flowdesk-bench") : keep;
+  if (dir.empty()) return 1;
   const std::string mes = dir + "/big.mes";
   const std::string prn = dir + "/bigmes.prn";
 

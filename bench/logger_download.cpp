@@ -7,17 +7,13 @@
 //
 // The unit program is looked up beside the build's programs unless --unit
 // (or FLOWDESK_UNIT_BIN) names it.
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "base/Environment.h"
 #include "base/FileNames.h"
 #include "link/AppContext.h"
@@ -52,40 +48,21 @@ int main(int argc, char** argv) {
   }
   if (unitPath.empty()) unitPath = programDirectoryOf(executablePath()) + "../src/flowdesk-unit";
 
-  char folderTemplate[] = "/tmp/flowdesk-logbench-XXXXXX";
-  if (::mkdtemp(folderTemplate) == nullptr) return 2;
-  const std::string folder = folderTemplate;
+  const std::string folder = bench::scratchFolder("flowdesk-logbench");
+  if (folder.empty()) return 2;
   const std::string link = folder + "/unit";
   // The download starts at record 1: one more record than is downloaded.
   const std::string filled = std::to_string(records + 1);
-
-  int out[2];
-  if (::pipe(out) != 0) return 2;
-  const pid_t unitPid = ::fork();
-  if (unitPid == 0) {
-    ::dup2(out[1], 1);
-    ::close(out[0]);
-    ::execl(unitPath.c_str(), unitPath.c_str(), "--link", link.c_str(), "--configs", "18",
-            "--logger-size", filled.c_str(), "--logger-records", filled.c_str(),
-            static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  std::string device;
-  pollfd p{out[0], POLLIN, 0};
-  char c;
-  while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') device += c;
-  if (device.empty()) {
+  bench::BenchUnit unit(unitPath, link,
+                        {"--configs", "18", "--logger-size", filled, "--logger-records", filled});
+  if (!unit.started()) {
     std::fprintf(stderr, "bench_logger_download: %s did not start\n", unitPath.c_str());
     return 2;
   }
 
   DeviceImage image;
   AppContext app(systemClock(), image);
-  app.deviceOverride[0] = link;
-  app.settings.Com = 0;
-  app.settings.Bauds = 5;  // 9600
-  app.settings.Jbus = 1;
+  bench::useUnitAt9600(app, link);
 
   int status = 0;
   LoggerViewerSession session(app, {});
@@ -119,10 +96,7 @@ int main(int argc, char** argv) {
   frameTrace().setEnabled(false);
   frameTrace().setSink({});
 
-  ::kill(unitPid, SIGTERM);
-  int unitStatus = 0;
-  ::waitpid(unitPid, &unitStatus, 0);
-  ::close(out[0]);
+  unit.stop();
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
   if (status != 0) return status;

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "base/AppSettings.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
@@ -84,41 +85,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_soak_transfer [SECONDS] [--faults RULES] [--unit PATH]\n");
     return 2;
   }
-  char folderTemplate[] = "/tmp/flowdesk-soak-XXXXXX";
-  if (::mkdtemp(folderTemplate) == nullptr) return 2;
-  const std::string folder = folderTemplate;
+  const std::string folder = bench::scratchFolder("flowdesk-soak");
+  if (folder.empty()) return 2;
   const std::string link = folder + "/unit";
   const std::string unitTrace = folder + "/unit.trace";
 
   // The unit, with its trace (one note per injected fault) in a file.
-  int out[2];
-  if (::pipe(out) != 0) return 2;
-  const pid_t unitPid = ::fork();
-  if (unitPid == 0) {
-    const int traceFd = ::open(unitTrace.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(out[1], 1);
-    ::dup2(traceFd, 2);
-    ::close(out[0]);
-    ::execl(options.unit.c_str(), options.unit.c_str(), "--link", link.c_str(), "--trace", "--seed",
-            "7", "--faults", options.faults.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  std::string device;
-  pollfd p{out[0], POLLIN, 0};
-  char c;
-  while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') device += c;
-  if (device.empty()) {
+  bench::BenchUnit unit(options.unit, link, {"--trace", "--seed", "7", "--faults", options.faults},
+                        unitTrace);
+  if (!unit.started()) {
     std::fprintf(stderr, "bench_soak_transfer: %s did not start\n", options.unit.c_str());
     return 2;
   }
 
   DeviceImage image;
   AppContext app(systemClock(), image);
-  app.deviceOverride[0] = link;
-  app.settings.Com = 0;
-  app.settings.Bauds = 5;  // 9600
-  app.settings.Jbus = 1;
+  bench::useUnitAt9600(app, link);
 
   // Every attempt goes out as one TX frame in the trace.
   long attempts = 0;
@@ -134,7 +116,7 @@ int main(int argc, char** argv) {
   const auto start = Steady::now();
   auto nextReport = start + std::chrono::seconds(60);
   const double cpuBefore = cpuSeconds(RUSAGE_SELF);
-  std::printf("soak: %.0f s against %s (%s), faults \"%s\"\n", options.seconds, device.c_str(),
+  std::printf("soak: %.0f s against %s (%s), faults \"%s\"\n", options.seconds, unit.device().c_str(),
               link.c_str(), options.faults.c_str());
   std::fflush(stdout);
   while (std::chrono::duration<double>(Steady::now() - start).count() < options.seconds) {
@@ -165,10 +147,7 @@ int main(int argc, char** argv) {
   frameTrace().setEnabled(false);
   frameTrace().setSink({});
 
-  ::kill(unitPid, SIGTERM);
-  int status = 0;
-  ::waitpid(unitPid, &status, 0);
-  ::close(out[0]);
+  unit.stop();
 
   // The unit's account: requests it accepted and the faults it injected.
   std::map<std::string, long> injected;

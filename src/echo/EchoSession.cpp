@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Texts.h"
+#include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
 #include "link/Blocks.h"
@@ -270,22 +271,9 @@ EchoTick EchoSession::playbackTick() {
 
 bool EchoSession::navigate(EchoButton button) {
   if (!playback_ || !screen_.shown(button)) return false;
-  switch (button) {
-    case EchoButton::kHome:
-      currentRecord_ = 0;
-      break;
-    case EchoButton::kPgd:
-      currentRecord_ = std::min(currentRecord_ + 1, lastRecord_);
-      break;
-    case EchoButton::kPgu:
-      currentRecord_ = std::max(currentRecord_ - 1, 0LL);
-      break;
-    case EchoButton::kEnd:
-      currentRecord_ = lastRecord_;
-      break;
-    default:
-      return false;
-  }
+  const std::optional<long long> record = playbackRecord(button, currentRecord_, lastRecord_);
+  if (!record) return false;
+  currentRecord_ = *record;
   timerMs_ = kNavigationTimerMs;
   return true;
 }

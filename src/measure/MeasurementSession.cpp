@@ -4,6 +4,7 @@
 
 #include "base/Texts.h"
 #include "files/CatalogueBytes.h"
+#include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
 
@@ -203,22 +204,9 @@ MeasurementTick MeasurementSession::playbackTick() {
 
 bool MeasurementSession::navigate(MeasurementButton button) {
   if (!playback_ || !screen_.shown(button)) return false;
-  switch (button) {
-    case MeasurementButton::kHome:
-      currentRecord_ = 0;
-      break;
-    case MeasurementButton::kPgd:
-      currentRecord_ = std::min(currentRecord_ + 1, lastRecord_);
-      break;
-    case MeasurementButton::kPgu:
-      currentRecord_ = std::max(currentRecord_ - 1, 0LL);
-      break;
-    case MeasurementButton::kEnd:
-      currentRecord_ = lastRecord_;
-      break;
-    default:
-      return false;
-  }
+  const std::optional<long long> record = playbackRecord(button, currentRecord_, lastRecord_);
+  if (!record) return false;
+  currentRecord_ = *record;
   timerMs_ = kNavigationTimerMs;
   return true;
 }

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +20,7 @@
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
+#include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
@@ -32,29 +32,11 @@ using testing::TempDir;
 
 constexpr int kEnglish = 1;
 
-QString text(QWidget& window, const char* name) {
-  auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
-  EXPECT_NE(label, nullptr) << name;
-  return label != nullptr ? label->text() : QString();
-}
+using testing::labelText;
+using testing::waitFor;
 
-// Which of the seven buttons are shown, as "0000100" in EchoButton order.
 std::string shownButtons(const EchoDialog& d) {
-  std::string s;
-  for (std::size_t i = 0; i < kEchoButtons; ++i) {
-    s += d.button(static_cast<B>(i))->isHidden() ? '0' : '1';
-  }
-  return s;
-}
-
-bool waitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
+  return testing::shownButtons<EchoButton>(d, kEchoButtons);
 }
 
 TEST(EchoScreen, EveryControlItWritesIsInTheUiFile) {
@@ -122,15 +104,15 @@ TEST(EchoScreen, PlaybackOfAFile) {
   ASSERT_TRUE(d.opened());
   EXPECT_TRUE(d.findChild<QProgressBar*>("progressBar")->isHidden());
   EXPECT_TRUE(d.findChild<QComboBox*>("comboScreen")->isHidden());
-  EXPECT_EQ(text(d, "labelTopLine").toStdString(), context.CurrentFilePath);
-  ASSERT_TRUE(waitFor([&] { return !text(d, "labelSecondLine").isEmpty(); }, 2000));
-  EXPECT_EQ(text(d, "labelSecondLine"), QString::fromUtf8("Total Records=5  Record N°=1"));
+  EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), context.CurrentFilePath);
+  ASSERT_TRUE(waitFor([&] { return !labelText(d, "labelSecondLine").isEmpty(); }, 2000));
+  EXPECT_EQ(labelText(d, "labelSecondLine"), QString::fromUtf8("Total Records=5  Record N°=1"));
   EXPECT_EQ(shownButtons(d), "0010101");  // PGD, PRINT, END
   EXPECT_EQ(d.picture()->image()[0], 1);
 
   d.button(B::kEnd)->click();
   ASSERT_TRUE(waitFor([&] { return d.picture()->image()[0] == 5; }, 2000));
-  EXPECT_EQ(text(d, "labelSecondLine"), QString::fromUtf8("Total Records=5  Record N°=5"));
+  EXPECT_EQ(labelText(d, "labelSecondLine"), QString::fromUtf8("Total Records=5  Record N°=5"));
   EXPECT_EQ(shownButtons(d), "0001110");  // PGU, PRINT, HOME
   d.button(B::kPgu)->click();
   ASSERT_TRUE(waitFor([&] { return d.picture()->image()[0] == 4; }, 2000));
@@ -175,7 +157,7 @@ TEST(EchoScreen, LivePicturesRecordedAndTheScreenStoppedAtClosing) {
   const auto* combo = d.findChild<QComboBox*>("comboScreen");
   ASSERT_GE(combo->count(), 2);
   EXPECT_EQ(combo->itemText(0), "P1");
-  EXPECT_EQ(text(d, "labelScreen"), "Ecran");
+  EXPECT_EQ(labelText(d, "labelScreen"), "Ecran");
   ASSERT_TRUE(waitFor([&] { return d.windowTitle() == "Echo display"; }, 6000));
   EXPECT_EQ(d.findChild<QProgressBar*>("progressBar")->value(), 5);
   EXPECT_EQ(shownButtons(d), "1000100");  // SAVEDISK, PRINT
@@ -187,7 +169,7 @@ TEST(EchoScreen, LivePicturesRecordedAndTheScreenStoppedAtClosing) {
   ASSERT_TRUE(waitFor([&] { return d.session().recordCount() == 1; }, 4000));
   d.button(B::kArretDisk)->click();
   EXPECT_EQ(std::filesystem::file_size(dir.file("live.ech")), 2u + 1024u);
-  EXPECT_EQ(text(d, "labelSecondLine"), QString::fromUtf8("Record n° 1"));
+  EXPECT_EQ(labelText(d, "labelSecondLine"), QString::fromUtf8("Record n° 1"));
 
   d.reject();
   EXPECT_TRUE(d.session().closeRequested()) << "not closed before the unit is told";

@@ -21,17 +21,18 @@
 #include "base/qt/ProgramLauncher.h"
 #include "base/qt/WindowPrinter.h"
 #include "base/qt/core/SystemRegionalSettings.h"
+#include "files/qt/ConvertFileDialog.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
 #include "link/LinkTimings.h"
 #include "measure/MeasurementConversion.h"
 #include "measure/MeasurementFrames.h"
-#include "files/qt/ConvertFileDialog.h"
 #include "measure/qt/MeasurementDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
+#include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
@@ -45,30 +46,11 @@ using testing::TempDir;
 constexpr int kFrench = 0;
 constexpr int kEnglish = 1;
 
-QString text(QWidget& window, const char* name) {
-  auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
-  EXPECT_NE(label, nullptr) << name;
-  return label != nullptr ? label->text() : QString();
-}
+using testing::labelText;
+using testing::waitFor;
 
-// Which of the eight buttons are shown, as "10010001" in MeasurementButton order.
 std::string shownButtons(const MeasurementDialog& d) {
-  std::string s;
-  for (std::size_t i = 0; i < kMeasurementButtons; ++i) {
-    s += d.button(static_cast<B>(i))->isHidden() ? '0' : '1';
-  }
-  return s;
-}
-
-// Runs the event loop until `done` or `ms` have passed; false on the timeout.
-bool waitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
+  return testing::shownButtons<MeasurementButton>(d, kMeasurementButtons);
 }
 
 // A measurement file of `records` records of a 2-chord unit whose flow is
@@ -97,8 +79,7 @@ TEST(MeasurementScreen, EveryControlItWritesIsInTheUiFiles) {
   AppContext context;
   ConvertFileDialog convert(context,
                             std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
-  EXPECT_TRUE(
-      testing::boundControlsInUi(convert.bindings(), "src/files/qt/ConvertFileDialog.ui"));
+  EXPECT_TRUE(testing::boundControlsInUi(convert.bindings(), "src/files/qt/ConvertFileDialog.ui"));
 }
 
 // The graph painted from its primitives on an image the size of a
@@ -224,7 +205,7 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
     context.CurrentFilePath = dir.file(c.file);
     MeasurementDialog d(context);
     ASSERT_TRUE(d.opened());
-    EXPECT_EQ(text(d, "labelTopLine").toStdString(), context.CurrentFilePath);
+    EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), context.CurrentFilePath);
     ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
     for (B press : c.presses) {
       d.button(press)->click();
@@ -234,9 +215,9 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
     for (B press : c.presses) presses += " " + std::to_string(static_cast<int>(press));
     SCOPED_TRACE(std::string(c.file) + presses);
     EXPECT_EQ(shownButtons(d), c.shown);
-    EXPECT_EQ(text(d, "labelSecondLine"), QString::fromUtf8(c.status));
-    EXPECT_EQ(text(d, "valueFlow"), c.flow);
-    EXPECT_EQ(text(d, "valueFlowUnit"), "m3/h");
+    EXPECT_EQ(labelText(d, "labelSecondLine"), QString::fromUtf8(c.status));
+    EXPECT_EQ(labelText(d, "valueFlow"), c.flow);
+    EXPECT_EQ(labelText(d, "valueFlowUnit"), "m3/h");
     auto* table = d.findChild<QTableWidget*>("tableChords");
     ASSERT_EQ(table->columnCount(), 3);
     EXPECT_EQ(table->item(0, 2)->text(), "Chord2");
@@ -298,7 +279,7 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
 
   EXPECT_EQ(seen, std::vector<std::string>{"Measurement 00000000"});
   EXPECT_EQ(shownButtons(d), "00111111");
-  EXPECT_EQ(text(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
+  EXPECT_EQ(labelText(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
 }
 
 TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
@@ -355,17 +336,17 @@ TEST(MeasurementScreen, LiveScreenFillsAtTheFirstPollInEitherLanguage) {
     QElapsedTimer opened;
     opened.start();
     MeasurementDialog d(live.context);
-    EXPECT_EQ(text(d, "labelTopLine"), QString::fromUtf8(waiting));
+    EXPECT_EQ(labelText(d, "labelTopLine"), QString::fromUtf8(waiting));
     EXPECT_EQ(shownButtons(d), "00000000");
-    EXPECT_EQ(text(d, "valueFlow"), "");
-    ASSERT_TRUE(waitFor([&] { return !text(d, "valueFlow").isEmpty(); }, 5000));
+    EXPECT_EQ(labelText(d, "valueFlow"), "");
+    ASSERT_TRUE(waitFor([&] { return !labelText(d, "valueFlow").isEmpty(); }, 5000));
     EXPECT_LE(opened.elapsed(), firstFillMs() + kMarginMs);
-    EXPECT_EQ(text(d, "labelTopLine"), "");
-    EXPECT_EQ(text(d, "labelFlow"), QString::fromUtf8(flowLabel));
+    EXPECT_EQ(labelText(d, "labelTopLine"), "");
+    EXPECT_EQ(labelText(d, "labelFlow"), QString::fromUtf8(flowLabel));
     EXPECT_EQ(shownButtons(d), "10001000");  // SAVEDISK and PRINT
     EXPECT_GT(d.findChild<QTableWidget*>("tableChords")->columnCount(), 1);
     EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
-    EXPECT_FALSE(text(d, "valueUnitDateTime").isEmpty());
+    EXPECT_FALSE(labelText(d, "valueUnitDateTime").isEmpty());
     d.reject();
     EXPECT_FALSE(d.opened());
     EXPECT_TRUE(ui.messages.empty());
@@ -391,8 +372,8 @@ TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
   EXPECT_EQ(live.context.CurrentFilePath, path);
   EXPECT_EQ(shownButtons(d), "01001000");  // ARRETDISK and PRINT
   ASSERT_TRUE(waitFor([&] { return d.session().recordCount() >= 3; }, 5000));
-  EXPECT_EQ(text(d, "labelTopLine").toStdString(), path);
-  EXPECT_TRUE(text(d, "labelSecondLine").startsWith(QString::fromUtf8("Record n° ")));
+  EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), path);
+  EXPECT_TRUE(labelText(d, "labelSecondLine").startsWith(QString::fromUtf8("Record n° ")));
 
   d.button(B::kArretDisk)->click();
   const int records = d.session().recordCount();
@@ -449,10 +430,10 @@ TEST(MeasurementScreen, ConversionWritesTheTextThenStartsTheSpreadsheet) {
     int lines = 0;
     for (std::string line; std::getline(file, line);) ++lines;
     EXPECT_EQ(lines, 11);
-    EXPECT_EQ(text(screen, "valueTotalRecord"), "10");
-    EXPECT_EQ(text(screen, "valueCurrentRecord"), "10");
-    EXPECT_EQ(text(screen, "valueFileOut").toStdString(), out);
-    EXPECT_EQ(text(screen, "labelTotalRecord"), "Total Record");
+    EXPECT_EQ(labelText(screen, "valueTotalRecord"), "10");
+    EXPECT_EQ(labelText(screen, "valueCurrentRecord"), "10");
+    EXPECT_EQ(labelText(screen, "valueFileOut").toStdString(), out);
+    EXPECT_EQ(labelText(screen, "labelTotalRecord"), "Total Record");
     auto* bar = screen.findChild<QProgressBar*>("progressBar");
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_EQ(screen.result() == QDialog::Accepted, c.closes);
