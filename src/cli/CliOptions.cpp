@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "link/JbusMaster.h"
@@ -15,6 +16,20 @@ std::optional<long> parseWholeNumber(const std::string& text, long min, long max
     return std::nullopt;
   }
   return value;
+}
+
+std::optional<std::vector<long>> parseNumberList(const std::string& text, long min, long max,
+                                                 std::size_t maxCount) {
+  std::vector<long> numbers;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    const auto n = parseWholeNumber(text.substr(start, end - start), min, max);
+    if (!n || numbers.size() == maxCount) return std::nullopt;
+    numbers.push_back(*n);
+    start = end + 1;
+  }
+  return numbers;
 }
 
 std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,5 +55,11 @@ class CommandArgs {
 
 // A whole decimal number in [min, max], or nothing.
 std::optional<long> parseWholeNumber(const std::string& text, long min, long max);
+
+// Comma-separated whole numbers ("1,3"), each in [min, max], at most
+// `maxCount` of them; nothing when any is not.
+std::optional<std::vector<long>> parseNumberList(
+    const std::string& text, long min, long max,
+    std::size_t maxCount = std::numeric_limits<std::size_t>::max());
 
 }  // namespace flowdesk

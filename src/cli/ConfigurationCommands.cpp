@@ -187,14 +187,9 @@ int runUpload(CliSession& s) {
   UploadRequests requests;
   requests.setClock = args.has("--clock");
   if (auto resets = args.value("--reset")) {
-    std::size_t start = 0;
-    while (start <= resets->size()) {
-      const std::size_t end = std::min(resets->find(',', start), resets->size());
-      const auto n = parseWholeNumber(resets->substr(start, end - start), 1, 3);
-      if (!n) return s.usage("--reset wants totalizer numbers 1, 2 or 3, e.g. 1,3");
-      requests.resetTotalizer[static_cast<std::size_t>(*n - 1)] = true;
-      start = end + 1;
-    }
+    const auto totalizers = parseNumberList(*resets, 1, 3);
+    if (!totalizers) return s.usage("--reset wants totalizer numbers 1, 2 or 3, e.g. 1,3");
+    for (long n : *totalizers) requests.resetTotalizer[static_cast<std::size_t>(n - 1)] = true;
   }
 
   ConfigurationSession session(s.app);

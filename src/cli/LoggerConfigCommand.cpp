@@ -56,7 +56,7 @@ int runLoggerConfig(CliSession& s) {
   if (!args.positional().empty()) return s.usage("logger-config takes options only");
 
   std::optional<long> type, period, point;
-  std::vector<std::int32_t> params;
+  std::vector<long> params;
   if (auto v = args.value("--type")) {
     type = parseWholeNumber(*v, 4, 9);
     if (!type || (*type != 4 && *type != 9)) return s.usage("--type wants 4 or 9");
@@ -71,16 +71,11 @@ int runLoggerConfig(CliSession& s) {
     if (!point) return s.usage("--point wants a point number from 0 to 255");
   }
   if (auto v = args.value("--params")) {
-    std::size_t start = 0;
-    while (start <= v->size()) {
-      const std::size_t end = std::min(v->find(',', start), v->size());
-      const auto n = parseWholeNumber(v->substr(start, end - start), 0, kLoggedQuantityCount - 1);
-      if (!n || params.size() == 8) {
-        return s.usage("--params wants up to 8 quantity indexes from 0 to 38 (parameters 2 to 9)");
-      }
-      params.push_back(static_cast<std::int32_t>(*n));
-      start = end + 1;
+    const auto quantities = parseNumberList(*v, 0, kLoggedQuantityCount - 1, 8);
+    if (!quantities) {
+      return s.usage("--params wants up to 8 quantity indexes from 0 to 38 (parameters 2 to 9)");
     }
+    params = *quantities;
   }
   const bool erase = args.has("--erase");
   const bool change = type || period || point || !params.empty() || erase;
@@ -110,7 +105,9 @@ int runLoggerConfig(CliSession& s) {
   }
   if (period) l.periodIndex = static_cast<std::int32_t>(*period);
   if (point) l.pointNumber = static_cast<float>(*point);
-  for (std::size_t p = 0; p < params.size(); ++p) l.loggedParam[p] = params[p];
+  for (std::size_t p = 0; p < params.size(); ++p) {
+    l.loggedParam[p] = static_cast<std::int32_t>(params[p]);
+  }
   session.applyRules();
   printSettings(s, session);
   const LoggerUploadOutcome up =
