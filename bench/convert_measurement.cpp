@@ -8,17 +8,16 @@
 // RECORDS defaults to 100000, N (chords in use) to 6, the most a unit has.
 // The files go to a temporary folder, removed afterwards unless --keep
 // names a folder to write them to instead.
-#include <time.h>
 #include <unistd.h>
 
 #include <bit>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "BenchSupport.h"
+#include "ConversionBench.h"
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
 #include "base/RegionalFormat.h"
@@ -31,7 +30,6 @@
 namespace {
 
 using namespace flowdesk;
-using Steady = std::chrono::steady_clock;
 
 void putFloat(Bytes& data, std::size_t at, float value) {
   const auto bits = std::bit_cast<std::uint32_t>(value);
@@ -84,12 +82,6 @@ MeasurementRecord recordAt(long i, int chords) {
   return r;
 }
 
-double cpuSeconds() {
-  timespec t{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,34 +121,9 @@ int main(int argc, char** argv) {
   RegionalSettings regional;
   regional.decimalSeparator = ",";
   MeasurementConversionSource source(regional);
-  SpreadsheetConversion conversion(source, mes, prn, 1);
-  long progressCalls = 0;
-  const auto start = Steady::now();
-  const double cpuStart = cpuSeconds();
-  const FileResult r =
-      conversion.run(systemClock(), [&](const ConversionCounters&) { ++progressCalls; });
-  const double seconds = std::chrono::duration<double>(Steady::now() - start).count();
-  const double cpu = cpuSeconds() - cpuStart;
-  if (!r.ok()) {
-    std::fprintf(stderr, "%s\n", r.message().c_str());
-    return 1;
-  }
-
-  Bytes text;
-  readWholeFile(prn, text);
-  long lines = 0;
-  for (std::uint8_t c : text) lines += c == '\n';
-  std::printf("records            %ld (%d chords)\n", records, chords);
-  std::printf("lines written      %ld\n", lines);
-  std::printf("text size          %zu bytes\n", text.size());
-  std::printf("progress calls     %ld\n", progressCalls);
-  std::printf("conversion         %.3f s (bar: under 3 s for 100000 records)\n", seconds);
-  std::printf(
-      "processor time     %.3f s (user and system; the wall time above also holds\n"
-      "                   the waits for a busy machine)\n",
-      cpu);
-  std::printf("per record         %.2f us\n", seconds * 1e6 / static_cast<double>(records));
-
+  const int status =
+      bench::timeConversion(source, mes, prn, records, "(" + std::to_string(chords) + " chords)",
+                            "under 3 s for 100000 records");
   if (keep.empty()) std::filesystem::remove_all(dir);
-  return 0;
+  return status;
 }

@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
   const auto start = Steady::now();
   auto nextReport = start + std::chrono::seconds(60);
   const double cpuBefore = cpuSeconds(RUSAGE_SELF);
-  std::printf("soak: %.0f s against %s (%s), faults \"%s\"\n", options.seconds, unit.device().c_str(),
-              link.c_str(), options.faults.c_str());
+  std::printf("soak: %.0f s against %s (%s), faults \"%s\"\n", options.seconds,
+              unit.device().c_str(), link.c_str(), options.faults.c_str());
   std::fflush(stdout);
   while (std::chrono::duration<double>(Steady::now() - start).count() < options.seconds) {
     for (const RegisterBlock* block : {&kM1Block, &kM2Block}) {
