@@ -32,6 +32,11 @@ constexpr BilingualText kTxtWrittenBefore{"Configuration(s) déjà écrite(s) : 
                                           "Configuration(s) already written: %s"};
 constexpr BilingualText kTxtNothingWritten{"Aucune configuration écrite",
                                            "No configuration written"};
+constexpr BilingualText kTxtShortBlock{
+    "Le fichier ne contient que %d des %n octets d'une configuration : les autres champs "
+    "prennent leur valeur par défaut",
+    "The file holds only %d of a configuration's %n bytes: the other fields take their "
+    "defaults"};
 constexpr BilingualText kTxtUploaded{"Configuration(s) écrite(s) : %s",
                                      "Configuration(s) written: %s"};
 
@@ -130,8 +135,10 @@ OpenOutcome ConfigurationSession::openFile(const std::string& path) {
   outcome.file = readCalibrationFile(path, file_);
   if (!outcome.file.ok()) return outcome;
   applyFileIdentification(file_.identification, context_.settings);
-  const Bytes block = file_.fullBlock();
-  decodeReply(configurationMap(context_.image), block.data(), file_.block.size());
+  decodeOverDefaults(configurationMap(context_.image), file_.block.data(), file_.block.size());
+  if (file_.block.size() < kConfigurationBytes) {
+    outcome.shortBlockBytes = static_cast<int>(file_.block.size());
+  }
   outcome.ok = true;
   return outcome;
 }
@@ -272,17 +279,26 @@ ComparisonOutcome ConfigurationSession::compare(const std::string& path,
   // The file's values are decoded into a copy: the image keeps showing, and
   // TRANSFERT keeps sending, the unit's.
   DeviceImage fileValues = context_.image;
-  const Bytes block = file.fullBlock();
-  decodeReply(configurationMap(fileValues), block.data(), file.block.size());
+  decodeOverDefaults(configurationMap(fileValues), file.block.data(), file.block.size());
+  // The unit's side as TRANSFERT and saving would send it.
+  DeviceImage unitValues = context_.image;
+  const Bytes sent = calibrationFile().block;
+  decodeReply(configurationMap(unitValues), sent.data(), sent.size());
   const ProbeNameList probeNames(context_.settings.probes);
-  return compareImages(configurationReportTable(probeNames), context_.image, fileValues, path,
+  return compareImages(configurationReportTable(probeNames), unitValues, fileValues, path,
                        reportFolder, dateTimeText(localTime(), regional), language(), regional);
 }
 
 std::string openText(const OpenOutcome& outcome, int language) {
   if (outcome.fromFile) {
     if (!outcome.file.ok()) return outcome.file.message(language);
-    return outcome.unitAnswered ? std::string() : kTxtViewOnly.text(language);
+    std::string text = outcome.unitAnswered ? std::string() : kTxtViewOnly.text(language);
+    if (outcome.shortBlockBytes >= 0) {
+      std::string shortText = withNumber(kTxtShortBlock, language, outcome.shortBlockBytes);
+      shortText.replace(shortText.find("%n"), 2, std::to_string(kConfigurationBytes));
+      text += (text.empty() ? "" : "\n") + shortText;
+    }
+    return text;
   }
   if (!outcome.unitAnswered) return kTxtUnitSilent.text(language);
   if (!outcome.ok) return withNumber(kTxtConfigurationUnread, language, 0);

@@ -25,6 +25,9 @@ struct OpenOutcome {
   bool unitAnswered = false;
   int configurations = 2;
   FileResult file;  // file mode: why the file was refused
+  // A file whose block is shorter than a configuration: the bytes it held
+  // (the other fields took their defaults); -1 for a whole block.
+  int shortBlockBytes = -1;
 };
 
 // Reading another configuration.

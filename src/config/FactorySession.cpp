@@ -36,8 +36,14 @@ ComparisonOutcome FactorySession::compare(const std::string& path, const std::st
   // The file's values go into a copy: the screen keeps showing, and
   // TRANSFERT keeps sending, the unit's.
   DeviceImage fileValues = context_.image;
-  decodeReply(factoryMap(fileValues), file.block.data(), file.block.size());
-  return compareImages(factoryReportTable(), context_.image, fileValues, path, reportFolder,
+  decodeOverDefaults(factoryMap(fileValues), file.block.data(), file.block.size());
+  // The unit's side is what TRANSFERT and saving would send, so that an edit
+  // whose bytes do not change (a text cleared to the blanks it pads with)
+  // shows no deviation.
+  DeviceImage unitValues = context_.image;
+  const Bytes sent = currentBlock();
+  decodeReply(factoryMap(unitValues), sent.data(), sent.size());
+  return compareImages(factoryReportTable(), unitValues, fileValues, path, reportFolder,
                        dateTimeText(localTime(), regional), context_.settings.Language, regional);
 }
 

@@ -43,11 +43,8 @@ SettingsOpenOutcome SettingsBlockSession::openFile(const std::string& path) {
   // A short block (a file from an older program) sets the fields it holds;
   // the others take their defaults rather than keep whatever the screen
   // last showed, which may be another unit's.
-  const FieldMap map = map_(context_.image);
-  std::array<std::uint8_t, kRequestDataSize> area{};
-  encodeDefaults(map, area.data());
-  std::copy_n(block.begin(), std::min<std::size_t>(block.size(), 2 * block_.count), area.begin());
-  decodeReply(map, area.data(), 2 * block_.count);
+  decodeOverDefaults(map_(context_.image), block.data(),
+                     std::min<std::size_t>(block.size(), 2 * block_.count));
   outcome.ok = true;
   return outcome;
 }

@@ -146,6 +146,10 @@ int EchoSession::readPart(int part) {
 }
 
 EchoTick EchoSession::failed() {
+  // A unit that restarted has left its echo screen: the next exchange that
+  // gets through sends the chosen screen again, and the half-read picture
+  // is dropped so no picture of the plain display is shown or recorded.
+  restart_ = true;
   screen_.title = std::string(kTxtEchoDisplayTitle.text(language_)) + " " +
                   kTxtCommunicationFailure.text(language_);
   return EchoTick::kFailed;

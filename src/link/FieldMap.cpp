@@ -306,6 +306,13 @@ void encodeDefaults(const FieldMap& map, std::uint8_t* area) {
   }
 }
 
+void decodeOverDefaults(const FieldMap& map, const std::uint8_t* data, std::size_t size) {
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeDefaults(map, area.data());
+  std::copy_n(data, std::min({size, map.byteCount, kRequestDataSize}), area.begin());
+  decodeReply(map, area.data(), std::min(map.byteCount, kRequestDataSize));
+}
+
 bool blockModified(const FieldMap& map, const std::uint8_t* lastReplyData) {
   std::array<std::uint8_t, kRequestDataSize> encoded{};
   encodeRequest(map, encoded.data());

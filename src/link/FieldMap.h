@@ -108,6 +108,11 @@ void encodeRequest(const FieldMap& map, std::uint8_t* area);
 // rows write nothing.
 void encodeDefaults(const FieldMap& map, std::uint8_t* area);
 
+// A block of which only the first `size` bytes are known (a file from an
+// older program, whose block is shorter): decoded whole, the fields past
+// those bytes taking their defaults rather than keeping what the image held.
+void decodeOverDefaults(const FieldMap& map, const std::uint8_t* data, std::size_t size);
+
 // True when the image, encoded with `map`, differs from the first
 // map.byteCount bytes of `lastReplyData` (the block as last read).
 bool blockModified(const FieldMap& map, const std::uint8_t* lastReplyData);

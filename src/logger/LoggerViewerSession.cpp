@@ -335,8 +335,16 @@ LoggerTick LoggerViewerSession::unitTick() {
   }
   if (!fetched) {
     if (!pageStarted_) screen_.progress = false;
+    if (recordState_ != 0) {
+      // The window would otherwise stand still without a word while the
+      // next ticks ask again.
+      ++download_.failedFetches;
+      download_.failure = kTxtCommunicationFailure.text(language_);
+    }
     return LoggerTick::kFetchFailed;
   }
+  download_.failedFetches = 0;
+  download_.failure.clear();
   if (!pageStarted_) {
     clearRows();
     pageStarted_ = true;
@@ -362,10 +370,9 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
   downloadResult_ = {};
   recordsDownloaded_ = 0;
   savedPage_ = page_;
-  // The viewer's first row is record page x rows + 0, a download from the
-  // same page starts one further on: which index the unit counts as its
-  // first is not settled, so neither is changed to match the other.
-  nextRecord_ = firstRecord_ = static_cast<long long>(kRowsPerPage) * page_ + 1;
+  // The unit counts its oldest record as index 0, as the viewer's first row
+  // shows it: the download starts at the first record the page shows.
+  nextRecord_ = firstRecord_ = static_cast<long long>(kRowsPerPage) * page_;
   page_ = 0;
   recordState_ = 1;
   for (C c : kPageControls) show(c, false);
@@ -378,9 +385,9 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
 
 LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data, int count) {
   if (recordState_ == 1) {
-    recordsToGo_ = recordsFilled_ - nextRecord_;
-    download_.recordsToDo = recordsToGo_ + 1;
-    download_.progressMax = recordsToGo_ + 1;
+    recordsToGo_ = std::max(0LL, recordsFilled_ - nextRecord_);
+    download_.recordsToDo = recordsToGo_;
+    download_.progressMax = recordsToGo_;
     downloadResult_ = createLoggerFile(downloadPath_, recordSize_);
     if (!downloadResult_.ok()) {
       // Carrying on would fetch the whole logger and keep none of it.

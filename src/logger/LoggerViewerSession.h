@@ -78,6 +78,10 @@ struct LoggerDownloadView {
   long long progressPosition = 0;
   std::string info;       // the first record of the last answer
   std::string remaining;  // time left, hours:minutes:seconds
+  // While the unit does not answer: "Communication Failure" and the fetches
+  // that failed in a row; both clear at the next answer.
+  std::string failure;
+  int failedFetches = 0;
 };
 
 // What a timer tick did.

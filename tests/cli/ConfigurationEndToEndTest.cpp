@@ -327,5 +327,42 @@ TEST(ConfigurationEndToEnd, SavedFileReopensAndComparesWithTheUnit) {
   EXPECT_NE(comparisonText(missing, kEnglish).find("none.eta"), std::string::npos);
 }
 
+TEST(ConfigurationEndToEnd, AShortFileBlockGivesTheMissingFieldsTheirDefaultsAndSaysSo) {
+  TempDir dir;
+  ConfigurationRig rig(2, [](unit::StoredBlocks& b) {
+    b.configs[0][unit::cfg::kMaterial] = 10;
+    b.configs[0][unit::cfg::kQMax + 2] = 125;
+  });
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  const std::string path = dir.file("short.eta");
+  CalibrationFile file = rig.session.calibrationFile();
+  file.block.resize(12);
+  ASSERT_TRUE(writeCalibrationFile(path, file).ok());
+  ASSERT_EQ(rig.image.configuration.pipeMaterial, 10) << "the screen held the unit's values";
+
+  const OpenOutcome open = rig.session.openFile(path);
+  ASSERT_TRUE(open.ok);
+  EXPECT_EQ(open.shortBlockBytes, 12);
+  EXPECT_EQ(rig.image.configuration.pipeMaterial, 6);
+  EXPECT_EQ(rig.image.configuration.maximumFlow, 10.0f);
+  EXPECT_EQ(openText(open, kEnglish),
+            "The file holds only 12 of a configuration's 124 bytes: the other fields take "
+            "their defaults");
+  EXPECT_TRUE(openText(rig.session.openFile(dir.file("none.eta")), kEnglish).find("none.eta") !=
+              std::string::npos);
+
+  // A whole block says nothing; compared, the short file's missing fields
+  // count as their defaults too.
+  const std::string whole = dir.file("whole.eta");
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  ASSERT_TRUE(rig.session.saveCalibration(whole).ok());
+  EXPECT_EQ(openText(rig.session.openFile(whole), kEnglish), "");
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  const ComparisonOutcome out = rig.session.compare(path, dir.path() + "/", {});
+  ASSERT_TRUE(out.ok);
+  const std::string report = testing::wholeFile(out.reportPath);
+  EXPECT_NE(report.find("Q Max\t+12.5\t+10.0\n"), std::string::npos) << report;
+}
+
 }  // namespace
 }  // namespace flowdesk

@@ -30,12 +30,17 @@ struct LoggerRig {
   std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
   unit::VirtualUnit unit;
   std::vector<int> recordStarts;  // start index of every function-4 request
+  int silentRequests = 0;          // the next requests go unanswered
 
   explicit LoggerRig(unit::UnitSettings settings) : unit(settings, [] { return 1.7e9; }) {
     line->onWrite = [this](MemoryLine& l) {
       const Bytes request = l.takeRequest();
       if (request.size() < 8) return;
       if (request[1] == 4) recordStarts.push_back(request[2] << 8 | request[3]);
+      if (silentRequests > 0) {
+        --silentRequests;
+        return;
+      }
       if (auto reply = unit.handle(request)) l.deliverAtBaud(*reply, 9600, 5);
     };
     app.master.setPortOpener(memoryPortOpener(line));
@@ -66,7 +71,7 @@ std::vector<Tick> tickUntilStopped(LoggerViewerSession& s, int limit = 2000) {
   return ticks;
 }
 
-TEST(LoggerEndToEnd, DownloadHoldsTheRecordsServedFromTheFirstIndex) {
+TEST(LoggerEndToEnd, DownloadHoldsEveryRecordFromTheOldest) {
   struct Case {
     int type;
     long records;
@@ -75,7 +80,7 @@ TEST(LoggerEndToEnd, DownloadHoldsTheRecordsServedFromTheFirstIndex) {
   } cases[] = {
       {4, 40, {0x22, 0x00}, 31},
       {9, 40, {0x41, 0x00}, 62},
-      {4, 1, {0x22, 0x00}, 31},  // nothing after the first index: the header alone
+      {4, 1, {0x22, 0x00}, 31},  // the oldest record is index 0: one record, not none
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
@@ -92,12 +97,14 @@ TEST(LoggerEndToEnd, DownloadHoldsTheRecordsServedFromTheFirstIndex) {
     EXPECT_EQ(s.recordState(), 0);
 
     Bytes expected = c.header;
-    for (int i = 1; i < c.records; ++i) {
+    for (int i = 0; i < c.records; ++i) {
       const Bytes r = rig.stored(i);
       expected.insert(expected.end(), r.begin(), r.end());
     }
     EXPECT_EQ(fileBytes(path), expected);
-    EXPECT_EQ(s.recordsDownloaded(), c.records - 1);
+    EXPECT_EQ(s.recordsDownloaded(), c.records);
+    EXPECT_EQ(s.download().recordsToDo, c.records);
+    EXPECT_EQ(s.download().recordsDone, c.records);
     // Back on the saved page, loaded again, the download window closed.
     EXPECT_EQ(s.page(), 0);
     EXPECT_TRUE(s.screen().shown(LoggerControl::kSaveDisk));
@@ -112,9 +119,9 @@ TEST(LoggerEndToEnd, DownloadEndsOnAnEmptyRecordOrAFileFault) {
     std::vector<Tick> firstTicks;
     long long stored;
   } cases[] = {
-      // Records 1 and 2 then the empty mark in the answer's third place.
-      {3, true, {Tick::kDownloadEnded}, 2},
-      {20, true, {Tick::kDownloading, Tick::kDownloading, Tick::kDownloadEnded}, 19},
+      // Records 0 to 2 then the empty mark in the answer's fourth place.
+      {3, true, {Tick::kDownloadEnded}, 3},
+      {20, true, {Tick::kDownloading, Tick::kDownloading, Tick::kDownloadEnded}, 20},
       // A file that cannot be made stops at once, with the reason.
       {20, false, {Tick::kDownloadFailed}, 0},
   };
@@ -137,6 +144,34 @@ TEST(LoggerEndToEnd, DownloadEndsOnAnEmptyRecordOrAFileFault) {
       EXPECT_EQ(fileBytes(path).size(), static_cast<std::size_t>(2 + 34 * c.stored));
     }
   }
+}
+
+TEST(LoggerEndToEnd, ADownloadSaysWhileTheUnitIsSilentAndResumesWithoutGapsOrDoubles) {
+  TempDir dir;
+  LoggerRig rig(LoggerRig::logger(4, 30));
+  LoggerViewerSession s(rig.app, {});
+  s.setLanguage(1);
+  ASSERT_TRUE(s.openUnit());
+  tickUntilStopped(s);
+  const std::string path = dir.file("a.log");
+  ASSERT_TRUE(s.startDownload(path));
+  EXPECT_EQ(s.tick(), Tick::kDownloading);
+  rig.silentRequests = 2 * 3;  // a fetch tries three times before it fails
+  EXPECT_EQ(s.tick(), Tick::kFetchFailed);
+  EXPECT_EQ(s.tick(), Tick::kFetchFailed);
+  EXPECT_EQ(s.download().failure, "Communication Failure");
+  EXPECT_EQ(s.download().failedFetches, 2);
+  EXPECT_EQ(s.download().recordsDone, 8);
+  EXPECT_EQ(s.tick(), Tick::kDownloading);
+  EXPECT_TRUE(s.download().failure.empty());
+  EXPECT_EQ(s.download().failedFetches, 0);
+  tickUntilStopped(s);
+  Bytes expected = {0x22, 0x00};
+  for (int i = 0; i < 30; ++i) {
+    const Bytes r = rig.stored(i);
+    expected.insert(expected.end(), r.begin(), r.end());
+  }
+  EXPECT_EQ(fileBytes(path), expected);
 }
 
 TEST(LoggerEndToEnd, UnitPagesNavigationAndOpening) {
@@ -186,9 +221,9 @@ TEST(LoggerEndToEnd, CliDownload) {
     std::string out;
     std::size_t size;
   } cases[] = {
-      {{"download", "a.log"}, 0, "39 record(s) in a.log\n", 2 + 39 * 34},
-      // From the second page: 26 x 1 + 1 onwards.
-      {{"download", "b.log", "--page", "1"}, 0, "13 record(s) in b.log\n", 2 + 13 * 34},
+      {{"download", "a.log"}, 0, "40 record(s) in a.log\n", 2 + 40 * 34},
+      // From the second page: the record its first row shows (index 26) onwards.
+      {{"download", "b.log", "--page", "1"}, 0, "14 record(s) in b.log\n", 2 + 14 * 34},
       {{"download", "c.mes"}, 2, "", 0},
   };
   for (const Case& c : cases) {

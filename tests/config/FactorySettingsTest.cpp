@@ -36,14 +36,18 @@ TEST(FactoryComparison, ListsEachDeviationWithTheUnitValueFirst) {
   const struct {
     const char* what;
     std::function<void(Bytes&)> changeFile;
+    std::function<void(FactoryRegion&)> changeScreen;
     int language;
     RegionalSettings regional;
     std::vector<std::string> lines;  // after the header; empty: no deviation
   } cases[] = {
-      {"same", [](Bytes&) {}, kEnglish, {}, {}},
-      {"coefficient", [](Bytes& b) { b[62] = 15; }, kFrench, comma, {"Coef S. Ext.\t1,0\t1,5"}},
-      {"language", [](Bytes& b) { b[63] = 1; }, kFrench, {}, {"Langue\tFRANCAIS\tENGLISH"}},
-      {"text", [](Bytes& b) { b[25] = 'Z'; }, kEnglish, {}, {"Text SP2\t      \tZ     "}},
+      {"same", [](Bytes&) {}, {}, kEnglish, {}, {}},
+      {"coefficient", [](Bytes& b) { b[62] = 15; }, {}, kFrench, comma, {"Coef S. Ext.\t1,0\t1,5"}},
+      {"language", [](Bytes& b) { b[63] = 1; }, {}, kFrench, {}, {"Langue\tFRANCAIS\tENGLISH"}},
+      {"text", [](Bytes& b) { b[25] = 'Z'; }, {}, kEnglish, {}, {"Text SP2\t      \tZ     "}},
+      // A cleared edit sends the same blanks the unit holds: no deviation.
+      {"cleared text", [](Bytes&) {}, [](FactoryRegion& f) { f.specialProbes[0].text.clear(); },
+       kFrench, {}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -59,6 +63,7 @@ TEST(FactoryComparison, ListsEachDeviationWithTheUnitValueFirst) {
     FactorySession session(rig.context);
     session.localTime = [] { return LocalDateTime{2004, 3, 5, 14, 7, 9}; };
     ASSERT_TRUE(session.openFile(unitFile).ok);
+    if (c.changeScreen) c.changeScreen(rig.image.factory);
     const FactoryRegion shown = rig.image.factory;
     const ComparisonOutcome out = session.compare(otherFile, rig.dir.path() + "/", c.regional);
     ASSERT_TRUE(out.ok) << comparisonText(out, c.language);

@@ -13,6 +13,7 @@
 #include "echo/EchoSession.h"
 #include "link/AppContext.h"
 #include "link/MemorySerialDriver.h"
+#include "support/Frames.h"
 #include "support/TestFiles.h"
 #include "unit/RegisterTables.h"
 #include "unit/VirtualUnit.h"
@@ -147,15 +148,17 @@ TEST(EchoSessionLive, PicturesComeInFivePartsAfterTheEchoCommand) {
   }
 }
 
-TEST(EchoSessionLive, AFailedExchangeIsTriedAgainAtTheSameStep) {
+TEST(EchoSessionLive, AfterAFailedExchangeTheChosenScreenIsSentAgainFirst) {
   // The unit keeps silent for one tick (every attempt of its exchange) at
-  // each step in turn: the echo command after a change of screen, then the
-  // parts.
+  // each step in turn, the echo command after a change of screen, then the
+  // parts, and comes back having left its echo screen, as after a restart.
   for (int step = 0; step <= 5; ++step) {
     SCOPED_TRACE(step);
+    TempDir dir;
     EchoRig rig;
     ASSERT_EQ(rig.session.openLive(), 0);
     ASSERT_EQ(rig.ticksToImage(), 6);
+    ASSERT_TRUE(rig.session.startRecording(dir.file("r.ech")));
     if (step == 0) {
       rig.session.choose(1);
     } else {
@@ -163,12 +166,17 @@ TEST(EchoSessionLive, AFailedExchangeIsTriedAgainAtTheSameStep) {
     }
     rig.silent = [](int, int) { return true; };
     EXPECT_EQ(rig.session.tick(), EchoTick::kFailed);
-    EXPECT_EQ(rig.session.step(), step);
     EXPECT_EQ(rig.session.screen().title, "Echo display Communication Failure");
     rig.silent = nullptr;
-    EXPECT_EQ(rig.ticksToImage(), 6 - step) << "from the same step on";
+    rig.unit.handle(testing::withCrc({1, 16, 0x23, 0x20, 0, 2, 4, 0, 0, 0, 0}));
+    ASSERT_EQ(rig.unit.echoCode(), 0);
+    const std::size_t asked = rig.firsts.size();
+    EXPECT_EQ(rig.ticksToImage(), 6) << "the command, then a whole new picture";
+    EXPECT_EQ(rig.firsts[asked], 0x2320);
     EXPECT_EQ(rig.session.screen().title, "Echo display");
     EXPECT_EQ(rig.unit.echoCode(), step == 0 ? 2 : 1);
+    EXPECT_EQ(rig.session.recordCount(), 1) << "nothing recorded from before the failure";
+    EXPECT_EQ(rig.session.image(), rig.served.back());
   }
 }
 

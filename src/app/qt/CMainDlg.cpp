@@ -11,6 +11,7 @@
 #include "app/qt/CStopMeasurementDlg.h"
 #include "base/FileNames.h"
 #include "base/Texts.h"
+#include "base/qt/QtTranslations.h"
 #include "base/qt/Resources.h"
 #include "base/qt/UserInterface.h"
 #include "files/FileKinds.h"
@@ -64,6 +65,11 @@ bool CMainDlg::commandAvailable(int command) const {
 }
 
 void CMainDlg::rebuildMenu() {
+  // Qt's own texts (question boxes, file dialogs) follow the language too.
+  if (qtLanguage_ != context_.settings.Language) {
+    qtLanguage_ = context_.settings.Language;
+    installQtTranslations(qtLanguage_);
+  }
   fillMenuBar(*menuBar_,
               buildMainMenu(context_.modeFlags, context_.settings.Language,
                             [this](int command) { return commandAvailable(command); }),

@@ -53,6 +53,7 @@ class CMainDlg : public QDialog {
   std::unique_ptr<Ui::CMainDlg> ui_;
   QMenuBar* menuBar_ = nullptr;
   int unitPicture_ = 0;
+  int qtLanguage_ = -1;  // the language Qt's own texts are in
 };
 
 }  // namespace flowdesk

@@ -10,6 +10,7 @@
 #include "app/qt/VirtualUnitProcess.h"
 #include "base/AppSettings.h"
 #include "base/ModeFlags.h"
+#include "base/qt/QtTranslations.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/core/QtSettingsStore.h"
 #include "base/qt/core/SystemRegionalSettings.h"
@@ -39,6 +40,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
 
   QtSettingsStore store(QString::fromStdString(applicationName));
   loadSettings(store, context.settings, programDir);
+  installQtTranslations(context.settings.Language);
 
   // The virtual unit lives as long as the main window; its terminal is
   // Com1's device for this run only, so the operator's saved mapping stays.

@@ -10,6 +10,13 @@
 
 namespace flowdesk {
 
+namespace {
+
+// The menu's words with another letter: N is the No button's here.
+constexpr BilingualText kTxtNorvadineCheck{"Réglage NOR&VADINE", "NOR&VADINE Settings"};
+
+}  // namespace
+
 CInitialisationDlg::CInitialisationDlg(InitialisationSession& session, int language,
                                        QWidget* parent)
     : QDialog(parent),
@@ -20,7 +27,7 @@ CInitialisationDlg::CInitialisationDlg(InitialisationSession& session, int langu
                      {"buttonNo", kTxtButtonNo}},
           .checks = {{"checkCalibration", &checks_[0], kTxtMenuCalibration},
                      {"checkFactory", &checks_[1], kTxtMenuFactorySettings},
-                     {"checkMaker", &checks_[2], kTxtMenuNorvadineSettings}},
+                     {"checkMaker", &checks_[2], kTxtNorvadineCheck}},
       },
       ui_(std::make_unique<Ui::CInitialisationDlg>()) {
   ui_->setupUi(this);

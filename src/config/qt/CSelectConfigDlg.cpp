@@ -52,14 +52,8 @@ CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& se
   fillLists(*this, rows_.combos, language);
   setChecks(*this, rows_.checks, language);
 
-  ui_->buttonPrint->setShortcut(
-      pictureShortcut(PictureRole::Print, ShortcutContext::Configuration));
-  ui_->buttonCompare->setShortcut(
-      pictureShortcut(PictureRole::Compare, ShortcutContext::Configuration));
-  ui_->buttonTransfert->setShortcut(
-      pictureShortcut(PictureRole::Transfert, ShortcutContext::Configuration));
-  ui_->buttonSaveDisk->setShortcut(
-      pictureShortcut(PictureRole::SaveDisk, ShortcutContext::Configuration));
+  // The shortcuts are the sheet's (see press()): here they would die with
+  // this page hidden.
   ui_->buttonCompare->hide();
 
   if (session_.fromFile()) {
@@ -175,6 +169,24 @@ void CSelectConfigDlg::saveDisk() {
     return;
   }
   ui_->labelCaption->setText(QString::fromStdString(context_.CurrentFilePath));
+}
+
+bool CSelectConfigDlg::press(PictureRole role) {
+  const struct {
+    PictureRole role;
+    QWidget* button;
+    void (CSelectConfigDlg::*run)();
+  } buttons[] = {{PictureRole::Print, ui_->buttonPrint, &CSelectConfigDlg::print},
+                 {PictureRole::SaveDisk, ui_->buttonSaveDisk, &CSelectConfigDlg::saveDisk},
+                 {PictureRole::Transfert, ui_->buttonTransfert, &CSelectConfigDlg::transfert},
+                 {PictureRole::Compare, ui_->buttonCompare, &CSelectConfigDlg::compare}};
+  for (const auto& b : buttons) {
+    if (b.role != role) continue;
+    if (b.button->isHidden() || !b.button->isEnabled()) return false;
+    (this->*b.run)();
+    return true;
+  }
+  return false;
 }
 
 void CSelectConfigDlg::compare() {

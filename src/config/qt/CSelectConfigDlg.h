@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/qt/PictureButton.h"
 #include "config/qt/CalibrationPage.h"
 
 namespace Ui {
@@ -33,6 +34,10 @@ class CSelectConfigDlg : public CalibrationPage {
   void print();
   void saveDisk();
   void compare();
+
+  // The sheet's shortcuts: the button of `role` when this page offers it
+  // (shown, so allowed on this unit or file); false when it does not.
+  bool press(PictureRole role);
 
  signals:
   // PRINT: the measurement point page is to be shown, and prints itself.

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -65,6 +66,13 @@ bool CalibrationSheet::load() {
           [this](bool ok) { tabs_->setCurrentIndex(ok ? kInputsOutputsTab : kSelectionTab); });
   connect(io_, &CEtalonnage2Dlg::printed, this, [this] { tabs_->setCurrentIndex(kSelectionTab); });
 
+  // Ctrl+S, Ctrl+T and Ctrl+P act from every page, not only while the
+  // selection page that holds their buttons is shown.
+  for (PictureRole role : {PictureRole::SaveDisk, PictureRole::Transfert, PictureRole::Print}) {
+    auto* shortcut = new QShortcut(pictureShortcut(role, ShortcutContext::Configuration), this);
+    connect(shortcut, &QShortcut::activated, this, [this, role] { pressShortcut(role); });
+  }
+
   session_.PrintMode = false;
   tabs_->setCurrentIndex(kMeasurementPointTab);
   // A file shown without its unit: say once that it cannot be written.
@@ -77,6 +85,14 @@ bool CalibrationSheet::load() {
 
 void CalibrationSheet::tabShown(int index) {
   if (auto* page = qobject_cast<CalibrationPage*>(tabs_->widget(index))) page->activate();
+}
+
+bool CalibrationSheet::pressShortcut(PictureRole role) {
+  if (selection_ == nullptr) return false;
+  // The edit being typed in stores its value when the focus leaves it: it
+  // must before the configuration is written, saved or printed.
+  if (QWidget* focused = focusWidget()) focused->clearFocus();
+  return selection_->press(role);
 }
 
 void CalibrationSheet::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+#include "base/qt/PictureButton.h"
 #include "config/ConfigurationSession.h"
 
 class QDialogButtonBox;
@@ -34,6 +35,10 @@ class CalibrationSheet : public QDialog {
   CSelectConfigDlg* selectionPage() { return selection_; }
   CEtalonnage1Dlg* measurementPointPage() { return point_; }
   CEtalonnage2Dlg* inputsOutputsPage() { return io_; }
+
+  // A shortcut of the sheet, from whichever page is shown; false when the
+  // selection page does not offer its button.
+  bool pressShortcut(PictureRole role);
 
   enum Tab { kSelectionTab = 0, kMeasurementPointTab = 1, kInputsOutputsTab = 2 };
 

@@ -34,6 +34,11 @@ void LoggerDownloadWindow::draw(const LoggerDownloadView& view) {
   ui_->valueRecordsToDo->setText(view.recordsToDo > 0 ? QString::number(view.recordsToDo)
                                                       : QString());
   ui_->labelInfo->setText(QString::fromStdString(view.info));
+  ui_->labelFailure->setVisible(view.failedFetches > 0);
+  ui_->labelFailure->setText(view.failedFetches > 0
+                                 ? QString::fromStdString(view.failure) +
+                                       QStringLiteral(" (%1)").arg(view.failedFetches)
+                                 : QString());
   ui_->progressBar->setRange(0, std::max(1, barValue(view.progressMax)));
   ui_->progressBar->setValue(
       std::min(barValue(view.progressPosition), ui_->progressBar->maximum()));

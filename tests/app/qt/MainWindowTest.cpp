@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +18,8 @@
 #include "app/qt/CAboutDlg.h"
 #include "app/qt/CMainDlg.h"
 #include "app/qt/CStopMeasurementDlg.h"
+#include "config/InitialisationSession.h"
+#include "config/qt/CInitialisationDlg.h"
 #include "base/BuiltinProbeCatalogue.h"
 #include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
@@ -112,11 +116,11 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
        ",-,&Factory Settings"},
       {"-q -kRwT", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
        ",-,&Réglage Usine,-,Réglage &NORVADINE",
-       ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
+       ",-,&Factory Settings,-,&NORVADINE Settings,&SP File",
        ",-,&Factory Settings,-,&NORVADINE Settings"},
       {"-q -kRwT boot", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
        ",-,&Réglage Usine,-,Réglage &NORVADINE,-,&Initialisation",
-       ",-,&Factory Settings,-,&NORVADINE Settings,SP &File",
+       ",-,&Factory Settings,-,&NORVADINE Settings,&SP File",
        ",-,&Factory Settings,-,&NORVADINE Settings,-,&Initialization"},
   };
   for (const auto& c : cases) {
@@ -132,6 +136,65 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
                                          enDialogue.arg(c.enDialogueExtra) + "]|" + enTail;
       EXPECT_EQ(describe(window), expected) << c.commandLine << " language " << language;
     }
+  }
+}
+
+// The letters after a single '&' in `texts` that an earlier text already took.
+QStringList repeatedMnemonics(const QStringList& texts) {
+  QStringList seen;
+  QStringList repeated;
+  for (const QString& text : texts) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+      if (text[i] != '&') continue;
+      if (text[i + 1] == '&') {
+        ++i;
+        continue;
+      }
+      const QString letter = text.mid(i + 1, 1).toUpper();
+      if (seen.contains(letter)) repeated << text;
+      seen << letter;
+      break;
+    }
+  }
+  return repeated;
+}
+
+void expectDistinctMnemonics(const QList<QAction*>& actions, const QString& where) {
+  QStringList texts;
+  for (const QAction* a : actions) {
+    if (a->isSeparator()) continue;
+    texts << a->text();
+    if (a->menu() != nullptr) expectDistinctMnemonics(a->menu()->actions(), where + ">" + a->text());
+  }
+  EXPECT_TRUE(repeatedMnemonics(texts).isEmpty())
+      << where.toStdString() << ": " << repeatedMnemonics(texts).join(", ").toStdString();
+}
+
+void expectDistinctMnemonics(const QWidget& dialog) {
+  QStringList texts;
+  for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) texts << b->text();
+  for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) texts << g->title();
+  for (const QLabel* l : dialog.findChildren<QLabel*>()) {
+    if (l->buddy() != nullptr) texts << l->text();
+  }
+  EXPECT_TRUE(repeatedMnemonics(texts).isEmpty())
+      << dialog.metaObject()->className() << ": "
+      << repeatedMnemonics(texts).join(", ").toStdString();
+}
+
+TEST(Mnemonics, NoTwoEntriesOfAMenuOrADialogShareALetter) {
+  for (const int language : {kFrench, kEnglish}) {
+    SCOPED_TRACE(language);
+    AppContext context;
+    context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
+    context.settings.Language = language;
+    CMainDlg window(context, builtScreens());
+    expectDistinctMnemonics(window.menuBar()->actions(), "menu bar");
+
+    InitialisationSession initialisation(context);
+    expectDistinctMnemonics(CInitialisationDlg(initialisation, language));
+    expectDistinctMnemonics(CStopMeasurementDlg(language));
+    expectDistinctMnemonics(CConnectionDlg(context));
   }
 }
 

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLocale>
 
 #include "base/qt/PictureButton.h"
 #include "base/qt/ProgressWindow.h"
 #include "base/qt/QtPrint.h"
+#include "base/qt/QtTranslations.h"
+#include "base/BilingualText.h"
 #include "base/qt/Resources.h"
 #include "base/qt/core/SystemRegionalSettings.h"
 
@@ -17,6 +21,24 @@ constexpr PictureRole kRoles[] = {
     PictureRole::Print,   PictureRole::SaveDisk,  PictureRole::ArretDisk, PictureRole::Tableur,
     PictureRole::Compare, PictureRole::Transfert, PictureRole::Home,      PictureRole::Pgd,
     PictureRole::Pgu,     PictureRole::End};
+
+TEST(QtTranslations, QtsOwnButtonsFollowTheProgramsLanguage) {
+  const struct {
+    int language;
+    QString yes, no, cancel;
+  } cases[] = {{kFrench, "&Oui", "&Non", "Annuler"},
+               {kEnglish, "&Yes", "&No", "Cancel"},
+               {kFrench, "&Oui", "&Non", "Annuler"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.language);
+    EXPECT_TRUE(installQtTranslations(c.language)) << qtTranslationsFolder().toStdString();
+    QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel);
+    EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), c.yes);
+    EXPECT_EQ(box.button(QDialogButtonBox::No)->text(), c.no);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), c.cancel);
+  }
+  installQtTranslations(kEnglish);
+}
 
 TEST(PictureButton, EveryCaptionHasItsThreePictures) {
   for (const PictureRole role : kRoles) {

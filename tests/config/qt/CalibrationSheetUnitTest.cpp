@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -217,6 +218,35 @@ TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpen) {
   }
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_TRUE(ui.questions.empty());  // Enter on TRANSFERT pressed nothing
+}
+
+TEST(CalibrationSheetOnUnit, ShortcutsActFromEveryPageAfterTheEditStoresItsValue) {
+  UnitRig rig("2");
+  testing::FakeUserInterface ui;
+  CalibrationSheet sheet(rig.context);
+  ASSERT_TRUE(sheet.load());
+  sheet.show();
+  QApplication::setActiveWindow(&sheet);
+  auto* chords = child<QLineEdit>(sheet.measurementPointPage(), "editChords");
+  for (const int tab : {CalibrationSheet::kMeasurementPointTab, CalibrationSheet::kInputsOutputsTab,
+                        CalibrationSheet::kSelectionTab}) {
+    SCOPED_TRACE(tab);
+    sheet.tabs().setCurrentIndex(tab);
+    if (tab == CalibrationSheet::kMeasurementPointTab) {
+      chords->setFocus();
+      chords->selectAll();
+      QTest::keyClicks(chords, "3");
+    }
+    const std::size_t files = ui.fileRequests.size();
+    const std::size_t questions = ui.questions.size();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &sheet, Qt::Key_S,
+                    Qt::ControlModifier);
+    EXPECT_EQ(ui.fileRequests.size(), files + 1) << "Ctrl+S asks for the file";
+    QTest::keyClick(&sheet, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(ui.questions.size(), questions + 1) << "Ctrl+T asks before writing";
+  }
+  EXPECT_EQ(chords->text(), "3") << "no key landed in the edit";
+  EXPECT_EQ(rig.image.configuration.chordPairs, 3) << "stored before the shortcut acted";
 }
 
 // A printer that draws on an image and notes what the job did.

@@ -158,7 +158,7 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
   EXPECT_EQ(session.choice, (InitialisationChoice{true, true, true}));
   child<QCheckBox>(&dialog, "checkFactory")->click();
   EXPECT_EQ(session.choice, (InitialisationChoice{true, false, true}));
-  EXPECT_EQ(child<QCheckBox>(&dialog, "checkMaker")->text(), "&NORVADINE Settings");
+  EXPECT_EQ(child<QCheckBox>(&dialog, "checkMaker")->text(), "NOR&VADINE Settings");
 
   testing::FakeUserInterface ui;
   ui.dialogRunner = [](QDialog& d) {
