@@ -404,12 +404,12 @@ LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data,
     endDownload();
     return LoggerTick::kDownloadFailed;
   }
+  download_.progressPosition = download_.recordsDone = recordsDownloaded_;
   if (written < count) {
     endDownload();
     return LoggerTick::kDownloadEnded;
   }
   nextRecord_ += count;
-  download_.progressPosition = download_.recordsDone = nextRecord_ - firstRecord_;
   download_.info = downloadInfoLine(
       loggerRecordTexts(decodeLoggerRecord(data.subspan(0, std::min(recordSize_, data.size()))),
                         language_, regional_));

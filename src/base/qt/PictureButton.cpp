@@ -74,6 +74,12 @@ QKeySequence pictureShortcut(PictureRole role, ShortcutContext context) {
 PictureButton::PictureButton(QWidget* parent) : QPushButton(parent) {
   setAutoDefault(false);
   setFocusPolicy(Qt::StrongFocus);
+  // A hidden button keeps its room: the others stay where the hand expects
+  // them (a second click on PGD must not land on PGU), and what sits beside
+  // the row does not jump.
+  QSizePolicy policy = sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  setSizePolicy(policy);
 }
 
 PictureButton::PictureButton(const QString& caption, QWidget* parent) : PictureButton(parent) {

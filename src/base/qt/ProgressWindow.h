@@ -9,10 +9,18 @@ class ProgressWindow;
 
 namespace flowdesk {
 
+// Where the "please wait" window of size `window` goes so that it covers
+// none of the screen that opened it (`opener`, its frame): beside it on the
+// right, else on the left, else below, else above, always inside `desktop`;
+// when nothing fits, the corner of the desktop farthest from the opener.
+QPoint progressPlacement(const QRect& opener, const QSize& window, const QRect& desktop);
+
 // The small "please wait" window shown while a long operation talks to the
 // unit, prints or converts. It has no buttons, stays above every other window
-// and appears centred on the screen as soon as it is created; the caller
-// writes the current step on its information line and destroys it when done.
+// and appears as soon as it is created, beside the window of `parent` (so the
+// step texts that screen shows stay readable) or centred on the screen
+// without one; the caller writes the current step on its information line
+// and destroys it when done.
 class ProgressWindow : public QWidget {
   Q_OBJECT
  public:

@@ -63,6 +63,8 @@ QMessageBox::Icon boxIcon(UserInterface::Icon icon) {
       return QMessageBox::Information;
     case UserInterface::Icon::Warning:
       return QMessageBox::Warning;
+    case UserInterface::Icon::Question:
+      return QMessageBox::Question;
     case UserInterface::Icon::Critical:
       break;
   }

@@ -33,7 +33,9 @@ class ProgressDisplay {
 // all of them and answers without a user.
 class UserInterface {
  public:
-  enum class Icon { Information, Warning, Critical };
+  // Question: a message that announces something the person may want to
+  // act on (a comparison's report), still answered with OK alone.
+  enum class Icon { Information, Warning, Critical, Question };
 
   virtual ~UserInterface() = default;
 

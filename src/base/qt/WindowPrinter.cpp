@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
@@ -135,8 +136,12 @@ PrintOutcome printWindow(QWidget* window, const QString& documentName, int print
   auto& env = printEnvironment();
   PrintPart which = printPartFrom(part);
 
-  // 1. The client area as it is on the screen now.
+  // 1. The client area as it is on the screen now, without the text cursor
+  // of the edit being typed in (which stores its value as the focus leaves).
+  const QPointer<QWidget> focused = window->focusWidget();
+  if (focused) focused->clearFocus();
   const QPixmap snapshot = window->grab();
+  if (focused) focused->setFocus(Qt::OtherFocusReason);
   if (snapshot.isNull() && window->width() > 0 && window->height() > 0) {
     showError(window, kTxtPrinterError);
   }

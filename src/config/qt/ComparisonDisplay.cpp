@@ -24,7 +24,7 @@ void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcom
                                        QString::fromStdString(outcome.reportPath), &error)) {
     return;
   }
-  userInterface().message(parent, UserInterface::Icon::Information, title,
+  userInterface().message(parent, UserInterface::Icon::Question, title,
                           error.isEmpty() ? text : text + QLatin1Char('\n') + error);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QLabel>
 #include <QLocale>
@@ -50,6 +51,49 @@ TEST(PictureButton, EveryCaptionHasItsThreePictures) {
   // a caption without artwork still makes a usable (text) button
   PictureButton unknown(QStringLiteral("NOPICTURE"), nullptr);
   EXPECT_FALSE(unknown.hasArtwork());
+}
+
+TEST(PictureButton, AHiddenButtonKeepsItsRoom) {
+  QWidget window;
+  auto* row = new QHBoxLayout(&window);
+  const PictureRole roles[] = {PictureRole::Home, PictureRole::Pgu, PictureRole::Pgd};
+  PictureButton* buttons[3];
+  for (int i = 0; i < 3; ++i) {
+    buttons[i] = new PictureButton(roles[i], ShortcutContext::Viewer, &window);
+    row->addWidget(buttons[i]);
+  }
+  row->addStretch();
+  window.resize(800, 100);
+  window.show();
+  QCoreApplication::processEvents();
+  const int x = buttons[2]->x();
+  buttons[0]->hide();
+  buttons[1]->hide();
+  window.layout()->activate();
+  EXPECT_EQ(buttons[2]->x(), x);
+}
+
+TEST(ProgressWindow, StandsBesideTheScreenThatOpenedItInsideTheDesktop) {
+  const QRect desktop(0, 0, 1280, 800);
+  const QSize window(200, 100);
+  const struct {
+    const char* what;
+    QRect opener;
+    QPoint at;
+  } cases[] = {
+      {"room on the right", {100, 100, 600, 400}, {708, 100}},
+      {"against the right edge: the left", {600, 100, 600, 400}, {392, 100}},
+      {"as wide as the desktop: below", {0, 50, 1280, 500}, {0, 558}},
+      {"wide and low: above", {0, 300, 1280, 500}, {0, 192}},
+      {"low on the right: pulled up inside", {100, 750, 600, 40}, {708, 700}},
+      {"the whole desktop: the far corner", {0, 0, 1280, 800}, {0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QPoint at = progressPlacement(c.opener, window, desktop);
+    EXPECT_EQ(at, c.at);
+    EXPECT_TRUE(desktop.contains(QRect(at, window)));
+  }
 }
 
 TEST(PictureButton, PictureFollowsTheButtonState) {
@@ -134,6 +178,8 @@ TEST(RegionalSettings, ReadFromTheLocale) {
       {"ja_JP", RegionalSettings::kYearFirst, "/", ":", true, ".", "2004/03/05 13:07:09"},
       // the clock comes first in this format: the separator is still found
       {"ko_KR", RegionalSettings::kYearFirst, ". ", ":", false, ".", nullptr},
+      // the C locale's blank would not read back as a date in a spreadsheet
+      {"C", RegionalSettings::kDayFirst, "/", ":", true, ".", "05/03/2004 13:07:09"},
   };
   for (const auto& c : cases) {
     const RegionalSettings r = regionalSettingsFrom(QLocale(QString::fromLatin1(c.locale)));

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "base/qt/QtPrint.h"
 #include "base/qt/WindowPrinter.h"
@@ -154,6 +157,30 @@ TEST_F(WindowPrinterTest, TwoPartsShareOneSheet) {
   EXPECT_TRUE(inkIn(575, 103, 1200, 103 + 42));
   EXPECT_TRUE(inkIn(575, 206, 1200, 206 + 42));
   EXPECT_FALSE(inkIn(0, 1360, kPageW, 1640));
+}
+
+// Notes whether the edit had the focus each time it was painted.
+struct FocusAtPaint : QObject {
+  std::vector<bool> focused;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) focused.push_back(static_cast<QWidget*>(watched)->hasFocus());
+    return false;
+  }
+};
+
+TEST_F(WindowPrinterTest, TheTextCursorIsNotPrintedAndTheFocusComesBack) {
+  Screen screen(Qt::white);
+  auto* edit = new QLineEdit(&screen);
+  screen.show();
+  QApplication::setActiveWindow(&screen);
+  edit->setFocus();
+  ASSERT_TRUE(edit->hasFocus());
+  FocusAtPaint paints;
+  edit->installEventFilter(&paints);
+  EXPECT_EQ(printWindow(&screen, "Measurement", 1, 1, 0), PrintOutcome::Printed);
+  ASSERT_FALSE(paints.focused.empty());
+  EXPECT_FALSE(paints.focused.back()) << "grabbed while the edit had the focus";
+  EXPECT_TRUE(edit->hasFocus());
 }
 
 TEST_F(WindowPrinterTest, NoPageIsLostOrLeftOpen) {

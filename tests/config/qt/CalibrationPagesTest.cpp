@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <functional>
 #include <string>
 #include <utility>
@@ -200,6 +201,28 @@ TEST(CalibrationPages, MeasurementPointFollowsEditsAndLists) {
   EXPECT_TRUE(shown(page, "comboMounting"));
   choose(page, "comboKhType", 1);
   EXPECT_TRUE(shown(page, "editKh"));
+}
+
+TEST(CalibrationPages, EveryTabStopIsAVisibleControl) {
+  for (const float chords : {1.0f, 6.0f}) {
+    SCOPED_TRACE(chords);
+    Rig rig;
+    rig.image.configuration.chordPairs = chords;
+    CEtalonnage1Dlg page(rig.context, rig.session);
+    page.activate();
+    page.show();
+    QApplication::setActiveWindow(&page);
+    page.findChild<QWidget*>(QStringLiteral("comboProbe"))->setFocus();
+    QStringList visited;
+    for (int n = 0; n < 80; ++n) {
+      QWidget* focused = QApplication::focusWidget();
+      ASSERT_NE(focused, nullptr);
+      visited << focused->objectName();
+      EXPECT_TRUE(focused->isVisible() && !focused->size().isEmpty())
+          << focused->objectName().toStdString() << " after " << visited.join(',').toStdString();
+      QTest::keyClick(focused, Qt::Key_Tab);
+    }
+  }
 }
 
 TEST(CalibrationPages, ProbeIndexOutsideTheNamedEntries) {

@@ -193,6 +193,7 @@ TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviati
   ui.messages.clear();
   unit.selectionPage()->compare();
   ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Question);
   EXPECT_TRUE(ui.messages[0].text.startsWith("Ecart entre Unité et Fichier "))
       << ui.messages[0].text.toStdString();
   const std::string report = rig.context.CurrentFilePath;

@@ -135,7 +135,7 @@ TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
   EXPECT_EQ(done->text(), "8");
   for (int i = 0; i < 20 && dialog.downloadWindow() != nullptr; ++i) dialog.tick();
   EXPECT_EQ(dialog.downloadWindow(), nullptr) << "the window closes with the download";
-  EXPECT_EQ(testing::fileBytes(dir.file("d.log")).size(), 2u + 29u * 34u);
+  EXPECT_EQ(testing::fileBytes(dir.file("d.log")).size(), 2u + 30u * 34u);
   EXPECT_TRUE(fake.messages.empty());
 }
 

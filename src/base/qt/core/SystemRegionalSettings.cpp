@@ -37,7 +37,11 @@ RegionalSettings regionalSettingsFrom(const QLocale& locale) {
   const QString date = locale.dateFormat(QLocale::ShortFormat);
   const QString time = locale.timeFormat(QLocale::ShortFormat);
   r.dateOrder = dateOrderOf(date);
-  r.dateSeparator = separatorOf(date, QStringLiteral("dMy"), QStringLiteral("/")).toStdString();
+  // A date whose fields are parted by blanks alone (the C and POSIX
+  // locales: "08 12 2026") takes "/", so spreadsheets read it as a date.
+  QString dateSeparator = separatorOf(date, QStringLiteral("dMy"), QStringLiteral("/"));
+  if (dateSeparator.trimmed().isEmpty()) dateSeparator = QStringLiteral("/");
+  r.dateSeparator = dateSeparator.toStdString();
   r.timeSeparator = separatorOf(time, QStringLiteral("hH"), QStringLiteral(":")).toStdString();
   r.clock24 = !time.contains(QLatin1Char('a'), Qt::CaseInsensitive);
   if (!locale.amText().isEmpty()) r.amSymbol = locale.amText().toStdString();
