@@ -78,7 +78,6 @@ std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regiona
   return formatDateTime(t.day, t.month, t.year, t.hour, t.minute, t.second, regional);
 }
 
-
 int configurationsOf(std::uint16_t modelWord) {
   return (modelWord & 0xFF) != 0 ? kMaxConfigurations : 2;
 }

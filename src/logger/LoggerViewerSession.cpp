@@ -334,6 +334,7 @@ LoggerTick LoggerViewerSession::unitTick() {
     }
   }
   if (!fetched) {
+    timerMs_ = kRetryMs;
     if (!pageStarted_) screen_.progress = false;
     if (recordState_ != 0) {
       // The window would otherwise stand still without a word while the

@@ -106,6 +106,9 @@ class LoggerViewerSession {
   static constexpr int kTimerStopped = -1;
   static constexpr int kStartMs = 0;  // the first tick of a page at once
   static constexpr int kTickMs = 1;   // then ticks until the page is complete
+  // After a fetch that failed: a device that vanished fails at once, and
+  // asking again every millisecond would only burn the processor.
+  static constexpr int kRetryMs = 500;
 
   LoggerViewerSession(JbusMaster& master, int language, RegionalSettings regional);
   LoggerViewerSession(AppContext& app, RegionalSettings regional);

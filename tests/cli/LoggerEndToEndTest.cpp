@@ -30,7 +30,7 @@ struct LoggerRig {
   std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
   unit::VirtualUnit unit;
   std::vector<int> recordStarts;  // start index of every function-4 request
-  int silentRequests = 0;          // the next requests go unanswered
+  int silentRequests = 0;         // the next requests go unanswered
 
   explicit LoggerRig(unit::UnitSettings settings) : unit(settings, [] { return 1.7e9; }) {
     line->onWrite = [this](MemoryLine& l) {
@@ -161,8 +161,10 @@ TEST(LoggerEndToEnd, ADownloadSaysWhileTheUnitIsSilentAndResumesWithoutGapsOrDou
   EXPECT_EQ(s.tick(), Tick::kFetchFailed);
   EXPECT_EQ(s.download().failure, "Communication Failure");
   EXPECT_EQ(s.download().failedFetches, 2);
+  EXPECT_EQ(s.timerMs(), LoggerViewerSession::kRetryMs) << "no spinning on a vanished device";
   EXPECT_EQ(s.download().recordsDone, 8);
   EXPECT_EQ(s.tick(), Tick::kDownloading);
+  EXPECT_EQ(s.timerMs(), LoggerViewerSession::kTickMs);
   EXPECT_TRUE(s.download().failure.empty());
   EXPECT_EQ(s.download().failedFetches, 0);
   tickUntilStopped(s);

@@ -46,8 +46,12 @@ TEST(FactoryComparison, ListsEachDeviationWithTheUnitValueFirst) {
       {"language", [](Bytes& b) { b[63] = 1; }, {}, kFrench, {}, {"Langue\tFRANCAIS\tENGLISH"}},
       {"text", [](Bytes& b) { b[25] = 'Z'; }, {}, kEnglish, {}, {"Text SP2\t      \tZ     "}},
       // A cleared edit sends the same blanks the unit holds: no deviation.
-      {"cleared text", [](Bytes&) {}, [](FactoryRegion& f) { f.specialProbes[0].text.clear(); },
-       kFrench, {}, {}},
+      {"cleared text",
+       [](Bytes&) {},
+       [](FactoryRegion& f) { f.specialProbes[0].text.clear(); },
+       kFrench,
+       {},
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -12,9 +12,9 @@
 #include "base/ModeFlags.h"
 #include "base/qt/QtTranslations.h"
 #include "base/qt/UserInterface.h"
+#include "base/qt/WindowPrinter.h"
 #include "base/qt/core/QtSettingsStore.h"
 #include "base/qt/core/SystemRegionalSettings.h"
-#include "base/qt/WindowPrinter.h"
 #include "link/AppContext.h"
 #include "link/SerialPort.h"
 

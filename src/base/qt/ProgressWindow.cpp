@@ -13,8 +13,10 @@ namespace flowdesk {
 QPoint progressPlacement(const QRect& opener, const QSize& window, const QRect& desktop) {
   constexpr int kGap = 8;
   const auto inside = [&desktop](QRect r) {
-    r.moveLeft(std::clamp(r.left(), desktop.left(), std::max(desktop.left(), desktop.right() - r.width() + 1)));
-    r.moveTop(std::clamp(r.top(), desktop.top(), std::max(desktop.top(), desktop.bottom() - r.height() + 1)));
+    r.moveLeft(std::clamp(r.left(), desktop.left(),
+                          std::max(desktop.left(), desktop.right() - r.width() + 1)));
+    r.moveTop(std::clamp(r.top(), desktop.top(),
+                         std::max(desktop.top(), desktop.bottom() - r.height() + 1)));
     return r;
   };
   const QRect candidates[] = {

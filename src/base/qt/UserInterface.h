@@ -39,8 +39,7 @@ class UserInterface {
 
   virtual ~UserInterface() = default;
 
-  virtual void message(QWidget* parent, Icon icon, const QString& caption,
-                       const QString& text) = 0;
+  virtual void message(QWidget* parent, Icon icon, const QString& caption, const QString& text) = 0;
   // True for "yes".
   virtual bool question(QWidget* parent, const QString& caption, const QString& text) = 0;
   // The chosen full path, or an empty text when the operator cancelled.

@@ -2,11 +2,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QGroupBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,14 +18,14 @@
 #include "app/qt/CAboutDlg.h"
 #include "app/qt/CMainDlg.h"
 #include "app/qt/CStopMeasurementDlg.h"
-#include "config/InitialisationSession.h"
-#include "config/qt/CInitialisationDlg.h"
 #include "base/BuiltinProbeCatalogue.h"
 #include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
+#include "config/InitialisationSession.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
+#include "config/qt/CInitialisationDlg.h"
 #include "files/FileKinds.h"
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
@@ -164,7 +164,8 @@ void expectDistinctMnemonics(const QList<QAction*>& actions, const QString& wher
   for (const QAction* a : actions) {
     if (a->isSeparator()) continue;
     texts << a->text();
-    if (a->menu() != nullptr) expectDistinctMnemonics(a->menu()->actions(), where + ">" + a->text());
+    if (a->menu() != nullptr)
+      expectDistinctMnemonics(a->menu()->actions(), where + ">" + a->text());
   }
   EXPECT_TRUE(repeatedMnemonics(texts).isEmpty())
       << where.toStdString() << ": " << repeatedMnemonics(texts).join(", ").toStdString();

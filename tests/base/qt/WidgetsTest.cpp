@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
 
+#include "base/BilingualText.h"
 #include "base/qt/PictureButton.h"
 #include "base/qt/ProgressWindow.h"
 #include "base/qt/QtPrint.h"
 #include "base/qt/QtTranslations.h"
-#include "base/BilingualText.h"
 #include "base/qt/Resources.h"
 #include "base/qt/core/SystemRegionalSettings.h"
 

@@ -163,7 +163,8 @@ TEST_F(WindowPrinterTest, TwoPartsShareOneSheet) {
 struct FocusAtPaint : QObject {
   std::vector<bool> focused;
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint) focused.push_back(static_cast<QWidget*>(watched)->hasFocus());
+    if (event->type() == QEvent::Paint)
+      focused.push_back(static_cast<QWidget*>(watched)->hasFocus());
     return false;
   }
 };
