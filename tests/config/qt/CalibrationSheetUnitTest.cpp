@@ -202,7 +202,7 @@ TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviati
             std::string::npos);
 }
 
-TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpen) {
+TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpenAndItsShortcutsWorkOnEveryPage) {
   UnitRig rig("2");
   testing::FakeUserInterface ui;
   CalibrationSheet sheet(rig.context);
@@ -219,14 +219,8 @@ TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpen) {
   }
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_TRUE(ui.questions.empty());  // Enter on TRANSFERT pressed nothing
-}
 
-TEST(CalibrationSheetOnUnit, ShortcutsActFromEveryPageAfterTheEditStoresItsValue) {
-  UnitRig rig("2");
-  testing::FakeUserInterface ui;
-  CalibrationSheet sheet(rig.context);
-  ASSERT_TRUE(sheet.load());
-  sheet.show();
+  // Ctrl+S and Ctrl+T act from every page, once the edit stored its value.
   QApplication::setActiveWindow(&sheet);
   auto* chords = child<QLineEdit>(sheet.measurementPointPage(), "editChords");
   for (const int tab : {CalibrationSheet::kMeasurementPointTab, CalibrationSheet::kInputsOutputsTab,
