@@ -118,8 +118,7 @@ void CMainDlg::runScreen(const ScreenRow& row) {
     CStopMeasurementDlg confirm(context_.settings.Language, this);
     if (userInterface().runDialog(confirm) != QDialog::Accepted) return;
   }
-  if (!(row.flags & kKeepFileChoice)) context_.OpenedFromFile = false;
-  row.open(context_, this);
+  row.open(context_, ScreenSource::unit(), this);
   if (row.flags & kRefreshPicture) refreshUnitPicture();
 }
 
@@ -135,20 +134,19 @@ void CMainDlg::openFile() {
   const QString chosen = userInterface().chooseFile(this, request);
   if (chosen.isEmpty()) return;
 
-  context_.CurrentFilePath = chosen.toStdString();
+  const std::string path = chosen.toStdString();
   // A file may come from another unit: identify again at the next exchange.
   context_.master.identificationDone = false;
-  s.LastPathName = lastPathName(context_.CurrentFilePath);
+  s.LastPathName = lastPathName(path);
 
   // The extension alone decides, compared case-sensitively ("ETA" is none).
-  if (const FileKindInfo* kind = fileKindOfPath(context_.CurrentFilePath)) openFileIn(kind->kind);
+  if (const FileKindInfo* kind = fileKindOfPath(path)) openFileIn(kind->kind, path);
 }
 
-void CMainDlg::openFileIn(FileKind kind) {
+void CMainDlg::openFileIn(FileKind kind, const std::string& path) {
   const ScreenRow* row = screenForFile(screens_, kind);
   if (row == nullptr) return;
-  if (!(row->flags & kKeepFileChoice)) context_.OpenedFromFile = true;
-  row->open(context_, this);
+  row->open(context_, ScreenSource::file(path), this);
 }
 
 void CMainDlg::newFile(const ScreenRow& row) {
@@ -163,8 +161,7 @@ void CMainDlg::newFile(const ScreenRow& row) {
                             QString::fromStdString(written.message(s.Language)));
     return;
   }
-  context_.CurrentFilePath = path;
-  if (row.flags & kOpenNewFile) openFileIn(*row.kind);
+  if (row.flags & kOpenNewFile) openFileIn(*row.kind, path);
 }
 
 void CMainDlg::showConnectionPage() {

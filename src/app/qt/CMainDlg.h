@@ -43,7 +43,7 @@ class CMainDlg : public QDialog {
  private:
   void runScreen(const ScreenRow& row);
   void openFile();
-  void openFileIn(FileKind kind);
+  void openFileIn(FileKind kind, const std::string& path);
   void newFile(const ScreenRow& row);
   void showConnectionPage();
   void showAbout();

@@ -20,23 +20,34 @@ namespace flowdesk {
 
 namespace {
 
-// A screen that reads what it shows before it opens, on the unit or on the
-// file the main window chose (the special-probe page only ever on a file).
-// When that fails the screen has already said why, or, for the logger
-// settings on a unit without a logger or in file mode, closes without a word;
-// either way there is nothing to show.
+// Every screen opens the same way: built without talking to the unit, then
+// opened on its source; when there is nothing to show (the screen has said
+// why, or has nothing to say) it is not run.
 template <typename Dialog>
-void openLoaded(AppContext& context, QWidget* parent) {
+void openScreen(AppContext& context, const ScreenSource& source, QWidget* parent) {
+  Dialog dialog(context, parent);
+  if (dialog.open(source)) userInterface().runDialog(dialog);
+}
+
+// The screens that still read their source from the context.
+template <typename Dialog>
+void openLoaded(AppContext& context, const ScreenSource& source, QWidget* parent) {
+  context.OpenedFromFile = source.fromFile();
+  if (source.fromFile()) context.CurrentFilePath = source.filePath;
   Dialog dialog(context, parent);
   if (dialog.load()) userInterface().runDialog(dialog);
 }
 
-// The same for the screens that open on construction: measurement, echo and
-// the logger viewer, live or playing a file back.
 template <typename Dialog>
-void openIfOpened(AppContext& context, QWidget* parent) {
+void openIfOpened(AppContext& context, const ScreenSource& source, QWidget* parent) {
+  context.OpenedFromFile = source.fromFile();
+  if (source.fromFile()) context.CurrentFilePath = source.filePath;
   Dialog dialog(context, parent);
   if (dialog.opened()) userInterface().runDialog(dialog);
+}
+
+void openInitialisation(AppContext& context, const ScreenSource&, QWidget* parent) {
+  runInitialisation(context, parent);
 }
 
 }  // namespace
@@ -71,24 +82,24 @@ ScreenRegistry builtScreens() {
       {kCmdLoggerDisplay, FileKind::Logger, openIfOpened<LoggerViewerDialog>, {}, kRefreshPicture},
       {kCmdFactorySettings,
        FileKind::FactorySettings,
-       openLoaded<CReglageUsineDlg>,
+       openScreen<CReglageUsineDlg>,
        {},
        kRefreshPicture},
       {kCmdMakerSettings,
        FileKind::MakerSettings,
-       openLoaded<CReglageNorvadineDlg>,
+       openScreen<CReglageNorvadineDlg>,
        {},
        kRefreshPicture},
-      {kCmdInitialisation, std::nullopt, runInitialisation, {}, kKeepFileChoice},
+      {kCmdInitialisation, std::nullopt, openInitialisation, {}, kScreenPlain},
       {kCmdNewCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, defaults,
        kOpenNewFile},
-      {kCmdNewFactorySettings, FileKind::FactorySettings, openLoaded<CReglageUsineDlg>, defaults,
+      {kCmdNewFactorySettings, FileKind::FactorySettings, openScreen<CReglageUsineDlg>, defaults,
        kOpenNewFile},
-      {kCmdNewMakerSettings, FileKind::MakerSettings, openLoaded<CReglageNorvadineDlg>, defaults,
+      {kCmdNewMakerSettings, FileKind::MakerSettings, openScreen<CReglageNorvadineDlg>, defaults,
        kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
       {kCmdNewSpecialProbe, FileKind::SpecialProbe, openLoaded<CSpecialProbeDlg>, defaults,
-       kOpenNewFile | kKeepFileChoice},
+       kOpenNewFile},
   };
 }
 

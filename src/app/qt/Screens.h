@@ -7,6 +7,7 @@
 #include "base/AppSettings.h"
 #include "base/BinaryFile.h"
 #include "files/FileKinds.h"
+#include "files/qt/Screen.h"
 
 class QWidget;
 
@@ -14,9 +15,10 @@ namespace flowdesk {
 
 class AppContext;
 
-// Opens one screen modally over `parent` and returns when it closes. The
-// main window has set OpenedFromFile and CurrentFilePath before the call.
-using ScreenOpener = std::function<void(AppContext& context, QWidget* parent)>;
+// Opens one screen on its source modally over `parent` and returns when it
+// closes: the unit from the menu, the file from Open and New.
+using ScreenOpener =
+    std::function<void(AppContext& context, const ScreenSource& source, QWidget* parent)>;
 
 // Writes a file of the kind's default values at exactly that path
 // (writeDefaultFile in the program; tests may put their own).
@@ -32,9 +34,6 @@ enum ScreenFlag : unsigned {
   // The screen stops the measurement: the stop-measurement confirmation runs
   // first and a "no" opens nothing (menu command only).
   kConfirmStop = 1u << 1,
-  // The screen makes its own choice between file and unit: OpenedFromFile is
-  // left as it was, whether it opens from the menu, Open or New.
-  kKeepFileChoice = 1u << 2,
   // New: the file written opens at once, in the screen that opens files of
   // the row's kind.
   kOpenNewFile = 1u << 3,

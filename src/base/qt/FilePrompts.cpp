@@ -20,12 +20,12 @@ bool replaceAnyway(QWidget* parent, const std::string& path, int language) {
   return userInterface().question(parent, QString(), text);
 }
 
-FileDialogRequest requestFor(FileDialogRequest::Mode mode, const FilePromptState& state,
+FileDialogRequest requestFor(FileDialogRequest::Mode mode, const std::string& lastPath,
                              const BilingualText& description, std::string_view extension,
                              int language) {
   FileDialogRequest request;
   request.mode = mode;
-  request.folder = QString::fromStdString(state.lastPathName);
+  request.folder = QString::fromStdString(lastPath);
   for (const std::string& f : qtFilters(filterText(description.text(language), extension))) {
     request.filters << QString::fromStdString(f);
   }
@@ -43,26 +43,43 @@ ForcedSavePath forcedSavePath(const std::string& chosen, std::string_view extens
   return out;
 }
 
+std::optional<std::string> askSaveFile(QWidget* parent, std::string& lastPath,
+                                       const BilingualText& description, std::string_view extension,
+                                       int language) {
+  const QString chosen = userInterface().chooseFile(
+      parent,
+      requestFor(FileDialogRequest::Mode::Save, lastPath, description, extension, language));
+  if (chosen.isEmpty()) return std::nullopt;
+  const ForcedSavePath forced = forcedSavePath(chosen.toStdString(), extension);
+  if (forced.replacesUnasked && !replaceAnyway(parent, forced.path, language)) return std::nullopt;
+  lastPath = lastPathName(forced.path);
+  return forced.path;
+}
+
+std::optional<std::string> askOpenFile(QWidget* parent, std::string& lastPath,
+                                       const BilingualText& description, std::string_view extension,
+                                       int language) {
+  const QString chosen = userInterface().chooseFile(
+      parent,
+      requestFor(FileDialogRequest::Mode::Open, lastPath, description, extension, language));
+  if (chosen.isEmpty()) return std::nullopt;
+  std::string path = forceExtension(chosen.toStdString(), extension);
+  lastPath = lastPathName(path);
+  return path;
+}
+
 bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
                     std::string_view extension, int language) {
-  const QString chosen = userInterface().chooseFile(
-      parent, requestFor(FileDialogRequest::Mode::Save, state, description, extension, language));
-  if (chosen.isEmpty()) return false;
-  const ForcedSavePath forced = forcedSavePath(chosen.toStdString(), extension);
-  if (forced.replacesUnasked && !replaceAnyway(parent, forced.path, language)) return false;
-  state.currentFilePath = forced.path;
-  state.lastPathName = lastPathName(forced.path);
-  return true;
+  const auto path = askSaveFile(parent, state.lastPathName, description, extension, language);
+  if (path) state.currentFilePath = *path;
+  return path.has_value();
 }
 
 bool openFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
                     std::string_view extension, int language) {
-  const QString chosen = userInterface().chooseFile(
-      parent, requestFor(FileDialogRequest::Mode::Open, state, description, extension, language));
-  if (chosen.isEmpty()) return false;
-  state.currentFilePath = forceExtension(chosen.toStdString(), extension);
-  state.lastPathName = lastPathName(state.currentFilePath);
-  return true;
+  const auto path = askOpenFile(parent, state.lastPathName, description, extension, language);
+  if (path) state.currentFilePath = *path;
+  return path.has_value();
 }
 
 }  // namespace flowdesk

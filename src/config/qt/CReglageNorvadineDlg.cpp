@@ -21,8 +21,8 @@ constexpr std::array kListControls{"comboDevice"};
 
 CReglageNorvadineDlg::CReglageNorvadineDlg(AppContext& context, QWidget* parent)
     : SettingsBlockDialog(context, std::make_unique<MakerSession>(context),
-                          {kTxtNorvadineSettings, "NORVADINE Settings", kTxtNorvadineSettingsFile,
-                           "nvd", kTxtUploadNorvadineSettings},
+                          {kTxtNorvadineSettings, "NORVADINE Settings", FileKind::MakerSettings,
+                           kTxtUploadNorvadineSettings},
                           parent),
       ui_(std::make_unique<Ui::CReglageNorvadineDlg>()) {
   ui_->setupUi(this);

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "base/Texts.h"
-#include "base/qt/FilePrompts.h"
 #include "base/qt/WindowPrinter.h"
 #include "config/FactoryFields.h"
 #include "config/qt/CalibrationPage.h"
@@ -27,8 +26,6 @@ constexpr std::array kListControls{"comboFunction",     "comboEchoPolarity", "co
                                    "comboBacklight",    "comboReverseVideo", "comboQRefLinUnit"};
 constexpr std::array kTextControls{"editTextSp1", "editTextSp2"};
 
-constexpr char kFactoryExtension[] = "rus";
-
 std::vector<TextBinding> textRows(const std::vector<TextField>& texts) {
   std::vector<TextBinding> rows;
   for (std::size_t i = 0; i < texts.size() && i < kTextControls.size(); ++i) {
@@ -41,62 +38,63 @@ std::vector<TextBinding> textRows(const std::vector<TextField>& texts) {
 
 CReglageUsineDlg::CReglageUsineDlg(AppContext& context, QWidget* parent)
     : SettingsBlockDialog(context, std::make_unique<FactorySession>(context),
-                          {kTxtFactorySettings, "Factory Settings", kTxtFactorySettingsFile,
-                           kFactoryExtension, kTxtUploadFactorySettings},
+                          {kTxtFactorySettings, "Factory Settings", FileKind::FactorySettings,
+                           kTxtUploadFactorySettings},
                           parent),
       ui_(std::make_unique<Ui::CReglageUsineDlg>()) {
   ui_->setupUi(this);
   setObjectName(QStringLiteral("CReglageUsineDlg"));
   DeviceImage& image = context.image;
-  bindControls({
-      .labels = {{"labelFunction", kTxtFunction},
-                 {"labelQSimulation", kTxtQSimulation},
-                 {"labelRipple", kTxtSimulationRipple},
-                 {"unitRipple", kTxtPercent},
-                 {"labelEchoPolarity", kTxtEchoPolarity},
-                 {"labelDeltaTCutOff", kTxtDeltaTCutOff},
-                 {"unitDeltaTCutOff", kTxtNanoseconds},
-                 {"labelEr2", kTxtEr2Processing},
-                 {"labelJbus", kTxtJbus},
-                 {"labelExternalCoef", kTxtExternalProbeCoef},
-                 {"labelLanguage", kTxtLanguage},
-                 {"labelReverseDisplay", kTxtReverseDisplay},
-                 {"labelReverseVideo", kTxtReverseVideo},
-                 {"labelBacklight", kTxtBacklight},
-                 {"labelContrast", kTxtContrast},
-                 {"unitContrast", kTxtPercent},
-                 {"labelResume", kTxtResumeMeasurement},
-                 {"unitResume", kTxtMinutes},
-                 {"labelT0Header", kTxtT0Us},
-                 {"labelAngleHeader", kTxtAngleDegrees},
-                 {"labelFrequencyHeader", kTxtFrequency},
-                 {"labelTextHeader", kTxtText},
-                 {"labelSp1", kTxtSp1},
-                 {"labelSp2", kTxtSp2},
-                 {"labelQRefLin", kTxtQRefLin},
-                 {"labelLin0", kTxtPercent0},
-                 {"labelLin10", kTxtPercent10},
-                 {"labelLin20", kTxtPercent20},
-                 {"labelLin30", kTxtPercent30},
-                 {"labelLin40", kTxtPercent40},
-                 {"labelLin50", kTxtPercent50},
-                 {"labelLin60", kTxtPercent60},
-                 {"labelLin70", kTxtPercent70},
-                 {"labelLin80", kTxtPercent80},
-                 {"labelLin90", kTxtPercent90},
-                 {"labelLin100", kTxtPercent100}},
-      .texts = textRows(factoryTexts(image)),
-      .fields = fieldRows(kEditControls, factoryEdits(image)),
-      .combos = comboRows(kListControls, factoryLists(image)),
-  });
-  ui_->buttonCompare->hide();
-  connect(ui_->buttonCompare, &QPushButton::clicked, this, &CReglageUsineDlg::compare);
+  bindControls(
+      {
+          .labels = {{"labelFunction", kTxtFunction},
+                     {"labelQSimulation", kTxtQSimulation},
+                     {"labelRipple", kTxtSimulationRipple},
+                     {"unitRipple", kTxtPercent},
+                     {"labelEchoPolarity", kTxtEchoPolarity},
+                     {"labelDeltaTCutOff", kTxtDeltaTCutOff},
+                     {"unitDeltaTCutOff", kTxtNanoseconds},
+                     {"labelEr2", kTxtEr2Processing},
+                     {"labelJbus", kTxtJbus},
+                     {"labelExternalCoef", kTxtExternalProbeCoef},
+                     {"labelLanguage", kTxtLanguage},
+                     {"labelReverseDisplay", kTxtReverseDisplay},
+                     {"labelReverseVideo", kTxtReverseVideo},
+                     {"labelBacklight", kTxtBacklight},
+                     {"labelContrast", kTxtContrast},
+                     {"unitContrast", kTxtPercent},
+                     {"labelResume", kTxtResumeMeasurement},
+                     {"unitResume", kTxtMinutes},
+                     {"labelT0Header", kTxtT0Us},
+                     {"labelAngleHeader", kTxtAngleDegrees},
+                     {"labelFrequencyHeader", kTxtFrequency},
+                     {"labelTextHeader", kTxtText},
+                     {"labelSp1", kTxtSp1},
+                     {"labelSp2", kTxtSp2},
+                     {"labelQRefLin", kTxtQRefLin},
+                     {"labelLin0", kTxtPercent0},
+                     {"labelLin10", kTxtPercent10},
+                     {"labelLin20", kTxtPercent20},
+                     {"labelLin30", kTxtPercent30},
+                     {"labelLin40", kTxtPercent40},
+                     {"labelLin50", kTxtPercent50},
+                     {"labelLin60", kTxtPercent60},
+                     {"labelLin70", kTxtPercent70},
+                     {"labelLin80", kTxtPercent80},
+                     {"labelLin90", kTxtPercent90},
+                     {"labelLin100", kTxtPercent100}},
+          .texts = textRows(factoryTexts(image)),
+          .fields = fieldRows(kEditControls, factoryEdits(image)),
+          .combos = comboRows(kListControls, factoryLists(image)),
+      },
+      [this] { compare(); });
+  showPicture(PictureRole::Compare, false);
 }
 
 CReglageUsineDlg::~CReglageUsineDlg() = default;
 
 void CReglageUsineDlg::loaded() {
-  ui_->buttonCompare->setVisible(!session().fromFile());
+  showPicture(PictureRole::Compare, !session().fromFile());
 }
 
 void CReglageUsineDlg::applyRules() {
@@ -114,18 +112,15 @@ void CReglageUsineDlg::applyRules() {
     w->setVisible(v.specialProbeHeaders);
   }
   // COMPARE: while the fields are exactly the unit's; a file's never has it.
-  if (!session().fromFile()) ui_->buttonCompare->setVisible(session().compareOffered());
+  if (!session().fromFile()) showPicture(PictureRole::Compare, session().compareOffered());
 }
 
 void CReglageUsineDlg::compare() {
   fieldsLeft();
-  const int language = context_.settings.Language;
-  if (!openFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kTxtFactorySettingsFile, kFactoryExtension, language)) {
-    return;
-  }
-  const ComparisonOutcome outcome = session().compare(
-      context_.CurrentFilePath, context_.settings.LastPathName, printEnvironment().regional);
+  const std::optional<std::string> path = askOpenPath(FileKind::FactorySettings);
+  if (!path) return;
+  const ComparisonOutcome outcome =
+      session().compare(*path, context_.settings.LastPathName, printEnvironment().regional);
   showComparison(this, context_, outcome, kTxtFactorySettings);
 }
 

@@ -1,30 +1,26 @@
 #pragma once
-#include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "base/qt/Bindings.h"
 #include "config/SettingsBlockSession.h"
+#include "files/qt/Screen.h"
 
 class QLabel;
-class QPushButton;
 
 namespace flowdesk {
 
 class AppContext;
 
 // What the factory and maker dialogs share: one block of the unit (or of a
-// file, when OpenedFromFile is set) on one dialog, every edit and list read
+// file) on one dialog, every edit and list read
 // back whenever an edit is left or a list chosen, and the picture buttons
 // PRINT, TRANSFERT and SAVEDISK. The session does the work; the dialog
 // forwards and draws.
-class SettingsBlockDialog : public QDialog {
+class SettingsBlockDialog : public Screen {
   Q_OBJECT
  public:
   ~SettingsBlockDialog() override;
-
-  // Reads the unit or the file and shows it; false (after saying why) when
-  // there is nothing to show.
-  bool load();
 
   const BindingRows& bindings() const { return rows_; }
 
@@ -39,33 +35,32 @@ class SettingsBlockDialog : public QDialog {
  protected:
   // What differs between the screens.
   struct Kind {
-    BilingualText title;            // window title, message captions
-    const char* printName;          // the print job's name
-    BilingualText fileDescription;  // SAVEDISK prompt
-    const char* extension;
+    BilingualText title;       // window title, message captions
+    const char* printName;     // the print job's name
+    FileKind file;             // SAVEDISK and COMPARE prompts
     BilingualText uploadStep;  // progress text of TRANSFERT
   };
   SettingsBlockDialog(AppContext& context, std::unique_ptr<SettingsBlockSession> session,
                       const Kind& kind, QWidget* parent);
 
   // Once the controls exist: the rows (which point into the image), the
-  // shortcuts of the picture buttons, and the watch on edits and lists.
-  void bindControls(BindingRows rows);
+  // picture buttons (COMPARE only where `compare` is given), and the watch
+  // on edits and lists.
+  void bindControls(BindingRows rows, std::function<void()> compare = {});
+  // Reads the unit or the file and shows it; false (after saying why) when
+  // there is nothing to show.
+  bool load() override;
   // Shows or hides, enables or disables what depends on the values shown.
   virtual void applyRules() = 0;
   // After a successful load, before the rules first run.
   virtual void loaded() {}
 
-  QPushButton* button(const char* name) const;
   QLabel* caption() const;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  AppContext& context_;
   std::unique_ptr<SettingsBlockSession> session_;
 
  private:
-  QString text(const BilingualText& t) const;
-
   Kind kind_;
   BindingRows rows_;
 };

@@ -81,10 +81,10 @@ struct ScreenLog {
   std::vector<std::string> paths;
 
   ScreenOpener opener(const std::string& name) {
-    return [this, name](AppContext& c, QWidget*) {
+    return [this, name](AppContext&, const ScreenSource& source, QWidget*) {
       opened.push_back(name);
-      fromFile.push_back(c.OpenedFromFile);
-      paths.push_back(c.CurrentFilePath);
+      fromFile.push_back(source.fromFile());
+      paths.push_back(source.filePath);
     };
   }
   // This build's registry with every screen built.
@@ -217,7 +217,7 @@ TEST(MainWindow, BuiltScreensEnableTheirCommands) {
 // Every row of the registry drives its menu entry: enabled with a screen to
 // open or a file to write, disabled with neither, whatever the other rows do.
 TEST(ScreenRegistry, EachRowEnablesItsEntryWithAnOpenerOrAWriter) {
-  const ScreenOpener opener = [](AppContext&, QWidget*) {};
+  const ScreenOpener opener = [](AppContext&, const ScreenSource&, QWidget*) {};
   const DefaultFileWriter writer = [](FileKind, const std::string&, const AppSettings&) {
     return FileResult{};
   };
@@ -289,21 +289,19 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
   const struct {
     const char* file;
     const char* screen;  // "" = nothing opens
-    bool fromFile;       // OpenedFromFile as the screen sees it
   } cases[] = {
-      {"a.mes", "measurement", true},
-      {"a.eta", "calibration", true},
-      {"a.rus", "factory", true},
-      {"a.nvd", "maker", true},
-      {"a.log", "loggerViewer", true},
-      {"a.ech", "echo", true},
-      // the special-probe page keeps OpenedFromFile as it was (false here)
-      {"a.csp540", "specialProbe", false},
-      {"a.ETA", "", false},
-      {"a.Mes", "", false},
-      {"a.txt", "", false},
-      {"a.eta.bak", "", false},
-      {"noextension", "", false},
+      {"a.mes", "measurement"},
+      {"a.eta", "calibration"},
+      {"a.rus", "factory"},
+      {"a.nvd", "maker"},
+      {"a.log", "loggerViewer"},
+      {"a.ech", "echo"},
+      {"a.csp540", "specialProbe"},
+      {"a.ETA", ""},
+      {"a.Mes", ""},
+      {"a.txt", ""},
+      {"a.eta.bak", ""},
+      {"noextension", ""},
   };
   for (const auto& c : cases) {
     AppContext context;
@@ -316,7 +314,6 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
     window.runCommand(kCmdOpen);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_EQ(ui.fileRequests[0].folder, "/start/");
-    EXPECT_EQ(context.CurrentFilePath, std::string("/data/unit 3/") + c.file);
     EXPECT_EQ(context.settings.LastPathName, "/data/unit 3/");
     EXPECT_FALSE(context.master.identificationDone) << c.file;
     if (*c.screen == '\0') {
@@ -324,7 +321,8 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
     } else {
       ASSERT_EQ(log.opened.size(), 1u) << c.file;
       EXPECT_EQ(log.opened[0], c.screen);
-      EXPECT_EQ(log.fromFile[0], c.fromFile) << c.file;
+      EXPECT_TRUE(log.fromFile[0]) << c.file;
+      EXPECT_EQ(log.paths[0], std::string("/data/unit 3/") + c.file);
     }
   }
 }
@@ -338,12 +336,10 @@ TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   FakeUserInterface ui;
   ui.files = {QStringLiteral("/d/x.ech"), QString()};
   window.runCommand(kCmdOpen);  // no echo screen to open: nothing, no crash
-  EXPECT_FALSE(context.OpenedFromFile);
-  EXPECT_EQ(context.CurrentFilePath, "/d/x.ech");
-  context.CurrentFilePath = "kept";
-  window.runCommand(kCmdOpen);  // cancelled
-  EXPECT_EQ(context.CurrentFilePath, "kept");
   EXPECT_EQ(context.settings.LastPathName, "/d/");
+  context.settings.LastPathName = "kept";
+  window.runCommand(kCmdOpen);  // cancelled
+  EXPECT_EQ(context.settings.LastPathName, "kept");
 }
 
 TEST(MainWindow, OpenFilterFollowsTheModes) {
@@ -413,17 +409,14 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
   };
   for (const auto& c : cases) {
     context.settings.Language = c.language;
-    context.OpenedFromFile = false;
     log = ScreenLog{};
     window.runCommand(c.command);
     const std::string path = folder + c.name;
-    EXPECT_EQ(context.CurrentFilePath, path);
     EXPECT_EQ(fileBytes(path), asBytes(c.expected)) << c.name;
     ASSERT_EQ(log.opened.size(), 1u) << c.name;
     EXPECT_EQ(log.opened[0], c.screen);
     EXPECT_EQ(log.paths[0], path);
-    // the special-probe page leaves OpenedFromFile as it was
-    EXPECT_EQ(log.fromFile[0], c.command != kCmdNewSpecialProbe) << c.name;
+    EXPECT_TRUE(log.fromFile[0]) << c.name;
   }
   EXPECT_TRUE(ui.messages.empty());
 
@@ -464,7 +457,6 @@ TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   EXPECT_TRUE(ui.messages[0].text.startsWith("Cannot create the file /proc/no such folder/New.eta"))
       << ui.messages[0].text.toStdString();
   EXPECT_TRUE(log.opened.empty());
-  EXPECT_TRUE(context.CurrentFilePath.empty());
 }
 
 TEST(MainWindow, UnitPictureAndItsReset) {
@@ -484,16 +476,18 @@ TEST(MainWindow, UnitPictureAndItsReset) {
   }
 }
 
-TEST(MainWindow, ScreensRefreshThePictureAndMeasurementClearsFileMode) {
+TEST(MainWindow, ScreensRefreshThePictureAndTheMenuOpensThemOnTheUnit) {
   AppContext context;
   ScreenRegistry screens = builtScreens();
-  screenForCommand(screens, kCmdMeasurement)->open = [](AppContext& c, QWidget*) {
-    c.settings.Unit = 5;
-  };
+  bool fromFile = true;
+  screenForCommand(screens, kCmdMeasurement)->open =
+      [&fromFile](AppContext& c, const ScreenSource& source, QWidget*) {
+        c.settings.Unit = 5;
+        fromFile = source.fromFile();
+      };
   CMainDlg window(context, screens);
-  context.OpenedFromFile = true;
   window.runCommand(kCmdMeasurement);
-  EXPECT_FALSE(context.OpenedFromFile);
+  EXPECT_FALSE(fromFile);
   EXPECT_EQ(window.unitPicture(), 136);
 }
 
@@ -501,7 +495,6 @@ TEST(MainWindow, EchoDisplayAsksFirst) {
   for (const bool yes : {false, true}) {
     AppContext context;
     context.settings.Language = kEnglish;
-    context.OpenedFromFile = true;
     ScreenLog log;
     CMainDlg window(context, log.all());
     QStringList texts;

@@ -74,7 +74,7 @@ TEST(FactorySettingsDialog, ReadBackClampsCutsAndPads) {
   testing::FakeUserInterface ui;
   CReglageUsineDlg dialog(rig.context);
   EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/config/qt/CReglageUsineDlg.ui"));
-  ASSERT_TRUE(dialog.load());
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   const struct {
     const char* edit;
     const char* typed;
@@ -103,7 +103,7 @@ TEST(FactorySettingsDialog, FunctionAndT0DecideWhatIsShown) {
   UnitRig rig;
   testing::FakeUserInterface ui;
   CReglageUsineDlg dialog(rig.context);
-  ASSERT_TRUE(dialog.load());
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   // A simulated flow typed while shown is still sent once hidden.
   choose(&dialog, "comboFunction", 1);
   type(&dialog, "editQSimulation", "-123.4");
@@ -148,7 +148,7 @@ TEST(FactorySettingsDialog, CompareOnlyWhileTheUnitsValuesAreShown) {
   UnitRig rig;
   testing::FakeUserInterface ui;
   CReglageUsineDlg dialog(rig.context);
-  ASSERT_TRUE(dialog.load());
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   const QString contrast = child<QLineEdit>(&dialog, "editContrast")->text();
   const QString typedOther = contrast == "40" ? "41" : "40";
   const struct {
@@ -161,12 +161,12 @@ TEST(FactorySettingsDialog, CompareOnlyWhileTheUnitsValuesAreShown) {
   }
 
   // Saved, then opened as a file: never offered there.
-  ui.files = {QString::fromStdString(rig.context.settings.LastPathName + "site")};
+  const std::string saved = rig.context.settings.LastPathName + "site";
+  ui.files = {QString::fromStdString(saved)};
   dialog.saveDisk();
-  EXPECT_EQ(testing::wholeFile(rig.context.CurrentFilePath).size(), 70u);
-  rig.context.OpenedFromFile = true;
+  EXPECT_EQ(testing::wholeFile(saved + ".rus").size(), 70u);
   CReglageUsineDlg file(rig.context);
-  ASSERT_TRUE(file.load());
+  ASSERT_TRUE(file.open(ScreenSource::file(saved + ".rus")));
   EXPECT_FALSE(shown(&file, "buttonCompare"));
   type(&file, "editContrast", typedOther);
   type(&file, "editContrast", contrast);
@@ -177,14 +177,13 @@ TEST(MakerSettingsDialog, SerialNumberAndPointsShownWithinTheirRanges) {
   QTemporaryDir folder;
   DeviceImage image;
   AppContext context{systemClock(), image};
-  context.OpenedFromFile = true;
-  context.CurrentFilePath = folder.path().toStdString() + "/m.nvd";
-  ASSERT_TRUE(writeMakerFile(context.CurrentFilePath, defaultMakerFile()).ok());
+  const std::string path = folder.path().toStdString() + "/m.nvd";
+  ASSERT_TRUE(writeMakerFile(path, defaultMakerFile()).ok());
   testing::FakeUserInterface ui;
   CReglageNorvadineDlg dialog(context);
   EXPECT_TRUE(
       testing::boundControlsInUi(dialog.bindings(), "src/config/qt/CReglageNorvadineDlg.ui"));
-  ASSERT_TRUE(dialog.load());
+  ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
   EXPECT_EQ(child<QLineEdit>(&dialog, "editSerial1")->text(), "01");
   EXPECT_EQ(child<QLineEdit>(&dialog, "editSerial3")->text(), "00001");
   const struct {
@@ -210,7 +209,7 @@ TEST(MakerSettingsDialog, VariantChangeableOnlyWithTheSelectorAndAlwaysSent) {
     rig.context.modeFlags.unitTypeSelector = c.selector;
     testing::FakeUserInterface ui;
     CReglageNorvadineDlg dialog(rig.context);
-    ASSERT_TRUE(dialog.load());
+    ASSERT_TRUE(dialog.open(ScreenSource::unit()));
     EXPECT_EQ(child<QComboBox>(&dialog, "comboDevice")->isEnabled(), c.selector);
     EXPECT_EQ(child<QWidget>(&dialog, "labelDevice")->isEnabled(), c.selector);
     if (c.chosen >= 0) choose(&dialog, "comboDevice", c.chosen);
