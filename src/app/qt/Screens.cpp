@@ -46,10 +46,6 @@ void openIfOpened(AppContext& context, const ScreenSource& source, QWidget* pare
   if (dialog.opened()) userInterface().runDialog(dialog);
 }
 
-void openInitialisation(AppContext& context, const ScreenSource&, QWidget* parent) {
-  runInitialisation(context, parent);
-}
-
 }  // namespace
 
 // Every command of the main window that leads to a screen or a new file is
@@ -90,7 +86,7 @@ ScreenRegistry builtScreens() {
        openScreen<CReglageNorvadineDlg>,
        {},
        kRefreshPicture},
-      {kCmdInitialisation, std::nullopt, openInitialisation, {}, kScreenPlain},
+      {kCmdInitialisation, std::nullopt, openScreen<CInitialisationDlg>, {}, kScreenPlain},
       {kCmdNewCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, defaults,
        kOpenNewFile},
       {kCmdNewFactorySettings, FileKind::FactorySettings, openScreen<CReglageUsineDlg>, defaults,
@@ -98,7 +94,7 @@ ScreenRegistry builtScreens() {
       {kCmdNewMakerSettings, FileKind::MakerSettings, openScreen<CReglageNorvadineDlg>, defaults,
        kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
-      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openLoaded<CSpecialProbeDlg>, defaults,
+      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openScreen<CSpecialProbeDlg>, defaults,
        kOpenNewFile},
   };
 }

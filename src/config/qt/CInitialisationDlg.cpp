@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QPushButton>
 
 #include "base/Texts.h"
 #include "base/qt/UserInterface.h"
@@ -17,10 +18,9 @@ constexpr BilingualText kTxtNorvadineCheck{"Réglage NOR&VADINE", "NOR&VADINE Se
 
 }  // namespace
 
-CInitialisationDlg::CInitialisationDlg(InitialisationSession& session, int language,
-                                       QWidget* parent)
-    : QDialog(parent),
-      session_(session),
+CInitialisationDlg::CInitialisationDlg(AppContext& context, QWidget* parent)
+    : Screen(context, parent),
+      session_(context),
       rows_{
           .labels = {{"groupUpload", kTxtUploadToUnit},
                      {"buttonYes", kTxtButtonYes},
@@ -31,14 +31,14 @@ CInitialisationDlg::CInitialisationDlg(InitialisationSession& session, int langu
       },
       ui_(std::make_unique<Ui::CInitialisationDlg>()) {
   ui_->setupUi(this);
-  setWindowTitle(QString::fromUtf8(kTxtUploadCaption.text(language)));
-  setLabels(*this, rows_.labels, language);
-  setChecks(*this, rows_.checks, language);
+  setWindowTitle(text(kTxtUploadCaption));
+  setLabels(*this, rows_.labels, language());
+  setChecks(*this, rows_.checks, language());
   checksChosen();
   for (QCheckBox* box : {ui_->checkCalibration, ui_->checkFactory, ui_->checkMaker}) {
     connect(box, &QCheckBox::clicked, this, &CInitialisationDlg::checksChosen);
   }
-  connect(ui_->buttonYes, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui_->buttonYes, &QPushButton::clicked, this, &CInitialisationDlg::initialise);
   connect(ui_->buttonNo, &QPushButton::clicked, this, &QDialog::reject);
   adjustSize();
   setFixedSize(size());
@@ -46,37 +46,36 @@ CInitialisationDlg::CInitialisationDlg(InitialisationSession& session, int langu
 
 CInitialisationDlg::~CInitialisationDlg() = default;
 
+bool CInitialisationDlg::load() {
+  bool answered = false;
+  {
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language());
+    answered = talk([this] { return session_.readUnit(); });
+  }
+  // No unit: the command shows nothing.
+  if (!answered) return false;
+  QApplication::beep();
+  return true;
+}
+
 void CInitialisationDlg::checksChosen() {
   readChecks(*this, rows_.checks);
   session_.choice = {checks_[0] != 0, checks_[1] != 0, checks_[2] != 0};
 }
 
-void runInitialisation(AppContext& context, QWidget* parent) {
-  const int language = context.settings.Language;
-  InitialisationSession session(context);
-  bool answered = false;
-  {
-    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(parent, language);
-    answered = session.readUnit();
-  }
-  // No unit: the command shows nothing.
-  if (!answered) return;
-
-  CInitialisationDlg dialog(session, language, parent);
-  QApplication::beep();
-  if (userInterface().runDialog(dialog) != QDialog::Accepted) return;
-
+void CInitialisationDlg::initialise() {
+  checksChosen();
   InitialisationOutcome outcome;
   {
-    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(parent, language);
-    outcome = session.run(
-        [&progress](const std::string& step) { progress->setInfo(QString::fromStdString(step)); });
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language());
+    outcome = talk([&] {
+      return session_.run([&progress](const std::string& step) {
+        progress->setInfo(QString::fromStdString(step));
+      });
+    });
   }
-  if (!outcome.ok) {
-    userInterface().message(parent, UserInterface::Icon::Critical,
-                            QString::fromUtf8(kTxtUploadCaption.text(language)),
-                            QString::fromStdString(initialisationText(outcome, language)));
-  }
+  if (!outcome.ok) tell(Tone::Failure, kTxtUploadCaption, initialisationText(outcome, language()));
+  accept();
 }
 
 }  // namespace flowdesk

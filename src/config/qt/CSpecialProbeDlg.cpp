@@ -9,25 +9,16 @@
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"
-#include "base/qt/FilePrompts.h"
-#include "base/qt/PictureButton.h"
 #include "base/qt/UserInterface.h"
 #include "link/AppContext.h"
 #include "ui_CSpecialProbeDlg.h"
 
 namespace flowdesk {
 
-namespace {
-
-constexpr char kSpecialProbeExtension[] = "csp540";
-// The save prompt of this page names no kind of file.
-constexpr BilingualText kNoDescription{"", ""};
-
-}  // namespace
+namespace {}  // namespace
 
 CSpecialProbeDlg::CSpecialProbeDlg(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
+    : Screen(context, parent),
       session_(context),
       rows_{
           .labels = {{"labelName", kTxtSpName},
@@ -44,19 +35,12 @@ CSpecialProbeDlg::CSpecialProbeDlg(AppContext& context, QWidget* parent)
       ui_(std::make_unique<Ui::CSpecialProbeDlg>()) {
   ui_->setupUi(this);
   setWindowTitle(text(kTxtUploadSpecialProbe));
-  ui_->buttonTransfert->setShortcut(
-      pictureShortcut(PictureRole::Transfert, ShortcutContext::Configuration));
-  ui_->buttonSaveDisk->setShortcut(
-      pictureShortcut(PictureRole::SaveDisk, ShortcutContext::Configuration));
-
-  // Enter in an edit must not press TRANSFERT.
-  ui_->buttonTransfert->setAutoDefault(false);
-  ui_->buttonSaveDisk->setAutoDefault(false);
+  bindPictures({{PictureRole::Transfert, "buttonTransfert", [this] { transfert(); }},
+                {PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }}},
+               ShortcutContext::Configuration);
   connect(ui_->checkSa, &QCheckBox::clicked, this, &CSpecialProbeDlg::checksChosen);
   connect(ui_->checkSb, &QCheckBox::clicked, this, &CSpecialProbeDlg::checksChosen);
   connect(ui_->comboFrequency, &QComboBox::activated, this, &CSpecialProbeDlg::readProbe);
-  connect(ui_->buttonTransfert, &QPushButton::clicked, this, &CSpecialProbeDlg::transfert);
-  connect(ui_->buttonSaveDisk, &QPushButton::clicked, this, &CSpecialProbeDlg::saveDisk);
   for (QLineEdit* edit : {ui_->editName, ui_->editT0, ui_->editAngle}) {
     edit->installEventFilter(this);
   }
@@ -64,16 +48,11 @@ CSpecialProbeDlg::CSpecialProbeDlg(AppContext& context, QWidget* parent)
 
 CSpecialProbeDlg::~CSpecialProbeDlg() = default;
 
-QString CSpecialProbeDlg::text(const BilingualText& t) const {
-  return QString::fromUtf8(t.text(context_.settings.Language));
-}
-
 bool CSpecialProbeDlg::load() {
-  const int language = context_.settings.Language;
-  const FileResult opened = session_.open(context_.CurrentFilePath);
+  const int language = this->language();
+  const FileResult opened = session_.open(source().filePath);
   if (!opened.ok()) {
-    userInterface().message(this, UserInterface::Icon::Critical, text(kTxtUploadSpecialProbe),
-                            QString::fromStdString(opened.message(language)));
+    tell(Tone::Failure, kTxtUploadSpecialProbe, opened.message(language));
     return false;
   }
   sa_ = session_.intoSp1 ? 1 : 0;
@@ -135,18 +114,16 @@ void CSpecialProbeDlg::transfert() {
   readProbe();
   checksChosen();
   if (!session_.transfertOffered()) return;
-  const int language = context_.settings.Language;
   session_.holdIdentification();
-  if (!userInterface().question(this, text(kTxtUploadCaption), text(kTxtUploadToUnit))) return;
+  if (!ask(kTxtUploadCaption, kTxtUploadToUnit)) return;
   SpecialProbeUploadOutcome outcome;
   {
-    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language());
     progress->setInfo(text(kTxtUploadSpecialProbe));
-    outcome = session_.upload();
+    outcome = talk([this] { return session_.upload(); });
   }
   if (!outcome.ok) {
-    userInterface().message(this, UserInterface::Icon::Critical, text(kTxtUploadCaption),
-                            QString::fromStdString(specialProbeUploadText(outcome, language)));
+    tell(Tone::Failure, kTxtUploadCaption, specialProbeUploadText(outcome, language()));
     return;
   }
   accept();
@@ -155,23 +132,19 @@ void CSpecialProbeDlg::transfert() {
 void CSpecialProbeDlg::saveDisk() {
   if (!session_.editable()) return;
   readProbe();
-  const int language = context_.settings.Language;
-  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kNoDescription, kSpecialProbeExtension, language)) {
-    return;
-  }
-  const FileResult saved = session_.save(context_.CurrentFilePath);
+  const std::optional<std::string> path = askSavePath(FileKind::SpecialProbe);
+  if (!path) return;
+  const FileResult saved = session_.save(*path);
   if (!saved.ok()) {
-    userInterface().message(this, UserInterface::Icon::Critical, text(kTxtUploadSpecialProbe),
-                            QString::fromStdString(saved.message(language)));
+    tell(Tone::Failure, kTxtUploadSpecialProbe, saved.message(language()));
     return;
   }
-  ui_->labelCaption->setText(QString::fromStdString(context_.CurrentFilePath));
+  ui_->labelCaption->setText(QString::fromStdString(*path));
 }
 
 bool CSpecialProbeDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut) readProbe();
-  return QDialog::eventFilter(watched, event);
+  return Screen::eventFilter(watched, event);
 }
 
 void CSpecialProbeDlg::keyPressEvent(QKeyEvent* event) {
@@ -180,7 +153,7 @@ void CSpecialProbeDlg::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QDialog::keyPressEvent(event);
+  Screen::keyPressEvent(event);
 }
 
 }  // namespace flowdesk

@@ -1,10 +1,10 @@
 #pragma once
-#include <QDialog>
 #include <cstdint>
 #include <memory>
 
 #include "base/qt/Bindings.h"
 #include "config/SpecialProbeSession.h"
+#include "files/qt/Screen.h"
 
 class QKeyEvent;
 
@@ -16,18 +16,15 @@ namespace flowdesk {
 
 class AppContext;
 
-// The special-probe page on the file at CurrentFilePath: the probe's name
+// The special-probe page, always on a file: the probe's name
 // and, in maker mode, its T0, angle and frequency to change and SAVEDISK;
 // the two slot boxes and TRANSFERT in every mode. The session does the work;
 // the page forwards and draws.
-class CSpecialProbeDlg : public QDialog {
+class CSpecialProbeDlg : public Screen {
   Q_OBJECT
  public:
   explicit CSpecialProbeDlg(AppContext& context, QWidget* parent = nullptr);
   ~CSpecialProbeDlg() override;
-
-  // Reads the file; false (after saying why) when there is nothing to show.
-  bool load();
 
   const BindingRows& bindings() const { return rows_; }
   SpecialProbeSession& session() { return session_; }
@@ -37,6 +34,8 @@ class CSpecialProbeDlg : public QDialog {
   void saveDisk();
 
  protected:
+  // Reads the file; false (after saying why) when there is nothing to show.
+  bool load() override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -44,9 +43,7 @@ class CSpecialProbeDlg : public QDialog {
   void showProbe();
   void readProbe();
   void checksChosen();
-  QString text(const BilingualText& t) const;
 
-  AppContext& context_;
   SpecialProbeSession session_;
   std::uint8_t sa_ = 1;
   std::uint8_t sb_ = 0;

@@ -22,7 +22,6 @@
 #include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
-#include "config/InitialisationSession.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
 #include "config/qt/CInitialisationDlg.h"
@@ -192,8 +191,7 @@ TEST(Mnemonics, NoTwoEntriesOfAMenuOrADialogShareALetter) {
     CMainDlg window(context, builtScreens());
     expectDistinctMnemonics(window.menuBar()->actions(), "menu bar");
 
-    InitialisationSession initialisation(context);
-    expectDistinctMnemonics(CInitialisationDlg(initialisation, language));
+    expectDistinctMnemonics(CInitialisationDlg(context));
     expectDistinctMnemonics(CStopMeasurementDlg(language));
     expectDistinctMnemonics(CConnectionDlg(context));
   }

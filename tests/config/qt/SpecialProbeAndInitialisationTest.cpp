@@ -42,12 +42,12 @@ struct PageRig {
   QTemporaryDir folder;
   DeviceImage image;
   AppContext context{systemClock(), image};
+  const ScreenSource source{folder.filePath("probe.csp540").toStdString()};
   explicit PageRig(bool maker, const Bytes& file) {
     context.modeFlags.maker = maker;
     context.settings.Language = kEnglish;
     context.settings.LastPathName = folder.path().toStdString() + "/";
-    context.CurrentFilePath = folder.filePath("probe.csp540").toStdString();
-    testing::putFile(context.CurrentFilePath, file);
+    testing::putFile(source.filePath, file);
   }
 };
 
@@ -66,7 +66,7 @@ TEST(SpecialProbePage, ShowsThePagesOfEachModeWithTheFilesValues) {
     testing::FakeUserInterface ui;
     CSpecialProbeDlg page(rig.context);
     EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/config/qt/CSpecialProbeDlg.ui"));
-    ASSERT_TRUE(page.load());
+    ASSERT_TRUE(page.open(rig.source));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(rig.context.master.identificationDone) << "opening identifies again";
     EXPECT_EQ(page.windowTitle(), "Upload Special Probe");
@@ -98,7 +98,7 @@ TEST(SpecialProbePage, SavesTypedValuesAsTheFileStoresThem) {
   PageRig rig(true, kProbeFile);
   testing::FakeUserInterface ui;
   CSpecialProbeDlg page(rig.context);
-  ASSERT_TRUE(page.load());
+  ASSERT_TRUE(page.open(rig.source));
   const struct {
     const char* edit;
     const char* typed;
@@ -133,7 +133,7 @@ TEST(SpecialProbePage, AFileTooShortIsRefusedWithAMessage) {
   PageRig rig(true, Bytes(9, 0));
   testing::FakeUserInterface ui;
   CSpecialProbeDlg page(rig.context);
-  EXPECT_FALSE(page.load());
+  EXPECT_FALSE(page.open(rig.source));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
   EXPECT_TRUE(ui.messages[0].text.startsWith("File too short"))
@@ -151,8 +151,8 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
   context.settings.Jbus = 1;
   context.settings.Language = kEnglish;
 
-  InitialisationSession session(context);
-  CInitialisationDlg dialog(session, kEnglish);
+  CInitialisationDlg dialog(context);
+  InitialisationSession& session = dialog.session();
   EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/config/qt/CInitialisationDlg.ui"));
   EXPECT_EQ(dialog.windowTitle(), "UPLOAD");
   EXPECT_EQ(session.choice, (InitialisationChoice{true, true, true}));
@@ -160,12 +160,23 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
   EXPECT_EQ(session.choice, (InitialisationChoice{true, false, true}));
   EXPECT_EQ(child<QCheckBox>(&dialog, "checkMaker")->text(), "NOR&VADINE Settings");
 
-  testing::FakeUserInterface ui;
-  ui.dialogRunner = [](QDialog& d) {
-    d.findChild<QCheckBox*>(QStringLiteral("checkMaker"))->click();
-    return static_cast<int>(QDialog::Accepted);
+  // As the Initialisation command opens it.
+  const auto initialise = [&context] {
+    CInitialisationDlg screen(context);
+    if (screen.open(ScreenSource::unit())) userInterface().runDialog(screen);
   };
-  runInitialisation(context, nullptr);
+  const auto press = [](const char* button) {
+    return [button](QDialog& d) {
+      d.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+      return d.result();
+    };
+  };
+  testing::FakeUserInterface ui;
+  ui.dialogRunner = [&press](QDialog& d) {
+    d.findChild<QCheckBox*>(QStringLiteral("checkMaker"))->click();
+    return press("buttonYes")(d);
+  };
+  initialise();
   EXPECT_EQ(ui.dialogsRun.size(), 1u);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(ui.progressSteps,
@@ -174,12 +185,13 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
 
   // "Non" writes nothing; no unit shows nothing at all.
   testing::FakeUserInterface refused;
-  runInitialisation(context, nullptr);
+  refused.dialogRunner = press("buttonNo");
+  initialise();
   EXPECT_EQ(refused.dialogsRun.size(), 1u);
   EXPECT_EQ(refused.progressShown, 1) << "the read of the model word only";
   EXPECT_EQ(unit.terminate(), 0);
   testing::FakeUserInterface silent;
-  runInitialisation(context, nullptr);
+  initialise();
   EXPECT_TRUE(silent.dialogsRun.empty());
   EXPECT_TRUE(silent.messages.empty());
 }
