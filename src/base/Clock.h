@@ -4,6 +4,10 @@
 
 namespace flowdesk {
 
+// The timer interval a screen's session gives when it wants no timer (0
+// means "at once").
+inline constexpr int kTimerStopped = -1;
+
 // Time as the link layer sees it. Every wait of the serial library goes
 // through a Clock so that tests can run protocol timeouts of seconds without
 // sleeping for real.

@@ -80,7 +80,6 @@ int runLoggerConfig(CliSession& s) {
   const bool erase = args.has("--erase");
   const bool change = type || period || point || !params.empty() || erase;
 
-  s.app.OpenedFromFile = false;
   LoggerConfigurationSession session(s.app);
   const LoggerOpenOutcome open = session.open();
   if (!open.ok) {

@@ -67,7 +67,7 @@ void EchoSession::reset() {
   chosen_ = 0;
   currentRecord_ = 0;
   lastRecord_ = -1;
-  timerMs_ = 0;
+  timerMs_ = kTimerStopped;
   screen_ = {};
   screen_.title = kTxtVisuEcho.text(language_);
   image_.fill(0);
@@ -163,7 +163,7 @@ EchoTick EchoSession::liveTick() {
   }
   screen_.topLine = recording_ != 0 ? recordingPath_ : std::string();
   if (closeRequested_) {
-    timerMs_ = 0;
+    timerMs_ = kTimerStopped;
     writeEchoCommand(0);  // the dialog ends whatever the unit says
     screen_.progressWindow = false;
     live_ = false;
@@ -261,7 +261,7 @@ bool EchoSession::stopRecording() {
 
 EchoTick EchoSession::playbackTick() {
   // One picture per tick: the navigation buttons start the next.
-  timerMs_ = 0;
+  timerMs_ = kTimerStopped;
   if (lastRecord_ >= 0) {
     fileResult_ = reader_.readImage(currentRecord_, image_);
     if (!fileResult_.ok()) return EchoTick::kRecordFailed;

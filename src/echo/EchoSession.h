@@ -153,7 +153,7 @@ class EchoSession {
   long long currentRecord_ = 0;
   long long lastRecord_ = -1;
 
-  int timerMs_ = 0;
+  int timerMs_ = kTimerStopped;
   EchoScreen screen_;
   EchoImage image_{};
   EchoImage incoming_{};  // the picture being read, part by part

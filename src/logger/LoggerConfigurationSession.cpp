@@ -22,10 +22,10 @@ void keepInList(std::int32_t& index, int count) {
 
 LoggerConfigurationSession::LoggerConfigurationSession(AppContext& context) : context_(context) {}
 
-LoggerOpenOutcome LoggerConfigurationSession::open() {
+LoggerOpenOutcome LoggerConfigurationSession::open(bool fromFile) {
   eraseRequested = false;
   LoggerOpenOutcome outcome;
-  if (context_.OpenedFromFile) {
+  if (fromFile) {
     outcome.stop = LoggerOpenStop::kFileMode;
     return outcome;
   }

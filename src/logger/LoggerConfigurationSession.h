@@ -42,8 +42,9 @@ class LoggerConfigurationSession {
   explicit LoggerConfigurationSession(AppContext& context);
 
   // Model word (a logger must be fitted), block L, logger size; a stored
-  // index beyond its list becomes 0. Nothing is read in file mode.
-  LoggerOpenOutcome open();
+  // index beyond its list becomes 0. Nothing is read on a file (the screen
+  // shows a unit's settings only).
+  LoggerOpenOutcome open(bool fromFile = false);
 
   LoggerSettingsRegion& settings() { return context_.image.logger; }
   const LoggerSettingsRegion& settings() const { return context_.image.logger; }

@@ -103,7 +103,7 @@ enum class LoggerTick {
 class LoggerViewerSession {
  public:
   static constexpr int kRowsPerPage = LoggerGrid::kRows - 1;
-  static constexpr int kTimerStopped = -1;
+  static constexpr int kTimerStopped = flowdesk::kTimerStopped;
   static constexpr int kStartMs = 0;  // the first tick of a page at once
   static constexpr int kTickMs = 1;   // then ticks until the page is complete
   // After a fetch that failed: a device that vanished fails at once, and

@@ -42,7 +42,7 @@ void MeasurementSession::reset() {
   playbackPath_.clear();
   currentRecord_ = 0;
   lastRecord_ = -1;
-  timerMs_ = 0;
+  timerMs_ = kTimerStopped;
   screen_ = {};
   screen_.title = kTxtMeasurement.text(language_);
   display_ = {};
@@ -175,7 +175,7 @@ bool MeasurementSession::stopRecording() {
 
 MeasurementTick MeasurementSession::playbackTick() {
   // Playback ticks are one-shot: the navigation buttons start the next.
-  timerMs_ = 0;
+  timerMs_ = kTimerStopped;
   if (lastRecord_ < 0) {
     screen_.secondLine = recordCountsText(0, 0, language_);
   } else {

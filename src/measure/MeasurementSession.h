@@ -157,7 +157,7 @@ class MeasurementSession {
   long long currentRecord_ = 0;
   long long lastRecord_ = -1;
 
-  int timerMs_ = 0;
+  int timerMs_ = kTimerStopped;
   MeasurementScreen screen_;
   MeasurementDisplay display_;
   bool hasDisplay_ = false;

@@ -193,7 +193,7 @@ TEST(EchoSessionLive, ClosingStopsTheEchoScreenFirst) {
   EXPECT_EQ(rig.firsts.size(), asked + 1);
   EXPECT_EQ(rig.firsts.back(), 0x2320);
   EXPECT_EQ(rig.unit.echoCode(), 0);
-  EXPECT_EQ(rig.session.timerMs(), 0);
+  EXPECT_EQ(rig.session.timerMs(), kTimerStopped);
   EXPECT_EQ(rig.session.tick(), EchoTick::kNothing);
 
   EchoRig absent;

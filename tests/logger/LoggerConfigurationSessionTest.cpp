@@ -74,9 +74,8 @@ TEST(LoggerConfigurationSession, OpeningReadsThreeBlocksOrStops) {
     LoggerUnit u;
     u.registers[0x000A] = c.model;
     u.refused = {c.refused};
-    u.context.OpenedFromFile = c.fileMode;
     LoggerConfigurationSession s(u.context);
-    const LoggerOpenOutcome o = s.open();
+    const LoggerOpenOutcome o = s.open(c.fileMode);
     EXPECT_EQ(o.ok, c.stop == LoggerOpenStop::kNone);
     EXPECT_EQ(o.stop, c.stop);
     if (o.ok) {

@@ -273,7 +273,7 @@ TEST(MeasurementSession, PlaybackNavigation) {
   ASSERT_TRUE(s.openPlayback(fileOf(dir, 1)).ok());
   EXPECT_EQ(u.identification.probes[0].name, "FROMFILE") << "the file's catalogue is in use";
   EXPECT_EQ(s.tick(), MeasurementTick::kRecordShown);
-  EXPECT_EQ(s.timerMs(), 0) << "playback ticks are one-shot";
+  EXPECT_EQ(s.timerMs(), kTimerStopped) << "playback ticks are one-shot";
   EXPECT_EQ(s.screen().secondLine, "Total Records=1  Record N°=1");
   EXPECT_EQ(navigation(), "0000");
   EXPECT_FALSE(s.navigate(B::kPgd)) << "a hidden button does nothing";

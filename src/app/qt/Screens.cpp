@@ -29,23 +29,6 @@ void openScreen(AppContext& context, const ScreenSource& source, QWidget* parent
   if (dialog.open(source)) userInterface().runDialog(dialog);
 }
 
-// The screens that still read their source from the context.
-template <typename Dialog>
-void openLoaded(AppContext& context, const ScreenSource& source, QWidget* parent) {
-  context.OpenedFromFile = source.fromFile();
-  if (source.fromFile()) context.CurrentFilePath = source.filePath;
-  Dialog dialog(context, parent);
-  if (dialog.load()) userInterface().runDialog(dialog);
-}
-
-template <typename Dialog>
-void openIfOpened(AppContext& context, const ScreenSource& source, QWidget* parent) {
-  context.OpenedFromFile = source.fromFile();
-  if (source.fromFile()) context.CurrentFilePath = source.filePath;
-  Dialog dialog(context, parent);
-  if (dialog.opened()) userInterface().runDialog(dialog);
-}
-
 }  // namespace
 
 // Every command of the main window that leads to a screen or a new file is
@@ -67,15 +50,11 @@ void openIfOpened(AppContext& context, const ScreenSource& source, QWidget* pare
 ScreenRegistry builtScreens() {
   const DefaultFileWriter defaults = writeDefaultFile;
   return {
-      {kCmdMeasurement,
-       FileKind::Measurement,
-       openIfOpened<MeasurementDialog>,
-       {},
-       kRefreshPicture},
-      {kCmdCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, {}, kRefreshPicture},
-      {kCmdEchoDisplay, FileKind::Echo, openIfOpened<EchoDialog>, {}, kConfirmStop},
-      {kCmdLoggerConfiguration, std::nullopt, openLoaded<CConfigLoggerDlg>, {}, kRefreshPicture},
-      {kCmdLoggerDisplay, FileKind::Logger, openIfOpened<LoggerViewerDialog>, {}, kRefreshPicture},
+      {kCmdMeasurement, FileKind::Measurement, openScreen<MeasurementDialog>, {}, kRefreshPicture},
+      {kCmdCalibration, FileKind::Calibration, openScreen<CalibrationSheet>, {}, kRefreshPicture},
+      {kCmdEchoDisplay, FileKind::Echo, openScreen<EchoDialog>, {}, kConfirmStop},
+      {kCmdLoggerConfiguration, std::nullopt, openScreen<CConfigLoggerDlg>, {}, kRefreshPicture},
+      {kCmdLoggerDisplay, FileKind::Logger, openScreen<LoggerViewerDialog>, {}, kRefreshPicture},
       {kCmdFactorySettings,
        FileKind::FactorySettings,
        openScreen<CReglageUsineDlg>,
@@ -87,7 +66,7 @@ ScreenRegistry builtScreens() {
        {},
        kRefreshPicture},
       {kCmdInitialisation, std::nullopt, openScreen<CInitialisationDlg>, {}, kScreenPlain},
-      {kCmdNewCalibration, FileKind::Calibration, openLoaded<CalibrationSheet>, defaults,
+      {kCmdNewCalibration, FileKind::Calibration, openScreen<CalibrationSheet>, defaults,
        kOpenNewFile},
       {kCmdNewFactorySettings, FileKind::FactorySettings, openScreen<CReglageUsineDlg>, defaults,
        kOpenNewFile},

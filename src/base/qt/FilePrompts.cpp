@@ -68,18 +68,4 @@ std::optional<std::string> askOpenFile(QWidget* parent, std::string& lastPath,
   return path;
 }
 
-bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
-                    std::string_view extension, int language) {
-  const auto path = askSaveFile(parent, state.lastPathName, description, extension, language);
-  if (path) state.currentFilePath = *path;
-  return path.has_value();
-}
-
-bool openFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
-                    std::string_view extension, int language) {
-  const auto path = askOpenFile(parent, state.lastPathName, description, extension, language);
-  if (path) state.currentFilePath = *path;
-  return path.has_value();
-}
-
 }  // namespace flowdesk

@@ -10,13 +10,6 @@ class QWidget;
 
 namespace flowdesk {
 
-// The state the prompts change: the file the screens read and write, and the
-// folder every dialog offers.
-struct FilePromptState {
-  std::string& lastPathName;
-  std::string& currentFilePath;
-};
-
 // The prompts ask through userInterface(): its file dialog, and its yes/no
 // question for the second replace check.
 
@@ -35,21 +28,6 @@ std::optional<std::string> askSaveFile(QWidget* parent, std::string& lastPathNam
 std::optional<std::string> askOpenFile(QWidget* parent, std::string& lastPathName,
                                        const BilingualText& description, std::string_view extension,
                                        int language);
-
-// Save prompt for one kind of file: the dialog shows only files of the
-// extension, starts in LastPathName and asks before replacing the name as
-// typed. The extension of the chosen name is forced ("report", "report.txt"
-// -> "report.eta"). When forcing it lands on another existing file, that file
-// is not replaced silently: the replace question is asked for it too, and a
-// "no" is a cancel. On confirmation sets CurrentFilePath and LastPathName and
-// returns true; on cancel changes nothing and returns false.
-bool saveFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
-                    std::string_view extension, int language);
-
-// Open prompt: the same with an Open dialog on existing files; the path
-// handed back also ends in the extension.
-bool openFilePrompt(QWidget* parent, FilePromptState state, const BilingualText& description,
-                    std::string_view extension, int language);
 
 // The path as the save prompt keeps it, and whether a file of that final
 // name exists though the operator typed another name (the case the replace

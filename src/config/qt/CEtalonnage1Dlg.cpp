@@ -74,7 +74,7 @@ CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& sess
       ui_(std::make_unique<Ui::CEtalonnage1Dlg>()) {
   ui_->setupUi(this);
   bindRows(rows_, context_.settings.Language, ui_->labelCaption,
-           context_.OpenedFromFile ? context_.CurrentFilePath : std::string());
+           session.fromFile() ? session.filePath() : std::string());
 }
 
 CEtalonnage1Dlg::~CEtalonnage1Dlg() = default;

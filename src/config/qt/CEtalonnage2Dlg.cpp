@@ -61,7 +61,7 @@ CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& sess
       ui_(std::make_unique<Ui::CEtalonnage2Dlg>()) {
   ui_->setupUi(this);
   bindRows(rows_, context_.settings.Language, ui_->labelCaption,
-           context_.OpenedFromFile ? context_.CurrentFilePath : std::string());
+           session.fromFile() ? session.filePath() : std::string());
 }
 
 CEtalonnage2Dlg::~CEtalonnage2Dlg() = default;

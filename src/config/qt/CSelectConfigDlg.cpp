@@ -4,12 +4,12 @@
 
 #include "base/Texts.h"
 #include "base/ValueLists.h"
-#include "base/qt/FilePrompts.h"
 #include "base/qt/PictureButton.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
 #include "config/qt/ComparisonDisplay.h"
+#include "files/qt/Screen.h"
 #include "link/AppContext.h"
 #include "ui_CSelectConfigDlg.h"
 
@@ -17,17 +17,21 @@ namespace flowdesk {
 
 namespace {
 
-constexpr char kCalibrationExtension[] = "eta";
-
 QString qtText(const BilingualText& text, int language) {
   return QString::fromUtf8(text.text(language));
 }
 
 }  // namespace
 
+template <typename Exchange>
+auto CSelectConfigDlg::exchange(Exchange&& run) {
+  return sheet_ != nullptr ? sheet_->talk(std::forward<Exchange>(run)) : run();
+}
+
 CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& session,
-                                   QWidget* parent)
+                                   Screen* sheet, QWidget* parent)
     : CalibrationPage(context, session, parent),
+      sheet_(sheet),
       read_(session.readNumber()),
       write_(session.writeNumber()),
       rows_{
@@ -107,7 +111,7 @@ void CSelectConfigDlg::readChosen() {
   {
     const std::unique_ptr<ProgressDisplay> progress =
         userInterface().progress(this, context_.settings.Language);
-    outcome = session_.selectRead(read_);
+    outcome = exchange([this] { return session_.selectRead(read_); });
   }
   if (!outcome.ok) {
     userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibration),
@@ -138,8 +142,11 @@ void CSelectConfigDlg::transfert() {
   UploadOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
-    outcome = session_.upload(
-        [&progress](const std::string& step) { progress->setInfo(QString::fromStdString(step)); });
+    outcome = exchange([&] {
+      return session_.upload([&progress](const std::string& step) {
+        progress->setInfo(QString::fromStdString(step));
+      });
+    });
   }
   userInterface().message(
       this, outcome.ok ? UserInterface::Icon::Information : UserInterface::Icon::Critical,
@@ -158,17 +165,15 @@ void CSelectConfigDlg::print() {
 
 void CSelectConfigDlg::saveDisk() {
   const int language = context_.settings.Language;
-  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kTxtCalibrationFile, kCalibrationExtension, language)) {
-    return;
-  }
-  const FileResult saved = session_.saveCalibration(context_.CurrentFilePath);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Calibration);
+  if (!path) return;
+  const FileResult saved = session_.saveCalibration(*path);
   if (!saved.ok()) {
     userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibrationFile),
                             QString::fromStdString(saved.message(language)));
     return;
   }
-  ui_->labelCaption->setText(QString::fromStdString(context_.CurrentFilePath));
+  ui_->labelCaption->setText(QString::fromStdString(*path));
 }
 
 bool CSelectConfigDlg::press(PictureRole role) {
@@ -190,13 +195,10 @@ bool CSelectConfigDlg::press(PictureRole role) {
 }
 
 void CSelectConfigDlg::compare() {
-  const int language = context_.settings.Language;
-  if (!openFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kTxtCalibrationFile, kCalibrationExtension, language)) {
-    return;
-  }
-  const ComparisonOutcome outcome = session_.compare(
-      context_.CurrentFilePath, context_.settings.LastPathName, printEnvironment().regional);
+  const std::optional<std::string> path = askOpenPath(this, context_, FileKind::Calibration);
+  if (!path) return;
+  const ComparisonOutcome outcome =
+      session_.compare(*path, context_.settings.LastPathName, printEnvironment().regional);
   showComparison(this, context_, outcome, kTxtCalibration);
 }
 

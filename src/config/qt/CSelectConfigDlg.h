@@ -14,6 +14,7 @@ namespace flowdesk {
 
 class AppContext;
 class ConfigurationSession;
+class Screen;
 
 // The configuration-management page of the calibration sheet: which
 // configuration is shown and which TRANSFERT writes, the clock and totalizer
@@ -22,7 +23,10 @@ class ConfigurationSession;
 class CSelectConfigDlg : public CalibrationPage {
   Q_OBJECT
  public:
-  CSelectConfigDlg(AppContext& context, ConfigurationSession& session, QWidget* parent = nullptr);
+  // `sheet`, when given, is the screen whose busy rule the page's exchanges
+  // with the unit follow.
+  CSelectConfigDlg(AppContext& context, ConfigurationSession& session, Screen* sheet = nullptr,
+                   QWidget* parent = nullptr);
   ~CSelectConfigDlg() override;
 
   const BindingRows& bindings() const { return rows_; }
@@ -51,6 +55,10 @@ class CSelectConfigDlg : public CalibrationPage {
   void checksChosen();
   void showSelection();
   QString caption(const BilingualText& text) const;
+  template <typename Exchange>
+  auto exchange(Exchange&& run);
+
+  Screen* sheet_;
 
   std::int32_t read_ = 0;
   std::int32_t write_ = 0;

@@ -16,8 +16,7 @@
 namespace flowdesk {
 
 CalibrationSheet::CalibrationSheet(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
+    : Screen(context, parent),
       session_(context),
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(
@@ -39,17 +38,17 @@ bool CalibrationSheet::load() {
   OpenOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
-    outcome =
-        context_.OpenedFromFile ? session_.openFile(context_.CurrentFilePath) : session_.openUnit();
+    outcome = talk([this] {
+      return source().fromFile() ? session_.openFile(source().filePath) : session_.openUnit();
+    });
   }
   const QString text = QString::fromStdString(openText(outcome, language));
   if (!outcome.ok) {
-    userInterface().message(this, UserInterface::Icon::Critical,
-                            QString::fromUtf8(kTxtCalibration.text(language)), text);
+    tell(Tone::Failure, kTxtCalibration, text.toStdString());
     return false;
   }
 
-  selection_ = new CSelectConfigDlg(context_, session_, tabs_);
+  selection_ = new CSelectConfigDlg(context_, session_, this, tabs_);
   point_ = new CEtalonnage1Dlg(context_, session_, tabs_);
   io_ = new CEtalonnage2Dlg(context_, session_, tabs_);
   tabs_->addTab(selection_, QString::fromUtf8(kTxtSelectConfiguration.text(language)));
@@ -100,7 +99,7 @@ void CalibrationSheet::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QDialog::keyPressEvent(event);
+  Screen::keyPressEvent(event);
 }
 
 }  // namespace flowdesk

@@ -1,8 +1,8 @@
 #pragma once
-#include <QDialog>
 
 #include "base/qt/PictureButton.h"
 #include "config/ConfigurationSession.h"
+#include "files/qt/Screen.h"
 
 class QDialogButtonBox;
 class QKeyEvent;
@@ -16,19 +16,15 @@ class CEtalonnage1Dlg;
 class CEtalonnage2Dlg;
 
 // The calibration sheet: one configuration of the unit (or of a calibration
-// file, when OpenedFromFile is set) on three tabs, configuration management,
+// file) on three tabs, configuration management,
 // measurement point and inputs/outputs. It opens on the measurement point.
 // The sheet has no OK or Cancel of its own: it ends by a successful
 // TRANSFERT or by its close box, and Enter and Escape never close it.
-class CalibrationSheet : public QDialog {
+class CalibrationSheet : public Screen {
   Q_OBJECT
  public:
   explicit CalibrationSheet(AppContext& context, QWidget* parent = nullptr);
   ~CalibrationSheet() override;
-
-  // Reads the unit or the file and builds the pages; false (after saying
-  // why) when there is nothing to show.
-  bool load();
 
   ConfigurationSession& session() { return session_; }
   QTabWidget& tabs() { return *tabs_; }
@@ -43,12 +39,14 @@ class CalibrationSheet : public QDialog {
   enum Tab { kSelectionTab = 0, kMeasurementPointTab = 1, kInputsOutputsTab = 2 };
 
  protected:
+  // Reads the unit or the file and builds the pages; false (after saying
+  // why) when there is nothing to show.
+  bool load() override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void tabShown(int index);
 
-  AppContext& context_;
   ConfigurationSession session_;
   QTabWidget* tabs_;
   QDialogButtonBox* buttons_;

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 
 #include "base/Texts.h"
-#include "base/qt/FilePrompts.h"
 #include "base/qt/PictureButton.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
@@ -15,17 +14,22 @@ namespace flowdesk {
 
 namespace {
 
-// The picture buttons in EchoButton order, with their roles.
+// The picture buttons: the session's name for each, its role and control.
 struct ButtonRow {
-  const char* control;
+  EchoButton button;
   PictureRole role;
+  const char* control;
 };
-constexpr ButtonRow kButtonRows[kEchoButtons] = {
-    {"buttonSaveDisk", PictureRole::SaveDisk}, {"buttonArretDisk", PictureRole::ArretDisk},
-    {"buttonPgd", PictureRole::Pgd},           {"buttonPgu", PictureRole::Pgu},
-    {"buttonPrint", PictureRole::Print},       {"buttonHome", PictureRole::Home},
-    {"buttonEnd", PictureRole::End},
+constexpr ButtonRow kButtonRows[] = {
+    {EchoButton::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
+    {EchoButton::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
+    {EchoButton::kPgd, PictureRole::Pgd, "buttonPgd"},
+    {EchoButton::kPgu, PictureRole::Pgu, "buttonPgu"},
+    {EchoButton::kPrint, PictureRole::Print, "buttonPrint"},
+    {EchoButton::kHome, PictureRole::Home, "buttonHome"},
+    {EchoButton::kEnd, PictureRole::End, "buttonEnd"},
 };
+static_assert(std::size(kButtonRows) == kEchoButtons);
 
 constexpr const char* kOtherControls[] = {"labelTopLine", "labelSecondLine", "labelScreen",
                                           "comboScreen",  "progressBar",     "pictureEcho"};
@@ -37,51 +41,46 @@ QString qt(const std::string& text) {
 }  // namespace
 
 EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
-      session_(context),
-      ui_(std::make_unique<Ui::EchoDialog>()) {
+    : Screen(context, parent), session_(context), ui_(std::make_unique<Ui::EchoDialog>()) {
   ui_->setupUi(this);
-  for (std::size_t i = 0; i < kEchoButtons; ++i) {
-    buttons_[i] = findChild<PictureButton*>(QString::fromLatin1(kButtonRows[i].control));
-    buttons_[i]->setShortcut(pictureShortcut(kButtonRows[i].role, ShortcutContext::Viewer));
-    buttons_[i]->hide();
-  }
-  connect(button(EchoButton::kSaveDisk), &QPushButton::clicked, this, &EchoDialog::saveDisk);
-  connect(button(EchoButton::kArretDisk), &QPushButton::clicked, this, &EchoDialog::arretDisk);
-  connect(button(EchoButton::kPrint), &QPushButton::clicked, this, &EchoDialog::print);
-  for (EchoButton b : {EchoButton::kPgd, EchoButton::kPgu, EchoButton::kHome, EchoButton::kEnd}) {
-    connect(button(b), &QPushButton::clicked, this, [this, b] { navigate(b); });
-  }
+  const auto go = [this](EchoButton b) { return [this, b] { navigate(b); }; };
+  bindPictures({{PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }},
+                {PictureRole::ArretDisk, "buttonArretDisk", [this] { arretDisk(); }},
+                {PictureRole::Pgd, "buttonPgd", go(EchoButton::kPgd)},
+                {PictureRole::Pgu, "buttonPgu", go(EchoButton::kPgu)},
+                {PictureRole::Print, "buttonPrint", [this] { print(); }},
+                {PictureRole::Home, "buttonHome", go(EchoButton::kHome)},
+                {PictureRole::End, "buttonEnd", go(EchoButton::kEnd)}},
+               ShortcutContext::Viewer);
+  for (PictureRole role : pictureRoles()) showPicture(role, false);
   connect(ui_->comboScreen, &QComboBox::activated, this,
           [this](int index) { session_.choose(index); });
-  connect(&timer_, &QTimer::timeout, this, &EchoDialog::tick);
-
-  const int language = context_.settings.Language;
-  ui_->labelScreen->setText(QString::fromUtf8(kTxtEchoScreen.text(language)));
+  ui_->labelScreen->setText(text(kTxtEchoScreen));
   ui_->progressBar->setRange(0, EchoSession::kParts);
-  if (context_.OpenedFromFile) {
+}
+
+bool EchoDialog::load() {
+  if (source().fromFile()) {
     ui_->progressBar->hide();
     ui_->labelScreen->hide();
     ui_->comboScreen->hide();
-    if (!session_.openPlayback(context_.CurrentFilePath).ok()) {
+    if (!session_.openPlayback(source().filePath).ok()) {
       showFileFailure();
-      return;
+      return false;
     }
   } else {
-    progressWindow_ = userInterface().progress(this, language);
-    if (session_.openLive() != 0) {
+    progressWindow_ = userInterface().progress(this, language());
+    if (talk([this] { return session_.openLive(); }) != 0) {
       progressWindow_.reset();
-      userInterface().message(this, UserInterface::Icon::Critical,
-                              QString::fromUtf8(kTxtVisuEcho.text(language)),
-                              QString::fromUtf8(kTxtCommunicationFailure.text(language)));
-      return;
+      tell(Tone::Failure, kTxtVisuEcho, kTxtCommunicationFailure.text(language()));
+      return false;
     }
     for (const EchoScreenEntry& e : session_.screens()) ui_->comboScreen->addItem(qt(e.text));
     ui_->comboScreen->setCurrentIndex(session_.chosen());
   }
   drawScreen();
-  runTimer();
+  runTimer(session_.timerMs());
+  return true;
 }
 
 EchoDialog::~EchoDialog() = default;
@@ -94,29 +93,23 @@ std::vector<std::string> EchoDialog::boundControls() {
 }
 
 PictureButton* EchoDialog::button(EchoButton b) const {
-  return buttons_[static_cast<std::size_t>(b)];
+  for (const ButtonRow& r : kButtonRows) {
+    if (r.button == b) return Screen::picture(r.role);
+  }
+  return nullptr;
 }
 
 EchoPictureView* EchoDialog::picture() const {
   return ui_->pictureEcho;
 }
 
-void EchoDialog::runTimer() {
-  const int ms = session_.timerMs();
-  if (ms == 0) {
-    timer_.stop();
-  } else if (!timer_.isActive() || timer_.interval() != ms) {
-    timer_.start(ms);
-  }
-}
-
 void EchoDialog::tick() {
   const EchoTick outcome = session_.tick();
-  runTimer();
+  runTimer(session_.timerMs());
   if (outcome == EchoTick::kNothing) return;
   drawScreen();
   if (outcome == EchoTick::kClosed) {
-    QDialog::done(QDialog::Rejected);
+    done(QDialog::Rejected);
     return;
   }
   const bool pictureChanged = outcome == EchoTick::kImage || outcome == EchoTick::kRecordShown ||
@@ -131,7 +124,7 @@ void EchoDialog::drawScreen() {
   ui_->labelTopLine->setText(qt(s.topLine));
   ui_->labelSecondLine->setText(qt(s.secondLine));
   ui_->progressBar->setValue(s.progress);
-  for (std::size_t i = 0; i < kEchoButtons; ++i) buttons_[i]->setVisible(s.visible[i]);
+  for (const ButtonRow& r : kButtonRows) showPicture(r.role, s.shown(r.button));
   if (s.progressWindow && !progressWindow_) {
     progressWindow_ = userInterface().progress(this, session_.language());
   } else if (!s.progressWindow) {
@@ -148,11 +141,9 @@ void EchoDialog::showFileFailure() {
 
 void EchoDialog::saveDisk() {
   if (!session_.screen().shown(EchoButton::kSaveDisk) || !session_.canStartRecording()) return;
-  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kTxtEchoFile, "ech", session_.language())) {
-    return;
-  }
-  session_.startRecording(context_.CurrentFilePath);
+  const std::optional<std::string> path = askSavePath(FileKind::Echo);
+  if (!path) return;
+  session_.startRecording(*path);
   drawScreen();
 }
 
@@ -161,35 +152,23 @@ void EchoDialog::arretDisk() {
 }
 
 void EchoDialog::navigate(EchoButton b) {
-  if (session_.navigate(b)) runTimer();
+  if (session_.navigate(b)) runTimer(session_.timerMs());
 }
 
 void EchoDialog::print() {
   if (!session_.screen().shown(EchoButton::kPrint)) return;
-  std::array<bool, kEchoButtons> wasShown{};
-  for (std::size_t i = 0; i < kEchoButtons; ++i) {
-    wasShown[i] = !buttons_[i]->isHidden();
-    buttons_[i]->hide();
-  }
-  const bool barShown = !ui_->progressBar->isHidden();
-  ui_->progressBar->hide();
-  const PrintOutcome outcome = printWindow(this, QString::fromLatin1(kDocEcho), 1, 1, 0);
-  for (std::size_t i = 0; i < kEchoButtons; ++i) buttons_[i]->setVisible(wasShown[i]);
-  ui_->progressBar->setVisible(barShown);
-  const QString note = printOutcomeNote(outcome, session_.language());
+  const QString note = printScreen(kDocEcho, true, {ui_->progressBar});
   if (!note.isEmpty()) ui_->labelSecondLine->setText(note);
 }
 
-void EchoDialog::done(int result) {
+bool EchoDialog::readyToClose() {
   if (!session_.requestClose()) {
-    // The next tick stops the echo screen and ends the dialog; a tick that
-    // is still waiting for the unit keeps it until then.
-    runTimer();
-    return;
+    // The next tick stops the echo screen and ends the dialog.
+    runTimer(session_.timerMs());
+    return false;
   }
-  timer_.stop();
   progressWindow_.reset();
-  QDialog::done(result);
+  return true;
 }
 
 void EchoDialog::keyPressEvent(QKeyEvent* event) {
@@ -197,7 +176,7 @@ void EchoDialog::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QDialog::keyPressEvent(event);
+  Screen::keyPressEvent(event);
 }
 
 }  // namespace flowdesk

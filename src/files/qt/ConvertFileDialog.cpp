@@ -30,10 +30,11 @@ int barValue(long long value, long long total) {
 
 }  // namespace
 
-ConvertFileDialog::ConvertFileDialog(AppContext& context, std::unique_ptr<ConversionSource> source,
-                                     QWidget* parent)
+ConvertFileDialog::ConvertFileDialog(AppContext& context, std::string inputPath,
+                                     std::unique_ptr<ConversionSource> source, QWidget* parent)
     : QDialog(parent),
       context_(context),
+      inputPath_(std::move(inputPath)),
       source_(std::move(source)),
       // Every control the screen binds, declared here once.
       rows_{.labels = {{"labelFileIn", kTxtFileIn},
@@ -47,7 +48,7 @@ ConvertFileDialog::ConvertFileDialog(AppContext& context, std::unique_ptr<Conver
   const int language = context_.settings.Language;
   setWindowTitle(QString::fromUtf8(kTxtConvertFile.text(language)));
   setLabels(*this, rows_.labels, language);
-  ui_->valueFileIn->setText(qt(context_.CurrentFilePath));
+  ui_->valueFileIn->setText(qt(inputPath_));
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, &ConvertFileDialog::convert);
 }
@@ -59,7 +60,7 @@ bool ConvertFileDialog::chooseOutput() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   // A file path as the folder: the dialog opens in it with the name proposed.
-  request.folder = qt(context_.settings.LastPathPrnFileName + prnNameFor(context_.CurrentFilePath));
+  request.folder = qt(context_.settings.LastPathPrnFileName + prnNameFor(inputPath_));
   for (const std::string& f : qtFilters(filterText(kTxtFileOut.text(language), "prn"))) {
     request.filters << qt(f);
   }
@@ -87,8 +88,7 @@ bool ConvertFileDialog::convert() {
   if (running_ || outputPath_.empty()) return false;
   timer_.stop();
   running_ = true;
-  SpreadsheetConversion conversion(*source_, context_.CurrentFilePath, outputPath_,
-                                   context_.settings.Language);
+  SpreadsheetConversion conversion(*source_, inputPath_, outputPath_, context_.settings.Language);
   result_ = conversion.run(
       systemClock(), [this](const ConversionCounters& c) { showCounters(c); }, kRefreshesPerSecond);
   showCounters(conversion.counters());
@@ -106,6 +106,12 @@ bool ConvertFileDialog::convert() {
   if (program.empty() || !startProgram(qt(program), qt(outputPath_))) return false;
   accept();
   return true;
+}
+
+void ConvertFileDialog::run(AppContext& context, const std::string& inputPath,
+                            std::unique_ptr<ConversionSource> source, QWidget* parent) {
+  ConvertFileDialog convert(context, inputPath, std::move(source), parent);
+  if (convert.chooseOutput()) userInterface().runDialog(convert);
 }
 
 }  // namespace flowdesk

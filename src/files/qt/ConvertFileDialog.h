@@ -16,11 +16,10 @@ namespace flowdesk {
 
 class AppContext;
 
-// The conversion screen ("Convertir Fichier"): the file at CurrentFilePath
-// made into tab-separated text for a spreadsheet, record by record, with its
-// counters and a progress bar; then the spreadsheet program of the settings
-// is started on the text. The kind of file is the source's business, so the
-// same screen serves every recorded file kind.
+// The conversion screen ("Convertir Fichier"): a recorded file made into tab-separated text for a
+// spreadsheet, record by record, with its counters and a progress bar; then the spreadsheet program
+// of the settings is started on the text. The kind of file is the source's business, so the same
+// screen serves every recorded file kind.
 class ConvertFileDialog : public QDialog {
   Q_OBJECT
  public:
@@ -28,9 +27,13 @@ class ConvertFileDialog : public QDialog {
   static constexpr int kRefreshesPerSecond = 30;
   static constexpr int kStartMs = 100;
 
-  ConvertFileDialog(AppContext& context, std::unique_ptr<ConversionSource> source,
-                    QWidget* parent = nullptr);
+  ConvertFileDialog(AppContext& context, std::string inputPath,
+                    std::unique_ptr<ConversionSource> source, QWidget* parent = nullptr);
   ~ConvertFileDialog() override;
+
+  // TABLEUR: the save dialog, then the screen (a cancel converts nothing).
+  static void run(AppContext& context, const std::string& inputPath,
+                  std::unique_ptr<ConversionSource> source, QWidget* parent);
 
   const BindingRows& bindings() const { return rows_; }
 
@@ -53,6 +56,7 @@ class ConvertFileDialog : public QDialog {
   void showCounters(const ConversionCounters& counters);
 
   AppContext& context_;
+  std::string inputPath_;
   std::unique_ptr<ConversionSource> source_;
   const BindingRows rows_;
   std::unique_ptr<Ui::ConvertFileDialog> ui_;

@@ -144,16 +144,16 @@ void Screen::done(int result) {
 
 // --- prompts, printing, messages ------------------------------------------
 
-std::optional<std::string> Screen::askSavePath(FileKind kind) {
+std::optional<std::string> askSavePath(QWidget* parent, AppContext& context, FileKind kind) {
   const FileKindInfo& info = fileKindInfo(kind);
-  return askSaveFile(this, context_.settings.LastPathName, info.description, info.extension,
-                     language());
+  return askSaveFile(parent, context.settings.LastPathName, info.description, info.extension,
+                     context.settings.Language);
 }
 
-std::optional<std::string> Screen::askOpenPath(FileKind kind) {
+std::optional<std::string> askOpenPath(QWidget* parent, AppContext& context, FileKind kind) {
   const FileKindInfo& info = fileKindInfo(kind);
-  return askOpenFile(this, context_.settings.LastPathName, info.description, info.extension,
-                     language());
+  return askOpenFile(parent, context.settings.LastPathName, info.description, info.extension,
+                     context.settings.Language);
 }
 
 QString Screen::printScreen(const char* documentName, bool withDate,

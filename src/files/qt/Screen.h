@@ -16,6 +16,11 @@ namespace flowdesk {
 
 class AppContext;
 
+// The file prompts of a kind, for a screen or one of its pages: the path
+// chosen (LastPathName follows it), nothing on cancel.
+std::optional<std::string> askSavePath(QWidget* parent, AppContext& context, FileKind kind);
+std::optional<std::string> askOpenPath(QWidget* parent, AppContext& context, FileKind kind);
+
 // Where a screen reads what it shows: the unit, or a file.
 struct ScreenSource {
   std::string filePath;  // empty: the unit
@@ -54,6 +59,14 @@ class Screen : public QDialog {
   // A close asked during an exchange happens when the exchange ends.
   void done(int result) override;
 
+  // Runs `exchange`, which talks to the unit, under the busy rule; the
+  // pages of a screen run theirs through it too.
+  template <typename Exchange>
+  auto talk(Exchange&& exchange) {
+    const Busy busy(*this);
+    return std::forward<Exchange>(exchange)();
+  }
+
  protected:
   // The screen's own reading; source() is already set.
   virtual bool load() = 0;
@@ -73,19 +86,14 @@ class Screen : public QDialog {
   void showPicture(PictureRole role, bool shown);
   std::vector<PictureRole> pictureRoles() const;
 
-  // Runs `exchange`, which talks to the unit, under the busy rule.
-  template <typename Exchange>
-  auto talk(Exchange&& exchange) {
-    const Busy busy(*this);
-    return std::forward<Exchange>(exchange)();
-  }
-
   void runTimer(int ms);
 
-  // The file prompts of a kind: the path chosen (LastPathName follows it),
-  // nothing on cancel.
-  std::optional<std::string> askSavePath(FileKind kind);
-  std::optional<std::string> askOpenPath(FileKind kind);
+  std::optional<std::string> askSavePath(FileKind kind) {
+    return flowdesk::askSavePath(this, context_, kind);
+  }
+  std::optional<std::string> askOpenPath(FileKind kind) {
+    return flowdesk::askOpenPath(this, context_, kind);
+  }
 
   // Prints the screen without its picture buttons and `alsoHidden`; the note
   // for the person when nothing was printed, else an empty text.

@@ -6,7 +6,6 @@
 
 #include "base/Texts.h"
 #include "base/ValueLists.h"
-#include "base/qt/PictureButton.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "link/AppContext.h"
@@ -17,10 +16,6 @@ namespace flowdesk {
 namespace {
 
 constexpr const char* kPrintTitle = "Logger Settings";  // the same in both languages
-
-QString qtText(const BilingualText& text, int language) {
-  return QString::fromUtf8(text.text(language));
-}
 
 BindingRows loggerRows(LoggerSettingsRegion& l, std::int32_t& parameter1, std::uint8_t& erase) {
   BindingRows rows{
@@ -55,21 +50,18 @@ BindingRows loggerRows(LoggerSettingsRegion& l, std::int32_t& parameter1, std::u
 }  // namespace
 
 CConfigLoggerDlg::CConfigLoggerDlg(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
+    : Screen(context, parent),
       session_(context),
       rows_(loggerRows(context.image.logger, parameter1_, erase_)),
       ui_(std::make_unique<Ui::CConfigLoggerDlg>()) {
   ui_->setupUi(this);
-  setWindowTitle(qtText(kTxtLoggerConfiguration, context_.settings.Language));
-  buttons_ = {ui_->buttonPrint, ui_->buttonTransfert, ui_->buttonSaveDisk};
-  const PictureRole roles[] = {PictureRole::Print, PictureRole::Transfert, PictureRole::SaveDisk};
-  for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    buttons_[i]->setShortcut(pictureShortcut(roles[i], ShortcutContext::Configuration));
-    // Enter in the point number must not press a button.
-    buttons_[i]->setAutoDefault(false);
-  }
-  ui_->buttonSaveDisk->hide();
+  setWindowTitle(text(kTxtLoggerConfiguration));
+  bindPictures({{PictureRole::Print, "buttonPrint", [this] { print(); }},
+                {PictureRole::Transfert, "buttonTransfert", [this] { transfert(); }},
+                {PictureRole::SaveDisk, "buttonSaveDisk", {}}},
+               ShortcutContext::Configuration);
+  // The logger's settings are kept by the unit alone: no file to save.
+  showPicture(PictureRole::SaveDisk, false);
   ui_->labelCaption->clear();
 
   for (QComboBox* box : findChildren<QComboBox*>()) {
@@ -77,20 +69,18 @@ CConfigLoggerDlg::CConfigLoggerDlg(AppContext& context, QWidget* parent)
   }
   connect(ui_->editPoint, &QLineEdit::editingFinished, this, &CConfigLoggerDlg::changed);
   connect(ui_->checkErase, &QCheckBox::clicked, this, &CConfigLoggerDlg::changed);
-  connect(ui_->buttonPrint, &QPushButton::clicked, this, &CConfigLoggerDlg::print);
-  connect(ui_->buttonTransfert, &QPushButton::clicked, this, &CConfigLoggerDlg::transfert);
 }
 
 CConfigLoggerDlg::~CConfigLoggerDlg() = default;
 
 bool CConfigLoggerDlg::load() {
-  const int language = context_.settings.Language;
+  const int language = this->language();
   // The screen works on a connected unit only.
-  if (context_.OpenedFromFile) return false;
+  if (source().fromFile()) return false;
   LoggerOpenOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
-    outcome = session_.open();
+    outcome = talk([this] { return session_.open(); });
   }
   if (!outcome.ok) return false;
   erase_ = session_.eraseRequested ? 1 : 0;
@@ -123,28 +113,25 @@ void CConfigLoggerDlg::draw() {
       ui_->labelParameter7, ui_->comboParameter7, ui_->labelParameter8, ui_->comboParameter8,
       ui_->labelParameter9, ui_->comboParameter9};
   for (QWidget* w : fiveToNine) w->setVisible(more);
-  ui_->valueRange->setText(QString::fromStdString(
-      session_.rangeText(context_.settings.Language, printEnvironment().regional)));
+  ui_->valueRange->setText(
+      QString::fromStdString(session_.rangeText(language(), printEnvironment().regional)));
 }
 
 void CConfigLoggerDlg::transfert() {
-  const int language = context_.settings.Language;
   changed();
-  if (!userInterface().question(this, qtText(kTxtUploadCaption, language),
-                                qtText(kTxtUploadToUnit, language))) {
-    return;
-  }
+  if (!ask(kTxtUploadCaption, kTxtUploadToUnit)) return;
   LoggerUploadOutcome outcome;
   {
-    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
-    outcome = session_.upload(
-        [&progress](const std::string& step) { progress->setInfo(QString::fromStdString(step)); });
+    const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language());
+    outcome = talk([&] {
+      return session_.upload([&progress](const std::string& step) {
+        progress->setInfo(QString::fromStdString(step));
+      });
+    });
   }
   if (!outcome.ok) {
     // The operator's choices stay on screen for another try.
-    userInterface().message(this, UserInterface::Icon::Critical,
-                            qtText(kTxtUploadCaption, language),
-                            QString::fromStdString(loggerUploadText(outcome, language)));
+    tell(Tone::Failure, kTxtUploadCaption, loggerUploadText(outcome, language()));
     return;
   }
   erase_ = session_.eraseRequested ? 1 : 0;
@@ -154,15 +141,7 @@ void CConfigLoggerDlg::transfert() {
 
 void CConfigLoggerDlg::print() {
   changed();
-  std::array<bool, 3> wasShown{};
-  for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    wasShown[i] = !buttons_[i]->isHidden();
-    buttons_[i]->hide();
-  }
-  ui_->buttonPrint->setFocus();
-  const PrintOutcome outcome = printWindow(this, QString::fromLatin1(kPrintTitle), 1, 1, 0);
-  for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setVisible(wasShown[i]);
-  const QString note = printOutcomeNote(outcome, context_.settings.Language);
+  const QString note = printScreen(kPrintTitle, true);
   if (!note.isEmpty()) ui_->labelCaption->setText(note);
 }
 

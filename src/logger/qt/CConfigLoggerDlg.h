@@ -1,10 +1,9 @@
 #pragma once
-#include <QDialog>
-#include <array>
 #include <cstdint>
 #include <memory>
 
 #include "base/qt/Bindings.h"
+#include "files/qt/Screen.h"
 #include "logger/LoggerConfigurationSession.h"
 
 namespace Ui {
@@ -14,23 +13,17 @@ class CConfigLoggerDlg;
 namespace flowdesk {
 
 class AppContext;
-class PictureButton;
 
 // The logger configuration screen ("Configuration Logger"): the logger type,
 // parameters 2 to 9, the period and the point number read from the unit,
 // how long the memory lasts with them, and TRANSFERT with an optional erase.
 // The session keeps the rules and runs the writes; the dialog forwards and
 // draws.
-class CConfigLoggerDlg : public QDialog {
+class CConfigLoggerDlg : public Screen {
   Q_OBJECT
  public:
   explicit CConfigLoggerDlg(AppContext& context, QWidget* parent = nullptr);
   ~CConfigLoggerDlg() override;
-
-  // Reads the unit. False when there is nothing to show: in file mode, on a
-  // unit without a logger or after a failed read; the screen then closes
-  // without a word.
-  bool load();
 
   const BindingRows& bindings() const { return rows_; }
   LoggerConfigurationSession& session() { return session_; }
@@ -40,16 +33,20 @@ class CConfigLoggerDlg : public QDialog {
   void transfert();
   void print();
 
+ protected:
+  // Reads the unit. False when there is nothing to show: on a file, on a
+  // unit without a logger or after a failed read; the screen then closes
+  // without a word.
+  bool load() override;
+
  private:
   void draw();
 
-  AppContext& context_;
   LoggerConfigurationSession session_;
   std::int32_t parameter1_ = 0;  // always the average flow
   std::uint8_t erase_ = 0;
   const BindingRows rows_;
   std::unique_ptr<Ui::CConfigLoggerDlg> ui_;
-  std::array<PictureButton*, 3> buttons_{};  // PRINT, TRANSFERT, SAVEDISK
 };
 
 }  // namespace flowdesk

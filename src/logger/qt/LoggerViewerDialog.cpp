@@ -9,12 +9,11 @@
 #include <algorithm>
 
 #include "base/Texts.h"
-#include "base/qt/FilePrompts.h"
 #include "base/qt/PictureButton.h"
-#include "base/qt/WindowPrinter.h"
 #include "base/qt/core/SystemRegionalSettings.h"
+#include "files/qt/ConvertFileDialog.h"
 #include "link/AppContext.h"
-#include "logger/qt/LoggerConversionScreen.h"
+#include "logger/LoggerConversion.h"
 #include "logger/qt/LoggerDownloadWindow.h"
 #include "logger/qt/StatusHelpWindow.h"
 #include "ui_LoggerViewerDialog.h"
@@ -25,25 +24,25 @@ namespace {
 
 using C = LoggerControl;
 
-// The controls in LoggerControl order, with the role of the picture buttons.
-struct ControlRow {
-  const char* name;
-  bool picture;
+// The picture buttons: the session's name for each and its role.
+struct PictureControl {
+  LoggerControl control;
   PictureRole role;
 };
-constexpr ControlRow kControlRows[kLoggerControls] = {
-    {"buttonSaveDisk", true, PictureRole::SaveDisk},
-    {"buttonArretDisk", true, PictureRole::ArretDisk},
-    {"buttonPgd", true, PictureRole::Pgd},
-    {"buttonPgu", true, PictureRole::Pgu},
-    {"buttonPrint", true, PictureRole::Print},
-    {"buttonHome", true, PictureRole::Home},
-    {"buttonEnd", true, PictureRole::End},
-    {"buttonTableur", true, PictureRole::Tableur},
-    {"editRecord", false, PictureRole::Print},
-    {"buttonGo", false, PictureRole::Print},
-    {"buttonHelp", false, PictureRole::Print},
+constexpr PictureControl kPictureControls[] = {
+    {C::kSaveDisk, PictureRole::SaveDisk}, {C::kArretDisk, PictureRole::ArretDisk},
+    {C::kPgd, PictureRole::Pgd},           {C::kPgu, PictureRole::Pgu},
+    {C::kPrint, PictureRole::Print},       {C::kHome, PictureRole::Home},
+    {C::kEnd, PictureRole::End},           {C::kTableur, PictureRole::Tableur},
 };
+// The controls that come and go besides the picture buttons.
+struct PlainControl {
+  LoggerControl control;
+  const char* name;
+};
+constexpr PlainControl kPlainControls[] = {
+    {C::kRecordField, "editRecord"}, {C::kGo, "buttonGo"}, {C::kHelp, "buttonHelp"}};
+static_assert(std::size(kPictureControls) + std::size(kPlainControls) == kLoggerControls);
 
 constexpr const char* kOtherControls[] = {"labelTopLine", "valueFilled", "labelFilled",
                                           "valueTotal", "tableRecords"};
@@ -79,40 +78,29 @@ BindingRows viewerRows() {
 }  // namespace
 
 LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
+    : Screen(context, parent),
       session_(context, systemRegionalSettings()),
       rows_(viewerRows()),
       ui_(std::make_unique<Ui::LoggerViewerDialog>()) {
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
-  setLabels(*this, rows_.labels, language);
-  for (std::size_t i = 0; i < kLoggerControls; ++i) {
-    controls_[i] = findChild<QWidget*>(QString::fromLatin1(kControlRows[i].name));
-    if (kControlRows[i].picture) {
-      static_cast<PictureButton*>(controls_[i])
-          ->setShortcut(pictureShortcut(kControlRows[i].role, ShortcutContext::Viewer));
-    }
-    controls_[i]->hide();
-  }
-  connect(ui_->buttonSaveDisk, &QPushButton::clicked, this, &LoggerViewerDialog::saveDisk);
-  connect(ui_->buttonArretDisk, &QPushButton::clicked, this, &LoggerViewerDialog::arretDisk);
-  connect(ui_->buttonPrint, &QPushButton::clicked, this, &LoggerViewerDialog::print);
-  connect(ui_->buttonTableur, &QPushButton::clicked, this, &LoggerViewerDialog::tableur);
+  setLabels(*this, rows_.labels, language());
+  const auto go = [this](LoggerNavigation nav) { return [this, nav] { navigate(nav); }; };
+  bindPictures({{PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }},
+                {PictureRole::ArretDisk, "buttonArretDisk", [this] { arretDisk(); }},
+                {PictureRole::Pgd, "buttonPgd", go(LoggerNavigation::kPgd)},
+                {PictureRole::Pgu, "buttonPgu", go(LoggerNavigation::kPgu)},
+                {PictureRole::Print, "buttonPrint", [this] { print(); }},
+                {PictureRole::Home, "buttonHome", go(LoggerNavigation::kHome)},
+                {PictureRole::End, "buttonEnd", go(LoggerNavigation::kEnd)},
+                {PictureRole::Tableur, "buttonTableur", [this] { tableur(); }}},
+               ShortcutContext::Viewer);
   connect(ui_->buttonHelp, &QPushButton::clicked, this, &LoggerViewerDialog::help);
-  const std::pair<QPushButton*, LoggerNavigation> navigation[] = {
-      {ui_->buttonPgd, LoggerNavigation::kPgd},   {ui_->buttonPgu, LoggerNavigation::kPgu},
-      {ui_->buttonHome, LoggerNavigation::kHome}, {ui_->buttonEnd, LoggerNavigation::kEnd},
-      {ui_->buttonGo, LoggerNavigation::kGo},
-  };
-  for (const auto& [button, nav] : navigation) {
-    connect(button, &QPushButton::clicked, this, [this, nav = nav] { navigate(nav); });
-  }
+  connect(ui_->buttonGo, &QPushButton::clicked, this, go(LoggerNavigation::kGo));
+  for (std::size_t i = 0; i < kLoggerControls; ++i) control(static_cast<C>(i))->hide();
   // Enter goes to the record typed, and never presses whichever button a
   // dialog would make its default (SAVEDISK, the first one).
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
   ui_->buttonGo->setDefault(true);
-  connect(&timer_, &QTimer::timeout, this, &LoggerViewerDialog::tick);
 
   // The grid is flat: no border, no lines, the window's background; the
   // header is its title row.
@@ -148,26 +136,37 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
           &QAbstractSlider::setValue);
   connect(table->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
           &QAbstractSlider::setValue);
+}
 
-  if (context_.OpenedFromFile) {
-    if (!session_.openFile(context_.CurrentFilePath).ok()) {
-      userInterface().message(this, UserInterface::Icon::Critical,
-                              QString::fromUtf8(kTxtLogger.text(language)),
-                              qt(session_.fileResult().message(language)));
-      return;
+bool LoggerViewerDialog::load() {
+  if (source().fromFile()) {
+    if (!session_.openFile(source().filePath).ok()) {
+      tell(Tone::Failure, kTxtLogger, session_.fileResult().message(language()));
+      return false;
     }
   } else {
     // "Please wait" during the opening reads, and until the first page's
     // first answer.
-    progress_ = userInterface().progress(this, language);
-    if (!session_.openUnit()) {
+    progress_ = userInterface().progress(this, language());
+    if (!talk([this] { return session_.openUnit(); })) {
       progress_.reset();
-      return;  // no logger, or no answer: the screen closes without a word
+      return false;  // no logger, or no answer: the screen closes without a word
     }
   }
   drawScreen();
   drawGrid();
-  runTimer();
+  runTimer(session_.timerMs());
+  return true;
+}
+
+QWidget* LoggerViewerDialog::control(LoggerControl c) const {
+  for (const PictureControl& p : kPictureControls) {
+    if (p.control == c) return picture(p.role);
+  }
+  for (const PlainControl& p : kPlainControls) {
+    if (p.control == c) return findChild<QWidget*>(QString::fromLatin1(p.name));
+  }
+  return nullptr;
 }
 
 LoggerViewerDialog::~LoggerViewerDialog() {
@@ -184,34 +183,24 @@ StatusHelpWindow* LoggerViewerDialog::helpWindow() const {
 }
 
 std::vector<std::string> LoggerViewerDialog::otherControls() {
-  std::vector<std::string> names;
-  for (const ControlRow& r : kControlRows) names.emplace_back(r.name);
+  std::vector<std::string> names = {"buttonSaveDisk", "buttonArretDisk", "buttonPgd",
+                                    "buttonPgu",      "buttonPrint",     "buttonHome",
+                                    "buttonEnd",      "buttonTableur"};
+  for (const PlainControl& p : kPlainControls) names.emplace_back(p.name);
   for (const char* name : kOtherControls) names.emplace_back(name);
   return names;
 }
 
-void LoggerViewerDialog::runTimer() {
-  const int ms = session_.timerMs();
-  if (ms == LoggerViewerSession::kTimerStopped) {
-    timer_.stop();
-  } else if (!timer_.isActive() || timer_.interval() != ms) {
-    timer_.start(ms);
-  }
-}
-
 void LoggerViewerDialog::tick() {
   const LoggerTick outcome = session_.tick();
-  runTimer();
+  runTimer(session_.timerMs());
   if (outcome == LoggerTick::kNothing) return;
   drawScreen();
   if (outcome != LoggerTick::kFetchFailed) drawGrid();
   if (session_.recordState() != 0 && download_) download_->draw(session_.download());
   if (session_.recordState() == 0) closeDownloadWindow();
   if (outcome == LoggerTick::kDownloadFailed) {
-    const int language = session_.language();
-    userInterface().message(this, UserInterface::Icon::Critical,
-                            QString::fromUtf8(kTxtLogger.text(language)),
-                            qt(session_.downloadResult().message(language)));
+    tell(Tone::Failure, kTxtLogger, session_.downloadResult().message(language()));
   }
 }
 
@@ -223,7 +212,9 @@ void LoggerViewerDialog::drawScreen() {
   ui_->valueFilled->setText(qt(s.filledValue));
   ui_->valueTotal->setText(qt(s.totalValue));
   if (ui_->editRecord->text() != qt(s.recordField)) ui_->editRecord->setText(qt(s.recordField));
-  for (std::size_t i = 0; i < kLoggerControls; ++i) controls_[i]->setVisible(s.visible[i]);
+  for (std::size_t i = 0; i < kLoggerControls; ++i) {
+    control(static_cast<C>(i))->setVisible(s.visible[i]);
+  }
   ui_->tableRecords->setVisible(s.gridVisible);
   if (s.progress && !progress_) {
     progress_ = userInterface().progress(this, session_.language());
@@ -307,7 +298,7 @@ void LoggerViewerDialog::drawGrid() {
 }
 
 void LoggerViewerDialog::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
+  Screen::resizeEvent(event);
   placeFrozenColumns();
 }
 
@@ -317,29 +308,26 @@ void LoggerViewerDialog::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QDialog::keyPressEvent(event);
+  Screen::keyPressEvent(event);
 }
 
 void LoggerViewerDialog::saveDisk() {
   if (!session_.canStartDownload()) return;
-  const int language = session_.language();
-  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kTxtLoggerFile, "log", language)) {
-    return;
-  }
-  download_ = new LoggerDownloadWindow(language, this);
-  session_.startDownload(context_.CurrentFilePath);
+  const std::optional<std::string> path = askSavePath(FileKind::Logger);
+  if (!path) return;
+  download_ = new LoggerDownloadWindow(language(), this);
+  session_.startDownload(*path);
   download_->draw(session_.download());
   download_->show();
   drawScreen();
-  runTimer();
+  runTimer(session_.timerMs());
 }
 
 void LoggerViewerDialog::arretDisk() {
   if (!session_.stopDownload()) return;
   closeDownloadWindow();
   drawScreen();
-  runTimer();
+  runTimer(session_.timerMs());
 }
 
 void LoggerViewerDialog::closeDownloadWindow() {
@@ -351,26 +339,21 @@ void LoggerViewerDialog::navigate(LoggerNavigation nav) {
   if (!session_.navigate(nav, field)) return;
   drawScreen();
   drawGrid();
-  runTimer();
+  runTimer(session_.timerMs());
 }
 
 void LoggerViewerDialog::print() {
   if (!session_.screen().shown(C::kPrint)) return;
-  std::array<bool, kLoggerControls> wasShown{};
-  for (std::size_t i = 0; i < kLoggerControls; ++i) {
-    wasShown[i] = !controls_[i]->isHidden();
-    controls_[i]->hide();
-  }
-  control(C::kPrint)->setFocus();
-  const PrintOutcome outcome = printWindow(this, QString::fromLatin1(kDocLogger), 1, 1, 0);
-  for (std::size_t i = 0; i < kLoggerControls; ++i) controls_[i]->setVisible(wasShown[i]);
-  const QString note = printOutcomeNote(outcome, session_.language());
+  const QString note =
+      printScreen(kDocLogger, true, {control(C::kRecordField), control(C::kGo), control(C::kHelp)});
   if (!note.isEmpty()) ui_->labelTopLine->setText(note);
 }
 
 void LoggerViewerDialog::tableur() {
   if (!session_.screen().shown(C::kTableur)) return;
-  runLoggerConversion(context_, this);
+  ConvertFileDialog::run(
+      context_, source().filePath,
+      std::make_unique<LoggerConversionSource>(systemRegionalSettings(), language()), this);
 }
 
 void LoggerViewerDialog::help() {
@@ -380,13 +363,12 @@ void LoggerViewerDialog::help() {
   help_->show();
 }
 
-void LoggerViewerDialog::done(int result) {
-  timer_.stop();
+bool LoggerViewerDialog::readyToClose() {
   session_.close();
   progress_.reset();
   closeDownloadWindow();
   if (help_) help_->close();
-  QDialog::done(result);
+  return true;
 }
 
 }  // namespace flowdesk

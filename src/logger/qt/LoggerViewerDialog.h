@@ -1,14 +1,12 @@
 #pragma once
-#include <QDialog>
 #include <QPointer>
-#include <QTimer>
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/qt/Bindings.h"
 #include "base/qt/UserInterface.h"
+#include "files/qt/Screen.h"
 #include "logger/LoggerViewerSession.h"
 
 namespace Ui {
@@ -28,18 +26,11 @@ class StatusHelpWindow;
 // into a logger file. The session does all of it; the dialog runs the timer,
 // forwards the presses and draws the grid, the counters, the download window
 // and the "please wait" window the session asks for.
-class LoggerViewerDialog : public QDialog {
+class LoggerViewerDialog : public Screen {
   Q_OBJECT
  public:
-  // Opens on the unit, or on the file at CurrentFilePath when OpenedFromFile
-  // is set.
   LoggerViewerDialog(AppContext& context, QWidget* parent = nullptr);
   ~LoggerViewerDialog() override;
-
-  // False when the screen is not to be run: no logger, the unit did not
-  // answer (nothing said), or the file could not be read (the operator was
-  // told why).
-  bool opened() const { return session_.isOpen(); }
 
   const BindingRows& bindings() const { return rows_; }
   // The other controls the dialog writes to; tests check them against the .ui.
@@ -54,39 +45,39 @@ class LoggerViewerDialog : public QDialog {
   void help();
 
   const LoggerViewerSession& session() const { return session_; }
-  QWidget* control(LoggerControl c) const { return controls_[static_cast<std::size_t>(c)]; }
+  QWidget* control(LoggerControl c) const;
   LoggerDownloadWindow* downloadWindow() const;
   StatusHelpWindow* helpWindow() const;
-  void tick();
+  void tick() override;
 
  public slots:
   // The stop message: ends a running download.
   void stopDownload() { arretDisk(); }
 
  protected:
+  // False when the screen is not to be run: no logger, the unit did not
+  // answer (nothing said), or the file could not be read (the operator was
+  // told why).
+  bool load() override;
+  bool readyToClose() override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void done(int result) override;
 
  private:
-  void runTimer();
   void drawScreen();
   void drawGrid();
   void layOutGrid();
   void placeFrozenColumns();
   void closeDownloadWindow();
 
-  AppContext& context_;
   LoggerViewerSession session_;
   const BindingRows rows_;
   std::unique_ptr<Ui::LoggerViewerDialog> ui_;
-  std::array<QWidget*, kLoggerControls> controls_{};
   QTableView* frozen_ = nullptr;  // the first columns, kept in view over the grid
   std::vector<std::string> laidOutTitles_;
   std::unique_ptr<ProgressDisplay> progress_;
   QPointer<LoggerDownloadWindow> download_;
   QPointer<StatusHelpWindow> help_;
-  QTimer timer_;
 };
 
 }  // namespace flowdesk

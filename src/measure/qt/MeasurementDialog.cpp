@@ -7,14 +7,13 @@
 
 #include "base/Texts.h"
 #include "base/qt/Bindings.h"
-#include "base/qt/FilePrompts.h"
 #include "base/qt/PictureButton.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "base/qt/core/SystemRegionalSettings.h"
+#include "files/qt/ConvertFileDialog.h"
 #include "link/AppContext.h"
 #include "measure/MeasurementConversion.h"
-#include "files/qt/ConvertFileDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "ui_MeasurementDialog.h"
 
@@ -105,17 +104,30 @@ constexpr TotalizerControls kTotalizerRows[MeasurementRegion::kTotalizers] = {
 constexpr const char* kFaultLines[] = {"valueFault1", "valueFault2", "valueFault3", "valueFault4",
                                        "valueFault5"};
 
-// The picture buttons in MeasurementButton order, with their roles.
+// The picture buttons: the session's name for each, its role and control.
 struct ButtonRow {
-  const char* control;
+  MeasurementButton button;
   PictureRole role;
+  const char* control;
 };
-constexpr ButtonRow kButtonRows[kMeasurementButtons] = {
-    {"buttonSaveDisk", PictureRole::SaveDisk}, {"buttonArretDisk", PictureRole::ArretDisk},
-    {"buttonPgd", PictureRole::Pgd},           {"buttonPgu", PictureRole::Pgu},
-    {"buttonPrint", PictureRole::Print},       {"buttonHome", PictureRole::Home},
-    {"buttonEnd", PictureRole::End},           {"buttonTableur", PictureRole::Tableur},
+constexpr ButtonRow kButtonRows[] = {
+    {MeasurementButton::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
+    {MeasurementButton::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
+    {MeasurementButton::kPgd, PictureRole::Pgd, "buttonPgd"},
+    {MeasurementButton::kPgu, PictureRole::Pgu, "buttonPgu"},
+    {MeasurementButton::kPrint, PictureRole::Print, "buttonPrint"},
+    {MeasurementButton::kHome, PictureRole::Home, "buttonHome"},
+    {MeasurementButton::kEnd, PictureRole::End, "buttonEnd"},
+    {MeasurementButton::kTableur, PictureRole::Tableur, "buttonTableur"},
 };
+static_assert(std::size(kButtonRows) == kMeasurementButtons);
+
+PictureRole roleOf(MeasurementButton b) {
+  for (const ButtonRow& r : kButtonRows) {
+    if (r.button == b) return r.role;
+  }
+  return PictureRole::Print;
+}
 
 constexpr const char* kOtherControls[] = {"labelTopLine", "labelSecondLine", "trendGraph",
                                           "tableChords"};
@@ -151,25 +163,21 @@ QTableWidgetItem* cell(const std::string& text, Qt::Alignment alignment) {
 }  // namespace
 
 MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
+    : Screen(context, parent),
       session_(context, systemRegionalSettings()),
       ui_(std::make_unique<Ui::MeasurementDialog>()) {
   ui_->setupUi(this);
-  for (std::size_t i = 0; i < kMeasurementButtons; ++i) {
-    buttons_[i] = findChild<PictureButton*>(QString::fromLatin1(kButtonRows[i].control));
-    buttons_[i]->setShortcut(pictureShortcut(kButtonRows[i].role, ShortcutContext::Viewer));
-    buttons_[i]->hide();
-  }
-  connect(buttons_[0], &QPushButton::clicked, this, &MeasurementDialog::saveDisk);
-  connect(buttons_[1], &QPushButton::clicked, this, &MeasurementDialog::arretDisk);
-  connect(buttons_[4], &QPushButton::clicked, this, &MeasurementDialog::print);
-  connect(buttons_[7], &QPushButton::clicked, this, &MeasurementDialog::tableur);
-  for (MeasurementButton b : {MeasurementButton::kPgd, MeasurementButton::kPgu,
-                              MeasurementButton::kHome, MeasurementButton::kEnd}) {
-    connect(button(b), &QPushButton::clicked, this, [this, b] { navigate(b); });
-  }
-  connect(&timer_, &QTimer::timeout, this, &MeasurementDialog::tick);
+  const auto go = [this](MeasurementButton b) { return [this, b] { navigate(b); }; };
+  bindPictures({{PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }},
+                {PictureRole::ArretDisk, "buttonArretDisk", [this] { arretDisk(); }},
+                {PictureRole::Pgd, "buttonPgd", go(MeasurementButton::kPgd)},
+                {PictureRole::Pgu, "buttonPgu", go(MeasurementButton::kPgu)},
+                {PictureRole::Print, "buttonPrint", [this] { print(); }},
+                {PictureRole::Home, "buttonHome", go(MeasurementButton::kHome)},
+                {PictureRole::End, "buttonEnd", go(MeasurementButton::kEnd)},
+                {PictureRole::Tableur, "buttonTableur", [this] { tableur(); }}},
+               ShortcutContext::Viewer);
+  for (PictureRole role : pictureRoles()) showPicture(role, false);
 
   // Nothing of the data shows before the first answer or record; the fixed
   // labels are there from the start.
@@ -190,17 +198,20 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
   table->setRowCount(0);
   table->setColumnCount(0);
+}
 
-  if (context_.OpenedFromFile) {
-    if (!session_.openPlayback(context_.CurrentFilePath).ok()) {
+bool MeasurementDialog::load() {
+  if (source().fromFile()) {
+    if (!session_.openPlayback(source().filePath).ok()) {
       showFileFailure();
-      return;
+      return false;
     }
   } else {
     session_.openLive();
   }
   drawScreen();
-  runTimer();
+  runTimer(session_.timerMs());
+  return true;
 }
 
 MeasurementDialog::~MeasurementDialog() = default;
@@ -219,21 +230,12 @@ std::vector<std::string> MeasurementDialog::boundControls() {
 }
 
 PictureButton* MeasurementDialog::button(MeasurementButton b) const {
-  return buttons_[static_cast<std::size_t>(b)];
-}
-
-void MeasurementDialog::runTimer() {
-  const int ms = session_.timerMs();
-  if (ms == 0) {
-    timer_.stop();
-  } else if (!timer_.isActive() || timer_.interval() != ms) {
-    timer_.start(ms);
-  }
+  return picture(roleOf(b));
 }
 
 void MeasurementDialog::tick() {
   const MeasurementTick outcome = session_.tick();
-  runTimer();
+  runTimer(session_.timerMs());
   if (outcome == MeasurementTick::kNothing) return;
   drawScreen();
   const bool refreshed = outcome == MeasurementTick::kRefreshed ||
@@ -255,7 +257,7 @@ void MeasurementDialog::drawScreen() {
   setWindowTitle(qt(s.title));
   ui_->labelTopLine->setText(qt(s.topLine));
   ui_->labelSecondLine->setText(qt(s.secondLine));
-  for (std::size_t i = 0; i < kMeasurementButtons; ++i) buttons_[i]->setVisible(s.visible[i]);
+  for (const ButtonRow& r : kButtonRows) showPicture(r.role, s.shown(r.button));
 }
 
 void MeasurementDialog::drawLabels(const MeasurementLabels& labels) {
@@ -323,12 +325,9 @@ void MeasurementDialog::saveDisk() {
   if (!session_.screen().shown(MeasurementButton::kSaveDisk) || !session_.canStartRecording()) {
     return;
   }
-  const int language = session_.language();
-  if (!saveFilePrompt(this, {context_.settings.LastPathName, context_.CurrentFilePath},
-                      kTxtMeasurementFile, "mes", language)) {
-    return;
-  }
-  session_.startRecording(context_.CurrentFilePath);
+  const std::optional<std::string> path = askSavePath(FileKind::Measurement);
+  if (!path) return;
+  session_.startRecording(*path);
   drawScreen();
 }
 
@@ -337,36 +336,26 @@ void MeasurementDialog::arretDisk() {
 }
 
 void MeasurementDialog::navigate(MeasurementButton b) {
-  if (session_.navigate(b)) runTimer();
+  if (session_.navigate(b)) runTimer(session_.timerMs());
 }
 
 void MeasurementDialog::print() {
   if (!session_.screen().shown(MeasurementButton::kPrint)) return;
-  std::array<bool, kMeasurementButtons> wasShown{};
-  for (std::size_t i = 0; i < kMeasurementButtons; ++i) {
-    wasShown[i] = !buttons_[i]->isHidden();
-    buttons_[i]->hide();
-  }
-  button(MeasurementButton::kPrint)->setFocus();
-  const PrintOutcome outcome =
-      printWindow(this, QString::fromLatin1(kPrintTitle), context_.OpenedFromFile ? 1 : 0, 1, 0);
-  for (std::size_t i = 0; i < kMeasurementButtons; ++i) buttons_[i]->setVisible(wasShown[i]);
-  const QString note = printOutcomeNote(outcome, session_.language());
+  // A live screen shows the unit's own date and time; a file's does not.
+  const QString note = printScreen(kPrintTitle, source().fromFile());
   if (!note.isEmpty()) ui_->labelSecondLine->setText(note);
 }
 
 void MeasurementDialog::tableur() {
   if (!session_.screen().shown(MeasurementButton::kTableur)) return;
-  ConvertFileDialog convert(
-      context_, std::make_unique<MeasurementConversionSource>(systemRegionalSettings()), this);
-  if (convert.chooseOutput()) userInterface().runDialog(convert);
+  ConvertFileDialog::run(context_, source().filePath,
+                         std::make_unique<MeasurementConversionSource>(systemRegionalSettings()),
+                         this);
 }
 
-void MeasurementDialog::done(int result) {
-  // Closing ends the polling and any recording; the file stays as written.
-  timer_.stop();
+bool MeasurementDialog::readyToClose() {
   session_.close();
-  QDialog::done(result);
+  return true;
 }
 
 }  // namespace flowdesk

@@ -1,11 +1,9 @@
 #pragma once
-#include <QDialog>
-#include <QTimer>
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "files/qt/Screen.h"
 #include "measure/MeasurementSession.h"
 
 namespace Ui {
@@ -15,22 +13,16 @@ class MeasurementDialog;
 namespace flowdesk {
 
 class AppContext;
-class PictureButton;
 
 // The measurement screen: the unit's measurement polled live (and recorded
 // on request), or a measurement file played back record by record. The
 // session does all of it; the dialog runs the session's timer, forwards the
 // buttons and draws the screen and the display the session leaves.
-class MeasurementDialog : public QDialog {
+class MeasurementDialog : public Screen {
   Q_OBJECT
  public:
-  // Opens live, or on the file at CurrentFilePath when OpenedFromFile is set.
   explicit MeasurementDialog(AppContext& context, QWidget* parent = nullptr);
   ~MeasurementDialog() override;
-
-  // False when the file to play back could not be read (the operator was
-  // told why): the screen is not to be run.
-  bool opened() const { return session_.isOpen(); }
 
   // Every control the dialog writes to; tests check the names against the .ui.
   static std::vector<std::string> boundControls();
@@ -46,11 +38,14 @@ class MeasurementDialog : public QDialog {
   PictureButton* button(MeasurementButton b) const;
 
  protected:
-  void done(int result) override;
+  // Live on the unit, or playing the file back; false when the file could
+  // not be read (the operator was told why).
+  bool load() override;
+  void tick() override;
+  // Closing ends the polling and any recording; the file stays as written.
+  bool readyToClose() override;
 
  private:
-  void tick();
-  void runTimer();
   void drawScreen();
   void drawLabels(const MeasurementLabels& labels);
   void drawDisplay(const MeasurementDisplay& d);
@@ -58,11 +53,8 @@ class MeasurementDialog : public QDialog {
   void fillChordGrid(const ChordGrid& grid);
   void showFileFailure();
 
-  AppContext& context_;
   MeasurementSession session_;
   std::unique_ptr<Ui::MeasurementDialog> ui_;
-  std::array<PictureButton*, kMeasurementButtons> buttons_{};
-  QTimer timer_;
 };
 
 }  // namespace flowdesk

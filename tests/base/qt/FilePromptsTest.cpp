@@ -46,11 +46,12 @@ TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
       {"", false, false, "", false},
   };
   for (const auto& c : cases) {
-    std::string last = "/start/", current = "unchanged";
+    std::string last = "/start/";
     testing::FakeUserInterface ui;
     queue(ui, c.typed, c.replace);
-    const bool confirmed = saveFilePrompt(nullptr, {last, current}, kTxtCalibrationFile, "eta", 0);
-    EXPECT_EQ(confirmed, c.confirmed) << c.typed.toStdString();
+    const std::optional<std::string> path =
+        askSaveFile(nullptr, last, kTxtCalibrationFile, "eta", 0);
+    EXPECT_EQ(path.has_value(), c.confirmed) << c.typed.toStdString();
     if (c.asked) {
       // asked about the name the file would really get
       EXPECT_EQ(ui.questions, std::vector<QString>{"Le fichier " + old + "/taken.eta" +
@@ -63,10 +64,9 @@ TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
     EXPECT_EQ(ui.fileRequests[0].folder, "/start/");
     EXPECT_EQ(ui.fileRequests[0].filters, QStringList{"Fichier Etalonnage (*.eta)"});
     if (c.confirmed) {
-      EXPECT_EQ(QString::fromStdString(current), c.path);
+      EXPECT_EQ(QString::fromStdString(path.value_or("")), c.path);
       EXPECT_EQ(QString::fromStdString(last), old + "/");
     } else {
-      EXPECT_EQ(current, "unchanged");
       EXPECT_EQ(last, "/start/");
     }
   }
@@ -85,16 +85,17 @@ TEST(FilePrompts, OpenHandsBackThePathWithTheExtension) {
       {"", 1, false, "unchanged", "Factory Settings File (*.rus)"},
   };
   for (const auto& c : cases) {
-    std::string last = "/start/", current = "unchanged";
+    std::string last = "/start/";
     testing::FakeUserInterface ui;
     queue(ui, c.chosen, true);
-    EXPECT_EQ(openFilePrompt(nullptr, {last, current}, kTxtFactorySettingsFile, "rus", c.language),
-              c.confirmed);
+    const std::optional<std::string> path =
+        askOpenFile(nullptr, last, kTxtFactorySettingsFile, "rus", c.language);
+    EXPECT_EQ(path.has_value(), c.confirmed);
     EXPECT_TRUE(ui.questions.empty());  // an open replaces nothing
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::Open);
     EXPECT_EQ(ui.fileRequests[0].filters, QStringList{c.filter});
-    EXPECT_EQ(current, c.path);
+    EXPECT_EQ(path.value_or("unchanged"), c.path);
     EXPECT_EQ(last, c.confirmed ? std::string(c.path).substr(0, std::string(c.path).rfind('/') + 1)
                                 : "/start/");
   }

@@ -80,7 +80,8 @@ TEST(CalibrationSheetOnUnit, ListsTheConfigurationsAndOpensOnTheMeasurementPoint
     rig.context.settings.Language = c.language;
     testing::FakeUserInterface ui;
     CalibrationSheet sheet(rig.context);
-    ASSERT_TRUE(sheet.load()) << (ui.messages.empty() ? "" : ui.messages[0].text.toStdString());
+    ASSERT_TRUE(sheet.open(ScreenSource::unit()))
+        << (ui.messages.empty() ? "" : ui.messages[0].text.toStdString());
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(sheet.tabs().currentIndex(), CalibrationSheet::kMeasurementPointTab);
     EXPECT_EQ(sheet.tabs().count(), 3);
@@ -101,7 +102,7 @@ TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheShee
   rig.context.settings.Language = kEnglish;
   testing::FakeUserInterface ui;
   CalibrationSheet sheet(rig.context);
-  ASSERT_TRUE(sheet.load());
+  ASSERT_TRUE(sheet.open(ScreenSource::unit()));
 
   // Reading configuration 5 also selects it for writing.
   sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
@@ -162,30 +163,27 @@ TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviati
   const std::string saved = rig.context.settings.LastPathName + "site";
   {
     CalibrationSheet sheet(rig.context);
-    ASSERT_TRUE(sheet.load());
+    ASSERT_TRUE(sheet.open(ScreenSource::unit()));
     auto* chords = child<QLineEdit>(sheet.measurementPointPage(), "editChords");
     chords->setText("3");
     QFocusEvent out(QEvent::FocusOut);
     QApplication::sendEvent(chords, &out);
     ui.files = {QString::fromStdString(saved)};
     sheet.selectionPage()->saveDisk();
-    EXPECT_EQ(rig.context.CurrentFilePath, saved + ".eta");
     EXPECT_EQ(testing::wholeFile(saved + ".eta").size(), 436u);
   }
 
-  rig.context.OpenedFromFile = true;
   CalibrationSheet file(rig.context);
   rig.image.configuration.chordPairs = 1;  // the file brings its own
-  ASSERT_TRUE(file.load());
+  ASSERT_TRUE(file.open(ScreenSource::file(saved + ".eta")));
   EXPECT_TRUE(file.session().fromFile());
   EXPECT_EQ(child<QLineEdit>(file.measurementPointPage(), "editChords")->text(), "3");
   EXPECT_TRUE(child<QComboBox>(file.selectionPage(), "comboRead")->isHidden());
   EXPECT_FALSE(child<QComboBox>(file.selectionPage(), "comboWrite")->isHidden());
 
   // The unit (now showing its own configuration) against a file of it.
-  rig.context.OpenedFromFile = false;
   CalibrationSheet unit(rig.context);
-  ASSERT_TRUE(unit.load());
+  ASSERT_TRUE(unit.open(ScreenSource::unit()));
   // A file of the unit's own values: saved first, then compared.
   ui.files = {QString::fromStdString(rig.context.settings.LastPathName + "unit")};
   unit.selectionPage()->saveDisk();
@@ -206,7 +204,7 @@ TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpenAndItsShortcutsWorkO
   UnitRig rig("2");
   testing::FakeUserInterface ui;
   CalibrationSheet sheet(rig.context);
-  ASSERT_TRUE(sheet.load());
+  ASSERT_TRUE(sheet.open(ScreenSource::unit()));
   sheet.show();
   QWidget* targets[] = {&sheet, child<QLineEdit>(sheet.measurementPointPage(), "editQMax"),
                         child<QComboBox>(sheet.selectionPage(), "comboWrite"),
@@ -279,7 +277,7 @@ TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelectio
   setPrintEnvironment(print);
 
   CalibrationSheet sheet(rig.context);
-  ASSERT_TRUE(sheet.load());
+  ASSERT_TRUE(sheet.open(ScreenSource::unit()));
   sheet.show();
   sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
   QStringList tabsShown;
@@ -306,7 +304,7 @@ TEST(CalibrationSheetOnUnit, PagesDrawInBothLanguages) {
     rig.context.settings.Language = language;
     testing::FakeUserInterface ui;
     CalibrationSheet sheet(rig.context);
-    ASSERT_TRUE(sheet.load());
+    ASSERT_TRUE(sheet.open(ScreenSource::unit()));
     sheet.resize(760, 520);
     sheet.show();
     const char* names[] = {"select", "point", "io"};

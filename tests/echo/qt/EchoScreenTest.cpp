@@ -90,21 +90,18 @@ TEST(EchoScreen, PlaybackOfAFile) {
   TempDir dir;
   AppContext context;
   context.settings.Language = kEnglish;
-  context.OpenedFromFile = true;
-  context.CurrentFilePath = dir.file("five.ech");
+  const std::string path = dir.file("five.ech");
   EchoImage picture{};
   for (std::uint8_t k = 1; k <= 5; ++k) {
     picture.fill(k);
-    ASSERT_TRUE((k == 1 ? startEchoFile(context.CurrentFilePath, picture)
-                        : appendEchoImage(context.CurrentFilePath, picture))
-                    .ok());
+    ASSERT_TRUE((k == 1 ? startEchoFile(path, picture) : appendEchoImage(path, picture)).ok());
   }
   FakeUserInterface ui;
   EchoDialog d(context);
-  ASSERT_TRUE(d.opened());
+  ASSERT_TRUE(d.open(ScreenSource::file(path)));
   EXPECT_TRUE(d.findChild<QProgressBar*>("progressBar")->isHidden());
   EXPECT_TRUE(d.findChild<QComboBox*>("comboScreen")->isHidden());
-  EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), context.CurrentFilePath);
+  EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), path);
   ASSERT_TRUE(waitFor([&] { return !labelText(d, "labelSecondLine").isEmpty(); }, 2000));
   EXPECT_EQ(labelText(d, "labelSecondLine"), QString::fromUtf8("Total Records=5  Record N°=1"));
   EXPECT_EQ(shownButtons(d), "0010101");  // PGD, PRINT, END
@@ -128,9 +125,9 @@ TEST(EchoScreen, PlaybackOfAFile) {
   EXPECT_TRUE(ui.messages.empty());
 
   // A record size of 0 is refused with its reason.
-  testing::putFile(context.CurrentFilePath, Bytes{0, 0, 1, 2});
+  testing::putFile(path, Bytes{0, 0, 1, 2});
   EchoDialog zero(context);
-  EXPECT_FALSE(zero.opened());
+  EXPECT_FALSE(zero.open(ScreenSource::file(path)));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_TRUE(ui.messages[0].text.contains("Record size of 0"))
       << ui.messages[0].text.toStdString();
@@ -151,7 +148,7 @@ TEST(EchoScreen, LivePicturesRecordedAndTheScreenStoppedAtClosing) {
   FakeUserInterface ui;
 
   EchoDialog d(context);
-  ASSERT_TRUE(d.opened());
+  ASSERT_TRUE(d.open(ScreenSource::unit()));
   EXPECT_EQ(d.windowTitle(), "Visu Echo");
   EXPECT_EQ(ui.progressShown, 1);
   const auto* combo = d.findChild<QComboBox*>("comboScreen");

@@ -29,11 +29,11 @@ namespace {
 using testing::FakeUserInterface;
 
 // A unit with a logger of 1000 records of `type` (0: 4, 1: 9 parameters) at 1 mn.
-struct Screen : testing::RegisterLine {
+struct LoggerUnit : testing::RegisterLine {
   FakeUserInterface ui;
   DeviceImage image{};
   AppContext context{clock, image};
-  explicit Screen(int type) {
+  explicit LoggerUnit(int type) {
     serve(context.master);
     context.settings.Language = 0;
     registers[0x000A] = 0x0001;
@@ -66,9 +66,9 @@ TEST(LoggerConfigurationScreen, ShowsTheUnitsSettingsAndAppliesTheRules) {
       {0, false, 0, "-3", false, "0", "16:40:00"},
   };
   for (const Case& c : cases) {
-    Screen s(c.type);
+    LoggerUnit s(c.type);
     CConfigLoggerDlg dialog(s.context);
-    ASSERT_TRUE(dialog.load());
+    ASSERT_TRUE(dialog.open(ScreenSource::unit()));
     EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/logger/qt/CConfigLoggerDlg.ui"));
     EXPECT_EQ(dialog.windowTitle(), "Configuration Logger");
     EXPECT_FALSE(child<QComboBox>(dialog, "comboType")->isEnabled());
@@ -100,12 +100,11 @@ TEST(LoggerConfigurationScreen, ClosesSilentlyWithoutALoggerOrAUnit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Screen s(1);
-    s.context.OpenedFromFile = c.fileMode;
+    LoggerUnit s(1);
     s.registers[0x000A] = c.model;
     s.refused = {c.refused};
     CConfigLoggerDlg dialog(s.context);
-    EXPECT_FALSE(dialog.load());
+    EXPECT_FALSE(dialog.open(c.fileMode ? ScreenSource::file("a.log") : ScreenSource::unit()));
     EXPECT_TRUE(s.ui.messages.empty());
     EXPECT_EQ(s.ui.progressShown, c.fileMode ? 0 : 1);
   }
@@ -126,9 +125,9 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Screen s(1);
+    LoggerUnit s(1);
     CConfigLoggerDlg dialog(s.context);
-    ASSERT_TRUE(dialog.load());
+    ASSERT_TRUE(dialog.open(ScreenSource::unit()));
     s.refused = {c.refused};
     s.ui.answers.push_back(c.yes);
     child<QCheckBox>(dialog, "checkErase")->setChecked(true);
@@ -161,9 +160,8 @@ TEST(LoggerConversionScreen, TenRecordsGiveElevenLines) {
   FakeUserInterface ui;
   AppContext context;
   context.settings.Language = 1;
-  context.CurrentFilePath = in;
   context.settings.LastPathPrnFileName = dir.path() + "/";
-  ConvertFileDialog screen(context,
+  ConvertFileDialog screen(context, in,
                            std::make_unique<LoggerConversionSource>(RegionalSettings{}, 1));
   ui.files.push_back(QString::fromStdString(dir.file("out.prn")));
   ASSERT_TRUE(screen.chooseOutput());

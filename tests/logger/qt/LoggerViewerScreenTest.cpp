@@ -32,10 +32,8 @@ using C = LoggerControl;
 TEST(LoggerViewerScreen, EveryControlItWritesIsInTheUiFile) {
   FakeUserInterface fake;
   AppContext context;
-  context.OpenedFromFile = true;
-  context.CurrentFilePath = "/nonexistent/a.log";
   LoggerViewerDialog dialog(context);
-  EXPECT_FALSE(dialog.opened());
+  EXPECT_FALSE(dialog.open(ScreenSource::file("/nonexistent/a.log")));
   EXPECT_EQ(fake.messages.size(), 1u) << "a file that cannot be read is reported";
   EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/logger/qt/LoggerViewerDialog.ui"));
   EXPECT_TRUE(testing::boundControlsInUi(LoggerViewerDialog::otherControls(),
@@ -61,10 +59,8 @@ TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {
     FakeUserInterface fake;
     AppContext context;
     context.settings.Language = c.language;
-    context.OpenedFromFile = true;
-    context.CurrentFilePath = path;
     LoggerViewerDialog dialog(context);
-    ASSERT_TRUE(dialog.opened());
+    ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
     dialog.show();
     auto* table = dialog.findChild<QTableWidget*>("tableRecords");
     EXPECT_EQ(table->columnCount(), 13);
@@ -122,7 +118,7 @@ TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
   fake.files.push_back(QString::fromStdString(dir.file("d.log")));
 
   LoggerViewerDialog dialog(context);
-  ASSERT_TRUE(dialog.opened());
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   for (int i = 0; i < 20 && dialog.control(C::kSaveDisk)->isHidden(); ++i) dialog.tick();
   ASSERT_FALSE(dialog.control(C::kSaveDisk)->isHidden());
   EXPECT_EQ(fake.progressShown, 1);

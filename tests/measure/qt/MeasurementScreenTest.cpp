@@ -77,7 +77,7 @@ TEST(MeasurementScreen, EveryControlItWritesIsInTheUiFiles) {
   EXPECT_TRUE(testing::boundControlsInUi(MeasurementDialog::boundControls(),
                                          "src/measure/qt/MeasurementDialog.ui"));
   AppContext context;
-  ConvertFileDialog convert(context,
+  ConvertFileDialog convert(context, "x.mes",
                             std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
   EXPECT_TRUE(testing::boundControlsInUi(convert.bindings(), "src/files/qt/ConvertFileDialog.ui"));
 }
@@ -201,15 +201,13 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
   for (const auto& c : cases) {
     AppContext context;
     context.settings.Language = kEnglish;
-    context.OpenedFromFile = true;
-    context.CurrentFilePath = dir.file(c.file);
     MeasurementDialog d(context);
-    ASSERT_TRUE(d.opened());
-    EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), context.CurrentFilePath);
-    ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+    ASSERT_TRUE(d.open(ScreenSource::file(dir.file(c.file))));
+    EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), dir.file(c.file));
+    ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
     for (B press : c.presses) {
       d.button(press)->click();
-      ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+      ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
     }
     std::string presses;
     for (B press : c.presses) presses += " " + std::to_string(static_cast<int>(press));
@@ -256,12 +254,11 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   writeMeasurementFile(path, 5);
   AppContext context;
   context.settings.Language = kEnglish;
-  context.OpenedFromFile = true;
-  context.CurrentFilePath = path;
   MeasurementDialog d(context);
-  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+  ASSERT_TRUE(d.open(ScreenSource::file(path)));
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
   d.button(B::kPgd)->click();
-  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
 
   const PrintEnvironment saved = printEnvironment();
   std::vector<std::string> seen;
@@ -289,10 +286,8 @@ TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
   FakeUserInterface ui;
   AppContext context;
   context.settings.Language = kEnglish;
-  context.OpenedFromFile = true;
-  context.CurrentFilePath = path;
   MeasurementDialog d(context);
-  EXPECT_FALSE(d.opened());
+  EXPECT_FALSE(d.open(ScreenSource::file(path)));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
   EXPECT_TRUE(ui.messages[0].text.contains("short.mes")) << ui.messages[0].text.toStdString();
@@ -336,6 +331,7 @@ TEST(MeasurementScreen, LiveScreenFillsAtTheFirstPollInEitherLanguage) {
     QElapsedTimer opened;
     opened.start();
     MeasurementDialog d(live.context);
+    ASSERT_TRUE(d.open(ScreenSource::unit()));
     EXPECT_EQ(labelText(d, "labelTopLine"), QString::fromUtf8(waiting));
     EXPECT_EQ(shownButtons(d), "00000000");
     EXPECT_EQ(labelText(d, "valueFlow"), "");
@@ -348,7 +344,7 @@ TEST(MeasurementScreen, LiveScreenFillsAtTheFirstPollInEitherLanguage) {
     EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
     EXPECT_FALSE(labelText(d, "valueUnitDateTime").isEmpty());
     d.reject();
-    EXPECT_FALSE(d.opened());
+    EXPECT_FALSE(d.session().isOpen());
     EXPECT_TRUE(ui.messages.empty());
   }
 }
@@ -359,6 +355,7 @@ TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
   FakeUserInterface ui;
   live.context.settings.LastPathName = dir.path() + "/";
   MeasurementDialog d(live.context);
+  ASSERT_TRUE(d.open(ScreenSource::unit()));
   ASSERT_TRUE(waitFor([&] { return d.session().hasDisplay(); }, 2000));
 
   // Cancelling the prompt records nothing.
@@ -369,7 +366,6 @@ TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
   ui.files.push_back(QString::fromStdString(dir.file("run")));
   d.button(B::kSaveDisk)->click();
   const std::string path = dir.file("run.mes");
-  EXPECT_EQ(live.context.CurrentFilePath, path);
   EXPECT_EQ(shownButtons(d), "01001000");  // ARRETDISK and PRINT
   ASSERT_TRUE(waitFor([&] { return d.session().recordCount() >= 3; }, 5000));
   EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), path);
@@ -389,11 +385,11 @@ struct Conversion {
   FakeUserInterface ui;
   std::vector<QStringList> started;
   ProgramStarter previous;
+  const std::string path = dir.file("x.mes");
   explicit Conversion(int records) {
     context.settings.Language = kEnglish;
     context.settings.LastPathPrnFileName = dir.path() + "/";
-    context.CurrentFilePath = dir.file("x.mes");
-    writeMeasurementFile(context.CurrentFilePath, records);
+    writeMeasurementFile(path, records);
     previous = setProgramStarter([this](const QString& program, const QString& file) {
       started.push_back({program, file});
       return program.endsWith("calc");
@@ -411,7 +407,7 @@ TEST(MeasurementScreen, ConversionWritesTheTextThenStartsTheSpreadsheet) {
     SCOPED_TRACE(c.program);
     Conversion t(10);
     t.context.settings.LastFileSpName = c.program;
-    ConvertFileDialog screen(t.context,
+    ConvertFileDialog screen(t.context, t.path,
                              std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
     const std::string out = t.dir.file("out.prn");
     t.ui.files.push_back(QString::fromStdString(out));
@@ -450,9 +446,9 @@ TEST(MeasurementScreen, ConversionWritesTheTextThenStartsTheSpreadsheet) {
 
 TEST(MeasurementScreen, TableurOpensTheConversionAndACancelWritesNothing) {
   Conversion t(2);
-  t.context.OpenedFromFile = true;
   MeasurementDialog d(t.context);
-  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == 0; }, 2000));
+  ASSERT_TRUE(d.open(ScreenSource::file(t.path)));
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
   d.button(B::kTableur)->click();  // the save dialog is cancelled
   EXPECT_EQ(t.ui.fileRequests.size(), 1u);
   EXPECT_TRUE(t.ui.dialogsRun.empty());
