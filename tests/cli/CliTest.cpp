@@ -158,10 +158,9 @@ TEST(Cli, UsageErrorsGiveTwoAndOneLine) {
 TEST(Cli, HelpAndVersion) {
   Cli cli;
   EXPECT_EQ(cli.run({"--help"}), 0);
-  for (const char* word :
-       {"detect", "new FILE.eta", "show FILE", "logger-config", "convert IN.mes|IN.log",
-        "download FILE.log", "echo FILE.ech", "init [", "--device PATH", "--trace",
-        "Exit status"}) {
+  for (const char* word : {"detect", "new FILE.eta", "show FILE", "logger-config",
+                           "convert IN.mes|IN.log", "download FILE.log", "echo FILE.ech", "init [",
+                           "--device PATH", "--trace", "Exit status"}) {
     EXPECT_NE(cli.out.find(word), std::string::npos) << word;
   }
   // Start-up switches are substring tests on the GUI's command line.

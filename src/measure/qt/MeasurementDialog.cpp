@@ -12,9 +12,9 @@
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "base/qt/core/SystemRegionalSettings.h"
+#include "files/qt/ConvertFileDialog.h"
 #include "link/AppContext.h"
 #include "measure/MeasurementConversion.h"
-#include "files/qt/ConvertFileDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "ui_MeasurementDialog.h"
 
