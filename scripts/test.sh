@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, configures, builds with warnings
 # as errors and runs every test through ctest.
-#   scripts/test.sh              normal build in build/
+#   scripts/test.sh              normal build in build/, the benchmarks too
+#                                (so they always compile)
 #   scripts/test.sh --sanitize   ASan+UBSan build in build-sanitize/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +18,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   # Qt keeps a few process-lifetime allocations that LeakSanitizer reports.
   export LSAN_OPTIONS=suppressions=$(pwd)/scripts/lsan.supp
 else
-  extra+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  extra+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWDESK_BENCH=ON)
 fi
 jobs=$(nproc)
 cmake -S . -B "$builddir" -G Ninja -DFLOWDESK_WERROR=ON "${extra[@]}"
