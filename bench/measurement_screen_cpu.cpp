@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/VirtualUnitProcess.h"
+#include "BenchSupport.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
 #include "link/LinkTimings.h"
@@ -62,8 +62,8 @@ double cycleMs(bool staticBlocks, bool countRequest) {
   return ms;
 }
 
-void prepare(AppContext& context, const QString& device) {
-  context.deviceOverride = {device.toStdString(), "", "", ""};
+void prepare(AppContext& context, const std::string& device) {
+  context.deviceOverride = {device, "", "", ""};
   context.settings.Com = 0;
   context.settings.Bauds = kBaudIndex;
   context.settings.Jbus = 1;
@@ -76,31 +76,45 @@ int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   int seconds = 60;
-  QString unitPath;
+  std::string unitPath;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--unit") == 0 && i + 1 < argc) {
-      unitPath = QString::fromLocal8Bit(argv[++i]);
+      unitPath = argv[++i];
     } else {
       seconds = std::max(1, std::atoi(argv[i]));
     }
   }
-  if (unitPath.isEmpty()) {
+  if (unitPath.empty()) {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
-    unitPath = QString::fromStdString(
-        (self.parent_path().parent_path() / "src" / VirtualUnitProcess::kProgramName).string());
+    unitPath = (self.parent_path().parent_path() / "src" / "flowdesk-unit").string();
   }
 
-  VirtualUnitProcess unit;
-  if (!unit.start(unitPath, {"--baud", "9600", "--turnaround", "0"})) {
-    std::fprintf(stderr, "cannot start the unit: %s\n", unit.errorText().toLocal8Bit().constData());
+  const std::string folder = bench::scratchFolder("flowdesk-screenbench");
+  if (folder.empty()) return 2;
+  const std::string link = folder + "/unit";
+  bench::BenchUnit unit(unitPath, link, {"--baud", "9600", "--turnaround", "0"});
+  if (!unit.started()) {
+    std::fprintf(stderr, "cannot start the unit: %s\n", unitPath.c_str());
+    std::filesystem::remove_all(folder);
     return 2;
   }
+  const std::string device = unit.device();
+  // The unit and its link go however the run ends.
+  struct Cleanup {
+    bench::BenchUnit& unit;
+    std::string folder;
+    ~Cleanup() {
+      unit.stop();
+      std::error_code ec;
+      std::filesystem::remove_all(folder, ec);
+    }
+  } cleanup{unit, folder};
 
   // 1. The screen as the operator has it open.
   double cpuShare = 0;
   {
     AppContext context;
-    prepare(context, unit.devicePath());
+    prepare(context, device);
     MeasurementDialog screen(context);
     screen.show();
     QElapsedTimer wait;
@@ -131,7 +145,7 @@ int main(int argc, char** argv) {
 
   // 2. Poll cycles one after another through the screen's session.
   AppContext context;
-  prepare(context, unit.devicePath());
+  prepare(context, device);
   MeasurementSession session(context, {});
   session.openLive();
   struct Cycle {
@@ -176,6 +190,5 @@ int main(int argc, char** argv) {
   }
   std::printf("target: at most 10 ms more -> per cycle %s, per transaction %s\n",
               cycleOver <= 10.0 ? "met" : "NOT met", transactionOver <= 10.0 ? "met" : "NOT met");
-  unit.stop();
   return 0;
 }

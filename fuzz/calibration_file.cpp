@@ -15,8 +15,8 @@ using namespace flowdesk;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CalibrationFile fromMemory;
   CalibrationFile fromDisk;
-  if (!fuzz::readParameterFile("input.eta", data, size, parseCalibrationFile, readCalibrationFile, fromMemory,
-                               fromDisk)) {
+  if (!fuzz::readParameterFile("input.eta", data, size, parseCalibrationFile, readCalibrationFile,
+                               fromMemory, fromDisk)) {
     return 0;
   }
   const std::string path = fuzz::scratch().file("input.eta");

@@ -16,8 +16,8 @@ using namespace flowdesk;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FactoryFile fromMemory;
   FactoryFile fromDisk;
-  if (!fuzz::readParameterFile("input.rus", data, size, parseFactoryFile, readFactoryFile, fromMemory,
-                               fromDisk)) {
+  if (!fuzz::readParameterFile("input.rus", data, size, parseFactoryFile, readFactoryFile,
+                               fromMemory, fromDisk)) {
     return 0;
   }
   const std::string path = fuzz::scratch().file("input.rus");

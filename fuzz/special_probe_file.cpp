@@ -13,8 +13,8 @@ using namespace flowdesk;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SpecialProbe fromMemory;
   SpecialProbe fromDisk;
-  if (!fuzz::readParameterFile("input.csp540", data, size, parseSpecialProbeFile, readSpecialProbeFile, fromMemory,
-                               fromDisk)) {
+  if (!fuzz::readParameterFile("input.csp540", data, size, parseSpecialProbeFile,
+                               readSpecialProbeFile, fromMemory, fromDisk)) {
     return 0;
   }
   const std::string path = fuzz::scratch().file("input.csp540");

@@ -3,7 +3,7 @@
 # run that is not there yet. Does nothing when everything is present.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
   libgtest-dev libgmock-dev
   socat python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll

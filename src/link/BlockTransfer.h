@@ -31,9 +31,9 @@ struct WriteStep {
 };
 
 struct SequenceResult {
-  int result = 0;        // 0, or -1 when a step failed
-  int failedStep = -1;   // index of the step that failed
-  int stepsDone = 0;     // steps written successfully
+  int result = 0;       // 0, or -1 when a step failed
+  int failedStep = -1;  // index of the step that failed
+  int stepsDone = 0;    // steps written successfully
 };
 
 // Runs the steps in order, each followed by the pause; the first failure

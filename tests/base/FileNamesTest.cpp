@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/Texts.h"
 #include "base/FileNames.h"
+#include "base/Texts.h"
 
 namespace flowdesk {
 namespace {

@@ -1,5 +1,6 @@
 // flowdesk-cli run in-process: option parsing, exit codes and messages, and
-// the file commands.
+// the file commands (detect against the unit program is in
+// DetectStoreEndToEndTest.cpp).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,12 +10,12 @@
 #include "base/MemorySettingsStore.h"
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
+#include "cli/InProcessCli.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "echo/EchoFile.h"
 #include "logger/LoggerFile.h"
 #include "measure/MeasurementFile.h"
-#include "support/Processes.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
@@ -89,40 +90,7 @@ TEST(CliOptions, CommandArguments) {
   EXPECT_FALSE(parseWholeNumber("21", 0, 20));
 }
 
-// A private settings store and data folder for each run.
-struct Cli {
-  TempDir home;
-  MemorySettingsStore settings;
-  std::string out, err;
-
-  CliEnvironment environment() {
-    CliEnvironment e;
-    const std::string root = home.path();
-    e.env = [root](const std::string& name) -> std::optional<std::string> {
-      if (name == "XDG_CONFIG_HOME") return root + "/config";
-      if (name == "XDG_DATA_HOME") return root + "/data";
-      if (name == "HOME") return root;
-      return std::nullopt;
-    };
-    e.programDir = root + "/program/";
-    e.settings = &settings;
-    return e;
-  }
-
-  int run(std::vector<std::string> args) {
-    std::ostringstream o, e;
-    int code = runCli(args, o, e, environment());
-    out = o.str();
-    err = e.str();
-    return code;
-  }
-  std::string file(const std::string& name) { return home.file(name); }
-  int errLines() const {
-    int n = 0;
-    for (char c : err) n += c == '\n';
-    return n;
-  }
-};
+using Cli = testing::InProcessCli;
 
 TEST(Cli, UsageErrorsGiveTwoAndOneLine) {
   struct Case {
@@ -158,10 +126,9 @@ TEST(Cli, UsageErrorsGiveTwoAndOneLine) {
 TEST(Cli, HelpAndVersion) {
   Cli cli;
   EXPECT_EQ(cli.run({"--help"}), 0);
-  for (const char* word :
-       {"detect", "new FILE.eta", "show FILE", "logger-config", "convert IN.mes|IN.log",
-        "download FILE.log", "echo FILE.ech", "init [", "--device PATH", "--trace",
-        "Exit status"}) {
+  for (const char* word : {"detect", "new FILE.eta", "show FILE", "logger-config",
+                           "convert IN.mes|IN.log", "download FILE.log", "echo FILE.ech", "init [",
+                           "--device PATH", "--trace", "Exit status"}) {
     EXPECT_NE(cli.out.find(word), std::string::npos) << word;
   }
   // Start-up switches are substring tests on the GUI's command line.
@@ -211,24 +178,6 @@ TEST(Cli, NewCalibrationFileTakesTheSavedCatalogue) {
   EXPECT_EQ(f.identification.T0Sp2, 77);
   // Making a file changes nothing in the settings.
   EXPECT_EQ(cli.settings.values, saved);
-}
-
-TEST(Cli, ADetectKeepsWhatItFoundInTheStoreItIsGiven) {
-  Cli cli;
-  testing::UnitProcess unit({"--link", cli.file("unit"), "--address", "7", "--baud", "300"});
-  ASSERT_FALSE(unit.device().empty());
-  cli.settings.values = {
-      {{"", "Device1"}, cli.file("unit")}, {{"", "Com"}, 2}, {{"Probe", "0"}, std::string("Mine")}};
-  ASSERT_EQ(cli.run({"detect"}), 0) << cli.err;
-  EXPECT_EQ(cli.out, "Com1 300 7 " + cli.file("unit") + "\n");
-  using Number = std::int32_t;
-  EXPECT_EQ(std::get<Number>(cli.settings.values[{"", "Com"}]), 0);
-  EXPECT_EQ(std::get<Number>(cli.settings.values[{"", "Jbus"}]), 7);
-  EXPECT_EQ(std::get<Number>(cli.settings.values[{"", "Bauds"}]), 0);
-
-  cli.settings.failWrites = true;
-  EXPECT_EQ(cli.run({"--lang", "en", "detect"}), 0) << "the unit was found all the same";
-  EXPECT_EQ(cli.err, "flowdesk-cli: settings not saved\n");
 }
 
 TEST(Cli, FilesThatCannotBeWrittenOrReadGiveTwo) {

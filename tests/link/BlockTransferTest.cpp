@@ -80,15 +80,15 @@ TEST(BlockTransfer, SequencePausesAfterEachWriteAndStopsAtTheFirstFailure) {
     const std::vector<WriteStep> steps{
         {"clock", [&](JbusMaster& m) { return writeBlock(m, kClockBlock, clockMap(image)); }},
         {"reset", [&](JbusMaster& m) { return writeBlock(m, kCommandBlock, FieldMap{}); }},
-        {"", [&](JbusMaster& m) {  // keeps the previous text
+        {"",
+         [&](JbusMaster& m) {  // keeps the previous text
            return writeDefaultBlock(m, configurationBlock(0), configurationMap(image));
          }},
     };
     std::vector<std::string> texts;
     const auto start = unit.clock.nowMs();
-    const SequenceResult r = runWriteSequence(unit.master, steps, [&](const std::string& text) {
-      texts.push_back(text);
-    });
+    const SequenceResult r = runWriteSequence(
+        unit.master, steps, [&](const std::string& text) { texts.push_back(text); });
     EXPECT_EQ(r.result, c.result);
     EXPECT_EQ(r.failedStep, c.failedStep);
     EXPECT_EQ(unit.writes, c.written);

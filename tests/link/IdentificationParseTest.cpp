@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "support/HexBytes.h"
 #include "link/BlockMaps.h"
 #include "link/IdentificationParse.h"
+#include "support/HexBytes.h"
 
 namespace flowdesk {
 namespace {

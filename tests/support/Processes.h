@@ -24,6 +24,11 @@ inline std::vector<char*> argvOf(const std::string& program, std::vector<std::st
   return argv;
 }
 
+#ifdef FLOWDESK_UNIT_BIN
+// Only the end-to-end test binaries are told where the programs are
+// (tests/CMakeLists.txt), so a test elsewhere that starts the unit does not
+// build.
+
 // A running flowdesk-unit. Its first line of output is its terminal's path,
 // which the constructor waits for; the unit ends (SIGTERM) with the object.
 class UnitProcess {
@@ -71,6 +76,7 @@ class UnitProcess {
   int out_ = -1;
   std::string device_;
 };
+#endif  // FLOWDESK_UNIT_BIN
 
 struct Finished {
   int status = -1;  // exit status, -1 when killed by a signal

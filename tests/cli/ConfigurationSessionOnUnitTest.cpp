@@ -45,7 +45,7 @@ struct ConfigurationRig : testing::MemoryUnitRig {
   }
 };
 
-TEST(ConfigurationEndToEnd, OpensWithTheUnitsNumberOfConfigurations) {
+TEST(ConfigurationSessionOnUnit, OpensWithTheUnitsNumberOfConfigurations) {
   for (int configs : {2, 18}) {
     SCOPED_TRACE(configs);
     ConfigurationRig rig(configs);
@@ -66,7 +66,7 @@ TEST(ConfigurationEndToEnd, OpensWithTheUnitsNumberOfConfigurations) {
   EXPECT_EQ(openText(open, kEnglish), "The unit does not answer");
 }
 
-TEST(ConfigurationEndToEnd, ReadingAnotherConfigurationSelectsItForWriting) {
+TEST(ConfigurationSessionOnUnit, ReadingAnotherConfigurationSelectsItForWriting) {
   ConfigurationRig rig(18, [](unit::StoredBlocks& b) {
     b.configs[5][unit::cfg::kQMax + 2] = 125;  // 12.5
     b.configs[7][unit::cfg::kQMax + 2] = 77;
@@ -97,7 +97,7 @@ TEST(ConfigurationEndToEnd, ReadingAnotherConfigurationSelectsItForWriting) {
   }
 }
 
-TEST(ConfigurationEndToEnd, UploadAllWritesEveryConfigurationInOrderWithPauses) {
+TEST(ConfigurationSessionOnUnit, UploadAllWritesEveryConfigurationInOrderWithPauses) {
   ConfigurationRig rig;
   ASSERT_TRUE(rig.session.openUnit().ok);
   rig.session.selectRead(4);
@@ -129,7 +129,7 @@ TEST(ConfigurationEndToEnd, UploadAllWritesEveryConfigurationInOrderWithPauses) 
   EXPECT_EQ(rig.session.writeNumber(), 4) << "back to the configuration shown";
 }
 
-TEST(ConfigurationEndToEnd, ClockAndResetsComeBeforeTheConfiguration) {
+TEST(ConfigurationSessionOnUnit, ClockAndResetsComeBeforeTheConfiguration) {
   struct Case {
     const char* name;
     UploadRequests requests;
@@ -176,7 +176,7 @@ TEST(ConfigurationEndToEnd, ClockAndResetsComeBeforeTheConfiguration) {
   }
 }
 
-TEST(ConfigurationEndToEnd, SpecialProbeOfAFileGoesToTheUnitsSlot) {
+TEST(ConfigurationSessionOnUnit, SpecialProbeOfAFileGoesToTheUnitsSlot) {
   struct Case {
     int probe;
     bool touchesFactory;
@@ -227,7 +227,7 @@ TEST(ConfigurationEndToEnd, SpecialProbeOfAFileGoesToTheUnitsSlot) {
   }
 }
 
-TEST(ConfigurationEndToEnd, AFailureStopsTheUploadWhereItHappened) {
+TEST(ConfigurationSessionOnUnit, AFailureStopsTheUploadWhereItHappened) {
   ConfigurationRig rig;
   rig.app.settings.Language = kEnglish;
   ASSERT_TRUE(rig.session.openUnit().ok);
@@ -258,7 +258,7 @@ TEST(ConfigurationEndToEnd, AFailureStopsTheUploadWhereItHappened) {
             "Téléchargement à échoué\nMise à l'heure\nAucune configuration écrite");
 }
 
-TEST(ConfigurationEndToEnd, SavedFileReopensAndComparesWithTheUnit) {
+TEST(ConfigurationSessionOnUnit, SavedFileReopensAndComparesWithTheUnit) {
   TempDir dir;
   ConfigurationRig rig(2, [](unit::StoredBlocks& b) {
     b.configs[0][unit::cfg::kMaterial] = 10;   // Acier / Steel
@@ -327,7 +327,7 @@ TEST(ConfigurationEndToEnd, SavedFileReopensAndComparesWithTheUnit) {
   EXPECT_NE(comparisonText(missing, kEnglish).find("none.eta"), std::string::npos);
 }
 
-TEST(ConfigurationEndToEnd, AShortFileBlockGivesTheMissingFieldsTheirDefaultsAndSaysSo) {
+TEST(ConfigurationSessionOnUnit, AShortFileBlockGivesTheMissingFieldsTheirDefaultsAndSaysSo) {
   TempDir dir;
   ConfigurationRig rig(2, [](unit::StoredBlocks& b) {
     b.configs[0][unit::cfg::kMaterial] = 10;

@@ -24,7 +24,7 @@ void withSp1(unit::StoredBlocks& b) {
   for (int i = 0; i < 6; ++i) b.factory[19 + i] = static_cast<std::uint8_t>('A' + i);
 }
 
-TEST(SpecialProbeEndToEnd, TheProbeGoesIntoTheTickedSlotsOnlyOrNowhere) {
+TEST(SpecialProbeSessionOnUnit, TheProbeGoesIntoTheTickedSlotsOnlyOrNowhere) {
   testing::TempDir dir;
   const std::string path = dir.file("probe.csp540");
   // 12.34° (1234 = 0x04D2), frequency 6, T0 2.3 µs.

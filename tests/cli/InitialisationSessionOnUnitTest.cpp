@@ -37,7 +37,7 @@ void unlikeDefaults(unit::StoredBlocks& b) {
   b.logger[0] = 3;
 }
 
-TEST(InitialisationEndToEnd, WritesInOrderWithThePauseAndStopsAtTheFirstFailure) {
+TEST(InitialisationSessionOnUnit, WritesInOrderWithThePauseAndStopsAtTheFirstFailure) {
   const struct {
     const char* name;
     int configs;

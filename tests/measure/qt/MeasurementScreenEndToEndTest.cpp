@@ -1,0 +1,128 @@
+// The live measurement screen against flowdesk-unit on its pseudo-terminal:
+// how soon it fills after it opens, in either language, and SAVEDISK
+// recording until ARRETDISK.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTableWidget>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <tuple>
+
+#include "base/qt/PictureButton.h"
+#include "link/AppContext.h"
+#include "link/Blocks.h"
+#include "link/LinkTimings.h"
+#include "measure/qt/MeasurementDialog.h"
+#include "measure/qt/TrendGraphView.h"
+#include "support/FakeUserInterface.h"
+#include "support/Processes.h"
+#include "support/ScreenProbes.h"
+#include "support/TestFiles.h"
+
+namespace flowdesk {
+namespace {
+
+using B = MeasurementButton;
+using testing::FakeUserInterface;
+using testing::TempDir;
+
+constexpr int kFrench = 0;
+constexpr int kEnglish = 1;
+
+using testing::labelText;
+using testing::waitFor;
+
+std::string shownButtons(const MeasurementDialog& d) {
+  return testing::shownButtons<MeasurementButton>(d, kMeasurementButtons);
+}
+
+// The virtual unit at 9600 baud on Com1.
+struct LiveUnit {
+  testing::UnitProcess unit{{"--baud", "9600"}};
+  AppContext context;
+  explicit LiveUnit(int language) {
+    EXPECT_FALSE(unit.device().empty());
+    context.deviceOverride = {unit.device(), "", "", ""};
+    context.settings.Com = 0;
+    context.settings.Bauds = 5;
+    context.settings.Jbus = 1;
+    context.settings.Language = language;
+    context.master.identificationDone = true;
+  }
+};
+
+// The first poll reads the four blocks, and every reply ends with the
+// silence that tells it has ended: at 9600 baud that is 1.02 s after the
+// first tick, so the screen fills in a little over a second.
+std::int64_t firstFillMs() {
+  std::int64_t ms = MeasurementSession::kTimerMs;
+  for (const RegisterBlock* b : {&kS1Block, &kS2Block, &kM1Block, &kM2Block}) {
+    const auto bytes = static_cast<std::size_t>(8 + 5 + b->byteCount());
+    ms += link_timings::wireTime(9600, bytes).count() / 1000 +
+          link_timings::interByteLimit(5).count();
+  }
+  return ms;
+}
+
+TEST(MeasurementScreen, LiveScreenFillsAtTheFirstPollInEitherLanguage) {
+  constexpr std::int64_t kMarginMs = 250;
+  for (const auto& [language, waiting, flowLabel] :
+       {std::tuple{kFrench, "Attente de connection", "Débit"},
+        std::tuple{kEnglish, "Trying to connect", "Flow"}}) {
+    LiveUnit live(language);
+    FakeUserInterface ui;
+    QElapsedTimer opened;
+    opened.start();
+    MeasurementDialog d(live.context);
+    ASSERT_TRUE(d.open(ScreenSource::unit()));
+    EXPECT_EQ(labelText(d, "labelTopLine"), QString::fromUtf8(waiting));
+    EXPECT_EQ(shownButtons(d), "00000000");
+    EXPECT_EQ(labelText(d, "valueFlow"), "");
+    ASSERT_TRUE(waitFor([&] { return !labelText(d, "valueFlow").isEmpty(); }, 5000));
+    EXPECT_LE(opened.elapsed(), firstFillMs() + kMarginMs);
+    EXPECT_EQ(labelText(d, "labelTopLine"), "");
+    EXPECT_EQ(labelText(d, "labelFlow"), QString::fromUtf8(flowLabel));
+    EXPECT_EQ(shownButtons(d), "10001000");  // SAVEDISK and PRINT
+    EXPECT_GT(d.findChild<QTableWidget*>("tableChords")->columnCount(), 1);
+    EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
+    EXPECT_FALSE(labelText(d, "valueUnitDateTime").isEmpty());
+    d.reject();
+    EXPECT_FALSE(d.session().isOpen());
+    EXPECT_TRUE(ui.messages.empty());
+  }
+}
+
+TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
+  TempDir dir;
+  LiveUnit live(kEnglish);
+  FakeUserInterface ui;
+  live.context.settings.LastPathName = dir.path() + "/";
+  MeasurementDialog d(live.context);
+  ASSERT_TRUE(d.open(ScreenSource::unit()));
+  ASSERT_TRUE(waitFor([&] { return d.session().hasDisplay(); }, 2000));
+
+  // Cancelling the prompt records nothing.
+  d.button(B::kSaveDisk)->click();
+  EXPECT_EQ(ui.fileRequests.size(), 1u);
+  EXPECT_EQ(shownButtons(d), "10001000");
+
+  ui.files.push_back(QString::fromStdString(dir.file("run")));
+  d.button(B::kSaveDisk)->click();
+  const std::string path = dir.file("run.mes");
+  EXPECT_EQ(shownButtons(d), "01001000");  // ARRETDISK and PRINT
+  ASSERT_TRUE(waitFor([&] { return d.session().recordCount() >= 3; }, 5000));
+  EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), path);
+  EXPECT_TRUE(labelText(d, "labelSecondLine").startsWith(QString::fromUtf8("Record n° ")));
+
+  d.button(B::kArretDisk)->click();
+  const int records = d.session().recordCount();
+  EXPECT_EQ(shownButtons(d), "00001000");
+  ASSERT_TRUE(waitFor([&] { return !d.button(B::kSaveDisk)->isHidden(); }, 2000));
+  EXPECT_EQ(std::filesystem::file_size(path), 318u + 370u * static_cast<unsigned>(records));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace flowdesk
