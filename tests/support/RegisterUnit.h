@@ -1,11 +1,13 @@
 #pragma once
 // A register store on an in-memory line: function 3 reads it, function 16
 // writes it (each write kept with its data and the clock's time); requests
-// for a first register in `refused` get no answer.
+// for a first register in `refused`, or that `refuse` picks, get no answer.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "base/Bytes.h"
@@ -27,7 +29,9 @@ struct RegisterLine {
   std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
   std::map<int, std::uint16_t> registers;
   std::set<int> refused;
-  std::vector<int> writes;  // first registers, in order
+  std::function<bool(const Bytes& request)> refuse;
+  std::vector<std::pair<int, int>> asked;  // function and first register, answered or not
+  std::vector<int> writes;                 // first registers, in order
   std::vector<RegisterWrite> written;
 
   // `master` talks to this store from now on.
@@ -39,7 +43,8 @@ struct RegisterLine {
       if (req.size() < 8) return;
       const int first = req[2] << 8 | req[3];
       const int count = req[4] << 8 | req[5];
-      if (refused.count(first)) return;
+      asked.emplace_back(req[1], first);
+      if (refused.count(first) || (refuse && refuse(req))) return;
       Bytes reply(req.begin(), req.begin() + 2);
       if (req[1] == 3) {
         reply.push_back(static_cast<std::uint8_t>(2 * count));
