@@ -78,10 +78,6 @@ std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regiona
   return formatDateTime(t.day, t.month, t.year, t.hour, t.minute, t.second, regional);
 }
 
-int configurationsOf(std::uint16_t modelWord) {
-  return (modelWord & 0xFF) != 0 ? kMaxConfigurations : 2;
-}
-
 ConfigurationSession::ConfigurationSession(AppContext& context) : context_(context) {}
 
 int ConfigurationSession::language() const {
@@ -89,9 +85,9 @@ int ConfigurationSession::language() const {
 }
 
 int ConfigurationSession::readModelWord() {
-  std::uint16_t word = 0;
-  if (readWord(context_.master, kModelWordBlock.firstRegister, word) != 0) return -1;
-  configurations_ = configurationsOf(word);
+  ModelWord word;
+  if (flowdesk::readModelWord(context_.master, word) != 0) return -1;
+  configurations_ = word.configurationCount();
   return 0;
 }
 

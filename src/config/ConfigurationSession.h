@@ -141,9 +141,6 @@ class ConfigurationSession {
   Bytes lastBlock_;
 };
 
-// The number of configurations a model word announces.
-int configurationsOf(std::uint16_t modelWord);
-
 // The words of each outcome, UTF-8, for the sheet's message boxes and the CLI
 // alike. Lines are separated by "\n".
 std::string openText(const OpenOutcome& outcome, int language);

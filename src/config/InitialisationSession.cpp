@@ -24,9 +24,9 @@ WriteStep defaultBlockStep(const BilingualText& text, int language, RegisterBloc
 InitialisationSession::InitialisationSession(AppContext& context) : context_(context) {}
 
 bool InitialisationSession::readUnit() {
-  std::uint16_t word = 0;
-  if (readWord(context_.master, kModelWordBlock.firstRegister, word) != 0) return false;
-  configurations_ = configurationsOf(word);
+  ModelWord word;
+  if (readModelWord(context_.master, word) != 0) return false;
+  configurations_ = word.configurationCount();
   return true;
 }
 

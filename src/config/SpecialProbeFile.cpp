@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Bytes.h"
 #include "base/Windows1252.h"
 #include "link/FieldMap.h"
 #include "link/IdentificationParse.h"
@@ -18,7 +19,7 @@ FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std:
   }
   SpecialProbe probe;
   probe.name = fromWindows1252Field(bytes.data(), kSpecialProbeNameBytes);
-  probe.angle = static_cast<float>((bytes[6] << 8) | bytes[7]) / 100.0f;
+  probe.angle = static_cast<float>(get16(bytes, 6)) / 100.0f;
   probe.frequency = bytes[8];
   probe.t0 = static_cast<float>(bytes[9]) / 10.0f;
   out = std::move(probe);

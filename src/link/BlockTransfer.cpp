@@ -1,5 +1,7 @@
 #include "link/BlockTransfer.h"
 
+#include "base/Bytes.h"
+
 namespace flowdesk {
 
 int readBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map) {
@@ -20,9 +22,12 @@ int writeDefaultBlock(JbusMaster& master, const RegisterBlock& block, const Fiel
 
 int readWord(JbusMaster& master, std::uint16_t reg, std::uint16_t& value) {
   if (master.readRegisters(reg, 1) != 0) return -1;
-  const std::uint8_t* data = master.replyData();
-  value = static_cast<std::uint16_t>(data[0] << 8 | data[1]);
+  value = static_cast<std::uint16_t>(get16({master.replyData(), 2}, 0));
   return 0;
+}
+
+int readModelWord(JbusMaster& master, ModelWord& word) {
+  return readWord(master, kModelWordBlock.firstRegister, word.value);
 }
 
 SequenceResult runWriteSequence(JbusMaster& master, const std::vector<WriteStep>& steps,

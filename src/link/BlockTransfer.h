@@ -20,6 +20,17 @@ int writeDefaultBlock(JbusMaster& master, const RegisterBlock& block, const Fiel
 // One register, high byte first; `value` is left alone on failure.
 int readWord(JbusMaster& master, std::uint16_t reg, std::uint16_t& value);
 
+// The model word (register 10), the one place its meaning is kept: a low
+// byte that is not 0 means a unit with a logger and 18 configurations; the
+// others have 2.
+struct ModelWord {
+  std::uint16_t value = 0;
+  bool hasLogger() const { return (value & 0xFF) != 0; }
+  int configurationCount() const { return hasLogger() ? kMaxConfigurations : 2; }
+};
+// 0 or -1.
+int readModelWord(JbusMaster& master, ModelWord& word);
+
 // The unit needs time to store a block before the next request.
 inline constexpr int kWritePauseMs = 600;
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/Bytes.h"
 #include "base/Windows1252.h"
 
 namespace flowdesk {
@@ -21,7 +22,7 @@ std::int16_t clampToWord(double v) {
 ProbeEntry decodeProbeRecord(const std::uint8_t* record) {
   ProbeEntry entry;
   entry.name = fromWindows1252Field(record, kNameBytes);
-  const auto word = static_cast<std::uint16_t>((record[8] << 8) | record[9]);
+  const std::uint16_t word = get16({record, kNameBytes + 2}, 8);
   entry.angle = static_cast<std::int16_t>(word);
   return entry;
 }

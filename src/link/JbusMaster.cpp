@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Bytes.h"
 #include "link/Crc16.h"
 #include "link/FrameTrace.h"
 #include "link/LinkTimings.h"
@@ -50,8 +51,7 @@ const char* replyCheckText(ReplyCheck check) {
 std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
   switch (request[1]) {
     case 3: {
-      const std::size_t count =
-          length >= 6 ? static_cast<std::size_t>(request[4] << 8 | request[5]) : 0;
+      const std::size_t count = length >= 6 ? std::size_t{get16({request, 6}, 4)} : 0;
       return 5 + 2 * count;
     }
     case 4:

@@ -30,8 +30,8 @@ LoggerOpenOutcome LoggerConfigurationSession::open(bool fromFile) {
     return outcome;
   }
   JbusMaster& master = context_.master;
-  std::uint16_t model = 0;
-  if (readWord(master, kModelWordBlock.firstRegister, model) != 0 || (model & 0xFF) == 0) {
+  ModelWord model;
+  if (readModelWord(master, model) != 0 || !model.hasLogger()) {
     outcome.stop = LoggerOpenStop::kNoLogger;
     return outcome;
   }

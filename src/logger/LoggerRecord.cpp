@@ -4,17 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Bytes.h"
 #include "base/Numeric.h"
 #include "base/ValueLists.h"
 
 namespace flowdesk {
 
 namespace {
-
-std::uint32_t be32(std::span<const std::uint8_t> b, std::size_t at) {
-  return (static_cast<std::uint32_t>(b[at]) << 24) | (static_cast<std::uint32_t>(b[at + 1]) << 16) |
-         (static_cast<std::uint32_t>(b[at + 2]) << 8) | b[at + 3];
-}
 
 std::string printf1(const char* format, int a) {
   char buf[64];
@@ -59,7 +55,7 @@ LoggerRecord decodeLoggerRecord(std::span<const std::uint8_t> bytes) {
   r.hour = at(4);
   r.minute = at(5);
   r.second = at(6);
-  if (bytes.size() >= 12) r.flow = std::bit_cast<float>(be32(bytes, 8));
+  if (bytes.size() >= 12) r.flow = std::bit_cast<float>(get32(bytes, 8));
   r.flowPercent = at(12) & 0x7F;
   const int slots = loggerSlotCount(bytes.size());
   for (int i = 0; i < slots; ++i) {
@@ -69,10 +65,10 @@ LoggerRecord decodeLoggerRecord(std::span<const std::uint8_t> bytes) {
     s.kind = static_cast<LoggerSlot::Kind>(bytes[base] >> 6);
     s.isInteger = (bytes[base + 5] & 0x80) != 0;
     s.percent = bytes[base + 5] & 0x7F;
-    const std::uint32_t raw = be32(bytes, base + 1);
+    const std::uint32_t raw = get32(bytes, static_cast<int>(base + 1));
     s.integerValue = static_cast<std::int32_t>(raw);
     s.realValue = std::bit_cast<float>(raw);
-    s.status = static_cast<std::uint16_t>((bytes[base + 3] << 8) | bytes[base + 4]);
+    s.status = get16(bytes, static_cast<int>(base + 3));
     r.slots.push_back(s);
   }
   return r;

@@ -7,6 +7,7 @@
 #include "base/Texts.h"
 #include "base/Windows1252.h"
 #include "link/AppContext.h"
+#include "link/BlockTransfer.h"
 #include "link/Blocks.h"
 
 namespace flowdesk {
@@ -113,15 +114,16 @@ bool LoggerViewerSession::openUnit() {
   reset();
   screen_.filledLabel = kTxtRecordingsFilled.text(language_);
   screen_.progress = true;
-  auto readWord = [this](const RegisterBlock& block, long long& value) {
-    if (master_.readRegisters(block.firstRegister, block.count) != 0) return false;
-    value = master_.replyData()[0] << 8 | master_.replyData()[1];
+  const auto readCount = [this](const RegisterBlock& block, long long& value) {
+    std::uint16_t word = 0;
+    if (readWord(master_, block.firstRegister, word) != 0) return false;
+    value = word;
     return true;
   };
-  long long model = 0;
+  ModelWord model;
   // A unit without a logger has nothing to show.
-  if (!readWord(kModelWordBlock, model) || (model & 0xFF) == 0 ||
-      !readWord(kLoggerSizeBlock, loggerSize_) || !readWord(kLoggerFilledBlock, recordsFilled_)) {
+  if (readModelWord(master_, model) != 0 || !model.hasLogger() ||
+      !readCount(kLoggerSizeBlock, loggerSize_) || !readCount(kLoggerFilledBlock, recordsFilled_)) {
     screen_.progress = false;
     return false;
   }
@@ -233,9 +235,8 @@ void LoggerViewerSession::showFilePage() {
 }
 
 void LoggerViewerSession::readFilled() {
-  if (master_.readRegisters(kLoggerFilledBlock.firstRegister, kLoggerFilledBlock.count) == 0) {
-    recordsFilled_ = master_.replyData()[0] << 8 | master_.replyData()[1];
-  }
+  std::uint16_t filled = 0;
+  if (readWord(master_, kLoggerFilledBlock.firstRegister, filled) == 0) recordsFilled_ = filled;
 }
 
 void LoggerViewerSession::reload(bool withProgress) {

@@ -3,7 +3,7 @@
 #include <ctime>
 #include <span>
 
-#include "unit/Bytes.h"
+#include "base/Bytes.h"
 #include "unit/MeasurementModel.h"
 #include "unit/RegisterTables.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "unit/Bytes.h"
+#include "base/Bytes.h"
 
 namespace flowdesk::unit {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "unit/Bytes.h"
+#include "base/Bytes.h"
 #include "unit/FaultPlan.h"
 
 namespace flowdesk::unit {

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "unit/Bytes.h"
+#include "base/Bytes.h"
 #include "unit/FaultPlan.h"
 #include "unit/PtyLink.h"
 #include "unit/ReplyPlan.h"

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "unit/Bytes.h"
+#include "base/Bytes.h"
 #include "unit/EchoPicture.h"
 #include "unit/LoggerMemory.h"
 #include "unit/MeasurementModel.h"
