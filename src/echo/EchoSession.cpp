@@ -60,9 +60,7 @@ void EchoSession::reset() {
   restart_ = false;
   firstTick_ = false;
   closeRequested_ = false;
-  recording_ = 0;
-  recordCount_ = 0;
-  recordingPath_.clear();
+  recording_ = {};
   screens_.clear();
   chosen_ = 0;
   currentRecord_ = 0;
@@ -161,7 +159,7 @@ EchoTick EchoSession::liveTick() {
     hideButtons();
     screen_.progressWindow = true;
   }
-  screen_.topLine = recording_ != 0 ? recordingPath_ : std::string();
+  screen_.topLine = recording_.on() ? recording_.path() : std::string();
   if (closeRequested_) {
     timerMs_ = kTimerStopped;
     writeEchoCommand(0);  // the dialog ends whatever the unit says
@@ -197,27 +195,18 @@ EchoTick EchoSession::wholeImage() {
   screen_.progressWindow = false;
   image_ = incoming_;
   screen_.title = kTxtEchoDisplayTitle.text(language_);
-  FileResult written;
-  if (recording_ == 1) {
-    written = startEchoFile(recordingPath_, image_);
-    if (written.ok()) {
-      recording_ = 2;
-      recordCount_ = 1;
-    }
-  } else if (recording_ == 2) {
-    written = appendEchoImage(recordingPath_, image_);
-    if (written.ok()) ++recordCount_;
-  }
+  const FileResult written =
+      recording_.write([this](const std::string& path) { return startEchoFile(path, image_); },
+                       [this](const std::string& path) { return appendEchoImage(path, image_); });
   if (!written.ok()) {
-    // Every later picture would fail the same way: the recording ends as
-    // ARRETDISK would end it, and the pictures written so far stay.
+    // The recording has ended as ARRETDISK would end it; the pictures
+    // written so far stay.
     fileResult_ = written;
-    stopRecording();
     updateButtons();
     return EchoTick::kRecordFailed;
   }
   screen_.secondLine =
-      recording_ != 0 ? textWithNumbers(kTxtRecordNo.text(language_), {recordCount_}) : "";
+      recording_.on() ? textWithNumbers(kTxtRecordNo.text(language_), {recording_.count()}) : "";
   updateButtons();
   return EchoTick::kImage;
 }
@@ -238,23 +227,19 @@ void EchoSession::updateButtons() {
     }
     return;
   }
-  show(EchoButton::kSaveDisk, recording_ == 0);
-  show(EchoButton::kArretDisk, recording_ != 0);
+  show(EchoButton::kSaveDisk, !recording_.on());
+  show(EchoButton::kArretDisk, recording_.on());
 }
 
 bool EchoSession::startRecording(const std::string& path) {
-  if (!canStartRecording()) return false;
-  recordingPath_ = path;
-  recording_ = 1;
-  recordCount_ = 0;
+  if (!canStartRecording() || !recording_.start(path)) return false;
   show(EchoButton::kSaveDisk, false);
   show(EchoButton::kArretDisk, true);
   return true;
 }
 
 bool EchoSession::stopRecording() {
-  if (recording_ == 0) return false;
-  recording_ = 0;
+  if (!recording_.stop()) return false;
   show(EchoButton::kArretDisk, false);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include "base/BinaryFile.h"
 #include "echo/EchoFile.h"
+#include "files/Recording.h"
 #include "link/DeviceImage.h"
 #include "link/FieldMap.h"
 #include "link/JbusMaster.h"
@@ -86,7 +87,7 @@ class EchoSession {
   EchoTick tick();
 
   // SAVEDISK once the file is chosen: the next whole picture starts the file.
-  bool canStartRecording() const { return live_ && recording_ == 0; }
+  bool canStartRecording() const { return live_ && recording_.canStart(); }
   bool startRecording(const std::string& path);
   // ARRETDISK.
   bool stopRecording();
@@ -100,9 +101,9 @@ class EchoSession {
   bool busy() const { return busy_; }
   int step() const { return step_; }
   bool closeRequested() const { return closeRequested_; }
-  int recording() const { return recording_; }  // 0 off, 1 armed, 2 appending
-  int recordCount() const { return recordCount_; }
-  const std::string& recordingPath() const { return recordingPath_; }
+  Recording recording() const { return recording_.state(); }
+  int recordCount() const { return recording_.count(); }
+  const std::string& recordingPath() const { return recording_.path(); }
   long long currentRecord() const { return currentRecord_; }
   long long lastRecord() const { return lastRecord_; }
   const EchoFileInfo& fileInfo() const { return reader_.info(); }
@@ -142,9 +143,7 @@ class EchoSession {
   bool restart_ = false;
   bool firstTick_ = false;
   bool closeRequested_ = false;
-  int recording_ = 0;
-  int recordCount_ = 0;
-  std::string recordingPath_;
+  RecordingFile recording_;
 
   std::vector<EchoScreenEntry> screens_;
   int chosen_ = 0;

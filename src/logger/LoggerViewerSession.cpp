@@ -90,7 +90,7 @@ void LoggerViewerSession::reset() {
   gridBuilt_ = pageStarted_ = false;
   recordsFilled_ = loggerSize_ = 0;
   filePath_.clear();
-  recordState_ = 0;
+  recordState_ = Recording::Off;
   nextRecord_ = firstRecord_ = recordsToGo_ = 0;
   startTick_ = 0;
   savedPage_ = 0;
@@ -250,7 +250,7 @@ void LoggerViewerSession::reload(bool withProgress) {
 }
 
 bool LoggerViewerSession::navigate(LoggerNavigation nav, std::string_view recordField) {
-  if (!isOpen() || recordState_ != 0) return false;
+  if (!isOpen() || recordState_ != Recording::Off) return false;
   // In unit mode a page that is still loading has its controls hidden.
   if (unitMode_ && timerMs_ != kTimerStopped) return false;
   auto goPage = [&] {
@@ -315,8 +315,9 @@ LoggerTick LoggerViewerSession::unitTick() {
   }
   timerMs_ = kTickMs;
   screen_.filledValue = std::to_string(recordsFilled_);
-  const long long start =
-      recordState_ != 0 ? nextRecord_ : static_cast<long long>(page_) * kRowsPerPage + row_;
+  const long long start = recordState_ != Recording::Off
+                              ? nextRecord_
+                              : static_cast<long long>(page_) * kRowsPerPage + row_;
   const int count = recordsPerRequest_;
   const auto address = static_cast<std::uint16_t>(std::clamp<long long>(start, 0, 0xFFFF));
   bool fetched = master_.readRecords(address, static_cast<std::uint16_t>(count)) == 0;
@@ -337,7 +338,7 @@ LoggerTick LoggerViewerSession::unitTick() {
   if (!fetched) {
     timerMs_ = kRetryMs;
     if (!pageStarted_) screen_.progress = false;
-    if (recordState_ != 0) {
+    if (recordState_ != Recording::Off) {
       // The window would otherwise stand still without a word while the
       // next ticks ask again.
       ++download_.failedFetches;
@@ -352,7 +353,7 @@ LoggerTick LoggerViewerSession::unitTick() {
     pageStarted_ = true;
     screen_.progress = false;
   }
-  if (recordState_ != 0) return downloadStep(data, count);
+  if (recordState_ != Recording::Off) return downloadStep(data, count);
   if (fillRows(data, count) != 0) {
     pageComplete();
     return LoggerTick::kPageShown;
@@ -361,7 +362,8 @@ LoggerTick LoggerViewerSession::unitTick() {
 }
 
 bool LoggerViewerSession::canStartDownload() const {
-  return unitMode_ && recordState_ == 0 && timerMs_ == kTimerStopped && screen_.shown(C::kSaveDisk);
+  return unitMode_ && recordState_ == Recording::Off && timerMs_ == kTimerStopped &&
+         screen_.shown(C::kSaveDisk);
 }
 
 bool LoggerViewerSession::startDownload(const std::string& path) {
@@ -376,7 +378,7 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
   // shows it: the download starts at the first record the page shows.
   nextRecord_ = firstRecord_ = static_cast<long long>(kRowsPerPage) * page_;
   page_ = 0;
-  recordState_ = 1;
+  recordState_ = Recording::Armed;
   for (C c : kPageControls) show(c, false);
   show(C::kArretDisk, true);
   screen_.gridVisible = false;
@@ -386,7 +388,7 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
 }
 
 LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data, int count) {
-  if (recordState_ == 1) {
+  if (recordState_ == Recording::Armed) {
     recordsToGo_ = std::max(0LL, recordsFilled_ - nextRecord_);
     download_.recordsToDo = recordsToGo_;
     download_.progressMax = recordsToGo_;
@@ -396,7 +398,7 @@ LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data,
       endDownload();
       return LoggerTick::kDownloadFailed;
     }
-    recordState_ = 2;
+    recordState_ = Recording::Appending;
   }
   int written = 0;
   downloadResult_ =
@@ -429,8 +431,8 @@ LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data,
 }
 
 void LoggerViewerSession::endDownload() {
-  if (recordState_ == 0) return;
-  recordState_ = 0;
+  if (recordState_ == Recording::Off) return;
+  recordState_ = Recording::Off;
   screen_.progress = true;
   show(C::kArretDisk, false);
   row_ = 0;
@@ -441,7 +443,7 @@ void LoggerViewerSession::endDownload() {
 }
 
 bool LoggerViewerSession::stopDownload() {
-  if (recordState_ == 0) return false;
+  if (recordState_ == Recording::Off) return false;
   endDownload();
   return true;
 }

@@ -9,6 +9,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
+#include "files/Recording.h"
 #include "link/JbusMaster.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerRecord.h"
@@ -150,7 +151,7 @@ class LoggerViewerSession {
   int slotCount() const { return slotCount_; }
   long long recordsFilled() const { return recordsFilled_; }
   long long loggerSize() const { return loggerSize_; }
-  int recordState() const { return recordState_; }
+  Recording recording() const { return recordState_; }
   long long recordsDownloaded() const { return recordsDownloaded_; }
   const std::string& filePath() const { return filePath_; }
 
@@ -200,7 +201,7 @@ class LoggerViewerSession {
   LoggerFileReader reader_;
   std::string filePath_;
 
-  int recordState_ = 0;
+  Recording recordState_ = Recording::Off;
   long long nextRecord_ = 0;
   long long firstRecord_ = 0;
   long long recordsToGo_ = 0;

@@ -35,9 +35,7 @@ void MeasurementSession::reset() {
   busy_ = false;
   rereadStatic_ = 0;
   chordsShown_ = kChordsShownAtOpen;
-  recordState_ = 0;
-  recordCount_ = 0;
-  recordingPath_.clear();
+  recording_ = {};
   frames_ = {};
   playbackPath_.clear();
   currentRecord_ = 0;
@@ -121,54 +119,40 @@ MeasurementTick MeasurementSession::liveTick() {
     screen_.secondLine = kTxtCommunicationFailure.text(language_);
     return MeasurementTick::kPollFailed;
   }
-  if (recordState_ == 0) {
+  if (!recording_.on()) {
     screen_.topLine.clear();
     show(MeasurementButton::kPrint, true);
     show(MeasurementButton::kSaveDisk, true);
   } else {
-    screen_.topLine = recordingPath_;
+    screen_.topLine = recording_.path();
     show(MeasurementButton::kSaveDisk, false);
   }
   screen_.secondLine.clear();
   refresh();
-  if (recordState_ == 0) return MeasurementTick::kRefreshed;
-  fileResult_ = appendRecord();
+  if (!recording_.on()) return MeasurementTick::kRefreshed;
+  fileResult_ = recording_.write(
+      [this](const std::string& path) {
+        return startMeasurementFile(path, identification_, frames_);
+      },
+      [this](const std::string& path) { return appendMeasurementRecord(path, frames_); });
   if (!fileResult_.ok()) {
-    // Every later record would fail the same way: the recording ends here,
-    // as ARRETDISK would end it.
-    stopRecording();
+    // The recording has ended, as ARRETDISK would end it.
+    show(MeasurementButton::kArretDisk, false);
     return MeasurementTick::kRecordFailed;
   }
-  screen_.secondLine = textWithNumbers(kTxtRecordNo.text(language_), {recordCount_});
+  screen_.secondLine = textWithNumbers(kTxtRecordNo.text(language_), {recording_.count()});
   return MeasurementTick::kRefreshed;
 }
 
-FileResult MeasurementSession::appendRecord() {
-  if (recordState_ == 1) {
-    FileResult r = startMeasurementFile(recordingPath_, identification_, frames_);
-    if (!r.ok()) return r;
-    recordState_ = 2;
-    recordCount_ = 1;
-    return r;
-  }
-  FileResult r = appendMeasurementRecord(recordingPath_, frames_);
-  if (r.ok()) ++recordCount_;
-  return r;
-}
-
 bool MeasurementSession::startRecording(const std::string& path) {
-  if (!canStartRecording()) return false;
-  recordingPath_ = path;
-  recordState_ = 1;
-  recordCount_ = 0;
+  if (!canStartRecording() || !recording_.start(path)) return false;
   show(MeasurementButton::kSaveDisk, false);
   show(MeasurementButton::kArretDisk, true);
   return true;
 }
 
 bool MeasurementSession::stopRecording() {
-  if (recordState_ == 0) return false;
-  recordState_ = 0;
+  if (!recording_.stop()) return false;
   show(MeasurementButton::kArretDisk, false);
   return true;
 }

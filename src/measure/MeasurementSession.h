@@ -7,6 +7,7 @@
 #include "base/BinaryFile.h"
 #include "base/IdentificationCache.h"
 #include "base/RegionalFormat.h"
+#include "files/Recording.h"
 #include "link/Blocks.h"
 #include "link/DeviceImage.h"
 #include "link/FieldMap.h"
@@ -86,7 +87,7 @@ class MeasurementSession {
   int poll();
 
   // SAVEDISK once the file is chosen: arms the recording (live, idle only).
-  bool canStartRecording() const { return live_ && recordState_ == 0; }
+  bool canStartRecording() const { return live_ && recording_.canStart(); }
   bool startRecording(const std::string& path);
   // ARRETDISK: ends the recording; SAVEDISK comes back after the next good poll.
   bool stopRecording();
@@ -104,9 +105,9 @@ class MeasurementSession {
   bool isPlayback() const { return playback_; }
   bool busy() const { return busy_; }
   std::uint16_t rereadStatic() const { return rereadStatic_; }
-  int recordState() const { return recordState_; }
-  int recordCount() const { return recordCount_; }
-  const std::string& recordingPath() const { return recordingPath_; }
+  Recording recording() const { return recording_.state(); }
+  int recordCount() const { return recording_.count(); }
+  const std::string& recordingPath() const { return recording_.path(); }
   int chordsShown() const { return chordsShown_; }
   // Playback position, zero-based; lastRecord is -1 for a file without records.
   long long currentRecord() const { return currentRecord_; }
@@ -132,7 +133,6 @@ class MeasurementSession {
   int readBlock(const RegisterBlock& block, MeasurementFrame frame);
   MeasurementTick liveTick();
   MeasurementTick playbackTick();
-  FileResult appendRecord();
   void refresh();
 
   JbusMaster& master_;
@@ -147,9 +147,7 @@ class MeasurementSession {
   bool busy_ = false;
   std::uint16_t rereadStatic_ = 0;
   int chordsShown_ = kChordsShownAtOpen;
-  int recordState_ = 0;
-  int recordCount_ = 0;
-  std::string recordingPath_;
+  RecordingFile recording_;
   MeasurementRecord frames_;
 
   MeasurementFileReader reader_;

@@ -197,8 +197,8 @@ void LoggerViewerDialog::tick() {
   if (outcome == LoggerTick::kNothing) return;
   drawScreen();
   if (outcome != LoggerTick::kFetchFailed) drawGrid();
-  if (session_.recordState() != 0 && download_) download_->draw(session_.download());
-  if (session_.recordState() == 0) closeDownloadWindow();
+  if (session_.recording() != Recording::Off && download_) download_->draw(session_.download());
+  if (session_.recording() == Recording::Off) closeDownloadWindow();
   if (outcome == LoggerTick::kDownloadFailed) {
     tell(Tone::Failure, kTxtLogger, session_.downloadResult().message(language()));
   }
