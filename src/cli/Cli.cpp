@@ -48,7 +48,15 @@ std::string oneLine(const std::string& text) {
 }
 
 int CliSession::fail(int code, const std::string& text) const {
-  err << "flowdesk-cli: " << text << "\n";
+  err << "flowdesk-cli: " << text;
+  // What the line said on the last exchange, when it failed there: no
+  // answer, a bad CRC, the unit's exception code... (a port that could not
+  // be opened is worded by the message itself).
+  const Reply& reply = app.master.reply();
+  if (code == kExitUnit && !reply.ok() && reply.fault != ReplyFault::kPortFailed) {
+    err << " (" << replyFaultText(reply, language) << ")";
+  }
+  err << "\n";
   return code;
 }
 

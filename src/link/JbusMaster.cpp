@@ -61,6 +61,61 @@ std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
   }
 }
 
+namespace {
+
+ReplyFault faultOf(ReplyCheck check) {
+  switch (check) {
+    case ReplyCheck::kOk:
+      return ReplyFault::kNone;
+    case ReplyCheck::kTooShort:
+      return ReplyFault::kTooShort;
+    case ReplyCheck::kBadFunction:
+      return ReplyFault::kBadFunction;
+    case ReplyCheck::kBadLength:
+      return ReplyFault::kBadLength;
+    case ReplyCheck::kBadCrc:
+      return ReplyFault::kBadCrc;
+  }
+  return ReplyFault::kBadFunction;
+}
+
+}  // namespace
+
+std::span<const std::uint8_t> Reply::data() const {
+  if (frame.size() < 5) return {};
+  const std::size_t held = frame.size() - 5;
+  return frame.subspan(3, std::min<std::size_t>(frame[2], held));
+}
+
+std::string replyFaultText(const Reply& reply, int language) {
+  const bool fr = language == 0;
+  switch (reply.fault) {
+    case ReplyFault::kNone:
+      return {};
+    case ReplyFault::kPortFailed:
+      return fr ? "port non ouvert" : "port not opened";
+    case ReplyFault::kBusy:
+      return fr ? "échange déjà en cours" : "another exchange was running";
+    case ReplyFault::kNoAnswer:
+      return fr ? "pas de réponse" : "no answer";
+    case ReplyFault::kSendFailed:
+      return fr ? "envoi impossible" : "could not send";
+    case ReplyFault::kOverflow:
+      return fr ? "réponse trop longue" : "reply too long";
+    case ReplyFault::kTooShort:
+      return fr ? "réponse trop courte" : "reply too short";
+    case ReplyFault::kBadFunction:
+      return fr ? "code fonction faux" : "wrong function code";
+    case ReplyFault::kException:
+      return "exception " + std::to_string(reply.exceptionCode);
+    case ReplyFault::kBadLength:
+      return fr ? "longueur fausse" : "wrong length";
+    case ReplyFault::kBadCrc:
+      return fr ? "CRC faux" : "bad CRC";
+  }
+  return {};
+}
+
 JbusMaster::JbusMaster(Clock& clock) : clock_(clock) {}
 
 JbusMaster::~JbusMaster() {
@@ -184,8 +239,10 @@ JbusMaster::Collect JbusMaster::collectReply(int firstByteMs, int interByteMs) {
 
 int JbusMaster::exchange(std::uint8_t* frame, int length) {
   // The CRC goes behind the request and must fit the frame buffers.
-  if (frame == nullptr || length < 2 || length > static_cast<int>(kFrameSize) - 2) return -1;
-  if (inExchange_) return -1;
+  if (frame == nullptr || length < 2 || length > static_cast<int>(kFrameSize) - 2 || inExchange_) {
+    reply_ = {ReplyFault::kBusy, 0, {}};
+    return -1;
+  }
   inExchange_ = true;
   const int result = runExchange(frame, length);
   inExchange_ = false;
@@ -199,6 +256,7 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
       static_cast<int>(link_timings::firstByteLimit(settings.Bauds, function).count());
   const int interByteMs = static_cast<int>(link_timings::interByteLimit(settings.Bauds).count());
 
+  reply_ = {ReplyFault::kPortFailed, 0, {}};
   if (openLink() != 0) return -1;  // a port that cannot be opened is not retried
   flushLink();
   const std::uint16_t crc = crc16(frame, static_cast<std::uint16_t>(length));
@@ -212,19 +270,24 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
     const bool sent = sendFrame(frame, length + 2) == 0;
     // A failed send still waits for a reply; it only fails the attempt.
     const Collect collected = collectReply(firstByteMs, interByteMs);
-    const char* note = nullptr;
+    reply_ = {ReplyFault::kNone, 0, {ReplyFrame.data(), ReplyLength}};
     if (collected == Collect::kNoReply) {
-      note = "no reply";
+      reply_.fault = ReplyFault::kNoAnswer;
     } else if (!sent) {
-      note = "send failed";
+      reply_.fault = ReplyFault::kSendFailed;
     } else if (collected == Collect::kOverflow) {
-      note = "longer than the frame, rest dropped";
+      reply_.fault = ReplyFault::kOverflow;
     } else {
-      const ReplyCheck check = checkReply(ReplyFrame.data(), ReplyLength, function, expected);
-      ok = check == ReplyCheck::kOk;
-      note = replyCheckText(check);
+      reply_.fault = faultOf(checkReply(ReplyFrame.data(), ReplyLength, function, expected));
+      if (reply_.fault == ReplyFault::kBadFunction && ReplyLength >= 3 &&
+          ReplyFrame[1] == (function | 0x80)) {
+        reply_.fault = ReplyFault::kException;
+        reply_.exceptionCode = ReplyFrame[2];
+      }
+      ok = reply_.ok();
     }
-    frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), ReplyLength, note);
+    frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), ReplyLength,
+                       ok ? "ok" : replyFaultText(reply_, 1));
   }
   closeLink();
   return ok ? 0 : -1;

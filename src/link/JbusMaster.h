@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "base/Clock.h"
@@ -39,6 +40,39 @@ enum class ReplyCheck {
 ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_t function,
                       std::size_t expected);
 const char* replyCheckText(ReplyCheck check);
+
+// Why a transaction left no reply to use: the last attempt's reason.
+enum class ReplyFault {
+  kNone,
+  kPortFailed,  // the port could not be opened (lastPortStatus() says why)
+  kBusy,        // asked while another transaction ran, or a request too long
+  kNoAnswer,
+  kSendFailed,
+  kOverflow,  // longer than a frame
+  kTooShort,
+  kBadFunction,  // another function code
+  kException,    // the unit refused: function + 0x80 and its exception code
+  kBadLength,
+  kBadCrc,
+};
+
+// What a transaction handed back: the reply as it arrived (valid until the
+// next transaction) and, when it cannot be used, why. Sessions take their
+// bytes from here.
+struct Reply {
+  ReplyFault fault = ReplyFault::kNoAnswer;
+  std::uint8_t exceptionCode = 0;       // kException only
+  std::span<const std::uint8_t> frame;  // address first, CRC last
+
+  bool ok() const { return fault == ReplyFault::kNone; }
+  // A read's data: the bytes after the byte count, as many as arrived and
+  // at most as many as the count says.
+  std::span<const std::uint8_t> data() const;
+};
+
+// The reason in a few words ("no answer", "bad CRC", "exception 2"), French
+// or English; empty for a good reply.
+std::string replyFaultText(const Reply& reply, int language);
 
 // Expected reply length for a request: function 3 reads 5 + 2 x count bytes,
 // function 4 is only bounded by the frame (512), anything else is 8.
@@ -88,6 +122,8 @@ class JbusMaster {
   int writeRegisters(std::uint16_t reg, std::uint16_t count);
 
   const std::uint8_t* replyData() const { return ReplyFrame.data() + 3; }
+  // The last transaction's reply and its fault.
+  const Reply& reply() const { return reply_; }
   std::uint8_t* requestData() { return RequestFrame.data() + 7; }
 
   // Waits `ms` (the pause between written blocks) with the idle hook running;
@@ -123,6 +159,7 @@ class JbusMaster {
   int lastErrno_ = 0;
   bool identifying_ = false;
   bool inExchange_ = false;
+  Reply reply_;
 };
 
 }  // namespace flowdesk

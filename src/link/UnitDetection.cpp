@@ -34,7 +34,7 @@ ConnectResult connectUnit(JbusMaster& master, LinkSettingRefs link,
   ConnectResult result;
   if (found) {
     result.found = true;
-    result.address = master.ReplyFrame[4];  // reply data byte 1: the low byte
+    result.address = master.reply().data()[1];  // the low byte of the address register
     link.Jbus = static_cast<float>(result.address);
   } else {
     link.Jbus = savedJbus;

@@ -323,9 +323,8 @@ LoggerTick LoggerViewerSession::unitTick() {
   bool fetched = master_.readRecords(address, static_cast<std::uint16_t>(count)) == 0;
   std::span<const std::uint8_t> data;
   if (fetched) {
-    const std::size_t byteCount = master_.ReplyFrame[2];
-    const std::size_t held = master_.ReplyLength > 5 ? master_.ReplyLength - 5u : 0u;
-    data = std::span<const std::uint8_t>(master_.replyData(), std::min(byteCount, held));
+    data = master_.reply().data();
+    const std::size_t byteCount = master_.reply().frame[2];
     if (!gridBuilt_) {
       // The first answer holds one record: its size tells the layout.
       if (byteCount == kLoggerRecordSize4 || byteCount == kLoggerRecordSize9) {
@@ -401,8 +400,8 @@ LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data,
     recordState_ = Recording::Appending;
   }
   int written = 0;
-  downloadResult_ =
-      appendLoggerRecords(downloadPath_, master_.ReplyFrame[0], recordSize_, data, count, written);
+  downloadResult_ = appendLoggerRecords(downloadPath_, master_.reply().frame[0], recordSize_, data,
+                                        count, written);
   recordsDownloaded_ += written;
   if (!downloadResult_.ok()) {
     endDownload();

@@ -90,9 +90,9 @@ MeasurementTick MeasurementSession::tick() {
 
 int MeasurementSession::readBlock(const RegisterBlock& block, MeasurementFrame frame) {
   if (master_.readRegisters(block.firstRegister, block.count) != 0) return -1;
-  frames_.frames[frame].assign(master_.ReplyFrame.begin(),
-                               master_.ReplyFrame.begin() + master_.ReplyLength);
-  decodeReply(maps_.maps[frame], master_.replyData(), static_cast<std::size_t>(block.byteCount()));
+  const Reply& reply = master_.reply();
+  frames_.frames[frame].assign(reply.frame.begin(), reply.frame.end());
+  decodeReply(maps_.maps[frame], reply.data().data(), static_cast<std::size_t>(block.byteCount()));
   return 0;
 }
 

@@ -64,7 +64,7 @@ TEST(ConfigurationCliEndToEnd, AFailureAtConfigurationThreeLeavesTheFirstThree) 
   EXPECT_EQ(f.status, 1);
   EXPECT_EQ(f.err, stepLines(0, 3) +
                        "flowdesk-cli: Upload Failure: Upload Configuration n°  3; "
-                       "Configuration(s) already written: 0 - 2\n");
+                       "Configuration(s) already written: 0 - 2 (no answer)\n");
   EXPECT_TRUE(f.out.empty());
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "link/FrameTrace.h"
 #include "link/JbusMaster.h"
 #include "link/LinkTimings.h"
@@ -384,6 +385,7 @@ struct PtyCase {
   int result;
   std::size_t requests;
   std::size_t replyLength;
+  std::string reason;  // the reply's fault as the CLI says it (English)
 };
 
 Bytes floodReply(std::size_t size) {
@@ -399,18 +401,22 @@ TEST(JbusExchangePty, ScriptedSlave) {
   const Bytes good16 = withCrc({1, 16, 0x23, 0x01, 0x00, 0x03});
   const Bytes good4 = withCrc({1, 4, 6, 1, 2, 3, 4, 5, 6});
   const PtyCase cases[] = {
-      {"read", 3, {good3}, 0, 1, 7},
-      {"records", 4, {good4}, 0, 1, 11},
-      {"write echo", 16, {good16}, 0, 1, 8},
-      {"other slave address", 3, {readReply(42, {0x12, 0x34})}, 0, 1, 7},
-      {"one byte short", 3, std::vector<Bytes>(3, readReply(1, {0x12})), -1, 3, 6},
-      {"one byte long", 3, std::vector<Bytes>(3, readReply(1, {0x12, 0x34, 0x56})), -1, 3, 8},
-      {"bad CRC", 3, std::vector<Bytes>(3, badCrc), -1, 3, 7},
-      {"exception", 3, std::vector<Bytes>(3, withCrc({1, 0x83, 0x02})), -1, 3, 5},
-      {"bad then good", 3, {badCrc, good3}, 0, 2, 7},
-      {"no reply", 3, {}, -1, 3, 0},
-      {"exactly a frame", 4, {floodReply(512)}, 0, 1, 512},
-      {"longer than a frame", 4, std::vector<Bytes>(3, floodReply(600)), -1, 3, 512},
+      {"read", 3, {good3}, 0, 1, 7, ""},
+      {"records", 4, {good4}, 0, 1, 11, ""},
+      {"write echo", 16, {good16}, 0, 1, 8, ""},
+      {"other slave address", 3, {readReply(42, {0x12, 0x34})}, 0, 1, 7, ""},
+      {"one byte short", 3, std::vector<Bytes>(3, readReply(1, {0x12})), -1, 3, 6, "wrong length"},
+      {"one byte long", 3, std::vector<Bytes>(3, readReply(1, {0x12, 0x34, 0x56})), -1, 3, 8,
+       "wrong length"},
+      {"bad CRC", 3, std::vector<Bytes>(3, badCrc), -1, 3, 7, "bad CRC"},
+      {"exception", 3, std::vector<Bytes>(3, withCrc({1, 0x83, 0x02})), -1, 3, 5, "exception 2"},
+      {"another function", 3, std::vector<Bytes>(3, withCrc({1, 0x84, 0x02})), -1, 3, 5,
+       "wrong function code"},
+      {"bad then good", 3, {badCrc, good3}, 0, 2, 7, ""},
+      {"no reply", 3, {}, -1, 3, 0, "no answer"},
+      {"exactly a frame", 4, {floodReply(512)}, 0, 1, 512, ""},
+      {"longer than a frame", 4, std::vector<Bytes>(3, floodReply(600)), -1, 3, 512,
+       "reply too long"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -431,6 +437,8 @@ TEST(JbusExchangePty, ScriptedSlave) {
     EXPECT_EQ(master.exchange(master.RequestFrame.data(), length), c.result);
     EXPECT_EQ(peer.requests().size(), c.requests);
     EXPECT_EQ(master.ReplyLength, c.replyLength);
+    EXPECT_EQ(master.reply().frame.size(), c.replyLength);
+    EXPECT_EQ(replyFaultText(master.reply(), kEnglish), c.reason);
     EXPECT_EQ(master.lastDevice(), pty.path());
     if (c.replyLength == 512) {
       // The frame holds the first 512 bytes; nothing else was written.
