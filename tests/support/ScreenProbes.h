@@ -1,11 +1,13 @@
 #pragma once
-// What the screen tests read off a running dialog: a label's text, which
+// What the screen tests read off a running dialog: a child, a label's text, which
 // picture buttons are shown, and the event loop run until something happened.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 #include <cstddef>
@@ -13,6 +15,31 @@
 #include <string>
 
 namespace flowdesk::testing {
+
+// The window's child of that object name and type; a test failure when there
+// is none.
+template <typename T>
+T* child(QWidget& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+template <typename T>
+T* child(QWidget* window, const char* name) {
+  return child<T>(*window, name);
+}
+
+// Types `text` into the window's edit, then takes the focus away as a
+// person's Tab would (the screens store a value when its edit is left);
+// what the edit shows afterwards.
+inline QString type(QWidget* window, const char* edit, const QString& text) {
+  auto* e = child<QLineEdit>(window, edit);
+  if (e == nullptr) return {};
+  e->setText(text);
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(e, &out);
+  return e->text();
+}
 
 inline QString labelText(QWidget& window, const char* name) {
   auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));

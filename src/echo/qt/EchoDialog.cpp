@@ -43,15 +43,11 @@ QString qt(const std::string& text) {
 EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
     : Screen(context, parent), session_(context), ui_(std::make_unique<Ui::EchoDialog>()) {
   ui_->setupUi(this);
-  const auto go = [this](EchoButton b) { return [this, b] { navigate(b); }; };
-  bindPictures({{PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }},
-                {PictureRole::ArretDisk, "buttonArretDisk", [this] { arretDisk(); }},
-                {PictureRole::Pgd, "buttonPgd", go(EchoButton::kPgd)},
-                {PictureRole::Pgu, "buttonPgu", go(EchoButton::kPgu)},
-                {PictureRole::Print, "buttonPrint", [this] { print(); }},
-                {PictureRole::Home, "buttonHome", go(EchoButton::kHome)},
-                {PictureRole::End, "buttonEnd", go(EchoButton::kEnd)}},
-               ShortcutContext::Viewer);
+  std::vector<PictureRow> pictures;
+  for (const ButtonRow& r : kButtonRows) {
+    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }});
+  }
+  bindPictures(pictures, ShortcutContext::Viewer);
   for (PictureRole role : pictureRoles()) showPicture(role, false);
   connect(ui_->comboScreen, &QComboBox::activated, this,
           [this](int index) { session_.choose(index); });
@@ -101,6 +97,19 @@ PictureButton* EchoDialog::button(EchoButton b) const {
 
 EchoPictureView* EchoDialog::picture() const {
   return ui_->pictureEcho;
+}
+
+void EchoDialog::press(EchoButton b) {
+  switch (b) {
+    case EchoButton::kSaveDisk:
+      return saveDisk();
+    case EchoButton::kArretDisk:
+      return arretDisk();
+    case EchoButton::kPrint:
+      return print();
+    default:
+      return navigate(b);
+  }
 }
 
 void EchoDialog::tick() {

@@ -34,6 +34,8 @@ class EchoDialog : public Screen {
   void arretDisk();
   void navigate(EchoButton button);
   void print();
+  // A picture button's action by the session's name for it.
+  void press(EchoButton button);
 
   const EchoSession& session() const { return session_; }
   PictureButton* button(EchoButton b) const;

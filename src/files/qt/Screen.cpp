@@ -35,7 +35,7 @@ QString Screen::text(const BilingualText& t) const {
 
 // --- picture buttons -------------------------------------------------------
 
-void Screen::bindPictures(std::initializer_list<PictureRow> rows, ShortcutContext context) {
+void Screen::bindPictures(std::span<const PictureRow> rows, ShortcutContext context) {
   for (const PictureRow& row : rows) {
     auto* button = findChild<PictureButton*>(QString::fromLatin1(row.control));
     if (button == nullptr) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,7 +83,10 @@ class Screen : public QDialog {
     const char* control;
     std::function<void()> press;
   };
-  void bindPictures(std::initializer_list<PictureRow> rows, ShortcutContext context);
+  void bindPictures(std::span<const PictureRow> rows, ShortcutContext context);
+  void bindPictures(std::initializer_list<PictureRow> rows, ShortcutContext context) {
+    bindPictures(std::span<const PictureRow>(rows.begin(), rows.size()), context);
+  }
   void showPicture(PictureRole role, bool shown);
   std::vector<PictureRole> pictureRoles() const;
 

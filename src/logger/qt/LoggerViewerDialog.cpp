@@ -28,12 +28,17 @@ using C = LoggerControl;
 struct PictureControl {
   LoggerControl control;
   PictureRole role;
+  const char* name;
 };
 constexpr PictureControl kPictureControls[] = {
-    {C::kSaveDisk, PictureRole::SaveDisk}, {C::kArretDisk, PictureRole::ArretDisk},
-    {C::kPgd, PictureRole::Pgd},           {C::kPgu, PictureRole::Pgu},
-    {C::kPrint, PictureRole::Print},       {C::kHome, PictureRole::Home},
-    {C::kEnd, PictureRole::End},           {C::kTableur, PictureRole::Tableur},
+    {C::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
+    {C::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
+    {C::kPgd, PictureRole::Pgd, "buttonPgd"},
+    {C::kPgu, PictureRole::Pgu, "buttonPgu"},
+    {C::kPrint, PictureRole::Print, "buttonPrint"},
+    {C::kHome, PictureRole::Home, "buttonHome"},
+    {C::kEnd, PictureRole::End, "buttonEnd"},
+    {C::kTableur, PictureRole::Tableur, "buttonTableur"},
 };
 // The controls that come and go besides the picture buttons.
 struct PlainControl {
@@ -84,18 +89,13 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
       ui_(std::make_unique<Ui::LoggerViewerDialog>()) {
   ui_->setupUi(this);
   setLabels(*this, rows_.labels, language());
-  const auto go = [this](LoggerNavigation nav) { return [this, nav] { navigate(nav); }; };
-  bindPictures({{PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }},
-                {PictureRole::ArretDisk, "buttonArretDisk", [this] { arretDisk(); }},
-                {PictureRole::Pgd, "buttonPgd", go(LoggerNavigation::kPgd)},
-                {PictureRole::Pgu, "buttonPgu", go(LoggerNavigation::kPgu)},
-                {PictureRole::Print, "buttonPrint", [this] { print(); }},
-                {PictureRole::Home, "buttonHome", go(LoggerNavigation::kHome)},
-                {PictureRole::End, "buttonEnd", go(LoggerNavigation::kEnd)},
-                {PictureRole::Tableur, "buttonTableur", [this] { tableur(); }}},
-               ShortcutContext::Viewer);
+  std::vector<PictureRow> pictures;
+  for (const PictureControl& p : kPictureControls) {
+    pictures.push_back({p.role, p.name, [this, c = p.control] { press(c); }});
+  }
+  bindPictures(pictures, ShortcutContext::Viewer);
   connect(ui_->buttonHelp, &QPushButton::clicked, this, &LoggerViewerDialog::help);
-  connect(ui_->buttonGo, &QPushButton::clicked, this, go(LoggerNavigation::kGo));
+  connect(ui_->buttonGo, &QPushButton::clicked, this, [this] { navigate(LoggerNavigation::kGo); });
   for (std::size_t i = 0; i < kLoggerControls; ++i) control(static_cast<C>(i))->hide();
   // Enter goes to the record typed, and never presses whichever button a
   // dialog would make its default (SAVEDISK, the first one).
@@ -183,12 +183,36 @@ StatusHelpWindow* LoggerViewerDialog::helpWindow() const {
 }
 
 std::vector<std::string> LoggerViewerDialog::otherControls() {
-  std::vector<std::string> names = {"buttonSaveDisk", "buttonArretDisk", "buttonPgd",
-                                    "buttonPgu",      "buttonPrint",     "buttonHome",
-                                    "buttonEnd",      "buttonTableur"};
+  std::vector<std::string> names;
+  for (const PictureControl& p : kPictureControls) names.emplace_back(p.name);
   for (const PlainControl& p : kPlainControls) names.emplace_back(p.name);
   for (const char* name : kOtherControls) names.emplace_back(name);
   return names;
+}
+
+void LoggerViewerDialog::press(LoggerControl c) {
+  switch (c) {
+    case C::kSaveDisk:
+      return saveDisk();
+    case C::kArretDisk:
+      return arretDisk();
+    case C::kPgd:
+      return navigate(LoggerNavigation::kPgd);
+    case C::kPgu:
+      return navigate(LoggerNavigation::kPgu);
+    case C::kHome:
+      return navigate(LoggerNavigation::kHome);
+    case C::kEnd:
+      return navigate(LoggerNavigation::kEnd);
+    case C::kPrint:
+      return print();
+    case C::kTableur:
+      return tableur();
+    case C::kRecordField:
+    case C::kGo:
+    case C::kHelp:
+      return;
+  }
 }
 
 void LoggerViewerDialog::tick() {

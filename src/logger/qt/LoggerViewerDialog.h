@@ -43,6 +43,8 @@ class LoggerViewerDialog : public Screen {
   void print();
   void tableur();
   void help();
+  // A picture button's action by the session's name for it.
+  void press(LoggerControl control);
 
   const LoggerViewerSession& session() const { return session_; }
   QWidget* control(LoggerControl c) const;

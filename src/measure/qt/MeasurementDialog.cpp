@@ -167,16 +167,11 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
       session_(context, systemRegionalSettings()),
       ui_(std::make_unique<Ui::MeasurementDialog>()) {
   ui_->setupUi(this);
-  const auto go = [this](MeasurementButton b) { return [this, b] { navigate(b); }; };
-  bindPictures({{PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }},
-                {PictureRole::ArretDisk, "buttonArretDisk", [this] { arretDisk(); }},
-                {PictureRole::Pgd, "buttonPgd", go(MeasurementButton::kPgd)},
-                {PictureRole::Pgu, "buttonPgu", go(MeasurementButton::kPgu)},
-                {PictureRole::Print, "buttonPrint", [this] { print(); }},
-                {PictureRole::Home, "buttonHome", go(MeasurementButton::kHome)},
-                {PictureRole::End, "buttonEnd", go(MeasurementButton::kEnd)},
-                {PictureRole::Tableur, "buttonTableur", [this] { tableur(); }}},
-               ShortcutContext::Viewer);
+  std::vector<PictureRow> pictures;
+  for (const ButtonRow& r : kButtonRows) {
+    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }});
+  }
+  bindPictures(pictures, ShortcutContext::Viewer);
   for (PictureRole role : pictureRoles()) showPicture(role, false);
 
   // Nothing of the data shows before the first answer or record; the fixed
@@ -231,6 +226,21 @@ std::vector<std::string> MeasurementDialog::boundControls() {
 
 PictureButton* MeasurementDialog::button(MeasurementButton b) const {
   return picture(roleOf(b));
+}
+
+void MeasurementDialog::press(MeasurementButton b) {
+  switch (b) {
+    case MeasurementButton::kSaveDisk:
+      return saveDisk();
+    case MeasurementButton::kArretDisk:
+      return arretDisk();
+    case MeasurementButton::kPrint:
+      return print();
+    case MeasurementButton::kTableur:
+      return tableur();
+    default:
+      return navigate(b);
+  }
 }
 
 void MeasurementDialog::tick() {

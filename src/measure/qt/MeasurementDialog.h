@@ -33,6 +33,8 @@ class MeasurementDialog : public Screen {
   void navigate(MeasurementButton button);
   void print();
   void tableur();
+  // A picture button's action by the session's name for it.
+  void press(MeasurementButton button);
 
   const MeasurementSession& session() const { return session_; }
   PictureButton* button(MeasurementButton b) const;

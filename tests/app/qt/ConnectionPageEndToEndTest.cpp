@@ -11,18 +11,14 @@
 #include "link/AppContext.h"
 #include "link/qt/CConnectionDlg.h"
 #include "support/FakeUserInterface.h"
+#include "support/ScreenProbes.h"
 
 namespace flowdesk {
 namespace {
 
 using Icon = UserInterface::Icon;
 
-template <typename W>
-W* child(QWidget& page, const char* name) {
-  W* w = page.findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
+using testing::child;
 
 TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
   VirtualUnitProcess unit;

@@ -31,6 +31,7 @@
 #include "link/AppContext.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
+#include "support/ScreenProbes.h"
 
 namespace flowdesk {
 namespace {
@@ -60,12 +61,7 @@ QStringList items(const QComboBox* combo) {
   return all;
 }
 
-template <typename T>
-T* child(QWidget* page, const char* name) {
-  T* found = page->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
+using testing::child;
 
 TEST(CalibrationSheetOnUnit, ListsTheConfigurationsAndOpensOnTheMeasurementPoint) {
   const struct {

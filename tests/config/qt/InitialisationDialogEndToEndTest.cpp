@@ -15,16 +15,12 @@
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
+#include "support/ScreenProbes.h"
 
 namespace flowdesk {
 namespace {
 
-template <typename T>
-T* child(QWidget* page, const char* name) {
-  T* found = page->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
+using testing::child;
 
 TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
   testing::UnitProcess unit({"--configs", "2"});

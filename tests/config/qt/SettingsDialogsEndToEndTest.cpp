@@ -23,6 +23,7 @@
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
+#include "support/ScreenProbes.h"
 
 namespace flowdesk {
 namespace {
@@ -42,21 +43,9 @@ struct UnitRig {
   }
 };
 
-template <typename T>
-T* child(QWidget* dialog, const char* name) {
-  T* found = dialog->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
+using testing::child;
 
-// Typed into an edit, then the focus leaves it.
-QString type(QWidget* dialog, const char* edit, const QString& text) {
-  auto* e = child<QLineEdit>(dialog, edit);
-  e->setText(text);
-  QFocusEvent out(QEvent::FocusOut);
-  QApplication::sendEvent(e, &out);
-  return e->text();
-}
+using testing::type;
 
 void choose(QWidget* dialog, const char* combo, int index) {
   auto* c = child<QComboBox>(dialog, combo);

@@ -15,25 +15,14 @@
 #include "link/AppContext.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
+#include "support/ScreenProbes.h"
 
 namespace flowdesk {
 namespace {
 
-template <typename T>
-T* child(QWidget* dialog, const char* name) {
-  T* found = dialog->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
+using testing::child;
 
-// Typed into an edit, then the focus leaves it.
-QString type(QWidget* dialog, const char* edit, const QString& text) {
-  auto* e = child<QLineEdit>(dialog, edit);
-  e->setText(text);
-  QFocusEvent out(QEvent::FocusOut);
-  QApplication::sendEvent(e, &out);
-  return e->text();
-}
+using testing::type;
 
 TEST(MakerSettingsDialog, SerialNumberAndPointsShownWithinTheirRanges) {
   QTemporaryDir folder;

@@ -18,17 +18,13 @@
 #include "link/AppContext.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
+#include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
 
-template <typename T>
-T* child(QWidget* page, const char* name) {
-  T* found = page->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
+using testing::child;
 
 void leave(QWidget* edit) {
   QFocusEvent out(QEvent::FocusOut);

@@ -21,6 +21,7 @@
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/RegisterUnit.h"
+#include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
@@ -43,12 +44,7 @@ struct LoggerUnit : testing::RegisterLine {
   }
 };
 
-template <typename W>
-W* child(QWidget& w, const char* name) {
-  W* found = w.findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
+using testing::child;
 
 TEST(LoggerConfigurationScreen, ShowsTheUnitsSettingsAndAppliesTheRules) {
   struct Case {
