@@ -97,8 +97,14 @@ Screen::Busy::~Busy() {
     const int result = *screen_.closeWaiting_;
     screen_.closeWaiting_.reset();
     // From the event loop: the code that talked may still use the screen.
+    // A screen that closed by itself meanwhile (a TRANSFERT that succeeded)
+    // keeps its own result.
     QMetaObject::invokeMethod(
-        &screen_, [s = &screen_, result] { s->done(result); }, Qt::QueuedConnection);
+        &screen_,
+        [s = &screen_, result] {
+          if (s->isVisible()) s->done(result);
+        },
+        Qt::QueuedConnection);
   }
 }
 

@@ -360,7 +360,8 @@ void LoggerViewerDialog::closeDownloadWindow() {
 
 void LoggerViewerDialog::navigate(LoggerNavigation nav) {
   const std::string field = ui_->editRecord->text().toStdString();
-  if (!session_.navigate(nav, field)) return;
+  // END, Go and a reload read the records filled from the unit.
+  if (!talk([&] { return session_.navigate(nav, field); })) return;
   drawScreen();
   drawGrid();
   runTimer(session_.timerMs());

@@ -9,12 +9,14 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/qt/PictureButton.h"
 #include "files/qt/ConvertFileDialog.h"
 #include "logger/LoggerConversion.h"
 #include "logger/qt/CConfigLoggerDlg.h"
@@ -114,21 +116,41 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
     std::vector<int> writes;
     int result;
     std::size_t messages;
+    // While the first write waits for the unit: TRANSFERT clicked and typed
+    // again and the close box, which must wait for the upload to end.
+    bool pressedDuring = false;
   } cases[] = {
       {"no", false, -1, {}, -1, 0},
       {"erase then settings, closed", true, -1, {0x2306, 0x3100}, QDialog::Accepted, 0},
       {"failed erase, open", true, 0x2306, {}, -1, 1},
+      {"pressed during the upload", true, -1, {0x2306, 0x3100}, QDialog::Accepted, 0, true},
+      {"closed during a failed upload", true, 0x2306, {}, QDialog::Rejected, 1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     LoggerUnit s(1);
     CConfigLoggerDlg dialog(s.context);
     ASSERT_TRUE(dialog.open(ScreenSource::unit()));
-    s.refused = {c.refused};
-    s.ui.answers.push_back(c.yes);
+    s.ui.answers = {c.yes, true};
     child<QCheckBox>(dialog, "checkErase")->setChecked(true);
     dialog.setResult(-1);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    bool pressed = false;
+    bool openWhilePressed = false;
+    s.refuse = [&](const Bytes& request) {
+      if (c.pressedDuring && request[1] == 16 && !pressed) {
+        pressed = true;
+        QTest::mouseClick(dialog.picture(PictureRole::Transfert), Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_T, Qt::ControlModifier);
+        dialog.close();
+        openWhilePressed = dialog.isVisible() && dialog.result() == -1;
+      }
+      return (request[2] << 8 | request[3]) == c.refused;
+    };
     dialog.transfert();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(openWhilePressed, c.pressedDuring);
     EXPECT_EQ(s.ui.questions, std::vector<QString>{"Téléchargement vers Unité"});
     EXPECT_EQ(s.writes, c.writes);
     EXPECT_EQ(dialog.result(), c.result);

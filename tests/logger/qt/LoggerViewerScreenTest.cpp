@@ -8,8 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
+#include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "link/AppContext.h"
 #include "link/MemorySerialDriver.h"
@@ -19,6 +22,7 @@
 #include "logger/qt/StatusHelpWindow.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
+#include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
 #include "unit/VirtualUnit.h"
 
@@ -133,6 +137,45 @@ TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
   EXPECT_EQ(dialog.downloadWindow(), nullptr) << "the window closes with the download";
   EXPECT_EQ(testing::fileBytes(dir.file("d.log")).size(), 2u + 30u * 34u);
   EXPECT_TRUE(fake.messages.empty());
+}
+
+// The polling screens: a press or a close while a tick waits for the unit.
+TEST(LoggerViewerScreen, APressOrACloseDuringAFetchWaitsForItsEnd) {
+  ManualClock clock;
+  DeviceImage image;
+  AppContext context(clock, image);
+  auto line = std::make_shared<MemoryLine>(clock);
+  unit::UnitSettings settings;
+  settings.configs = 18;
+  settings.loggerRecords = 30;
+  unit::VirtualUnit unit(settings, [] { return 1.7e9; });
+  std::function<void()> during;
+  line->onWrite = [&](MemoryLine& l) {
+    const Bytes request = l.takeRequest();
+    if (during) std::exchange(during, nullptr)();
+    if (auto reply = unit.handle(request)) l.deliverAtBaud(*reply, 9600, 5);
+  };
+  context.master.setPortOpener(memoryPortOpener(line));
+  context.settings.Bauds = 5;
+  FakeUserInterface fake;
+  LoggerViewerDialog dialog(context);
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
+  for (int i = 0; i < 20 && dialog.control(C::kSaveDisk)->isHidden(); ++i) dialog.tick();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+
+  bool openDuring = false;
+  during = [&] {
+    QTest::mouseClick(dialog.control(C::kSaveDisk), Qt::LeftButton);
+    QTest::keyClick(&dialog, Qt::Key_S, Qt::ControlModifier);
+    dialog.close();
+    openDuring = dialog.isVisible();
+  };
+  // HOME reloads the page: its fetches run from the timer's ticks.
+  dialog.navigate(LoggerNavigation::kHome);
+  ASSERT_TRUE(testing::waitFor([&] { return !dialog.isVisible(); }, 3000));
+  EXPECT_TRUE(openDuring) << "closed while a fetch waited for the unit";
+  EXPECT_TRUE(fake.fileRequests.empty()) << "SAVEDISK during the fetch";
 }
 
 }  // namespace
