@@ -12,6 +12,10 @@ namespace flowdesk {
 // report names them: one table, so the page, the report and `show` format a
 // field alike. Each table points into the image it was built for.
 
+// Every field has an id that does not change when a table is reordered:
+// the screens name its control after it ("edit" or "combo" + id), so a
+// control is never bound to a field by its place in a table.
+
 // An edit: shown with its display format after clamping into [min, max].
 struct EditField {
   BilingualText reportName;
@@ -19,6 +23,7 @@ struct EditField {
   const char* format;
   double min;
   double max;
+  const char* id = "";
 };
 
 // A list: the field is the index of the entry.
@@ -27,6 +32,7 @@ struct ListField {
   std::int32_t* variable;
   const ValueList* list;
   int count;  // entries the control offers (the probe list offers 30, named or not)
+  const char* id = "";
 };
 
 // The measurement point page's 34 edits and 7 lists, in report order. The

@@ -18,6 +18,7 @@ struct TextField {
   BilingualText reportName;
   std::string* variable;
   std::size_t maxLength;
+  const char* id = "";
 };
 
 // The factory block's 24 edits, 9 lists and 2 texts, in report order.

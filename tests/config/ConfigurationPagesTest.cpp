@@ -12,6 +12,7 @@
 #include "base/FieldFormat.h"
 #include "config/ConfigurationFields.h"
 #include "config/ConfigurationVisibility.h"
+#include "config/FactoryFields.h"
 #include "link/BlockMaps.h"
 #include "link/FieldMap.h"
 
@@ -194,6 +195,34 @@ TEST(ConfigurationPages, TypedValuesAreClampedByTheFieldsRanges) {
     *field->variable = toFieldFloat(readNumber(c.typed));
     EXPECT_EQ(showNumber(*field->variable, field->min, field->max, field->format), c.shown);
     EXPECT_EQ(formatNumber(*field->variable, field->format), c.shown) << "the clamp is stored";
+  }
+}
+
+// The screens bind a control by its field's id: an id missing or given twice
+// would leave a field without its control or two fields on one.
+TEST(FieldTables, EveryFieldHasItsOwnId) {
+  DeviceImage image;
+  const ValueList none;
+  const auto ids = [](const auto& fields) {
+    std::vector<std::string> out;
+    for (const auto& f : fields) out.emplace_back(f.id);
+    return out;
+  };
+  const std::vector<std::vector<std::string>> tables = {ids(measurementPointEdits(image)),
+                                                        ids(measurementPointLists(image, none)),
+                                                        ids(inputsOutputsEdits(image)),
+                                                        ids(inputsOutputsLists(image)),
+                                                        ids(factoryEdits(image)),
+                                                        ids(factoryLists(image)),
+                                                        ids(factoryTexts(image)),
+                                                        ids(makerEdits(image)),
+                                                        ids(makerLists(image))};
+  for (const std::vector<std::string>& table : tables) {
+    std::vector<std::string> sorted = table;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end())
+        << ::testing::PrintToString(table);
+    EXPECT_EQ(std::count(table.begin(), table.end(), ""), 0) << ::testing::PrintToString(table);
   }
 }
 

@@ -42,6 +42,11 @@ W* control(QWidget& window, const char* name) {
   return found;
 }
 
+template <typename W = QWidget>
+W* control(QWidget& window, const std::string& name) {
+  return control<W>(window, name.c_str());
+}
+
 // The pools a window uses when the screen brings none: they live as long as
 // the window, so each screen starts with empty ones.
 class WindowPools : public QObject {
@@ -246,9 +251,9 @@ void selectChecks(QWidget& window, std::span<const CheckBinding> rows) {
 
 std::vector<std::string> boundControls(const BindingRows& rows) {
   std::vector<std::string> names;
-  const auto add = [&names](const char* name) {
-    if (name != nullptr && std::find(names.begin(), names.end(), name) == names.end()) {
-      names.emplace_back(name);
+  const auto add = [&names](const std::string& name) {
+    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) {
+      names.push_back(name);
     }
   };
   for (const auto& row : rows.labels) add(row.control);

@@ -29,15 +29,17 @@ struct LabelBinding {
   BilingualText text;
 };
 
+// The controls of fields, lists and texts are named when the rows are built
+// from a table of fields (the edit's name made from the field's id).
 struct TextBinding {
-  const char* control;
+  std::string control;
   std::string* variable;
   std::size_t maxLength;  // characters, not bytes
 };
 
 // Serves numeric edits and, with an integer format, whole-number edits.
 struct FieldBinding {
-  const char* control;
+  std::string control;
   float* variable;
   const char* format;  // printf-style, "" for the adaptive precision
   double min;
@@ -45,7 +47,7 @@ struct FieldBinding {
 };
 
 struct ComboBinding {
-  const char* control;
+  std::string control;
   std::int32_t* variable;  // the selected index
   int count;               // N: how many items of the list the control offers; 0: all
   const ValueList* list;   // bilingual or not, as the list says

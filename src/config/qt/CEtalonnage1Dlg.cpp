@@ -15,18 +15,6 @@ namespace flowdesk {
 
 namespace {
 
-// In the order of measurementPointEdits() and measurementPointLists().
-constexpr std::array kEditControls{
-    "editChords",    "editThickness", "editDiameter", "editQMax",    "editQMin",     "editKh",
-    "editViscosity", "editRoughness", "editC0",       "editDeltaC",  "editLength1",  "editLength2",
-    "editLength3",   "editLength4",   "editLength5",  "editLength6", "editAxial1",   "editAxial2",
-    "editAxial3",    "editAxial4",    "editAxial5",   "editAxial6",  "editCi1",      "editCi2",
-    "editCi3",       "editCi4",       "editCi5",      "editCi6",     "editDeltaT01", "editDeltaT02",
-    "editDeltaT03",  "editDeltaT04",  "editDeltaT05", "editDeltaT06"};
-constexpr std::array kListControls{"comboProbe",    "comboMounting", "comboDiameterType",
-                                   "comboMaterial", "comboProduct",  "comboFlowUnit",
-                                   "comboKhType"};
-
 constexpr std::array<const char*, 6> kChordHeaders{"labelChord1", "labelChord2", "labelChord3",
                                                    "labelChord4", "labelChord5", "labelChord6"};
 
@@ -68,8 +56,8 @@ CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& sess
                      {"labelLengthRow", kTxtLengthMm},
                      {"labelAxialRow", kTxtAxialDistanceMm},
                      {"labelCiRow", kTxtCi}},
-          .fields = fieldRows(kEditControls, measurementPointEdits(context.image)),
-          .combos = comboRows(kListControls, measurementPointLists(context.image, probeNames_)),
+          .fields = fieldRows(measurementPointEdits(context.image)),
+          .combos = comboRows(measurementPointLists(context.image, probeNames_)),
       },
       ui_(std::make_unique<Ui::CEtalonnage1Dlg>()) {
   ui_->setupUi(this);
@@ -92,12 +80,12 @@ void CEtalonnage1Dlg::applyVisibility() {
   setShown({"labelCiRow"}, v.ciLabel);
   for (std::size_t k = 0; k < v.chords.size(); ++k) {
     const ChordColumnVisibility& chord = v.chords[k];
-    // Edits of chord k+1 sit after the ten single edits, six per row.
+    const std::string n = std::to_string(k + 1);
     setShown({kChordHeaders[k]}, chord.header);
-    setShown({kEditControls[10 + k]}, chord.length);
-    setShown({kEditControls[16 + k]}, chord.axialDistance);
-    setShown({kEditControls[22 + k]}, chord.ci);
-    setShown({kEditControls[28 + k]}, chord.deltaT0);
+    setShown({editControl("Length" + n).c_str()}, chord.length);
+    setShown({editControl("Axial" + n).c_str()}, chord.axialDistance);
+    setShown({editControl("Ci" + n).c_str()}, chord.ci);
+    setShown({editControl("DeltaT0" + n).c_str()}, chord.deltaT0);
   }
   setShown({"labelThickness", "editThickness", "unitThickness"}, v.wallThickness);
   setShown({"labelMounting", "comboMounting"}, v.probeMounting);

@@ -16,15 +16,6 @@ namespace flowdesk {
 
 namespace {
 
-// In the order of inputsOutputsEdits() and inputsOutputsLists().
-constexpr std::array kEditControls{"editFilter",     "editMemory",     "editThreshold1",
-                                   "editThreshold2", "editThreshold3", "editThreshold4",
-                                   "editWeight1",    "editWeight2",    "editWeight3"};
-constexpr std::array kListControls{"comboGraphStep",    "comboTotalizer1", "comboTotalizer2",
-                                   "comboTotalizer3",   "comboRelay1",     "comboRelay2",
-                                   "comboRelay3",       "comboRelay4",     "comboPulseWidth",
-                                   "comboOutputCurrent"};
-
 constexpr std::array<const char*, 3> kWeightLabels{"labelWeight1", "labelWeight2", "labelWeight3"};
 constexpr std::array<const char*, 3> kWeightUnits{"unitWeight1", "unitWeight2", "unitWeight3"};
 constexpr std::array<const char*, 4> kThresholdLabels{"labelThreshold1", "labelThreshold2",
@@ -55,8 +46,8 @@ CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& sess
                      {"labelThreshold4", kTxtThresholdR4},
                      {"labelPulseWidth", kTxtPulseWidth},
                      {"groupOutputCurrent", kTxtOutputCurrent}},
-          .fields = fieldRows(kEditControls, inputsOutputsEdits(context.image)),
-          .combos = comboRows(kListControls, inputsOutputsLists(context.image)),
+          .fields = fieldRows(inputsOutputsEdits(context.image)),
+          .combos = comboRows(inputsOutputsLists(context.image)),
       },
       ui_(std::make_unique<Ui::CEtalonnage2Dlg>()) {
   ui_->setupUi(this);
@@ -71,13 +62,15 @@ void CEtalonnage2Dlg::applyVisibility() {
   const int language = context_.settings.Language;
   for (std::size_t t = 0; t < v.pulseWeights.size(); ++t) {
     const PulseWeightVisibility& weight = v.pulseWeights[t];
-    setShown({kWeightLabels[t], kEditControls[6 + t], kWeightUnits[t]}, weight.shown);
+    const std::string edit = editControl("Weight" + std::to_string(t + 1));
+    setShown({kWeightLabels[t], edit.c_str(), kWeightUnits[t]}, weight.shown);
     if (auto* unit = findChild<QLabel*>(QString::fromLatin1(kWeightUnits[t]))) {
       unit->setText(QString::fromUtf8(weight.unit.text(language)));
     }
   }
   for (std::size_t r = 0; r < v.thresholds.size(); ++r) {
-    setShown({kThresholdLabels[r], kEditControls[2 + r]}, v.thresholds[r]);
+    const std::string edit = editControl("Threshold" + std::to_string(r + 1));
+    setShown({kThresholdLabels[r], edit.c_str()}, v.thresholds[r]);
   }
   setShown({"labelPulseWidth", "comboPulseWidth"}, v.pulseWidth);
 }

@@ -10,15 +10,6 @@
 
 namespace flowdesk {
 
-namespace {
-
-// In the order of makerEdits() and makerLists().
-constexpr std::array kEditControls{"editSerial1", "editSerial2", "editSerial3", "edit4mA",
-                                   "edit20mA"};
-constexpr std::array kListControls{"comboDevice"};
-
-}  // namespace
-
 CReglageNorvadineDlg::CReglageNorvadineDlg(AppContext& context, QWidget* parent)
     : SettingsBlockDialog(context, std::make_unique<MakerSession>(context),
                           {kTxtNorvadineSettings, "NORVADINE Settings", FileKind::MakerSettings,
@@ -33,8 +24,8 @@ CReglageNorvadineDlg::CReglageNorvadineDlg(AppContext& context, QWidget* parent)
                  {"label4mA", kTxtPoints4mA},
                  {"label20mA", kTxtPoints20mA},
                  {"labelDevice", kTxtDevice}},
-      .fields = fieldRows(kEditControls, makerEdits(image)),
-      .combos = comboRows(kListControls, makerLists(image)),
+      .fields = fieldRows(makerEdits(image)),
+      .combos = comboRows(makerLists(image)),
   });
 }
 

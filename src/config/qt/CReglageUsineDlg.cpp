@@ -14,23 +14,9 @@ namespace flowdesk {
 
 namespace {
 
-// In the order of factoryEdits(), factoryLists() and factoryTexts().
-constexpr std::array kEditControls{
-    "editQSimulation", "editDeltaTCutOff", "editRipple",   "editEr2",   "editExternalCoef",
-    "editJbus",        "editResume",       "editContrast", "editT0Sp1", "editT0Sp2",
-    "editAngleSp1",    "editAngleSp2",     "editQRefLin",  "editLin0",  "editLin10",
-    "editLin20",       "editLin30",        "editLin40",    "editLin50", "editLin60",
-    "editLin70",       "editLin80",        "editLin90",    "editLin100"};
-constexpr std::array kListControls{"comboFunction",     "comboEchoPolarity", "comboFrequencySp1",
-                                   "comboFrequencySp2", "comboLanguage",     "comboReverseDisplay",
-                                   "comboBacklight",    "comboReverseVideo", "comboQRefLinUnit"};
-constexpr std::array kTextControls{"editTextSp1", "editTextSp2"};
-
 std::vector<TextBinding> textRows(const std::vector<TextField>& texts) {
   std::vector<TextBinding> rows;
-  for (std::size_t i = 0; i < texts.size() && i < kTextControls.size(); ++i) {
-    rows.push_back({kTextControls[i], texts[i].variable, texts[i].maxLength});
-  }
+  for (const TextField& t : texts) rows.push_back({editControl(t.id), t.variable, t.maxLength});
   return rows;
 }
 
@@ -84,8 +70,8 @@ CReglageUsineDlg::CReglageUsineDlg(AppContext& context, QWidget* parent)
                      {"labelLin90", kTxtPercent90},
                      {"labelLin100", kTxtPercent100}},
           .texts = textRows(factoryTexts(image)),
-          .fields = fieldRows(kEditControls, factoryEdits(image)),
-          .combos = comboRows(kListControls, factoryLists(image)),
+          .fields = fieldRows(factoryEdits(image)),
+          .combos = comboRows(factoryLists(image)),
       },
       [this] { compare(); });
   showPicture(PictureRole::Compare, false);

@@ -91,7 +91,7 @@ void CSpecialProbeDlg::readProbe() {
   // Only an edit whose text the operator changed is read back: reading a
   // value from its rounded display would turn a typed 2.39 into 2.4.
   for (const FieldBinding& row : rows_.fields) {
-    const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(row.control));
+    const auto* edit = findChild<QLineEdit*>(QString::fromStdString(row.control));
     float value = *row.variable;
     if (edit != nullptr &&
         edit->text().toStdString() != showNumber(value, row.min, row.max, row.format)) {

@@ -11,22 +11,22 @@
 
 namespace flowdesk {
 
-std::vector<FieldBinding> fieldRows(std::span<const char* const> controls,
-                                    const std::vector<EditField>& edits) {
+std::string editControl(std::string_view id) {
+  return "edit" + std::string(id);
+}
+
+std::vector<FieldBinding> fieldRows(const std::vector<EditField>& edits) {
   std::vector<FieldBinding> rows;
-  const std::size_t n = std::min(controls.size(), edits.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    rows.push_back({controls[i], edits[i].variable, edits[i].format, edits[i].min, edits[i].max});
+  for (const EditField& e : edits) {
+    rows.push_back({editControl(e.id), e.variable, e.format, e.min, e.max});
   }
   return rows;
 }
 
-std::vector<ComboBinding> comboRows(std::span<const char* const> controls,
-                                    const std::vector<ListField>& lists) {
+std::vector<ComboBinding> comboRows(const std::vector<ListField>& lists) {
   std::vector<ComboBinding> rows;
-  const std::size_t n = std::min(controls.size(), lists.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    rows.push_back({controls[i], lists[i].variable, lists[i].count, lists[i].list});
+  for (const ListField& l : lists) {
+    rows.push_back({"combo" + std::string(l.id), l.variable, l.count, l.list});
   }
   return rows;
 }
@@ -61,7 +61,7 @@ void CalibrationPage::bindRows(const BindingRows& rows, int language, QLabel* ca
   fillLists(*this, rows.combos, language);
   caption->setText(QString::fromStdString(filePath));
   for (const ComboBinding& row : rows.combos) {
-    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
+    if (auto* combo = findChild<QComboBox*>(QString::fromStdString(row.control))) {
       connect(combo, &QComboBox::activated, this, &CalibrationPage::listChosen);
     }
   }

@@ -17,14 +17,13 @@ class AppContext;
 class ConfigurationSession;
 
 // The binding rows of a page's edits and lists, taken from the core's field
-// tables so that a format, range or list is written in one place only.
-// `controls` names the page's controls in the table's order; a table longer
-// than the names (or the reverse) binds only the common part, which the
-// pages' tests would notice as a missing row.
-std::vector<FieldBinding> fieldRows(std::span<const char* const> controls,
-                                    const std::vector<EditField>& edits);
-std::vector<ComboBinding> comboRows(std::span<const char* const> controls,
-                                    const std::vector<ListField>& lists);
+// tables so that a format, range or list is written in one place only. Each
+// control is the one named after its field's id ("edit" + id, "combo" + id),
+// whatever the field's place in its table.
+std::vector<FieldBinding> fieldRows(const std::vector<EditField>& edits);
+std::vector<ComboBinding> comboRows(const std::vector<ListField>& lists);
+// The control of a field's id: editControl("Length1") is "editLength1".
+std::string editControl(std::string_view id);
 
 // What the three pages of the calibration sheet share: Enter and Escape
 // never reach the sheet (it would close, and an edit would store its value

@@ -37,7 +37,7 @@ void SettingsBlockDialog::bindControls(BindingRows rows, std::function<void()> c
                  ShortcutContext::Configuration);
   }
   for (const ComboBinding& row : rows_.combos) {
-    if (auto* combo = findChild<QComboBox*>(QString::fromLatin1(row.control))) {
+    if (auto* combo = findChild<QComboBox*>(QString::fromStdString(row.control))) {
       connect(combo, &QComboBox::activated, this, &SettingsBlockDialog::fieldsLeft);
     }
   }
