@@ -111,6 +111,24 @@ ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, Dev
   return outcome;
 }
 
+ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& blocks,
+                                const FileResult& file, const std::string& comparedPath,
+                                const std::string& folder, const std::string& dateTime,
+                                int language, const RegionalSettings& regional) {
+  if (!file.ok()) {
+    ComparisonOutcome outcome;
+    outcome.comparedPath = comparedPath;
+    outcome.file = file;
+    return outcome;
+  }
+  DeviceImage unitValues = blocks.image;
+  decodeReply(blocks.map(unitValues), blocks.sent.data(), blocks.sent.size());
+  DeviceImage fileValues = blocks.image;
+  decodeOverDefaults(blocks.map(fileValues), blocks.fileBlock.data(), blocks.fileBlock.size());
+  return compareImages(table, unitValues, fileValues, comparedPath, folder, dateTime, language,
+                       regional);
+}
+
 std::string comparisonText(const ComparisonOutcome& outcome, int language) {
   if (!outcome.file.ok()) return outcome.file.message(language);
   if (!outcome.report.ok()) return outcome.report.message(language);

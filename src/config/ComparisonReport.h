@@ -7,9 +7,11 @@
 
 #include "base/BilingualText.h"
 #include "base/BinaryFile.h"
+#include "base/Bytes.h"
 #include "base/RegionalFormat.h"
 #include "base/ValueLists.h"
 #include "link/DeviceImage.h"
+#include "link/FieldMap.h"
 
 namespace flowdesk {
 
@@ -80,6 +82,24 @@ ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, Dev
                                 const std::string& comparedPath, const std::string& folder,
                                 const std::string& dateTime, int language,
                                 const RegionalSettings& regional);
+
+// The comparison of a screen's block with a file's. Both sides are decoded
+// into copies of `image` (the screen keeps showing, and TRANSFERT keeps
+// sending, its own values): the screen's as TRANSFERT and saving would send
+// it (`sent`), so that an edit whose bytes do not change shows no deviation;
+// the file's over the defaults, so that a file with a shorter block compares
+// its missing fields as their defaults. `file` is why the file could not be
+// read, if it could not.
+struct ComparedBlocks {
+  const DeviceImage& image;
+  FieldMap (*map)(DeviceImage&);
+  const Bytes& sent;
+  const Bytes& fileBlock;
+};
+ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& blocks,
+                                const FileResult& file, const std::string& comparedPath,
+                                const std::string& folder, const std::string& dateTime,
+                                int language, const RegionalSettings& regional);
 
 // The words of a comparison's outcome, UTF-8, lines separated by "\n".
 std::string comparisonText(const ComparisonOutcome& outcome, int language);

@@ -266,21 +266,12 @@ FileResult ConfigurationSession::saveCalibration(const std::string& path) const 
 ComparisonOutcome ConfigurationSession::compare(const std::string& path,
                                                 const std::string& reportFolder,
                                                 const RegionalSettings& regional) {
-  ComparisonOutcome outcome;
-  outcome.comparedPath = path;
   CalibrationFile file;
-  outcome.file = readCalibrationFile(path, file);
-  if (!outcome.file.ok()) return outcome;
-  // The file's values are decoded into a copy: the image keeps showing, and
-  // TRANSFERT keeps sending, the unit's.
-  DeviceImage fileValues = context_.image;
-  decodeOverDefaults(configurationMap(fileValues), file.block.data(), file.block.size());
-  // The unit's side as TRANSFERT and saving would send it.
-  DeviceImage unitValues = context_.image;
+  const FileResult read = readCalibrationFile(path, file);
   const Bytes sent = calibrationFile().block;
-  decodeReply(configurationMap(unitValues), sent.data(), sent.size());
   const ProbeNameList probeNames(context_.settings.probes);
-  return compareImages(configurationReportTable(probeNames), unitValues, fileValues, path,
+  return compareBlocks(configurationReportTable(probeNames),
+                       {context_.image, configurationMap, sent, file.block}, read, path,
                        reportFolder, dateTimeText(localTime(), regional), language(), regional);
 }
 

@@ -28,23 +28,12 @@ void FactorySession::clampImage() {
 
 ComparisonOutcome FactorySession::compare(const std::string& path, const std::string& reportFolder,
                                           const RegionalSettings& regional) {
-  ComparisonOutcome outcome;
-  outcome.comparedPath = path;
   FactoryFile file;
-  outcome.file = readFactoryFile(path, file);
-  if (!outcome.file.ok()) return outcome;
-  // The file's values go into a copy: the screen keeps showing, and
-  // TRANSFERT keeps sending, the unit's.
-  DeviceImage fileValues = context_.image;
-  decodeOverDefaults(factoryMap(fileValues), file.block.data(), file.block.size());
-  // The unit's side is what TRANSFERT and saving would send, so that an edit
-  // whose bytes do not change (a text cleared to the blanks it pads with)
-  // shows no deviation.
-  DeviceImage unitValues = context_.image;
+  const FileResult read = readFactoryFile(path, file);
   const Bytes sent = currentBlock();
-  decodeReply(factoryMap(unitValues), sent.data(), sent.size());
-  return compareImages(factoryReportTable(), unitValues, fileValues, path, reportFolder,
-                       dateTimeText(localTime(), regional), context_.settings.Language, regional);
+  return compareBlocks(factoryReportTable(), {context_.image, factoryMap, sent, file.block}, read,
+                       path, reportFolder, dateTimeText(localTime(), regional),
+                       context_.settings.Language, regional);
 }
 
 }  // namespace flowdesk
