@@ -69,6 +69,16 @@ int writeFully(int fd, std::span<const std::uint8_t> data);
 // Reads a whole file.
 FileResult readWholeFile(const std::string& path, Bytes& out);
 
+// A file read whole, then decoded by `parse(bytes, path, out)`: the one
+// shape of every parameter file's reader.
+template <typename Out, typename Parse>
+FileResult readParsedFile(const std::string& path, Out& out, Parse parse) {
+  Bytes bytes;
+  FileResult r = readWholeFile(path, bytes);
+  if (!r.ok()) return r;
+  return parse(bytes, path, out);
+}
+
 // Replaces (or creates) `path` with `data`: the bytes go to a temporary file
 // in the same folder, which is flushed to disk and then renamed over the
 // target. A failure at any step removes the temporary file and leaves the

@@ -46,10 +46,7 @@ FileResult parseCalibrationFile(std::span<const std::uint8_t> bytes, const std::
 }
 
 FileResult readCalibrationFile(const std::string& path, CalibrationFile& out) {
-  Bytes bytes;
-  FileResult r = readWholeFile(path, bytes);
-  if (!r.ok()) return r;
-  return parseCalibrationFile(bytes, path, out);
+  return readParsedFile(path, out, parseCalibrationFile);
 }
 
 Bytes calibrationFileBytes(const CalibrationFile& file) {

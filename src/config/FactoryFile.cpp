@@ -36,10 +36,7 @@ FileResult parseFactoryFile(std::span<const std::uint8_t> bytes, const std::stri
 }
 
 FileResult readFactoryFile(const std::string& path, FactoryFile& out) {
-  Bytes bytes;
-  FileResult r = readWholeFile(path, bytes);
-  if (!r.ok()) return r;
-  return parseFactoryFile(bytes, path, out);
+  return readParsedFile(path, out, parseFactoryFile);
 }
 
 Bytes factoryFileBytes(const FactoryFile& file) {

@@ -41,10 +41,7 @@ FileResult parseMakerFile(std::span<const std::uint8_t> bytes, const std::string
 }
 
 FileResult readMakerFile(const std::string& path, MakerFile& out) {
-  Bytes bytes;
-  FileResult r = readWholeFile(path, bytes);
-  if (!r.ok()) return r;
-  return parseMakerFile(bytes, path, out);
+  return readParsedFile(path, out, parseMakerFile);
 }
 
 Bytes makerFileBytes(const MakerFile& file) {

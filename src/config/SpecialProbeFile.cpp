@@ -27,10 +27,7 @@ FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std:
 }
 
 FileResult readSpecialProbeFile(const std::string& path, SpecialProbe& out) {
-  Bytes bytes;
-  FileResult r = readWholeFile(path, bytes);
-  if (!r.ok()) return r;
-  return parseSpecialProbeFile(bytes, path, out);
+  return readParsedFile(path, out, parseSpecialProbeFile);
 }
 
 Bytes specialProbeFileBytes(const SpecialProbe& probe) {
