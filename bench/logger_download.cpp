@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   const std::string file = folder + "/bench.log";
   const auto start = Steady::now();
   if (status == 0 && !session.startDownload(file)) status = 1;
-  while (status == 0 && session.recordState() != 0) {
+  while (status == 0 && session.recording() != Recording::Off) {
     const LoggerTick t = session.tick();
     if (t == LoggerTick::kDownloadFailed) status = 2;
   }
