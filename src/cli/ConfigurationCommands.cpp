@@ -70,9 +70,9 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
                                               : kTxtUploadNorvadineSettings)
                .text(s.language)
         << "\n";
-  const int result = session->upload();
-  const std::string text = settingsUploadText(result, session->title(), s.language);
-  if (result != 0) return s.fail(kExitUnit, text);
+  const SettingsUploadOutcome outcome = session->upload();
+  const std::string text = settingsUploadText(outcome, session->title(), s.language);
+  if (!outcome.ok) return s.fail(kExitUnit, text);
   s.out << text << "\n";
   return kExitDone;
 }

@@ -237,7 +237,7 @@ UploadOutcome ConfigurationSession::upload(
   if (result.result != 0) {
     outcome.ok = false;
     outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
-    outcome.failedConfiguration = numbers[static_cast<std::size_t>(result.failedStep)];
+    outcome.failedNumber = numbers[static_cast<std::size_t>(result.failedStep)];
     return outcome;
   }
   requests = {};
@@ -313,7 +313,7 @@ std::string uploadText(const UploadOutcome& outcome, int language) {
       text += std::string("\n") + kTxtSpecialProbeStep.text(language);
       break;
     case UploadStep::kConfiguration:
-      text += "\n" + uploadStepText(outcome.failedConfiguration, language);
+      text += "\n" + uploadStepText(outcome.failedNumber, language);
       break;
   }
   text += "\n";

@@ -10,6 +10,7 @@
 #include "config/ComparisonReport.h"
 #include "config/UnitWrites.h"
 #include "link/AppContext.h"
+#include "link/BlockTransfer.h"
 
 namespace flowdesk {
 
@@ -48,13 +49,10 @@ struct UploadRequests {
 
 enum class UploadStep { kClock, kResets, kSpecialProbe, kConfiguration };
 
-struct UploadOutcome {
-  bool ok = true;
-  bool refused = false;  // no unit behind the sheet (file opened without one)
-  UploadStep failedStep = UploadStep::kConfiguration;  // when !ok
-  int failedConfiguration = -1;                        // when that step was a configuration
-  std::vector<int> configurationsWritten;              // in the order written
-  std::vector<std::string> stepTexts;                  // as the progress window showed them
+// failedNumber: the configuration, when the failed step was one.
+struct UploadOutcome : StepOutcome<UploadStep> {
+  bool refused = false;                    // no unit behind the sheet (file opened without one)
+  std::vector<int> configurationsWritten;  // in the order written
 };
 
 // The calibration sheet without its widgets: the configuration-management

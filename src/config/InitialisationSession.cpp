@@ -92,7 +92,7 @@ InitialisationOutcome InitialisationSession::run(
     const auto at = static_cast<std::size_t>(result.failedStep);
     outcome.ok = false;
     outcome.failedStep = kinds[at];
-    outcome.failedConfiguration = numbers[at];
+    outcome.failedNumber = numbers[at];
   }
   return outcome;
 }
@@ -119,7 +119,7 @@ std::string initialisationText(const InitialisationOutcome& outcome, int languag
       step = &kTxtUploadLoggerInformation;
       break;
     case InitialisationStep::kConfiguration:
-      return text + "\n" + uploadStepText(outcome.failedConfiguration, language);
+      return text + "\n" + uploadStepText(outcome.failedNumber, language);
   }
   return text + "\n" + step->text(language);
 }

@@ -5,6 +5,7 @@
 
 #include "config/UnitWrites.h"
 #include "link/AppContext.h"
+#include "link/BlockTransfer.h"
 
 namespace flowdesk {
 
@@ -28,13 +29,9 @@ enum class InitialisationStep {
   kLoggerSettings
 };
 
-struct InitialisationOutcome {
-  bool ok = true;
-  std::vector<InitialisationStep> written;  // the writes that succeeded, in order
+// failedNumber: the configuration, when the failed step was one.
+struct InitialisationOutcome : StepOutcome<InitialisationStep> {
   std::vector<int> configurationsWritten;
-  InitialisationStep failedStep = InitialisationStep::kClock;  // when !ok
-  int failedConfiguration = -1;        // when the failed step was a configuration
-  std::vector<std::string> stepTexts;  // as the progress window showed them
 };
 
 // The initialisation without its dialog: the unit's number of

@@ -59,13 +59,15 @@ bool SettingsBlockSession::unchanged() const {
   return !lastBlock_.empty() && currentBlock() == lastBlock_;
 }
 
-int SettingsBlockSession::upload() {
+SettingsUploadOutcome SettingsBlockSession::upload() {
   clampImage();
-  const int result = writeBlock(context_.master, block_, map_(context_.image));
+  SettingsUploadOutcome outcome;
+  outcome.ok = writeBlock(context_.master, block_, map_(context_.image)) == 0;
+  if (outcome.ok) outcome.written.push_back(SettingsUploadStep::kBlock);
   // The unit's special probes may be new: learn them again at the next
   // exchange, and after a failure too, since part of the block may be in.
   context_.master.identificationDone = false;
-  return result;
+  return outcome;
 }
 
 FileResult SettingsBlockSession::save(const std::string& path) {
@@ -78,8 +80,9 @@ std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language) {
   return outcome.ok ? std::string() : std::string(kTxtUnitSilent.text(language));
 }
 
-std::string settingsUploadText(int result, const BilingualText& title, int language) {
-  if (result != 0) return kTxtUploadFailure.text(language);
+std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
+                               int language) {
+  if (!outcome.ok) return kTxtUploadFailure.text(language);
   std::string text = kTxtWritten.text(language);
   text.replace(text.find("%s"), 2, title.text(language));
   return text;

@@ -5,10 +5,15 @@
 #include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "link/AppContext.h"
+#include "link/BlockTransfer.h"
 #include "link/Blocks.h"
 #include "link/FieldMap.h"
 
 namespace flowdesk {
+
+// The one step of a settings screen's TRANSFERT: the block.
+enum class SettingsUploadStep { kBlock };
+using SettingsUploadOutcome = StepOutcome<SettingsUploadStep>;
 
 // Opening a one-block settings screen, on the unit or on its file.
 struct SettingsOpenOutcome {
@@ -46,8 +51,8 @@ class SettingsBlockSession {
   // TRANSFERT after the operator said yes: every field brought into its
   // range, the block written, and the unit's identification to be read again
   // at the next exchange (its special probes may have changed), whether the
-  // write succeeded or not. 0 or -1.
-  int upload();
+  // write succeeded or not.
+  SettingsUploadOutcome upload();
 
   // Where the saved file was last written or the opened one came from.
   FileResult save(const std::string& path);
@@ -76,6 +81,7 @@ class SettingsBlockSession {
 // The words of an opening and of a TRANSFERT, UTF-8, for the dialogs'
 // message boxes and flowdesk-cli alike.
 std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language);
-std::string settingsUploadText(int result, const BilingualText& title, int language);
+std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
+                               int language);
 
 }  // namespace flowdesk

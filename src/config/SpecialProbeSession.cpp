@@ -60,7 +60,8 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
   outcome.intoSp1 = intoSp1;
   outcome.intoSp2 = intoSp2;
   if (!transfertOffered()) {
-    outcome.nothingChosen = true;
+    outcome.ok = false;
+    outcome.failedStep = SpecialProbeStep::kChoice;
     return outcome;
   }
   clampProbe();
@@ -79,8 +80,11 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
   });
   // Whatever happened, the next exchange learns the unit's probes again.
   context_.master.identificationDone = false;
-  outcome.readFailed = !changed;
   outcome.ok = r == 0;
+  if (!outcome.ok)
+    outcome.failedStep = changed ? SpecialProbeStep::kWrite : SpecialProbeStep::kRead;
+  if (changed) outcome.written.push_back(SpecialProbeStep::kRead);
+  if (outcome.ok) outcome.written.push_back(SpecialProbeStep::kWrite);
   return outcome;
 }
 
@@ -93,9 +97,11 @@ FileResult SpecialProbeSession::save(const std::string& path) {
 
 std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, int language) {
   if (outcome.ok) return {};
-  if (outcome.nothingChosen) return kTxtNoSlotChosen.text(language);
+  if (outcome.failedAt(SpecialProbeStep::kChoice)) return kTxtNoSlotChosen.text(language);
   std::string text = kTxtUploadFailure.text(language);
-  if (outcome.readFailed) text += std::string("\n") + kTxtFactoryUnread.text(language);
+  if (outcome.failedAt(SpecialProbeStep::kRead)) {
+    text += std::string("\n") + kTxtFactoryUnread.text(language);
+  }
   return text;
 }
 

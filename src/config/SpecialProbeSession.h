@@ -4,6 +4,7 @@
 #include "base/BinaryFile.h"
 #include "config/SpecialProbeFile.h"
 #include "link/AppContext.h"
+#include "link/BlockTransfer.h"
 
 namespace flowdesk {
 
@@ -13,12 +14,14 @@ inline constexpr float kSpecialProbeMaxT0 = 25.5f;     // µs
 inline constexpr float kSpecialProbeMaxAngle = 90.0f;  // degrees
 
 // How TRANSFERT of a special probe went.
-struct SpecialProbeUploadOutcome {
-  bool ok = false;
-  bool nothingChosen = false;  // neither slot was ticked: nothing was asked of the unit
-  bool readFailed = false;     // the FactoryBlock was not read: nothing was written
+// kChoice: neither slot was ticked, nothing was asked of the unit; kRead:
+// the FactoryBlock was not read, nothing was written; kWrite: it was not
+// written back.
+enum class SpecialProbeStep { kChoice, kRead, kWrite };
+struct SpecialProbeUploadOutcome : StepOutcome<SpecialProbeStep> {
   bool intoSp1 = false;
   bool intoSp2 = false;
+  bool failedAt(SpecialProbeStep step) const { return !ok && failedStep == step; }
 };
 
 // The special-probe page without its widgets: one probe from a ".csp540"

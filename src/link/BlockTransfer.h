@@ -41,6 +41,20 @@ struct WriteStep {
   std::function<int(JbusMaster&)> write;
 };
 
+// What an upload did, in one shape for every screen that writes to the
+// unit: whether all of it went, the step that failed and the number it had
+// when it has one (a configuration), the steps that went, in order, and the
+// step texts as the progress window showed them. Each session words its
+// outcome once, for its screen and for flowdesk-cli alike.
+template <typename Step>
+struct StepOutcome {
+  bool ok = true;
+  Step failedStep{};      // when !ok
+  int failedNumber = -1;  // when the failed step has a number
+  std::vector<Step> written;
+  std::vector<std::string> stepTexts;
+};
+
 struct SequenceResult {
   int result = 0;       // 0, or -1 when a step failed
   int failedStep = -1;  // index of the step that failed

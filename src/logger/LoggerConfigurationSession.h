@@ -6,6 +6,7 @@
 
 #include "base/RegionalFormat.h"
 #include "link/AppContext.h"
+#include "link/BlockTransfer.h"
 
 namespace flowdesk {
 
@@ -25,12 +26,7 @@ struct LoggerOpenOutcome {
 
 enum class LoggerUploadStep { kErase, kSettings };
 
-struct LoggerUploadOutcome {
-  bool ok = true;
-  LoggerUploadStep failedStep = LoggerUploadStep::kSettings;  // when !ok
-  std::vector<LoggerUploadStep> written;                      // in the order written
-  std::vector<std::string> stepTexts;                         // as the progress window showed them
-};
+using LoggerUploadOutcome = StepOutcome<LoggerUploadStep>;
 
 // The logger configuration screen without its widgets: the settings of block
 // L in the application's DeviceImage, the type read at opening, the logger

@@ -239,7 +239,7 @@ TEST(ConfigurationSessionOnUnit, AFailureStopsTheUploadWhereItHappened) {
   const UploadOutcome up = rig.session.upload();
   EXPECT_FALSE(up.ok);
   EXPECT_EQ(up.failedStep, UploadStep::kConfiguration);
-  EXPECT_EQ(up.failedConfiguration, 3);
+  EXPECT_EQ(up.failedNumber, 3);
   EXPECT_EQ(up.configurationsWritten, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(uploadText(up, kEnglish),
             "Upload Failure\nUpload Configuration n°  3\nConfiguration(s) already written: 0 - 2");

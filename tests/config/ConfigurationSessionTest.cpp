@@ -193,7 +193,7 @@ TEST(ConfigurationSession, UploadWritesInOrderWithThePauseAndStopsAtTheFirstFail
       continue;
     }
     EXPECT_EQ(o.failedStep, c.failedStep);
-    EXPECT_EQ(o.failedConfiguration, c.refusedWrite == 0x1300 ? 3 : -1);
+    EXPECT_EQ(o.failedNumber, c.refusedWrite == 0x1300 ? 3 : -1);
     EXPECT_EQ(u.asked.back(), (std::pair<int, int>{16, c.refusedWrite})) << "nothing after it";
     EXPECT_EQ(s.requests, c.requests) << "kept for another try";
     EXPECT_EQ(s.writeNumber(), c.writeNumber);
@@ -292,7 +292,7 @@ TEST(ConfigurationSession, EveryOutcomeInBothLanguages) {
     UploadOutcome o;
     o.ok = ok;
     o.failedStep = step;
-    o.failedConfiguration = written.empty() ? -1 : written.back() + 1;
+    o.failedNumber = written.empty() ? -1 : written.back() + 1;
     o.configurationsWritten = std::move(written);
     return o;
   };

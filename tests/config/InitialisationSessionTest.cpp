@@ -184,7 +184,7 @@ TEST(InitialisationSession, WritesTheChosenDefaultsInOrderAndStopsAtTheFirstFail
     } else {
       EXPECT_EQ(o.failedStep, c.failed);
       // The one configuration that fails here is the fourth.
-      EXPECT_EQ(o.failedConfiguration, c.failed == Step::kConfiguration ? 3 : -1);
+      EXPECT_EQ(o.failedNumber, c.failed == Step::kConfiguration ? 3 : -1);
       EXPECT_EQ(u.asked.size(), c.writes.size() + JbusMaster::kAttempts) << "nothing after it";
     }
     u.expectPauseAfterEveryWrite();

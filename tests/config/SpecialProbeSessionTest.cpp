@@ -96,8 +96,8 @@ TEST(SpecialProbeSession, WhatReachesTheUnitForEachChoiceAndWhatItSays) {
     u.refuseAt(c.refused.first, c.refused.second);
     const SpecialProbeUploadOutcome o = s.upload();
     EXPECT_EQ(o.ok, c.english.empty());
-    EXPECT_EQ(o.readFailed, c.refused == read);
-    EXPECT_EQ(o.nothingChosen, !c.sp1 && !c.sp2);
+    EXPECT_EQ(o.failedAt(SpecialProbeStep::kRead), c.refused == read);
+    EXPECT_EQ(o.failedAt(SpecialProbeStep::kChoice), !c.sp1 && !c.sp2);
     EXPECT_EQ(specialProbeUploadText(o, kEnglish), c.english);
     EXPECT_EQ(specialProbeUploadText(o, kFrench), c.french);
     // Nothing but the factory block is asked: no identification meanwhile.

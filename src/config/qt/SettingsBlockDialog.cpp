@@ -83,14 +83,14 @@ bool SettingsBlockDialog::eventFilter(QObject* watched, QEvent* event) {
 void SettingsBlockDialog::transfert() {
   fieldsLeft();
   if (!ask(kTxtUploadCaption, kTxtUploadToUnit)) return;
-  int result = -1;
+  SettingsUploadOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language());
     progress->setInfo(text(kind_.uploadStep));
-    result = talk([this] { return session_->upload(); });
+    outcome = talk([this] { return session_->upload(); });
   }
-  if (result != 0) {
-    tell(Tone::Failure, kTxtUploadCaption, settingsUploadText(result, kind_.title, language()));
+  if (!outcome.ok) {
+    tell(Tone::Failure, kTxtUploadCaption, settingsUploadText(outcome, kind_.title, language()));
     return;
   }
   accept();
