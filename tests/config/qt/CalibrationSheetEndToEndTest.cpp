@@ -29,6 +29,7 @@
 #include "config/qt/CSelectConfigDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "link/AppContext.h"
+#include "link/SerialPort.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
 #include "support/ScreenProbes.h"
@@ -236,6 +237,34 @@ TEST(CalibrationSheetOnUnit, EnterAndEscapeLeaveTheSheetOpenAndItsShortcutsWorkO
   }
   EXPECT_EQ(chords->text(), "3") << "no key landed in the edit";
   EXPECT_EQ(rig.image.configuration.chordPairs, 3) << "stored before the shortcut acted";
+}
+
+TEST(CalibrationSheetOnUnit, ASecondTransfertOrACloseDuringTheUploadWaitsForItsEnd) {
+  UnitRig rig("2");
+  testing::FakeUserInterface ui;
+  ui.answers = {true, true};
+  CalibrationSheet sheet(rig.context);
+  ASSERT_TRUE(sheet.open(ScreenSource::unit()));
+  sheet.show();
+  QApplication::setActiveWindow(&sheet);
+  bool pressed = false;
+  bool openWhilePressed = false;
+  // The wait for the unit's reply runs the idle hook: the person's keys and
+  // the close box arrive there.
+  const ScopedIdleHook idle([&](SerialPort*) {
+    if (!pressed && sheet.busy()) {
+      pressed = true;
+      QTest::keyClick(&sheet, Qt::Key_T, Qt::ControlModifier);
+      sheet.close();
+      openWhilePressed = sheet.isVisible();
+    }
+    return 0;
+  });
+  sheet.selectionPage()->transfert();
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(openWhilePressed);
+  EXPECT_EQ(ui.questions.size(), 1u) << "a second TRANSFERT during the upload";
+  EXPECT_EQ(sheet.result(), QDialog::Accepted) << "the upload ended the sheet";
 }
 
 // A printer that draws on an image and notes what the job did.
