@@ -166,6 +166,7 @@ void CMainDlg::newFile(const ScreenRow& row) {
 
 void CMainDlg::showConnectionPage() {
   CConnectionDlg page(context_, this);
+  page.open(ScreenSource::unit());
   // The menu follows the language at once, and once more when the page
   // closes, whatever happened on it.
   connect(&page, &CConnectionDlg::languageChanged, this, &CMainDlg::rebuildMenu);

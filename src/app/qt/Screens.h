@@ -7,7 +7,7 @@
 #include "base/AppSettings.h"
 #include "base/BinaryFile.h"
 #include "files/FileKinds.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 
 class QWidget;
 

@@ -5,7 +5,7 @@
 
 #include "base/qt/Bindings.h"
 #include "config/InitialisationSession.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 
 namespace Ui {
 class CInitialisationDlg;

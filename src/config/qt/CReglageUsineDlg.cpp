@@ -7,6 +7,7 @@
 #include "config/FactoryFields.h"
 #include "config/qt/CalibrationPage.h"
 #include "config/qt/ComparisonDisplay.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
 #include "ui_CReglageUsineDlg.h"
 
@@ -103,7 +104,7 @@ void CReglageUsineDlg::applyRules() {
 
 void CReglageUsineDlg::compare() {
   fieldsLeft();
-  const std::optional<std::string> path = askOpenPath(FileKind::FactorySettings);
+  const std::optional<std::string> path = askOpenPath(this, context_, FileKind::FactorySettings);
   if (!path) return;
   const ComparisonOutcome outcome =
       session().compare(*path, context_.settings.LastPathName, printEnvironment().regional);

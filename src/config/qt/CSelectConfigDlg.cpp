@@ -9,8 +9,9 @@
 #include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
 #include "config/qt/ComparisonDisplay.h"
-#include "files/qt/Screen.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
+#include "link/qt/Screen.h"
 #include "ui_CSelectConfigDlg.h"
 
 namespace flowdesk {

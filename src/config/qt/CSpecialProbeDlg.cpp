@@ -10,6 +10,7 @@
 #include "base/Texts.h"
 #include "base/ValueLists.h"
 #include "base/qt/UserInterface.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
 #include "ui_CSpecialProbeDlg.h"
 
@@ -132,7 +133,7 @@ void CSpecialProbeDlg::transfert() {
 void CSpecialProbeDlg::saveDisk() {
   if (!session_.editable()) return;
   readProbe();
-  const std::optional<std::string> path = askSavePath(FileKind::SpecialProbe);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::SpecialProbe);
   if (!path) return;
   const FileResult saved = session_.save(*path);
   if (!saved.ok()) {

@@ -4,7 +4,7 @@
 
 #include "base/qt/Bindings.h"
 #include "config/SpecialProbeSession.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 
 class QKeyEvent;
 

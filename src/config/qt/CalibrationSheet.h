@@ -2,7 +2,7 @@
 
 #include "base/qt/PictureButton.h"
 #include "config/ConfigurationSession.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 
 class QDialogButtonBox;
 class QKeyEvent;

@@ -7,6 +7,7 @@
 
 #include "base/Texts.h"
 #include "base/qt/UserInterface.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
 
 namespace flowdesk {
@@ -104,7 +105,7 @@ void SettingsBlockDialog::print() {
 
 void SettingsBlockDialog::saveDisk() {
   fieldsLeft();
-  const std::optional<std::string> path = askSavePath(kind_.file);
+  const std::optional<std::string> path = askSavePath(this, context_, kind_.file);
   if (!path) return;
   const FileResult saved = session_->save(*path);
   if (!saved.ok()) {

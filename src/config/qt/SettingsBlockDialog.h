@@ -4,7 +4,8 @@
 
 #include "base/qt/Bindings.h"
 #include "config/SettingsBlockSession.h"
-#include "files/qt/Screen.h"
+#include "files/FileKinds.h"
+#include "link/qt/Screen.h"
 
 class QLabel;
 

@@ -7,6 +7,7 @@
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "echo/qt/EchoPictureView.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
 #include "ui_EchoDialog.h"
 
@@ -150,7 +151,7 @@ void EchoDialog::showFileFailure() {
 
 void EchoDialog::saveDisk() {
   if (!session_.screen().shown(EchoButton::kSaveDisk) || !session_.canStartRecording()) return;
-  const std::optional<std::string> path = askSavePath(FileKind::Echo);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Echo);
   if (!path) return;
   session_.startRecording(*path);
   drawScreen();

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "echo/EchoSession.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 
 namespace Ui {
 class EchoDialog;

@@ -27,8 +27,7 @@ QString qtText(const BilingualText& text, int language) {
 }  // namespace
 
 CConnectionDlg::CConnectionDlg(AppContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
+    : Screen(context, parent),
       session_(context),
       // Every control the page binds, declared here once.
       rows_{
@@ -123,18 +122,18 @@ void CConnectionDlg::browse() {
 }
 
 bool CConnectionDlg::connectToUnit() {
-  if (busy_) return false;
-  busy_ = true;
-  setEnabled(false);
+  if (busy()) return false;
   const int language = context_.settings.Language;
 
   ConnectionOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
-    outcome = session_.connect([&progress](int port, int baud) {
-      progress->setInfo(QStringLiteral("Com%1  %2")
-                            .arg(port + 1)
-                            .arg(kBaudTable[static_cast<std::size_t>(baud)]));
+    outcome = talk([&] {
+      return session_.connect([&progress](int port, int baud) {
+        progress->setInfo(QStringLiteral("Com%1  %2")
+                              .arg(port + 1)
+                              .arg(kBaudTable[static_cast<std::size_t>(baud)]));
+      });
     });
   }
   userInterface().message(
@@ -146,22 +145,7 @@ bool CConnectionDlg::connectToUnit() {
   selectLists(*this, rows_.combos);
   showNumbers(*this, rows_.fields);
   showDevices();
-  setEnabled(true);
-  busy_ = false;
   return outcome.found;
-}
-
-void CConnectionDlg::closeEvent(QCloseEvent* event) {
-  // Closing while Connect still runs would pull the page from under it.
-  if (busy_) {
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
-}
-
-void CConnectionDlg::reject() {
-  if (!busy_) QDialog::reject();
 }
 
 }  // namespace flowdesk

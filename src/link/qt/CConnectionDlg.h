@@ -1,9 +1,9 @@
 #pragma once
-#include <QDialog>
 #include <memory>
 
 #include "base/qt/Bindings.h"
 #include "link/ConnectionSession.h"
+#include "link/qt/Screen.h"
 
 namespace Ui {
 class CConnectionDlg;
@@ -22,7 +22,7 @@ class AppContext;
 // dialog forwards presses to it and draws the settings it leaves, its rows
 // are declared once (in the constructor), and it asks the person things only
 // through userInterface().
-class CConnectionDlg : public QDialog {
+class CConnectionDlg : public Screen {
   Q_OBJECT
  public:
   explicit CConnectionDlg(AppContext& context, QWidget* parent = nullptr);
@@ -31,17 +31,17 @@ class CConnectionDlg : public QDialog {
   // Every control the page binds; tests check the names against the .ui.
   const BindingRows& bindings() const { return rows_; }
 
-  // Runs Connect as the button does; true when the unit was found.
+  // Runs Connect as the button does; true when the unit was found. While it
+  // runs, the page's input is off and a close waits for it (the busy rule).
   bool connectToUnit();
-  bool busy() const { return busy_; }
 
  signals:
   // The operator chose another language on the page.
   void languageChanged(int language);
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
+  // The page shows the settings: nothing to read, always shown.
+  bool load() override { return true; }
 
  private:
   void setTexts();
@@ -51,11 +51,9 @@ class CConnectionDlg : public QDialog {
   void deviceChosen();
   void browse();
 
-  AppContext& context_;
   ConnectionSession session_;
   const BindingRows rows_;
   std::unique_ptr<Ui::CConnectionDlg> ui_;
-  bool busy_ = false;
 };
 
 }  // namespace flowdesk

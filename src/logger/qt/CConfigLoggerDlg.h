@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/qt/Bindings.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 #include "logger/LoggerConfigurationSession.h"
 
 namespace Ui {

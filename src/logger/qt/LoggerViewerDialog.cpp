@@ -12,6 +12,7 @@
 #include "base/qt/PictureButton.h"
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "files/qt/ConvertFileDialog.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
 #include "logger/LoggerConversion.h"
 #include "logger/qt/LoggerDownloadWindow.h"
@@ -337,7 +338,7 @@ void LoggerViewerDialog::keyPressEvent(QKeyEvent* event) {
 
 void LoggerViewerDialog::saveDisk() {
   if (!session_.canStartDownload()) return;
-  const std::optional<std::string> path = askSavePath(FileKind::Logger);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Logger);
   if (!path) return;
   download_ = new LoggerDownloadWindow(language(), this);
   session_.startDownload(*path);

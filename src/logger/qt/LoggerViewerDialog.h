@@ -6,7 +6,7 @@
 
 #include "base/qt/Bindings.h"
 #include "base/qt/UserInterface.h"
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 #include "logger/LoggerViewerSession.h"
 
 namespace Ui {

@@ -12,6 +12,7 @@
 #include "base/qt/WindowPrinter.h"
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "files/qt/ConvertFileDialog.h"
+#include "files/qt/KindPrompts.h"
 #include "link/AppContext.h"
 #include "measure/MeasurementConversion.h"
 #include "measure/qt/TrendGraphView.h"
@@ -335,7 +336,7 @@ void MeasurementDialog::saveDisk() {
   if (!session_.screen().shown(MeasurementButton::kSaveDisk) || !session_.canStartRecording()) {
     return;
   }
-  const std::optional<std::string> path = askSavePath(FileKind::Measurement);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Measurement);
   if (!path) return;
   session_.startRecording(*path);
   drawScreen();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 #include "measure/MeasurementSession.h"
 
 namespace Ui {

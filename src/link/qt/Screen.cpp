@@ -1,11 +1,10 @@
-#include "files/qt/Screen.h"
+#include "link/qt/Screen.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QMetaObject>
 #include <QPushButton>
 
-#include "base/qt/FilePrompts.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "link/AppContext.h"
@@ -149,18 +148,6 @@ void Screen::done(int result) {
 }
 
 // --- prompts, printing, messages ------------------------------------------
-
-std::optional<std::string> askSavePath(QWidget* parent, AppContext& context, FileKind kind) {
-  const FileKindInfo& info = fileKindInfo(kind);
-  return askSaveFile(parent, context.settings.LastPathName, info.description, info.extension,
-                     context.settings.Language);
-}
-
-std::optional<std::string> askOpenPath(QWidget* parent, AppContext& context, FileKind kind) {
-  const FileKindInfo& info = fileKindInfo(kind);
-  return askOpenFile(parent, context.settings.LastPathName, info.description, info.extension,
-                     context.settings.Language);
-}
 
 QString Screen::printScreen(const char* documentName, bool withDate,
                             std::initializer_list<QWidget*> alsoHidden) {

@@ -11,16 +11,10 @@
 
 #include "base/BilingualText.h"
 #include "base/qt/PictureButton.h"
-#include "files/FileKinds.h"
 
 namespace flowdesk {
 
 class AppContext;
-
-// The file prompts of a kind, for a screen or one of its pages: the path
-// chosen (LastPathName follows it), nothing on cancel.
-std::optional<std::string> askSavePath(QWidget* parent, AppContext& context, FileKind kind);
-std::optional<std::string> askOpenPath(QWidget* parent, AppContext& context, FileKind kind);
 
 // Where a screen reads what it shows: the unit, or a file.
 struct ScreenSource {
@@ -39,8 +33,8 @@ struct ScreenSource {
 // - the busy rule: while the screen talks to the unit (talk(), and every
 //   tick), its input is off (clicks, keys and shortcuts on it are dropped
 //   without greying anything), and a close waits for the exchange to end;
-// - prompts by file kind that hand back the path chosen, printing with the
-//   picture buttons out of the picture, and one way to tell an outcome.
+// - printing with the picture buttons out of the picture, and one way to
+//   tell an outcome (the file prompts by kind are files/qt/KindPrompts.h).
 class Screen : public QDialog {
   Q_OBJECT
  public:
@@ -91,13 +85,6 @@ class Screen : public QDialog {
   std::vector<PictureRole> pictureRoles() const;
 
   void runTimer(int ms);
-
-  std::optional<std::string> askSavePath(FileKind kind) {
-    return flowdesk::askSavePath(this, context_, kind);
-  }
-  std::optional<std::string> askOpenPath(FileKind kind) {
-    return flowdesk::askOpenPath(this, context_, kind);
-  }
 
   // Prints the screen without its picture buttons and `alsoHidden`; the note
   // for the person when nothing was printed, else an empty text.

@@ -11,8 +11,8 @@
 
 #include "base/Clock.h"
 #include "base/qt/PictureButton.h"
-#include "files/qt/Screen.h"
 #include "link/AppContext.h"
+#include "link/qt/Screen.h"
 
 namespace flowdesk {
 namespace {
