@@ -30,11 +30,9 @@ int barValue(long long value, long long total) {
 
 }  // namespace
 
-ConvertFileDialog::ConvertFileDialog(AppContext& context, std::string inputPath,
-                                     std::unique_ptr<ConversionSource> source, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
-      inputPath_(std::move(inputPath)),
+ConvertFileDialog::ConvertFileDialog(AppContext& context, std::unique_ptr<ConversionSource> source,
+                                     QWidget* parent)
+    : Screen(context, parent),
       source_(std::move(source)),
       // Every control the screen binds, declared here once.
       rows_{.labels = {{"labelFileIn", kTxtFileIn},
@@ -48,19 +46,17 @@ ConvertFileDialog::ConvertFileDialog(AppContext& context, std::string inputPath,
   const int language = context_.settings.Language;
   setWindowTitle(QString::fromUtf8(kTxtConvertFile.text(language)));
   setLabels(*this, rows_.labels, language);
-  ui_->valueFileIn->setText(qt(inputPath_));
-  timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, &ConvertFileDialog::convert);
 }
 
 ConvertFileDialog::~ConvertFileDialog() = default;
 
-bool ConvertFileDialog::chooseOutput() {
+bool ConvertFileDialog::load() {
   const int language = context_.settings.Language;
+  ui_->valueFileIn->setText(qt(source().filePath));
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   // A file path as the folder: the dialog opens in it with the name proposed.
-  request.folder = qt(context_.settings.LastPathPrnFileName + prnNameFor(inputPath_));
+  request.folder = qt(context_.settings.LastPathPrnFileName + prnNameFor(source().filePath));
   for (const std::string& f : qtFilters(filterText(kTxtFileOut.text(language), "prn"))) {
     request.filters << qt(f);
   }
@@ -70,7 +66,7 @@ bool ConvertFileDialog::chooseOutput() {
   context_.settings.LastPathPrnFileName = lastPathName(outputPath_);
   ui_->valueFileOut->setText(chosen);
   running_ = false;
-  timer_.start(kStartMs);
+  runTimer(kStartMs);
   return true;
 }
 
@@ -86,9 +82,10 @@ void ConvertFileDialog::showCounters(const ConversionCounters& c) {
 
 bool ConvertFileDialog::convert() {
   if (running_ || outputPath_.empty()) return false;
-  timer_.stop();
+  runTimer(kTimerStopped);
   running_ = true;
-  SpreadsheetConversion conversion(*source_, inputPath_, outputPath_, context_.settings.Language);
+  SpreadsheetConversion conversion(*source_, source().filePath, outputPath_,
+                                   context_.settings.Language);
   result_ = conversion.run(
       systemClock(), [this](const ConversionCounters& c) { showCounters(c); }, kRefreshesPerSecond);
   showCounters(conversion.counters());
@@ -110,8 +107,8 @@ bool ConvertFileDialog::convert() {
 
 void ConvertFileDialog::run(AppContext& context, const std::string& inputPath,
                             std::unique_ptr<ConversionSource> source, QWidget* parent) {
-  ConvertFileDialog convert(context, inputPath, std::move(source), parent);
-  if (convert.chooseOutput()) userInterface().runDialog(convert);
+  ConvertFileDialog convert(context, std::move(source), parent);
+  if (convert.open(ScreenSource::file(inputPath))) userInterface().runDialog(convert);
 }
 
 }  // namespace flowdesk

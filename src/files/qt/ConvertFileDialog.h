@@ -1,12 +1,11 @@
 #pragma once
-#include <QDialog>
-#include <QTimer>
 #include <memory>
 #include <string>
 
 #include "base/BinaryFile.h"
 #include "base/qt/Bindings.h"
 #include "files/SpreadsheetConversion.h"
+#include "link/qt/Screen.h"
 
 namespace Ui {
 class ConvertFileDialog;
@@ -20,15 +19,16 @@ class AppContext;
 // spreadsheet, record by record, with its counters and a progress bar; then the spreadsheet program
 // of the settings is started on the text. The kind of file is the source's business, so the same
 // screen serves every recorded file kind.
-class ConvertFileDialog : public QDialog {
+class ConvertFileDialog : public Screen {
   Q_OBJECT
  public:
   // The progress display is drawn at most this many times a second.
   static constexpr int kRefreshesPerSecond = 30;
   static constexpr int kStartMs = 100;
 
-  ConvertFileDialog(AppContext& context, std::string inputPath,
-                    std::unique_ptr<ConversionSource> source, QWidget* parent = nullptr);
+  // Opened on the file to convert.
+  ConvertFileDialog(AppContext& context, std::unique_ptr<ConversionSource> source,
+                    QWidget* parent = nullptr);
   ~ConvertFileDialog() override;
 
   // TABLEUR: the save dialog, then the screen (a cancel converts nothing).
@@ -36,11 +36,6 @@ class ConvertFileDialog : public QDialog {
                   std::unique_ptr<ConversionSource> source, QWidget* parent);
 
   const BindingRows& bindings() const { return rows_; }
-
-  // The save dialog with the proposed name: false when the operator
-  // cancelled (the screen is then not run). On a choice the conversion
-  // starts at the screen's first timer tick.
-  bool chooseOutput();
 
   // The conversion, as the timer tick runs it: every record, then the
   // spreadsheet program. True when the program was started (the screen then
@@ -52,15 +47,19 @@ class ConvertFileDialog : public QDialog {
   const FileResult& fileResult() const { return result_; }
   bool running() const { return running_; }
 
+ protected:
+  // The save dialog with the proposed name: false when the operator
+  // cancelled (the screen is then not run). On a choice the conversion
+  // starts at the screen's first timer tick.
+  bool load() override;
+  void tick() override { convert(); }
+
  private:
   void showCounters(const ConversionCounters& counters);
 
-  AppContext& context_;
-  std::string inputPath_;
   std::unique_ptr<ConversionSource> source_;
   const BindingRows rows_;
   std::unique_ptr<Ui::ConvertFileDialog> ui_;
-  QTimer timer_;
   std::string outputPath_;
   FileResult result_;
   bool running_ = false;

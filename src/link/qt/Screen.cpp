@@ -96,12 +96,13 @@ Screen::Busy::~Busy() {
     const int result = *screen_.closeWaiting_;
     screen_.closeWaiting_.reset();
     // From the event loop: the code that talked may still use the screen.
-    // A screen that closed by itself meanwhile (a TRANSFERT that succeeded)
-    // keeps its own result.
+    // A screen that closes by itself meanwhile (a TRANSFERT that succeeded)
+    // keeps its own result: its close takes the pending one back.
+    screen_.closePending_ = true;
     QMetaObject::invokeMethod(
         &screen_,
         [s = &screen_, result] {
-          if (s->isVisible()) s->done(result);
+          if (s->closePending_) s->done(result);
         },
         Qt::QueuedConnection);
   }
@@ -143,6 +144,7 @@ void Screen::done(int result) {
     return;
   }
   if (!readyToClose()) return;
+  closePending_ = false;
   timer_.stop();
   QDialog::done(result);
 }

@@ -126,6 +126,7 @@ class Screen : public QDialog {
   QTimer timer_;
   int busyDepth_ = 0;
   std::optional<int> closeWaiting_;
+  bool closePending_ = false;  // a close that waited for an exchange is queued
 };
 
 }  // namespace flowdesk

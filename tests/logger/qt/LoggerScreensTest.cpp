@@ -179,10 +179,10 @@ TEST(LoggerConversionScreen, TenRecordsGiveElevenLines) {
   AppContext context;
   context.settings.Language = 1;
   context.settings.LastPathPrnFileName = dir.path() + "/";
-  ConvertFileDialog screen(context, in,
+  ConvertFileDialog screen(context,
                            std::make_unique<LoggerConversionSource>(RegionalSettings{}, 1));
   ui.files.push_back(QString::fromStdString(dir.file("out.prn")));
-  ASSERT_TRUE(screen.chooseOutput());
+  ASSERT_TRUE(screen.open(ScreenSource::file(in)));
   EXPECT_EQ(ui.fileRequests[0].folder.toStdString(), dir.file("xlog.prn"));
   EXPECT_FALSE(screen.convert());  // no spreadsheet program: the screen stays
   std::ifstream file(dir.file("out.prn"));

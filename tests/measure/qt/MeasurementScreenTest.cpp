@@ -72,7 +72,7 @@ TEST(MeasurementScreen, EveryControlItWritesIsInTheUiFiles) {
   EXPECT_TRUE(testing::boundControlsInUi(MeasurementDialog::boundControls(),
                                          "src/measure/qt/MeasurementDialog.ui"));
   AppContext context;
-  ConvertFileDialog convert(context, "x.mes",
+  ConvertFileDialog convert(context,
                             std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
   EXPECT_TRUE(testing::boundControlsInUi(convert.bindings(), "src/files/qt/ConvertFileDialog.ui"));
 }
@@ -316,11 +316,11 @@ TEST(MeasurementScreen, ConversionWritesTheTextThenStartsTheSpreadsheet) {
     SCOPED_TRACE(c.program);
     Conversion t(10);
     t.context.settings.LastFileSpName = c.program;
-    ConvertFileDialog screen(t.context, t.path,
+    ConvertFileDialog screen(t.context,
                              std::make_unique<MeasurementConversionSource>(RegionalSettings{}));
     const std::string out = t.dir.file("out.prn");
     t.ui.files.push_back(QString::fromStdString(out));
-    ASSERT_TRUE(screen.chooseOutput());
+    ASSERT_TRUE(screen.open(ScreenSource::file(t.path)));
     ASSERT_EQ(t.ui.fileRequests.size(), 1u);
     EXPECT_EQ(t.ui.fileRequests[0].folder.toStdString(), t.dir.file("xmes.prn"));
     EXPECT_EQ(t.ui.fileRequests[0].filters, QStringList{"File Out (*.prn)"});
