@@ -102,21 +102,35 @@ TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {
   }
 }
 
-TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
+// A unit with a logger of 30 records on an in-memory line; `during` runs
+// once, while the next request waits for its answer.
+struct LoggerOnLine {
   ManualClock clock;
   DeviceImage image;
-  AppContext context(clock, image);
-  auto line = std::make_shared<MemoryLine>(clock);
-  unit::UnitSettings settings;
-  settings.configs = 18;
-  settings.loggerRecords = 30;
-  unit::VirtualUnit unit(settings, [] { return 1.7e9; });
-  line->onWrite = [&unit](MemoryLine& l) {
-    const Bytes request = l.takeRequest();
-    if (auto reply = unit.handle(request)) l.deliverAtBaud(*reply, 9600, 5);
-  };
-  context.master.setPortOpener(memoryPortOpener(line));
-  context.settings.Bauds = 5;
+  AppContext context{clock, image};
+  std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
+  unit::VirtualUnit unit{withLogger(), [] { return 1.7e9; }};
+  std::function<void()> during;
+  LoggerOnLine() {
+    line->onWrite = [this](MemoryLine& l) {
+      const Bytes request = l.takeRequest();
+      if (during) std::exchange(during, nullptr)();
+      if (auto reply = unit.handle(request)) l.deliverAtBaud(*reply, 9600, 5);
+    };
+    context.master.setPortOpener(memoryPortOpener(line));
+    context.settings.Bauds = 5;
+  }
+  static unit::UnitSettings withLogger() {
+    unit::UnitSettings settings;
+    settings.configs = 18;
+    settings.loggerRecords = 30;
+    return settings;
+  }
+};
+
+TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
+  LoggerOnLine rig;
+  AppContext& context = rig.context;
   TempDir dir;
   FakeUserInterface fake;
   fake.files.push_back(QString::fromStdString(dir.file("d.log")));
@@ -141,31 +155,16 @@ TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
 
 // The polling screens: a press or a close while a tick waits for the unit.
 TEST(LoggerViewerScreen, APressOrACloseDuringAFetchWaitsForItsEnd) {
-  ManualClock clock;
-  DeviceImage image;
-  AppContext context(clock, image);
-  auto line = std::make_shared<MemoryLine>(clock);
-  unit::UnitSettings settings;
-  settings.configs = 18;
-  settings.loggerRecords = 30;
-  unit::VirtualUnit unit(settings, [] { return 1.7e9; });
-  std::function<void()> during;
-  line->onWrite = [&](MemoryLine& l) {
-    const Bytes request = l.takeRequest();
-    if (during) std::exchange(during, nullptr)();
-    if (auto reply = unit.handle(request)) l.deliverAtBaud(*reply, 9600, 5);
-  };
-  context.master.setPortOpener(memoryPortOpener(line));
-  context.settings.Bauds = 5;
+  LoggerOnLine rig;
   FakeUserInterface fake;
-  LoggerViewerDialog dialog(context);
+  LoggerViewerDialog dialog(rig.context);
   ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   for (int i = 0; i < 20 && dialog.control(C::kSaveDisk)->isHidden(); ++i) dialog.tick();
   dialog.show();
   QApplication::setActiveWindow(&dialog);
 
   bool openDuring = false;
-  during = [&] {
+  rig.during = [&] {
     QTest::mouseClick(dialog.control(C::kSaveDisk), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_S, Qt::ControlModifier);
     dialog.close();
