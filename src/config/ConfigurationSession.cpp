@@ -33,9 +33,9 @@ constexpr BilingualText kTxtWrittenBefore{"Configuration(s) déjà écrite(s) : 
 constexpr BilingualText kTxtNothingWritten{"Aucune configuration écrite",
                                            "No configuration written"};
 constexpr BilingualText kTxtShortBlock{
-    "Le fichier ne contient que %d des %n octets d'une configuration : les autres champs "
+    "Le fichier ne contient que %d des %d octets d'une configuration : les autres champs "
     "prennent leur valeur par défaut",
-    "The file holds only %d of a configuration's %n bytes: the other fields take their "
+    "The file holds only %d of a configuration's %d bytes: the other fields take their "
     "defaults"};
 constexpr BilingualText kTxtUploaded{"Configuration(s) écrite(s) : %s",
                                      "Configuration(s) written: %s"};
@@ -280,9 +280,9 @@ std::string openText(const OpenOutcome& outcome, int language) {
     if (!outcome.file.ok()) return outcome.file.message(language);
     std::string text = outcome.unitAnswered ? std::string() : kTxtViewOnly.text(language);
     if (outcome.shortBlockBytes >= 0) {
-      std::string shortText = withNumber(kTxtShortBlock, language, outcome.shortBlockBytes);
-      shortText.replace(shortText.find("%n"), 2, std::to_string(kConfigurationBytes));
-      text += (text.empty() ? "" : "\n") + shortText;
+      text += (text.empty() ? "" : "\n") +
+              textWithNumbers(kTxtShortBlock.text(language),
+                              {outcome.shortBlockBytes, kConfigurationBytes});
     }
     return text;
   }

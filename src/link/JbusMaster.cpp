@@ -32,22 +32,6 @@ ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_
   return crc == sent ? ReplyCheck::kOk : ReplyCheck::kBadCrc;
 }
 
-const char* replyCheckText(ReplyCheck check) {
-  switch (check) {
-    case ReplyCheck::kOk:
-      return "ok";
-    case ReplyCheck::kTooShort:
-      return "too short";
-    case ReplyCheck::kBadFunction:
-      return "wrong function code";
-    case ReplyCheck::kBadLength:
-      return "wrong length";
-    case ReplyCheck::kBadCrc:
-      return "bad CRC";
-  }
-  return "?";
-}
-
 std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
   switch (request[1]) {
     case 3: {

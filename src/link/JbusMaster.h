@@ -39,7 +39,6 @@ enum class ReplyCheck {
 // checked: a reply from another address is accepted.
 ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_t function,
                       std::size_t expected);
-const char* replyCheckText(ReplyCheck check);
 
 // Why a transaction left no reply to use: the last attempt's reason.
 enum class ReplyFault {

@@ -4,6 +4,7 @@
 // what the tests of the write sequences share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -60,6 +61,18 @@ struct ConfigUnit : RegisterLine {
     }
   }
 };
+
+// The unit's factory block before the upload: SP1 45.50°, 12.3 µs, index 7,
+// "ABCDEF"; SP2 1.00°, 0.5 µs, index 2, "GHIJKL"; its address and contrast set.
+inline Bytes factoryBlock() {
+  Bytes f(68, 0);
+  f[5] = 7;
+  f[64] = 50;
+  const Bytes slots{0x11, 0xC6, 123, 7,   0x00, 0x64, 5,   2,   'A', 'B',
+                    'C',  'D',  'E', 'F', 'G',  'H',  'I', 'J', 'K', 'L'};
+  std::copy(slots.begin(), slots.end(), f.begin() + 11);
+  return f;
+}
 
 // What a block's map encodes from its defaults, `bytes` long.
 inline Bytes defaultBytes(FieldMap (*map)(DeviceImage&), std::size_t bytes) {

@@ -201,14 +201,9 @@ TEST(ConfigurationSession, UploadWritesInOrderWithThePauseAndStopsAtTheFirstFail
 }
 
 TEST(ConfigurationSession, AFilesSpecialProbeGoesIntoItsSlotBeforeTheConfiguration) {
-  // The unit's factory block: SP1 and SP2 hold probes and a few other
-  // settings are set; only the slot of the file's probe may change.
-  Bytes factory(68, 0);
-  factory[5] = 7;
-  factory[64] = 50;
-  const Bytes slots{0x11, 0xC6, 123, 7,   0x00, 0x64, 5,   2,   'A', 'B',
-                    'C',  'D',  'E', 'F', 'G',  'H',  'I', 'J', 'K', 'L'};
-  std::copy(slots.begin(), slots.end(), factory.begin() + 11);
+  // The unit's factory block holds probes in SP1 and SP2 and a few other
+  // settings; only the slot of the file's probe may change.
+  const Bytes factory = testing::factoryBlock();
   const std::pair<int, int> read{3, 0x2200}, write{16, 0x2200}, none{};
   // After the factory write the unit's probes are learnt again.
   const Asked learnt{read, write, {3, 0x5000}, {3, 0x5100}, read, {16, 0x1000}};

@@ -17,18 +17,7 @@ namespace {
 
 using testing::Asked;
 using testing::ConfigUnit;
-
-// The unit's factory block before the upload: SP1 45.50°, 12.3 µs, index 7,
-// "ABCDEF"; SP2 1.00°, 0.5 µs, index 2, "GHIJKL"; its address and contrast set.
-Bytes factoryBlock() {
-  Bytes f(68, 0);
-  f[5] = 7;
-  f[64] = 50;
-  const Bytes slots{0x11, 0xC6, 123, 7,   0x00, 0x64, 5,   2,   'A', 'B',
-                    'C',  'D',  'E', 'F', 'G',  'H',  'I', 'J', 'K', 'L'};
-  std::copy(slots.begin(), slots.end(), f.begin() + 11);
-  return f;
-}
+using testing::factoryBlock;
 
 TEST(SpecialProbeSession, WhatReachesTheUnitForEachChoiceAndWhatItSays) {
   // 12.34°, index 6, 2.3 µs.

@@ -93,16 +93,11 @@ Screen::Busy::~Busy() {
   if (--screen_.busyDepth_ != 0) return;
   qApp->removeEventFilter(&screen_);
   if (screen_.closeWaiting_) {
-    const int result = *screen_.closeWaiting_;
-    screen_.closeWaiting_.reset();
     // From the event loop: the code that talked may still use the screen.
-    // A screen that closes by itself meanwhile (a TRANSFERT that succeeded)
-    // keeps its own result: its close takes the pending one back.
-    screen_.closePending_ = true;
     QMetaObject::invokeMethod(
         &screen_,
-        [s = &screen_, result] {
-          if (s->closePending_) s->done(result);
+        [s = &screen_] {
+          if (const std::optional<int> result = s->closeWaiting_) s->done(*result);
         },
         Qt::QueuedConnection);
   }
@@ -144,7 +139,7 @@ void Screen::done(int result) {
     return;
   }
   if (!readyToClose()) return;
-  closePending_ = false;
+  closeWaiting_.reset();
   timer_.stop();
   QDialog::done(result);
 }

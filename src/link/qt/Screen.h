@@ -29,7 +29,7 @@ struct ScreenSource {
 // - it is built without talking to the unit, then opened on its source, and
 //   says whether there is anything to show;
 // - its picture buttons sit in one table keyed by their role;
-// - one timer, whose interval the session gives (kStopped stops it);
+// - one timer, whose interval the session gives (kTimerStopped stops it);
 // - the busy rule: while the screen talks to the unit (talk(), and every
 //   tick), its input is off (clicks, keys and shortcuts on it are dropped
 //   without greying anything), and a close waits for the exchange to end;
@@ -38,8 +38,6 @@ struct ScreenSource {
 class Screen : public QDialog {
   Q_OBJECT
  public:
-  static constexpr int kStopped = -1;
-
   Screen(AppContext& context, QWidget* parent);
   ~Screen() override;
 
@@ -125,8 +123,9 @@ class Screen : public QDialog {
   std::vector<BoundPicture> pictures_;
   QTimer timer_;
   int busyDepth_ = 0;
+  // A close asked during an exchange, done when the exchange has ended
+  // unless the screen closes by itself before (a TRANSFERT that succeeded).
   std::optional<int> closeWaiting_;
-  bool closePending_ = false;  // a close that waited for an exchange is queued
 };
 
 }  // namespace flowdesk
