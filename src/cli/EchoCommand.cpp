@@ -14,10 +14,17 @@ constexpr long kMaxImages = 100000;
 // unit has gone: the pictures written so far stay.
 constexpr int kFailuresInARow = 3;
 
-// The echo screen is stopped as the screen's close box stops it.
-void stopEchoScreen(EchoSession& session) {
+// The echo screen is stopped as the screen's close box stops it. A stop that
+// did not get through turns the run into a failure that says so, whatever
+// else it was going to report.
+int stopEchoScreen(CliSession& s, EchoSession& session, int code, std::string text) {
   session.requestClose();
   session.tick();
+  if (!session.stopFailed()) {
+    if (code == kExitDone) return code;
+    return code == kExitUnit ? s.fail(code, text) : s.usage(text);
+  }
+  return s.fail(kExitUnit, (text.empty() ? "" : text + "; ") + stopFailedText(s.language));
 }
 
 }  // namespace
@@ -58,11 +65,11 @@ int runEcho(CliSession& s) {
     offered += " " + std::to_string(e.code) + " (" + e.text + ")";
   }
   if (index < 0) {
-    stopEchoScreen(session);
-    return s.usage(
+    return stopEchoScreen(
+        s, session, kExitUsage,
         std::string(s.text("écran inconnu de cette unité: ", "no such screen on this unit: ")) +
-        *screenText + "; " + s.text("écrans:", "screens:") +
-        (offered.empty() ? std::string(" -") : offered));
+            *screenText + "; " + s.text("écrans:", "screens:") +
+            (offered.empty() ? std::string(" -") : offered));
   }
   session.choose(index);
   session.startRecording(path);
@@ -75,18 +82,16 @@ int runEcho(CliSession& s) {
     const EchoTick tick = session.tick();
     const std::int64_t left = EchoSession::kLiveTimerMs - (clock.nowMs() - started);
     if (tick == EchoTick::kRecordFailed) {
-      stopEchoScreen(session);
-      return s.fileFailure(session.fileResult());
+      return stopEchoScreen(s, session, kExitUsage, session.fileResult().message(s.language));
     }
     if (tick == EchoTick::kFailed) {
       if (++failures == kFailuresInARow) {
-        stopEchoScreen(session);
         const std::string records =
             session.recordCount() == 0
                 ? std::string(s.text("aucune image écrite", "no picture written"))
                 : std::to_string(session.recordCount()) +
                       s.text(" image(s) dans ", " picture(s) in ") + path;
-        return s.fail(kExitUnit, session.screen().title + "; " + records);
+        return stopEchoScreen(s, session, kExitUnit, session.screen().title + "; " + records);
       }
       continue;
     }
@@ -94,7 +99,7 @@ int runEcho(CliSession& s) {
     if (tick == EchoTick::kImage) s.err << session.screen().secondLine << "\n";
     if (left > 0 && session.recordCount() < images) s.app.master.pause(static_cast<int>(left));
   }
-  stopEchoScreen(session);
+  if (const int code = stopEchoScreen(s, session, kExitDone, {}); code != kExitDone) return code;
   s.out << path << "\n";
   return kExitDone;
 }

@@ -23,7 +23,19 @@ constexpr std::size_t partOffset(int part) {
 static_assert(partOffset(kEchoParts - 1) + 2 * echoPartBlock(kEchoParts - 1).count ==
               kEchoImageBytes);
 
+constexpr BilingualText kTxtStopFailed{
+    "L'unité n'a pas accusé l'arrêt de l'écran d'écho : elle peut encore l'afficher, et sa "
+    "mesure reste alors arrêtée. Rouvrez l'écran d'écho et fermez-le quand l'unité répond, ou "
+    "quittez l'écho depuis le clavier de l'unité.",
+    "The unit did not acknowledge the stop of the echo screen: it may still be showing it, and "
+    "its measurement then stays stopped. Open the echo screen again and close it once the unit "
+    "answers, or leave the echo display from the unit's keypad."};
+
 }  // namespace
+
+std::string stopFailedText(int language) {
+  return kTxtStopFailed.text(language);
+}
 
 std::vector<EchoScreenEntry> echoScreenList(int chords, bool twoKinds) {
   const int kinds = twoKinds ? 2 : 4;
@@ -60,6 +72,7 @@ void EchoSession::reset() {
   restart_ = false;
   firstTick_ = false;
   closeRequested_ = false;
+  stopFailed_ = false;
   recording_ = {};
   screens_.clear();
   chosen_ = 0;
@@ -162,7 +175,12 @@ EchoTick EchoSession::liveTick() {
   screen_.topLine = recording_.on() ? recording_.path() : std::string();
   if (closeRequested_) {
     timerMs_ = kTimerStopped;
-    writeEchoCommand(0);  // the dialog ends whatever the unit says
+    // The dialog ends whatever the unit says, but a stop that did not get
+    // through is said: the unit's measurement would stay stopped unnoticed.
+    stopFailed_ = true;
+    for (int attempt = 0; attempt < kStopAttempts && stopFailed_; ++attempt) {
+      stopFailed_ = writeEchoCommand(0) != 0;
+    }
     screen_.progressWindow = false;
     live_ = false;
     return EchoTick::kClosed;

@@ -68,6 +68,9 @@ class EchoSession {
   static constexpr int kPlaybackTimerMs = 100;
   static constexpr int kNavigationTimerMs = 1;
   static constexpr int kParts = 5;
+  // The stop is the one write that must get through: while the unit shows
+  // an echo screen its measurement stays stopped.
+  static constexpr int kStopAttempts = 3;
 
   EchoSession(JbusMaster& master, DeviceImage& image, int language);
   explicit EchoSession(AppContext& app);
@@ -101,6 +104,9 @@ class EchoSession {
   bool busy() const { return busy_; }
   int step() const { return step_; }
   bool closeRequested() const { return closeRequested_; }
+  // After kClosed: the stop was not acknowledged after kStopAttempts tries,
+  // so the unit may still be showing its echo screen (stopFailedText).
+  bool stopFailed() const { return stopFailed_; }
   Recording recording() const { return recording_.state(); }
   int recordCount() const { return recording_.count(); }
   const std::string& recordingPath() const { return recording_.path(); }
@@ -143,6 +149,7 @@ class EchoSession {
   bool restart_ = false;
   bool firstTick_ = false;
   bool closeRequested_ = false;
+  bool stopFailed_ = false;
   RecordingFile recording_;
 
   std::vector<EchoScreenEntry> screens_;
@@ -158,6 +165,10 @@ class EchoSession {
   EchoImage incoming_{};  // the picture being read, part by part
   FileResult fileResult_;
 };
+
+// What the operator is told when the echo screen could not be stopped: the
+// unit may still show it, its measurement stopped, and how to end it.
+std::string stopFailedText(int language);
 
 // One black rectangle of a painted picture, in pixels of the picture area.
 struct EchoCell {

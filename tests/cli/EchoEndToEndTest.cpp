@@ -73,5 +73,20 @@ TEST(EchoEndToEnd, CliRecordsPicturesAndShowWritesThemAsPng) {
   EXPECT_EQ(unit.terminate(), 0);
 }
 
+TEST(EchoEndToEnd, AStopTheUnitRefusesIsAFailureThatSaysHowToEndIt) {
+  // One picture takes eleven requests; the unit refuses the next nine, every
+  // attempt the stop gets.
+  CliRun run;
+  const std::string link = run.dir.file("unit");
+  testing::UnitProcess unit({"--link", link, "--faults", "exception@12-20"});
+  ASSERT_FALSE(unit.device().empty());
+  const testing::Finished f =
+      run.cli({"--device", link, "--lang", "en", "echo", "e.ech", "--screen", "1"});
+  EXPECT_EQ(f.status, 1);
+  EXPECT_NE(f.err.find("may still be showing it"), std::string::npos) << f.err;
+  EXPECT_EQ(f.out, "");
+  EXPECT_EQ(unit.terminate(), 0);
+}
+
 }  // namespace
 }  // namespace flowdesk

@@ -180,21 +180,34 @@ TEST(EchoSessionLive, AfterAFailedExchangeTheChosenScreenIsSentAgainFirst) {
   }
 }
 
-TEST(EchoSessionLive, ClosingStopsTheEchoScreenFirst) {
-  EchoRig rig;
-  ASSERT_EQ(rig.session.openLive(), 0);
-  rig.session.choose(2);
-  rig.session.tick();
-  rig.session.tick();
-  EXPECT_EQ(rig.unit.echoCode(), 3);
-  EXPECT_FALSE(rig.session.requestClose()) << "not before the unit is told";
-  const std::size_t asked = rig.firsts.size();
-  EXPECT_EQ(rig.session.tick(), EchoTick::kClosed);
-  EXPECT_EQ(rig.firsts.size(), asked + 1);
-  EXPECT_EQ(rig.firsts.back(), 0x2320);
-  EXPECT_EQ(rig.unit.echoCode(), 0);
-  EXPECT_EQ(rig.session.timerMs(), kTimerStopped);
-  EXPECT_EQ(rig.session.tick(), EchoTick::kNothing);
+TEST(EchoSessionLive, ClosingStopsTheEchoScreenFirstAndSaysWhenItCouldNot) {
+  // The unit ignores the first `lost` stop requests (three per exchange);
+  // the stop is tried three exchanges long before the close gives up.
+  struct Case {
+    int lost;
+    std::size_t requests;
+    bool failed;
+  } cases[] = {{0, 1, false}, {3, 4, false}, {8, 9, false}, {9, 9, true}, {50, 9, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lost);
+    EchoRig rig;
+    ASSERT_EQ(rig.session.openLive(), 0);
+    rig.session.choose(2);
+    rig.session.tick();
+    rig.session.tick();
+    EXPECT_EQ(rig.unit.echoCode(), 3);
+    EXPECT_FALSE(rig.session.requestClose()) << "not before the unit is told";
+    const std::size_t asked = rig.firsts.size();
+    int lost = c.lost;
+    rig.silent = [&lost](int, int) { return lost-- > 0; };
+    EXPECT_EQ(rig.session.tick(), EchoTick::kClosed);
+    EXPECT_EQ(rig.firsts.size(), asked + c.requests);
+    EXPECT_EQ(rig.firsts.back(), 0x2320);
+    EXPECT_EQ(rig.unit.echoCode(), c.failed ? 3 : 0);
+    EXPECT_EQ(rig.session.stopFailed(), c.failed);
+    EXPECT_EQ(rig.session.timerMs(), kTimerStopped);
+    EXPECT_EQ(rig.session.tick(), EchoTick::kNothing);
+  }
 
   EchoRig absent;
   absent.silent = [](int, int) { return true; };

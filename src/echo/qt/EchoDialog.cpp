@@ -119,6 +119,9 @@ void EchoDialog::tick() {
   if (outcome == EchoTick::kNothing) return;
   drawScreen();
   if (outcome == EchoTick::kClosed) {
+    if (session_.stopFailed()) {
+      tell(Tone::Warning, kTxtEchoDisplayTitle, stopFailedText(language()));
+    }
     done(QDialog::Rejected);
     return;
   }
