@@ -8,6 +8,7 @@
 #include "cli/CliSession.h"
 #include "link/AppContext.h"
 #include "link/FrameTrace.h"
+#include "link/PortReturn.h"
 
 namespace flowdesk {
 
@@ -48,6 +49,9 @@ std::string oneLine(const std::string& text) {
 }
 
 int CliSession::fail(int code, const std::string& text) const {
+  if (code == kExitUnit && app.master.reply().fault == ReplyFault::kPortFailed) {
+    code = kExitNoUnit;
+  }
   err << "flowdesk-cli: " << text;
   // What the line said on the last exchange, when it failed there: no
   // answer, a bad CRC, the unit's exception code... (a port that could not
@@ -60,6 +64,37 @@ int CliSession::fail(int code, const std::string& text) const {
   return code;
 }
 
+std::optional<long> reconnectSeconds(const CommandArgs& args) {
+  const auto given = args.value("--reconnect");
+  if (!given) return kDefaultReconnectSeconds;
+  return parseWholeNumber(*given, 0, 3600);
+}
+
+CliSession::DeviceWait CliSession::awaitDevice(long seconds) const {
+  JbusMaster& master = app.master;
+  if (!portGone(master)) return DeviceWait::kPresent;
+  const std::string device =
+      master.lastDevice().empty() ? app.devicePath(app.settings.Com) : master.lastDevice();
+  if (!master.portOpenedOnce()) {
+    // Never there in this run: nothing to wait for.
+    fail(kExitNoUnit, device + text(" ne s'ouvre pas", " cannot be opened"));
+    return DeviceWait::kLost;
+  }
+  err << "\nflowdesk-cli: " << device
+      << text(" a disparu (adaptateur débranché ?) : nouvel essai pendant ",
+              " is gone (adapter unplugged?): trying again for up to ")
+      << seconds << " s\n";
+  const std::int64_t start = master.clock().nowMs();
+  if (awaitPort(master, static_cast<int>(seconds * 1000))) {
+    err << "flowdesk-cli: " << device << text(" est revenu après ", " is back after ")
+        << (master.clock().nowMs() - start + 500) / 1000 << " s\n";
+    return DeviceWait::kBack;
+  }
+  fail(kExitNoUnit, device + text(" n'est pas revenu dans les ", " did not come back within ") +
+                        std::to_string(seconds) + " s");
+  return DeviceWait::kLost;
+}
+
 const std::vector<CliCommand>& cliCommands() {
   // A new command is one line here and its run function.
   static const std::vector<CliCommand> commands = {
@@ -67,11 +102,14 @@ const std::vector<CliCommand>& cliCommands() {
        "scan as the Connect button does: Com1 to Com3 at the six rates (with --device: that "
        "device alone, six rates); prints Com<n> <baud> <address> <device>",
        runDetect},
-      {"record", "record FILE.mes [--polls N]",
-       "poll the measurement blocks N times (default 1), recording each good poll", runRecord},
-      {"download", "download FILE.log [--page P]",
+      {"record", "record FILE.mes [--polls N] [--reconnect SECONDS]",
+       "poll the measurement blocks N times (default 1), recording each good poll; a device "
+       "that goes away is waited for SECONDS (default 30) and the polls go on when it is back",
+       runRecord},
+      {"download", "download FILE.log [--page P] [--reconnect SECONDS]",
        "logger download as SAVEDISK does from page P of the viewer (default 0); progress on "
-       "standard error",
+       "standard error; a device that goes away is waited for SECONDS (default 30) and the "
+       "download goes on where it was",
        runDownload},
       {"convert", "convert IN.mes|IN.log [-o OUT.prn]",
        "spreadsheet text of a measurement or logger file (default name: IN's name without its "
@@ -142,6 +180,8 @@ std::string cliHelpText() {
        "  --maker         maker files and commands (includes --factory)\n"
        "  --trace         every frame in hexadecimal on standard error\n"
        "                  (also FLOWDESK_TRACE=1)\n"
+       "  --              the end of the options: what follows are names, even\n"
+       "                  those that start with a dash (show -- -x.eta)\n"
        "  --help          this text\n"
        "  --version       the program's version\n"
        "\n"
@@ -150,8 +190,12 @@ std::string cliHelpText() {
        "without --device saves the port, rate and address it found, and the probe\n"
        "catalogue read from a unit is saved as flowdesk saves it.\n"
        "\n"
-       "Exit status: 0 done; 1 the unit did not answer or refused; 2 bad usage, or a\n"
-       "file that cannot be read or written (one line on standard error).\n";
+       "Exit status, for every command (with one line on standard error unless 0):\n"
+       "  0  done\n"
+       "  1  the unit did not answer or refused; record: some polls went unanswered\n"
+       "  2  bad usage, or a file that cannot be read or written\n"
+       "  3  no unit at all: the device is missing, refused, busy or not a serial line,\n"
+       "     or went away and did not come back in time; record: no poll was answered\n";
   return s.str();
 }
 
@@ -188,6 +232,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
 
   AppContext app(environment.clock ? *environment.clock : systemClock());
+  if (environment.portOpener) app.master.setPortOpener(environment.portOpener);
   app.modeFlags.factory = options.factory;
   app.modeFlags.maker = options.maker;
   app.modeFlags.unitTypeSelector =

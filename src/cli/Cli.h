@@ -9,6 +9,7 @@
 #include "base/RegionalFormat.h"
 #include "base/SettingsStore.h"
 #include "echo/EchoFile.h"
+#include "link/SerialPort.h"
 
 namespace flowdesk {
 
@@ -19,6 +20,9 @@ struct CliEnvironment {
   // program's own folder.
   std::string programDir;
   Clock* clock = nullptr;  // null: the system clock
+  // How the master opens its port; empty: the serial devices. Tests put an
+  // in-memory line here.
+  PortOpener portOpener;
   // The operator's saved settings, the GUI's own store (the program hands
   // it in); null: a store in memory, so that nothing is kept.
   SettingsStore* settings = nullptr;
@@ -33,8 +37,8 @@ struct CliEnvironment {
 };
 
 // Runs flowdesk-cli with the arguments after the program's name. Returns the
-// exit status: 0 done, 1 the unit did not answer or refused, 2 bad usage or a
-// file that cannot be read or written (with one line on `err`).
+// exit status (kExitDone ... kExitNoUnit of CliSession.h, the table of
+// --help), with one line on `err` when it is not 0.
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment = {});
 

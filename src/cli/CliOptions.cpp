@@ -36,6 +36,16 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
   out = {};
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string name = arguments[i];
+    if (name == "--") {
+      // The end of the options: the rest are the command and its names,
+      // even "-x.eta". The command's own parser sees the "--" too.
+      std::size_t rest = i + 1;
+      if (out.command.empty() && rest < arguments.size()) out.command = arguments[rest++];
+      out.args.emplace_back("--");
+      out.args.insert(out.args.end(), arguments.begin() + static_cast<std::ptrdiff_t>(rest),
+                      arguments.end());
+      break;
+    }
     std::optional<std::string> inlineValue;
     if (name.starts_with("--")) {
       if (const auto eq = name.find('='); eq != std::string::npos) {
@@ -113,6 +123,11 @@ std::string CommandArgs::parse(const std::vector<std::string>& args) {
   given_.clear();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--") {
+      positional_.insert(positional_.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                         args.end());
+      break;
+    }
     if (!arg.starts_with("-") || arg == "-") {
       positional_.push_back(arg);
       continue;

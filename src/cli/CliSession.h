@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@ namespace flowdesk {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitUnit = 1;   // the unit did not answer, or refused
 inline constexpr int kExitUsage = 2;  // bad usage, or a file that cannot be read or written
+// No unit at all: the device could not be used (missing, refused, busy, not
+// a serial line, or gone and not back in time), or not one poll answered.
+inline constexpr int kExitNoUnit = 3;
+
+// How long record and download wait for a device that went away, unless
+// --reconnect says otherwise.
+inline constexpr long kDefaultReconnectSeconds = 30;
 
 // What a command works with: the program's shared objects, the options, the
 // two output streams, and what it asks to be kept in the saved settings.
@@ -37,8 +45,15 @@ struct CliSession {
   // test without one).
   std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture{};
 
-  // One line on standard error, "flowdesk-cli: " first; returns `code`.
+  // One line on standard error, "flowdesk-cli: " first; returns `code`,
+  // except that a unit failure whose port could not be opened is
+  // kExitNoUnit.
   int fail(int code, const std::string& text) const;
+  // After a failed exchange of a long job: when the device itself has gone,
+  // waits up to `seconds` for it to come back, saying so on standard error.
+  // kLost has had its message; the job ends with kExitNoUnit.
+  enum class DeviceWait { kPresent, kBack, kLost };
+  DeviceWait awaitDevice(long seconds) const;
   int usage(const std::string& text) const { return fail(kExitUsage, text); }
   int fileFailure(const FileResult& result) const {
     return fail(kExitUsage, result.message(language));
@@ -63,6 +78,12 @@ struct CliCommand {
 
 // The commands, in the order --help lists them.
 const std::vector<CliCommand>& cliCommands();
+
+// --reconnect SECONDS of record and download (0 to 3600, default 30);
+// nothing when the value is not one.
+std::optional<long> reconnectSeconds(const CommandArgs& args);
+inline constexpr const char* kReconnectUsage =
+    "--reconnect wants a number of seconds from 0 to 3600";
 
 // The commands themselves.
 int runDetect(CliSession& session);

@@ -18,7 +18,14 @@ int runDetect(CliSession& s) {
   ConnectionSession session(s.app);
   const ConnectionOutcome outcome = session.connect({}, ports);
   if (!outcome.found) {
-    return s.fail(kExitUnit, reportLine(connectionReportText(outcome, s.language)));
+    // The report says why for every port; the status tells a silent unit
+    // on a device that opened from no usable device at all.
+    bool opened = false;
+    for (const PortFailure& f : outcome.failures) {
+      opened = opened || f.reason == PortFailure::Reason::kNoAnswer;
+    }
+    s.err << "flowdesk-cli: " << reportLine(connectionReportText(outcome, s.language)) << "\n";
+    return opened ? kExitUnit : kExitNoUnit;
   }
   s.out << "Com" << outcome.portIndex + 1 << " "
         << kBaudTable[static_cast<std::size_t>(outcome.baudIndex)] << " " << outcome.address << " "

@@ -26,7 +26,7 @@ bool tickToPage(LoggerViewerSession& session) {
 }  // namespace
 
 int runDownload(CliSession& s) {
-  CommandArgs args({{"--page", true}});
+  CommandArgs args({{"--page", true}, {"--reconnect", true}});
   if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
   if (args.positional().size() != 1) return s.usage("download wants one file name");
   const std::string& path = args.positional().front();
@@ -42,6 +42,8 @@ int runDownload(CliSession& s) {
     if (!n) return s.usage("--page wants a number from 0 to 65535");
     page = *n;
   }
+  const std::optional<long> reconnect = reconnectSeconds(args);
+  if (!reconnect) return s.usage(kReconnectUsage);
   const auto noAnswer = [&s] {
     return s.fail(kExitUnit, s.text("l'unité ne répond pas, ou n'a pas de logger",
                                     "the unit did not answer, or has no logger"));
@@ -66,14 +68,25 @@ int runDownload(CliSession& s) {
       return s.fileFailure(session.downloadResult());
     }
     if (t == LoggerTick::kDownloadEnded) break;
+    const std::string kept = std::to_string(session.recordsDownloaded()) +
+                             s.text(" enregistrement(s) dans ", " record(s) in ") + path;
     failed = t == LoggerTick::kFetchFailed ? failed + 1 : 0;
+    if (failed > 0) {
+      // The fetch that failed is asked again: after an unplug, once the
+      // device is back, the file goes on with no record lost or doubled.
+      const CliSession::DeviceWait device = s.awaitDevice(*reconnect);
+      if (device == CliSession::DeviceWait::kBack) failed = 0;
+      if (device == CliSession::DeviceWait::kLost) {
+        session.stopDownload();
+        s.err << "flowdesk-cli: " << kept << "\n";
+        return kExitNoUnit;
+      }
+    }
     if (failed >= kFetchesInARow) {
       session.stopDownload();
       s.err << "\n";
-      return s.fail(kExitUnit, std::to_string(session.recordsDownloaded()) +
-                                   s.text(" enregistrement(s) dans ", " record(s) in ") + path +
-                                   "; " +
-                                   s.text("l'unité ne répond plus", "the unit stopped answering"));
+      return s.fail(kExitUnit,
+                    kept + "; " + s.text("l'unité ne répond plus", "the unit stopped answering"));
     }
     if (t == LoggerTick::kDownloading) {
       const LoggerDownloadView& d = session.download();

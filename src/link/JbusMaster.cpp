@@ -160,6 +160,7 @@ int JbusMaster::openLink() {
   }
   port->clock = &clock_;
   port_ = port;
+  portOpenedOnce_ = true;
   return 0;
 }
 

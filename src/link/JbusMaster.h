@@ -134,6 +134,9 @@ class JbusMaster {
   int lastPortStatus() const { return lastPortStatus_; }
   const std::string& lastDevice() const { return lastDevice_; }
   int lastErrno() const { return lastErrno_; }
+  // Whether any open of this master's life succeeded: a device that fails
+  // now was there before (unplugged), not missing from the start.
+  bool portOpenedOnce() const { return portOpenedOnce_; }
 
   int openLink();
   void closeLink();
@@ -156,6 +159,7 @@ class JbusMaster {
   int lastPortStatus_ = 0;
   std::string lastDevice_;
   int lastErrno_ = 0;
+  bool portOpenedOnce_ = false;
   bool identifying_ = false;
   bool inExchange_ = false;
   Reply reply_;

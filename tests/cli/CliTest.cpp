@@ -50,6 +50,10 @@ TEST(CliOptions, CommonOptionsAnywhere) {
       {{"detect", "--device"}, "--device needs a value", "", {}},
       {{"--trace=1", "detect"}, "--trace takes no value", "", {}},
       {{"--polls", "3", "record"}, "unknown option --polls", "", {}},
+      // After "--" everything is a name, the command's "--" included.
+      {{"show", "--", "-x.eta", "--lang"}, "", "show", {"--", "-x.eta", "--lang"}},
+      {{"--lang", "en", "--", "show", "-x.eta"}, "", "show", {"--", "-x.eta"}},
+      {{"show", "-x.eta"}, "", "show", {"-x.eta"}},
   };
   for (const Case& c : cases) {
     CliOptions o;
@@ -84,6 +88,9 @@ TEST(CliOptions, CommandArguments) {
   EXPECT_EQ(args.parse({"--polls"}), "--polls needs a value");
   EXPECT_EQ(args.parse({"--clock=yes"}), "--clock takes no value");
   EXPECT_EQ(args.parse({"--nope"}), "unknown option --nope");
+  EXPECT_EQ(args.parse({"--polls", "2", "--", "-a.mes", "--clock"}), "");
+  EXPECT_EQ(args.positional(), (std::vector<std::string>{"-a.mes", "--clock"}));
+  EXPECT_FALSE(args.has("--clock"));
   EXPECT_EQ(parseWholeNumber("12", 0, 20), 12);
   EXPECT_FALSE(parseWholeNumber("12x", 0, 20));
   EXPECT_FALSE(parseWholeNumber("", 0, 20));

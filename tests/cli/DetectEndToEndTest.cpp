@@ -81,7 +81,7 @@ TEST(DetectEndToEnd, AUnitOnCom4IsNeverFound) {
                                "\nCom=3\nJbus=9\n\n[Probe]\n0=Mine\n";
   run.writeSettings(settings);
   Finished f = run.cli({"--lang", "en", "--trace", "detect"});
-  EXPECT_EQ(f.status, 1);
+  EXPECT_EQ(f.status, 3) << "no device at all";
   EXPECT_TRUE(f.out.empty());
   EXPECT_EQ(countLines(f.err, "TX"), 0) << "no port was opened";
   // The connection page's report on one line: each missing device, and the
@@ -106,7 +106,7 @@ TEST(DetectEndToEnd, AUnitOnCom4IsNeverFound) {
   EXPECT_EQ(testing::wholeFile(run.settingsPath()), settings);
 
   f = run.cli({"--lang", "fr", "detect"});
-  EXPECT_EQ(f.status, 1);
+  EXPECT_EQ(f.status, 3);
   EXPECT_EQ(f.err, "flowdesk-cli: " + reportLine(connectionReportText(missing, kFrench)) + "\n");
 
   // Choosing Com4 by hand works.

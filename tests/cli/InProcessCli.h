@@ -17,6 +17,9 @@ struct InProcessCli {
   TempDir home;
   MemorySettingsStore settings;
   std::string out, err;
+  // The line and the clock of an in-process unit, when the test has one.
+  Clock* clock = nullptr;
+  PortOpener portOpener;
 
   CliEnvironment environment() {
     CliEnvironment e;
@@ -29,6 +32,8 @@ struct InProcessCli {
     };
     e.programDir = root + "/program/";
     e.settings = &settings;
+    e.clock = clock;
+    e.portOpener = portOpener;
     return e;
   }
 

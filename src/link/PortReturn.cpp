@@ -1,0 +1,29 @@
+#include "link/PortReturn.h"
+
+#include <algorithm>
+
+namespace flowdesk {
+
+bool portGone(JbusMaster& master) {
+  if (master.reply().fault == ReplyFault::kPortFailed) return true;
+  if (master.openLink() != 0) return true;
+  master.closeLink();
+  return false;
+}
+
+bool awaitPort(JbusMaster& master, int limitMs, const std::function<void(int waitedMs)>& waited) {
+  Clock& clock = master.clock();
+  const std::int64_t start = clock.nowMs();
+  for (;;) {
+    if (master.openLink() == 0) {
+      master.closeLink();
+      return true;
+    }
+    const auto spent = static_cast<int>(clock.nowMs() - start);
+    if (spent >= limitMs) return false;
+    if (waited) waited(spent);
+    if (master.pause(std::min(kReopenEveryMs, limitMs - spent)) < 0) return false;
+  }
+}
+
+}  // namespace flowdesk
