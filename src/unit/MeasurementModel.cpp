@@ -131,6 +131,7 @@ Snapshot MeasurementModel::at(double t) const {
   auto chance = [&](std::uint32_t bit, double percent) {
     return (noise(100 + bit, t, epoch) + 1.0) * 50.0 < percent;
   };
+  s.status = shownFaults_;
   if (chance(0, 4)) s.status |= status::kFlowFault;
   if (chance(2, 2)) s.status |= status::kBatteryLow;
   if (chance(3, 2)) s.status |= status::kRelayFault;

@@ -50,6 +50,9 @@ class MeasurementModel {
   void setConfiguration(const ConfigBytes& config, const FactoryBytes& factory,
                         const MakerBytes& maker, std::uint16_t probeAngle);
 
+  // Status bits set at every instant on top of the faults that come and go.
+  void setShownFaults(std::uint16_t bits) { shownFaults_ = bits; }
+
   Snapshot at(double t) const;
   double flowAt(double t) const;  // flow units
 
@@ -71,6 +74,7 @@ class MeasurementModel {
 
  private:
   std::uint32_t seed_;
+  std::uint16_t shownFaults_ = 0;
   int flowUnit_ = 4;
   int chords_ = 1;
   double scaleLow_ = 0, scaleHigh_ = 10;

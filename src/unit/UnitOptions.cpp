@@ -37,10 +37,42 @@ std::chrono::milliseconds roundPast(std::chrono::milliseconds d) {
 
 }  // namespace
 
+std::optional<std::uint16_t> shownFaultBits(const std::string& list, int chords) {
+  struct Name {
+    const char* name;
+    std::uint16_t bits;
+  };
+  static constexpr Name kNames[] = {{"flow", status::kFlowFault},
+                                    {"battery", status::kBatteryLow},
+                                    {"relay", status::kRelayFault},
+                                    {"calorie", status::kCalorieFault}};
+  std::uint16_t bits = 0;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(',', start), list.size());
+    const std::string word = list.substr(start, end - start);
+    start = end + 1;
+    const auto named = std::find_if(std::begin(kNames), std::end(kNames),
+                                    [&](const Name& n) { return word == n.name; });
+    if (named != std::end(kNames)) {
+      bits |= named->bits;
+    } else if (word == "chords") {
+      for (int k = 0; k < chords; ++k)
+        bits |= static_cast<std::uint16_t>(1u << (status::kFirstChordBit + k));
+    } else if (word.size() == 6 && word.starts_with("chord") && word[5] >= '1' && word[5] <= '6') {
+      bits |= static_cast<std::uint16_t>(1u << (status::kFirstChordBit + (word[5] - '1')));
+    } else {
+      return std::nullopt;
+    }
+  }
+  return bits;
+}
+
 std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args,
                                             std::string& error) {
   UnitOptions o;
   bool recordsGiven = false;
+  std::string faultsShown;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::optional<std::string> inlineValue;
@@ -130,6 +162,25 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
     } else if (name == "--seed") {
       if (!number(0, 4294967295L, n)) return std::nullopt;
       o.unit.seed = static_cast<std::uint32_t>(n);
+    } else if (name == "--chords") {
+      if (!number(1, 6, n)) return std::nullopt;
+      o.unit.chords = static_cast<int>(n);
+    } else if (name == "--calorimetry") {
+      if (inlineValue) {
+        error = "--calorimetry takes no value";
+        return std::nullopt;
+      }
+      o.unit.calorimetry = true;
+    } else if (name == "--kh") {
+      std::string kh;
+      if (!value(kh)) return std::nullopt;
+      if (kh != "manual" && kh != "auto") {
+        error = "--kh wants manual or auto";
+        return std::nullopt;
+      }
+      o.unit.manualKh = kh == "manual";
+    } else if (name == "--faults-shown") {
+      if (!value(faultsShown)) return std::nullopt;
     } else if (name == "--faults") {
       if (!value(o.faults)) return std::nullopt;
     } else if (name == "--state") {
@@ -156,6 +207,17 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
     return std::nullopt;
   }
   o.unit.loggerRecords = std::min(o.unit.loggerRecords, o.unit.loggerSize);
+  if (!faultsShown.empty()) {
+    const auto bits = shownFaultBits(faultsShown, std::max(o.unit.chords, 1));
+    if (!bits) {
+      error =
+          "--faults-shown wants a list of flow, battery, relay, calorie, chords, chord1 ... "
+          "chord6, not \"" +
+          faultsShown + "\"";
+      return std::nullopt;
+    }
+    o.unit.faultsShown = *bits;
+  }
   if (!o.faults.empty()) {
     std::string faultError;
     if (!FaultPlan::parse(o.faults, o.unit.seed, faultError)) {
@@ -195,9 +257,18 @@ Unit
                       the last record give empty records (day byte 0x80)
   --unit-code N       unit code reported with the probe catalogue (default 1)
   --echo-kinds 2|4    echo screens per chord (default 4)
+  --chords 1..6       chords in use in every configuration (default 1); each
+                      has its own velocity, sound velocity, times and gain
+  --calorimetry       the calorimetric variant: the status says so, and power
+                      and the two temperatures move
+  --kh manual|auto    the KH of every configuration (default auto)
+  --faults-shown LIST status bits that stay set, so the fault box fills: a
+                      comma list of flow, battery, relay, calorie, chords (every
+                      chord in use), chord1 ... chord6
   --state FILE        keep what was written (configurations, factory, maker and
                       logger settings) in FILE: loaded at start, where it
-                      takes precedence over --address and --logger-type, and
+                      takes precedence over --address, --logger-type,
+                      --chords, --calorimetry and --kh, and
                       saved after each write
   --seed N            seed of the measurement noise and of random faults
                       (default 1)

@@ -25,4 +25,8 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
 
 std::string unitHelpText();
 
+// The status bits of --faults-shown's comma list ("flow,chords"); "chords"
+// means chords 1 to `chords`. Nothing when a word is not one of them.
+std::optional<std::uint16_t> shownFaultBits(const std::string& list, int chords);
+
 }  // namespace flowdesk::unit

@@ -59,6 +59,7 @@ double systemWallClock() {
 VirtualUnit::VirtualUnit(const UnitSettings& settings, WallClock clock,
                          const StoredBlocks* restored)
     : settings_(settings), clock_(std::move(clock)), model_(settings.seed) {
+  model_.setShownFaults(settings_.faultsShown);
   const bool large = settings_.loggerType == 9;
   blocks_ = restored ? *restored : defaultBlocks(settings_);
   capacityUnits_ = settings_.loggerSize * (large ? 2 : 1);
@@ -74,9 +75,15 @@ VirtualUnit::VirtualUnit(const UnitSettings& settings, WallClock clock,
 
 StoredBlocks VirtualUnit::defaultBlocks(const UnitSettings& settings) {
   StoredBlocks b;
-  for (auto& c : b.configs) c = defaultConfiguration();
+  for (auto& c : b.configs) {
+    c = defaultConfiguration();
+    if (settings.chords > 0) put8(c, cfg::kChords, static_cast<std::uint8_t>(settings.chords));
+    if (settings.manualKh) put8(c, cfg::kKhType, *settings.manualKh ? 1 : 0);
+  }
   b.factory = defaultFactory(settings.address);
   b.maker = defaultMaker();
+  // Variant 3 is the calorimetric one: the unit then measures power.
+  if (settings.calorimetry) put8(b.maker, mak::kVariant, 3);
   b.logger = defaultLoggerSettings(settings.loggerType == 9 ? 1 : 0);
   return b;
 }

@@ -29,6 +29,14 @@ struct UnitSettings {
   long loggerSize = 2000;    // logger size in records of the starting type
   int unitCode = 1;
   int echoKinds = 4;  // 2 or 4 echo screens per chord
+  // What a real unit varies, set in the blocks of a fresh unit (a --state
+  // file's blocks win): chords in use (0 keeps the default of one), the
+  // calorimetric variant, a manual KH (nothing keeps the default, automatic).
+  int chords = 0;
+  bool calorimetry = false;
+  std::optional<bool> manualKh;
+  // Status bits (register 0x010F) that stay set, so the fault box fills.
+  std::uint16_t faultsShown = 0;
   std::uint32_t seed = 1;
   std::string statePath;  // empty: nothing kept across runs
 };

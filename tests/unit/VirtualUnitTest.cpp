@@ -10,6 +10,7 @@
 #include <string>
 
 #include "UnitFrames.h"
+#include "unit/UnitOptions.h"
 #include "unit/VirtualUnit.h"
 
 namespace flowdesk::unit {
@@ -191,6 +192,56 @@ TEST_F(UnitFixture, MovingValuesAreConsistent) {
   now_ += 1;
   const auto shifted = read(0x0100, 87);
   EXPECT_TRUE(std::equal(later.begin() + 75, later.begin() + 174, shifted.begin() + 74));
+}
+
+TEST_F(UnitFixture, OptionsGiveWhatARealUnitVaries) {
+  // The command line as typed, then what the unit serves: chords with a
+  // gain (M2), the status word (M1 0x010F), the KH type of configuration 0.
+  struct Case {
+    std::vector<std::string> args;
+    int chords;
+    bool calorimetry;
+    int khType;
+    std::uint16_t always;  // status bits set at every instant
+  } cases[] = {
+      {{}, 1, false, 0, 0},
+      {{"--chords", "6", "--calorimetry", "--kh", "manual", "--faults-shown", "flow,chords"},
+       6,
+       true,
+       1,
+       0x3F01},
+      {{"--chords=3", "--kh=auto", "--faults-shown", "battery,chord5,calorie"},
+       3,
+       false,
+       0,
+       0x1044},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? "defaults" : c.args.front());
+    std::string error;
+    const auto options = parseUnitOptions(c.args, error);
+    ASSERT_TRUE(options) << error;
+    start(options->unit);
+    EXPECT_EQ(read(0x1000, 62)[cfg::kKhType], c.khType);
+    for (int instant = 0; instant < 20; ++instant) {
+      now_ += 7;
+      const auto m1 = read(0x0100, 87);
+      const std::uint16_t status = static_cast<std::uint16_t>(m1[30] << 8 | m1[31]);
+      EXPECT_EQ(status & c.always, c.always);
+      EXPECT_EQ((status & status::kNoCalorimetry) == 0, c.calorimetry);
+      const auto m2 = read(0x0200, 52);
+      for (int k = 0; k < 6; ++k) EXPECT_EQ(m2[2 + k] > 0, k < c.chords) << k;
+    }
+  }
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--chords", "7"},
+                                              {"--kh", "both"},
+                                              {"--faults-shown", "flow,x"},
+                                              {"--faults-shown", "chord7"},
+                                              {"--calorimetry=1"}}) {
+    std::string error;
+    EXPECT_FALSE(parseUnitOptions(bad, error)) << bad.front();
+    EXPECT_NE(error.find(bad.front().substr(0, bad.front().find('='))), std::string::npos) << error;
+  }
 }
 
 TEST_F(UnitFixture, ClockRunsFromWhatWasWritten) {

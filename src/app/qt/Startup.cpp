@@ -1,6 +1,7 @@
 #include "app/qt/Startup.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QString>
 #include <algorithm>
 #include <cstdio>
@@ -22,9 +23,33 @@ namespace flowdesk {
 
 namespace {
 
+// The value of --unit-args (or --unit-args=VALUE), empty when not given.
+std::string unitArgsValue(const std::vector<std::string>& arguments) {
+  std::string value;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (a == kUnitArgsSwitch && i + 1 < arguments.size()) {
+      value = arguments[++i];
+    } else if (a.starts_with(std::string(kUnitArgsSwitch) + "=")) {
+      value = a.substr(std::string(kUnitArgsSwitch).size() + 1);
+    }
+  }
+  return value;
+}
+
+// The command line the mode switches are looked for in: without the words
+// meant for the virtual unit, which may hold anything.
 std::string commandLineOf(const std::vector<std::string>& arguments) {
   std::vector<const char*> argv;
-  for (const std::string& a : arguments) argv.push_back(a.c_str());
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (i > 0 && a == kUnitArgsSwitch) {
+      ++i;
+      continue;
+    }
+    if (i > 0 && a.starts_with(std::string(kUnitArgsSwitch) + "=")) continue;
+    argv.push_back(a.c_str());
+  }
   return joinCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
@@ -53,6 +78,8 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
     for (const std::string& a : options.virtualUnitArguments) {
       unitArguments << QString::fromStdString(a);
     }
+    // Split as a shell splits, so "--faults-shown 'flow,chords'" works.
+    unitArguments << QProcess::splitCommand(QString::fromStdString(unitArgsValue(arguments)));
     const QString program = VirtualUnitProcess::findProgram(QString::fromStdString(programDir));
     if (unit->start(program, unitArguments)) {
       context.deviceOverride[0] = unit->devicePath().toStdString();

@@ -32,5 +32,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
 
 // The switch that starts the virtual unit.
 inline constexpr const char* kVirtualUnitSwitch = "--virtual-unit";
+// --unit-args "WORDS": more arguments for that unit ("--chords 6 --calorimetry").
+inline constexpr const char* kUnitArgsSwitch = "--unit-args";
 
 }  // namespace flowdesk
