@@ -4,6 +4,7 @@
 #include <cctype>
 #include <limits>
 
+#include "base/BilingualText.h"
 #include "base/Texts.h"
 #include "base/Windows1252.h"
 #include "link/AppContext.h"
@@ -445,6 +446,13 @@ bool LoggerViewerSession::stopDownload() {
   if (recordState_ == Recording::Off) return false;
   endDownload();
   return true;
+}
+
+std::string gridScrollsText(int language) {
+  static constexpr BilingualText kText{
+      "La grille défile de côté : faites glisser la barre au-dessous, ou Maj + molette.",
+      "The grid scrolls sideways: drag the bar below it, or Shift + mouse wheel."};
+  return kText.text(language);
 }
 
 }  // namespace flowdesk

@@ -228,4 +228,7 @@ std::string padded(std::string_view text, std::size_t width, bool alignRight);
 // The download window's information line for a decoded record.
 std::string downloadInfoLine(const LoggerRecordTexts& t);
 
+// The grid's tooltip when its parameter columns do not all fit the window.
+std::string gridScrollsText(int language);
+
 }  // namespace flowdesk

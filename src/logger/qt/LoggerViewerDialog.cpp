@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <algorithm>
@@ -271,6 +272,27 @@ void LoggerViewerDialog::layOutGrid() {
   }
   frozen_->setVisible(table->columnCount() > LoggerGrid::kFixedColumns);
   placeFrozenColumns();
+  fitGrid();
+}
+
+void LoggerViewerDialog::fitGrid() {
+  // The window grows to show every slot, as far as the screen lets it; what
+  // still does not fit is said by the grid's tooltip.
+  QTableWidget* table = ui_->tableRecords;
+  int needed = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < table->columnCount(); ++c) needed += table->columnWidth(c);
+  const QRect desk = screen() != nullptr ? screen()->availableGeometry() : geometry();
+  const int missing = needed - table->width();
+  const int wanted = std::min(width() + std::max(0, missing), std::max(desk.width(), width()));
+  const bool scrolls = missing > wanted - width();
+  if (wanted > width()) {
+    resize(wanted, height());
+    // Grown to the right, it stays on the desktop.
+    const int right = x() + frameGeometry().width() - width() + wanted;
+    if (right > desk.right() + 1)
+      move(std::max(desk.left(), x() - (right - desk.right() - 1)), y());
+  }
+  table->setToolTip(scrolls ? qt(gridScrollsText(language())) : QString());
 }
 
 void LoggerViewerDialog::placeFrozenColumns() {
@@ -320,6 +342,7 @@ void LoggerViewerDialog::drawGrid() {
     }
   }
   placeFrozenColumns();
+  fitGrid();
 }
 
 void LoggerViewerDialog::resizeEvent(QResizeEvent* event) {

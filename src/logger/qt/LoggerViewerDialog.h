@@ -70,6 +70,7 @@ class LoggerViewerDialog : public Screen {
   void drawGrid();
   void layOutGrid();
   void placeFrozenColumns();
+  void fitGrid();
   void closeDownloadWindow();
 
   LoggerViewerSession session_;

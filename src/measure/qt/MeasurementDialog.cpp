@@ -3,7 +3,9 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "base/Texts.h"
 #include "base/qt/Bindings.h"
@@ -194,6 +196,10 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
   table->setRowCount(0);
   table->setColumnCount(0);
+  // Widened by hand, the boxes keep each value next to its label: the room
+  // left over goes to an empty last column.
+  ui_->groupMeasureLayout->setColumnStretch(ui_->groupMeasureLayout->columnCount(), 1);
+  ui_->groupTotalizersLayout->setColumnStretch(ui_->groupTotalizersLayout->columnCount(), 1);
 }
 
 bool MeasurementDialog::load() {
@@ -315,6 +321,14 @@ void MeasurementDialog::rebuildChordGrid(const ChordGrid& grid) {
   for (int k = 0; k < grid.chords; ++k) {
     table->setItem(0, k + 1, cell(grid.columnTitles[static_cast<std::size_t>(k)], Qt::AlignLeft));
   }
+  // The grid asks for all its columns and rows, and the window follows the
+  // chord count: six chords show without a scroll bar, one chord gives the
+  // room back.
+  const int frame = 2 * table->frameWidth();
+  table->setMinimumSize((grid.chords + 1) * width + frame,
+                        table->rowCount() * table->verticalHeader()->defaultSectionSize() + frame);
+  layout()->activate();
+  resize(sizeHint().expandedTo(minimumSizeHint()).width(), std::max(height(), sizeHint().height()));
 }
 
 void MeasurementDialog::fillChordGrid(const ChordGrid& grid) {

@@ -69,6 +69,9 @@ TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {
     auto* table = dialog.findChild<QTableWidget*>("tableRecords");
     EXPECT_EQ(table->columnCount(), 13);
     EXPECT_EQ(table->item(25, 0)->text(), "26");
+    // Nine parameters are wider than the test's screen: the grid says it
+    // scrolls.
+    EXPECT_EQ(table->toolTip().toStdString(), gridScrollsText(c.language));
     EXPECT_FALSE(dialog.control(C::kPgd)->isHidden());
     EXPECT_TRUE(dialog.control(C::kSaveDisk)->isHidden()) << "no download from a file";
     EXPECT_EQ(dialog.findChild<QWidget*>("buttonGo")->property("text").toString(), c.goText);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +223,59 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
     EXPECT_TRUE(d.findChild<TrendGraphView*>("trendGraph")->hasInput());
   }
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(MeasurementScreen, TheWindowFollowsTheChordGridAndKeepsValuesBesideTheirLabels) {
+  // Records of one, six, then one chord again; the six-chord unit has
+  // calorimetry (its status does not set "no calorimetry", bit 7).
+  TempDir dir;
+  const std::string path = dir.file("chords.mes");
+  IdentificationCache identification;
+  const struct {
+    int chords;
+    unsigned status;
+  } records[] = {{1, 0x80}, {6, 0x0001}, {1, 0x80}};
+  for (std::size_t i = 0; i < std::size(records); ++i) {
+    BlockData b;
+    b.chords(records[i].chords);
+    b.status(records[i].status);
+    b.clock({3, 24, 10, 15, 0, static_cast<std::uint8_t>(i)});
+    for (int k = 0; k < records[i].chords; ++k) b.chord(k, 100.5f, 1.5f, 40, 1.25f, 1480.0f);
+    const FileResult written = i == 0 ? startMeasurementFile(path, identification, b.record())
+                                      : appendMeasurementRecord(path, b.record());
+    ASSERT_TRUE(written.ok());
+  }
+  AppContext context;
+  context.settings.Language = kEnglish;
+  MeasurementDialog d(context);
+  ASSERT_TRUE(d.open(ScreenSource::file(path)));
+  d.show();
+  auto* table = d.findChild<QTableWidget*>("tableChords");
+  const auto gap = [&d] {
+    return d.findChild<QLabel*>("valueFlow")->geometry().left() -
+           d.findChild<QLabel*>("labelFlow")->geometry().right();
+  };
+  int widthAtSix = 0;
+  for (std::size_t i = 0; i < std::size(records); ++i) {
+    SCOPED_TRACE(i);
+    if (i > 0) d.button(B::kPgd)->click();
+    ASSERT_TRUE(waitFor([&] { return table->columnCount() == records[i].chords + 1; }, 2000));
+    QApplication::processEvents();
+    EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << "every chord in view";
+    EXPECT_EQ(table->verticalScrollBar()->maximum(), 0) << "every row in view";
+    EXPECT_LE(d.width(), 1280);
+    EXPECT_EQ(d.findChild<QWidget*>("groupCalorie")->isVisible(), records[i].status == 1);
+    if (records[i].chords != 6) continue;
+    widthAtSix = d.width();
+    // The grid makes the window wide; the upper box keeps each value next
+    // to its label all the same, and still when widened by hand.
+    const int near = d.fontMetrics().horizontalAdvance(QStringLiteral("00000"));
+    EXPECT_LE(gap(), near);
+    d.resize(1600, d.height());
+    QApplication::processEvents();
+    EXPECT_LE(gap(), near) << "widened";
+  }
+  EXPECT_LT(d.width(), widthAtSix) << "one chord gives the room back";
 }
 
 // A printer that records what the job saw and refuses to start it.
