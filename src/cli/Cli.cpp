@@ -1,13 +1,16 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
 
 #include "base/MemorySettingsStore.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
 #include "link/AppContext.h"
+#include "link/ConnectionSession.h"
 #include "link/FrameTrace.h"
+#include "link/PortFailure.h"
 
 namespace flowdesk {
 
@@ -50,11 +53,21 @@ std::string oneLine(const std::string& text) {
 int CliSession::fail(int code, const std::string& text) const {
   err << "flowdesk-cli: " << text;
   // What the line said on the last exchange, when it failed there: no
-  // answer, a bad CRC, the unit's exception code... (a port that could not
-  // be opened is worded by the message itself).
+  // answer, a bad CRC, the unit's exception code... or, when the port could
+  // not even be opened, why (missing, unplugged, refused, busy), which a
+  // session's own words may have said already.
   const Reply& reply = app.master.reply();
-  if (code == kExitUnit && !reply.ok() && reply.fault != ReplyFault::kPortFailed) {
-    err << " (" << replyFaultText(reply, language) << ")";
+  if (code == kExitUnit && !reply.ok()) {
+    std::string reason = replyFaultText(reply, language);
+    if (const std::optional<PortFailure> port = portFailureOf(app.master)) {
+      // Its first line, without the full stop a one-line report drops.
+      const std::string said = portFailureText(*port, language);
+      std::string told = said.substr(0, said.find('\n'));
+      if (told.ends_with('.')) told.pop_back();
+      reason = text.find(told) == std::string::npos ? reportLine(openFailureText(*port, language))
+                                                    : std::string();
+    }
+    if (!reason.empty()) err << " (" << reason << ")";
   }
   err << "\n";
   return code;

@@ -86,9 +86,9 @@ TEST(FactoryCliEndToEnd, NoUnitAndBrokenFiles) {
     int status;
     std::string message;
   } cases[] = {
-      {{"--device", nothing, "save", "factory", "f.rus"}, 1, "The unit does not answer"},
-      {{"--device", nothing, "save", "maker", "m.nvd"}, 1, "The unit does not answer"},
-      {{"--device", nothing, "compare", "n.rus"}, 1, "The unit does not answer"},
+      {{"--device", nothing, "save", "factory", "f.rus"}, 1, nothing + " does not exist"},
+      {{"--device", nothing, "save", "maker", "m.nvd"}, 1, nothing + " does not exist"},
+      {{"--device", nothing, "compare", "n.rus"}, 1, nothing + " does not exist"},
       {{"--device", nothing, "upload", "n.nvd"}, 1, "Upload Failure"},
       {{"upload", "long.rus"}, 2, "long.rus"},
       {{"compare", "missing.rus"}, 2, "missing.rus"},
