@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "base/MemorySettingsStore.h"
 #include "cli/CliOptions.h"
@@ -36,16 +38,25 @@ std::string wrapped(const std::string& text, std::size_t indent, std::size_t wid
 }  // namespace
 
 std::string oneLine(const std::string& text) {
-  std::string out;
+  std::vector<std::string> lines;
   std::size_t start = 0;
-  int line = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    if (end > start) {
-      out += (line == 0 ? "" : line == 1 ? ": " : "; ") + text.substr(start, end - start);
-      ++line;
-    }
+    if (end > start) lines.push_back(text.substr(start, end - start));
     start = end + 1;
+  }
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    if (i > 0) {
+      // A line that ends on a colon introduces the next (a command to
+      // type); a heading is followed by ": ", a sentence by "; ".
+      const std::string& before = lines[i - 1];
+      out += before.ends_with(':') ? " " : (i == 1 && !before.ends_with('.')) ? ": " : "; ";
+    }
+    // A full stop before the joiner reads as noise; the last one stays.
+    if (i + 1 < lines.size() && line.ends_with('.')) line.remove_suffix(1);
+    out += line;
   }
   return out;
 }
@@ -67,6 +78,7 @@ int CliSession::fail(int code, const std::string& text) const {
       reason = text.find(told) == std::string::npos ? reportLine(openFailureText(*port, language))
                                                     : std::string();
     }
+    if (reason.ends_with('.')) reason.pop_back();  // the bracket ends the line
     if (!reason.empty()) err << " (" << reason << ")";
   }
   err << "\n";
