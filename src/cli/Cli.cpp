@@ -1,13 +1,18 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "base/MemorySettingsStore.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
 #include "link/AppContext.h"
+#include "link/ConnectionSession.h"
 #include "link/FrameTrace.h"
+#include "link/PortFailure.h"
 #include "link/PortReturn.h"
 
 namespace flowdesk {
@@ -34,16 +39,25 @@ std::string wrapped(const std::string& text, std::size_t indent, std::size_t wid
 }  // namespace
 
 std::string oneLine(const std::string& text) {
-  std::string out;
+  std::vector<std::string> lines;
   std::size_t start = 0;
-  int line = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    if (end > start) {
-      out += (line == 0 ? "" : line == 1 ? ": " : "; ") + text.substr(start, end - start);
-      ++line;
-    }
+    if (end > start) lines.push_back(text.substr(start, end - start));
     start = end + 1;
+  }
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    if (i > 0) {
+      // A line that ends on a colon introduces the next (a command to
+      // type); a heading is followed by ": ", a sentence by "; ".
+      const std::string& before = lines[i - 1];
+      out += before.ends_with(':') ? " " : (i == 1 && !before.ends_with('.')) ? ": " : "; ";
+    }
+    // A full stop before the joiner reads as noise; the last one stays.
+    if (i + 1 < lines.size() && line.ends_with('.')) line.remove_suffix(1);
+    out += line;
   }
   return out;
 }
@@ -54,11 +68,22 @@ int CliSession::fail(int code, const std::string& text) const {
   }
   err << "flowdesk-cli: " << text;
   // What the line said on the last exchange, when it failed there: no
-  // answer, a bad CRC, the unit's exception code... (a port that could not
-  // be opened is worded by the message itself).
+  // answer, a bad CRC, the unit's exception code... or, when the port could
+  // not even be opened, why (missing, unplugged, refused, busy), which a
+  // session's own words may have said already.
   const Reply& reply = app.master.reply();
-  if (code == kExitUnit && !reply.ok() && reply.fault != ReplyFault::kPortFailed) {
-    err << " (" << replyFaultText(reply, language) << ")";
+  if ((code == kExitUnit || code == kExitNoUnit) && !reply.ok()) {
+    std::string reason = replyFaultText(reply, language);
+    if (const std::optional<PortFailure> port = portFailureOf(app.master)) {
+      // Its first line, without the full stop a one-line report drops.
+      const std::string said = portFailureText(*port, language);
+      std::string told = said.substr(0, said.find('\n'));
+      if (told.ends_with('.')) told.pop_back();
+      reason = text.find(told) == std::string::npos ? reportLine(openFailureText(*port, language))
+                                                    : std::string();
+    }
+    if (reason.ends_with('.')) reason.pop_back();  // the bracket ends the line
+    if (!reason.empty()) err << " (" << reason << ")";
   }
   err << "\n";
   return code;
@@ -75,7 +100,7 @@ CliSession::DeviceWait CliSession::awaitDevice(long seconds) const {
   if (!portGone(master)) return DeviceWait::kPresent;
   const std::string device =
       master.lastDevice().empty() ? app.devicePath(app.settings.Com) : master.lastDevice();
-  if (!master.portOpenedOnce()) {
+  if (master.deviceOpenedBefore(master.lastPortIndex()).empty()) {
     // Never there in this run: nothing to wait for.
     fail(kExitNoUnit, device + text(" ne s'ouvre pas", " cannot be opened"));
     return DeviceWait::kLost;

@@ -65,7 +65,9 @@ struct CliSession {
 };
 
 // A report of several lines on the one line a terminal message gets: the
-// first line, ": ", then the others joined with "; ".
+// first line, ": " (or "; " after a sentence), then the others joined with
+// "; " (or a space after a line that ends on a colon), full stops dropped
+// but the last.
 std::string oneLine(const std::string& text);
 
 // A command of the table: its name, the line of --help, and what runs it.

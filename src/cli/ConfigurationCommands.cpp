@@ -53,7 +53,7 @@ int saveSettings(CliSession& s, FileKind kind, const std::string& path) {
   if (auto code = refusedByMode(s, kind)) return *code;
   const std::unique_ptr<SettingsBlockSession> session = settingsSession(s, kind);
   const SettingsOpenOutcome open = session->openUnit();
-  if (!open.ok) return s.fail(kExitUnit, settingsOpenText(open, s.language));
+  if (!open.ok) return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)));
   const FileResult r = session->save(path);
   if (!r.ok()) return s.fileFailure(r);
   s.out << path << "\n";
@@ -90,7 +90,7 @@ std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
                    std::to_string(session.configurationCount() - 1));
   }
   const ReadOutcome read = session.selectRead(static_cast<int>(*n));
-  if (!read.ok) return s.fail(kExitUnit, readText(read, s.language));
+  if (!read.ok) return s.fail(kExitUnit, oneLine(readText(read, s.language)));
   return std::nullopt;
 }
 
@@ -225,7 +225,7 @@ int runCompare(CliSession& s) {
     if (const FileResult r = readFactoryFile(path, file); !r.ok()) return s.fileFailure(r);
     FactorySession session(s.app);
     const SettingsOpenOutcome open = session.openUnit();
-    if (!open.ok) return s.fail(kExitUnit, settingsOpenText(open, s.language));
+    if (!open.ok) return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)));
     const ComparisonOutcome out = session.compare(path, lastPathName(path), s.regional);
     if (!out.file.ok()) return s.fileFailure(out.file);
     if (!out.report.ok()) return s.fileFailure(out.report);

@@ -30,6 +30,8 @@ int runDetect(CliSession& s) {
   s.out << "Com" << outcome.portIndex + 1 << " "
         << kBaudTable[static_cast<std::size_t>(outcome.baudIndex)] << " " << outcome.address << " "
         << outcome.device << "\n";
+  // Standard output keeps its one line for scripts; the echo is a remark.
+  if (outcome.adapterEchoes) s.err << "flowdesk-cli: " << adapterEchoText(s.language) << "\n";
   // A device given for this run only is not saved, so neither is the port
   // found on it.
   s.keepLinkSettings = !s.options.device.has_value();

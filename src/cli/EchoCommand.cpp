@@ -1,9 +1,12 @@
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "cli/CliSession.h"
 #include "echo/EchoSession.h"
 #include "files/FileKinds.h"
+#include "link/ConnectionSession.h"
+#include "link/PortFailure.h"
 
 namespace flowdesk {
 
@@ -55,7 +58,10 @@ int runEcho(CliSession& s) {
   EchoSession session(s.app);
   session.setLanguage(s.language);
   if (session.openLive() != 0) {
-    return s.fail(kExitUnit, s.text("l'unité ne répond pas", "the unit does not answer"));
+    // Only a unit that was asked can be said not to answer.
+    const std::optional<PortFailure> port = portFailureOf(s.app.master);
+    return s.fail(kExitUnit, port ? reportLine(openFailureText(*port, s.language))
+                                  : s.text("l'unité ne répond pas", "the unit does not answer"));
   }
   int index = -1;
   std::string offered;

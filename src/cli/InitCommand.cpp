@@ -17,7 +17,10 @@ int runInit(CliSession& s) {
   }
   InitialisationSession session(s.app);
   if (!session.readUnit()) {
-    return s.fail(kExitUnit, s.text("L'unité ne répond pas", "The unit does not answer"));
+    const std::string why = session.unitFailureText(s.language);
+    return s.fail(kExitUnit, why.empty() ? std::string(s.text("L'unité ne répond pas",
+                                                              "The unit does not answer"))
+                                         : oneLine(why));
   }
   session.choice = {args.has("--calibration"), args.has("--factory-settings"),
                     args.has("--maker-settings")};

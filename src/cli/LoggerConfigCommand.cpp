@@ -82,6 +82,7 @@ int runLoggerConfig(CliSession& s) {
 
   LoggerConfigurationSession session(s.app);
   const LoggerOpenOutcome open = session.open();
+  if (!open.ok && open.port) return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)));
   if (!open.ok) {
     return s.fail(kExitUnit, open.stop == LoggerOpenStop::kNoLogger
                                  ? s.text("pas de logger dans l'unité (ou pas de réponse)",
@@ -111,7 +112,7 @@ int runLoggerConfig(CliSession& s) {
   printSettings(s, session);
   const LoggerUploadOutcome up =
       session.upload([&s](const std::string& text) { s.err << text << "\n"; });
-  if (!up.ok) return s.fail(kExitUnit, loggerUploadText(up, s.language));
+  if (!up.ok) return s.fail(kExitUnit, oneLine(loggerUploadText(up, s.language)));
   return kExitDone;
 }
 

@@ -112,6 +112,7 @@ OpenOutcome ConfigurationSession::openUnit() {
   outcome.unitAnswered = unitAnswered_;
   outcome.configurations = configurations_;
   outcome.ok = unitAnswered_ && readConfiguration(0) == 0;
+  if (!outcome.ok) outcome.port = portFailureOf(context_.master);
   return outcome;
 }
 
@@ -126,6 +127,7 @@ OpenOutcome ConfigurationSession::openFile(const std::string& path) {
   outcome.fromFile = true;
   unitAnswered_ = readModelWord() == 0;
   outcome.unitAnswered = unitAnswered_;
+  if (!unitAnswered_) outcome.port = portFailureOf(context_.master);
   outcome.configurations = configurations_;
   outcome.file = readCalibrationFile(path, file_);
   if (!outcome.file.ok()) return outcome;
@@ -152,6 +154,7 @@ ReadOutcome ConfigurationSession::selectRead(int number) {
   if (readConfiguration(number) != 0) {
     writeNumber_ = readNumber_;
     outcome.ok = false;
+    outcome.port = portFailureOf(context_.master);
     return outcome;
   }
   readNumber_ = writeNumber_ = number;
@@ -238,6 +241,7 @@ UploadOutcome ConfigurationSession::upload(
     outcome.ok = false;
     outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
     outcome.failedNumber = numbers[static_cast<std::size_t>(result.failedStep)];
+    outcome.port = portFailureOf(context_.master);
     return outcome;
   }
   requests = {};
@@ -278,7 +282,9 @@ ComparisonOutcome ConfigurationSession::compare(const std::string& path,
 std::string openText(const OpenOutcome& outcome, int language) {
   if (outcome.fromFile) {
     if (!outcome.file.ok()) return outcome.file.message(language);
-    std::string text = outcome.unitAnswered ? std::string() : kTxtViewOnly.text(language);
+    std::string text = outcome.unitAnswered
+                           ? std::string()
+                           : withPortFailure(kTxtViewOnly.text(language), outcome.port, language);
     if (outcome.shortBlockBytes >= 0) {
       text += (text.empty() ? "" : "\n") +
               textWithNumbers(kTxtShortBlock.text(language),
@@ -286,13 +292,21 @@ std::string openText(const OpenOutcome& outcome, int language) {
     }
     return text;
   }
+  // A port that did not open is no silent unit: its reason says what to do.
+  if (!outcome.unitAnswered && outcome.port) return openFailureText(*outcome.port, language);
   if (!outcome.unitAnswered) return kTxtUnitSilent.text(language);
-  if (!outcome.ok) return withNumber(kTxtConfigurationUnread, language, 0);
+  if (!outcome.ok) {
+    return withPortFailure(withNumber(kTxtConfigurationUnread, language, 0), outcome.port,
+                           language);
+  }
   return {};
 }
 
 std::string readText(const ReadOutcome& outcome, int language) {
-  if (!outcome.ok) return withNumber(kTxtConfigurationUnread, language, outcome.wanted);
+  if (!outcome.ok) {
+    return withPortFailure(withNumber(kTxtConfigurationUnread, language, outcome.wanted),
+                           outcome.port, language);
+  }
   return withNumber(kTxtConfigurationRead, language, outcome.number);
 }
 
@@ -320,7 +334,7 @@ std::string uploadText(const UploadOutcome& outcome, int language) {
   text += outcome.configurationsWritten.empty()
               ? std::string(kTxtNothingWritten.text(language))
               : withText(kTxtWrittenBefore, language, numberList(outcome.configurationsWritten));
-  return text;
+  return withPortFailure(text, outcome.port, language);
 }
 
 }  // namespace flowdesk

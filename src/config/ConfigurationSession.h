@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct OpenOutcome {
   // A file whose block is shorter than a configuration: the bytes it held
   // (the other fields took their defaults); -1 for a whole block.
   int shortBlockBytes = -1;
+  // The unit could not be asked: why its port did not open.
+  std::optional<PortFailure> port;
 };
 
 // Reading another configuration.
@@ -37,6 +40,7 @@ struct ReadOutcome {
   bool read = false;  // false: the number did not change, nothing was asked
   int number = 0;     // the configuration shown afterwards
   int wanted = 0;
+  std::optional<PortFailure> port;  // a failed read whose port did not open
 };
 
 // What TRANSFERT does besides writing the configuration.

@@ -25,9 +25,17 @@ InitialisationSession::InitialisationSession(AppContext& context) : context_(con
 
 bool InitialisationSession::readUnit() {
   ModelWord word;
-  if (readModelWord(context_.master, word) != 0) return false;
+  unitPort_.reset();
+  if (readModelWord(context_.master, word) != 0) {
+    unitPort_ = portFailureOf(context_.master);
+    return false;
+  }
   configurations_ = word.configurationCount();
   return true;
+}
+
+std::string InitialisationSession::unitFailureText(int language) const {
+  return unitPort_ ? openFailureText(*unitPort_, language) : std::string();
 }
 
 bool InitialisationSession::hasLogger() const {
@@ -93,12 +101,14 @@ InitialisationOutcome InitialisationSession::run(
     outcome.ok = false;
     outcome.failedStep = kinds[at];
     outcome.failedNumber = numbers[at];
+    outcome.port = portFailureOf(context_.master);
   }
   return outcome;
 }
 
-std::string initialisationText(const InitialisationOutcome& outcome, int language) {
-  if (outcome.ok) return {};
+namespace {
+
+std::string failedStepText(const InitialisationOutcome& outcome, int language) {
   std::string text = kTxtUploadFailure.text(language);
   const BilingualText* step = nullptr;
   switch (outcome.failedStep) {
@@ -122,6 +132,13 @@ std::string initialisationText(const InitialisationOutcome& outcome, int languag
       return text + "\n" + uploadStepText(outcome.failedNumber, language);
   }
   return text + "\n" + step->text(language);
+}
+
+}  // namespace
+
+std::string initialisationText(const InitialisationOutcome& outcome, int language) {
+  if (outcome.ok) return {};
+  return withPortFailure(failedStepText(outcome, language), outcome.port, language);
 }
 
 }  // namespace flowdesk

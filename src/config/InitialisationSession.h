@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ class InitialisationSession {
   // Register 10; false when the unit did not answer (then nothing else is
   // done, not even asked).
   bool readUnit();
+  // After readUnit failed: why the port did not open, in words; empty for a
+  // unit that stayed silent (the screen then shows nothing).
+  std::string unitFailureText(int language) const;
   int configurationCount() const { return configurations_; }
   // A unit with 18 configurations has a logger.
   bool hasLogger() const;
@@ -62,6 +66,7 @@ class InitialisationSession {
  private:
   AppContext& context_;
   int configurations_ = 2;
+  std::optional<PortFailure> unitPort_;
 };
 
 // The words of the outcome: empty on success (the dialog says nothing

@@ -24,7 +24,10 @@ SettingsOpenOutcome SettingsBlockSession::openUnit() {
   filePath_.clear();
   lastBlock_.clear();
   SettingsOpenOutcome outcome;
-  if (readBlock(context_.master, block_, map_(context_.image)) != 0) return outcome;
+  if (readBlock(context_.master, block_, map_(context_.image)) != 0) {
+    outcome.port = portFailureOf(context_.master);
+    return outcome;
+  }
   const std::uint8_t* data = context_.master.replyData();
   lastBlock_.assign(data, data + 2 * block_.count);
   outcome.ok = true;
@@ -64,6 +67,7 @@ SettingsUploadOutcome SettingsBlockSession::upload() {
   SettingsUploadOutcome outcome;
   outcome.ok = writeBlock(context_.master, block_, map_(context_.image)) == 0;
   if (outcome.ok) outcome.written.push_back(SettingsUploadStep::kBlock);
+  if (!outcome.ok) outcome.port = portFailureOf(context_.master);
   // The unit's special probes may be new: learn them again at the next
   // exchange, and after a failure too, since part of the block may be in.
   context_.master.identificationDone = false;
@@ -77,12 +81,13 @@ FileResult SettingsBlockSession::save(const std::string& path) {
 
 std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language) {
   if (outcome.fromFile) return outcome.file.ok() ? std::string() : outcome.file.message(language);
-  return outcome.ok ? std::string() : std::string(kTxtUnitSilent.text(language));
+  if (outcome.ok) return {};
+  return outcome.port ? openFailureText(*outcome.port, language) : kTxtUnitSilent.text(language);
 }
 
 std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
                                int language) {
-  if (!outcome.ok) return kTxtUploadFailure.text(language);
+  if (!outcome.ok) return withPortFailure(kTxtUploadFailure.text(language), outcome.port, language);
   std::string text = kTxtWritten.text(language);
   text.replace(text.find("%s"), 2, title.text(language));
   return text;

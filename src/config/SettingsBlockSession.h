@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/BilingualText.h"
@@ -19,7 +20,8 @@ using SettingsUploadOutcome = StepOutcome<SettingsUploadStep>;
 struct SettingsOpenOutcome {
   bool ok = false;
   bool fromFile = false;
-  FileResult file;  // file mode: why the file was refused
+  FileResult file;                  // file mode: why the file was refused
+  std::optional<PortFailure> port;  // unit mode: why its port did not open
 };
 
 // What the factory and maker screens share: one register block of the unit

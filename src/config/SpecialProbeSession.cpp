@@ -81,8 +81,10 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
   // Whatever happened, the next exchange learns the unit's probes again.
   context_.master.identificationDone = false;
   outcome.ok = r == 0;
-  if (!outcome.ok)
+  if (!outcome.ok) {
     outcome.failedStep = changed ? SpecialProbeStep::kWrite : SpecialProbeStep::kRead;
+    outcome.port = portFailureOf(context_.master);
+  }
   if (changed) outcome.written.push_back(SpecialProbeStep::kRead);
   if (outcome.ok) outcome.written.push_back(SpecialProbeStep::kWrite);
   return outcome;
@@ -102,7 +104,7 @@ std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, int
   if (outcome.failedAt(SpecialProbeStep::kRead)) {
     text += std::string("\n") + kTxtFactoryUnread.text(language);
   }
-  return text;
+  return withPortFailure(text, outcome.port, language);
 }
 
 }  // namespace flowdesk

@@ -89,8 +89,10 @@ void EchoSession::reset() {
 int EchoSession::openLive() {
   reset();
   screen_.progressWindow = true;
+  openPort_.reset();
   if (master_.readRegisters(kS1Block.firstRegister, kS1Block.count) != 0) {
     screen_.progressWindow = false;
+    openPort_ = portFailureOf(master_);
     return -1;
   }
   decodeReply(s1Map(deviceImage_), master_.replyData(),
@@ -100,6 +102,11 @@ int EchoSession::openLive() {
   firstTick_ = true;
   timerMs_ = kLiveTimerMs;
   return 0;
+}
+
+std::string EchoSession::openFailureText(int language) const {
+  return openPort_ ? flowdesk::openFailureText(*openPort_, language)
+                   : std::string(kTxtCommunicationFailure.text(language));
 }
 
 FileResult EchoSession::openPlayback(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "link/DeviceImage.h"
 #include "link/FieldMap.h"
 #include "link/JbusMaster.h"
+#include "link/PortFailure.h"
 
 namespace flowdesk {
 
@@ -78,6 +80,9 @@ class EchoSession {
   // Live: reads block S1 for the list of screens; -1 when the unit does not
   // answer (the dialog is not to open). The first screen is chosen.
   int openLive();
+  // After openLive failed, for the message box: why the port did not open,
+  // else that communication failed.
+  std::string openFailureText(int language) const;
   // On an echo file; a file that cannot be read leaves the session closed.
   FileResult openPlayback(const std::string& path);
 
@@ -139,6 +144,7 @@ class EchoSession {
   EchoTick wholeImage();
 
   JbusMaster& master_;
+  std::optional<PortFailure> openPort_;  // why openLive found no port
   DeviceImage& deviceImage_;
   int language_;
 

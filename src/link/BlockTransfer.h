@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/Blocks.h"
 #include "link/FieldMap.h"
 #include "link/JbusMaster.h"
+#include "link/PortFailure.h"
 
 namespace flowdesk {
 
@@ -53,6 +55,9 @@ struct StepOutcome {
   int failedNumber = -1;  // when the failed step has a number
   std::vector<Step> written;
   std::vector<std::string> stepTexts;
+  // When !ok because the port could not be opened: why (the texts say it
+  // after the step).
+  std::optional<PortFailure> port;
 };
 
 struct SequenceResult {

@@ -1,8 +1,6 @@
 #include "link/ConnectionSession.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <initializer_list>
 #include <string_view>
 #include <utility>
 
@@ -18,127 +16,12 @@ namespace {
 // Where the program prompt starts when no program was chosen yet.
 constexpr const char* kProgramFolder = "/usr/bin/";
 
-// These sentences have no place in the unit's own texts: they speak of the
-// Linux device behind a port.
-constexpr BilingualText kTxtPermission{
-    "Accès refusé à %1 : ce périphérique appartient au groupe « %2 ».\n"
-    "Pour y accéder, ajoutez votre compte à ce groupe :\n    %3\n"
-    "puis fermez la session et reconnectez-vous.",
-    "Access to %1 was refused: the device belongs to the group \"%2\".\n"
-    "To get access, add your account to that group:\n    %3\n"
-    "then log out and log in again."};
-constexpr BilingualText kTxtBusy{"%1 est déjà utilisé par un autre programme.",
-                                 "%1 is in use by another program."};
-constexpr BilingualText kTxtMissing{"%1 n'existe pas (adaptateur débranché ?).",
-                                    "%1 does not exist (adapter unplugged?)."};
-constexpr BilingualText kTxtPortPrefix{"Com%1 : ", "Com%1: "};
-constexpr BilingualText kTxtNoDevice{"aucun périphérique série n'est associé à ce port.",
-                                     "no serial device is mapped to this port."};
-constexpr BilingualText kTxtNoAnswerAt{"aucune unité n'a répondu sur %1 à %2 bauds.",
-                                       "no unit answered on %1 at %2 baud."};
-constexpr BilingualText kTxtNoAnswerFromTo{"aucune unité n'a répondu sur %1 de %2 à %3 bauds.",
-                                           "no unit answered on %1 at %2 to %3 baud."};
-constexpr BilingualText kTxtUnusable{"%1 ne peut pas servir de port série (état %2).",
-                                     "%1 cannot be used as a serial port (status %2)."};
-constexpr BilingualText kTxtPresent{"Périphériques série présents : %1.",
-                                    "Serial devices present: %1."};
-constexpr BilingualText kTxtNonePresent{"Aucun périphérique série n'est présent.",
-                                        "No serial device is present."};
-
-// The text with %1..%9 replaced by `values`, in one pass: a value that holds
-// "%2" itself stays as it is.
-std::string fill(const BilingualText& text, int language,
-                 std::initializer_list<std::string_view> values) {
-  std::string out;
-  for (const char* p = text.text(language); *p != '\0'; ++p) {
-    const auto n = static_cast<std::size_t>(p[1] - '1');
-    if (p[0] == '%' && p[1] >= '1' && p[1] <= '9' && n < values.size()) {
-      out += values.begin()[n];
-      ++p;
-    } else {
-      out += *p;
-    }
-  }
-  return out;
-}
-
-std::string permissionText(const std::string& device, const std::string& group,
-                           const std::string& fix, int language) {
-  return fill(kTxtPermission, language, {device, group, fix});
-}
-
-// The group to name for a refused device; a device that cannot be looked at
-// is most likely a serial device of the usual group.
-std::string owningGroup(const std::string& device) {
-  std::string group = checkDeviceAccess(device).group;
-  return group.empty() ? "dialout" : group;
-}
-
-// Why an open failed, from what the serial library said.
-PortFailure refusal(int port, int status, const std::string& device, int error) {
-  using Reason = PortFailure::Reason;
-  PortFailure f;
-  f.portIndex = port;
-  f.device = device;
-  f.status = status;
-  if (device.empty()) {
-    f.reason = Reason::kNoDevice;
-  } else if (error == EACCES || error == EPERM) {
-    f.reason = Reason::kPermission;
-    f.group = owningGroup(device);
-    f.fixCommand = groupAccessCommand(f.group);
-  } else if (error == EBUSY || error == EWOULDBLOCK || (status == kPortInUse && error == 0)) {
-    f.reason = Reason::kBusy;
-  } else if (error == ENOENT || error == ENODEV || error == ENXIO ||
-             (status == kPortNoDevice && error == 0)) {
-    f.reason = Reason::kMissing;
-  } else {
-    f.reason = Reason::kUnusable;
-  }
-  return f;
-}
-
-std::string portFailureText(const PortFailure& f, int language) {
-  using Reason = PortFailure::Reason;
-  std::string text = fill(kTxtPortPrefix, language, {std::to_string(f.portIndex + 1)});
-  const auto baud = [](int index) {
-    return index >= 0 && index < static_cast<int>(kBaudTable.size())
-               ? std::to_string(kBaudTable[static_cast<std::size_t>(index)])
-               : std::string("?");
-  };
-  switch (f.reason) {
-    case Reason::kNoAnswer:
-      if (f.baudIndexes.empty()) {
-        text += fill(kTxtNoAnswerFromTo, language, {f.device, baud(0), baud(5)});
-      } else if (f.baudIndexes.size() == 1) {
-        text += fill(kTxtNoAnswerAt, language, {f.device, baud(f.baudIndexes.front())});
-      } else {
-        text += fill(kTxtNoAnswerFromTo, language,
-                     {f.device, baud(f.baudIndexes.front()), baud(f.baudIndexes.back())});
-      }
-      break;
-    case Reason::kNoDevice:
-      text += kTxtNoDevice.text(language);
-      break;
-    case Reason::kMissing:
-      text += fill(kTxtMissing, language, {f.device});
-      break;
-    case Reason::kPermission:
-      text += permissionText(f.device, f.group, f.fixCommand, language);
-      break;
-    case Reason::kBusy:
-      text += fill(kTxtBusy, language, {f.device});
-      break;
-    case Reason::kUnusable:
-      text += fill(kTxtUnusable, language, {f.device, std::to_string(f.status)});
-      break;
-  }
-  return text;
-}
-
-bool needsDeviceList(const PortFailure& f) {
-  return f.reason == PortFailure::Reason::kMissing || f.reason == PortFailure::Reason::kNoDevice;
-}
+// Said after a Connect on an adapter that echoes: the line carries every
+// request twice, which the operator should know of before a scope or
+// another program shows it.
+constexpr BilingualText kTxtAdapterEchoes{
+    "L'adaptateur renvoie ce qu'il émet : son écho est ignoré.",
+    "The adapter echoes what it sends: its echo is skipped."};
 
 }  // namespace
 
@@ -167,7 +50,8 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
       t.opened.push_back(baudNow);
       t.device = master.lastDevice();
     } else {
-      t.refused = refusal(t.port, master.lastPortStatus(), master.lastDevice(), master.lastErrno());
+      t.refused = portRefusal(t.port, master.lastPortStatus(), master.lastDevice(),
+                              master.lastErrno(), master.deviceOpenedBefore(t.port));
     }
   };
 
@@ -209,6 +93,7 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
       break;
     }
   }
+  outcome.adapterEchoes = master.adapterEchoes();
   return outcome;
 }
 
@@ -247,23 +132,22 @@ void ConnectionSession::chooseSpreadsheet(const std::string& path) {
   if (!path.empty()) context_.settings.LastFileSpName = path;
 }
 
+std::string adapterEchoText(int language) {
+  return kTxtAdapterEchoes.text(language);
+}
+
 std::string connectionReportText(const ConnectionOutcome& outcome, int language) {
-  if (outcome.found) return kTxtConnectSuccess.text(language);
+  const std::string echoes =
+      outcome.adapterEchoes ? "\n\n" + adapterEchoText(language) : std::string();
+  if (outcome.found) return kTxtConnectSuccess.text(language) + echoes;
   std::string text = kTxtConnectFailure.text(language);
   bool listDevices = false;
   for (const PortFailure& f : outcome.failures) {
     text += "\n\n" + portFailureText(f, language);
     listDevices = listDevices || needsDeviceList(f);
   }
-  if (listDevices) {
-    std::string names;
-    for (const std::string& device : outcome.presentDevices) {
-      names += (names.empty() ? "" : ", ") + device;
-    }
-    text += "\n\n" + (names.empty() ? std::string(kTxtNonePresent.text(language))
-                                    : fill(kTxtPresent, language, {names}));
-  }
-  return text;
+  if (listDevices) text += "\n\n" + presentDevicesText(outcome.presentDevices, language);
+  return text + echoes;
 }
 
 std::string reportLine(const std::string& report) {
@@ -295,17 +179,6 @@ std::string reportLine(const std::string& report) {
     text += p;
   }
   return text;
-}
-
-std::string deviceAccessText(const std::string& device, int language) {
-  if (device.empty()) return {};
-  const DeviceAccess access = checkDeviceAccess(device);
-  if (!access.exists) return fill(kTxtMissing, language, {device});
-  if (!access.readWrite) {
-    const std::string group = access.group.empty() ? "dialout" : access.group;
-    return permissionText(device, group, groupAccessCommand(group), language);
-  }
-  return {};
 }
 
 }  // namespace flowdesk

@@ -4,28 +4,10 @@
 #include <vector>
 
 #include "link/AppContext.h"
+#include "link/PortFailure.h"
 #include "link/UnitDetection.h"
 
 namespace flowdesk {
-
-// Why one port of a scan gave no unit, with what the operator needs to act on.
-struct PortFailure {
-  enum class Reason {
-    kNoAnswer,    // the device opened, but nothing answered at the rates tried
-    kNoDevice,    // no device is mapped to the port at all
-    kMissing,     // the mapped device is not there
-    kPermission,  // the open was refused: the device belongs to a group we are not in
-    kBusy,        // another program holds the device
-    kUnusable,    // it opened no serial line (not a terminal, or another fault)
-  };
-  int portIndex = 0;
-  Reason reason = Reason::kNoAnswer;
-  std::string device;
-  std::vector<int> baudIndexes;  // kNoAnswer: where the device opened, slowest first
-  std::string group;             // kPermission: the group that owns the device
-  std::string fixCommand;        // kPermission: what puts this user in that group
-  int status = 0;                // kUnusable: the serial library's status
-};
 
 // What Connect did, as data; connectionReportText puts it into words.
 struct ConnectionOutcome {
@@ -41,6 +23,10 @@ struct ConnectionOutcome {
   // The serial devices this machine has; looked up only when a failure is a
   // missing device, so the operator sees what to map instead.
   std::vector<std::string> presentDevices;
+  // The adapter handed back what the master sent (a two-wire RS-485
+  // adapter without echo suppression): the master skips it, and the
+  // operator learns why the trace shows it.
+  bool adapterEchoes = false;
 };
 
 // What the device box offers for the current port.
@@ -88,16 +74,16 @@ class ConnectionSession {
 
 // The bilingual text of an outcome, UTF-8, for the page's message box and the
 // CLI alike: the success sentence, or the failure sentence followed by one
-// paragraph per port that failed (paragraphs are separated by an empty line).
+// paragraph per port that failed (paragraphs are separated by an empty line),
+// and a last one when the adapter echoes.
 std::string connectionReportText(const ConnectionOutcome& outcome, int language);
+
+// What the report says of an adapter that echoes, for a terminal that shows
+// the port found on a line of its own.
+std::string adapterEchoText(int language);
 
 // A report on one line, for a terminal: the first paragraph, ": ", then the
 // others joined with "; ", each paragraph's own lines joined with a space.
 std::string reportLine(const std::string& report);
-
-// What the page says under the device box before any open: a device this
-// user may not open, or one that does not exist. Empty when it looks usable
-// (or for an empty path).
-std::string deviceAccessText(const std::string& device, int language);
 
 }  // namespace flowdesk

@@ -54,13 +54,23 @@ std::string FrameTrace::format(std::int64_t timeMs, std::string_view direction,
 
 void FrameTrace::frame(std::int64_t timeMs, std::string_view direction, const std::uint8_t* bytes,
                        std::size_t n, std::string_view note) {
+  if (!enabled()) return;
+  write(format(timeMs, direction, bytes, n, note));
+}
+
+void FrameTrace::note(std::int64_t timeMs, std::string_view text) {
+  if (!enabled()) return;
+  char head[32];
+  std::snprintf(head, sizeof head, "[%8lld ms] -- ", static_cast<long long>(timeMs));
+  write(head + std::string(text));
+}
+
+void FrameTrace::write(const std::string& line) {
   Sink sink;
   {
     std::lock_guard lock(mutex_);
-    if (!enabled_) return;
     sink = sink_;
   }
-  const std::string line = format(timeMs, direction, bytes, n, note);
   if (sink) {
     sink(line);
   } else {

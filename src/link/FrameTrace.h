@@ -25,11 +25,16 @@ class FrameTrace {
   void frame(std::int64_t timeMs, std::string_view direction, const std::uint8_t* bytes,
              std::size_t n, std::string_view note = {});
 
+  // Writes one line of text in the trace's layout if the trace is on: what
+  // the frames alone do not show ("[    1234 ms] -- the adapter echoes").
+  void note(std::int64_t timeMs, std::string_view text);
+
   // The line `frame` writes, e.g. "[    1234 ms] TX  8: 00 03 22 02 00 01 2E 63".
   static std::string format(std::int64_t timeMs, std::string_view direction,
                             const std::uint8_t* bytes, std::size_t n, std::string_view note = {});
 
  private:
+  void write(const std::string& line);
   friend FrameTrace& frameTrace();
   FrameTrace();
   mutable std::mutex mutex_;

@@ -139,6 +139,7 @@ void JbusMaster::buildRequest(std::uint8_t function, std::uint16_t firstRegister
 int JbusMaster::openLink() {
   closeLink();
   const LinkSettings s = linkSettings();
+  lastPortIndex_ = s.Com;
   if (s.Bauds < 0 || s.Bauds >= static_cast<std::int32_t>(kBaudTable.size())) {
     lastPortStatus_ = kPortBadBaud;
     lastDevice_.clear();
@@ -158,9 +159,9 @@ int JbusMaster::openLink() {
     port->close();
     return -1;
   }
+  openedDevices_[s.Com] = port->device;
   port->clock = &clock_;
   port_ = port;
-  portOpenedOnce_ = true;
   return 0;
 }
 
@@ -199,27 +200,52 @@ int JbusMaster::pause(int ms) {
 // ---------------------------------------------------------------------------
 // Transactions
 
-JbusMaster::Collect JbusMaster::collectReply(int firstByteMs, int interByteMs) {
+std::string JbusMaster::deviceOpenedBefore(int portIndex) const {
+  const auto it = openedDevices_.find(portIndex);
+  return it == openedDevices_.end() ? std::string() : it->second;
+}
+
+void JbusMaster::noteEcho() {
+  if (adapterEchoes_) return;
+  adapterEchoes_ = true;
+  frameTrace().note(clock_.nowMs(), "the adapter echoes what it sends: its echo is skipped");
+}
+
+JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> request, int firstByteMs,
+                                             int interByteMs) {
   ReplyLength = 0;
+  bool echoSkipped = false;
   int b = waitByte(port_, firstByteMs);
   if (b < 0) return Collect::kNoReply;
-  ReplyFrame[0] = static_cast<std::uint8_t>(b);
-  ReplyLength = 1;
-  // The reply ends at the first silence of interByteMs.
-  while ((b = waitByte(port_, interByteMs)) >= 0) {
-    if (ReplyLength < kFrameSize) {
-      ReplyFrame[ReplyLength++] = static_cast<std::uint8_t>(b);
+  for (;;) {
+    if (ReplyLength == kFrameSize) {
+      // A peer that keeps talking past the frame is not giving a reply. Let
+      // it finish so its tail does not start the next attempt, but only for
+      // so long: a line that streams for ever must not hold the transaction.
+      for (std::size_t dropped = 1; dropped < kFrameSize && waitByte(port_, interByteMs) >= 0;
+           ++dropped) {
+      }
+      return Collect::kOverflow;
+    }
+    ReplyFrame[ReplyLength++] = static_cast<std::uint8_t>(b);
+    if (!echoSkipped && ReplyLength == request.size() &&
+        std::equal(request.begin(), request.end(), ReplyFrame.begin())) {
+      // The whole request came back first: a two-wire adapter that hears
+      // itself. No reply is that long and that alike (a write's reply only
+      // starts as its request does), so it is dropped, and the reply comes
+      // right behind it or after the unit's turnaround: both are awaited as
+      // a first byte is.
+      echoSkipped = true;
+      noteEcho();
+      ReplyLength = 0;
+      b = waitByte(port_, firstByteMs);
+      if (b < 0) return Collect::kNoReply;
       continue;
     }
-    // A peer that keeps talking past the frame is not giving a reply. Let it
-    // finish so its tail does not start the next attempt, but only for so
-    // long: a line that streams for ever must not hold the transaction.
-    for (std::size_t dropped = 1; dropped < kFrameSize && waitByte(port_, interByteMs) >= 0;
-         ++dropped) {
-    }
-    return Collect::kOverflow;
+    // The reply ends at the first silence of interByteMs.
+    b = waitByte(port_, interByteMs);
+    if (b < 0) return Collect::kDone;
   }
-  return Collect::kDone;
 }
 
 int JbusMaster::exchange(std::uint8_t* frame, int length) {
@@ -254,7 +280,8 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
     std::fill_n(ReplyFrame.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
     const bool sent = sendFrame(frame, length + 2) == 0;
     // A failed send still waits for a reply; it only fails the attempt.
-    const Collect collected = collectReply(firstByteMs, interByteMs);
+    const Collect collected =
+        collectReply({frame, static_cast<std::size_t>(length) + 2}, firstByteMs, interByteMs);
     reply_ = {ReplyFault::kNone, 0, {ReplyFrame.data(), ReplyLength}};
     if (collected == Collect::kNoReply) {
       reply_.fault = ReplyFault::kNoAnswer;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 
@@ -134,9 +135,16 @@ class JbusMaster {
   int lastPortStatus() const { return lastPortStatus_; }
   const std::string& lastDevice() const { return lastDevice_; }
   int lastErrno() const { return lastErrno_; }
-  // Whether any open of this master's life succeeded: a device that fails
-  // now was there before (unplugged), not missing from the start.
-  bool portOpenedOnce() const { return portOpenedOnce_; }
+  // The port index of the last open attempt.
+  int lastPortIndex() const { return lastPortIndex_; }
+  // The device the port last opened in this run (empty when it never did):
+  // a device that opened once and is gone now was unplugged.
+  std::string deviceOpenedBefore(int portIndex) const;
+
+  // The adapter handed back a request before the unit's reply at least once
+  // in this run (a two-wire RS-485 adapter without echo suppression). The
+  // echo is skipped; this says that it happened.
+  bool adapterEchoes() const { return adapterEchoes_; }
 
   int openLink();
   void closeLink();
@@ -148,7 +156,8 @@ class JbusMaster {
 
  private:
   enum class Collect { kNoReply, kDone, kOverflow };
-  Collect collectReply(int firstByteMs, int interByteMs);
+  Collect collectReply(std::span<const std::uint8_t> request, int firstByteMs, int interByteMs);
+  void noteEcho();
   int runExchange(std::uint8_t* frame, int length);
 
   Clock& clock_;
@@ -159,7 +168,9 @@ class JbusMaster {
   int lastPortStatus_ = 0;
   std::string lastDevice_;
   int lastErrno_ = 0;
-  bool portOpenedOnce_ = false;
+  int lastPortIndex_ = 0;
+  std::map<int, std::string> openedDevices_;
+  bool adapterEchoes_ = false;
   bool identifying_ = false;
   bool inExchange_ = false;
   Reply reply_;

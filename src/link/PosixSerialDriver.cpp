@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/PortLock.h"
+
 namespace flowdesk {
 
 namespace {
@@ -64,6 +66,7 @@ class PosixDriver final : public PortDriver {
   serial_icounter_struct counts{};
   bool haveCounts = false;
   std::uint16_t word8250 = 0;  // kept for the dump; this driver has no use for it
+  std::string lockPath;        // our UUCP lock file, removed at close
 };
 
 PosixDriver& drv(SerialPort& port) {
@@ -198,6 +201,7 @@ int posixClose(SerialPort& port) {
     }
     d.fd = -1;
   }
+  releasePortLock(d.lockPath);
   unlinkAndFree(port);
   return result;
 }
@@ -511,16 +515,27 @@ int mapErrno(int err) {
 void openPosixDevice(SerialPort& port, const std::string& path, long baud, char parity,
                      int dataBits, int stopBits) {
   port.device = path;
+  // The lock file comes first: opening a tty may already raise its modem
+  // lines under the program that holds it.
+  std::string lockPath;
+  int holder = 0;
+  if (takePortLock(path, lockPath, holder) != 0) {
+    port.systemError = EBUSY;
+    port.fail(kPortInUse);
+    return;
+  }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     port.systemError = errno;
     port.fail(mapErrno(errno));
+    releasePortLock(lockPath);
     return;
   }
   const auto refuse = [&](int err) {
     port.systemError = err;
     port.fail(mapErrno(err));
     ::close(fd);
+    releasePortLock(lockPath);
   };
   termios t{};
   if (::tcgetattr(fd, &t) != 0) return refuse(errno);
@@ -535,6 +550,7 @@ void openPosixDevice(SerialPort& port, const std::string& path, long baud, char 
 
   auto driver = std::make_unique<PosixDriver>();
   driver->fd = fd;
+  driver->lockPath = lockPath;
   // Raw, binary, no parity checking, no flow control, reads that return at
   // once with whatever is there: all waiting is done by waitByte.
   ::cfmakeraw(&t);

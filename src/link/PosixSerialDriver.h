@@ -8,9 +8,11 @@
 namespace flowdesk {
 
 // Platform driver over termios. Fills `port` (already allocated and linked by
-// openPort) for the device at `path`: opens it non-blocking and exclusive,
-// sets raw mode and then the requested line. On failure the port keeps its
-// base operations and the mapped error in `status`; `systemError` keeps errno.
+// openPort) for the device at `path`: takes its UUCP lock file (PortLock.h;
+// a live lock of another program refuses with -3 and EBUSY), opens it
+// non-blocking and exclusive, sets raw mode and then the requested line. On
+// failure the port keeps its base operations and the mapped error in
+// `status`; `systemError` keeps errno. Closing removes the lock file.
 void openPosixDevice(SerialPort& port, const std::string& path, long baud, char parity,
                      int dataBits, int stopBits);
 

@@ -1,7 +1,9 @@
 #include "link/SerialDevices.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -96,35 +98,87 @@ std::string devicePathForPort(int portIndex, const std::array<std::string, 4>& o
   return {};
 }
 
-DeviceAccess checkDeviceAccess(const std::string& path) {
+namespace {
+
+// Unix 98 pseudo-terminal slaves: the kernel gives them these majors, and
+// sysfs does not list them in the tty class.
+constexpr unsigned kFirstPtyMajor = 136;
+constexpr unsigned kLastPtyMajor = 143;
+
+template <typename Entry, typename Lookup>
+std::string nameOf(unsigned id, Lookup lookup, char* Entry::*field) {
+  std::vector<char> buffer(4096);
+  for (;;) {
+    Entry entry{};
+    Entry* result = nullptr;
+    const int rc = lookup(id, &entry, buffer.data(), buffer.size(), &result);
+    if (rc == ERANGE && buffer.size() < (1u << 20)) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (rc == 0 && result != nullptr && result->*field != nullptr) return result->*field;
+    return std::to_string(id);
+  }
+}
+
+bool isTerminalDevice(const struct stat& info, const std::string& name,
+                      const std::string& sysRoot) {
+  const unsigned major = ::major(info.st_rdev);
+  if (major >= kFirstPtyMajor && major <= kLastPtyMajor) return true;
+  const fs::path ttyClass = fs::path(sysRoot) / "class" / "tty";
+  std::error_code ec;
+  if (!fs::is_directory(ttyClass, ec)) return true;
+  return fs::exists(ttyClass / fs::path(name).filename(), ec);
+}
+
+}  // namespace
+
+DeviceAccess checkDeviceAccess(const std::string& path, const std::string& sysRoot) {
   DeviceAccess access;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return access;
   access.exists = true;
   access.gid = info.st_gid;
+  access.mode = static_cast<unsigned>(info.st_mode & 07777);
   access.readWrite = ::access(path.c_str(), R_OK | W_OK) == 0;
+  access.groupReadWrite =
+      (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) && info.st_gid != 0;
+  access.group = nameOf<group>(info.st_gid, ::getgrgid_r, &group::gr_name);
+  access.owner = nameOf<passwd>(info.st_uid, ::getpwuid_r, &passwd::pw_name);
 
-  std::vector<char> buffer(4096);
-  for (;;) {
-    group entry{};
-    group* result = nullptr;
-    const int rc = ::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &result);
-    if (rc == ERANGE && buffer.size() < (1u << 20)) {
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (rc == 0 && result != nullptr && result->gr_name != nullptr) {
-      access.group = result->gr_name;
-    } else {
-      access.group = std::to_string(info.st_gid);
-    }
-    break;
+  const std::string target = resolved(path);
+  const std::string whole = target.empty() ? path : target;
+  access.kernelName =
+      whole.rfind("/dev/", 0) == 0 ? whole.substr(5) : fs::path(whole).filename().string();
+  if (S_ISREG(info.st_mode)) {
+    access.kind = DeviceKind::kRegularFile;
+  } else if (S_ISDIR(info.st_mode)) {
+    access.kind = DeviceKind::kDirectory;
+  } else if (S_ISCHR(info.st_mode)) {
+    access.kind = isTerminalDevice(info, access.kernelName, sysRoot) ? DeviceKind::kSerial
+                                                                     : DeviceKind::kNotATerminal;
+  } else {
+    access.kind = DeviceKind::kOther;
   }
   return access;
 }
 
 std::string groupAccessCommand(const std::string& group) {
   return "sudo usermod -aG " + group + " $USER";
+}
+
+std::string serialGroup() {
+  for (const char* name : {"dialout", "uucp"}) {
+    if (::getgrnam(name) != nullptr) return name;
+  }
+  return "dialout";
+}
+
+std::string udevRuleFor(const std::string& kernelName, const std::string& group) {
+  std::string pattern = kernelName;
+  const std::size_t digits = pattern.find_last_not_of("0123456789") + 1;
+  if (digits < pattern.size()) pattern = pattern.substr(0, digits) + "[0-9]*";
+  return "SUBSYSTEM==\"tty\", KERNEL==\"" + pattern + "\", GROUP=\"" + group + "\", MODE=\"0660\"";
 }
 
 }  // namespace flowdesk

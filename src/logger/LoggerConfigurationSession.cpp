@@ -33,12 +33,14 @@ LoggerOpenOutcome LoggerConfigurationSession::open(bool fromFile) {
   ModelWord model;
   if (readModelWord(master, model) != 0 || !model.hasLogger()) {
     outcome.stop = LoggerOpenStop::kNoLogger;
+    outcome.port = portFailureOf(master);
     return outcome;
   }
   std::uint16_t size = 0;
   if (readBlock(master, kLoggerSettingsBlock, loggerSettingsMap(context_.image)) != 0 ||
       readWord(master, kLoggerSizeBlock.firstRegister, size) != 0) {
     outcome.stop = LoggerOpenStop::kReadFailed;
+    outcome.port = portFailureOf(master);
     return outcome;
   }
   LoggerSettingsRegion& l = settings();
@@ -101,6 +103,7 @@ LoggerUploadOutcome LoggerConfigurationSession::upload(
   if (result.result != 0) {
     outcome.ok = false;
     outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
+    outcome.port = portFailureOf(context_.master);
   }
   return outcome;
 }
@@ -119,8 +122,12 @@ std::string loggerRangeText(std::uint64_t seconds, int language, const RegionalS
                            static_cast<int>(rest % 60), regional);
 }
 
+std::string loggerOpenText(const LoggerOpenOutcome& outcome, int language) {
+  return outcome.port ? openFailureText(*outcome.port, language) : std::string();
+}
+
 std::string loggerUploadText(const LoggerUploadOutcome& outcome, int language) {
-  if (!outcome.ok) return kTxtUploadFailure.text(language);
+  if (!outcome.ok) return withPortFailure(kTxtUploadFailure.text(language), outcome.port, language);
   std::string text;
   for (const std::string& step : outcome.stepTexts) text += (text.empty() ? "" : "\n") + step;
   return text;

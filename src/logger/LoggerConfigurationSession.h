@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 namespace flowdesk {
 
 // Why the logger settings could not be shown: the screen then closes
-// without a word.
+// without a word, unless the port did not open (it says why).
 enum class LoggerOpenStop {
   kNone,
   kFileMode,    // the screen works on a connected unit only
@@ -22,7 +23,12 @@ enum class LoggerOpenStop {
 struct LoggerOpenOutcome {
   bool ok = false;
   LoggerOpenStop stop = LoggerOpenStop::kNone;
+  std::optional<PortFailure> port;  // kNoLogger, kReadFailed: the port did not open
 };
+
+// What the screen says when it cannot open: why the port did not open, or
+// nothing.
+std::string loggerOpenText(const LoggerOpenOutcome& outcome, int language);
 
 enum class LoggerUploadStep { kErase, kSettings };
 

@@ -122,15 +122,21 @@ bool LoggerViewerSession::openUnit() {
     return true;
   };
   ModelWord model;
+  openPort_.reset();
   // A unit without a logger has nothing to show.
   if (readModelWord(master_, model) != 0 || !model.hasLogger() ||
       !readCount(kLoggerSizeBlock, loggerSize_) || !readCount(kLoggerFilledBlock, recordsFilled_)) {
     screen_.progress = false;
+    openPort_ = portFailureOf(master_);
     return false;
   }
   unitMode_ = true;
   timerMs_ = kStartMs;
   return true;
+}
+
+std::string LoggerViewerSession::openFailureText(int language) const {
+  return openPort_ ? flowdesk::openFailureText(*openPort_, language) : std::string();
 }
 
 FileResult LoggerViewerSession::openFile(const std::string& path) {

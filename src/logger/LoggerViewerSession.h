@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "base/RegionalFormat.h"
 #include "files/Recording.h"
 #include "link/JbusMaster.h"
+#include "link/PortFailure.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerRecord.h"
 
@@ -116,8 +118,12 @@ class LoggerViewerSession {
 
   // Unit mode: reads the model word (a logger must be fitted), the logger
   // size and the records filled; false when any of it fails (the screen
-  // closes without a word). On success the timer starts.
+  // closes without a word, unless the port did not open). On success the
+  // timer starts.
   bool openUnit();
+  // After openUnit failed: why the port did not open, in words; empty when
+  // the unit answered without a logger or stayed silent.
+  std::string openFailureText(int language) const;
   // File mode: the header and the first page. A file that cannot be read
   // leaves the session closed.
   FileResult openFile(const std::string& path);
@@ -180,6 +186,7 @@ class LoggerViewerSession {
   void endDownload();
 
   JbusMaster& master_;
+  std::optional<PortFailure> openPort_;  // why openUnit found no port
   int language_;
   RegionalSettings regional_;
 

@@ -92,6 +92,10 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
       o.trace = true;
       continue;
     }
+    if (name == "--echo-requests") {
+      o.echoRequests = true;
+      continue;
+    }
     auto value = [&](std::string& out) {
       if (inlineValue) {
         out = *inlineValue;
@@ -244,6 +248,9 @@ Line
   --turnaround MS     delay before the first byte of a reply (default 5);
                       replies are paced at 11 bits per byte at the line's rate
   --link PATH         make a symbolic link PATH to the terminal (removed at exit)
+  --echo-requests     write every request back to the line as soon as it is
+                      received, before the reply: what a two-wire RS-485
+                      adapter without echo suppression hands the master
 
 Unit
   --configs 2|18      number of configurations; 18 means a logger is fitted

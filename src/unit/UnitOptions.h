@@ -13,6 +13,9 @@ struct UnitOptions {
   int turnaroundMs = 5;
   std::string faults;
   std::string linkPath;
+  // Every request is written back to the line before the reply, as a
+  // two-wire RS-485 adapter without echo suppression hands it to the master.
+  bool echoRequests = false;
   bool trace = false;
   bool help = false;
   bool version = false;

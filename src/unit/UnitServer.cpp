@@ -130,6 +130,10 @@ int UnitServer::run(int signalFd) {
 
 void UnitServer::processFrame(std::span<const std::uint8_t> frame, Clock::time_point end) {
   traceFrame("rx", frame);
+  if (echoRequests) {
+    const ssize_t w = ::write(link_.masterFd(), frame.data(), frame.size());
+    traceFrame(w == static_cast<ssize_t>(frame.size()) ? "echo" : "echo cut short:", frame);
+  }
   const int lineBaud = link_.lineBaud();
   if (lineBaud != baud_) {
     // At another rate a real unit would only receive garbage.

@@ -22,6 +22,10 @@ class UnitServer {
   UnitServer(VirtualUnit& unit, PtyLink& link, FaultPlan faults, int baud,
              std::chrono::milliseconds turnaround, std::FILE* trace);
 
+  // Every request received goes back on the line at once, whatever becomes
+  // of it (an echoing adapter hears everything it sends).
+  bool echoRequests = false;
+
   // Serves until a signal can be read from `signalFd`. Returns 0, or 1 after a
   // failure of the terminal itself.
   int run(int signalFd);

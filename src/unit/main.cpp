@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
   const bool trace = options->trace || (traceEnv && std::string(traceEnv) == "1");
   UnitServer server(unit, link, std::move(*faults), options->baud,
                     std::chrono::milliseconds(options->turnaroundMs), trace ? stderr : nullptr);
+  server.echoRequests = options->echoRequests;
   const int status = server.run(signalFd);
   link.removeLink();
   ::close(signalFd);

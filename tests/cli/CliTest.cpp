@@ -130,6 +130,50 @@ TEST(Cli, UsageErrorsGiveTwoAndOneLine) {
   }
 }
 
+// A device that is not there, or that is no serial line, is said as the
+// connection page says it, by every command that talks to the unit, and once.
+TEST(Cli, EveryCommandSaysWhyThePortDidNotOpen) {
+  TempDir dir;
+  const std::string missing = dir.file("ttyUSB9");
+  const std::string plain = dir.file("notes.txt");
+  putFile(plain, {'x'});
+  const std::string isMissing = missing + " does not exist (adapter unplugged?)";
+  const std::string isPlain = plain + " is not a serial device: it is a plain file";
+  struct Case {
+    std::string device;
+    std::vector<std::string> command;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {missing, {"detect"}, isMissing},
+      {missing, {"record", dir.file("a.mes")}, isMissing},
+      {missing, {"download", dir.file("a.log")}, isMissing},
+      {missing, {"echo", dir.file("a.ech"), "--screen", "1"}, isMissing},
+      {missing, {"save", "calibration", dir.file("a.eta")}, isMissing},
+      {missing, {"--factory", "save", "factory", dir.file("a.rus")}, isMissing},
+      {missing, {"logger-config"}, isMissing},
+      {missing, {"--maker", "init"}, isMissing},
+      {plain, {"detect"}, isPlain},
+      {plain, {"record", dir.file("b.mes")}, isPlain},
+      {plain, {"save", "calibration", dir.file("b.eta")}, isPlain},
+  };
+  for (const auto& c : cases) {
+    testing::InProcessCli cli;
+    std::vector<std::string> args{"--lang", "en", "--device", c.device};
+    args.insert(args.end(), c.command.begin(), c.command.end());
+    SCOPED_TRACE(c.command.front() + " " + c.command.back());
+    EXPECT_EQ(cli.run(args), 3) << "no usable device";
+    std::size_t said = 0;
+    for (std::size_t at = cli.err.find(c.reason); at != std::string::npos;
+         at = cli.err.find(c.reason, at + 1)) {
+      ++said;
+    }
+    EXPECT_EQ(said, 1u) << cli.err;
+    EXPECT_EQ(cli.err.find("usermod"), std::string::npos) << cli.err;
+    EXPECT_EQ(cli.err.find("(no answer)"), std::string::npos) << cli.err;
+  }
+}
+
 TEST(Cli, HelpAndVersion) {
   Cli cli;
   EXPECT_EQ(cli.run({"--help"}), 0);

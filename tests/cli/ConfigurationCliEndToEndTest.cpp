@@ -110,7 +110,7 @@ TEST(ConfigurationCliEndToEnd, UsageFileAndUnitFailures) {
       {{"upload", "short.csp540", "--clock"}, 2, "--clock and --reset go with a .eta"},
       {{"init"}, 2, "init needs --maker"},
       {{"--maker", "init", "n.eta"}, 2, "init takes no file name"},
-      {{"--maker", "--device", nothing, "init"}, 3, "The unit does not answer"},
+      {{"--maker", "--device", nothing, "init"}, 3, nothing + " does not exist"},
       {{"upload", "missing.eta"}, 2, "missing.eta"},
       {{"--device", unit.device(), "upload", "n.eta", "--config", "2"},
        2,
@@ -123,7 +123,7 @@ TEST(ConfigurationCliEndToEnd, UsageFileAndUnitFailures) {
       {{"save", "settings", "f.eta"}, 2, "save wants: calibration FILE.eta, factory FILE.rus"},
       {{"compare", "n.log"}, 2, "compare reads a .eta or .rus file: n.log"},
       {{"compare", "n.nvd"}, 2, "compare reads a .eta or .rus file: n.nvd"},
-      {{"--device", nothing, "compare", "n.eta"}, 3, "The unit does not answer"},
+      {{"--device", nothing, "compare", "n.eta"}, 3, nothing + " does not exist"},
       {{"--device", nothing, "upload", "n.eta"}, 3, "No unit: the file can be viewed"},
   };
   for (const Case& c : cases) {

@@ -128,5 +128,22 @@ TEST(DetectEndToEnd, OneDeviceAtSixRates) {
   EXPECT_FALSE(std::filesystem::exists(run.settingsPath()));
 }
 
+// A two-wire adapter that hands back every request: the unit echoes each
+// one before its reply. The scan still finds it, and says the adapter echoes.
+TEST(DetectEndToEnd, AnAdapterThatEchoesIsSkippedAndNamed) {
+  DetectRun run;
+  const std::string link = run.dir.file("unit");
+  UnitProcess unit({"--link", link, "--address", "5", "--baud", "300", "--echo-requests"});
+  ASSERT_FALSE(unit.device().empty());
+  const Finished f = run.cli({"--lang", "en", "--device", link, "--trace", "detect"});
+  ASSERT_EQ(f.status, 0) << f.err;
+  EXPECT_EQ(f.out, "Com1 300 5 " + link + "\n");
+  EXPECT_EQ(countLines(f.err, "TX"), 1) << f.err;
+  EXPECT_EQ(countLines(f.err, "-- the adapter echoes what it sends"), 1) << f.err;
+  EXPECT_EQ(
+      countLines(f.err, "flowdesk-cli: The adapter echoes what it sends: its echo is skipped."), 1)
+      << f.err;
+}
+
 }  // namespace
 }  // namespace flowdesk

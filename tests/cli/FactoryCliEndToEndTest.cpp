@@ -86,9 +86,9 @@ TEST(FactoryCliEndToEnd, NoUnitAndBrokenFiles) {
     int status;
     std::string message;
   } cases[] = {
-      {{"--device", nothing, "save", "factory", "f.rus"}, 3, "The unit does not answer"},
-      {{"--device", nothing, "save", "maker", "m.nvd"}, 3, "The unit does not answer"},
-      {{"--device", nothing, "compare", "n.rus"}, 3, "The unit does not answer"},
+      {{"--device", nothing, "save", "factory", "f.rus"}, 3, nothing + " does not exist"},
+      {{"--device", nothing, "save", "maker", "m.nvd"}, 3, nothing + " does not exist"},
+      {{"--device", nothing, "compare", "n.rus"}, 3, nothing + " does not exist"},
       {{"--device", nothing, "upload", "n.nvd"}, 3, "Upload Failure"},
       {{"upload", "long.rus"}, 2, "long.rus"},
       {{"compare", "missing.rus"}, 2, "missing.rus"},

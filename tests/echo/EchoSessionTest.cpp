@@ -216,6 +216,21 @@ TEST(EchoSessionLive, ClosingStopsTheEchoScreenFirstAndSaysWhenItCouldNot) {
   EXPECT_TRUE(absent.session.requestClose());
 }
 
+TEST(EchoSessionLive, AnOpeningThatFailsSaysWhy) {
+  EchoRig silent;
+  silent.silent = [](int, int) { return true; };
+  EXPECT_EQ(silent.session.openLive(), -1);
+  EXPECT_EQ(silent.session.openFailureText(kEnglish), "Communication Failure");
+
+  // An unplugged adapter is no silent unit: the box says what the
+  // connection page would.
+  EchoRig missing;
+  missing.line->openStatus = kPortNoDevice;
+  EXPECT_EQ(missing.session.openLive(), -1);
+  const std::string text = missing.session.openFailureText(kEnglish);
+  EXPECT_EQ(text.rfind("Com1: memory does not exist (adapter unplugged?).\n\n", 0), 0u) << text;
+}
+
 TEST(EchoSessionLive, RecordingKeepsEveryPictureAsServed) {
   TempDir dir;
   const std::string path = dir.file("r.ech");

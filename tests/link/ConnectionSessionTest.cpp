@@ -4,13 +4,17 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/BilingualText.h"
 #include "link/ConnectionSession.h"
 #include "link/MemorySerialDriver.h"
+#include "link/PtyPeer.h"
 #include "link/SerialDevices.h"
 #include "link/UnitOnLine.h"
 #include "support/TestFiles.h"
@@ -35,28 +39,32 @@ constexpr Line kRefused{0, kPortInUse, EACCES};
 constexpr Line kBusy{0, kPortInUse, EBUSY};
 constexpr Line kHeld{0, kPortInUse, 0};  // another flowdesk's lock
 constexpr Line kNotATty{0, kPortNoDevice, ENOTTY};
+constexpr Line kBroken{0, kPortPlatformError, EIO};
 constexpr Line kUnmapped{0, kPortInvalidId, 0};  // no device for the port
 
 // The application's context on memory lines and a /dev of our own holding
-// ttyUSB0 and ttyS0. Com1..Com3 are mapped to <dev>/com1..com3, which exist
-// (so a refused one has a group to name) unless the line says "unmapped".
+// ttyUSB0 and ttyS0. Com1..Com3 are mapped to three pseudo-terminals, real
+// terminal devices the doctor can look at (a refused one is owned so that no
+// group may use it), unless the line says "unmapped".
 struct Bench {
   ManualClock clock;
   DeviceImage image{};
   AppContext context{clock, image};
   testing::TempDir dev;
+  std::array<testing::PtyPair, 3> ptys;
   std::array<std::shared_ptr<MemoryLine>, kPortCount> lines;
   std::array<Line, kPortCount> behind{};
 
   explicit Bench(const std::array<Line, 3>& com) {
-    for (const char* name : {"ttyUSB0", "ttyS0", "com1", "com2", "com3"}) {
-      std::ofstream(dev.file(name)) << "";
-    }
+    for (const char* name : {"ttyUSB0", "ttyS0"}) std::ofstream(dev.file(name)) << "";
     for (int i = 0; i < kPortCount; ++i) {
       const auto n = static_cast<std::size_t>(i);
       lines[n] = std::make_shared<MemoryLine>(clock);
-      if (i < 3) behind[n] = com[n];
-      context.deviceOverride[n] = dev.file("com" + std::to_string(i + 1));
+      if (i < 3) {
+        behind[n] = com[n];
+        context.deviceOverride[n] = ptys[n].path();
+        ::chmod(ptys[n].path().c_str(), 0600);
+      }
       if (behind[n].status == kPortInvalidId) {
         context.deviceOverride[n] = "";
         context.settings.deviceSetting(i)->clear();
@@ -96,14 +104,14 @@ TEST(ConnectionSession, TellsWhereTheUnitAnsweredOrWhyEachPortFailed) {
        {kMissing, kMissing, kUnmapped},
        false,
        {Reason::kMissing, Reason::kMissing, Reason::kNoDevice}},
-      {"permission and busy",
+      {"refused and busy",
        {kRefused, kBusy, kHeld},
        false,
-       {Reason::kPermission, Reason::kBusy, Reason::kBusy}},
-      {"not a serial device",
-       {kNotATty, kSilent, kSilent},
+       {Reason::kNoGroupAccess, Reason::kBusy, Reason::kBusy}},
+      {"no terminal, no line",
+       {kNotATty, kBroken, kSilent},
        false,
-       {Reason::kUnusable, Reason::kNoAnswer, Reason::kNoAnswer}},
+       {Reason::kNotSerial, Reason::kUnusable, Reason::kNoAnswer}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,6 +121,7 @@ TEST(ConnectionSession, TellsWhereTheUnitAnsweredOrWhyEachPortFailed) {
     const ConnectionOutcome outcome = session.connect([&](int, int) { ++steps; });
 
     EXPECT_EQ(outcome.found, c.found);
+    EXPECT_FALSE(outcome.adapterEchoes);
     std::vector<Reason> reasons;
     for (const PortFailure& f : outcome.failures) reasons.push_back(f.reason);
     EXPECT_EQ(reasons, c.failures);
@@ -121,7 +130,7 @@ TEST(ConnectionSession, TellsWhereTheUnitAnsweredOrWhyEachPortFailed) {
       EXPECT_EQ(outcome.portIndex, 1);
       EXPECT_EQ(outcome.baudIndex, 4);
       EXPECT_EQ(outcome.address, 7);
-      EXPECT_EQ(outcome.device, b.dev.file("com2"));
+      EXPECT_EQ(outcome.device, b.ptys[1].path());
       EXPECT_EQ(steps, 6 + 5);
       // the settings stay where the unit answered
       EXPECT_EQ(s.Com, 1);
@@ -144,18 +153,24 @@ TEST(ConnectionSession, TellsWhereTheUnitAnsweredOrWhyEachPortFailed) {
         case Reason::kNoAnswer:
           EXPECT_EQ(f.baudIndexes, (std::vector<int>{0, 1, 2, 3, 4, 5}));
           break;
-        case Reason::kPermission:
-          EXPECT_EQ(f.group, checkDeviceAccess(device).group);
-          EXPECT_FALSE(f.group.empty());
+        case Reason::kNoGroupAccess:
+          EXPECT_EQ(f.group, serialGroup());
           EXPECT_EQ(f.fixCommand, groupAccessCommand(f.group));
+          EXPECT_EQ(f.mode, 0600u);
+          EXPECT_EQ(f.udevRule, udevRuleFor("pts/" + device.substr(9), f.group));
+          break;
+        case Reason::kNotSerial:
+          EXPECT_EQ(f.kind, DeviceKind::kNotATerminal);
           break;
         case Reason::kUnusable:
-          EXPECT_EQ(f.status, kPortNoDevice);
+          EXPECT_EQ(f.status, kPortPlatformError);
           break;
         case Reason::kMissing:
         case Reason::kNoDevice:
           missing = true;
           break;
+        case Reason::kPermission:
+        case Reason::kUnplugged:
         case Reason::kBusy:
           break;
       }
@@ -167,6 +182,153 @@ TEST(ConnectionSession, TellsWhereTheUnitAnsweredOrWhyEachPortFailed) {
   }
 }
 
+// The reason an open failed, from the library's status, the errno and what
+// the path holds now (looked up in a table here).
+TEST(PortRefusal, ReasonFromStatusErrnoAndWhatThePathHolds) {
+  const auto device = [](DeviceKind kind, unsigned mode, gid_t gid, const char* group) {
+    DeviceAccess a;
+    a.exists = kind != DeviceKind::kMissing;
+    a.kind = kind;
+    a.mode = mode;
+    a.gid = gid;
+    a.group = group;
+    a.owner = "root";
+    a.groupReadWrite = (mode & 060) == 060 && gid != 0;
+    a.kernelName = "ttyUSB0";
+    return a;
+  };
+  const std::map<std::string, DeviceAccess> paths = {
+      {"/dev/ttyUSB0", device(DeviceKind::kSerial, 0660, 20, "dialout")},
+      {"/dev/ttyUSB1", device(DeviceKind::kSerial, 0600, 0, "root")},
+      {"/home/op/notes.txt", device(DeviceKind::kRegularFile, 0644, 100, "op")},
+      {"/dev/null", device(DeviceKind::kNotATerminal, 0666, 0, "root")},
+      {"/dev", device(DeviceKind::kDirectory, 0755, 0, "root")},
+  };
+  const DeviceLookup look = [&paths](const std::string& path) {
+    const auto it = paths.find(path);
+    return it == paths.end() ? DeviceAccess{} : it->second;
+  };
+  const struct {
+    const char* name;
+    int status;
+    std::string device;
+    int error;
+    std::string openedBefore;
+    Reason reason;
+    std::string shown;  // the device the text names
+  } cases[] = {
+      {"nothing mapped", kPortInvalidId, "", 0, "", Reason::kNoDevice, ""},
+      {"missing", kPortNoDevice, "/dev/ttyUSB7", ENOENT, "", Reason::kMissing, "/dev/ttyUSB7"},
+      {"missing, another one opened before", kPortNoDevice, "/dev/ttyUSB7", ENOENT, "/dev/ttyUSB0",
+       Reason::kMissing, "/dev/ttyUSB7"},
+      {"gone since it opened", kPortNoDevice, "/dev/ttyUSB7", ENOENT, "/dev/ttyUSB7",
+       Reason::kUnplugged, "/dev/ttyUSB7"},
+      {"gone, and the mapping with it", kPortInvalidId, "", 0, "/dev/ttyUSB7", Reason::kUnplugged,
+       "/dev/ttyUSB7"},
+      {"no hardware behind the node", kPortNoDevice, "/dev/ttyUSB0", ENXIO, "", Reason::kMissing,
+       "/dev/ttyUSB0"},
+      {"the group may use it", kPortInUse, "/dev/ttyUSB0", EACCES, "", Reason::kPermission,
+       "/dev/ttyUSB0"},
+      {"nobody but root may", kPortInUse, "/dev/ttyUSB1", EACCES, "", Reason::kNoGroupAccess,
+       "/dev/ttyUSB1"},
+      {"a plain file", kPortNoDevice, "/home/op/notes.txt", ENOTTY, "", Reason::kNotSerial,
+       "/home/op/notes.txt"},
+      {"a plain file we may not open", kPortInUse, "/home/op/notes.txt", EACCES, "",
+       Reason::kNotSerial, "/home/op/notes.txt"},
+      {"a folder", kPortPlatformError, "/dev", EISDIR, "", Reason::kNotSerial, "/dev"},
+      {"/dev/null", kPortNoDevice, "/dev/null", ENOTTY, "", Reason::kNotSerial, "/dev/null"},
+      {"a terminal that is none", kPortNoDevice, "/dev/ttyUSB0", ENOTTY, "", Reason::kNotSerial,
+       "/dev/ttyUSB0"},
+      {"busy", kPortInUse, "/dev/ttyUSB0", EBUSY, "", Reason::kBusy, "/dev/ttyUSB0"},
+      {"locked by flowdesk", kPortInUse, "/dev/ttyUSB0", EWOULDBLOCK, "", Reason::kBusy,
+       "/dev/ttyUSB0"},
+      {"an input error", kPortPlatformError, "/dev/ttyUSB0", EIO, "", Reason::kUnusable,
+       "/dev/ttyUSB0"},
+      {"a rate out of the table", kPortBadBaud, "", 0, "", Reason::kUnusable, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const PortFailure f = portRefusal(2, c.status, c.device, c.error, c.openedBefore, look);
+    EXPECT_EQ(f.reason, c.reason);
+    EXPECT_EQ(f.device, c.shown);
+    EXPECT_EQ(f.portIndex, 2);
+    switch (f.reason) {
+      case Reason::kPermission:
+        EXPECT_EQ(f.group, "dialout");
+        EXPECT_EQ(f.fixCommand, "sudo usermod -aG dialout $USER");
+        break;
+      case Reason::kNoGroupAccess:
+        EXPECT_EQ(f.group, serialGroup());
+        EXPECT_EQ(f.udevRule, udevRuleFor("ttyUSB0", serialGroup()));
+        EXPECT_EQ(f.mode, 0600u);
+        EXPECT_EQ(f.ownerGroup, "root");
+        break;
+      case Reason::kNotSerial:
+        EXPECT_EQ(f.kind, c.error == ENOTTY && c.device == "/dev/ttyUSB0"
+                              ? DeviceKind::kNotATerminal
+                              : paths.at(c.device).kind);
+        break;
+      default:
+        EXPECT_TRUE(f.group.empty());
+        break;
+    }
+  }
+}
+
+// What a screen or a command says of the master's last exchange: only a
+// port that did not open gets a reason, and an adapter that opened in this
+// run and is gone now was unplugged.
+TEST(PortFailureOf, TheLastExchangesPort) {
+  testing::TempDir dev;
+  std::ofstream(dev.file("ttyS0")) << "";
+  const std::string adapter = dev.file("ttyUSB0");
+  const struct {
+    const char* name;
+    bool openFirst;   // one exchange goes through first
+    bool removeNode;  // then the device goes away
+    int status;       // what the second open gives
+    int error;
+    std::optional<Reason> reason;
+  } cases[] = {
+      {"the unit answers", false, false, kPortOk, 0, std::nullopt},
+      {"a silent unit is no port failure", true, false, kPortOk, 0, std::nullopt},
+      {"missing from the start", false, true, kPortNoDevice, ENOENT, Reason::kMissing},
+      {"unplugged during the run", true, true, kPortNoDevice, ENOENT, Reason::kUnplugged},
+      {"busy", true, false, kPortInUse, EBUSY, Reason::kBusy},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(adapter) << "";
+    ManualClock clock;
+    JbusMaster master(clock);
+    auto line = std::make_shared<MemoryLine>(clock);
+    master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
+    int error = 0;
+    master.setPortOpener([&](int index, long baud, char parity, int bits, int stops) {
+      SerialPort* port = openMemoryPort(line, index, baud, parity, bits, stops);
+      port->device = adapter;
+      port->systemError = error;
+      return port;
+    });
+    if (c.openFirst) {
+      EXPECT_EQ(master.readRegisters(0x2202, 1), -1);  // nobody answers on the line
+      EXPECT_FALSE(portFailureOf(master, dev.path()).has_value());
+    }
+    if (c.removeNode) std::filesystem::remove(adapter);
+    line->openStatus = c.status;
+    error = c.error;
+    if (c.status == kPortOk) answerAsUnit(*line, 9600, 0, 1);
+    master.readRegisters(0x2202, 1);
+    const std::optional<PortFailure> f = portFailureOf(master, dev.path());
+    ASSERT_EQ(f.has_value(), c.reason.has_value());
+    if (!f) continue;
+    EXPECT_EQ(f->reason, *c.reason);
+    EXPECT_EQ(f->device, adapter);
+    EXPECT_EQ(f->presentDevices, needsDeviceList(*f) ? std::vector<std::string>{dev.file("ttyS0")}
+                                                     : std::vector<std::string>{});
+  }
+}
+
 TEST(ConnectionSession, DeviceAndProgramChoices) {
   Bench b({kSilent, kSilent, kSilent});
   AppSettings& s = b.context.settings;
@@ -175,11 +337,11 @@ TEST(ConnectionSession, DeviceAndProgramChoices) {
   EXPECT_EQ(session.port(), 0);
   // this run's device comes first when it is not one of the devices found
   DeviceChoices choices = session.deviceChoices();
-  EXPECT_EQ(choices.current, b.dev.file("com1"));
-  EXPECT_EQ(choices.items, (std::vector<std::string>{b.dev.file("com1"), b.dev.file("ttyUSB0"),
+  EXPECT_EQ(choices.current, b.ptys[0].path());
+  EXPECT_EQ(choices.items, (std::vector<std::string>{b.ptys[0].path(), b.dev.file("ttyUSB0"),
                                                      b.dev.file("ttyS0")}));
 
-  EXPECT_FALSE(session.chooseDevice(b.dev.file("com1")));
+  EXPECT_FALSE(session.chooseDevice(b.ptys[0].path()));
   EXPECT_TRUE(session.chooseDevice(b.dev.file("ttyS0")));
   EXPECT_EQ(s.Device1, b.dev.file("ttyS0"));
   EXPECT_TRUE(b.context.deviceOverride[0].empty());
@@ -227,6 +389,27 @@ TEST(ConnectionReport, EveryOutcomeInBothLanguages) {
   refused.failures[0].group = "dialout";
   refused.failures[0].fixCommand = "sudo usermod -aG dialout $USER";
   refused.failures[2].status = -14;
+
+  ConnectionOutcome advised;
+  advised.failures = {failure(0, Reason::kNoGroupAccess, "/dev/ttyUSB0"),
+                      failure(1, Reason::kNotSerial, "/home/op/notes.txt"),
+                      failure(2, Reason::kBusy, "/dev/ttyACM0")};
+  PortFailure& rule = advised.failures[0];
+  rule.mode = 0600;
+  rule.owner = "root";
+  rule.ownerGroup = "root";
+  rule.group = "dialout";
+  rule.udevRule = udevRuleFor("ttyUSB0", "dialout");
+  rule.fixCommand = "sudo usermod -aG dialout $USER";
+  advised.failures[1].kind = DeviceKind::kRegularFile;
+  advised.failures[2].holders = {{4242, "minicom"}, {77, "sleep"}};
+  advised.adapterEchoes = true;
+
+  ConnectionOutcome unplugged;
+  unplugged.failures = {failure(0, Reason::kUnplugged, "/dev/ttyUSB0")};
+  unplugged.presentDevices = {"/dev/ttyS0"};
+  ConnectionOutcome foundEchoing = found;
+  foundEchoing.adapterEchoes = true;
 
   const struct {
     const ConnectionOutcome* outcome;
@@ -279,6 +462,46 @@ TEST(ConnectionReport, EveryOutcomeInBothLanguages) {
        "then log out and log in again.\n\n"
        "Com3: /dev/ttyACM0 is in use by another program.\n\n"
        "Com1: /dev/null cannot be used as a serial port (status -14)."},
+      {&advised, kFrench,
+       "La détection à échouée\n\n"
+       "Com1 : Accès refusé à /dev/ttyUSB0 : aucun groupe n'y a accès (mode 0600, propriétaire "
+       "root:root).\n"
+       "Une règle udev le donne au groupe « dialout ». Mettez cette ligne dans "
+       "/etc/udev/rules.d/60-flowdesk.rules :\n"
+       "    SUBSYSTEM==\"tty\", KERNEL==\"ttyUSB[0-9]*\", GROUP=\"dialout\", MODE=\"0660\"\n"
+       "puis appliquez-la :\n"
+       "    sudo udevadm control --reload && sudo udevadm trigger\n"
+       "ajoutez votre compte à ce groupe :\n"
+       "    sudo usermod -aG dialout $USER\n"
+       "puis fermez la session et reconnectez-vous.\n\n"
+       "Com2 : /home/op/notes.txt n'est pas un périphérique série : c'est un fichier ordinaire.\n\n"
+       "Com3 : /dev/ttyACM0 est déjà utilisé par minicom (pid 4242), sleep (pid 77).\n\n"
+       "L'adaptateur renvoie ce qu'il émet : son écho est ignoré."},
+      {&advised, kEnglish,
+       "Connect Failure\n\n"
+       "Com1: Access to /dev/ttyUSB0 was refused: no group may use it (mode 0600, owner "
+       "root:root).\n"
+       "A udev rule gives it to the group \"dialout\". Put this line into "
+       "/etc/udev/rules.d/60-flowdesk.rules:\n"
+       "    SUBSYSTEM==\"tty\", KERNEL==\"ttyUSB[0-9]*\", GROUP=\"dialout\", MODE=\"0660\"\n"
+       "then apply it:\n"
+       "    sudo udevadm control --reload && sudo udevadm trigger\n"
+       "add your account to that group:\n"
+       "    sudo usermod -aG dialout $USER\n"
+       "then log out and log in again.\n\n"
+       "Com2: /home/op/notes.txt is not a serial device: it is a plain file.\n\n"
+       "Com3: /dev/ttyACM0 is in use by minicom (pid 4242), sleep (pid 77).\n\n"
+       "The adapter echoes what it sends: its echo is skipped."},
+      {&unplugged, kFrench,
+       "La détection à échouée\n\n"
+       "Com1 : /dev/ttyUSB0 a disparu depuis son dernier usage (adaptateur débranché ?).\n\n"
+       "Périphériques série présents : /dev/ttyS0."},
+      {&unplugged, kEnglish,
+       "Connect Failure\n\n"
+       "Com1: /dev/ttyUSB0 has gone since it was last used (adapter unplugged?).\n\n"
+       "Serial devices present: /dev/ttyS0."},
+      {&foundEchoing, kEnglish,
+       "Connect successfull\n\nThe adapter echoes what it sends: its echo is skipped."},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(connectionReportText(*c.outcome, c.language), c.text);
@@ -300,17 +523,30 @@ TEST(ConnectionReport, OneLineForATerminal) {
 
 TEST(ConnectionReport, DeviceAccessBeforeAnyOpen) {
   testing::TempDir dir;
-  const std::string device = dir.file("ttyUSB0");
-  std::ofstream(device) << "";
-  EXPECT_EQ(deviceAccessText(device, kEnglish), "");  // a file we may read and write
-  EXPECT_EQ(deviceAccessText("", kEnglish), "");
-  EXPECT_EQ(deviceAccessText(dir.file("ttyUSB9"), kEnglish),
-            dir.file("ttyUSB9") + " does not exist (adapter unplugged?).");
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const std::string file = dir.file("ttyUSB0");
+  std::ofstream(file) << "";
+  const struct {
+    std::string device;
+    std::string text;
+  } cases[] = {
+      {pty.path(), ""},  // a terminal we may read and write
+      {"", ""},
+      {dir.file("ttyUSB9"), dir.file("ttyUSB9") + " does not exist (adapter unplugged?)."},
+      // Never "join the group root" for a file that no serial line lives in.
+      {file, file + " is not a serial device: it is a plain file."},
+      {dir.path(), dir.path() + " is not a serial device: it is a folder."},
+      {"/dev/null", "/dev/null is not a serial device: that device is no terminal."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(deviceAccessText(c.device, kEnglish), c.text) << c.device;
   if (::geteuid() != 0) {  // root may open anything
-    ::chmod(device.c_str(), 0);
-    const std::string text = deviceAccessText(device, kFrench);
-    EXPECT_EQ(text.rfind("Accès refusé à " + device + " : ", 0), 0u) << text;
-    EXPECT_NE(text.find(groupAccessCommand(checkDeviceAccess(device).group)), std::string::npos)
+    ::chmod(pty.path().c_str(), 0);
+    const std::string text = deviceAccessText(pty.path(), kFrench);
+    EXPECT_EQ(text.rfind("Accès refusé à " + pty.path() + " : aucun groupe n'y a accès", 0), 0u)
+        << text;
+    EXPECT_NE(text.find(udevRuleFor(checkDeviceAccess(pty.path()).kernelName, serialGroup())),
+              std::string::npos)
         << text;
   }
 }

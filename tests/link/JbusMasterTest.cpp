@@ -318,6 +318,95 @@ TEST(JbusExchange, PauseWaitsOnTheMastersClockWithTheHook) {
   EXPECT_EQ(calls, 120);
 }
 
+// A two-wire RS-485 adapter without echo suppression hands the master its
+// own request first; the reply follows glued to it or after the unit's
+// turnaround. The far end echoes (or not) and answers as each case says.
+TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
+  const Bytes read = readReply(1, {0x12, 0x34});
+  const Bytes writeEcho = withCrc({1, 16, 0x23, 0x01, 0x00, 0x01});  // starts as its request
+  const Bytes records = withCrc([] {
+    Bytes frame{1, 4, 0xFF};
+    frame.resize(510, 0x55);
+    return frame;
+  }());
+  struct Case {
+    const char* name;
+    std::uint8_t function;
+    bool echo;
+    int replyAfterMs;  // after the echo's last byte; -1: no reply
+    Bytes reply;
+    int result;
+    int requests;
+    bool echoes;         // what the master says of the adapter afterwards
+    const char* reason;  // English fault, "" when the reply passed
+  };
+  const Case cases[] = {
+      {"echo glued to the reply", 3, true, 0, read, 0, 1, true, ""},
+      {"echo, silence, reply", 3, true, 300, read, 0, 1, true, ""},
+      {"echo, a first byte limit later", 3, true, 399, read, 0, 1, true, ""},
+      {"no echo", 3, false, 5, read, 0, 1, false, ""},
+      {"a write reply starts as the request", 16, false, 5, writeEcho, 0, 1, false, ""},
+      {"echo of a write, then its reply", 16, true, 20, writeEcho, 0, 1, true, ""},
+      {"echo and a whole frame behind it", 4, true, 0, records, 0, 1, true, ""},
+      {"echo, then nothing", 3, true, -1, {}, -1, 3, true, "no answer"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRig rig;
+    rig.master.identificationDone = true;
+    int requests = 0;
+    rig.peer([&](MemoryLine& l, const Bytes& request) {
+      ++requests;
+      std::int64_t at = l.clock.nowMs() + 1;
+      if (c.echo) {
+        l.deliver(request, at, 1);
+        at += static_cast<std::int64_t>(request.size()) - 1;
+      }
+      if (c.replyAfterMs >= 0) l.deliver(c.reply, at + c.replyAfterMs, 1);
+    });
+    if (c.function == 16) {
+      rig.master.buildRequest(16, 0x2301, 1);
+      rig.master.requestData()[0] = 0x00;
+      rig.master.requestData()[1] = 0x07;
+      EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 9), c.result);
+    } else {
+      rig.master.buildRequest(c.function, 0x2202, 1);
+      EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 6), c.result);
+    }
+    EXPECT_EQ(requests, c.requests);
+    EXPECT_EQ(replyFaultText(rig.master.reply(), kEnglish), c.reason);
+    if (c.result == 0) {
+      EXPECT_EQ(Bytes(rig.master.reply().frame.begin(), rig.master.reply().frame.end()), c.reply);
+    }
+    EXPECT_EQ(rig.master.adapterEchoes(), c.echoes);
+  }
+}
+
+TEST(JbusExchange, TheTraceSaysOnceThatTheAdapterEchoes) {
+  MemoryRig rig;
+  rig.master.identificationDone = true;
+  rig.peer([](MemoryLine& l, const Bytes& request) {
+    l.deliver(request, l.clock.nowMs() + 1);
+    l.deliver(readReply(1, {0, 1}), l.clock.nowMs() + 10);
+  });
+  std::vector<std::string> lines;
+  FrameTrace& trace = frameTrace();
+  const bool wasOn = trace.enabled();
+  trace.setSink([&](const std::string& l) { lines.push_back(l); });
+  trace.setEnabled(true);
+  const int first = rig.master.readRegisters(0x2202, 1);
+  const int second = rig.master.readRegisters(0x2202, 1);
+  trace.setEnabled(wasOn);
+  trace.setSink(nullptr);
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(second, 0);
+  int notes = 0;
+  for (const std::string& l : lines) notes += l.find("-- the adapter echoes") != std::string::npos;
+  EXPECT_EQ(notes, 1);
+  EXPECT_EQ(lines.size(), 5u);  // TX, the note, RX, then TX and RX
+  EXPECT_NE(lines.back().find("RX   7: 01 03 02 00 01"), std::string::npos) << lines.back();
+}
+
 // ---------------------------------------------------------------------------
 // transfer and the identification
 

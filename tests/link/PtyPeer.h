@@ -19,20 +19,12 @@
 #include <vector>
 
 #include "base/Bytes.h"
-#include "link/Crc16.h"
 #include "link/SerialPort.h"
+#include "support/Frames.h"
 
 namespace flowdesk::testing {
 
 using flowdesk::Bytes;
-
-// Appends the CRC, low byte first.
-inline Bytes withCrc(Bytes frame) {
-  const std::uint16_t crc = crc16(frame.data(), static_cast<std::uint16_t>(frame.size()));
-  frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-  frame.push_back(static_cast<std::uint8_t>(crc >> 8));
-  return frame;
-}
 
 class PtyPair {
  public:

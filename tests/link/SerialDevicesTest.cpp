@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "link/PtyPeer.h"
 #include "link/SerialDevices.h"
 
 namespace flowdesk {
@@ -142,6 +143,90 @@ TEST(SerialDevices, AccessReportsTheOwningGroup) {
     EXPECT_FALSE(checkDeviceAccess(node).readWrite);
   }
   EXPECT_EQ(groupAccessCommand("dialout"), "sudo usermod -aG dialout $USER");
+}
+
+TEST(SerialDevices, TheDoctorSaysWhatAPathHolds) {
+  FakeDev dev;
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  dev.node("ttyUSB0");
+  fs::create_directories(dev / "serial");
+  ASSERT_EQ(::mkfifo((dev / "fifo").c_str(), 0600), 0);
+  dev.byId("usb-Pty-if00", pty.path());
+  // A sysfs of our own: one without a tty class at all, one that lists null.
+  FakeDev sys;
+  FakeDev ttySys;
+  fs::create_directories(ttySys / "class/tty/null");
+  const std::string ptyName = pty.path().substr(5);  // "pts/N"
+  const struct {
+    std::string path;
+    std::string sysRoot;
+    DeviceKind kind;
+    std::string kernelName;
+  } cases[] = {
+      {dev / "ttyUSB9", "/sys", DeviceKind::kMissing, ""},
+      {dev / "ttyUSB0", "/sys", DeviceKind::kRegularFile, "ttyUSB0"},
+      {dev / "serial", "/sys", DeviceKind::kDirectory, "serial"},
+      {dev / "fifo", "/sys", DeviceKind::kOther, "fifo"},
+      {"/dev/null", "/sys", DeviceKind::kNotATerminal, "null"},
+      {pty.path(), "/sys", DeviceKind::kSerial, ptyName},
+      {dev / "serial/by-id/usb-Pty-if00", "/sys", DeviceKind::kSerial, ptyName},
+      // Where sysfs cannot tell, the open will: a character device is let through.
+      {"/dev/null", sys.root(), DeviceKind::kSerial, "null"},
+      {"/dev/null", ttySys.root(), DeviceKind::kSerial, "null"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " in " + c.sysRoot);
+    const DeviceAccess a = checkDeviceAccess(c.path, c.sysRoot);
+    EXPECT_EQ(a.kind, c.kind);
+    EXPECT_EQ(a.exists, c.kind != DeviceKind::kMissing);
+    EXPECT_EQ(a.kernelName, c.kernelName);
+  }
+}
+
+TEST(SerialDevices, GroupAdviceOnlyWhereTheGroupMayReadAndWrite) {
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const char* path = pty.path().c_str();
+  struct stat info {};
+  ASSERT_EQ(::stat(path, &info), 0);
+  // The pty must belong to a group other than root's for the rule to show;
+  // root can give it one, anyone else finds it in the tty group.
+  gid_t other = info.st_gid;
+  if (other == 0 && ::geteuid() == 0) other = 5;
+  if (other == 0) GTEST_SKIP() << "the pty belongs to root's group";
+  const struct {
+    unsigned mode;
+    gid_t gid;
+    bool groupReadWrite;
+  } cases[] = {
+      {0660, other, true},  {0620, other, false}, {0640, other, false},
+      {0600, other, false}, {0666, other, true},  {0660, 0, false},  // never "join root"
+  };
+  for (const auto& c : cases) {
+    if (c.gid != info.st_gid && ::chown(path, static_cast<uid_t>(-1), c.gid) != 0) continue;
+    info.st_gid = c.gid;
+    ASSERT_EQ(::chmod(path, c.mode), 0);
+    const DeviceAccess a = checkDeviceAccess(path);
+    EXPECT_EQ(a.mode, c.mode);
+    EXPECT_EQ(a.groupReadWrite, c.groupReadWrite) << std::oct << c.mode << " gid " << c.gid;
+    EXPECT_EQ(a.gid, c.gid);
+  }
+}
+
+TEST(SerialDevices, UdevRuleForTheDevicesKernelName) {
+  const struct {
+    const char* kernelName;
+    const char* pattern;
+  } cases[] = {
+      {"ttyUSB0", "ttyUSB[0-9]*"}, {"ttyACM12", "ttyACM[0-9]*"}, {"ttyS3", "ttyS[0-9]*"},
+      {"pts/7", "pts/[0-9]*"},     {"ttyAMA", "ttyAMA"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(udevRuleFor(c.kernelName, "dialout"), std::string("SUBSYSTEM==\"tty\", KERNEL==\"") +
+                                                        c.pattern +
+                                                        "\", GROUP=\"dialout\", MODE=\"0660\"");
+  }
 }
 
 }  // namespace

@@ -1,18 +1,28 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "link/MemorySerialDriver.h"
+#include "link/PortLock.h"
 #include "link/PosixSerialDriver.h"
 #include "link/PtyPeer.h"
 #include "link/SerialPort.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
@@ -155,6 +165,130 @@ TEST(SerialPortOpen, SecondOpenIsRefusedUntilTheFirstCloses) {
   SerialPort* again = openPort(0, 9600, 'N', 8, 2);
   EXPECT_EQ(again->status, kPortOk);
   again->close();
+}
+
+// The UUCP lock file, in a folder of the test's own.
+class LockFolder {
+ public:
+  LockFolder() : previous_(setLockDirectory(dir_.path())) {}
+  ~LockFolder() { setLockDirectory(previous_); }
+  LockFolder(const LockFolder&) = delete;
+  LockFolder& operator=(const LockFolder&) = delete;
+  std::string file(const std::string& name) const { return dir_.file(name); }
+  void use(const std::string& folder) { setLockDirectory(folder); }
+
+ private:
+  testing::TempDir dir_;
+  std::string previous_;
+};
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string lockText(int pid) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%10d\n", pid);
+  return text;
+}
+
+// A pid no process can have: the kernel hands out pids below pid_max.
+int deadPid() {
+  std::ifstream in("/proc/sys/kernel/pid_max");
+  int max = 0;
+  return in >> max && max > 0 ? max : 0x7FFFFFFF;
+}
+
+TEST(SerialPortLock, TakenWhileOpenAndALiveOneRefuses) {
+  const int parent = static_cast<int>(::getppid());
+  struct Case {
+    const char* name;
+    std::string before;  // the lock file's content before the open; empty: none
+    bool folder;         // the lock folder exists
+    int status;
+  };
+  const Case cases[] = {
+      {"no lock", "", true, kPortOk},
+      {"a live program's lock", lockText(parent), true, kPortInUse},
+      {"a lock whose program is gone", lockText(deadPid()), true, kPortOk},
+      {"a lock that names no pid", "garbage\n", true, kPortOk},
+      {"no lock folder", "", false, kPortOk},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ResolverScope resolver({{0, pty.path()}});
+    LockFolder locks;
+    if (!c.folder) locks.use(locks.file("none"));
+    const std::string lock = lockFilePath(pty.path());
+    const std::string name = "LCK.." + std::filesystem::path(pty.path()).filename().string();
+    ASSERT_EQ(lock, locks.file(c.folder ? name : "none/" + name));
+    if (!c.before.empty()) std::ofstream(lock) << c.before;
+
+    SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+    EXPECT_EQ(port->status, c.status);
+    if (c.status == kPortOk) {
+      EXPECT_EQ(fileText(lock), c.folder ? lockText(static_cast<int>(::getpid())) : "");
+      EXPECT_EQ(port->close(), 0);
+      EXPECT_FALSE(std::filesystem::exists(lock));  // ours goes with the port
+      continue;
+    }
+    EXPECT_EQ(port->systemError, EBUSY);
+    port->close();
+    EXPECT_EQ(fileText(lock), c.before);  // another program's lock stays
+    const std::vector<DeviceHolder> holders = deviceHolders(pty.path());
+    ASSERT_EQ(holders.size(), 1u);
+    EXPECT_EQ(holders[0].pid, parent);
+    EXPECT_EQ(holders[0].program, programName(parent));
+  }
+}
+
+TEST(SerialPortLock, ABusyDeviceNamesTheProgramThatHoldsIt) {
+  // Another program that has the device open and locked, without a lock
+  // file: a child of ours, holding a lock on a descriptor of its own.
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  ResolverScope resolver({{0, pty.path()}});
+  LockFolder locks;
+  int ready[2];
+  int release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int fd = ::open(pty.path().c_str(), O_RDWR | O_NOCTTY);
+    const char ok = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+    ::close(release[1]);
+    if (::write(ready[1], &ok, 1) != 1) ::_exit(1);
+    char end;
+    while (::read(release[0], &end, 1) > 0) {
+    }
+    ::_exit(0);
+  }
+  ::close(release[0]);
+  char ok = 'n';
+  ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+  ASSERT_EQ(ok, 'y');
+
+  SerialPort* port = openPort(0, 9600, 'N', 8, 2);
+  EXPECT_EQ(port->status, kPortInUse);
+  EXPECT_EQ(port->systemError, EWOULDBLOCK);
+  port->close();
+  EXPECT_FALSE(std::filesystem::exists(lockFilePath(pty.path())));  // given back
+  const std::vector<DeviceHolder> holders = deviceHolders(pty.path());
+
+  ::close(release[1]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  ASSERT_EQ(holders.size(), 1u);
+  EXPECT_EQ(holders[0].pid, child);
+  EXPECT_EQ(holders[0].program,
+            programName(static_cast<int>(::getpid())));  // a fork keeps the name
 }
 
 TEST(SerialPortLine, SettingsReachTheDeviceOrGiveTheirCode) {

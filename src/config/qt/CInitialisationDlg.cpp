@@ -52,8 +52,13 @@ bool CInitialisationDlg::load() {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language());
     answered = talk([this] { return session_.readUnit(); });
   }
-  // No unit: the command shows nothing.
-  if (!answered) return false;
+  // A silent unit: the command shows nothing. A port that did not open
+  // says why, or an unplugged adapter would look the same.
+  if (!answered) {
+    const std::string why = session_.unitFailureText(language());
+    if (!why.empty()) tell(Tone::Failure, kTxtUploadCaption, why);
+    return false;
+  }
   QApplication::beep();
   return true;
 }

@@ -17,9 +17,9 @@ class AppContext;
 
 // The Initialisation command's screen, always on the unit: opening reads the
 // unit's number of configurations under the progress window (a unit that
-// does not answer shows nothing); the boxes choose which groups of settings
-// return to their defaults; "Oui" runs the sequence with its step texts and,
-// when a step failed, says so; "Non" (and Escape) writes nothing.
+// does not answer shows nothing, a port that does not open says why); the boxes choose which groups
+// of settings return to their defaults; "Oui" runs the sequence with its step texts and, when a
+// step failed, says so; "Non" (and Escape) writes nothing.
 class CInitialisationDlg : public Screen {
   Q_OBJECT
  public:

@@ -69,7 +69,7 @@ bool EchoDialog::load() {
     progressWindow_ = userInterface().progress(this, language());
     if (talk([this] { return session_.openLive(); }) != 0) {
       progressWindow_.reset();
-      tell(Tone::Failure, kTxtVisuEcho, kTxtCommunicationFailure.text(language()));
+      tell(Tone::Failure, kTxtVisuEcho, session_.openFailureText(language()));
       return false;
     }
     for (const EchoScreenEntry& e : session_.screens()) ui_->comboScreen->addItem(qt(e.text));

@@ -82,7 +82,11 @@ bool CConfigLoggerDlg::load() {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);
     outcome = talk([this] { return session_.open(); });
   }
-  if (!outcome.ok) return false;
+  if (!outcome.ok) {
+    const std::string why = loggerOpenText(outcome, language);
+    if (!why.empty()) tell(Tone::Failure, kTxtLoggerConfiguration, why);
+    return false;
+  }
   erase_ = session_.eraseRequested ? 1 : 0;
   setLabels(*this, rows_.labels, language);
   fillLists(*this, rows_.combos, language);

@@ -152,7 +152,11 @@ bool LoggerViewerDialog::load() {
     progress_ = userInterface().progress(this, language());
     if (!talk([this] { return session_.openUnit(); })) {
       progress_.reset();
-      return false;  // no logger, or no answer: the screen closes without a word
+      // No logger, or no answer: the screen closes without a word. A port
+      // that did not open says why.
+      const std::string why = session_.openFailureText(language());
+      if (!why.empty()) tell(Tone::Failure, kTxtLogger, why);
+      return false;
     }
   }
   drawScreen();

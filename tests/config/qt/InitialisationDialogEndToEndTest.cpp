@@ -65,17 +65,20 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
             std::vector<QString>({"Setup Time", "Upload Factory Settings", "Reset Information",
                                   "Upload Configuration n°  0", "Upload Configuration n°  1"}));
 
-  // "Non" writes nothing; no unit shows nothing at all.
+  // "Non" writes nothing; a unit that is gone shows nothing but why.
   testing::FakeUserInterface refused;
   refused.dialogRunner = press("buttonNo");
   initialise();
   EXPECT_EQ(refused.dialogsRun.size(), 1u);
   EXPECT_EQ(refused.progressShown, 1) << "the read of the model word only";
   EXPECT_EQ(unit.terminate(), 0);
-  testing::FakeUserInterface silent;
+  testing::FakeUserInterface gone;
   initialise();
-  EXPECT_TRUE(silent.dialogsRun.empty());
-  EXPECT_TRUE(silent.messages.empty());
+  EXPECT_TRUE(gone.dialogsRun.empty());
+  ASSERT_EQ(gone.messages.size(), 1u);
+  EXPECT_NE(gone.messages[0].text.toStdString().find("since it was last used (adapter unplugged?)"),
+            std::string::npos)
+      << gone.messages[0].text.toStdString();
 }
 
 }  // namespace
