@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "base/BinaryFile.h"
@@ -40,7 +41,7 @@ inline int timeConversion(ConversionSource& source, const std::string& in, const
   }
 
   Bytes text;
-  readWholeFile(out, text);
+  readWholeFile(out, text, std::numeric_limits<long long>::max());
   long lines = 0;
   for (std::uint8_t c : text) lines += c == '\n';
   std::printf("records            %ld %s\n", records, what.c_str());

@@ -28,9 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   DeviceImage image;
   const FieldMap map = factoryMap(image);
-  const Bytes block = fromDisk.fullBlock();
-  FUZZ_CHECK(block.size() == kFactoryBytes);
-  decodeReply(map, block.data(), fromDisk.block.size());
+  decodeOverDefaults(map, fromDisk.block.data(), fromDisk.block.size());
   fuzz::showDecodedFields(map);
   IdentificationCache cache;
   applySpecialProbeWords(image, cache);

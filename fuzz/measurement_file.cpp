@@ -44,10 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const MeasurementFileInfo& info = reader.info();
   std::size_t sum = 0;
   for (std::uint16_t frameSize : info.frameSizes) {
-    FUZZ_CHECK(frameSize <= kMaxStoredFrame);
+    FUZZ_CHECK(frameSize >= kMinStoredFrame && frameSize <= kMaxStoredFrame);
     sum += frameSize;
   }
   FUZZ_CHECK(sum == info.recordSize && sum > 0);
+  FUZZ_CHECK(info.headerLength >= kMinMeasurementHeaderLength);
   FUZZ_CHECK(info.dataOffset ==
              static_cast<long long>(kMeasurementFixedHeader) + info.headerLength);
   FUZZ_CHECK(info.recordCount >= 0);

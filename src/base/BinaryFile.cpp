@@ -1,11 +1,15 @@
 #include "base/BinaryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 
 namespace flowdesk {
 
@@ -61,6 +65,15 @@ MessagePair pairFor(FileStatus s) {
       return {"Type de fichier inconnu (extension)", "Unknown file kind (extension)"};
     case FileStatus::TooShort:
       return {"Fichier trop court", "File too short"};
+    case FileStatus::NotRegularFile:
+      return {"Pas un fichier ordinaire", "Not a regular file"};
+    case FileStatus::FileTooLarge:
+      return {"Fichier trop grand pour son type", "File too large for its kind"};
+    case FileStatus::HeaderTooSmall:
+      return {"Longueur d'en-tête trop petite", "Header length too small"};
+    case FileStatus::LengthMismatch:
+      return {"Rien n'est envoyé à l'unité : longueur de bloc erronée dans",
+              "Nothing is sent to the unit: wrong block length in"};
   }
   return {"Erreur de fichier", "File error"};
 }
@@ -71,32 +84,52 @@ std::string FileResult::message(int language) const {
   MessagePair p = pairFor(status);
   std::string text = language == 0 ? p.fr : p.en;
   if (!path.empty()) text += " " + path;
-  if (status == FileStatus::TooShort) {
-    // announced: the size the kind has; limit: what the file holds.
-    text += language == 0 ? " (" + std::to_string(announced) + " octets attendus, " +
-                                std::to_string(limit) + " présents)"
-                          : " (" + std::to_string(announced) + " bytes expected, " +
-                                std::to_string(limit) + " found)";
-  } else if (announced != 0 || limit != 0) {
-    text += language == 0 ? " (annoncé " : " (announced ";
-    text += std::to_string(announced);
-    // A size below its floor names the floor.
-    if (status == FileStatus::RecordTooSmall) {
-      text += language == 0 ? ", minimum " : ", at least ";
-    } else {
-      text += language == 0 ? ", maximum " : ", at most ";
-    }
-    text += std::to_string(limit);
-    text += ")";
+  const bool fr = language == 0;
+  const std::string a = std::to_string(announced);
+  const std::string l = std::to_string(limit);
+  switch (status) {
+    case FileStatus::TooShort:
+      // announced: the size the kind has; limit: what the file holds.
+      text += fr ? " (" + a + " octets attendus, " + l + " présents)"
+                 : " (" + a + " bytes expected, " + l + " found)";
+      break;
+    case FileStatus::FileTooLarge:
+      text +=
+          fr ? " (" + a + " octets, maximum " + l + ")" : " (" + a + " bytes, at most " + l + ")";
+      break;
+    case FileStatus::LengthMismatch:
+      text +=
+          fr ? " (trouvé " + a + ", attendu " + l + ")" : " (found " + a + ", expected " + l + ")";
+      break;
+    case FileStatus::RecordTooSmall:
+    case FileStatus::HeaderTooSmall:
+      // A size below its floor names the floor.
+      text += fr ? " (annoncé " + a + ", minimum " + l + ")"
+                 : " (announced " + a + ", at least " + l + ")";
+      break;
+    default:
+      if (announced != 0 || limit != 0) {
+        text += fr ? " (annoncé " + a + ", maximum " + l + ")"
+                   : " (announced " + a + ", at most " + l + ")";
+      }
+      break;
   }
   text += systemText(sysError);
   return text;
 }
 
-FileResult readWholeFile(const std::string& path, Bytes& out) {
+FileResult checkReadLimit(long long size, long long limit, const std::string& path) {
+  if (size > limit) return FileResult::sizeFault(FileStatus::FileTooLarge, path, size, limit);
+  return {};
+}
+
+FileResult readWholeFile(const std::string& path, Bytes& out, long long limit) {
   out.clear();
   ReadOnlyFile file;
   FileResult r = file.open(path);
+  if (!r.ok()) return r;
+  // Refused before anything is allocated or read.
+  r = checkReadLimit(file.size(), limit, path);
   if (!r.ok()) return r;
   out.resize(static_cast<std::size_t>(file.size()));
   return file.readAt(0, out);
@@ -124,34 +157,120 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
+// "." + name + "." and the six letters or digits mkstemp puts for XXXXXX.
+bool isTwinName(std::string_view entry, std::string_view name) {
+  if (entry.size() != name.size() + 8 || entry.front() != '.' ||
+      entry.substr(1, name.size()) != name || entry[name.size() + 1] != '.') {
+    return false;
+  }
+  for (char c : entry.substr(name.size() + 2)) {
+    const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!alnum) return false;
+  }
+  return true;
+}
+
+bool sameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A twin whose writer is gone: old, ours, and locked by no one. It is
+// removed while we hold its lock, and only if its name still leads to the
+// file we locked.
+bool removeIfStale(const std::string& twin, std::time_t now) {
+  struct stat st {};
+  if (::lstat(twin.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+      now - st.st_mtime < kStaleTwinSeconds) {
+    return false;
+  }
+  const int fd = ::open(twin.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat held {};
+  struct stat named {};
+  const bool stale = ::fstat(fd, &held) == 0 && sameInode(held, st) &&
+                     ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(twin.c_str(), &named) == 0 &&
+                     sameInode(named, held);
+  const bool removed = stale && ::unlink(twin.c_str()) == 0;
+  ::close(fd);
+  return removed;
+}
+
 }  // namespace
 
-FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t> data) {
-  // The temporary twin lives in the target's folder so that the final rename
-  // stays on one file system and is atomic.
-  std::string name = path.substr(folderOf(path).size());
-  std::string tmpl = folderOf(path) + "." + name + ".XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  int fd = ::mkstemp(buf.data());
+int removeStaleTwins(const std::string& path) {
+  const std::string folder = folderOf(path);
+  const std::string name = path.substr(folder.size());
+  if (name.empty()) return 0;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return 0;
+  const std::time_t now = std::time(nullptr);
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (isTwinName(entry->d_name, name) && removeIfStale(folder + entry->d_name, now)) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+ReplacementFile::~ReplacementFile() {
+  abandon();
+}
+
+FileResult ReplacementFile::create(const std::string& path) {
+  abandon();
+  path_ = path;
+  removeStaleTwins(path);
+  const std::string folder = folderOf(path);
+  std::string tmpl = folder + "." + path.substr(folder.size()) + ".XXXXXX";
+  const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
-  std::string tmp(buf.data());
-  // mkstemp creates 0600; a parameter file is an ordinary document.
+  fd_ = fd;
+  twin_ = tmpl;
+  // Held until the twin is closed: this is how a later writer tells a twin
+  // being written from one a killed writer left.
+  ::flock(fd_, LOCK_EX | LOCK_NB);
+  // mkstemp creates 0600; the file is an ordinary document.
   mode_t mask = ::umask(0);
   ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  ::fchmod(fd_, 0666 & ~mask);
+  return {};
+}
 
-  int err = writeFully(fd, data);
-  FileStatus status = FileStatus::WriteFailed;
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0) {
-    if (::rename(tmp.c_str(), path.c_str()) == 0) return {};
-    err = errno;
-    status = FileStatus::ReplaceFailed;
-  }
-  ::unlink(tmp.c_str());
-  return FileResult::failure(status, path, err);
+FileResult ReplacementFile::append(std::span<const std::uint8_t> data) {
+  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
+  if (const int err = writeFully(fd_, data); err != 0) return fail(FileStatus::WriteFailed, err);
+  return {};
+}
+
+FileResult ReplacementFile::commit() {
+  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
+  int err = ::fsync(fd_) != 0 ? errno : 0;
+  if (::close(fd_) != 0 && err == 0) err = errno;
+  fd_ = -1;
+  if (err != 0) return fail(FileStatus::WriteFailed, err);
+  if (::rename(twin_.c_str(), path_.c_str()) != 0) return fail(FileStatus::ReplaceFailed, errno);
+  twin_.clear();
+  return {};
+}
+
+void ReplacementFile::abandon() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!twin_.empty()) ::unlink(twin_.c_str());
+  twin_.clear();
+}
+
+FileResult ReplacementFile::fail(FileStatus status, int err) {
+  abandon();
+  return FileResult::failure(status, path_, err);
+}
+
+FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t> data) {
+  ReplacementFile file;
+  FileResult r = file.create(path);
+  if (r.ok()) r = file.append(data);
+  if (r.ok()) r = file.commit();
+  return r;
 }
 
 FileResult createRecording(const std::string& path, std::span<const std::uint8_t> data) {
@@ -195,7 +314,7 @@ FileResult ReadOnlyFile::open(const std::string& path) {
   fd_ = -1;
   size_ = 0;
   path_ = path;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return FileResult::failure(FileStatus::CannotOpen, path, errno);
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
@@ -203,10 +322,16 @@ FileResult ReadOnlyFile::open(const std::string& path) {
     ::close(fd);
     return FileResult::failure(FileStatus::ReadFailed, path, e);
   }
+  if (S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return FileResult::failure(FileStatus::CannotOpen, path, EISDIR);
+  }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    return FileResult::failure(FileStatus::CannotOpen, path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    return FileResult::failure(FileStatus::NotRegularFile, path);
   }
+  // Reads of a regular file wait for the disk as they always did.
+  if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   fd_ = fd;
   size_ = st.st_size;
   return {};

@@ -11,8 +11,8 @@ namespace flowdesk {
 // Every file kind is a few little-endian header words followed by register
 // bytes; nothing in a file is trusted. These helpers give the readers checked
 // header reads and the writers the two ways a file is allowed to change:
-// whole-file replacement through a temporary file (parameter files) and
-// appending one record at a time (recordings).
+// whole-file replacement through a temporary file (parameter files and
+// spreadsheet texts) and appending one record at a time (recordings).
 
 enum class FileStatus {
   Ok = 0,
@@ -31,6 +31,10 @@ enum class FileStatus {
   RecordMismatch,     // a record to append does not have the file's record size
   UnknownKind,        // the extension names no file kind
   TooShort,           // a file of fixed size holds fewer bytes than that size
+  NotRegularFile,     // a FIFO, a device, a socket: nothing a file of ours can be
+  FileTooLarge,       // far larger than any file of its kind (read whole)
+  HeaderTooSmall,     // a header length too short for what every header holds
+  LengthMismatch,     // a block length other than the unit's block: not sent to it
 };
 
 // The outcome of a file operation: Ok, or what went wrong with enough detail
@@ -66,23 +70,73 @@ struct FileResult {
 // partial writes. Returns 0, or the errno of the failure.
 int writeFully(int fd, std::span<const std::uint8_t> data);
 
-// Reads a whole file.
-FileResult readWholeFile(const std::string& path, Bytes& out);
+// The most a reader takes in of a file it reads whole: the largest file of
+// its kind rounded up to whole 4 KiB. A little slack for whatever an older
+// program appended; a device, a sparse file of gigabytes or the wrong file
+// renamed is refused before a byte of it is read.
+constexpr long long readLimitFor(std::size_t largestFile) {
+  return static_cast<long long>((largestFile + 4095) / 4096 * 4096);
+}
+
+// FileTooLarge (giving the size and the limit) when `size` is above `limit`.
+FileResult checkReadLimit(long long size, long long limit, const std::string& path);
+
+// Reads a whole file of at most `limit` bytes.
+FileResult readWholeFile(const std::string& path, Bytes& out, long long limit);
 
 // A file read whole, then decoded by `parse(bytes, path, out)`: the one
-// shape of every parameter file's reader.
+// shape of every parameter file's reader; `limit` is its kind's.
 template <typename Out, typename Parse>
-FileResult readParsedFile(const std::string& path, Out& out, Parse parse) {
+FileResult readParsedFile(const std::string& path, long long limit, Out& out, Parse parse) {
   Bytes bytes;
-  FileResult r = readWholeFile(path, bytes);
+  FileResult r = readWholeFile(path, bytes, limit);
   if (!r.ok()) return r;
   return parse(bytes, path, out);
 }
 
-// Replaces (or creates) `path` with `data`: the bytes go to a temporary file
-// in the same folder, which is flushed to disk and then renamed over the
-// target. A failure at any step removes the temporary file and leaves the
-// previous file untouched.
+// A file replaced whole. Its bytes go to a hidden twin in the same folder
+// (".<name>.XXXXXX", so that the final rename stays on one file system and
+// is atomic), which takes the file's name only once it is complete and on
+// disk: until then the previous file is untouched, and a writer killed half
+// way leaves it whole. A twin that is not committed is removed when the
+// object goes; the twins a killed writer left behind are removed when the
+// same file is next written (see removeStaleTwins).
+class ReplacementFile {
+ public:
+  ReplacementFile() = default;
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // Creates the twin of `path` (the file itself is not touched yet).
+  FileResult create(const std::string& path);
+  // Appends all of `data` to the twin.
+  FileResult append(std::span<const std::uint8_t> data);
+  // Flushes the twin to disk and renames it over the file. On a failure the
+  // twin is removed and the previous file stays.
+  FileResult commit();
+  // Removes the twin; the file stays as it was.
+  void abandon();
+
+ private:
+  FileResult fail(FileStatus status, int err);
+
+  int fd_ = -1;
+  std::string path_;
+  std::string twin_;
+};
+
+// A twin is stale when its writer is gone: a twin being written is locked
+// (flock) by its writer for as long as it is open, and is younger than this.
+inline constexpr long long kStaleTwinSeconds = 60;
+
+// Removes the twins of `path` that a killed writer left behind: entries of
+// its folder named exactly "." + name + "." and six letters or digits (what
+// mkstemp makes), regular files of ours, unchanged for kStaleTwinSeconds and
+// locked by no one. Nothing else is ever removed. Returns how many went.
+int removeStaleTwins(const std::string& path);
+
+// Replaces (or creates) `path` with `data` through a ReplacementFile.
 FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t> data);
 
 // Creates `path` (replacing an existing file) with `data`: the first record of
@@ -103,6 +157,9 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
+  // Only a regular file is opened: a FIFO or a device named like one of our
+  // files would block the reader forever or never end. The opening itself
+  // does not wait (a FIFO without a writer would hold it).
   FileResult open(const std::string& path);
   long long size() const { return size_; }
   const std::string& path() const { return path_; }

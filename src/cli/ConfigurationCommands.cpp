@@ -66,6 +66,10 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
   const std::unique_ptr<SettingsBlockSession> session = settingsSession(s, kind);
   const SettingsOpenOutcome open = session->openFile(path);
   if (!open.ok) return s.fileFailure(open.file);
+  // A block the file does not hold whole is not sent, nor announced.
+  if (const FileResult refused = session->uploadRefusal(); !refused.ok()) {
+    return s.fileFailure(refused);
+  }
   s.err << (kind == FileKind::FactorySettings ? kTxtUploadFactorySettings
                                               : kTxtUploadNorvadineSettings)
                .text(s.language)
@@ -100,6 +104,9 @@ int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp
   SpecialProbeSession session(s.app);
   const FileResult file = session.open(path);
   if (!file.ok()) return s.fileFailure(file);
+  if (const FileResult refused = session.uploadRefusal(); !refused.ok()) {
+    return s.fileFailure(refused);
+  }
   session.intoSp1 = sp1 || !sp2;
   session.intoSp2 = sp2;
   const SpecialProbeUploadOutcome up = session.upload();
@@ -195,6 +202,9 @@ int runUpload(CliSession& s) {
   ConfigurationSession session(s.app);
   const OpenOutcome open = session.openFile(path);
   if (!open.file.ok()) return s.fileFailure(open.file);
+  if (const FileResult refused = session.uploadRefusal(); !refused.ok()) {
+    return s.fileFailure(refused);
+  }
   if (!open.unitAnswered) return s.fail(kExitUnit, oneLine(openText(open, s.language)));
   if (auto config = args.value("--config")) {
     const int count = session.configurationCount();

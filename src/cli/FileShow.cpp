@@ -6,6 +6,7 @@
 
 #include "base/Numeric.h"
 #include "base/ValueLists.h"
+#include "config/BlockLength.h"
 #include "config/CalibrationFile.h"
 #include "config/ComparisonReport.h"
 #include "config/FactoryFile.h"
@@ -64,6 +65,13 @@ class Printer {
   void choice(const std::string& name, const ValueList& list, std::int32_t index) {
     line(name, format("%d (", index) + listText(list, list.count(), index, language_) + ")");
   }
+  // A block the file does not hold whole is said before its fields, which
+  // then show their defaults where the file has nothing.
+  void lengthNote(FileKind kind, std::size_t found, std::size_t expected) {
+    const std::string text = blockLengthText(
+        kind, {static_cast<long long>(found), static_cast<long long>(expected)}, language_);
+    if (!text.empty()) line("note", text);
+  }
   std::ostream& raw() { return out_; }
   int language() const { return language_; }
 
@@ -99,10 +107,10 @@ FileResult showCalibration(const std::string& path, Printer& p, const RegionalSe
   p.title(kindTitle(path, p.language()));
   p.line("format number", format("%u", file.formatNumber));
   p.line("configuration bytes", format("%zu", file.block.size()));
+  p.lengthNote(FileKind::Calibration, file.block.size(), kConfigurationBytes);
   showCatalogue(p, file.identification);
   DeviceImage image;
-  const Bytes block = file.fullBlock();
-  decodeReply(configurationMap(image), block.data(), file.block.size());
+  decodeOverDefaults(configurationMap(image), file.block.data(), file.block.size());
   p.title("configuration:");
   const ProbeNameList probeNames(file.identification.probes);
   for (const ReportField& field : configurationReportTable(probeNames)(image)) {
@@ -117,9 +125,9 @@ FileResult showFactory(const std::string& path, Printer& p) {
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
   p.line("factory bytes", format("%zu", file.block.size()));
+  p.lengthNote(FileKind::FactorySettings, file.block.size(), kFactoryBytes);
   DeviceImage image;
-  const Bytes block = file.fullBlock();
-  decodeReply(factoryMap(image), block.data(), file.block.size());
+  decodeOverDefaults(factoryMap(image), file.block.data(), file.block.size());
   const FactoryRegion& f = image.factory;
   p.choice("echo polarity", PolarityList, f.echoPolarity);
   p.choice("function", FunctionList, f.function);
@@ -158,9 +166,9 @@ FileResult showMaker(const std::string& path, Printer& p) {
   p.line("maker bytes", format("%zu", file.block.size()));
   p.line("further bytes", format("%zu", file.extra.size()) +
                               (file.extra.empty() ? "" : " (" + hex(file.extra) + ")"));
+  p.lengthNote(FileKind::MakerSettings, file.block.size(), kMakerBytes);
   DeviceImage image;
-  const Bytes block = file.fullBlock();
-  decodeReply(makerMap(image), block.data(), file.block.size());
+  decodeOverDefaults(makerMap(image), file.block.data(), file.block.size());
   const MakerRegion& m = image.maker;
   p.line("serial number",
          format("%02.0f %02.0f %05.0f", m.serialFirst, m.serialSecond, m.serialThird));
@@ -172,9 +180,11 @@ FileResult showMaker(const std::string& path, Printer& p) {
 
 FileResult showSpecialProbe(const std::string& path, Printer& p) {
   SpecialProbe probe;
-  FileResult r = readSpecialProbeFile(path, probe);
+  long long fileBytes = 0;
+  FileResult r = readSpecialProbeFileBytes(path, probe, fileBytes);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
+  p.lengthNote(FileKind::SpecialProbe, static_cast<std::size_t>(fileBytes), kSpecialProbeFileBytes);
   p.line("name", "\"" + probe.name + "\"");
   p.number("T0", "%.1f", probe.t0, "µs");
   p.number("angle", "%.2f", probe.angle);

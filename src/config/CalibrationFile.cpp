@@ -9,14 +9,13 @@
 
 namespace flowdesk {
 
-Bytes CalibrationFile::fullBlock() const {
-  Bytes full(kConfigurationBytes, 0);
-  std::copy_n(block.begin(), std::min(block.size(), kConfigurationBytes), full.begin());
-  return full;
-}
-
 FileResult parseCalibrationFile(std::span<const std::uint8_t> bytes, const std::string& path,
                                 CalibrationFile& out) {
+  if (FileResult r =
+          checkReadLimit(static_cast<long long>(bytes.size()), kCalibrationFileLimit, path);
+      !r.ok()) {
+    return r;
+  }
   LeReader reader(bytes);
   std::uint16_t format = 0;
   std::uint16_t length = 0;
@@ -46,7 +45,7 @@ FileResult parseCalibrationFile(std::span<const std::uint8_t> bytes, const std::
 }
 
 FileResult readCalibrationFile(const std::string& path, CalibrationFile& out) {
-  return readParsedFile(path, out, parseCalibrationFile);
+  return readParsedFile(path, kCalibrationFileLimit, out, parseCalibrationFile);
 }
 
 Bytes calibrationFileBytes(const CalibrationFile& file) {

@@ -15,19 +15,18 @@ namespace flowdesk {
 inline constexpr std::uint16_t kCalibrationFormatNumber = 310;
 inline constexpr std::size_t kConfigurationBytes = 124;
 inline constexpr std::size_t kCalibrationHeaderBytes = 4 + 300 + 8;  // up to the block
+inline constexpr long long kCalibrationFileLimit =
+    readLimitFor(kCalibrationHeaderBytes + kConfigurationBytes);
 
 struct CalibrationFile {
   std::uint16_t formatNumber = kCalibrationFormatNumber;  // written 310, ignored when read
   IdentificationCache identification;  // catalogue and the four words (no unit code)
   Bytes block;                         // the block bytes, as many as the file's L
-
-  // The block padded with zero bytes to a whole ConfigurationBlock, for
-  // decoding: a shorter block never lets a decode see bytes the file did
-  // not hold.
-  Bytes fullBlock() const;
 };
 
-// Refuses an L above 124 and a file shorter than its header or its block.
+// Refuses an L above 124, a file shorter than its header or its block and
+// one larger than kCalibrationFileLimit. A shorter L is read: decoded over
+// the defaults (decodeOverDefaults), such a block is shown, not uploaded.
 FileResult readCalibrationFile(const std::string& path, CalibrationFile& out);
 FileResult parseCalibrationFile(std::span<const std::uint8_t> bytes, const std::string& path,
                                 CalibrationFile& out);

@@ -8,6 +8,7 @@
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"
+#include "config/BlockLength.h"
 #include "config/ComparisonReport.h"
 #include "files/CatalogueBytes.h"
 #include "link/BlockMaps.h"
@@ -32,11 +33,6 @@ constexpr BilingualText kTxtWrittenBefore{"Configuration(s) déjà écrite(s) : 
                                           "Configuration(s) already written: %s"};
 constexpr BilingualText kTxtNothingWritten{"Aucune configuration écrite",
                                            "No configuration written"};
-constexpr BilingualText kTxtShortBlock{
-    "Le fichier ne contient que %d des %d octets d'une configuration : les autres champs "
-    "prennent leur valeur par défaut",
-    "The file holds only %d of a configuration's %d bytes: the other fields take their "
-    "defaults"};
 constexpr BilingualText kTxtUploaded{"Configuration(s) écrite(s) : %s",
                                      "Configuration(s) written: %s"};
 
@@ -168,9 +164,20 @@ bool ConfigurationSession::selectWrite(int number) {
   return true;
 }
 
+FileResult ConfigurationSession::uploadRefusal() const {
+  if (!fromFile_) return {};
+  return blockLengthRefusal(filePath_, {static_cast<long long>(file_.block.size()),
+                                        static_cast<long long>(kConfigurationBytes)});
+}
+
 UploadOutcome ConfigurationSession::upload(
     const std::function<void(const std::string&)>& progress) {
   UploadOutcome outcome;
+  outcome.file = uploadRefusal();
+  if (!outcome.file.ok()) {
+    outcome.ok = false;
+    return outcome;
+  }
   if (!unitAnswered_) {
     outcome.ok = false;
     outcome.refused = true;
@@ -287,8 +294,8 @@ std::string openText(const OpenOutcome& outcome, int language) {
                            : withPortFailure(kTxtViewOnly.text(language), outcome.port, language);
     if (outcome.shortBlockBytes >= 0) {
       text += (text.empty() ? "" : "\n") +
-              textWithNumbers(kTxtShortBlock.text(language),
-                              {outcome.shortBlockBytes, kConfigurationBytes});
+              blockLengthText(FileKind::Calibration, {outcome.shortBlockBytes, kConfigurationBytes},
+                              language);
     }
     return text;
   }
@@ -315,6 +322,9 @@ std::string uploadText(const UploadOutcome& outcome, int language) {
     return withText(kTxtUploaded, language, numberList(outcome.configurationsWritten));
   }
   std::string text = kTxtUploadFailure.text(language);
+  if (!outcome.file.ok()) {
+    return text + "\n" + outcome.file.message(language) + "\n" + kTxtNothingWritten.text(language);
+  }
   if (outcome.refused) return text + "\n" + kTxtViewOnly.text(language);
   switch (outcome.failedStep) {
     case UploadStep::kClock:

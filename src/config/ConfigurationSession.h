@@ -55,7 +55,8 @@ enum class UploadStep { kClock, kResets, kSpecialProbe, kConfiguration };
 
 // failedNumber: the configuration, when the failed step was one.
 struct UploadOutcome : StepOutcome<UploadStep> {
-  bool refused = false;                    // no unit behind the sheet (file opened without one)
+  bool refused = false;  // no unit behind the sheet (file opened without one)
+  FileResult file;       // refused for the opened file's block length (see BlockLength.h)
   std::vector<int> configurationsWritten;  // in the order written
 };
 
@@ -97,11 +98,15 @@ class ConfigurationSession {
 
   UploadRequests requests;
 
+  // Why TRANSFERT cannot write the opened file, asked before the operator
+  // is: a block shorter than a configuration. Ok on the unit.
+  FileResult uploadRefusal() const;
+
   // TRANSFERT after the operator said yes: clock, resets, the special probe
   // of a file, then the configuration(s), each write followed by the unit's
   // pause; the first failure ends it. `progress` gets each step text. On
   // success the requests are cleared and the write number returns to the
-  // read number.
+  // read number. Nothing at all is sent while uploadRefusal() says no.
   UploadOutcome upload(const std::function<void(const std::string&)>& progress = {});
 
   // COMPARE is offered only while the image holds the configuration exactly

@@ -8,14 +8,12 @@
 
 namespace flowdesk {
 
-Bytes FactoryFile::fullBlock() const {
-  Bytes full(kFactoryBytes, 0);
-  std::copy_n(block.begin(), std::min(block.size(), kFactoryBytes), full.begin());
-  return full;
-}
-
 FileResult parseFactoryFile(std::span<const std::uint8_t> bytes, const std::string& path,
                             FactoryFile& out) {
+  if (FileResult r = checkReadLimit(static_cast<long long>(bytes.size()), kFactoryFileLimit, path);
+      !r.ok()) {
+    return r;
+  }
   LeReader reader(bytes);
   std::uint16_t length = 0;
   if (!reader.u16(length)) {
@@ -36,7 +34,7 @@ FileResult parseFactoryFile(std::span<const std::uint8_t> bytes, const std::stri
 }
 
 FileResult readFactoryFile(const std::string& path, FactoryFile& out) {
-  return readParsedFile(path, out, parseFactoryFile);
+  return readParsedFile(path, kFactoryFileLimit, out, parseFactoryFile);
 }
 
 Bytes factoryFileBytes(const FactoryFile& file) {

@@ -9,14 +9,15 @@ namespace flowdesk {
 // Factory-settings file (".rus"): a little-endian length (68) and that many
 // bytes of the FactoryBlock as sent to the unit. 70 bytes.
 inline constexpr std::size_t kFactoryBytes = 68;
+inline constexpr long long kFactoryFileLimit = readLimitFor(2 + kFactoryBytes);
 
 struct FactoryFile {
   Bytes block;  // as many bytes as the file's length word
-
-  Bytes fullBlock() const;  // padded with zero bytes to 68 for decoding
 };
 
-// Refuses a length above 68 and a file shorter than its header or its block.
+// Refuses a length above 68, a file shorter than its header or its block and
+// one larger than kFactoryFileLimit. A shorter block is read (to be shown
+// over the defaults, not uploaded).
 FileResult readFactoryFile(const std::string& path, FactoryFile& out);
 FileResult parseFactoryFile(std::span<const std::uint8_t> bytes, const std::string& path,
                             FactoryFile& out);

@@ -8,14 +8,12 @@
 
 namespace flowdesk {
 
-Bytes MakerFile::fullBlock() const {
-  Bytes full(kMakerBytes, 0);
-  std::copy_n(block.begin(), std::min(block.size(), kMakerBytes), full.begin());
-  return full;
-}
-
 FileResult parseMakerFile(std::span<const std::uint8_t> bytes, const std::string& path,
                           MakerFile& out) {
+  if (FileResult r = checkReadLimit(static_cast<long long>(bytes.size()), kMakerFileLimit, path);
+      !r.ok()) {
+    return r;
+  }
   LeReader reader(bytes);
   std::uint16_t length1 = 0;
   std::uint16_t length2 = 0;
@@ -41,7 +39,7 @@ FileResult parseMakerFile(std::span<const std::uint8_t> bytes, const std::string
 }
 
 FileResult readMakerFile(const std::string& path, MakerFile& out) {
-  return readParsedFile(path, out, parseMakerFile);
+  return readParsedFile(path, kMakerFileLimit, out, parseMakerFile);
 }
 
 Bytes makerFileBytes(const MakerFile& file) {

@@ -12,15 +12,17 @@ namespace flowdesk {
 // opened to the file that is saved. 20 bytes when written.
 inline constexpr std::size_t kMakerBytes = 12;
 inline constexpr std::size_t kMakerExtraBytes = 4;
+// L2 may say anything up to 0xFFFF.
+inline constexpr long long kMakerFileLimit = readLimitFor(4 + kMakerBytes + 0xFFFF);
 
 struct MakerFile {
   Bytes block;  // L1 bytes
   Bytes extra;  // L2 bytes, kept as read
-
-  Bytes fullBlock() const;  // padded with zero bytes to 12 for decoding
 };
 
-// Refuses an L1 above 12 and a file shorter than its header or its parts.
+// Refuses an L1 above 12, a file shorter than its header or its parts and
+// one larger than kMakerFileLimit. A shorter L1 is read (to be shown over
+// the defaults, not uploaded).
 FileResult readMakerFile(const std::string& path, MakerFile& out);
 FileResult parseMakerFile(std::span<const std::uint8_t> bytes, const std::string& path,
                           MakerFile& out);

@@ -42,7 +42,11 @@ SettingsOpenOutcome SettingsBlockSession::openFile(const std::string& path) {
   outcome.fromFile = true;
   Bytes block;
   outcome.file = readFile(path, block);
+  // A file that could not be read leaves nothing that could be uploaded.
+  fileLength_ = {0, 2LL * block_.count};
   if (!outcome.file.ok()) return outcome;
+  fileLength_.found = static_cast<long long>(block.size());
+  outcome.length = fileLength_;
   // A short block (a file from an older program) sets the fields it holds;
   // the others take their defaults rather than keep whatever the screen
   // last showed, which may be another unit's.
@@ -62,9 +66,18 @@ bool SettingsBlockSession::unchanged() const {
   return !lastBlock_.empty() && currentBlock() == lastBlock_;
 }
 
+FileResult SettingsBlockSession::uploadRefusal() const {
+  return fromFile_ ? blockLengthRefusal(filePath_, fileLength_) : FileResult{};
+}
+
 SettingsUploadOutcome SettingsBlockSession::upload() {
-  clampImage();
   SettingsUploadOutcome outcome;
+  outcome.file = uploadRefusal();
+  if (!outcome.file.ok()) {
+    outcome.ok = false;
+    return outcome;
+  }
+  clampImage();
   outcome.ok = writeBlock(context_.master, block_, map_(context_.image)) == 0;
   if (outcome.ok) outcome.written.push_back(SettingsUploadStep::kBlock);
   if (!outcome.ok) outcome.port = portFailureOf(context_.master);
@@ -80,13 +93,20 @@ FileResult SettingsBlockSession::save(const std::string& path) {
 }
 
 std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language) {
-  if (outcome.fromFile) return outcome.file.ok() ? std::string() : outcome.file.message(language);
+  if (outcome.fromFile) {
+    if (!outcome.file.ok()) return outcome.file.message(language);
+    // The factory and maker blocks share one sentence.
+    return blockLengthText(FileKind::FactorySettings, outcome.length, language);
+  }
   if (outcome.ok) return {};
   return outcome.port ? openFailureText(*outcome.port, language) : kTxtUnitSilent.text(language);
 }
 
 std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
                                int language) {
+  if (!outcome.file.ok()) {
+    return std::string(kTxtUploadFailure.text(language)) + "\n" + outcome.file.message(language);
+  }
   if (!outcome.ok) return withPortFailure(kTxtUploadFailure.text(language), outcome.port, language);
   std::string text = kTxtWritten.text(language);
   text.replace(text.find("%s"), 2, title.text(language));

@@ -5,6 +5,7 @@
 
 #include "base/BilingualText.h"
 #include "base/BinaryFile.h"
+#include "config/BlockLength.h"
 #include "link/AppContext.h"
 #include "link/BlockTransfer.h"
 #include "link/Blocks.h"
@@ -14,13 +15,16 @@ namespace flowdesk {
 
 // The one step of a settings screen's TRANSFERT: the block.
 enum class SettingsUploadStep { kBlock };
-using SettingsUploadOutcome = StepOutcome<SettingsUploadStep>;
+struct SettingsUploadOutcome : StepOutcome<SettingsUploadStep> {
+  FileResult file;  // refused for the opened file's block length: nothing was sent
+};
 
 // Opening a one-block settings screen, on the unit or on its file.
 struct SettingsOpenOutcome {
   bool ok = false;
   bool fromFile = false;
   FileResult file;                  // file mode: why the file was refused
+  BlockLength length;               // file mode: what the file held of the block
   std::optional<PortFailure> port;  // unit mode: why its port did not open
 };
 
@@ -50,10 +54,14 @@ class SettingsBlockSession {
   // The image still holds exactly what the unit sent.
   bool unchanged() const;
 
+  // Why TRANSFERT cannot write the opened file, asked before the operator
+  // is: a block shorter than the unit's. Ok on the unit.
+  FileResult uploadRefusal() const;
+
   // TRANSFERT after the operator said yes: every field brought into its
   // range, the block written, and the unit's identification to be read again
   // at the next exchange (its special probes may have changed), whether the
-  // write succeeded or not.
+  // write succeeded or not. Nothing is sent while uploadRefusal() says no.
   SettingsUploadOutcome upload();
 
   // Where the saved file was last written or the opened one came from.
@@ -77,11 +85,13 @@ class SettingsBlockSession {
   BilingualText title_;
   bool fromFile_ = false;
   std::string filePath_;
+  BlockLength fileLength_;
   Bytes lastBlock_;
 };
 
 // The words of an opening and of a TRANSFERT, UTF-8, for the dialogs'
-// message boxes and flowdesk-cli alike.
+// message boxes and flowdesk-cli alike. An opening that went says something
+// only of a file whose block is short.
 std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language);
 std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
                                int language);

@@ -12,6 +12,11 @@ namespace flowdesk {
 
 FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std::string& path,
                                  SpecialProbe& out) {
+  if (FileResult r =
+          checkReadLimit(static_cast<long long>(bytes.size()), kSpecialProbeFileLimit, path);
+      !r.ok()) {
+    return r;
+  }
   if (bytes.size() < kSpecialProbeFileBytes) {
     return FileResult::sizeFault(FileStatus::TooShort, path,
                                  static_cast<long long>(kSpecialProbeFileBytes),
@@ -27,7 +32,18 @@ FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std:
 }
 
 FileResult readSpecialProbeFile(const std::string& path, SpecialProbe& out) {
-  return readParsedFile(path, out, parseSpecialProbeFile);
+  long long fileBytes = 0;
+  return readSpecialProbeFileBytes(path, out, fileBytes);
+}
+
+FileResult readSpecialProbeFileBytes(const std::string& path, SpecialProbe& out,
+                                     long long& fileBytes) {
+  return readParsedFile(
+      path, kSpecialProbeFileLimit, out,
+      [&fileBytes](std::span<const std::uint8_t> bytes, const std::string& p, SpecialProbe& probe) {
+        fileBytes = static_cast<long long>(bytes.size());
+        return parseSpecialProbeFile(bytes, p, probe);
+      });
 }
 
 Bytes specialProbeFileBytes(const SpecialProbe& probe) {

@@ -12,6 +12,7 @@ namespace flowdesk {
 // encoding), the frequency index, T0 x 10.
 inline constexpr std::size_t kSpecialProbeFileBytes = 10;
 inline constexpr std::size_t kSpecialProbeNameBytes = 6;
+inline constexpr long long kSpecialProbeFileLimit = readLimitFor(kSpecialProbeFileBytes);
 
 struct SpecialProbe {
   std::string name;            // UTF-8, at most 6 characters
@@ -22,8 +23,13 @@ struct SpecialProbe {
   bool operator==(const SpecialProbe&) const = default;
 };
 
-// Refuses a file shorter than 10 bytes; bytes after the tenth are ignored.
+// Refuses a file shorter than 10 bytes and one larger than
+// kSpecialProbeFileLimit; bytes after the tenth are ignored.
 FileResult readSpecialProbeFile(const std::string& path, SpecialProbe& out);
+// The same, also telling how many bytes the file held: a file of another
+// length than ten is shown, not uploaded.
+FileResult readSpecialProbeFileBytes(const std::string& path, SpecialProbe& out,
+                                     long long& fileBytes);
 FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std::string& path,
                                  SpecialProbe& out);
 // The angle is rounded half away from zero, T0 truncated (its product taken

@@ -36,7 +36,10 @@ FileResult SpecialProbeSession::open(const std::string& path) {
   // The unit may hold other probes than the cache says by now.
   context_.master.identificationDone = false;
   SpecialProbe read;
-  FileResult r = readSpecialProbeFile(path, read);
+  long long fileBytes = 0;
+  FileResult r = readSpecialProbeFileBytes(path, read, fileBytes);
+  // A refused file leaves nothing that could be uploaded.
+  fileLength_ = {r.ok() ? fileBytes : 0, static_cast<long long>(kSpecialProbeFileBytes)};
   if (!r.ok()) return r;
   probe = std::move(read);
   clampProbe();
@@ -59,7 +62,8 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
   SpecialProbeUploadOutcome outcome;
   outcome.intoSp1 = intoSp1;
   outcome.intoSp2 = intoSp2;
-  if (!transfertOffered()) {
+  outcome.file = uploadRefusal();
+  if (!transfertOffered() || !outcome.file.ok()) {
     outcome.ok = false;
     outcome.failedStep = SpecialProbeStep::kChoice;
     return outcome;
@@ -93,14 +97,18 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
 FileResult SpecialProbeSession::save(const std::string& path) {
   clampProbe();
   FileResult r = writeSpecialProbeFile(path, probe);
-  if (r.ok()) filePath_ = path;
+  if (!r.ok()) return r;
+  // The page is on the file it wrote, which is whole.
+  filePath_ = path;
+  fileLength_.found = fileLength_.expected;
   return r;
 }
 
 std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, int language) {
   if (outcome.ok) return {};
-  if (outcome.failedAt(SpecialProbeStep::kChoice)) return kTxtNoSlotChosen.text(language);
   std::string text = kTxtUploadFailure.text(language);
+  if (!outcome.file.ok()) return text + "\n" + outcome.file.message(language);
+  if (outcome.failedAt(SpecialProbeStep::kChoice)) return kTxtNoSlotChosen.text(language);
   if (outcome.failedAt(SpecialProbeStep::kRead)) {
     text += std::string("\n") + kTxtFactoryUnread.text(language);
   }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "base/BinaryFile.h"
+#include "config/BlockLength.h"
 #include "config/SpecialProbeFile.h"
 #include "link/AppContext.h"
 #include "link/BlockTransfer.h"
@@ -14,13 +15,14 @@ inline constexpr float kSpecialProbeMaxT0 = 25.5f;     // µs
 inline constexpr float kSpecialProbeMaxAngle = 90.0f;  // degrees
 
 // How TRANSFERT of a special probe went.
-// kChoice: neither slot was ticked, nothing was asked of the unit; kRead:
-// the FactoryBlock was not read, nothing was written; kWrite: it was not
-// written back.
+// kChoice: neither slot was ticked, or the file is not ten bytes long
+// (`file` says so), nothing was asked of the unit; kRead: the FactoryBlock
+// was not read, nothing was written; kWrite: it was not written back.
 enum class SpecialProbeStep { kChoice, kRead, kWrite };
 struct SpecialProbeUploadOutcome : StepOutcome<SpecialProbeStep> {
   bool intoSp1 = false;
   bool intoSp2 = false;
+  FileResult file;
   bool failedAt(SpecialProbeStep step) const { return !ok && failedStep == step; }
 };
 
@@ -37,6 +39,11 @@ class SpecialProbeSession {
   // to what the page offers. A refused file leaves nothing to show.
   FileResult open(const std::string& path);
   const std::string& filePath() const { return filePath_; }
+  // What the opened file held against a special probe's ten bytes.
+  const BlockLength& fileLength() const { return fileLength_; }
+  // Why TRANSFERT cannot write the opened file, asked before the operator
+  // is: a file of another length than ten bytes.
+  FileResult uploadRefusal() const { return blockLengthRefusal(filePath_, fileLength_); }
 
   // Maker mode: the probe's data can be changed and saved.
   bool editable() const;
@@ -55,6 +62,7 @@ class SpecialProbeSession {
   void holdIdentification();
   // Reads the FactoryBlock, copies the probe into the ticked slots and
   // writes the block back; the identification is due again afterwards.
+  // Nothing is asked of the unit while uploadRefusal() says no.
   SpecialProbeUploadOutcome upload();
 
   // SAVEDISK: the probe as a file (maker mode only).
@@ -63,6 +71,7 @@ class SpecialProbeSession {
  private:
   AppContext& context_;
   std::string filePath_;
+  BlockLength fileLength_;
 };
 
 // The words of an upload's outcome for the message box and the CLI; empty on

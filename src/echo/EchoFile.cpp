@@ -18,6 +18,10 @@ FileResult EchoFileReader::open(const std::string& path) {
   EchoFileInfo info;
   info.recordSize = static_cast<std::uint16_t>(header[0] | (header[1] << 8));
   if (info.recordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
+  if (info.recordSize < kEchoImageBytes) {
+    return FileResult::sizeFault(FileStatus::RecordTooSmall, path, info.recordSize,
+                                 kEchoImageBytes);
+  }
   info.recordCount = (file_.size() - 2) / info.recordSize;
   info_ = info;
   return {};

@@ -21,11 +21,11 @@ struct EchoFileInfo {
 
 class EchoFileReader {
  public:
-  // Refuses a file shorter than its header word and a record size of 0.
+  // Refuses a file shorter than its header word, a record size of 0 and one
+  // smaller than a picture (a size of 1 would make every byte a picture).
   FileResult open(const std::string& path);
   const EchoFileInfo& info() const { return info_; }
-  // A record into a picture: a larger record gives its first 1024 bytes, a
-  // smaller one leaves the rest of the picture blank.
+  // A record into a picture: a larger record gives its first 1024 bytes.
   FileResult readImage(long long index, EchoImage& out) const;
 
  private:

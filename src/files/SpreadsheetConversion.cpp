@@ -1,8 +1,6 @@
 #include "files/SpreadsheetConversion.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -20,40 +18,6 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
-
-PrnFile::~PrnFile() {
-  close();
-}
-
-FileResult PrnFile::create(const std::string& path) {
-  close();
-  path_ = path;
-  size_ = 0;
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
-  return {};
-}
-
-FileResult PrnFile::append(std::string_view text) {
-  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
-  if (const int err =
-          writeFully(fd_, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-      err != 0) {
-    // Whatever part of the line reached the file goes again.
-    if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0) {
-      // Nothing more can be done; the error reported is the write's.
-    }
-    ::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
-    return FileResult::failure(FileStatus::WriteFailed, path_, err);
-  }
-  size_ += static_cast<long long>(text.size());
-  return {};
-}
-
-void PrnFile::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
 
 PrnLine& PrnLine::field(std::string_view text) {
   text_ += text;
@@ -89,31 +53,43 @@ FileResult SpreadsheetConversion::start() {
   if (!r.ok()) return r;
   r = output_.create(outputPath_);
   if (!r.ok()) return r;
-  r = output_.append(title);
+  r = write(title);
   if (!r.ok()) return r;
   started_ = true;
   return {};
 }
 
+FileResult SpreadsheetConversion::write(std::string_view text) {
+  return output_.append({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
 FileResult SpreadsheetConversion::step() {
   if (finished_) return {};
+  // Whatever stops the conversion takes its twin away with it.
+  const auto failed = [this](const FileResult& r) {
+    output_.abandon();
+    started_ = false;
+    return r;
+  };
   if (!started_) {
     FileResult r = start();
-    if (!r.ok()) return r;
+    if (!r.ok()) return failed(r);
   }
   if (counters_.converted < counters_.total) {
     const long long index = counters_.converted;
     ConvertedRecord record;
     FileResult r = source_.convert(index, record);
-    if (!r.ok()) return r;
-    r = output_.append(record.line);
-    if (!r.ok()) return r;
+    if (!r.ok()) return failed(r);
+    r = write(record.line);
+    if (!r.ok()) return failed(r);
     if (index == 0) counters_.firstDate = record.dateTime;
     if (index > 0 || source_.firstRecordIsLastDate()) counters_.lastDate = record.dateTime;
     counters_.converted = index + 1;
   }
-  finished_ = counters_.converted >= counters_.total;
-  if (finished_) output_.close();
+  if (counters_.converted >= counters_.total) {
+    if (FileResult r = output_.commit(); !r.ok()) return failed(r);
+    finished_ = true;
+  }
   return {};
 }
 

@@ -60,33 +60,13 @@ struct ConversionCounters {
   std::string lastDate;     // date and time of the record last converted
 };
 
-// The text file being written: created (or emptied) when opened, then
-// appended to one whole line at a time. A line that cannot be written whole
-// is cut off again, so the file never ends in half a line. Closed when
-// destroyed.
-class PrnFile {
- public:
-  PrnFile() = default;
-  ~PrnFile();
-  PrnFile(const PrnFile&) = delete;
-  PrnFile& operator=(const PrnFile&) = delete;
-
-  FileResult create(const std::string& path);
-  FileResult append(std::string_view text);
-  void close();
-
- private:
-  int fd_ = -1;
-  long long size_ = 0;
-  std::string path_;
-};
-
 // Converts a source into a text file, one record per step, so that a screen
-// can drive it from a timer and a command from a loop. The text file is
-// written as it goes: created with the title line, then each record's line
-// written as soon as it is made, so a conversion cut short leaves every line
-// it finished. The file stays open from the first step to the last (a
-// large file would otherwise spend most of its time opening and closing).
+// can drive it from a timer and a command from a loop. The text is written
+// as it goes (the title line, then each record's line as soon as it is
+// made) into a hidden twin of the text file (ReplacementFile), which stays
+// open from the first step to the last and takes the file's name after the
+// last one. A conversion that fails, is dropped half way or is killed leaves
+// the previous text file as it was, never a shorter one that looks whole.
 class SpreadsheetConversion {
  public:
   SpreadsheetConversion(ConversionSource& source, std::string sourcePath, std::string outputPath,
@@ -94,10 +74,10 @@ class SpreadsheetConversion {
   SpreadsheetConversion(const SpreadsheetConversion&) = delete;
   SpreadsheetConversion& operator=(const SpreadsheetConversion&) = delete;
 
-  // The first step opens the source, creates (or replaces) the text file and
+  // The first step opens the source, creates the twin of the text file and
   // writes the title line, then converts the first record if there is one;
-  // every later step converts the next record. A failure stops the
-  // conversion where it is.
+  // every later step converts the next record, and the last one puts the
+  // text in place. A failure stops the conversion and removes the twin.
   FileResult step();
   bool finished() const { return finished_; }
   const ConversionCounters& counters() const { return counters_; }
@@ -111,12 +91,13 @@ class SpreadsheetConversion {
 
  private:
   FileResult start();
+  FileResult write(std::string_view text);
 
   ConversionSource& source_;
   std::string sourcePath_;
   std::string outputPath_;
   int language_;
-  PrnFile output_;
+  ReplacementFile output_;
   bool started_ = false;
   bool finished_ = false;
   ConversionCounters counters_;

@@ -16,8 +16,9 @@ inline constexpr std::size_t kLoggerStoredPrefix = 3;
 // Every record holds its point, date and time, flow and flow percentage
 // before its slots; a stored record too short for them cannot be decoded.
 inline constexpr std::size_t kMinLoggerStoredRecord = kLoggerStoredPrefix + kLoggerSlotOffset;
-// A stored record is loaded into the 512-byte reply buffer.
-inline constexpr std::size_t kMaxLoggerStoredRecord = 512;
+// A stored record is shaped like an answer whose byte count is one byte: 255
+// record bytes at most.
+inline constexpr std::size_t kMaxLoggerStoredRecord = kLoggerStoredPrefix + 0xFF;
 
 struct LoggerFileInfo {
   std::uint16_t storedRecordSize = 0;
@@ -32,7 +33,7 @@ class LoggerFileReader {
  public:
   // Refuses a file shorter than its header word, a stored record size of 0,
   // one too small for the prefix and the fixed part of a record, and one
-  // larger than the reply buffer.
+  // larger than a one-byte record size allows.
   FileResult open(const std::string& path);
   const LoggerFileInfo& info() const { return info_; }
   // The whole stored record (prefix included).

@@ -43,11 +43,19 @@ FileResult MeasurementFileReader::open(const std::string& path) {
     // A frame of no bytes cannot hold an answer: such a header is broken,
     // whatever the other sizes say.
     if (size == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
+    if (size < kMinStoredFrame) {
+      return FileResult::sizeFault(FileStatus::RecordTooSmall, path, size,
+                                   static_cast<long long>(kMinStoredFrame));
+    }
     if (size > kMaxStoredFrame) {
       return FileResult::sizeFault(FileStatus::RecordTooLarge, path, size,
                                    static_cast<long long>(kMaxStoredFrame));
     }
     info.recordSize += size;
+  }
+  if (info.headerLength < kMinMeasurementHeaderLength) {
+    return FileResult::sizeFault(FileStatus::HeaderTooSmall, path, info.headerLength,
+                                 kMinMeasurementHeaderLength);
   }
   info.dataOffset = static_cast<long long>(kMeasurementFixedHeader) + info.headerLength;
   if (file_.size() < info.dataOffset) {
@@ -55,8 +63,8 @@ FileResult MeasurementFileReader::open(const std::string& path) {
                                  file_.size());
   }
   // The header part holds the identification cache; a longer part is
-  // skipped, a shorter one gives what it holds.
-  Bytes header(std::min<std::size_t>(info.headerLength, kIdentificationBytes));
+  // skipped.
+  Bytes header(kIdentificationBytes);
   r = file_.readAt(static_cast<long long>(kMeasurementFixedHeader), header);
   if (!r.ok()) return r;
   readIdentificationBytes(header, info.identification);

@@ -7,6 +7,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/IdentificationCache.h"
+#include "files/CatalogueBytes.h"
 #include "link/DeviceImage.h"
 #include "link/FieldMap.h"
 
@@ -29,6 +30,12 @@ inline constexpr std::array<std::uint16_t, kFrameCount> kMeasurementFrameSizes{1
 // Largest frame a record may hold: a frame is read into the 512-byte reply
 // buffer.
 inline constexpr std::size_t kMaxStoredFrame = 512;
+// Smallest: a Jbus answer is at least its address, function, byte count and
+// CRC.
+inline constexpr std::size_t kMinStoredFrame = 5;
+// The header part holds the whole identification cache: a shorter H would
+// put the records where the catalogue is.
+inline constexpr std::uint16_t kMinMeasurementHeaderLength = kIdentificationBytes;
 
 struct MeasurementRecord {
   std::array<Bytes, kFrameCount> frames;  // S2, S1, M1, M2
@@ -37,7 +44,7 @@ struct MeasurementRecord {
 struct MeasurementFileInfo {
   std::uint16_t headerLength = 0;                       // H
   std::array<std::uint16_t, kFrameCount> frameSizes{};  // S2, S1, M1, M2
-  IdentificationCache identification;                   // as far as H holds it
+  IdentificationCache identification;                   // from the first bytes of H
   long long dataOffset = 0;                             // 10 + H
   std::size_t recordSize = 0;                           // sum of the frame sizes
   long long recordCount = 0;  // whole records; a partial one at the end is ignored
@@ -48,8 +55,9 @@ struct MeasurementFileInfo {
 class MeasurementFileReader {
  public:
   // Refuses a file shorter than its header (H pointing past its end
-  // included), a frame size of 0 and a frame larger than the reply buffer;
-  // the message names the file.
+  // included), an H too short for the identification cache, a frame size of
+  // 0, a frame too short for a Jbus answer and one larger than the reply
+  // buffer; the message names the file.
   FileResult open(const std::string& path);
   const MeasurementFileInfo& info() const { return info_; }
   FileResult readRecord(long long index, MeasurementRecord& out) const;

@@ -1,5 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -36,6 +42,113 @@ TEST(AtomicWrite, SuccessfulWriteReplacesTheFileAndLeavesNothingElse) {
   ASSERT_TRUE(writeFileAtomic(path, Bytes(70, 2)).ok());
   EXPECT_EQ(fileBytes(path), Bytes(70, 2));
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"new.rus"});
+}
+
+// A save killed half way leaves its hidden twin behind. The next write of
+// the same file removes such twins, and nothing that is not surely one: the
+// exact name, a plain file, unchanged for a while and held by no writer.
+TEST(AtomicWrite, StaleTwinsOfTheFileGoAtItsNextWrite) {
+  enum Shape { kFile, kLockedFile, kFolder, kLink };
+  struct Case {
+    const char* name;
+    Shape shape;
+    bool old;
+    bool removed;
+  };
+  const Case cases[] = {
+      {".keep.eta.Ab3xYz", kFile, true, true},
+      {".keep.eta.000000", kFile, true, true},
+      {".keep.eta.fresh1", kFile, false, false},       // may be another save going on
+      {".keep.eta.locked", kLockedFile, true, false},  // its writer is still at it
+      {".keep.eta.Ab3xY", kFile, true, false},         // not what mkstemp makes
+      {".keep.eta.Ab3xYzz", kFile, true, false},
+      {".keep.eta.Ab-xYz", kFile, true, false},
+      {".keep.etaxAb3xYz", kFile, true, false},
+      {"keep.eta.Ab3xYz", kFile, true, false},    // not hidden
+      {".other.eta.Ab3xYz", kFile, true, false},  // another file's
+      {".keep.eta.folder", kFolder, true, false},
+      {".keep.eta.link12", kLink, true, false},
+  };
+  TempDir dir;
+  const std::string path = dir.file("keep.eta");
+  putFile(path, Bytes(436, 1));
+  const std::time_t hourAgo = std::time(nullptr) - 3600;
+  const timespec oldTimes[2] = {{hourAgo, 0}, {hourAgo, 0}};
+  std::vector<int> held;
+  std::vector<std::string> expected{"keep.eta"};
+  for (const Case& c : cases) {
+    const std::string entry = dir.file(c.name);
+    if (c.shape == kFolder) {
+      ASSERT_EQ(::mkdir(entry.c_str(), 0700), 0);
+    } else if (c.shape == kLink) {
+      ASSERT_EQ(::symlink(path.c_str(), entry.c_str()), 0);
+    } else {
+      putFile(entry, {});
+    }
+    if (c.shape == kLockedFile) {
+      held.push_back(::open(entry.c_str(), O_RDONLY | O_CLOEXEC));
+      ASSERT_EQ(::flock(held.back(), LOCK_EX | LOCK_NB), 0);
+    }
+    if (c.old) {
+      ASSERT_EQ(::utimensat(AT_FDCWD, entry.c_str(), oldTimes, AT_SYMLINK_NOFOLLOW), 0);
+    }
+    if (!c.removed) expected.push_back(c.name);
+  }
+  ASSERT_TRUE(writeFileAtomic(path, Bytes(436, 2)).ok());
+  for (int fd : held) ::close(fd);
+  std::vector<std::string> entries = dir.entries();
+  std::sort(entries.begin(), entries.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(entries, expected);
+  EXPECT_EQ(fileBytes(path), Bytes(436, 2));
+}
+
+// Whatever a path names, a reader opens only a regular file, without
+// waiting for a FIFO's writer, and reads a file whole only up to the size
+// its kind allows.
+TEST(ReadingFiles, OnlyRegularFilesOfAPossibleSize) {
+  TempDir dir;
+  const std::string fifo = dir.file("pipe.eta");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string sparse = dir.file("huge.csp540");
+  const int fd = ::open(sparse.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, 2LL << 30), 0);
+  ::close(fd);
+  const std::string atLimit = dir.file("page.rus");
+  putFile(atLimit, Bytes(4096, 1));
+  struct Case {
+    const char* name;
+    std::string path;
+    FileStatus whole;   // readWholeFile with a limit of 4096
+    FileStatus opened;  // ReadOnlyFile, which reads records on demand
+    std::string english, french;
+  };
+  const Case cases[] = {
+      {"FIFO", fifo, FileStatus::NotRegularFile, FileStatus::NotRegularFile,
+       "Not a regular file " + fifo, "Pas un fichier ordinaire " + fifo},
+      {"device", "/dev/null", FileStatus::NotRegularFile, FileStatus::NotRegularFile,
+       "Not a regular file /dev/null", "Pas un fichier ordinaire /dev/null"},
+      {"folder", dir.path(), FileStatus::CannotOpen, FileStatus::CannotOpen,
+       "Cannot open the file " + dir.path(), "Impossible d'ouvrir le fichier " + dir.path()},
+      {"2 GiB, sparse", sparse, FileStatus::FileTooLarge, FileStatus::Ok,
+       "File too large for its kind " + sparse + " (2147483648 bytes, at most 4096)",
+       "Fichier trop grand pour son type " + sparse + " (2147483648 octets, maximum 4096)"},
+      {"at the limit", atLimit, FileStatus::Ok, FileStatus::Ok, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes{9};
+    const FileResult r = readWholeFile(c.path, bytes, 4096);
+    EXPECT_EQ(r.status, c.whole);
+    EXPECT_EQ(bytes.size(), r.ok() ? 4096u : 0u) << "nothing read of a refused file";
+    if (!r.ok()) {
+      EXPECT_EQ(r.message(1).rfind(c.english, 0), 0u) << r.message(1);
+      EXPECT_EQ(r.message(0).rfind(c.french, 0), 0u) << r.message(0);
+    }
+    ReadOnlyFile file;
+    EXPECT_EQ(file.open(c.path).status, c.opened);
+  }
 }
 
 TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {

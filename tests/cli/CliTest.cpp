@@ -266,6 +266,74 @@ TEST(Cli, FilesThatCannotBeWrittenOrReadGiveTwo) {
   EXPECT_NE(cli.err.find("Taille d'enregistrement nulle"), std::string::npos) << cli.err;
 }
 
+// A parameter file whose block length is not the unit's is shown, over the
+// defaults and with a note, but never uploaded. No unit is needed: the
+// refusal comes before anything is sent.
+TEST(Cli, FilesOfTheWrongLengthAreShownNotSent) {
+  Cli cli;
+  const Bytes catalogue(308, 0);
+  Bytes eta{0x36, 0x01, 0x00, 0x00};
+  eta.insert(eta.end(), catalogue.begin(), catalogue.end());
+  Bytes rus{20, 0};
+  rus.insert(rus.end(), 20, 0);
+  struct Case {
+    std::string name;
+    Bytes bytes;
+    const char* mode;  // what the kind needs
+    std::string found, expected;
+    std::vector<std::string> shown;  // lines `show` prints
+  };
+  const std::vector<Case> cases = {
+      {"zero.eta",
+       eta,
+       "--factory",  // changes nothing for a .eta
+       "0",
+       "124",
+       {"  note: The file holds only 0 of a configuration's 124 bytes: the other fields take "
+        "their defaults\n",
+        "  KH: 1.055\n", "  C0: 1500\n"}},
+      {"short.rus",
+       rus,
+       "--factory",
+       "20",
+       "68",
+       {"  note: The file holds only 20 of the block's 68 bytes: the other fields take their "
+        "defaults\n",
+        "  linearisation 100%: 1.000\n", "  contrast: 50 %\n"}},
+      {"short.nvd",
+       {2, 0, 0, 0, 7, 33},
+       "--maker",
+       "2",
+       "12",
+       {"  note: The file holds only 2 of the block's 12 bytes", "  device: 1 (VOV)\n"}},
+      {"long.csp540",
+       {'P', 'r', 'o', 'b', 'e', '2', 0x04, 0xD2, 6, 23, 0, 0},
+       "--maker",
+       "12",
+       "10",
+       {"  note: The file holds 12 bytes instead of 10: the bytes past them are ignored\n",
+        "  name: \"Probe2\"\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = cli.file(c.name);
+    putFile(path, c.bytes);
+    ASSERT_EQ(cli.run({"--lang", "en", c.mode, "show", path}), 0) << cli.err;
+    for (const std::string& line : c.shown) {
+      EXPECT_NE(cli.out.find(line), std::string::npos) << line << cli.out;
+    }
+    const std::string noPort = cli.file("no-port");
+    EXPECT_EQ(cli.run({"--lang", "en", c.mode, "--device", noPort, "upload", path}), 2);
+    EXPECT_EQ(cli.err, "flowdesk-cli: Nothing is sent to the unit: wrong block length in " + path +
+                           " (found " + c.found + ", expected " + c.expected + ")\n");
+    EXPECT_TRUE(cli.out.empty());
+    EXPECT_EQ(cli.run({"--lang", "fr", c.mode, "--device", noPort, "upload", path}), 2);
+    EXPECT_NE(cli.err.find("(trouvé " + c.found + ", attendu " + c.expected + ")"),
+              std::string::npos)
+        << cli.err;
+  }
+}
+
 TEST(Cli, ShowDecodesParameterFiles) {
   Cli cli;
   FactoryFile rus = defaultFactoryFile();

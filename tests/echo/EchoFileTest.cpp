@@ -45,12 +45,12 @@ TEST(EchoFile, RecordSizeFromTheHeader) {
     std::uint16_t size;
     int records;
   };
-  for (Case c : {Case{2000, 2}, Case{100, 3}, Case{1, 10}}) {
+  for (Case c : {Case{2000, 2}, Case{1024, 3}}) {
     SCOPED_TRACE(c.size);
     Bytes bytes{static_cast<std::uint8_t>(c.size & 0xFF), static_cast<std::uint8_t>(c.size >> 8)};
     for (int r = 0; r < c.records; ++r)
       bytes.insert(bytes.end(), c.size, static_cast<std::uint8_t>(r + 1));
-    if (c.size > 1) bytes.push_back(0xEE);  // a partial record at the end is ignored
+    bytes.push_back(0xEE);  // a partial record at the end is ignored
     TempDir dir;
     putFile(dir.file("s.ech"), bytes);
     EchoFileReader reader;
@@ -59,11 +59,8 @@ TEST(EchoFile, RecordSizeFromTheHeader) {
     EchoImage image;
     image.fill(0x55);
     ASSERT_TRUE(reader.readImage(c.records - 1, image).ok());
-    // A larger record gives its first 1024 bytes; a smaller one a blank rest.
-    const std::size_t held = std::min<std::size_t>(c.size, 1024);
-    for (std::size_t i = 0; i < image.size(); ++i) {
-      ASSERT_EQ(image[i], i < held ? c.records : 0) << i;
-    }
+    // A larger record gives its first 1024 bytes.
+    for (std::size_t i = 0; i < image.size(); ++i) ASSERT_EQ(image[i], c.records) << i;
   }
 }
 
@@ -73,12 +70,26 @@ TEST(EchoFile, BrokenHeadersAreRefused) {
     Bytes bytes;
     FileStatus expected;
   };
+  // A record smaller than a picture would read the file out of step with
+  // its pictures: a size of 1 makes every byte one.
+  const Bytes pages(2048, 0x5A);
+  auto sized = [&](std::uint16_t size) {
+    Bytes b{static_cast<std::uint8_t>(size & 0xFF), static_cast<std::uint8_t>(size >> 8)};
+    b.insert(b.end(), pages.begin(), pages.end());
+    return b;
+  };
   for (const Case& c :
        {Case{{}, FileStatus::ShorterThanHeader}, Case{{4}, FileStatus::ShorterThanHeader},
-        Case{{0, 0, 1, 2, 3}, FileStatus::ZeroRecordSize}}) {
+        Case{{0, 0, 1, 2, 3}, FileStatus::ZeroRecordSize},
+        Case{sized(1), FileStatus::RecordTooSmall}, Case{sized(100), FileStatus::RecordTooSmall},
+        Case{sized(1023), FileStatus::RecordTooSmall}, Case{sized(1024), FileStatus::Ok}}) {
     putFile(dir.file("b.ech"), c.bytes);
     EchoFileReader reader;
-    EXPECT_EQ(reader.open(dir.file("b.ech")).status, c.expected);
+    const FileResult r = reader.open(dir.file("b.ech"));
+    EXPECT_EQ(r.status, c.expected) << r.message();
+    if (c.expected == FileStatus::RecordTooSmall) {
+      EXPECT_NE(r.message(1).find(", at least 1024)"), std::string::npos) << r.message(1);
+    }
   }
 }
 

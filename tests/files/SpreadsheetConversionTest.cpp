@@ -1,8 +1,11 @@
 // The conversion to spreadsheet text that every recorded file kind shares:
 // the order of the work, the counters, the pacing of the progress display
-// and the text file written as it goes.
+// and the text file written as it goes, in place only once it is whole.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -46,9 +49,19 @@ struct FakeSource final : ConversionSource {
   bool firstRecordIsLastDate() const override { return lastFromFirst; }
 };
 
+// The one entry of the folder besides the text, if there is one: the twin
+// being written.
+std::string twinOf(const TempDir& dir) {
+  for (const std::string& name : dir.entries()) {
+    if (name != "out.prn" && name.rfind(".out.prn.", 0) == 0) return dir.path() + "/" + name;
+  }
+  return {};
+}
+
 TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   TempDir dir;
   const std::string out = dir.file("out.prn");
+  testing::putFile(out, {'o', 'l', 'd', '\n'});
   FakeSource source;
   source.lastFromFirst = false;  // the logger's rule
   SpreadsheetConversion conversion(source, dir.file("in"), out, 0);
@@ -57,19 +70,43 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(conversion.step().ok());
     expected += std::to_string(i + 1) + "\t1,5\t\n";
-    EXPECT_EQ(wholeFile(out), expected) << "each line is in the file once converted";
+    if (i < 2) {
+      EXPECT_EQ(wholeFile(twinOf(dir)), expected) << "each line is written once converted";
+      EXPECT_EQ(wholeFile(out), "old\n") << "the previous text stays until the end";
+    }
     EXPECT_EQ(conversion.counters().converted, i + 1);
     EXPECT_EQ(conversion.counters().firstDate, "day 0");
     EXPECT_EQ(conversion.counters().lastDate, lastDates[i]);
   }
   EXPECT_TRUE(conversion.finished());
+  EXPECT_EQ(wholeFile(out), expected);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
 
-  // A record that cannot be read stops the conversion; the lines before stay.
+  // A conversion that fails or is dropped half way leaves the whole text it
+  // would have replaced, and nothing else.
+  ManualClock clock;
   source.failAt = 1;
   SpreadsheetConversion cut(source, dir.file("in"), out, 1);
-  ManualClock clock;
   EXPECT_EQ(cut.run(clock).status, FileStatus::ReadFailed);
-  EXPECT_EQ(wholeFile(out), "I.Q.\tFlow\t\n1\t1,5\t\n");
+  EXPECT_EQ(wholeFile(out), expected);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
+  source.failAt = -1;
+  {
+    SpreadsheetConversion dropped(source, dir.file("in"), out, 1);
+    ASSERT_TRUE(dropped.step().ok());
+    ASSERT_FALSE(twinOf(dir).empty());
+  }
+  EXPECT_EQ(wholeFile(out), expected);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
+
+  // The twin a killed conversion left is cleared by the next one.
+  const std::string stale = dir.file(".out.prn.Ab3xYz");
+  testing::putFile(stale, {'1', '\t'});
+  const timespec hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, stale.c_str(), hourAgo, 0), 0);
+  SpreadsheetConversion again(source, dir.file("in"), out, 1);
+  ASSERT_TRUE(again.run(clock).ok());
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
 
   // The source itself as the output is refused before anything is written.
   testing::putFile(dir.file("in.mes"), {1});

@@ -108,6 +108,10 @@ TEST(LoggerFile, BrokenHeadersAreRefused) {
       {"one byte", {0x22}, FileStatus::ShorterThanHeader},
       {"record size 0", {0x00, 0x00, 1, 2, 3}, FileStatus::ZeroRecordSize},
       {"record larger than the reply buffer", {0x01, 0x02, 0, 0}, FileStatus::RecordTooLarge},
+      // Each stored record carries its size in one byte: 3 + 255 at most.
+      {"record of 512", {0x00, 0x02, 0, 0}, FileStatus::RecordTooLarge},
+      {"record of 259", {0x03, 0x01, 0, 0}, FileStatus::RecordTooLarge},
+      {"record of 258", {0x02, 0x01, 0, 0}, FileStatus::Ok},
       {"record size 1", {0x01, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
       {"prefix alone", {0x03, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
       {"prefix and 12 bytes", {0x0F, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},

@@ -139,7 +139,16 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
        FileStatus::RecordTooLarge},
       {"H 0xFFFF", head(0xFFFF, 11, 71, 179, 109, 400), FileStatus::ShorterThanHeader},
       {"no record yet", head(308, 11, 71, 179, 109, 308), FileStatus::Ok},
-      {"short header part", head(4, 11, 71, 179, 109, 4), FileStatus::Ok},
+      // An H that cannot hold the catalogue would read it as records.
+      {"H 0", head(0, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
+      {"H 1", head(1, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
+      {"H 2", head(2, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
+      {"H 307", head(307, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
+      {"frame shorter than an answer", head(308, 11, 4, 179, 109, 308 + 370),
+       FileStatus::RecordTooSmall},
+      {"frames of one byte", head(308, 1, 1, 1, 1, 308 + 370), FileStatus::RecordTooSmall},
+      {"smallest answers", head(308, 5, 5, 5, 5, 308), FileStatus::Ok},
+      {"largest frames", head(308, 512, 512, 512, 512, 308), FileStatus::Ok},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -150,6 +159,10 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
     EXPECT_EQ(r.status, c.expected) << r.message();
     if (!r.ok()) {
       EXPECT_NE(r.message().find(dir.file("b.mes")), std::string::npos) << r.message();
+    }
+    if (r.status == FileStatus::HeaderTooSmall) {
+      EXPECT_NE(r.message(1).find("Header length too small"), std::string::npos) << r.message(1);
+      EXPECT_NE(r.message(0).find(", minimum 308)"), std::string::npos) << r.message(0);
     }
     if (r.ok()) {
       EXPECT_EQ(reader.info().recordCount, 0);

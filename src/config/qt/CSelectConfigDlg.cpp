@@ -137,6 +137,13 @@ void CSelectConfigDlg::checksChosen() {
 void CSelectConfigDlg::transfert() {
   const int language = context_.settings.Language;
   checksChosen();
+  // A file that does not hold a whole configuration is refused before the
+  // operator is asked anything.
+  if (const FileResult refused = session_.uploadRefusal(); !refused.ok()) {
+    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtUploadCaption),
+                            QString::fromStdString(refused.message(language)));
+    return;
+  }
   if (!userInterface().question(this, caption(kTxtUploadCaption), caption(kTxtUploadToUnit))) {
     return;
   }

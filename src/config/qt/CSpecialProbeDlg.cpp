@@ -76,6 +76,11 @@ bool CSpecialProbeDlg::load() {
   showProbe();
   checksChosen();
   adjustSize();
+  if (const std::string note =
+          blockLengthText(FileKind::SpecialProbe, session_.fileLength(), language);
+      !note.empty()) {
+    tell(Tone::Information, kTxtUploadSpecialProbe, note);
+  }
   return true;
 }
 
@@ -115,6 +120,10 @@ void CSpecialProbeDlg::transfert() {
   readProbe();
   checksChosen();
   if (!session_.transfertOffered()) return;
+  if (const FileResult refused = session_.uploadRefusal(); !refused.ok()) {
+    tell(Tone::Failure, kTxtUploadCaption, refused.message(language()));
+    return;
+  }
   session_.holdIdentification();
   if (!ask(kTxtUploadCaption, kTxtUploadToUnit)) return;
   SpecialProbeUploadOutcome outcome;

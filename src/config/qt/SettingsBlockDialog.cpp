@@ -64,6 +64,10 @@ bool SettingsBlockDialog::load() {
   showTexts(*this, rows_.texts);
   loaded();
   applyRules();
+  // A short block is shown, and said to be one.
+  if (const std::string note = settingsOpenText(outcome, language()); !note.empty()) {
+    tell(Tone::Information, kind_.title, note);
+  }
   return true;
 }
 
@@ -83,6 +87,10 @@ bool SettingsBlockDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void SettingsBlockDialog::transfert() {
   fieldsLeft();
+  if (const FileResult refused = session_->uploadRefusal(); !refused.ok()) {
+    tell(Tone::Failure, kTxtUploadCaption, refused.message(language()));
+    return;
+  }
   if (!ask(kTxtUploadCaption, kTxtUploadToUnit)) return;
   SettingsUploadOutcome outcome;
   {
