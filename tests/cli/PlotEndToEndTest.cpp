@@ -6,8 +6,8 @@
 #include <bit>
 #include <string>
 
+#include "cli/CliRun.h"
 #include "logger/LoggerFile.h"
-#include "support/CliRun.h"
 
 namespace flowdesk {
 namespace {
