@@ -132,6 +132,7 @@ SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s, const std:
   s.Device2 = store.readText(key, "Device2", "");
   s.Device3 = store.readText(key, "Device3", "");
   s.Device4 = store.readText(key, "Device4", "");
+  s.OpenFilesAsPlot = store.readNumber(key, "OpenFilesAsPlot", 0) != 0;
 
   bool anyName = false;
   for (int i = 0; i < kProbeCount; ++i) {
@@ -173,6 +174,7 @@ bool saveSettings(SettingsStore& store, const AppSettings& s) {
   store.writeText(key, "Device2", s.Device2);
   store.writeText(key, "Device3", s.Device3);
   store.writeText(key, "Device4", s.Device4);
+  store.writeNumber(key, "OpenFilesAsPlot", s.OpenFilesAsPlot ? 1 : 0);
   for (int i = 0; i < kProbeCount; ++i) {
     const std::string name = std::to_string(i);
     const ProbeEntry& entry = s.probes[static_cast<std::size_t>(i)];

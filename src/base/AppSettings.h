@@ -29,6 +29,9 @@ struct AppSettings : IdentificationCache {
   std::string Device2;
   std::string Device3;
   std::string Device4;
+  // File > Open of a measurement or logger file shows its plot instead of
+  // its screen: a month of logger records reads better as curves.
+  bool OpenFilesAsPlot = false;
 
   // Device1..Device4 by port index 0..3, in that order.
   std::array<std::string, kPortCount> devices() const;

@@ -180,6 +180,13 @@ const std::vector<CliCommand>& cliCommands() {
        "every file kind decoded as readable text; for a .ech file, --png also writes each "
        "picture to DIR as a 128 x 64 PNG",
        runShow},
+      {"plot",
+       "plot FILE.mes|FILE.log -o OUT.png|OUT.svg [--series NAME,...] [--from DATE] [--to DATE]",
+       "the records of a measurement or logger file as curves over time, a 1600 x 900 PNG or "
+       "an SVG as the plot window draws them; --series names the curves to draw (as the plot "
+       "window lists them, e.g. Flow,Speed), --from and --to (YYYY-MM-DD [HH:MM[:SS]]) limit "
+       "the time",
+       runPlot},
   };
   return commands;
 }
@@ -286,6 +293,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   CliSession session{
       app, options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional};
   session.writeEchoPicture = environment.writeEchoPicture;
+  session.writePlot = environment.writePlot;
   const int code = command->run(session);
 
   // Only what the run learned is kept: never the options of this run.

@@ -9,9 +9,16 @@
 #include "base/RegionalFormat.h"
 #include "base/SettingsStore.h"
 #include "echo/EchoFile.h"
+#include "files/PlotSession.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk {
+
+// Writes the view of a plot session as a PNG or SVG image (by the path's
+// extension).
+using PlotImageWriter =
+    std::function<FileResult(const std::string& path, const PlotSession& session, int language,
+                             const RegionalSettings& regional)>;
 
 // What a run of flowdesk-cli takes from its surroundings; tests set their own.
 struct CliEnvironment {
@@ -34,6 +41,9 @@ struct CliEnvironment {
   // Writes one echo picture as a PNG (the program paints it through Qt);
   // empty: show --png is refused.
   std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture;
+  // Writes a plot image (the program draws it with Qt Charts, off screen);
+  // empty: plot is refused.
+  PlotImageWriter writePlot;
 };
 
 // Runs flowdesk-cli with the arguments after the program's name. Returns the

@@ -44,6 +44,9 @@ struct CliSession {
   // The environment's PNG writer for echo pictures (empty in a build or a
   // test without one).
   std::function<FileResult(const std::string& path, const EchoImage& image)> writeEchoPicture{};
+  // The environment's plot image writer (empty in a build or a test without
+  // one).
+  PlotImageWriter writePlot{};
 
   // One line on standard error, "flowdesk-cli: " first; returns `code`,
   // except that a unit failure whose port could not be opened is
@@ -100,5 +103,6 @@ int runCompare(CliSession& session);
 int runLoggerConfig(CliSession& session);
 int runEcho(CliSession& session);
 int runInit(CliSession& session);
+int runPlot(CliSession& session);
 
 }  // namespace flowdesk

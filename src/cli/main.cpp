@@ -4,11 +4,18 @@
 
 #include "cli/Cli.h"
 #include "cli/qt/core/SystemCliEnvironment.h"
+#if FLOWDESK_CLI_PLOT
+#include "cli/qt/PlotImageFile.h"
+#endif
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const flowdesk::SystemCliEnvironment system;
-  const int status = flowdesk::runCli(arguments, std::cout, std::cerr, system.environment());
+  flowdesk::CliEnvironment environment = system.environment();
+#if FLOWDESK_CLI_PLOT
+  environment.writePlot = flowdesk::writePlotImageFile;
+#endif
+  const int status = flowdesk::runCli(arguments, std::cout, std::cerr, environment);
   std::cout.flush();
   return status;
 }

@@ -53,6 +53,7 @@ CMainDlg::~CMainDlg() = default;
 bool CMainDlg::commandAvailable(int command) const {
   switch (command) {
     case kCmdOpen:
+    case kCmdOpenAsPlot:
     case kCmdExit:
     case kCmdConfiguration:
     case kCmdAbout:
@@ -71,8 +72,10 @@ void CMainDlg::rebuildMenu() {
     installQtTranslations(qtLanguage_);
   }
   fillMenuBar(*menuBar_,
-              buildMainMenu(context_.modeFlags, context_.settings.Language,
-                            [this](int command) { return commandAvailable(command); }),
+              buildMainMenu(
+                  context_.modeFlags, context_.settings.Language,
+                  [this](int command) { return commandAvailable(command); },
+                  context_.settings.OpenFilesAsPlot),
               [this](int command) {
                 // Rebuilding the menu from inside a command deletes the
                 // action that is still delivering its signal: run it later.
@@ -92,6 +95,10 @@ void CMainDlg::runCommand(int command) {
   switch (command) {
     case kCmdOpen:
       openFile();
+      return;
+    case kCmdOpenAsPlot:
+      context_.settings.OpenFilesAsPlot = !context_.settings.OpenFilesAsPlot;
+      rebuildMenu();
       return;
     case kCmdExit:
       accept();
@@ -146,6 +153,12 @@ void CMainDlg::openFile() {
 void CMainDlg::openFileIn(FileKind kind, const std::string& path) {
   const ScreenRow* row = screenForFile(screens_, kind);
   if (row == nullptr) return;
+  if (context_.settings.OpenFilesAsPlot) {
+    if (const ScreenOpener plot = plotOpener(kind)) {
+      plot(context_, ScreenSource::file(path), this);
+      return;
+    }
+  }
   row->open(context_, ScreenSource::file(path), this);
 }
 

@@ -44,7 +44,7 @@ class MenuBuilder {
 }  // namespace
 
 std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
-                                    const CommandAvailable& available) {
+                                    const CommandAvailable& available, bool openAsPlot) {
   const MenuBuilder b(language, available);
 
   std::vector<MenuNode> newFiles{b.command(kTxtMenuCalibration, kCmdNewCalibration)};
@@ -58,7 +58,10 @@ std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
     newFiles.push_back(b.command(kTxtMenuSpFile, kCmdNewSpecialProbe));
   }
 
-  std::vector<MenuNode> file{b.command(kTxtMenuOpen, kCmdOpen),
+  MenuNode asPlot = b.command(kTxtMenuOpenAsPlot, kCmdOpenAsPlot);
+  asPlot.checkable = true;
+  asPlot.checked = openAsPlot;
+  std::vector<MenuNode> file{b.command(kTxtMenuOpen, kCmdOpen), std::move(asPlot),
                              b.menu(kTxtMenuNew, std::move(newFiles)), MenuBuilder::separator(),
                              b.command(kTxtMenuExit, kCmdExit)};
 
@@ -105,6 +108,8 @@ void addNodes(QMenu& menu, const std::vector<MenuNode>& nodes,
       a->setData(n.command);
       a->setObjectName(QStringLiteral("command%1").arg(n.command));
       a->setEnabled(n.enabled);
+      a->setCheckable(n.checkable);
+      a->setChecked(n.checked);
       const int command = n.command;
       QObject::connect(a, &QAction::triggered, a, [onCommand, command] {
         if (onCommand) onCommand(command);

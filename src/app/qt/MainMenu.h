@@ -28,6 +28,8 @@ enum Command : int {
   kCmdNewMakerSettings = 32786,
   kCmdEchoDisplay = 32788,
   kCmdNewSpecialProbe = 32789,
+  // The program's own, after the documented ones: File > Open as plot.
+  kCmdOpenAsPlot = 32790,
 };
 
 // One entry of the menu: a command, a separator or a sub-menu.
@@ -36,6 +38,8 @@ struct MenuNode {
   int command = 0;   // 0 for separators and sub-menus
   bool separator = false;
   bool enabled = true;
+  bool checkable = false;  // a setting turned on and off, shown ticked when on
+  bool checked = false;
   std::vector<MenuNode> children;  // a sub-menu when not empty
 
   bool isSubMenu() const { return !children.empty(); }
@@ -46,8 +50,9 @@ struct MenuNode {
 using CommandAvailable = std::function<bool(int command)>;
 
 // The main menu in a language, with the entries the mode flags add.
+// `openAsPlot` ticks File > Open as plot.
 std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
-                                    const CommandAvailable& available);
+                                    const CommandAvailable& available, bool openAsPlot = false);
 
 // Replaces the contents of a menu bar with the menu; each command's action
 // carries its number as data(), is named "command<number>" and runs

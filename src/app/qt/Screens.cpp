@@ -1,6 +1,7 @@
 #include "app/qt/Screens.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "app/qt/MainMenu.h"
@@ -12,8 +13,11 @@
 #include "config/qt/CSpecialProbeDlg.h"
 #include "config/qt/CalibrationSheet.h"
 #include "echo/qt/EchoDialog.h"
+#include "files/qt/PlotDialog.h"
+#include "logger/LoggerPlot.h"
 #include "logger/qt/CConfigLoggerDlg.h"
 #include "logger/qt/LoggerViewerDialog.h"
+#include "measure/MeasurementPlot.h"
 #include "measure/qt/MeasurementDialog.h"
 
 namespace flowdesk {
@@ -27,6 +31,12 @@ template <typename Dialog>
 void openScreen(AppContext& context, const ScreenSource& source, QWidget* parent) {
   Dialog dialog(context, parent);
   if (dialog.open(source)) userInterface().runDialog(dialog);
+}
+
+// The plot window on the file, read by the kind's plot source.
+template <typename Source>
+void openPlot(AppContext& context, const ScreenSource& source, QWidget* parent) {
+  PlotDialog::run(context, source.filePath, std::make_unique<Source>(), parent);
 }
 
 }  // namespace
@@ -76,6 +86,17 @@ ScreenRegistry builtScreens() {
       {kCmdNewSpecialProbe, FileKind::SpecialProbe, openScreen<CSpecialProbeDlg>, defaults,
        kOpenNewFile},
   };
+}
+
+ScreenOpener plotOpener(FileKind kind) {
+  switch (kind) {
+    case FileKind::Measurement:
+      return openPlot<MeasurementPlotSource>;
+    case FileKind::Logger:
+      return openPlot<LoggerPlotSource>;
+    default:
+      return {};
+  }
 }
 
 const ScreenRow* screenForCommand(const ScreenRegistry& screens, int command) {

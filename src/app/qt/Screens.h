@@ -62,6 +62,11 @@ ScreenRegistry builtScreens();
 const ScreenRow* screenForCommand(const ScreenRegistry& screens, int command);
 ScreenRow* screenForCommand(ScreenRegistry& screens, int command);
 
+// The plot window on a file of the kind, which Open uses instead of the
+// kind's screen when the OpenFilesAsPlot setting asks for it; empty for the
+// kinds that have no plot (only measurement and logger files have series).
+ScreenOpener plotOpener(FileKind kind);
+
 // The row whose screen opens files of a kind: the first row of the kind with
 // an opener; nullptr when no such screen is built.
 const ScreenRow* screenForFile(const ScreenRegistry& screens, FileKind kind);

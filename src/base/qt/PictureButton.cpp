@@ -40,6 +40,8 @@ const char* pictureCaption(PictureRole role) {
       return "PGU";
     case PictureRole::End:
       return "END";
+    case PictureRole::Graph:
+      return "GRAPH";
   }
   return "";
 }
@@ -56,6 +58,8 @@ QKeySequence pictureShortcut(PictureRole role, ShortcutContext context) {
     case PictureRole::Transfert:
       return context == ShortcutContext::Configuration ? QKeySequence(Qt::CTRL | Qt::Key_T)
                                                        : QKeySequence();
+    case PictureRole::Graph:
+      return QKeySequence(Qt::CTRL | Qt::Key_G);
     case PictureRole::Home:
       return QKeySequence(Qt::Key_Home);
     case PictureRole::End:

@@ -17,7 +17,8 @@ enum class PictureRole {
   Home,
   Pgd,
   Pgu,
-  End
+  End,
+  Graph
 };
 
 // "PRINT", "SAVEDISK" ... the upper-case caption of a role.

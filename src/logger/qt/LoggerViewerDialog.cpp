@@ -14,8 +14,10 @@
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "files/qt/ConvertFileDialog.h"
 #include "files/qt/KindPrompts.h"
+#include "files/qt/PlotDialog.h"
 #include "link/AppContext.h"
 #include "logger/LoggerConversion.h"
+#include "logger/LoggerPlot.h"
 #include "logger/qt/LoggerDownloadWindow.h"
 #include "logger/qt/StatusHelpWindow.h"
 #include "ui_LoggerViewerDialog.h"
@@ -32,6 +34,8 @@ struct PictureControl {
   PictureRole role;
   const char* name;
 };
+constexpr const char* kGraphControl = "buttonGraph";
+
 constexpr PictureControl kPictureControls[] = {
     {C::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
     {C::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
@@ -95,7 +99,10 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
   for (const PictureControl& p : kPictureControls) {
     pictures.push_back({p.role, p.name, [this, c = p.control] { press(c); }});
   }
+  // GRAPH is the window's own: it plots the file shown.
+  pictures.push_back({PictureRole::Graph, kGraphControl, [this] { graph(); }});
   bindPictures(pictures, ShortcutContext::Viewer);
+  showPicture(PictureRole::Graph, false);
   connect(ui_->buttonHelp, &QPushButton::clicked, this, &LoggerViewerDialog::help);
   connect(ui_->buttonGo, &QPushButton::clicked, this, [this] { navigate(LoggerNavigation::kGo); });
   for (std::size_t i = 0; i < kLoggerControls; ++i) control(static_cast<C>(i))->hide();
@@ -161,6 +168,7 @@ bool LoggerViewerDialog::load() {
   }
   drawScreen();
   drawGrid();
+  showPicture(PictureRole::Graph, source().fromFile());
   runTimer(session_.timerMs());
   return true;
 }
@@ -193,6 +201,7 @@ std::vector<std::string> LoggerViewerDialog::otherControls() {
   for (const PictureControl& p : kPictureControls) names.emplace_back(p.name);
   for (const PlainControl& p : kPlainControls) names.emplace_back(p.name);
   for (const char* name : kOtherControls) names.emplace_back(name);
+  names.emplace_back(kGraphControl);
   return names;
 }
 
@@ -407,6 +416,11 @@ void LoggerViewerDialog::tableur() {
   ConvertFileDialog::run(
       context_, source().filePath,
       std::make_unique<LoggerConversionSource>(systemRegionalSettings(), language()), this);
+}
+
+void LoggerViewerDialog::graph() {
+  if (!source().fromFile()) return;
+  PlotDialog::run(context_, source().filePath, std::make_unique<LoggerPlotSource>(), this);
 }
 
 void LoggerViewerDialog::help() {

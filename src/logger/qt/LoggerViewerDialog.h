@@ -42,6 +42,8 @@ class LoggerViewerDialog : public Screen {
   void navigate(LoggerNavigation nav);
   void print();
   void tableur();
+  // GRAPH: the file shown, as curves.
+  void graph();
   void help();
   // A picture button's action by the session's name for it.
   void press(LoggerControl control);

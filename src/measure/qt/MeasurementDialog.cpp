@@ -15,8 +15,10 @@
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "files/qt/ConvertFileDialog.h"
 #include "files/qt/KindPrompts.h"
+#include "files/qt/PlotDialog.h"
 #include "link/AppContext.h"
 #include "measure/MeasurementConversion.h"
+#include "measure/MeasurementPlot.h"
 #include "measure/qt/TrendGraphView.h"
 #include "ui_MeasurementDialog.h"
 
@@ -132,6 +134,8 @@ PictureRole roleOf(MeasurementButton b) {
   return PictureRole::Print;
 }
 
+constexpr const char* kGraphControl = "buttonGraph";
+
 constexpr const char* kOtherControls[] = {"labelTopLine", "labelSecondLine", "trendGraph",
                                           "tableChords"};
 
@@ -174,6 +178,9 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
   for (const ButtonRow& r : kButtonRows) {
     pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }});
   }
+  // GRAPH is the window's own: it plots the file played back and leaves the
+  // session's buttons as they are.
+  pictures.push_back({PictureRole::Graph, kGraphControl, [this] { graph(); }});
   bindPictures(pictures, ShortcutContext::Viewer);
   for (PictureRole role : pictureRoles()) showPicture(role, false);
 
@@ -228,6 +235,7 @@ std::vector<std::string> MeasurementDialog::boundControls() {
   for (const char* name : kFaultLines) names.emplace_back(name);
   for (const ButtonRow& r : kButtonRows) names.emplace_back(r.control);
   for (const char* name : kOtherControls) names.emplace_back(name);
+  names.emplace_back(kGraphControl);
   return names;
 }
 
@@ -275,6 +283,7 @@ void MeasurementDialog::drawScreen() {
   ui_->labelTopLine->setText(qt(s.topLine));
   ui_->labelSecondLine->setText(qt(s.secondLine));
   for (const ButtonRow& r : kButtonRows) showPicture(r.role, s.shown(r.button));
+  showPicture(PictureRole::Graph, !session_.isLive());
 }
 
 void MeasurementDialog::drawLabels(const MeasurementLabels& labels) {
@@ -376,6 +385,11 @@ void MeasurementDialog::tableur() {
   ConvertFileDialog::run(context_, source().filePath,
                          std::make_unique<MeasurementConversionSource>(systemRegionalSettings()),
                          this);
+}
+
+void MeasurementDialog::graph() {
+  if (session_.isLive()) return;
+  PlotDialog::run(context_, source().filePath, std::make_unique<MeasurementPlotSource>(), this);
 }
 
 bool MeasurementDialog::readyToClose() {

@@ -33,6 +33,8 @@ class MeasurementDialog : public Screen {
   void navigate(MeasurementButton button);
   void print();
   void tableur();
+  // GRAPH: the file played back, as curves.
+  void graph();
   // A picture button's action by the session's name for it.
   void press(MeasurementButton button);
 

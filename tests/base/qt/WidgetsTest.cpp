@@ -21,7 +21,7 @@ namespace {
 constexpr PictureRole kRoles[] = {
     PictureRole::Print,   PictureRole::SaveDisk,  PictureRole::ArretDisk, PictureRole::Tableur,
     PictureRole::Compare, PictureRole::Transfert, PictureRole::Home,      PictureRole::Pgd,
-    PictureRole::Pgu,     PictureRole::End};
+    PictureRole::Pgu,     PictureRole::End,       PictureRole::Graph};
 
 TEST(QtTranslations, QtsOwnButtonsFollowTheProgramsLanguage) {
   const struct {
@@ -131,6 +131,7 @@ TEST(PictureButton, ShortcutsOfTheConventions) {
       {PictureRole::Pgu, ShortcutContext::Viewer, "PgUp"},
       {PictureRole::ArretDisk, ShortcutContext::Viewer, ""},
       {PictureRole::Compare, ShortcutContext::Configuration, ""},
+      {PictureRole::Graph, ShortcutContext::Viewer, "Ctrl+G"},
   };
   for (const auto& c : cases) {
     PictureButton button(c.role, c.context, nullptr);

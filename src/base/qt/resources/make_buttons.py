@@ -37,6 +37,11 @@ GLYPHS = {
     <line x1="17" y1="3" x2="17" y2="21"/><line x1="2" y1="7.5" x2="22" y2="7.5"/>
     <line x1="2" y1="12" x2="22" y2="12"/><line x1="2" y1="16.5" x2="22" y2="16.5"/>
   </g>""",
+    "GRAPH": """
+  <rect x="2" y="3" width="20" height="18" fill="#ffffff" stroke="#4a5560" stroke-width="1.2"/>
+  <g stroke="#c9d1d9" stroke-width="0.8"><line x1="2" y1="9" x2="22" y2="9"/><line x1="2" y1="15" x2="22" y2="15"/></g>
+  <polyline points="3.5,17 7,12 10,14 13.5,6.5 17,11 20.5,8" fill="none" stroke="#2f6db5" stroke-width="1.8" stroke-linejoin="round" stroke-linecap="round"/>
+  <polyline points="3.5,19.5 8,18 12,19 16,16.5 20.5,17.5" fill="none" stroke="#d33a2c" stroke-width="1.3" stroke-linejoin="round" stroke-linecap="round"/>""",
     "COMPARE": """
   <rect x="1.5" y="3" width="11" height="15" fill="#ffffff" stroke="#4a5560" stroke-width="1.2"/>
   <rect x="11.5" y="6" width="11" height="15" fill="#fff6d5" stroke="#4a5560" stroke-width="1.2"/>

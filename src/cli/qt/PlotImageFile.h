@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+#include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
+#include "files/PlotSession.h"
+
+namespace flowdesk {
+
+// flowdesk-cli plot's image: the plot window's chart drawn off screen at
+// 1600 x 900. Qt Charts draws on a QGraphicsScene, which needs a
+// QApplication: the first call makes one on the offscreen platform, so the
+// command works without a display.
+FileResult writePlotImageFile(const std::string& path, const PlotSession& session, int language,
+                              const RegionalSettings& regional);
+
+}  // namespace flowdesk

@@ -1,0 +1,108 @@
+#include "files/PlotData.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+
+#include "base/Numeric.h"
+
+namespace flowdesk {
+
+namespace {
+
+constexpr double kNoTime = std::numeric_limits<double>::quiet_NaN();
+
+bool readNumber(std::string_view& text, std::size_t digits, int& out) {
+  if (text.size() < digits) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + digits, out);
+  if (ec != std::errc() || end != text.data() + digits) return false;
+  text.remove_prefix(digits);
+  return true;
+}
+
+bool readSeparator(std::string_view& text, char c) {
+  if (text.empty() || text.front() != c) return false;
+  text.remove_prefix(1);
+  return true;
+}
+
+}  // namespace
+
+double plotTime(int year, int month, int day, int hour, int minute, int second) {
+  if (month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
+      minute > 59 || second < 0 || second > 60 || year < 1970 || year > 9999) {
+    return kNoTime;
+  }
+  std::tm t{};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  t.tm_isdst = -1;  // the local rule of that day, so summer records read as written
+  const std::time_t seconds = std::mktime(&t);
+  // mktime moves a 31 February into March: such a record has no date.
+  if (seconds == static_cast<std::time_t>(-1) || t.tm_mday != day || t.tm_mon != month - 1) {
+    return kNoTime;
+  }
+  return static_cast<double>(seconds);
+}
+
+std::optional<double> parsePlotDate(std::string_view text) {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  if (!readNumber(text, 4, year) || !readSeparator(text, '-') || !readNumber(text, 2, month) ||
+      !readSeparator(text, '-') || !readNumber(text, 2, day)) {
+    return std::nullopt;
+  }
+  if (!text.empty()) {
+    if (!readSeparator(text, ' ') && !readSeparator(text, 'T')) return std::nullopt;
+    if (!readNumber(text, 2, hour) || !readSeparator(text, ':') || !readNumber(text, 2, minute)) {
+      return std::nullopt;
+    }
+    if (!text.empty() && (!readSeparator(text, ':') || !readNumber(text, 2, second))) {
+      return std::nullopt;
+    }
+    if (!text.empty()) return std::nullopt;
+  }
+  const double t = plotTime(year, month, day, hour, minute, second);
+  if (std::isnan(t)) return std::nullopt;
+  return t;
+}
+
+std::string plotTimeText(double time, const RegionalSettings& regional) {
+  if (!std::isfinite(time)) return {};
+  const std::time_t seconds = static_cast<std::time_t>(std::floor(time));
+  std::tm t{};
+  if (localtime_r(&seconds, &t) == nullptr) return {};
+  return formatDateTime(t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec,
+                        regional);
+}
+
+std::string plotValueText(double value) {
+  if (!std::isfinite(value)) return "-";
+  char buffer[64];
+  // The screens' rule stops at six digits; a cursor shows a totalizer whole.
+  if (std::fabs(value) >= 99995) {
+    std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    return buffer;
+  }
+  int decimals = 0;
+  const double shown = adaptivePrecision(value, decimals);
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, shown);
+  return buffer;
+}
+
+std::string plotAxisTitle(const PlotSeries& series) {
+  if (series.unit.empty()) return series.name;
+  return series.name + " (" + series.unit + ")";
+}
+
+}  // namespace flowdesk

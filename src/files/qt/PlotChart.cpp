@@ -1,0 +1,190 @@
+#include "files/qt/PlotChart.h"
+
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QFileInfo>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <QValueAxis>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+
+#include "base/Texts.h"
+
+namespace flowdesk {
+
+namespace {
+
+// Colours told apart on screen and on paper alike.
+constexpr QRgb kColours[] = {0x1f5fb4, 0xc0392b, 0x2e8b57, 0x8e44ad, 0xd35400,
+                             0x16a085, 0x7f8c8d, 0xb7950b, 0x34495e};
+
+constexpr int kTimeTicks = 6;
+constexpr double kSecondsPerDay = 86400.0;
+
+QString text(const BilingualText& t, int language) {
+  return QString::fromUtf8(t.text(language));
+}
+
+QString dateFormat(const RegionalSettings& r) {
+  const QString sep = QString::fromStdString(r.dateSeparator);
+  switch (r.dateOrder) {
+    case RegionalSettings::kMonthFirst:
+      return QStringLiteral("MM") + sep + QStringLiteral("dd") + sep + QStringLiteral("yyyy");
+    case RegionalSettings::kYearFirst:
+      return QStringLiteral("yyyy") + sep + QStringLiteral("MM") + sep + QStringLiteral("dd");
+    default:
+      return QStringLiteral("dd") + sep + QStringLiteral("MM") + sep + QStringLiteral("yyyy");
+  }
+}
+
+}  // namespace
+
+QString plotTimeFormat(const RegionalSettings& regional, double spanSeconds) {
+  const QString sep = QString::fromStdString(regional.timeSeparator);
+  QString time = regional.clock24 ? QStringLiteral("HH") : QStringLiteral("hh");
+  time += sep + QStringLiteral("mm");
+  if (spanSeconds < kSecondsPerDay) time += sep + QStringLiteral("ss");
+  if (!regional.clock24) time += QStringLiteral(" AP");
+  if (spanSeconds < kSecondsPerDay) return time;
+  return dateFormat(regional) + QLatin1Char(' ') + time;
+}
+
+PlotChart::PlotChart(QChart& chart, const PlotSession& session, int language,
+                     const RegionalSettings& regional)
+    : chart_(chart), session_(session), regional_(regional) {
+  chart_.setAnimationOptions(QChart::NoAnimation);
+  chart_.legend()->setAlignment(Qt::AlignBottom);
+  timeAxis_ = new QDateTimeAxis(&chart_);
+  timeAxis_->setTitleText(text(kTxtPlotDateTime, language));
+  timeAxis_->setTickCount(kTimeTicks);
+  chart_.addAxis(timeAxis_, Qt::AlignBottom);
+
+  const std::vector<PlotSeries>& series = session_.data().series;
+  drawn_.resize(series.size());
+  for (std::size_t s = 0; s < series.size(); ++s) {
+    auto* axis = new QValueAxis(&chart_);
+    axis->setTitleText(QString::fromStdString(plotAxisTitle(series[s])));
+    const QColor c = colour(s);
+    axis->setLinePenColor(c);
+    axis->setLabelsColor(c);
+    axis->setTitleBrush(c);
+    axis->setGridLineVisible(s == 0);
+    chart_.addAxis(axis, s % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+    drawn_[s].axis = axis;
+  }
+}
+
+QColor PlotChart::colour(std::size_t series) const {
+  return QColor(kColours[series % std::size(kColours)]);
+}
+
+QLineSeries* PlotChart::piece(std::size_t s, std::size_t index) {
+  Drawn& d = drawn_[s];
+  while (d.pieces.size() <= index) {
+    auto* line = new QLineSeries(&chart_);
+    QPen pen(colour(s));
+    pen.setWidthF(1.5);
+    line->setPen(pen);
+    line->setColor(colour(s));
+    line->setMarkerSize(4);
+    if (d.pieces.empty()) line->setName(QString::fromStdString(session_.data().series[s].name));
+    chart_.addSeries(line);
+    line->attachAxis(timeAxis_);
+    line->attachAxis(d.axis);
+    // One legend entry per series, however many pieces its gaps make.
+    if (!d.pieces.empty()) {
+      for (QLegendMarker* m : chart_.legend()->markers(line)) m->setVisible(false);
+    }
+    d.pieces.push_back(line);
+  }
+  return d.pieces[index];
+}
+
+void PlotChart::refresh(int columns) {
+  const PlotRange view = session_.view();
+  timeAxis_->setFormat(plotTimeFormat(regional_, view.span()));
+  timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(view.from * 1000)),
+                      QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(view.to * 1000)));
+
+  std::vector<std::size_t> used(drawn_.size(), 0);
+  std::vector<bool> hasLine(drawn_.size(), false);
+  QList<QPointF> points;
+  for (const PlotLine& line : session_.lines(columns)) {
+    const std::size_t s = line.series;
+    hasLine[s] = true;
+    for (const std::vector<PlotPoint>& p : line.pieces) {
+      QLineSeries* series = piece(s, used[s]++);
+      points.clear();
+      points.reserve(static_cast<qsizetype>(p.size()));
+      for (const PlotPoint& point : p) points.append(QPointF(point.time * 1000, point.value));
+      series->setPointsVisible(p.size() == 1);
+      series->replace(points);
+      series->setVisible(true);
+    }
+    double low = line.low;
+    double high = line.high;
+    const double margin = high > low ? (high - low) * 0.05 : std::max(std::fabs(low) * 0.05, 1.0);
+    drawn_[s].axis->setRange(low - margin, high + margin);
+  }
+  for (std::size_t s = 0; s < drawn_.size(); ++s) {
+    Drawn& d = drawn_[s];
+    const bool shown = session_.shown(s);
+    d.axis->setVisible(shown && hasLine[s]);
+    // The first piece keeps the legend entry of a shown series, even empty.
+    if (d.pieces.empty() && shown) piece(s, 0);
+    for (std::size_t k = used[s]; k < d.pieces.size(); ++k) {
+      d.pieces[k]->clear();
+      d.pieces[k]->setVisible(k == 0 && shown);
+    }
+  }
+}
+
+FileResult writePlotImage(const PlotSession& session, int language,
+                          const RegionalSettings& regional, const std::string& path, QSize size) {
+  QGraphicsScene scene;
+  auto* chart = new QChart;
+  scene.addItem(chart);  // the scene owns the chart from here
+  chart->resize(size);
+  PlotChart drawer(*chart, session, language, regional);
+  // Lay the axes out first so that the lines are thinned to the plot area.
+  drawer.refresh(size.width());
+  chart->layout()->activate();
+  drawer.refresh(std::max(1, static_cast<int>(chart->plotArea().width())));
+  chart->layout()->activate();
+
+  const QString name = QString::fromStdString(path);
+  const QRectF area(QPointF(0, 0), QSizeF(size));
+  if (name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    QSvgGenerator svg;
+    svg.setFileName(name);
+    svg.setSize(size);
+    svg.setViewBox(area);
+    svg.setTitle(text(kTxtPlotTitle, language));
+    QPainter painter;
+    if (!painter.begin(&svg)) return FileResult::failure(FileStatus::CannotCreate, path, EACCES);
+    scene.render(&painter, area, area);
+    painter.end();
+    // QSvgGenerator says nothing of a file it could not write: look.
+    if (!QFileInfo::exists(name)) return FileResult::failure(FileStatus::CannotCreate, path);
+    return {};
+  }
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    scene.render(&painter, area, area);
+  }
+  if (!image.save(name, "PNG")) return FileResult::failure(FileStatus::WriteFailed, path);
+  return {};
+}
+
+}  // namespace flowdesk

@@ -1,0 +1,58 @@
+#pragma once
+#include <QColor>
+#include <QSize>
+#include <QString>
+#include <vector>
+
+#include "base/BinaryFile.h"
+#include "base/RegionalFormat.h"
+#include "files/PlotSession.h"
+
+class QChart;
+class QDateTimeAxis;
+class QLineSeries;
+class QValueAxis;
+
+namespace flowdesk {
+
+// Draws a plot session on a Qt Charts chart: the time axis at the bottom in
+// the regional formats, one value axis per series in the series' colour,
+// alternately left and right, and each series as line pieces broken at its
+// gaps. The session decides what to draw; the chart only follows it, reusing
+// its line objects from one zoom step to the next so that a step costs the
+// points alone.
+class PlotChart {
+ public:
+  // `chart` is not owned (a chart view or a scene holds it).
+  PlotChart(QChart& chart, const PlotSession& session, int language,
+            const RegionalSettings& regional);
+
+  // Draws the session's view for a plot area `columns` pixels wide.
+  void refresh(int columns);
+  QColor colour(std::size_t series) const;
+
+ private:
+  struct Drawn {
+    QValueAxis* axis = nullptr;
+    std::vector<QLineSeries*> pieces;
+  };
+  QLineSeries* piece(std::size_t series, std::size_t index);
+
+  QChart& chart_;
+  const PlotSession& session_;
+  RegionalSettings regional_;
+  QDateTimeAxis* timeAxis_ = nullptr;
+  std::vector<Drawn> drawn_;
+};
+
+// The time axis' label format in the regional order and separators, with the
+// date left out of a view shorter than a day.
+QString plotTimeFormat(const RegionalSettings& regional, double spanSeconds);
+
+// The session's view rendered off screen at `size` into a PNG or SVG file
+// (by the extension of `path`, PNG when it has neither), as the plot window
+// and flowdesk-cli plot write it. Needs a QApplication.
+FileResult writePlotImage(const PlotSession& session, int language,
+                          const RegionalSettings& regional, const std::string& path, QSize size);
+
+}  // namespace flowdesk

@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+#include "files/PlotData.h"
+
+namespace flowdesk {
+
+// A measurement file as series: the flow, the velocity and the sound
+// velocity of every record, at the unit's date and time of the record.
+class MeasurementPlotSource final : public PlotSource {
+ public:
+  FileResult read(const std::string& path, int language, PlotData& out) override;
+};
+
+}  // namespace flowdesk

@@ -1,0 +1,133 @@
+// The plot window on a logger file: opened from the file with its series
+// listed and drawn, a series unticked leaves the chart, the wheel zooms, the
+// export writes PNG and SVG files, GRAPH on the viewer opens it, and a file
+// without dated records is refused with a word.
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QTest>
+#include <bit>
+#include <string>
+
+#include "base/BilingualText.h"
+#include "files/qt/PlotDialog.h"
+#include "link/AppContext.h"
+#include "logger/LoggerFile.h"
+#include "logger/LoggerPlot.h"
+#include "logger/qt/LoggerViewerDialog.h"
+#include "support/BoundControls.h"
+#include "support/FakeUserInterface.h"
+#include "support/TestFiles.h"
+
+namespace flowdesk {
+namespace {
+
+using testing::FakeUserInterface;
+using testing::TempDir;
+
+// `count` 31-byte records a minute apart from 2024-03-05 00:00, a flow that
+// climbs and a V (m/s) slot.
+std::string writeLog(const TempDir& dir, int count, bool empty = false) {
+  const std::string path = dir.file("m.log");
+  EXPECT_TRUE(createLoggerFile(path, kLoggerRecordSize4).ok());
+  Bytes data;
+  for (int k = 0; k < count; ++k) {
+    Bytes r(kLoggerRecordSize4, 0);
+    r[1] = 0x40 | 3;
+    r[2] = 24;
+    r[3] = empty ? 0 : 5;  // day 0 is no date
+    r[4] = static_cast<std::uint8_t>(k / 60);
+    r[5] = static_cast<std::uint8_t>(k % 60);
+    const auto flow = std::bit_cast<std::uint32_t>(static_cast<float>(k));
+    for (int i = 0; i < 4; ++i) r[8 + i] = static_cast<std::uint8_t>(flow >> (24 - 8 * i));
+    r[13] = 8;
+    r[19] = 0xC0 | 20;  // status slots: no series
+    r[25] = 0xC0 | 20;
+    data.insert(data.end(), r.begin(), r.end());
+  }
+  int written = 0;
+  EXPECT_TRUE(appendLoggerRecords(path, 1, kLoggerRecordSize4, data, count, written).ok());
+  return path;
+}
+
+int visibleLines(QChart* chart, const QString& name) {
+  int n = 0;
+  for (QAbstractSeries* s : chart->series()) {
+    auto* line = static_cast<QLineSeries*>(s);
+    if (line->isVisible() && line->count() > 0 && line->name() == name) ++n;
+  }
+  return n;
+}
+
+TEST(PlotWindow, OpensOnALoggerFileAndExports) {
+  EXPECT_TRUE(
+      testing::boundControlsInUi(PlotDialog::boundControls(), "src/files/qt/PlotDialog.ui"));
+  TempDir dir;
+  const std::string path = writeLog(dir, 600);
+  FakeUserInterface fake;
+  AppContext context;
+  context.settings.Language = kEnglish;
+  PlotDialog dialog(context, std::make_unique<LoggerPlotSource>());
+  ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
+  dialog.resize(1000, 600);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+
+  auto* list = dialog.findChild<QListWidget*>("listSeries");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "Average flow (m3/h)");
+  EXPECT_EQ(list->item(1)->text(), "V (m/s)");
+  EXPECT_EQ(visibleLines(dialog.chart(), "Average flow"), 1);
+  EXPECT_EQ(visibleLines(dialog.chart(), "V"), 1);
+
+  list->item(1)->setCheckState(Qt::Unchecked);
+  EXPECT_FALSE(dialog.session().shown(1));
+  EXPECT_EQ(visibleLines(dialog.chart(), "V"), 0);
+
+  const PlotRange whole = dialog.session().whole();
+  dialog.zoom(whole.from, 0.5);
+  EXPECT_TRUE(dialog.session().zoomed());
+  dialog.wholeView();
+  EXPECT_FALSE(dialog.session().zoomed());
+
+  const struct {
+    const char* chosen;
+    const char* written;
+    const char* head;
+  } exports[] = {{"p.png", "p.png", "\x89PNG"},
+                 {"p.svg", "p.svg", "<?xml"},
+                 {"noext", "noext.png", "\x89PNG"}};
+  for (const auto& e : exports) {
+    fake.files.push_back(QString::fromStdString(dir.file(e.chosen)));
+    dialog.exportImage();
+    const Bytes bytes = testing::fileBytes(dir.file(e.written));
+    ASSERT_GT(bytes.size(), 100u) << e.written;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), std::string(e.head, 4)) << e.written;
+  }
+  EXPECT_FALSE(dialog.exportTo(dir.file("missing/x.png")));
+  EXPECT_EQ(fake.messages.size(), 1u);
+}
+
+TEST(PlotWindow, GraphOnTheViewerAndFilesWithoutDates) {
+  TempDir dir;
+  const std::string path = writeLog(dir, 30);
+  FakeUserInterface fake;
+  AppContext context;
+  LoggerViewerDialog viewer(context);
+  ASSERT_TRUE(viewer.open(ScreenSource::file(path)));
+  ASSERT_FALSE(viewer.picture(PictureRole::Graph)->isHidden());
+  viewer.graph();
+  EXPECT_EQ(fake.dialogsRun, std::vector<QString>{"PlotDialog"});
+
+  TempDir other;
+  const std::string undated = writeLog(other, 5, true);
+  PlotDialog dialog(context, std::make_unique<LoggerPlotSource>());
+  EXPECT_FALSE(dialog.open(ScreenSource::file(undated)));
+  ASSERT_EQ(fake.messages.size(), 1u);
+  EXPECT_TRUE(fake.messages[0].text.contains("m.log"));
+}
+
+}  // namespace
+}  // namespace flowdesk
