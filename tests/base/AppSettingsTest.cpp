@@ -264,20 +264,22 @@ TEST(Settings, SaveWritesEveryValueAndLoadGivesThemBack) {
   s.T0Sp2 = -32768;
   s.Device1 = "/dev/serial/by-id/usb-FTDI-if00";
   s.Device4 = "/dev/ttyS3";
+  s.OpenFilesAsPlot = true;
   s.probes = builtinProbeCatalogue();
   s.probes[3] = {"SP N°4", -1};
   s.probes[29] = {"Last", 42};
 
   MemorySettingsStore store;
   ASSERT_TRUE(saveSettings(store, s));
-  // Every value is written, default or not: 16 top-level values + 2 x 30.
-  EXPECT_EQ(store.values.size(), 16u + 60u);
+  // Every value is written, default or not: 17 top-level values + 2 x 30.
+  EXPECT_EQ(store.values.size(), 17u + 60u);
   EXPECT_EQ(store.values.at({"", "Device2"}), MemorySettingsStore::Value(std::string()));
   EXPECT_EQ(store.values.at({"Probe", "25"}), MemorySettingsStore::Value(std::string()));
 
   AppSettings t;
   EXPECT_FALSE(loadSettings(store, t, "/nonexistent", fakeEnv({})).firstRun);
   EXPECT_EQ(t.LastPathName, s.LastPathName);
+  EXPECT_TRUE(t.OpenFilesAsPlot);
   EXPECT_EQ(t.LastFileSpName, s.LastFileSpName);
   EXPECT_EQ(t.LastPathPrnFileName, s.LastPathPrnFileName);
   EXPECT_EQ(t.Com, 2);

@@ -129,9 +129,13 @@ std::string judge(const From& from, const std::string& target, bool angled) {
     if (from.uses->count(used) == 0) return from.folder + " may not use " + used;
   }
   const Kind to = kindOf("/" + target);
-  // A program's main.cpp may hand Qt Core services to the core it runs
-  // (flowdesk-cli links the qt/core kind).
-  if (from.kind == Kind::Core && to == Kind::QtCore && from.programMain) return "";
+  // A program's main.cpp may hand Qt services to the core it runs:
+  // flowdesk-cli links the qt/core kind, and its own layer's Widgets kind
+  // for the plots where the build has it.
+  if (from.kind == Kind::Core && from.programMain &&
+      (to == Kind::QtCore || (to == Kind::Qt && used == from.folder))) {
+    return "";
+  }
   if (from.kind == Kind::Core && to != Kind::Core) return "core including a Qt file";
   if (from.kind == Kind::QtCore && to == Kind::Qt) return "qt/core including a Widgets file";
   return "";
@@ -252,6 +256,7 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Src, "link/qt/X.cpp", "base/qt/core/QtSettingsStore.h", false, true},
       {Src, "link/main.cpp", "base/qt/core/QtSettingsStore.h", false, true},
       {Src, "link/main.cpp", "base/qt/Bindings.h", false, false},
+      {Src, "link/main.cpp", "link/qt/X.h", false, true},
       {Src, "link/main.cpp", "QString", true, false},
       {Src, "link/X.cpp", "base/qt/core/QtSettingsStore.h", false, false},
       {Src, "echo/X.cpp", "base/Texts.h", false, false},  // not in the table

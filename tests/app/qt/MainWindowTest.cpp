@@ -96,11 +96,11 @@ struct ScreenLog {
 
 TEST(MainWindow, MenuForEachSwitchAndLanguage) {
   // Commands whose screens are not in this build are present but disabled.
-  const QString frNew = "&Ouvrir,&Nouveau[&Etalonnage%1],-,&Quitter";
+  const QString frNew = "&Ouvrir,Ouvrir en &graphique,&Nouveau[&Etalonnage%1],-,&Quitter";
   const QString frDialogue =
       "&Mesure,&Etalonnage,&Visu. Echo,&Logger[&Etalonnage,&Visualisation]%1";
   const QString frTail = "&Configuration[&Configuration]|&A Propos de ...[&A Propos de ...]";
-  const QString enNew = "&Open,&New[&Calibration%1],-,E&xit";
+  const QString enNew = "&Open,Open as &plot,&New[&Calibration%1],-,E&xit";
   const QString enDialogue =
       "&Measurement,&Calibration,&Echo display,&Logger[&Calibration,&Display]%1";
   const QString enTail = "&Configuration[&Configuration]|&About ...[&About ...]";
@@ -278,7 +278,7 @@ TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
     return 0;
   };
   window.runCommand(kCmdConfiguration);
-  EXPECT_TRUE(whileOpen.startsWith("&File[&Open,&New[")) << whileOpen.toStdString();
+  EXPECT_TRUE(whileOpen.startsWith("&File[&Open,Open as &plot,&New[")) << whileOpen.toStdString();
   EXPECT_TRUE(describe(window).startsWith("&File[")) << describe(window).toStdString();
   EXPECT_EQ(context.settings.Language, kEnglish);
 }
