@@ -62,11 +62,11 @@ inline constexpr std::array<const char*, 7> kFaultKinds{"drop",      "crc",  "sh
                                                         "exception", "late", "pause"};
 inline constexpr double kFaultPercent = 10;
 
-// Every kind on kFaultPercent of the requests, drawn by the unit.
-inline std::string percentRules() {
+// Every kind on `share` percent of the requests, drawn by the unit.
+inline std::string percentRules(double share = kFaultPercent) {
   std::string rules;
   char percent[16];
-  std::snprintf(percent, sizeof percent, "%g", kFaultPercent);
+  std::snprintf(percent, sizeof percent, "%g", share);
   for (const char* kind : kFaultKinds) {
     rules += (rules.empty() ? "" : ";") + std::string(kind) + "%" + percent;
   }
@@ -77,7 +77,8 @@ inline std::string percentRules() {
 // written as request lists: from 1 they are the very faults percentRules()
 // gives a unit with this seed. A part that needs the unit fault-free first
 // lists its faults from a later request.
-inline std::string listedRules(long from, long to, std::uint32_t seed) {
+inline std::string listedRules(long from, long to, std::uint32_t seed,
+                               double share = kFaultPercent) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> percent(0.0, 100.0);
   std::array<std::vector<long>, kFaultKinds.size()> lists;
@@ -85,7 +86,7 @@ inline std::string listedRules(long from, long to, std::uint32_t seed) {
     int chosen = -1;
     // Every kind draws on every request, as the unit's own rules do.
     for (std::size_t k = 0; k < kFaultKinds.size(); ++k) {
-      if (percent(random) < kFaultPercent && chosen < 0) chosen = static_cast<int>(k);
+      if (percent(random) < share && chosen < 0) chosen = static_cast<int>(k);
     }
     if (chosen >= 0) lists[static_cast<std::size_t>(chosen)].push_back(n);
   }

@@ -1,7 +1,9 @@
 // Kill soak of flowdesk-cli's writers: record, download, save of each
 // parameter kind (calibration, factory with --factory, maker with --maker)
 // and convert, each killed with SIGKILL at a random moment of its run, N
-// times (default 30), against flowdesk-unit at 9600 baud. After each kill:
+// times (default 30), against flowdesk-unit at 9600 baud.
+// Every other kill falls in the last fifth of a whole run's time, where the
+// file is written. After each kill:
 //   - a recording or a logger file holds its header and whole records only,
 //     every record decoding (no file at all is fine: killed before it began);
 //   - a parameter file and a conversion's output are the old file or the new
@@ -25,6 +27,11 @@
 
 #include "BenchSupport.h"
 #include "SoakSupport.h"
+#include "config/CalibrationFile.h"
+#include "config/FactoryFile.h"
+#include "config/MakerFile.h"
+#include "link/BlockMaps.h"
+#include "link/FieldMap.h"
 
 namespace {
 
@@ -100,6 +107,36 @@ bool makeMeasurementInput(const std::string& from, const std::string& to, long r
   return bench::writeBytes(to, out);
 }
 
+// A calibration, a factory and a maker file each one field away from the
+// files of defaults, for the unit to take: a save must then write a file
+// that differs from the old one, which `new` writes.
+bool writeChangedFiles(const std::string& folder) {
+  DeviceImage image;
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  const auto encoded = [&](const FieldMap& map, std::size_t size) {
+    encodeRequest(map, area.data());
+    return Bytes(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(size));
+  };
+  CalibrationFile eta = defaultCalibrationFile({});
+  const FieldMap configuration = configurationMap(image);
+  decodeOverDefaults(configuration, eta.block.data(), eta.block.size());
+  image.configuration.diameter += 50.0f;
+  eta.block = encoded(configuration, kConfigurationBytes);
+  FactoryFile rus = defaultFactoryFile();
+  const FieldMap factory = factoryMap(image);
+  decodeOverDefaults(factory, rus.block.data(), rus.block.size());
+  image.factory.contrast = image.factory.contrast == 40.0f ? 60.0f : 40.0f;
+  rus.block = encoded(factory, kFactoryBytes);
+  MakerFile nvd = defaultMakerFile();
+  const FieldMap maker = makerMap(image);
+  decodeOverDefaults(maker, nvd.block.data(), nvd.block.size());
+  image.maker.serialThird += 7.0f;
+  nvd.block = encoded(maker, kMakerBytes);
+  return writeCalibrationFile(folder + "/changed.eta", eta).ok() &&
+         writeFactoryFile(folder + "/changed.rus", rus).ok() &&
+         writeMakerFile(folder + "/changed.nvd", nvd).ok();
+}
+
 void removeStrays(const std::string& folder) {
   for (const std::string& name : bench::strayTemporaries(folder)) {
     std::error_code ec;
@@ -144,6 +181,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_kill_soak: no recording to convert: %s\n",
                  bench::cliReason(home).c_str());
     return 2;
+  }
+
+  // The unit's settings away from the defaults, through the program's own
+  // uploads.
+  if (!writeChangedFiles(home)) {
+    std::fprintf(stderr, "bench_kill_soak: the changed settings files were not written\n");
+    return 2;
+  }
+  for (const std::vector<std::string>& upload :
+       {std::vector<std::string>{"upload", home + "/changed.eta", "--config", "0"},
+        std::vector<std::string>{"--factory", "upload", home + "/changed.rus"},
+        std::vector<std::string>{"--maker", "upload", home + "/changed.nvd"}}) {
+    if (bench::runCli(o.cli, home, home, cli(upload)) != 0) {
+      std::fprintf(stderr, "bench_kill_soak: %s %s failed: %s\n", upload[0].c_str(),
+                   upload[1].c_str(), bench::cliReason(home).c_str());
+      return 2;
+    }
   }
 
   std::vector<Writer> writers{
@@ -217,13 +271,17 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     removeStrays(work);
 
-    std::uniform_real_distribution<double> moment(0.0, whole);
+    // Every other kill in the last fifth of a run's time, where the file is
+    // written: uniform over the whole run, most kills would land while the
+    // command still waits for the unit.
+    std::uniform_real_distribution<double> anyMoment(0.0, whole);
+    std::uniform_real_distribution<double> lateMoment(0.8 * whole, 1.05 * whole);
     for (long run = 1; run <= o.kills; ++run) {
       if (writer.check == Check::kOldOrNew) bench::writeBytes(target, oldBytes);
       ++tally.kills;
       {
         bench::CliChild child(o.cli, work, home, cli(writer.args));
-        bench::sleepSeconds(moment(random));
+        bench::sleepSeconds(run % 2 == 1 ? anyMoment(random) : lateMoment(random));
         if (child.kill(SIGKILL)) ++tally.landed;
       }
       bool intact = false;
