@@ -554,10 +554,10 @@ int main(int argc, char** argv) {
 
   std::printf("\n");
   for (const std::string& line : report.parts) std::printf("%s\n", line.c_str());
-  std::printf("\n%-12s %-58s %-30s %s\n", "part", "property", "found", "result");
+  std::printf("\n%-12s %-56s %-42s %s\n", "part", "property", "found", "result");
   bool allMet = true;
   for (const Check& c : report.checks) {
-    std::printf("%-12s %-58s %-30s %s\n", c.part.c_str(), c.what.c_str(), c.found.c_str(),
+    std::printf("%-12s %-56s %-42s %s\n", c.part.c_str(), c.what.c_str(), c.found.c_str(),
                 c.met ? "met" : "NOT met");
     allMet = allMet && c.met;
   }
