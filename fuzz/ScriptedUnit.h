@@ -53,6 +53,7 @@ struct SentReply {
   Bytes request;  // CRC included
   Bytes reply;    // empty: no answer
   bool passes = false;
+  bool truthful = false;  // the virtual unit's own answer, unspoiled
   std::int64_t atMs = 0;
 
   int function() const { return request.size() > 1 ? request[1] : -1; }
@@ -88,7 +89,12 @@ class ScriptedUnit {
     master.identificationDone = true;
   }
 
-  unit::VirtualUnit& unit() { return unit_; }
+  // What the unit would answer now, leaving the log and the input alone.
+  Bytes trueAnswer(Bytes request) {
+    appendCrc(request);
+    const std::optional<Bytes> handled = unit_.handle(request);
+    return handled ? *handled : Bytes{};
+  }
 
   // Whether exactly `frame` went back, and passed, to a request for
   // `count` registers from `first` with `function`.
@@ -151,7 +157,8 @@ class ScriptedUnit {
     const bool passes =
         !reply.empty() && reply.size() <= JbusMaster::kFrameSize &&
         checkReply(reply.data(), reply.size(), request[1], expected) == ReplyCheck::kOk;
-    log.push_back({request, reply, passes, clock_.nowMs()});
+    const bool truthful = handled && reply == *handled;
+    log.push_back({request, reply, passes, truthful, clock_.nowMs()});
     if (!reply.empty()) l.deliverAtBaud(reply, 9600, 5);
   }
 

@@ -55,9 +55,11 @@ std::vector<Bytes> recordsSent(const fuzz::ScriptedUnit& far, std::size_t from,
 
 // A download file holds, in order, records the unit sent in passing replies
 // since the download started, none of them the empty-record mark, and as
-// many as the session counted.
-void checkDownload(const fuzz::ScriptedUnit& far, std::size_t from, const std::string& path,
-                   const LoggerViewerSession& session) {
+// many as the session counted. When no passing answer of the logger was
+// spoiled, they are the logger's records from the first the page showed,
+// without gaps or doubles whatever failed in between.
+void checkDownload(fuzz::ScriptedUnit& far, std::size_t from, long long firstRecord,
+                   const std::string& path, const LoggerViewerSession& session) {
   LoggerFileReader reader;
   const FileResult opened = reader.open(path);
   if (opened.status == FileStatus::CannotOpen) {
@@ -82,6 +84,19 @@ void checkDownload(const fuzz::ScriptedUnit& far, std::size_t from, const std::s
     FUZZ_CHECK(next < sent.size());
     ++next;
   }
+  for (const fuzz::SentReply& s : far.log) {
+    if (s.passes && s.function() == 4 && !s.truthful) return;
+  }
+  for (long long i = 0; i < reader.info().recordCount; ++i) {
+    Bytes stored;
+    FUZZ_CHECK(reader.readStoredRecord(i, stored).ok());
+    const auto index = static_cast<std::uint16_t>(firstRecord + i);
+    const Bytes answer = far.trueAnswer({1, 4, static_cast<std::uint8_t>(index >> 8),
+                                         static_cast<std::uint8_t>(index & 0xFF), 0, 1});
+    const std::span<const std::uint8_t> record = loggerRecordBytes(stored);
+    FUZZ_CHECK(answer.size() == 5 + record.size());
+    FUZZ_CHECK(std::equal(record.begin(), record.end(), answer.begin() + 3));
+  }
 }
 
 }  // namespace
@@ -103,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string path = fuzz::scratch().file("download.log");
   std::size_t downloadFrom = 0;
+  long long firstRecord = 0;
   bool downloading = false;
 
   for (int t = 0; t < kMaxTicks && !input.exhausted(); ++t) {
@@ -126,6 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 6:
         if (session.canStartDownload()) {
           std::remove(path.c_str());
+          firstRecord = static_cast<long long>(session.page()) * LoggerViewerSession::kRowsPerPage;
           FUZZ_CHECK(session.startDownload(path));
           downloadFrom = far.log.size();
           downloading = true;
@@ -138,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     if (downloading && session.recording() == Recording::Off) {
-      checkDownload(far, downloadFrom, path, session);
+      checkDownload(far, downloadFrom, firstRecord, path, session);
       downloading = false;
     }
 
@@ -154,10 +171,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(grid.columns.empty() || grid.cells.size() == LoggerGrid::kRows - 1);
     for (const auto& row : grid.cells) FUZZ_CHECK(row.size() == grid.columns.size());
     if (downloading && session.recording() == Recording::Off) {
-      checkDownload(far, downloadFrom, path, session);
+      checkDownload(far, downloadFrom, firstRecord, path, session);
       downloading = false;
     }
   }
-  if (downloading) checkDownload(far, downloadFrom, path, session);
+  if (downloading) checkDownload(far, downloadFrom, firstRecord, path, session);
   return 0;
 }
