@@ -14,6 +14,7 @@
 #include <span>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "base/FieldFormat.h"
@@ -81,6 +82,41 @@ inline std::uint8_t functionOf(std::uint8_t selector) {
     default:
       return selector;
   }
+}
+
+// Whether `text` is well-formed UTF-8: no stray continuation byte, no
+// sequence cut short, no overlong form, no surrogate, nothing past U+10FFFF.
+inline bool validUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    std::size_t n = 0;
+    std::uint32_t cp = 0;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      n = 1, cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      n = 2, cp = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      n = 3, cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (n >= text.size() - i) return false;
+    for (std::size_t k = 1; k <= n; ++k) {
+      const auto c = static_cast<unsigned char>(text[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (c & 0x3F);
+    }
+    if ((n == 2 && cp < 0x800) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+      return false;
+    }
+    i += n + 1;
+  }
+  return true;
 }
 
 // Writes the input to the scratch file `name` and returns its path.

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/BuiltinProbeCatalogue.h"
@@ -186,6 +188,78 @@ void seedLink() {
   put("exchange", "exception-slow", concat({{0, 3, 0, 30, 50, 5}, exception}));
 }
 
+// The screens: the spreadsheet conversion of recorded files, COMPARE, and
+// the sessions against the scripted far end (fuzz/ScriptedUnit.h), where a
+// zero byte is the unit's true answer and, between ticks, no press.
+void seedScreens() {
+  const fs::path files = g_root;
+  for (const auto& [kind, source] :
+       {std::pair{0, "measurement_file/three-polls.mes"},
+        std::pair{1, "logger_file/records-31.log"}, std::pair{1, "logger_file/records-62.log"}}) {
+    std::ifstream in(files / source, std::ios::binary);
+    const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (std::uint8_t passes : {0, 6}) {
+      put("spreadsheet_conversion",
+          fs::path(source).filename().string() + "-" + std::to_string(passes),
+          concat({{static_cast<std::uint8_t>(kind | passes)}, file}));
+    }
+  }
+
+  DeviceImage image;
+  for (const auto& [kind, map] :
+       {std::pair{0, configurationMap(image)}, std::pair{1, factoryMap(image)}}) {
+    const Bytes a = blockDefaults(map);
+    Bytes b = a;
+    for (std::size_t i = 0; i < b.size(); i += 7) b[i] = static_cast<std::uint8_t>(b[i] + 1);
+    const std::string name = kind == 0 ? "configuration" : "factory";
+    put("comparison_report", name + "-defaults",
+        concat({{static_cast<std::uint8_t>(kind), 40}, a, a}));
+    put("comparison_report", name + "-changed",
+        concat({{static_cast<std::uint8_t>(kind | 6), 13}, a, b}));
+  }
+
+  // Sixteen ticks of good answers; then with a recording, a silence and a
+  // spoiled reply on the way.
+  put("measurement_session", "good-polls", Bytes(1 + 16 * 5, 0));
+  Bytes recorded{2};
+  for (int t = 0; t < 16; ++t) {
+    recorded.insert(recorded.end(), {static_cast<std::uint8_t>(t == 2    ? 1
+                                                               : t == 12 ? 2
+                                                                         : 0),
+                                     0, 0,
+                                     static_cast<std::uint8_t>(t == 5   ? 1
+                                                               : t == 7 ? 3
+                                                                        : 0),
+                                     0});
+  }
+  put("measurement_session", "recorded", recorded);
+
+  // A logger of 32 records (a page and a bit): the page, then a download.
+  for (std::uint8_t type : {0, 2}) {
+    Bytes viewer{static_cast<std::uint8_t>(0x40 | type), 0, 0, 0};
+    for (int t = 0; t < 24; ++t) {
+      viewer.insert(viewer.end(), {static_cast<std::uint8_t>(t == 6 ? 6 : t == 1 ? 1 : 0), 0});
+    }
+    put("logger_session", "page-and-download-" + std::to_string(type), viewer);
+  }
+
+  // Pictures read whole, another screen chosen, recorded, then the close.
+  Bytes echo{0};
+  for (int t = 0; t < 24; ++t) {
+    const std::uint8_t presses = t == 1 ? 1 : t == 8 ? 4 : t == 20 ? 8 : 0;
+    echo.push_back(presses);
+    if (presses == 4) echo.push_back(3);
+    echo.insert(echo.end(), {0, 0});
+  }
+  put("echo_session", "pictures", echo);
+
+  // Every upload screen with good answers: the calibration with its clock,
+  // resets and every configuration, from the unit and from a file.
+  for (std::uint8_t setup : {0, 1, 2, 3, 8, 9, 0x19}) {
+    put("upload_session", "screen-" + std::to_string(setup), Bytes{setup, 0x1F, 1, 0, 0, 0});
+  }
+}
+
 void seedUnitState() {
   unit::StoredBlocks blocks;
   for (std::size_t i = 0; i < blocks.factory.size(); ++i) {
@@ -205,5 +279,6 @@ int main(int argc, char** argv) {
   seedFiles();
   seedLink();
   seedUnitState();
+  seedScreens();
   return 0;
 }

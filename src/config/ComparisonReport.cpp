@@ -39,7 +39,15 @@ std::string reportValueText(const ReportField& field, int language,
     return field.list ? listText(*field.list, field.count, **index, language)
                       : std::to_string(**index);
   }
-  return *std::get<std::string*>(field.variable);
+  // The report is one line per field and one tab between columns: a text
+  // that holds a line feed or a tab (any byte of a block can) would cut its
+  // line in two. Control characters show as '?', as characters that cannot
+  // be shown do elsewhere.
+  std::string text = *std::get<std::string*>(field.variable);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
 }
 
 namespace {

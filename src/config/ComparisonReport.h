@@ -36,7 +36,8 @@ using ReportTable = std::function<std::vector<ReportField>(DeviceImage&)>;
 ReportTable configurationReportTable(const ValueList& probeNames);
 
 // A field's value as the report writes it: numbers with the field's format
-// and the regional decimal separator, list entries in `language`.
+// and the regional decimal separator, list entries in `language`, texts with
+// their control characters (line feeds, tabs ...) as '?'.
 std::string reportValueText(const ReportField& field, int language,
                             const RegionalSettings& regional);
 

@@ -45,6 +45,14 @@ TEST(FactoryComparison, ListsEachDeviationWithTheUnitValueFirst) {
       {"coefficient", [](Bytes& b) { b[62] = 15; }, {}, kFrench, comma, {"Coef S. Ext.\t1,0\t1,5"}},
       {"language", [](Bytes& b) { b[63] = 1; }, {}, kFrench, {}, {"Langue\tFRANCAIS\tENGLISH"}},
       {"text", [](Bytes& b) { b[25] = 'Z'; }, {}, kEnglish, {}, {"Text SP2\t      \tZ     "}},
+      // A line feed or a tab of the file's text must not break the report's
+      // line in two.
+      {"control characters in a text",
+       [](Bytes& b) { b[25] = '\n', b[26] = '\t'; },
+       {},
+       kEnglish,
+       {},
+       {"Text SP2\t      \t??    "}},
       // A cleared edit sends the same blanks the unit holds: no deviation.
       {"cleared text",
        [](Bytes&) {},
