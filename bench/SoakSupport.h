@@ -19,6 +19,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -239,7 +240,7 @@ inline long long fileSize(const std::string& path) {
 
 inline Bytes fileBytes(const std::string& path) {
   Bytes out;
-  if (!readWholeFile(path, out).ok()) out.clear();
+  if (!readWholeFile(path, out, std::numeric_limits<long long>::max()).ok()) out.clear();
   return out;
 }
 
