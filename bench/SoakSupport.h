@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
-#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
