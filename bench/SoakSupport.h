@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <map>
 #include <optional>
@@ -33,6 +34,25 @@
 #include "unit/FaultPlan.h"
 
 namespace flowdesk::bench {
+
+// A soak's command line: "--name VALUE" pairs, each handed to
+// `take(name, value, number)`, `number` being the value as a whole number
+// from 0, or -1 when it is not one. False, a usage error, when a name has no
+// value or `take` refuses it.
+inline bool parseNamedValues(
+    int argc, char** argv,
+    const std::function<bool(const std::string& name, const std::string& value, long number)>&
+        take) {
+  for (int i = 1; i < argc; i += 2) {
+    if (i + 1 >= argc) return false;
+    const std::string value = argv[i + 1];
+    char* end = nullptr;
+    const long n = std::strtol(value.c_str(), &end, 10);
+    const bool number = !value.empty() && *end == '\0' && n >= 0;
+    if (!take(argv[i], value, number ? n : -1)) return false;
+  }
+  return true;
+}
 
 // A program of this build, found beside the benchmarks unless `given` (an
 // option) or the environment variable names it.

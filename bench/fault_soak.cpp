@@ -64,31 +64,28 @@ struct Options {
 };
 
 bool parse(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (i + 1 >= argc) return false;
-    const std::string v = argv[++i];
-    char* end = nullptr;
-    const long n = std::strtol(v.c_str(), &end, 10);
-    const bool number = !v.empty() && *end == '\0' && n >= 0;
-    if (a == "--polls" && number && n <= 1000000) {
-      o.polls = n;
-    } else if (a == "--records" && number && n <= 65000) {
-      o.records = n;
-    } else if (a == "--uploads" && number && n <= 10000) {
-      o.uploads = n;
-    } else if (a == "--seed" && number) {
-      o.seed = static_cast<std::uint32_t>(n);
-    } else if (a == "--percent") {
-      o.percent = std::strtod(v.c_str(), &end);
-      if (*end != '\0' || !(o.percent >= 0 && o.percent <= 100)) return false;
-    } else if (a == "--unit") {
-      o.unit = v;
-    } else {
-      return false;
-    }
-  }
-  if (o.records == 0 && o.polls == 0 && o.uploads == 0) return false;
+  const bool good =
+      bench::parseNamedValues(argc, argv, [&o](const std::string& a, const std::string& v, long n) {
+        char* end = nullptr;
+        if (a == "--polls" && n >= 0 && n <= 1000000) {
+          o.polls = n;
+        } else if (a == "--records" && n >= 0 && n <= 65000) {
+          o.records = n;
+        } else if (a == "--uploads" && n >= 0 && n <= 10000) {
+          o.uploads = n;
+        } else if (a == "--seed" && n >= 0) {
+          o.seed = static_cast<std::uint32_t>(n);
+        } else if (a == "--percent") {
+          o.percent = std::strtod(v.c_str(), &end);
+          return *end == '\0' && o.percent >= 0 && o.percent <= 100;
+        } else if (a == "--unit") {
+          o.unit = v;
+        } else {
+          return false;
+        }
+        return true;
+      });
+  if (!good || (o.records == 0 && o.polls == 0 && o.uploads == 0)) return false;
   o.unit = bench::buildProgram(o.unit, "FLOWDESK_UNIT_BIN", "flowdesk-unit");
   return true;
 }

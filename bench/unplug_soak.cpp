@@ -48,34 +48,28 @@ struct Options {
 };
 
 bool parse(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (i + 1 >= argc) return false;
-    const std::string v = argv[++i];
-    char* end = nullptr;
-    const long n = std::strtol(v.c_str(), &end, 10);
-    const bool number = !v.empty() && *end == '\0' && n >= 0;
-    if (a == "--runs" && number && n >= 1 && n <= 10000) {
-      o.runs = n;
-    } else if (a == "--polls" && number && n >= 1 && n <= 100000) {
-      o.polls = n;
-    } else if (a == "--records" && number && n >= 1 && n <= 65000) {
-      o.records = n;
-    } else if (a == "--reconnect" && number && n <= 3600) {
-      o.reconnect = n;
-    } else if (a == "--seed" && number) {
-      o.seed = static_cast<std::uint32_t>(n);
-    } else if (a == "--unit") {
-      o.unit = v;
-    } else if (a == "--cli") {
-      o.cli = v;
-    } else {
-      return false;
-    }
-  }
+  const bool good =
+      bench::parseNamedValues(argc, argv, [&o](const std::string& a, const std::string& v, long n) {
+        if (a == "--runs" && n >= 1 && n <= 10000) {
+          o.runs = n;
+        } else if (a == "--polls" && n >= 1 && n <= 100000) {
+          o.polls = n;
+        } else if (a == "--records" && n >= 1 && n <= 65000) {
+          o.records = n;
+        } else if (a == "--reconnect" && n >= 0 && n <= 3600) {
+          o.reconnect = n;
+        } else if (a == "--seed" && n >= 0) {
+          o.seed = static_cast<std::uint32_t>(n);
+        } else if (a == "--unit" || a == "--cli") {
+          (a == "--unit" ? o.unit : o.cli) = v;
+        } else {
+          return false;
+        }
+        return true;
+      });
   o.unit = bench::buildProgram(o.unit, "FLOWDESK_UNIT_BIN", "flowdesk-unit");
   o.cli = bench::buildProgram(o.cli, "FLOWDESK_CLI_BIN", "flowdesk-cli");
-  return true;
+  return good;
 }
 
 long repeatedRecords(const std::string& path) {
