@@ -174,13 +174,12 @@ bool sameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// A twin whose writer is gone: old, ours, and locked by no one. It is
-// removed while we hold its lock, and only if its name still leads to the
-// file we locked.
-bool removeIfStale(const std::string& twin, std::time_t now) {
+// A twin whose writer is gone: ours, and locked by no one. It is removed
+// while we hold its lock, and only if its name still leads to the file we
+// locked.
+bool removeIfStale(const std::string& twin) {
   struct stat st {};
-  if (::lstat(twin.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
-      now - st.st_mtime < kStaleTwinSeconds) {
+  if (::lstat(twin.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
     return false;
   }
   const int fd = ::open(twin.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
@@ -203,10 +202,9 @@ int removeStaleTwins(const std::string& path) {
   if (name.empty()) return 0;
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return 0;
-  const std::time_t now = std::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    if (isTwinName(entry->d_name, name) && removeIfStale(folder + entry->d_name, now)) ++removed;
+    if (isTwinName(entry->d_name, name) && removeIfStale(folder + entry->d_name)) ++removed;
   }
   ::closedir(dir);
   return removed;
@@ -221,14 +219,27 @@ FileResult ReplacementFile::create(const std::string& path) {
   path_ = path;
   removeStaleTwins(path);
   const std::string folder = folderOf(path);
-  std::string tmpl = folder + "." + path.substr(folder.size()) + ".XXXXXX";
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
-  fd_ = fd;
-  twin_ = tmpl;
   // Held until the twin is closed: this is how a later writer tells a twin
-  // being written from one a killed writer left.
-  ::flock(fd_, LOCK_EX | LOCK_NB);
+  // being written from one a killed writer left. Another writer's clean-up
+  // may take a twin in the instant before it is locked; it is made again.
+  for (int attempt = 0; attempt < 3 && fd_ < 0; ++attempt) {
+    std::string tmpl = folder + "." + path.substr(folder.size()) + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
+    struct stat held {};
+    struct stat named {};
+    // A folder whose file system has no locks still gets its file: its
+    // twins are then never taken for stale either.
+    const bool taken = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (!taken && ::fstat(fd, &held) == 0 && ::lstat(tmpl.c_str(), &named) == 0 &&
+        sameInode(held, named)) {
+      fd_ = fd;
+      twin_ = tmpl;
+    } else {
+      ::close(fd);
+    }
+  }
+  if (fd_ < 0) return FileResult::failure(FileStatus::CannotCreate, path, EAGAIN);
   // mkstemp creates 0600; the file is an ordinary document.
   mode_t mask = ::umask(0);
   ::umask(mask);

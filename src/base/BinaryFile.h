@@ -126,14 +126,13 @@ class ReplacementFile {
   std::string twin_;
 };
 
-// A twin is stale when its writer is gone: a twin being written is locked
-// (flock) by its writer for as long as it is open, and is younger than this.
-inline constexpr long long kStaleTwinSeconds = 60;
-
 // Removes the twins of `path` that a killed writer left behind: entries of
 // its folder named exactly "." + name + "." and six letters or digits (what
-// mkstemp makes), regular files of ours, unchanged for kStaleTwinSeconds and
-// locked by no one. Nothing else is ever removed. Returns how many went.
+// mkstemp makes), regular files of ours, locked by no one. A twin being
+// written is locked (flock) by its writer for as long as it is open, and a
+// writer that finds its twin removed before it could lock it makes another,
+// so the lock alone tells a live twin from a dead one. Nothing else is ever
+// removed. Returns how many went.
 int removeStaleTwins(const std::string& path);
 
 // Replaces (or creates) `path` with `data` through a ReplacementFile.

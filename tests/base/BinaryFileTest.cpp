@@ -58,7 +58,7 @@ TEST(AtomicWrite, StaleTwinsOfTheFileGoAtItsNextWrite) {
   const Case cases[] = {
       {".keep.eta.Ab3xYz", kFile, true, true},
       {".keep.eta.000000", kFile, true, true},
-      {".keep.eta.fresh1", kFile, false, false},       // may be another save going on
+      {".keep.eta.fresh1", kFile, false, true},        // unlocked: its writer is gone
       {".keep.eta.locked", kLockedFile, true, false},  // its writer is still at it
       {".keep.eta.Ab3xY", kFile, true, false},         // not what mkstemp makes
       {".keep.eta.Ab3xYzz", kFile, true, false},
