@@ -91,7 +91,10 @@ QLineSeries* PlotChart::piece(std::size_t s, std::size_t index) {
   while (d.pieces.size() <= index) {
     auto* line = new QLineSeries(&chart_);
     QPen pen(colour(s));
-    pen.setWidthF(1.5);
+    // A hairline: a wider pen goes through the general stroker, which
+    // takes three times as long to draw a month of records.
+    pen.setWidthF(1);
+    pen.setCosmetic(true);
     line->setPen(pen);
     line->setColor(colour(s));
     line->setMarkerSize(4);
@@ -110,14 +113,29 @@ QLineSeries* PlotChart::piece(std::size_t s, std::size_t index) {
 
 void PlotChart::refresh(int columns) {
   const PlotRange view = session_.view();
+  const std::vector<PlotLine> lines = session_.lines(columns);
+  // Qt Charts lays out every line again, stroke and all, whenever one of
+  // its axes moves: emptied first, the lines cost nothing to lay out while
+  // the axes move, and each is laid out once, when it gets its points.
+  for (Drawn& d : drawn_) {
+    for (QLineSeries* piece : d.pieces) {
+      if (piece->count() > 0) piece->clear();
+    }
+  }
   timeAxis_->setFormat(plotTimeFormat(regional_, view.span()));
   timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(view.from * 1000)),
                       QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(view.to * 1000)));
+  for (const PlotLine& line : lines) {
+    const double low = line.low;
+    const double high = line.high;
+    const double margin = high > low ? (high - low) * 0.05 : std::max(std::fabs(low) * 0.05, 1.0);
+    drawn_[line.series].axis->setRange(low - margin, high + margin);
+  }
 
   std::vector<std::size_t> used(drawn_.size(), 0);
   std::vector<bool> hasLine(drawn_.size(), false);
   QList<QPointF> points;
-  for (const PlotLine& line : session_.lines(columns)) {
+  for (const PlotLine& line : lines) {
     const std::size_t s = line.series;
     hasLine[s] = true;
     for (const std::vector<PlotPoint>& p : line.pieces) {
@@ -129,10 +147,6 @@ void PlotChart::refresh(int columns) {
       series->replace(points);
       series->setVisible(true);
     }
-    double low = line.low;
-    double high = line.high;
-    const double margin = high > low ? (high - low) * 0.05 : std::max(std::fabs(low) * 0.05, 1.0);
-    drawn_[s].axis->setRange(low - margin, high + margin);
   }
   for (std::size_t s = 0; s < drawn_.size(); ++s) {
     Drawn& d = drawn_[s];
@@ -141,7 +155,6 @@ void PlotChart::refresh(int columns) {
     // The first piece keeps the legend entry of a shown series, even empty.
     if (d.pieces.empty() && shown) piece(s, 0);
     for (std::size_t k = used[s]; k < d.pieces.size(); ++k) {
-      d.pieces[k]->clear();
       d.pieces[k]->setVisible(k == 0 && shown);
     }
   }
