@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QImage>
@@ -27,6 +28,7 @@ constexpr QRgb kColours[] = {0x1f5fb4, 0xc0392b, 0x2e8b57, 0x8e44ad, 0xd35400,
                              0x16a085, 0x7f8c8d, 0xb7950b, 0x34495e};
 
 constexpr int kTimeTicks = 6;
+constexpr std::size_t kRoomyAxes = 4;
 constexpr double kSecondsPerDay = 86400.0;
 
 QString text(const BilingualText& t, int language) {
@@ -122,14 +124,27 @@ void PlotChart::refresh(int columns) {
       if (piece->count() > 0) piece->clear();
     }
   }
-  timeAxis_->setFormat(plotTimeFormat(regional_, view.span()));
+  const QString format = plotTimeFormat(regional_, view.span());
+  timeAxis_->setFormat(format);
+  // As many dates as fit side by side: long ones overlap on a narrow plot.
+  const QFontMetrics metrics(timeAxis_->labelsFont());
+  const int label = metrics.horizontalAdvance(QDateTime::currentDateTime().toString(format));
+  timeAxis_->setTickCount(std::clamp(columns / std::max(1, label + label / 2) + 1, 2, kTimeTicks));
   timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(view.from * 1000)),
                       QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(view.to * 1000)));
+  // Many axes side by side leave each little room: short labels without the
+  // titles are read whole where long ones would be cut to "1...". The
+  // colours and the legend, which then gives the units, say which is which.
+  const bool crowded = lines.size() > kRoomyAxes;
   for (const PlotLine& line : lines) {
+    QValueAxis* axis = drawn_[line.series].axis;
     const double low = line.low;
     const double high = line.high;
     const double margin = high > low ? (high - low) * 0.05 : std::max(std::fabs(low) * 0.05, 1.0);
-    drawn_[line.series].axis->setRange(low - margin, high + margin);
+    axis->setLabelFormat(
+        crowded ? plotTightLabelFormat((high - low) + 2 * margin, axis->tickCount()) : QString());
+    axis->setTitleVisible(!crowded);
+    axis->setRange(low - margin, high + margin);
   }
 
   std::vector<std::size_t> used(drawn_.size(), 0);
@@ -154,10 +169,23 @@ void PlotChart::refresh(int columns) {
     d.axis->setVisible(shown && hasLine[s]);
     // The first piece keeps the legend entry of a shown series, even empty.
     if (d.pieces.empty() && shown) piece(s, 0);
+    if (!d.pieces.empty()) {
+      const PlotSeries& series = session_.data().series[s];
+      d.pieces.front()->setName(
+          QString::fromStdString(crowded ? plotAxisTitle(series) : series.name));
+    }
     for (std::size_t k = used[s]; k < d.pieces.size(); ++k) {
       d.pieces[k]->setVisible(k == 0 && shown);
     }
   }
+}
+
+QString plotTightLabelFormat(double span, int ticks) {
+  const double step = span / std::max(1, ticks - 1);
+  const int decimals = step > 0 && std::isfinite(step)
+                           ? std::clamp(-static_cast<int>(std::floor(std::log10(step))), 0, 6)
+                           : 0;
+  return QStringLiteral("%.%1f").arg(decimals);
 }
 
 FileResult writePlotImage(const PlotSession& session, int language,

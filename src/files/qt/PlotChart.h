@@ -49,6 +49,10 @@ class PlotChart {
 // date left out of a view shorter than a day.
 QString plotTimeFormat(const RegionalSettings& regional, double spanSeconds);
 
+// A value axis' label format with as many decimals as the step between two
+// of its `ticks` over `span` needs, and no more: 48250, 7.7, 1575.2.
+QString plotTightLabelFormat(double span, int ticks);
+
 // The session's view rendered off screen at `size` into a PNG or SVG file
 // (by the extension of `path`, PNG when it has neither), as the plot window
 // and flowdesk-cli plot write it. Needs a QApplication.

@@ -98,6 +98,11 @@ bool PlotDialog::load() {
   auto* chart = new QChart;
   ui_->chartView->setChart(chart);  // the view owns it
   drawer_ = std::make_unique<PlotChart>(*chart, session_, language(), systemRegionalSettings());
+  // The plot area settles after the axes are laid out: thin the lines to
+  // its final width, and fit the dates to it, once it is known.
+  connect(chart, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+    if (static_cast<int>(area.width()) != columns_) refresh();
+  });
 
   filling_ = true;
   ui_->listSeries->clear();
@@ -115,7 +120,8 @@ bool PlotDialog::load() {
 
 void PlotDialog::refresh() {
   if (!drawer_) return;
-  drawer_->refresh(ui_->chartView->plotColumns());
+  columns_ = ui_->chartView->plotColumns();
+  drawer_->refresh(columns_);
   ui_->buttonWholeView->setEnabled(session_.zoomed());
 }
 

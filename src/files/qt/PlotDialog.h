@@ -63,6 +63,7 @@ class PlotDialog : public Screen {
   std::unique_ptr<Ui::PlotDialog> ui_;
   PlotSession session_;
   std::unique_ptr<PlotChart> drawer_;
+  int columns_ = 0;       // the plot area's width the lines were last thinned to
   bool filling_ = false;  // the series list is being filled: its changes are not presses
 };
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/BilingualText.h"
+#include "files/qt/PlotChart.h"
 #include "files/qt/PlotDialog.h"
 #include "link/AppContext.h"
 #include "logger/LoggerFile.h"
@@ -131,3 +132,20 @@ TEST(PlotWindow, GraphOnTheViewerAndFilesWithoutDates) {
 
 }  // namespace
 }  // namespace flowdesk
+
+TEST(PlotWindow, CrowdedAxesLabelsKeepTheDecimalsTheirStepNeeds) {
+  const struct {
+    double span;
+    int ticks;
+    const char* format;
+  } cases[] = {
+      {760, 5, "%.0f"},   // a totalizer: whole numbers
+      {3.9, 5, "%.1f"},   // a flow between 3.8 and 7.7
+      {0.69, 5, "%.1f"},  // a sound velocity zoomed to under a metre a second
+      {0.069, 5, "%.2f"}, {1e-9, 5, "%.6f"}, {0, 5, "%.0f"}, {5, 1, "%.0f"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(flowdesk::plotTightLabelFormat(c.span, c.ticks).toStdString(), c.format)
+        << c.span << " over " << c.ticks << " ticks";
+  }
+}
