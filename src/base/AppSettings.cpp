@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -96,12 +98,41 @@ std::int32_t storedJbus(float jbus) {
   return static_cast<std::int32_t>(jbus);  // truncates toward zero
 }
 
-std::string prepareDataFolder(const std::string& programDir, const EnvironmentLookup& env,
-                              bool* ready) {
-  // Only an absolute program folder: a relative one would move with the
-  // working directory.
-  if (!programDir.empty() && programDir.front() == '/') {
-    const std::string folder = withSlash(programDir) + "Data/";
+std::string documentsFolder(const EnvironmentLookup& env) {
+  const std::string home = homeFolder(env);
+  std::string config;
+  if (env) {
+    if (auto xdg = env("XDG_CONFIG_HOME"); xdg && !xdg->empty() && xdg->front() == '/')
+      config = *xdg;
+  }
+  if (config.empty() && !home.empty()) config = withSlash(home) + ".config";
+  // The desktop's own choice, as xdg-user-dirs writes it:
+  // XDG_DOCUMENTS_DIR="$HOME/Documents" (the name may be translated).
+  if (!config.empty()) {
+    std::ifstream dirs(withSlash(config) + "user-dirs.dirs");
+    std::string line;
+    constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
+    while (std::getline(dirs, line)) {
+      if (line.rfind(kKey, 0) != 0) continue;
+      std::string value = line.substr(kKey.size());
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+      }
+      if (value.rfind("$HOME", 0) == 0 && !home.empty()) value = home + value.substr(5);
+      if (!value.empty() && value.front() == '/') {
+        while (value.size() > 1 && value.back() == '/') value.pop_back();
+        return value;
+      }
+    }
+  }
+  if (home.empty()) return {};
+  return withSlash(home) + "Documents";
+}
+
+std::string prepareDataFolder(const EnvironmentLookup& env, bool* ready) {
+  const std::string documents = documentsFolder(env);
+  if (!documents.empty()) {
+    const std::string folder = withSlash(documents) + "flowdesk/";
     if (usableFolder(folder)) {
       if (ready != nullptr) *ready = true;
       return folder;
@@ -113,7 +144,7 @@ std::string prepareDataFolder(const std::string& programDir, const EnvironmentLo
   return folder;
 }
 
-SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s, const std::string& programDir,
+SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s,
                                 const EnvironmentLookup& env) {
   const std::string key = kSettingsKey;
   s.LastPathName = store.readText(key, "LastPathName", "");
@@ -148,7 +179,7 @@ SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s, const std:
   if (!anyName) {
     result.firstRun = true;
     s.probes = builtinProbeCatalogue();
-    result.dataFolder = prepareDataFolder(programDir, env, &result.dataFolderReady);
+    result.dataFolder = prepareDataFolder(env, &result.dataFolderReady);
     s.LastPathName = result.dataFolder;
     s.LastPathPrnFileName = result.dataFolder;
   }

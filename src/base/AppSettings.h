@@ -53,13 +53,14 @@ struct SettingsLoadResult {
 
 // Reads every setting (defaults for what is missing, silently). On a first
 // run, also copies the built-in probe catalogue and points LastPathName and
-// LastPathPrnFileName at the data folder, which it creates: the program's
-// folder + "Data/" when that can be created and written, otherwise
-// $XDG_DATA_HOME/flowdesk/Data/ (~/.local/share/flowdesk/Data/). An installed
-// program's folder is not writable, and a default folder that cannot take a
-// file would make every first save fail.
+// LastPathPrnFileName at the data folder, which it creates: "flowdesk/" in
+// the user's documents folder (~/Documents/flowdesk/) when that can be
+// created and written, otherwise $XDG_DATA_HOME/flowdesk/Data/
+// (~/.local/share/flowdesk/Data/). Never the program's folder: an installed
+// program's folder is not the user's to write, and a build folder is deleted
+// with the build. A default folder that cannot take a file would make every
+// first save fail.
 SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& settings,
-                                const std::string& programDir,
                                 const EnvironmentLookup& env = processEnvironment());
 
 // Writes every setting, changed or not. False when the store reports that the
@@ -68,8 +69,12 @@ bool saveSettings(SettingsStore& store, const AppSettings& settings);
 
 // The first-run data folder (see loadSettings), created if missing.
 // `ready` tells whether it exists and is writable in the end.
-std::string prepareDataFolder(const std::string& programDir, const EnvironmentLookup& env,
-                              bool* ready = nullptr);
+std::string prepareDataFolder(const EnvironmentLookup& env, bool* ready = nullptr);
+
+// The user's documents folder as the desktop names it: XDG_DOCUMENTS_DIR of
+// user-dirs.dirs in the configuration folder, else ~/Documents (whether or
+// not it exists); "" when there is no home folder.
+std::string documentsFolder(const EnvironmentLookup& env);
 
 // Jbus as stored: truncated toward zero (12.9 -> 12); a value beyond 32 bits
 // is clamped, and a NaN stores the default address 1.

@@ -272,10 +272,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   MemorySettingsStore unsaved;
   SettingsStore& store = environment.settings ? *environment.settings : unsaved;
-  const std::string programDir = environment.programDir.empty()
-                                     ? programDirectoryOf(executablePath())
-                                     : environment.programDir;
-  loadSettings(store, app.settings, programDir, environment.env);
+  loadSettings(store, app.settings, environment.env);
   const AppSettings loaded = app.settings;
 
   // This run's link: the options win over the saved settings, for this run.

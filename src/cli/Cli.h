@@ -23,9 +23,6 @@ using PlotImageWriter =
 // What a run of flowdesk-cli takes from its surroundings; tests set their own.
 struct CliEnvironment {
   EnvironmentLookup env = processEnvironment();
-  // Folder of the program (first-run data folder); empty: the running
-  // program's own folder.
-  std::string programDir;
   Clock* clock = nullptr;  // null: the system clock
   // How the master opens its port; empty: the serial devices. Tests put an
   // in-memory line here.

@@ -71,7 +71,7 @@ TEST(LoadSettings, FirstRunGivesDefaultsCatalogueAndACreatedDataFolder) {
   AppSettings s;
   s.Language = 1;  // whatever was in memory is replaced
   s.Com = 3;
-  const auto result = loadSettings(store, s, tmp / "bin", fakeEnv({}));
+  const auto result = loadSettings(store, s, fakeEnv({{"HOME", tmp / "home"}}));
 
   EXPECT_TRUE(result.firstRun);
   EXPECT_TRUE(result.dataFolderReady);
@@ -84,7 +84,7 @@ TEST(LoadSettings, FirstRunGivesDefaultsCatalogueAndACreatedDataFolder) {
   EXPECT_EQ(s.LastFileSpName, "");
   EXPECT_EQ(s.devices(), (std::array<std::string, 4>{}));
   EXPECT_EQ(s.probes, builtinProbeCatalogue());
-  const std::string data = tmp / "bin/Data/";
+  const std::string data = tmp / "home/Documents/flowdesk/";
   EXPECT_EQ(s.LastPathName, data);
   EXPECT_EQ(s.LastPathPrnFileName, data);
   EXPECT_EQ(result.dataFolder, data);
@@ -92,43 +92,48 @@ TEST(LoadSettings, FirstRunGivesDefaultsCatalogueAndACreatedDataFolder) {
   EXPECT_TRUE(store.values.empty()) << "loading must not write";
 }
 
-TEST(LoadSettings, FirstRunFallsBackToTheUserDataFolder) {
+TEST(LoadSettings, FirstRunDataFolderIsInTheDocumentsFolderOrTheUserDataFolder) {
   TempFolder tmp;
-  std::ofstream(tmp / "file") << "x";
-  fs::create_directories(tmp / "prog");
-  std::ofstream(tmp / "prog/Data") << "a file where the folder should be";
-  const std::string xdg = tmp / "xdg";
   const std::string home = tmp / "home";
+  const std::string xdg = tmp / "xdg";
+  const std::string config = tmp / "config";
+  fs::create_directories(home + "/.config");
+  fs::create_directories(config);
+  std::ofstream(home + "/.config/user-dirs.dirs")
+      << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\n"
+         "XDG_DOCUMENTS_DIR=\"$HOME/Mes documents/\"\n";
+  std::ofstream(config + "/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"" << tmp / "elsewhere"
+                                            << "\"\n";
+  const std::string blocked = tmp / "blocked";
+  fs::create_directories(blocked);
+  std::ofstream(blocked + "/Documents") << "a file where the folder should be";
   const struct {
     const char* what;
-    std::string programDir;
     std::map<std::string, std::string> env;
     std::string expected;
   } cases[] = {
-      {"folder cannot be created",
-       tmp / "file/bin",
-       {{"XDG_DATA_HOME", xdg}, {"HOME", home}},
-       xdg + "/flowdesk/Data/"},
-      {"Data is a file",
-       tmp / "prog",
-       {{"XDG_DATA_HOME", xdg}, {"HOME", home}},
-       xdg + "/flowdesk/Data/"},
-      {"no XDG_DATA_HOME",
-       tmp / "file/bin",
+      {"the desktop's documents folder, $HOME expanded",
        {{"HOME", home}},
-       home + "/.local/share/flowdesk/Data/"},
-      {"relative XDG_DATA_HOME is ignored",
-       tmp / "file",
-       {{"XDG_DATA_HOME", "rel"}, {"HOME", home}},
-       home + "/.local/share/flowdesk/Data/"},
-      {"unknown program folder", "", {{"XDG_DATA_HOME", xdg + "/"}}, xdg + "/flowdesk/Data/"},
-      {"relative program folder", "bin", {{"XDG_DATA_HOME", xdg}}, xdg + "/flowdesk/Data/"},
+       home + "/Mes documents/flowdesk/"},
+      {"XDG_CONFIG_HOME names the configuration folder",
+       {{"HOME", home}, {"XDG_CONFIG_HOME", config}},
+       tmp / "elsewhere/flowdesk/"},
+      {"a relative XDG_CONFIG_HOME is ignored",
+       {{"HOME", home}, {"XDG_CONFIG_HOME", "config"}},
+       home + "/Mes documents/flowdesk/"},
+      {"no user-dirs.dirs: ~/Documents",
+       {{"HOME", tmp / "bare"}},
+       tmp / "bare/Documents/flowdesk/"},
+      {"documents folder cannot be made",
+       {{"HOME", blocked}, {"XDG_DATA_HOME", xdg}},
+       xdg + "/flowdesk/Data/"},
+      {"nor with no XDG_DATA_HOME", {{"HOME", blocked}}, blocked + "/.local/share/flowdesk/Data/"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     MemorySettingsStore store;
     AppSettings s;
-    const auto result = loadSettings(store, s, c.programDir, fakeEnv(c.env));
+    const auto result = loadSettings(store, s, fakeEnv(c.env));
     EXPECT_TRUE(result.firstRun);
     EXPECT_TRUE(result.dataFolderReady);
     EXPECT_EQ(s.LastPathName, c.expected);
@@ -137,16 +142,16 @@ TEST(LoadSettings, FirstRunFallsBackToTheUserDataFolder) {
   }
 }
 
-TEST(LoadSettings, FirstRunSkipsAProgramFolderWithoutWriteAccess) {
+TEST(LoadSettings, FirstRunSkipsADocumentsFolderWithoutWriteAccess) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder; covered by the cases above";
   TempFolder tmp;
-  fs::create_directories(tmp / "prog");
-  ::chmod((tmp / "prog").c_str(), 0555);
+  fs::create_directories(tmp / "home/Documents");
+  ::chmod((tmp / "home/Documents").c_str(), 0555);
   MemorySettingsStore store;
   AppSettings s;
-  loadSettings(store, s, tmp / "prog/", fakeEnv({{"XDG_DATA_HOME", tmp / "xdg"}}));
+  loadSettings(store, s, fakeEnv({{"HOME", tmp / "home"}, {"XDG_DATA_HOME", tmp / "xdg"}}));
   EXPECT_EQ(s.LastPathName, tmp / "xdg/flowdesk/Data/");
-  EXPECT_FALSE(fs::exists(tmp / "prog/Data"));
+  EXPECT_FALSE(fs::exists(tmp / "home/Documents/flowdesk"));
 }
 
 TEST(LoadSettings, OnlyProbeNamesDecideAFirstRun) {
@@ -161,9 +166,9 @@ TEST(LoadSettings, OnlyProbeNamesDecideAFirstRun) {
     emptied.values[{"Angle", std::to_string(i)}] = 77;
   }
   AppSettings s;
-  EXPECT_TRUE(loadSettings(emptied, s, tmp.path(), fakeEnv({})).firstRun);
-  EXPECT_EQ(s.LastPathName, tmp / "Data/");
-  EXPECT_EQ(s.LastPathPrnFileName, tmp / "Data/");
+  EXPECT_TRUE(loadSettings(emptied, s, fakeEnv({{"HOME", tmp.path()}})).firstRun);
+  EXPECT_EQ(s.LastPathName, tmp / "Documents/flowdesk/");
+  EXPECT_EQ(s.LastPathPrnFileName, tmp / "Documents/flowdesk/");
   EXPECT_EQ(s.probes, builtinProbeCatalogue());
   EXPECT_EQ(s.Language, 1);
 
@@ -174,7 +179,7 @@ TEST(LoadSettings, OnlyProbeNamesDecideAFirstRun) {
   oneName.values[{"Angle", "29"}] = 123;
   AppSettings t;
   t.LastPathName = "/in/memory/";
-  const auto result = loadSettings(oneName, t, tmp / "other", fakeEnv({}));
+  const auto result = loadSettings(oneName, t, fakeEnv({{"HOME", tmp / "other"}}));
   EXPECT_FALSE(result.firstRun);
   EXPECT_EQ(t.LastPathName, "");
   EXPECT_EQ(t.LastPathPrnFileName, "");
@@ -210,7 +215,8 @@ TEST(SaveSettings, JbusIsStoredTruncatedTowardZero) {
   AppSettings s;
   s.Jbus = 12.9f;
   saveSettings(store, s);
-  loadSettings(store, s, "/nonexistent", fakeEnv({}));
+  TempFolder home;
+  loadSettings(store, s, fakeEnv({{"HOME", home.path()}}));
   EXPECT_EQ(s.Jbus, 12.0f);
 }
 
@@ -229,7 +235,7 @@ TEST(Settings, SixteenBitFieldsNarrowOnLoadAndSignExtendOnSave) {
     store.values[{"Probe", "4"}] = std::string("P");
     store.values[{"Angle", "4"}] = c.stored;
     AppSettings s;
-    loadSettings(store, s, "", fakeEnv({}));
+    loadSettings(store, s, fakeEnv({}));
     EXPECT_EQ(s.Unit, c.loaded);
     EXPECT_EQ(s.FSp1, c.loaded);
     EXPECT_EQ(s.FSp2, c.loaded);
@@ -277,7 +283,7 @@ TEST(Settings, SaveWritesEveryValueAndLoadGivesThemBack) {
   EXPECT_EQ(store.values.at({"Probe", "25"}), MemorySettingsStore::Value(std::string()));
 
   AppSettings t;
-  EXPECT_FALSE(loadSettings(store, t, "/nonexistent", fakeEnv({})).firstRun);
+  EXPECT_FALSE(loadSettings(store, t, fakeEnv({})).firstRun);
   EXPECT_EQ(t.LastPathName, s.LastPathName);
   EXPECT_TRUE(t.OpenFilesAsPlot);
   EXPECT_EQ(t.LastFileSpName, s.LastFileSpName);
@@ -304,7 +310,7 @@ TEST(Settings, LongTextsAreReadWhole) {
     store.values[{"", "Device1"}] = path;
     store.values[{"Probe", "0"}] = std::string(length, 'p');
     AppSettings s;
-    loadSettings(store, s, "", fakeEnv({}));
+    loadSettings(store, s, fakeEnv({}));
     EXPECT_EQ(s.LastPathName, path);
     EXPECT_EQ(s.Device1, path);
     EXPECT_EQ(s.probes[0].name.size(), length);
@@ -319,7 +325,7 @@ TEST(Settings, ValuesOfTheWrongTypeGiveTheDefaults) {
   store.values[{"Probe", "1"}] = std::string("P");
   store.values[{"Angle", "1"}] = std::string("6022");
   AppSettings s;
-  loadSettings(store, s, "", fakeEnv({}));
+  loadSettings(store, s, fakeEnv({}));
   EXPECT_EQ(s.LastPathName, "");
   EXPECT_EQ(s.Bauds, 5);
   EXPECT_EQ(s.Jbus, 1.0f);

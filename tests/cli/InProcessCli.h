@@ -30,7 +30,6 @@ struct InProcessCli {
       if (name == "HOME") return root;
       return std::nullopt;
     };
-    e.programDir = root + "/program/";
     e.settings = &settings;
     e.clock = clock;
     e.portOpener = portOpener;

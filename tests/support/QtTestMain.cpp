@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <cstdlib>
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
   const QByteArray root = home.path().toLocal8Bit();
   setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
   setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
+  // A first run makes its data folder in the documents folder of HOME.
+  QDir().mkpath(home.path() + QStringLiteral("/home"));
+  QDir().mkpath(home.path() + QStringLiteral("/config"));
+  setenv("HOME", (root + "/home").constData(), 1);
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();

@@ -64,7 +64,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
   context.modeFlags = ModeFlags::fromCommandLine(commandLineOf(arguments), processEnvironment());
 
   QtSettingsStore store(QString::fromStdString(applicationName));
-  loadSettings(store, context.settings, programDir);
+  loadSettings(store, context.settings);
   installQtTranslations(context.settings.Language);
 
   // The virtual unit lives as long as the main window; its terminal is

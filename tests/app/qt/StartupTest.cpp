@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "app/qt/CMainDlg.h"
@@ -50,8 +52,12 @@ TEST(Startup, SettingsSurviveARun) {
   EXPECT_EQ(runApplication({"flowdesk"}, options), 0);
   EXPECT_EQ(menuBefore, "&Fichier");  // a first run speaks French
   EXPECT_EQ(ui.dialogsRun.size(), 1u);
-  // the first run made the data folder next to the program
-  EXPECT_TRUE(QFileInfo(dir.filePath("Data")).isDir());
+  // the first run made the data folder in the documents folder, never
+  // beside the program
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                       QStringLiteral("/flowdesk");
+  EXPECT_TRUE(QFileInfo(data).isDir());
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("Data")));
 
   int language = -1, com = -1;
   QString menuAfter;
@@ -67,7 +73,7 @@ TEST(Startup, SettingsSurviveARun) {
   EXPECT_EQ(language, 1);
   EXPECT_EQ(com, 2);
   EXPECT_EQ(menuAfter, "&File");
-  EXPECT_EQ(lastPath, dir.filePath("Data").toStdString() + "/");
+  EXPECT_EQ(lastPath, data.toStdString() + "/");
 }
 
 TEST(Startup, SwitchesOfTheCommandLineShapeTheMenu) {

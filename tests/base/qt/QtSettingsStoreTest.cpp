@@ -20,8 +20,13 @@ QString configHome() {
   return qEnvironmentVariable("XDG_CONFIG_HOME");
 }
 
+// A first run makes its data folder in the documents folder: a home of the
+// test's own keeps it out of the real one.
 EnvironmentLookup noEnv() {
-  return [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+  return [](const std::string& name) -> std::optional<std::string> {
+    if (name == "HOME") return (configHome() + QStringLiteral("/home")).toStdString();
+    return std::nullopt;
+  };
 }
 
 TEST(QtSettingsStore, SettingsSurviveANewStore) {
@@ -50,7 +55,7 @@ TEST(QtSettingsStore, SettingsSurviveANewStore) {
 
   QtSettingsStore again(app);
   AppSettings loaded;
-  EXPECT_FALSE(loadSettings(again, loaded, "/nonexistent", noEnv()).firstRun);
+  EXPECT_FALSE(loadSettings(again, loaded, noEnv()).firstRun);
   EXPECT_EQ(loaded.Language, 1);
   EXPECT_EQ(loaded.Com, 2);
   EXPECT_EQ(loaded.Bauds, 4);
@@ -112,7 +117,7 @@ TEST(QtSettingsStore, HandEditedNumbers) {
 
   QtSettingsStore store(QStringLiteral("edited"));
   AppSettings s;
-  loadSettings(store, s, "", noEnv());
+  loadSettings(store, s, noEnv());
   EXPECT_EQ(s.Com, 0);      // not a number: default
   EXPECT_EQ(s.Jbus, 1.0f);  // not a whole number: default
   EXPECT_EQ(s.Language, 1);
@@ -129,7 +134,7 @@ TEST(QtSettingsStore, MissingFileGivesDefaultsAndAnUnwritableOneIsReported) {
     QtSettingsStore store(QStringLiteral("absent"));
     AppSettings s;
     s.Bauds = 0;
-    EXPECT_TRUE(loadSettings(store, s, "", noEnv()).firstRun);
+    EXPECT_TRUE(loadSettings(store, s, noEnv()).firstRun);
     EXPECT_EQ(s.Bauds, 5);
     EXPECT_EQ(s.probes, builtinProbeCatalogue());
   }
@@ -139,6 +144,21 @@ TEST(QtSettingsStore, MissingFileGivesDefaultsAndAnUnwritableOneIsReported) {
   ASSERT_TRUE(QDir().mkpath(configHome() + "/flowdesk/blocked.ini"));
   QtSettingsStore store(QStringLiteral("blocked"));
   EXPECT_FALSE(saveSettings(store, AppSettings{}));
+}
+
+// The first run's data folder is where the desktop's file dialogs say the
+// documents are.
+TEST(QtSettingsStore, DocumentsFolderAgreesWithTheDesktop) {
+  QFile dirs(configHome() + QStringLiteral("/user-dirs.dirs"));
+  for (const char* line : {"XDG_DOCUMENTS_DIR=\"$HOME/Mes documents\"\n", "\n"}) {
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dirs.write(line);
+    dirs.close();
+    EXPECT_EQ(documentsFolder(processEnvironment()),
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString())
+        << line;
+  }
+  dirs.remove();
 }
 
 }  // namespace
