@@ -6,7 +6,6 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "app/qt/CMainDlg.h"
