@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Installs, on Debian 12 as root, whatever flowdesk needs to build, test and
-# run that is not there yet. Does nothing when everything is present.
+# Installs, on Debian 12 as root, whatever flowdesk needs that is not there
+# yet. Does nothing when everything is present.
+#   scripts/install-deps.sh          what building and running need
+#   scripts/install-deps.sh --test   that, and the tools of the tests, the
+#                                    format check, the sanitizer and fuzz
+#                                    builds
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
-  clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
-  qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
-  libgtest-dev libgmock-dev
-  socat python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
-  xvfb xauth imagemagick fonts-dejavu-core
+  qt6-charts-dev qt6-svg-dev libqt6opengl6-dev fonts-dejavu-core
 )
+if [ "${1:-}" = "--test" ]; then
+  packages+=(
+    clang-format clang libclang-rt-14-dev
+    libgtest-dev libgmock-dev
+    socat python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
+    xvfb xauth imagemagick
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -15,7 +15,7 @@
 # One label alone: ctest --test-dir build -L core
 set -euo pipefail
 cd "$(dirname "$0")/.."
-"$(pwd)/scripts/install-deps.sh"
+"$(pwd)/scripts/install-deps.sh" --test
 
 builddir=build
 extra=()
@@ -32,6 +32,6 @@ else
   extra+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWDESK_BENCH=ON)
 fi
 jobs=$(nproc)
-cmake -S . -B "$builddir" -G Ninja -DFLOWDESK_WERROR=ON "${extra[@]}"
+cmake -S . -B "$builddir" -G Ninja -DFLOWDESK_WERROR=ON -DBUILD_TESTING=ON "${extra[@]}"
 cmake --build "$builddir" -j "$jobs"
 ctest --test-dir "$builddir" --output-on-failure -j "$jobs" --timeout 600 "${labels[@]}"
