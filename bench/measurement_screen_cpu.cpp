@@ -116,6 +116,12 @@ int main(int argc, char** argv) {
     AppContext context;
     prepare(context, device);
     MeasurementDialog screen(context);
+    // Opened on the unit as the main window opens it: a screen talks to
+    // the unit only once opened.
+    if (!screen.open(ScreenSource::unit())) {
+      std::fprintf(stderr, "the measurement screen did not open\n");
+      return 2;
+    }
     screen.show();
     QElapsedTimer wait;
     wait.start();
