@@ -231,8 +231,9 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
     if (!echoSkipped && ReplyLength == request.size() &&
         std::equal(request.begin(), request.end(), ReplyFrame.begin())) {
       // The whole request came back first: a two-wire adapter that hears
-      // itself. No reply is that long and that alike (a write's reply only
-      // starts as its request does), so it is dropped, and the reply comes
+      // itself. No reply a unit sends is that long and that alike (a write's
+      // reply only starts as its request does; a logger record is longer
+      // than its request), so it is dropped, and the reply comes
       // right behind it or after the unit's turnaround: both are awaited as
       // a first byte is.
       echoSkipped = true;
