@@ -54,7 +54,7 @@ Files:
 
 Serial devices: the account needs read and write access to the adapter,
 usually by being in the group dialout (sudo usermod -aG dialout $USER, then
-log out and in); the connection page says what is missing.
+log out and in); when a port cannot be opened, flowdesk says what is missing.
 
 Exit status: 0 when the settings were saved at the end, 1 when they could
 not be written, 2 without a display.
