@@ -6,7 +6,8 @@
 #
 # The help text goes into the page as it is printed (no filling), so its
 # columns stay aligned; roff only needs its own characters escaped. A first
-# paragraph starting with "Usage: " becomes the SYNOPSIS.
+# line starting with "Usage: ", and the indented lines that continue it,
+# become the SYNOPSIS.
 
 # One line of help as roff: backslashes first (the other escapes add some),
 # every minus as \- so an option copied from the page is still an option
@@ -49,10 +50,20 @@ function(flowdesk_man_page name section summary version help see_also out)
     elseif(first)
       string(APPEND page ".SH DESCRIPTION\n.nf\n")
       set(part description)
-    elseif(part STREQUAL "synopsis" AND line STREQUAL "")
+    elseif(part STREQUAL "synopsis" AND line MATCHES "^ ")
+      # A continued usage line was aligned under the text after "Usage: ".
+      string(REGEX MATCH "^ +" indent "${line}")
+      string(LENGTH "${indent}" drop)
+      if(drop GREATER 7)
+        set(drop 7)
+      endif()
+      string(SUBSTRING "${line}" ${drop} -1 line)
+    elseif(part STREQUAL "synopsis")
       string(APPEND page ".fi\n.SH DESCRIPTION\n.nf\n")
       set(part description)
-      continue()
+      if(line STREQUAL "")
+        continue()
+      endif()
     endif()
     set(first FALSE)
     flowdesk_roff_line("${line}" line)
