@@ -38,6 +38,16 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+# Debian's own compiler and linker flags, every hardening included (stack
+# protector, fortified calls, read-only relocations, immediate binding): the
+# programs read files and serial lines from outside.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+export CXXFLAGS LDFLAGS
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "CMAKE_CXX_FLAGS:STRING=$CXXFLAGS" "$build/CMakeCache.txt"; then
+  rm -f "$build/CMakeCache.txt"  # flags from the environment count at the first configure only
+fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DFLOWDESK_BENCH=OFF -DFLOWDESK_FUZZ=OFF -DFLOWDESK_SANITIZE=OFF "${launcher[@]}"
 cmake --build "$build" -j "${JOBS:-$(nproc)}"

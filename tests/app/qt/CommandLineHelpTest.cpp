@@ -41,7 +41,7 @@ TEST(CommandLineHelp, AnswersHelpAndVersionButNotTheUnitsWords) {
 // The man page is this text: every switch the program reads must be in it.
 TEST(CommandLineHelp, NamesEverySwitchTheProgramReads) {
   const std::string help = guiHelpText();
-  for (const std::string word :
+  for (const std::string& word :
        {std::string(kVirtualUnitSwitch), std::string(kUnitArgsSwitch), std::string("-q"),
         std::string("-kRwT"), std::string("boot"), std::string(kUnitTypeSelectorVariable),
         std::string("FLOWDESK_TRACE"), std::string("--version")}) {
