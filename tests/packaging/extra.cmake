@@ -18,6 +18,10 @@ endfunction()
 
 flowdesk_packaging_check(desktop_entry desktop-file-validate desktop-file-utils
                          "${packaging}/flowdesk.desktop")
+# Its hints end with status 0, yet one of them is an entry without a main
+# category, which menus file under "Other".
+set_tests_properties(packaging.desktop_entry PROPERTIES FAIL_REGULAR_EXPRESSION
+                     "(error|warning|hint): ")
 flowdesk_packaging_check(metainfo appstreamcli appstream validate --no-net
                          "${packaging}/org.flowdesk.flowdesk.metainfo.xml")
 
