@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/qt/CommandLineHelp.h"
 #include "app/qt/QuitSignals.h"
 #include "app/qt/Startup.h"
 
@@ -38,6 +39,19 @@ void closeEveryWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv, argv + argc);
+  // Answered before any display is looked for: the man page is made from
+  // this text at build time, with no desktop around.
+  switch (flowdesk::earlyRequestOf(arguments)) {
+    case flowdesk::EarlyRequest::kHelp:
+      std::fputs(flowdesk::guiHelpText().c_str(), stdout);
+      return 0;
+    case flowdesk::EarlyRequest::kVersion:
+      std::fputs(flowdesk::guiVersionText().c_str(), stdout);
+      return 0;
+    case flowdesk::EarlyRequest::kNone:
+      break;
+  }
   if (!haveDisplay()) {
     std::fprintf(stderr,
                  "flowdesk: no display (DISPLAY and WAYLAND_DISPLAY are not set); start it "
@@ -48,6 +62,5 @@ int main(int argc, char** argv) {
   // Ended by a signal, the program closes its windows (a screen first, then
   // the main window) as the operator would, and ends as after Exit.
   const flowdesk::QuitSignals quitSignals(closeEveryWindow);
-  std::vector<std::string> arguments(argv, argv + argc);
   return flowdesk::runApplication(arguments);
 }
