@@ -17,6 +17,7 @@ if [ "${1:-}" = "--test" ]; then
     libgtest-dev libgmock-dev
     socat python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
     xvfb xauth imagemagick
+    desktop-file-utils appstream groff-base
   )
 fi
 missing=()
