@@ -113,6 +113,26 @@ std::string prepareDataFolder(const std::string& programDir, const EnvironmentLo
   return folder;
 }
 
+const char* replyEndWord(ReplyEndRule rule) {
+  return rule == ReplyEndRule::kLength ? "length" : "silence";
+}
+
+bool parseReplyEndWord(const std::string& word, ReplyEndRule& out) {
+  if (word == "silence") {
+    out = ReplyEndRule::kSilence;
+  } else if (word == "length") {
+    out = ReplyEndRule::kLength;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+ReplyEndRule AppSettings::replyEndRule() const {
+  return ReplyEnd == static_cast<std::int32_t>(ReplyEndRule::kLength) ? ReplyEndRule::kLength
+                                                                      : ReplyEndRule::kSilence;
+}
+
 SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s, const std::string& programDir,
                                 const EnvironmentLookup& env) {
   const std::string key = kSettingsKey;
@@ -133,6 +153,9 @@ SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s, const std:
   s.Device3 = store.readText(key, "Device3", "");
   s.Device4 = store.readText(key, "Device4", "");
   s.OpenFilesAsPlot = store.readNumber(key, "OpenFilesAsPlot", 0) != 0;
+  ReplyEndRule rule = ReplyEndRule::kSilence;
+  parseReplyEndWord(store.readText(key, "ReplyEnd", ""), rule);
+  s.ReplyEnd = static_cast<std::int32_t>(rule);
 
   bool anyName = false;
   for (int i = 0; i < kProbeCount; ++i) {
@@ -175,6 +198,7 @@ bool saveSettings(SettingsStore& store, const AppSettings& s) {
   store.writeText(key, "Device3", s.Device3);
   store.writeText(key, "Device4", s.Device4);
   store.writeNumber(key, "OpenFilesAsPlot", s.OpenFilesAsPlot ? 1 : 0);
+  store.writeText(key, "ReplyEnd", replyEndWord(s.replyEndRule()));
   for (int i = 0; i < kProbeCount; ++i) {
     const std::string name = std::to_string(i);
     const ProbeEntry& entry = s.probes[static_cast<std::size_t>(i)];

@@ -242,6 +242,33 @@ TEST(JbusExchangeTiming, SuccessLastsTheWirePlusOneSilence) {
   EXPECT_LE(took, 20 + 205 + 150 + 10);
 }
 
+TEST(JbusReply, LengthAnnouncedByTheFirstBytes) {
+  struct Case {
+    Bytes head;  // the reply's first bytes
+    std::uint8_t function;
+    std::size_t expected;
+    std::size_t length;  // 0: not known yet
+  };
+  const Case cases[] = {
+      {{1}, 3, 7, 0},           {{1, 3}, 3, 7, 7},
+      {{1, 0x83}, 3, 7, 5},  // an exception
+      {{1, 0x90, 2}, 16, 8, 5}, {{1, 16}, 16, 8, 8},
+      {{1, 4}, 4, 512, 0},  // the byte count is not in yet
+      {{1, 4, 36}, 4, 512, 41}, {{1, 4, 0}, 4, 512, 5},
+      {{1, 6}, 3, 7, 0},  // another function: only the silence ends it
+      {{1, 0x84}, 3, 7, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(announcedReplyLength(c.head.data(), c.head.size(), c.function, c.expected), c.length)
+        << int(c.function) << " " << c.head.size();
+  }
+  // 3.5 characters of 11 bits, rounded up.
+  EXPECT_EQ(quietAfterReplyMs(9600), 5);
+  EXPECT_EQ(quietAfterReplyMs(4800), 9);
+  EXPECT_EQ(quietAfterReplyMs(300), 129);
+  EXPECT_EQ(quietAfterReplyMs(0), 0);
+}
+
 TEST(JbusExchange, RetriesUntilAGoodReply) {
   MemoryRig rig;
   const Bytes good = readReply(1, {0x00, 0x2A});
