@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace flowdesk {
 
@@ -390,13 +393,73 @@ int netClearOutput(SerialPort& port) {
   return kPortOk;
 }
 
+// The connection of the last port closed, kept for the next open of the
+// same device for kKeepConnectionMs. Connecting anew for every transaction
+// costs about 10 ms each against ser2net on the same machine (a round trip
+// for the Telnet greeting, and the server opens and sets its port again for
+// every client): a tenth more on a logger download. Kept for longer, the
+// connection would hold the server's port while the program sits idle, and
+// the server lets one client in at a time; so a thread of its own closes it
+// when it is not taken again in time.
+class Parking {
+ public:
+  static Parking& instance() {
+    static Parking* const parking = new Parking;  // never destroyed: its thread may still wait
+    return *parking;
+  }
+
+  void park(std::unique_ptr<PortDriver> driver, const std::string& device) {
+    std::unique_ptr<PortDriver> previous;
+    {
+      std::lock_guard lock(mutex_);
+      previous = std::move(parked_);
+      parked_ = std::move(driver);
+      device_ = device;
+      until_ = Steady::now() + std::chrono::milliseconds(kKeepConnectionMs);
+      if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
+    }
+    wake_.notify_all();
+  }
+
+  std::unique_ptr<PortDriver> take(const std::string& device) {
+    std::lock_guard lock(mutex_);
+    if (!parked_ || device_ != device || Steady::now() >= until_) return nullptr;
+    return std::move(parked_);
+  }
+
+  void closeNow() {
+    std::unique_ptr<PortDriver> gone;
+    std::lock_guard lock(mutex_);
+    gone = std::move(parked_);
+  }
+
+ private:
+  void run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (!parked_) {
+        wake_.wait(lock);
+        continue;
+      }
+      if (wake_.wait_until(lock, until_) == std::cv_status::timeout && Steady::now() >= until_) {
+        parked_.reset();
+      }
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::unique_ptr<PortDriver> parked_;
+  std::string device_;
+  Steady::time_point until_;
+  std::thread thread_;
+};
+
 int netClose(SerialPort& port) {
   NetworkDriver& d = drv(port);
-  if (d.fd >= 0) {
-    if (!d.tx.empty() && !d.closed) flushOut(d);
-    ::shutdown(d.fd, SHUT_RDWR);
-    ::close(d.fd);
-    d.fd = -1;
+  if (d.fd >= 0 && !d.closed) {
+    flushOut(d);
+    if (!d.closed) Parking::instance().park(std::move(port.driver), port.device);
   }
   unlinkAndFree(port);
   return kPortOk;
@@ -586,6 +649,22 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
   NetworkDevice where;
   if (!parseNetworkDevice(path, where)) return refuse(kPortInvalidId, kErrBadAddress);
 
+  if (std::unique_ptr<PortDriver> kept = Parking::instance().take(path)) {
+    port.driver = std::move(kept);
+    NetworkDriver& d = drv(port);
+    pump(d);
+    if (!d.closed) {
+      // What the unit said after the last transaction ended is no reply to
+      // the next one.
+      d.rx.clear();
+      port.status = kPortOk;
+      port.ops = kNetworkOps;
+      netSetLine(port, baud, parity, dataBits, stopBits);
+      return;
+    }
+    port.driver.reset();  // the server closed it meanwhile: connect anew
+  }
+
   const auto deadline = Steady::now() + std::chrono::milliseconds(kConnectLimitMs);
   int error = 0;
   const int fd = connectTo(port, where, deadline, error);
@@ -608,7 +687,8 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
       if (d.telnet.comPortRefused()) return refuse(kPortNoDevice, kErrNoComPortControl);
       const int waited = waitSocket(port, fd, POLLIN, deadline);
       if (waited < 0) return refuse(waited, kErrTimedOut);
-      if (waited == 0) return refuse(kPortNoDevice, kErrTimedOut);
+      // Connected, and no Telnet answer: most likely a raw server.
+      if (waited == 0) return refuse(kPortNoDevice, kErrNoComPortControl);
     }
   } else {
     // A raw server that refuses the client (another one holds its port)
@@ -627,6 +707,10 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
     port.ops = SerialOps{};
     refuse(kPortNoDevice, kErrClosed);
   }
+}
+
+void closeKeptConnection() {
+  Parking::instance().closeNow();
 }
 
 }  // namespace flowdesk

@@ -45,6 +45,13 @@ inline constexpr int kErrNoComPortControl = EPROTONOSUPPORT;
 
 // How long the connection and the Telnet greeting may take.
 inline constexpr int kConnectLimitMs = 3000;
+// How long a closed port's connection waits for the next open of the same
+// device before it is closed for good.
+inline constexpr int kKeepConnectionMs = 1000;
+
+// Closes a kept connection at once (a test that stops its server, the
+// operator who chose another device).
+void closeKeptConnection();
 
 // Fills `port` (allocated and linked by openPort) with a connection to the
 // server `path` names, then sets the line as setLine does. No lock file and
