@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
   qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev
-  socat python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
+  socat ser2net python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
   xvfb xauth imagemagick fonts-dejavu-core
 )
 missing=()

@@ -652,17 +652,24 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
   if (std::unique_ptr<PortDriver> kept = Parking::instance().take(path)) {
     port.driver = std::move(kept);
     NetworkDriver& d = drv(port);
+    LineFormat wanted = d.line;
+    const bool sameLine = parseLineSettings(baud, parity, dataBits, stopBits, wanted) == kPortOk &&
+                          wanted.baud == d.line.baud && wanted.dataBits == d.line.dataBits &&
+                          wanted.parity == d.line.parity && wanted.stopBits == d.line.stopBits;
     pump(d);
-    if (!d.closed) {
+    // A rate changed on a kept connection left the unit silent behind
+    // ser2net on a pseudo-terminal (why was not pinned down), while a new
+    // connection at the new rate works: a scan of the rates gets a
+    // connection for each rate, which costs it nothing worth measuring.
+    if (!d.closed && sameLine) {
       // What the unit said after the last transaction ended is no reply to
       // the next one.
       d.rx.clear();
       port.status = kPortOk;
       port.ops = kNetworkOps;
-      netSetLine(port, baud, parity, dataBits, stopBits);
       return;
     }
-    port.driver.reset();  // the server closed it meanwhile: connect anew
+    port.driver.reset();  // closed by the server meanwhile, or set otherwise: connect anew
   }
 
   const auto deadline = Steady::now() + std::chrono::milliseconds(kConnectLimitMs);
