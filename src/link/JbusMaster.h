@@ -93,8 +93,9 @@ std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, st
 int quietAfterReplyMs(long baud);
 
 // The Jbus master: builds requests in the shared RequestFrame, runs one
-// transaction per call (open, send, collect the reply by silence, check,
-// retry, close) and leaves the reply in the shared ReplyFrame. Single
+// transaction per call (open, send, collect the reply until a silence, or
+// until its announced length and a short quiet with ReplyEndRule::kLength,
+// check, retry, close) and leaves the reply in the shared ReplyFrame. Single
 // threaded; while it waits the idle hook runs.
 class JbusMaster {
  public:

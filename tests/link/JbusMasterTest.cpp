@@ -377,36 +377,40 @@ TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
       {"echo and a whole frame behind it", 4, true, 0, records, 0, 1, true, ""},
       {"echo, then nothing", 3, true, -1, {}, -1, 3, true, "no answer"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryRig rig;
-    rig.master.identificationDone = true;
-    int requests = 0;
-    rig.peer([&](MemoryLine& l, const Bytes& request) {
-      ++requests;
-      std::int64_t at = l.clock.nowMs() + 1;
-      if (c.echo) {
-        l.deliver(request, at, 1);
-        at += static_cast<std::int64_t>(request.size()) - 1;
+  // The echo is skipped whichever rule ends the reply: an echo of a read is
+  // longer than the read's reply, whose length the first bytes announce.
+  for (const ReplyEndRule rule : {ReplyEndRule::kSilence, ReplyEndRule::kLength})
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (rule == ReplyEndRule::kLength ? ", by length" : ""));
+      MemoryRig rig;
+      rig.settings.replyEnd = rule;
+      rig.master.identificationDone = true;
+      int requests = 0;
+      rig.peer([&](MemoryLine& l, const Bytes& request) {
+        ++requests;
+        std::int64_t at = l.clock.nowMs() + 1;
+        if (c.echo) {
+          l.deliver(request, at, 1);
+          at += static_cast<std::int64_t>(request.size()) - 1;
+        }
+        if (c.replyAfterMs >= 0) l.deliver(c.reply, at + c.replyAfterMs, 1);
+      });
+      if (c.function == 16) {
+        rig.master.buildRequest(16, 0x2301, 1);
+        rig.master.requestData()[0] = 0x00;
+        rig.master.requestData()[1] = 0x07;
+        EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 9), c.result);
+      } else {
+        rig.master.buildRequest(c.function, 0x2202, 1);
+        EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 6), c.result);
       }
-      if (c.replyAfterMs >= 0) l.deliver(c.reply, at + c.replyAfterMs, 1);
-    });
-    if (c.function == 16) {
-      rig.master.buildRequest(16, 0x2301, 1);
-      rig.master.requestData()[0] = 0x00;
-      rig.master.requestData()[1] = 0x07;
-      EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 9), c.result);
-    } else {
-      rig.master.buildRequest(c.function, 0x2202, 1);
-      EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 6), c.result);
+      EXPECT_EQ(requests, c.requests);
+      EXPECT_EQ(replyFaultText(rig.master.reply(), kEnglish), c.reason);
+      if (c.result == 0) {
+        EXPECT_EQ(Bytes(rig.master.reply().frame.begin(), rig.master.reply().frame.end()), c.reply);
+      }
+      EXPECT_EQ(rig.master.adapterEchoes(), c.echoes);
     }
-    EXPECT_EQ(requests, c.requests);
-    EXPECT_EQ(replyFaultText(rig.master.reply(), kEnglish), c.reason);
-    if (c.result == 0) {
-      EXPECT_EQ(Bytes(rig.master.reply().frame.begin(), rig.master.reply().frame.end()), c.reply);
-    }
-    EXPECT_EQ(rig.master.adapterEchoes(), c.echoes);
-  }
 }
 
 TEST(JbusExchange, TheTraceSaysOnceThatTheAdapterEchoes) {
