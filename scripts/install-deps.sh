@@ -15,7 +15,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     clang-format clang libclang-rt-14-dev
     libgtest-dev libgmock-dev
-    socat python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
+    socat ser2net python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
     xvfb xauth imagemagick
     desktop-file-utils appstream groff-base
   )

@@ -144,6 +144,26 @@ std::string prepareDataFolder(const EnvironmentLookup& env, bool* ready) {
   return folder;
 }
 
+const char* replyEndWord(ReplyEndRule rule) {
+  return rule == ReplyEndRule::kLength ? "length" : "silence";
+}
+
+bool parseReplyEndWord(const std::string& word, ReplyEndRule& out) {
+  if (word == "silence") {
+    out = ReplyEndRule::kSilence;
+  } else if (word == "length") {
+    out = ReplyEndRule::kLength;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+ReplyEndRule AppSettings::replyEndRule() const {
+  return ReplyEnd == static_cast<std::int32_t>(ReplyEndRule::kLength) ? ReplyEndRule::kLength
+                                                                      : ReplyEndRule::kSilence;
+}
+
 SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s,
                                 const EnvironmentLookup& env) {
   const std::string key = kSettingsKey;
@@ -164,6 +184,9 @@ SettingsLoadResult loadSettings(SettingsStore& store, AppSettings& s,
   s.Device3 = store.readText(key, "Device3", "");
   s.Device4 = store.readText(key, "Device4", "");
   s.OpenFilesAsPlot = store.readNumber(key, "OpenFilesAsPlot", 0) != 0;
+  ReplyEndRule rule = ReplyEndRule::kSilence;
+  parseReplyEndWord(store.readText(key, "ReplyEnd", ""), rule);
+  s.ReplyEnd = static_cast<std::int32_t>(rule);
 
   bool anyName = false;
   for (int i = 0; i < kProbeCount; ++i) {
@@ -206,6 +229,7 @@ bool saveSettings(SettingsStore& store, const AppSettings& s) {
   store.writeText(key, "Device3", s.Device3);
   store.writeText(key, "Device4", s.Device4);
   store.writeNumber(key, "OpenFilesAsPlot", s.OpenFilesAsPlot ? 1 : 0);
+  store.writeText(key, "ReplyEnd", replyEndWord(s.replyEndRule()));
   for (int i = 0; i < kProbeCount; ++i) {
     const std::string name = std::to_string(i);
     const ProbeEntry& entry = s.probes[static_cast<std::size_t>(i)];

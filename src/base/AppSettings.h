@@ -11,6 +11,18 @@ namespace flowdesk {
 
 inline constexpr int kPortCount = 4;  // Com1 to Com4
 
+// How the Jbus master knows a reply is over: by the silence after its last
+// byte (the protocol's own rule, and the default), or by its last byte once
+// the first ones tell how long it is. The silence costs 150 ms a reply at the
+// usual rates, which is most of a logger download; the length rule is the
+// operator's choice because a unit that pads its replies would defeat it.
+enum class ReplyEndRule : std::int32_t { kSilence = 0, kLength = 1 };
+
+// "silence" and "length": the words of the settings file and of --reply-end.
+const char* replyEndWord(ReplyEndRule rule);
+// The rule a word names; nothing for another word.
+bool parseReplyEndWord(const std::string& word, ReplyEndRule& out);
+
 // The persisted settings: one instance for the whole run, loaded before the
 // main window opens and saved after it closes. Every part of the program reads
 // and changes the fields directly in between. The identification cache (unit
@@ -32,6 +44,12 @@ struct AppSettings : IdentificationCache {
   // File > Open of a measurement or logger file shows its plot instead of
   // its screen: a month of logger records reads better as curves.
   bool OpenFilesAsPlot = false;
+  // A ReplyEndRule as a list index (the connection page binds it as one);
+  // stored as its word, so an unknown word reads back as the silence rule.
+  std::int32_t ReplyEnd = 0;
+
+  // ReplyEnd as a rule: the silence rule for any index but the length one.
+  ReplyEndRule replyEndRule() const;
 
   // Device1..Device4 by port index 0..3, in that order.
   std::array<std::string, kPortCount> devices() const;

@@ -52,6 +52,8 @@ namespace valuelist_items {
 inline constexpr const char* kPort[] = {"Com1", "Com2", "Com3", "Com4"};
 inline constexpr const char* kBaud[] = {"300", "600", "1200", "2400", "4800", "9600"};
 inline constexpr const char* kLanguage[] = {"Français", "English"};
+// The ReplyEndRule, in its order.
+inline constexpr const char* kReplyEnd[] = {"Silence", "Longueur", "Silence", "Length"};
 inline constexpr const char* kMounting[] = {"Direct  (/)",  "Reflex1  (V)", "Reflex2  (W)",
                                             "Reflex3  (Z)", "Direct  (/)",  "Reflex1  (V)",
                                             "Reflex2  (W)", "Reflex3  (Z)"};
@@ -129,6 +131,7 @@ inline constexpr const char* kEchoKindPrefix[] = {"P", "Z", "NC", "NC"};
 inline constexpr ValueList PortList{valuelist_items::kPort, false};
 inline constexpr ValueList BaudList{valuelist_items::kBaud, false};
 inline constexpr ValueList LanguageList{valuelist_items::kLanguage, false};
+inline constexpr ValueList ReplyEndList{valuelist_items::kReplyEnd, true};
 inline constexpr ValueList MountingList{valuelist_items::kMounting, true};
 inline constexpr ValueList DiameterTypeList{valuelist_items::kDiameterType, true};
 inline constexpr ValueList MaterialList{valuelist_items::kMaterial, true};

@@ -194,7 +194,8 @@ const std::vector<CliCommand>& cliCommands() {
 std::string cliHelpText() {
   std::ostringstream s;
   s << "Usage: flowdesk-cli [--device PATH | --port 1..4] [--baud 300..9600] [--address N]\n"
-       "                    [--lang fr|en] [--factory] [--maker] [--trace] COMMAND ...\n"
+       "                    [--reply-end length|silence] [--lang fr|en] [--factory]\n"
+       "                    [--maker] [--trace] COMMAND ...\n"
        "Talks to the flowmeter over its serial line, and reads and writes its files.\n"
        "\n"
        "Commands:\n";
@@ -203,10 +204,15 @@ std::string cliHelpText() {
   }
   s << "\n"
        "Options (anywhere on the line):\n"
-       "  --device PATH   use this device for the port (this run only)\n"
+       "  --device PATH   use this device for the port (this run only); a device\n"
+       "                  server is tcp://HOST:PORT (raw bytes, the server's rate)\n"
+       "                  or rfc2217://HOST:PORT (the rate is set as on a local port)\n"
        "  --port 1..4     the port, Com1 to Com4\n"
        "  --baud RATE     300, 600, 1200, 2400, 4800 or 9600\n"
        "  --address N     the unit's Jbus address, 0 to 255\n"
+       "  --reply-end length|silence\n"
+       "                  a reply ends on its last byte once its length is known, or\n"
+       "                  (the default) after the silence that follows it\n"
        "  --lang fr|en    language of messages and list texts\n"
        "  --factory       factory-settings files and commands\n"
        "  --maker         maker files and commands (includes --factory)\n"
@@ -281,6 +287,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   if (options.baudIndex) s.Bauds = *options.baudIndex;
   if (options.address) s.Jbus = static_cast<float>(*options.address);
   if (options.language) s.Language = *options.language;
+  if (options.replyEnd) s.ReplyEnd = *options.replyEnd;
   if (options.device) {
     if (s.Com < 0 || s.Com >= kPortCount) s.Com = 0;
     app.deviceOverride[static_cast<std::size_t>(s.Com)] = *options.device;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/AppSettings.h"
 #include "link/JbusMaster.h"
 
 namespace flowdesk {
@@ -54,7 +55,7 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       }
     }
     const bool valued = name == "--device" || name == "--port" || name == "--baud" ||
-                        name == "--address" || name == "--lang";
+                        name == "--address" || name == "--lang" || name == "--reply-end";
     const bool flag = name == "--factory" || name == "--maker" || name == "--trace" ||
                       name == "--help" || name == "-h" || name == "--version";
     if (!valued && !flag) {
@@ -104,6 +105,10 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       auto n = parseWholeNumber(value, 0, 255);
       if (!n) return "--address wants a number from 0 to 255";
       out.address = static_cast<int>(*n);
+    } else if (name == "--reply-end") {
+      ReplyEndRule rule = ReplyEndRule::kSilence;
+      if (!parseReplyEndWord(value, rule)) return "--reply-end wants length or silence";
+      out.replyEnd = static_cast<int>(rule);
     } else if (name == "--lang") {
       if (value == "fr") {
         out.language = 0;

@@ -15,6 +15,7 @@ struct CliOptions {
   std::optional<int> baudIndex;       // --baud 300..9600, as an index of the baud table
   std::optional<int> address;         // --address 0..255
   std::optional<int> language;        // --lang fr|en: 0 or 1
+  std::optional<int> replyEnd;        // --reply-end length|silence: a ReplyEndRule
   bool factory = false;               // --factory: factory-settings files and commands
   bool maker = false;                 // --maker: maker files (implies --factory)
   bool trace = false;                 // --trace: every frame in hex on standard error

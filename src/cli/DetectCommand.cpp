@@ -30,7 +30,9 @@ int runDetect(CliSession& s) {
   s.out << "Com" << outcome.portIndex + 1 << " "
         << kBaudTable[static_cast<std::size_t>(outcome.baudIndex)] << " " << outcome.address << " "
         << outcome.device << "\n";
-  // Standard output keeps its one line for scripts; the echo is a remark.
+  // Standard output keeps its one line for scripts; the server's rate and
+  // the echo are remarks.
+  if (outcome.serverRate) s.err << "flowdesk-cli: " << serverRateText(s.language) << "\n";
   if (outcome.adapterEchoes) s.err << "flowdesk-cli: " << adapterEchoText(s.language) << "\n";
   // A device given for this run only is not saved, so neither is the port
   // found on it.

@@ -8,7 +8,7 @@ namespace flowdesk {
 AppContext::AppContext(Clock& clock, DeviceImage& img)
     : versions(VersionStrings::load()), image(img), master(clock) {
   master.setLinkSettings([this] {
-    return LinkSettings{settings.Com, settings.Jbus, settings.Bauds};
+    return LinkSettings{settings.Com, settings.Jbus, settings.Bauds, settings.replyEndRule()};
   });
   master.setIdentification(
       [this](JbusMaster& m) { return IdentificationRead(m, image, settings); });

@@ -6,6 +6,7 @@
 
 #include "base/FileNames.h"
 #include "base/Texts.h"
+#include "link/NetworkSerialDriver.h"
 #include "link/SerialDevices.h"
 #include "link/SerialPort.h"
 
@@ -22,6 +23,10 @@ constexpr const char* kProgramFolder = "/usr/bin/";
 constexpr BilingualText kTxtAdapterEchoes{
     "L'adaptateur renvoie ce qu'il émet : son écho est ignoré.",
     "The adapter echoes what it sends: its echo is skipped."};
+
+constexpr BilingualText kTxtServerRate{
+    "Serveur TCP brut : la vitesse est celle réglée sur le serveur, elle n'a pas été balayée.",
+    "Raw TCP server: the rate is the one set on the server; it was not scanned."};
 
 }  // namespace
 
@@ -72,6 +77,7 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
     outcome.baudIndex = s.Bauds;
     outcome.address = result.address;
     outcome.device = context_.devicePath(s.Com);
+    outcome.serverRate = isRawNetworkDevice(outcome.device);
     tried.pop_back();  // the port that answered
   } else {
     settle();
@@ -132,6 +138,10 @@ void ConnectionSession::chooseSpreadsheet(const std::string& path) {
   if (!path.empty()) context_.settings.LastFileSpName = path;
 }
 
+std::string serverRateText(int language) {
+  return kTxtServerRate.text(language);
+}
+
 std::string adapterEchoText(int language) {
   return kTxtAdapterEchoes.text(language);
 }
@@ -139,7 +149,10 @@ std::string adapterEchoText(int language) {
 std::string connectionReportText(const ConnectionOutcome& outcome, int language) {
   const std::string echoes =
       outcome.adapterEchoes ? "\n\n" + adapterEchoText(language) : std::string();
-  if (outcome.found) return kTxtConnectSuccess.text(language) + echoes;
+  if (outcome.found) {
+    const std::string rate = outcome.serverRate ? "\n\n" + serverRateText(language) : std::string();
+    return kTxtConnectSuccess.text(language) + rate + echoes;
+  }
   std::string text = kTxtConnectFailure.text(language);
   bool listDevices = false;
   for (const PortFailure& f : outcome.failures) {

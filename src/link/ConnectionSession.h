@@ -27,6 +27,9 @@ struct ConnectionOutcome {
   // adapter without echo suppression): the master skips it, and the
   // operator learns why the trace shows it.
   bool adapterEchoes = false;
+  // The unit was found on a raw device server (tcp://): the rate is the
+  // server's, and the report says so instead of naming one it did not set.
+  bool serverRate = false;
 };
 
 // What the device box offers for the current port.
@@ -77,6 +80,9 @@ class ConnectionSession {
 // paragraph per port that failed (paragraphs are separated by an empty line),
 // and a last one when the adapter echoes.
 std::string connectionReportText(const ConnectionOutcome& outcome, int language);
+
+// What the report says of a raw device server's rate.
+std::string serverRateText(int language);
 
 // What the report says of an adapter that echoes, for a terminal that shows
 // the port found on a line of its own.

@@ -45,6 +45,28 @@ std::size_t expectedReplyLength(const std::uint8_t* request, int length) {
   }
 }
 
+std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, std::uint8_t function,
+                                 std::size_t expected) {
+  if (have < 2) return 0;
+  if (reply[1] == (function | 0x80)) return 5;
+  if (reply[1] != function) return 0;
+  switch (function) {
+    case 3:
+    case 16:
+      return expected;
+    case 4:
+      return have < 3 ? 0 : std::size_t{3} + reply[2] + 2;
+    default:
+      return 0;
+  }
+}
+
+int quietAfterReplyMs(long baud) {
+  if (baud <= 0) return 0;
+  const long bits = 35 * link_timings::kBitsPerByte;  // tenths of a character
+  return static_cast<int>((bits * 1000 + baud * 10 - 1) / (baud * 10));
+}
+
 namespace {
 
 ReplyFault faultOf(ReplyCheck check) {
@@ -212,7 +234,9 @@ void JbusMaster::noteEcho() {
 }
 
 JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> request, int firstByteMs,
-                                             int interByteMs) {
+                                             int interByteMs, std::size_t expected, int quietMs) {
+  const std::uint8_t function = request.size() > 1 ? request[1] : 0;
+  const int lengthQuietMs = quietMs;
   ReplyLength = 0;
   bool echoSkipped = false;
   int b = waitByte(port_, firstByteMs);
@@ -239,8 +263,18 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
       echoSkipped = true;
       noteEcho();
       ReplyLength = 0;
+      quietMs = lengthQuietMs;
       b = waitByte(port_, firstByteMs);
       if (b < 0) return Collect::kNoReply;
+      continue;
+    }
+    if (quietMs > 0 &&
+        ReplyLength == announcedReplyLength(ReplyFrame.data(), ReplyLength, function, expected)) {
+      // Its last byte, if the line now stays quiet: the next request then
+      // goes out no sooner than the protocol allows.
+      b = waitByte(port_, quietMs);
+      if (b < 0) return Collect::kDone;
+      quietMs = 0;
       continue;
     }
     // The reply ends at the first silence of interByteMs.
@@ -267,6 +301,10 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
   const int firstByteMs =
       static_cast<int>(link_timings::firstByteLimit(settings.Bauds, function).count());
   const int interByteMs = static_cast<int>(link_timings::interByteLimit(settings.Bauds).count());
+  const bool byLength = settings.replyEnd == ReplyEndRule::kLength && settings.Bauds >= 0 &&
+                        settings.Bauds < static_cast<std::int32_t>(kBaudTable.size());
+  const int quietMs =
+      byLength ? quietAfterReplyMs(kBaudTable[static_cast<std::size_t>(settings.Bauds)]) : 0;
 
   reply_ = {ReplyFault::kPortFailed, 0, {}};
   if (openLink() != 0) return -1;  // a port that cannot be opened is not retried
@@ -281,9 +319,19 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
     std::fill_n(ReplyFrame.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
     const bool sent = sendFrame(frame, length + 2) == 0;
     // A failed send still waits for a reply; it only fails the attempt.
-    const Collect collected =
-        collectReply({frame, static_cast<std::size_t>(length) + 2}, firstByteMs, interByteMs);
+    const Collect collected = collectReply({frame, static_cast<std::size_t>(length) + 2},
+                                           firstByteMs, interByteMs, expected, quietMs);
     reply_ = {ReplyFault::kNone, 0, {ReplyFrame.data(), ReplyLength}};
+    if (collected == Collect::kNoReply && port_->status == kPortNoDevice) {
+      // The line itself went away (a device server closed the connection):
+      // said as a port that failed, so the messages and the wait for its
+      // return treat it as they treat an unplugged adapter.
+      lastPortStatus_ = port_->status;
+      lastErrno_ = port_->systemError;
+      reply_.fault = ReplyFault::kPortFailed;
+      frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), 0, "line lost");
+      break;
+    }
     if (collected == Collect::kNoReply) {
       reply_.fault = ReplyFault::kNoAnswer;
     } else if (!sent) {

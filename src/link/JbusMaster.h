@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "base/AppSettings.h"
 #include "base/Clock.h"
 #include "link/SerialPort.h"
 
@@ -18,6 +19,7 @@ struct LinkSettings {
   std::int32_t Com = 0;    // port index, 0 is Com1
   float Jbus = 1.0f;       // slave address, edited as a number
   std::int32_t Bauds = 5;  // index into kBaudTable
+  ReplyEndRule replyEnd = ReplyEndRule::kSilence;
 };
 
 inline constexpr std::array<long, 6> kBaudTable{300, 600, 1200, 2400, 4800, 9600};
@@ -78,9 +80,22 @@ std::string replyFaultText(const Reply& reply, int language);
 // function 4 is only bounded by the frame (512), anything else is 8.
 std::size_t expectedReplyLength(const std::uint8_t* request, int length);
 
+// How long a reply to `function` is, as far as its first `have` bytes tell:
+// 5 for an exception (function + 0x80), 3 + byte count + 2 for function 4
+// once the count is in, `expected` for functions 3 and 16; 0 while the bytes
+// do not tell yet, and for anything else (another function code), which
+// only the silence can end.
+std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, std::uint8_t function,
+                                 std::size_t expected);
+
+// The quiet the length rule keeps after a reply's last byte: 3.5 characters
+// of 11 bits at `baud`, rounded up to a whole millisecond.
+int quietAfterReplyMs(long baud);
+
 // The Jbus master: builds requests in the shared RequestFrame, runs one
-// transaction per call (open, send, collect the reply by silence, check,
-// retry, close) and leaves the reply in the shared ReplyFrame. Single
+// transaction per call (open, send, collect the reply until a silence, or
+// until its announced length and a short quiet with ReplyEndRule::kLength,
+// check, retry, close) and leaves the reply in the shared ReplyFrame. Single
 // threaded; while it waits the idle hook runs.
 class JbusMaster {
  public:
@@ -156,7 +171,12 @@ class JbusMaster {
 
  private:
   enum class Collect { kNoReply, kDone, kOverflow };
-  Collect collectReply(std::span<const std::uint8_t> request, int firstByteMs, int interByteMs);
+  // With `quietMs` above 0 (the length rule) a reply whose announced
+  // length is in ends after that much quiet instead of a whole silence; a
+  // byte within it means the length was not the end after all, and the
+  // silence rule takes over for the rest of that reply.
+  Collect collectReply(std::span<const std::uint8_t> request, int firstByteMs, int interByteMs,
+                       std::size_t expected, int quietMs);
   void noteEcho();
   int runExchange(std::uint8_t* frame, int length);
 

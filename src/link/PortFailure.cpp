@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/BilingualText.h"
+#include "link/NetworkSerialDriver.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk {
@@ -57,6 +58,24 @@ constexpr BilingualText kTxtNoAnswerFromTo{"aucune unité n'a répondu sur %1 de
                                            "no unit answered on %1 at %2 to %3 baud."};
 constexpr BilingualText kTxtUnusable{"%1 ne peut pas servir de port série (état %2).",
                                      "%1 cannot be used as a serial port (status %2)."};
+constexpr BilingualText kTxtNoAnswerRaw{
+    "aucune unité n'a répondu sur %1 (à la vitesse réglée sur le serveur).",
+    "no unit answered on %1 (at the rate set on the server)."};
+constexpr BilingualText kTxtBadAddress{
+    "%1 n'est pas une adresse valide : tcp://HÔTE:PORT ou rfc2217://HÔTE:PORT.",
+    "%1 is not a valid address: tcp://HOST:PORT or rfc2217://HOST:PORT."};
+constexpr BilingualText kTxtHostNotFound{"%1 : hôte introuvable (nom inconnu du réseau).",
+                                         "%1: host not found (the network knows no such name)."};
+constexpr BilingualText kTxtRefused{"%1 : connexion refusée (aucun serveur n'écoute sur ce port).",
+                                    "%1: connection refused (no server listens on that port)."};
+constexpr BilingualText kTxtTimedOut{"%1 : délai dépassé, le serveur ne répond pas.",
+                                     "%1: timed out, the server does not respond."};
+constexpr BilingualText kTxtClosedByServer{
+    "%1 : connexion fermée par le serveur (un autre client tient peut-être son port série).",
+    "%1: connection closed by the server (another client may hold its serial port)."};
+constexpr BilingualText kTxtNoComPortControl{
+    "%1 : le serveur ne permet pas de régler son port (RFC 2217) ; essayez tcp://.",
+    "%1: the server does not let its port be set (RFC 2217); try tcp://."};
 constexpr BilingualText kTxtPresent{"Périphériques série présents : %1.",
                                     "Serial devices present: %1."};
 constexpr BilingualText kTxtNonePresent{"Aucun périphérique série n'est présent.",
@@ -147,6 +166,7 @@ std::string reasonText(const PortFailure& f, int language) {
   };
   switch (f.reason) {
     case Reason::kNoAnswer:
+      if (isRawNetworkDevice(f.device)) return fill(kTxtNoAnswerRaw, language, {f.device});
       if (f.baudIndexes.empty()) {
         return fill(kTxtNoAnswerFromTo, language, {f.device, baud(0), baud(5)});
       }
@@ -174,8 +194,41 @@ std::string reasonText(const PortFailure& f, int language) {
                                : fill(kTxtBusyBy, language, {f.device, holdersText(f.holders)});
     case Reason::kUnusable:
       return fill(kTxtUnusable, language, {f.device, std::to_string(f.status)});
+    case Reason::kBadAddress:
+      return fill(kTxtBadAddress, language, {f.device});
+    case Reason::kHostNotFound:
+      return fill(kTxtHostNotFound, language, {f.device});
+    case Reason::kRefused:
+      return fill(kTxtRefused, language, {f.device});
+    case Reason::kTimedOut:
+      return fill(kTxtTimedOut, language, {f.device});
+    case Reason::kClosedByServer:
+      return fill(kTxtClosedByServer, language, {f.device});
+    case Reason::kNoComPortControl:
+      return fill(kTxtNoComPortControl, language, {f.device});
   }
   return {};
+}
+
+// A device server's refusal, from the system error the network driver left.
+PortFailure::Reason networkReason(int error) {
+  using Reason = PortFailure::Reason;
+  switch (error) {
+    case kErrBadAddress:
+      return Reason::kBadAddress;
+    case kErrHostNotFound:
+      return Reason::kHostNotFound;
+    case kErrRefused:
+      return Reason::kRefused;
+    case kErrTimedOut:
+      return Reason::kTimedOut;
+    case kErrClosed:
+      return Reason::kClosedByServer;
+    case kErrNoComPortControl:
+      return Reason::kNoComPortControl;
+    default:
+      return Reason::kUnusable;
+  }
 }
 
 }  // namespace
@@ -193,6 +246,11 @@ PortFailure portRefusal(int portIndex, int status, const std::string& device, in
   f.portIndex = portIndex;
   f.device = device;
   f.status = status;
+  if (isNetworkDevice(device)) {
+    // No file to look at, nobody to list as holder: only the network's word.
+    f.reason = networkReason(error);
+    return f;
+  }
   if (device.empty() || (isMissingError(status, error) && !isBusyError(status, error))) {
     // A device that opened earlier and is gone now was unplugged, whether
     // the port still names it or (by default) names the next one found.
@@ -267,6 +325,14 @@ bool needsDeviceList(const PortFailure& f) {
 
 std::string deviceAccessText(const std::string& device, int language) {
   if (device.empty()) return {};
+  if (isNetworkDevice(device)) {
+    NetworkDevice where;
+    if (parseNetworkDevice(device, where)) return {};
+    PortFailure f;
+    f.device = device;
+    f.reason = PortFailure::Reason::kBadAddress;
+    return reasonText(f, language);
+  }
   const DeviceAccess access = checkDeviceAccess(device);
   PortFailure f;
   f.device = device;

@@ -24,6 +24,13 @@ struct PortFailure {
     kNotSerial,      // a plain file, a folder, or a device that is no terminal
     kBusy,           // another program holds the device
     kUnusable,       // it opened no serial line for another reason
+    // A device server (tcp://, rfc2217://):
+    kBadAddress,        // the path is no HOST:PORT
+    kHostNotFound,      // the name has no address
+    kRefused,           // nothing listens on that port
+    kTimedOut,          // the server did not answer in time
+    kClosedByServer,    // it closed the connection (another client holds its port?)
+    kNoComPortControl,  // rfc2217:// to a server that does not take RFC 2217
   };
   int portIndex = 0;
   Reason reason = Reason::kNoAnswer;

@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "link/NetworkSerialDriver.h"
 #include "link/PosixSerialDriver.h"
 
 namespace flowdesk {
@@ -214,6 +215,11 @@ PortResolver setPortResolver(PortResolver resolver) {
   return std::exchange(state().resolver, std::move(resolver));
 }
 
+std::string resolvePortPath(int portIndex) {
+  const PortResolver& resolver = state().resolver;
+  return resolver ? resolver(portIndex) : std::string();
+}
+
 const std::string& lastOpenDevice() {
   return state().lastDevice;
 }
@@ -234,7 +240,11 @@ SerialPort* openPort(int portIndex, long baud, char parity, int dataBits, int st
     port->fail(kPortInvalidId);
     return port;
   }
-  openPosixDevice(*port, path, baud, parity, dataBits, stopBits);
+  if (isNetworkDevice(path)) {
+    openNetworkDevice(*port, path, baud, parity, dataBits, stopBits);
+  } else {
+    openPosixDevice(*port, path, baud, parity, dataBits, stopBits);
+  }
   s.lastErrno = port->systemError;
   return port;
 }

@@ -182,8 +182,11 @@ inline constexpr long kMaxBaud = 115200;
 // fails with -2: the core never guesses which device is which.
 using PortResolver = std::function<std::string(int portIndex)>;
 PortResolver setPortResolver(PortResolver resolver);  // returns the previous one
+// The device path the resolver gives now; empty without one.
+std::string resolvePortPath(int portIndex);
 
-// Opens the device of `portIndex`. Always returns an object; status 0 means
+// Opens the device of `portIndex` (a tcp:// or rfc2217:// path goes to the
+// network driver, anything else to termios). Always returns an object; status 0 means
 // usable, anything else is the failure (close the object to discard it).
 SerialPort* openPort(int portIndex, long baud, char parity, int dataBits, int stopBits);
 

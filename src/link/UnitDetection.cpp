@@ -1,6 +1,7 @@
 #include "link/UnitDetection.h"
 
 #include "link/Blocks.h"
+#include "link/NetworkSerialDriver.h"
 
 namespace flowdesk {
 
@@ -8,8 +9,17 @@ bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProg
                    std::span<const int> ports) {
   // Address 0 is answered by any unit, whatever its own address.
   link.Jbus = 0.0f;
+  const std::int32_t startBauds = link.Bauds;
   for (int port : ports) {
-    for (int baud = 0; baud < static_cast<int>(kBaudTable.size()); ++baud) {
+    // A raw device server runs its port at its own rate: scanning ours would
+    // only repeat one search six times. The rate index then only sets the
+    // time limits; the one chosen is kept.
+    int first = 0;
+    int last = static_cast<int>(kBaudTable.size()) - 1;
+    if (isRawNetworkDevice(resolvePortPath(port))) {
+      first = last = startBauds >= 0 && startBauds <= last ? startBauds : last;
+    }
+    for (int baud = first; baud <= last; ++baud) {
       link.Com = port;
       link.Bauds = baud;
       if (progress) progress(port, baud);

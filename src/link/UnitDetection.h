@@ -27,7 +27,8 @@ using DetectionProgress = std::function<void(int portIndex, int baudIndex)>;
 inline constexpr std::array<int, 3> kDetectionPorts{0, 1, 2};
 
 // Slave address 0, then for each port of `ports` and each baud index 0 to 5
-// (300 baud first) a read of register 0x2202 through transfer; the first that
+// (300 baud first; a tcp:// device only at the baud index it has, the rate
+// being the server's) a read of register 0x2202 through transfer; the first that
 // succeeds ends the search with true, leaving Com and Bauds where the unit
 // answered and its reply in master.reply(). When none answers, Com and Bauds are
 // left at the last combination tried (Connect restores them).

@@ -271,14 +271,16 @@ TEST(Settings, SaveWritesEveryValueAndLoadGivesThemBack) {
   s.Device1 = "/dev/serial/by-id/usb-FTDI-if00";
   s.Device4 = "/dev/ttyS3";
   s.OpenFilesAsPlot = true;
+  s.ReplyEnd = 1;
   s.probes = builtinProbeCatalogue();
   s.probes[3] = {"SP N°4", -1};
   s.probes[29] = {"Last", 42};
 
   MemorySettingsStore store;
   ASSERT_TRUE(saveSettings(store, s));
-  // Every value is written, default or not: 17 top-level values + 2 x 30.
-  EXPECT_EQ(store.values.size(), 17u + 60u);
+  // Every value is written, default or not: 18 top-level values + 2 x 30.
+  EXPECT_EQ(store.values.size(), 18u + 60u);
+  EXPECT_EQ(store.values.at({"", "ReplyEnd"}), MemorySettingsStore::Value(std::string("length")));
   EXPECT_EQ(store.values.at({"", "Device2"}), MemorySettingsStore::Value(std::string()));
   EXPECT_EQ(store.values.at({"Probe", "25"}), MemorySettingsStore::Value(std::string()));
 
@@ -286,6 +288,7 @@ TEST(Settings, SaveWritesEveryValueAndLoadGivesThemBack) {
   EXPECT_FALSE(loadSettings(store, t, fakeEnv({})).firstRun);
   EXPECT_EQ(t.LastPathName, s.LastPathName);
   EXPECT_TRUE(t.OpenFilesAsPlot);
+  EXPECT_EQ(t.replyEndRule(), ReplyEndRule::kLength);
   EXPECT_EQ(t.LastFileSpName, s.LastFileSpName);
   EXPECT_EQ(t.LastPathPrnFileName, s.LastPathPrnFileName);
   EXPECT_EQ(t.Com, 2);
@@ -324,8 +327,11 @@ TEST(Settings, ValuesOfTheWrongTypeGiveTheDefaults) {
   store.values[{"", "Jbus"}] = std::string("12");
   store.values[{"Probe", "1"}] = std::string("P");
   store.values[{"Angle", "1"}] = std::string("6022");
+  store.values[{"", "ReplyEnd"}] = std::string("fast");
   AppSettings s;
+  s.ReplyEnd = 1;
   loadSettings(store, s, fakeEnv({}));
+  EXPECT_EQ(s.replyEndRule(), ReplyEndRule::kSilence);
   EXPECT_EQ(s.LastPathName, "");
   EXPECT_EQ(s.Bauds, 5);
   EXPECT_EQ(s.Jbus, 1.0f);

@@ -23,6 +23,7 @@ TEST(ValueLists, EveryListHasItsCountAndNoEmptyItem) {
       {"PortList", PortList, 4, false},
       {"BaudList", BaudList, 6, false},
       {"LanguageList", LanguageList, 2, false},
+      {"ReplyEndList", ReplyEndList, 2, true},
       {"MountingList", MountingList, 4, true},
       {"DiameterTypeList", DiameterTypeList, 3, true},
       {"MaterialList", MaterialList, 13, true},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AppSettings.h"
 #include "base/MemorySettingsStore.h"
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
@@ -47,6 +48,9 @@ TEST(CliOptions, CommonOptionsAnywhere) {
       {{"--address", "256", "detect"}, "--address wants a number from 0 to 255", "", {}},
       {{"--address", "-1", "detect"}, "--address wants a number from 0 to 255", "", {}},
       {{"--lang", "de", "detect"}, "--lang wants fr or en", "", {}},
+      {{"--reply-end", "fast", "detect"}, "--reply-end wants length or silence", "", {}},
+      {{"detect", "--reply-end"}, "--reply-end needs a value", "", {}},
+      {{"--device", "rfc2217://h:4001", "detect", "--reply-end=silence"}, "", "detect", {}},
       {{"detect", "--device"}, "--device needs a value", "", {}},
       {{"--trace=1", "detect"}, "--trace takes no value", "", {}},
       {{"--polls", "3", "record"}, "unknown option --polls", "", {}},
@@ -66,7 +70,7 @@ TEST(CliOptions, CommonOptionsAnywhere) {
   }
   CliOptions o;
   ASSERT_EQ(parseCliOptions({"--maker", "--port=3", "--baud=300", "--address", "0", "--lang", "fr",
-                             "--device=/dev/x", "new", "a.nvd"},
+                             "--device=/dev/x", "--reply-end", "length", "new", "a.nvd"},
                             o),
             "");
   EXPECT_TRUE(o.maker);
@@ -76,6 +80,7 @@ TEST(CliOptions, CommonOptionsAnywhere) {
   EXPECT_EQ(o.address, 0);
   EXPECT_EQ(o.language, 0);
   EXPECT_EQ(o.device, "/dev/x");
+  EXPECT_EQ(o.replyEnd, static_cast<int>(ReplyEndRule::kLength));
 }
 
 TEST(CliOptions, CommandArguments) {
@@ -177,9 +182,10 @@ TEST(Cli, EveryCommandSaysWhyThePortDidNotOpen) {
 TEST(Cli, HelpAndVersion) {
   Cli cli;
   EXPECT_EQ(cli.run({"--help"}), 0);
-  for (const char* word : {"detect", "new FILE.eta", "show FILE", "logger-config",
-                           "convert IN.mes|IN.log", "download FILE.log", "echo FILE.ech", "init [",
-                           "--device PATH", "--trace", "Exit status"}) {
+  for (const char* word :
+       {"detect", "new FILE.eta", "show FILE", "logger-config", "convert IN.mes|IN.log",
+        "download FILE.log", "echo FILE.ech", "init [", "--device PATH", "rfc2217://HOST:PORT",
+        "--reply-end length|silence", "--trace", "Exit status"}) {
     EXPECT_NE(cli.out.find(word), std::string::npos) << word;
   }
   // Start-up switches are substring tests on the GUI's command line.

@@ -14,6 +14,7 @@
 #include "base/BilingualText.h"
 #include "link/ConnectionSession.h"
 #include "link/MemorySerialDriver.h"
+#include "link/NetworkSerialDriver.h"
 #include "link/PtyPeer.h"
 #include "link/SerialDevices.h"
 #include "link/UnitOnLine.h"
@@ -172,6 +173,12 @@ TEST(ConnectionSession, TellsWhereTheUnitAnsweredOrWhyEachPortFailed) {
         case Reason::kPermission:
         case Reason::kUnplugged:
         case Reason::kBusy:
+        case Reason::kBadAddress:
+        case Reason::kHostNotFound:
+        case Reason::kRefused:
+        case Reason::kTimedOut:
+        case Reason::kClosedByServer:
+        case Reason::kNoComPortControl:
           break;
       }
     }
@@ -245,6 +252,20 @@ TEST(PortRefusal, ReasonFromStatusErrnoAndWhatThePathHolds) {
       {"an input error", kPortPlatformError, "/dev/ttyUSB0", EIO, "", Reason::kUnusable,
        "/dev/ttyUSB0"},
       {"a rate out of the table", kPortBadBaud, "", 0, "", Reason::kUnusable, ""},
+      // A device server: the network's word alone, whatever a file of that
+      // name would hold, and never an unplugged adapter.
+      {"no address", kPortInvalidId, "tcp://server", kErrBadAddress, "", Reason::kBadAddress,
+       "tcp://server"},
+      {"unknown host", kPortNoDevice, "tcp://nowhere:4001", kErrHostNotFound, "",
+       Reason::kHostNotFound, "tcp://nowhere:4001"},
+      {"refused", kPortNoDevice, "rfc2217://h:1", kErrRefused, "rfc2217://h:1", Reason::kRefused,
+       "rfc2217://h:1"},
+      {"timed out", kPortNoDevice, "tcp://h:1", kErrTimedOut, "", Reason::kTimedOut, "tcp://h:1"},
+      {"closed", kPortNoDevice, "tcp://h:1", kErrClosed, "", Reason::kClosedByServer, "tcp://h:1"},
+      {"no RFC 2217", kPortNoDevice, "rfc2217://h:1", kErrNoComPortControl, "",
+       Reason::kNoComPortControl, "rfc2217://h:1"},
+      {"another network error", kPortNoDevice, "tcp://h:1", ENETUNREACH, "", Reason::kUnusable,
+       "tcp://h:1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

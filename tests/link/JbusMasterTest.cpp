@@ -242,6 +242,33 @@ TEST(JbusExchangeTiming, SuccessLastsTheWirePlusOneSilence) {
   EXPECT_LE(took, 20 + 205 + 150 + 10);
 }
 
+TEST(JbusReply, LengthAnnouncedByTheFirstBytes) {
+  struct Case {
+    Bytes head;  // the reply's first bytes
+    std::uint8_t function;
+    std::size_t expected;
+    std::size_t length;  // 0: not known yet
+  };
+  const Case cases[] = {
+      {{1}, 3, 7, 0},           {{1, 3}, 3, 7, 7},
+      {{1, 0x83}, 3, 7, 5},  // an exception
+      {{1, 0x90, 2}, 16, 8, 5}, {{1, 16}, 16, 8, 8},
+      {{1, 4}, 4, 512, 0},  // the byte count is not in yet
+      {{1, 4, 36}, 4, 512, 41}, {{1, 4, 0}, 4, 512, 5},
+      {{1, 6}, 3, 7, 0},  // another function: only the silence ends it
+      {{1, 0x84}, 3, 7, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(announcedReplyLength(c.head.data(), c.head.size(), c.function, c.expected), c.length)
+        << int(c.function) << " " << c.head.size();
+  }
+  // 3.5 characters of 11 bits, rounded up.
+  EXPECT_EQ(quietAfterReplyMs(9600), 5);
+  EXPECT_EQ(quietAfterReplyMs(4800), 9);
+  EXPECT_EQ(quietAfterReplyMs(300), 129);
+  EXPECT_EQ(quietAfterReplyMs(0), 0);
+}
+
 TEST(JbusExchange, RetriesUntilAGoodReply) {
   MemoryRig rig;
   const Bytes good = readReply(1, {0x00, 0x2A});
@@ -350,36 +377,40 @@ TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
       {"echo and a whole frame behind it", 4, true, 0, records, 0, 1, true, ""},
       {"echo, then nothing", 3, true, -1, {}, -1, 3, true, "no answer"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryRig rig;
-    rig.master.identificationDone = true;
-    int requests = 0;
-    rig.peer([&](MemoryLine& l, const Bytes& request) {
-      ++requests;
-      std::int64_t at = l.clock.nowMs() + 1;
-      if (c.echo) {
-        l.deliver(request, at, 1);
-        at += static_cast<std::int64_t>(request.size()) - 1;
+  // The echo is skipped whichever rule ends the reply: an echo of a read is
+  // longer than the read's reply, whose length the first bytes announce.
+  for (const ReplyEndRule rule : {ReplyEndRule::kSilence, ReplyEndRule::kLength})
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (rule == ReplyEndRule::kLength ? ", by length" : ""));
+      MemoryRig rig;
+      rig.settings.replyEnd = rule;
+      rig.master.identificationDone = true;
+      int requests = 0;
+      rig.peer([&](MemoryLine& l, const Bytes& request) {
+        ++requests;
+        std::int64_t at = l.clock.nowMs() + 1;
+        if (c.echo) {
+          l.deliver(request, at, 1);
+          at += static_cast<std::int64_t>(request.size()) - 1;
+        }
+        if (c.replyAfterMs >= 0) l.deliver(c.reply, at + c.replyAfterMs, 1);
+      });
+      if (c.function == 16) {
+        rig.master.buildRequest(16, 0x2301, 1);
+        rig.master.requestData()[0] = 0x00;
+        rig.master.requestData()[1] = 0x07;
+        EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 9), c.result);
+      } else {
+        rig.master.buildRequest(c.function, 0x2202, 1);
+        EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 6), c.result);
       }
-      if (c.replyAfterMs >= 0) l.deliver(c.reply, at + c.replyAfterMs, 1);
-    });
-    if (c.function == 16) {
-      rig.master.buildRequest(16, 0x2301, 1);
-      rig.master.requestData()[0] = 0x00;
-      rig.master.requestData()[1] = 0x07;
-      EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 9), c.result);
-    } else {
-      rig.master.buildRequest(c.function, 0x2202, 1);
-      EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 6), c.result);
+      EXPECT_EQ(requests, c.requests);
+      EXPECT_EQ(replyFaultText(rig.master.reply(), kEnglish), c.reason);
+      if (c.result == 0) {
+        EXPECT_EQ(Bytes(rig.master.reply().frame.begin(), rig.master.reply().frame.end()), c.reply);
+      }
+      EXPECT_EQ(rig.master.adapterEchoes(), c.echoes);
     }
-    EXPECT_EQ(requests, c.requests);
-    EXPECT_EQ(replyFaultText(rig.master.reply(), kEnglish), c.reason);
-    if (c.result == 0) {
-      EXPECT_EQ(Bytes(rig.master.reply().frame.begin(), rig.master.reply().frame.end()), c.reply);
-    }
-    EXPECT_EQ(rig.master.adapterEchoes(), c.echoes);
-  }
 }
 
 TEST(JbusExchange, TheTraceSaysOnceThatTheAdapterEchoes) {

@@ -13,8 +13,18 @@ namespace flowdesk {
 
 namespace {
 
-constexpr BilingualText kTxtDeviceTip{"Périphérique série de Com%1 (choisir ou taper un chemin)",
-                                      "Serial device of Com%1 (pick one or type a path)"};
+constexpr BilingualText kTxtDeviceTip{
+    "Périphérique série de Com%1 (choisir ou taper un chemin, ou tcp://HÔTE:PORT, "
+    "rfc2217://HÔTE:PORT pour un serveur de port série)",
+    "Serial device of Com%1 (pick one or type a path, or tcp://HOST:PORT, "
+    "rfc2217://HOST:PORT for a serial device server)"};
+
+constexpr BilingualText kTxtReplyEnd{"Fin de réponse", "Reply end"};
+constexpr BilingualText kTxtReplyEndTip{
+    "Silence : la réponse finit après un silence (la règle du protocole).\n"
+    "Longueur : elle finit sur son dernier octet dès que sa longueur est connue (plus rapide).",
+    "Silence: a reply ends after a silence (the protocol's rule).\n"
+    "Length: it ends on its last byte once its length is known (faster)."};
 
 // The program's path is only shown (the edit is read-only), never read back,
 // so its length is not cut.
@@ -34,6 +44,7 @@ CConnectionDlg::CConnectionDlg(AppContext& context, QWidget* parent)
           .labels = {{"labelJbus", kTxtJbus},
                      {"labelCom", kTxtCom},
                      {"labelBauds", kTxtBauds},
+                     {"labelReplyEnd", kTxtReplyEnd},
                      {"labelLanguage", kTxtLanguage},
                      {"labelSpreadsheet", kTxtSpreadsheet},
                      {"buttonBrowse", kTxtBrowse},
@@ -42,7 +53,8 @@ CConnectionDlg::CConnectionDlg(AppContext& context, QWidget* parent)
           .fields = {{"editAddress", &context.settings.Jbus, "%.0f", 0, 255}},
           .combos = {{"comboPort", &context.settings.Com, 0, &PortList},
                      {"comboLanguage", &context.settings.Language, 0, &LanguageList},
-                     {"comboBauds", &context.settings.Bauds, 0, &BaudList}},
+                     {"comboBauds", &context.settings.Bauds, 0, &BaudList},
+                     {"comboReplyEnd", &context.settings.ReplyEnd, 0, &ReplyEndList}},
       },
       ui_(std::make_unique<Ui::CConnectionDlg>()) {
   ui_->setupUi(this);
@@ -58,6 +70,7 @@ CConnectionDlg::CConnectionDlg(AppContext& context, QWidget* parent)
   connect(ui_->comboPort, &QComboBox::activated, this, &CConnectionDlg::listChosen);
   connect(ui_->comboLanguage, &QComboBox::activated, this, &CConnectionDlg::listChosen);
   connect(ui_->comboBauds, &QComboBox::activated, this, &CConnectionDlg::listChosen);
+  connect(ui_->comboReplyEnd, &QComboBox::activated, this, &CConnectionDlg::listChosen);
   connect(ui_->comboDevice, &QComboBox::activated, this, &CConnectionDlg::deviceChosen);
   connect(ui_->comboDevice->lineEdit(), &QLineEdit::editingFinished, this,
           &CConnectionDlg::deviceChosen);
@@ -69,6 +82,7 @@ CConnectionDlg::~CConnectionDlg() = default;
 
 void CConnectionDlg::setTexts() {
   setLabels(*this, rows_.labels, context_.settings.Language);
+  ui_->comboReplyEnd->setToolTip(qtText(kTxtReplyEndTip, context_.settings.Language));
 }
 
 void CConnectionDlg::readAddress() {
