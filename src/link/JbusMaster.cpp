@@ -26,6 +26,12 @@ ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_
   }
   if (function != 4 && length != expected) return ReplyCheck::kBadLength;
   if (length < 3) return ReplyCheck::kTooShort;
+  // A reply of records has no length known in advance, but its own byte
+  // count says how long it is. A frame that lost its last byte still passes
+  // the CRC whenever that byte was 0 (one in 256): taken as it was, it
+  // held one record too few, and a download took that for the end of the
+  // logger and stopped there, the rest of the records never fetched.
+  if (function == 4 && length != std::size_t{reply[2]} + 5) return ReplyCheck::kBadLength;
   const std::size_t body = length - 2;
   const std::uint16_t crc = crc16(reply, static_cast<std::uint16_t>(body));
   const std::uint16_t sent = static_cast<std::uint16_t>(reply[body] | (reply[body + 1] << 8));

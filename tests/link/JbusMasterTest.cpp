@@ -87,7 +87,13 @@ TEST(JbusReply, ChecksInOrderAndIgnoresTheAddress) {
       {"write echo", withCrc({1, 16, 0x23, 0x01, 0, 3}), 16, 8, ReplyCheck::kOk},
       {"write echo, bad CRC", {1, 16, 0x23, 0x01, 0, 3, 0, 0}, 16, 8, ReplyCheck::kBadCrc},
       {"records, any length", withCrc({1, 4, 5, 1, 2, 3, 4, 5}), 4, 512, ReplyCheck::kOk},
-      {"records, bare", withCrc({1, 4}), 4, 512, ReplyCheck::kOk},
+      // A records reply is as long as its byte count says: one that lost a
+      // byte or gained one fails even when its CRC still checks.
+      {"records, bare", withCrc({1, 4}), 4, 512, ReplyCheck::kBadLength},
+      {"records, one byte lost", withCrc({1, 4, 5, 1, 2, 3, 4}), 4, 512, ReplyCheck::kBadLength},
+      {"records, one byte more", withCrc({1, 4, 5, 1, 2, 3, 4, 5, 6}), 4, 512,
+       ReplyCheck::kBadLength},
+      {"records, none", withCrc({1, 4, 0}), 4, 512, ReplyCheck::kOk},
       {"records, bad CRC", {1, 4, 5, 1, 2, 3, 4, 5, 0, 0}, 4, 512, ReplyCheck::kBadCrc},
       {"records, two bytes", {1, 4}, 4, 512, ReplyCheck::kTooShort},
       {"one byte", {1}, 3, 7, ReplyCheck::kTooShort},
@@ -353,7 +359,7 @@ TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
   const Bytes writeEcho = withCrc({1, 16, 0x23, 0x01, 0x00, 0x01});  // starts as its request
   const Bytes records = withCrc([] {
     Bytes frame{1, 4, 0xFF};
-    frame.resize(510, 0x55);
+    frame.resize(3 + 0xFF, 0x55);
     return frame;
   }());
   struct Case {
@@ -534,7 +540,9 @@ TEST(JbusExchangePty, ScriptedSlave) {
        "wrong function code"},
       {"bad then good", 3, {badCrc, good3}, 0, 2, 7, ""},
       {"no reply", 3, {}, -1, 3, 0, "no answer"},
-      {"exactly a frame", 4, {floodReply(512)}, 0, 1, 512, ""},
+      // A frame fills the buffer without overflowing it, but no records
+      // reply is that long: its byte count says 255.
+      {"exactly a frame", 4, std::vector<Bytes>(3, floodReply(512)), -1, 3, 512, "wrong length"},
       {"longer than a frame", 4, std::vector<Bytes>(3, floodReply(600)), -1, 3, 512,
        "reply too long"},
   };
