@@ -109,7 +109,7 @@ TEST(PortFailureTexts, EveryConfigurationScreenSaysWhyThePortDidNotOpen) {
     // Then the devices present, which are this machine's.
     const std::string after = text.substr(std::min(text.size(), c.before.size() + c.port.size()));
     EXPECT_TRUE(after.starts_with("\n\nSerial devices present: ") ||
-                after == "\n\nNo serial device is present.")
+                after.starts_with("\n\nNo serial device is present."))
         << text;
   }
 }
