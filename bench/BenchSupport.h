@@ -8,9 +8,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "base/AppSettings.h"
+#include "base/Environment.h"
 #include "link/AppContext.h"
 
 namespace flowdesk::bench {
@@ -19,6 +22,35 @@ namespace flowdesk::bench {
 inline std::string scratchFolder(const std::string& prefix) {
   std::string name = "/tmp/" + prefix + "-XXXXXX";
   return ::mkdtemp(name.data()) != nullptr ? name : std::string();
+}
+
+// A program of this build: the path given, else the one the environment
+// variable names, else `name` in the build's src/ beside bench/.
+inline std::string buildProgram(const std::string& given, const char* envName,
+                                const std::string& name) {
+  if (!given.empty()) return given;
+  if (const char* env = std::getenv(envName); env != nullptr && *env != '\0') return env;
+  return programDirectoryOf(executablePath()) + "../src/" + name;
+}
+
+// The options the logger download benchmarks share, --records N (1 to
+// 65,000) and --unit PATH (the unit program, found as buildProgram says when
+// none is given); `other` takes any other option at argv[i], moving i past
+// its value, and says whether it knew it. False on a wrong command line.
+inline bool downloadOptions(int argc, char** argv, long& records, std::string& unit,
+                            const std::function<bool(int& i)>& other = {}) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--records" && i + 1 < argc) {
+      records = std::strtol(argv[++i], nullptr, 10);
+    } else if (a == "--unit" && i + 1 < argc) {
+      unit = argv[++i];
+    } else if (!other || !other(i)) {
+      return false;
+    }
+  }
+  unit = buildProgram(unit, "FLOWDESK_UNIT_BIN", "flowdesk-unit");
+  return records >= 1 && records <= 65000;
 }
 
 // flowdesk-unit on the link `link`, with `args` after it; its standard error

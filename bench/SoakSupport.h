@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "base/AppSettings.h"
 #include "base/BinaryFile.h"
 #include "link/Crc16.h"
@@ -52,15 +53,6 @@ inline bool parseNamedValues(
     if (!take(argv[i], value, number ? n : -1)) return false;
   }
   return true;
-}
-
-// A program of this build, found beside the benchmarks unless `given` (an
-// option) or the environment variable names it.
-inline std::string buildProgram(const std::string& given, const char* envName,
-                                const std::string& name) {
-  if (!given.empty()) return given;
-  if (const char* env = std::getenv(envName); env != nullptr && *env != '\0') return env;
-  return programDirectoryOf(executablePath()) + "../src/" + name;
 }
 
 inline double secondsSince(std::chrono::steady_clock::time_point start) {

@@ -22,28 +22,20 @@ int main(int argc, char** argv) {
   std::string unitPath;
   ReplyEndRule rule = ReplyEndRule::kSilence;
   bool raw = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--records" && i + 1 < argc) {
-      records = std::strtol(argv[++i], nullptr, 10);
-    } else if (a == "--unit" && i + 1 < argc) {
-      unitPath = argv[++i];
-    } else if (a == "--reply-end" && i + 1 < argc && parseReplyEndWord(argv[i + 1], rule)) {
-      ++i;
-    } else if (a == "--raw") {
-      raw = true;
-    } else {
-      std::fprintf(stderr,
-                   "usage: bench_device_server [--records N] [--reply-end silence|length] [--raw] "
-                   "[--unit PATH]\n");
-      return 2;
-    }
+  if (!bench::downloadOptions(argc, argv, records, unitPath, [&](int& i) {
+        const std::string a = argv[i];
+        if (a == "--reply-end" && i + 1 < argc && parseReplyEndWord(argv[i + 1], rule)) {
+          ++i;
+          return true;
+        }
+        raw = raw || a == "--raw";
+        return a == "--raw";
+      })) {
+    std::fprintf(stderr,
+                 "usage: bench_device_server [--records N] [--reply-end silence|length] [--raw] "
+                 "[--unit PATH]\n");
+    return 2;
   }
-  if (records < 1 || records > 65000) return 2;
-  if (unitPath.empty()) {
-    if (const char* env = std::getenv("FLOWDESK_UNIT_BIN")) unitPath = env;
-  }
-  if (unitPath.empty()) unitPath = programDirectoryOf(executablePath()) + "../src/flowdesk-unit";
 
   const std::string folder = bench::scratchFolder("flowdesk-devserver");
   if (folder.empty()) return 2;

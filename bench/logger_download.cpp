@@ -31,22 +31,10 @@ using Steady = std::chrono::steady_clock;
 int main(int argc, char** argv) {
   long records = 2000;
   std::string unitPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--records" && i + 1 < argc) {
-      records = std::strtol(argv[++i], nullptr, 10);
-    } else if (a == "--unit" && i + 1 < argc) {
-      unitPath = argv[++i];
-    } else {
-      std::fprintf(stderr, "usage: bench_logger_download [--records N] [--unit PATH]\n");
-      return 2;
-    }
+  if (!bench::downloadOptions(argc, argv, records, unitPath)) {
+    std::fprintf(stderr, "usage: bench_logger_download [--records N] [--unit PATH]\n");
+    return 2;
   }
-  if (records < 1 || records > 65000) return 2;
-  if (unitPath.empty()) {
-    if (const char* env = std::getenv("FLOWDESK_UNIT_BIN")) unitPath = env;
-  }
-  if (unitPath.empty()) unitPath = programDirectoryOf(executablePath()) + "../src/flowdesk-unit";
 
   const std::string folder = bench::scratchFolder("flowdesk-logbench");
   if (folder.empty()) return 2;

@@ -60,13 +60,7 @@ bool parse(int argc, char** argv, Options& o) {
       return false;
     }
   }
-  if (o.unit.empty()) {
-    if (const char* env = std::getenv("FLOWDESK_UNIT_BIN")) o.unit = env;
-  }
-  if (o.unit.empty()) {
-    const std::string dir = programDirectoryOf(executablePath());
-    o.unit = dir + "../src/flowdesk-unit";
-  }
+  o.unit = bench::buildProgram(o.unit, "FLOWDESK_UNIT_BIN", "flowdesk-unit");
   return true;
 }
 

@@ -5,6 +5,10 @@
 #   scripts/install-deps.sh --test   that, and the tools of the tests, the
 #                                    format check, the sanitizer and fuzz
 #                                    builds
+#   scripts/install-deps.sh --package   what building and running need, and
+#                                    what scripts/package.sh runs (dpkg-shlibdeps
+#                                    of dpkg-dev, file, and the validators of
+#                                    the desktop entry and AppStream data)
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -19,6 +23,8 @@ if [ "${1:-}" = "--test" ]; then
     xvfb xauth imagemagick
     desktop-file-utils appstream groff-base
   )
+elif [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev file desktop-file-utils appstream)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -7,31 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# What building the programs needs, and what cpack runs: dpkg-shlibdeps
-# (dpkg-dev) for the dependency list, file to find the programs it reads,
-# and the two validators of the desktop entry and the AppStream metadata.
-packages=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
-  dpkg-dev file desktop-file-utils appstream
-)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "flowdesk: missing packages: ${missing[*]}" >&2
-    echo "flowdesk: run this as root, or: sudo apt-get install ${missing[*]}" >&2
-    exit 1
-  fi
-  echo "flowdesk: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$(pwd)/scripts/install-deps.sh" --package
 
 build=build-package
 launcher=()
