@@ -3,7 +3,6 @@
 #include <QChart>
 #include <QListWidget>
 #include <QPushButton>
-#include <QResizeEvent>
 
 #include "base/Texts.h"
 #include "base/qt/UserInterface.h"
@@ -123,11 +122,6 @@ void PlotDialog::refresh() {
   columns_ = ui_->chartView->plotColumns();
   drawer_->refresh(columns_);
   ui_->buttonWholeView->setEnabled(session_.zoomed());
-}
-
-void PlotDialog::resizeEvent(QResizeEvent* event) {
-  Screen::resizeEvent(event);
-  refresh();
 }
 
 void PlotDialog::setSeriesShown(std::size_t series, bool shown) {

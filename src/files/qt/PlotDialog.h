@@ -56,7 +56,6 @@ class PlotDialog : public Screen {
 
  protected:
   bool load() override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   std::unique_ptr<PlotSource> source_;
