@@ -67,12 +67,6 @@ std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, st
   }
 }
 
-int quietAfterReplyMs(long baud) {
-  if (baud <= 0) return 0;
-  const long bits = 35 * link_timings::kBitsPerByte;  // tenths of a character
-  return static_cast<int>((bits * 1000 + baud * 10 - 1) / (baud * 10));
-}
-
 namespace {
 
 ReplyFault faultOf(ReplyCheck check) {
@@ -307,10 +301,12 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
   const int firstByteMs =
       static_cast<int>(link_timings::firstByteLimit(settings.Bauds, function).count());
   const int interByteMs = static_cast<int>(link_timings::interByteLimit(settings.Bauds).count());
-  const bool byLength = settings.replyEnd == ReplyEndRule::kLength && settings.Bauds >= 0 &&
-                        settings.Bauds < static_cast<std::int32_t>(kBaudTable.size());
-  const int quietMs =
-      byLength ? quietAfterReplyMs(kBaudTable[static_cast<std::size_t>(settings.Bauds)]) : 0;
+  int quietMs = 0;  // 0: the silence alone ends a reply
+  if (settings.replyEnd == ReplyEndRule::kLength && settings.Bauds >= 0 &&
+      settings.Bauds < static_cast<std::int32_t>(kBaudTable.size())) {
+    const long baud = kBaudTable[static_cast<std::size_t>(settings.Bauds)];
+    quietMs = static_cast<int>(link_timings::quietAfterReply(baud).count());
+  }
 
   reply_ = {ReplyFault::kPortFailed, 0, {}};
   if (openLink() != 0) return -1;  // a port that cannot be opened is not retried

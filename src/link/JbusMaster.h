@@ -88,10 +88,6 @@ std::size_t expectedReplyLength(const std::uint8_t* request, int length);
 std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, std::uint8_t function,
                                  std::size_t expected);
 
-// The quiet the length rule keeps after a reply's last byte: 3.5 characters
-// of 11 bits at `baud`, rounded up to a whole millisecond.
-int quietAfterReplyMs(long baud);
-
 // The Jbus master: builds requests in the shared RequestFrame, runs one
 // transaction per call (open, send, collect the reply until a silence, or
 // until its announced length and a short quiet with ReplyEndRule::kLength,

@@ -38,6 +38,14 @@ constexpr microseconds wireTime(long baud, std::size_t bytes) {
   return microseconds(static_cast<std::int64_t>(bytes) * kBitsPerByte * 1'000'000 / baud);
 }
 
+// The quiet the length rule keeps after a reply's last byte: 3.5 characters
+// at `baud`, rounded up to a whole millisecond; 0 for no rate.
+constexpr milliseconds quietAfterReply(long baud) {
+  if (baud <= 0) return milliseconds(0);
+  const long tenthBits = 35 * kBitsPerByte;  // 3.5 characters, in tenths of a bit
+  return milliseconds((tenthBits * 1000 + baud * 10 - 1) / (baud * 10));
+}
+
 }  // namespace link_timings
 
 }  // namespace flowdesk

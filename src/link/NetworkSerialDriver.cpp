@@ -494,11 +494,11 @@ int netControl(SerialPort& port, std::uint8_t on, std::uint8_t off, bool value, 
 }
 
 int netSetDtr(SerialPort& port, bool on) {
-  return netControl(port, 8, 9, on, drv(port).dtrOn);
+  return netControl(port, telnet::kDtrOn, telnet::kDtrOff, on, drv(port).dtrOn);
 }
 
 int netSetRts(SerialPort& port, bool on) {
-  return netControl(port, 11, 12, on, drv(port).rtsOn);
+  return netControl(port, telnet::kRtsOn, telnet::kRtsOff, on, drv(port).rtsOn);
 }
 
 int netSetFlow(SerialPort& port, bool on) {
@@ -653,9 +653,8 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
     port.driver = std::move(kept);
     NetworkDriver& d = drv(port);
     LineFormat wanted = d.line;
-    const bool sameLine = parseLineSettings(baud, parity, dataBits, stopBits, wanted) == kPortOk &&
-                          wanted.baud == d.line.baud && wanted.dataBits == d.line.dataBits &&
-                          wanted.parity == d.line.parity && wanted.stopBits == d.line.stopBits;
+    const bool sameLine =
+        parseLineSettings(baud, parity, dataBits, stopBits, wanted) == kPortOk && wanted == d.line;
     pump(d);
     // A rate changed on a kept connection left the unit silent behind
     // ser2net on a pseudo-terminal (why was not pinned down), while a new

@@ -83,6 +83,11 @@ inline constexpr std::uint8_t kSetDataSize = 2;
 inline constexpr std::uint8_t kSetParity = 3;
 inline constexpr std::uint8_t kSetStopSize = 4;
 inline constexpr std::uint8_t kSetControl = 5;
+// SET-CONTROL values for the modem lines.
+inline constexpr std::uint8_t kDtrOn = 8;
+inline constexpr std::uint8_t kDtrOff = 9;
+inline constexpr std::uint8_t kRtsOn = 11;
+inline constexpr std::uint8_t kRtsOff = 12;
 inline constexpr std::uint8_t kNotifyLineState = 106;
 inline constexpr std::uint8_t kNotifyModemState = 107;
 }  // namespace telnet
@@ -105,7 +110,7 @@ class TelnetSession {
   // The line format as COM-PORT-OPTION commands (rate, data bits, parity,
   // stop bits).
   static std::vector<std::uint8_t> lineCommands(const LineFormat& format);
-  // A SET-CONTROL command (8/9 DTR on/off, 11/12 RTS on/off). Never waited
+  // A SET-CONTROL command (kDtrOn, kRtsOff...). Never waited
   // for: a server on a pseudo-terminal cannot set modem lines and may never
   // acknowledge.
   static std::vector<std::uint8_t> controlCommand(std::uint8_t value);

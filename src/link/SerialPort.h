@@ -168,6 +168,7 @@ struct LineFormat {
   int dataBits = 8;
   Parity parity = Parity::kNone;
   int stopBits = 1;
+  bool operator==(const LineFormat&) const = default;
 };
 
 // The device-independent part of setLine: baud above 115200 (-25), parity

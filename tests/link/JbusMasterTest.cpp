@@ -269,10 +269,10 @@ TEST(JbusReply, LengthAnnouncedByTheFirstBytes) {
         << int(c.function) << " " << c.head.size();
   }
   // 3.5 characters of 11 bits, rounded up.
-  EXPECT_EQ(quietAfterReplyMs(9600), 5);
-  EXPECT_EQ(quietAfterReplyMs(4800), 9);
-  EXPECT_EQ(quietAfterReplyMs(300), 129);
-  EXPECT_EQ(quietAfterReplyMs(0), 0);
+  EXPECT_EQ(link_timings::quietAfterReply(9600).count(), 5);
+  EXPECT_EQ(link_timings::quietAfterReply(4800).count(), 9);
+  EXPECT_EQ(link_timings::quietAfterReply(300).count(), 129);
+  EXPECT_EQ(link_timings::quietAfterReply(0).count(), 0);
 }
 
 TEST(JbusExchange, RetriesUntilAGoodReply) {
