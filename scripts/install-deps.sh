@@ -21,7 +21,7 @@ if [ "${1:-}" = "--test" ]; then
     libgtest-dev libgmock-dev
     socat ser2net python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
     xvfb xauth imagemagick
-    desktop-file-utils appstream groff-base
+    desktop-file-utils appstream groff-base locales
   )
 elif [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file desktop-file-utils appstream)
@@ -32,15 +32,23 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-if [ "${#missing[@]}" -eq 0 ]; then
-  exit 0
-fi
-if [ "$(id -u)" -ne 0 ]; then
+if [ "$(id -u)" -ne 0 ] && [ "${#missing[@]}" -ne 0 ]; then
   echo "flowdesk: missing packages: ${missing[*]}" >&2
   echo "flowdesk: run this as root, or: sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
-echo "flowdesk: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ "${#missing[@]}" -ne 0 ]; then
+  echo "flowdesk: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# The tests try the number edits on French, German and American desktops,
+# the C library's formatter included: it needs those locales built.
+if [ "${1:-}" = "--test" ] && [ "$(id -u)" -eq 0 ]; then
+  for l in fr_FR de_DE en_US; do
+    if ! locale -a 2>/dev/null | grep -qix "$l.utf8"; then
+      localedef -i "$l" -f UTF-8 "$l.UTF-8"
+    fi
+  done
+fi

@@ -1,6 +1,9 @@
 #include "base/FieldFormat.h"
 
+#include <locale.h>
+
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -47,10 +50,33 @@ bool scanNumber(std::string_view text, std::size_t& pos, std::string& out) {
   return true;
 }
 
+// The C formatter follows the process's numeric locale, which a Qt program
+// takes from the desktop: on a French one "%.1f" writes "282,8". Number texts
+// are made with the C conventions whatever the process's locale, and the
+// regional separator is put in afterwards where a person reads them, so a
+// text reads back the same everywhere.
+class CNumericLocale {
+ public:
+  CNumericLocale() : previous_(c() != locale_t{} ? uselocale(c()) : locale_t{}) {}
+  ~CNumericLocale() {
+    if (previous_ != locale_t{}) uselocale(previous_);
+  }
+  CNumericLocale(const CNumericLocale&) = delete;
+  CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+ private:
+  static locale_t c() {
+    static const locale_t kC = newlocale(LC_NUMERIC_MASK, "C", locale_t{});
+    return kC;
+  }
+  locale_t previous_;
+};
+
 // The format has been checked by parseNumberFormat (or is a fixed one) and
 // matches the argument types.
 template <typename... Args>
 std::string printf1(const std::string& format, Args... args) {
+  const CNumericLocale cConventions;
   char small[64];
   const int n = std::snprintf(small, sizeof small, format.c_str(), args...);
   if (n < 0) return {};
@@ -70,14 +96,19 @@ long long toWholeSaturated(double value) {
   return static_cast<long long>(t);
 }
 
-std::string render(const NumberFormat& f, double value) {
+// The literal text around the conversion goes through the formatter too, for
+// its "%%"; only the number's own point takes the separator.
+std::string render(const NumberFormat& f, double value, std::string_view separator) {
+  const std::string prefix = printf1(f.prefix + "%s", "");
+  const std::string suffix = printf1("%s" + f.suffix, "");
   if (f.isInteger()) {
     const long long whole = toWholeSaturated(value);
-    const std::string fmt = f.prefix + "%" + f.modifiers + "ll" + f.conversion + f.suffix;
-    if (f.conversion == 'd' || f.conversion == 'i') return printf1(fmt, whole);
-    return printf1(fmt, static_cast<unsigned long long>(whole));
+    const std::string fmt = "%" + f.modifiers + "ll" + f.conversion;
+    if (f.conversion == 'd' || f.conversion == 'i') return prefix + printf1(fmt, whole) + suffix;
+    return prefix + printf1(fmt, static_cast<unsigned long long>(whole)) + suffix;
   }
-  return printf1(f.prefix + "%" + f.modifiers + f.conversion + f.suffix, value);
+  return prefix +
+         withDecimalSeparator(printf1("%" + f.modifiers + f.conversion, value), separator) + suffix;
 }
 
 }  // namespace
@@ -159,29 +190,49 @@ std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
   return f;
 }
 
-std::string formatAdaptive(double value) {
-  int decimals = 0;
-  const double shown = adaptivePrecision(value, decimals);
-  return printf1("%.*f", decimals, shown);
+std::string withDecimalSeparator(std::string text, std::string_view separator) {
+  if (separator.empty() || separator == ".") return text;
+  const std::string first = utf8Left(separator, 1);
+  std::string out;
+  out.reserve(text.size() + first.size());
+  for (const char c : text) {
+    if (c == '.') {
+      out += first;
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
-std::string formatNumber(double value, std::string_view format) {
-  if (format.empty()) return formatAdaptive(value);
+std::string formatAdaptive(double value, std::string_view separator) {
+  int decimals = 0;
+  const double shown = adaptivePrecision(value, decimals);
+  return withDecimalSeparator(printf1("%.*f", decimals, shown), separator);
+}
+
+std::string formatFixed(double value, int decimals, std::string_view separator) {
+  return withDecimalSeparator(printf1("%.*f", decimals, value), separator);
+}
+
+std::string formatNumber(double value, std::string_view format, std::string_view separator) {
+  if (format.empty()) return formatAdaptive(value, separator);
   const auto f = parseNumberFormat(format);
-  if (!f) return formatAdaptive(value);
-  return render(*f, value);
+  if (!f) return formatAdaptive(value, separator);
+  return render(*f, value, separator);
 }
 
 std::string formatWholeNumber(double value, std::string_view format) {
   const long long whole = toWholeSaturated(value);
   const auto f = format.empty() ? std::nullopt : parseNumberFormat(format);
   if (!f) return printf1("%lld", whole);
-  return render(*f, static_cast<double>(whole));
+  return render(*f, static_cast<double>(whole), ".");
 }
 
-std::string showNumber(float& variable, double min, double max, std::string_view format) {
+std::string showNumber(float& variable, double min, double max, std::string_view format,
+                       std::string_view separator) {
   variable = toFieldFloat(clampToRange(variable, min, max));
-  return formatNumber(variable, format);
+  return formatNumber(variable, format, separator);
 }
 
 std::string showWholeNumber(float& variable, double min, double max, std::string_view format) {
@@ -189,7 +240,29 @@ std::string showWholeNumber(float& variable, double min, double max, std::string
   return formatWholeNumber(variable, format);
 }
 
-double readNumber(std::string_view text) {
+std::optional<float> readShownNumber(std::string_view text, float variable, double min, double max,
+                                     std::string_view format, std::string_view separator) {
+  float shown = variable;
+  if (text == showNumber(shown, min, max, format, separator)) return std::nullopt;
+  return toFieldFloat(readNumber(text));
+}
+
+std::optional<float> readShownWholeNumber(std::string_view text, float variable, double min,
+                                          double max, std::string_view format) {
+  float shown = variable;
+  if (text == showWholeNumber(shown, min, max, format)) return std::nullopt;
+  return toFieldFloat(readWholeNumber(text, format));
+}
+
+double readNumber(std::string_view original) {
+  // Both "," and "." are the decimal point, whatever the desktop says: a
+  // French operator types a comma, and a value pasted from elsewhere may
+  // carry a point. Neither is ever a thousands separator.
+  std::string copy(original);
+  for (char& c : copy) {
+    if (c == ',') c = '.';
+  }
+  const std::string_view text = copy;
   std::size_t pos = 0;
   while (pos < text.size() && isBlank(text[pos])) ++pos;
   bool negative = false;

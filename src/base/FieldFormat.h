@@ -35,30 +35,51 @@ struct NumberFormat {
 // "%Lf") is refused, so no unchecked text ever reaches the C formatter.
 std::optional<NumberFormat> parseNumberFormat(std::string_view format);
 
+// Number texts are made with the C conventions whatever the process's locale
+// says ("282.8"); `separator`, where a function takes one, is the regional
+// decimal separator a person reads instead of the point (its first
+// character; "" or "." keep the point). Files and the wire keep the point.
+
+// The point of a number text replaced by the separator.
+std::string withDecimalSeparator(std::string text, std::string_view separator);
+
 // The value printed with the adaptive precision of values that have no
 // format of their own ("%.*f" with the decimal count it chooses).
-std::string formatAdaptive(double value);
+std::string formatAdaptive(double value, std::string_view separator = ".");
+
+// "%.*f" of the value.
+std::string formatFixed(double value, int decimals, std::string_view separator = ".");
 
 // The value printed with the row's format. An empty or refused format falls
 // back to the adaptive precision; an integer conversion gets the value
 // truncated towards zero.
-std::string formatNumber(double value, std::string_view format);
+std::string formatNumber(double value, std::string_view format, std::string_view separator = ".");
 
 // The value truncated towards zero, printed with the row's format (integer
 // or real conversion); an empty or refused format prints the plain integer.
 std::string formatWholeNumber(double value, std::string_view format);
 
 // Show numbers for one row: clamps the variable in place, returns its text.
-std::string showNumber(float& variable, double min, double max, std::string_view format);
+std::string showNumber(float& variable, double min, double max, std::string_view format,
+                       std::string_view separator = ".");
 
 // Show whole numbers for one row: clamps in place, returns the truncated text.
 std::string showWholeNumber(float& variable, double min, double max, std::string_view format);
 
+// What an edit's text gives its row's variable: nothing when the text is the
+// one the variable shows (a field the operator left alone keeps its bytes,
+// whatever precision its format shows), else the number read from it.
+std::optional<float> readShownNumber(std::string_view text, float variable, double min, double max,
+                                     std::string_view format, std::string_view separator);
+std::optional<float> readShownWholeNumber(std::string_view text, float variable, double min,
+                                          double max, std::string_view format);
+
 // Read numbers: the leading decimal number of the text (blanks before it and
-// a sign allowed, '.' as the decimal point, an exponent allowed), the rest
-// ignored; a text without one reads as 0. "1,5" reads as 1: the decimal point
-// is '.', whatever the regional settings say. Too large a number reads as
-// +-infinity (the following clamp brings it into range), too small a one as 0.
+// a sign allowed, '.' or ',' as the decimal point, an exponent allowed), the
+// rest ignored; a text without one reads as 0. "1,5" and "1.5" both read as
+// 1.5, whatever the regional settings say; neither is read as a thousands
+// separator. Too large a number reads as +-infinity (the following clamp
+// brings it into range), too small a one as 0.
 double readNumber(std::string_view text);
 
 // Read whole numbers: the leading integer of the text (blanks and a sign

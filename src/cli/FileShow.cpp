@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "base/Numeric.h"
+#include "base/FieldFormat.h"
+#include "base/Texts.h"
 #include "base/ValueLists.h"
 #include "config/BlockLength.h"
 #include "config/CalibrationFile.h"
@@ -35,10 +36,10 @@ std::string format(const char* fmt, ...) {
   return buf;
 }
 
-std::string adaptive(double value) {
-  int decimals = 0;
-  const double shown = adaptivePrecision(value, decimals);
-  return format("%.*f", decimals, shown);
+// A value and its unit parted by one blank (some list entries bring their own).
+std::string withUnit(const std::string& value, const std::string& unit) {
+  if (unit.empty() || unit.front() == ' ') return value + unit;
+  return value + " " + unit;
 }
 
 std::string hex(std::span<const std::uint8_t> bytes) {
@@ -47,22 +48,31 @@ std::string hex(std::span<const std::uint8_t> bytes) {
   return s;
 }
 
-// "name: value" lines, indented by section.
+// "name: value" lines, indented by section, names in the language and
+// numbers with the regional decimal separator.
 class Printer {
  public:
-  Printer(std::ostream& out, int language) : out_(out), language_(language) {}
+  Printer(std::ostream& out, int language, const RegionalSettings& regional)
+      : out_(out), language_(language), separator_(regional.decimalSeparator) {}
 
   void title(const std::string& text) { out_ << text << "\n"; }
   void line(const std::string& name, const std::string& value) {
     out_ << "  " << name << ": " << value << "\n";
   }
-  void number(const std::string& name, const char* fmt, double value, const char* unit = "") {
-    std::string text = format(fmt, value);
+  void line(const BilingualText& name, const std::string& value) {
+    line(std::string(name.text(language_)), value);
+  }
+  void number(const BilingualText& name, const char* fmt, double value, const char* unit = "") {
+    std::string text = this->fixed(fmt, value);
     if (*unit) text += std::string(" ") + unit;
     line(name, text);
   }
+  std::string fixed(const char* fmt, double value) const {
+    return formatNumber(value, fmt, separator_);
+  }
+  std::string adaptive(double value) const { return formatAdaptive(value, separator_); }
   // A list field: the index and the entry it selects ("*****" outside the list).
-  void choice(const std::string& name, const ValueList& list, std::int32_t index) {
+  void choice(const BilingualText& name, const ValueList& list, std::int32_t index) {
     line(name, format("%d (", index) + listText(list, list.count(), index, language_) + ")");
   }
   // A block the file does not hold whole is said before its fields, which
@@ -70,7 +80,7 @@ class Printer {
   void lengthNote(FileKind kind, std::size_t found, std::size_t expected) {
     const std::string text = blockLengthText(
         kind, {static_cast<long long>(found), static_cast<long long>(expected)}, language_);
-    if (!text.empty()) line("note", text);
+    if (!text.empty()) line(kTxtShowNote, text);
   }
   std::ostream& raw() { return out_; }
   int language() const { return language_; }
@@ -78,15 +88,17 @@ class Printer {
  private:
   std::ostream& out_;
   int language_;
+  std::string separator_;
 };
 
 void showCatalogue(Printer& p, const IdentificationCache& id) {
-  p.line("special probes",
+  p.line(kTxtShowSpecialProbes,
          format("FSp1=%d FSp2=%d T0Sp1=%d T0Sp2=%d", id.FSp1, id.FSp2, id.T0Sp1, id.T0Sp2));
   for (int i = 0; i < kProbeCount; ++i) {
     const ProbeEntry& e = id.probes[static_cast<std::size_t>(i)];
     if (e.name.empty() && e.angle == 0) continue;
-    p.line(format("probe %d", i), "\"" + e.name + "\" " + format("%d", e.angle));
+    p.line(std::string(kTxtShowProbe.text(p.language())) + format(" %d", i),
+           "\"" + e.name + "\" " + format("%d", e.angle));
   }
 }
 
@@ -105,13 +117,13 @@ FileResult showCalibration(const std::string& path, Printer& p, const RegionalSe
   FileResult r = readCalibrationFile(path, file);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.line("format number", format("%u", file.formatNumber));
-  p.line("configuration bytes", format("%zu", file.block.size()));
+  p.line(kTxtShowFormatNumber, format("%u", file.formatNumber));
+  p.line(kTxtShowConfigurationBytes, format("%zu", file.block.size()));
   p.lengthNote(FileKind::Calibration, file.block.size(), kConfigurationBytes);
   showCatalogue(p, file.identification);
   DeviceImage image;
   decodeOverDefaults(configurationMap(image), file.block.data(), file.block.size());
-  p.title("configuration:");
+  p.title(kTxtShowConfiguration.text(p.language()));
   const ProbeNameList probeNames(file.identification.probes);
   for (const ReportField& field : configurationReportTable(probeNames)(image)) {
     p.line(field.name.text(p.language()), reportValueText(field, p.language(), regional));
@@ -124,37 +136,41 @@ FileResult showFactory(const std::string& path, Printer& p) {
   FileResult r = readFactoryFile(path, file);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.line("factory bytes", format("%zu", file.block.size()));
+  p.line(kTxtShowFactoryBytes, format("%zu", file.block.size()));
   p.lengthNote(FileKind::FactorySettings, file.block.size(), kFactoryBytes);
   DeviceImage image;
   decodeOverDefaults(factoryMap(image), file.block.data(), file.block.size());
   const FactoryRegion& f = image.factory;
-  p.choice("echo polarity", PolarityList, f.echoPolarity);
-  p.choice("function", FunctionList, f.function);
-  p.number("DeltaT cut-off", "%.1f", f.deltaTCutOff, "ns");
-  p.number("ER2 processing", "%.0f", f.er2Processing);
-  p.number("Jbus address", "%.0f", f.jbusAddress);
-  p.choice("display inversion", YesNoList, f.displayInversion);
-  p.number("simulated flow", "%+.1f", f.simulatedFlow);
-  p.number("simulation ripple", "%.0f", f.simulationRipple, "%");
+  p.choice(kTxtShowEchoPolarity, PolarityList, f.echoPolarity);
+  p.choice(kTxtShowFunction, FunctionList, f.function);
+  p.number(kTxtShowDeltaTCutOff, "%.1f", f.deltaTCutOff, "ns");
+  p.number(kTxtShowEr2Processing, "%.0f", f.er2Processing);
+  p.number(kTxtShowJbusAddress, "%.0f", f.jbusAddress);
+  p.choice(kTxtShowDisplayInversion, YesNoList, f.displayInversion);
+  p.number(kTxtShowSimulatedFlow, "%+.1f", f.simulatedFlow);
+  p.number(kTxtShowSimulationRipple, "%.0f", f.simulationRipple, "%");
   for (std::size_t k = 0; k < f.specialProbes.size(); ++k) {
     const SpecialProbeSlot& sp = f.specialProbes[k];
+    const std::string angle = p.fixed("%.2f", sp.angle);
+    const std::string t0 = p.fixed("%.1f", sp.t0);
     p.line(format("SP%zu", k + 1),
-           format("angle %.2f, T0 %.1f, frequency %d (", sp.angle, sp.t0, sp.frequency) +
-               listText(FrequencyList, FrequencyList.count(), sp.frequency, p.language()) +
-               "), text \"" + sp.text + "\"");
+           format(kTxtShowSpecialProbeSlot.text(p.language()), angle.c_str(), t0.c_str(),
+                  sp.frequency) +
+               listText(FrequencyList, FrequencyList.count(), sp.frequency, p.language()) + "), " +
+               kTxtShowText.text(p.language()) + " \"" + sp.text + "\"");
   }
-  p.number("Q Ref Lin", "%.0f", f.linearisationReferenceFlow);
-  p.choice("Q Ref Lin unit", FlowUnitList, f.linearisationReferenceUnit);
+  p.number(kTxtQRefLin, "%.0f", f.linearisationReferenceFlow);
+  p.choice(kTxtShowReferenceUnit, FlowUnitList, f.linearisationReferenceUnit);
   for (std::size_t k = 0; k < f.linearisation.size(); ++k) {
-    p.number(format("linearisation %zu%%", k * 10), "%.3f", f.linearisation[k]);
+    p.line(std::string(kTxtShowLinearisation.text(p.language())) + format(" %zu %%", k * 10),
+           p.fixed("%.3f", f.linearisation[k]));
   }
-  p.choice("backlight", BacklightList, f.backlight);
-  p.choice("video inversion", PolarityList, f.videoInversion);
-  p.number("external pipe coefficient", "%.1f", f.externalPipeCoefficient);
-  p.choice("unit language", DisplayLanguageList, f.language);
-  p.number("contrast", "%.0f", f.contrast, "%");
-  p.number("measurement resume delay", "%.0f", f.resumeDelay, "mn");
+  p.choice(kTxtShowBacklight, BacklightList, f.backlight);
+  p.choice(kTxtShowVideoInversion, PolarityList, f.videoInversion);
+  p.number(kTxtShowExternalCoefficient, "%.1f", f.externalPipeCoefficient);
+  p.choice(kTxtShowUnitLanguage, DisplayLanguageList, f.language);
+  p.number(kTxtShowContrast, "%.0f", f.contrast, "%");
+  p.number(kTxtShowResumeDelay, "%.0f", f.resumeDelay, "mn");
   return {};
 }
 
@@ -163,18 +179,18 @@ FileResult showMaker(const std::string& path, Printer& p) {
   FileResult r = readMakerFile(path, file);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.line("maker bytes", format("%zu", file.block.size()));
-  p.line("further bytes", format("%zu", file.extra.size()) +
-                              (file.extra.empty() ? "" : " (" + hex(file.extra) + ")"));
+  p.line(kTxtShowMakerBytes, format("%zu", file.block.size()));
+  p.line(kTxtShowFurtherBytes, format("%zu", file.extra.size()) +
+                                   (file.extra.empty() ? "" : " (" + hex(file.extra) + ")"));
   p.lengthNote(FileKind::MakerSettings, file.block.size(), kMakerBytes);
   DeviceImage image;
   decodeOverDefaults(makerMap(image), file.block.data(), file.block.size());
   const MakerRegion& m = image.maker;
-  p.line("serial number",
+  p.line(kTxtShowSerialNumber,
          format("%02.0f %02.0f %05.0f", m.serialFirst, m.serialSecond, m.serialThird));
-  p.number("4 mA point", "%.0f", m.point4mA);
-  p.number("20 mA point", "%.0f", m.point20mA);
-  p.choice("device", UnitTypeList, m.deviceVariant);
+  p.number(kTxtShowPoint4mA, "%.0f", m.point4mA);
+  p.number(kTxtShowPoint20mA, "%.0f", m.point20mA);
+  p.choice(kTxtShowDevice, UnitTypeList, m.deviceVariant);
   return {};
 }
 
@@ -185,10 +201,10 @@ FileResult showSpecialProbe(const std::string& path, Printer& p) {
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
   p.lengthNote(FileKind::SpecialProbe, static_cast<std::size_t>(fileBytes), kSpecialProbeFileBytes);
-  p.line("name", "\"" + probe.name + "\"");
-  p.number("T0", "%.1f", probe.t0, "µs");
-  p.number("angle", "%.2f", probe.angle);
-  p.choice("frequency", FrequencyList, probe.frequency);
+  p.line(kTxtShowName, "\"" + probe.name + "\"");
+  p.line("T0", p.fixed("%.1f", probe.t0) + " µs");
+  p.number(kTxtShowAngle, "%.2f", probe.angle);
+  p.choice(kTxtShowFrequency, FrequencyList, probe.frequency);
   return {};
 }
 
@@ -198,11 +214,11 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
   if (!r.ok()) return r;
   const MeasurementFileInfo& info = reader.info();
   p.title(kindTitle(path, p.language()));
-  p.line("header length", format("%u", info.headerLength));
-  p.line("frame sizes",
+  p.line(kTxtShowHeaderLength, format("%u", info.headerLength));
+  p.line(kTxtShowFrameSizes,
          format("S2 %u, S1 %u, M1 %u, M2 %u", info.frameSizes[kFrameS2], info.frameSizes[kFrameS1],
                 info.frameSizes[kFrameM1], info.frameSizes[kFrameM2]));
-  p.line("records", format("%lld", info.recordCount));
+  p.line(kTxtShowRecords, format("%lld", info.recordCount));
   showCatalogue(p, info.identification);
   DeviceImage image;
   for (long long i = 0; i < info.recordCount; ++i) {
@@ -215,16 +231,22 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
     std::string text = format("%lld  ", i + 1) +
                        formatDate(c.day, c.month, c.year + 2000, regional) + " " +
                        formatTime(c.hour, c.minute, c.second, regional);
-    text += "  flow " + adaptive(m.flow) +
-            listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, p.language());
-    text += "  velocity " + adaptive(m.velocity) + " m/s";
-    text += format("  sound velocity %.1f m/s", m.soundVelocity);
-    text += format("  chords %.0f", m.chordsInUse);
+    const int language = p.language();
+    text += std::string("  ") + kTxtShowFlow.text(language) + " " +
+            withUnit(p.adaptive(m.flow),
+                     listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language));
+    text +=
+        std::string("  ") + kTxtShowVelocity.text(language) + " " + p.adaptive(m.velocity) + " m/s";
+    text += std::string("  ") + kTxtShowSoundVelocity.text(language) + " " +
+            p.fixed("%.1f", m.soundVelocity) + " m/s";
+    text +=
+        std::string("  ") + kTxtShowChords.text(language) + " " + p.fixed("%.0f", m.chordsInUse);
     const int chords = static_cast<int>(m.chordsInUse);
     for (int k = 0; k < chords && k < MeasurementRegion::kChords; ++k) {
       const ChordMeasurement& ch = m.chords[static_cast<std::size_t>(k)];
-      text += format("  [%d: T %.1f dT %.1f G %.0f V ", k + 1, ch.transitTime, ch.deltaT, ch.gain) +
-              adaptive(ch.velocity) + format(" C %.1f]", ch.soundVelocity);
+      text += format("  [%d: T ", k + 1) + p.fixed("%.1f", ch.transitTime) + " dT " +
+              p.fixed("%.1f", ch.deltaT) + " G " + p.fixed("%.0f", ch.gain) + " V " +
+              p.adaptive(ch.velocity) + " C " + p.fixed("%.1f", ch.soundVelocity) + "]";
     }
     p.raw() << text << "\n";
   }
@@ -237,12 +259,12 @@ FileResult showLogger(const std::string& path, Printer& p, const RegionalSetting
   if (!r.ok()) return r;
   const LoggerFileInfo& info = reader.info();
   p.title(kindTitle(path, p.language()));
-  p.line("stored record size", format("%u", info.storedRecordSize));
+  p.line(kTxtShowStoredRecordSize, format("%u", info.storedRecordSize));
   const std::size_t size = info.recordSize();
-  p.line("parameters per record", size == kLoggerRecordSize4   ? "4"
-                                  : size == kLoggerRecordSize9 ? "9"
-                                                               : "?");
-  p.line("records", format("%lld", info.recordCount));
+  p.line(kTxtShowParametersPerRecord, size == kLoggerRecordSize4   ? "4"
+                                      : size == kLoggerRecordSize9 ? "9"
+                                                                   : "?");
+  p.line(kTxtShowRecords, format("%lld", info.recordCount));
   for (long long i = 0; i < info.recordCount; ++i) {
     Bytes stored;
     r = reader.readStoredRecord(i, stored);
@@ -251,14 +273,14 @@ FileResult showLogger(const std::string& path, Printer& p, const RegionalSetting
     const LoggerRecord record = decodeLoggerRecord(bytes);
     std::string text = format("%lld  ", i + 1);
     if (record.empty) {
-      p.raw() << text << (p.language() == 0 ? "(enregistrement vide)" : "(empty record)") << "\n";
+      p.raw() << text << kTxtShowEmptyRecord.text(p.language()) << "\n";
       continue;
     }
     const LoggerRecordTexts t = loggerRecordTexts(record, p.language(), regional);
-    text += t.date + " " + t.time + "  point " + t.point + "  " + t.flow + t.flowUnit + " (" +
-            t.flowPercent + "%)";
+    text += t.date + " " + t.time + "  point " + t.point + "  " + withUnit(t.flow, t.flowUnit) +
+            " (" + t.flowPercent + " %)";
     for (const LoggerSlotTexts& s : t.slots) {
-      text += "  | " + s.name + " " + s.value + " (" + s.percent + "%)";
+      text += "  | " + s.name + " " + s.value + " (" + s.percent + " %)";
     }
     if (!t.mark.empty()) text += "  " + t.mark;
     p.raw() << text << "\n";
@@ -286,8 +308,8 @@ FileResult showEcho(const std::string& path, Printer& p) {
   if (!r.ok()) return r;
   const EchoFileInfo& info = reader.info();
   p.title(kindTitle(path, p.language()));
-  p.line("record size", format("%u", info.recordSize));
-  p.line("records", format("%lld", info.recordCount));
+  p.line(kTxtShowRecordSize, format("%u", info.recordSize));
+  p.line(kTxtShowRecords, format("%lld", info.recordCount));
   for (long long i = 0; i < info.recordCount; ++i) {
     EchoImage image{};
     r = reader.readImage(i, image);
@@ -296,7 +318,7 @@ FileResult showEcho(const std::string& path, Printer& p) {
     for (int y = 0; y < 64; ++y) {
       for (int x = 0; x < 128; ++x) dark += echoPixel(image, x, y) ? 1 : 0;
     }
-    p.raw() << format("%lld  %d dark pixels", i + 1, dark) << "\n";
+    p.raw() << format("%lld  %d ", i + 1, dark) << kTxtShowDarkPixels.text(p.language()) << "\n";
     if (i == 0) drawEcho(p.raw(), image);
   }
   return {};
@@ -311,7 +333,7 @@ FileResult showFile(const std::string& path, int language, const RegionalSetting
   // Everything is built in memory first: a file that fails half way prints
   // nothing but its error.
   std::ostringstream text;
-  Printer p(text, language);
+  Printer p(text, language, regional);
   FileResult r;
   switch (kind->kind) {
     case FileKind::Measurement:

@@ -9,9 +9,10 @@ namespace flowdesk {
 
 // Every file kind as readable text: its header fields, then what its bytes
 // decode to (parameter files) or one line per record (recordings). Field
-// names are fixed English words so that scripts can pick lines out; list
-// entries and dates follow the language and the regional settings. Nothing
-// is written to `out` unless the file could be read.
+// names and list entries follow the language (a script picks lines out with
+// --lang en), dates and decimal separators the regional settings, a value
+// and its unit parted by a blank. Nothing is written to `out` unless the
+// file could be read.
 FileResult showFile(const std::string& path, int language, const RegionalSettings& regional,
                     std::ostream& out);
 

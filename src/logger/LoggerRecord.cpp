@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/Bytes.h"
-#include "base/Numeric.h"
+#include "base/FieldFormat.h"
 #include "base/ValueLists.h"
 
 namespace flowdesk {
@@ -18,12 +18,11 @@ std::string printf1(const char* format, int a) {
   return buf;
 }
 
-std::string adaptive(float value) {
-  int decimals = 0;
-  double shown = adaptivePrecision(value, decimals);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%7.*f", decimals, shown);
-  return buf;
+// "%7.*f" of the adaptive value, with the regional decimal separator.
+std::string adaptive(float value, const std::string& separator) {
+  std::string text = formatAdaptive(value, separator);
+  if (text.size() < 7) text.insert(0, 7 - text.size(), ' ');
+  return text;
 }
 
 }  // namespace
@@ -93,7 +92,7 @@ LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, int language,
   LoggerRecordTexts t;
   t.date = formatDate(record.day, record.month, record.year, regional);
   t.time = formatTime(record.hour, record.minute, record.second, regional);
-  t.flow = adaptive(record.flow);
+  t.flow = adaptive(record.flow, regional.decimalSeparator);
   t.flowUnit = listText(FlowUnitList, FlowUnitList.count(), record.flowUnit, language);
   t.flowPercent = printf1("%d", record.flowPercent);
   for (const LoggerSlot& s : record.slots) {
@@ -106,7 +105,7 @@ LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, int language,
           std::snprintf(buf, sizeof buf, "%10ld", static_cast<long>(s.integerValue));
           st.value = buf;
         } else {
-          st.value = adaptive(s.realValue);
+          st.value = adaptive(s.realValue, regional.decimalSeparator);
           st.isReal = true;
         }
         break;

@@ -82,7 +82,15 @@ std::string flowUnitText(const MeasurementRegion& m, int language) {
   return listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language);
 }
 
-TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language) {
+// "%7.3f" with the regional separator.
+std::string fraction(double value, const std::string& separator) {
+  std::string text = formatFixed(value, 3, separator);
+  if (text.size() < 7) text.insert(0, 7 - text.size(), ' ');
+  return text;
+}
+
+TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language,
+                          const std::string& separator) {
   const auto r = static_cast<std::size_t>(row);
   TotalizerRow t;
   const std::int32_t mode = m.totalizerMode[r];
@@ -93,15 +101,16 @@ TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language) {
   t.whole = printed("%09ld", static_cast<long>(m.totalizerWhole[r]));
   if (row < 4) {
     const BilingualText& unit = mode == kTotalizerModeKwh ? kTxtKwh : kTxtCubicMetres;
-    t.fraction = printed("* %7.3f", m.totalizerFraction[r] * 0.001) + unit.text(language);
+    t.fraction = "* " + fraction(m.totalizerFraction[r] * 0.001, separator) + unit.text(language);
   } else {
     // T.(1-2) has no fraction of its own: the unit gives the first one.
-    t.fraction = printed("* %7.3fm3", m.totalizerFraction[0] * 0.001);
+    t.fraction = "* " + fraction(m.totalizerFraction[0] * 0.001, separator) + "m3";
   }
   return t;
 }
 
-ChordGrid chordGrid(const MeasurementRegion& m, int language, int& chordsShown) {
+ChordGrid chordGrid(const MeasurementRegion& m, int language, const std::string& separator,
+                    int& chordsShown) {
   ChordGrid g;
   g.chords = chordsInUse(m);
   g.rebuild = g.chords != chordsShown;
@@ -114,11 +123,11 @@ ChordGrid chordGrid(const MeasurementRegion& m, int language, int& chordsShown) 
   }
   for (int k = 0; k < g.chords; ++k) {
     const ChordMeasurement& c = m.chords[static_cast<std::size_t>(k)];
-    g.cells[0].push_back(printed("%.1f", c.transitTime));
-    g.cells[1].push_back(printed("%.1f", c.deltaT));
-    g.cells[2].push_back(printed("%.0f", c.gain));
-    g.cells[3].push_back(formatAdaptive(c.velocity));
-    g.cells[4].push_back(printed("%.1f", c.soundVelocity));
+    g.cells[0].push_back(formatFixed(c.transitTime, 1, separator));
+    g.cells[1].push_back(formatFixed(c.deltaT, 1, separator));
+    g.cells[2].push_back(formatFixed(c.gain, 0, separator));
+    g.cells[3].push_back(formatAdaptive(c.velocity, separator));
+    g.cells[4].push_back(formatFixed(c.soundVelocity, 1, separator));
   }
   return g;
 }
@@ -171,19 +180,20 @@ MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCa
   d.vovVersion = versionText(m.vovVersion);
   d.labels = measurementLabels(language);
 
-  d.flow = showNumber(m.flow, -kSignedLimit, kSignedLimit, "");
-  d.velocity = showNumber(m.velocity, -kSignedLimit, kSignedLimit, "");
-  d.soundVelocity = showNumber(m.soundVelocity, 0, kSignedLimit, "%.1f");
-  d.kh = showNumber(m.khFactor, 0, kSignedLimit, "%.3f");
-  d.probeDiameter = showNumber(m.probeDiameter, 0, kSignedLimit, "%.0f");
-  d.loggerSize = showNumber(m.loggerSize, 0, kSignedLimit, "%.0f");
-  d.loggerRecordsFilled = showNumber(m.loggerRecordsFilled, 0, kSignedLimit, "%.0f");
-  d.loggerFlow = showNumber(m.loggerFlow, -kSignedLimit, kSignedLimit, "");
-  d.power = showNumber(m.thermalPower, -kSignedLimit, kSignedLimit, "");
-  d.temperature1 = showNumber(m.temperature1, -kTemperatureLimit, kTemperatureLimit, "%.1f");
-  d.temperature2 = showNumber(m.temperature2, -kTemperatureLimit, kTemperatureLimit, "%.1f");
+  const std::string& sep = regional.decimalSeparator;
+  d.flow = showNumber(m.flow, -kSignedLimit, kSignedLimit, "", sep);
+  d.velocity = showNumber(m.velocity, -kSignedLimit, kSignedLimit, "", sep);
+  d.soundVelocity = showNumber(m.soundVelocity, 0, kSignedLimit, "%.1f", sep);
+  d.kh = showNumber(m.khFactor, 0, kSignedLimit, "%.3f", sep);
+  d.probeDiameter = showNumber(m.probeDiameter, 0, kSignedLimit, "%.0f", sep);
+  d.loggerSize = showNumber(m.loggerSize, 0, kSignedLimit, "%.0f", sep);
+  d.loggerRecordsFilled = showNumber(m.loggerRecordsFilled, 0, kSignedLimit, "%.0f", sep);
+  d.loggerFlow = showNumber(m.loggerFlow, -kSignedLimit, kSignedLimit, "", sep);
+  d.power = showNumber(m.thermalPower, -kSignedLimit, kSignedLimit, "", sep);
+  d.temperature1 = showNumber(m.temperature1, -kTemperatureLimit, kTemperatureLimit, "%.1f", sep);
+  d.temperature2 = showNumber(m.temperature2, -kTemperatureLimit, kTemperatureLimit, "%.1f", sep);
   d.temperatureDifference =
-      showNumber(m.temperatureDifference, -kTemperatureLimit, kTemperatureLimit, "%.1f");
+      showNumber(m.temperatureDifference, -kTemperatureLimit, kTemperatureLimit, "%.1f", sep);
 
   d.flowUnit = flowUnitText(m, language);
   d.khMode = listText(KhModeList, KhModeList.count(), m.khMode, language);
@@ -200,10 +210,10 @@ MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCa
   d.unitDateTime = unitDateTimeText(m.unitClock, regional);
   d.loggerDateTime = unitDateTimeText(m.loggerClock, regional);
   for (int row = 0; row < MeasurementRegion::kTotalizers; ++row) {
-    d.totalizers[static_cast<std::size_t>(row)] = totalizerRow(m, row, language);
+    d.totalizers[static_cast<std::size_t>(row)] = totalizerRow(m, row, language, sep);
   }
   d.trend = trendInput(m, language);
-  d.chordGrid = chordGrid(m, language, chordsShown);
+  d.chordGrid = chordGrid(m, language, sep, chordsShown);
   return d;
 }
 

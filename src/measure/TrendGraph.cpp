@@ -4,13 +4,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/FieldFormat.h"
+
 namespace flowdesk {
 
 namespace {
 
 constexpr int kLabelX = 5;     // from the left edge
 constexpr int kLabelRise = 8;  // baseline above the line a label names
-constexpr const char* kZeroLabel = " 0.0 ";
 
 // The height of `value` in a range drawn from the top edge (topValue) down
 // to gridBottom (bottomValue), truncated as the unit's own drawing does.
@@ -20,10 +21,8 @@ int heightOf(double value, int gridBottom, const TrendGraphOptions& o) {
 
 }  // namespace
 
-std::string trendLabel(double value, const std::string& unitText) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, " %+.1f", value);
-  return buffer + unitText + " ";
+std::string trendLabel(double value, const std::string& unitText, const std::string& separator) {
+  return " " + formatNumber(value, "%+.1f", separator) + unitText + " ";
 }
 
 TrendGraph trendGraph(std::span<const float> samples, const TrendRect& area,
@@ -55,8 +54,8 @@ TrendGraph trendGraph(std::span<const float> samples, const TrendRect& area,
     g.labels.push_back(
         {area.left + kLabelX, std::max(baseline, area.top + o.labelAscent), std::move(text)});
   };
-  label(area.top - kLabelRise, trendLabel(o.highLabel, o.unitText));
-  label(gridBottom - kLabelRise, trendLabel(o.lowLabel, o.unitText));
+  label(area.top - kLabelRise, trendLabel(o.highLabel, o.unitText, o.decimalSeparator));
+  label(gridBottom - kLabelRise, trendLabel(o.lowLabel, o.unitText, o.decimalSeparator));
 
   // A range that is empty or upside down has no height for any value.
   if (!(o.topValue > o.bottomValue)) return g;
@@ -64,7 +63,7 @@ TrendGraph trendGraph(std::span<const float> samples, const TrendRect& area,
   if (o.zeroLine) {
     const int y = heightOf(0.0, gridBottom, o);
     g.zeroLine.push_back({{area.left, y}, {gridRight, y}});
-    label(y - kLabelRise, kZeroLabel);
+    label(y - kLabelRise, " " + formatFixed(0, 1, o.decimalSeparator) + " ");
   }
 
   // The unit sends zeros where it has no history yet: nothing is joined

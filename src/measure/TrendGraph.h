@@ -42,11 +42,12 @@ struct TrendGraphOptions {
   bool horizontalGrid = true;
   bool verticalGrid = false;
   bool zeroLine = false;
-  double bottomValue = 0.0;  // the sample value drawn at the bottom edge
-  double topValue = 40.0;    // ... and at the top edge
-  double lowLabel = 0.0;     // printed at the bottom left
-  double highLabel = 0.0;    // printed at the top left
-  std::string unitText;      // appended to both labels
+  double bottomValue = 0.0;            // the sample value drawn at the bottom edge
+  double topValue = 40.0;              // ... and at the top edge
+  double lowLabel = 0.0;               // printed at the bottom left
+  double highLabel = 0.0;              // printed at the top left
+  std::string unitText;                // appended to both labels
+  std::string decimalSeparator = ".";  // of both labels
   // Height of the label font above its baseline. A label whose baseline
   // would leave its text above the area is moved down just inside it (the
   // top label otherwise sits entirely above the frame).
@@ -77,6 +78,7 @@ TrendGraph trendGraph(std::span<const float> samples, const TrendRect& area,
                       const TrendGraphOptions& options);
 
 // " %+.1f%s ": a label value with its unit text, one blank on each side.
-std::string trendLabel(double value, const std::string& unitText);
+std::string trendLabel(double value, const std::string& unitText,
+                       const std::string& separator = ".");
 
 }  // namespace flowdesk

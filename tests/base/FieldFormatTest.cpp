@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <clocale>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "base/FieldFormat.h"
@@ -62,6 +64,59 @@ TEST(FieldFormat, RowFormats) {
   for (const auto& c : cases) EXPECT_EQ(formatNumber(c.value, c.format), c.expected) << c.format;
 }
 
+// Numbers for people take the regional separator on the number alone; the
+// process's own locale (a Qt program gives the C library the desktop's)
+// never changes a text, so what a file or an edit gets is always the same.
+TEST(FieldFormat, RegionalSeparatorWhateverTheProcessLocale) {
+  const struct {
+    double value;
+    const char* format;
+    const char* separator;
+    const char* expected;
+  } cases[] = {
+      {282.8, "%.1f", ",", "282,8"},       {0.1, "%.3f", ",", "0,100"},
+      {50, "%.1f%%", ",", "50,0%"},        {12.5, "Q.%.2f s.", ",", "Q.12,50 s."},
+      {1.0554, "", ",", "1,055"},          {255, "%X", ",", "FF"},
+      {-5, "%+.1f", "", "-5.0"},           {12.34, "%.1f", ".", "12.3"},
+      {2.5, "%.1f", "\u066b", "2\u066b5"}, {1234.5, "%.1f", ",.", "1234,5"},
+  };
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  for (const char* process : {"C", "fr_FR.UTF-8", "de_DE.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, process) == nullptr) continue;  // not on this machine
+    for (const auto& c : cases) {
+      EXPECT_EQ(formatNumber(c.value, c.format, c.separator), c.expected)
+          << process << " " << c.format;
+    }
+    EXPECT_EQ(formatNumber(282.8, "%.1f"), "282.8") << process;
+    EXPECT_EQ(formatFixed(0.5, 2, ","), "0,50") << process;
+  }
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// An edit the operator left alone gives nothing back, whatever its format
+// hides of the value; a changed text is read with either decimal point.
+TEST(FieldFormat, ReadShownNumberChangesOnlyWhatWasTyped) {
+  const struct {
+    float variable;
+    const char* format;
+    const char* separator;
+    const char* text;
+    std::optional<float> read;
+  } cases[] = {
+      {282.84f, "%.1f", ",", "282,8", std::nullopt},
+      {1.0554f, "%.3f", ".", "1.055", std::nullopt},
+      {7.25f, "%.0f", ",", "7", std::nullopt},
+      {0.1f, "%.2f", ",", "0.10", 0.1f},  // a point where the edit shows a comma: typed
+      {282.84f, "%.1f", ",", "12,5", 12.5f},
+      {282.84f, "%.1f", ",", "12.5", 12.5f},
+      {500.0f, "%.0f", ",", "abc", 0.0f},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(readShownNumber(c.text, c.variable, 0, 1000, c.format, c.separator), c.read)
+        << c.text << " for " << c.variable;
+  }
+}
+
 TEST(FieldFormat, EmptyFormatUsesAdaptivePrecision) {
   const struct {
     double value;
@@ -114,15 +169,28 @@ TEST(FieldFormat, ReadNumberTakesTheLeadingDecimalNumber) {
     const char* text;
     double expected;
   } cases[] = {
-      {"12.5", 12.5},    {"  -3.25abc", -3.25},
-      {"1,5", 1},        {"abc", 0},
-      {"", 0},           {".5", 0.5},
-      {"+7", 7},         {"1e3", 1000},
-      {"1e", 1},         {"1.5e-1x", 0.15},
-      {"nan", 0},        {"inf", 0},
-      {"-", 0},          {".", 0},
-      {"0x10", 0},       {"1e999", kInf},
-      {"-1e999", -kInf}, {"1e-999", 0},
+      {"12.5", 12.5},
+      {"  -3.25abc", -3.25},
+      {"1,5", 1.5},
+      {"abc", 0},
+      {" -0,25 ", -0.25},
+      {"1,234.5", 1.234},
+      {",5", 0.5},
+      {"1,5e1", 15},
+      {"", 0},
+      {".5", 0.5},
+      {"+7", 7},
+      {"1e3", 1000},
+      {"1e", 1},
+      {"1.5e-1x", 0.15},
+      {"nan", 0},
+      {"inf", 0},
+      {"-", 0},
+      {".", 0},
+      {"0x10", 0},
+      {"1e999", kInf},
+      {"-1e999", -kInf},
+      {"1e-999", 0},
       {"0.5e400", kInf},
   };
   for (const auto& c : cases) EXPECT_EQ(readNumber(c.text), c.expected) << c.text;

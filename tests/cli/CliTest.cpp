@@ -305,7 +305,7 @@ TEST(Cli, FilesOfTheWrongLengthAreShownNotSent) {
        "68",
        {"  note: The file holds only 20 of the block's 68 bytes: the other fields take their "
         "defaults\n",
-        "  linearisation 100%: 1.000\n", "  contrast: 50 %\n"}},
+        "  linearisation 100 %: 1.000\n", "  contrast: 50 %\n"}},
       {"short.nvd",
        {2, 0, 0, 0, 7, 33},
        "--maker",
@@ -353,14 +353,23 @@ TEST(Cli, ShowDecodesParameterFiles) {
   for (const char* line :
        {"Jbus address: 42\n", "SP1: angle 0.00, T0 12.3, frequency 11 (62.5kHz), text \"A     \"\n",
         "display inversion: 1 (Yes)\n", "unit language: 9 (*****)\n", "simulated flow: +9.0\n",
-        "linearisation 100%: 1.000\n"}) {
+        "linearisation 100 %: 1.000\n"}) {
     EXPECT_NE(cli.out.find(line), std::string::npos) << line << cli.out;
   }
 
+  // In French on a French desktop: French names, decimal commas.
+  cli.regional.decimalSeparator = ",";
+  ASSERT_EQ(cli.run({"--lang", "fr", "show", cli.file("f.rus")}), 0) << cli.err;
+  for (const char* line : {"  adresse Jbus: 42\n",
+                           "  SP1: angle 0,00, T0 12,3, fréquence 11 (62.5kHz), texte \"A     \"\n",
+                           "  linéarisation 100 %: 1,000\n", "  coupure DeltaT: 0,0 ns\n"}) {
+    EXPECT_NE(cli.out.find(line), std::string::npos) << line << cli.out;
+  }
   ASSERT_EQ(cli.run({"--maker", "new", cli.file("m.nvd")}), 0);
   ASSERT_EQ(cli.run({"show", cli.file("m.nvd")}), 0);
-  EXPECT_NE(cli.out.find("serial number: 01 94 00001\n"), std::string::npos) << cli.out;
-  EXPECT_NE(cli.out.find("device: 1 (VOV)\n"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("numéro de série: 01 94 00001\n"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("appareil: 1 (VOV)\n"), std::string::npos) << cli.out;
+  cli.regional = {};
 
   ASSERT_EQ(cli.run({"new", cli.file("c.eta")}), 0);
   ASSERT_EQ(cli.run({"--lang", "en", "show", cli.file("c.eta")}), 0);
@@ -402,9 +411,9 @@ TEST(Cli, ShowSummarisesRecordings) {
   ASSERT_EQ(cli.run({"--lang", "en", "show", cli.file("l.log")}), 0) << cli.err;
   EXPECT_NE(cli.out.find("parameters per record: 4\n"), std::string::npos);
   EXPECT_NE(cli.out.find("records: 2\n"), std::string::npos);
-  EXPECT_NE(cli.out.find("2  06/03/2004 14:07:09  point 3    12.50m3/h"), std::string::npos)
+  EXPECT_NE(cli.out.find("2  06/03/2004 14:07:09  point 3    12.50 m3/h"), std::string::npos)
       << cli.out;
-  EXPECT_NE(cli.out.find("| Status  A~~~~FG~~~~~ (000%)  X\n"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("| Status  A~~~~FG~~~~~ (000 %)  X\n"), std::string::npos) << cli.out;
 
   // An echo file of two pictures.
   EchoImage image{};
@@ -413,8 +422,8 @@ TEST(Cli, ShowSummarisesRecordings) {
   image[1] = 0xFF;
   ASSERT_TRUE(appendEchoImage(cli.file("e.ech"), image).ok());
   ASSERT_EQ(cli.run({"show", cli.file("e.ech")}), 0) << cli.err;
-  EXPECT_NE(cli.out.find("1  1 dark pixels\n"), std::string::npos) << cli.out;
-  EXPECT_NE(cli.out.find("2  9 dark pixels\n"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("1  1 pixels noirs\n"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("2  9 pixels noirs\n"), std::string::npos) << cli.out;
   EXPECT_NE(cli.out.find("  |▀\n"), std::string::npos) << "the first picture is drawn";
 
   // A measurement file of one record with no data in its frames.
@@ -422,9 +431,13 @@ TEST(Cli, ShowSummarisesRecordings) {
   for (std::size_t f = 0; f < kFrameCount; ++f)
     record.frames[f].assign(kMeasurementFrameSizes[f], 0);
   ASSERT_TRUE(startMeasurementFile(cli.file("m.mes"), {}, record).ok());
+  cli.regional.decimalSeparator = ",";
   ASSERT_EQ(cli.run({"show", cli.file("m.mes")}), 0) << cli.err;
-  EXPECT_NE(cli.out.find("records: 1\n"), std::string::npos);
-  EXPECT_NE(cli.out.find("1  00/00/2000 00:00:00  flow 0.000 l/s"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("enregistrements: 1\n"), std::string::npos);
+  EXPECT_NE(cli.out.find("1  00/00/2000 00:00:00  débit 0,000 l/s  vitesse 0,000 m/s  célérité "
+                         "0,0 m/s"),
+            std::string::npos)
+      << cli.out;
 }
 
 }  // namespace

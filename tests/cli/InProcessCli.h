@@ -20,6 +20,7 @@ struct InProcessCli {
   // The line and the clock of an in-process unit, when the test has one.
   Clock* clock = nullptr;
   PortOpener portOpener;
+  RegionalSettings regional;  // the desktop the command runs on
 
   CliEnvironment environment() {
     CliEnvironment e;
@@ -33,6 +34,7 @@ struct InProcessCli {
     e.settings = &settings;
     e.clock = clock;
     e.portOpener = portOpener;
+    e.regional = regional;
     return e;
   }
 

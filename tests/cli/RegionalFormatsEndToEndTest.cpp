@@ -1,6 +1,6 @@
-// flowdesk-cli reads the date and time conventions of the system locale, as
-// the GUI does: the same logger file shows in the French or the American way
-// depending on LC_ALL alone.
+// flowdesk-cli reads the date, time and decimal conventions of the system
+// locale, as the GUI does: the same logger file shows in the French or the
+// American way depending on LC_ALL alone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -50,8 +50,10 @@ TEST(RegionalFormatsEndToEnd, ShowFollowsTheSystemLocale) {
     const char* locale;
     const char* line;
   } cases[] = {
-      {"fr_FR.UTF-8", "1  06/03/2004 14:07:09  point 3"},     // day first, 24-hour clock
-      {"en_US.UTF-8", "1  03/06/2004 02:07:09 PM  point 3"},  // month first, 12-hour clock
+      // day first, 24-hour clock, decimal comma
+      {"fr_FR.UTF-8", "1  06/03/2004 14:07:09  point 3    12,50 m3/h"},
+      // month first, 12-hour clock, decimal point
+      {"en_US.UTF-8", "1  03/06/2004 02:07:09 PM  point 3    12.50 m3/h"},
   };
   for (const auto& c : cases) {
     const Finished f = runProgram(FLOWDESK_CLI_BIN, {"--lang", "en", "show", log},

@@ -12,6 +12,7 @@
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/qt/UserInterface.h"
+#include "base/qt/core/SystemRegionalSettings.h"
 
 namespace flowdesk {
 
@@ -131,20 +132,25 @@ void readTexts(QWidget& window, std::span<const TextBinding> rows) {
 }
 
 void showNumbers(QWidget& window, std::span<const FieldBinding> rows) {
+  const std::string separator = systemRegionalSettings().decimalSeparator;
   for (const FieldBinding& row : rows) {
     if (row.variable == nullptr) continue;
     // Clamped even when the control is missing: the variable must be valid.
     const std::string text =
-        showNumber(*row.variable, row.min, row.max, row.format ? row.format : "");
+        showNumber(*row.variable, row.min, row.max, row.format ? row.format : "", separator);
     if (QWidget* c = control(window, row.control)) setControlText(c, fromUtf8(text));
   }
 }
 
 void readNumbers(QWidget& window, std::span<const FieldBinding> rows) {
+  const std::string separator = systemRegionalSettings().decimalSeparator;
   for (const FieldBinding& row : rows) {
     QWidget* c = control(window, row.control);
     if (c == nullptr || row.variable == nullptr) continue;
-    *row.variable = toFieldFloat(readNumber(controlText(c).toStdString()));
+    if (const auto typed = readShownNumber(controlText(c).toStdString(), *row.variable, row.min,
+                                           row.max, row.format ? row.format : "", separator)) {
+      *row.variable = *typed;
+    }
   }
   showNumbers(window, rows);
 }
@@ -162,8 +168,10 @@ void readWholeNumbers(QWidget& window, std::span<const FieldBinding> rows) {
   for (const FieldBinding& row : rows) {
     QWidget* c = control(window, row.control);
     if (c == nullptr || row.variable == nullptr) continue;
-    *row.variable =
-        toFieldFloat(readWholeNumber(controlText(c).toStdString(), row.format ? row.format : ""));
+    if (const auto typed = readShownWholeNumber(controlText(c).toStdString(), *row.variable,
+                                                row.min, row.max, row.format ? row.format : "")) {
+      *row.variable = *typed;
+    }
   }
   showWholeNumbers(window, rows);
 }

@@ -112,12 +112,16 @@ void showTexts(QWidget& window, std::span<const TextBinding> rows);
 // Cuts each text to its maximum length, stores it, shows the texts again.
 void readTexts(QWidget& window, std::span<const TextBinding> rows);
 
-// Clamps each variable in place, then shows it with its format.
+// Clamps each variable in place, then shows it with its format and the
+// regional decimal separator.
 void showNumbers(QWidget& window, std::span<const FieldBinding> rows);
-// Reads each control's leading number (no number gives 0), stores it, then
-// shows the numbers again, which clamps them.
+// Reads each control's leading number ("," and "." both the decimal point;
+// no number gives 0) and stores it, then shows the numbers again, which
+// clamps them. A control that still shows its variable's text leaves the
+// variable as it is, so reading a page changes only what was typed.
 void readNumbers(QWidget& window, std::span<const FieldBinding> rows);
 void showWholeNumbers(QWidget& window, std::span<const FieldBinding> rows);
+// The same for whole numbers.
 void readWholeNumbers(QWidget& window, std::span<const FieldBinding> rows);
 
 // Fills each list with its first N items in the language (stopping at an

@@ -94,16 +94,7 @@ void CSpecialProbeDlg::showProbe() {
 void CSpecialProbeDlg::readProbe() {
   if (!session_.editable()) return;
   readTexts(*this, rows_.texts);
-  // Only an edit whose text the operator changed is read back: reading a
-  // value from its rounded display would turn a typed 2.39 into 2.4.
-  for (const FieldBinding& row : rows_.fields) {
-    const auto* edit = findChild<QLineEdit*>(QString::fromStdString(row.control));
-    float value = *row.variable;
-    if (edit != nullptr &&
-        edit->text().toStdString() != showNumber(value, row.min, row.max, row.format)) {
-      readNumbers(*this, std::span<const FieldBinding>(&row, 1));
-    }
-  }
+  readNumbers(*this, rows_.fields);
   readLists(*this, rows_.combos);
   session_.clampProbe();
   showProbe();

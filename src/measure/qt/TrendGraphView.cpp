@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPen>
 
+#include "base/qt/core/SystemRegionalSettings.h"
+
 namespace flowdesk {
 
 namespace {
@@ -38,6 +40,7 @@ TrendGraphOptions trendOptions(const TrendInput& input, int labelAscent) {
   o.lowLabel = input.scaleLow;
   o.highLabel = input.scaleHigh;
   o.unitText = input.unitText;
+  o.decimalSeparator = systemRegionalSettings().decimalSeparator;
   o.labelAscent = labelAscent;
   return o;
 }

@@ -23,6 +23,7 @@
 
 #include "base/Clock.h"
 #include "base/qt/WindowPrinter.h"
+#include "config/ComparisonReport.h"
 #include "config/ConfigurationSession.h"
 #include "config/qt/CEtalonnage1Dlg.h"
 #include "config/qt/CEtalonnage2Dlg.h"
@@ -31,6 +32,7 @@
 #include "link/AppContext.h"
 #include "link/SerialPort.h"
 #include "support/FakeUserInterface.h"
+#include "support/NumberFields.h"
 #include "support/Processes.h"
 #include "support/ScreenProbes.h"
 
@@ -94,7 +96,11 @@ TEST(CalibrationSheetOnUnit, ListsTheConfigurationsAndOpensOnTheMeasurementPoint
   }
 }
 
+// On a French desktop: one decimal typed with a comma, every edit of both
+// pages left by Tab, TRANSFERT; the configuration read back differs from the
+// one the sheet read in that field alone.
 TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheSheet) {
+  const testing::DesktopLocale french("fr_FR");
   UnitRig rig("18");
   rig.context.settings.Language = kEnglish;
   testing::FakeUserInterface ui;
@@ -110,12 +116,21 @@ TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheShee
   EXPECT_EQ(child<QComboBox>(sheet.selectionPage(), "comboWrite")->currentIndex(), 5);
   sheet.tabs().setCurrentIndex(CalibrationSheet::kMeasurementPointTab);
 
+  DeviceImage asRead = rig.image;
+
   // Q Max typed on the measurement point page, stored when the focus leaves.
   auto* qMax = child<QLineEdit>(sheet.measurementPointPage(), "editQMax");
-  qMax->setText("1234.5");
-  QFocusEvent out(QEvent::FocusOut);
-  QApplication::sendEvent(qMax, &out);
+  qMax->setText("1234,5");
+  testing::leaveEdit(qMax);
   EXPECT_FLOAT_EQ(rig.image.configuration.maximumFlow, 1234.5f);
+  EXPECT_EQ(qMax->text(), "+1234,5");
+  for (const int tab :
+       {CalibrationSheet::kMeasurementPointTab, CalibrationSheet::kInputsOutputsTab}) {
+    sheet.tabs().setCurrentIndex(tab);
+    for (QLineEdit* edit : sheet.tabs().currentWidget()->findChildren<QLineEdit*>()) {
+      testing::leaveEdit(edit);
+    }
+  }
 
   sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
   auto* write = child<QComboBox>(sheet.selectionPage(), "comboWrite");
@@ -151,6 +166,14 @@ TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheShee
   ASSERT_TRUE(three.ok);
   EXPECT_EQ(session.writeNumber(), 3);  // reading a configuration also selects it for writing
   EXPECT_FLOAT_EQ(other.configuration.maximumFlow, 1234.5f);
+  const std::vector<ReportLine> changed =
+      reportDifferences(configurationReportTable(ValueList{}), asRead, other, kEnglish, {});
+  std::string names;
+  for (const ReportLine& line : changed) {
+    names += line.name + " " + line.unitValue + " -> " + line.fileValue + "; ";
+  }
+  ASSERT_EQ(changed.size(), 1u) << names;
+  EXPECT_EQ(changed[0].fileValue, "+1234.5") << names;
 }
 
 TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviation) {

@@ -22,6 +22,7 @@
 #include "logger/qt/CConfigLoggerDlg.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
+#include "support/NumberFields.h"
 #include "support/RegisterUnit.h"
 #include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
@@ -47,6 +48,13 @@ struct LoggerUnit : testing::RegisterLine {
 };
 
 using testing::child;
+
+TEST(LoggerConfigurationScreen, NumbersReadBackAsShown) {
+  LoggerUnit s(1);
+  CConfigLoggerDlg dialog(s.context);
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
+  testing::expectNumbersReadBackAsShown("logger configuration", dialog, dialog.bindings().fields);
+}
 
 TEST(LoggerConfigurationScreen, ShowsTheUnitsSettingsAndAppliesTheRules) {
   struct Case {

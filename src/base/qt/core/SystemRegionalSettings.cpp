@@ -50,9 +50,10 @@ RegionalSettings regionalSettingsFrom(const QLocale& locale) {
   return r;
 }
 
-const RegionalSettings& systemRegionalSettings() {
-  static const RegionalSettings settings = regionalSettingsFrom(QLocale::system());
-  return settings;
+RegionalSettings systemRegionalSettings() {
+  // The default locale is the system's, unless a test has set another; it is
+  // read each time so that such a test sees its own.
+  return regionalSettingsFrom(QLocale());
 }
 
 }  // namespace flowdesk

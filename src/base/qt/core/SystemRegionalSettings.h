@@ -10,7 +10,7 @@ namespace flowdesk {
 // short time, the morning and afternoon symbols, the decimal separator.
 RegionalSettings regionalSettingsFrom(const QLocale& locale);
 
-// The same for QLocale::system(), read once per run and kept.
-const RegionalSettings& systemRegionalSettings();
+// The same for the default locale (the system's).
+RegionalSettings systemRegionalSettings();
 
 }  // namespace flowdesk
