@@ -50,8 +50,13 @@ struct PrintPoint {
 };
 
 struct PrintGeometry {
-  double scaleX = 1;  // never below 1: the picture is only ever enlarged
+  // Never below 1 for a screen that fits its place on the page: the picture
+  // is enlarged to the printer's resolution. A screen that would not fit
+  // (wider than the page, or taller than its place) is scaled down whole,
+  // both directions alike, until it does; `shrunk` says so.
+  double scaleX = 1;
   double scaleY = 1;
+  bool shrunk = false;
   int width = 0;  // printed size in printer pixels
   int height = 0;
   int left = 0;  // top-left corner of the picture on the page
@@ -64,6 +69,15 @@ struct PrintGeometry {
   bool startsDocument = true;          // the second half draws on the open page
   bool endsDocument = true;            // the first half leaves the page open
 };
+
+// The room a picture has on the page, frame included: within the page's
+// width, below the header of a sheet's first picture, and for each half of a
+// two-screen sheet, its own half, so the second never covers the first.
+struct PrintPlace {
+  int width = 0;
+  int height = 0;
+};
+PrintPlace printPlace(const PrintGeometryInput& in, int headerFontPixels);
 
 PrintGeometry computePrintGeometry(const PrintGeometryInput& in);
 

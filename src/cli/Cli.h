@@ -15,10 +15,10 @@
 namespace flowdesk {
 
 // Writes the view of a plot session as a PNG or SVG image (by the path's
-// extension).
-using PlotImageWriter =
-    std::function<FileResult(const std::string& path, const PlotSession& session, int language,
-                             const RegionalSettings& regional)>;
+// extension), with `title` above the chart.
+using PlotImageWriter = std::function<FileResult(
+    const std::string& path, const PlotSession& session, const std::string& title, int language,
+    const RegionalSettings& regional)>;
 
 // What a run of flowdesk-cli takes from its surroundings; tests set their own.
 struct CliEnvironment {

@@ -1,6 +1,8 @@
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Texts.h"
@@ -29,6 +31,15 @@ std::vector<std::string> splitNames(const std::string& text) {
   return names;
 }
 
+bool endsWithFolded(const std::string& text, std::string_view end) {
+  if (text.size() < end.size()) return false;
+  for (std::size_t i = 0; i < end.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[text.size() - end.size() + i]);
+    if (std::tolower(c) != end[i]) return false;
+  }
+  return true;
+}
+
 std::string joined(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
@@ -53,6 +64,10 @@ int runPlot(CliSession& s) {
   const std::string& in = args.positional().front();
   const std::optional<std::string> out = args.value("-o");
   if (!out) return s.usage("plot wants -o OUT.png or -o OUT.svg");
+  // Any other name would get a PNG under a name that says otherwise.
+  if (!endsWithFolded(*out, ".png") && !endsWithFolded(*out, ".svg")) {
+    return s.usage(std::string(kTxtPlotWrongImageKind.text(s.language)) + *out);
+  }
 
   const FileKindInfo* kind = fileKindOfPath(in);
   std::unique_ptr<PlotSource> source;
@@ -97,7 +112,8 @@ int runPlot(CliSession& s) {
       return s.fail(kExitUsage, std::string(kTxtPlotNothingInRange.text(s.language)) + in);
     }
   }
-  if (FileResult r = s.writePlot(*out, session, s.language, s.regional); !r.ok()) {
+  const std::string title = plotImageTitle(in, session, s.regional, s.language);
+  if (FileResult r = s.writePlot(*out, session, title, s.language, s.regional); !r.ok()) {
     return s.fileFailure(r);
   }
   s.out << *out << "\n";

@@ -89,14 +89,12 @@ std::string plotTimeText(double time, const RegionalSettings& regional) {
 std::string plotValueText(double value) {
   if (!std::isfinite(value)) return "-";
   char buffer[64];
-  // The screens' rule stops at six digits; a cursor shows a totalizer whole.
-  if (std::fabs(value) >= 99995) {
-    std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    return buffer;
-  }
   int decimals = 0;
   const double shown = adaptivePrecision(value, decimals);
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, shown);
+  // The screens' rule keeps four significant digits, rounding 48143 to 48140:
+  // the cursor reads a value off the file, so a value that needs no
+  // decimals (a totalizer) shows every digit the file holds.
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, decimals == 0 ? value : shown);
   return buffer;
 }
 

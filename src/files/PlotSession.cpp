@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <numeric>
 #include <utility>
+
+#include "base/Texts.h"
 
 namespace flowdesk {
 
@@ -105,7 +108,7 @@ void PlotSession::setShown(std::size_t series, bool shown) {
 
 std::vector<std::string> PlotSession::seriesNames() const {
   std::vector<std::string> names;
-  for (const PlotSeries& s : data_.series) names.push_back(s.name);
+  for (const PlotSeries& s : data_.series) names.push_back(plotAxisTitle(s));
   return names;
 }
 
@@ -115,7 +118,10 @@ std::optional<std::string> PlotSession::chooseSeries(const std::vector<std::stri
     const std::string wanted = folded(name);
     bool found = false;
     for (std::size_t s = 0; s < data_.series.size(); ++s) {
-      if (folded(data_.series[s].name) == wanted) {
+      // As the window lists it ("V (m/s)"), or its name alone ("V"), which
+      // takes every series of that name whatever its unit.
+      const PlotSeries& series = data_.series[s];
+      if (folded(series.name) == wanted || folded(plotAxisTitle(series)) == wanted) {
         chosen[s] = true;
         found = true;
       }
@@ -124,6 +130,13 @@ std::optional<std::string> PlotSession::chooseSeries(const std::vector<std::stri
   }
   shown_ = chosen;
   return std::nullopt;
+}
+
+std::optional<PlotRange> PlotSession::recordsInView() const {
+  const auto lo = std::lower_bound(times_.begin(), times_.end(), view_.from);
+  const auto hi = std::upper_bound(times_.begin(), times_.end(), view_.to);
+  if (lo == hi) return std::nullopt;
+  return PlotRange{*lo, *(hi - 1)};
 }
 
 bool PlotSession::zoomed() const {
@@ -296,6 +309,23 @@ std::optional<PlotCursor> PlotSession::cursor(double time, const RegionalSetting
     if (!series.unit.empty()) c.text += " " + series.unit;
   }
   return c;
+}
+
+std::string plotImageTitle(const std::string& path, const PlotSession& session,
+                           const RegionalSettings& regional, int language) {
+  const auto slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::optional<PlotRange> range = session.recordsInView();
+  if (!range) return name;
+  const std::string from = plotTimeText(range->from, regional);
+  if (range->to == range->from) return name + ", " + from;
+  const char* format = kTxtPlotImageTitle.text(language);
+  const std::string to = plotTimeText(range->to, regional);
+  const int size = std::snprintf(nullptr, 0, format, name.c_str(), from.c_str(), to.c_str());
+  std::string title(static_cast<std::size_t>(std::max(size, 0)) + 1, '\0');
+  std::snprintf(title.data(), title.size(), format, name.c_str(), from.c_str(), to.c_str());
+  title.resize(title.size() - 1);
+  return title;
 }
 
 }  // namespace flowdesk

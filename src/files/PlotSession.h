@@ -67,11 +67,14 @@ class PlotSession {
   bool shown(std::size_t series) const;
   void setShown(std::size_t series, bool shown);
   std::optional<std::string> chooseSeries(const std::vector<std::string>& names);
+  // The series as the window lists them, with their units: "V (m/s)".
   std::vector<std::string> seriesNames() const;
 
   PlotRange whole() const { return whole_; }
   PlotRange view() const { return view_; }
   bool zoomed() const;
+  // The times of the first and the last dated record in the view.
+  std::optional<PlotRange> recordsInView() const;
   // The wheel: `factor` below 1 zooms in around `centre`, above 1 out.
   void zoom(double centre, double factor);
   // A dragged rectangle: the view becomes the times it spans.
@@ -107,5 +110,10 @@ class PlotSession {
   PlotRange whole_;
   PlotRange view_;
 };
+
+// The title an exported image carries: the file's name and the dates of the
+// records it shows, "m.log, 05/03/2024 10:00:00 to 05/03/2024 11:59:00".
+std::string plotImageTitle(const std::string& path, const PlotSession& session,
+                           const RegionalSettings& regional, int language);
 
 }  // namespace flowdesk

@@ -3,7 +3,8 @@
 #include <cctype>
 #include <cmath>
 #include <limits>
-#include <optional>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "base/Texts.h"
@@ -53,46 +54,48 @@ FileResult LoggerPlotSource::read(const std::string& path, int language, PlotDat
   const long long count = reader.info().recordCount;
   out.times.reserve(static_cast<std::size_t>(count));
 
-  std::vector<int> slotQuantities;  // the first record's numeric slots, -1 for the others
-  bool layoutKnown = false;
+  // A logger set up again part-way logs other parameters, or the flow in
+  // another unit, from some record on: each quantity is a series of its
+  // own, from the record that first holds it, so no value is dropped or
+  // drawn under another's name. The key is the flow unit for the average
+  // flow and the logged quantity for a slot.
+  std::map<std::pair<bool, int>, std::size_t> seriesOf;
+  const auto seriesFor = [&](bool flow, int key) {
+    const auto [at, added] = seriesOf.emplace(std::pair{flow, key}, out.series.size());
+    if (added) {
+      PlotSeries s;
+      if (flow) {
+        s.name = kTxtPlotAverageFlow.text(language);
+        s.unit = trimmed(listText(FlowUnitList, FlowUnitList.count(), key, language));
+      } else {
+        s = slotSeries(key, language);
+      }
+      s.values.assign(out.times.size(), kNoValue);
+      out.series.push_back(std::move(s));
+    }
+    return at->second;
+  };
+
   Bytes stored;
   for (long long i = 0; i < count; ++i) {
     if (FileResult r = reader.readStoredRecord(i, stored); !r.ok()) return r;
     const auto bytes = loggerRecordBytes(stored);
-    if (isEmptyLoggerRecord(bytes)) {
-      out.times.push_back(kNoValue);
-      for (PlotSeries& s : out.series) s.values.push_back(kNoValue);
-      continue;
-    }
-    const LoggerRecord record = decodeLoggerRecord(bytes);
-    if (!layoutKnown) {
-      layoutKnown = true;
-      PlotSeries flow;
-      flow.name = kTxtPlotAverageFlow.text(language);
-      flow.unit = trimmed(listText(FlowUnitList, FlowUnitList.count(), record.flowUnit, language));
-      out.series.push_back(flow);
-      for (const LoggerSlot& slot : record.slots) {
-        const bool numeric = slot.kind == LoggerSlot::kNumeric;
-        slotQuantities.push_back(numeric ? slot.quantity : -1);
-        if (numeric) out.series.push_back(slotSeries(slot.quantity, language));
-      }
-      // Records read before the layout was known were all empty.
-      for (PlotSeries& s : out.series) s.values.assign(out.times.size(), kNoValue);
-    }
-    out.times.push_back(
-        plotTime(record.year, record.month, record.day, record.hour, record.minute, record.second));
-    out.series[0].values.push_back(record.flow);
-    std::size_t series = 1;
-    for (std::size_t k = 0; k < slotQuantities.size(); ++k) {
-      if (slotQuantities[k] < 0) continue;
-      double value = kNoValue;
-      if (k < record.slots.size() && record.slots[k].quantity == slotQuantities[k] &&
-          record.slots[k].kind == LoggerSlot::kNumeric) {
-        const LoggerSlot& slot = record.slots[k];
-        value = slot.isInteger ? static_cast<double>(slot.integerValue)
-                               : static_cast<double>(slot.realValue);
-      }
-      out.series[series++].values.push_back(value);
+    const std::size_t record = out.times.size();
+    const bool empty = isEmptyLoggerRecord(bytes);
+    const LoggerRecord r = empty ? LoggerRecord{} : decodeLoggerRecord(bytes);
+    out.times.push_back(empty ? kNoValue
+                              : plotTime(r.year, r.month, r.day, r.hour, r.minute, r.second));
+    for (PlotSeries& s : out.series) s.values.push_back(kNoValue);
+    if (empty) continue;
+    out.series[seriesFor(true, r.flowUnit)].values[record] = r.flow;
+    for (const LoggerSlot& slot : r.slots) {
+      // Status slots carry letters, not values.
+      if (slot.kind != LoggerSlot::kNumeric) continue;
+      PlotSeries& s = out.series[seriesFor(false, slot.quantity)];
+      // The same parameter in two slots: the first one counts.
+      if (!std::isnan(s.values[record])) continue;
+      s.values[record] = slot.isInteger ? static_cast<double>(slot.integerValue)
+                                        : static_cast<double>(slot.realValue);
     }
   }
   return {};

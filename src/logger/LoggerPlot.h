@@ -5,11 +5,12 @@
 
 namespace flowdesk {
 
-// A logger file as series: the average flow, then every numeric parameter
-// of the first record that holds data, each its own series. Status slots
-// carry letters, not values, and are left out. A record whose parameter in a
-// slot is not the first record's (the logger was set up again) has no value
-// there; an empty or undated record has no time.
+// A logger file as series: the average flow, then every numeric parameter,
+// each its own series in the order the file first holds them. Status slots
+// carry letters, not values, and are left out. A logger set up again
+// part-way (another parameter in a slot, the flow in another unit) starts
+// new series from that record; each series has no value in the records
+// that do not log it. An empty or undated record has no time.
 class LoggerPlotSource final : public PlotSource {
  public:
   FileResult read(const std::string& path, int language, PlotData& out) override;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "base/PrintGeometry.h"
 
 namespace flowdesk {
@@ -98,16 +100,70 @@ TEST(PrintGeometry, ScaleUsesLargerOverSmallerResolution) {
 }
 
 TEST(PrintGeometry, CentringTruncatesEachHalfOnItsOwn) {
-  // 10 / 2 - 3 / 2 = 4, where (10 - 3) / 2 would give 3.
+  // 20 / 2 - 3 / 2 = 9, where (20 - 3) / 2 would give 8.
   PrintGeometryInput in;
   in.clientWidth = 3;
   in.clientHeight = 3;
   in.screenDpiX = in.screenDpiY = in.printerDpiX = in.printerDpiY = 300;
-  in.pageWidth = 10;
-  in.pageHeight = 10;
+  in.pageWidth = 20;
+  in.pageHeight = 20;
   const PrintGeometry g = computePrintGeometry(in);
-  EXPECT_EQ(g.left, 4);
-  EXPECT_EQ(g.top, 4);
+  EXPECT_FALSE(g.shrunk);
+  EXPECT_EQ(g.left, 9);
+  EXPECT_EQ(g.top, 9);
+}
+
+TEST(PrintGeometry, AScreenTooLargeForItsPlaceIsScaledDownWhole) {
+  const struct Case {
+    const char* what;
+    int w, h;
+    PrintPart part;
+    bool shrunk;
+    int width, height, top;
+  } cases[] = {
+      // the logger viewer, 980 x 640: 3062 wide enlarged, on 2400
+      {"logger viewer", 980, 640, PrintPart::Whole, true, 2392, 1562, 1650 - 781},
+      // the plot window, 1100 x 680
+      {"plot", 1100, 680, PrintPart::Whole, true, 2392, 1478, 1650 - 739},
+      // exactly the page's width with its frame: kept
+      {"as wide as the page", 2392, 300, PrintPart::Whole, false, 2392, 300, 1500},
+      // tall: below the header, and as far from the page's foot
+      {"tall", 300, 3300, PrintPart::Whole, true, 261, 2872, 1650 - 1436},
+      // a configuration page, 640 x 420: the first half ends where the
+      // second starts, both frames between them
+      {"first half", 640, 420, PrintPart::First, true, 1873, 1229, 412},
+      {"second half", 640, 420, PrintPart::Second, false, 2000, 1312, 1650},
+      {"second half, tall", 400, 600, PrintPart::Second, true, 1097, 1646, 1650},
+      // the worked example fits each place: the rule as it is
+      {"worked", 400, 300, PrintPart::First, false, 1250, 937, 412},
+  };
+  for (const Case& c : cases) {
+    PrintGeometryInput in = worked(c.part);
+    in.clientWidth = c.w;
+    in.clientHeight = c.h;
+    if (std::string_view(c.what) == "as wide as the page") {
+      in.screenDpiX = in.screenDpiY = 300;  // one to one
+    }
+    const PrintGeometry g = computePrintGeometry(in);
+    EXPECT_EQ(g.shrunk, c.shrunk) << c.what;
+    EXPECT_EQ(g.width, c.width) << c.what;
+    EXPECT_EQ(g.height, c.height) << c.what;
+    EXPECT_EQ(g.top, c.top) << c.what;
+    // Whole, both directions alike: the picture keeps its shape.
+    EXPECT_NEAR(double(g.width) / g.height, double(c.w) / c.h, 0.002) << c.what;
+    EXPECT_DOUBLE_EQ(g.scaleX, g.scaleY) << c.what;
+    // The frame stays on the paper, and the header clear of the picture.
+    EXPECT_GE(g.frames[3].left, 0) << c.what;
+    EXPECT_LE(g.frames[3].right, kPageW) << c.what;
+    EXPECT_LE(g.frames[3].bottom, kPageH) << c.what;
+    if (c.part != PrintPart::Second) {
+      EXPECT_LE(g.dateLine.y + g.headerFontPixels, g.frames[3].top) << c.what;
+      EXPECT_LE(g.nameLine.y + g.headerFontPixels, g.dateLine.y) << c.what;
+    }
+    if (c.part == PrintPart::First) {
+      EXPECT_LT(g.frames[3].bottom, kPageH / 2 - 4) << c.what;
+    }
+  }
 }
 
 TEST(PrintGeometry, PrinterResolutionLimitAndPartNumbers) {

@@ -113,6 +113,9 @@ TEST(PlotSession, SeriesChoiceByNameAndByIndex) {
       {{"v", "GAIN1DB"}, std::nullopt, {1, 2}},
       {{" Gain1 dB "}, std::nullopt, {2}},
       {{"Flow", "Speed"}, "Speed", {0, 1, 2}},  // refused: nothing changes
+      // as the window lists them, with their units
+      {{"Flow (m3/h)", "V(m/s)"}, std::nullopt, {0, 1}},
+      {{"V (km/h)"}, "V (km/h)", {0, 1, 2}},
   };
   for (const Case& c : cases) {
     PlotSession session;
@@ -124,6 +127,7 @@ TEST(PlotSession, SeriesChoiceByNameAndByIndex) {
   }
   PlotSession session;
   session.setData(d);
+  EXPECT_EQ(session.seriesNames(), (std::vector<std::string>{"Flow (m3/h)", "V (m/s)", "Gain1dB"}));
   session.setShown(1, false);
   session.setShown(7, true);  // no such series: ignored
   EXPECT_EQ(session.lines(100).size(), 2u);
@@ -220,6 +224,36 @@ TEST(PlotSession, CursorShowsTheNearestRecordInView) {
   }
   s.zoomTo(kStart + 2, kStart + 8);  // no record in view
   EXPECT_FALSE(s.cursor(kStart + 5, regional));
+}
+
+TEST(PlotSession, CursorValuesKeepEveryWholeDigit) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {48143, "48143"},  // a totalizer, which the screens' rule shows as 48140
+      {-48143, "-48143"}, {1234.6, "1235"}, {2147483647, "2147483647"}, {999.84, "999.8"},
+      {5.25, "5.250"},    {-0.5, "-0.500"}, {std::nan(""), "-"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(plotValueText(c.value), c.text) << c.value;
+}
+
+TEST(PlotSession, ImageTitleNamesTheFileAndTheDatesShown) {
+  RegionalSettings regional;
+  PlotSession s;
+  s.setData(series({1, 2, 3, 4, 5}, {kStart, kStart + 10, kStart + 20, kStart + 30, kStart + 40}));
+  EXPECT_EQ(plotImageTitle("/data/logs/m.log", s, regional, 1),
+            "m.log, 05/03/2024 10:00:00 to 05/03/2024 10:00:40");
+  EXPECT_EQ(plotImageTitle("m.log", s, regional, 0),
+            "m.log, du 05/03/2024 10:00:00 au 05/03/2024 10:00:40");
+  s.zoomTo(kStart + 5, kStart + 25);  // the records in view, not the view's edges
+  EXPECT_EQ(plotImageTitle("m.log", s, regional, 1),
+            "m.log, 05/03/2024 10:00:10 to 05/03/2024 10:00:20");
+  s.zoomTo(kStart + 12, kStart + 18);  // none in view
+  EXPECT_EQ(plotImageTitle("m.log", s, regional, 1), "m.log");
+  PlotSession one;
+  one.setData(series({7}));
+  EXPECT_EQ(plotImageTitle("m.mes", one, regional, 1), "m.mes, 05/03/2024 10:00:00");
 }
 
 TEST(PlotSession, DateRangeOfTheCommandLine) {

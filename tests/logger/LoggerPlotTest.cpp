@@ -1,6 +1,7 @@
 // A logger file read as series: the average flow and each numeric slot,
 // units split from the parameter names, status slots left out, empty records
-// and slots set up differently without values.
+// without values, and a logger set up again part-way drawing its new
+// parameters as series of their own.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -60,22 +61,29 @@ TEST(LoggerPlot, SeriesOfEveryNumericParameter) {
   const std::string path = dir.file("x.log");
   Bytes empty(kLoggerRecordSize4, 0);
   empty[3] = kEmptyRecordDay;
-  writeLog(path, {empty, record(0, 1.5f, 0.25f, 1000), empty, record(10, 2.5f, 0.5f, 2000),
-                  record(20, 3.5f, 0.75f, 3000, 15)});
+  // Set up again before the last record: C (m/s) in V's slot, the flow in l/s.
+  Bytes changed = record(20, 3.5f, 0.75f, 48143, 15);
+  changed[1] = 0x00 | 3;
+  writeLog(path,
+           {empty, record(0, 1.5f, 0.25f, 1000), empty, record(10, 2.5f, 0.5f, 2000), changed});
   const struct {
     int language;
     std::vector<std::string> names;
     std::vector<std::string> units;
   } cases[] = {
-      {kFrench, {"Débit moyen", "V", "Tot1"}, {"m3/h", "m/s", ""}},
-      {kEnglish, {"Average flow", "V", "Tot1"}, {"m3/h", "m/s", ""}},
+      {kFrench,
+       {"Débit moyen", "V", "Tot1", "Débit moyen", "C"},
+       {"m3/h", "m/s", "", "l/s", "m/s"}},
+      {kEnglish,
+       {"Average flow", "V", "Tot1", "Average flow", "C"},
+       {"m3/h", "m/s", "", "l/s", "m/s"}},
   };
   for (const auto& c : cases) {
     PlotData data;
     ASSERT_TRUE(LoggerPlotSource().read(path, c.language, data).ok());
     ASSERT_EQ(data.times.size(), 5u);
-    ASSERT_EQ(data.series.size(), 3u);
-    for (std::size_t s = 0; s < 3; ++s) {
+    ASSERT_EQ(data.series.size(), c.names.size());
+    for (std::size_t s = 0; s < c.names.size(); ++s) {
       EXPECT_EQ(data.series[s].name, c.names[s]);
       EXPECT_EQ(data.series[s].unit, c.units[s]);
       ASSERT_EQ(data.series[s].values.size(), 5u);
@@ -83,12 +91,23 @@ TEST(LoggerPlot, SeriesOfEveryNumericParameter) {
     EXPECT_TRUE(std::isnan(data.times[0]));
     EXPECT_TRUE(std::isnan(data.times[2]));
     EXPECT_EQ(data.times[3] - data.times[1], 10.0);
-    EXPECT_EQ(data.series[0].values[3], 2.5);
-    EXPECT_EQ(data.series[1].values[1], 0.25);
-    EXPECT_EQ(data.series[2].values[3], 2000.0);
-    // The last record logs C (m/s) where the others log V: V has no value there.
-    EXPECT_TRUE(std::isnan(data.series[1].values[4]));
-    EXPECT_EQ(data.series[2].values[4], 3000.0);
+    // Each value in its own series, none in another's and none lost: the
+    // records before the change have no C, the last one has no V.
+    const double n = std::nan("");
+    const std::vector<std::vector<double>> values = {
+        {n, 1.5, n, 2.5, n}, {n, 0.25, n, 0.5, n}, {n, 1000, n, 2000, 48143},
+        {n, n, n, n, 3.5},   {n, n, n, n, 0.75},
+    };
+    for (std::size_t s = 0; s < values.size(); ++s) {
+      for (std::size_t k = 0; k < 5; ++k) {
+        const double v = data.series[s].values[k];
+        if (std::isnan(values[s][k])) {
+          EXPECT_TRUE(std::isnan(v)) << "series " << s << " record " << k << ": " << v;
+        } else {
+          EXPECT_EQ(v, values[s][k]) << "series " << s << " record " << k;
+        }
+      }
+    }
   }
   PlotData data;
   EXPECT_EQ(LoggerPlotSource().read(dir.file("none.log"), kEnglish, data).status,

@@ -188,12 +188,24 @@ PrintOutcome printWindow(QWidget* window, const QString& documentName, int print
   }
 
   QPainter& painter = job->painter();
-  // 3. The picture enlarged by whole printer pixels, as a blit would.
+  // 3. The picture enlarged by whole printer pixels, as a blit would. The
+  // geometry counts in the window's device-independent pixels; the snapshot
+  // of a scaled screen (200 %) holds more pixels than that, so it is drawn by
+  // its pixels, one printer pixel each, never by its own pixel ratio, which
+  // would print it a quarter of its size. Scaled down (a screen wider than
+  // the page), pixels are averaged: dropping every other one would tear the
+  // text and lose the thin lines of a plot.
   QImage enlarged;
   if (!snapshot.isNull() && g.width > 0 && g.height > 0) {
-    enlarged =
-        snapshot.toImage().scaled(g.width, g.height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    if (enlarged.isNull()) showError(window, kTxtStretchFailed);
+    const QImage picture = snapshot.toImage();
+    const bool reducing = picture.width() > g.width || picture.height() > g.height;
+    enlarged = picture.scaled(g.width, g.height, Qt::IgnoreAspectRatio,
+                              reducing ? Qt::SmoothTransformation : Qt::FastTransformation);
+    if (enlarged.isNull()) {
+      showError(window, kTxtStretchFailed);
+    } else {
+      enlarged.setDevicePixelRatio(1);
+    }
   }
 
   // 4. The frame: four outlines 1 to 4 pixels outside the picture.
@@ -205,7 +217,7 @@ PrintOutcome printWindow(QWidget* window, const QString& documentName, int print
     // outline on a printer does.
     painter.drawRect(f.left, f.top, f.right - 1 - f.left, f.bottom - 1 - f.top);
   }
-  if (!enlarged.isNull()) painter.drawImage(g.left, g.top, enlarged);
+  if (!enlarged.isNull()) painter.drawImage(QRect(g.left, g.top, g.width, g.height), enlarged);
 
   if (g.drawsHeader) drawHeader(painter, g, printDate);
 

@@ -11,7 +11,8 @@ namespace flowdesk {
 // 1600 x 900. Qt Charts draws on a QGraphicsScene, which needs a
 // QApplication: the first call makes one on the offscreen platform, so the
 // command works without a display.
-FileResult writePlotImageFile(const std::string& path, const PlotSession& session, int language,
+FileResult writePlotImageFile(const std::string& path, const PlotSession& session,
+                              const std::string& title, int language,
                               const RegionalSettings& regional);
 
 }  // namespace flowdesk

@@ -55,7 +55,8 @@ QString plotTimeFormat(const RegionalSettings& regional, double spanSeconds) {
   time += sep + QStringLiteral("mm");
   if (spanSeconds < kSecondsPerDay) time += sep + QStringLiteral("ss");
   if (!regional.clock24) time += QStringLiteral(" AP");
-  if (spanSeconds < kSecondsPerDay) return time;
+  // The date stays on a view within a day: an exported image or a printout
+  // zoomed to an hour must still say which day it is.
   return dateFormat(regional) + QLatin1Char(' ') + time;
 }
 
@@ -189,11 +190,15 @@ QString plotTightLabelFormat(double span, int ticks) {
 }
 
 FileResult writePlotImage(const PlotSession& session, int language,
-                          const RegionalSettings& regional, const std::string& path, QSize size) {
+                          const RegionalSettings& regional, const std::string& path, QSize size,
+                          const QString& title) {
   QGraphicsScene scene;
   auto* chart = new QChart;
   scene.addItem(chart);  // the scene owns the chart from here
   chart->resize(size);
+  // An image goes where the window's title bar does not: it names its file
+  // and its dates itself.
+  chart->setTitle(title.toHtmlEscaped());
   PlotChart drawer(*chart, session, language, regional);
   // Lay the axes out first so that the lines are thinned to the plot area.
   drawer.refresh(size.width());
@@ -208,7 +213,7 @@ FileResult writePlotImage(const PlotSession& session, int language,
     svg.setFileName(name);
     svg.setSize(size);
     svg.setViewBox(area);
-    svg.setTitle(text(kTxtPlotTitle, language));
+    svg.setTitle(title.isEmpty() ? text(kTxtPlotTitle, language) : title);
     QPainter painter;
     if (!painter.begin(&svg)) return FileResult::failure(FileStatus::CannotCreate, path, EACCES);
     scene.render(&painter, area, area);

@@ -45,8 +45,8 @@ class PlotChart {
   std::vector<Drawn> drawn_;
 };
 
-// The time axis' label format in the regional order and separators, with the
-// date left out of a view shorter than a day.
+// The time axis' label format in the regional order and separators: the
+// date and the time, with the seconds on a view shorter than a day.
 QString plotTimeFormat(const RegionalSettings& regional, double spanSeconds);
 
 // A value axis' label format with as many decimals as the step between two
@@ -55,8 +55,10 @@ QString plotTightLabelFormat(double span, int ticks);
 
 // The session's view rendered off screen at `size` into a PNG or SVG file
 // (by the extension of `path`, PNG when it has neither), as the plot window
-// and flowdesk-cli plot write it. Needs a QApplication.
+// and flowdesk-cli plot write it, with `title` above the chart
+// (plotImageTitle). Needs a QApplication.
 FileResult writePlotImage(const PlotSession& session, int language,
-                          const RegionalSettings& regional, const std::string& path, QSize size);
+                          const RegionalSettings& regional, const std::string& path, QSize size,
+                          const QString& title);
 
 }  // namespace flowdesk

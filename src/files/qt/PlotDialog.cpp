@@ -168,8 +168,10 @@ void PlotDialog::exportImage() {
 }
 
 bool PlotDialog::exportTo(const std::string& path) {
-  const FileResult r = writePlotImage(session_, language(), systemRegionalSettings(), path,
-                                      ui_->chartView->viewport()->size());
+  const RegionalSettings regional = systemRegionalSettings();
+  const FileResult r =
+      writePlotImage(session_, language(), regional, path, ui_->chartView->viewport()->size(),
+                     qt(plotImageTitle(source().filePath, session_, regional, language())));
   if (r.ok()) return true;
   tell(Tone::Failure, kTxtPlotTitle,
        std::string(kTxtPlotExportFailed.text(language())) + r.message(language()));

@@ -159,6 +159,44 @@ TEST_F(WindowPrinterTest, TwoPartsShareOneSheet) {
   EXPECT_FALSE(inkIn(0, 1360, kPageW, 1640));
 }
 
+TEST_F(WindowPrinterTest, AScreenWiderThanThePageIsPrintedWhole) {
+  // 1000 x 300 on the screen, 3125 printer pixels wide at 300 dpi: a green
+  // strip on its left edge and a blue one on its right, which a cut would
+  // lose, and the dates of a plot's axis in between.
+  Screen screen(Qt::red);
+  screen.resize(1000, 300);
+  for (const auto& [x, colour] : {std::pair{0, Qt::green}, std::pair{980, Qt::blue}}) {
+    auto* strip = new Screen(colour);
+    strip->setParent(&screen);
+    strip->setGeometry(x, 0, 20, 300);
+    strip->show();  // shown with its window, which is not on the screen
+  }
+  EXPECT_EQ(printWindow(&screen, "Logger", 1, 1, 0), PrintOutcome::Printed);
+  // Scaled by 2392 / 3125 both ways: 2392 x 717 between frames on the
+  // page's edges, centred down the page below its header.
+  constexpr int left = 4, top = 1650 - 358, w = 2392, h = 717;
+  const struct {
+    int x, y;
+    QRgb rgb;
+  } probes[] = {
+      {left + 2, top + 2, 0x00ff00},
+      {left + 2, top + h - 3, 0x00ff00},
+      {left + w - 3, top + 2, 0x0000ff},
+      {left + w - 3, top + h - 3, 0x0000ff},
+      {left + w / 2, top + h / 2, 0xff0000},
+      {left - 1, top + h / 2, 0},
+      {0, top + h / 2, 0},
+      {kPageW - 1, top + h / 2, 0},
+      {left + w / 2, top + h + 3, 0},
+      {left + w / 2, top + h + 4, 0xffffff},
+      {left + w / 2, top - 5, 0xffffff},
+  };
+  for (const auto& p : probes) EXPECT_EQ(at(p.x, p.y), p.rgb) << p.x << "," << p.y;
+  EXPECT_TRUE(inkIn(left, top / 4, 1200, top / 4 + 42));  // the name
+  EXPECT_TRUE(inkIn(left, top / 2, 1200, top / 2 + 42));  // the date
+  EXPECT_TRUE(errors.isEmpty());
+}
+
 // Notes whether the edit had the focus each time it was painted.
 struct FocusAtPaint : QObject {
   std::vector<bool> focused;

@@ -1,7 +1,8 @@
 // The plot window on a logger file: opened from the file with its series
 // listed and drawn, a series unticked leaves the chart, the wheel zooms, the
-// export writes PNG and SVG files, GRAPH on the viewer opens it, and a file
-// without dated records is refused with a word.
+// export writes PNG and SVG files titled with the file and its dates, the
+// time axis keeps the date however far it is zoomed, GRAPH on the viewer
+// opens it, and a file without dated records is refused with a word.
 #include <gtest/gtest.h>
 
 #include <QChart>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "base/BilingualText.h"
+#include "base/qt/core/SystemRegionalSettings.h"
 #include "files/qt/PlotChart.h"
 #include "files/qt/PlotDialog.h"
 #include "link/AppContext.h"
@@ -109,6 +111,38 @@ TEST(PlotWindow, OpensOnALoggerFileAndExports) {
   }
   EXPECT_FALSE(dialog.exportTo(dir.file("missing/x.png")));
   EXPECT_EQ(fake.messages.size(), 1u);
+
+  // Zoomed to an hour, an export still names its file and its dates.
+  dialog.zoomTo(whole.from + 3600, whole.from + 7200);
+  ASSERT_TRUE(dialog.exportTo(dir.file("zoom.svg")));
+  const Bytes bytes = testing::fileBytes(dir.file("zoom.svg"));
+  const std::string svg(bytes.begin(), bytes.end());
+  const RegionalSettings regional = systemRegionalSettings();
+  const std::string title = "m.log, " + plotTimeText(whole.from + 3600, regional) + " to " +
+                            plotTimeText(whole.from + 7200, regional);
+  EXPECT_NE(svg.find("<title>" + title + "</title>"), std::string::npos) << title;
+}
+
+TEST(PlotWindow, TheTimeAxisKeepsTheDateWhenZoomedWithinADay) {
+  RegionalSettings dayFirst;
+  RegionalSettings yearFirst12;
+  yearFirst12.dateOrder = RegionalSettings::kYearFirst;
+  yearFirst12.dateSeparator = "-";
+  yearFirst12.timeSeparator = ".";
+  yearFirst12.clock24 = false;
+  const struct {
+    const RegionalSettings& regional;
+    double span;
+    const char* format;
+  } cases[] = {
+      {dayFirst, 30 * 86400.0, "dd/MM/yyyy HH:mm"},
+      {dayFirst, 3600, "dd/MM/yyyy HH:mm:ss"},
+      {dayFirst, 10, "dd/MM/yyyy HH:mm:ss"},
+      {yearFirst12, 600, "yyyy-MM-dd hh.mm.ss AP"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(plotTimeFormat(c.regional, c.span).toStdString(), c.format) << c.span;
+  }
 }
 
 TEST(PlotWindow, GraphOnTheViewerAndFilesWithoutDates) {
