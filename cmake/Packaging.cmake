@@ -73,6 +73,9 @@ if(NOT gzipped EQUAL 0)
 endif()
 install(FILES "${packaged_docs}/copyright" "${packaged_docs}/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+# What lintian reports and is kept on purpose, each with why.
+install(FILES "${packaging}/lintian-overrides" DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides"
+        RENAME flowdesk)
 
 # The Debian package: scripts/package.sh builds it (cpack in a Release build).
 set(CPACK_GENERATOR DEB)
