@@ -40,6 +40,7 @@ std::string licenceLineProblem(const std::string& name, const std::string& text)
     start = end + 1;
   }
   const std::size_t at = !lines.empty() && lines[0].starts_with("#!") ? 1 : 0;
+  if (lines.size() > 1 && lines[1].starts_with("#!")) return "the #! line must come first";
   if (lines.size() > at && lines[at] == line) return {};
   return "no \"" + line + "\" on line " + std::to_string(at + 1);
 }
