@@ -54,9 +54,30 @@ endif()
 install(FILES "${packaging}/README.Debian" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 install(FILES "${packaging}/60-flowdesk.rules" DESTINATION "${CMAKE_INSTALL_DOCDIR}/examples")
 
+# The licence and the history, where Debian keeps them for every package:
+# the machine-readable copyright file and, flowdesk being its own upstream
+# (a native package), changelog.gz, gzipped without a name or time stamp.
+# The maintainer and the copyright line come from CMakeLists.txt, and the
+# changelog's newest entry must be the version being built.
+set(packaged_docs "${PROJECT_BINARY_DIR}/packaging")
+configure_file("${packaging}/copyright.in" "${packaged_docs}/copyright" @ONLY)
+configure_file("${packaging}/changelog.in" "${packaged_docs}/changelog" @ONLY)
+file(STRINGS "${packaged_docs}/changelog" newest LIMIT_COUNT 1)
+if(NOT newest MATCHES "^flowdesk \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog.in begins with \"${newest}\": "
+                      "its newest entry must be version ${PROJECT_VERSION}")
+endif()
+execute_process(COMMAND gzip -9nf "${packaged_docs}/changelog" RESULT_VARIABLE gzipped)
+if(NOT gzipped EQUAL 0)
+  message(FATAL_ERROR "gzip could not compress ${packaged_docs}/changelog")
+endif()
+install(FILES "${packaged_docs}/copyright" "${packaged_docs}/changelog.gz"
+        DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+# What lintian reports and is kept on purpose, each with why.
+install(FILES "${packaging}/lintian-overrides" DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides"
+        RENAME flowdesk)
+
 # The Debian package: scripts/package.sh builds it (cpack in a Release build).
-set(FLOWDESK_PACKAGE_MAINTAINER "flowdesk developers <flowdesk@example.org>"
-    CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME flowdesk)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -71,7 +92,7 @@ plotted and converted without a unit.
 The package holds the desktop program flowdesk, flowdesk-cli for the same
 work from a shell, and flowdesk-unit, a virtual flowmeter on a
 pseudo-terminal to try everything without hardware.")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${FLOWDESK_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${FLOWDESK_MAINTAINER}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -80,8 +101,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # only recommends them: without them the window cannot open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# Qt's own dialogs in French (the program's first language).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's own dialogs in French (the program's first language), and man-db for
+# `man flowdesk`: a minimal Debian has no man command.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, man-db")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${packaging}/postinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -7,8 +7,9 @@
 #                                    builds
 #   scripts/install-deps.sh --package   what building and running need, and
 #                                    what scripts/package.sh runs (dpkg-shlibdeps
-#                                    of dpkg-dev, file, and the validators of
-#                                    the desktop entry and AppStream data)
+#                                    of dpkg-dev, file, the validators of the
+#                                    desktop entry and AppStream data, and
+#                                    lintian)
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -24,7 +25,7 @@ if [ "${1:-}" = "--test" ]; then
     desktop-file-utils appstream groff-base locales
   )
 elif [ "${1:-}" = "--package" ]; then
-  packages+=(dpkg-dev file desktop-file-utils appstream)
+  packages+=(dpkg-dev file desktop-file-utils appstream lintian)
 fi
 missing=()
 for p in "${packages[@]}"; do

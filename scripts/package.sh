@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package of flowdesk: a Release build of the programs
 # alone (no tests, no benchmarks) in build-package/, then cpack. Prints the
-# path of the .deb on its last line. On Debian 12 as root it first installs
-# what building and packing need; as another user it lists what is missing.
+# path of the .deb on its last line, after lintian found nothing to say. On
+# Debian 12 as root it first installs what building, packing and checking
+# need; as another user it lists what is missing.
 #   scripts/package.sh            JOBS=N scripts/package.sh (default: every core)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,6 +38,9 @@ appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml >/dev/
 
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/flowdesk_*_*.deb | head -n 1)
+# Debian's own checks of a package: any error or warning fails the build.
+# The tags kept on purpose are in packaging/lintian-overrides, each with why.
+lintian --fail-on error,warning "$deb"
 echo "flowdesk: package contents:"
 dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Architecture\|Depends\|Recommends\|Installed-Size\):/  \1:/p'
 realpath "$deb"

@@ -68,7 +68,13 @@ int runEcho(CliSession& s) {
   for (std::size_t i = 0; i < session.screens().size(); ++i) {
     const EchoScreenEntry& e = session.screens()[i];
     if (e.code == *code && index < 0) index = static_cast<int>(i);
-    offered += " " + std::to_string(e.code) + " (" + e.text + ")";
+    // Appended piece by piece: GCC 12 sees an overlap in `" " + ...` inlined
+    // here (-Wrestrict).
+    offered += ' ';
+    offered += std::to_string(e.code);
+    offered += " (";
+    offered += e.text;
+    offered += ')';
   }
   if (index < 0) {
     return stopEchoScreen(

@@ -292,9 +292,11 @@ std::string openText(const OpenOutcome& outcome, int language) {
     std::string text = outcome.unitAnswered
                            ? std::string()
                            : withPortFailure(kTxtViewOnly.text(language), outcome.port, language);
+    // Appended piece by piece: GCC 12 sees an overlap in a literal plus a
+    // string inlined here (-Wrestrict).
     if (outcome.shortBlockBytes >= 0) {
-      text += (text.empty() ? "" : "\n") +
-              blockLengthText(FileKind::Calibration, {outcome.shortBlockBytes, kConfigurationBytes},
+      if (!text.empty()) text += '\n';
+      text += blockLengthText(FileKind::Calibration, {outcome.shortBlockBytes, kConfigurationBytes},
                               language);
     }
     return text;
@@ -337,7 +339,8 @@ std::string uploadText(const UploadOutcome& outcome, int language) {
       text += std::string("\n") + kTxtSpecialProbeStep.text(language);
       break;
     case UploadStep::kConfiguration:
-      text += "\n" + uploadStepText(outcome.failedNumber, language);
+      text += '\n';  // not "\n" + ...: the same -Wrestrict as above
+      text += uploadStepText(outcome.failedNumber, language);
       break;
   }
   text += "\n";

@@ -153,7 +153,12 @@ std::array<std::string, 5> faultLines(const MeasurementRegion& m, int language) 
   std::string chords;
   const int inUse = chordsInUse(m);
   for (int k = 0; k < inUse; ++k) {
-    if (m.chordFault[static_cast<std::size_t>(k)]) chords += " " + std::to_string(k + 1);
+    // Appended in two steps: GCC 12 sees an overlap in `" " + std::to_string`
+    // inlined here (-Wrestrict).
+    if (m.chordFault[static_cast<std::size_t>(k)]) {
+      chords += ' ';
+      chords += std::to_string(k + 1);
+    }
   }
   if (!chords.empty()) add(kTxtFaultV.text(language) + chords);
   if (m.calorimetryFault) add(kTxtCalorieFault.text(language));

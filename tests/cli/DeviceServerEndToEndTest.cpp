@@ -75,7 +75,8 @@ class Server {
       ::execvp(program_.c_str(), argv.data());
       ::_exit(127);
     }
-    for (int i = 0; i < 150 && !listening(port_); ++i) {
+    // Up to 10 s for the server to listen: a busy machine starts it late.
+    for (int i = 0; i < 500 && !listening(port_); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }

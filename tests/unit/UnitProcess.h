@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -65,15 +66,42 @@ class Line {
     std::vector<double> at;  // milliseconds after the request went out, per byte
   };
 
+  // How a reply is taken to have ended.
+  enum class End {
+    kLength,   // on its last byte, as its first bytes tell its length
+    kSilence,  // on `silenceMs` without a byte, to see bytes past its length
+  };
+
+  // How long a reply is, as far as its first bytes tell: 5 for an exception,
+  // 5 + the byte count for a read, 8 for the echo of a write; 0 while they do
+  // not tell yet, or for a function no test sends.
+  static std::size_t replyLength(const Bytes& b) {
+    if (b.size() < 2) return 0;
+    if ((b[1] & 0x80) != 0) return 5;
+    if (b[1] == 3 || b[1] == 4) return b.size() < 3 ? 0 : 5u + b[2];
+    if (b[1] == 16) return 8;
+    return 0;
+  }
+
   // Sends a request and collects the reply: up to `firstMs` for its first
-  // byte, then until `silenceMs` without a byte.
-  Received transact(const Bytes& request, int firstMs = 1500, int silenceMs = 60) {
+  // byte, then until it ends as `end` says. A reply that stops short ends
+  // after `silenceMs` without a byte. The unit paces its bytes and a loaded
+  // machine may hold it between two of them for a while, so no reply is ever
+  // ended on a short silence: the silence is a generous deadline, not a rule.
+  Received transact(const Bytes& request, int firstMs = 2000, int silenceMs = 1000,
+                    End end = End::kLength) {
     ::tcflush(fd_, TCIFLUSH);
-    (void)!::write(fd_, request.data(), request.size());
+    // The clock starts before the write: the unit's delays run from when the
+    // request reaches it, which is never earlier.
     const auto sent = Clock::now();
+    (void)!::write(fd_, request.data(), request.size());
     Received r;
     int wait = firstMs;
     for (;;) {
+      if (end == End::kLength) {
+        const std::size_t whole = replyLength(r.bytes);
+        if (whole != 0 && r.bytes.size() >= whole) break;
+      }
       pollfd p{fd_, POLLIN, 0};
       if (::poll(&p, 1, wait) <= 0) break;
       std::uint8_t buf[512];
