@@ -6,6 +6,7 @@
 #include <ctime>
 #include <limits>
 
+#include "base/FieldFormat.h"
 #include "base/Numeric.h"
 
 namespace flowdesk {
@@ -86,16 +87,14 @@ std::string plotTimeText(double time, const RegionalSettings& regional) {
                         regional);
 }
 
-std::string plotValueText(double value) {
+std::string plotValueText(double value, const std::string& separator) {
   if (!std::isfinite(value)) return "-";
-  char buffer[64];
   int decimals = 0;
   const double shown = adaptivePrecision(value, decimals);
   // The screens' rule keeps four significant digits, rounding 48143 to 48140:
   // the cursor reads a value off the file, so a value that needs no
   // decimals (a totalizer) shows every digit the file holds.
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, decimals == 0 ? value : shown);
-  return buffer;
+  return formatFixed(decimals == 0 ? value : shown, decimals, separator);
 }
 
 std::string plotAxisTitle(const PlotSeries& series) {

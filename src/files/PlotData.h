@@ -49,7 +49,7 @@ std::optional<double> parsePlotDate(std::string_view text);
 std::string plotTimeText(double time, const RegionalSettings& regional);
 
 // A value as the screens show it: the decimals its size calls for.
-std::string plotValueText(double value);
+std::string plotValueText(double value, const std::string& separator = ".");
 
 // The axis title of a series: "Débit (m3/h)", or the name alone.
 std::string plotAxisTitle(const PlotSeries& series);

@@ -305,7 +305,8 @@ std::optional<PlotCursor> PlotSession::cursor(double time, const RegionalSetting
   for (std::size_t s = 0; s < data_.series.size(); ++s) {
     if (!shown(s)) continue;
     const PlotSeries& series = data_.series[s];
-    c.text += "\n" + series.name + ": " + plotValueText(series.values[c.record]);
+    c.text += "\n" + series.name + ": " +
+              plotValueText(series.values[c.record], regional.decimalSeparator);
     if (!series.unit.empty()) c.text += " " + series.unit;
   }
   return c;

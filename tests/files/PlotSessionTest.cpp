@@ -236,6 +236,8 @@ TEST(PlotSession, CursorValuesKeepEveryWholeDigit) {
       {5.25, "5.250"},    {-0.5, "-0.500"}, {std::nan(""), "-"},
   };
   for (const auto& c : cases) EXPECT_EQ(plotValueText(c.value), c.text) << c.value;
+  EXPECT_EQ(plotValueText(999.84, ","), "999,8");
+  EXPECT_EQ(plotValueText(48143, ","), "48143");
 }
 
 TEST(PlotSession, ImageTitleNamesTheFileAndTheDatesShown) {

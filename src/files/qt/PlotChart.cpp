@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPainter>
 #include <QSvgGenerator>
 #include <QValueAxis>
@@ -64,6 +65,9 @@ PlotChart::PlotChart(QChart& chart, const PlotSession& session, int language,
                      const RegionalSettings& regional)
     : chart_(chart), session_(session), regional_(regional) {
   chart_.setAnimationOptions(QChart::NoAnimation);
+  // Axis labels with the desktop's decimal separator, as every other number.
+  chart_.setLocale(QLocale());
+  chart_.setLocalizeNumbers(true);
   chart_.legend()->setAlignment(Qt::AlignBottom);
   timeAxis_ = new QDateTimeAxis(&chart_);
   timeAxis_->setTitleText(text(kTxtPlotDateTime, language));

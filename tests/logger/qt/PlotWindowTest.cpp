@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <bit>
+#include <regex>
 #include <string>
 
 #include "base/BilingualText.h"
@@ -22,6 +23,7 @@
 #include "logger/qt/LoggerViewerDialog.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
+#include "support/NumberFields.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
@@ -121,6 +123,19 @@ TEST(PlotWindow, OpensOnALoggerFileAndExports) {
   const std::string title = "m.log, " + plotTimeText(whole.from + 3600, regional) + " to " +
                             plotTimeText(whole.from + 7200, regional);
   EXPECT_NE(svg.find("<title>" + title + "</title>"), std::string::npos) << title;
+
+  // On a French desktop the axes write their decimals with a comma.
+  const testing::DesktopLocale french("fr_FR");
+  PlotDialog local(context, std::make_unique<LoggerPlotSource>());
+  ASSERT_TRUE(local.open(ScreenSource::file(path)));
+  local.resize(1000, 600);
+  local.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&local));
+  ASSERT_TRUE(local.exportTo(dir.file("fr.svg")));
+  const Bytes frBytes = testing::fileBytes(dir.file("fr.svg"));
+  const std::string frSvg(frBytes.begin(), frBytes.end());
+  EXPECT_TRUE(std::regex_search(frSvg, std::regex(">-?[0-9]+,[0-9]+<")));
+  EXPECT_FALSE(std::regex_search(frSvg, std::regex(">-?[0-9]+\\.[0-9]+<")));
 }
 
 TEST(PlotWindow, TheTimeAxisKeepsTheDateWhenZoomedWithinADay) {
