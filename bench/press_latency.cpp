@@ -261,7 +261,8 @@ std::unique_ptr<Dialog> openOnUnit(AppContext& context, Spy& spy) {
   screen->show();
   QApplication::setActiveWindow(screen.get());
   screen->installEventFilter(&spy);
-  if (PictureButton* stop = screen->picture(PictureRole::ArretDisk)) stop->installEventFilter(&spy);
+  const Screen& base = *screen;
+  if (PictureButton* stop = base.picture(PictureRole::ArretDisk)) stop->installEventFilter(&spy);
   return screen;
 }
 
@@ -286,7 +287,7 @@ int main(int argc, char** argv) {
   const std::string folder = bench::scratchFolder("flowdesk-pressbench");
   if (folder.empty()) return 2;
   bench::BenchUnit unit(unitPath, folder + "/unit",
-                        {"--baud", "9600", "--configs", "18", "--logger-records", "4000"});
+                        {"--baud", "9600", "--configs", "18", "--logger-records", "2000"});
   if (!unit.started()) {
     std::fprintf(stderr, "cannot start the unit: %s\n", unitPath.c_str());
     std::filesystem::remove_all(folder);

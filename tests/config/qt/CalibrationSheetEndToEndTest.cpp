@@ -304,7 +304,8 @@ TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelectio
                {CalibrationSheet::kMeasurementPointTab, true},
                {CalibrationSheet::kInputsOutputsTab, true}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "from tab " << c.startTab << (c.shortcut ? " Ctrl+P" : ""));
+    SCOPED_TRACE(::testing::Message()
+                 << "from tab " << c.startTab << (c.shortcut ? " Ctrl+P" : ""));
     testing::FakeUserInterface ui;
     QStringList calls;
     PrintEnvironment print;
