@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <memory>
@@ -53,8 +54,9 @@ void Screen::bindPictures(std::span<const PictureRow> rows, ShortcutContext cont
     button->setAutoDefault(false);
     button->setDefault(false);
     if (row.press) {
+      const bool atOnce = row.needsNoExchange || pictureActsDuringExchange(row.role);
       connect(button, &QPushButton::clicked, this,
-              [this, role = row.role, press = row.press] { pressed(role, press); });
+              [this, atOnce, press = row.press] { pressed(atOnce, press); });
     }
     pictures_.push_back({row.role, button});
   }
@@ -122,8 +124,8 @@ void Screen::watchInput(bool on) {
   }
 }
 
-void Screen::pressed(PictureRole role, const std::function<void()>& press) {
-  if (pictureActsDuringExchange(role) || !holding()) {
+void Screen::pressed(bool atOnce, const std::function<void()>& press) {
+  if (atOnce || !holding()) {
     press();
     return;
   }
@@ -193,14 +195,27 @@ bool Screen::isPicture(QObject* receiver) const {
 
 bool Screen::eventFilter(QObject* watched, QEvent* event) {
   if (holding() && event != replaying_) {
+    const bool picture = isPicture(watched);
     switch (event->type()) {
       case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
+      case QEvent::MouseButtonRelease:
+        if (picture && busy()) {
+          // A click on a picture button is its press (pressed() decides
+          // whether it acts now or waits), without the focus moving: an
+          // edit left now would be read back in the middle of the exchange.
+          auto* button = static_cast<PictureButton*>(watched);
+          if (event->type() == QEvent::MouseButtonRelease && button->isEnabled() &&
+              button->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            button->click();
+          }
+          return true;
+        }
+        if (picture) break;
+        [[fallthrough]];
       case QEvent::Shortcut:
-        // A picture button clicks as usual; its press decides whether it
-        // acts now or waits (pressed()).
-        if (isPicture(watched)) break;
+        // A picture's shortcut clicks it (PictureButton), as above.
+        if (picture) break;
         [[fallthrough]];
       case QEvent::KeyPress:
       case QEvent::KeyRelease:

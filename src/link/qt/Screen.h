@@ -89,6 +89,10 @@ class Screen : public QDialog {
     PictureRole role;
     const char* control;
     std::function<void()> press;
+    // True when this screen's press needs no exchange although its role
+    // may elsewhere (SAVEDISK and ARRETDISK of a recording the tick writes
+    // after its exchange): it acts at once, as the roles that never talk.
+    bool needsNoExchange = false;
   };
   void bindPictures(std::span<const PictureRow> rows, ShortcutContext context);
   void bindPictures(std::initializer_list<PictureRow> rows, ShortcutContext context) {
@@ -130,7 +134,7 @@ class Screen : public QDialog {
   bool isInputForMe(QObject* receiver) const;
   bool isPicture(QObject* receiver) const;
   void timedOut();
-  void pressed(PictureRole role, const std::function<void()>& press);
+  void pressed(bool atOnce, const std::function<void()>& press);
   bool holding() const { return busy() || (!held_.empty() && !runningHeld_); }
   void hold(std::function<void()> action);
   void holdEvent(QObject* receiver, const QEvent* event);

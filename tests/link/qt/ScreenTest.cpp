@@ -24,13 +24,14 @@ namespace flowdesk {
 namespace {
 
 // A screen with PRINT (needs no exchange), TRANSFERT and SAVEDISK (whose
-// presses talk to a "unit" that runs `during` while it waits), an edit, and
-// a timer whose tick does the same. Everything it acts on goes to `log`.
+// presses talk to a "unit" that runs `during` while it waits), ARRETDISK
+// (said to need no exchange on this screen), an edit, and a timer whose
+// tick does the same. Everything it acts on goes to `log`.
 class ProbeScreen : public Screen {
  public:
   explicit ProbeScreen(AppContext& context) : Screen(context, nullptr) {
     auto* row = new QHBoxLayout(this);
-    for (const char* caption : {"PRINT", "TRANSFERT", "SAVEDISK"}) {
+    for (const char* caption : {"PRINT", "TRANSFERT", "SAVEDISK", "ARRETDISK"}) {
       auto* button = new PictureButton(QString::fromLatin1(caption), this);
       button->setObjectName(QString::fromLatin1(caption));
       row->addWidget(button);
@@ -40,7 +41,8 @@ class ProbeScreen : public Screen {
     connect(edit, &QLineEdit::textEdited, this, [this] { acted("key"); });
     bindPictures({{PictureRole::Print, "PRINT", [this] { acted("print"); }},
                   {PictureRole::Transfert, "TRANSFERT", [this] { press("transfert"); }},
-                  {PictureRole::SaveDisk, "SAVEDISK", [this] { press("savedisk"); }}},
+                  {PictureRole::SaveDisk, "SAVEDISK", [this] { press("savedisk"); }},
+                  {PictureRole::ArretDisk, "ARRETDISK", [this] { acted("arretdisk"); }, true}},
                  ShortcutContext::Configuration);
   }
   void press(const char* what) {
@@ -111,6 +113,9 @@ TEST(ScreenBusyRule, EveryKindOfPressDuringAnExchangeActsOnceAtOnceOrAfterIt) {
        "transfert", false},
       {"Ctrl+S", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_S, Qt::ControlModifier); },
        "savedisk", false},
+      {"ARRETDISK of a screen whose recording needs no exchange",
+       [](ProbeScreen& s) { QTest::mouseClick(s.picture(PictureRole::ArretDisk), Qt::LeftButton); },
+       "arretdisk", true},
       {"Escape", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_Escape); }, "close", false},
       {"close box", [](ProbeScreen& s) { s.close(); }, "close", false},
       {"a digit typed", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_1); }, "key", false},
