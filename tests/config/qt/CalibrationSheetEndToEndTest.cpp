@@ -263,7 +263,7 @@ TEST(CalibrationSheetOnUnit, ASecondTransfertOrACloseDuringTheUploadWaitsForItsE
   sheet.selectionPage()->transfert();
   EXPECT_TRUE(pressed);
   EXPECT_TRUE(openWhilePressed);
-  EXPECT_EQ(ui.questions.size(), 1u) << "a second TRANSFERT during the upload";
+  EXPECT_EQ(ui.questions.size(), 1u) << "Ctrl+T acted after the upload had closed the sheet";
   EXPECT_EQ(sheet.result(), QDialog::Accepted) << "the upload ended the sheet";
 }
 
