@@ -1,8 +1,11 @@
 #include "base/qt/PictureButton.h"
 
+#include <QEvent>
 #include <QPainter>
+#include <QShortcutEvent>
 #include <QStyleOptionButton>
 
+#include "base/Texts.h"
 #include "base/qt/Resources.h"
 
 namespace flowdesk {
@@ -18,61 +21,71 @@ QPixmap artwork(const QString& caption, char state) {
 
 }  // namespace
 
-const char* pictureCaption(PictureRole role) {
-  switch (role) {
-    case PictureRole::Print:
-      return "PRINT";
-    case PictureRole::SaveDisk:
-      return "SAVEDISK";
-    case PictureRole::ArretDisk:
-      return "ARRETDISK";
-    case PictureRole::Tableur:
-      return "TABLEUR";
-    case PictureRole::Compare:
-      return "COMPARE";
-    case PictureRole::Transfert:
-      return "TRANSFERT";
-    case PictureRole::Home:
-      return "HOME";
-    case PictureRole::Pgd:
-      return "PGD";
-    case PictureRole::Pgu:
-      return "PGU";
-    case PictureRole::End:
-      return "END";
-    case PictureRole::Graph:
-      return "GRAPH";
+namespace {
+
+// One row per role: the caption its artwork is named after, its shortcut on
+// each kind of screen (0: none), what its tooltip names, and whether it may
+// act during an exchange.
+struct RoleRow {
+  PictureRole role;
+  const char* caption;
+  int viewerKey;
+  int configurationKey;
+  const BilingualText* action;
+  bool duringExchange;
+};
+
+constexpr int key(Qt::Key k, Qt::KeyboardModifier m = Qt::NoModifier) {
+  return QKeyCombination(m, k).toCombined();
+}
+
+constexpr RoleRow kRoles[] = {
+    {PictureRole::Print, "PRINT", key(Qt::Key_P, Qt::ControlModifier),
+     key(Qt::Key_P, Qt::ControlModifier), &kTxtTipPrint, true},
+    {PictureRole::SaveDisk, "SAVEDISK", key(Qt::Key_S, Qt::ControlModifier),
+     key(Qt::Key_S, Qt::ControlModifier), &kTxtTipSaveDisk, false},
+    {PictureRole::ArretDisk, "ARRETDISK", 0, 0, &kTxtTipArretDisk, false},
+    {PictureRole::Tableur, "TABLEUR", key(Qt::Key_T, Qt::ControlModifier), 0, &kTxtTipTableur,
+     true},
+    {PictureRole::Compare, "COMPARE", 0, 0, &kTxtTipCompare, false},
+    {PictureRole::Transfert, "TRANSFERT", 0, key(Qt::Key_T, Qt::ControlModifier), &kTxtTipTransfert,
+     false},
+    {PictureRole::Home, "HOME", key(Qt::Key_Home), key(Qt::Key_Home), &kTxtTipHome, false},
+    {PictureRole::Pgd, "PGD", key(Qt::Key_PageDown), key(Qt::Key_PageDown), &kTxtTipPgd, false},
+    {PictureRole::Pgu, "PGU", key(Qt::Key_PageUp), key(Qt::Key_PageUp), &kTxtTipPgu, false},
+    {PictureRole::End, "END", key(Qt::Key_End), key(Qt::Key_End), &kTxtTipEnd, false},
+    {PictureRole::Graph, "GRAPH", key(Qt::Key_G, Qt::ControlModifier),
+     key(Qt::Key_G, Qt::ControlModifier), &kTxtTipGraph, true},
+};
+
+const RoleRow& row(PictureRole role) {
+  for (const RoleRow& r : kRoles) {
+    if (r.role == role) return r;
   }
-  return "";
+  return kRoles[0];
+}
+
+}  // namespace
+
+const char* pictureCaption(PictureRole role) {
+  return row(role).caption;
 }
 
 QKeySequence pictureShortcut(PictureRole role, ShortcutContext context) {
-  switch (role) {
-    case PictureRole::Print:
-      return QKeySequence(Qt::CTRL | Qt::Key_P);
-    case PictureRole::SaveDisk:
-      return QKeySequence(Qt::CTRL | Qt::Key_S);
-    case PictureRole::Tableur:
-      return context == ShortcutContext::Viewer ? QKeySequence(Qt::CTRL | Qt::Key_T)
-                                                : QKeySequence();
-    case PictureRole::Transfert:
-      return context == ShortcutContext::Configuration ? QKeySequence(Qt::CTRL | Qt::Key_T)
-                                                       : QKeySequence();
-    case PictureRole::Graph:
-      return QKeySequence(Qt::CTRL | Qt::Key_G);
-    case PictureRole::Home:
-      return QKeySequence(Qt::Key_Home);
-    case PictureRole::End:
-      return QKeySequence(Qt::Key_End);
-    case PictureRole::Pgd:
-      return QKeySequence(Qt::Key_PageDown);
-    case PictureRole::Pgu:
-      return QKeySequence(Qt::Key_PageUp);
-    case PictureRole::ArretDisk:
-    case PictureRole::Compare:
-      return QKeySequence();
-  }
-  return QKeySequence();
+  const RoleRow& r = row(role);
+  const int combined = context == ShortcutContext::Viewer ? r.viewerKey : r.configurationKey;
+  return combined == 0 ? QKeySequence() : QKeySequence(QKeyCombination::fromCombined(combined));
+}
+
+QString pictureToolTip(PictureRole role, ShortcutContext context, int language) {
+  const QString action = QString::fromUtf8(row(role).action->text(language));
+  const QKeySequence shortcut = pictureShortcut(role, context);
+  if (shortcut.isEmpty()) return action;
+  return QStringLiteral("%1 (%2)").arg(action, shortcut.toString(QKeySequence::NativeText));
+}
+
+bool pictureActsDuringExchange(PictureRole role) {
+  return row(role).duringExchange;
 }
 
 PictureButton::PictureButton(QWidget* parent) : QPushButton(parent) {
@@ -95,6 +108,19 @@ PictureButton::PictureButton(PictureRole role, ShortcutContext context, QWidget*
   setObjectName(QString::fromLatin1(pictureCaption(role)));
   // setShortcut after setText: the text has no '&', so nothing overrides it.
   setShortcut(pictureShortcut(role, context));
+}
+
+void PictureButton::setRole(PictureRole role, ShortcutContext context, int language) {
+  setShortcut(pictureShortcut(role, context));
+  setToolTip(pictureToolTip(role, context, language));
+}
+
+bool PictureButton::event(QEvent* event) {
+  if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    click();
+    return true;
+  }
+  return QPushButton::event(event);
 }
 
 void PictureButton::loadArtwork() const {

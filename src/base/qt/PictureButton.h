@@ -32,6 +32,15 @@ enum class ShortcutContext { Viewer, Configuration };
 // the role has none there.
 QKeySequence pictureShortcut(PictureRole role, ShortcutContext context);
 
+// What the button's tooltip says: its action in the language, then its
+// shortcut in that context in brackets when it has one ("Print (Ctrl+P)").
+QString pictureToolTip(PictureRole role, ShortcutContext context, int language);
+
+// True when the role's press never talks to the unit nor changes what a
+// screen's session is doing (printing, opening a window of its own): it may
+// act at once even while the screen's exchange is running.
+bool pictureActsDuringExchange(PictureRole role);
+
 // A push button drawn from three pictures named after its caption with the
 // suffix U (up), D (down) and F (focused): PRINTU, PRINTD, PRINTF. The
 // caption is the button's text, so a .ui file promotes a QPushButton whose
@@ -44,6 +53,9 @@ class PictureButton : public QPushButton {
   PictureButton(const QString& caption, QWidget* parent);
   PictureButton(PictureRole role, ShortcutContext context, QWidget* parent);
 
+  // The role's shortcut and tooltip, in the language.
+  void setRole(PictureRole role, ShortcutContext context, int language);
+
   // The state whose picture is drawn now: 'U', 'D' or 'F'.
   char pictureState() const;
   // True when the three pictures of the caption were found.
@@ -54,6 +66,9 @@ class PictureButton : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // A shortcut clicks at once, every time: a plain button animates its
+  // click for 100 ms and drops the shortcuts pressed meanwhile.
+  bool event(QEvent* event) override;
 
  private:
   void loadArtwork() const;

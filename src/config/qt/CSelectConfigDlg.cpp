@@ -1,6 +1,7 @@
 #include "config/qt/CSelectConfigDlg.h"
 
 #include <QCheckBox>
+#include <utility>
 
 #include "base/Texts.h"
 #include "base/ValueLists.h"
@@ -60,6 +61,13 @@ CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& se
   // The shortcuts are the sheet's (see press()): here they would die with
   // this page hidden.
   ui_->buttonCompare->hide();
+  for (const auto& [role, button] :
+       {std::pair<PictureRole, QWidget*>{PictureRole::Print, ui_->buttonPrint},
+        {PictureRole::Compare, ui_->buttonCompare},
+        {PictureRole::Transfert, ui_->buttonTransfert},
+        {PictureRole::SaveDisk, ui_->buttonSaveDisk}}) {
+    button->setToolTip(pictureToolTip(role, ShortcutContext::Configuration, language));
+  }
 
   if (session_.fromFile()) {
     ui_->labelRead->hide();
@@ -181,6 +189,7 @@ void CSelectConfigDlg::saveDisk() {
                             QString::fromStdString(saved.message(language)));
     return;
   }
+  if (sheet_ != nullptr) sheet_->editsKept();
   ui_->labelCaption->setText(QString::fromStdString(*path));
 }
 

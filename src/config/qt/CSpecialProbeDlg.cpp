@@ -75,6 +75,7 @@ bool CSpecialProbeDlg::load() {
   ui_->labelCaption->setText(QString::fromStdString(session_.filePath()));
   showProbe();
   checksChosen();
+  watchEdits(this, kTxtUploadSpecialProbe);
   adjustSize();
   if (const std::string note =
           blockLengthText(FileKind::SpecialProbe, session_.fileLength(), language);
@@ -140,6 +141,7 @@ void CSpecialProbeDlg::saveDisk() {
     tell(Tone::Failure, kTxtUploadSpecialProbe, saved.message(language()));
     return;
   }
+  editsKept();
   ui_->labelCaption->setText(QString::fromStdString(*path));
 }
 

@@ -56,8 +56,7 @@ bool CalibrationSheet::load() {
   tabs_->addTab(io_, QString::fromUtf8(kTxtInputOutput.text(language)));
 
   connect(tabs_, &QTabWidget::currentChanged, this, &CalibrationSheet::tabShown);
-  connect(selection_, &CSelectConfigDlg::printRequested, this,
-          [this] { tabs_->setCurrentIndex(kMeasurementPointTab); });
+  connect(selection_, &CSelectConfigDlg::printRequested, this, &CalibrationSheet::printPages);
   connect(selection_, &CSelectConfigDlg::uploaded, this, &QDialog::accept);
   // The print job runs through the pages in turn: measurement point (part
   // 1), inputs/outputs (part 2), then back to the selection page.
@@ -72,6 +71,11 @@ bool CalibrationSheet::load() {
     connect(shortcut, &QShortcut::activated, this, [this, role] { pressShortcut(role); });
   }
 
+  // The selection page's lists and ticks choose what TRANSFERT does; the
+  // two other pages hold the configuration's values.
+  watchEdits(point_, kTxtCalibration);
+  watchEdits(io_, kTxtCalibration);
+
   session_.PrintMode = false;
   tabs_->setCurrentIndex(kMeasurementPointTab);
   // A file shown without its unit: say once that it cannot be written.
@@ -80,6 +84,17 @@ bool CalibrationSheet::load() {
                             QString::fromUtf8(kTxtCalibration.text(language)), text);
   }
   return true;
+}
+
+void CalibrationSheet::printPages() {
+  // Each page prints once it has been shown in print mode; the measurement
+  // point page may be the one shown already, and showing it again changes
+  // no tab, so it is told to show itself.
+  if (tabs_->currentIndex() == kMeasurementPointTab) {
+    point_->activate();
+  } else {
+    tabs_->setCurrentIndex(kMeasurementPointTab);
+  }
 }
 
 void CalibrationSheet::tabShown(int index) {

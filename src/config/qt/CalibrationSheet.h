@@ -46,6 +46,9 @@ class CalibrationSheet : public Screen {
 
  private:
   void tabShown(int index);
+  // PRINT: the measurement point page then the inputs/outputs page on one
+  // sheet, from whichever page is shown.
+  void printPages();
 
   ConfigurationSession session_;
   QTabWidget* tabs_;

@@ -64,6 +64,7 @@ bool SettingsBlockDialog::load() {
   showTexts(*this, rows_.texts);
   loaded();
   applyRules();
+  watchEdits(this, kind_.title);
   // A short block is shown, and said to be one.
   if (const std::string note = settingsOpenText(outcome, language()); !note.empty()) {
     tell(Tone::Information, kind_.title, note);
@@ -120,6 +121,7 @@ void SettingsBlockDialog::saveDisk() {
     tell(Tone::Failure, fileKindInfo(kind_.file).description, saved.message(language()));
     return;
   }
+  editsKept();
   caption()->setText(QString::fromStdString(*path));
 }
 

@@ -46,7 +46,10 @@ EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
   ui_->setupUi(this);
   std::vector<PictureRow> pictures;
   for (const ButtonRow& r : kButtonRows) {
-    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }});
+    // Recording is a flag the tick reads after its exchange, and its
+    // prompt needs nothing from the unit: SAVEDISK and ARRETDISK act at once.
+    const bool atOnce = r.role == PictureRole::SaveDisk || r.role == PictureRole::ArretDisk;
+    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }, atOnce});
   }
   bindPictures(pictures, ShortcutContext::Viewer);
   for (PictureRole role : pictureRoles()) showPicture(role, false);

@@ -1,6 +1,7 @@
 #include "files/qt/PlotDialog.h"
 
 #include <QChart>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -115,6 +116,15 @@ bool PlotDialog::load() {
   filling_ = false;
   refresh();
   return true;
+}
+
+void PlotDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    wholeView();
+    event->accept();
+    return;
+  }
+  Screen::keyPressEvent(event);
 }
 
 void PlotDialog::refresh() {

@@ -56,6 +56,9 @@ class PlotDialog : public Screen {
 
  protected:
   bool load() override;
+  // Escape brings the whole view back wherever the focus is (the series
+  // list, a button), and never closes the window.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   std::unique_ptr<PlotSource> source_;

@@ -151,9 +151,7 @@ void PlotView::keyPressEvent(QKeyEvent* event) {
       if (onPan) onPan(view.span() * kKeyPanShare);
       break;
     case Qt::Key_Escape:
-      // Esc first brings the whole file back; on the whole file it closes
-      // the window, as on every screen.
-      if (!session_->zoomed()) return QChartView::keyPressEvent(event);
+      // Esc brings the whole file back and never closes the window.
       if (onReset) onReset();
       break;
     default:

@@ -1,10 +1,17 @@
 #include "link/qt/Screen.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QMetaObject>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
+#include <memory>
 
+#include "base/Texts.h"
 #include "base/qt/UserInterface.h"
 #include "base/qt/WindowPrinter.h"
 #include "link/AppContext.h"
@@ -16,7 +23,7 @@ Screen::Screen(AppContext& context, QWidget* parent) : QDialog(parent), context_
 }
 
 Screen::~Screen() {
-  if (busyDepth_ > 0) qApp->removeEventFilter(this);
+  if (watching_) qApp->removeEventFilter(this);
 }
 
 bool Screen::open(const ScreenSource& source) {
@@ -41,12 +48,16 @@ void Screen::bindPictures(std::span<const PictureRow> rows, ShortcutContext cont
       qWarning("%s: no picture button %s", metaObject()->className(), row.control);
       continue;
     }
-    button->setShortcut(pictureShortcut(row.role, context));
+    button->setRole(row.role, context, language());
     // Enter in an edit must not press a picture button: it would act before
     // the value typed is read back.
     button->setAutoDefault(false);
     button->setDefault(false);
-    if (row.press) connect(button, &QPushButton::clicked, this, row.press);
+    if (row.press) {
+      const bool atOnce = row.needsNoExchange || pictureActsDuringExchange(row.role);
+      connect(button, &QPushButton::clicked, this,
+              [this, atOnce, press = row.press] { pressed(atOnce, press); });
+    }
     pictures_.push_back({row.role, button});
   }
 }
@@ -82,25 +93,87 @@ void Screen::timedOut() {
   // A timeout that fires while the previous tick still waits for the unit
   // (the wait lets events through) is dropped, not nested.
   if (busy()) return;
+  // What the operator did during the last exchange comes before the next.
+  const int closes = closes_;
+  if (holding()) runHeld();
+  if (busy() || closes != closes_) return;
   talk([this] { tick(); });
 }
 
 Screen::Busy::Busy(Screen& screen) : screen_(screen) {
-  if (screen_.busyDepth_++ == 0) qApp->installEventFilter(&screen_);
+  if (screen_.busyDepth_++ == 0) screen_.watchInput(true);
 }
 
 Screen::Busy::~Busy() {
   if (--screen_.busyDepth_ != 0) return;
-  qApp->removeEventFilter(&screen_);
-  if (screen_.closeWaiting_) {
+  if (screen_.held_.empty()) {
+    if (!screen_.runningHeld_) screen_.watchInput(false);
+  } else {
     // From the event loop: the code that talked may still use the screen.
-    QMetaObject::invokeMethod(
-        &screen_,
-        [s = &screen_] {
-          if (const std::optional<int> result = s->closeWaiting_) s->done(*result);
-        },
-        Qt::QueuedConnection);
+    screen_.runHeldSoon();
   }
+}
+
+void Screen::watchInput(bool on) {
+  if (on == watching_) return;
+  watching_ = on;
+  if (on) {
+    qApp->installEventFilter(this);
+  } else {
+    qApp->removeEventFilter(this);
+  }
+}
+
+void Screen::pressed(bool atOnce, const std::function<void()>& press) {
+  if (atOnce || !holding()) {
+    press();
+    return;
+  }
+  hold(press);
+}
+
+void Screen::hold(std::function<void()> action) {
+  held_.push_back(std::move(action));
+  watchInput(true);
+  if (!busy()) runHeldSoon();
+}
+
+void Screen::holdEvent(QObject* receiver, const QEvent* event) {
+  std::shared_ptr<QEvent> copy(event->clone());
+  hold([this, target = QPointer<QObject>(receiver), copy] {
+    if (target.isNull()) return;
+    replaying_ = copy.get();
+    QCoreApplication::sendEvent(target, copy.get());
+    replaying_ = nullptr;
+  });
+}
+
+void Screen::runHeldSoon() {
+  if (runScheduled_) return;
+  runScheduled_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        runScheduled_ = false;
+        runHeld();
+      },
+      Qt::QueuedConnection);
+}
+
+void Screen::runHeld() {
+  // Never inside an exchange, and never inside an action that is itself
+  // being run from here (its prompt lets events through).
+  if (busy() || runningHeld_) return;
+  const QPointer<Screen> self(this);
+  runningHeld_ = true;
+  while (!held_.empty() && !busy()) {
+    const std::function<void()> action = std::move(held_.front());
+    held_.pop_front();
+    action();
+    if (self.isNull()) return;
+  }
+  runningHeld_ = false;
+  if (!busy() && held_.empty()) watchInput(false);
 }
 
 bool Screen::isInputForMe(QObject* receiver) const {
@@ -113,18 +186,44 @@ bool Screen::isInputForMe(QObject* receiver) const {
   return false;
 }
 
+bool Screen::isPicture(QObject* receiver) const {
+  for (const BoundPicture& p : pictures_) {
+    if (p.button == receiver) return true;
+  }
+  return false;
+}
+
 bool Screen::eventFilter(QObject* watched, QEvent* event) {
-  if (busy()) {
+  if (holding() && event != replaying_) {
+    const bool picture = isPicture(watched);
     switch (event->type()) {
       case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
+      case QEvent::MouseButtonRelease:
+        if (picture && busy()) {
+          // A click on a picture button is its press (pressed() decides
+          // whether it acts now or waits), without the focus moving: an
+          // edit left now would be read back in the middle of the exchange.
+          auto* button = static_cast<PictureButton*>(watched);
+          if (event->type() == QEvent::MouseButtonRelease && button->isEnabled() &&
+              button->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            button->click();
+          }
+          return true;
+        }
+        if (picture) break;
+        [[fallthrough]];
+      case QEvent::Shortcut:
+        // A picture's shortcut clicks it (PictureButton), as above.
+        if (picture) break;
+        [[fallthrough]];
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
-      case QEvent::Shortcut:
-      case QEvent::ShortcutOverride:
       case QEvent::Wheel:
-        if (isInputForMe(watched)) return true;
+        if (isInputForMe(watched)) {
+          holdEvent(watched, event);
+          return true;
+        }
         break;
       default:
         break;
@@ -135,13 +234,37 @@ bool Screen::eventFilter(QObject* watched, QEvent* event) {
 
 void Screen::done(int result) {
   if (busy()) {
-    closeWaiting_ = result;
+    hold([this, result, closes = closes_] {
+      if (closes == closes_) done(result);
+    });
+    return;
+  }
+  if (result == QDialog::Rejected && edited_ && editsCaption_ &&
+      !ask(*editsCaption_, kTxtDropEdits)) {
     return;
   }
   if (!readyToClose()) return;
-  closeWaiting_.reset();
+  ++closes_;
+  // Input kept after the close was meant for a screen that has gone.
+  held_.clear();
+  if (!runningHeld_) watchInput(false);
   timer_.stop();
   QDialog::done(result);
+}
+
+void Screen::watchEdits(QWidget* within, const BilingualText& caption) {
+  editsCaption_ = caption;
+  const auto mark = [this] { edited_ = true; };
+  for (QLineEdit* edit : within->findChildren<QLineEdit*>()) {
+    connect(edit, &QLineEdit::textEdited, this, mark);
+  }
+  for (QComboBox* combo : within->findChildren<QComboBox*>()) {
+    // A combo box's own line edit is watched above.
+    connect(combo, &QComboBox::activated, this, mark);
+  }
+  for (QCheckBox* box : within->findChildren<QCheckBox*>()) {
+    connect(box, &QCheckBox::clicked, this, mark);
+  }
 }
 
 // --- prompts, printing, messages ------------------------------------------

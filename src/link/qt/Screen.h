@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -30,9 +31,12 @@ struct ScreenSource {
 //   says whether there is anything to show;
 // - its picture buttons sit in one table keyed by their role;
 // - one timer, whose interval the session gives (kTimerStopped stops it);
-// - the busy rule: while the screen talks to the unit (talk(), and every
-//   tick), its input is off (clicks, keys and shortcuts on it are dropped
-//   without greying anything), and a close waits for the exchange to end;
+// - the busy rule: no action of the screen runs nested inside its exchange
+//   with the unit (talk(), and every tick), and no input is dropped for it.
+//   A click, key, shortcut or close that comes during an exchange is kept
+//   and acted on once, in order: at once when its picture's role needs no
+//   exchange (pictureActsDuringExchange: print, graph, spreadsheet), the
+//   rest as soon as the exchange ends and before the next tick;
 // - printing with the picture buttons out of the picture, and one way to
 //   tell an outcome (the file prompts by kind are files/qt/KindPrompts.h).
 class Screen : public QDialog {
@@ -47,10 +51,21 @@ class Screen : public QDialog {
   const ScreenSource& source() const { return source_; }
 
   bool busy() const { return busyDepth_ > 0; }
+  // Input kept during an exchange and not acted on yet.
+  std::size_t heldInput() const { return held_.size(); }
   PictureButton* picture(PictureRole role) const;
 
-  // A close asked during an exchange happens when the exchange ends.
+  // A close asked during an exchange happens when the exchange ends, unless
+  // the screen has closed by itself before (a TRANSFERT that succeeded).
   void done(int result) override;
+
+  // Settings screens: what the operator changes in the edits, lists and tick
+  // boxes under `within` marks the screen edited until editsKept() (a save
+  // or a TRANSFERT that succeeded); Escape or the close box then asks
+  // whether to drop the changes, under `caption`.
+  void watchEdits(QWidget* within, const BilingualText& caption);
+  void editsKept() { edited_ = false; }
+  bool edited() const { return edited_; }
 
   // Runs `exchange`, which talks to the unit, under the busy rule; the
   // pages of a screen run theirs through it too.
@@ -74,6 +89,10 @@ class Screen : public QDialog {
     PictureRole role;
     const char* control;
     std::function<void()> press;
+    // True when this screen's press needs no exchange although its role
+    // may elsewhere (SAVEDISK and ARRETDISK of a recording the tick writes
+    // after its exchange): it acts at once, as the roles that never talk.
+    bool needsNoExchange = false;
   };
   void bindPictures(std::span<const PictureRow> rows, ShortcutContext context);
   void bindPictures(std::initializer_list<PictureRow> rows, ShortcutContext context) {
@@ -113,7 +132,15 @@ class Screen : public QDialog {
     Screen& screen_;
   };
   bool isInputForMe(QObject* receiver) const;
+  bool isPicture(QObject* receiver) const;
   void timedOut();
+  void pressed(bool atOnce, const std::function<void()>& press);
+  bool holding() const { return busy() || (!held_.empty() && !runningHeld_); }
+  void hold(std::function<void()> action);
+  void holdEvent(QObject* receiver, const QEvent* event);
+  void runHeldSoon();
+  void runHeld();
+  void watchInput(bool on);
 
   ScreenSource source_;
   struct BoundPicture {
@@ -123,9 +150,15 @@ class Screen : public QDialog {
   std::vector<BoundPicture> pictures_;
   QTimer timer_;
   int busyDepth_ = 0;
-  // A close asked during an exchange, done when the exchange has ended
-  // unless the screen closes by itself before (a TRANSFERT that succeeded).
-  std::optional<int> closeWaiting_;
+  // What came during an exchange, in the order it came.
+  std::deque<std::function<void()>> held_;
+  bool runningHeld_ = false;
+  bool runScheduled_ = false;
+  bool watching_ = false;
+  const QEvent* replaying_ = nullptr;  // a kept event now delivered
+  int closes_ = 0;                     // how many times the screen has closed
+  bool edited_ = false;
+  std::optional<BilingualText> editsCaption_;  // set when the screen watches its edits
 };
 
 }  // namespace flowdesk

@@ -92,6 +92,7 @@ bool CConfigLoggerDlg::load() {
   fillLists(*this, rows_.combos, language);
   setChecks(*this, rows_.checks, language);
   draw();
+  watchEdits(this, kTxtLoggerConfiguration);
   // As tall as the rows shown need; rows shown later make it grow.
   adjustSize();
   return true;

@@ -176,7 +176,10 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
   ui_->setupUi(this);
   std::vector<PictureRow> pictures;
   for (const ButtonRow& r : kButtonRows) {
-    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }});
+    // Recording is a flag the tick reads after its exchange, and its
+    // prompt needs nothing from the unit: SAVEDISK and ARRETDISK act at once.
+    const bool atOnce = r.role == PictureRole::SaveDisk || r.role == PictureRole::ArretDisk;
+    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }, atOnce});
   }
   // GRAPH is the window's own: it plots the file played back and leaves the
   // session's buttons as they are.

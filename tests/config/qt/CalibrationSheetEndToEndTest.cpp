@@ -286,7 +286,7 @@ TEST(CalibrationSheetOnUnit, ASecondTransfertOrACloseDuringTheUploadWaitsForItsE
   sheet.selectionPage()->transfert();
   EXPECT_TRUE(pressed);
   EXPECT_TRUE(openWhilePressed);
-  EXPECT_EQ(ui.questions.size(), 1u) << "a second TRANSFERT during the upload";
+  EXPECT_EQ(ui.questions.size(), 1u) << "Ctrl+T acted after the upload had closed the sheet";
   EXPECT_EQ(sheet.result(), QDialog::Accepted) << "the upload ended the sheet";
 }
 
@@ -316,31 +316,50 @@ class ImageTarget : public PrintTarget {
 
 TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelection) {
   UnitRig rig("2");
-  testing::FakeUserInterface ui;
-  QStringList calls;
   const PrintEnvironment saved = printEnvironment();
-  PrintEnvironment print;
-  print.showProgress = false;
-  print.openPrinter = [&calls] { return std::make_unique<ImageTarget>(calls); };
-  setPrintEnvironment(print);
+  // PRINT on the selection page, and Ctrl+P from each page (the measurement
+  // point page, where the sheet opens, once printed nothing).
+  const struct Case {
+    int startTab;
+    bool shortcut;
+  } cases[] = {{CalibrationSheet::kSelectionTab, false},
+               {CalibrationSheet::kSelectionTab, true},
+               {CalibrationSheet::kMeasurementPointTab, true},
+               {CalibrationSheet::kInputsOutputsTab, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "from tab " << c.startTab << (c.shortcut ? " Ctrl+P" : ""));
+    testing::FakeUserInterface ui;
+    QStringList calls;
+    PrintEnvironment print;
+    print.showProgress = false;
+    print.openPrinter = [&calls] { return std::make_unique<ImageTarget>(calls); };
+    setPrintEnvironment(print);
 
-  CalibrationSheet sheet(rig.context);
-  ASSERT_TRUE(sheet.open(ScreenSource::unit()));
-  sheet.show();
-  sheet.tabs().setCurrentIndex(CalibrationSheet::kSelectionTab);
-  QStringList tabsShown;
-  QObject::connect(&sheet.tabs(), &QTabWidget::currentChanged,
-                   [&tabsShown](int index) { tabsShown << QString::number(index); });
-  sheet.selectionPage()->print();
-  QElapsedTimer waited;
-  waited.start();
-  while (tabsShown.size() < 3 && waited.elapsed() < 5000) QCoreApplication::processEvents();
-  setPrintEnvironment(saved);
+    CalibrationSheet sheet(rig.context);
+    ASSERT_TRUE(sheet.open(ScreenSource::unit()));
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    sheet.tabs().setCurrentIndex(c.startTab);
+    if (c.shortcut) {
+      QTest::keyClick(&sheet, Qt::Key_P, Qt::ControlModifier);
+    } else {
+      sheet.selectionPage()->print();
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!calls.contains("end") && waited.elapsed() < 5000) QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    setPrintEnvironment(saved);
 
-  EXPECT_EQ(tabsShown, (QStringList{"1", "2", "0"}));
-  EXPECT_EQ(calls, (QStringList{"begin Etal1 1", "end"}));  // one job, one sheet
-  EXPECT_FALSE(sheet.session().PrintMode);
-  EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(calls, (QStringList{"begin Etal1 1", "end"}));  // one job, one sheet
+    EXPECT_EQ(sheet.tabs().currentIndex(), CalibrationSheet::kSelectionTab);
+    EXPECT_FALSE(sheet.session().PrintMode);
+    EXPECT_TRUE(ui.messages.empty());
+    sheet.tabs().setCurrentIndex(CalibrationSheet::kInputsOutputsTab);
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(calls.size(), 2) << "a page switch after the print prints nothing more";
+  }
 }
 
 // Pictures of the three pages in both languages; written to

@@ -125,14 +125,18 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
     int result;
     std::size_t messages;
     // While the first write waits for the unit: TRANSFERT clicked and typed
-    // again and the close box, which must wait for the upload to end.
+    // again and the close box, which wait for the upload to end and then
+    // act in turn, unless the upload closed the screen.
     bool pressedDuring = false;
+    std::size_t questions = 1;
   } cases[] = {
       {"no", false, -1, {}, -1, 0},
       {"erase then settings, closed", true, -1, {0x2306, 0x3100}, QDialog::Accepted, 0},
       {"failed erase, open", true, 0x2306, {}, -1, 1},
       {"pressed during the upload", true, -1, {0x2306, 0x3100}, QDialog::Accepted, 0, true},
-      {"closed during a failed upload", true, 0x2306, {}, QDialog::Rejected, 1, true},
+      // The click asks again ("yes": a second failure), Ctrl+T asks again
+      // ("no"), then the close.
+      {"closed during a failed upload", true, 0x2306, {}, QDialog::Rejected, 2, true, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -159,7 +163,7 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
     dialog.transfert();
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     EXPECT_EQ(openWhilePressed, c.pressedDuring);
-    EXPECT_EQ(s.ui.questions, std::vector<QString>{"Téléchargement vers Unité"});
+    EXPECT_EQ(s.ui.questions, std::vector<QString>(c.questions, "Téléchargement vers Unité"));
     EXPECT_EQ(s.writes, c.writes);
     EXPECT_EQ(dialog.result(), c.result);
     ASSERT_EQ(s.ui.messages.size(), c.messages);

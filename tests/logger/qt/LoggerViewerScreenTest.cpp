@@ -156,8 +156,10 @@ TEST(LoggerViewerScreen, SaveDiskDownloadsWithItsWindow) {
   EXPECT_TRUE(fake.messages.empty());
 }
 
-// The polling screens: a press or a close while a tick waits for the unit.
-TEST(LoggerViewerScreen, APressOrACloseDuringAFetchWaitsForItsEnd) {
+// The polling screens: presses and a close while a tick waits for the unit
+// act when the fetch has ended, never inside it; ARRETDISK during a
+// download's fetch ends the download there.
+TEST(LoggerViewerScreen, PressesAndACloseDuringAFetchActAfterIt) {
   LoggerOnLine rig;
   FakeUserInterface fake;
   LoggerViewerDialog dialog(rig.context);
@@ -167,17 +169,45 @@ TEST(LoggerViewerScreen, APressOrACloseDuringAFetchWaitsForItsEnd) {
   QApplication::setActiveWindow(&dialog);
 
   bool openDuring = false;
+  std::size_t promptsDuring = 99;
   rig.during = [&] {
     QTest::mouseClick(dialog.control(C::kSaveDisk), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_S, Qt::ControlModifier);
     dialog.close();
     openDuring = dialog.isVisible();
+    promptsDuring = fake.fileRequests.size();
   };
   // HOME reloads the page: its fetches run from the timer's ticks.
   dialog.navigate(LoggerNavigation::kHome);
   ASSERT_TRUE(testing::waitFor([&] { return !dialog.isVisible(); }, 3000));
   EXPECT_TRUE(openDuring) << "closed while a fetch waited for the unit";
-  EXPECT_TRUE(fake.fileRequests.empty()) << "SAVEDISK during the fetch";
+  EXPECT_EQ(promptsDuring, 0u) << "a prompt inside the fetch";
+}
+
+TEST(LoggerViewerScreen, ArretDiskDuringADownloadFetchEndsTheDownloadThere) {
+  LoggerOnLine rig;
+  TempDir dir;
+  FakeUserInterface fake;
+  fake.files.push_back(QString::fromStdString(dir.file("d.log")));
+  LoggerViewerDialog dialog(rig.context);
+  ASSERT_TRUE(dialog.open(ScreenSource::unit()));
+  for (int i = 0; i < 20 && dialog.control(C::kSaveDisk)->isHidden(); ++i) dialog.tick();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.saveDisk();
+  ASSERT_NE(dialog.downloadWindow(), nullptr);
+
+  bool downloadingAfterPress = false;
+  rig.during = [&] {
+    QTest::mouseClick(dialog.control(C::kArretDisk), Qt::LeftButton);
+    downloadingAfterPress = dialog.session().recording() != Recording::Off;
+  };
+  ASSERT_TRUE(testing::waitFor([&] { return dialog.downloadWindow() == nullptr; }, 3000));
+  EXPECT_TRUE(downloadingAfterPress) << "the download stopped inside its fetch";
+  EXPECT_EQ(dialog.session().recording(), Recording::Off);
+  // The fetch under way was stored, and nothing after it.
+  EXPECT_EQ(testing::fileBytes(dir.file("d.log")).size(), 2u + 8u * 34u);
+  dialog.reject();
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 // opens it, and a file without dated records is refused with a word.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QChart>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <bit>
 #include <regex>
@@ -177,6 +179,29 @@ TEST(PlotWindow, GraphOnTheViewerAndFilesWithoutDates) {
   EXPECT_FALSE(dialog.open(ScreenSource::file(undated)));
   ASSERT_EQ(fake.messages.size(), 1u);
   EXPECT_TRUE(fake.messages[0].text.contains("m.log"));
+}
+
+TEST(PlotWindow, EscapeBringsTheWholeViewBackWhereverTheFocusIsAndNeverCloses) {
+  TempDir dir;
+  const std::string path = writeLog(dir, 600);
+  FakeUserInterface fake;
+  AppContext context;
+  PlotDialog dialog(context, std::make_unique<LoggerPlotSource>());
+  ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  for (const char* focused : {"chartView", "listSeries", "buttonExport"}) {
+    SCOPED_TRACE(focused);
+    auto* widget = dialog.findChild<QWidget*>(focused);
+    ASSERT_NE(widget, nullptr);
+    widget->setFocus();
+    dialog.zoom(dialog.session().whole().from, 0.5);
+    ASSERT_TRUE(dialog.session().zoomed());
+    QTest::keyClick(widget, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.session().zoomed());
+    QTest::keyClick(widget, Qt::Key_Escape);  // on the whole view already
+    EXPECT_TRUE(dialog.isVisible());
+  }
 }
 
 }  // namespace

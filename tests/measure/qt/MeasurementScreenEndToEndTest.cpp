@@ -1,17 +1,26 @@
 // The live measurement screen against flowdesk-unit on its pseudo-terminal:
-// that it fills at its first poll, in either language, and SAVEDISK
-// recording until ARRETDISK.
+// that it fills at its first poll, in either language, SAVEDISK recording
+// until ARRETDISK, and Ctrl+P pressed while a poll waits for the unit.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
 #include <QTableWidget>
+#include <QTest>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
 
 #include "base/qt/PictureButton.h"
+#include "base/qt/WindowPrinter.h"
 #include "link/AppContext.h"
+#include "link/Blocks.h"
 #include "link/FrameTrace.h"
+#include "link/LinkTimings.h"
+#include "link/SerialPort.h"
 #include "measure/qt/MeasurementDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "support/FakeUserInterface.h"
@@ -129,6 +138,60 @@ TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
   ASSERT_TRUE(waitFor([&] { return !d.button(B::kSaveDisk)->isHidden(); }, 2000));
   EXPECT_EQ(std::filesystem::file_size(path), 318u + 370u * static_cast<unsigned>(records));
   EXPECT_TRUE(ui.messages.empty());
+}
+
+// A printer that takes no job: each print asked is one call.
+class CountingPrinter : public PrintTarget {
+ public:
+  bool begin(const QString&, int) override { return false; }
+  QPainter& painter() override { return painter_; }
+  QSize pageSize() const override { return {}; }
+  int dpiX() const override { return 300; }
+  int dpiY() const override { return 300; }
+  void end() override {}
+
+ private:
+  QPainter painter_;
+};
+
+TEST(MeasurementScreen, EveryCtrlPPressedDuringAPollPrints) {
+  LiveUnit live(kEnglish);
+  FakeUserInterface ui;
+  MeasurementDialog d(live.context);
+  ASSERT_TRUE(d.open(ScreenSource::unit()));
+  d.show();
+  QApplication::setActiveWindow(&d);
+  ASSERT_TRUE(waitFor([&] { return d.session().hasDisplay(); }, 3000));
+
+  const PrintEnvironment saved = printEnvironment();
+  PrintEnvironment print = saved;
+  print.showProgress = false;
+  print.showError = [](QWidget*, const QString&) {};
+  int printed = 0;
+  int printedWhileBusy = 0;
+  print.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
+    ++printed;
+    if (d.busy()) ++printedWhileBusy;
+    return std::make_unique<CountingPrinter>();
+  };
+  setPrintEnvironment(print);
+  // The presses come while the poll waits for its reply, as the operator's
+  // do: the wait lets the window's events through.
+  int pressed = 0;
+  const ScopedIdleHook idle([&](SerialPort*) {
+    if (d.busy() && pressed < 5) {
+      ++pressed;
+      QTest::keyClick(&d, Qt::Key_P, Qt::ControlModifier);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return 0;
+  });
+  const bool five = waitFor([&] { return printed >= 5; }, 10000);
+  setPrintEnvironment(saved);
+  ASSERT_TRUE(five) << printed << " printouts for " << pressed << " Ctrl+P";
+  EXPECT_EQ(printed, 5);
+  EXPECT_EQ(printedWhileBusy, 5) << "PRINT needs no exchange: it acts at once";
+  d.reject();
 }
 
 }  // namespace
