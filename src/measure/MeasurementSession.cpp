@@ -99,9 +99,12 @@ int MeasurementSession::readBlock(const RegisterBlock& block, MeasurementFrame f
 int MeasurementSession::poll() {
   if (rereadStatic_ != 0) {
     if (readBlock(kS1Block, kFrameS1) != 0) return -1;
+    if (cutShort()) return kPollCutShort;
     if (readBlock(kS2Block, kFrameS2) != 0) return -1;
+    if (cutShort()) return kPollCutShort;
   }
   if (readBlock(kM1Block, kFrameM1) != 0) return -1;
+  if (cutShort()) return kPollCutShort;
   if (readBlock(kM2Block, kFrameM2) != 0) return -1;
   // M2 is decoded last: its flag is the one that decides the next poll.
   rereadStatic_ = static_cast<std::uint16_t>(image_.measurement.rereadFlag);
@@ -115,7 +118,9 @@ void MeasurementSession::refresh() {
 }
 
 MeasurementTick MeasurementSession::liveTick() {
-  if (poll() != 0) {
+  const int polled = poll();
+  if (polled == kPollCutShort) return MeasurementTick::kNothing;
+  if (polled != 0) {
     screen_.secondLine = kTxtCommunicationFailure.text(language_);
     return MeasurementTick::kPollFailed;
   }

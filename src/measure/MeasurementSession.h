@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/BinaryFile.h"
@@ -45,7 +46,8 @@ struct MeasurementScreen {
 
 // What a timer tick did.
 enum class MeasurementTick {
-  kNothing,       // not open, or a tick while the previous one still waits for the unit
+  kNothing,       // not open, a tick while the previous one still waits for the unit, or a
+                  // poll cut short for the operator (see setCutShort)
   kPollFailed,    // the unit did not answer; the screen keeps its values
   kRefreshed,     // a live poll was shown (and recorded when recording)
   kRecordFailed,  // a recording could not be written, or a record not read: fileResult()
@@ -83,8 +85,15 @@ class MeasurementSession {
 
   // The four blocks in the poll order: S1 and S2 only while the re-read flag
   // is up; the first read that fails ends the poll with -1. Each block read
-  // is decoded into the image and its raw answer kept.
+  // is decoded into the image and its raw answer kept. A poll cut short
+  // between two blocks returns kPollCutShort and shows nothing of it.
   int poll();
+  static constexpr int kPollCutShort = 1;
+
+  // Asked between two block reads of a live poll: true ends the poll there,
+  // unshown and uncounted, so that what the operator pressed during it (a
+  // close above all) waits for one block, not for the whole poll.
+  void setCutShort(std::function<bool()> wanted) { cutShort_ = std::move(wanted); }
 
   // SAVEDISK once the file is chosen: arms the recording (live, idle only).
   bool canStartRecording() const { return live_ && recording_.canStart(); }
@@ -131,6 +140,8 @@ class MeasurementSession {
   void reset();
   void show(MeasurementButton b, bool on) { screen_.visible[static_cast<std::size_t>(b)] = on; }
   int readBlock(const RegisterBlock& block, MeasurementFrame frame);
+  bool cutShort() const { return cutShort_ && cutShort_(); }
+  std::function<bool()> cutShort_;
   MeasurementTick liveTick();
   MeasurementTick playbackTick();
   void refresh();

@@ -96,6 +96,31 @@ TEST(MeasurementSession, StaticBlocksAreReadWhileTheFlagOfM2IsUp) {
   }
 }
 
+// Input the operator gave during a poll ends it after the block in progress:
+// nothing shown, nothing counted as a failure, and the next poll is whole.
+TEST(MeasurementSession, APollCutShortShowsNothingAndTheNextIsWhole) {
+  HandUnit u;
+  u.data.rereadFlags(0, 1);
+  MeasurementSession s = u.session();
+  s.openLive();
+  ASSERT_EQ(s.tick(), MeasurementTick::kRefreshed);
+  const MeasurementDisplay shown = s.display();
+  const std::string secondLine = s.screen().secondLine;
+  for (const std::size_t blocksRead : {1u, 2u, 3u}) {
+    SCOPED_TRACE(blocksRead);
+    u.asked.clear();
+    s.setCutShort([&u, blocksRead] { return u.asked.size() >= blocksRead; });
+    EXPECT_EQ(s.tick(), MeasurementTick::kNothing);
+    EXPECT_EQ(u.asked.size(), blocksRead);
+    EXPECT_EQ(s.screen().secondLine, secondLine);
+    EXPECT_EQ(s.display(), shown);
+  }
+  s.setCutShort({});
+  u.asked.clear();
+  EXPECT_EQ(s.tick(), MeasurementTick::kRefreshed);
+  EXPECT_EQ(u.asked, (std::vector<int>{S1, S2, M1, M2}));
+}
+
 // Open, a failed poll, a good one, a recording armed, written, stopped, and
 // one that cannot be written.
 TEST(MeasurementSession, StatusLinesAndButtons) {

@@ -186,6 +186,9 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
   pictures.push_back({PictureRole::Graph, kGraphControl, [this] { graph(); }});
   bindPictures(pictures, ShortcutContext::Viewer);
   for (PictureRole role : pictureRoles()) showPicture(role, false);
+  // A whole poll is two to four block reads, 0.6 s at 9600 baud: input kept
+  // during it is acted on after the block in progress instead.
+  session_.setCutShort([this] { return heldInput() > 0; });
 
   // Nothing of the data shows before the first answer or record; the fixed
   // labels are there from the start.
