@@ -26,12 +26,14 @@ using DetectionProgress = std::function<void(int portIndex, int baudIndex)>;
 // Com1 to Com3; Com4 is never searched.
 inline constexpr std::array<int, 3> kDetectionPorts{0, 1, 2};
 
-// Slave address 0, then for each port of `ports` and each baud index 0 to 5
-// (300 baud first; a tcp:// device only at the baud index it has, the rate
-// being the server's) a read of register 0x2202 through transfer; the first that
-// succeeds ends the search with true, leaving Com and Bauds where the unit
-// answered and its reply in master.reply(). When none answers, Com and Bauds are
-// left at the last combination tried (Connect restores them).
+// Slave address 0, then a read of register 0x2202 through transfer at the
+// saved Com and Bauds (when Com is one of `ports`), then for each port of
+// `ports` and each baud index 0 to 5 (300 baud first; a tcp:// device only at
+// the baud index it has, the rate being the server's) the same read, the
+// saved combination not asked twice; the first that succeeds ends the search
+// with true, leaving Com and Bauds where the unit answered and its reply in
+// master.reply(). When none answers, Com and Bauds are left at the last
+// combination of that order (Connect restores them).
 bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProgress& progress = {},
                    std::span<const int> ports = kDetectionPorts);
 
