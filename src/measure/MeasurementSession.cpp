@@ -7,6 +7,7 @@
 #include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
+#include "link/PortFailure.h"
 
 namespace flowdesk {
 
@@ -116,7 +117,7 @@ void MeasurementSession::refresh() {
 
 MeasurementTick MeasurementSession::liveTick() {
   if (poll() != 0) {
-    screen_.secondLine = kTxtCommunicationFailure.text(language_);
+    screen_.secondLine = communicationFailureText(master_, language_);
     return MeasurementTick::kPollFailed;
   }
   if (!recording_.on()) {
