@@ -89,7 +89,7 @@ TEST(ConnectionPage, LanguageChoiceRelabelsAtOnceButKeepsTitle) {
     return t;
   };
   EXPECT_EQ(texts(),
-            (QStringList{"Jbus", "Com", "Bauds", "Langue", "Tableur", "Parcourir", "Connect"}));
+            (QStringList{"Jbus", "Com", "Bauds", "Langue", "Tableur", "Parcourir", "Connecter"}));
   auto* language = child<QComboBox>(page, "comboLanguage");
   language->setCurrentIndex(1);
   emit language->activated(1);
