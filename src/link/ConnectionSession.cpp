@@ -37,7 +37,7 @@ ConnectionSession::ConnectionSession(AppContext& context, std::string devRoot)
     : context_(context), devRoot_(std::move(devRoot)) {}
 
 ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
-                                             std::span<const int> ports) {
+                                             std::span<const int> ports, DetectionStart start) {
   AppSettings& s = context_.settings;
   JbusMaster& master = context_.master;
 
@@ -76,7 +76,7 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
         baudNow = baud;
         if (progress) progress(port, baud);
       },
-      ports);
+      ports, start);
 
   ConnectionOutcome outcome;
   if (result.found) {

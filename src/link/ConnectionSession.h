@@ -54,7 +54,8 @@ class ConnectionSession {
   // every port tried that gave nothing, why. `progress` is called before
   // each combination.
   ConnectionOutcome connect(const DetectionProgress& progress = {},
-                            std::span<const int> ports = kDetectionPorts);
+                            std::span<const int> ports = kDetectionPorts,
+                            DetectionStart start = DetectionStart::kSavedFirst);
 
   // The port the page shows: Com, or Com1 when Com is out of range.
   int port() const;

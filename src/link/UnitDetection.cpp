@@ -8,7 +8,7 @@
 namespace flowdesk {
 
 bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProgress& progress,
-                   std::span<const int> ports) {
+                   std::span<const int> ports, DetectionStart start) {
   // Address 0 is answered by any unit, whatever its own address.
   link.Jbus = 0.0f;
   const std::int32_t startCom = link.Com;
@@ -23,7 +23,8 @@ bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProg
 
   // A unit is most often where it was found last: asking there first finds
   // it in one exchange instead of after every slower rate and earlier port.
-  const bool savedFirst = std::find(ports.begin(), ports.end(), startCom) != ports.end() &&
+  const bool savedFirst = start == DetectionStart::kSavedFirst &&
+                          std::find(ports.begin(), ports.end(), startCom) != ports.end() &&
                           startBauds >= 0 && startBauds <= lastBaud;
   if (savedFirst && ask(startCom, startBauds)) return true;
 
@@ -51,13 +52,14 @@ bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProg
 }
 
 ConnectResult connectUnit(JbusMaster& master, LinkSettingRefs link,
-                          const DetectionProgress& progress, std::span<const int> ports) {
+                          const DetectionProgress& progress, std::span<const int> ports,
+                          DetectionStart start) {
   const float savedJbus = link.Jbus;
   const std::int32_t savedCom = link.Com;
   const std::int32_t savedBauds = link.Bauds;
 
   master.identificationDone = true;
-  const bool found = unitDetection(master, link, progress, ports);
+  const bool found = unitDetection(master, link, progress, ports, start);
   master.identificationDone = false;
 
   ConnectResult result;

@@ -177,6 +177,20 @@ TEST(UnitDetection, AsksWhereTheUnitWasLastFoundFirst) {
     EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
     EXPECT_EQ(std::make_pair(b.Com, b.Bauds), c.endsAt);
   }
+  // A device given for one run has no saved rate: scanned from the slowest.
+  {
+    Bench b;
+    b.putUnit(1, 600, 0, 8);
+    b.Com = 1;
+    b.Bauds = 5;
+    const int one[] = {1};
+    Tried tried;
+    ASSERT_TRUE(connectUnit(
+                    b.master, b.link(), [&](int port, int baud) { tried.emplace_back(port, baud); },
+                    one, DetectionStart::kScanOrder)
+                    .found);
+    EXPECT_EQ(tried, (Tried{{1, 0}, {1, 1}}));
+  }
   // Found where it was: one exchange on the line, nothing anywhere else.
   Bench b;
   b.putUnit(2, 4800, 0, 8);
