@@ -1,5 +1,6 @@
 #include "base/VersionStrings.h"
 
+#include "base/BilingualText.h"
 #include "base/BuildInfo.h"
 
 namespace flowdesk {
@@ -13,6 +14,15 @@ std::string VersionStrings::value(std::string_view key) const {
   return {};
 }
 
+VersionStrings VersionStrings::in(int language) const {
+  VersionStrings v = *this;
+  if (language == kEnglish) {
+    if (!FileDescriptionEn.empty()) v.FileDescription = FileDescriptionEn;
+    if (!LegalCopyrightEn.empty()) v.LegalCopyright = LegalCopyrightEn;
+  }
+  return v;
+}
+
 VersionStrings VersionStrings::load() {
   const auto text = [](const char* s) { return s == nullptr ? std::string() : std::string(s); };
   VersionStrings v;
@@ -21,6 +31,8 @@ VersionStrings VersionStrings::load() {
   v.FileDescription = text(build::kFileDescription);
   v.LegalCopyright = text(build::kLegalCopyright);
   v.CompanyName = text(build::kCompanyName);
+  v.FileDescriptionEn = text(build::kFileDescriptionEn);
+  v.LegalCopyrightEn = text(build::kLegalCopyrightEn);
   return v;
 }
 

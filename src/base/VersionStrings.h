@@ -12,6 +12,14 @@ struct VersionStrings {
   std::string FileDescription;
   std::string LegalCopyright;
   std::string CompanyName;
+  // The worded texts in English. The five above are the French version
+  // block's; an empty one here leaves the French text in English too.
+  std::string FileDescriptionEn;
+  std::string LegalCopyrightEn;
+
+  // The five texts as the program shows them in `language` (0 French, 1
+  // English).
+  VersionStrings in(int language) const;
 
   // The text of one key ("InternalName", "FileVersion" ...); an unknown key
   // gives an empty text, as a version block without that entry would.

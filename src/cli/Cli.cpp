@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/MemorySettingsStore.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
@@ -249,7 +250,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     return kExitDone;
   }
   if (options.version) {
-    const VersionStrings v = VersionStrings::load();
+    // The command line speaks English.
+    const VersionStrings v = VersionStrings::load().in(kEnglish);
     out << "flowdesk-cli " << v.FileVersion << "\n"
         << v.FileDescription << "\n"
         << v.LegalCopyright << "\n";

@@ -15,8 +15,11 @@ int runDetect(CliSession& s) {
   std::vector<int> ports(kDetectionPorts.begin(), kDetectionPorts.end());
   if (s.options.device) ports = {s.app.settings.Com};
 
+  // The saved rate is where the unit was found on the saved device: a
+  // device given for this run is scanned from the slowest rate.
   ConnectionSession session(s.app);
-  const ConnectionOutcome outcome = session.connect({}, ports);
+  const ConnectionOutcome outcome = session.connect(
+      {}, ports, s.options.device ? DetectionStart::kScanOrder : DetectionStart::kSavedFirst);
   if (!outcome.found) {
     // The report says why for every port; the status tells a silent unit
     // on a device that opened from no usable device at all.

@@ -169,7 +169,7 @@ EchoTick EchoSession::failed() {
   // is dropped so no picture of the plain display is shown or recorded.
   restart_ = true;
   screen_.title = std::string(kTxtEchoDisplayTitle.text(language_)) + " " +
-                  kTxtCommunicationFailure.text(language_);
+                  communicationFailureText(master_, language_);
   return EchoTick::kFailed;
 }
 

@@ -19,6 +19,16 @@ AppContext::~AppContext() {
   setPortResolver(previousResolver_);
 }
 
+void AppContext::moveVirtualUnit(const std::string& device) {
+  const std::string old = virtualUnitDevice;
+  for (std::size_t p = 0; p < deviceOverride.size(); ++p) {
+    const bool first = old.empty() && p == static_cast<std::size_t>(kVirtualUnitPort);
+    if (first || (!old.empty() && deviceOverride[p] == old)) deviceOverride[p] = device;
+  }
+  virtualUnitDevice = device;
+  if (!old.empty()) master.identificationDone = false;
+}
+
 std::string AppContext::devicePath(int portIndex) const {
   if (portIndex >= 0 && portIndex < kPortCount &&
       !deviceOverride[static_cast<std::size_t>(portIndex)].empty()) {

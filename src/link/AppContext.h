@@ -38,6 +38,19 @@ class AppContext {
   // --device); they win over the saved DeviceN and are never saved.
   std::array<std::string, kPortCount> deviceOverride;
 
+  // The terminal of the virtual unit this run started (flowdesk
+  // --virtual-unit), first on Com1: the connection page names it, an emptied
+  // device box on Com1 returns to it, and it is never saved as a port's
+  // device. Empty without one.
+  static constexpr int kVirtualUnitPort = 0;
+  std::string virtualUnitDevice;
+  // The virtual unit now runs on `device` (started, or started again after
+  // it ended; empty: it could not be): every port that opened its old
+  // terminal opens the new one, and the unit, being new, is identified again.
+  // The old path is dropped everywhere: the system may hand it to another
+  // program, which must not receive our requests.
+  void moveVirtualUnit(const std::string& device);
+
   // The device a port index opens: the override, else the operator's
   // DeviceN, else the n-th serial device found now (looked up again at every
   // transaction, so an adapter plugged in later is found).

@@ -24,6 +24,9 @@ constexpr BilingualText kTxtAdapterEchoes{
     "L'adaptateur renvoie ce qu'il émet : son écho est ignoré.",
     "The adapter echoes what it sends: its echo is skipped."};
 
+// How the device box names the virtual unit this run started.
+constexpr BilingualText kTxtVirtualUnit{"unité virtuelle", "virtual unit"};
+
 constexpr BilingualText kTxtServerRate{
     "Serveur TCP brut : la vitesse est celle réglée sur le serveur, elle n'a pas été balayée.",
     "Raw TCP server: the rate is the one set on the server; it was not scanned."};
@@ -34,12 +37,13 @@ ConnectionSession::ConnectionSession(AppContext& context, std::string devRoot)
     : context_(context), devRoot_(std::move(devRoot)) {}
 
 ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
-                                             std::span<const int> ports) {
+                                             std::span<const int> ports, DetectionStart start) {
   AppSettings& s = context_.settings;
   JbusMaster& master = context_.master;
 
-  // What each port did, in the order tried. A combination's open is looked
-  // at when the next one starts, and once more after the last.
+  // What each port did. A combination's open is looked at when the next one
+  // starts, and once more after the last. The saved combination is asked
+  // first, so a port can come back later: its rates join its first entry.
   struct Tried {
     int port;
     std::string device;
@@ -47,10 +51,11 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
     PortFailure refused;
   };
   std::vector<Tried> tried;
+  std::size_t now = 0;
   int baudNow = -1;
   const auto settle = [&] {
     if (tried.empty()) return;
-    Tried& t = tried.back();
+    Tried& t = tried[now];
     if (master.lastPortStatus() == kPortOk) {
       t.opened.push_back(baudNow);
       t.device = master.lastDevice();
@@ -64,11 +69,14 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
       master, LinkSettingRefs{s.Com, s.Jbus, s.Bauds},
       [&](int port, int baud) {
         settle();
-        if (tried.empty() || tried.back().port != port) tried.push_back({port, {}, {}, {}});
+        const auto same = [port](const Tried& t) { return t.port == port; };
+        now = static_cast<std::size_t>(std::find_if(tried.begin(), tried.end(), same) -
+                                       tried.begin());
+        if (now == tried.size()) tried.push_back({port, {}, {}, {}});
         baudNow = baud;
         if (progress) progress(port, baud);
       },
-      ports);
+      ports, start);
 
   ConnectionOutcome outcome;
   if (result.found) {
@@ -78,15 +86,22 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
     outcome.address = result.address;
     outcome.device = context_.devicePath(s.Com);
     outcome.serverRate = isRawNetworkDevice(outcome.device);
-    tried.pop_back();  // the port that answered
+    tried.erase(tried.begin() + static_cast<std::ptrdiff_t>(now));  // the port that answered
   } else {
     settle();
   }
-  for (const Tried& t : tried) {
+  // Told in the order of the search proper, whichever port was asked first.
+  const auto rank = [&ports](const Tried& t) {
+    return std::find(ports.begin(), ports.end(), t.port);
+  };
+  std::stable_sort(tried.begin(), tried.end(),
+                   [&rank](const Tried& a, const Tried& b) { return rank(a) < rank(b); });
+  for (Tried& t : tried) {
     if (t.opened.empty()) {
       outcome.failures.push_back(t.refused);
       continue;
     }
+    std::sort(t.opened.begin(), t.opened.end());
     PortFailure silent;
     silent.portIndex = t.port;
     silent.device = t.device;
@@ -114,18 +129,41 @@ std::string ConnectionSession::devicePath() const {
 
 DeviceChoices ConnectionSession::deviceChoices() const {
   DeviceChoices choices{findSerialDevices(devRoot_), devicePath()};
-  if (!choices.current.empty() && std::find(choices.items.begin(), choices.items.end(),
-                                            choices.current) == choices.items.end()) {
+  const std::string& unit = context_.virtualUnitDevice;
+  const auto listed = [&choices](const std::string& device) {
+    return std::find(choices.items.begin(), choices.items.end(), device) != choices.items.end();
+  };
+  if (!unit.empty() && !listed(unit)) choices.items.push_back(unit);
+  if (!choices.current.empty() && !listed(choices.current)) {
     choices.items.insert(choices.items.begin(), choices.current);
   }
   return choices;
 }
 
-bool ConnectionSession::chooseDevice(const std::string& path) {
+std::string ConnectionSession::deviceText(const std::string& device, int language) const {
+  if (device.empty() || device != context_.virtualUnitDevice) return device;
+  return std::string(kTxtVirtualUnit.text(language)) + " (" + device + ")";
+}
+
+bool ConnectionSession::chooseDevice(const std::string& typed) {
   const int p = port();
-  if (path == context_.devicePath(p)) return false;
-  context_.deviceOverride[static_cast<std::size_t>(p)].clear();
-  if (std::string* setting = context_.settings.deviceSetting(p)) *setting = path;
+  const std::string& unit = context_.virtualUnitDevice;
+  const bool named = !unit.empty() && (typed == unit || typed == deviceText(unit, kFrench) ||
+                                       typed == deviceText(unit, kEnglish));
+  const bool emptied = typed.empty() && !unit.empty() && p == AppContext::kVirtualUnitPort;
+  std::string* setting = context_.settings.deviceSetting(p);
+  std::string& runOnly = context_.deviceOverride[static_cast<std::size_t>(p)];
+  if (named || emptied) {
+    // An emptied box also means the default mapping for the runs to come.
+    const bool forgets = emptied && setting != nullptr && !setting->empty();
+    if (forgets) setting->clear();
+    if (runOnly == unit && !forgets) return false;
+    runOnly = unit;
+    return true;
+  }
+  if (typed == context_.devicePath(p)) return false;
+  runOnly.clear();
+  if (setting != nullptr) *setting = typed;
   return true;
 }
 

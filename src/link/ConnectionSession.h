@@ -34,8 +34,10 @@ struct ConnectionOutcome {
 
 // What the device box offers for the current port.
 struct DeviceChoices {
-  std::vector<std::string> items;  // the devices found, the current one first when not among them
-  std::string current;             // the device the port opens now (may be empty)
+  // The devices found, then the virtual unit when one runs, the current one
+  // first when not among them.
+  std::vector<std::string> items;
+  std::string current;  // the device the port opens now (may be empty)
 };
 
 // The connection page without its widgets: the Connect sequence and the
@@ -52,17 +54,23 @@ class ConnectionSession {
   // every port tried that gave nothing, why. `progress` is called before
   // each combination.
   ConnectionOutcome connect(const DetectionProgress& progress = {},
-                            std::span<const int> ports = kDetectionPorts);
+                            std::span<const int> ports = kDetectionPorts,
+                            DetectionStart start = DetectionStart::kSavedFirst);
 
   // The port the page shows: Com, or Com1 when Com is out of range.
   int port() const;
   std::string devicePath() const;
   DeviceChoices deviceChoices() const;
-  // The operator picked or typed a device for the current port. It is saved
-  // in DeviceN and wins over a path set for this run only (the virtual
-  // unit); an empty path returns to the default mapping. False when the port
-  // opens that device already.
-  bool chooseDevice(const std::string& path);
+  // How the device box names a device: the running virtual unit as
+  // "virtual unit (/dev/pts/N)", any other by its path.
+  std::string deviceText(const std::string& device, int language) const;
+  // The operator picked or typed a device for the current port: a path, or
+  // the virtual unit's name in either language. It is saved in DeviceN and
+  // wins over a path set for this run only; an empty text returns to the
+  // default mapping, and on the virtual unit's port to the virtual unit. The
+  // virtual unit's terminal is used for this run only, never saved. False
+  // when the port opens that device already.
+  bool chooseDevice(const std::string& typed);
 
   // Where the program prompt starts: the chosen program's folder, else where
   // programs live.

@@ -1,11 +1,13 @@
 #include "link/PortFailure.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <initializer_list>
 #include <string_view>
 
 #include "base/BilingualText.h"
+#include "base/Texts.h"
 #include "link/NetworkSerialDriver.h"
 #include "link/SerialPort.h"
 
@@ -308,6 +310,27 @@ std::string withPortFailure(std::string text, const std::optional<PortFailure>& 
                             int language) {
   if (!failure) return text;
   return text + (text.empty() ? "" : "\n") + openFailureText(*failure, language);
+}
+
+std::string exchangeFailureText(const JbusMaster& master, int language) {
+  const Reply& reply = master.reply();
+  if (reply.ok()) return {};
+  if (reply.fault != ReplyFault::kPortFailed) return replyFaultText(reply, language);
+  const int port = master.lastPortIndex();
+  // The devices present are left out: a line beside a screen's data has no
+  // room for them, and the connection page lists them.
+  std::string text =
+      portFailureText(portRefusal(port, master.lastPortStatus(), master.lastDevice(),
+                                  master.lastErrno(), master.deviceOpenedBefore(port)),
+                      language);
+  text.resize(std::min(text.size(), text.find('\n')));
+  return text;
+}
+
+std::string communicationFailureText(const JbusMaster& master, int language) {
+  const std::string reason = exchangeFailureText(master, language);
+  std::string text = kTxtCommunicationFailure.text(language);
+  return reason.empty() ? text : text + " \u2014 " + reason;
 }
 
 std::string presentDevicesText(const std::vector<std::string>& devices, int language) {

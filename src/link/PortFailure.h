@@ -82,6 +82,17 @@ std::string openFailureText(const PortFailure& failure, int language);
 std::string withPortFailure(std::string text, const std::optional<PortFailure>& failure,
                             int language);
 
+// Why the master's last exchange failed, on one line: the first line of the
+// port's reason when the port could not be opened (gone, refused, busy, a
+// device server's refusal), else what the reply lacked (no answer, bad CRC,
+// the unit's exception), in the words flowdesk-cli and the connection page
+// use. Empty after a good exchange.
+std::string exchangeFailureText(const JbusMaster& master, int language);
+
+// "Communication Failure" with that reason beside it: what a polling screen
+// shows while the unit is not there.
+std::string communicationFailureText(const JbusMaster& master, int language);
+
 // "Serial devices present: ...", or that there is none.
 std::string presentDevicesText(const std::vector<std::string>& devices, int language);
 

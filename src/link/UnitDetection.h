@@ -26,14 +26,22 @@ using DetectionProgress = std::function<void(int portIndex, int baudIndex)>;
 // Com1 to Com3; Com4 is never searched.
 inline constexpr std::array<int, 3> kDetectionPorts{0, 1, 2};
 
-// Slave address 0, then for each port of `ports` and each baud index 0 to 5
-// (300 baud first; a tcp:// device only at the baud index it has, the rate
-// being the server's) a read of register 0x2202 through transfer; the first that
-// succeeds ends the search with true, leaving Com and Bauds where the unit
-// answered and its reply in master.reply(). When none answers, Com and Bauds are
-// left at the last combination tried (Connect restores them).
+// Where a search starts: at the saved Com and Bauds (where the unit was
+// last found), or straight at the first port's slowest rate (a device given
+// for one run has no rate saved for it).
+enum class DetectionStart { kSavedFirst, kScanOrder };
+
+// Slave address 0, then a read of register 0x2202 through transfer at the
+// saved Com and Bauds (when Com is one of `ports` and `start` says so), then for each port of
+// `ports` and each baud index 0 to 5 (300 baud first; a tcp:// device only at
+// the baud index it has, the rate being the server's) the same read, the
+// saved combination not asked twice; the first that succeeds ends the search
+// with true, leaving Com and Bauds where the unit answered and its reply in
+// master.reply(). When none answers, Com and Bauds are left at the last
+// combination of that order (Connect restores them).
 bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProgress& progress = {},
-                   std::span<const int> ports = kDetectionPorts);
+                   std::span<const int> ports = kDetectionPorts,
+                   DetectionStart start = DetectionStart::kSavedFirst);
 
 struct ConnectResult {
   bool found = false;
@@ -47,6 +55,7 @@ struct ConnectResult {
 // and port and baud stay where it answered; on failure all three are put back.
 ConnectResult connectUnit(JbusMaster& master, LinkSettingRefs link,
                           const DetectionProgress& progress = {},
-                          std::span<const int> ports = kDetectionPorts);
+                          std::span<const int> ports = kDetectionPorts,
+                          DetectionStart start = DetectionStart::kSavedFirst);
 
 }  // namespace flowdesk

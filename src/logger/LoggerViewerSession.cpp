@@ -344,14 +344,16 @@ LoggerTick LoggerViewerSession::unitTick() {
   if (!fetched) {
     timerMs_ = kRetryMs;
     if (!pageStarted_) screen_.progress = false;
+    // The page and the download window would otherwise stand still without
+    // a word while the next ticks ask again.
+    screen_.topLine = communicationFailureText(master_, language_);
     if (recordState_ != Recording::Off) {
-      // The window would otherwise stand still without a word while the
-      // next ticks ask again.
       ++download_.failedFetches;
-      download_.failure = kTxtCommunicationFailure.text(language_);
+      download_.failure = screen_.topLine;
     }
     return LoggerTick::kFetchFailed;
   }
+  screen_.topLine.clear();
   download_.failedFetches = 0;
   download_.failure.clear();
   if (!pageStarted_) {

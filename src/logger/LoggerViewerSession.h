@@ -59,7 +59,7 @@ struct LoggerGrid {
 // Everything of the viewer that is not the grid.
 struct LoggerScreen {
   std::string title;        // "Logger"
-  std::string topLine;      // the file in file mode
+  std::string topLine;      // the file in file mode; in unit mode, why the last fetch failed
   std::string filledLabel;  // unit mode only
   std::string filledValue;
   std::string totalLabel;
@@ -81,8 +81,9 @@ struct LoggerDownloadView {
   long long progressPosition = 0;
   std::string info;       // the first record of the last answer
   std::string remaining;  // time left, hours:minutes:seconds
-  // While the unit does not answer: "Communication Failure" and the fetches
-  // that failed in a row; both clear at the next answer.
+  // While the unit does not answer: "Communication Failure" with the reason
+  // beside it, and the fetches that failed in a row; both clear at the next
+  // answer.
   std::string failure;
   int failedFetches = 0;
 };

@@ -7,6 +7,7 @@
 #include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
+#include "link/PortFailure.h"
 
 namespace flowdesk {
 
@@ -121,7 +122,7 @@ MeasurementTick MeasurementSession::liveTick() {
   const int polled = poll();
   if (polled == kPollCutShort) return MeasurementTick::kNothing;
   if (polled != 0) {
-    screen_.secondLine = kTxtCommunicationFailure.text(language_);
+    screen_.secondLine = communicationFailureText(master_, language_);
     return MeasurementTick::kPollFailed;
   }
   if (!recording_.on()) {

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "base/BilingualText.h"
 #include "base/ModeFlags.h"
 #include "base/VersionStrings.h"
 
@@ -79,7 +80,7 @@ TEST(ModeFlags, CommandLineIsTheArgumentsJoinedWithoutTheProgram) {
 }
 
 TEST(VersionStrings, KeysNameTheirOwnTexts) {
-  const VersionStrings v{"a", "b", "c", "d", "e"};
+  const VersionStrings v{"a", "b", "c", "d", "e", "c-en", ""};
   EXPECT_EQ(v.value("InternalName"), "a");
   EXPECT_EQ(v.value("FileVersion"), "b");
   EXPECT_EQ(v.value("FileDescription"), "c");
@@ -88,9 +89,31 @@ TEST(VersionStrings, KeysNameTheirOwnTexts) {
   EXPECT_EQ(v.value("ProductName"), "");
   EXPECT_EQ(v.value("internalname"), "");
 
+  // The worded texts follow the language; one without an English form
+  // stays as it is.
+  const struct {
+    int language;
+    const char* description;
+    const char* copyright;
+  } shown[] = {{kFrench, "c", "d"}, {kEnglish, "c-en", "d"}, {7, "c", "d"}};
+  for (const auto& c : shown) {
+    const VersionStrings in = v.in(c.language);
+    EXPECT_EQ(in.FileDescription, c.description) << c.language;
+    EXPECT_EQ(in.LegalCopyright, c.copyright) << c.language;
+    EXPECT_EQ(in.InternalName, "a");
+    EXPECT_EQ(in.FileVersion, "b");
+    EXPECT_EQ(in.CompanyName, "e");
+  }
+
+  // The build's own: French texts, each worded one with its English form.
   const VersionStrings built = VersionStrings::load();
   EXPECT_EQ(built.InternalName, "flowdesk");
   EXPECT_FALSE(built.FileVersion.empty());
+  for (const std::string* french : {&built.FileDescription, &built.LegalCopyright}) {
+    EXPECT_NE(french->find("é"), std::string::npos) << *french;
+  }
+  EXPECT_NE(built.in(kEnglish).FileDescription, built.FileDescription);
+  EXPECT_NE(built.in(kEnglish).LegalCopyright, built.LegalCopyright);
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/Texts.h"
 
@@ -110,6 +114,46 @@ TEST(Texts, BlanksTabsAndLineBreaksArePartOfTheText) {
     EXPECT_STREQ(c.text.text(kFrench), c.french);
     EXPECT_STREQ(c.text.text(kEnglish), c.english);
   }
+}
+
+// A French operator reads French: a text the same in both languages is a
+// name, a unit or a code, never English words.
+TEST(Texts, NoEnglishWordsInFrench) {
+  struct Entry {
+    const char* name;
+    const char* french;
+    const char* english;
+  };
+  static constexpr Entry kTable[] = {
+#define FLOWDESK_TEXT(name, french, english) {#name, french, english},
+#include "base/TextTable.inc"
+#undef FLOWDESK_TEXT
+  };
+  // Words of an English sentence that French never uses.
+  const char* const kEnglishWords[] = {"the",    "error", "failed", "failure", "connect",
+                                       "print",  "file",  "cannot", "could",   "please",
+                                       "wait",   "open",  "save",   "unit",    "device",
+                                       "answer", "not",   "is",     "was",     "with"};
+  const auto words = [](std::string text) {
+    for (char& ch : text)
+      ch = std::isalpha(static_cast<unsigned char>(ch)) ? std::tolower(ch) : ' ';
+    std::vector<std::string> found;
+    std::istringstream in(text);
+    for (std::string w; in >> w;) found.push_back(w);
+    return found;
+  };
+  ASSERT_GT(std::size(kTable), 300u);
+  int same = 0;
+  for (const Entry& e : kTable) {
+    if (std::string_view(e.french) != e.english) continue;
+    ++same;
+    for (const std::string& w : words(e.french)) {
+      for (const char* english : kEnglishWords) {
+        EXPECT_NE(w, english) << e.name << ": \"" << e.french << "\" in French";
+      }
+    }
+  }
+  EXPECT_GT(same, 0) << "the units and codes are the same in both";
 }
 
 TEST(Texts, AnyLanguageButEnglishReadsFrench) {

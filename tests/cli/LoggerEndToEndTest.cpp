@@ -159,13 +159,15 @@ TEST(LoggerEndToEnd, ADownloadSaysWhileTheUnitIsSilentAndResumesWithoutGapsOrDou
   rig.silentRequests = 2 * 3;  // a fetch tries three times before it fails
   EXPECT_EQ(s.tick(), Tick::kFetchFailed);
   EXPECT_EQ(s.tick(), Tick::kFetchFailed);
-  EXPECT_EQ(s.download().failure, "Communication Failure");
+  EXPECT_EQ(s.download().failure, "Communication Failure \u2014 no answer");
   EXPECT_EQ(s.download().failedFetches, 2);
+  EXPECT_EQ(s.screen().topLine, s.download().failure) << "the page says it too";
   EXPECT_EQ(s.timerMs(), LoggerViewerSession::kRetryMs) << "no spinning on a vanished device";
   EXPECT_EQ(s.download().recordsDone, 8);
   EXPECT_EQ(s.tick(), Tick::kDownloading);
   EXPECT_EQ(s.timerMs(), LoggerViewerSession::kTickMs);
   EXPECT_TRUE(s.download().failure.empty());
+  EXPECT_TRUE(s.screen().topLine.empty());
   EXPECT_EQ(s.download().failedFetches, 0);
   tickUntilStopped(s);
   Bytes expected = {0x22, 0x00};

@@ -166,7 +166,7 @@ TEST(EchoSessionLive, AfterAFailedExchangeTheChosenScreenIsSentAgainFirst) {
     }
     rig.silent = [](int, int) { return true; };
     EXPECT_EQ(rig.session.tick(), EchoTick::kFailed);
-    EXPECT_EQ(rig.session.screen().title, "Echo display Communication Failure");
+    EXPECT_EQ(rig.session.screen().title, "Echo display Communication Failure \u2014 no answer");
     rig.silent = nullptr;
     rig.unit.handle(testing::withCrc({1, 16, 0x23, 0x20, 0, 2, 4, 0, 0, 0, 0}));
     ASSERT_EQ(rig.unit.echoCode(), 0);

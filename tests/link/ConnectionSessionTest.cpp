@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/BilingualText.h"
@@ -347,6 +348,132 @@ TEST(PortFailureOf, TheLastExchangesPort) {
     EXPECT_EQ(f->device, adapter);
     EXPECT_EQ(f->presentDevices, needsDeviceList(*f) ? std::vector<std::string>{dev.file("ttyS0")}
                                                      : std::vector<std::string>{});
+  }
+}
+
+// Connect asks at the saved port and rate first; a scan that finds nothing
+// tells the same, whatever was saved.
+TEST(ConnectionSession, SavedCombinationFirstLeavesAFailedScansReportAlone) {
+  std::optional<std::array<std::string, 2>> report;
+  const std::pair<int, int> saved[] = {{3, 2}, {0, 4}, {1, 0}, {2, 5}};
+  for (const auto& [com, bauds] : saved) {
+    SCOPED_TRACE(com * 10 + bauds);
+    Bench b({kSilent, kMissing, kSilent});
+    b.context.settings.Com = com;
+    b.context.settings.Bauds = bauds;
+    ConnectionSession session(b.context, b.dev.path());
+    int steps = 0;
+    const ConnectionOutcome outcome = session.connect([&](int, int) { ++steps; });
+    EXPECT_FALSE(outcome.found);
+    EXPECT_EQ(steps, 18);
+    ASSERT_EQ(outcome.failures.size(), 3u);
+    EXPECT_EQ(outcome.failures[0].baudIndexes, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(outcome.failures[1].reason, Reason::kMissing);
+    EXPECT_EQ(b.context.settings.Com, com);
+    EXPECT_EQ(b.context.settings.Bauds, bauds);
+    // the terminals and folders differ from bench to bench; the rest must not
+    std::array<std::string, 2> texts;
+    for (int language : {kFrench, kEnglish}) {
+      std::string text = connectionReportText(outcome, language);
+      for (const std::string& varies :
+           {b.ptys[0].path(), b.ptys[1].path(), b.ptys[2].path(), b.dev.path()}) {
+        for (std::size_t at; (at = text.find(varies)) != std::string::npos;) {
+          text.replace(at, varies.size(), "X");
+        }
+      }
+      texts[static_cast<std::size_t>(language)] = text;
+    }
+    if (!report) report = texts;
+    EXPECT_EQ(texts, *report);
+  }
+  // Where it answered last, it answers at once.
+  Bench b({kSilent, kUnit4800, kSilent});
+  b.context.settings.Com = 1;
+  b.context.settings.Bauds = 4;
+  ConnectionSession session(b.context, b.dev.path());
+  int steps = 0;
+  const ConnectionOutcome outcome = session.connect([&](int, int) { ++steps; });
+  EXPECT_TRUE(outcome.found);
+  EXPECT_EQ(steps, 1);
+  EXPECT_TRUE(outcome.failures.empty());
+}
+
+// What a polling screen shows beside "Communication Failure": the reason
+// the connection page and flowdesk-cli give, on one line.
+TEST(CommunicationFailure, SaysWhyTheUnitIsNotThere) {
+  testing::PtyPair pty;  // a real terminal that no group may open
+  ::chmod(pty.path().c_str(), 0600);
+  const std::string adapter = pty.path();
+  const struct {
+    const char* name;
+    std::string device;
+    bool openFirst;  // one exchange goes through first
+    int status;      // what the last open gives
+    int error;
+    bool refuses;                       // the unit answers with an exception
+    std::array<const char*, 2> reason;  // French, English; a prefix for the long ones
+  } cases[] = {
+      {"no answer", adapter, false, kPortOk, 0, false, {"pas de réponse", "no answer"}},
+      {"the unit refuses", adapter, false, kPortOk, 0, true, {"exception 2", "exception 2"}},
+      {"adapter gone",
+       "/nonexistent/ttyUSB9",
+       false,
+       kPortNoDevice,
+       ENOENT,
+       false,
+       {"Com1 : /nonexistent/ttyUSB9 n'existe pas (adaptateur débranché ?).",
+        "Com1: /nonexistent/ttyUSB9 does not exist (adapter unplugged?)."}},
+      {"permission",
+       adapter,
+       false,
+       kPortInUse,
+       EACCES,
+       false,
+       {"Com1 : Accès refusé à ", "Com1: Access to "}},
+      {"server refused",
+       "tcp://127.0.0.1:1",
+       false,
+       kPortPlatformError,
+       kErrRefused,
+       false,
+       {"Com1 : tcp://127.0.0.1:1 : connexion refusée (aucun serveur n'écoute sur ce port).",
+        "Com1: tcp://127.0.0.1:1: connection refused (no server listens on that port)."}},
+      {"busy", adapter, true, kPortInUse, EBUSY, false, {"Com1 : ", "Com1: "}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ManualClock clock;
+    JbusMaster master(clock);
+    auto line = std::make_shared<MemoryLine>(clock);
+    master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
+    int error = 0;
+    master.setPortOpener([&](int index, long baud, char parity, int bits, int stops) {
+      SerialPort* port = openMemoryPort(line, index, baud, parity, bits, stops);
+      port->device = c.device;
+      port->systemError = error;
+      return port;
+    });
+    if (c.openFirst) master.readRegisters(0x2202, 1);
+    line->openStatus = c.status;
+    error = c.error;
+    if (c.refuses) {
+      line->onWrite = [](MemoryLine& l) {
+        l.takeRequest();
+        l.deliverAtBaud(testing::withCrc({1, 0x83, 2}), 9600, 5);
+      };
+    }
+    EXPECT_EQ(master.readRegisters(0x2202, 1), -1);
+
+    for (int language : {kFrench, kEnglish}) {
+      const std::string reason = exchangeFailureText(master, language);
+      EXPECT_TRUE(reason.starts_with(c.reason[static_cast<std::size_t>(language)])) << reason;
+      // the advice stays on the connection page: one line here
+      EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
+      EXPECT_EQ(
+          communicationFailureText(master, language),
+          std::string(language == kFrench ? "Communication interrompue" : "Communication Failure") +
+              " \u2014 " + reason);
+    }
   }
 }
 

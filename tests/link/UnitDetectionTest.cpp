@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <utility>
@@ -133,6 +134,71 @@ TEST(UnitDetection, SearchLeavesTheLastCombinationWhenNothingAnswers) {
   EXPECT_EQ(b.Com, 2);
   EXPECT_EQ(b.Bauds, 5);
   EXPECT_FLOAT_EQ(b.Jbus, 0.0f);
+}
+
+TEST(UnitDetection, AsksWhereTheUnitWasLastFoundFirst) {
+  struct Case {
+    const char* name;
+    int savedCom;
+    int savedBauds;
+    int unitPort;  // -1: no unit
+    long unitBaud;
+    Tried firstTries;  // the start of the order
+    int tries;
+    std::pair<int, int> endsAt;  // Com, Bauds after the search
+  };
+  const Case cases[] = {
+      {"still where it was", 1, 3, 1, 2400, {{1, 3}}, 1, {1, 3}},
+      {"moved to another rate", 1, 3, 1, 9600, {{1, 3}, {0, 0}}, 1 + 6 + 5, {1, 5}},
+      {"moved to a port before", 2, 5, 0, 300, {{2, 5}, {0, 0}}, 2, {0, 0}},
+      {"saved on Com4, never searched", 3, 2, 0, 1200, {{0, 0}, {0, 1}}, 3, {0, 2}},
+      {"saved rate out of range", 1, 9, 1, 300, {{0, 0}}, 7, {1, 0}},
+      {"nothing anywhere", 1, 3, -1, 0, {{1, 3}, {0, 0}}, 18, {2, 5}},
+      {"nothing, saved on the last", 2, 5, -1, 0, {{2, 5}, {0, 0}}, 18, {2, 5}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b;
+    if (c.unitPort >= 0) b.putUnit(c.unitPort, c.unitBaud, 0, 8);
+    b.Com = c.savedCom;
+    b.Bauds = c.savedBauds;
+    Tried tried;
+    const bool found = unitDetection(b.master, b.link(),
+                                     [&](int port, int baud) { tried.emplace_back(port, baud); });
+    EXPECT_EQ(found, c.unitPort >= 0);
+    ASSERT_GE(tried.size(), c.firstTries.size());
+    EXPECT_EQ(
+        Tried(tried.begin(), tried.begin() + static_cast<std::ptrdiff_t>(c.firstTries.size())),
+        c.firstTries);
+    EXPECT_EQ(static_cast<int>(tried.size()), c.tries);
+    // no combination is asked twice
+    Tried sorted = tried;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+    EXPECT_EQ(std::make_pair(b.Com, b.Bauds), c.endsAt);
+  }
+  // A device given for one run has no saved rate: scanned from the slowest.
+  {
+    Bench b;
+    b.putUnit(1, 600, 0, 8);
+    b.Com = 1;
+    b.Bauds = 5;
+    const int one[] = {1};
+    Tried tried;
+    ASSERT_TRUE(connectUnit(
+                    b.master, b.link(), [&](int port, int baud) { tried.emplace_back(port, baud); },
+                    one, DetectionStart::kScanOrder)
+                    .found);
+    EXPECT_EQ(tried, (Tried{{1, 0}, {1, 1}}));
+  }
+  // Found where it was: one exchange on the line, nothing anywhere else.
+  Bench b;
+  b.putUnit(2, 4800, 0, 8);
+  b.Com = 2;
+  b.Bauds = 4;
+  ASSERT_TRUE(connectUnit(b.master, b.link()).found);
+  EXPECT_EQ(b.lines[2]->sentLog.size(), 8u);
+  EXPECT_EQ(b.lines[0]->opens + b.lines[1]->opens, 0);
 }
 
 TEST(UnitDetection, OnePortAtSixRates) {

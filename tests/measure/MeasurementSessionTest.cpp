@@ -138,8 +138,14 @@ TEST(MeasurementSession, StatusLinesAndButtons) {
     std::string top, second, saveArretPrint;
   } steps[] = {
       {[&] { u.silent = {M1}; }, MeasurementTick::kPollFailed, "Trying to connect",
-       "Communication Failure", "000"},
+       "Communication Failure \u2014 no answer", "000"},
       {[&] { u.silent.clear(); }, MeasurementTick::kRefreshed, "", "", "101"},
+      // the adapter that answered a moment ago is gone: the screen says so
+      {[&] { u.line->openStatus = kPortNoDevice; }, MeasurementTick::kPollFailed, "",
+       "Communication Failure \u2014 Com1: memory has gone since it was last used (adapter "
+       "unplugged?).",
+       "101"},
+      {[&] { u.line->openStatus = kPortOk; }, MeasurementTick::kRefreshed, "", "", "101"},
       {[&] { s.startRecording(path); }, MeasurementTick::kRefreshed, path, "Record n° 1", "011"},
       {[] {}, MeasurementTick::kRefreshed, path, "Record n° 2", "011"},
       {[&] { s.stopRecording(); }, MeasurementTick::kRefreshed, "", "", "101"},

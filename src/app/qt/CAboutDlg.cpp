@@ -11,10 +11,11 @@ CAboutDlg::CAboutDlg(const VersionStrings& versions, int language, QWidget* pare
   ui_->setupUi(this);
   setWindowTitle(QString::fromUtf8(kTxtAboutTitle.text(language)) +
                  QString::fromStdString(versions.InternalName));
-  ui_->labelDescription->setText(QString::fromStdString(versions.FileDescription));
-  ui_->labelVersion->setText(QString::fromStdString(versions.FileVersion));
-  ui_->labelCopyright->setText(QString::fromStdString(versions.LegalCopyright));
-  ui_->labelCompany->setText(QString::fromStdString(versions.CompanyName));
+  const VersionStrings shown = versions.in(language);
+  ui_->labelDescription->setText(QString::fromStdString(shown.FileDescription));
+  ui_->labelVersion->setText(QString::fromStdString(shown.FileVersion));
+  ui_->labelCopyright->setText(QString::fromStdString(shown.LegalCopyright));
+  ui_->labelCompany->setText(QString::fromStdString(shown.CompanyName));
   ui_->icon->setPixmap(resourcePicture(QStringLiteral("icon130.svg")));
   connect(ui_->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
   adjustSize();

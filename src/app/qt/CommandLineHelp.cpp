@@ -62,7 +62,8 @@ not be written, 2 without a display.
 }
 
 std::string guiVersionText() {
-  return std::string("flowdesk ") + build::kFileVersion + "\n" + build::kLegalCopyright + "\n";
+  // The command line speaks English.
+  return std::string("flowdesk ") + build::kFileVersion + "\n" + build::kLegalCopyrightEn + "\n";
 }
 
 }  // namespace flowdesk

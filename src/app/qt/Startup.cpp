@@ -81,9 +81,22 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
     // Split as a shell splits, so "--faults-shown 'flow,chords'" works.
     unitArguments << QProcess::splitCommand(QString::fromStdString(unitArgsValue(arguments)));
     const QString program = VirtualUnitProcess::findProgram(QString::fromStdString(programDir));
+    unit->setLanguage(context.settings.Language);
     if (unit->start(program, unitArguments)) {
-      context.deviceOverride[0] = unit->devicePath().toStdString();
+      context.moveVirtualUnit(unit->devicePath().toStdString());
       std::fprintf(stderr, "flowdesk: virtual unit on %s (Com1)\n", qPrintable(unit->devicePath()));
+      // A unit that ended left a terminal name the system may give to
+      // another program: the ports follow the unit to its new one.
+      QObject::connect(unit.get(), &VirtualUnitProcess::restarted, unit.get(),
+                       [&context, u = unit.get()](const QString& device) {
+                         context.moveVirtualUnit(device.toStdString());
+                         if (device.isEmpty()) {
+                           std::fprintf(stderr, "flowdesk: %s\n", qPrintable(u->errorText()));
+                         } else {
+                           std::fprintf(stderr, "flowdesk: virtual unit started again on %s\n",
+                                        qPrintable(device));
+                         }
+                       });
     } else {
       std::fprintf(stderr, "flowdesk: %s\n", qPrintable(unit->errorText()));
       userInterface().message(nullptr, UserInterface::Icon::Warning,

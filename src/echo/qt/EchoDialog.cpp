@@ -173,8 +173,7 @@ void EchoDialog::navigate(EchoButton b) {
 
 void EchoDialog::print() {
   if (!session_.screen().shown(EchoButton::kPrint)) return;
-  const QString note = printScreen(kDocEcho, true, {ui_->progressBar});
-  if (!note.isEmpty()) ui_->labelSecondLine->setText(note);
+  printWithNote(kDocEcho, true, ui_->labelSecondLine, {ui_->progressBar});
 }
 
 bool EchoDialog::readyToClose() {

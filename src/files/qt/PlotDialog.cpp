@@ -189,8 +189,7 @@ bool PlotDialog::exportTo(const std::string& path) {
 }
 
 void PlotDialog::print() {
-  const QString note = printScreen(kPrintTitle, true);
-  if (!note.isEmpty()) ui_->labelCursor->setText(note);
+  printWithNote(kPrintTitle, true, ui_->labelCursor);
 }
 
 }  // namespace flowdesk

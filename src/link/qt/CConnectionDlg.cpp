@@ -64,6 +64,9 @@ CConnectionDlg::CConnectionDlg(AppContext& context, QWidget* parent)
   showNumbers(*this, rows_.fields);
   fillLists(*this, rows_.combos, language);
   showTexts(*this, rows_.texts);
+  // What is typed stays as typed: the box's completion would turn
+  // "tcp://127.0.0.1" into a longer entry of the list as Enter is pressed.
+  ui_->comboDevice->setCompleter(nullptr);
   showDevices();
 
   connect(ui_->editAddress, &QLineEdit::editingFinished, this, &CConnectionDlg::readAddress);
@@ -105,10 +108,12 @@ void CConnectionDlg::showDevices() {
   QComboBox* combo = ui_->comboDevice;
   const QSignalBlocker quiet(combo);
   combo->clear();
-  for (const std::string& device : choices.items) combo->addItem(QString::fromStdString(device));
-  const QString current = QString::fromStdString(choices.current);
-  combo->setCurrentIndex(combo->findText(current));
-  combo->setEditText(current);
+  for (const std::string& device : choices.items) {
+    combo->addItem(QString::fromStdString(session_.deviceText(device, language)),
+                   QString::fromStdString(device));
+  }
+  combo->setCurrentIndex(combo->findData(QString::fromStdString(choices.current)));
+  combo->setEditText(QString::fromStdString(session_.deviceText(choices.current, language)));
   combo->setToolTip(qtText(kTxtDeviceTip, language).arg(session_.port() + 1));
 
   const QString access = QString::fromStdString(deviceAccessText(choices.current, language));

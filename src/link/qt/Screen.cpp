@@ -285,6 +285,19 @@ QString Screen::printScreen(const char* documentName, bool withDate,
   return printOutcomeNote(outcome, language());
 }
 
+void Screen::printWithNote(const char* documentName, bool withDate, QLabel* line,
+                           std::initializer_list<QWidget*> alsoHidden) {
+  // The line may have been drawn again since; then the note is gone already.
+  if (noteLine_ && noteLine_->text() == note_) noteLine_->setText(underNote_);
+  noteLine_.clear();
+  const QString note = printScreen(documentName, withDate, alsoHidden);
+  if (note.isEmpty() || line == nullptr) return;
+  noteLine_ = line;
+  note_ = note;
+  underNote_ = line->text();
+  line->setText(note);
+}
+
 void Screen::tell(Tone tone, const BilingualText& caption, const std::string& message) {
   const UserInterface::Icon icon = tone == Tone::Failure   ? UserInterface::Icon::Critical
                                    : tone == Tone::Warning ? UserInterface::Icon::Warning

@@ -1,5 +1,7 @@
 #pragma once
 #include <QDialog>
+#include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -107,6 +109,11 @@ class Screen : public QDialog {
   // for the person when nothing was printed, else an empty text.
   QString printScreen(const char* documentName, bool withDate,
                       std::initializer_list<QWidget*> alsoHidden = {});
+  // printScreen, its note shown on `line` until a print works. A note still
+  // shown is taken off before the picture is taken: it never reaches the
+  // paper.
+  void printWithNote(const char* documentName, bool withDate, QLabel* line,
+                     std::initializer_list<QWidget*> alsoHidden = {});
 
   // A message box captioned in the screen's language.
   enum class Tone { Information, Failure, Warning };
@@ -159,6 +166,10 @@ class Screen : public QDialog {
   int closes_ = 0;                     // how many times the screen has closed
   bool edited_ = false;
   std::optional<BilingualText> editsCaption_;  // set when the screen watches its edits
+  // The line a failed print wrote its note on, the note and what it covered.
+  QPointer<QLabel> noteLine_;
+  QString note_;
+  QString underNote_;
 };
 
 }  // namespace flowdesk

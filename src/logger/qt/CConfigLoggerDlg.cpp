@@ -146,8 +146,7 @@ void CConfigLoggerDlg::transfert() {
 
 void CConfigLoggerDlg::print() {
   changed();
-  const QString note = printScreen(kPrintTitle, true);
-  if (!note.isEmpty()) ui_->labelCaption->setText(note);
+  printWithNote(kPrintTitle, true, ui_->labelCaption);
 }
 
 }  // namespace flowdesk

@@ -406,9 +406,8 @@ void LoggerViewerDialog::navigate(LoggerNavigation nav) {
 
 void LoggerViewerDialog::print() {
   if (!session_.screen().shown(C::kPrint)) return;
-  const QString note =
-      printScreen(kDocLogger, true, {control(C::kRecordField), control(C::kGo), control(C::kHelp)});
-  if (!note.isEmpty()) ui_->labelTopLine->setText(note);
+  printWithNote(kDocLogger, true, ui_->labelTopLine,
+                {control(C::kRecordField), control(C::kGo), control(C::kHelp)});
 }
 
 void LoggerViewerDialog::tableur() {

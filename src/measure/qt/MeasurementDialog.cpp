@@ -382,8 +382,7 @@ void MeasurementDialog::navigate(MeasurementButton b) {
 void MeasurementDialog::print() {
   if (!session_.screen().shown(MeasurementButton::kPrint)) return;
   // A live screen shows the unit's own date and time; a file's does not.
-  const QString note = printScreen(kPrintTitle, source().fromFile());
-  if (!note.isEmpty()) ui_->labelSecondLine->setText(note);
+  printWithNote(kPrintTitle, source().fromFile(), ui_->labelSecondLine);
 }
 
 void MeasurementDialog::tableur() {

@@ -518,9 +518,11 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
     AppContext context;
     context.settings.Language = language;
     context.versions.InternalName = "flowdesk";
-    context.versions.FileDescription = "Companion";
+    context.versions.FileDescription = "Compagnon";
+    context.versions.FileDescriptionEn = "Companion";
     context.versions.FileVersion = "1.2.3";
-    context.versions.LegalCopyright = "(C) us";
+    context.versions.LegalCopyright = "(C) nous";
+    context.versions.LegalCopyrightEn = "(C) us";
     context.versions.CompanyName = "Company";
     CMainDlg window(context, builtScreens());
     QString title;
@@ -537,7 +539,9 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
     };
     window.runCommand(kCmdAbout);
     EXPECT_EQ(title, language == kFrench ? "A Propos de flowdesk" : "About flowdesk");
-    EXPECT_EQ(labels, (QStringList{"Companion", "1.2.3", "(C) us", "Company"}));
+    EXPECT_EQ(labels, language == kFrench
+                          ? (QStringList{"Compagnon", "1.2.3", "(C) nous", "Company"})
+                          : (QStringList{"Companion", "1.2.3", "(C) us", "Company"}));
   }
 }
 

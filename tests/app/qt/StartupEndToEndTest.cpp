@@ -1,12 +1,20 @@
 // flowdesk --virtual-unit: the unit program found beside flowdesk (or on
-// the PATH) is started, Com1 leads to its terminal for this run only, and it
-// ends with the run.
+// the PATH) is started, Com1 leads to its terminal for this run only, it is
+// started again when it ends by itself, and it ends with the run.
 #include <gtest/gtest.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/qt/CMainDlg.h"
 #include "app/qt/Startup.h"
@@ -62,6 +70,63 @@ TEST(Startup, VirtualUnitMapsCom1ForThisRunOnly) {
   runApplication({"flowdesk"}, options);
   EXPECT_TRUE(saved.empty());
   EXPECT_TRUE(device.empty());
+}
+
+// The flowdesk-unit children of this process.
+std::vector<pid_t> unitChildren() {
+  std::vector<pid_t> found;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const std::size_t open = line.find('(');
+    const std::size_t close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 2));
+    char state = 0;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    if (parent == ::getpid() && line.substr(open + 1, close - open - 1) == "flowdesk-unit") {
+      found.push_back(static_cast<pid_t>(std::stol(line)));
+    }
+  }
+  return found;
+}
+
+TEST(Startup, AVirtualUnitThatEndsIsStartedAgainAndCom1Follows) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QFile::link(QStringLiteral(FLOWDESK_UNIT_BIN), dir.filePath("flowdesk-unit")));
+  StartupOptions options;
+  options.executable = dir.filePath("flowdesk-vu").toStdString();
+  options.runMainWindow = [&](CMainDlg& window) {
+    AppContext& context = window.context();
+    context.settings.Com = 0;
+    context.settings.Bauds = 5;
+    context.settings.Jbus = 1;
+    const std::string first = context.deviceOverride[0];
+    EXPECT_EQ(context.virtualUnitDevice, first);
+    const std::vector<pid_t> before = unitChildren();
+    EXPECT_EQ(before.size(), 1u);
+    EXPECT_EQ(context.master.readRegisters(0x2202, 1), 0);
+    for (pid_t pid : before) ::kill(pid, SIGKILL);
+
+    // started again, on a terminal of its own, and Com1 goes there
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          const std::vector<pid_t> now = unitChildren();
+          return now.size() == 1 && now != before && !context.virtualUnitDevice.empty();
+        },
+        20000));
+    const std::string second = context.virtualUnitDevice;
+    EXPECT_EQ(context.deviceOverride[0], second);
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(second))) << second;
+    EXPECT_TRUE(context.settings.Device1.empty());
+    EXPECT_FALSE(context.master.identificationDone) << "a new unit is identified again";
+    EXPECT_EQ(context.master.readRegisters(0x2202, 1), 0) << "the new unit answers";
+    return 0;
+  };
+  EXPECT_EQ(runApplication({"flowdesk", "--virtual-unit"}, options), 0);
+  EXPECT_TRUE(unitChildren().empty()) << "ended with the program, not started again";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "base/Texts.h"
 #include "base/qt/QtPrint.h"
@@ -88,7 +89,7 @@ TEST(ConnectionPage, LanguageChoiceRelabelsAtOnceButKeepsTitle) {
     return t;
   };
   EXPECT_EQ(texts(),
-            (QStringList{"Jbus", "Com", "Bauds", "Langue", "Tableur", "Parcourir", "Connect"}));
+            (QStringList{"Jbus", "Com", "Bauds", "Langue", "Tableur", "Parcourir", "Connecter"}));
   auto* language = child<QComboBox>(page, "comboLanguage");
   language->setCurrentIndex(1);
   emit language->activated(1);
@@ -172,6 +173,83 @@ TEST(ConnectionPage, DeviceBesideThePortIsTheOperatorsChoice) {
   device->setEditText(QString());
   emit device->lineEdit()->editingFinished();
   EXPECT_TRUE(context.settings.Device3.empty());
+}
+
+// The box keeps what was typed: no completion from the list, even for a
+// text that begins an entry of it.
+TEST(ConnectionPage, DeviceBoxKeepsWhatWasTyped) {
+  const struct {
+    const char* listed;
+    const char* typed;
+  } cases[] = {
+      {"tcp://127.0.0.1:5020", "tcp://127.0.0.1"},
+      {"/dev/ttyUSB10", "/dev/ttyUSB1"},
+      {"rfc2217://Server:4001", "rfc2217://server"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    AppContext context;
+    context.settings.Device1 = c.listed;
+    CConnectionDlg page(context);
+    page.show();
+    auto* device = child<QComboBox>(page, "comboDevice");
+    ASSERT_NE(device->findText(QString::fromUtf8(c.listed)), -1);
+    QLineEdit* edit = device->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString::fromUtf8(c.typed));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(context.settings.Device1, c.typed);
+    EXPECT_EQ(device->currentText(), c.typed);
+  }
+}
+
+// With --virtual-unit the running unit is in the list by name, an emptied
+// box on Com1 returns to it, and its terminal is never saved.
+TEST(ConnectionPage, VirtualUnitIsListedAndNeverSaved) {
+  AppContext context;
+  context.moveVirtualUnit("/dev/pts/77");
+  context.settings.Language = kEnglish;
+  CConnectionDlg page(context);
+  auto* device = child<QComboBox>(page, "comboDevice");
+  const QString named = QStringLiteral("virtual unit (/dev/pts/77)");
+  EXPECT_EQ(device->currentText(), named);
+  EXPECT_NE(device->findText(named), -1);
+  const auto enter = [device](const QString& text) {
+    device->setEditText(text);
+    emit device->lineEdit()->editingFinished();
+  };
+
+  enter(QStringLiteral("/dev/ttyUSB3"));
+  EXPECT_EQ(context.devicePath(0), "/dev/ttyUSB3");
+  EXPECT_EQ(context.settings.Device1, "/dev/ttyUSB3");
+  EXPECT_NE(device->findText(named), -1) << "still offered";
+
+  enter(QString());
+  EXPECT_EQ(context.devicePath(0), "/dev/pts/77");
+  EXPECT_EQ(device->currentText(), named);
+  EXPECT_TRUE(context.settings.Device1.empty()) << "an emptied box forgets the saved device";
+
+  // picked from the list on another port: used for this run, not saved
+  auto* port = child<QComboBox>(page, "comboPort");
+  port->setCurrentIndex(1);
+  emit port->activated(1);
+  const int at = device->findText(named);
+  ASSERT_NE(at, -1);
+  device->setCurrentIndex(at);
+  emit device->activated(at);
+  EXPECT_EQ(context.devicePath(1), "/dev/pts/77");
+  // its path typed as such, or its French name, is the same choice
+  enter(QStringLiteral("unité virtuelle (/dev/pts/77)"));
+  enter(QStringLiteral("/dev/pts/77"));
+  EXPECT_EQ(context.devicePath(1), "/dev/pts/77");
+  for (const std::string& saved : context.settings.devices()) {
+    EXPECT_NE(saved, "/dev/pts/77");
+  }
+  // an emptied box on another port is the default mapping there
+  enter(QString());
+  EXPECT_TRUE(context.deviceOverride[1].empty());
 }
 
 TEST(ConnectionPage, BrowseStoresTheProgramPathAsItIs) {

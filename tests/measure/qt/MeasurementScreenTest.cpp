@@ -328,6 +328,68 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   EXPECT_EQ(labelText(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
 }
 
+// A page in memory that notes what the screen's second line said when the
+// job started, after the picture was taken.
+class PagePrinter : public PrintTarget {
+ public:
+  explicit PagePrinter(std::function<void()> started) : started_(std::move(started)) {}
+  bool begin(const QString&, int) override {
+    started_();
+    return painter_.begin(&page_);
+  }
+  QPainter& painter() override { return painter_; }
+  QSize pageSize() const override { return page_.size(); }
+  int dpiX() const override { return 100; }
+  int dpiY() const override { return 100; }
+  void end() override {
+    if (painter_.isActive()) painter_.end();
+  }
+
+ private:
+  std::function<void()> started_;
+  QImage page_{850, 1100, QImage::Format_RGB32};
+  QPainter painter_;
+};
+
+// The note of a print that did not happen stays until one works, and is
+// never on the paper.
+TEST(MeasurementScreen, PrinterNoteLastsUntilAPrintWorks) {
+  TempDir dir;
+  const std::string path = dir.file("p.mes");
+  writeMeasurementFile(path, 5);
+  AppContext context;
+  context.settings.Language = kFrench;
+  MeasurementDialog d(context);
+  ASSERT_TRUE(d.open(ScreenSource::file(path)));
+  ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
+  const QString counts = labelText(d, "labelSecondLine");
+  const QString note = printOutcomeNote(PrintOutcome::NoDefaultPrinter, kFrench);
+  ASSERT_FALSE(counts.isEmpty());
+
+  const PrintEnvironment saved = printEnvironment();
+  PrintEnvironment environment = saved;
+  environment.showProgress = false;
+  // whether a printer is there, print after print
+  const bool there[] = {false, false, true, true, false, true};
+  std::size_t printed = 0;
+  QStringList onPaper;
+  for (const bool printer : there) {
+    environment.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
+      if (!printer) return nullptr;
+      return std::make_unique<PagePrinter>([&] {
+        ++printed;
+        onPaper << labelText(d, "labelSecondLine");
+      });
+    };
+    setPrintEnvironment(environment);
+    d.button(B::kPrint)->click();
+    EXPECT_EQ(labelText(d, "labelSecondLine"), printer ? counts : note) << printed;
+  }
+  setPrintEnvironment(saved);
+  EXPECT_EQ(printed, 3u);
+  EXPECT_EQ(onPaper, (QStringList{counts, counts, counts}));
+}
+
 TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
   TempDir dir;
   const std::string path = dir.file("short.mes");
