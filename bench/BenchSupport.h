@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What several benchmarks need around the code they time: a scratch folder,
 // and flowdesk-unit started on a link the program's own AppContext then uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The timed part every conversion benchmark shares: one conversion of `in`
 // into `out` through `source`, and the figures printed the same way.

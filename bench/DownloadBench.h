@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the benchmarks of the reply end and of device servers share: the
 // logger download timed through the viewer's own sequence, a poll cycle of

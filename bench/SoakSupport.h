@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the soaks share: the unit's own account of what it served (its
 // --trace), flowdesk-cli run as a child that can be killed at any moment,

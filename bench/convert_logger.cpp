@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting a full 9-parameter logger file to spreadsheet text, as the
 // conversion screen and `flowdesk-cli convert` do: record by record, each
 // line appended to the text file as it is made. Prints the records, the lines

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger download through a serial device server against the same
 // download on the local terminal, in one run: flowdesk-unit at 9600 baud on
 // its pseudo-terminal, ser2net on localhost in front of it with RFC 2217.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fault soak through the sessions, as the screens and flowdesk-cli drive
 // them: the measurement screen's polling and recording (MeasurementSession),
 // the logger viewer's download (LoggerViewerSession) and the calibration

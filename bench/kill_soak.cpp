@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kill soak of flowdesk-cli's writers: record, download, save of each
 // parameter kind (calibration, factory with --factory, maker with --maker)
 // and convert, each killed with SIGKILL at a random moment of its run, N

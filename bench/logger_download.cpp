@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Logger download speed: 2,000 records of a 4-parameter logger downloaded
 // from flowdesk-unit at 9600 baud by the viewer's own sequence, against the
 // wire time of every frame plus the silence that ends each reply. The bar:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FLOWDESK_BENCH_QT
 // Time to construct and show the main window, from nothing to its first
 // painted frame: the operator's wait between starting the program and seeing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FLOWDESK_BENCH_QT
 // The measurement screen polling flowdesk-unit at 9600 baud.
 //   bench_measurement_screen_cpu [SECONDS] [--unit PATH]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FLOWDESK_BENCH_QT
 // The plot of a full logger: a 9-parameter logger file of RECORDS records
 // (default 65,535, the most a logger counts, one a minute) read into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FLOWDESK_BENCH_QT
 // FLOWDESK_BENCH_QTTEST
 // Press to action on the polling screens, against flowdesk-unit at 9600 baud.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replies ended on their last byte (ReplyEnd=length) against replies ended by
 // the silence after them (the default), in one run against flowdesk-unit at
 // 9600 baud:

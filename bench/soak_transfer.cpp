@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak test of the link: reads M1 and M2 through the program's transfer, in a
 // loop, from flowdesk-unit at 9600 baud, for a given time, with faults
 // injected by the unit. Prints the transfers, the failed ones, the attempts

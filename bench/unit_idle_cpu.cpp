@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU used by flowdesk-unit while nobody talks to it.
 //   bench_unit_idle_cpu [PATH-TO-flowdesk-unit] [SECONDS]
 // Starts the unit, lets a master open the line, ask once and close it again

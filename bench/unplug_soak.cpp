@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unplug soak of flowdesk-cli's record and download: while the command runs,
 // flowdesk-unit is ended (SIGTERM, its terminal goes away as an unplugged
 // adapter's would) and started again on the same --link path 1 to 3 s later,

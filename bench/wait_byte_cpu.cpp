@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU spent by a process while waitByte waits for a byte that never comes.
 // The wait must sleep in the kernel between idle-hook calls; a polling spin
 // would show close to 100 %. Target: at most 3 % of the wall time.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layer table: a folder of src/ is a layer, and each may use only the
 # folders listed for it (dependencies go down only). This is the one place
 # the table is written: the libraries below link by it, and the include test

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a program's man page from its own --help text, so the page says
 # what the program says and cannot fall behind it. Run at build time:
 #   cmake -DPROGRAM=path -DNAME=flowdesk-cli -DSUMMARY="one line" -DVERSION=0.1.0

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` and the Debian package hold: the three programs,
 # their man pages, the desktop entry with its icon, the AppStream metadata
 # and the notes on serial access. Tests, benchmarks and fuzz targets are

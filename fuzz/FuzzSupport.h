@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fuzz targets share: a private scratch folder for inputs that have
 // to be files, a check that stops the run on a broken property (libFuzzer then

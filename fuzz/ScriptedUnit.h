@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The far end of the sessions' in-memory line: the virtual unit works out the
 // true answer to every request, then the fuzz input decides what goes back

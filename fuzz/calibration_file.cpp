@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration file reader (".eta") on arbitrary files: parsed from memory
 // and from disk, decoded into the image with the configuration map, shown,
 // and written back.

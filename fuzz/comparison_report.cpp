@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COMPARE of the calibration sheet and of the factory settings on arbitrary
 // blocks: the screen's block against a file's, the file's whole or cut
 // short. A block compared with itself shows no deviation; the deviations

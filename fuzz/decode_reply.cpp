@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every block's FieldMap decoding arbitrary reply bytes into the image, the
 // fields then shown as the screens show them; the identification reads parse
 // the same bytes as catalogue data.

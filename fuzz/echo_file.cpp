@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The echo recording reader (".ech") on arbitrary files: the header, every
 // picture read and drawn pixel by pixel, and the whole file shown.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The echo screen live through a far end that answers as the input says
 // (see ScriptedUnit.h): the echo command, the picture read in five parts,
 // another screen chosen, recordings and the close, on a manual clock.

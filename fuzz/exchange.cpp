@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole transaction (open, send, collect by silence, check, retry, close)
 // against an in-memory line whose far end answers with the fuzz bytes, on a
 // manual clock so that no limit is waited out for real.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The factory-settings file reader (".rus") on arbitrary files: parsed from
 // memory and from disk, decoded into the image with the factory map (special
 // probes included), shown, and written back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger download reader (".log") on arbitrary files: the header, every
 // stored record decoded and turned into the viewer's texts, and the whole
 // file shown. The input itself is also decoded as one bare record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger viewer on the unit through a far end that answers as the input
 // says (see ScriptedUnit.h): pages fetched, the navigation, and downloads
 // into a logger file started and stopped by the input, on a manual clock.

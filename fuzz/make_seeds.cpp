@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting corpora for the fuzz targets: valid files and replies of every
 // kind, made by the program's own writers and maps, so that mutation starts
 // from what a unit and the program really produce.

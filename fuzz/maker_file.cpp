@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maker-settings file reader (".nvd") on arbitrary files: parsed from
 // memory and from disk, decoded into the image with the maker map, shown, and
 // written back with its uninterpreted part kept.

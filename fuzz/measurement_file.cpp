@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement recording reader (".mes") on arbitrary files: the header,
 // the records one by one, each decoded into the image through the four
 // measurement maps as playback does, and the whole file shown.

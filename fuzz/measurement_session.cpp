@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement screen polled live through a far end that answers as the
 // input says (see ScriptedUnit.h), with recordings started and stopped by
 // the input, on a manual clock.

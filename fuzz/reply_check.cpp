@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reply checker on arbitrary frames: checkReply and expectedReplyLength.
 //
 // Input: byte 0 picks the function of the request (3, 4, 16 or the byte

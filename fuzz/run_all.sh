@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target for a number of inputs, one after the other, and
 # prints the time and the result of each.
 #

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The fuzz smoke of CI: configures a fuzz build, builds every target and runs
 # each for a few inputs, two at a time, so that a target that no longer
 # builds, or a fault that shows within the first inputs, fails the run. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The special-probe file reader (".csp540") on arbitrary files: parsed from
 // memory and from disk, shown, and written back.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spreadsheet text ("prn") of measurement and logger files made from
 // arbitrary bytes, in both languages and both regional conventions: a file
 // the reader takes converts whole, one title line and one line per record,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The virtual unit's state file parser on arbitrary files: what it accepts,
 // written again and parsed, must be the same blocks; what it refuses leaves
 // the blocks alone and says why.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRANSFERT of the calibration sheet, the factory settings and the maker
 // settings through a far end that answers as the input says (see
 // ScriptedUnit.h), on a manual clock. An upload is reported successful only

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Keeps the C++ sources in the shape .clang-format gives them.
 #   scripts/format.sh           rewrites every *.cpp and *.h of src/ tests/
 #                               bench/ fuzz/ in place

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, on Debian 12 as root, whatever flowdesk needs that is not there
 # yet. Does nothing when everything is present.
 #   scripts/install-deps.sh          what building and running need

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of flowdesk: a Release build of the programs
 # alone (no tests, no benchmarks) in build-package/, then cpack. Prints the
 # path of the .deb on its last line, after lintian found nothing to say. On

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The run command: installs what building and running need (not the test
 # tools: scripts/test.sh adds those), builds in build/ and starts flowdesk.
 #   scripts/run.sh [ARG...]          with its built-in virtual unit on Com1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The test command: installs what is missing, configures, builds with warnings
 # as errors and runs the tests through ctest.
 #   scripts/test.sh              normal build in build/, the benchmarks too

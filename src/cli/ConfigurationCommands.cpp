@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // save, upload and compare: SAVEDISK, TRANSFERT and COMPARE of the
 // calibration sheet and of the factory and maker screens, driven through
 // their sessions; upload of a special probe, the special-probe page's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliSession.h"
 #include "config/DefaultFiles.h"
 #include "files/FileKinds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-unit: a virtual flowmeter on a pseudo-terminal.
 #include <signal.h>
 #include <sys/signalfd.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Printing at 200 % screen scaling: the print tests again with Qt scaling
 # every window by two, where a window's snapshot holds twice its pixels each
 # way and the printout must still be as large as at 100 %.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The helpers the soak benchmarks judge by: the fault lists drawn for the
 // logger soak, the unit's trace read back into what it served, the checks
 // of a killed writer's recording or logger file, the temporaries it left,

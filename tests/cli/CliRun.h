@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // flowdesk-cli with a private settings folder, run in `dir` as its current
 // folder (a child starts in its parent's), so that relative names land there.

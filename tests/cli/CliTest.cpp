@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli run in-process: option parsing, exit codes and messages, and
 // the file commands (detect against the unit program is in
 // DetectStoreEndToEndTest.cpp).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli's save calibration, upload and compare against flowdesk-unit
 // on its own pseudo-terminal.
 #include <gtest/gtest.h>

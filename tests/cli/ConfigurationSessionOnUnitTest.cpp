@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration sheet's session against the virtual unit, in-process behind
 // an in-memory line on a manual clock: what reaches the unit, in which order
 // and with which pauses, and the calibration file and deviation report made

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `flowdesk-cli detect` against flowdesk-unit on its own pseudo-terminal. The
 // ports are mapped to devices through the settings file, as an operator would
 // map them, so the scan runs exactly as in use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli's detect run in-process against flowdesk-unit on its own
 // pseudo-terminal: what it found goes into the settings store it is given,
 // and a store that cannot be written is said without failing the detection.

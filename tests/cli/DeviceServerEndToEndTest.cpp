@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli through serial device servers in front of flowdesk-unit on its
 // pseudo-terminal: ser2net (RFC 2217 and raw) and socat TCP-LISTEN (raw), a
 // server that is not there, and one that goes away in the middle of a

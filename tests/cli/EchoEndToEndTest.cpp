@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli's echo against flowdesk-unit on its own pseudo-terminal, and
 // show of the echo file it wrote, with its pictures as PNG files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli's save, upload and compare of factory and maker settings
 // against flowdesk-unit on its own pseudo-terminal.
 #include <gtest/gtest.h>

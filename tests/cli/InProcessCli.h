@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // flowdesk-cli run in-process through runCli, with a private settings store
 // and data folder for each run, so that a test reads what it printed and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The initialisation against the virtual unit: which writes are made, in
 // which order and with the unit's pause, for each choice of groups and each
 // kind of unit, where a failure stops it, and that the unit then holds the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger viewer and its download against the virtual unit: in-process
 // behind an in-memory line on a manual clock, then flowdesk-cli's download
 // against flowdesk-unit on its own pseudo-terminal.

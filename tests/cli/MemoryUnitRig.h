@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program and the virtual unit in one process, on an in-memory line and
 // a manual clock: every request the unit received is kept (with the data of

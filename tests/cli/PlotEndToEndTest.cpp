@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli plot as an operator runs it: a logger file drawn to PNG and
 // SVG (with series chosen by the names the window lists and a date range)
 // with nothing on the standard error, and the mistakes refused with exit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // record and download when the device goes away and comes back on the same
 // path: flowdesk-cli in process, the virtual unit on an in-memory line that
 // stops opening for a while from one request on, on a manual clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording the virtual unit through the measurement session, and playing
 // the recording back: the unit runs in-process behind an in-memory line on a
 // manual clock. Then flowdesk-cli's record and convert against flowdesk-unit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk-cli reads the date, time and decimal conventions of the system
 // locale, as the GUI does: the same logger file shows in the French or the
 // American way depending on LC_ALL alone.

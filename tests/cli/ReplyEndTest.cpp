@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The length rule for the end of a reply against the silence rule: the
 // virtual unit on an in-memory line spoils its replies as its fault plan
 // says, and flowdesk-cli (in process, manual clock) records and downloads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The special-probe page's session against the virtual unit: the probe of a
 // file goes into the ticked slots of the FactoryBlock, the rest of the block
 // goes back as the unit sent it, and no identification is read meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's link and maps against flowdesk-unit on its own
 // pseudo-terminal: the identification, the settings blocks read and written
 // through the FieldMaps and checked byte by byte, and every fault the unit

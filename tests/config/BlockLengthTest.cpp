@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A parameter file whose header gives its block another length than the
 // unit's: every screen's session opens it, and none lets TRANSFERT send
 // anything of it.

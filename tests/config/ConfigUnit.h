@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A unit for the configuration screens' sessions: the register store of
 // RegisterUnit.h behind an application context, with its model word, and

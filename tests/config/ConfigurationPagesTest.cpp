@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two configuration pages without widgets: which controls the image
 // shows, and how typed values come back through the fields' formats and
 // ranges.

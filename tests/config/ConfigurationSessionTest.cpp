@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration sheet's session against a register store on an in-memory
 // line: opening on the unit, the read and write numbers, TRANSFERT with its
 // clock, resets, a file's special probe and the pauses, and the words of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The factory comparison and the maker file's carried bytes, through the
 // screens' sessions on files.
 #include <gtest/gtest.h>

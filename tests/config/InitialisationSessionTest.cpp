@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The initialisation's session against a register store on an in-memory
 // line: the unit's kind from its model word, the blocks each choice writes
 // and in which order, the defaults they carry, the pause after each write,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the configuration screens say when the port does not open: the
 // reason the connection page gives, after what failed, never "the unit does
 // not answer".

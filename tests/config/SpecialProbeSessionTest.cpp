@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The special-probe page's session against a register store on an in-memory
 // line: what reaches the unit's factory block for each choice of slots, the
 // values held to what the page offers, the failures and their words.

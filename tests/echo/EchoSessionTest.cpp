@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The echo session: the list of screens, and the tick sequence against the
 // virtual unit in-process behind an in-memory line on a manual clock (ticks
 // per picture, retries, the stop at closing, recording). Playback and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot's state without its drawing: thinning to pixel columns keeps each
 // column's extremes, gaps break the lines, the series choice, the zoom and
 // pan limits, the cursor, and the date range of flowdesk-cli plot.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion to spreadsheet text that every recorded file kind shares:
 // the order of the work, the counters, the pacing of the progress display
 // and the text file written as it goes, in place only once it is whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every #include of src/, tests/ and bench/ against the layer table: a
 // folder may include its own files and those of the folders it uses, nothing
 // above it; Qt only in qt/ folders, and Qt Widgets not in qt/core/ (the

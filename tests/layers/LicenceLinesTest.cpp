@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every source file names its licence on one SPDX line, where the house
 // style puts it: first in C++ and CMake files, right after the `#!` line in
 // scripts. scripts/spdx.sh adds the line; this test finds a file without it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which label a test gets follows from its file's name alone
 // (tests/CMakeLists.txt): the *EndToEndTest.cpp files are e2e, the rest core
 // or gui. The sanitizer pass runs core and gui only: a test among them that

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The include test reads the layer table from CMake, where the libraries are
 # linked by it, and the peers each test binary links, so neither can
 # disagree with what is built.

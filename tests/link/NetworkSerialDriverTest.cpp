@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The network driver: its addresses, the Telnet byte rules of RFC 2217, and
 // whole transactions against a device server played by a thread of this
 // test on a loopback socket (the real servers are in the end-to-end test).

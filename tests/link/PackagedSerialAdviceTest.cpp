@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The package's notes on serial access (packaging/README.Debian, the example
 // udev rule) repeat what the port doctor tells a technician. Written twice,
 // they drift: a technician who reads one and then the other must find the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test helpers for the serial link: a pseudo-terminal pair whose slave stands
 // in for a serial device, a scripted Jbus slave on its master side, and a

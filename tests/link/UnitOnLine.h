@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A unit at the far end of a memory line, as the detection tests need it: it
 // answers the read of register 0x2202 only at its own baud rate (anything

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Interoperability with an independent Modbus RTU slave (pymodbus on a socat
 # pty pair). The program is built here rather than in tests_link: it only
 # makes sense with the slave running, which the script arranges.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Independent Modbus RTU slave for the link's interoperability test.
 
 Serves holding registers 0..127 (register n holds 0x1100 + n) as slave 1 on a

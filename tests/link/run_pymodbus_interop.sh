@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Interoperability of the Jbus master with an independent Modbus RTU slave:
 # socat joins two ptys, pymodbus serves holding registers on one end and the
 # test program talks to it through the other. Both helpers are stopped by

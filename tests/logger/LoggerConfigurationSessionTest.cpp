@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger settings session against a register store on an in-memory line:
 // opening, the change rules, the range and the TRANSFERT sequence.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Logger files made into spreadsheet text: the title line for 3 and 8 slots,
 // one line per record, the regional decimal separator.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A logger file read as series: the average flow and each numeric slot,
 // units split from the parameter names, status slots left out, empty records
 // without values, and a logger set up again part-way drawing its new

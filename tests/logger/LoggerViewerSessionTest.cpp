@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger viewer on logger files: paging, navigation, the grid's columns
 // and cells. The unit mode and the download run against the virtual unit in
 // tests/cli.

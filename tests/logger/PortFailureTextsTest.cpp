@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the logger screens say when the port does not open: the reason the
 // connection page gives; a unit that stays silent still closes them without
 // a word.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The four measurement blocks written by hand, byte by byte at the offsets
 // the unit uses, and their answers as the unit sends them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement session against a unit made of hand-built blocks on an
 // in-memory line: the poll order and the re-read flag, what a refresh shows,
 // the status lines and buttons, and playback navigation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trend graph's geometry: what the painter is told to draw.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The man pages against the programs' --help texts: the roff escapes that
 # keep a help line as it is, then each page the build wrote, rendered by
 # groff, must read as its program's help does now. The programs are asked

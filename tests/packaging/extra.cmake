@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The files the Debian package adds around the programs, checked from the
 # normal build as menus, software centres and man read them; building the
 # package itself (scripts/package.sh) would double CI's build time. A

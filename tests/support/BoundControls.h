@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Checks a screen's binding rows against its Qt Designer file: every object
 // name a row binds must be a widget of the .ui, or the row would bind nothing

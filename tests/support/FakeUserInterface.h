@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one stand-in for everything a screen asks of the person: it records
 // messages, questions and progress steps, answers questions and file dialogs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Jbus frames built by hand in the tests: the bytes given, then their CRC as
 // the line carries it (low byte first).

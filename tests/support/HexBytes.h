@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte vectors written by hand in tests ("01 03 FF ..."), and their text for
 // failure messages.

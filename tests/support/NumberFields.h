@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The number edits of a settings page checked as an operator on any desktop
 // would use them: values that hold more than their edit shows, the regional

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The programs as the end-to-end tests run them: flowdesk-unit on its own
 // pseudo-terminal, linked into a test's folder, and flowdesk-cli with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main() of every Qt test binary: the tests need a QApplication, and none
 // of them may read or write the real user's settings or data folders.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A register store on an in-memory line: function 3 reads it, function 16
 // writes it (each write kept with its data and the clock's time); requests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the screen tests read off a running dialog: a child, a label's text, which
 // picture buttons are shown, and the event loop run until something happened.

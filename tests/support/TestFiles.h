@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small helpers shared by the file-format and command-line tests: a private
 // temporary folder and whole-file byte access that does not go through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement blocks read through transfer and the program's FieldMaps
 // from the virtual unit, stopped at one instant: every decoded field must be
 // what the unit's own model says for that instant. The unit writes its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Request frames for the unit tests, built by hand with the shared CRC.
 #include <cstdint>

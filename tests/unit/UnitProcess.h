@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The flowdesk-unit program as the tests run it, and a master's end of its line.
 #include <fcntl.h>

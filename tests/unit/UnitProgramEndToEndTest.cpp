@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flowdesk-unit program on its pseudo-terminal, spoken to with raw frames.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unit's register contents and behaviour, driven in-process with a clock
 // the tests move by hand.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The virtual unit against an independent Modbus master.
 if(TARGET flowdesk-unit)
   find_program(FLOWDESK_MBPOLL mbpoll)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # An independent Modbus master (mbpoll) reads holding registers from the
 # virtual unit (function 3) and writes them (function 16).
 #   mbpoll_test.sh FLOWDESK_UNIT [MBPOLL]

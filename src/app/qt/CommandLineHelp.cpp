@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/CommandLineHelp.h"
 
 #include "app/qt/Startup.h"

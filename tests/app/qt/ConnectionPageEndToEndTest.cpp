@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connection page finding the virtual unit as flowdesk --virtual-unit
 // starts it: Connect scans the ports and rates, then shows the port, rate,
 // device and address of the unit it found.

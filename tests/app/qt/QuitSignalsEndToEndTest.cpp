@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk ended with SIGTERM as the operator's session ends it: the real
 // program, started offscreen with its virtual unit, saves its settings, ends
 // its unit and exits as after Exit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ending flowdesk with a signal: the handler only passes the signal on and
 // the event loop ends the program (the real program ending as after Exit is
 // in QuitSignalsEndToEndTest.cpp).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flowdesk --virtual-unit: the unit program found beside flowdesk (or on
 // the PATH) is started, Com1 leads to its terminal for this run only, it is
 // started again when it ends by itself, and it ends with the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration sheet's two configuration pages offscreen: their rows
 // against the .ui files, the core's visibility flags reaching the widgets,
 // values stored when the focus leaves an edit (clamped), and Enter and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration sheet against flowdesk-unit on its pseudo-terminal, driven
 // through its pages with the fake user interface: the configuration lists,
 // TRANSFERT to one configuration and reading it back, a saved calibration

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The initialisation dialog and its sequence against flowdesk-unit on its
 // pseudo-terminal: the boxes choose the groups, "Oui" runs the exchanges,
 // "Non" writes nothing and a silent unit shows nothing.

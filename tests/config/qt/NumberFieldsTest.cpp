@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every number edit of the settings pages on four desktops: what an edit
 // shows reads back to the same bytes, and a decimal typed with a comma or a
 // point changes that field alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The factory and maker dialogs against flowdesk-unit on its pseudo-terminal
 // (or on their files), driven through their controls with the fake user
 // interface: clamping and cutting on read-back, the visibility and enabling

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maker dialog on a ".nvd" file, driven through its controls with the
 // fake user interface: its rows against the .ui file, and the serial number
 // and current points clamped and padded as they are shown. The settings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The special-probe page with the fake user interface: rows against its .ui
 // file, what each mode shows, the scaled values as shown and saved, and
 // TRANSFERT following the slot boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live echo screen against flowdesk-unit on its pseudo-terminal: the
 // pictures it polls, recorded on request, and the unit's echo screen stopped
 // before the dialog closes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The echo screen offscreen with the fake user interface: the picture as
 // painted and playback of a file (the live screen is in
 // EchoScreenEndToEndTest.cpp).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run by run_pymodbus_interop.sh with FLOWDESK_INTEROP_DEVICE naming our end
 // of a pty pair whose other end a pymodbus RTU slave (address 1, 9600 8N2)
 // serves: holding registers 0..127, register n holding 0x1100 + n.

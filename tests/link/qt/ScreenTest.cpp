@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen base's busy rule: no action runs nested in the screen's
 // exchange with the unit and no input is lost for it (a press, key or close
 // during an exchange acts once, in order: at once when its role needs no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger configuration screen offscreen against a register store on an
 // in-memory line, with the fake user interface; and the conversion screen on
 // a logger file.

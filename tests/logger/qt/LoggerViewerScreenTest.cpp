@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger viewer offscreen with the fake user interface: its controls
 // against the .ui, a logger file on show, Escape, the status help, and
 // SAVEDISK against the virtual unit behind an in-memory line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot window on a logger file: opened from the file with its series
 // listed and drawn, a series unticked leaves the chart, the wheel zooms, the
 // export writes PNG and SVG files titled with the file and its dates, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two screens wider than a printed page, the logger viewer and the plot
 // window, printed on an A4 sheet at 300 dpi: each lands on the page whole,
 // framed on all four sides, with its shape kept. The pages are written to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live measurement screen against flowdesk-unit on its pseudo-terminal:
 // that it fills at its first poll, in either language, SAVEDISK recording
 // until ARRETDISK, and Ctrl+P pressed while a poll waits for the unit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement screen and the conversion screen offscreen, with the fake
 // user interface: what the widgets show of the session, the trend graph as
 // painted, playback navigation and the conversion from a played-back file

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the picture-button artwork: for every caption three SVG files, up (U),
 down (D) and focused (F). Run it after changing a glyph; the output is
 committed so the build needs no Python."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the three unit pictures of the main window and the program icon.
 The scene (pipe, clamp-on probes, cables) is shared; the electronics in front
 of it tell the unit families apart. Output is committed; the build needs no
