@@ -232,7 +232,10 @@ std::optional<VirtualUnit::AreaHit> VirtualUnit::findArea(std::uint16_t start, i
     std::uint16_t first;
     int count;
   };
-  Span spans[12 + kMaxConfigs] = {
+  // The fixed areas in one table the compiler sizes, the configurations
+  // after them by their stride: a hand count could let one more fixed area
+  // overwrite a configuration's place.
+  static constexpr Span kFixed[] = {
       {Area::kS1, 0, kS1Address, kS1Count},
       {Area::kM1, 0, kM1Address, kM1Count},
       {Area::kM2, 0, kM2Address, kM2Count},
@@ -245,16 +248,16 @@ std::optional<VirtualUnit::AreaHit> VirtualUnit::findArea(std::uint16_t start, i
       {Area::kCatalogueA, 0, kCatalogueAAddress, kCatalogueACount},
       {Area::kCatalogueB, 0, kCatalogueBAddress, kCatalogueBCount},
   };
-  int n = 11;
-  for (int k = 0; k < settings_.configs; ++k) {
-    spans[n++] = {Area::kConfig, k, static_cast<std::uint16_t>(kConfigAddress + kConfigStride * k),
-                  kConfigCount};
+  const auto inside = [start, count](const Span& s) {
+    return start >= s.first && start + count <= s.first + s.count;
+  };
+  for (const Span& s : kFixed) {
+    if (inside(s)) return AreaHit{s.area, s.index, s.first, s.count};
   }
-  for (int i = 0; i < n; ++i) {
-    const Span& s = spans[i];
-    if (start >= s.first && start + count <= s.first + s.count) {
-      return AreaHit{s.area, s.index, s.first, s.count};
-    }
+  for (int k = 0; k < settings_.configs; ++k) {
+    const Span s{Area::kConfig, k, static_cast<std::uint16_t>(kConfigAddress + kConfigStride * k),
+                 kConfigCount};
+    if (inside(s)) return AreaHit{s.area, s.index, s.first, s.count};
   }
   return std::nullopt;
 }
