@@ -85,10 +85,7 @@ int main(int argc, char** argv) {
       seconds = std::max(1, std::atoi(argv[i]));
     }
   }
-  if (unitPath.empty()) {
-    const auto self = std::filesystem::read_symlink("/proc/self/exe");
-    unitPath = (self.parent_path().parent_path() / "src" / "flowdesk-unit").string();
-  }
+  unitPath = bench::buildProgram(unitPath, "FLOWDESK_UNIT_BIN", "flowdesk-unit");
 
   const std::string folder = bench::scratchFolder("flowdesk-screenbench");
   if (folder.empty()) return 2;

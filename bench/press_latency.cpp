@@ -281,10 +281,7 @@ int main(int argc, char** argv) {
       presses = std::max(1, std::atoi(argv[++i]));
     }
   }
-  if (unitPath.empty()) {
-    const auto self = std::filesystem::read_symlink("/proc/self/exe");
-    unitPath = (self.parent_path().parent_path() / "src" / "flowdesk-unit").string();
-  }
+  unitPath = bench::buildProgram(unitPath, "FLOWDESK_UNIT_BIN", "flowdesk-unit");
   const std::string folder = bench::scratchFolder("flowdesk-pressbench");
   if (folder.empty()) return 2;
   bench::BenchUnit unit(unitPath, folder + "/unit",

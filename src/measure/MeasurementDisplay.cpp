@@ -83,13 +83,6 @@ std::string flowUnitText(const MeasurementRegion& m, int language) {
   return listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language);
 }
 
-// "%7.3f" with the regional separator.
-std::string fraction(double value, const std::string& separator) {
-  std::string text = formatFixed(value, 3, separator);
-  if (text.size() < 7) text.insert(0, 7 - text.size(), ' ');
-  return text;
-}
-
 TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language,
                           const std::string& separator) {
   const auto r = static_cast<std::size_t>(row);
@@ -102,10 +95,11 @@ TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language,
   t.whole = printed("%09ld", static_cast<long>(m.totalizerWhole[r]));
   if (row < 4) {
     const BilingualText& unit = mode == kTotalizerModeKwh ? kTxtKwh : kTxtCubicMetres;
-    t.fraction = "* " + fraction(m.totalizerFraction[r] * 0.001, separator) + unit.text(language);
+    t.fraction =
+        formatNumber(m.totalizerFraction[r] * 0.001, "* %7.3f", separator) + unit.text(language);
   } else {
     // T.(1-2) has no fraction of its own: the unit gives the first one.
-    t.fraction = "* " + fraction(m.totalizerFraction[0] * 0.001, separator) + "m3";
+    t.fraction = formatNumber(m.totalizerFraction[0] * 0.001, "* %7.3fm3", separator);
   }
   return t;
 }
