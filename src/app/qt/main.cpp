@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -61,10 +60,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
-  // QApplication gives the C library the desktop's locale; its formatter
-  // would then write "282,8" where a file or a frame needs "282.8". Numbers
-  // for people get the regional separator from the locale read by Qt.
-  std::setlocale(LC_NUMERIC, "C");
   // Ended by a signal, the program closes its windows (a screen first, then
   // the main window) as the operator would, and ends as after Exit.
   const flowdesk::QuitSignals quitSignals(closeEveryWindow);
