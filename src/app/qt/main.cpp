@@ -10,6 +10,7 @@
 #include "app/qt/CommandLineHelp.h"
 #include "app/qt/QuitSignals.h"
 #include "app/qt/Startup.h"
+#include "link/qt/Screen.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ bool haveDisplay() {
 // first) refuses the first close and ends at its next tick: ask again until
 // every window has gone.
 void closeEveryWindow() {
+  flowdesk::Screen::endWithoutQuestions();
   QApplication::closeAllWindows();
   for (const QWidget* w : QApplication::topLevelWidgets()) {
     if (w->isVisible()) {

@@ -240,7 +240,7 @@ void Screen::done(int result) {
     });
     return;
   }
-  if (result == QDialog::Rejected && edited_ && editsCaption_ &&
+  if (result == QDialog::Rejected && edited_ && editsCaption_ && !ending_ &&
       !ask(*editsCaption_, kTxtDropEdits)) {
     return;
   }

@@ -68,6 +68,9 @@ class Screen : public QDialog {
   // whether to drop the changes, under `caption`.
   void watchEdits(QWidget* within, const BilingualText& caption);
   void editsKept() { edited_ = false; }
+  // The program is ending by a signal (a logout, kill): no one is there to
+  // answer, so closes no longer ask whether to drop changes.
+  static void endWithoutQuestions(bool ending = true) { ending_ = ending; }
   bool edited() const { return edited_; }
 
   // Runs `exchange`, which talks to the unit, under the busy rule; the
@@ -166,6 +169,7 @@ class Screen : public QDialog {
   const QEvent* replaying_ = nullptr;  // a kept event now delivered
   int closes_ = 0;                     // how many times the screen has closed
   bool edited_ = false;
+  static inline bool ending_ = false;
   std::optional<BilingualText> editsCaption_;  // set when the screen watches its edits
   // The line a failed print wrote its note on, the note and what it covered.
   QPointer<QLabel> noteLine_;

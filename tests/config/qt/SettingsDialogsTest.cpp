@@ -129,6 +129,16 @@ TEST(SettingsPages, ACloseAsksBeforeDroppingChangesNotSavedOrUploaded) {
     screen->close();
     EXPECT_FALSE(screen->isVisible()) << "\"yes\" drops the change";
 
+    // Ended by a signal: no one can answer, the page closes without asking.
+    screen = opened();
+    typeInto(*screen);
+    ui.questions.clear();
+    Screen::endWithoutQuestions();
+    screen->close();
+    Screen::endWithoutQuestions(false);
+    EXPECT_FALSE(screen->isVisible());
+    EXPECT_TRUE(ui.questions.empty());
+
     // Saved: nothing is left to drop.
     screen = opened();
     typeInto(*screen);
