@@ -2,7 +2,8 @@
 # The layer table: a folder of src/ is a layer, and each may use only the
 # folders listed for it (dependencies go down only). This is the one place
 # the table is written: the libraries below link by it, and the include test
-# (tests/layers) checks every #include of src/ against it.
+# (tests/layers) checks every #include of src/, tests/, bench/ and fuzz/
+# against it.
 set(FLOWDESK_LAYERS base link files measure logger config echo app cli unit)
 set(FLOWDESK_USES_base "")
 set(FLOWDESK_USES_link base)
@@ -93,4 +94,17 @@ function(flowdesk_add_layer layer)
       target_link_libraries(${klib} ${kscope} Qt6::Core)
     endif()
   endforeach()
+endfunction()
+
+# What the tests, the benchmarks and the fuzz targets share and the programs
+# must never hold: the in-memory serial line and the manual clock, compiled
+# once from tests/support/ (its other files are headers, and the Qt tests'
+# main(), which each Qt test binary takes itself). Core code like the layers
+# it sits on: standard C++ and POSIX, no Qt. Included as "support/...".
+function(flowdesk_add_test_support)
+  file(GLOB found CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/tests/support/*.cpp")
+  list(FILTER found EXCLUDE REGEX "/QtTestMain\\.cpp$")
+  add_library(flowdesk_test_support STATIC ${found})
+  target_include_directories(flowdesk_test_support PUBLIC "${PROJECT_SOURCE_DIR}/tests")
+  target_link_libraries(flowdesk_test_support PUBLIC flowdesk_link)
 endfunction()

@@ -19,7 +19,8 @@
 #include "link/Crc16.h"
 #include "link/JbusMaster.h"
 #include "link/LinkTimings.h"
-#include "link/MemorySerialDriver.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "unit/VirtualUnit.h"
 
 namespace flowdesk::fuzz {

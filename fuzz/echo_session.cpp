@@ -18,6 +18,7 @@
 #include "echo/EchoFile.h"
 #include "echo/EchoSession.h"
 #include "link/Blocks.h"
+#include "support/ManualClock.h"
 
 using namespace flowdesk;
 

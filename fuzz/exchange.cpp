@@ -19,7 +19,8 @@
 #include "base/Clock.h"
 #include "link/JbusMaster.h"
 #include "link/LinkTimings.h"
-#include "link/MemorySerialDriver.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 
 using namespace flowdesk;
 

@@ -20,6 +20,7 @@
 #include "base/BinaryFile.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerViewerSession.h"
+#include "support/ManualClock.h"
 
 using namespace flowdesk;
 

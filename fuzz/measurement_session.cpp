@@ -19,6 +19,7 @@
 #include "measure/MeasurementDisplay.h"
 #include "measure/MeasurementFile.h"
 #include "measure/MeasurementSession.h"
+#include "support/ManualClock.h"
 
 using namespace flowdesk;
 

@@ -26,6 +26,7 @@
 #include "measure/MeasurementConversion.h"
 #include "measure/MeasurementDisplay.h"
 #include "measure/MeasurementFile.h"
+#include "support/ManualClock.h"
 
 using namespace flowdesk;
 

@@ -26,6 +26,7 @@
 #include "config/MakerSession.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
+#include "support/ManualClock.h"
 
 using namespace flowdesk;
 

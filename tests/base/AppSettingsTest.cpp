@@ -12,29 +12,12 @@
 #include "base/AppSettings.h"
 #include "base/BuiltinProbeCatalogue.h"
 #include "base/MemorySettingsStore.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "flowdesk-settings-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  std::string operator/(const std::string& rest) const { return path_ + "/" + rest; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 EnvironmentLookup fakeEnv(std::map<std::string, std::string> vars) {
   return [vars = std::move(vars)](const std::string& name) -> std::optional<std::string> {
@@ -67,12 +50,12 @@ TEST(BuiltinProbeCatalogue, MatchesTheShippedTable) {
 }
 
 TEST(LoadSettings, FirstRunGivesDefaultsCatalogueAndACreatedDataFolder) {
-  TempFolder tmp;
+  testing::TempDir tmp;
   MemorySettingsStore store;  // nothing stored: a new machine
   AppSettings s;
   s.Language = 1;  // whatever was in memory is replaced
   s.Com = 3;
-  const auto result = loadSettings(store, s, fakeEnv({{"HOME", tmp / "home"}}));
+  const auto result = loadSettings(store, s, fakeEnv({{"HOME", tmp.file("home")}}));
 
   EXPECT_TRUE(result.firstRun);
   EXPECT_TRUE(result.dataFolderReady);
@@ -85,7 +68,7 @@ TEST(LoadSettings, FirstRunGivesDefaultsCatalogueAndACreatedDataFolder) {
   EXPECT_EQ(s.LastFileSpName, "");
   EXPECT_EQ(s.devices(), (std::array<std::string, 4>{}));
   EXPECT_EQ(s.probes, builtinProbeCatalogue());
-  const std::string data = tmp / "home/Documents/flowdesk/";
+  const std::string data = tmp.file("home/Documents/flowdesk/");
   EXPECT_EQ(s.LastPathName, data);
   EXPECT_EQ(s.LastPathPrnFileName, data);
   EXPECT_EQ(result.dataFolder, data);
@@ -94,18 +77,18 @@ TEST(LoadSettings, FirstRunGivesDefaultsCatalogueAndACreatedDataFolder) {
 }
 
 TEST(LoadSettings, FirstRunDataFolderIsInTheDocumentsFolderOrTheUserDataFolder) {
-  TempFolder tmp;
-  const std::string home = tmp / "home";
-  const std::string xdg = tmp / "xdg";
-  const std::string config = tmp / "config";
+  testing::TempDir tmp;
+  const std::string home = tmp.file("home");
+  const std::string xdg = tmp.file("xdg");
+  const std::string config = tmp.file("config");
   fs::create_directories(home + "/.config");
   fs::create_directories(config);
   std::ofstream(home + "/.config/user-dirs.dirs")
       << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\n"
          "XDG_DOCUMENTS_DIR=\"$HOME/Mes documents/\"\n";
-  std::ofstream(config + "/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"" << tmp / "elsewhere"
-                                            << "\"\n";
-  const std::string blocked = tmp / "blocked";
+  std::ofstream(config + "/user-dirs.dirs")
+      << "XDG_DOCUMENTS_DIR=\"" << tmp.file("elsewhere") << "\"\n";
+  const std::string blocked = tmp.file("blocked");
   fs::create_directories(blocked);
   std::ofstream(blocked + "/Documents") << "a file where the folder should be";
   const struct {
@@ -118,13 +101,13 @@ TEST(LoadSettings, FirstRunDataFolderIsInTheDocumentsFolderOrTheUserDataFolder) 
        home + "/Mes documents/flowdesk/"},
       {"XDG_CONFIG_HOME names the configuration folder",
        {{"HOME", home}, {"XDG_CONFIG_HOME", config}},
-       tmp / "elsewhere/flowdesk/"},
+       tmp.file("elsewhere/flowdesk/")},
       {"a relative XDG_CONFIG_HOME is ignored",
        {{"HOME", home}, {"XDG_CONFIG_HOME", "config"}},
        home + "/Mes documents/flowdesk/"},
       {"no user-dirs.dirs: ~/Documents",
-       {{"HOME", tmp / "bare"}},
-       tmp / "bare/Documents/flowdesk/"},
+       {{"HOME", tmp.file("bare")}},
+       tmp.file("bare/Documents/flowdesk/")},
       {"documents folder cannot be made",
        {{"HOME", blocked}, {"XDG_DATA_HOME", xdg}},
        xdg + "/flowdesk/Data/"},
@@ -145,18 +128,18 @@ TEST(LoadSettings, FirstRunDataFolderIsInTheDocumentsFolderOrTheUserDataFolder) 
 
 TEST(LoadSettings, FirstRunSkipsADocumentsFolderWithoutWriteAccess) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder; covered by the cases above";
-  TempFolder tmp;
-  fs::create_directories(tmp / "home/Documents");
-  ::chmod((tmp / "home/Documents").c_str(), 0555);
+  testing::TempDir tmp;
+  fs::create_directories(tmp.file("home/Documents"));
+  ::chmod((tmp.file("home/Documents")).c_str(), 0555);
   MemorySettingsStore store;
   AppSettings s;
-  loadSettings(store, s, fakeEnv({{"HOME", tmp / "home"}, {"XDG_DATA_HOME", tmp / "xdg"}}));
-  EXPECT_EQ(s.LastPathName, tmp / "xdg/flowdesk/Data/");
-  EXPECT_FALSE(fs::exists(tmp / "home/Documents/flowdesk"));
+  loadSettings(store, s, fakeEnv({{"HOME", tmp.file("home")}, {"XDG_DATA_HOME", tmp.file("xdg")}}));
+  EXPECT_EQ(s.LastPathName, tmp.file("xdg/flowdesk/Data/"));
+  EXPECT_FALSE(fs::exists(tmp.file("home/Documents/flowdesk")));
 }
 
 TEST(LoadSettings, OnlyProbeNamesDecideAFirstRun) {
-  TempFolder tmp;
+  testing::TempDir tmp;
   // Every name emptied by hand: first run again, old paths and angles replaced.
   MemorySettingsStore emptied;
   emptied.values[{"", "LastPathName"}] = std::string("/old/");
@@ -168,8 +151,8 @@ TEST(LoadSettings, OnlyProbeNamesDecideAFirstRun) {
   }
   AppSettings s;
   EXPECT_TRUE(loadSettings(emptied, s, fakeEnv({{"HOME", tmp.path()}})).firstRun);
-  EXPECT_EQ(s.LastPathName, tmp / "Documents/flowdesk/");
-  EXPECT_EQ(s.LastPathPrnFileName, tmp / "Documents/flowdesk/");
+  EXPECT_EQ(s.LastPathName, tmp.file("Documents/flowdesk/"));
+  EXPECT_EQ(s.LastPathPrnFileName, tmp.file("Documents/flowdesk/"));
   EXPECT_EQ(s.probes, builtinProbeCatalogue());
   EXPECT_EQ(s.Language, 1);
 
@@ -180,11 +163,11 @@ TEST(LoadSettings, OnlyProbeNamesDecideAFirstRun) {
   oneName.values[{"Angle", "29"}] = 123;
   AppSettings t;
   t.LastPathName = "/in/memory/";
-  const auto result = loadSettings(oneName, t, fakeEnv({{"HOME", tmp / "other"}}));
+  const auto result = loadSettings(oneName, t, fakeEnv({{"HOME", tmp.file("other")}}));
   EXPECT_FALSE(result.firstRun);
   EXPECT_EQ(t.LastPathName, "");
   EXPECT_EQ(t.LastPathPrnFileName, "");
-  EXPECT_FALSE(fs::exists(tmp / "other"));
+  EXPECT_FALSE(fs::exists(tmp.file("other")));
   EXPECT_EQ(t.probes[29], (ProbeEntry{"X1", 123}));
   EXPECT_EQ(t.probes[0], (ProbeEntry{}));
 }
@@ -216,7 +199,7 @@ TEST(SaveSettings, JbusIsStoredTruncatedTowardZero) {
   AppSettings s;
   s.Jbus = 12.9f;
   saveSettings(store, s);
-  TempFolder home;
+  testing::TempDir home;
   loadSettings(store, s, fakeEnv({{"HOME", home.path()}}));
   EXPECT_EQ(s.Jbus, 12.0f);
 }

@@ -10,33 +10,16 @@
 
 #include "base/FileNames.h"
 #include "base/Texts.h"
+#include "support/TestFiles.h"
 
 namespace flowdesk {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh empty folder per test case, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("flowdesk-names-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string slashed() const { return path_.string() + "/"; }
-  void touch(const std::string& name) const { std::ofstream(path_ / name) << "x"; }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+std::string slashed(const testing::TempDir& folder) {
+  return folder.path() + "/";
+}
 
 TEST(FileNames, ForceExtension) {
   const struct {
@@ -95,29 +78,29 @@ TEST(FileNames, NextFreeName) {
       {{"Nouveau999999998.eta"}, "Nouveau", "eta", "Nouveau999999999.eta"},
   };
   for (const auto& c : cases) {
-    TempFolder folder;
-    for (const auto& name : c.present) folder.touch(name);
-    const std::string result = nextFreeName(folder.slashed(), c.base, c.extension);
-    EXPECT_EQ(result, folder.slashed() + c.expected);
+    testing::TempDir folder;
+    for (const auto& name : c.present) std::ofstream(folder.file(name)) << "x";
+    const std::string result = nextFreeName(slashed(folder), c.base, c.extension);
+    EXPECT_EQ(result, slashed(folder) + c.expected);
     EXPECT_FALSE(fs::exists(result)) << result;  // nothing is ever overwritten
-    EXPECT_EQ(fs::exists(folder.path() / c.expected),
+    EXPECT_EQ(fs::exists(folder.file(c.expected)),
               std::find(c.present.begin(), c.present.end(), c.expected) != c.present.end());
   }
 }
 
 TEST(FileNames, NextFreeNameFolderForms) {
-  TempFolder folder;
-  folder.touch("New.eta");
+  testing::TempDir folder;
+  std::ofstream(folder.file("New.eta")) << "x";
   // The base in the current language.
-  EXPECT_EQ(nextFreeName(folder.slashed(), kTxtNewFileBase, kEnglish, "eta"),
-            folder.slashed() + "New1.eta");
-  EXPECT_EQ(nextFreeName(folder.slashed(), kTxtNewFileBase, kFrench, "eta"),
-            folder.slashed() + "Nouveau.eta");
+  EXPECT_EQ(nextFreeName(slashed(folder), kTxtNewFileBase, kEnglish, "eta"),
+            slashed(folder) + "New1.eta");
+  EXPECT_EQ(nextFreeName(slashed(folder), kTxtNewFileBase, kFrench, "eta"),
+            slashed(folder) + "Nouveau.eta");
   // A folder given without its final slash still gets one.
-  EXPECT_EQ(nextFreeName(folder.path().string(), "New", "eta"), folder.slashed() + "New1.eta");
+  EXPECT_EQ(nextFreeName(folder.path(), "New", "eta"), slashed(folder) + "New1.eta");
   // A folder that does not exist counts as empty.
-  EXPECT_EQ(nextFreeName(folder.slashed() + "missing/", "New", "eta"),
-            folder.slashed() + "missing/New.eta");
+  EXPECT_EQ(nextFreeName(slashed(folder) + "missing/", "New", "eta"),
+            slashed(folder) + "missing/New.eta");
 
   // An empty folder text means the current directory.
   const fs::path before = fs::current_path();

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstring>
 #include <iterator>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -43,29 +42,6 @@ bool isUtf8(std::string_view s) {
   return true;
 }
 
-// The list and the constants come from one table, so every constant is in the
-// list the next test walks; this checks the list pairs each name with its own
-// constant (first, last and a few between).
-TEST(Texts, ListedPairsAreTheirConstants) {
-  std::map<std::string_view, BilingualText> listed;
-  for (const auto& t : allTexts()) listed.emplace(t.name, t.text);
-  const struct {
-    const char* name;
-    BilingualText text;
-  } cases[] = {
-      {"kTxtMenuFile", kTxtMenuFile},
-      {"kTxtRecordCounts", kTxtRecordCounts},
-      {"kTxtDeviationHeader", kTxtDeviationHeader},
-      {"kTxtButtonPoolFull", kTxtButtonPoolFull},
-  };
-  for (const auto& c : cases) {
-    const auto found = listed.find(c.name);
-    ASSERT_NE(found, listed.end()) << c.name;
-    EXPECT_STREQ(found->second.french(), c.text.french()) << c.name;
-    EXPECT_STREQ(found->second.english(), c.text.english()) << c.name;
-  }
-}
-
 TEST(Texts, EveryPairIsPresentNamedOnceAndValidUtf8) {
   std::set<std::string> names;
   std::set<std::pair<std::string, std::string>> pairs;
@@ -84,37 +60,6 @@ TEST(Texts, EveryPairIsPresentNamedOnceAndValidUtf8) {
     EXPECT_TRUE(pairs.insert({t.text.french(), t.text.english()}).second) << "pair defined twice";
   }
   EXPECT_GE(allTexts().size(), 290u);
-}
-
-TEST(Texts, BlanksTabsAndLineBreaksArePartOfTheText) {
-  const struct {
-    BilingualText text;
-    const char* french;
-    const char* english;
-  } cases[] = {
-      {kTxtDeviationHeader, "Nom\tValeur Unit\xC3\xA9\tValeur Fichier\n",
-       "Name\tUnit Value\tFile Value\n"},
-      {kTxtAboutTitle, "A Propos de ", "About "},
-      {kTxtUploadConfigurationNo, "Transfert config n\xC2\xB0", "Upload Configuration n\xC2\xB0 "},
-      {kTxtRecordCounts, "Nbre d'Enregistrements=%d  N\xC2\xB0 d'Enregistrement=%d",
-       "Total Records=%d  Record N\xC2\xB0=%d"},
-      {kTxtDeviationTitle, "Ecart entre Unit\xC3\xA9 et Fichier ",
-       "Deviation between Unit and File "},
-      {kTxtLookFile, "Voir Fichier ", "Look File "},
-      {kTxtUploadFailure, "T\xC3\xA9l\xC3\xA9\x63hargement \xC3\xA0 \xC3\xA9\x63hou\xC3\xA9",
-       "Upload Failure"},
-      {kTxtMenuExit, "&Quitter", "E&xit"},
-      {kTxtMenuSpFile, "&Fichier SP", "&SP File"},
-      {kTxtColumnT, "T (\xC2\xB5s)", "T (\xC2\xB5s)"},
-      {kTxtNewFileBase, "Nouveau", "New"},
-      {kTxtDeviation, "Ecart", "Deviation"},
-      {kTxtPleaseWait, "Veuillez patienter", "Please wait"},
-      {kTxtComboPoolFull, "Taille ComboBox Trop faible", "Taille ComboBox Trop faible"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_STREQ(c.text.text(kFrench), c.french);
-    EXPECT_STREQ(c.text.text(kEnglish), c.english);
-  }
 }
 
 // A French operator reads French: a text the same in both languages is a
@@ -167,34 +112,6 @@ TEST(Texts, AnyLanguageButEnglishReadsFrench) {
                {-1, "Fichier Mesure"},
                {1000000, "Fichier Mesure"}};
   for (const auto& c : cases) EXPECT_STREQ(kTxtMeasurementFile.text(c.language), c.expected);
-}
-
-TEST(Texts, CaptionResourcesComeInFrenchEnglishPairs) {
-  const struct {
-    int frenchId;
-    const char* french;
-    const char* english;
-  } cases[] = {
-      {kIdsSelectConfiguration, "S\xC3\xA9lection Configuration", "Select Configuration"},
-      {kIdsMeasurementPoint, "Point de Mesure", "Measurement Point"},
-      {kIdsInputOutput, "Entr\xC3\xA9\x65s/Sorties", "Input/Output"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_STREQ(resourceString(captionId(c.frenchId, kFrench)), c.french);
-    EXPECT_STREQ(resourceString(captionId(c.frenchId, kEnglish)), c.english);
-  }
-  EXPECT_STREQ(resourceString(104), "");
-  EXPECT_STREQ(resourceString(0), "");
-}
-
-TEST(Texts, StatusHelpHasThirteenLettersInOrder) {
-  const char* letters[] = {"~", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"};
-  ASSERT_EQ(std::size(kStatusHelpLines), std::size(letters));
-  for (std::size_t i = 0; i < std::size(letters); ++i) {
-    EXPECT_STREQ(kStatusHelpLines[i].letter, letters[i]);
-  }
-  EXPECT_STREQ(kStatusHelpLines[1].meaning.english(), "Flow Fault");
-  EXPECT_STREQ(kStatusHelpLines[12].meaning.french(), "D\xC3\xA9\x66\x61ut Echo V6");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "config/ConfigurationSession.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
-#include "link/MemorySerialDriver.h"
+#include "support/MemorySerialDriver.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 #include "unit/RegisterTables.h"

@@ -10,9 +10,10 @@
 
 #include "cli/CliRun.h"
 #include "link/AppContext.h"
-#include "link/MemorySerialDriver.h"
 #include "logger/LoggerViewerSession.h"
 #include "support/Frames.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 #include "unit/VirtualUnit.h"

@@ -11,7 +11,8 @@
 
 #include "base/Clock.h"
 #include "link/AppContext.h"
-#include "link/MemorySerialDriver.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "unit/RegisterTables.h"
 #include "unit/VirtualUnit.h"
 

@@ -13,9 +13,10 @@
 
 #include "cli/CliRun.h"
 #include "link/AppContext.h"
-#include "link/MemorySerialDriver.h"
 #include "measure/MeasurementFile.h"
 #include "measure/MeasurementSession.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 #include "unit/RegisterTables.h"

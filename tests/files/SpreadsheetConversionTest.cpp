@@ -12,6 +12,7 @@
 
 #include "base/Bytes.h"
 #include "files/SpreadsheetConversion.h"
+#include "support/ManualClock.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {

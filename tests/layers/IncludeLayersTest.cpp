@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every #include of src/, tests/ and bench/ against the layer table: a
+// Every #include of src/, tests/, bench/ and fuzz/ against the layer table: a
 // folder may include its own files and those of the folders it uses, nothing
 // above it; Qt only in qt/ folders, and Qt Widgets not in qt/core/ (the
 // command-line tool links those without a display). A test folder may also
 // include the shared helpers of tests/support/ and the peers its binary
-// links; the benchmarks may include anything but the shell.
+// links; the benchmarks and fuzz targets may include anything but the shell,
+// and the test support. Nothing of src/ may include the test support: the
+// programs never hold the in-memory line or the manual clock.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -95,18 +97,20 @@ From testFile(const Table& table, const Table& peers, const std::string& path) {
 }
 
 // The benchmark that times the main window opening measures the shell
-// itself; every other benchmark stays below it, as a test does.
+// itself; every other benchmark, and every fuzz target, stays below it, as a
+// test does.
 const std::set<std::string> kShellBenchmarks{"main_window_open.cpp"};
 
-// A file of bench/, `path` relative to bench/.
-From benchFile(const Table& table, const std::string& path) {
+// A file of bench/ or fuzz/ (`folder`), `path` relative to that folder.
+From toolFile(const Table& table, const std::string& folder, const std::string& path) {
   From f;
-  f.folder = "bench";
+  f.folder = folder;
   f.kind = Kind::Qt;
   f.helpersBeside = true;
-  f.uses = std::set<std::string>{};
+  f.uses = std::set<std::string>{"support"};
+  const bool shell = folder == "bench" && kShellBenchmarks.count(path) != 0;
   for (const auto& [layer, uses] : table) {
-    if (layer != "app" || kShellBenchmarks.count(path) != 0) f.uses->insert(layer);
+    if (layer != "app" || shell) f.uses->insert(layer);
   }
   return f;
 }
@@ -212,15 +216,17 @@ TEST(IncludeLayers, EveryIncludeOfTheSourcesFollowsTheTable) {
   EXPECT_TRUE(found.empty()) << report(found);
 }
 
-TEST(IncludeLayers, EveryIncludeOfTheTestsAndBenchmarksFollowsTheTable) {
+TEST(IncludeLayers, EveryIncludeOfTheTestsBenchmarksAndFuzzTargetsFollowsTheTable) {
   const Table table = parseTable(FLOWDESK_LAYER_TABLE);
   const Table peers = parseTable(FLOWDESK_TEST_PEERS);
   const fs::path root(FLOWDESK_SOURCE_DIR);
   std::vector<std::string> found = violations(
       root / "tests", [&](const std::string& path) { return testFile(table, peers, path); });
-  const std::vector<std::string> bench =
-      violations(root / "bench", [&](const std::string& path) { return benchFile(table, path); });
-  found.insert(found.end(), bench.begin(), bench.end());
+  for (const char* tool : {"bench", "fuzz"}) {
+    const std::vector<std::string> more = violations(
+        root / tool, [&](const std::string& path) { return toolFile(table, tool, path); });
+    found.insert(found.end(), more.begin(), more.end());
+  }
   EXPECT_TRUE(found.empty()) << report(found);
 }
 
@@ -231,7 +237,7 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
   const Table table =
       parseTable("base=|link=base|files=base,link|app=base,link,files|cli=base,link|unit=base|");
   const Table peers = parseTable("cli=unit|files_qt=app|");
-  enum Tree { Src, Tests, Bench };
+  enum Tree { Src, Tests, Bench, Fuzz };
   struct Case {
     Tree tree;
     const char* path;
@@ -261,6 +267,8 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Src, "link/main.cpp", "QString", true, false},
       {Src, "link/X.cpp", "base/qt/core/QtSettingsStore.h", false, false},
       {Src, "echo/X.cpp", "base/Texts.h", false, false},  // not in the table
+      {Src, "link/X.cpp", "support/MemorySerialDriver.h", false, false},
+      {Src, "unit/main.cpp", "support/ManualClock.h", false, false},
       // A test folder: its layer, what that uses, the helpers, its peers.
       {Tests, "link/XTest.cpp", "link/JbusMaster.h", false, true},
       {Tests, "link/XTest.cpp", "base/Clock.h", false, true},
@@ -282,18 +290,26 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Tests, "support/Fake.h", "files/FileKinds.h", false, false},
       {Tests, "layers/XTest.cpp", "base/Clock.h", false, false},
       {Tests, "layers/XTest.cpp", "support/Frames.h", false, true},
-      // The benchmarks: anything but the shell, unless they time the shell.
+      // The benchmarks and fuzz targets: anything but the shell (unless
+      // they time the shell), and the test support.
       {Bench, "convert.cpp", "files/FileKinds.h", false, true},
       {Bench, "convert.cpp", "unit/VirtualUnit.h", false, true},
       {Bench, "convert.cpp", "BenchSupport.h", false, true},
+      {Bench, "convert.cpp", "support/ManualClock.h", false, true},
       {Bench, "screen.cpp", "QApplication", true, true},
       {Bench, "screen.cpp", "app/qt/VirtualUnitProcess.h", false, false},
       {Bench, "main_window_open.cpp", "app/qt/CMainDlg.h", false, true},
+      {Fuzz, "exchange.cpp", "support/MemorySerialDriver.h", false, true},
+      {Fuzz, "exchange.cpp", "FuzzSupport.h", false, true},
+      {Fuzz, "calibration_file.cpp", "cli/FileShow.h", false, true},
+      {Fuzz, "main_window_open.cpp", "app/qt/CMainDlg.h", false, false},
+      {Fuzz, "exchange.cpp", "tests/support/Frames.h", false, false},
   };
   for (const Case& c : cases) {
     const From from = c.tree == Src     ? sourceFile(table, c.path)
                       : c.tree == Tests ? testFile(table, peers, c.path)
-                                        : benchFile(table, c.path);
+                      : c.tree == Bench ? toolFile(table, "bench", c.path)
+                                        : toolFile(table, "fuzz", c.path);
     EXPECT_EQ(judge(from, c.target, c.angled).empty(), c.allowed)
         << c.tree << " " << c.path << " -> " << c.target;
   }

@@ -9,7 +9,7 @@
 #include "link/BlockMaps.h"
 #include "link/BlockTransfer.h"
 #include "link/Crc16.h"
-#include "link/MemorySerialDriver.h"
+#include "support/MemorySerialDriver.h"
 #include "support/RegisterUnit.h"
 
 namespace flowdesk {

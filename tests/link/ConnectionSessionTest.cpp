@@ -15,11 +15,12 @@
 
 #include "base/BilingualText.h"
 #include "link/ConnectionSession.h"
-#include "link/MemorySerialDriver.h"
 #include "link/NetworkSerialDriver.h"
 #include "link/PtyPeer.h"
 #include "link/SerialDevices.h"
 #include "link/UnitOnLine.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {

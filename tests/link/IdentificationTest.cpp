@@ -9,7 +9,8 @@
 
 #include "link/Crc16.h"
 #include "link/Identification.h"
-#include "link/MemorySerialDriver.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 
 namespace flowdesk {
 namespace {

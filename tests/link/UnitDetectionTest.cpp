@@ -7,9 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "link/MemorySerialDriver.h"
 #include "link/UnitDetection.h"
 #include "link/UnitOnLine.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 
 namespace flowdesk {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/MemorySerialDriver.h"
 #include "support/Frames.h"
+#include "support/MemorySerialDriver.h"
 
 namespace flowdesk::testing {
 

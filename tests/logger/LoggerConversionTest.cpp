@@ -12,6 +12,7 @@
 #include "files/SpreadsheetConversion.h"
 #include "logger/LoggerConversion.h"
 #include "logger/LoggerFile.h"
+#include "support/ManualClock.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 

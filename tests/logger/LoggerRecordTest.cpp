@@ -3,9 +3,11 @@
 
 #include <bit>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/Bytes.h"
+#include "base/Texts.h"
 #include "logger/LoggerRecord.h"
 
 namespace flowdesk {
@@ -29,6 +31,17 @@ TEST(LoggerRecord, StatusLetters) {
       {0x2000, "~~~~~~~~~~~L"}, {0x0010, "~~~~E~~~~~~~"},
   };
   for (const Case& c : cases) EXPECT_EQ(statusLetters(c.status), c.letters) << c.status;
+}
+
+// The status help window explains the letters a record shows: the no-fault
+// mark, then every letter a status bit can put in a record, in the order the
+// record shows them, and nothing else.
+TEST(LoggerRecord, TheStatusHelpExplainsExactlyTheLettersARecordShows) {
+  std::vector<std::string> shown{statusLetters(0).substr(0, 1)};
+  for (const char letter : statusLetters(0xFFFF)) shown.emplace_back(1, letter);
+  std::vector<std::string> help;
+  for (const StatusHelpLine& line : kStatusHelpLines) help.emplace_back(line.letter);
+  EXPECT_EQ(help, shown);
 }
 
 // A 4-parameter record written by hand from the record layout.

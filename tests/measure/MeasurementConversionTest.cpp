@@ -11,6 +11,7 @@
 #include "base/Clock.h"
 #include "measure/MeasurementConversion.h"
 #include "measure/MeasurementFrames.h"
+#include "support/ManualClock.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {

@@ -13,9 +13,10 @@
 
 #include "base/BilingualText.h"
 #include "link/Blocks.h"
-#include "link/MemorySerialDriver.h"
 #include "measure/MeasurementFrames.h"
 #include "measure/MeasurementSession.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {

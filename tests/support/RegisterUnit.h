@@ -14,8 +14,9 @@
 #include "base/Bytes.h"
 #include "base/Clock.h"
 #include "link/JbusMaster.h"
-#include "link/MemorySerialDriver.h"
 #include "support/Frames.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 
 namespace flowdesk::testing {
 

@@ -11,42 +11,13 @@
 
 #include "base/qt/QtPrint.h"
 #include "base/qt/WindowPrinter.h"
+#include "support/FakePrinter.h"
 
 namespace flowdesk {
 namespace {
 
 constexpr int kPageW = 2400;  // A4 printable area at 300 dpi
 constexpr int kPageH = 3300;
-
-// A page in memory standing in for the printer, with a log of the job calls.
-struct Job {
-  QImage page{kPageW, kPageH, QImage::Format_RGB32};
-  QStringList calls;
-  bool refuseStart = false;
-};
-
-class ImageTarget : public PrintTarget {
- public:
-  explicit ImageTarget(Job& job) : job_(job) {}
-  bool begin(const QString& name, int orientation) override {
-    job_.calls << QStringLiteral("begin %1 %2").arg(name).arg(orientation);
-    if (job_.refuseStart) return false;
-    job_.page.fill(Qt::white);
-    return painter_.begin(&job_.page);
-  }
-  QPainter& painter() override { return painter_; }
-  QSize pageSize() const override { return job_.page.size(); }
-  int dpiX() const override { return 300; }
-  int dpiY() const override { return 300; }
-  void end() override {
-    job_.calls << QStringLiteral("end");
-    if (painter_.isActive()) painter_.end();
-  }
-
- private:
-  Job& job_;
-  QPainter painter_;
-};
 
 // A screen of one colour, 400 x 300 on a 96 dpi screen.
 struct Screen : QWidget {
@@ -69,7 +40,7 @@ class WindowPrinterTest : public ::testing::Test {
     env.openPrinter = [this]() -> std::unique_ptr<PrintTarget> {
       ++opened;
       if (noPrinter) return nullptr;
-      return std::make_unique<ImageTarget>(job);
+      return testing::printerFor(job);
     };
     env.showError = [this](QWidget*, const QString& m) { errors << m; };
     setPrintEnvironment(env);
@@ -119,7 +90,7 @@ class WindowPrinterTest : public ::testing::Test {
     }
   }
 
-  Job job;
+  testing::PrintJob job{QImage(kPageW, kPageH, QImage::Format_RGB32)};
   int opened = 0;
   bool noPrinter = false;
   QStringList errors;

@@ -32,6 +32,7 @@
 #include "config/qt/CalibrationSheet.h"
 #include "link/AppContext.h"
 #include "link/SerialPort.h"
+#include "support/FakePrinter.h"
 #include "support/FakeUserInterface.h"
 #include "support/NumberFields.h"
 #include "support/Processes.h"
@@ -291,30 +292,6 @@ TEST(CalibrationSheetOnUnit, ASecondTransfertOrACloseDuringTheUploadWaitsForItsE
   EXPECT_EQ(sheet.result(), QDialog::Accepted) << "the upload ended the sheet";
 }
 
-// A printer that draws on an image and notes what the job did.
-class ImageTarget : public PrintTarget {
- public:
-  explicit ImageTarget(QStringList& calls) : calls_(calls) {}
-  bool begin(const QString& name, int orientation) override {
-    calls_ << QStringLiteral("begin %1 %2").arg(name).arg(orientation);
-    page_.fill(Qt::white);
-    return painter_.begin(&page_);
-  }
-  QPainter& painter() override { return painter_; }
-  QSize pageSize() const override { return page_.size(); }
-  int dpiX() const override { return 300; }
-  int dpiY() const override { return 300; }
-  void end() override {
-    calls_ << QStringLiteral("end");
-    if (painter_.isActive()) painter_.end();
-  }
-
- private:
-  QStringList& calls_;
-  QImage page_{2480, 3508, QImage::Format_RGB32};
-  QPainter painter_;
-};
-
 TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelection) {
   UnitRig rig("2");
   const PrintEnvironment saved = printEnvironment();
@@ -331,10 +308,11 @@ TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelectio
     SCOPED_TRACE(::testing::Message()
                  << "from tab " << c.startTab << (c.shortcut ? " Ctrl+P" : ""));
     testing::FakeUserInterface ui;
-    QStringList calls;
+    testing::PrintJob job{QImage(2480, 3508, QImage::Format_RGB32)};
+    const QStringList& calls = job.calls;
     PrintEnvironment print;
     print.showProgress = false;
-    print.openPrinter = [&calls] { return std::make_unique<ImageTarget>(calls); };
+    print.openPrinter = [&job] { return testing::printerFor(job); };
     setPrintEnvironment(print);
 
     CalibrationSheet sheet(rig.context);

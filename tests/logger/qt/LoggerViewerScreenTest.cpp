@@ -16,13 +16,14 @@
 #include <utility>
 
 #include "link/AppContext.h"
-#include "link/MemorySerialDriver.h"
 #include "logger/LoggerFile.h"
 #include "logger/qt/LoggerDownloadWindow.h"
 #include "logger/qt/LoggerViewerDialog.h"
 #include "logger/qt/StatusHelpWindow.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
+#include "support/ManualClock.h"
+#include "support/MemorySerialDriver.h"
 #include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
 #include "unit/VirtualUnit.h"

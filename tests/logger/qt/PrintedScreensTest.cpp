@@ -23,6 +23,7 @@
 #include "logger/LoggerFile.h"
 #include "logger/LoggerPlot.h"
 #include "logger/qt/LoggerViewerDialog.h"
+#include "support/FakePrinter.h"
 #include "support/FakeUserInterface.h"
 #include "support/TestFiles.h"
 
@@ -35,33 +36,12 @@ using testing::TempDir;
 constexpr int kDpi = 300;
 
 // The printable area of an A4 sheet with the usual margins, as a printer
-// driver gives it, in a page image standing in for the printer. The image
-// belongs to the test: the job ends the target.
+// driver gives it, in a page image standing in for the printer.
 QImage a4Page() {
   const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
   return QImage(a4.paintRectPixels(kDpi).size(), QImage::Format_RGB32);
 }
-
-class PageTarget : public PrintTarget {
- public:
-  explicit PageTarget(QImage& page) : page_(page) {}
-  bool begin(const QString&, int) override {
-    page_.fill(Qt::white);
-    return painter_.begin(&page_);
-  }
-  QPainter& painter() override { return painter_; }
-  QSize pageSize() const override { return page_.size(); }
-  int dpiX() const override { return kDpi; }
-  int dpiY() const override { return kDpi; }
-  void end() override {
-    if (painter_.isActive()) painter_.end();
-  }
-
- private:
-  QImage& page_;
-  QPainter painter_;
-};
 
 // 600 records a minute apart from 2024-03-05 00:00: a climbing flow, V (m/s)
 // and the totalizer Tot1.
@@ -113,15 +93,16 @@ Box frameOf(const QImage& page, int row, int column) {
 template <typename PrintingScreen>
 void expectWholeOnThePage(PrintingScreen& screen, const char* picture) {
   SCOPED_TRACE(picture);
-  QImage page = a4Page();
+  testing::PrintJob job{a4Page(), kDpi};
+  const QImage& page = job.page;
   PrintEnvironment env;
   env.internalName = "flowdesk";
   env.showProgress = false;
   env.now = [] { return QDateTime(QDate(2024, 3, 5), QTime(10, 30, 0)); };
   bool printed = false;
-  env.openPrinter = [&page, &printed]() -> std::unique_ptr<PrintTarget> {
+  env.openPrinter = [&job, &printed] {
     printed = true;
-    return std::make_unique<PageTarget>(page);
+    return testing::printerFor(job);
   };
   setPrintEnvironment(env);
   screen.print();

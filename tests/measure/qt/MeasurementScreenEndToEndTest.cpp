@@ -24,6 +24,7 @@
 #include "link/SerialPort.h"
 #include "measure/qt/MeasurementDialog.h"
 #include "measure/qt/TrendGraphView.h"
+#include "support/FakePrinter.h"
 #include "support/FakeUserInterface.h"
 #include "support/Processes.h"
 #include "support/ScreenProbes.h"
@@ -141,20 +142,6 @@ TEST(MeasurementScreen, SaveDiskRecordsUntilArretDisk) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-// A printer that takes no job: each print asked is one call.
-class CountingPrinter : public PrintTarget {
- public:
-  bool begin(const QString&, int) override { return false; }
-  QPainter& painter() override { return painter_; }
-  QSize pageSize() const override { return {}; }
-  int dpiX() const override { return 300; }
-  int dpiY() const override { return 300; }
-  void end() override {}
-
- private:
-  QPainter painter_;
-};
-
 TEST(MeasurementScreen, EveryCtrlPPressedDuringAPollPrints) {
   LiveUnit live(kEnglish);
   FakeUserInterface ui;
@@ -170,10 +157,13 @@ TEST(MeasurementScreen, EveryCtrlPPressedDuringAPollPrints) {
   print.showError = [](QWidget*, const QString&) {};
   int printed = 0;
   int printedWhileBusy = 0;
-  print.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
+  // A printer that takes no job: each print asked is one call.
+  testing::PrintJob job;
+  job.refuseStart = true;
+  print.openPrinter = [&] {
     ++printed;
     if (d.busy()) ++printedWhileBusy;
-    return std::make_unique<CountingPrinter>();
+    return testing::printerFor(job);
   };
   setPrintEnvironment(print);
   // The presses come while the poll waits for its reply, as the operator's

@@ -29,6 +29,7 @@
 #include "measure/qt/MeasurementDialog.h"
 #include "measure/qt/TrendGraphView.h"
 #include "support/BoundControls.h"
+#include "support/FakePrinter.h"
 #include "support/FakeUserInterface.h"
 #include "support/ScreenProbes.h"
 #include "support/TestFiles.h"
@@ -279,25 +280,6 @@ TEST(MeasurementScreen, TheWindowFollowsTheChordGridAndKeepsValuesBesideTheirLab
   EXPECT_LT(d.width(), widthAtSix) << "one chord gives the room back";
 }
 
-// A printer that records what the job saw and refuses to start it.
-class RefusingPrinter : public PrintTarget {
- public:
-  explicit RefusingPrinter(std::function<void(const QString&)> seen) : seen_(std::move(seen)) {}
-  bool begin(const QString& name, int) override {
-    seen_(name);
-    return false;
-  }
-  QPainter& painter() override { return painter_; }
-  QSize pageSize() const override { return {2400, 3300}; }
-  int dpiX() const override { return 300; }
-  int dpiY() const override { return 300; }
-  void end() override {}
-
- private:
-  std::function<void(const QString&)> seen_;
-  QPainter painter_;
-};
-
 TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   TempDir dir;
   const std::string path = dir.file("p.mes");
@@ -316,10 +298,13 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   PrintEnvironment environment = saved;
   environment.showProgress = false;
   environment.showError = [&](QWidget*, const QString& m) { errors << m; };
-  environment.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
-    return std::make_unique<RefusingPrinter>(
-        [&](const QString& name) { seen.push_back(name.toStdString() + " " + shownButtons(d)); });
+  // A printer that notes what the job saw and refuses to start it.
+  testing::PrintJob job;
+  job.refuseStart = true;
+  job.onBegin = [&](const QString& name) {
+    seen.push_back(name.toStdString() + " " + shownButtons(d));
   };
+  environment.openPrinter = [&] { return testing::printerFor(job); };
   setPrintEnvironment(environment);
   d.button(B::kPrint)->click();
   setPrintEnvironment(saved);
@@ -328,29 +313,6 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   EXPECT_EQ(shownButtons(d), "00111111");
   EXPECT_EQ(labelText(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
 }
-
-// A page in memory that notes what the screen's second line said when the
-// job started, after the picture was taken.
-class PagePrinter : public PrintTarget {
- public:
-  explicit PagePrinter(std::function<void()> started) : started_(std::move(started)) {}
-  bool begin(const QString&, int) override {
-    started_();
-    return painter_.begin(&page_);
-  }
-  QPainter& painter() override { return painter_; }
-  QSize pageSize() const override { return page_.size(); }
-  int dpiX() const override { return 100; }
-  int dpiY() const override { return 100; }
-  void end() override {
-    if (painter_.isActive()) painter_.end();
-  }
-
- private:
-  std::function<void()> started_;
-  QImage page_{850, 1100, QImage::Format_RGB32};
-  QPainter painter_;
-};
 
 // The note of a print that did not happen stays until one works, and is
 // never on the paper.
@@ -374,13 +336,17 @@ TEST(MeasurementScreen, PrinterNoteLastsUntilAPrintWorks) {
   const bool there[] = {false, false, true, true, false, true};
   std::size_t printed = 0;
   QStringList onPaper;
+  // The page notes what the screen's second line said when the job started,
+  // after the picture was taken.
+  testing::PrintJob job{QImage(850, 1100, QImage::Format_RGB32), 100};
+  job.onBegin = [&](const QString&) {
+    ++printed;
+    onPaper << labelText(d, "labelSecondLine");
+  };
   for (const bool printer : there) {
     environment.openPrinter = [&]() -> std::unique_ptr<PrintTarget> {
       if (!printer) return nullptr;
-      return std::make_unique<PagePrinter>([&] {
-        ++printed;
-        onPaper << labelText(d, "labelSecondLine");
-      });
+      return testing::printerFor(job);
     };
     setPrintEnvironment(environment);
     d.button(B::kPrint)->click();
