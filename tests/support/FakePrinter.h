@@ -9,12 +9,17 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "base/qt/WindowPrinter.h"
 
 namespace flowdesk::testing {
 
 struct PrintJob {
+  PrintJob() = default;
+  explicit PrintJob(QImage paper, int dotsPerInch = 300)
+      : page(std::move(paper)), dpi(dotsPerInch) {}
+
   QImage page;  // the paper, sized by the test; a null page takes no drawing
   int dpi = 300;
   bool refuseStart = false;  // begin() fails, as a printer that takes no job
