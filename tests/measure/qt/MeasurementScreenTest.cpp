@@ -42,8 +42,6 @@ using testing::BlockData;
 using testing::FakeUserInterface;
 using testing::TempDir;
 
-constexpr int kEnglish = 1;
-
 using testing::labelText;
 using testing::waitFor;
 
@@ -198,7 +196,7 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
   };
   for (const auto& c : cases) {
     AppContext context;
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     MeasurementDialog d(context);
     ASSERT_TRUE(d.open(ScreenSource::file(dir.file(c.file))));
     EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), dir.file(c.file));
@@ -248,7 +246,7 @@ TEST(MeasurementScreen, TheWindowFollowsTheChordGridAndKeepsValuesBesideTheirLab
     ASSERT_TRUE(written.ok());
   }
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   MeasurementDialog d(context);
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   d.show();
@@ -285,7 +283,7 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   const std::string path = dir.file("p.mes");
   writeMeasurementFile(path, 5);
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   MeasurementDialog d(context);
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
@@ -321,7 +319,7 @@ TEST(MeasurementScreen, PrinterNoteLastsUntilAPrintWorks) {
   const std::string path = dir.file("p.mes");
   writeMeasurementFile(path, 5);
   AppContext context;
-  context.settings.Language = kFrench;
+  context.settings.Language = languageIndex(kFrench);
   MeasurementDialog d(context);
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
@@ -363,7 +361,7 @@ TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
   testing::putFile(path, {1, 2, 3});
   FakeUserInterface ui;
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   MeasurementDialog d(context);
   EXPECT_FALSE(d.open(ScreenSource::file(path)));
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -379,7 +377,7 @@ struct Conversion {
   ProgramStarter previous;
   const std::string path = dir.file("x.mes");
   explicit Conversion(int records) {
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     context.settings.LastPathPrnFileName = dir.path() + "/";
     writeMeasurementFile(path, records);
     previous = setProgramStarter([this](const QString& program, const QString& file) {
