@@ -251,7 +251,7 @@ void prepare(AppContext& context, const std::string& device) {
   context.settings.Bauds = 5;  // 9600
   context.settings.Jbus = 1;
   context.settings.Language = 1;
-  context.master.identificationDone = true;
+  context.master.markIdentified();
 }
 
 // A screen on the unit, shown and polling; nullptr when it did not open.

@@ -57,7 +57,7 @@ struct LiveUnit {
     context.settings.Bauds = 5;
     context.settings.Jbus = 1;
     context.settings.Language = language;
-    context.master.identificationDone = true;
+    context.master.markIdentified();
   }
 };
 
