@@ -147,7 +147,8 @@ bool readParameterFile(const std::string& name, const std::uint8_t* data, std::s
   const auto result = read(path, fromDisk);
   FUZZ_CHECK(parsed.status == result.status);
   std::ostringstream shown;
-  const auto show = showFile(path, languageOf(static_cast<int>(size & 1)), RegionalSettings{}, shown);
+  const auto show =
+      showFile(path, languageOf(static_cast<int>(size & 1)), RegionalSettings{}, shown);
   FUZZ_CHECK(show.status == result.status);
   if (!result.ok()) {
     FUZZ_CHECK(!result.message(kFrench).empty() && !result.message(kEnglish).empty());
