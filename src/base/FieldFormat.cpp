@@ -127,18 +127,16 @@ float toFieldFloat(double value) {
   return static_cast<float>(value);
 }
 
+namespace {
+
+// The conversions a row's format may end on.
+constexpr std::string_view kIntegerConversions = "diuoxX";
+constexpr std::string_view kRealConversions = "fFeEgG";
+
+}  // namespace
+
 bool NumberFormat::isInteger() const {
-  switch (conversion) {
-    case 'd':
-    case 'i':
-    case 'u':
-    case 'o':
-    case 'x':
-    case 'X':
-      return true;
-    default:
-      return false;
-  }
+  return kIntegerConversions.find(conversion) != std::string_view::npos;
 }
 
 std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
@@ -167,24 +165,10 @@ std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
   }
   if (pos >= format.size()) return std::nullopt;
   f.conversion = format[pos++];
-  switch (f.conversion) {
-    case 'f':
-    case 'F':
-    case 'e':
-    case 'E':
-    case 'g':
-    case 'G':
-      if (hasLength && format[pos - 2] != 'l') return std::nullopt;  // only "%lf"
-      break;
-    case 'd':
-    case 'i':
-    case 'u':
-    case 'o':
-    case 'x':
-    case 'X':
-      break;
-    default:
-      return std::nullopt;
+  if (kRealConversions.find(f.conversion) != std::string_view::npos) {
+    if (hasLength && format[pos - 2] != 'l') return std::nullopt;  // only "%lf"
+  } else if (!f.isInteger()) {
+    return std::nullopt;
   }
   pos = scanLiteral(format, pos, f.suffix);
   if (pos < format.size()) return std::nullopt;  // a second conversion

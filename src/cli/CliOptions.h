@@ -15,7 +15,7 @@ struct CliOptions {
   std::optional<int> port;            // --port 1..4
   std::optional<int> baudIndex;       // --baud 300..9600, as an index of the baud table
   std::optional<int> address;         // --address 0..255
-  std::optional<int> language;        // --lang fr|en: 0 or 1
+  std::optional<int> language;        // --lang fr|en: kFrench or kEnglish
   std::optional<int> replyEnd;        // --reply-end length|silence: a ReplyEndRule
   bool factory = false;               // --factory: factory-settings files and commands
   bool maker = false;                 // --maker: maker files (implies --factory)
@@ -28,8 +28,10 @@ struct CliOptions {
 };
 
 // Parses the arguments after the program's name. Returns an empty text, or
-// one line saying what is wrong.
-std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out);
+// one line saying what is wrong, in `language` unless a --lang before the
+// fault chose the other.
+std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out,
+                            int language);
 
 // The options a command accepts of its own: "--name VALUE", "--name=VALUE" or
 // a bare "--flag"; other words are positional. Unknown options and missing
@@ -42,8 +44,8 @@ class CommandArgs {
   };
   CommandArgs(std::vector<OptionRule> rules) : rules_(std::move(rules)) {}
 
-  // An empty text, or what is wrong.
-  std::string parse(const std::vector<std::string>& args);
+  // An empty text, or what is wrong, in `language`.
+  std::string parse(const std::vector<std::string>& args, int language);
 
   const std::vector<std::string>& positional() const { return positional_; }
   bool has(const std::string& name) const;

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
+#include "base/Texts.h"
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "link/AppContext.h"
@@ -63,8 +65,17 @@ struct CliSession {
     return fail(kExitUsage, result.message(language));
   }
   // French or English, as the run's language says.
+  const char* text(const BilingualText& pair) const { return pair.text(language); }
   const char* text(const char* french, const char* english) const {
-    return language == 0 ? french : english;
+    return text(BilingualText{french, english});
+  }
+  // "OPTION wants a number from MIN to MAX", as a usage failure.
+  int wantsNumber(const std::string& option, long long min, long long max) const {
+    return usage(option + textWithNumbers(text(kTxtCliWantsNumber), {min, max}));
+  }
+  // "COMMAND wants one file name", as a usage failure.
+  int wantsOneFile(const std::string& command) const {
+    return usage(command + text(kTxtCliWantsOneFile));
   }
 };
 
@@ -77,19 +88,20 @@ std::string oneLine(const std::string& text);
 // A command of the table: its name, the line of --help, and what runs it.
 struct CliCommand {
   const char* name;
-  const char* usage;    // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
-  const char* summary;  // what it does, in English
+  const char* usage;           // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
+  BilingualText summary;       // what it does
   int (*run)(CliSession& session);
 };
 
 // The commands, in the order --help lists them.
 const std::vector<CliCommand>& cliCommands();
 
-// --reconnect SECONDS of record and download (0 to 3600, default 30);
-// nothing when the value is not one.
+// --reconnect SECONDS of record and download (0 to kMaxReconnectSeconds,
+// default kDefaultReconnectSeconds); nothing when the value is not one, for
+// which reconnectUsage says what it wants.
+inline constexpr long kMaxReconnectSeconds = 3600;
 std::optional<long> reconnectSeconds(const CommandArgs& args);
-inline constexpr const char* kReconnectUsage =
-    "--reconnect wants a number of seconds from 0 to 3600";
+std::string reconnectUsage(int language);
 
 // The commands themselves.
 int runDetect(CliSession& session);

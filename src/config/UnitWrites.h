@@ -4,21 +4,13 @@
 #include <string>
 
 #include "base/BinaryFile.h"
+#include "base/Clock.h"
 #include "link/BlockMaps.h"
 #include "link/BlockTransfer.h"
 #include "link/DeviceImage.h"
 
 namespace flowdesk {
 
-// A calendar date and time of the PC, in its own time zone (year in full).
-struct LocalDateTime {
-  int year = 2000;
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
 using LocalTimeSource = std::function<LocalDateTime()>;
 LocalDateTime systemLocalTime();
 
