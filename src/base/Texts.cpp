@@ -29,7 +29,8 @@ std::string replaceMarks(std::string text, std::string_view mark, const Values& 
 }  // namespace
 
 std::string textWithNumbers(std::string text, std::initializer_list<long long> numbers) {
-  return replaceMarks(std::move(text), "%d", numbers, [](long long n) { return std::to_string(n); });
+  return replaceMarks(std::move(text), "%d", numbers,
+                      [](long long n) { return std::to_string(n); });
 }
 
 std::string textWithWords(std::string text, std::initializer_list<std::string_view> words) {

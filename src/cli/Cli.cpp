@@ -159,8 +159,8 @@ std::string cliHelpText(int language) {
   // The continued usage lines stand under the first option.
   const std::string usage = std::string(kTxtCliUsage.text(language)) + "flowdesk-cli ";
   const std::string under(usage.size(), ' ');
-  const std::string rates = std::to_string(kBaudTable.front()) + ".." +
-                            std::to_string(kBaudTable.back());
+  const std::string rates =
+      std::to_string(kBaudTable.front()) + ".." + std::to_string(kBaudTable.back());
   std::ostringstream s;
   s << usage << "[--device PATH | --port 1..4] [--baud " << rates << "] [--address N]\n"
     << under << "[--reply-end length|silence] [--lang fr|en] [--factory]\n"
@@ -190,8 +190,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   CliOptions options;
   const int savedLanguage = loaded.Language == kEnglish ? kEnglish : kFrench;
-  if (std::string problem = parseCliOptions(arguments, options, savedLanguage);
-      !problem.empty()) {
+  if (std::string problem = parseCliOptions(arguments, options, savedLanguage); !problem.empty()) {
     err << "flowdesk-cli: " << problem
         << kTxtCliListsOptions.text(options.language.value_or(savedLanguage)) << "\n";
     return kExitUsage;

@@ -107,7 +107,8 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       for (std::size_t b = 0; n && b < kBaudTable.size(); ++b) {
         if (kBaudTable[b] == *n) index = static_cast<int>(b);
       }
-      if (index < 0) return textWithWords(say(kTxtCliBaudWants), {baudRateChoices(say(kTxtCliLastOf))});
+      if (index < 0)
+        return textWithWords(say(kTxtCliBaudWants), {baudRateChoices(say(kTxtCliLastOf))});
       out.baudIndex = index;
     } else if (name == "--address") {
       auto n = parseWholeNumber(value, 0, 255);

@@ -69,6 +69,13 @@ struct CliSession {
   const char* text(const char* french, const char* english) const {
     return text(BilingualText{french, english});
   }
+  // The command's own words and options read into `args`: nothing, or the
+  // usage failure when they are not what it takes.
+  std::optional<int> readArgs(CommandArgs& args) const {
+    const std::string problem = args.parse(this->args, language);
+    if (problem.empty()) return std::nullopt;
+    return usage(problem);
+  }
   // "OPTION wants a number from MIN to MAX", as a usage failure.
   int wantsNumber(const std::string& option, long long min, long long max) const {
     return usage(option + textWithNumbers(text(kTxtCliWantsNumber), {min, max}));
@@ -88,8 +95,8 @@ std::string oneLine(const std::string& text);
 // A command of the table: its name, the line of --help, and what runs it.
 struct CliCommand {
   const char* name;
-  const char* usage;           // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
-  BilingualText summary;       // what it does
+  const char* usage;      // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
+  BilingualText summary;  // what it does
   int (*run)(CliSession& session);
 };
 

@@ -72,7 +72,7 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
     return s.fileFailure(refused);
   }
   s.err << s.text(kind == FileKind::FactorySettings ? kTxtUploadFactorySettings
-                                                     : kTxtUploadNorvadineSettings)
+                                                    : kTxtUploadNorvadineSettings)
         << "\n";
   const SettingsUploadOutcome outcome = session->upload();
   const std::string text = settingsUploadText(outcome, session->title(), s.language);
@@ -117,7 +117,7 @@ int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp
 
 int runSave(CliSession& s) {
   CommandArgs args({{"--config", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   const auto& words = args.positional();
   const struct {
     const char* word;
@@ -158,7 +158,7 @@ int runUpload(CliSession& s) {
                     {"--reset", true},
                     {"--sp1", false},
                     {"--sp2", false}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("upload");
   const std::string& path = args.positional().front();
   const std::optional<FileKind> kind = kindOfPath(path);
@@ -214,7 +214,7 @@ int runUpload(CliSession& s) {
 
 int runCompare(CliSession& s) {
   CommandArgs args({{"--config", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("compare");
   const std::string& path = args.positional().front();
   if (kindOfPath(path) == FileKind::FactorySettings) {

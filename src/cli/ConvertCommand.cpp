@@ -13,7 +13,7 @@ namespace flowdesk {
 
 int runConvert(CliSession& s) {
   CommandArgs args({{"-o", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("convert");
   const std::string& in = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(in);

@@ -9,7 +9,7 @@ namespace flowdesk {
 
 int runDetect(CliSession& s) {
   CommandArgs args({});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (!args.positional().empty()) return s.usage(s.text(kTxtCliDetectTakesNoFile));
 
   // With --device only the port it stands for is searched.

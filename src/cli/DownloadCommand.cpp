@@ -30,7 +30,7 @@ bool tickToPage(LoggerViewerSession& session) {
 
 int runDownload(CliSession& s) {
   CommandArgs args({{"--page", true}, {"--reconnect", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("download");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
@@ -45,9 +45,7 @@ int runDownload(CliSession& s) {
   }
   const std::optional<long> reconnect = reconnectSeconds(args);
   if (!reconnect) return s.usage(reconnectUsage(s.language));
-  const auto noAnswer = [&s] {
-    return s.fail(kExitUnit, s.text(kTxtCliNoLoggerAnswer));
-  };
+  const auto noAnswer = [&s] { return s.fail(kExitUnit, s.text(kTxtCliNoLoggerAnswer)); };
 
   // The viewer's own sequence: open, show the page, SAVEDISK with the file,
   // then the timer's ticks until the logger's data ends.

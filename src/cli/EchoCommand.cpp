@@ -35,7 +35,7 @@ int stopEchoScreen(CliSession& s, EchoSession& session, int code, std::string te
 
 int runEcho(CliSession& s) {
   CommandArgs args({{"--screen", true}, {"--images", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("echo");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
@@ -77,10 +77,10 @@ int runEcho(CliSession& s) {
     offered += ')';
   }
   if (index < 0) {
-    return stopEchoScreen(
-        s, session, kExitUsage,
-        s.text(kTxtCliNoSuchScreen) + *screenText + "; " + s.text(kTxtCliScreens) +
-            (offered.empty() ? std::string(" -") : offered));
+    return stopEchoScreen(s, session, kExitUsage,
+                          s.text(kTxtCliNoSuchScreen) + *screenText + "; " +
+                              s.text(kTxtCliScreens) +
+                              (offered.empty() ? std::string(" -") : offered));
   }
   session.choose(index);
   session.startRecording(path);

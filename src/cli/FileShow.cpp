@@ -143,7 +143,7 @@ FileResult showFactory(const std::string& path, Printer& p) {
     const std::string t0 = p.fixed("%.1f", sp.t0);
     p.line(printed("SP%zu", k + 1),
            printed(kTxtShowSpecialProbeSlot.text(p.language()), angle.c_str(), t0.c_str(),
-                  sp.frequency) +
+                   sp.frequency) +
                listText(FrequencyList, FrequencyList.count(), sp.frequency, p.language()) + "), " +
                kTxtShowText.text(p.language()) + " \"" + sp.text + "\"");
   }
@@ -205,7 +205,7 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
   p.line(kTxtShowHeaderLength, printed("%u", info.headerLength));
   p.line(kTxtShowFrameSizes,
          printed("S2 %u, S1 %u, M1 %u, M2 %u", info.frameSizes[kFrameS2], info.frameSizes[kFrameS1],
-                info.frameSizes[kFrameM1], info.frameSizes[kFrameM2]));
+                 info.frameSizes[kFrameM1], info.frameSizes[kFrameM2]));
   p.line(kTxtShowRecords, printed("%lld", info.recordCount));
   showCatalogue(p, info.identification);
   DeviceImage image;

@@ -10,7 +10,7 @@ namespace flowdesk {
 int runInit(CliSession& s) {
   CommandArgs args(
       {{"--calibration", false}, {"--factory-settings", false}, {"--maker-settings", false}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (!args.positional().empty()) return s.usage(s.text(kTxtCliInitTakesNoFile));
   // The same switch as the menu's command asks for: it overwrites the unit.
   if (!s.app.modeFlags.maker) {

@@ -54,7 +54,7 @@ int runLoggerConfig(CliSession& s) {
                     {"--point", true},
                     {"--params", true},
                     {"--erase", false}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (!args.positional().empty()) return s.usage(s.text(kTxtCliTakesOptionsOnly));
 
   std::optional<long> type, period, point;
@@ -66,9 +66,10 @@ int runLoggerConfig(CliSession& s) {
   if (auto v = args.value("--period")) {
     period = parseWholeNumber(*v, 0, kPeriodCount - 1);
     if (!period) {
-      return s.usage(textWithNumbers(textWithWords(s.text(kTxtCliPeriodWants),
-                                                   {kPeriods[0].text, kPeriods[kPeriodCount - 1].text}),
-                                     {kPeriodCount - 1}));
+      return s.usage(
+          textWithNumbers(textWithWords(s.text(kTxtCliPeriodWants),
+                                        {kPeriods[0].text, kPeriods[kPeriodCount - 1].text}),
+                          {kPeriodCount - 1}));
     }
   }
   if (auto v = args.value("--point")) {
@@ -93,9 +94,9 @@ int runLoggerConfig(CliSession& s) {
   const LoggerOpenOutcome open = session.open();
   if (!open.ok && open.port) return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)));
   if (!open.ok) {
-    return s.fail(kExitUnit, s.text(open.stop == LoggerOpenStop::kNoLogger
-                                        ? kTxtCliNoLogger
-                                        : kTxtCliLoggerReadFailed));
+    return s.fail(
+        kExitUnit,
+        s.text(open.stop == LoggerOpenStop::kNoLogger ? kTxtCliNoLogger : kTxtCliLoggerReadFailed));
   }
   if (!change) {
     printSettings(s, session);

@@ -7,7 +7,7 @@ namespace flowdesk {
 
 int runNew(CliSession& s) {
   CommandArgs args({});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("new");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);

@@ -50,7 +50,7 @@ std::string joined(const std::vector<std::string>& names) {
 
 int runPlot(CliSession& s) {
   CommandArgs args({{"-o", true}, {"--series", true}, {"--from", true}, {"--to", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("plot");
   const std::string& in = args.positional().front();
   const std::optional<std::string> out = args.value("-o");

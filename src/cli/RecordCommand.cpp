@@ -15,7 +15,7 @@ constexpr long kMaxPolls = 1000000;
 
 int runRecord(CliSession& s) {
   CommandArgs args({{"--polls", true}, {"--reconnect", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("record");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
@@ -59,10 +59,9 @@ int runRecord(CliSession& s) {
         session.recordCount() == 0
             ? std::string(s.text(kTxtCliNoRecordWritten))
             : std::to_string(session.recordCount()) + s.text(kTxtCliRecordsIn) + path;
-    return s.fail(
-        failed == polls ? kExitNoUnit : kExitUnit,
-        std::to_string(failed) + "/" + std::to_string(polls) + " " +
-            s.text(kTxtCliPollsUnanswered) + "; " + records);
+    return s.fail(failed == polls ? kExitNoUnit : kExitUnit,
+                  std::to_string(failed) + "/" + std::to_string(polls) + " " +
+                      s.text(kTxtCliPollsUnanswered) + "; " + records);
   }
   s.out << path << "\n";
   return kExitDone;

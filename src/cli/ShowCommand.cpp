@@ -40,7 +40,7 @@ FileResult writeEchoPictures(CliSession& s, const std::string& path, const std::
 
 int runShow(CliSession& s) {
   CommandArgs args({{"--png", true}});
-  if (std::string problem = args.parse(s.args, s.language); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("show");
   const std::string& path = args.positional().front();
   const auto png = args.value("--png");

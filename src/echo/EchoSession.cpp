@@ -218,10 +218,9 @@ EchoTick EchoSession::wholeImage() {
   screen_.progressWindow = false;
   image_ = incoming_;
   screen_.title = kTxtEchoDisplayTitle.text(language_);
-  const FileResult written =
-      recording_.write([this](const std::string& path) { return startEchoFile(path, image_); },
-                       [this](const std::string& path) { return appendEchoImage(path, image_); },
-                       screen_);
+  const FileResult written = recording_.write(
+      [this](const std::string& path) { return startEchoFile(path, image_); },
+      [this](const std::string& path) { return appendEchoImage(path, image_); }, screen_);
   if (!written.ok()) {
     // The recording has ended as ARRETDISK would end it; the pictures
     // written so far stay.

@@ -41,9 +41,9 @@ static_assert(static_cast<std::size_t>(RecordingControl::kTableur) == kEchoButto
 
 // Everything of the screen but the picture.
 struct EchoScreen : RecordingControls {
-  std::string title;       // "Visu Echo", then the plain title, with the failure after it
-  std::string topLine;     // the file recorded or played back
-  std::string secondLine;  // record number, or record counts in playback
+  std::string title;            // "Visu Echo", then the plain title, with the failure after it
+  std::string topLine;          // the file recorded or played back
+  std::string secondLine;       // record number, or record counts in playback
   int progress = 0;             // the progress bar: parts read, 0 to 5
   bool progressWindow = false;  // the "please wait" window is up
 };

@@ -43,8 +43,8 @@ std::string RecordingFile::recordText(int language) const {
 }
 
 void PlaybackPosition::showButtons(RecordingControls& buttons) const {
-  for (RecordingControl b :
-       {RecordingControl::kPgd, RecordingControl::kPgu, RecordingControl::kHome, RecordingControl::kEnd}) {
+  for (RecordingControl b : {RecordingControl::kPgd, RecordingControl::kPgu,
+                             RecordingControl::kHome, RecordingControl::kEnd}) {
     buttons.show(b, last >= 0);
   }
   if (current <= 0) {

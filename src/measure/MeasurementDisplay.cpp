@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/MeasurementDisplay.h"
 
-
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"

@@ -201,9 +201,9 @@ TEST(ValueLists, PeriodSecondsAndTexts) {
     int index;
     std::uint32_t seconds;
     const char* text;
-  } cases[] = {{0, 1, "1 s"},      {3, 30, "30 s"},    {4, 60, "1 mn"},       {7, 600, "10mn"},
-               {9, 1800, "30mn"},  {10, 3600, "1 h"},  {12, 21600, "6 h"},    {14, 86400, "24 h"},
-               {15, 0, ""},        {-1, 0, ""}};
+  } cases[] = {{0, 1, "1 s"},     {3, 30, "30 s"},   {4, 60, "1 mn"},    {7, 600, "10mn"},
+               {9, 1800, "30mn"}, {10, 3600, "1 h"}, {12, 21600, "6 h"}, {14, 86400, "24 h"},
+               {15, 0, ""},       {-1, 0, ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(periodSeconds(c.index), c.seconds) << c.index;
     for (int language : {kFrench, kEnglish}) {

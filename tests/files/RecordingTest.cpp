@@ -91,10 +91,10 @@ TEST(Recording, PlaybackButtonsShowWhereTheyLead) {
     const char* shown;  // PGD, PGU, HOME, END after the press
   };
   const Case cases[] = {
-      {0, 0, B::kPgd, false, 0, "0000"},  {1, 0, B::kEnd, false, 0, "0000"},
-      {3, 0, B::kPgd, true, 1, "1111"},   {3, 0, B::kPgu, false, 0, "1001"},
-      {3, 1, B::kPgd, true, 2, "0110"},   {3, 2, B::kHome, true, 0, "1001"},
-      {3, 0, B::kEnd, true, 2, "0110"},   {3, 1, B::kPrint, false, 1, "1111"},
+      {0, 0, B::kPgd, false, 0, "0000"}, {1, 0, B::kEnd, false, 0, "0000"},
+      {3, 0, B::kPgd, true, 1, "1111"},  {3, 0, B::kPgu, false, 0, "1001"},
+      {3, 1, B::kPgd, true, 2, "0110"},  {3, 2, B::kHome, true, 0, "1001"},
+      {3, 0, B::kEnd, true, 2, "0110"},  {3, 1, B::kPrint, false, 1, "1111"},
       {3, 2, B::kPgu, true, 1, "1111"},
   };
   for (const Case& c : cases) {
