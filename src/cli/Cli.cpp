@@ -99,7 +99,7 @@ std::optional<long> reconnectSeconds(const CommandArgs& args) {
   return parseWholeNumber(*given, 0, kMaxReconnectSeconds);
 }
 
-std::string reconnectUsage(int language) {
+std::string reconnectUsage(Language language) {
   return textWithNumbers(kTxtCliReconnectWants.text(language), {0, kMaxReconnectSeconds});
 }
 
@@ -155,7 +155,7 @@ const std::vector<CliCommand>& cliCommands() {
   return commands;
 }
 
-std::string cliHelpText(int language) {
+std::string cliHelpText(Language language) {
   // The continued usage lines stand under the first option.
   const std::string usage = std::string(kTxtCliUsage.text(language)) + "flowdesk-cli ";
   const std::string under(usage.size(), ' ');
@@ -189,13 +189,13 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   loadSettings(store, loaded, environment.env);
 
   CliOptions options;
-  const int savedLanguage = loaded.Language == kEnglish ? kEnglish : kFrench;
+  const Language savedLanguage = loaded.language();
   if (std::string problem = parseCliOptions(arguments, options, savedLanguage); !problem.empty()) {
     err << "flowdesk-cli: " << problem
         << kTxtCliListsOptions.text(options.language.value_or(savedLanguage)) << "\n";
     return kExitUsage;
   }
-  const int language = options.language.value_or(savedLanguage);
+  const Language language = options.language.value_or(savedLanguage);
   if (options.help) {
     out << cliHelpText(language);
     return kExitDone;
@@ -235,7 +235,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   if (options.port) s.Com = *options.port - 1;
   if (options.baudIndex) s.Bauds = *options.baudIndex;
   if (options.address) s.Jbus = static_cast<float>(*options.address);
-  if (options.language) s.Language = *options.language;
+  if (options.language) s.Language = languageIndex(*options.language);
   if (options.replyEnd) s.ReplyEnd = *options.replyEnd;
   if (options.device) {
     if (s.Com < 0 || s.Com >= kPortCount) s.Com = 0;

@@ -37,7 +37,7 @@ std::optional<std::vector<long>> parseNumberList(const std::string& text, long m
 }
 
 std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out,
-                            int language) {
+                            Language language) {
   out = {};
   // A --lang met before the fault words it.
   const auto say = [&](const BilingualText& text) -> std::string {
@@ -107,8 +107,9 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       for (std::size_t b = 0; n && b < kBaudTable.size(); ++b) {
         if (kBaudTable[b] == *n) index = static_cast<int>(b);
       }
-      if (index < 0)
+      if (index < 0) {
         return textWithWords(say(kTxtCliBaudWants), {baudRateChoices(say(kTxtCliLastOf))});
+      }
       out.baudIndex = index;
     } else if (name == "--address") {
       auto n = parseWholeNumber(value, 0, 255);
@@ -132,7 +133,7 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
   return {};
 }
 
-std::string CommandArgs::parse(const std::vector<std::string>& args, int language) {
+std::string CommandArgs::parse(const std::vector<std::string>& args, Language language) {
   positional_.clear();
   given_.clear();
   for (std::size_t i = 0; i < args.size(); ++i) {

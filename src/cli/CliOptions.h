@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
+
 namespace flowdesk {
 
 // The options every command shares, wherever they stand on the line, and the
@@ -15,7 +17,7 @@ struct CliOptions {
   std::optional<int> port;            // --port 1..4
   std::optional<int> baudIndex;       // --baud 300..9600, as an index of the baud table
   std::optional<int> address;         // --address 0..255
-  std::optional<int> language;        // --lang fr|en: kFrench or kEnglish
+  std::optional<Language> language;   // --lang fr|en
   std::optional<int> replyEnd;        // --reply-end length|silence: a ReplyEndRule
   bool factory = false;               // --factory: factory-settings files and commands
   bool maker = false;                 // --maker: maker files (implies --factory)
@@ -31,7 +33,7 @@ struct CliOptions {
 // one line saying what is wrong, in `language` unless a --lang before the
 // fault chose the other.
 std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out,
-                            int language);
+                            Language language);
 
 // The options a command accepts of its own: "--name VALUE", "--name=VALUE" or
 // a bare "--flag"; other words are positional. Unknown options and missing
@@ -45,7 +47,7 @@ class CommandArgs {
   CommandArgs(std::vector<OptionRule> rules) : rules_(std::move(rules)) {}
 
   // An empty text, or what is wrong, in `language`.
-  std::string parse(const std::vector<std::string>& args, int language);
+  std::string parse(const std::vector<std::string>& args, Language language);
 
   const std::vector<std::string>& positional() const { return positional_; }
   bool has(const std::string& name) const;

@@ -36,7 +36,7 @@ struct CliSession {
   std::vector<std::string> args;  // the command's own words and options
   std::ostream& out;
   std::ostream& err;
-  int language = 0;
+  Language language = kFrench;
   // The operator's date, time and decimal conventions for what a command
   // shows or writes: the desktop's, read as the GUI reads them.
   RegionalSettings regional;
@@ -108,7 +108,7 @@ const std::vector<CliCommand>& cliCommands();
 // which reconnectUsage says what it wants.
 inline constexpr long kMaxReconnectSeconds = 3600;
 std::optional<long> reconnectSeconds(const CommandArgs& args);
-std::string reconnectUsage(int language);
+std::string reconnectUsage(Language language);
 
 // The commands themselves.
 int runDetect(CliSession& session);

@@ -38,7 +38,7 @@ FileResult RecordingFile::write(const Write& makeFile, const Write& append,
   return written;
 }
 
-std::string RecordingFile::recordText(int language) const {
+std::string RecordingFile::recordText(Language language) const {
   return textWithNumbers(kTxtRecordNo.text(language), {count_});
 }
 

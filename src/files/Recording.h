@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 
 namespace flowdesk {
@@ -64,7 +65,7 @@ class RecordingFile {
   // would.
   FileResult write(const Write& makeFile, const Write& append, RecordingControls& buttons);
   // "Enregistrement N°" and the number of the last record.
-  std::string recordText(int language) const;
+  std::string recordText(Language language) const;
 
   Recording state() const { return state_; }
   bool on() const { return state_ != Recording::Off; }

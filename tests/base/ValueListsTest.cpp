@@ -67,11 +67,11 @@ TEST(ValueLists, EveryListHasItsCountAndNoEmptyItem) {
 }
 
 TEST(ValueLists, LoggedQuantitiesAreSevenCharactersWide) {
-  for (int language : {kFrench, kEnglish}) {
+  for (Language language : {kFrench, kEnglish}) {
     for (int i = 0; i < kLoggedQuantityCount; ++i) {
       EXPECT_EQ(utf8Length(listItem(LoggedQuantityList, language, i)),
                 static_cast<std::size_t>(kLoggedQuantityWidth))
-          << language << " " << i;
+          << languageIndex(language) << " " << i;
     }
   }
   const struct {
@@ -91,13 +91,13 @@ TEST(ValueLists, LoggedQuantitiesAreSevenCharactersWide) {
 TEST(ValueLists, ItemInTheCurrentLanguage) {
   const struct {
     const ValueList& list;
-    int language;
+    Language language;
     int index;
     const char* expected;
   } cases[] = {
       {MaterialList, kFrench, 1, "Teflon"},
       {MaterialList, kEnglish, 1, "PTFE"},
-      {MaterialList, 7, 1, "Teflon"},  // an unknown language reads French
+      {MaterialList, languageOf(7), 1, "Teflon"},  // an unknown language reads French
       {FlowUnitList, kEnglish, 5, "m3/d"},
       {FlowUnitList, kFrench, 5, "m3/j"},
       {UnitTypeList, kEnglish, 0, "NONE"},
@@ -108,7 +108,8 @@ TEST(ValueLists, ItemInTheCurrentLanguage) {
       {MaterialList, kEnglish, -1, ""},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(listItem(c.list, c.language, c.index), c.expected) << c.language << " " << c.index;
+    EXPECT_STREQ(listItem(c.list, c.language, c.index), c.expected)
+        << languageIndex(c.language) << " " << c.index;
   }
 }
 
@@ -119,7 +120,7 @@ TEST(ValueLists, FillShowsTheFirstNItemsUpToAnEmptyOne) {
     const char* what;
     const ValueList& list;
     int n;
-    int language;
+    Language language;
     Items expected;
   } cases[] = {
       {"bilingual N 6 in English: elements 6 to 11",
@@ -171,7 +172,7 @@ TEST(ValueLists, ListTextShowsStarsForAnIndexBeyondN) {
     const ValueList& list;
     int n;
     std::int32_t variable;
-    int language;
+    Language language;
     const char* expected;
   } cases[] = {
       {TotalizerModeList, 4, 3, kEnglish, "(-)"},
@@ -206,7 +207,7 @@ TEST(ValueLists, PeriodSecondsAndTexts) {
                {15, 0, ""},       {-1, 0, ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(periodSeconds(c.index), c.seconds) << c.index;
-    for (int language : {kFrench, kEnglish}) {
+    for (Language language : {kFrench, kEnglish}) {
       EXPECT_STREQ(listItem(PeriodList, language, c.index), c.text) << c.index;
     }
   }

@@ -7,7 +7,7 @@
 
 namespace flowdesk {
 
-CAboutDlg::CAboutDlg(const VersionStrings& versions, int language, QWidget* parent)
+CAboutDlg::CAboutDlg(const VersionStrings& versions, Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>()) {
   ui_->setupUi(this);
   setWindowTitle(QString::fromUtf8(kTxtAboutTitle.text(language)) +

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "base/BilingualText.h"
 #include "base/VersionStrings.h"
 
 namespace Ui {
@@ -16,7 +17,7 @@ namespace flowdesk {
 class CAboutDlg : public QDialog {
   Q_OBJECT
  public:
-  CAboutDlg(const VersionStrings& versions, int language, QWidget* parent = nullptr);
+  CAboutDlg(const VersionStrings& versions, Language language, QWidget* parent = nullptr);
   ~CAboutDlg() override;
 
  private:

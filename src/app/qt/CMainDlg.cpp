@@ -68,13 +68,13 @@ bool CMainDlg::commandAvailable(int command) const {
 
 void CMainDlg::rebuildMenu() {
   // Qt's own texts (question boxes, file dialogs) follow the language too.
-  if (qtLanguage_ != context_.settings.Language) {
-    qtLanguage_ = context_.settings.Language;
-    installQtTranslations(qtLanguage_);
+  if (qtLanguage_ != context_.settings.language()) {
+    qtLanguage_ = context_.settings.language();
+    installQtTranslations(*qtLanguage_);
   }
   fillMenuBar(*menuBar_,
               buildMainMenu(
-                  context_.modeFlags, context_.settings.Language,
+                  context_.modeFlags, context_.settings.language(),
                   [this](int command) { return commandAvailable(command); },
                   context_.settings.OpenFilesAsPlot),
               [this](int command) {
@@ -123,7 +123,7 @@ void CMainDlg::runCommand(int command) {
 
 void CMainDlg::runScreen(const ScreenRow& row) {
   if (row.flags & kConfirmStop) {
-    CStopMeasurementDlg confirm(context_.settings.Language, this);
+    CStopMeasurementDlg confirm(context_.settings.language(), this);
     if (userInterface().runDialog(confirm) != QDialog::Accepted) return;
   }
   row.open(context_, ScreenSource::unit(), this);
@@ -136,7 +136,7 @@ void CMainDlg::openFile() {
   request.mode = FileDialogRequest::Mode::Open;
   request.folder = QString::fromStdString(s.LastPathName);
   for (const std::string& f : qtFilters(
-           openFilterText(s.Language, context_.modeFlags.factory, context_.modeFlags.maker))) {
+           openFilterText(s.language(), context_.modeFlags.factory, context_.modeFlags.maker))) {
     request.filters << QString::fromStdString(f);
   }
   const QString chosen = userInterface().chooseFile(this, request);
@@ -166,13 +166,13 @@ void CMainDlg::openFileIn(FileKind kind, const std::string& path) {
 void CMainDlg::newFile(const ScreenRow& row) {
   if (!row.kind) return;
   AppSettings& s = context_.settings;
-  const std::string path =
-      nextFreeName(s.LastPathName, kTxtNewFileBase, s.Language, fileKindInfo(*row.kind).extension);
+  const std::string path = nextFreeName(s.LastPathName, kTxtNewFileBase, s.language(),
+                                        fileKindInfo(*row.kind).extension);
   const FileResult written = row.writeDefault(*row.kind, path, s);
   if (!written.ok()) {
     // A screen opened on a file that is not there would only fail again.
     userInterface().message(this, UserInterface::Icon::Critical, windowTitle(),
-                            QString::fromStdString(written.message(s.Language)));
+                            QString::fromStdString(written.message(s.language())));
     return;
   }
   if (row.flags & kOpenNewFile) openFileIn(*row.kind, path);
@@ -189,7 +189,7 @@ void CMainDlg::showConnectionPage() {
 }
 
 void CMainDlg::showAbout() {
-  CAboutDlg about(context_.versions, context_.settings.Language, this);
+  CAboutDlg about(context_.versions, context_.settings.language(), this);
   userInterface().runDialog(about);
 }
 

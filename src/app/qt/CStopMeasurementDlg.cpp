@@ -6,7 +6,7 @@
 
 namespace flowdesk {
 
-CStopMeasurementDlg::CStopMeasurementDlg(int language, QWidget* parent)
+CStopMeasurementDlg::CStopMeasurementDlg(Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CStopMeasurementDlg>()) {
   ui_->setupUi(this);
   const auto tr = [language](const BilingualText& t) {

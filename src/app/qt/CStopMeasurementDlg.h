@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "base/BilingualText.h"
+
 namespace Ui {
 class CStopMeasurementDlg;
 }
@@ -14,7 +16,7 @@ namespace flowdesk {
 class CStopMeasurementDlg : public QDialog {
   Q_OBJECT
  public:
-  explicit CStopMeasurementDlg(int language, QWidget* parent = nullptr);
+  explicit CStopMeasurementDlg(Language language, QWidget* parent = nullptr);
   ~CStopMeasurementDlg() override;
 
  private:

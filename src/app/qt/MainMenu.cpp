@@ -13,7 +13,7 @@ namespace {
 
 class MenuBuilder {
  public:
-  MenuBuilder(int language, const CommandAvailable& available)
+  MenuBuilder(Language language, const CommandAvailable& available)
       : language_(language), available_(available) {}
 
   MenuNode command(const BilingualText& text, int id) const {
@@ -38,13 +38,13 @@ class MenuBuilder {
   }
 
  private:
-  int language_;
+  Language language_;
   const CommandAvailable& available_;
 };
 
 }  // namespace
 
-std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
+std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, Language language,
                                     const CommandAvailable& available, bool openAsPlot) {
   const MenuBuilder b(language, available);
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/ModeFlags.h"
 
 class QMenuBar;
@@ -52,7 +53,7 @@ using CommandAvailable = std::function<bool(int command)>;
 
 // The main menu in a language, with the entries the mode flags add.
 // `openAsPlot` ticks File > Open as plot.
-std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, int language,
+std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, Language language,
                                     const CommandAvailable& available, bool openAsPlot = false);
 
 // Replaces the contents of a menu bar with the menu; each command's action

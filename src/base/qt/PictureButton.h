@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QString>
 
+#include "base/BilingualText.h"
+
 namespace flowdesk {
 
 // The roles a picture button plays; its caption names its artwork.
@@ -35,7 +37,7 @@ QKeySequence pictureShortcut(PictureRole role, ShortcutContext context);
 
 // What the button's tooltip says: its action in the language, then its
 // shortcut in that context in brackets when it has one ("Print (Ctrl+P)").
-QString pictureToolTip(PictureRole role, ShortcutContext context, int language);
+QString pictureToolTip(PictureRole role, ShortcutContext context, Language language);
 
 // True when the role's press never talks to the unit nor changes what a
 // screen's session is doing (printing, opening a window of its own): it may
@@ -55,7 +57,7 @@ class PictureButton : public QPushButton {
   PictureButton(PictureRole role, ShortcutContext context, QWidget* parent);
 
   // The role's shortcut and tooltip, in the language.
-  void setRole(PictureRole role, ShortcutContext context, int language);
+  void setRole(PictureRole role, ShortcutContext context, Language language);
 
   // The state whose picture is drawn now: 'U', 'D' or 'F'.
   char pictureState() const;

@@ -62,7 +62,7 @@ CEtalonnage1Dlg::CEtalonnage1Dlg(AppContext& context, ConfigurationSession& sess
       },
       ui_(std::make_unique<Ui::CEtalonnage1Dlg>()) {
   ui_->setupUi(this);
-  bindRows(rows_, context_.settings.Language, ui_->labelCaption,
+  bindRows(rows_, context_.settings.language(), ui_->labelCaption,
            session.fromFile() ? session.filePath() : std::string());
 }
 
@@ -100,8 +100,8 @@ void CEtalonnage1Dlg::printPage() {
   if (outcome != PrintOutcome::Printed) {
     session_.PrintMode = false;
     userInterface().message(this, UserInterface::Icon::Warning,
-                            QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)),
-                            printOutcomeNote(outcome, context_.settings.Language));
+                            QString::fromUtf8(kTxtCalibration.text(context_.settings.language())),
+                            printOutcomeNote(outcome, context_.settings.language()));
   }
   emit printed(outcome == PrintOutcome::Printed);
 }

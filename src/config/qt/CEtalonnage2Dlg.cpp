@@ -52,7 +52,7 @@ CEtalonnage2Dlg::CEtalonnage2Dlg(AppContext& context, ConfigurationSession& sess
       },
       ui_(std::make_unique<Ui::CEtalonnage2Dlg>()) {
   ui_->setupUi(this);
-  bindRows(rows_, context_.settings.Language, ui_->labelCaption,
+  bindRows(rows_, context_.settings.language(), ui_->labelCaption,
            session.fromFile() ? session.filePath() : std::string());
 }
 
@@ -60,7 +60,7 @@ CEtalonnage2Dlg::~CEtalonnage2Dlg() = default;
 
 void CEtalonnage2Dlg::applyVisibility() {
   const InputsOutputsVisibility v = inputsOutputsVisibility(context_.image);
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   for (std::size_t t = 0; t < v.pulseWeights.size(); ++t) {
     const PulseWeightVisibility& weight = v.pulseWeights[t];
     const std::string edit = editControl("Weight" + std::to_string(t + 1));
@@ -81,8 +81,8 @@ void CEtalonnage2Dlg::printPage() {
   session_.PrintMode = false;
   if (outcome != PrintOutcome::Printed) {
     userInterface().message(this, UserInterface::Icon::Warning,
-                            QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)),
-                            printOutcomeNote(outcome, context_.settings.Language));
+                            QString::fromUtf8(kTxtCalibration.text(context_.settings.language())),
+                            printOutcomeNote(outcome, context_.settings.language()));
   }
   emit printed(outcome == PrintOutcome::Printed);
 }

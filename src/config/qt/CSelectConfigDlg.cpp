@@ -20,7 +20,7 @@ namespace flowdesk {
 
 namespace {
 
-QString qtText(const BilingualText& text, int language) {
+QString qtText(const BilingualText& text, Language language) {
   return QString::fromUtf8(text.text(language));
 }
 
@@ -53,7 +53,7 @@ CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& se
       },
       ui_(std::make_unique<Ui::CSelectConfigDlg>()) {
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   session_.requests = {};
   setLabels(*this, rows_.labels, language);
   fillLists(*this, rows_.combos, language);
@@ -99,7 +99,7 @@ CSelectConfigDlg::CSelectConfigDlg(AppContext& context, ConfigurationSession& se
 CSelectConfigDlg::~CSelectConfigDlg() = default;
 
 QString CSelectConfigDlg::caption(const BilingualText& text) const {
-  return qtText(text, context_.settings.Language);
+  return qtText(text, context_.settings.language());
 }
 
 void CSelectConfigDlg::activate() {
@@ -120,12 +120,13 @@ void CSelectConfigDlg::readChosen() {
   ReadOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress =
-        userInterface().progress(this, context_.settings.Language);
+        userInterface().progress(this, context_.settings.language());
     outcome = exchange([this] { return session_.selectRead(read_); });
   }
   if (!outcome.ok) {
-    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibration),
-                            QString::fromStdString(readText(outcome, context_.settings.Language)));
+    userInterface().message(
+        this, UserInterface::Icon::Critical, caption(kTxtCalibration),
+        QString::fromStdString(readText(outcome, context_.settings.language())));
   }
   showSelection();
   activate();
@@ -144,7 +145,7 @@ void CSelectConfigDlg::checksChosen() {
 }
 
 void CSelectConfigDlg::transfert() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   checksChosen();
   // A file that does not hold a whole configuration is refused before the
   // operator is asked anything.
@@ -181,7 +182,7 @@ void CSelectConfigDlg::print() {
 }
 
 void CSelectConfigDlg::saveDisk() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   const std::optional<std::string> path = askSavePath(this, context_, FileKind::Calibration);
   if (!path) return;
   const FileResult saved = session_.saveCalibration(*path);

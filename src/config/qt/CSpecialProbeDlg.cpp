@@ -51,7 +51,7 @@ CSpecialProbeDlg::CSpecialProbeDlg(AppContext& context, QWidget* parent)
 CSpecialProbeDlg::~CSpecialProbeDlg() = default;
 
 bool CSpecialProbeDlg::load() {
-  const int language = this->language();
+  const Language language = this->language();
   const FileResult opened = session_.open(source().filePath);
   if (!opened.ok()) {
     tell(Tone::Failure, kTxtUploadSpecialProbe, opened.message(language));

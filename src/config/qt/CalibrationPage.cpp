@@ -55,7 +55,7 @@ constexpr int kPrintDelayMs = 100;
 
 }  // namespace
 
-void CalibrationPage::bindRows(const BindingRows& rows, int language, QLabel* caption,
+void CalibrationPage::bindRows(const BindingRows& rows, Language language, QLabel* caption,
                                const std::string& filePath) {
   rows_ = &rows;
   setLabels(*this, rows.labels, language);

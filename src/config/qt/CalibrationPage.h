@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/qt/Bindings.h"
 #include "config/ConfigurationFields.h"
 
@@ -49,7 +50,7 @@ class CalibrationPage : public QWidget {
   // (empty on the unit),
   // every list change and every edit left read back and followed by
   // applyVisibility(), and the controls watched.
-  void bindRows(const BindingRows& rows, int language, QLabel* caption,
+  void bindRows(const BindingRows& rows, Language language, QLabel* caption,
                 const std::string& filePath);
   // The page of fields became visible: every row shown again, the rules
   // applied, and in print mode the page printed once it has been drawn.

@@ -150,7 +150,7 @@ void EchoDialog::drawScreen() {
 }
 
 void EchoDialog::showFileFailure() {
-  const int language = session_.language();
+  const Language language = session_.language();
   userInterface().message(this, UserInterface::Icon::Critical,
                           QString::fromUtf8(kTxtVisuEcho.text(language)),
                           qt(session_.fileResult().message(language)));

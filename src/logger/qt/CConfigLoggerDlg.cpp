@@ -75,7 +75,7 @@ CConfigLoggerDlg::CConfigLoggerDlg(AppContext& context, QWidget* parent)
 CConfigLoggerDlg::~CConfigLoggerDlg() = default;
 
 bool CConfigLoggerDlg::load() {
-  const int language = this->language();
+  const Language language = this->language();
   // The screen works on a connected unit only.
   if (source().fromFile()) return false;
   LoggerOpenOutcome outcome;

@@ -193,7 +193,7 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
 
   // Nothing of the data shows before the first answer or record; the fixed
   // labels are there from the start.
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   drawLabels(measurementLabels(language));
   for (const char* line : kFaultLines) setText(*this, line, {});
   for (const TotalizerControls& row : kTotalizerRows) {
@@ -278,7 +278,7 @@ void MeasurementDialog::tick() {
 }
 
 void MeasurementDialog::showFileFailure() {
-  const int language = session_.language();
+  const Language language = session_.language();
   userInterface().message(this, UserInterface::Icon::Critical,
                           QString::fromUtf8(kTxtMeasurement.text(language)),
                           qt(session_.fileResult().message(language)));

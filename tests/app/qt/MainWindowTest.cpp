@@ -124,17 +124,18 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
        ",-,&Factory Settings,-,&NORVADINE Settings,-,&Initialization"},
   };
   for (const auto& c : cases) {
-    for (const int language : {kFrench, kEnglish}) {
+    for (const Language language : {kFrench, kEnglish}) {
       AppContext context;
       context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
-      context.settings.Language = language;
+      context.settings.Language = languageIndex(language);
       CMainDlg window(context, builtScreens());
       const QString expected = language == kFrench
                                    ? "&Fichier[" + frNew.arg(c.frNewExtra) + "]|&Dialogue[" +
                                          frDialogue.arg(c.frDialogueExtra) + "]|" + frTail
                                    : "&File[" + enNew.arg(c.enNewExtra) + "]|&Dialogue[" +
                                          enDialogue.arg(c.enDialogueExtra) + "]|" + enTail;
-      EXPECT_EQ(describe(window), expected) << c.commandLine << " language " << language;
+      EXPECT_EQ(describe(window), expected)
+          << c.commandLine << " language " << languageIndex(language);
     }
   }
 }
@@ -184,11 +185,11 @@ void expectDistinctMnemonics(const QWidget& dialog) {
 }
 
 TEST(Mnemonics, NoTwoEntriesOfAMenuOrADialogShareALetter) {
-  for (const int language : {kFrench, kEnglish}) {
-    SCOPED_TRACE(language);
+  for (const Language language : {kFrench, kEnglish}) {
+    SCOPED_TRACE(languageIndex(language));
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
-    context.settings.Language = language;
+    context.settings.Language = languageIndex(language);
     CMainDlg window(context, builtScreens());
     expectDistinctMnemonics(window.menuBar()->actions(), "menu bar");
 
@@ -281,7 +282,7 @@ TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
   window.runCommand(kCmdConfiguration);
   EXPECT_TRUE(whileOpen.startsWith("&File[&Open,Open as &plot,&New[")) << whileOpen.toStdString();
   EXPECT_TRUE(describe(window).startsWith("&File[")) << describe(window).toStdString();
-  EXPECT_EQ(context.settings.Language, kEnglish);
+  EXPECT_EQ(context.settings.language(), kEnglish);
 }
 
 TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
@@ -387,7 +388,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
 
   const struct {
     int command;
-    int language;
+    Language language;
     const char* name;
     Bytes expected;
     const char* screen;
@@ -407,7 +408,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
        "specialProbe"},
   };
   for (const auto& c : cases) {
-    context.settings.Language = c.language;
+    context.settings.Language = languageIndex(c.language);
     log = ScreenLog{};
     window.runCommand(c.command);
     const std::string path = folder + c.name;
@@ -443,7 +444,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
 TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   AppContext context;
   context.settings.LastPathName = "/proc/no such folder/";
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   context.versions.InternalName = "flowdesk";
   ScreenLog log;
   CMainDlg window(context, log.all());
@@ -493,7 +494,7 @@ TEST(MainWindow, ScreensRefreshThePictureAndTheMenuOpensThemOnTheUnit) {
 TEST(MainWindow, EchoDisplayAsksFirst) {
   for (const bool yes : {false, true}) {
     AppContext context;
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     ScreenLog log;
     CMainDlg window(context, log.all());
     QStringList texts;
@@ -515,9 +516,9 @@ TEST(MainWindow, EchoDisplayAsksFirst) {
 }
 
 TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
-  for (const int language : {kFrench, kEnglish}) {
+  for (const Language language : {kFrench, kEnglish}) {
     AppContext context;
-    context.settings.Language = language;
+    context.settings.Language = languageIndex(language);
     context.versions.InternalName = "flowdesk";
     context.versions.FileDescription = "Compagnon";
     context.versions.FileDescriptionEn = "Companion";
