@@ -92,11 +92,14 @@ int runLoggerConfig(CliSession& s) {
 
   LoggerConfigurationSession session(s.app);
   const LoggerOpenOutcome open = session.open();
-  if (!open.ok && open.port) return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)));
+  if (!open.ok && open.link.port) {
+    return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)), open.link);
+  }
   if (!open.ok) {
     return s.fail(
         kExitUnit,
-        s.text(open.stop == LoggerOpenStop::kNoLogger ? kTxtCliNoLogger : kTxtCliLoggerReadFailed));
+        s.text(open.stop == LoggerOpenStop::kNoLogger ? kTxtCliNoLogger : kTxtCliLoggerReadFailed),
+        open.link);
   }
   if (!change) {
     printSettings(s, session);
@@ -120,7 +123,7 @@ int runLoggerConfig(CliSession& s) {
   printSettings(s, session);
   const LoggerUploadOutcome up =
       session.upload([&s](const std::string& text) { s.err << text << "\n"; });
-  if (!up.ok) return s.fail(kExitUnit, oneLine(loggerUploadText(up, s.language)));
+  if (!up.ok) return s.fail(kExitUnit, oneLine(loggerUploadText(up, s.language)), up.link);
   return kExitDone;
 }
 

@@ -44,7 +44,7 @@ int runRecord(CliSession& s) {
     if (tick == MeasurementTick::kPollFailed) {
       // A poll lost to an unplugged device is polled again once it is back:
       // only a unit that did not answer counts against the polls.
-      const CliSession::DeviceWait device = s.awaitDevice(*reconnect);
+      const CliSession::DeviceWait device = s.awaitDevice(*reconnect, session.lastRead());
       if (device == CliSession::DeviceWait::kLost) return kExitNoUnit;
       if (device == CliSession::DeviceWait::kBack) {
         --i;
@@ -61,7 +61,8 @@ int runRecord(CliSession& s) {
             : std::to_string(session.recordCount()) + s.text(kTxtCliRecordsIn) + path;
     return s.fail(failed == polls ? kExitNoUnit : kExitUnit,
                   std::to_string(failed) + "/" + std::to_string(polls) + " " +
-                      s.text(kTxtCliPollsUnanswered) + "; " + records);
+                      s.text(kTxtCliPollsUnanswered) + "; " + records,
+                  session.lastRead());
   }
   s.out << path << "\n";
   return kExitDone;
