@@ -2,7 +2,10 @@
 # Writes a program's man page from its own --help text, so the page says
 # what the program says and cannot fall behind it. Run at build time:
 #   cmake -DPROGRAM=path -DNAME=flowdesk-cli -DSUMMARY="one line" -DVERSION=0.1.0
-#         -DOUTPUT=flowdesk-cli.1.gz [-DSEE_ALSO="a|b"] -P ManPage.cmake
+#         -DOUTPUT=flowdesk-cli.1.gz [-DSEE_ALSO="a|b"] [-DHELP="--lang=en,--help"]
+#         -P ManPage.cmake
+# HELP is what asks the program for its help text, words joined with commas
+# (default --help).
 # With -DSELF_TEST=ON it only checks its own conversion (see the tests).
 #
 # The help text goes into the page as it is printed (no filling), so its
@@ -98,11 +101,15 @@ endforeach()
 # build's leak report at exit must not fail the build.
 set(ENV{QT_QPA_PLATFORM} offscreen)
 set(ENV{ASAN_OPTIONS} "detect_leaks=0")
-execute_process(COMMAND "${PROGRAM}" --help
+if(NOT HELP)
+  set(HELP "--help")
+endif()
+string(REPLACE "," ";" help_words "${HELP}")
+execute_process(COMMAND "${PROGRAM}" ${help_words}
                 OUTPUT_VARIABLE help ERROR_VARIABLE errors RESULT_VARIABLE status
                 TIMEOUT 60)
 if(NOT status EQUAL 0)
-  message(FATAL_ERROR "${PROGRAM} --help ended with ${status}: ${errors}")
+  message(FATAL_ERROR "${PROGRAM} ${help_words} ended with ${status}: ${errors}")
 endif()
 string(REPLACE "|" ";" see_also "${SEE_ALSO}")
 flowdesk_man_page("${NAME}" 1 "${SUMMARY}" "${VERSION}" "${help}" "${see_also}" page)

@@ -20,6 +20,12 @@ set(FLOWDESK_MAN_SUMMARY_flowdesk "desktop companion for ultrasonic transit-time
 set(FLOWDESK_MAN_SUMMARY_flowdesk-cli
     "talk to an ultrasonic flowmeter and read its files from a shell")
 set(FLOWDESK_MAN_SUMMARY_flowdesk-unit "a virtual ultrasonic flowmeter on a pseudo-terminal")
+# The words that ask each program for its help, joined with commas.
+# flowdesk-cli speaks the language saved in the user's settings: its page is
+# asked for in English, whatever the build machine has saved.
+set(FLOWDESK_MAN_HELP_flowdesk "--help")
+set(FLOWDESK_MAN_HELP_flowdesk-cli "--lang=en,--help")
+set(FLOWDESK_MAN_HELP_flowdesk-unit "--help")
 set(FLOWDESK_MAN_PAGES "")
 if(NOT CMAKE_CROSSCOMPILING)
   foreach(program IN LISTS FLOWDESK_PACKAGED_PROGRAMS)
@@ -31,7 +37,7 @@ if(NOT CMAKE_CROSSCOMPILING)
       OUTPUT "${page}"
       COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=$<TARGET_FILE:${program}>" "-DNAME=${program}"
               "-DSUMMARY=${FLOWDESK_MAN_SUMMARY_${program}}" "-DVERSION=${PROJECT_VERSION}"
-              "-DSEE_ALSO=${others}" "-DOUTPUT=${page}"
+              "-DSEE_ALSO=${others}" "-DOUTPUT=${page}" "-DHELP=${FLOWDESK_MAN_HELP_${program}}"
               -P "${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake"
       DEPENDS ${program} "${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake"
       COMMENT "Writing the man page of ${program} from its --help"

@@ -4,6 +4,16 @@
 
 namespace flowdesk {
 
+// A calendar date and time of the PC, in its own time zone (year in full).
+struct LocalDateTime {
+  int year = 2000;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
 // The timer interval a screen's session gives when it wants no timer (0
 // means "at once").
 inline constexpr int kTimerStopped = -1;

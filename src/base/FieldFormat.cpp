@@ -25,6 +25,20 @@ bool isBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+// Where a number typed in `text` starts: after the blanks before it and its
+// sign, which sets `negative`.
+std::size_t numberStart(std::string_view text, bool& negative) {
+  std::size_t pos = 0;
+  while (pos < text.size() && isBlank(text[pos])) ++pos;
+  negative = pos < text.size() && text[pos] == '-';
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  return pos;
+}
+
+// The conversions a row's format may end on.
+constexpr std::string_view kIntegerConversions = "diuoxX";
+constexpr std::string_view kRealConversions = "fFeEgG";
+
 // Copies literal text up to the next lone '%', keeping "%%" pairs. Returns
 // the position of the '%' or text.size().
 std::size_t scanLiteral(std::string_view text, std::size_t pos, std::string& out) {
@@ -128,17 +142,7 @@ float toFieldFloat(double value) {
 }
 
 bool NumberFormat::isInteger() const {
-  switch (conversion) {
-    case 'd':
-    case 'i':
-    case 'u':
-    case 'o':
-    case 'x':
-    case 'X':
-      return true;
-    default:
-      return false;
-  }
+  return kIntegerConversions.find(conversion) != std::string_view::npos;
 }
 
 std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
@@ -167,24 +171,10 @@ std::optional<NumberFormat> parseNumberFormat(std::string_view format) {
   }
   if (pos >= format.size()) return std::nullopt;
   f.conversion = format[pos++];
-  switch (f.conversion) {
-    case 'f':
-    case 'F':
-    case 'e':
-    case 'E':
-    case 'g':
-    case 'G':
-      if (hasLength && format[pos - 2] != 'l') return std::nullopt;  // only "%lf"
-      break;
-    case 'd':
-    case 'i':
-    case 'u':
-    case 'o':
-    case 'x':
-    case 'X':
-      break;
-    default:
-      return std::nullopt;
+  if (kRealConversions.find(f.conversion) != std::string_view::npos) {
+    if (hasLength && format[pos - 2] != 'l') return std::nullopt;  // only "%lf"
+  } else if (!f.isInteger()) {
+    return std::nullopt;
   }
   pos = scanLiteral(format, pos, f.suffix);
   if (pos < format.size()) return std::nullopt;  // a second conversion
@@ -264,14 +254,8 @@ double readNumber(std::string_view original) {
     if (c == ',') c = '.';
   }
   const std::string_view text = copy;
-  std::size_t pos = 0;
-  while (pos < text.size() && isBlank(text[pos])) ++pos;
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
-  const std::size_t start = pos;
+  const std::size_t start = numberStart(text, negative);
   const bool digitFirst = start < text.size() && isDigit(text[start]);
   const bool pointFirst = start + 1 < text.size() && text[start] == '.' && isDigit(text[start + 1]);
   if (!digitFirst && !pointFirst) return 0.0;  // also refuses "inf", "nan", "0x"
@@ -322,13 +306,8 @@ double readWholeNumber(std::string_view text, std::string_view format) {
   const bool hex = f && (f->conversion == 'x' || f->conversion == 'X');
   const int base = hex ? 16 : 10;
 
-  std::size_t pos = 0;
-  while (pos < text.size() && isBlank(text[pos])) ++pos;
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  std::size_t pos = numberStart(text, negative);
   if (hex && pos + 2 < text.size() && text[pos] == '0' && (text[pos + 1] | 0x20) == 'x') pos += 2;
 
   // Accumulate as a double, saturating far beyond any field's range.

@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "base/BilingualText.h"
 
@@ -53,6 +54,12 @@ constexpr int captionId(int frenchId, Language language) {
 // A text with its "%d" marks replaced by the numbers in turn; the text never
 // reaches the C formatter, so a stray mark cannot read past the arguments.
 std::string textWithNumbers(std::string text, std::initializer_list<long long> numbers);
+// The same with its "%s" marks replaced by the words in turn.
+std::string textWithWords(std::string text, std::initializer_list<std::string_view> words);
+
+// printf into a string of whatever length it takes, for the program's own
+// fixed formats (the compiler checks them against the arguments).
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Text of a string resource ID; "" for an ID that is not one of the six.
 const char* resourceString(int id);

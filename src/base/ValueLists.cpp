@@ -44,10 +44,17 @@ const ValueList& configurationChoiceList(int configurations) {
 }
 
 std::uint32_t periodSeconds(int index) {
-  static constexpr std::uint32_t kSeconds[kPeriodCount] = {
-      1, 5, 10, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 21600, 43200, 86400};
   if (index < 0 || index >= kPeriodCount) return 0;
-  return kSeconds[index];
+  return kPeriods[index].seconds;
+}
+
+std::string baudRateChoices(std::string_view lastJoiner) {
+  std::string text;
+  for (std::size_t i = 0; i < kBaudTable.size(); ++i) {
+    if (i > 0) text += i + 1 == kBaudTable.size() ? lastJoiner : std::string_view(", ");
+    text += valuelist_items::kBaud[i];
+  }
+  return text;
 }
 
 ProbeNameList::ProbeNameList(const ProbeCatalogue& catalogue) {

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/BilingualText.h"
@@ -50,9 +53,42 @@ std::string listText(const ValueList& list, int n, std::int32_t variable, Langua
 // valuelist_items; the ValueList constants are what bindings use. Counts the
 // screens bind are noted where they differ from the list's own.
 
+// The line rates the unit offers, slowest first: the Bauds setting is an
+// index of this table. Every text that lists the rates (the drop-down list,
+// the command lines' usage and their complaints) is made from it.
+inline constexpr std::array<long, 6> kBaudTable{300, 600, 1200, 2400, 4800, 9600};
+
+// The logger and graph periods, the unit's own list: how long each lasts and
+// the text that names it, the same in both languages.
+struct Period {
+  std::uint32_t seconds;
+  const char* text;
+};
+inline constexpr Period kPeriods[] = {
+    {1, "1 s"},    {5, "5 s"},    {10, "10 s"},   {30, "30 s"},    {60, "1 mn"},
+    {120, "2 mn"}, {300, "5 mn"}, {600, "10mn"},  {900, "15mn"},   {1800, "30mn"},
+    {3600, "1 h"}, {7200, "2 h"}, {21600, "6 h"}, {43200, "12 h"}, {86400, "24 h"}};
+
 namespace valuelist_items {
 inline constexpr const char* kPort[] = {"Com1", "Com2", "Com3", "Com4"};
-inline constexpr const char* kBaud[] = {"300", "600", "1200", "2400", "4800", "9600"};
+// The rates in decimal, written out by the compiler from kBaudTable.
+inline constexpr auto kBaudDigits = [] {
+  std::array<std::array<char, 12>, kBaudTable.size()> texts{};
+  for (std::size_t i = 0; i < kBaudTable.size(); ++i) {
+    char reversed[12] = {};
+    std::size_t n = 0;
+    for (long rate = kBaudTable[i]; rate > 0 || n == 0; rate /= 10) {
+      reversed[n++] = static_cast<char>('0' + rate % 10);
+    }
+    for (std::size_t k = 0; k < n; ++k) texts[i][k] = reversed[n - 1 - k];
+  }
+  return texts;
+}();
+inline constexpr auto kBaud = [] {
+  std::array<const char*, kBaudTable.size()> items{};
+  for (std::size_t i = 0; i < items.size(); ++i) items[i] = kBaudDigits[i].data();
+  return items;
+}();
 inline constexpr const char* kLanguage[] = {"Français", "English"};
 // The ReplyEndRule, in its order.
 inline constexpr const char* kReplyEnd[] = {"Silence", "Longueur", "Silence", "Length"};
@@ -84,10 +120,11 @@ inline constexpr const char* kPulseWidth[] = {"17 ms",  "33 ms",  "50 ms",  "67 
 inline constexpr const char* kCurrentOutput[] = {
     "OFF",          "0/20mA (Q)",   "4/20mA (Q)",      "0mA+4/20mA (Q)",
     "0/20mA (|Q|)", "4/20mA (|Q|)", "0mA+4/20mA (|Q|)"};
-inline constexpr const char* kPeriod[] = {
-    "1 s",  "5 s",  "10 s", "30 s", "1 mn", "2 mn", "5 mn", "10mn", "15mn", "30mn",
-    "1 h",  "2 h",  "6 h",  "12 h", "24 h", "1 s",  "5 s",  "10 s", "30 s", "1 mn",
-    "2 mn", "5 mn", "10mn", "15mn", "30mn", "1 h",  "2 h",  "6 h",  "12 h", "24 h"};
+inline constexpr auto kPeriod = [] {
+  std::array<const char*, std::size(kPeriods)> items{};
+  for (std::size_t i = 0; i < items.size(); ++i) items[i] = kPeriods[i].text;
+  return items;
+}();
 inline constexpr const char* kLoggerType[] = {"4 Paramètres", "9 Paramètres", "4 Parameters",
                                               "9 Parameters"};
 inline constexpr const char* kAverageFlow[] = {"Q moy", "Q av."};
@@ -132,6 +169,9 @@ inline constexpr const char* kEchoKindPrefix[] = {"P", "Z", "NC", "NC"};
 
 inline constexpr ValueList PortList{valuelist_items::kPort, false};
 inline constexpr ValueList BaudList{valuelist_items::kBaud, false};
+// The rates as a sentence lists them, `lastJoiner` (" or ", " ou ") before
+// the last: "300, 600, 1200, 2400, 4800 or 9600".
+std::string baudRateChoices(std::string_view lastJoiner);
 inline constexpr ValueList LanguageList{valuelist_items::kLanguage, false};
 inline constexpr ValueList ReplyEndList{valuelist_items::kReplyEnd, true};
 inline constexpr ValueList MountingList{valuelist_items::kMounting, true};
@@ -144,7 +184,7 @@ inline constexpr ValueList TotalizerModeList{valuelist_items::kTotalizerMode, fa
 inline constexpr ValueList RelayTypeList{valuelist_items::kRelayType, true};
 inline constexpr ValueList PulseWidthList{valuelist_items::kPulseWidth, false};
 inline constexpr ValueList CurrentOutputList{valuelist_items::kCurrentOutput, false};
-inline constexpr ValueList PeriodList{valuelist_items::kPeriod, true};
+inline constexpr ValueList PeriodList{valuelist_items::kPeriod, false};
 inline constexpr ValueList LoggerTypeList{valuelist_items::kLoggerType, true};
 // Parameter 1 of the logger is always the average flow: a one-entry list.
 inline constexpr ValueList AverageFlowList{valuelist_items::kAverageFlow, true};
@@ -177,7 +217,7 @@ const ValueList& configurationChoiceList(int configurations);
 std::uint32_t periodSeconds(int index);
 
 // Number of entries of every list whose item count is fixed by the unit.
-inline constexpr int kPeriodCount = 15;
+inline constexpr int kPeriodCount = static_cast<int>(std::size(kPeriods));
 inline constexpr int kLoggedQuantityCount = 39;
 inline constexpr int kLoggedQuantityWidth = 7;
 

@@ -51,7 +51,7 @@ struct CliEnvironment {
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment = {});
 
-// The --help text.
-std::string cliHelpText();
+// The --help text, in French or English.
+std::string cliHelpText(Language language);
 
 }  // namespace flowdesk

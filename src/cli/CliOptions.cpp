@@ -5,7 +5,9 @@
 #include <charconv>
 
 #include "base/AppSettings.h"
-#include "link/JbusMaster.h"
+#include "base/BilingualText.h"
+#include "base/Texts.h"
+#include "base/ValueLists.h"
 
 namespace flowdesk {
 
@@ -34,8 +36,13 @@ std::optional<std::vector<long>> parseNumberList(const std::string& text, long m
   return numbers;
 }
 
-std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out) {
+std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out,
+                            Language language) {
   out = {};
+  // A --lang met before the fault words it.
+  const auto say = [&](const BilingualText& text) -> std::string {
+    return text.text(out.language.value_or(language));
+  };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string name = arguments[i];
     if (name == "--") {
@@ -64,14 +71,14 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       if (out.command.empty() && !arguments[i].starts_with("-")) {
         out.command = arguments[i];
       } else if (out.command.empty()) {
-        return "unknown option " + arguments[i];
+        return say(kTxtCliUnknownOption) + arguments[i];
       } else {
         out.args.push_back(arguments[i]);
       }
       continue;
     }
     if (flag) {
-      if (inlineValue) return name + " takes no value";
+      if (inlineValue) return name + say(kTxtCliTakesNoValue);
       if (name == "--factory") out.factory = true;
       if (name == "--maker") out.maker = true;
       if (name == "--trace") out.trace = true;
@@ -85,14 +92,14 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
     } else if (i + 1 < arguments.size()) {
       value = arguments[++i];
     } else {
-      return name + " needs a value";
+      return name + say(kTxtCliNeedsValue);
     }
     if (name == "--device") {
-      if (value.empty()) return "--device needs a path";
+      if (value.empty()) return say(kTxtCliDeviceNeedsPath);
       out.device = value;
     } else if (name == "--port") {
       auto n = parseWholeNumber(value, 1, 4);
-      if (!n) return "--port wants 1, 2, 3 or 4";
+      if (!n) return say(kTxtCliPortWants);
       out.port = static_cast<int>(*n);
     } else if (name == "--baud") {
       auto n = parseWholeNumber(value, 0, 1000000);
@@ -100,15 +107,17 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       for (std::size_t b = 0; n && b < kBaudTable.size(); ++b) {
         if (kBaudTable[b] == *n) index = static_cast<int>(b);
       }
-      if (index < 0) return "--baud wants 300, 600, 1200, 2400, 4800 or 9600";
+      if (index < 0) {
+        return textWithWords(say(kTxtCliBaudWants), {baudRateChoices(say(kTxtCliLastOf))});
+      }
       out.baudIndex = index;
     } else if (name == "--address") {
       auto n = parseWholeNumber(value, 0, 255);
-      if (!n) return "--address wants a number from 0 to 255";
+      if (!n) return name + textWithNumbers(say(kTxtCliWantsNumber), {0, 255});
       out.address = static_cast<int>(*n);
     } else if (name == "--reply-end") {
       ReplyEndRule rule = ReplyEndRule::kSilence;
-      if (!parseReplyEndWord(value, rule)) return "--reply-end wants length or silence";
+      if (!parseReplyEndWord(value, rule)) return say(kTxtCliReplyEndWants);
       out.replyEnd = static_cast<int>(rule);
     } else if (name == "--lang") {
       if (value == "fr") {
@@ -116,7 +125,7 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       } else if (value == "en") {
         out.language = kEnglish;
       } else {
-        return "--lang wants fr or en";
+        return say(kTxtCliLangWants);
       }
     }
   }
@@ -124,7 +133,7 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
   return {};
 }
 
-std::string CommandArgs::parse(const std::vector<std::string>& args) {
+std::string CommandArgs::parse(const std::vector<std::string>& args, Language language) {
   positional_.clear();
   given_.clear();
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -148,7 +157,7 @@ std::string CommandArgs::parse(const std::vector<std::string>& args) {
     for (const OptionRule& r : rules_) {
       if (name == r.name) rule = &r;
     }
-    if (rule == nullptr) return "unknown option " + name;
+    if (rule == nullptr) return kTxtCliUnknownOption.text(language) + name;
     std::string value;
     if (rule->takesValue) {
       if (inlineValue) {
@@ -156,10 +165,10 @@ std::string CommandArgs::parse(const std::vector<std::string>& args) {
       } else if (i + 1 < args.size()) {
         value = args[++i];
       } else {
-        return name + " needs a value";
+        return name + kTxtCliNeedsValue.text(language);
       }
     } else if (inlineValue) {
-      return name + " takes no value";
+      return name + kTxtCliTakesNoValue.text(language);
     }
     given_.emplace_back(name, value);
   }

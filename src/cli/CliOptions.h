@@ -30,8 +30,10 @@ struct CliOptions {
 };
 
 // Parses the arguments after the program's name. Returns an empty text, or
-// one line saying what is wrong.
-std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out);
+// one line saying what is wrong, in `language` unless a --lang before the
+// fault chose the other.
+std::string parseCliOptions(const std::vector<std::string>& arguments, CliOptions& out,
+                            Language language);
 
 // The options a command accepts of its own: "--name VALUE", "--name=VALUE" or
 // a bare "--flag"; other words are positional. Unknown options and missing
@@ -44,8 +46,8 @@ class CommandArgs {
   };
   CommandArgs(std::vector<OptionRule> rules) : rules_(std::move(rules)) {}
 
-  // An empty text, or what is wrong.
-  std::string parse(const std::vector<std::string>& args);
+  // An empty text, or what is wrong, in `language`.
+  std::string parse(const std::vector<std::string>& args, Language language);
 
   const std::vector<std::string>& positional() const { return positional_; }
   bool has(const std::string& name) const;

@@ -9,6 +9,7 @@
 #include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
+#include "base/Texts.h"
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "link/AppContext.h"
@@ -67,8 +68,21 @@ struct CliSession {
     return fail(kExitUsage, result.message(language));
   }
   // French or English, as the run's language says.
-  const char* text(const char* french, const char* english) const {
-    return language == kFrench ? french : english;
+  const char* text(const BilingualText& pair) const { return pair.text(language); }
+  // The command's own words and options read into `args`: nothing, or the
+  // usage failure when they are not what it takes.
+  std::optional<int> readArgs(CommandArgs& args) const {
+    const std::string problem = args.parse(this->args, language);
+    if (problem.empty()) return std::nullopt;
+    return usage(problem);
+  }
+  // "OPTION wants a number from MIN to MAX", as a usage failure.
+  int wantsNumber(const std::string& option, long long min, long long max) const {
+    return usage(option + textWithNumbers(text(kTxtCliWantsNumber), {min, max}));
+  }
+  // "COMMAND wants one file name", as a usage failure.
+  int wantsOneFile(const std::string& command) const {
+    return usage(command + text(kTxtCliWantsOneFile));
   }
 };
 
@@ -81,19 +95,20 @@ std::string oneLine(const std::string& text);
 // A command of the table: its name, the line of --help, and what runs it.
 struct CliCommand {
   const char* name;
-  const char* usage;    // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
-  const char* summary;  // what it does, in English
+  const char* usage;      // e.g. "new FILE.eta|FILE.rus|FILE.nvd|FILE.csp540"
+  BilingualText summary;  // what it does
   int (*run)(CliSession& session);
 };
 
 // The commands, in the order --help lists them.
 const std::vector<CliCommand>& cliCommands();
 
-// --reconnect SECONDS of record and download (0 to 3600, default 30);
-// nothing when the value is not one.
+// --reconnect SECONDS of record and download (0 to kMaxReconnectSeconds,
+// default kDefaultReconnectSeconds); nothing when the value is not one, for
+// which reconnectUsage says what it wants.
+inline constexpr long kMaxReconnectSeconds = 3600;
 std::optional<long> reconnectSeconds(const CommandArgs& args);
-inline constexpr const char* kReconnectUsage =
-    "--reconnect wants a number of seconds from 0 to 3600";
+std::string reconnectUsage(Language language);
 
 // The commands themselves.
 int runDetect(CliSession& session);

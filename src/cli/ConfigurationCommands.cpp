@@ -36,10 +36,10 @@ std::optional<FileKind> kindOfPath(const std::string& path) {
 // The factory and maker files, as the menus of each mode offer them.
 std::optional<int> refusedByMode(CliSession& s, FileKind kind) {
   if (kind == FileKind::FactorySettings && !s.app.modeFlags.factory) {
-    return s.usage(s.text("un fichier .rus demande --factory", "a .rus file needs --factory"));
+    return s.usage(s.text(kTxtCliRusNeedsFactory));
   }
   if (kind == FileKind::MakerSettings && !s.app.modeFlags.maker) {
-    return s.usage(s.text("un fichier .nvd demande --maker", "a .nvd file needs --maker"));
+    return s.usage(s.text(kTxtCliNvdNeedsMaker));
   }
   return std::nullopt;
 }
@@ -71,9 +71,8 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
   if (const FileResult refused = session->uploadRefusal(); !refused.ok()) {
     return s.fileFailure(refused);
   }
-  s.err << (kind == FileKind::FactorySettings ? kTxtUploadFactorySettings
-                                              : kTxtUploadNorvadineSettings)
-               .text(s.language)
+  s.err << s.text(kind == FileKind::FactorySettings ? kTxtUploadFactorySettings
+                                                    : kTxtUploadNorvadineSettings)
         << "\n";
   const SettingsUploadOutcome outcome = session->upload();
   const std::string text = settingsUploadText(outcome, session->title(), s.language);
@@ -90,10 +89,7 @@ std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
   if (!open.ok) return s.fail(kExitUnit, oneLine(openText(open, s.language)), open.link);
   if (!config) return std::nullopt;
   const auto n = parseWholeNumber(*config, 0, session.configurationCount() - 1);
-  if (!n) {
-    return s.usage("--config wants a number from 0 to " +
-                   std::to_string(session.configurationCount() - 1));
-  }
+  if (!n) return s.wantsNumber("--config", 0, session.configurationCount() - 1);
   const ReadOutcome read = session.selectRead(static_cast<int>(*n));
   if (!read.ok) return s.fail(kExitUnit, oneLine(readText(read, s.language)), read.link);
   return std::nullopt;
@@ -121,7 +117,7 @@ int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp
 
 int runSave(CliSession& s) {
   CommandArgs args({{"--config", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
+  if (const auto refused = s.readArgs(args)) return *refused;
   const auto& words = args.positional();
   const struct {
     const char* word;
@@ -134,22 +130,19 @@ int runSave(CliSession& s) {
                            : std::find_if(std::begin(kinds), std::end(kinds),
                                           [&](const auto& k) { return words[0] == k.word; });
   if (chosen == std::end(kinds)) {
-    return s.usage("save wants: calibration FILE.eta, factory FILE.rus or maker FILE.nvd");
+    return s.usage(s.text(kTxtCliSaveWants));
   }
   const std::string& path = words[1];
   if (chosen->kind != FileKind::Calibration) {
     if (kindOfPath(path) != chosen->kind || args.has("--config")) {
-      return s.usage(std::string("save ") + chosen->word +
-                     s.text(" écrit un fichier .", " writes a .") +
-                     fileKindInfo(chosen->kind).extension +
-                     s.text(" (sans --config): ", " file (no --config): ") + path);
+      return s.usage(textWithWords(s.text(kTxtCliSaveWritesKind),
+                                   {chosen->word, fileKindInfo(chosen->kind).extension}) +
+                     path);
     }
     return saveSettings(s, chosen->kind, path);
   }
   if (!isCalibrationPath(path)) {
-    return s.usage(std::string(s.text("save calibration écrit un fichier .eta: ",
-                                      "save calibration writes a .eta file: ")) +
-                   path);
+    return s.usage(s.text(kTxtCliSaveCalibrationWrites) + path);
   }
   ConfigurationSession session(s.app);
   if (auto code = openOnUnit(s, session, args.value("--config"))) return *code;
@@ -165,38 +158,34 @@ int runUpload(CliSession& s) {
                     {"--reset", true},
                     {"--sp1", false},
                     {"--sp2", false}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("upload wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("upload");
   const std::string& path = args.positional().front();
   const std::optional<FileKind> kind = kindOfPath(path);
   const bool toSlots = args.has("--sp1") || args.has("--sp2");
   if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings ||
       kind == FileKind::SpecialProbe) {
     if (args.has("--config") || args.has("--clock") || args.has("--reset")) {
-      return s.usage(s.text("--config, --clock et --reset vont avec un fichier .eta",
-                            "--config, --clock and --reset go with a .eta file"));
+      return s.usage(s.text(kTxtCliEtaOptionsOnly));
     }
     if (kind == FileKind::SpecialProbe) {
       return uploadSpecialProbe(s, path, args.has("--sp1"), args.has("--sp2"));
     }
   }
   if (toSlots) {
-    return s.usage(s.text("--sp1 et --sp2 vont avec un fichier .csp540",
-                          "--sp1 and --sp2 go with a .csp540 file"));
+    return s.usage(s.text(kTxtCliSlotsOnly));
   }
   if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings) {
     return uploadSettings(s, *kind, path);
   }
   if (!isCalibrationPath(path)) {
-    return s.usage(std::string(s.text("upload envoie un fichier .eta, .rus, .nvd ou .csp540: ",
-                                      "upload sends a .eta, .rus, .nvd or .csp540 file: ")) +
-                   path);
+    return s.usage(s.text(kTxtCliUploadSends) + path);
   }
   UploadRequests requests;
   requests.setClock = args.has("--clock");
   if (auto resets = args.value("--reset")) {
     const auto totalizers = parseNumberList(*resets, 1, 3);
-    if (!totalizers) return s.usage("--reset wants totalizer numbers 1, 2 or 3, e.g. 1,3");
+    if (!totalizers) return s.usage(s.text(kTxtCliResetWants));
     for (long n : *totalizers) requests.resetTotalizer[static_cast<std::size_t>(n - 1)] = true;
   }
 
@@ -214,7 +203,7 @@ int runUpload(CliSession& s) {
     const auto n =
         *config == "all" ? std::optional<long>(count) : parseWholeNumber(*config, 0, count - 1);
     if (!n) {
-      return s.usage("--config wants all or a number from 0 to " + std::to_string(count - 1));
+      return s.usage("--config" + textWithNumbers(s.text(kTxtCliWantsAllOrNumber), {0, count - 1}));
     }
     session.selectWrite(static_cast<int>(*n));
   }
@@ -227,11 +216,11 @@ int runUpload(CliSession& s) {
 
 int runCompare(CliSession& s) {
   CommandArgs args({{"--config", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("compare wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("compare");
   const std::string& path = args.positional().front();
   if (kindOfPath(path) == FileKind::FactorySettings) {
-    if (args.has("--config")) return s.usage("--config goes with a .eta file");
+    if (args.has("--config")) return s.usage(s.text(kTxtCliConfigGoesWithEta));
     if (auto code = refusedByMode(s, FileKind::FactorySettings)) return *code;
     // A file that cannot be compared is said before the unit is asked.
     FactoryFile file;
@@ -248,9 +237,7 @@ int runCompare(CliSession& s) {
     return kExitDone;
   }
   if (!isCalibrationPath(path)) {
-    return s.usage(std::string(s.text("compare lit un fichier .eta ou .rus: ",
-                                      "compare reads a .eta or .rus file: ")) +
-                   path);
+    return s.usage(s.text(kTxtCliCompareReads) + path);
   }
   ConfigurationSession session(s.app);
   if (auto code = openOnUnit(s, session, args.value("--config"))) return *code;

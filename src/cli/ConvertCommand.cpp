@@ -13,8 +13,8 @@ namespace flowdesk {
 
 int runConvert(CliSession& s) {
   CommandArgs args({{"-o", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("convert wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("convert");
   const std::string& in = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(in);
   std::unique_ptr<ConversionSource> source;
@@ -23,9 +23,7 @@ int runConvert(CliSession& s) {
   } else if (kind != nullptr && kind->kind == FileKind::Logger) {
     source = std::make_unique<LoggerConversionSource>(s.regional, s.language);
   } else {
-    return s.usage(std::string(s.text("convert lit les fichiers .mes et .log: ",
-                                      "convert reads .mes and .log files: ")) +
-                   in);
+    return s.usage(s.text(kTxtCliConvertReads) + in);
   }
   // Without -o, the name the conversion screen proposes, in the current folder.
   const std::string out = args.value("-o").value_or(prnNameFor(in));

@@ -9,8 +9,8 @@ namespace flowdesk {
 
 int runDetect(CliSession& s) {
   CommandArgs args({});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (!args.positional().empty()) return s.usage("detect takes no file");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (!args.positional().empty()) return s.usage(s.text(kTxtCliDetectTakesNoFile));
 
   // With --device only the port it stands for is searched.
   std::vector<int> ports(kDetectionPorts.begin(), kDetectionPorts.end());

@@ -12,6 +12,8 @@ namespace {
 // The screen retries a silent unit for as long as it is open; a command
 // gives up after this many failed fetches in a row.
 constexpr int kFetchesInARow = 10;
+// The highest page --page takes.
+constexpr long kMaxPage = 65535;
 
 // Ticks until the page is complete; false when the unit stopped answering.
 bool tickToPage(LoggerViewerSession& session) {
@@ -28,31 +30,26 @@ bool tickToPage(LoggerViewerSession& session) {
 
 int runDownload(CliSession& s) {
   CommandArgs args({{"--page", true}, {"--reconnect", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("download wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("download");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
   if (kind == nullptr || kind->kind != FileKind::Logger) {
-    return s.usage(
-        std::string(s.text("download écrit un fichier .log: ", "download writes a .log file: ")) +
-        path);
+    return s.usage(s.text(kTxtCliDownloadWrites) + path);
   }
   long page = 0;
   if (auto given = args.value("--page")) {
-    auto n = parseWholeNumber(*given, 0, 65535);
-    if (!n) return s.usage("--page wants a number from 0 to 65535");
+    auto n = parseWholeNumber(*given, 0, kMaxPage);
+    if (!n) return s.wantsNumber("--page", 0, kMaxPage);
     page = *n;
   }
   const std::optional<long> reconnect = reconnectSeconds(args);
-  if (!reconnect) return s.usage(kReconnectUsage);
+  if (!reconnect) return s.usage(reconnectUsage(s.language));
   // The viewer's own sequence: open, show the page, SAVEDISK with the file,
   // then the timer's ticks until the logger's data ends.
   LoggerViewerSession session(s.app, s.regional);
   const auto noAnswer = [&s, &session] {
-    return s.fail(kExitUnit,
-                  s.text("l'unité ne répond pas, ou n'a pas de logger",
-                         "the unit did not answer, or has no logger"),
-                  session.lastRead());
+    return s.fail(kExitUnit, s.text(kTxtCliNoLoggerAnswer), session.lastRead());
   };
   session.setLanguage(s.language);
   if (!session.openUnit() || !tickToPage(session)) return noAnswer();
@@ -70,8 +67,8 @@ int runDownload(CliSession& s) {
       return s.fileFailure(session.downloadResult());
     }
     if (t == LoggerTick::kDownloadEnded) break;
-    const std::string kept = std::to_string(session.recordsDownloaded()) +
-                             s.text(" enregistrement(s) dans ", " record(s) in ") + path;
+    const std::string kept =
+        std::to_string(session.recordsDownloaded()) + s.text(kTxtCliRecordsIn) + path;
     failed = t == LoggerTick::kFetchFailed ? failed + 1 : 0;
     if (failed > 0) {
       // The fetch that failed is asked again: after an unplug, once the
@@ -87,9 +84,7 @@ int runDownload(CliSession& s) {
     if (failed >= kFetchesInARow) {
       session.stopDownload();
       s.err << "\n";
-      return s.fail(kExitUnit,
-                    kept + "; " + s.text("l'unité ne répond plus", "the unit stopped answering"),
-                    session.lastRead());
+      return s.fail(kExitUnit, kept + "; " + s.text(kTxtCliStoppedAnswering), session.lastRead());
     }
     if (t == LoggerTick::kDownloading) {
       const LoggerDownloadView& d = session.download();
@@ -99,8 +94,7 @@ int runDownload(CliSession& s) {
     }
   }
   s.err << "\n";
-  s.out << session.recordsDownloaded() << s.text(" enregistrement(s) dans ", " record(s) in ")
-        << path << "\n";
+  s.out << session.recordsDownloaded() << s.text(kTxtCliRecordsIn) << path << "\n";
   return kExitDone;
 }
 

@@ -37,22 +37,21 @@ int stopEchoScreen(CliSession& s, EchoSession& session, int code, std::string te
 
 int runEcho(CliSession& s) {
   CommandArgs args({{"--screen", true}, {"--images", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("echo wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("echo");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
   if (kind == nullptr || kind->kind != FileKind::Echo) {
-    return s.usage(
-        std::string(s.text("echo écrit un fichier .ech: ", "echo writes a .ech file: ")) + path);
+    return s.usage(s.text(kTxtCliEchoWrites) + path);
   }
   const auto screenText = args.value("--screen");
-  if (!screenText) return s.usage("echo wants --screen CODE");
+  if (!screenText) return s.usage(s.text(kTxtCliEchoWantsScreen));
   const auto code = parseWholeNumber(*screenText, 1, 255);
-  if (!code) return s.usage("--screen wants a screen code from 1 to 255");
+  if (!code) return s.usage(s.text(kTxtCliScreenWants));
   long images = 1;
   if (auto given = args.value("--images")) {
     auto n = parseWholeNumber(*given, 1, kMaxImages);
-    if (!n) return s.usage("--images wants a number from 1 to " + std::to_string(kMaxImages));
+    if (!n) return s.wantsNumber("--images", 1, kMaxImages);
     images = *n;
   }
 
@@ -82,11 +81,10 @@ int runEcho(CliSession& s) {
     offered += ')';
   }
   if (index < 0) {
-    return stopEchoScreen(
-        s, session, kExitUsage,
-        std::string(s.text("écran inconnu de cette unité: ", "no such screen on this unit: ")) +
-            *screenText + "; " + s.text("écrans:", "screens:") +
-            (offered.empty() ? std::string(" -") : offered));
+    return stopEchoScreen(s, session, kExitUsage,
+                          s.text(kTxtCliNoSuchScreen) + *screenText + "; " +
+                              s.text(kTxtCliScreens) +
+                              (offered.empty() ? std::string(" -") : offered));
   }
   session.choose(index);
   session.startRecording(path);
@@ -105,9 +103,8 @@ int runEcho(CliSession& s) {
       if (++failures == kFailuresInARow) {
         const std::string records =
             session.recordCount() == 0
-                ? std::string(s.text("aucune image écrite", "no picture written"))
-                : std::to_string(session.recordCount()) +
-                      s.text(" image(s) dans ", " picture(s) in ") + path;
+                ? std::string(s.text(kTxtCliNoPictureWritten))
+                : std::to_string(session.recordCount()) + s.text(kTxtCliPicturesIn) + path;
         return stopEchoScreen(s, session, kExitUnit, session.screen().title + "; " + records);
       }
       continue;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/FileShow.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <sstream>
 
 #include "base/FieldFormat.h"
@@ -27,16 +25,6 @@ namespace flowdesk {
 
 namespace {
 
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* fmt, ...) {
-  char buf[256];
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, args);
-  va_end(args);
-  return buf;
-}
-
 // A value and its unit parted by one blank (some list entries bring their own).
 std::string withUnit(const std::string& value, const std::string& unit) {
   if (unit.empty() || unit.front() == ' ') return value + unit;
@@ -45,7 +33,7 @@ std::string withUnit(const std::string& value, const std::string& unit) {
 
 std::string hex(std::span<const std::uint8_t> bytes) {
   std::string s;
-  for (std::uint8_t b : bytes) s += format("%s%02X", s.empty() ? "" : " ", b);
+  for (std::uint8_t b : bytes) s += printed("%s%02X", s.empty() ? "" : " ", b);
   return s;
 }
 
@@ -74,7 +62,7 @@ class Printer {
   std::string adaptive(double value) const { return formatAdaptive(value, separator_); }
   // A list field: the index and the entry it selects ("*****" outside the list).
   void choice(const BilingualText& name, const ValueList& list, std::int32_t index) {
-    line(name, format("%d (", index) + listText(list, list.count(), index, language_) + ")");
+    line(name, printed("%d (", index) + listText(list, list.count(), index, language_) + ")");
   }
   // A block the file does not hold whole is said before its fields, which
   // then show their defaults where the file has nothing.
@@ -94,20 +82,19 @@ class Printer {
 
 void showCatalogue(Printer& p, const IdentificationCache& id) {
   p.line(kTxtShowSpecialProbes,
-         format("FSp1=%d FSp2=%d T0Sp1=%d T0Sp2=%d", id.FSp1, id.FSp2, id.T0Sp1, id.T0Sp2));
+         printed("FSp1=%d FSp2=%d T0Sp1=%d T0Sp2=%d", id.FSp1, id.FSp2, id.T0Sp1, id.T0Sp2));
   for (int i = 0; i < kProbeCount; ++i) {
     const ProbeEntry& e = id.probes[static_cast<std::size_t>(i)];
     if (e.name.empty() && e.angle == 0) continue;
-    p.line(std::string(kTxtShowProbe.text(p.language())) + format(" %d", i),
-           "\"" + e.name + "\" " + format("%d", e.angle));
+    p.line(std::string(kTxtShowProbe.text(p.language())) + printed(" %d", i),
+           "\"" + e.name + "\" " + printed("%d", e.angle));
   }
 }
 
 std::string kindTitle(const std::string& path, Language language) {
   const FileKindInfo* kind = fileKindOfPath(path);
   std::string description = kind ? kind->description.text(language) : "";
-  if (description.empty())
-    description = language == kFrench ? "Fichier Sonde Spéciale" : "Special Probe File";
+  if (description.empty()) description = kTxtShowSpecialProbeFile.text(language);
   return description + ": " + path;
 }
 
@@ -118,8 +105,8 @@ FileResult showCalibration(const std::string& path, Printer& p, const RegionalSe
   FileResult r = readCalibrationFile(path, file);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.line(kTxtShowFormatNumber, format("%u", file.formatNumber));
-  p.line(kTxtShowConfigurationBytes, format("%zu", file.block.size()));
+  p.line(kTxtShowFormatNumber, printed("%u", file.formatNumber));
+  p.line(kTxtShowConfigurationBytes, printed("%zu", file.block.size()));
   p.lengthNote(FileKind::Calibration, file.block.size(), kConfigurationBytes);
   showCatalogue(p, file.identification);
   DeviceImage image;
@@ -137,7 +124,7 @@ FileResult showFactory(const std::string& path, Printer& p) {
   FileResult r = readFactoryFile(path, file);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.line(kTxtShowFactoryBytes, format("%zu", file.block.size()));
+  p.line(kTxtShowFactoryBytes, printed("%zu", file.block.size()));
   p.lengthNote(FileKind::FactorySettings, file.block.size(), kFactoryBytes);
   DeviceImage image;
   decodeOverDefaults(factoryMap(image), file.block.data(), file.block.size());
@@ -154,16 +141,16 @@ FileResult showFactory(const std::string& path, Printer& p) {
     const SpecialProbeSlot& sp = f.specialProbes[k];
     const std::string angle = p.fixed("%.2f", sp.angle);
     const std::string t0 = p.fixed("%.1f", sp.t0);
-    p.line(format("SP%zu", k + 1),
-           format(kTxtShowSpecialProbeSlot.text(p.language()), angle.c_str(), t0.c_str(),
-                  sp.frequency) +
+    p.line(printed("SP%zu", k + 1),
+           printed(kTxtShowSpecialProbeSlot.text(p.language()), angle.c_str(), t0.c_str(),
+                   sp.frequency) +
                listText(FrequencyList, FrequencyList.count(), sp.frequency, p.language()) + "), " +
                kTxtShowText.text(p.language()) + " \"" + sp.text + "\"");
   }
   p.number(kTxtQRefLin, "%.0f", f.linearisationReferenceFlow);
   p.choice(kTxtShowReferenceUnit, FlowUnitList, f.linearisationReferenceUnit);
   for (std::size_t k = 0; k < f.linearisation.size(); ++k) {
-    p.line(std::string(kTxtShowLinearisation.text(p.language())) + format(" %zu %%", k * 10),
+    p.line(std::string(kTxtShowLinearisation.text(p.language())) + printed(" %zu %%", k * 10),
            p.fixed("%.3f", f.linearisation[k]));
   }
   p.choice(kTxtShowBacklight, BacklightList, f.backlight);
@@ -180,15 +167,15 @@ FileResult showMaker(const std::string& path, Printer& p) {
   FileResult r = readMakerFile(path, file);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.line(kTxtShowMakerBytes, format("%zu", file.block.size()));
-  p.line(kTxtShowFurtherBytes, format("%zu", file.extra.size()) +
+  p.line(kTxtShowMakerBytes, printed("%zu", file.block.size()));
+  p.line(kTxtShowFurtherBytes, printed("%zu", file.extra.size()) +
                                    (file.extra.empty() ? "" : " (" + hex(file.extra) + ")"));
   p.lengthNote(FileKind::MakerSettings, file.block.size(), kMakerBytes);
   DeviceImage image;
   decodeOverDefaults(makerMap(image), file.block.data(), file.block.size());
   const MakerRegion& m = image.maker;
   p.line(kTxtShowSerialNumber,
-         format("%02.0f %02.0f %05.0f", m.serialFirst, m.serialSecond, m.serialThird));
+         printed("%02.0f %02.0f %05.0f", m.serialFirst, m.serialSecond, m.serialThird));
   p.number(kTxtShowPoint4mA, "%.0f", m.point4mA);
   p.number(kTxtShowPoint20mA, "%.0f", m.point20mA);
   p.choice(kTxtShowDevice, UnitTypeList, m.deviceVariant);
@@ -215,11 +202,11 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
   if (!r.ok()) return r;
   const MeasurementFileInfo& info = reader.info();
   p.title(kindTitle(path, p.language()));
-  p.line(kTxtShowHeaderLength, format("%u", info.headerLength));
+  p.line(kTxtShowHeaderLength, printed("%u", info.headerLength));
   p.line(kTxtShowFrameSizes,
-         format("S2 %u, S1 %u, M1 %u, M2 %u", info.frameSizes[kFrameS2], info.frameSizes[kFrameS1],
-                info.frameSizes[kFrameM1], info.frameSizes[kFrameM2]));
-  p.line(kTxtShowRecords, format("%lld", info.recordCount));
+         printed("S2 %u, S1 %u, M1 %u, M2 %u", info.frameSizes[kFrameS2], info.frameSizes[kFrameS1],
+                 info.frameSizes[kFrameM1], info.frameSizes[kFrameM2]));
+  p.line(kTxtShowRecords, printed("%lld", info.recordCount));
   showCatalogue(p, info.identification);
   DeviceImage image;
   for (long long i = 0; i < info.recordCount; ++i) {
@@ -229,7 +216,7 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
     decodeMeasurementRecord(record, image);
     const MeasurementRegion& m = image.measurement;
     const UnitDateTime& c = m.unitClock;
-    std::string text = format("%lld  ", i + 1) +
+    std::string text = printed("%lld  ", i + 1) +
                        formatDate(c.day, c.month, c.year + 2000, regional) + " " +
                        formatTime(c.hour, c.minute, c.second, regional);
     const Language language = p.language();
@@ -245,7 +232,7 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
     const int chords = static_cast<int>(m.chordsInUse);
     for (int k = 0; k < chords && k < MeasurementRegion::kChords; ++k) {
       const ChordMeasurement& ch = m.chords[static_cast<std::size_t>(k)];
-      text += format("  [%d: T ", k + 1) + p.fixed("%.1f", ch.transitTime) + " dT " +
+      text += printed("  [%d: T ", k + 1) + p.fixed("%.1f", ch.transitTime) + " dT " +
               p.fixed("%.1f", ch.deltaT) + " G " + p.fixed("%.0f", ch.gain) + " V " +
               p.adaptive(ch.velocity) + " C " + p.fixed("%.1f", ch.soundVelocity) + "]";
     }
@@ -260,19 +247,19 @@ FileResult showLogger(const std::string& path, Printer& p, const RegionalSetting
   if (!r.ok()) return r;
   const LoggerFileInfo& info = reader.info();
   p.title(kindTitle(path, p.language()));
-  p.line(kTxtShowStoredRecordSize, format("%u", info.storedRecordSize));
+  p.line(kTxtShowStoredRecordSize, printed("%u", info.storedRecordSize));
   const std::size_t size = info.recordSize();
   p.line(kTxtShowParametersPerRecord, size == kLoggerRecordSize4   ? "4"
                                       : size == kLoggerRecordSize9 ? "9"
                                                                    : "?");
-  p.line(kTxtShowRecords, format("%lld", info.recordCount));
+  p.line(kTxtShowRecords, printed("%lld", info.recordCount));
   for (long long i = 0; i < info.recordCount; ++i) {
     Bytes stored;
     r = reader.readStoredRecord(i, stored);
     if (!r.ok()) return r;
     const std::span<const std::uint8_t> bytes = loggerRecordBytes(stored);
     const LoggerRecord record = decodeLoggerRecord(bytes);
-    std::string text = format("%lld  ", i + 1);
+    std::string text = printed("%lld  ", i + 1);
     if (record.empty) {
       p.raw() << text << kTxtShowEmptyRecord.text(p.language()) << "\n";
       continue;
@@ -309,8 +296,8 @@ FileResult showEcho(const std::string& path, Printer& p) {
   if (!r.ok()) return r;
   const EchoFileInfo& info = reader.info();
   p.title(kindTitle(path, p.language()));
-  p.line(kTxtShowRecordSize, format("%u", info.recordSize));
-  p.line(kTxtShowRecords, format("%lld", info.recordCount));
+  p.line(kTxtShowRecordSize, printed("%u", info.recordSize));
+  p.line(kTxtShowRecords, printed("%lld", info.recordCount));
   for (long long i = 0; i < info.recordCount; ++i) {
     EchoImage image{};
     r = reader.readImage(i, image);
@@ -319,7 +306,7 @@ FileResult showEcho(const std::string& path, Printer& p) {
     for (int y = 0; y < 64; ++y) {
       for (int x = 0; x < 128; ++x) dark += echoPixel(image, x, y) ? 1 : 0;
     }
-    p.raw() << format("%lld  %d ", i + 1, dark) << kTxtShowDarkPixels.text(p.language()) << "\n";
+    p.raw() << printed("%lld  %d ", i + 1, dark) << kTxtShowDarkPixels.text(p.language()) << "\n";
     if (i == 0) drawEcho(p.raw(), image);
   }
   return {};

@@ -11,11 +11,11 @@ namespace flowdesk {
 int runInit(CliSession& s) {
   CommandArgs args(
       {{"--calibration", false}, {"--factory-settings", false}, {"--maker-settings", false}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (!args.positional().empty()) return s.usage("init takes no file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (!args.positional().empty()) return s.usage(s.text(kTxtCliInitTakesNoFile));
   // The same switch as the menu's command asks for: it overwrites the unit.
   if (!s.app.modeFlags.maker) {
-    return s.usage(std::string(s.text("init demande --maker", "init needs --maker")));
+    return s.usage(s.text(kTxtCliInitNeedsMaker));
   }
   InitialisationSession session(s.app);
   if (!session.readUnit()) {
@@ -31,8 +31,9 @@ int runInit(CliSession& s) {
   if (!outcome.ok) {
     return s.fail(kExitUnit, oneLine(initialisationText(outcome, s.language)), outcome.link);
   }
-  s.out << s.text("Unité initialisée, ", "Unit initialised, ") << outcome.written.size()
-        << s.text(" écritures", " writes") << "\n";
+  s.out << textWithNumbers(s.text(kTxtCliUnitInitialised),
+                           {static_cast<long long>(outcome.written.size())})
+        << "\n";
   return kExitDone;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,9 +40,9 @@ void printSettings(CliSession& s, const LoggerConfigurationSession& session) {
                               l.loggedParam[static_cast<std::size_t>(p)], lang))
           << "\n";
   }
-  s.out << s.text("Taille logger: ", "Logger size: ") << session.loggerSize()
-        << s.text(" enregistrements (", " records (") << session.capacityUnits()
-        << s.text(" en 4 paramètres)", " as 4 parameters)") << "\n"
+  s.out << textWithNumbers(s.text(kTxtCliLoggerSize),
+                           {session.loggerSize(), session.capacityUnits()})
+        << "\n"
         << kTxtLoggerRange.text(lang) << ": " << session.rangeText(lang, s.regional) << "\n";
 }
 
@@ -53,28 +54,36 @@ int runLoggerConfig(CliSession& s) {
                     {"--point", true},
                     {"--params", true},
                     {"--erase", false}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (!args.positional().empty()) return s.usage("logger-config takes options only");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (!args.positional().empty()) return s.usage(s.text(kTxtCliTakesOptionsOnly));
 
   std::optional<long> type, period, point;
   std::vector<long> params;
   if (auto v = args.value("--type")) {
     type = parseWholeNumber(*v, 4, 9);
-    if (!type || (*type != 4 && *type != 9)) return s.usage("--type wants 4 or 9");
+    if (!type || (*type != 4 && *type != 9)) return s.usage(s.text(kTxtCliTypeWants));
   }
   if (auto v = args.value("--period")) {
     period = parseWholeNumber(*v, 0, kPeriodCount - 1);
-    if (!period) return s.usage("--period wants a period index from 0 (1 s) to 14 (24 h)");
+    if (!period) {
+      return s.usage(
+          textWithNumbers(textWithWords(s.text(kTxtCliPeriodWants),
+                                        {kPeriods[0].text, kPeriods[kPeriodCount - 1].text}),
+                          {kPeriodCount - 1}));
+    }
   }
   if (auto v = args.value("--point")) {
     // Above 255 is clamped as the screen clamps it.
     point = parseWholeNumber(*v, 0, 1000000);
-    if (!point) return s.usage("--point wants a point number from 0 to 255");
+    if (!point) return s.usage(s.text(kTxtCliPointWants));
   }
   if (auto v = args.value("--params")) {
-    const auto quantities = parseNumberList(*v, 0, kLoggedQuantityCount - 1, 8);
+    const auto quantities =
+        parseNumberList(*v, 0, kLoggedQuantityCount - 1, std::size(kParameterLabels));
     if (!quantities) {
-      return s.usage("--params wants up to 8 quantity indexes from 0 to 38 (parameters 2 to 9)");
+      return s.usage(textWithNumbers(
+          s.text(kTxtCliParamsWants),
+          {static_cast<long long>(std::size(kParameterLabels)), kLoggedQuantityCount - 1}));
     }
     params = *quantities;
   }
@@ -87,13 +96,10 @@ int runLoggerConfig(CliSession& s) {
     return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)), open.link);
   }
   if (!open.ok) {
-    return s.fail(kExitUnit,
-                  open.stop == LoggerOpenStop::kNoLogger
-                      ? s.text("pas de logger dans l'unité (ou pas de réponse)",
-                               "no logger in the unit (or no answer)")
-                      : s.text("la lecture des réglages du logger a échoué",
-                               "reading the logger settings failed"),
-                  open.link);
+    return s.fail(
+        kExitUnit,
+        s.text(open.stop == LoggerOpenStop::kNoLogger ? kTxtCliNoLogger : kTxtCliLoggerReadFailed),
+        open.link);
   }
   if (!change) {
     printSettings(s, session);
@@ -104,7 +110,7 @@ int runLoggerConfig(CliSession& s) {
   if (type) {
     const std::int32_t wanted = *type == 9 ? 1 : 0;
     if (wanted != session.typeAtOpen() && !erase) {
-      return s.usage("--type changes the logger type only with --erase");
+      return s.usage(s.text(kTxtCliTypeNeedsErase));
     }
     l.loggerType = wanted;
   }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cctype>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,27 +46,18 @@ std::string joined(const std::vector<std::string>& names) {
   return out;
 }
 
-std::string filled(const BilingualText& format, Language language, const std::string& a,
-                   const std::string& b = {}) {
-  const int size = std::snprintf(nullptr, 0, format.text(language), a.c_str(), b.c_str());
-  std::string out(static_cast<std::size_t>(size > 0 ? size : 0) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format.text(language), a.c_str(), b.c_str());
-  out.resize(out.size() - 1);
-  return out;
-}
-
 }  // namespace
 
 int runPlot(CliSession& s) {
   CommandArgs args({{"-o", true}, {"--series", true}, {"--from", true}, {"--to", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("plot wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("plot");
   const std::string& in = args.positional().front();
   const std::optional<std::string> out = args.value("-o");
-  if (!out) return s.usage("plot wants -o OUT.png or -o OUT.svg");
+  if (!out) return s.usage(s.text(kTxtCliPlotWantsOutput));
   // Any other name would get a PNG under a name that says otherwise.
   if (!endsWithFolded(*out, ".png") && !endsWithFolded(*out, ".svg")) {
-    return s.usage(std::string(kTxtPlotWrongImageKind.text(s.language)) + *out);
+    return s.usage(s.text(kTxtPlotWrongImageKind) + *out);
   }
 
   const FileKindInfo* kind = fileKindOfPath(in);
@@ -77,21 +67,18 @@ int runPlot(CliSession& s) {
   } else if (kind != nullptr && kind->kind == FileKind::Logger) {
     source = std::make_unique<LoggerPlotSource>();
   } else {
-    return s.usage(std::string(s.text("plot lit les fichiers .mes et .log: ",
-                                      "plot reads .mes and .log files: ")) +
-                   in);
+    return s.usage(s.text(kTxtCliPlotReads) + in);
   }
   std::optional<double> from;
   std::optional<double> to;
   for (auto [option, into] : {std::pair{"--from", &from}, std::pair{"--to", &to}}) {
     if (const std::optional<std::string> text = args.value(option)) {
       *into = parsePlotDate(*text);
-      if (!*into) return s.usage(filled(kTxtPlotBadDate, s.language, *text));
+      if (!*into) return s.usage(textWithWords(s.text(kTxtPlotBadDate), {*text}));
     }
   }
   if (!s.writePlot) {
-    return s.usage(s.text("plot n'est pas disponible dans cette version (sans Qt Charts)",
-                          "plot is not available in this build (no Qt Charts)"));
+    return s.usage(s.text(kTxtCliPlotUnavailable));
   }
 
   PlotData data;
@@ -101,16 +88,16 @@ int runPlot(CliSession& s) {
   if (const std::optional<std::string> names = args.value("--series")) {
     if (const std::optional<std::string> unknown = session.chooseSeries(splitNames(*names))) {
       return s.usage(
-          filled(kTxtPlotUnknownSeries, s.language, *unknown, joined(session.seriesNames())));
+          textWithWords(s.text(kTxtPlotUnknownSeries), {*unknown, joined(session.seriesNames())}));
     }
   }
   if (session.datedRecords() == 0) {
-    return s.fail(kExitUsage, std::string(kTxtPlotNoRecords.text(s.language)) + in);
+    return s.fail(kExitUsage, s.text(kTxtPlotNoRecords) + in);
   }
   if (from || to) {
     session.restrictTo(from, to);
     if (session.datedRecords() == 0) {
-      return s.fail(kExitUsage, std::string(kTxtPlotNothingInRange.text(s.language)) + in);
+      return s.fail(kExitUsage, s.text(kTxtPlotNothingInRange) + in);
     }
   }
   const std::string title = plotImageTitle(in, session, s.regional, s.language);

@@ -15,23 +15,21 @@ constexpr long kMaxPolls = 1000000;
 
 int runRecord(CliSession& s) {
   CommandArgs args({{"--polls", true}, {"--reconnect", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("record wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("record");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
   if (kind == nullptr || kind->kind != FileKind::Measurement) {
-    return s.usage(
-        std::string(s.text("record écrit un fichier .mes: ", "record writes a .mes file: ")) +
-        path);
+    return s.usage(s.text(kTxtCliRecordWrites) + path);
   }
   long polls = 1;
   if (auto given = args.value("--polls")) {
     auto n = parseWholeNumber(*given, 1, kMaxPolls);
-    if (!n) return s.usage("--polls wants a number from 1 to " + std::to_string(kMaxPolls));
+    if (!n) return s.wantsNumber("--polls", 1, kMaxPolls);
     polls = *n;
   }
   const std::optional<long> reconnect = reconnectSeconds(args);
-  if (!reconnect) return s.usage(kReconnectUsage);
+  if (!reconnect) return s.usage(reconnectUsage(s.language));
 
   // The screen's own sequence: open, SAVEDISK with the file, then one timer
   // tick per poll.
@@ -59,15 +57,12 @@ int runRecord(CliSession& s) {
   if (failed > 0) {
     const std::string records =
         session.recordCount() == 0
-            ? std::string(s.text("aucun enregistrement écrit", "no record written"))
-            : std::to_string(session.recordCount()) +
-                  s.text(" enregistrement(s) dans ", " record(s) in ") + path;
-    return s.fail(
-        failed == polls ? kExitNoUnit : kExitUnit,
-        std::to_string(failed) + "/" + std::to_string(polls) + " " +
-            s.text("interrogations sans réponse de l'unité", "polls the unit did not answer") +
-            "; " + records,
-        session.lastRead());
+            ? std::string(s.text(kTxtCliNoRecordWritten))
+            : std::to_string(session.recordCount()) + s.text(kTxtCliRecordsIn) + path;
+    return s.fail(failed == polls ? kExitNoUnit : kExitUnit,
+                  std::to_string(failed) + "/" + std::to_string(polls) + " " +
+                      s.text(kTxtCliPollsUnanswered) + "; " + records,
+                  session.lastRead());
   }
   s.out << path << "\n";
   return kExitDone;

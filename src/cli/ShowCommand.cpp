@@ -40,16 +40,16 @@ FileResult writeEchoPictures(CliSession& s, const std::string& path, const std::
 
 int runShow(CliSession& s) {
   CommandArgs args({{"--png", true}});
-  if (std::string problem = args.parse(s.args); !problem.empty()) return s.usage(problem);
-  if (args.positional().size() != 1) return s.usage("show wants one file name");
+  if (const auto refused = s.readArgs(args)) return *refused;
+  if (args.positional().size() != 1) return s.wantsOneFile("show");
   const std::string& path = args.positional().front();
   const auto png = args.value("--png");
   if (png) {
     const FileKindInfo* kind = fileKindOfPath(path);
     if (kind == nullptr || kind->kind != FileKind::Echo) {
-      return s.usage("--png is for .ech files: " + path);
+      return s.usage(s.text(kTxtCliPngForEch) + path);
     }
-    if (!s.writeEchoPicture) return s.usage("--png: this build cannot write PNG pictures");
+    if (!s.writeEchoPicture) return s.usage(s.text(kTxtCliPngUnavailable));
   }
   FileResult r = showFile(path, s.language, s.regional, s.out);
   if (!r.ok()) return s.fileFailure(r);

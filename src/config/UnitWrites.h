@@ -5,21 +5,13 @@
 
 #include "base/BilingualText.h"
 #include "base/BinaryFile.h"
+#include "base/Clock.h"
 #include "link/BlockMaps.h"
 #include "link/BlockTransfer.h"
 #include "link/DeviceImage.h"
 
 namespace flowdesk {
 
-// A calendar date and time of the PC, in its own time zone (year in full).
-struct LocalDateTime {
-  int year = 2000;
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
 using LocalTimeSource = std::function<LocalDateTime()>;
 LocalDateTime systemLocalTime();
 

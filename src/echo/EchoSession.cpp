@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "base/Texts.h"
-#include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
 #include "link/BlockTransfer.h"
@@ -78,8 +77,7 @@ void EchoSession::reset() {
   recording_ = {};
   screens_.clear();
   chosen_ = 0;
-  currentRecord_ = 0;
-  lastRecord_ = -1;
+  position_ = {};
   timerMs_ = kTimerStopped;
   screen_ = {};
   screen_.title = kTxtVisuEcho.text(language_);
@@ -115,8 +113,7 @@ FileResult EchoSession::openPlayback(const std::string& path) {
   fileResult_ = reader_.open(path);
   if (!fileResult_.ok()) return fileResult_;
   playback_ = true;
-  lastRecord_ = reader_.info().recordCount - 1;
-  currentRecord_ = 0;
+  position_ = PlaybackPosition::start(reader_.info().recordCount);
   screen_.topLine = path;
   timerMs_ = kPlaybackTimerMs;
   return fileResult_;
@@ -222,9 +219,9 @@ EchoTick EchoSession::wholeImage() {
   screen_.progressWindow = false;
   image_ = incoming_;
   screen_.title = kTxtEchoDisplayTitle.text(language_);
-  const FileResult written =
-      recording_.write([this](const std::string& path) { return startEchoFile(path, image_); },
-                       [this](const std::string& path) { return appendEchoImage(path, image_); });
+  const FileResult written = recording_.write(
+      [this](const std::string& path) { return startEchoFile(path, image_); },
+      [this](const std::string& path) { return appendEchoImage(path, image_); }, screen_);
   if (!written.ok()) {
     // The recording has ended as ARRETDISK would end it; the pictures
     // written so far stay.
@@ -232,8 +229,7 @@ EchoTick EchoSession::wholeImage() {
     updateButtons();
     return EchoTick::kRecordFailed;
   }
-  screen_.secondLine =
-      recording_.on() ? textWithNumbers(kTxtRecordNo.text(language_), {recording_.count()}) : "";
+  screen_.secondLine = recording_.on() ? recording_.recordText(language_) : "";
   updateButtons();
   return EchoTick::kImage;
 }
@@ -241,17 +237,7 @@ EchoTick EchoSession::wholeImage() {
 void EchoSession::updateButtons() {
   show(EchoButton::kPrint, true);
   if (playback_) {
-    for (EchoButton b : {EchoButton::kPgd, EchoButton::kPgu, EchoButton::kHome, EchoButton::kEnd}) {
-      show(b, lastRecord_ >= 0);
-    }
-    if (currentRecord_ <= 0) {
-      show(EchoButton::kPgu, false);
-      show(EchoButton::kHome, false);
-    }
-    if (currentRecord_ >= lastRecord_) {
-      show(EchoButton::kPgd, false);
-      show(EchoButton::kEnd, false);
-    }
+    position_.showButtons(screen_);
     return;
   }
   show(EchoButton::kSaveDisk, !recording_.on());
@@ -259,37 +245,29 @@ void EchoSession::updateButtons() {
 }
 
 bool EchoSession::startRecording(const std::string& path) {
-  if (!canStartRecording() || !recording_.start(path)) return false;
-  show(EchoButton::kSaveDisk, false);
-  show(EchoButton::kArretDisk, true);
-  return true;
+  return canStartRecording() && recording_.start(path, screen_);
 }
 
 bool EchoSession::stopRecording() {
-  if (!recording_.stop()) return false;
-  show(EchoButton::kArretDisk, false);
-  return true;
+  return recording_.stop(screen_);
 }
 
 EchoTick EchoSession::playbackTick() {
   // One picture per tick: the navigation buttons start the next.
   timerMs_ = kTimerStopped;
-  if (lastRecord_ >= 0) {
-    fileResult_ = reader_.readImage(currentRecord_, image_);
+  const auto [current, last] = position_;
+  if (last >= 0) {
+    fileResult_ = reader_.readImage(current, image_);
     if (!fileResult_.ok()) return EchoTick::kRecordFailed;
   }
   screen_.secondLine =
-      textWithNumbers(kTxtRecordCounts.text(language_),
-                      {lastRecord_ + 1, lastRecord_ >= 0 ? currentRecord_ + 1 : 0});
+      textWithNumbers(kTxtRecordCounts.text(language_), {last + 1, last >= 0 ? current + 1 : 0});
   updateButtons();
   return EchoTick::kRecordShown;
 }
 
 bool EchoSession::navigate(EchoButton button) {
-  if (!playback_ || !screen_.shown(button)) return false;
-  const std::optional<long long> record = playbackRecord(button, currentRecord_, lastRecord_);
-  if (!record) return false;
-  currentRecord_ = *record;
+  if (!playback_ || !position_.navigate(button, screen_)) return false;
   timerMs_ = kNavigationTimerMs;
   return true;
 }

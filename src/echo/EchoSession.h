@@ -34,20 +34,19 @@ std::vector<EchoScreenEntry> echoScreenList(int chords, bool twoKinds);
 // The same from block S1 as decoded (chord count, and the kind selector).
 std::vector<EchoScreenEntry> echoScreenList(const MeasurementRegion& s1);
 
-// The seven picture buttons of the echo screen.
-enum class EchoButton : std::size_t { kSaveDisk, kArretDisk, kPgd, kPgu, kPrint, kHome, kEnd };
+// The seven picture buttons of the echo screen: the first seven controls of
+// a recording screen, up to TABLEUR.
+using EchoButton = RecordingControl;
 inline constexpr std::size_t kEchoButtons = 7;
+static_assert(static_cast<std::size_t>(RecordingControl::kTableur) == kEchoButtons);
 
 // Everything of the screen but the picture.
-struct EchoScreen {
-  std::string title;       // "Visu Echo", then the plain title, with the failure after it
-  std::string topLine;     // the file recorded or played back
-  std::string secondLine;  // record number, or record counts in playback
-  std::array<bool, kEchoButtons> visible{};
+struct EchoScreen : RecordingControls {
+  std::string title;            // "Visu Echo", then the plain title, with the failure after it
+  std::string topLine;          // the file recorded or played back
+  std::string secondLine;       // record number, or record counts in playback
   int progress = 0;             // the progress bar: parts read, 0 to 5
   bool progressWindow = false;  // the "please wait" window is up
-
-  bool shown(EchoButton b) const { return visible[static_cast<std::size_t>(b)]; }
 };
 
 // What a timer tick did.
@@ -120,8 +119,8 @@ class EchoSession {
   Recording recording() const { return recording_.state(); }
   int recordCount() const { return recording_.count(); }
   const std::string& recordingPath() const { return recording_.path(); }
-  long long currentRecord() const { return currentRecord_; }
-  long long lastRecord() const { return lastRecord_; }
+  long long currentRecord() const { return position_.current; }
+  long long lastRecord() const { return position_.last; }
   const EchoFileInfo& fileInfo() const { return reader_.info(); }
 
   const std::vector<EchoScreenEntry>& screens() const { return screens_; }
@@ -138,7 +137,7 @@ class EchoSession {
 
  private:
   void reset();
-  void show(EchoButton b, bool on) { screen_.visible[static_cast<std::size_t>(b)] = on; }
+  void show(EchoButton b, bool on) { screen_.show(b, on); }
   void hideButtons() { screen_.visible = {}; }
   void updateButtons();
   // Each keeps its result in lastRead_; true when it went.
@@ -168,8 +167,7 @@ class EchoSession {
   int chosen_ = 0;
 
   EchoFileReader reader_;
-  long long currentRecord_ = 0;
-  long long lastRecord_ = -1;
+  PlaybackPosition position_;
 
   int timerMs_ = kTimerStopped;
   EchoScreen screen_;

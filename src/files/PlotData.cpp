@@ -32,7 +32,8 @@ bool readSeparator(std::string_view& text, char c) {
 
 }  // namespace
 
-double plotTime(int year, int month, int day, int hour, int minute, int second) {
+double plotTime(const LocalDateTime& time) {
+  const auto [year, month, day, hour, minute, second] = time;
   if (month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
       minute > 59 || second < 0 || second > 60 || year < 1970 || year > 9999) {
     return kNoTime;
@@ -54,27 +55,23 @@ double plotTime(int year, int month, int day, int hour, int minute, int second) 
 }
 
 std::optional<double> parsePlotDate(std::string_view text) {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  if (!readNumber(text, 4, year) || !readSeparator(text, '-') || !readNumber(text, 2, month) ||
-      !readSeparator(text, '-') || !readNumber(text, 2, day)) {
+  LocalDateTime d;
+  if (!readNumber(text, 4, d.year) || !readSeparator(text, '-') || !readNumber(text, 2, d.month) ||
+      !readSeparator(text, '-') || !readNumber(text, 2, d.day)) {
     return std::nullopt;
   }
   if (!text.empty()) {
     if (!readSeparator(text, ' ') && !readSeparator(text, 'T')) return std::nullopt;
-    if (!readNumber(text, 2, hour) || !readSeparator(text, ':') || !readNumber(text, 2, minute)) {
+    if (!readNumber(text, 2, d.hour) || !readSeparator(text, ':') ||
+        !readNumber(text, 2, d.minute)) {
       return std::nullopt;
     }
-    if (!text.empty() && (!readSeparator(text, ':') || !readNumber(text, 2, second))) {
+    if (!text.empty() && (!readSeparator(text, ':') || !readNumber(text, 2, d.second))) {
       return std::nullopt;
     }
     if (!text.empty()) return std::nullopt;
   }
-  const double t = plotTime(year, month, day, hour, minute, second);
+  const double t = plotTime(d);
   if (std::isnan(t)) return std::nullopt;
   return t;
 }

@@ -8,6 +8,7 @@
 
 #include "base/BilingualText.h"
 #include "base/BinaryFile.h"
+#include "base/Clock.h"
 #include "base/RegionalFormat.h"
 
 namespace flowdesk {
@@ -40,7 +41,7 @@ class PlotSource {
 
 // The local date and time as seconds since the epoch (the plot's time axis
 // shows local time again); NaN for fields that make no date.
-double plotTime(int year, int month, int day, int hour, int minute, int second);
+double plotTime(const LocalDateTime& time);
 
 // "2024-03-05", "2024-03-05 14:30" or "2024-03-05 14:30:15" (a "T" may stand
 // for the blank), as the command line takes its range; nothing when the text

@@ -11,6 +11,7 @@
 #include "base/AppSettings.h"
 #include "base/BilingualText.h"
 #include "base/Clock.h"
+#include "base/ValueLists.h"
 #include "link/LinkResult.h"
 #include "link/SerialPort.h"
 
@@ -24,8 +25,6 @@ struct LinkSettings {
   std::int32_t Bauds = 5;  // index into kBaudTable
   ReplyEndRule replyEnd = ReplyEndRule::kSilence;
 };
-
-inline constexpr std::array<long, 6> kBaudTable{300, 600, 1200, 2400, 4800, 9600};
 
 // The address byte for the `Jbus` setting: truncated, and held to 0..255 so
 // that an out-of-range or non-numeric setting cannot turn into garbage.

@@ -10,10 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
+#include "base/Texts.h"
 #include "link/PortLock.h"
 
 namespace flowdesk {
@@ -371,16 +370,6 @@ int posixClearLineErrors(SerialPort& port) {
   return kPortOk;
 }
 
-std::string formatLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string formatLine(const char* format, ...) {
-  char buffer[256];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return buffer;
-}
-
 int posixDumpStatus(SerialPort& port, const LinePrinter& print) {
   if (!print) return kPortOk;
   PosixDriver& d = drv(port);
@@ -393,28 +382,28 @@ int posixDumpStatus(SerialPort& port, const LinePrinter& print) {
   const int rtsControl = d.rtsCts ? 2 : (d.rtsOn ? 1 : 0);
   const auto bit = [](int flags, int mask) { return (flags & mask) != 0 ? 1 : 0; };
   print("");
-  print(formatLine("Port type:  POSIX termios  BaudRate: %-6ld  ByteSize: %1d  Parity: %1d",
-                   d.line.baud, d.line.dataBits, static_cast<int>(d.line.parity)));
-  print(formatLine("StopBits: %1d fBinary: %1d  fRtsControl: %1d", d.line.stopBits, 1, rtsControl));
-  print(formatLine(
+  print(printed("Port type:  POSIX termios  BaudRate: %-6ld  ByteSize: %1d  Parity: %1d",
+                d.line.baud, d.line.dataBits, static_cast<int>(d.line.parity)));
+  print(printed("StopBits: %1d fBinary: %1d  fRtsControl: %1d", d.line.stopBits, 1, rtsControl));
+  print(printed(
       "Parity: %1d  OutCtsFlow: %1d  OutDsrFlow: %1d  DtrControl: %1d  OutX: %1d  InX: %1d",
       bit(static_cast<int>(t.c_iflag), INPCK), d.rtsCts ? 1 : 0, d.dtrDsr ? 1 : 0, dtrControl,
       bit(static_cast<int>(t.c_iflag), IXON), bit(static_cast<int>(t.c_iflag), IXOFF)));
-  print(formatLine("Null: %1d  DtrControl: %1d  RtsControl: %1d  XonChar: %02x  XoffChar: %02x", 0,
-                   dtrControl, rtsControl, t.c_cc[VSTART], t.c_cc[VSTOP]));
+  print(printed("Null: %1d  DtrControl: %1d  RtsControl: %1d  XonChar: %02x  XoffChar: %02x", 0,
+                dtrControl, rtsControl, t.c_cc[VSTART], t.c_cc[VSTOP]));
   const unsigned limit = kPortQueueSize / 4;
-  print(formatLine("XonLim: %-5u XoffLim: %-5u EofChr: %02x  EvtChr: %02x", limit, limit, 0, 0));
-  print(formatLine("RX count/free: %5d/%-5d  TX count/free: %5d/%-5d  BREAK/FE/OE/PE: %d%d%d%d",
-                   rxCount, std::max(0, kPortQueueSize - rxCount), txCount,
-                   std::max(0, kPortQueueSize - txCount), bit(line, kLineBreak),
-                   bit(line, kLineFraming), bit(line, kLineOverrun), bit(line, kLineParity)));
-  print(formatLine("CE_BREAK:%d  CE_FRAME:%d  CE_MODE:%d CE_OVERRUN:%d", bit(d.errors, kErrBreak),
-                   bit(d.errors, kErrFrame), bit(d.errors, kErrMode), bit(d.errors, kErrOverrun)));
-  print(formatLine("CE_RXOVER:%d CE_RXPARITY:%d CE_TXFULL:%d  CTS/DSR/RI/CD: %d%d%d%d",
-                   bit(d.errors, kErrRxOver), bit(d.errors, kErrParity), bit(d.errors, kErrTxFull),
-                   bit(modem, kModemCts), bit(modem, kModemDsr), bit(modem, kModemRing),
-                   bit(modem, kModemCarrier)));
-  print(formatLine("8250:%.4x", static_cast<unsigned>(d.word8250)));
+  print(printed("XonLim: %-5u XoffLim: %-5u EofChr: %02x  EvtChr: %02x", limit, limit, 0, 0));
+  print(printed("RX count/free: %5d/%-5d  TX count/free: %5d/%-5d  BREAK/FE/OE/PE: %d%d%d%d",
+                rxCount, std::max(0, kPortQueueSize - rxCount), txCount,
+                std::max(0, kPortQueueSize - txCount), bit(line, kLineBreak),
+                bit(line, kLineFraming), bit(line, kLineOverrun), bit(line, kLineParity)));
+  print(printed("CE_BREAK:%d  CE_FRAME:%d  CE_MODE:%d CE_OVERRUN:%d", bit(d.errors, kErrBreak),
+                bit(d.errors, kErrFrame), bit(d.errors, kErrMode), bit(d.errors, kErrOverrun)));
+  print(printed("CE_RXOVER:%d CE_RXPARITY:%d CE_TXFULL:%d  CTS/DSR/RI/CD: %d%d%d%d",
+                bit(d.errors, kErrRxOver), bit(d.errors, kErrParity), bit(d.errors, kErrTxFull),
+                bit(modem, kModemCts), bit(modem, kModemDsr), bit(modem, kModemRing),
+                bit(modem, kModemCarrier)));
+  print(printed("8250:%.4x", static_cast<unsigned>(d.word8250)));
   return kPortOk;
 }
 

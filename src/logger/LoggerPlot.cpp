@@ -85,7 +85,7 @@ FileResult LoggerPlotSource::read(const std::string& path, Language language, Pl
     const bool empty = isEmptyLoggerRecord(bytes);
     const LoggerRecord r = empty ? LoggerRecord{} : decodeLoggerRecord(bytes);
     out.times.push_back(empty ? kNoValue
-                              : plotTime(r.year, r.month, r.day, r.hour, r.minute, r.second));
+                              : plotTime({r.year, r.month, r.day, r.hour, r.minute, r.second}));
     for (PlotSeries& s : out.series) s.values.push_back(kNoValue);
     if (empty) continue;
     out.series[seriesFor(true, r.flowUnit)].values[record] = r.flow;

@@ -22,21 +22,10 @@ namespace flowdesk {
 
 class AppContext;
 
-// The controls of the logger viewer that come and go.
-enum class LoggerControl : std::size_t {
-  kSaveDisk,
-  kArretDisk,
-  kPgd,
-  kPgu,
-  kPrint,
-  kHome,
-  kEnd,
-  kTableur,
-  kRecordField,  // the record-number field
-  kGo,           // "Go Enr."
-  kHelp,         // "Aide ETAT"
-};
-inline constexpr std::size_t kLoggerControls = 11;
+// The controls of the logger viewer that come and go: all those of a
+// recording screen.
+using LoggerControl = RecordingControl;
+inline constexpr std::size_t kLoggerControls = kRecordingControls;
 
 // What a navigation press asks for.
 enum class LoggerNavigation { kPgd, kPgu, kHome, kEnd, kGo };
@@ -59,7 +48,7 @@ struct LoggerGrid {
 };
 
 // Everything of the viewer that is not the grid.
-struct LoggerScreen {
+struct LoggerScreen : RecordingControls {
   std::string title;        // "Logger"
   std::string topLine;      // the file in file mode; in unit mode, why the last fetch failed
   std::string filledLabel;  // unit mode only
@@ -67,11 +56,8 @@ struct LoggerScreen {
   std::string totalLabel;
   std::string totalValue;
   std::string recordField;  // the number the record-number field shows
-  std::array<bool, kLoggerControls> visible{};
   bool gridVisible = true;
   bool progress = false;  // the "please wait" window is wanted
-
-  bool shown(LoggerControl c) const { return visible[static_cast<std::size_t>(c)]; }
 };
 
 // What the download window shows.
@@ -178,7 +164,7 @@ class LoggerViewerSession {
 
  private:
   void reset();
-  void show(LoggerControl c, bool on) { screen_.visible[static_cast<std::size_t>(c)] = on; }
+  void show(LoggerControl c, bool on) { screen_.show(c, on); }
   void layOut(std::size_t recordSize);
   void clearRows();
   void fillRow(int gridRow, long long index, std::span<const std::uint8_t> record);

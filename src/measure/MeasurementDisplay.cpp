@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/MeasurementDisplay.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"
@@ -27,18 +24,6 @@ constexpr const BilingualText* kTotalizerLabels[MeasurementRegion::kTotalizers] 
 
 constexpr const BilingualText* kChordRowTitles[kChordGridRows] = {
     &kTxtColumnT, &kTxtColumnDt, &kTxtColumnG, &kTxtColumnV, &kTxtColumnC};
-
-__attribute__((format(printf, 1, 2))) std::string printed(const char* format, ...) {
-  char buffer[128];
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  if (n < 0) return {};
-  return std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer
-                                 ? static_cast<std::size_t>(n)
-                                 : sizeof buffer - 1);
-}
 
 // The unit's version texts are bytes of its own code page, cut at the first
 // zero byte.

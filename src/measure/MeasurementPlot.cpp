@@ -38,7 +38,7 @@ FileResult MeasurementPlotSource::read(const std::string& path, Language languag
           trimmed(listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language));
     }
     const UnitDateTime& t = m.unitClock;
-    out.times.push_back(plotTime(t.year + 2000, t.month, t.day, t.hour, t.minute, t.second));
+    out.times.push_back(plotTime({t.year + 2000, t.month, t.day, t.hour, t.minute, t.second}));
     out.series[0].values.push_back(m.flow);
     out.series[1].values.push_back(m.velocity);
     out.series[2].values.push_back(m.soundVelocity);

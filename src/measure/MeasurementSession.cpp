@@ -5,7 +5,6 @@
 
 #include "base/Texts.h"
 #include "files/CatalogueBytes.h"
-#include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/Blocks.h"
 #include "link/PortFailure.h"
@@ -40,8 +39,7 @@ void MeasurementSession::reset() {
   recording_ = {};
   frames_ = {};
   playbackPath_.clear();
-  currentRecord_ = 0;
-  lastRecord_ = -1;
+  position_ = {};
   timerMs_ = kTimerStopped;
   screen_ = {};
   screen_.title = kTxtMeasurement.text(language_);
@@ -69,8 +67,7 @@ FileResult MeasurementSession::openPlayback(const std::string& path) {
   // The file was recorded with its own catalogue; its probe names and
   // special probes stay in use after the screen closes.
   applyFileIdentification(reader_.info().identification, identification_);
-  lastRecord_ = reader_.info().recordCount - 1;
-  currentRecord_ = 0;
+  position_ = PlaybackPosition::start(reader_.info().recordCount);
   screen_.topLine = path;
   timerMs_ = kTimerMs;
   return fileResult_;
@@ -142,63 +139,41 @@ MeasurementTick MeasurementSession::liveTick() {
       [this](const std::string& path) {
         return startMeasurementFile(path, identification_, frames_);
       },
-      [this](const std::string& path) { return appendMeasurementRecord(path, frames_); });
-  if (!fileResult_.ok()) {
-    // The recording has ended, as ARRETDISK would end it.
-    show(MeasurementButton::kArretDisk, false);
-    return MeasurementTick::kRecordFailed;
-  }
-  screen_.secondLine = textWithNumbers(kTxtRecordNo.text(language_), {recording_.count()});
+      [this](const std::string& path) { return appendMeasurementRecord(path, frames_); }, screen_);
+  if (!fileResult_.ok()) return MeasurementTick::kRecordFailed;
+  screen_.secondLine = recording_.recordText(language_);
   return MeasurementTick::kRefreshed;
 }
 
 bool MeasurementSession::startRecording(const std::string& path) {
-  if (!canStartRecording() || !recording_.start(path)) return false;
-  show(MeasurementButton::kSaveDisk, false);
-  show(MeasurementButton::kArretDisk, true);
-  return true;
+  return canStartRecording() && recording_.start(path, screen_);
 }
 
 bool MeasurementSession::stopRecording() {
-  if (!recording_.stop()) return false;
-  show(MeasurementButton::kArretDisk, false);
-  return true;
+  return recording_.stop(screen_);
 }
 
 MeasurementTick MeasurementSession::playbackTick() {
   // Playback ticks are one-shot: the navigation buttons start the next.
   timerMs_ = kTimerStopped;
-  if (lastRecord_ < 0) {
+  const auto [current, last] = position_;
+  if (last < 0) {
     screen_.secondLine = recordCountsText(0, 0, language_);
   } else {
     MeasurementRecord record;
-    fileResult_ = reader_.readRecord(currentRecord_, record);
+    fileResult_ = reader_.readRecord(current, record);
     if (!fileResult_.ok()) return MeasurementTick::kRecordFailed;
     frames_ = record;
     decodeMeasurementRecord(frames_, maps_);
-    screen_.secondLine = recordCountsText(lastRecord_ + 1, currentRecord_ + 1, language_);
+    screen_.secondLine = recordCountsText(last + 1, current + 1, language_);
     refresh();
   }
-  for (MeasurementButton b : {MeasurementButton::kPgd, MeasurementButton::kPgu,
-                              MeasurementButton::kHome, MeasurementButton::kEnd}) {
-    show(b, lastRecord_ >= 0);
-  }
-  if (currentRecord_ == 0) {
-    show(MeasurementButton::kPgu, false);
-    show(MeasurementButton::kHome, false);
-  }
-  if (currentRecord_ >= lastRecord_) {
-    show(MeasurementButton::kPgd, false);
-    show(MeasurementButton::kEnd, false);
-  }
+  position_.showButtons(screen_);
   return MeasurementTick::kRecordShown;
 }
 
 bool MeasurementSession::navigate(MeasurementButton button) {
-  if (!playback_ || !screen_.shown(button)) return false;
-  const std::optional<long long> record = playbackRecord(button, currentRecord_, lastRecord_);
-  if (!record) return false;
-  currentRecord_ = *record;
+  if (!playback_ || !position_.navigate(button, screen_)) return false;
   timerMs_ = kNavigationTimerMs;
   return true;
 }

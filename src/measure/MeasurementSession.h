@@ -22,28 +22,18 @@ namespace flowdesk {
 
 class AppContext;
 
-// The eight picture buttons of the measurement screen.
-enum class MeasurementButton : std::size_t {
-  kSaveDisk,
-  kArretDisk,
-  kPgd,
-  kPgu,
-  kPrint,
-  kHome,
-  kEnd,
-  kTableur,
-};
+// The eight picture buttons of the measurement screen: the first eight
+// controls of a recording screen.
+using MeasurementButton = RecordingControl;
 inline constexpr std::size_t kMeasurementButtons = 8;
+static_assert(static_cast<std::size_t>(RecordingControl::kTableur) + 1 == kMeasurementButtons);
 
 // The parts of the screen that are not the measurement itself: title, the
 // two status lines and which buttons are shown.
-struct MeasurementScreen {
+struct MeasurementScreen : RecordingControls {
   std::string title;       // "Mesure" | "Measurement"
   std::string topLine;     // connection state, or the file recorded or played back
   std::string secondLine;  // communication failure, record number, record counts
-  std::array<bool, kMeasurementButtons> visible{};
-
-  bool shown(MeasurementButton b) const { return visible[static_cast<std::size_t>(b)]; }
 };
 
 // What a timer tick did.
@@ -124,8 +114,8 @@ class MeasurementSession {
   const std::string& recordingPath() const { return recording_.path(); }
   int chordsShown() const { return chordsShown_; }
   // Playback position, zero-based; lastRecord is -1 for a file without records.
-  long long currentRecord() const { return currentRecord_; }
-  long long lastRecord() const { return lastRecord_; }
+  long long currentRecord() const { return position_.current; }
+  long long lastRecord() const { return position_.last; }
   long long dataOffset() const { return reader_.info().dataOffset; }
   std::size_t recordSize() const { return reader_.info().recordSize; }
   const MeasurementFileInfo& fileInfo() const { return reader_.info(); }
@@ -143,7 +133,7 @@ class MeasurementSession {
 
  private:
   void reset();
-  void show(MeasurementButton b, bool on) { screen_.visible[static_cast<std::size_t>(b)] = on; }
+  void show(MeasurementButton b, bool on) { screen_.show(b, on); }
   int readBlock(const RegisterBlock& block, MeasurementFrame frame);
   bool cutShort() const { return cutShort_ && cutShort_(); }
   std::function<bool()> cutShort_;
@@ -168,8 +158,7 @@ class MeasurementSession {
 
   MeasurementFileReader reader_;
   std::string playbackPath_;
-  long long currentRecord_ = 0;
-  long long lastRecord_ = -1;
+  PlaybackPosition position_;
 
   int timerMs_ = kTimerStopped;
   MeasurementScreen screen_;

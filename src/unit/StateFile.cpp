@@ -8,6 +8,9 @@
 #include <cstring>
 #include <span>
 
+#include "base/BilingualText.h"
+#include "base/BinaryFile.h"
+
 namespace flowdesk::unit {
 
 namespace {
@@ -145,37 +148,10 @@ bool readTextFile(const std::string& path, std::string& text, bool& missing, std
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view text, std::string& error) {
-  const std::string temp = path + ".tmp." + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = temp + ": " + std::strerror(errno);
-    return false;
-  }
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = temp + ": " + std::strerror(errno);
-      ::close(fd);
-      ::unlink(temp.c_str());
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  const bool synced = ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!synced || !closed) {
-    error = temp + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    error = path + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  const FileResult written = writeFileAtomic(
+      path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  if (!written.ok()) error = written.message(kEnglish);
+  return written.ok();
 }
 
 }  // namespace flowdesk::unit

@@ -26,8 +26,9 @@ bool parseState(std::string_view text, StoredBlocks& blocks, std::string& error)
 
 // Reads the whole file. `missing` is set (and true returned) when it does not exist.
 bool readTextFile(const std::string& path, std::string& text, bool& missing, std::string& error);
-// Writes a temporary file beside `path` and renames it over it, so a failed
-// write never leaves half a file in place of a good one.
+// Replaces `path` with `text` as every file of the program is replaced
+// (writeFileAtomic): a failed write never leaves half a file in place of a
+// good one.
 bool writeFileAtomically(const std::string& path, std::string_view text, std::string& error);
 
 }  // namespace flowdesk::unit

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/ValueLists.h"
 #include "link/JbusMaster.h"
 #include "link/LinkTimings.h"
 #include "unit/FaultPlan.h"
@@ -121,9 +122,9 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
     };
     long n = 0;
     if (name == "--baud") {
-      if (!number(300, 9600, n)) return std::nullopt;
-      if (n != 300 && n != 600 && n != 1200 && n != 2400 && n != 4800 && n != 9600) {
-        error = "--baud wants 300, 600, 1200, 2400, 4800 or 9600";
+      if (!number(kBaudTable.front(), kBaudTable.back(), n)) return std::nullopt;
+      if (std::find(kBaudTable.begin(), kBaudTable.end(), n) == kBaudTable.end()) {
+        error = "--baud wants " + baudRateChoices(" or ");
         return std::nullopt;
       }
       o.baud = static_cast<int>(n);
@@ -239,7 +240,7 @@ A virtual flowmeter: a Jbus (Modbus-RTU) slave on a pseudo-terminal. The first
 line of output is the terminal's path; open it as the serial port.
 
 Line
-  --baud N            the unit's own rate: 300, 600, 1200, 2400, 4800 or 9600
+  --baud N            the unit's own rate: $rates
                       (default 9600); frames sent while the line is set to
                       another rate are ignored, as a real unit would only see
                       garbage
@@ -333,6 +334,7 @@ Ends on SIGTERM or SIGINT with status 0; bad usage ends with status 2.
       {"$pauseFast", ms(replyPause(fast))},
       {"$pauseSlow", ms(replyPause(slow))},
       {"$fastRate", std::to_string(fast)},
+      {"$rates", baudRateChoices(" or ")},
       {"$wholeExchange", std::to_string(roundPast(threeReads).count())},
   };
   for (const auto& [name, value] : values) {

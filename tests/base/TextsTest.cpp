@@ -102,6 +102,25 @@ TEST(Texts, NoEnglishWordsInFrench) {
   EXPECT_GT(same, 0) << "the units and codes are the same in both";
 }
 
+// Marks are filled in turn; a value that holds a mark is not filled again,
+// and a mark without a value stays.
+TEST(Texts, MarksFilledInTurn) {
+  const struct {
+    std::string got;
+    const char* expected;
+  } cases[] = {
+      {textWithNumbers("%d of %d", {3, 12}), "3 of 12"},
+      {textWithNumbers("%d and %d", {-1}), "-1 and %d"},
+      {textWithNumbers("%s %d", {7, 8}), "%s 7"},
+      {textWithWords("%s, %s", {"a%s", "b"}), "a%s, b"},
+      {textWithWords("%s", {"x", "y"}), "x"},
+      {textWithWords("%d %s", {"z"}), "%d z"},
+      {printed("%s=%04.1f|%zu", "v", 2.5, std::size_t{7}), "v=02.5|7"},
+      {printed("%0300d", 1).substr(296), "0001"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.expected);
+}
+
 TEST(Texts, AnyLanguageButEnglishReadsFrench) {
   const struct {
     int language;  // as AppSettings keeps it

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -202,13 +203,34 @@ TEST(ValueLists, ConfigurationListsFollowTheUnitsConfigurationCount) {
   EXPECT_STREQ(listItem(ConfigurationNumberList, kFrench, 17), "17");
 }
 
-TEST(ValueLists, PeriodSeconds) {
+TEST(ValueLists, PeriodSecondsAndTexts) {
   const struct {
     int index;
     std::uint32_t seconds;
-  } cases[] = {{0, 1},     {3, 30},     {4, 60},     {7, 600}, {9, 1800},
-               {10, 3600}, {12, 21600}, {14, 86400}, {15, 0},  {-1, 0}};
-  for (const auto& c : cases) EXPECT_EQ(periodSeconds(c.index), c.seconds) << c.index;
+    const char* text;
+  } cases[] = {{0, 1, "1 s"},     {3, 30, "30 s"},   {4, 60, "1 mn"},    {7, 600, "10mn"},
+               {9, 1800, "30mn"}, {10, 3600, "1 h"}, {12, 21600, "6 h"}, {14, 86400, "24 h"},
+               {15, 0, ""},       {-1, 0, ""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(periodSeconds(c.index), c.seconds) << c.index;
+    for (Language language : {kFrench, kEnglish}) {
+      EXPECT_STREQ(listItem(PeriodList, language, c.index), c.text) << c.index;
+    }
+  }
+}
+
+// The rates are written once, as numbers: the list and the sentence that
+// names them are made from them, every rate in its place.
+TEST(ValueLists, BaudTextsAreTheRates) {
+  const char* const rates[] = {"300", "600", "1200", "2400", "4800", "9600"};
+  ASSERT_EQ(kBaudTable.size(), std::size(rates));
+  ASSERT_EQ(BaudList.count(), static_cast<int>(std::size(rates)));
+  for (std::size_t i = 0; i < std::size(rates); ++i) {
+    EXPECT_EQ(std::to_string(kBaudTable[i]), rates[i]);
+    EXPECT_STREQ(listItem(BaudList, kEnglish, static_cast<int>(i)), rates[i]);
+  }
+  EXPECT_EQ(baudRateChoices(" or "), "300, 600, 1200, 2400, 4800 or 9600");
+  EXPECT_EQ(baudRateChoices(" ou "), "300, 600, 1200, 2400, 4800 ou 9600");
 }
 
 TEST(ValueLists, ProbeNamesAreCopiedWhenTheListIsBuilt) {

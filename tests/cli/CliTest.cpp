@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/AppSettings.h"
+#include "base/BilingualText.h"
 #include "base/MemorySettingsStore.h"
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
@@ -62,7 +63,7 @@ TEST(CliOptions, CommonOptionsAnywhere) {
   };
   for (const Case& c : cases) {
     CliOptions o;
-    std::string error = parseCliOptions(c.args, o);
+    std::string error = parseCliOptions(c.args, o, kEnglish);
     EXPECT_EQ(error, c.error) << c.args.front();
     if (error.empty()) {
       EXPECT_EQ(o.command, c.command);
@@ -72,7 +73,7 @@ TEST(CliOptions, CommonOptionsAnywhere) {
   CliOptions o;
   ASSERT_EQ(parseCliOptions({"--maker", "--port=3", "--baud=300", "--address", "0", "--lang", "fr",
                              "--device=/dev/x", "--reply-end", "length", "new", "a.nvd"},
-                            o),
+                            o, kEnglish),
             "");
   EXPECT_TRUE(o.maker);
   EXPECT_TRUE(o.factory) << "maker mode includes factory mode";
@@ -86,15 +87,15 @@ TEST(CliOptions, CommonOptionsAnywhere) {
 
 TEST(CliOptions, CommandArguments) {
   CommandArgs args({{"--polls", true}, {"--clock", false}});
-  EXPECT_EQ(args.parse({"a.mes", "--polls", "3", "--clock", "--polls=4"}), "");
+  EXPECT_EQ(args.parse({"a.mes", "--polls", "3", "--clock", "--polls=4"}, kEnglish), "");
   EXPECT_EQ(args.positional(), std::vector<std::string>{"a.mes"});
   EXPECT_EQ(args.value("--polls"), "4");
   EXPECT_TRUE(args.has("--clock"));
   EXPECT_FALSE(args.value("--other").has_value());
-  EXPECT_EQ(args.parse({"--polls"}), "--polls needs a value");
-  EXPECT_EQ(args.parse({"--clock=yes"}), "--clock takes no value");
-  EXPECT_EQ(args.parse({"--nope"}), "unknown option --nope");
-  EXPECT_EQ(args.parse({"--polls", "2", "--", "-a.mes", "--clock"}), "");
+  EXPECT_EQ(args.parse({"--polls"}, kEnglish), "--polls needs a value");
+  EXPECT_EQ(args.parse({"--clock=yes"}, kEnglish), "--clock takes no value");
+  EXPECT_EQ(args.parse({"--nope"}, kFrench), "option inconnue --nope");
+  EXPECT_EQ(args.parse({"--polls", "2", "--", "-a.mes", "--clock"}, kEnglish), "");
   EXPECT_EQ(args.positional(), (std::vector<std::string>{"-a.mes", "--clock"}));
   EXPECT_FALSE(args.has("--clock"));
   EXPECT_EQ(parseWholeNumber("12", 0, 20), 12);
@@ -105,26 +106,39 @@ TEST(CliOptions, CommandArguments) {
 
 using Cli = testing::InProcessCli;
 
+// Usage errors in the language of the run: the saved one (French unless
+// saved otherwise), or that of a --lang read before the fault.
 TEST(Cli, UsageErrorsGiveTwoAndOneLine) {
   struct Case {
     std::vector<std::string> args;
     std::string message;
   };
   const std::vector<Case> cases = {
-      {{}, "no command given"},
-      {{"frobnicate"}, "unknown command frobnicate"},
-      {{"--baud", "100", "detect"}, "--baud wants"},
-      {{"--bogus"}, "unknown option --bogus"},
-      {{"detect", "extra.eta"}, "detect takes no file"},
-      {{"detect", "--polls", "2"}, "unknown option --polls"},
-      {{"new"}, "new wants one file name"},
-      {{"new", "a.eta", "b.eta"}, "new wants one file name"},
+      {{"--lang", "en"}, "no command given (flowdesk-cli --help lists them)"},
+      {{"--lang", "en", "frobnicate"}, "unknown command frobnicate"},
+      {{"--lang", "en", "--baud", "100", "detect"},
+       "--baud wants 300, 600, 1200, 2400, 4800 or 9600 (flowdesk-cli --help lists the options)"},
+      {{"--lang", "en", "--bogus"}, "unknown option --bogus"},
+      {{"--lang", "en", "detect", "extra.eta"}, "detect takes no file"},
+      {{"--lang", "en", "detect", "--polls", "2"}, "unknown option --polls"},
+      {{"--lang", "en", "new"}, "new wants one file name"},
+      {{"--lang", "en", "new", "a.eta", "b.eta"}, "new wants one file name"},
       {{"--lang", "en", "new", "a.mes"}, "new makes .eta, .rus, .nvd or .csp540"},
       {{"--lang", "en", "new", "a.ETA"}, "new makes"},  // kinds are case-sensitive
       {{"--lang", "en", "new", "a.rus"}, "needs --factory"},
       {{"--lang", "en", "--factory", "new", "a.nvd"}, "needs --maker"},
       {{"--lang", "en", "--factory", "new", "a.csp540"}, "needs --maker"},
-      {{"show"}, "show wants one file name"},
+      {{"--lang", "en", "show"}, "show wants one file name"},
+      {{"--lang", "en", "record", "a.mes", "--reconnect", "9999"},
+       "--reconnect wants a number of seconds from 0 to 3600"},
+      {{"--lang", "en", "logger-config", "--period", "15"},
+       "--period wants a period index from 0 (1 s) to 14 (24 h)"},
+      {{}, "aucune commande (flowdesk-cli --help les donne)"},
+      {{"--baud", "100", "detect"},
+       "--baud veut 300, 600, 1200, 2400, 4800 ou 9600 (flowdesk-cli --help donne les options)"},
+      {{"--baud", "100", "--lang", "en", "detect"}, "--baud veut"},
+      {{"new", "a.eta", "b.eta"}, "new veut un nom de fichier"},
+      {{"record", "a.mes", "--polls", "0"}, "--polls veut un nombre de 1 à 1000000"},
   };
   for (const Case& c : cases) {
     Cli cli;
@@ -181,16 +195,28 @@ TEST(Cli, EveryCommandSaysWhyThePortDidNotOpen) {
 }
 
 TEST(Cli, HelpAndVersion) {
-  Cli cli;
-  EXPECT_EQ(cli.run({"--help"}), 0);
-  for (const char* word :
-       {"detect", "new FILE.eta", "show FILE", "logger-config", "convert IN.mes|IN.log",
-        "download FILE.log", "echo FILE.ech", "init [", "--device PATH", "rfc2217://HOST:PORT",
-        "--reply-end length|silence", "--trace", "Exit status"}) {
-    EXPECT_NE(cli.out.find(word), std::string::npos) << word;
+  const struct {
+    std::vector<std::string> args;
+    std::vector<const char*> words;
+  } cases[] = {
+      {{"--lang", "en", "--help"},
+       {"Usage: flowdesk-cli [", "[--baud 300..9600]", "detect", "new FILE.eta", "show FILE",
+        "logger-config", "convert IN.mes|IN.log", "download FILE.log", "echo FILE.ech", "init [",
+        "--device PATH", "rfc2217://HOST:PORT", "--reply-end length|silence", "--trace",
+        "  --baud RATE     300, 600, 1200, 2400, 4800 or 9600\n", "Exit status", "prints Com<n>"}},
+      {{"--help"},
+       {"Usage : flowdesk-cli [", "[--baud 300..9600]", "download FILE.log", "--device PATH",
+        "  --baud RATE     300, 600, 1200, 2400, 4800 ou 9600\n", "Code de sortie",
+        "affiche Com<n>"}},
+  };
+  for (const auto& c : cases) {
+    Cli cli;
+    EXPECT_EQ(cli.run(c.args), 0);
+    for (const char* word : c.words) EXPECT_NE(cli.out.find(word), std::string::npos) << word;
+    // Start-up switches are substring tests on the GUI's command line.
+    EXPECT_EQ(cli.out.find("-q"), std::string::npos);
   }
-  // Start-up switches are substring tests on the GUI's command line.
-  EXPECT_EQ(cli.out.find("-q"), std::string::npos);
+  Cli cli;
   EXPECT_EQ(cli.run({"show", "x", "--help"}), 0);
   EXPECT_EQ(cli.run({"--version"}), 0);
   EXPECT_EQ(cli.out.rfind("flowdesk-cli ", 0), 0u);

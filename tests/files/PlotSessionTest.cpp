@@ -19,7 +19,7 @@ namespace flowdesk {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kStart = plotTime(2024, 3, 5, 10, 0, 0);
+const double kStart = plotTime({2024, 3, 5, 10, 0, 0});
 
 // `values` one second apart from kStart; NaN in `times` marks an empty record.
 PlotData series(const std::vector<double>& values, std::vector<double> times = {}) {

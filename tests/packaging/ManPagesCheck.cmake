@@ -4,7 +4,9 @@
 # groff, must read as its program's help does now. The programs are asked
 # without a display, as on a build machine.
 #   cmake -DGENERATOR=cmake/ManPage.cmake -DPROGRAMS="a|b" -DPAGES="a.1.gz|b.1.gz"
-#         -DGROFF=/usr/bin/groff -P ManPagesCheck.cmake
+#         -DHELPS="--help|--lang=en,--help" -DGROFF=/usr/bin/groff -P ManPagesCheck.cmake
+# HELPS holds, for each program, the words that ask it for the help its
+# page was written from, joined with commas.
 set(SELF_TEST ON)
 include("${GENERATOR}")
 
@@ -59,11 +61,13 @@ foreach(name DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM)
 endforeach()
 string(REPLACE "|" ";" programs "${PROGRAMS}")
 string(REPLACE "|" ";" pages "${PAGES}")
-foreach(program page IN ZIP_LISTS programs pages)
-  execute_process(COMMAND "${program}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status
-                  ERROR_VARIABLE errors TIMEOUT 60)
+string(REPLACE "|" ";" helps "${HELPS}")
+foreach(program page asked IN ZIP_LISTS programs pages helps)
+  string(REPLACE "," ";" help_words "${asked}")
+  execute_process(COMMAND "${program}" ${help_words} OUTPUT_VARIABLE help
+                  RESULT_VARIABLE status ERROR_VARIABLE errors TIMEOUT 60)
   if(NOT status EQUAL 0)
-    fail("${program} --help without a display ended with ${status}: ${errors}")
+    fail("${program} ${help_words} without a display ended with ${status}: ${errors}")
     continue()
   endif()
   # Rendered as a terminal shows it; -ww turns on every warning.

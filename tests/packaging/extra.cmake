@@ -30,15 +30,18 @@ flowdesk_packaging_check(metainfo appstreamcli appstream validate --no-net
 if(FLOWDESK_MAN_PAGES)
   find_program(FLOWDESK_groff_PROGRAM groff)
   set(programs "")
+  set(helps "")
   foreach(program IN LISTS FLOWDESK_PACKAGED_PROGRAMS)
     list(APPEND programs "$<TARGET_FILE:${program}>")
+    list(APPEND helps "${FLOWDESK_MAN_HELP_${program}}")
   endforeach()
   # Joined with | : a ; would split the argument on its way to the test.
   list(JOIN programs "|" programs)
+  list(JOIN helps "|" helps)
   list(JOIN FLOWDESK_MAN_PAGES "|" pages)
   add_test(NAME packaging.man_pages
            COMMAND "${CMAKE_COMMAND}" "-DGENERATOR=${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake"
-                   "-DPROGRAMS=${programs}" "-DPAGES=${pages}"
+                   "-DPROGRAMS=${programs}" "-DPAGES=${pages}" "-DHELPS=${helps}"
                    "-DGROFF=${FLOWDESK_groff_PROGRAM}"
                    -P "${CMAKE_CURRENT_LIST_DIR}/ManPagesCheck.cmake")
   set_tests_properties(packaging.man_pages PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED: ")

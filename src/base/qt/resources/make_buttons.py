@@ -7,6 +7,13 @@ import os
 
 W, H = 48, 36
 
+# The floppy disk of SAVEDISK and ARRETDISK, and the label on it.
+DISK = """
+  <path d="M3 3 H18 L21 6 V21 H3 Z" fill="#2f6db5" stroke="#1d4679" stroke-width="1.2" stroke-linejoin="round"/>
+  <rect x="7" y="3.6" width="9" height="6" fill="#d9dee4"/>"""
+LABEL = """
+  <rect x="6" y="13" width="12" height="8" fill="#ffffff"/>"""
+
 # Each glyph is drawn in a 24 x 24 box; the frame places it in the button.
 GLYPHS = {
     "PRINT": """
@@ -16,17 +23,11 @@ GLYPHS = {
   <rect x="6" y="15" width="12" height="8" fill="#ffffff" stroke="#4a5560" stroke-width="1.2"/>
   <line x1="8" y1="18" x2="16" y2="18" stroke="#8a96a3" stroke-width="1"/>
   <line x1="8" y1="20.5" x2="14" y2="20.5" stroke="#8a96a3" stroke-width="1"/>""",
-    "SAVEDISK": """
-  <path d="M3 3 H18 L21 6 V21 H3 Z" fill="#2f6db5" stroke="#1d4679" stroke-width="1.2" stroke-linejoin="round"/>
-  <rect x="7" y="3.6" width="9" height="6" fill="#d9dee4"/>
-  <rect x="13" y="4.6" width="2" height="4" fill="#2f6db5"/>
-  <rect x="6" y="13" width="12" height="8" fill="#ffffff"/>
+    "SAVEDISK": DISK + """
+  <rect x="13" y="4.6" width="2" height="4" fill="#2f6db5"/>""" + LABEL + """
   <line x1="8" y1="16" x2="16" y2="16" stroke="#9aa5b1" stroke-width="1"/>
   <line x1="8" y1="18.5" x2="16" y2="18.5" stroke="#9aa5b1" stroke-width="1"/>""",
-    "ARRETDISK": """
-  <path d="M3 3 H18 L21 6 V21 H3 Z" fill="#2f6db5" stroke="#1d4679" stroke-width="1.2" stroke-linejoin="round"/>
-  <rect x="7" y="3.6" width="9" height="6" fill="#d9dee4"/>
-  <rect x="6" y="13" width="12" height="8" fill="#ffffff"/>
+    "ARRETDISK": DISK + LABEL + """
   <rect x="11" y="11" width="12" height="12" rx="1.5" fill="#d33a2c" stroke="#8e2119" stroke-width="1.2"/>
   <rect x="14" y="14" width="6" height="6" fill="#ffffff"/>""",
     "TABLEUR": """

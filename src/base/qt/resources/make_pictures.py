@@ -8,31 +8,29 @@ import os
 
 W, H = 412, 296
 
-DEFS = """
- <defs>
-  <linearGradient id="sky" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#eef3f8"/><stop offset="1" stop-color="#d3dde8"/>
-  </linearGradient>
-  <linearGradient id="pipe" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#9aa7b4"/><stop offset="0.35" stop-color="#e6ebf0"/>
-   <stop offset="1" stop-color="#6f7c89"/>
-  </linearGradient>
-  <linearGradient id="water" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#7fb8ec"/><stop offset="1" stop-color="#3d7fc4"/>
-  </linearGradient>
-  <linearGradient id="case" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#56616c"/><stop offset="1" stop-color="#2f3841"/>
-  </linearGradient>
-  <linearGradient id="blue" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#3f86d1"/><stop offset="1" stop-color="#1f5591"/>
-  </linearGradient>
-  <linearGradient id="green" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#4fa36a"/><stop offset="1" stop-color="#2b6a40"/>
-  </linearGradient>
-  <linearGradient id="lcd" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#d4ecb4"/><stop offset="1" stop-color="#a9cf86"/>
-  </linearGradient>
- </defs>"""
+
+def gradient(name, *stops):
+    """A top-to-bottom gradient; its stops, (offset, colour), two to a line."""
+    tags = [f'<stop offset="{offset}" stop-color="{colour}"/>' for offset, colour in stops]
+    lines = "".join(f"\n   {''.join(tags[i:i + 2])}" for i in range(0, len(tags), 2))
+    return (f'\n  <linearGradient id="{name}" x1="0" y1="0" x2="0" y2="1">{lines}'
+            '\n  </linearGradient>')
+
+
+def defs(*gradients):
+    """The gradients a picture fills with."""
+    return f"\n <defs>{''.join(gradients)}\n </defs>"
+
+
+DEFS = defs(
+    gradient("sky", ("0", "#eef3f8"), ("1", "#d3dde8")),
+    gradient("pipe", ("0", "#9aa7b4"), ("0.35", "#e6ebf0"), ("1", "#6f7c89")),
+    gradient("water", ("0", "#7fb8ec"), ("1", "#3d7fc4")),
+    gradient("case", ("0", "#56616c"), ("1", "#2f3841")),
+    gradient("blue", ("0", "#3f86d1"), ("1", "#1f5591")),
+    gradient("green", ("0", "#4fa36a"), ("1", "#2b6a40")),
+    gradient("lcd", ("0", "#d4ecb4"), ("1", "#a9cf86")),
+)
 
 # Pipe across the bottom with two probes and the ultrasonic path between them.
 PIPE = """
@@ -125,18 +123,11 @@ THERMAL = f"""
  {label(40, 164, "T1", 12, "#a33a2c")}
  {label(380, 164, "T2", 12, "#2c5aa3")}"""
 
-ICON = """<?xml version="1.0" encoding="UTF-8"?>
+ICON = f"""<?xml version="1.0" encoding="UTF-8"?>
 <!-- program icon: a pipe with its two probes and the sound path between them -->
-<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">
- <defs>
-  <linearGradient id="bg" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#3f86d1"/><stop offset="1" stop-color="#1f5591"/>
-  </linearGradient>
-  <linearGradient id="pipe" x1="0" y1="0" x2="0" y2="1">
-   <stop offset="0" stop-color="#c9d3dc"/><stop offset="0.4" stop-color="#ffffff"/>
-   <stop offset="1" stop-color="#8f9ca9"/>
-  </linearGradient>
- </defs>
+<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">{defs(
+    gradient("bg", ("0", "#3f86d1"), ("1", "#1f5591")),
+    gradient("pipe", ("0", "#c9d3dc"), ("0.4", "#ffffff"), ("1", "#8f9ca9")))}
  <rect x="2" y="2" width="60" height="60" rx="12" fill="url(#bg)"/>
  <rect x="4" y="22" width="56" height="22" fill="url(#pipe)"/>
  <line x1="20" y1="24" x2="44" y2="42" stroke="#e9a23b" stroke-width="3" stroke-dasharray="4 3"/>
