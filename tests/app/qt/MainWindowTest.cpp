@@ -95,46 +95,86 @@ struct ScreenLog {
   }
 };
 
-TEST(MainWindow, MenuForEachSwitchAndLanguage) {
-  // Commands whose screens are not in this build are present but disabled.
-  const QString frNew = "&Ouvrir,Ouvrir en &graphique,&Nouveau[&Etalonnage%1],-,&Quitter";
-  const QString frDialogue =
-      "&Mesure,&Etalonnage,&Visu. Echo,&Logger[&Etalonnage,&Visualisation]%1";
-  const QString frTail = "&Configuration[&Configuration]|&A Propos de ...[&A Propos de ...]";
-  const QString enNew = "&Open,Open as &plot,&New[&Calibration%1],-,E&xit";
-  const QString enDialogue =
-      "&Measurement,&Calibration,&Echo display,&Logger[&Calibration,&Display]%1";
-  const QString enTail = "&Configuration[&Configuration]|&About ...[&About ...]";
+// The whole menu in order: depth (0 a title of the bar, 1 its entries, 2 a
+// sub-menu's), the French and English texts ("-" a separator), the start-up
+// switch that adds the line ("" none), and whether it is enabled when the
+// echo screen is missing from the build.
+struct MenuLine {
+  int depth;
+  const char* french;
+  const char* english;
+  const char* needs = "";
+  bool enabled = true;
+};
+const MenuLine kMenu[] = {
+    {0, "&Fichier", "&File"},
+    {1, "&Ouvrir", "&Open"},
+    {1, "Ouvrir en &graphique", "Open as &plot"},
+    {1, "&Nouveau", "&New"},
+    {2, "&Etalonnage", "&Calibration"},
+    {2, "-", "-", "-q"},
+    {2, "&Réglage Usine", "&Factory Settings", "-q"},
+    {2, "-", "-", "-kRwT"},
+    {2, "Réglage &NORVADINE", "&NORVADINE Settings", "-kRwT"},
+    {2, "&Fichier SP", "&SP File", "-kRwT"},
+    {1, "-", "-"},
+    {1, "&Quitter", "E&xit"},
+    {0, "&Dialogue", "&Dialogue"},
+    {1, "&Mesure", "&Measurement"},
+    {1, "&Etalonnage", "&Calibration"},
+    {1, "&Visu. Echo", "&Echo display", "", false},
+    {1, "&Logger", "&Logger"},
+    {2, "&Etalonnage", "&Calibration"},
+    {2, "&Visualisation", "&Display"},
+    {1, "-", "-", "-q"},
+    {1, "&Réglage Usine", "&Factory Settings", "-q"},
+    {1, "-", "-", "-kRwT"},
+    {1, "Réglage &NORVADINE", "&NORVADINE Settings", "-kRwT"},
+    {1, "-", "-", "boot"},
+    {1, "&Initialisation", "&Initialization", "boot"},
+    {0, "&Configuration", "&Configuration"},
+    {1, "&Configuration", "&Configuration"},
+    {0, "&A Propos de ...", "&About ..."},
+    {1, "&A Propos de ...", "&About ..."},
+};
 
-  const struct {
-    const char* commandLine;
-    QString frNewExtra, frDialogueExtra, enNewExtra, enDialogueExtra;
-  } cases[] = {
-      {"", "", "", "", ""},
-      {"-kRwT", "", "", "", ""},  // the inner switch alone does nothing
-      {"-q", ",-,&Réglage Usine", ",-,&Réglage Usine", ",-,&Factory Settings",
-       ",-,&Factory Settings"},
-      {"-q -kRwT", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,&Réglage Usine,-,Réglage &NORVADINE",
-       ",-,&Factory Settings,-,&NORVADINE Settings,&SP File",
-       ",-,&Factory Settings,-,&NORVADINE Settings"},
-      {"-q -kRwT boot", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,&Réglage Usine,-,Réglage &NORVADINE,-,&Initialisation",
-       ",-,&Factory Settings,-,&NORVADINE Settings,&SP File",
-       ",-,&Factory Settings,-,&NORVADINE Settings,-,&Initialization"},
-  };
-  for (const auto& c : cases) {
+bool switchedOn(const char* needs, const ModeFlags& flags) {
+  const std::string n = needs;
+  return n.empty() || (n == "-q" && flags.factory) || (n == "-kRwT" && flags.maker) ||
+         (n == "boot" && flags.initialisation);
+}
+
+// One line per entry: its depth, "~" when disabled, its text.
+void flatten(const QList<QAction*>& actions, int depth, QStringList& lines) {
+  for (const QAction* a : actions) {
+    const QString text = a->isSeparator() ? QStringLiteral("-") : a->text();
+    lines << QStringLiteral("%1 %2%3").arg(depth).arg(a->isEnabled() ? "" : "~", text);
+    if (a->menu() != nullptr) flatten(a->menu()->actions(), depth + 1, lines);
+  }
+}
+
+TEST(MainWindow, MenuForEachSwitchAndLanguage) {
+  // The inner switches alone, or out of their order, add nothing.
+  for (const char* commandLine : {"", "-kRwT", "boot", "-q", "-q boot", "-q -kRwT",
+                                  "-q -kRwT boot"}) {
     for (const int language : {kFrench, kEnglish}) {
       AppContext context;
-      context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
+      context.modeFlags = ModeFlags::fromCommandLine(commandLine, false);
       context.settings.Language = language;
-      CMainDlg window(context, builtScreens());
-      const QString expected = language == kFrench
-                                   ? "&Fichier[" + frNew.arg(c.frNewExtra) + "]|&Dialogue[" +
-                                         frDialogue.arg(c.frDialogueExtra) + "]|" + frTail
-                                   : "&File[" + enNew.arg(c.enNewExtra) + "]|&Dialogue[" +
-                                         enDialogue.arg(c.enDialogueExtra) + "]|" + enTail;
-      EXPECT_EQ(describe(window), expected) << c.commandLine << " language " << language;
+      ScreenRegistry withoutEcho = builtScreens();
+      screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
+      CMainDlg window(context, withoutEcho);
+      QStringList expected;
+      for (const MenuLine& line : kMenu) {
+        if (!switchedOn(line.needs, context.modeFlags)) continue;
+        expected << QStringLiteral("%1 %2%3")
+                        .arg(line.depth)
+                        .arg(line.enabled ? "" : "~",
+                             QString::fromUtf8(language == kFrench ? line.french : line.english));
+      }
+      QStringList shown;
+      flatten(window.menuBar()->actions(), 0, shown);
+      EXPECT_EQ(shown, expected) << commandLine << " language " << language;
     }
   }
 }
