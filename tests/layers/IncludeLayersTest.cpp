@@ -243,7 +243,7 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Src, "link/JbusMaster.cpp", "base/Clock.h", false, true},
       {Src, "link/JbusMaster.cpp", "link/Crc16.h", false, true},
       {Src, "base/Texts.cpp", "link/Crc16.h", false, false},
-      {Src, "files/X.cpp", "app/qt/CMainDlg.h", false, false},
+      {Src, "files/X.cpp", "app/qt/MainWindow.h", false, false},
       {Src, "link/X.cpp", "files/FileKinds.h", false, false},
       {Src, "link/X.cpp", "QString", true, false},
       {Src, "link/X.cpp", "vector", true, true},
@@ -266,7 +266,7 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Tests, "link/XTest.cpp", "base/Clock.h", false, true},
       {Tests, "link/XTest.cpp", "support/Frames.h", false, true},
       {Tests, "link/XTest.cpp", "files/FileKinds.h", false, false},
-      {Tests, "link/XTest.cpp", "app/qt/CMainDlg.h", false, false},
+      {Tests, "link/XTest.cpp", "app/qt/MainWindow.h", false, false},
       {Tests, "link/XTest.cpp", "QString", true, false},
       {Tests, "link/XTest.cpp", "base/qt/Bindings.h", false, false},
       {Tests, "link/qt/XTest.cpp", "base/qt/Bindings.h", false, true},
@@ -274,8 +274,8 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Tests, "link/UnitOnLine.h", "UnitFrames.h", false, true},
       {Tests, "cli/XTest.cpp", "unit/VirtualUnit.h", false, true},
       {Tests, "cli/qt/XTest.cpp", "unit/VirtualUnit.h", false, false},
-      {Tests, "files/qt/XTest.cpp", "app/qt/CMainDlg.h", false, true},
-      {Tests, "files/XTest.cpp", "app/qt/CMainDlg.h", false, false},
+      {Tests, "files/qt/XTest.cpp", "app/qt/MainWindow.h", false, true},
+      {Tests, "files/XTest.cpp", "app/qt/MainWindow.h", false, false},
       {Tests, "unit/XTest.cpp", "link/Crc16.h", false, false},
       {Tests, "support/Frames.h", "link/Crc16.h", false, true},
       {Tests, "support/Fake.h", "base/qt/UserInterface.h", false, true},
@@ -288,7 +288,7 @@ TEST(IncludeLayers, JudgesEachKindOfEdge) {
       {Bench, "convert.cpp", "BenchSupport.h", false, true},
       {Bench, "screen.cpp", "QApplication", true, true},
       {Bench, "screen.cpp", "app/qt/VirtualUnitProcess.h", false, false},
-      {Bench, "main_window_open.cpp", "app/qt/CMainDlg.h", false, true},
+      {Bench, "main_window_open.cpp", "app/qt/MainWindow.h", false, true},
   };
   for (const Case& c : cases) {
     const From from = c.tree == Src     ? sourceFile(table, c.path)

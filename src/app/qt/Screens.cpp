@@ -8,15 +8,15 @@
 #include "app/qt/MainMenu.h"
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
-#include "config/qt/CInitialisationDlg.h"
-#include "config/qt/CReglageNorvadineDlg.h"
-#include "config/qt/CReglageUsineDlg.h"
-#include "config/qt/CSpecialProbeDlg.h"
 #include "config/qt/CalibrationSheet.h"
+#include "config/qt/FactorySettingsDialog.h"
+#include "config/qt/InitialisationDialog.h"
+#include "config/qt/MakerSettingsDialog.h"
+#include "config/qt/SpecialProbeDialog.h"
 #include "echo/qt/EchoDialog.h"
 #include "files/qt/PlotDialog.h"
 #include "logger/LoggerPlot.h"
-#include "logger/qt/CConfigLoggerDlg.h"
+#include "logger/qt/LoggerConfigurationDialog.h"
 #include "logger/qt/LoggerViewerDialog.h"
 #include "measure/MeasurementPlot.h"
 #include "measure/qt/MeasurementDialog.h"
@@ -64,27 +64,31 @@ ScreenRegistry builtScreens() {
       {kCmdMeasurement, FileKind::Measurement, openScreen<MeasurementDialog>, {}, kRefreshPicture},
       {kCmdCalibration, FileKind::Calibration, openScreen<CalibrationSheet>, {}, kRefreshPicture},
       {kCmdEchoDisplay, FileKind::Echo, openScreen<EchoDialog>, {}, kConfirmStop},
-      {kCmdLoggerConfiguration, std::nullopt, openScreen<CConfigLoggerDlg>, {}, kRefreshPicture},
+      {kCmdLoggerConfiguration,
+       std::nullopt,
+       openScreen<LoggerConfigurationDialog>,
+       {},
+       kRefreshPicture},
       {kCmdLoggerDisplay, FileKind::Logger, openScreen<LoggerViewerDialog>, {}, kRefreshPicture},
       {kCmdFactorySettings,
        FileKind::FactorySettings,
-       openScreen<CReglageUsineDlg>,
+       openScreen<FactorySettingsDialog>,
        {},
        kRefreshPicture},
       {kCmdMakerSettings,
        FileKind::MakerSettings,
-       openScreen<CReglageNorvadineDlg>,
+       openScreen<MakerSettingsDialog>,
        {},
        kRefreshPicture},
-      {kCmdInitialisation, std::nullopt, openScreen<CInitialisationDlg>, {}, kScreenPlain},
+      {kCmdInitialisation, std::nullopt, openScreen<InitialisationDialog>, {}, kScreenPlain},
       {kCmdNewCalibration, FileKind::Calibration, openScreen<CalibrationSheet>, defaults,
        kOpenNewFile},
-      {kCmdNewFactorySettings, FileKind::FactorySettings, openScreen<CReglageUsineDlg>, defaults,
-       kOpenNewFile},
-      {kCmdNewMakerSettings, FileKind::MakerSettings, openScreen<CReglageNorvadineDlg>, defaults,
+      {kCmdNewFactorySettings, FileKind::FactorySettings, openScreen<FactorySettingsDialog>,
+       defaults, kOpenNewFile},
+      {kCmdNewMakerSettings, FileKind::MakerSettings, openScreen<MakerSettingsDialog>, defaults,
        kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
-      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openScreen<CSpecialProbeDlg>, defaults,
+      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openScreen<SpecialProbeDialog>, defaults,
        kOpenNewFile},
   };
 }

@@ -16,19 +16,19 @@
 #include <map>
 #include <string>
 
-#include "app/qt/CAboutDlg.h"
-#include "app/qt/CMainDlg.h"
-#include "app/qt/CStopMeasurementDlg.h"
+#include "app/qt/AboutDialog.h"
+#include "app/qt/MainWindow.h"
+#include "app/qt/StopMeasurementDialog.h"
 #include "base/BuiltinProbeCatalogue.h"
 #include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
-#include "config/qt/CInitialisationDlg.h"
+#include "config/qt/InitialisationDialog.h"
 #include "files/FileKinds.h"
 #include "link/AppContext.h"
-#include "link/qt/CConnectionDlg.h"
+#include "link/qt/ConnectionDialog.h"
 #include "support/FakeUserInterface.h"
 
 namespace flowdesk {
@@ -50,7 +50,7 @@ QString describe(const QList<QAction*>& actions) {
   return parts.join(',');
 }
 
-QString describe(const CMainDlg& window) {
+QString describe(const MainWindow& window) {
   QStringList menus;
   for (const QAction* a : window.menuBar()->actions()) menus << describe({const_cast<QAction*>(a)});
   return menus.join('|');
@@ -155,15 +155,15 @@ void flatten(const QList<QAction*>& actions, int depth, QStringList& lines) {
 
 TEST(MainWindow, MenuForEachSwitchAndLanguage) {
   // The inner switches alone, or out of their order, add nothing.
-  for (const char* commandLine : {"", "-kRwT", "boot", "-q", "-q boot", "-q -kRwT",
-                                  "-q -kRwT boot"}) {
+  for (const char* commandLine :
+       {"", "-kRwT", "boot", "-q", "-q boot", "-q -kRwT", "-q -kRwT boot"}) {
     for (const int language : {kFrench, kEnglish}) {
       AppContext context;
       context.modeFlags = ModeFlags::fromCommandLine(commandLine, false);
       context.settings.Language = language;
       ScreenRegistry withoutEcho = builtScreens();
       screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
-      CMainDlg window(context, withoutEcho);
+      MainWindow window(context, withoutEcho);
       QStringList expected;
       for (const MenuLine& line : kMenu) {
         if (!switchedOn(line.needs, context.modeFlags)) continue;
@@ -229,12 +229,12 @@ TEST(Mnemonics, NoTwoEntriesOfAMenuOrADialogShareALetter) {
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
     context.settings.Language = language;
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     expectDistinctMnemonics(window.menuBar()->actions(), "menu bar");
 
-    expectDistinctMnemonics(CInitialisationDlg(context));
-    expectDistinctMnemonics(CStopMeasurementDlg(language));
-    expectDistinctMnemonics(CConnectionDlg(context));
+    expectDistinctMnemonics(InitialisationDialog(context));
+    expectDistinctMnemonics(StopMeasurementDialog(language));
+    expectDistinctMnemonics(ConnectionDialog(context));
   }
 }
 
@@ -242,13 +242,13 @@ TEST(MainWindow, BuiltScreensEnableTheirCommands) {
   AppContext context;
   context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
   ScreenLog log;
-  CMainDlg window(context, log.all());
+  MainWindow window(context, log.all());
   EXPECT_FALSE(describe(window).contains('~')) << describe(window).toStdString();
   // a disabled command does nothing even when run directly
   AppContext bare;
   ScreenRegistry withoutEcho = builtScreens();
   screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
-  CMainDlg empty(bare, withoutEcho);
+  MainWindow empty(bare, withoutEcho);
   empty.runCommand(kCmdEchoDisplay);
   EXPECT_FALSE(empty.commandAvailable(kCmdEchoDisplay));
 }
@@ -269,7 +269,7 @@ TEST(ScreenRegistry, EachRowEnablesItsEntryWithAnOpenerOrAWriter) {
         row.writeDefault = withWriter ? writer : DefaultFileWriter();
         AppContext context;
         context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
-        CMainDlg window(context, screens);
+        MainWindow window(context, screens);
         const QAction* entry =
             window.findChild<QAction*>(QStringLiteral("command%1").arg(built.command));
         ASSERT_NE(entry, nullptr) << built.command;  // every row is a menu entry
@@ -304,12 +304,12 @@ TEST(ScreenRegistry, EveryKindHasAScreenAndEveryDefaultKindANewCommand) {
 
 TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
   AppContext context;
-  CMainDlg window(context, builtScreens());
+  MainWindow window(context, builtScreens());
   ASSERT_TRUE(describe(window).startsWith("&Fichier"));
   QString whileOpen;
   FakeUserInterface ui;
   ui.dialogRunner = [&](QDialog& dialog) {
-    auto* page = qobject_cast<CConnectionDlg*>(&dialog);
+    auto* page = qobject_cast<ConnectionDialog*>(&dialog);
     EXPECT_NE(page, nullptr);
     if (page == nullptr) return 0;
     auto* language = page->findChild<QComboBox*>("comboLanguage");
@@ -347,7 +347,7 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
     context.settings.LastPathName = "/start/";
     context.master.identificationDone = true;
     ScreenLog log;
-    CMainDlg window(context, log.all());
+    MainWindow window(context, log.all());
     FakeUserInterface ui;
     ui.files.push_back(QStringLiteral("/data/unit 3/") + c.file);
     window.runCommand(kCmdOpen);
@@ -371,7 +371,7 @@ TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   context.settings.LastPathName = "/start/";
   ScreenRegistry withoutEcho = builtScreens();
   screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
-  CMainDlg window(context, withoutEcho);
+  MainWindow window(context, withoutEcho);
   FakeUserInterface ui;
   ui.files = {QStringLiteral("/d/x.ech"), QString()};
   window.runCommand(kCmdOpen);  // no echo screen to open: nothing, no crash
@@ -393,7 +393,7 @@ TEST(MainWindow, OpenFilterFollowsTheModes) {
   for (const auto& c : cases) {
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     FakeUserInterface ui;
     window.runCommand(kCmdOpen);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
@@ -422,7 +422,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
   context.settings.probes = builtinProbeCatalogue();
   context.settings.FSp1 = 3;
   ScreenLog log;
-  CMainDlg window(context, log.all());
+  MainWindow window(context, log.all());
   FakeUserInterface ui;
 
   const struct {
@@ -486,7 +486,7 @@ TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   context.settings.Language = kEnglish;
   context.versions.InternalName = "flowdesk";
   ScreenLog log;
-  CMainDlg window(context, log.all());
+  MainWindow window(context, log.all());
   FakeUserInterface ui;
   window.runCommand(kCmdNewCalibration);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -508,7 +508,7 @@ TEST(MainWindow, UnitPictureAndItsReset) {
   for (const auto& c : cases) {
     AppContext context;
     context.settings.Unit = c.unit;
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     EXPECT_EQ(window.unitPicture(), c.picture) << c.unit;
     EXPECT_EQ(context.settings.Unit, c.kept) << c.unit;
     EXPECT_FALSE(window.findChild<QLabel*>("picture")->pixmap().isNull()) << c.unit;
@@ -524,7 +524,7 @@ TEST(MainWindow, ScreensRefreshThePictureAndTheMenuOpensThemOnTheUnit) {
         c.settings.Unit = 5;
         fromFile = source.fromFile();
       };
-  CMainDlg window(context, screens);
+  MainWindow window(context, screens);
   window.runCommand(kCmdMeasurement);
   EXPECT_FALSE(fromFile);
   EXPECT_EQ(window.unitPicture(), 136);
@@ -535,11 +535,11 @@ TEST(MainWindow, EchoDisplayAsksFirst) {
     AppContext context;
     context.settings.Language = kEnglish;
     ScreenLog log;
-    CMainDlg window(context, log.all());
+    MainWindow window(context, log.all());
     QStringList texts;
     FakeUserInterface ui;
     ui.dialogRunner = [&](QDialog& d) {
-      EXPECT_NE(qobject_cast<CStopMeasurementDlg*>(&d), nullptr);
+      EXPECT_NE(qobject_cast<StopMeasurementDialog*>(&d), nullptr);
       for (const auto* l : d.findChildren<QLabel*>()) texts << l->text();
       for (const auto* b : d.findChildren<QPushButton*>()) texts << b->text();
       return yes ? QDialog::Accepted : QDialog::Rejected;
@@ -565,12 +565,12 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
     context.versions.LegalCopyright = "(C) nous";
     context.versions.LegalCopyrightEn = "(C) us";
     context.versions.CompanyName = "Company";
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     QString title;
     QStringList labels;
     FakeUserInterface ui;
     ui.dialogRunner = [&](QDialog& d) {
-      EXPECT_NE(qobject_cast<CAboutDlg*>(&d), nullptr);
+      EXPECT_NE(qobject_cast<AboutDialog*>(&d), nullptr);
       title = d.windowTitle();
       for (const char* name :
            {"labelDescription", "labelVersion", "labelCopyright", "labelCompany"}) {
@@ -588,7 +588,7 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
 
 TEST(MainWindow, MenuActionsRunTheirCommandsEvenWhenTheMenuIsRebuilt) {
   AppContext context;
-  CMainDlg window(context, builtScreens());
+  MainWindow window(context, builtScreens());
   std::vector<std::string> shown;
   FakeUserInterface ui;
   ui.dialogRunner = [&](QDialog& d) {
@@ -602,14 +602,14 @@ TEST(MainWindow, MenuActionsRunTheirCommandsEvenWhenTheMenuIsRebuilt) {
     a->trigger();
     QCoreApplication::processEvents();
   }
-  EXPECT_EQ(shown, (std::vector<std::string>{"flowdesk::CConnectionDlg", "flowdesk::CAboutDlg",
-                                             "flowdesk::CConnectionDlg"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"flowdesk::ConnectionDialog", "flowdesk::AboutDialog",
+                                             "flowdesk::ConnectionDialog"}));
 }
 
 TEST(MainWindow, ExitClosesTheWindowAndTitleIsTheProgramName) {
   AppContext context;
   context.versions.InternalName = "flowdesk";
-  CMainDlg window(context, builtScreens());
+  MainWindow window(context, builtScreens());
   EXPECT_EQ(window.windowTitle(), "flowdesk");
   window.show();
   window.runCommand(kCmdExit);

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <memory>
+
+#include "base/ValueLists.h"
+#include "config/qt/CalibrationPage.h"
+
+namespace Ui {
+class MeasurementPointPage;
+}
+
+namespace flowdesk {
+
+class AppContext;
+class ConfigurationSession;
+
+// The measurement point page of the calibration sheet: probe, pipe, fluid,
+// flow range, KH and the six chords of the configuration in the image. It
+// never talks to the unit; it moves values between its controls and the
+// image and shows only the controls that apply.
+// The unit's documentation calls it CEtalonnage1Dlg, the name its .ui keeps for the
+// window.
+class MeasurementPointPage : public CalibrationPage {
+  Q_OBJECT
+ public:
+  MeasurementPointPage(AppContext& context, ConfigurationSession& session,
+                       QWidget* parent = nullptr);
+  ~MeasurementPointPage() override;
+
+  const BindingRows& bindings() const { return rows_; }
+
+ signals:
+  // The page printed itself as the first part of the sheet's print job
+  // (false: nothing reached a printer).
+  void printed(bool ok);
+
+ protected:
+  void applyVisibility() override;
+  void printPage() override;
+
+ private:
+  // The catalogue's names as they stood when the sheet opened (a calibration
+  // file brings its own).
+  const ProbeNameList probeNames_;
+  const BindingRows rows_;
+  std::unique_ptr<Ui::MeasurementPointPage> ui_;
+};
+
+}  // namespace flowdesk
