@@ -91,19 +91,4 @@ std::optional<long> reconnectSeconds(const CommandArgs& args);
 inline constexpr const char* kReconnectUsage =
     "--reconnect wants a number of seconds from 0 to 3600";
 
-// The commands themselves.
-int runDetect(CliSession& session);
-int runNew(CliSession& session);
-int runShow(CliSession& session);
-int runRecord(CliSession& session);
-int runDownload(CliSession& session);
-int runConvert(CliSession& session);
-int runSave(CliSession& session);
-int runUpload(CliSession& session);
-int runCompare(CliSession& session);
-int runLoggerConfig(CliSession& session);
-int runEcho(CliSession& session);
-int runInit(CliSession& session);
-int runPlot(CliSession& session);
-
 }  // namespace flowdesk

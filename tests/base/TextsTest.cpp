@@ -104,7 +104,7 @@ TEST(Texts, BlanksTabsAndLineBreaksArePartOfTheText) {
       {kTxtUploadFailure, "T\xC3\xA9l\xC3\xA9\x63hargement \xC3\xA0 \xC3\xA9\x63hou\xC3\xA9",
        "Upload Failure"},
       {kTxtMenuExit, "&Quitter", "E&xit"},
-      {kTxtMenuSpFile, "&Fichier SP", "&SP File"},
+      {kTxtMenuNorvadineSettings, "Réglage &NORVADINE", "&NORVADINE Settings"},
       {kTxtColumnT, "T (\xC2\xB5s)", "T (\xC2\xB5s)"},
       {kTxtNewFileBase, "Nouveau", "New"},
       {kTxtDeviation, "Ecart", "Deviation"},

@@ -22,6 +22,19 @@
 
 namespace flowdesk {
 
+namespace {
+
+// The main window's own commands, beside the screens of the registry.
+const MenuEntry kOwnEntries[] = {
+    {kCmdOpen, {Menu::kFile, 10}, kTxtMenuOpen},
+    {kCmdOpenAsPlot, {Menu::kFile, 20}, kTxtMenuOpenAsPlot, ModeSwitch::kNone, true},
+    {kCmdExit, {Menu::kFile, 90}, kTxtMenuExit, ModeSwitch::kNone, false, true},
+    {kCmdConfiguration, {Menu::kConfiguration, 10}, kTxtMenuConfiguration},
+    {kCmdAbout, {Menu::kAbout, 10}, kTxtMenuAbout},
+};
+
+}  // namespace
+
 MainWindow::MainWindow(AppContext& context, ScreenRegistry screens, QWidget* parent)
     : QDialog(parent),
       context_(context),
@@ -72,11 +85,15 @@ void MainWindow::rebuildMenu() {
     qtLanguage_ = context_.settings.Language;
     installQtTranslations(qtLanguage_);
   }
+  std::vector<MenuEntry> entries(std::begin(kOwnEntries), std::end(kOwnEntries));
+  for (const ScreenRow& row : screens_) entries.push_back(row.menuEntry());
   fillMenuBar(*menuBar_,
               buildMainMenu(
-                  context_.modeFlags, context_.settings.Language,
+                  entries, context_.modeFlags, context_.settings.Language,
                   [this](int command) { return commandAvailable(command); },
-                  context_.settings.OpenFilesAsPlot),
+                  [this](int command) {
+                    return command == kCmdOpenAsPlot && context_.settings.OpenFilesAsPlot;
+                  }),
               [this](int command) {
                 // Rebuilding the menu from inside a command deletes the
                 // action that is still delivering its signal: run it later.

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/qt/MainMenu.h"
 #include "app/qt/Screens.h"
 
 class QMenuBar;

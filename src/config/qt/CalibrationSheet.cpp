@@ -69,7 +69,7 @@ bool CalibrationSheet::load() {
 
   // Ctrl+S, Ctrl+T and Ctrl+P act from every page, not only while the
   // selection page that holds their buttons is shown.
-  for (PictureRole role : {PictureRole::SaveDisk, PictureRole::Transfert, PictureRole::Print}) {
+  for (PictureRole role : {PictureRole::kSaveDisk, PictureRole::kTransfert, PictureRole::kPrint}) {
     auto* shortcut = new QShortcut(pictureShortcut(role, ShortcutContext::Configuration), this);
     connect(shortcut, &QShortcut::activated, this, [this, role] { pressShortcut(role); });
   }

@@ -75,14 +75,14 @@ FactorySettingsDialog::FactorySettingsDialog(AppContext& context, QWidget* paren
           .fields = fieldRows(factoryEdits(image)),
           .combos = comboRows(factoryLists(image)),
       },
-      [this] { compare(); });
-  showPicture(PictureRole::Compare, false);
+      ui_->labelCaption, [this] { compare(); });
+  showPicture(PictureRole::kCompare, false);
 }
 
 FactorySettingsDialog::~FactorySettingsDialog() = default;
 
 void FactorySettingsDialog::loaded() {
-  showPicture(PictureRole::Compare, !session().fromFile());
+  showPicture(PictureRole::kCompare, !session().fromFile());
 }
 
 void FactorySettingsDialog::applyRules() {
@@ -100,7 +100,7 @@ void FactorySettingsDialog::applyRules() {
     w->setVisible(v.specialProbeHeaders);
   }
   // COMPARE: while the fields are exactly the unit's; a file's never has it.
-  if (!session().fromFile()) showPicture(PictureRole::Compare, session().compareOffered());
+  if (!session().fromFile()) showPicture(PictureRole::kCompare, session().compareOffered());
 }
 
 void FactorySettingsDialog::compare() {

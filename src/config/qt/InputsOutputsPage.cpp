@@ -6,8 +6,6 @@
 #include <array>
 
 #include "base/Texts.h"
-#include "base/qt/UserInterface.h"
-#include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
 #include "config/ConfigurationVisibility.h"
 #include "link/AppContext.h"
@@ -15,45 +13,34 @@
 
 namespace flowdesk {
 
-namespace {
-
-constexpr std::array<const char*, 3> kWeightLabels{"labelWeight1", "labelWeight2", "labelWeight3"};
-constexpr std::array<const char*, 3> kWeightUnits{"unitWeight1", "unitWeight2", "unitWeight3"};
-constexpr std::array<const char*, 4> kThresholdLabels{"labelThreshold1", "labelThreshold2",
-                                                      "labelThreshold3", "labelThreshold4"};
-
-}  // namespace
-
 InputsOutputsPage::InputsOutputsPage(AppContext& context, ConfigurationSession& session,
                                      QWidget* parent)
-    : CalibrationPage(context, session, parent),
-      rows_{
-          .labels = {{"labelFilter", kTxtFilter},
-                     {"labelMemory", kTxtMemory},
-                     {"labelGraphStep", kTxtGraphStep},
-                     {"labelTotalizer1", kTxtTotalizer1Type},
-                     {"labelTotalizer2", kTxtTotalizer2Type},
-                     {"labelTotalizer3", kTxtTotalizer3Type},
-                     {"labelWeight1", kTxtPulseWeightTot1},
-                     {"labelWeight2", kTxtPulseWeightTot2},
-                     {"labelWeight3", kTxtPulseWeightTot3},
-                     {"labelRelay1", kTxtRelay1Type},
-                     {"labelRelay2", kTxtRelay2Type},
-                     {"labelRelay3", kTxtRelay3Type},
-                     {"labelRelay4", kTxtRelay4Type},
-                     {"labelThreshold1", kTxtThresholdR1},
-                     {"labelThreshold2", kTxtThresholdR2},
-                     {"labelThreshold3", kTxtThresholdR3},
-                     {"labelThreshold4", kTxtThresholdR4},
-                     {"labelPulseWidth", kTxtPulseWidth},
-                     {"groupOutputCurrent", kTxtOutputCurrent}},
-          .fields = fieldRows(inputsOutputsEdits(context.image)),
-          .combos = comboRows(inputsOutputsLists(context.image)),
-      },
-      ui_(std::make_unique<Ui::InputsOutputsPage>()) {
+    : CalibrationPage(context, session, parent), ui_(std::make_unique<Ui::InputsOutputsPage>()) {
+  rows_ = {
+      .labels = {{"labelFilter", kTxtFilter},
+                 {"labelMemory", kTxtMemory},
+                 {"labelGraphStep", kTxtGraphStep},
+                 {"labelTotalizer1", kTxtTotalizer1Type},
+                 {"labelTotalizer2", kTxtTotalizer2Type},
+                 {"labelTotalizer3", kTxtTotalizer3Type},
+                 {"labelWeight1", kTxtPulseWeightTot1},
+                 {"labelWeight2", kTxtPulseWeightTot2},
+                 {"labelWeight3", kTxtPulseWeightTot3},
+                 {"labelRelay1", kTxtRelay1Type},
+                 {"labelRelay2", kTxtRelay2Type},
+                 {"labelRelay3", kTxtRelay3Type},
+                 {"labelRelay4", kTxtRelay4Type},
+                 {"labelThreshold1", kTxtThresholdR1},
+                 {"labelThreshold2", kTxtThresholdR2},
+                 {"labelThreshold3", kTxtThresholdR3},
+                 {"labelThreshold4", kTxtThresholdR4},
+                 {"labelPulseWidth", kTxtPulseWidth},
+                 {"groupOutputCurrent", kTxtOutputCurrent}},
+      .fields = fieldRows(inputsOutputsEdits(context.image)),
+      .combos = comboRows(inputsOutputsLists(context.image)),
+  };
   ui_->setupUi(this);
-  bindRows(rows_, context_.settings.Language, ui_->labelCaption,
-           session.fromFile() ? session.filePath() : std::string());
+  bindRows(ui_->labelCaption, "Etal2", kLastPrintPart);
 }
 
 InputsOutputsPage::~InputsOutputsPage() = default;
@@ -61,30 +48,24 @@ InputsOutputsPage::~InputsOutputsPage() = default;
 void InputsOutputsPage::applyVisibility() {
   const InputsOutputsVisibility v = inputsOutputsVisibility(context_.image);
   const int language = context_.settings.Language;
-  for (std::size_t t = 0; t < v.pulseWeights.size(); ++t) {
+  const Ui::InputsOutputsPage& u = *ui_;
+  const std::array<std::array<QWidget*, 2>, 3> weights{{{u.labelWeight1, u.editWeight1},
+                                                        {u.labelWeight2, u.editWeight2},
+                                                        {u.labelWeight3, u.editWeight3}}};
+  const std::array<QLabel*, 3> weightUnits{u.unitWeight1, u.unitWeight2, u.unitWeight3};
+  for (std::size_t t = 0; t < v.pulseWeights.size() && t < weights.size(); ++t) {
     const PulseWeightVisibility& weight = v.pulseWeights[t];
-    const std::string edit = editControl("Weight" + std::to_string(t + 1));
-    setShown({kWeightLabels[t], edit.c_str(), kWeightUnits[t]}, weight.shown);
-    if (auto* unit = findChild<QLabel*>(QString::fromLatin1(kWeightUnits[t]))) {
-      unit->setText(QString::fromUtf8(weight.unit.text(language)));
-    }
+    setShown({weights[t][0], weights[t][1], weightUnits[t]}, weight.shown);
+    weightUnits[t]->setText(QString::fromUtf8(weight.unit.text(language)));
   }
-  for (std::size_t r = 0; r < v.thresholds.size(); ++r) {
-    const std::string edit = editControl("Threshold" + std::to_string(r + 1));
-    setShown({kThresholdLabels[r], edit.c_str()}, v.thresholds[r]);
+  const std::array<std::array<QWidget*, 2>, 4> thresholds{{{u.labelThreshold1, u.editThreshold1},
+                                                           {u.labelThreshold2, u.editThreshold2},
+                                                           {u.labelThreshold3, u.editThreshold3},
+                                                           {u.labelThreshold4, u.editThreshold4}}};
+  for (std::size_t r = 0; r < v.thresholds.size() && r < thresholds.size(); ++r) {
+    setShown({thresholds[r][0], thresholds[r][1]}, v.thresholds[r]);
   }
-  setShown({"labelPulseWidth", "comboPulseWidth"}, v.pulseWidth);
-}
-
-void InputsOutputsPage::printPage() {
-  const PrintOutcome outcome = printWindow(this, QStringLiteral("Etal2"), 1, 1, 2);
-  session_.PrintMode = false;
-  if (outcome != PrintOutcome::Printed) {
-    userInterface().message(this, UserInterface::Icon::Warning,
-                            QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)),
-                            printOutcomeNote(outcome, context_.settings.Language));
-  }
-  emit printed(outcome == PrintOutcome::Printed);
+  setShown({u.labelPulseWidth, u.comboPulseWidth}, v.pulseWidth);
 }
 
 }  // namespace flowdesk

@@ -25,18 +25,10 @@ class InputsOutputsPage : public CalibrationPage {
   InputsOutputsPage(AppContext& context, ConfigurationSession& session, QWidget* parent = nullptr);
   ~InputsOutputsPage() override;
 
-  const BindingRows& bindings() const { return rows_; }
-
- signals:
-  // The page printed itself as the second part of the sheet's print job.
-  void printed(bool ok);
-
  protected:
   void applyVisibility() override;
-  void printPage() override;
 
  private:
-  const BindingRows rows_;
   std::unique_ptr<Ui::InputsOutputsPage> ui_;
 };
 

@@ -20,14 +20,16 @@ MakerSettingsDialog::MakerSettingsDialog(AppContext& context, QWidget* parent)
   ui_->setupUi(this);
   setObjectName(QStringLiteral("CReglageNorvadineDlg"));
   DeviceImage& image = context.image;
-  bindControls({
-      .labels = {{"labelSerial", kTxtSerialNumber},
-                 {"label4mA", kTxtPoints4mA},
-                 {"label20mA", kTxtPoints20mA},
-                 {"labelDevice", kTxtDevice}},
-      .fields = fieldRows(makerEdits(image)),
-      .combos = comboRows(makerLists(image)),
-  });
+  bindControls(
+      {
+          .labels = {{"labelSerial", kTxtSerialNumber},
+                     {"label4mA", kTxtPoints4mA},
+                     {"label20mA", kTxtPoints20mA},
+                     {"labelDevice", kTxtDevice}},
+          .fields = fieldRows(makerEdits(image)),
+          .combos = comboRows(makerLists(image)),
+      },
+      ui_->labelCaption);
 }
 
 MakerSettingsDialog::~MakerSettingsDialog() = default;

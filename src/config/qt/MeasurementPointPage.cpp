@@ -5,8 +5,6 @@
 #include <array>
 
 #include "base/Texts.h"
-#include "base/qt/UserInterface.h"
-#include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
 #include "config/ConfigurationVisibility.h"
 #include "link/AppContext.h"
@@ -14,56 +12,48 @@
 
 namespace flowdesk {
 
-namespace {
-
-constexpr std::array<const char*, 6> kChordHeaders{"labelChord1", "labelChord2", "labelChord3",
-                                                   "labelChord4", "labelChord5", "labelChord6"};
-
-}  // namespace
-
 MeasurementPointPage::MeasurementPointPage(AppContext& context, ConfigurationSession& session,
                                            QWidget* parent)
     : CalibrationPage(context, session, parent),
       probeNames_(context.settings.probes),
-      rows_{
-          .labels = {{"labelProbe", kTxtProbe},
-                     {"labelMounting", kTxtProbeMounting},
-                     {"labelChords", kTxtNbrOfChords},
-                     {"unitDiameter", kTxtMillimetres},
-                     {"labelThickness", kTxtThickness},
-                     {"unitThickness", kTxtMillimetres},
-                     {"labelMaterial", kTxtMaterial},
-                     {"labelProduct", kTxtProduct},
-                     {"labelC0", kTxtC0},
-                     {"unitC0", kTxtMetresPerSecond},
-                     {"labelDeltaC", kTxtDeltaC},
-                     {"unitDeltaC", kTxtMetresPerSecond},
-                     {"labelFlowUnit", kTxtFlowUnit},
-                     {"labelQMin", kTxtQMin},
-                     {"labelQMax", kTxtQMax},
-                     {"labelKhType", kTxtKhType},
-                     {"labelKh", kTxtKh},
-                     {"labelViscosity", kTxtViscosity},
-                     {"unitViscosity", kTxtCentistokes},
-                     {"labelRoughness", kTxtRoughness},
-                     {"unitRoughness", kTxtMillimetres},
-                     {"labelChord1", kTxtChord1},
-                     {"labelChord2", kTxtChord2},
-                     {"labelChord3", kTxtChord3},
-                     {"labelChord4", kTxtChord4},
-                     {"labelChord5", kTxtChord5},
-                     {"labelChord6", kTxtChord6},
-                     {"labelDeltaT0Row", kTxtDeltaT0Ns},
-                     {"labelLengthRow", kTxtLengthMm},
-                     {"labelAxialRow", kTxtAxialDistanceMm},
-                     {"labelCiRow", kTxtCi}},
-          .fields = fieldRows(measurementPointEdits(context.image)),
-          .combos = comboRows(measurementPointLists(context.image, probeNames_)),
-      },
       ui_(std::make_unique<Ui::MeasurementPointPage>()) {
+  rows_ = {
+      .labels = {{"labelProbe", kTxtProbe},
+                 {"labelMounting", kTxtProbeMounting},
+                 {"labelChords", kTxtNbrOfChords},
+                 {"unitDiameter", kTxtMillimetres},
+                 {"labelThickness", kTxtThickness},
+                 {"unitThickness", kTxtMillimetres},
+                 {"labelMaterial", kTxtMaterial},
+                 {"labelProduct", kTxtProduct},
+                 {"labelC0", kTxtC0},
+                 {"unitC0", kTxtMetresPerSecond},
+                 {"labelDeltaC", kTxtDeltaC},
+                 {"unitDeltaC", kTxtMetresPerSecond},
+                 {"labelFlowUnit", kTxtFlowUnit},
+                 {"labelQMin", kTxtQMin},
+                 {"labelQMax", kTxtQMax},
+                 {"labelKhType", kTxtKhType},
+                 {"labelKh", kTxtKh},
+                 {"labelViscosity", kTxtViscosity},
+                 {"unitViscosity", kTxtCentistokes},
+                 {"labelRoughness", kTxtRoughness},
+                 {"unitRoughness", kTxtMillimetres},
+                 {"labelChord1", kTxtChord1},
+                 {"labelChord2", kTxtChord2},
+                 {"labelChord3", kTxtChord3},
+                 {"labelChord4", kTxtChord4},
+                 {"labelChord5", kTxtChord5},
+                 {"labelChord6", kTxtChord6},
+                 {"labelDeltaT0Row", kTxtDeltaT0Ns},
+                 {"labelLengthRow", kTxtLengthMm},
+                 {"labelAxialRow", kTxtAxialDistanceMm},
+                 {"labelCiRow", kTxtCi}},
+      .fields = fieldRows(measurementPointEdits(context.image)),
+      .combos = comboRows(measurementPointLists(context.image, probeNames_)),
+  };
   ui_->setupUi(this);
-  bindRows(rows_, context_.settings.Language, ui_->labelCaption,
-           session.fromFile() ? session.filePath() : std::string());
+  bindRows(ui_->labelCaption, "Etal1", 1);
 }
 
 MeasurementPointPage::~MeasurementPointPage() = default;
@@ -71,39 +61,38 @@ MeasurementPointPage::~MeasurementPointPage() = default;
 void MeasurementPointPage::applyVisibility() {
   const MeasurementPointVisibility v =
       measurementPointVisibility(context_.image, context_.settings.probes);
-  setShown({"frameKh", "labelKhType", "comboKhType"}, v.khFrame);
-  setShown({"labelKh", "editKh"}, v.kh);
-  setShown({"labelViscosity", "editViscosity", "unitViscosity"}, v.viscosity);
-  setShown({"labelRoughness", "editRoughness", "unitRoughness"}, v.roughness);
-  setShown({"labelDeltaT0Row"}, v.deltaT0Label);
-  setShown({"labelLengthRow"}, v.lengthLabel);
-  setShown({"labelAxialRow"}, v.axialDistanceLabel);
-  setShown({"labelCiRow"}, v.ciLabel);
-  for (std::size_t k = 0; k < v.chords.size(); ++k) {
+  const Ui::MeasurementPointPage& u = *ui_;
+  setShown({u.frameKh, u.labelKhType, u.comboKhType}, v.khFrame);
+  setShown({u.labelKh, u.editKh}, v.kh);
+  setShown({u.labelViscosity, u.editViscosity, u.unitViscosity}, v.viscosity);
+  setShown({u.labelRoughness, u.editRoughness, u.unitRoughness}, v.roughness);
+  setShown({u.labelDeltaT0Row}, v.deltaT0Label);
+  setShown({u.labelLengthRow}, v.lengthLabel);
+  setShown({u.labelAxialRow}, v.axialDistanceLabel);
+  setShown({u.labelCiRow}, v.ciLabel);
+  // The chord columns, 1 to 6.
+  const std::array<std::array<QWidget*, 5>, 6> chords{{
+      {u.labelChord1, u.editLength1, u.editAxial1, u.editCi1, u.editDeltaT01},
+      {u.labelChord2, u.editLength2, u.editAxial2, u.editCi2, u.editDeltaT02},
+      {u.labelChord3, u.editLength3, u.editAxial3, u.editCi3, u.editDeltaT03},
+      {u.labelChord4, u.editLength4, u.editAxial4, u.editCi4, u.editDeltaT04},
+      {u.labelChord5, u.editLength5, u.editAxial5, u.editCi5, u.editDeltaT05},
+      {u.labelChord6, u.editLength6, u.editAxial6, u.editCi6, u.editDeltaT06},
+  }};
+  for (std::size_t k = 0; k < v.chords.size() && k < chords.size(); ++k) {
     const ChordColumnVisibility& chord = v.chords[k];
-    const std::string n = std::to_string(k + 1);
-    setShown({kChordHeaders[k]}, chord.header);
-    setShown({editControl("Length" + n).c_str()}, chord.length);
-    setShown({editControl("Axial" + n).c_str()}, chord.axialDistance);
-    setShown({editControl("Ci" + n).c_str()}, chord.ci);
-    setShown({editControl("DeltaT0" + n).c_str()}, chord.deltaT0);
+    const auto& [header, length, axial, ci, deltaT0] = chords[k];
+    header->setVisible(chord.header);
+    length->setVisible(chord.length);
+    axial->setVisible(chord.axialDistance);
+    ci->setVisible(chord.ci);
+    deltaT0->setVisible(chord.deltaT0);
   }
-  setShown({"labelThickness", "editThickness", "unitThickness"}, v.wallThickness);
-  setShown({"labelMounting", "comboMounting"}, v.probeMounting);
-  setShown({"labelMaterial", "comboMaterial"}, v.pipeMaterial);
-  setShown({"labelC0", "editC0", "unitC0"}, v.c0);
-  setShown({"labelDeltaC", "editDeltaC", "unitDeltaC"}, v.deltaC);
-}
-
-void MeasurementPointPage::printPage() {
-  const PrintOutcome outcome = printWindow(this, QStringLiteral("Etal1"), 1, 1, 1);
-  if (outcome != PrintOutcome::Printed) {
-    session_.PrintMode = false;
-    userInterface().message(this, UserInterface::Icon::Warning,
-                            QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)),
-                            printOutcomeNote(outcome, context_.settings.Language));
-  }
-  emit printed(outcome == PrintOutcome::Printed);
+  setShown({u.labelThickness, u.editThickness, u.unitThickness}, v.wallThickness);
+  setShown({u.labelMounting, u.comboMounting}, v.probeMounting);
+  setShown({u.labelMaterial, u.comboMaterial}, v.pipeMaterial);
+  setShown({u.labelC0, u.editC0, u.unitC0}, v.c0);
+  setShown({u.labelDeltaC, u.editDeltaC, u.unitDeltaC}, v.deltaC);
 }
 
 }  // namespace flowdesk

@@ -27,22 +27,13 @@ class MeasurementPointPage : public CalibrationPage {
                        QWidget* parent = nullptr);
   ~MeasurementPointPage() override;
 
-  const BindingRows& bindings() const { return rows_; }
-
- signals:
-  // The page printed itself as the first part of the sheet's print job
-  // (false: nothing reached a printer).
-  void printed(bool ok);
-
  protected:
   void applyVisibility() override;
-  void printPage() override;
 
  private:
   // The catalogue's names as they stood when the sheet opened (a calibration
   // file brings its own).
   const ProbeNameList probeNames_;
-  const BindingRows rows_;
   std::unique_ptr<Ui::MeasurementPointPage> ui_;
 };
 

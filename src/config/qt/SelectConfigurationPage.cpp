@@ -37,21 +37,24 @@ SelectConfigurationPage::SelectConfigurationPage(AppContext& context, Configurat
       sheet_(sheet),
       read_(session.readNumber()),
       write_(session.writeNumber()),
-      rows_{
-          .labels = {{"labelRead", kTxtReadConfiguration},
-                     {"labelWrite", kTxtWriteToConfiguration}},
-          .combos = {{"comboRead", &read_, 0,
-                      session.configurationCount() > 2 ? &ConfigurationNumberList
-                                                       : &ConfigurationNumberList2},
-                     {"comboWrite", &write_, 0,
-                      session.configurationCount() > 2 ? &ConfigurationChoiceList
-                                                       : &ConfigurationChoiceList2}},
-          .checks = {{"checkClock", &checks_[0], kTxtSyncWithPcTime},
-                     {"checkReset1", &checks_[1], kTxtEraseTot1},
-                     {"checkReset2", &checks_[2], kTxtEraseTot2},
-                     {"checkReset3", &checks_[3], kTxtEraseTot3}},
-      },
-      ui_(std::make_unique<Ui::SelectConfigurationPage>()) {
+      ui_(std::make_unique<Ui::SelectConfigurationPage>()),
+      buttons_{{{PictureRole::kPrint, &SelectConfigurationPage::print, nullptr},
+                {PictureRole::kCompare, &SelectConfigurationPage::compare, nullptr},
+                {PictureRole::kTransfert, &SelectConfigurationPage::transfert, nullptr},
+                {PictureRole::kSaveDisk, &SelectConfigurationPage::saveDisk, nullptr}}} {
+  rows_ = {
+      .labels = {{"labelRead", kTxtReadConfiguration}, {"labelWrite", kTxtWriteToConfiguration}},
+      .combos = {{"comboRead", &read_, 0,
+                  session.configurationCount() > 2 ? &ConfigurationNumberList
+                                                   : &ConfigurationNumberList2},
+                 {"comboWrite", &write_, 0,
+                  session.configurationCount() > 2 ? &ConfigurationChoiceList
+                                                   : &ConfigurationChoiceList2}},
+      .checks = {{"checkClock", &checks_[0], kTxtSyncWithPcTime},
+                 {"checkReset1", &checks_[1], kTxtEraseTot1},
+                 {"checkReset2", &checks_[2], kTxtEraseTot2},
+                 {"checkReset3", &checks_[3], kTxtEraseTot3}},
+  };
   ui_->setupUi(this);
   const int language = context_.settings.Language;
   session_.requests = {};
@@ -61,14 +64,12 @@ SelectConfigurationPage::SelectConfigurationPage(AppContext& context, Configurat
 
   // The shortcuts are the sheet's (see press()): here they would die with
   // this page hidden.
-  ui_->buttonCompare->hide();
-  for (const auto& [role, button] :
-       {std::pair<PictureRole, QWidget*>{PictureRole::Print, ui_->buttonPrint},
-        {PictureRole::Compare, ui_->buttonCompare},
-        {PictureRole::Transfert, ui_->buttonTransfert},
-        {PictureRole::SaveDisk, ui_->buttonSaveDisk}}) {
-    button->setToolTip(pictureToolTip(role, ShortcutContext::Configuration, language));
+  for (PageButton& b : buttons_) {
+    b.button = findChild<PictureButton*>(QString::fromLatin1(pictureRole(b.role).control));
+    b.button->setRole(b.role, ShortcutContext::Configuration, language, false);
+    connect(b.button, &QPushButton::clicked, this, b.run);
   }
+  ui_->buttonCompare->hide();
 
   if (session_.fromFile()) {
     ui_->labelRead->hide();
@@ -89,10 +90,6 @@ SelectConfigurationPage::SelectConfigurationPage(AppContext& context, Configurat
   for (QCheckBox* box : {ui_->checkClock, ui_->checkReset1, ui_->checkReset2, ui_->checkReset3}) {
     connect(box, &QCheckBox::clicked, this, &SelectConfigurationPage::checksChosen);
   }
-  connect(ui_->buttonPrint, &QPushButton::clicked, this, &SelectConfigurationPage::print);
-  connect(ui_->buttonCompare, &QPushButton::clicked, this, &SelectConfigurationPage::compare);
-  connect(ui_->buttonTransfert, &QPushButton::clicked, this, &SelectConfigurationPage::transfert);
-  connect(ui_->buttonSaveDisk, &QPushButton::clicked, this, &SelectConfigurationPage::saveDisk);
   watchControls();
 }
 
@@ -195,16 +192,7 @@ void SelectConfigurationPage::saveDisk() {
 }
 
 bool SelectConfigurationPage::press(PictureRole role) {
-  const struct {
-    PictureRole role;
-    QWidget* button;
-    void (SelectConfigurationPage::*run)();
-  } buttons[] = {
-      {PictureRole::Print, ui_->buttonPrint, &SelectConfigurationPage::print},
-      {PictureRole::SaveDisk, ui_->buttonSaveDisk, &SelectConfigurationPage::saveDisk},
-      {PictureRole::Transfert, ui_->buttonTransfert, &SelectConfigurationPage::transfert},
-      {PictureRole::Compare, ui_->buttonCompare, &SelectConfigurationPage::compare}};
-  for (const auto& b : buttons) {
+  for (const PageButton& b : buttons_) {
     if (b.role != role) continue;
     if (b.button->isHidden() || !b.button->isEnabled()) return false;
     (this->*b.run)();

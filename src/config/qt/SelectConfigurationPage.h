@@ -32,8 +32,6 @@ class SelectConfigurationPage : public CalibrationPage {
                           Screen* sheet = nullptr, QWidget* parent = nullptr);
   ~SelectConfigurationPage() override;
 
-  const BindingRows& bindings() const { return rows_; }
-
   void activate() override;
 
   // The buttons, as a press runs them.
@@ -66,8 +64,14 @@ class SelectConfigurationPage : public CalibrationPage {
   std::int32_t read_ = 0;
   std::int32_t write_ = 0;
   std::array<std::uint8_t, 4> checks_{};  // clock, then the three totalizer resets
-  const BindingRows rows_;
   std::unique_ptr<Ui::SelectConfigurationPage> ui_;
+  // The sheet's picture buttons, which this page holds.
+  struct PageButton {
+    PictureRole role;
+    void (SelectConfigurationPage::*run)();
+    PictureButton* button;
+  };
+  std::array<PageButton, 4> buttons_;
 };
 
 }  // namespace flowdesk

@@ -17,8 +17,6 @@
 
 namespace flowdesk {
 
-namespace {}  // namespace
-
 SpecialProbeDialog::SpecialProbeDialog(AppContext& context, QWidget* parent)
     : Screen(context, parent),
       session_(context),
@@ -37,8 +35,8 @@ SpecialProbeDialog::SpecialProbeDialog(AppContext& context, QWidget* parent)
       ui_(std::make_unique<Ui::SpecialProbeDialog>()) {
   ui_->setupUi(this);
   setWindowTitle(text(kTxtUploadSpecialProbe));
-  bindPictures({{PictureRole::Transfert, "buttonTransfert", [this] { transfert(); }},
-                {PictureRole::SaveDisk, "buttonSaveDisk", [this] { saveDisk(); }}},
+  bindPictures({{PictureRole::kTransfert, [this] { transfert(); }},
+                {PictureRole::kSaveDisk, [this] { saveDisk(); }}},
                ShortcutContext::Configuration);
   connect(ui_->checkSa, &QCheckBox::clicked, this, &SpecialProbeDialog::checksChosen);
   connect(ui_->checkSb, &QCheckBox::clicked, this, &SpecialProbeDialog::checksChosen);

@@ -57,12 +57,12 @@ LoggerConfigurationDialog::LoggerConfigurationDialog(AppContext& context, QWidge
       ui_(std::make_unique<Ui::LoggerConfigurationDialog>()) {
   ui_->setupUi(this);
   setWindowTitle(text(kTxtLoggerConfiguration));
-  bindPictures({{PictureRole::Print, "buttonPrint", [this] { print(); }},
-                {PictureRole::Transfert, "buttonTransfert", [this] { transfert(); }},
-                {PictureRole::SaveDisk, "buttonSaveDisk", {}}},
+  bindPictures({{PictureRole::kPrint, [this] { print(); }},
+                {PictureRole::kTransfert, [this] { transfert(); }},
+                {PictureRole::kSaveDisk, {}}},
                ShortcutContext::Configuration);
   // The logger's settings are kept by the unit alone: no file to save.
-  showPicture(PictureRole::SaveDisk, false);
+  showPicture(PictureRole::kSaveDisk, false);
   ui_->labelCaption->clear();
 
   for (QComboBox* box : findChildren<QComboBox*>()) {

@@ -155,7 +155,7 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
     s.refuse = [&](const Bytes& request) {
       if (c.pressedDuring && request[1] == 16 && !pressed) {
         pressed = true;
-        QTest::mouseClick(dialog.picture(PictureRole::Transfert), Qt::LeftButton);
+        QTest::mouseClick(dialog.picture(PictureRole::kTransfert), Qt::LeftButton);
         QTest::keyClick(&dialog, Qt::Key_T, Qt::ControlModifier);
         dialog.close();
         openWhilePressed = dialog.isVisible() && dialog.result() == -1;
