@@ -27,7 +27,7 @@ inline double cpuSeconds() {
 // failed (said on standard error).
 inline int timeConversion(ConversionSource& source, const std::string& in, const std::string& out,
                           long records, const std::string& what, const char* bar) {
-  SpreadsheetConversion conversion(source, in, out, 1);
+  SpreadsheetConversion conversion(source, in, out, kEnglish);
   long progressCalls = 0;
   const auto start = std::chrono::steady_clock::now();
   const double cpuStart = cpuSeconds();

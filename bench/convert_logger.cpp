@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
   RegionalSettings regional;
   regional.decimalSeparator = ",";
-  LoggerConversionSource source(regional, 1);
+  LoggerConversionSource source(regional, kEnglish);
   const int status = bench::timeConversion(source, log, prn, records, "(9 parameters)",
                                            "under 2 s for 65535 records");
   if (keep.empty()) std::filesystem::remove_all(dir);

@@ -92,7 +92,7 @@ class BenchInterface : public UserInterface {
     nextFile.reset();
     return chosen;
   }
-  std::unique_ptr<ProgressDisplay> progress(QWidget*, int) override {
+  std::unique_ptr<ProgressDisplay> progress(QWidget*, Language) override {
     struct Silent : ProgressDisplay {
       void setInfo(const QString&) override {}
     };
@@ -250,7 +250,7 @@ void prepare(AppContext& context, const std::string& device) {
   context.settings.Com = 0;
   context.settings.Bauds = 5;  // 9600
   context.settings.Jbus = 1;
-  context.settings.Language = 1;
+  context.settings.Language = languageIndex(kEnglish);
   context.master.identificationDone = true;
 }
 

@@ -150,7 +150,7 @@ bool readParameterFile(const std::string& name, const std::uint8_t* data, std::s
   const auto show = showFile(path, static_cast<int>(size & 1), RegionalSettings{}, shown);
   FUZZ_CHECK(show.status == result.status);
   if (!result.ok()) {
-    FUZZ_CHECK(!result.message(0).empty() && !result.message(1).empty());
+    FUZZ_CHECK(!result.message(kFrench).empty() && !result.message(kEnglish).empty());
     FUZZ_CHECK(shown.str().empty());
     return false;
   }

@@ -118,7 +118,7 @@ std::vector<std::size_t> differingRows(const Kind& kind, const Bytes& sent, cons
 
 // One comparison: the outcome, the report read back (and removed, so that
 // the next free name stays the first), its lines checked.
-int compare(const Kind& kind, const Bytes& sent, const Bytes& file, int language,
+int compare(const Kind& kind, const Bytes& sent, const Bytes& file, Language language,
             const RegionalSettings& regional) {
   const DeviceImage image;
   const std::string folder = fuzz::scratch().file("");
@@ -126,7 +126,8 @@ int compare(const Kind& kind, const Bytes& sent, const Bytes& file, int language
       compareBlocks(kind.table, {image, kind.map, sent, file}, FileResult{}, kComparedPath, folder,
                     kDateTime, language, regional);
   FUZZ_CHECK(outcome.ok && outcome.file.ok() && outcome.report.ok());
-  FUZZ_CHECK(!comparisonText(outcome, 0).empty() && !comparisonText(outcome, 1).empty());
+  FUZZ_CHECK(!comparisonText(outcome, kFrench).empty() &&
+             !comparisonText(outcome, kEnglish).empty());
 
   const std::string text = wholeFile(outcome.reportPath);
   std::remove(outcome.reportPath.c_str());
@@ -156,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool factory = (data[0] & 1) != 0;
   const Kind kind = factory ? Kind{factoryReportTable(), factoryMap}
                             : Kind{configurationReportTable(probeNames), configurationMap};
-  const int language = (data[0] >> 1) & 1;
+  const Language language = languageOf((data[0] >> 1) & 1);
   RegionalSettings regional;
   if (data[0] & 4) regional.decimalSeparator = ",";
 

@@ -22,7 +22,7 @@ void showRecord(std::span<const std::uint8_t> bytes, const RegionalSettings& reg
   FUZZ_CHECK(record.slots.size() <= static_cast<std::size_t>(kLoggerMaxSlots));
   FUZZ_CHECK(static_cast<int>(record.slots.size()) == loggerSlotCount(bytes.size()));
   FUZZ_CHECK(record.empty == isEmptyLoggerRecord(bytes) || bytes.size() <= 3);
-  for (int language = 0; language < 2; ++language) {
+  for (Language language = 0; language < 2; ++language) {
     const LoggerRecordTexts texts = loggerRecordTexts(record, language, regional);
     FUZZ_CHECK(texts.slots.size() == record.slots.size());
     for (const LoggerSlotTexts& slot : texts.slots) FUZZ_CHECK(slot.percent.size() == 3);
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(show.status == opened.status);
   }
   if (!opened.ok()) {
-    FUZZ_CHECK(!opened.message(0).empty() && !opened.message(1).empty());
+    FUZZ_CHECK(!opened.message(kFrench).empty() && !opened.message(kEnglish).empty());
     FUZZ_CHECK(shown.str().empty());
     return 0;
   }

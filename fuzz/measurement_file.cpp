@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(show.status == opened.status);
   }
   if (!opened.ok()) {
-    FUZZ_CHECK(!opened.message(0).empty() && !opened.message(1).empty());
+    FUZZ_CHECK(!opened.message(kFrench).empty() && !opened.message(kEnglish).empty());
     FUZZ_CHECK(shown.str().empty());
     return 0;
   }

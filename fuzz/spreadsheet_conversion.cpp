@@ -108,8 +108,8 @@ Layout loggerLayout(const std::string& path) {
   return layout;
 }
 
-void convert(bool logger, const std::string& input, const Layout& layout, int language, bool comma,
-             std::vector<std::string>& recordLines) {
+void convert(bool logger, const std::string& input, const Layout& layout, Language language,
+             bool comma, std::vector<std::string>& recordLines) {
   const RegionalSettings regional = regionalOf(comma);
   std::unique_ptr<ConversionSource> source;
   if (logger) {
@@ -124,7 +124,7 @@ void convert(bool logger, const std::string& input, const Layout& layout, int la
   const FileResult result = conversion.run(clock, [&](const ConversionCounters&) { ++progress; });
   FUZZ_CHECK(result.ok() == layout.ok);
   if (!result.ok()) {
-    FUZZ_CHECK(!result.message(0).empty() && !result.message(1).empty());
+    FUZZ_CHECK(!result.message(kFrench).empty() && !result.message(kEnglish).empty());
     return;
   }
   FUZZ_CHECK(conversion.finished() && progress >= 1);

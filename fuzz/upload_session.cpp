@@ -95,7 +95,7 @@ void calibration(fuzz::InputStream& input, std::uint8_t setup, AppContext& app,
 
   const std::size_t from = far.log.size();
   const UploadOutcome outcome = session.upload();
-  FUZZ_CHECK(!uploadText(outcome, 0).empty() && !uploadText(outcome, 1).empty());
+  FUZZ_CHECK(!uploadText(outcome, kFrench).empty() && !uploadText(outcome, kEnglish).empty());
   if (outcome.refused) {
     FUZZ_CHECK(!opened.unitAnswered && !outcome.ok && far.log.size() == from);
     return;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/Environment.h"
 #include "base/IdentificationCache.h"
 #include "base/SettingsStore.h"
@@ -48,6 +49,9 @@ struct AppSettings : IdentificationCache {
   // A ReplyEndRule as a list index (the connection page binds it as one);
   // stored as its word, so an unknown word reads back as the silence rule.
   std::int32_t ReplyEnd = 0;
+
+  // Language as a language: French for any index but English's.
+  flowdesk::Language language() const { return languageOf(Language); }
 
   // ReplyEnd as a rule: the silence rule for any index but the length one.
   ReplyEndRule replyEndRule() const;

@@ -81,11 +81,11 @@ MessagePair pairFor(FileStatus s) {
 
 }  // namespace
 
-std::string FileResult::message(int language) const {
+std::string FileResult::message(Language language) const {
   MessagePair p = pairFor(status);
-  std::string text = language == 0 ? p.fr : p.en;
+  std::string text = language == kFrench ? p.fr : p.en;
   if (!path.empty()) text += " " + path;
-  const bool fr = language == 0;
+  const bool fr = language == kFrench;
   const std::string a = std::to_string(announced);
   const std::string l = std::to_string(limit);
   switch (status) {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/Bytes.h"
 
 namespace flowdesk {
@@ -48,8 +49,8 @@ struct FileResult {
   long long limit = 0;      // ... and what it may be at most (or holds)
 
   bool ok() const { return status == FileStatus::Ok; }
-  // One line, French (language 0) or English (anything else).
-  std::string message(int language = 1) const;
+  // One line, in English unless told otherwise.
+  std::string message(Language language = kEnglish) const;
 
   static FileResult failure(FileStatus s, std::string path, int err = 0) {
     FileResult r;

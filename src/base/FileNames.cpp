@@ -112,7 +112,7 @@ std::string nextFreeName(std::string_view folder, std::string_view base,
   return out;
 }
 
-std::string nextFreeName(std::string_view folder, const BilingualText& base, int language,
+std::string nextFreeName(std::string_view folder, const BilingualText& base, Language language,
                          std::string_view extension) {
   return nextFreeName(folder, base.text(language), extension);
 }

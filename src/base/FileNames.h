@@ -36,7 +36,7 @@ std::string nextFreeName(std::string_view folder, std::string_view base,
 
 // The same with the base in the current language (kTxtNewFileBase for New,
 // kTxtDeviation for the deviation report).
-std::string nextFreeName(std::string_view folder, const BilingualText& base, int language,
+std::string nextFreeName(std::string_view folder, const BilingualText& base, Language language,
                          std::string_view extension);
 
 // Largest number a name may carry before the next free name stops counting up.

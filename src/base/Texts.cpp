@@ -21,13 +21,13 @@ const char* resourceString(int id) {
   switch (id) {
     case kIdsSelectConfiguration:
     case kIdsSelectConfiguration + 1:
-      return kTxtSelectConfiguration.text(id - kIdsSelectConfiguration);
+      return kTxtSelectConfiguration.text(languageOf(id - kIdsSelectConfiguration));
     case kIdsMeasurementPoint:
     case kIdsMeasurementPoint + 1:
-      return kTxtMeasurementPoint.text(id - kIdsMeasurementPoint);
+      return kTxtMeasurementPoint.text(languageOf(id - kIdsMeasurementPoint));
     case kIdsInputOutput:
     case kIdsInputOutput + 1:
-      return kTxtInputOutput.text(id - kIdsInputOutput);
+      return kTxtInputOutput.text(languageOf(id - kIdsInputOutput));
     default:
       return "";
   }

@@ -46,7 +46,7 @@ inline constexpr int kIdsMeasurementPoint = 105;
 inline constexpr int kIdsInputOutput = 107;
 
 // The ID of a caption pair at position `language` (French ID + language).
-constexpr int captionId(int frenchId, int language) {
+constexpr int captionId(int frenchId, Language language) {
   return frenchId + (language == kEnglish ? 1 : 0);
 }
 

@@ -5,7 +5,7 @@
 
 namespace flowdesk {
 
-const char* listItem(const ValueList& list, int language, int i) {
+const char* listItem(const ValueList& list, Language language, int i) {
   const int n = list.count();
   if (i < 0 || i >= n) return "";
   const int offset = (list.bilingual && language == kEnglish) ? n : 0;
@@ -13,7 +13,7 @@ const char* listItem(const ValueList& list, int language, int i) {
   return item != nullptr ? item : "";
 }
 
-std::vector<std::string> fillItems(const ValueList& list, int n, int language) {
+std::vector<std::string> fillItems(const ValueList& list, int n, Language language) {
   std::vector<std::string> shown;
   for (int i = 0; i < n; ++i) {
     const char* item = listItem(list, language, i);
@@ -30,7 +30,7 @@ int fillSelection(std::int32_t variable, int n) {
   return static_cast<int>(variable);
 }
 
-std::string listText(const ValueList& list, int n, std::int32_t variable, int language) {
+std::string listText(const ValueList& list, int n, std::int32_t variable, Language language) {
   if (variable < 0 || variable >= n || variable >= list.count()) return kNoListText;
   return listItem(list, language, static_cast<int>(variable));
 }

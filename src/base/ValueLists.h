@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/IdentificationCache.h"
 
 namespace flowdesk {
@@ -29,12 +30,12 @@ inline constexpr const char* kNoListText = "*****";
 // Item i in the current language; "" for an index outside the list. The
 // English half starts at the list's own N, whatever N a binding uses, so a
 // list bound with fewer items still shows English items in English.
-const char* listItem(const ValueList& list, int language, int i);
+const char* listItem(const ValueList& list, Language language, int i);
 
 // The items a drop-down list bound with count n shows: the first n items in
 // the current language, ending early at the first empty item (or at the end
 // of the list).
-std::vector<std::string> fillItems(const ValueList& list, int n, int language);
+std::vector<std::string> fillItems(const ValueList& list, int n, Language language);
 
 // The index a freshly filled list selects: the variable itself, or 0 when it
 // is outside 0..n-1. The caller stores the result back into the variable.
@@ -42,7 +43,7 @@ int fillSelection(std::int32_t variable, int n);
 
 // The text a read-only display shows for the variable: kNoListText when the
 // variable is outside 0..n-1 (or the list holds no such item), else the item.
-std::string listText(const ValueList& list, int n, std::int32_t variable, int language);
+std::string listText(const ValueList& list, int n, std::int32_t variable, Language language);
 
 // ---------------------------------------------------------------------------
 // The lists, named as the screens name them. Item arrays live in

@@ -15,7 +15,7 @@ std::string VersionStrings::value(std::string_view key) const {
   return {};
 }
 
-VersionStrings VersionStrings::in(int language) const {
+VersionStrings VersionStrings::in(Language language) const {
   VersionStrings v = *this;
   if (language == kEnglish) {
     if (!FileDescriptionEn.empty()) v.FileDescription = FileDescriptionEn;

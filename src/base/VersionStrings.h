@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/BilingualText.h"
+
 namespace flowdesk {
 
 // The program's five version texts, compiled in from the build. Shown in the
@@ -20,7 +22,7 @@ struct VersionStrings {
 
   // The five texts as the program shows them in `language` (0 French, 1
   // English).
-  VersionStrings in(int language) const;
+  VersionStrings in(Language language) const;
 
   // The text of one key ("InternalName", "FileVersion" ...); an unknown key
   // gives an empty text, as a version block without that entry would.

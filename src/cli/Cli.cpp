@@ -305,7 +305,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   if (options.port) s.Com = *options.port - 1;
   if (options.baudIndex) s.Bauds = *options.baudIndex;
   if (options.address) s.Jbus = static_cast<float>(*options.address);
-  if (options.language) s.Language = *options.language;
+  if (options.language) s.Language = languageIndex(*options.language);
   if (options.replyEnd) s.ReplyEnd = *options.replyEnd;
   if (options.device) {
     if (s.Com < 0 || s.Com >= kPortCount) s.Com = 0;
@@ -313,8 +313,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   if (options.trace) frameTrace().setEnabled(true);
 
-  CliSession session{
-      app, options, options.args, out, err, s.Language == 1 ? 1 : 0, environment.regional};
+  CliSession session{app, options, options.args, out, err, s.language(), environment.regional};
   session.writeEchoPicture = environment.writeEchoPicture;
   session.writePlot = environment.writePlot;
   const int code = command->run(session);

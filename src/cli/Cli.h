@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/Clock.h"
 #include "base/Environment.h"
 #include "base/RegionalFormat.h"
@@ -18,8 +19,8 @@ namespace flowdesk {
 // Writes the view of a plot session as a PNG or SVG image (by the path's
 // extension), with `title` above the chart.
 using PlotImageWriter = std::function<FileResult(
-    const std::string& path, const PlotSession& session, const std::string& title, int language,
-    const RegionalSettings& regional)>;
+    const std::string& path, const PlotSession& session, const std::string& title,
+    Language language, const RegionalSettings& regional)>;
 
 // What a run of flowdesk-cli takes from its surroundings; tests set their own.
 struct CliEnvironment {

@@ -112,9 +112,9 @@ std::string parseCliOptions(const std::vector<std::string>& arguments, CliOption
       out.replyEnd = static_cast<int>(rule);
     } else if (name == "--lang") {
       if (value == "fr") {
-        out.language = 0;
+        out.language = kFrench;
       } else if (value == "en") {
-        out.language = 1;
+        out.language = kEnglish;
       } else {
         return "--lang wants fr or en";
       }

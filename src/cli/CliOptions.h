@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
+
 namespace flowdesk {
 
 // The options every command shares, wherever they stand on the line, and the
@@ -15,7 +17,7 @@ struct CliOptions {
   std::optional<int> port;            // --port 1..4
   std::optional<int> baudIndex;       // --baud 300..9600, as an index of the baud table
   std::optional<int> address;         // --address 0..255
-  std::optional<int> language;        // --lang fr|en: 0 or 1
+  std::optional<Language> language;   // --lang fr|en
   std::optional<int> replyEnd;        // --reply-end length|silence: a ReplyEndRule
   bool factory = false;               // --factory: factory-settings files and commands
   bool maker = false;                 // --maker: maker files (implies --factory)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 #include "cli/Cli.h"
@@ -34,7 +35,7 @@ struct CliSession {
   std::vector<std::string> args;  // the command's own words and options
   std::ostream& out;
   std::ostream& err;
-  int language = 0;
+  Language language = kFrench;
   // The operator's date, time and decimal conventions for what a command
   // shows or writes: the desktop's, read as the GUI reads them.
   RegionalSettings regional;
@@ -64,7 +65,7 @@ struct CliSession {
   }
   // French or English, as the run's language says.
   const char* text(const char* french, const char* english) const {
-    return language == 0 ? french : english;
+    return language == kFrench ? french : english;
   }
 };
 

@@ -53,7 +53,7 @@ std::string hex(std::span<const std::uint8_t> bytes) {
 // numbers with the regional decimal separator.
 class Printer {
  public:
-  Printer(std::ostream& out, int language, const RegionalSettings& regional)
+  Printer(std::ostream& out, Language language, const RegionalSettings& regional)
       : out_(out), language_(language), separator_(regional.decimalSeparator) {}
 
   void title(const std::string& text) { out_ << text << "\n"; }
@@ -84,11 +84,11 @@ class Printer {
     if (!text.empty()) line(kTxtShowNote, text);
   }
   std::ostream& raw() { return out_; }
-  int language() const { return language_; }
+  Language language() const { return language_; }
 
  private:
   std::ostream& out_;
-  int language_;
+  Language language_;
   std::string separator_;
 };
 
@@ -103,11 +103,11 @@ void showCatalogue(Printer& p, const IdentificationCache& id) {
   }
 }
 
-std::string kindTitle(const std::string& path, int language) {
+std::string kindTitle(const std::string& path, Language language) {
   const FileKindInfo* kind = fileKindOfPath(path);
   std::string description = kind ? kind->description.text(language) : "";
   if (description.empty())
-    description = language == 0 ? "Fichier Sonde Spéciale" : "Special Probe File";
+    description = language == kFrench ? "Fichier Sonde Spéciale" : "Special Probe File";
   return description + ": " + path;
 }
 
@@ -232,7 +232,7 @@ FileResult showMeasurement(const std::string& path, Printer& p, const RegionalSe
     std::string text = format("%lld  ", i + 1) +
                        formatDate(c.day, c.month, c.year + 2000, regional) + " " +
                        formatTime(c.hour, c.minute, c.second, regional);
-    const int language = p.language();
+    const Language language = p.language();
     text += std::string("  ") + kTxtShowFlow.text(language) + " " +
             withUnit(p.adaptive(m.flow),
                      listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language));
@@ -327,7 +327,7 @@ FileResult showEcho(const std::string& path, Printer& p) {
 
 }  // namespace
 
-FileResult showFile(const std::string& path, int language, const RegionalSettings& regional,
+FileResult showFile(const std::string& path, Language language, const RegionalSettings& regional,
                     std::ostream& out) {
   const FileKindInfo* kind = fileKindOfPath(path);
   if (kind == nullptr) return FileResult::failure(FileStatus::UnknownKind, path);

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 
@@ -14,7 +15,7 @@ namespace flowdesk {
 // --lang en), dates and decimal separators the regional settings, a value
 // and its unit parted by a blank. Nothing is written to `out` unless the
 // file could be read.
-FileResult showFile(const std::string& path, int language, const RegionalSettings& regional,
+FileResult showFile(const std::string& path, Language language, const RegionalSettings& regional,
                     std::ostream& out);
 
 }  // namespace flowdesk

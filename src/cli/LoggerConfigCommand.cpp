@@ -24,7 +24,7 @@ const BilingualText* const kParameterLabels[] = {&kTxtParameter2, &kTxtParameter
                                                  &kTxtParameter8, &kTxtParameter9};
 
 void printSettings(CliSession& s, const LoggerConfigurationSession& session) {
-  const int lang = s.language;
+  const Language lang = s.language;
   const LoggerSettingsRegion& l = session.settings();
   s.out << kTxtNbrOfParameters.text(lang) << ": "
         << listText(LoggerTypeList, LoggerTypeList.count(), l.loggerType, lang) << "\n"

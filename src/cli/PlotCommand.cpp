@@ -47,7 +47,7 @@ std::string joined(const std::vector<std::string>& names) {
   return out;
 }
 
-std::string filled(const BilingualText& format, int language, const std::string& a,
+std::string filled(const BilingualText& format, Language language, const std::string& a,
                    const std::string& b = {}) {
   const int size = std::snprintf(nullptr, 0, format.text(language), a.c_str(), b.c_str());
   std::string out(static_cast<std::size_t>(size > 0 ? size : 0) + 1, '\0');

@@ -28,7 +28,7 @@ FileResult blockLengthRefusal(const std::string& path, const BlockLength& length
   return FileResult::sizeFault(FileStatus::LengthMismatch, path, length.found, length.expected);
 }
 
-std::string blockLengthText(FileKind kind, const BlockLength& length, int language) {
+std::string blockLengthText(FileKind kind, const BlockLength& length, Language language) {
   if (length.whole()) return {};
   const BilingualText& text = kind == FileKind::Calibration    ? kTxtShortConfiguration
                               : kind == FileKind::SpecialProbe ? kTxtLongSpecialProbe

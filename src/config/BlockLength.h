@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "files/FileKinds.h"
 
@@ -27,6 +28,6 @@ FileResult blockLengthRefusal(const std::string& path, const BlockLength& length
 
 // The sentence that marks a file of the kind whose block is not whole when
 // it is shown; "" for a whole one.
-std::string blockLengthText(FileKind kind, const BlockLength& length, int language);
+std::string blockLengthText(FileKind kind, const BlockLength& length, Language language);
 
 }  // namespace flowdesk

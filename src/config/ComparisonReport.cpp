@@ -31,7 +31,7 @@ ReportTable configurationReportTable(const ValueList& probeNames) {
   };
 }
 
-std::string reportValueText(const ReportField& field, int language,
+std::string reportValueText(const ReportField& field, Language language,
                             const RegionalSettings& regional) {
   if (auto* const* number = std::get_if<float*>(&field.variable)) {
     return replaceDots(formatNumber(**number, field.format), regional);
@@ -66,7 +66,7 @@ bool sameValue(const ReportField& a, const ReportField& b) {
 }  // namespace
 
 std::vector<ReportLine> reportDifferences(const ReportTable& table, DeviceImage& unit,
-                                          DeviceImage& file, int language,
+                                          DeviceImage& file, Language language,
                                           const RegionalSettings& regional) {
   const std::vector<ReportField> unitRows = table(unit);
   const std::vector<ReportField> fileRows = table(file);
@@ -81,7 +81,7 @@ std::vector<ReportLine> reportDifferences(const ReportTable& table, DeviceImage&
 }
 
 std::string deviationReportText(const std::string& comparedPath, const std::string& dateTime,
-                                const std::vector<ReportLine>& lines, int language) {
+                                const std::vector<ReportLine>& lines, Language language) {
   std::string text;
   text += std::string(kTxtUnitNumberLine.text(language)) + "\n";
   text += std::string(kTxtDeviationTitle.text(language)) + " " + comparedPath + "\n";
@@ -99,8 +99,8 @@ std::string deviationReportText(const std::string& comparedPath, const std::stri
   return text;
 }
 
-FileResult writeDeviationReport(const std::string& folder, int language, const std::string& text,
-                                std::string& path) {
+FileResult writeDeviationReport(const std::string& folder, Language language,
+                                const std::string& text, std::string& path) {
   path = nextFreeName(folder, kTxtDeviation, language, "prn");
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
   return writeFileAtomic(path, std::span<const std::uint8_t>(bytes, text.size()));
@@ -108,7 +108,7 @@ FileResult writeDeviationReport(const std::string& folder, int language, const s
 
 ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, DeviceImage& file,
                                 const std::string& comparedPath, const std::string& folder,
-                                const std::string& dateTime, int language,
+                                const std::string& dateTime, Language language,
                                 const RegionalSettings& regional) {
   ComparisonOutcome outcome;
   outcome.comparedPath = comparedPath;
@@ -123,7 +123,7 @@ ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, Dev
 ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& blocks,
                                 const FileResult& file, const std::string& comparedPath,
                                 const std::string& folder, const std::string& dateTime,
-                                int language, const RegionalSettings& regional) {
+                                Language language, const RegionalSettings& regional) {
   if (!file.ok()) {
     ComparisonOutcome outcome;
     outcome.comparedPath = comparedPath;
@@ -138,7 +138,7 @@ ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& 
                        regional);
 }
 
-std::string comparisonText(const ComparisonOutcome& outcome, int language) {
+std::string comparisonText(const ComparisonOutcome& outcome, Language language) {
   if (!outcome.file.ok()) return outcome.file.message(language);
   if (!outcome.report.ok()) return outcome.report.message(language);
   return std::string(kTxtDeviationTitle.text(language)) + outcome.comparedPath + "\n" +

@@ -39,7 +39,7 @@ ReportTable configurationReportTable(const ValueList& probeNames);
 // A field's value as the report writes it: numbers with the field's format
 // and the regional decimal separator, list entries in `language`, texts with
 // their control characters (line feeds, tabs ...) as '?'.
-std::string reportValueText(const ReportField& field, int language,
+std::string reportValueText(const ReportField& field, Language language,
                             const RegionalSettings& regional);
 
 // One line of the report: a field whose unit value and file value differ.
@@ -53,20 +53,20 @@ struct ReportLine {
 // Every row, in order, whose values in `unit` and in `file` are not exactly
 // equal (numbers as stored, list indexes as integers, texts as strings).
 std::vector<ReportLine> reportDifferences(const ReportTable& table, DeviceImage& unit,
-                                          DeviceImage& file, int language,
+                                          DeviceImage& file, Language language,
                                           const RegionalSettings& regional);
 
 // The report's text: the four heading lines and an empty one, then the
 // column header and one line per difference, or the no-deviation line.
 // `dateTime` is the date and time of the comparison as printouts show it.
 std::string deviationReportText(const std::string& comparedPath, const std::string& dateTime,
-                                const std::vector<ReportLine>& lines, int language);
+                                const std::vector<ReportLine>& lines, Language language);
 
 // Writes `text` (UTF-8) at the next free "Ecart"/"Deviation" name with the
 // extension "prn" in `folder`; `path` gets that name even when the write
 // fails, so the message can name it.
-FileResult writeDeviationReport(const std::string& folder, int language, const std::string& text,
-                                std::string& path);
+FileResult writeDeviationReport(const std::string& folder, Language language,
+                                const std::string& text, std::string& path);
 
 // The deviation report of a comparison.
 struct ComparisonOutcome {
@@ -82,7 +82,7 @@ struct ComparisonOutcome {
 // differing rows, the report text and its file in `folder`.
 ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, DeviceImage& file,
                                 const std::string& comparedPath, const std::string& folder,
-                                const std::string& dateTime, int language,
+                                const std::string& dateTime, Language language,
                                 const RegionalSettings& regional);
 
 // The comparison of a screen's block with a file's. Both sides are decoded
@@ -101,9 +101,9 @@ struct ComparedBlocks {
 ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& blocks,
                                 const FileResult& file, const std::string& comparedPath,
                                 const std::string& folder, const std::string& dateTime,
-                                int language, const RegionalSettings& regional);
+                                Language language, const RegionalSettings& regional);
 
 // The words of a comparison's outcome, UTF-8, lines separated by "\n".
-std::string comparisonText(const ComparisonOutcome& outcome, int language);
+std::string comparisonText(const ComparisonOutcome& outcome, Language language);
 
 }  // namespace flowdesk

@@ -37,14 +37,14 @@ constexpr BilingualText kTxtNothingWritten{"Aucune configuration écrite",
 constexpr BilingualText kTxtUploaded{"Configuration(s) écrite(s) : %s",
                                      "Configuration(s) written: %s"};
 
-std::string withNumber(const BilingualText& text, int language, int number) {
+std::string withNumber(const BilingualText& text, Language language, int number) {
   std::string out = text.text(language);
   const auto at = out.find("%d");
   if (at != std::string::npos) out.replace(at, 2, std::to_string(number));
   return out;
 }
 
-std::string withText(const BilingualText& text, int language, const std::string& value) {
+std::string withText(const BilingualText& text, Language language, const std::string& value) {
   std::string out = text.text(language);
   const auto at = out.find("%s");
   if (at != std::string::npos) out.replace(at, 2, value);
@@ -77,8 +77,8 @@ std::string dateTimeText(const LocalDateTime& t, const RegionalSettings& regiona
 
 ConfigurationSession::ConfigurationSession(AppContext& context) : context_(context) {}
 
-int ConfigurationSession::language() const {
-  return context_.settings.Language;
+Language ConfigurationSession::language() const {
+  return context_.settings.language();
 }
 
 int ConfigurationSession::readModelWord() {
@@ -184,7 +184,7 @@ UploadOutcome ConfigurationSession::upload(
     outcome.refused = true;
     return outcome;
   }
-  const int lang = language();
+  const Language lang = language();
   DeviceImage& image = context_.image;
   std::vector<WriteStep> steps;
   std::vector<UploadStep> kinds;
@@ -287,7 +287,7 @@ ComparisonOutcome ConfigurationSession::compare(const std::string& path,
                        reportFolder, dateTimeText(localTime(), regional), language(), regional);
 }
 
-std::string openText(const OpenOutcome& outcome, int language) {
+std::string openText(const OpenOutcome& outcome, Language language) {
   if (outcome.fromFile) {
     if (!outcome.file.ok()) return outcome.file.message(language);
     std::string text = outcome.unitAnswered
@@ -312,7 +312,7 @@ std::string openText(const OpenOutcome& outcome, int language) {
   return {};
 }
 
-std::string readText(const ReadOutcome& outcome, int language) {
+std::string readText(const ReadOutcome& outcome, Language language) {
   if (!outcome.ok) {
     return withPortFailure(withNumber(kTxtConfigurationUnread, language, outcome.wanted),
                            outcome.port, language);
@@ -320,7 +320,7 @@ std::string readText(const ReadOutcome& outcome, int language) {
   return withNumber(kTxtConfigurationRead, language, outcome.number);
 }
 
-std::string uploadText(const UploadOutcome& outcome, int language) {
+std::string uploadText(const UploadOutcome& outcome, Language language) {
   if (outcome.ok) {
     return withText(kTxtUploaded, language, numberList(outcome.configurationsWritten));
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 #include "config/CalibrationFile.h"
@@ -136,7 +137,7 @@ class ConfigurationSession {
  private:
   int readModelWord();
   int readConfiguration(int number);
-  int language() const;
+  Language language() const;
 
   AppContext& context_;
   bool fromFile_ = false;
@@ -151,8 +152,8 @@ class ConfigurationSession {
 
 // The words of each outcome, UTF-8, for the sheet's message boxes and the CLI
 // alike. Lines are separated by "\n".
-std::string openText(const OpenOutcome& outcome, int language);
-std::string readText(const ReadOutcome& outcome, int language);
-std::string uploadText(const UploadOutcome& outcome, int language);
+std::string openText(const OpenOutcome& outcome, Language language);
+std::string readText(const ReadOutcome& outcome, Language language);
+std::string uploadText(const UploadOutcome& outcome, Language language);
 
 }  // namespace flowdesk

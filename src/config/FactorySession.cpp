@@ -34,7 +34,7 @@ ComparisonOutcome FactorySession::compare(const std::string& path, const std::st
   const Bytes sent = currentBlock();
   return compareBlocks(factoryReportTable(), {context_.image, factoryMap, sent, file.block}, read,
                        path, reportFolder, dateTimeText(localTime(), regional),
-                       context_.settings.Language, regional);
+                       context_.settings.language(), regional);
 }
 
 }  // namespace flowdesk

@@ -13,7 +13,7 @@ namespace flowdesk {
 namespace {
 
 // A write of a block's default values, whatever the image holds.
-WriteStep defaultBlockStep(const BilingualText& text, int language, RegisterBlock block,
+WriteStep defaultBlockStep(const BilingualText& text, Language language, RegisterBlock block,
                            FieldMap (*map)(DeviceImage&), DeviceImage& image) {
   return {text.text(language), [block, map, &image](JbusMaster& master) {
             return writeDefaultBlock(master, block, map(image));
@@ -35,7 +35,7 @@ bool InitialisationSession::readUnit() {
   return true;
 }
 
-std::string InitialisationSession::unitFailureText(int language) const {
+std::string InitialisationSession::unitFailureText(Language language) const {
   return unitPort_ ? openFailureText(*unitPort_, language) : std::string();
 }
 
@@ -46,7 +46,7 @@ bool InitialisationSession::hasLogger() const {
 InitialisationOutcome InitialisationSession::run(
     const std::function<void(const std::string&)>& progress) {
   using Step = InitialisationStep;
-  const int lang = context_.settings.Language;
+  const Language lang = context_.settings.language();
   DeviceImage& image = context_.image;
   std::vector<WriteStep> steps;
   std::vector<Step> kinds;
@@ -109,7 +109,7 @@ InitialisationOutcome InitialisationSession::run(
 
 namespace {
 
-std::string failedStepText(const InitialisationOutcome& outcome, int language) {
+std::string failedStepText(const InitialisationOutcome& outcome, Language language) {
   std::string text = kTxtUploadFailure.text(language);
   const BilingualText* step = nullptr;
   switch (outcome.failedStep) {
@@ -137,7 +137,7 @@ std::string failedStepText(const InitialisationOutcome& outcome, int language) {
 
 }  // namespace
 
-std::string initialisationText(const InitialisationOutcome& outcome, int language) {
+std::string initialisationText(const InitialisationOutcome& outcome, Language language) {
   if (outcome.ok) return {};
   return withPortFailure(failedStepText(outcome, language), outcome.port, language);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "config/UnitWrites.h"
 #include "link/AppContext.h"
 #include "link/BlockTransfer.h"
@@ -54,7 +55,7 @@ class InitialisationSession {
   bool readUnit();
   // After readUnit failed: why the port did not open, in words; empty for a
   // unit that stayed silent (the screen then shows nothing).
-  std::string unitFailureText(int language) const;
+  std::string unitFailureText(Language language) const;
   int configurationCount() const { return configurations_; }
   // A unit with 18 configurations has a logger.
   bool hasLogger() const;
@@ -72,6 +73,6 @@ class InitialisationSession {
 
 // The words of the outcome: empty on success (the dialog says nothing
 // then), else the failure and the step it happened at.
-std::string initialisationText(const InitialisationOutcome& outcome, int language);
+std::string initialisationText(const InitialisationOutcome& outcome, Language language);
 
 }  // namespace flowdesk

@@ -93,7 +93,7 @@ FileResult SettingsBlockSession::save(const std::string& path) {
   return writeFile(path, currentBlock());
 }
 
-std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language) {
+std::string settingsOpenText(const SettingsOpenOutcome& outcome, Language language) {
   if (outcome.fromFile) {
     if (!outcome.file.ok()) return outcome.file.message(language);
     // The factory and maker blocks share one sentence.
@@ -104,7 +104,7 @@ std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language) {
 }
 
 std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
-                               int language) {
+                               Language language) {
   if (!outcome.file.ok()) {
     return std::string(kTxtUploadFailure.text(language)) + "\n" + outcome.file.message(language);
   }

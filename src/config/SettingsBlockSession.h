@@ -93,8 +93,8 @@ class SettingsBlockSession {
 // The words of an opening and of a TRANSFERT, UTF-8, for the dialogs'
 // message boxes and flowdesk-cli alike. An opening that went says something
 // only of a file whose block is short.
-std::string settingsOpenText(const SettingsOpenOutcome& outcome, int language);
+std::string settingsOpenText(const SettingsOpenOutcome& outcome, Language language);
 std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
-                               int language);
+                               Language language);
 
 }  // namespace flowdesk

@@ -105,7 +105,7 @@ FileResult SpecialProbeSession::save(const std::string& path) {
   return r;
 }
 
-std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, int language) {
+std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, Language language) {
   if (outcome.ok) return {};
   std::string text = kTxtUploadFailure.text(language);
   if (!outcome.file.ok()) return text + "\n" + outcome.file.message(language);

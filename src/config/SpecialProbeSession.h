@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "config/BlockLength.h"
 #include "config/SpecialProbeFile.h"
@@ -77,6 +78,6 @@ class SpecialProbeSession {
 
 // The words of an upload's outcome for the message box and the CLI; empty on
 // success, where the page simply closes.
-std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, int language);
+std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, Language language);
 
 }  // namespace flowdesk

@@ -16,7 +16,7 @@ LocalDateTime systemLocalTime() {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-WriteStep clockWriteStep(DeviceImage& image, LocalTimeSource localTime, int language) {
+WriteStep clockWriteStep(DeviceImage& image, LocalTimeSource localTime, Language language) {
   return {kTxtSetupTime.text(language),
           [&image, localTime = std::move(localTime)](JbusMaster& master) {
             const LocalDateTime t = localTime();
@@ -25,14 +25,14 @@ WriteStep clockWriteStep(DeviceImage& image, LocalTimeSource localTime, int lang
           }};
 }
 
-WriteStep commandWriteStep(const Commands& commands, int language) {
+WriteStep commandWriteStep(const Commands& commands, Language language) {
   return {kTxtResetInformation.text(language), [commands](JbusMaster& master) {
             encodeCommandBlock(commands, master.requestData());
             return master.writeRegisters(kCommandBlock.firstRegister, kCommandBlock.count);
           }};
 }
 
-WriteStep configurationWriteStep(const Bytes& block, int number, int language) {
+WriteStep configurationWriteStep(const Bytes& block, int number, Language language) {
   return {uploadStepText(number, language), [block, number](JbusMaster& master) {
             std::memcpy(master.requestData(), block.data(), block.size());
             const RegisterBlock target = configurationBlock(number);
@@ -40,7 +40,7 @@ WriteStep configurationWriteStep(const Bytes& block, int number, int language) {
           }};
 }
 
-std::string uploadStepText(int number, int language) {
+std::string uploadStepText(int number, Language language) {
   return std::string(kTxtUploadConfigurationNo.text(language)) + " " + std::to_string(number);
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "link/BlockMaps.h"
 #include "link/BlockTransfer.h"
@@ -26,14 +27,14 @@ LocalDateTime systemLocalTime();
 // sequence (runWriteSequence), each with its progress text.
 
 // "Mise à l'heure": the ClockBlock from the PC's time, taken when the step runs.
-WriteStep clockWriteStep(DeviceImage& image, LocalTimeSource localTime, int language);
+WriteStep clockWriteStep(DeviceImage& image, LocalTimeSource localTime, Language language);
 // "Traitement Raz": the CommandBlock with these flags.
-WriteStep commandWriteStep(const Commands& commands, int language);
+WriteStep commandWriteStep(const Commands& commands, Language language);
 // "Transfert config n° k": a whole configuration block, already encoded.
-WriteStep configurationWriteStep(const Bytes& block, int number, int language);
+WriteStep configurationWriteStep(const Bytes& block, int number, Language language);
 
 // The progress text of writing configuration `number`.
-std::string uploadStepText(int number, int language);
+std::string uploadStepText(int number, Language language);
 
 // The special-probe slots live in the FactoryBlock among settings that are
 // not ours to change: the block is read (into `image`, without letting that

@@ -34,7 +34,7 @@ constexpr BilingualText kTxtStopFailed{
 
 }  // namespace
 
-std::string stopFailedText(int language) {
+std::string stopFailedText(Language language) {
   return kTxtStopFailed.text(language);
 }
 
@@ -57,13 +57,13 @@ std::vector<EchoScreenEntry> echoScreenList(const MeasurementRegion& s1) {
   return echoScreenList(chords, s1.echoKindSelector != 0);
 }
 
-EchoSession::EchoSession(JbusMaster& master, DeviceImage& image, int language)
+EchoSession::EchoSession(JbusMaster& master, DeviceImage& image, Language language)
     : master_(master), deviceImage_(image), language_(language) {
   reset();
 }
 
 EchoSession::EchoSession(AppContext& app)
-    : EchoSession(app.master, app.image, app.settings.Language) {}
+    : EchoSession(app.master, app.image, app.settings.language()) {}
 
 void EchoSession::reset() {
   live_ = false;
@@ -105,7 +105,7 @@ int EchoSession::openLive() {
   return 0;
 }
 
-std::string EchoSession::openFailureText(int language) const {
+std::string EchoSession::openFailureText(Language language) const {
   return openPort_ ? flowdesk::openFailureText(*openPort_, language)
                    : std::string(kTxtCommunicationFailure.text(language));
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "echo/EchoFile.h"
 #include "files/Recording.h"
@@ -75,7 +76,7 @@ class EchoSession {
   // an echo screen its measurement stays stopped.
   static constexpr int kStopAttempts = 3;
 
-  EchoSession(JbusMaster& master, DeviceImage& image, int language);
+  EchoSession(JbusMaster& master, DeviceImage& image, Language language);
   explicit EchoSession(AppContext& app);
 
   // Live: reads block S1 for the list of screens; -1 when the unit does not
@@ -83,7 +84,7 @@ class EchoSession {
   int openLive();
   // After openLive failed, for the message box: why the port did not open,
   // else that communication failed.
-  std::string openFailureText(int language) const;
+  std::string openFailureText(Language language) const;
   // On an echo file; a file that cannot be read leaves the session closed.
   FileResult openPlayback(const std::string& path);
 
@@ -124,8 +125,8 @@ class EchoSession {
   int chosen() const { return chosen_; }
   int chosenCode() const;
 
-  int language() const { return language_; }
-  void setLanguage(int language) { language_ = language; }
+  Language language() const { return language_; }
+  void setLanguage(Language language) { language_ = language; }
   int timerMs() const { return timerMs_; }
   const EchoScreen& screen() const { return screen_; }
   // The last whole picture (live), or the record shown (playback).
@@ -147,7 +148,7 @@ class EchoSession {
   JbusMaster& master_;
   std::optional<PortFailure> openPort_;  // why openLive found no port
   DeviceImage& deviceImage_;
-  int language_;
+  Language language_;
 
   bool live_ = false;
   bool playback_ = false;
@@ -175,7 +176,7 @@ class EchoSession {
 
 // What the operator is told when the echo screen could not be stopped: the
 // unit may still show it, its measurement stopped, and how to end it.
-std::string stopFailedText(int language);
+std::string stopFailedText(Language language);
 
 // One black rectangle of a painted picture, in pixels of the picture area.
 struct EchoCell {

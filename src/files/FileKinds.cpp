@@ -47,11 +47,11 @@ const FileKindInfo* fileKindOfPath(std::string_view path) {
   return fileKindByExtension(name.substr(dot + 1));
 }
 
-std::string filterText(const FileKindInfo& kind, int language) {
+std::string filterText(const FileKindInfo& kind, Language language) {
   return filterText(kind.description.text(language), kind.extension);
 }
 
-std::string openFilterText(int language, bool factoryMode, bool makerMode) {
+std::string openFilterText(Language language, bool factoryMode, bool makerMode) {
   std::string out = "(*.*)|*.mes;*.eta;*.log;*.ech;*.csp540";
   if (factoryMode) out += ";*.rus";
   if (makerMode) out += ";*.nvd";
@@ -65,11 +65,11 @@ std::string openFilterText(int language, bool factoryMode, bool makerMode) {
   return out;
 }
 
-std::string programFilterText(int language) {
+std::string programFilterText(Language language) {
   return std::string(kTxtSpreadsheet.text(language)) + "(.exe)|*.exe|";
 }
 
-std::string prnFilterText(int language) {
+std::string prnFilterText(Language language) {
   return std::string(kTxtFileOut.text(language)) + "(*.prn)|*.prn|";
 }
 

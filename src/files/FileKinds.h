@@ -42,19 +42,19 @@ const FileKindInfo* fileKindByExtension(std::string_view extension);
 const FileKindInfo* fileKindOfPath(std::string_view path);
 
 // The filter text of a kind's file prompts (see filterText in FileFilters.h).
-std::string filterText(const FileKindInfo& kind, int language);
+std::string filterText(const FileKindInfo& kind, Language language);
 
 // The combined filter of the Open command: a first entry "(*.*)" listing
 // every openable extension (rus only in factory mode, nvd only in maker
 // mode), then one entry per kind in the order mes, eta, log, ech, rus, nvd.
-std::string openFilterText(int language, bool factoryMode, bool makerMode);
+std::string openFilterText(Language language, bool factoryMode, bool makerMode);
 
 // Filter of the spreadsheet program's Browse prompt: the label text followed
 // by "(.exe)|*.exe|".
-std::string programFilterText(int language);
+std::string programFilterText(Language language);
 
 // Filter of the save prompt of the file conversion: "Fichier de Sortie"
 // followed by "(*.prn)|*.prn|".
-std::string prnFilterText(int language);
+std::string prnFilterText(Language language);
 
 }  // namespace flowdesk

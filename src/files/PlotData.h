@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 
@@ -34,7 +35,7 @@ struct PlotData {
 class PlotSource {
  public:
   virtual ~PlotSource() = default;
-  virtual FileResult read(const std::string& path, int language, PlotData& out) = 0;
+  virtual FileResult read(const std::string& path, Language language, PlotData& out) = 0;
 };
 
 // The local date and time as seconds since the epoch (the plot's time axis

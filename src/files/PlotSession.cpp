@@ -314,7 +314,7 @@ std::optional<PlotCursor> PlotSession::cursor(double time, const RegionalSetting
 }
 
 std::string plotImageTitle(const std::string& path, const PlotSession& session,
-                           const RegionalSettings& regional, int language) {
+                           const RegionalSettings& regional, Language language) {
   const auto slash = path.find_last_of('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::optional<PlotRange> range = session.recordsInView();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/RegionalFormat.h"
 #include "files/PlotData.h"
 
@@ -115,6 +116,6 @@ class PlotSession {
 // The title an exported image carries: the file's name and the dates of the
 // records it shows, "m.log, 05/03/2024 10:00:00 to 05/03/2024 11:59:00".
 std::string plotImageTitle(const std::string& path, const PlotSession& session,
-                           const RegionalSettings& regional, int language);
+                           const RegionalSettings& regional, Language language);
 
 }  // namespace flowdesk

@@ -35,7 +35,7 @@ std::string PrnLine::record(const RegionalSettings& regional) const {
 }
 
 SpreadsheetConversion::SpreadsheetConversion(ConversionSource& source, std::string sourcePath,
-                                             std::string outputPath, int language)
+                                             std::string outputPath, Language language)
     : source_(source),
       sourcePath_(std::move(sourcePath)),
       outputPath_(std::move(outputPath)),

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
 #include "base/RegionalFormat.h"
@@ -46,7 +47,7 @@ class ConversionSource {
   virtual FileResult open(const std::string& path) = 0;
   virtual long long recordTotal() const = 0;
   // The title line (it may depend on the first record).
-  virtual FileResult titleLine(int language, std::string& line) = 0;
+  virtual FileResult titleLine(Language language, std::string& line) = 0;
   virtual FileResult convert(long long index, ConvertedRecord& out) = 0;
   // Whether the first record's date also shows as the last date converted
   // (measurement files) or only the later records' dates do (logger files).
@@ -71,7 +72,7 @@ struct ConversionCounters {
 class SpreadsheetConversion {
  public:
   SpreadsheetConversion(ConversionSource& source, std::string sourcePath, std::string outputPath,
-                        int language);
+                        Language language);
   SpreadsheetConversion(const SpreadsheetConversion&) = delete;
   SpreadsheetConversion& operator=(const SpreadsheetConversion&) = delete;
 
@@ -97,7 +98,7 @@ class SpreadsheetConversion {
   ConversionSource& source_;
   std::string sourcePath_;
   std::string outputPath_;
-  int language_;
+  Language language_;
   ReplacementFile output_;
   bool started_ = false;
   bool finished_ = false;

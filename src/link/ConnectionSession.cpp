@@ -141,7 +141,7 @@ DeviceChoices ConnectionSession::deviceChoices() const {
   return choices;
 }
 
-std::string ConnectionSession::deviceText(const std::string& device, int language) const {
+std::string ConnectionSession::deviceText(const std::string& device, Language language) const {
   if (device.empty() || device != context_.virtualUnitDevice) return device;
   return std::string(kTxtVirtualUnit.text(language)) + " (" + device + ")";
 }
@@ -177,15 +177,15 @@ void ConnectionSession::chooseSpreadsheet(const std::string& path) {
   if (!path.empty()) context_.settings.LastFileSpName = path;
 }
 
-std::string serverRateText(int language) {
+std::string serverRateText(Language language) {
   return kTxtServerRate.text(language);
 }
 
-std::string adapterEchoText(int language) {
+std::string adapterEchoText(Language language) {
   return kTxtAdapterEchoes.text(language);
 }
 
-std::string connectionReportText(const ConnectionOutcome& outcome, int language) {
+std::string connectionReportText(const ConnectionOutcome& outcome, Language language) {
   const std::string echoes =
       outcome.adapterEchoes ? "\n\n" + adapterEchoText(language) : std::string();
   if (outcome.found) {

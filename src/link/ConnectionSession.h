@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "link/AppContext.h"
 #include "link/PortFailure.h"
 #include "link/UnitDetection.h"
@@ -64,7 +65,7 @@ class ConnectionSession {
   DeviceChoices deviceChoices() const;
   // How the device box names a device: the running virtual unit as
   // "virtual unit (/dev/pts/N)", any other by its path.
-  std::string deviceText(const std::string& device, int language) const;
+  std::string deviceText(const std::string& device, Language language) const;
   // The operator picked or typed a device for the current port: a path, or
   // the virtual unit's name in either language. It is saved in DeviceN and
   // wins over a path set for this run only; an empty text returns to the
@@ -88,14 +89,14 @@ class ConnectionSession {
 // CLI alike: the success sentence, or the failure sentence followed by one
 // paragraph per port that failed (paragraphs are separated by an empty line),
 // and a last one when the adapter echoes.
-std::string connectionReportText(const ConnectionOutcome& outcome, int language);
+std::string connectionReportText(const ConnectionOutcome& outcome, Language language);
 
 // What the report says of a raw device server's rate.
-std::string serverRateText(int language);
+std::string serverRateText(Language language);
 
 // What the report says of an adapter that echoes, for a terminal that shows
 // the port found on a line of its own.
-std::string adapterEchoText(int language);
+std::string adapterEchoText(Language language);
 
 // A report on one line, for a terminal: the first paragraph, ": ", then the
 // others joined with "; ", each paragraph's own lines joined with a space.

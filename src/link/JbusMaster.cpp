@@ -94,8 +94,8 @@ std::span<const std::uint8_t> Reply::data() const {
   return frame.subspan(3, std::min<std::size_t>(frame[2], held));
 }
 
-std::string replyFaultText(const Reply& reply, int language) {
-  const bool fr = language == 0;
+std::string replyFaultText(const Reply& reply, Language language) {
+  const bool fr = language == kFrench;
   switch (reply.fault) {
     case ReplyFault::kNone:
       return {};
@@ -351,7 +351,7 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
       ok = reply_.ok();
     }
     frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), ReplyLength,
-                       ok ? "ok" : replyFaultText(reply_, 1));
+                       ok ? "ok" : replyFaultText(reply_, kEnglish));
   }
   closeLink();
   return ok ? 0 : -1;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/AppSettings.h"
+#include "base/BilingualText.h"
 #include "base/Clock.h"
 #include "link/SerialPort.h"
 
@@ -75,7 +76,7 @@ struct Reply {
 
 // The reason in a few words ("no answer", "bad CRC", "exception 2"), French
 // or English; empty for a good reply.
-std::string replyFaultText(const Reply& reply, int language);
+std::string replyFaultText(const Reply& reply, Language language);
 
 // Expected reply length for a request: function 3 reads 5 + 2 x count bytes,
 // function 4 is only bounded by the frame (512), anything else is 8.

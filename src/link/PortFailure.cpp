@@ -86,7 +86,7 @@ constexpr BilingualText kTxtNonePresent{"Aucun périphérique série n'est prés
 
 // The text with %1..%9 replaced by `values`, in one pass: a value that holds
 // "%2" itself stays as it is.
-std::string fill(const BilingualText& text, int language,
+std::string fill(const BilingualText& text, Language language,
                  std::initializer_list<std::string_view> values) {
   std::string out;
   for (const char* p = text.text(language); *p != '\0'; ++p) {
@@ -160,7 +160,7 @@ const BilingualText& kindText(DeviceKind kind) {
 }
 
 // The reason without the port: also what the page says under the device box.
-std::string reasonText(const PortFailure& f, int language) {
+std::string reasonText(const PortFailure& f, Language language) {
   using Reason = PortFailure::Reason;
   const auto baud = [](int index) {
     return index >= 0 && index < static_cast<int>(kBaudTable.size())
@@ -296,24 +296,24 @@ std::optional<PortFailure> portFailureOf(const JbusMaster& master, const std::st
   return f;
 }
 
-std::string portFailureText(const PortFailure& f, int language) {
+std::string portFailureText(const PortFailure& f, Language language) {
   return fill(kTxtPortPrefix, language, {std::to_string(f.portIndex + 1)}) +
          reasonText(f, language);
 }
 
-std::string openFailureText(const PortFailure& f, int language) {
+std::string openFailureText(const PortFailure& f, Language language) {
   std::string text = portFailureText(f, language);
   if (needsDeviceList(f)) text += "\n\n" + presentDevicesText(f.presentDevices, language);
   return text;
 }
 
 std::string withPortFailure(std::string text, const std::optional<PortFailure>& failure,
-                            int language) {
+                            Language language) {
   if (!failure) return text;
   return text + (text.empty() ? "" : "\n") + openFailureText(*failure, language);
 }
 
-std::string exchangeFailureText(const JbusMaster& master, int language) {
+std::string exchangeFailureText(const JbusMaster& master, Language language) {
   const Reply& reply = master.reply();
   if (reply.ok()) return {};
   if (reply.fault != ReplyFault::kPortFailed) return replyFaultText(reply, language);
@@ -328,13 +328,13 @@ std::string exchangeFailureText(const JbusMaster& master, int language) {
   return text;
 }
 
-std::string communicationFailureText(const JbusMaster& master, int language) {
+std::string communicationFailureText(const JbusMaster& master, Language language) {
   const std::string reason = exchangeFailureText(master, language);
   std::string text = kTxtCommunicationFailure.text(language);
   return reason.empty() ? text : text + " \u2014 " + reason;
 }
 
-std::string presentDevicesText(const std::vector<std::string>& devices, int language) {
+std::string presentDevicesText(const std::vector<std::string>& devices, Language language) {
   std::string names;
   for (const std::string& device : devices) names += (names.empty() ? "" : ", ") + device;
   return names.empty() ? std::string(kTxtNonePresent.text(language))
@@ -347,7 +347,7 @@ bool needsDeviceList(const PortFailure& f) {
          f.reason == Reason::kNoDevice;
 }
 
-std::string deviceAccessText(const std::string& device, int language) {
+std::string deviceAccessText(const std::string& device, Language language) {
   if (device.empty()) return {};
   if (isNetworkDevice(device)) {
     NetworkDevice where;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "link/JbusMaster.h"
 #include "link/PortLock.h"
 #include "link/SerialDevices.h"
@@ -73,29 +74,29 @@ std::optional<PortFailure> portFailureOf(const JbusMaster& master,
 
 // "Com1: " and the reason, UTF-8, French or English; a reason may take
 // several lines (the advice).
-std::string portFailureText(const PortFailure& failure, int language);
+std::string portFailureText(const PortFailure& failure, Language language);
 
 // The port's text followed, for a missing device, by the devices present:
 // what a screen or a command says of a port that could not be opened.
-std::string openFailureText(const PortFailure& failure, int language);
+std::string openFailureText(const PortFailure& failure, Language language);
 
 // `text`, then a line break and the port's reason when there is one.
 std::string withPortFailure(std::string text, const std::optional<PortFailure>& failure,
-                            int language);
+                            Language language);
 
 // Why the master's last exchange failed, on one line: the first line of the
 // port's reason when the port could not be opened (gone, refused, busy, a
 // device server's refusal), else what the reply lacked (no answer, bad CRC,
 // the unit's exception), in the words flowdesk-cli and the connection page
 // use. Empty after a good exchange.
-std::string exchangeFailureText(const JbusMaster& master, int language);
+std::string exchangeFailureText(const JbusMaster& master, Language language);
 
 // "Communication Failure" with that reason beside it: what a polling screen
 // shows while the unit is not there.
-std::string communicationFailureText(const JbusMaster& master, int language);
+std::string communicationFailureText(const JbusMaster& master, Language language);
 
 // "Serial devices present: ...", or that there is none.
-std::string presentDevicesText(const std::vector<std::string>& devices, int language);
+std::string presentDevicesText(const std::vector<std::string>& devices, Language language);
 
 // Whether a failure wants the devices present listed after it.
 bool needsDeviceList(const PortFailure& failure);
@@ -103,6 +104,6 @@ bool needsDeviceList(const PortFailure& failure);
 // What the page says under the device box before any open: a device that
 // does not exist, that is no serial device, or that this user may not open
 // (with the advice). Empty when it looks usable (or for an empty path).
-std::string deviceAccessText(const std::string& device, int language);
+std::string deviceAccessText(const std::string& device, Language language);
 
 }  // namespace flowdesk

@@ -67,7 +67,7 @@ std::uint64_t LoggerConfigurationSession::rangeSeconds() const {
   return loggerRangeSeconds(capacityUnits_, settings().loggerType, settings().periodIndex);
 }
 
-std::string LoggerConfigurationSession::rangeText(int language,
+std::string LoggerConfigurationSession::rangeText(Language language,
                                                   const RegionalSettings& regional) const {
   return loggerRangeText(rangeSeconds(), language, regional);
 }
@@ -75,7 +75,7 @@ std::string LoggerConfigurationSession::rangeText(int language,
 LoggerUploadOutcome LoggerConfigurationSession::upload(
     const std::function<void(const std::string&)>& progress) {
   applyRules();
-  const int lang = context_.settings.Language;
+  const Language lang = context_.settings.language();
   LoggerUploadOutcome outcome;
   std::vector<WriteStep> steps;
   std::vector<LoggerUploadStep> kinds;
@@ -114,7 +114,8 @@ std::uint64_t loggerRangeSeconds(std::uint32_t capacityUnits, int loggerType, in
   return records * static_cast<std::uint64_t>(periodSeconds(periodIndex));
 }
 
-std::string loggerRangeText(std::uint64_t seconds, int language, const RegionalSettings& regional) {
+std::string loggerRangeText(std::uint64_t seconds, Language language,
+                            const RegionalSettings& regional) {
   const std::uint64_t days = seconds / 86400;
   const std::uint64_t rest = seconds % 86400;
   std::string text;
@@ -123,11 +124,11 @@ std::string loggerRangeText(std::uint64_t seconds, int language, const RegionalS
                            static_cast<int>(rest % 60), regional);
 }
 
-std::string loggerOpenText(const LoggerOpenOutcome& outcome, int language) {
+std::string loggerOpenText(const LoggerOpenOutcome& outcome, Language language) {
   return outcome.port ? openFailureText(*outcome.port, language) : std::string();
 }
 
-std::string loggerUploadText(const LoggerUploadOutcome& outcome, int language) {
+std::string loggerUploadText(const LoggerUploadOutcome& outcome, Language language) {
   if (!outcome.ok) return withPortFailure(kTxtUploadFailure.text(language), outcome.port, language);
   std::string text;
   for (const std::string& step : outcome.stepTexts) text += (text.empty() ? "" : "\n") + step;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/RegionalFormat.h"
 #include "link/AppContext.h"
 #include "link/BlockTransfer.h"
@@ -29,7 +30,7 @@ struct LoggerOpenOutcome {
 
 // What the screen says when it cannot open: why the port did not open, or
 // nothing.
-std::string loggerOpenText(const LoggerOpenOutcome& outcome, int language);
+std::string loggerOpenText(const LoggerOpenOutcome& outcome, Language language);
 
 enum class LoggerUploadStep { kErase, kSettings };
 
@@ -68,7 +69,7 @@ class LoggerConfigurationSession {
 
   // How long the memory lasts with the chosen type and period.
   std::uint64_t rangeSeconds() const;
-  std::string rangeText(int language, const RegionalSettings& regional) const;
+  std::string rangeText(Language language, const RegionalSettings& regional) const;
 
   // TRANSFERT after the operator said yes: the erase command when asked,
   // then block L, each write followed by the unit's pause; a failed erase
@@ -88,9 +89,10 @@ std::uint64_t loggerRangeSeconds(std::uint32_t capacityUnits, int loggerType, in
 
 // "%ld Jour(s) " when there are whole days, then the time of day in the
 // regional time format.
-std::string loggerRangeText(std::uint64_t seconds, int language, const RegionalSettings& regional);
+std::string loggerRangeText(std::uint64_t seconds, Language language,
+                            const RegionalSettings& regional);
 
 // The words of a TRANSFERT for the message box and the CLI.
-std::string loggerUploadText(const LoggerUploadOutcome& outcome, int language);
+std::string loggerUploadText(const LoggerUploadOutcome& outcome, Language language);
 
 }  // namespace flowdesk

@@ -9,7 +9,7 @@ namespace flowdesk {
 
 namespace {
 
-std::string recordColumn(int k, int language) {
+std::string recordColumn(int k, Language language) {
   std::string title = kTxtRecordColumn.text(language);
   const auto at = title.find("%d");
   if (at != std::string::npos) title.replace(at, 2, std::to_string(k));
@@ -22,7 +22,7 @@ int loggerTitleSlots(std::size_t recordSize) {
   return recordSize == kLoggerRecordSize4 ? 3 : kLoggerMaxSlots;
 }
 
-std::string loggerTitleLine(int slots, int language) {
+std::string loggerTitleLine(int slots, Language language) {
   const std::string iq = kTxtIq.text(language);
   const std::string flow = kTxtFlow.text(language);
   PrnLine line;
@@ -54,7 +54,7 @@ std::string loggerRecordLine(long long index, const LoggerRecordTexts& t,
   return line.record(regional);
 }
 
-LoggerConversionSource::LoggerConversionSource(RegionalSettings regional, int language)
+LoggerConversionSource::LoggerConversionSource(RegionalSettings regional, Language language)
     : regional_(std::move(regional)),
       language_(language),
       reader_(std::make_unique<LoggerFileReader>()) {}
@@ -69,7 +69,7 @@ long long LoggerConversionSource::recordTotal() const {
   return reader_->info().recordCount;
 }
 
-FileResult LoggerConversionSource::titleLine(int language, std::string& line) {
+FileResult LoggerConversionSource::titleLine(Language language, std::string& line) {
   // The size byte of the first stored record decides; a file without
   // records falls back on its header word.
   std::size_t size = reader_->info().recordSize();

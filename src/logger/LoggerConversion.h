@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/Bytes.h"
 #include "base/RegionalFormat.h"
 #include "files/SpreadsheetConversion.h"
@@ -22,7 +23,7 @@ class LoggerFileReader;
 // N slots (3 or 8): "N°", "Date", "Heure", "Débit", "Unité Q", "I.Q.Débit",
 // then for each slot title T ("ENR. 2" ...) T, "Val."T, "I.Q."T, then "Point"
 // and "M", every title followed by a tab.
-std::string loggerTitleLine(int slots, int language);
+std::string loggerTitleLine(int slots, Language language);
 
 // The slots the title announces for a record size byte: 3 for 31-byte
 // records, 8 for any other.
@@ -35,19 +36,19 @@ std::string loggerRecordLine(long long index, const LoggerRecordTexts& texts,
 
 class LoggerConversionSource final : public ConversionSource {
  public:
-  LoggerConversionSource(RegionalSettings regional, int language);
+  LoggerConversionSource(RegionalSettings regional, Language language);
   ~LoggerConversionSource() override;
 
   FileResult open(const std::string& path) override;
   long long recordTotal() const override;
-  FileResult titleLine(int language, std::string& line) override;
+  FileResult titleLine(Language language, std::string& line) override;
   FileResult convert(long long index, ConvertedRecord& out) override;
   // The first record's date is the first date only.
   bool firstRecordIsLastDate() const override { return false; }
 
  private:
   RegionalSettings regional_;
-  int language_;
+  Language language_;
   std::unique_ptr<LoggerFileReader> reader_;
   Bytes stored_;
 };

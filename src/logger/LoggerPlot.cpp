@@ -27,7 +27,7 @@ std::string trimmed(const std::string& text) {
 
 // "V (m/s)" is the series V in m/s; "T.(1-2)" names totalizers 1 minus 2 and
 // has no unit, so only a bracket holding a letter is a unit.
-PlotSeries slotSeries(int quantity, int language) {
+PlotSeries slotSeries(int quantity, Language language) {
   const std::string text =
       trimmed(listText(LoggedQuantityList, LoggedQuantityList.count(), quantity, language));
   PlotSeries s;
@@ -48,7 +48,7 @@ PlotSeries slotSeries(int quantity, int language) {
 
 }  // namespace
 
-FileResult LoggerPlotSource::read(const std::string& path, int language, PlotData& out) {
+FileResult LoggerPlotSource::read(const std::string& path, Language language, PlotData& out) {
   out = {};
   LoggerFileReader reader;
   if (FileResult r = reader.open(path); !r.ok()) return r;

@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "base/BilingualText.h"
 #include "files/PlotData.h"
 
 namespace flowdesk {
@@ -14,7 +15,7 @@ namespace flowdesk {
 // that do not log it. An empty or undated record has no time.
 class LoggerPlotSource final : public PlotSource {
  public:
-  FileResult read(const std::string& path, int language, PlotData& out) override;
+  FileResult read(const std::string& path, Language language, PlotData& out) override;
 };
 
 }  // namespace flowdesk

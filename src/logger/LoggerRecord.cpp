@@ -88,7 +88,7 @@ std::string statusLetters(std::uint16_t status) {
   return text;
 }
 
-LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, int language,
+LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, Language language,
                                     const RegionalSettings& regional) {
   LoggerRecordTexts t;
   t.date = formatDate(record.day, record.month, record.year, regional);

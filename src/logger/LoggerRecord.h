@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/RegionalFormat.h"
 
 // Records have parameter `slots`, a word Qt's headers define as a macro:
@@ -86,7 +87,7 @@ struct LoggerRecordTexts {
   std::string point;  // "%d"
   std::string mark;   // "X" or ""
 };
-LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, int language,
+LoggerRecordTexts loggerRecordTexts(const LoggerRecord& record, Language language,
                                     const RegionalSettings& regional);
 
 }  // namespace flowdesk

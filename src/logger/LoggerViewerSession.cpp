@@ -72,14 +72,14 @@ std::string downloadInfoLine(const LoggerRecordTexts& t) {
   return line + "  |.........";
 }
 
-LoggerViewerSession::LoggerViewerSession(JbusMaster& master, int language,
+LoggerViewerSession::LoggerViewerSession(JbusMaster& master, Language language,
                                          RegionalSettings regional)
     : master_(master), language_(language), regional_(std::move(regional)) {
   reset();
 }
 
 LoggerViewerSession::LoggerViewerSession(AppContext& app, RegionalSettings regional)
-    : LoggerViewerSession(app.master, app.settings.Language, std::move(regional)) {}
+    : LoggerViewerSession(app.master, app.settings.language(), std::move(regional)) {}
 
 void LoggerViewerSession::reset() {
   unitMode_ = fileMode_ = busy_ = false;
@@ -136,7 +136,7 @@ bool LoggerViewerSession::openUnit() {
   return true;
 }
 
-std::string LoggerViewerSession::openFailureText(int language) const {
+std::string LoggerViewerSession::openFailureText(Language language) const {
   return openPort_ ? flowdesk::openFailureText(*openPort_, language) : std::string();
 }
 
@@ -457,7 +457,7 @@ bool LoggerViewerSession::stopDownload() {
   return true;
 }
 
-std::string gridScrollsText(int language) {
+std::string gridScrollsText(Language language) {
   static constexpr BilingualText kText{
       "La grille défile de côté : faites glisser la barre au-dessous, ou Maj + molette.",
       "The grid scrolls sideways: drag the bar below it, or Shift + mouse wheel."};

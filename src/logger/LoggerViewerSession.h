@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 #include "files/Recording.h"
@@ -115,7 +116,7 @@ class LoggerViewerSession {
   // asking again every millisecond would only burn the processor.
   static constexpr int kRetryMs = 500;
 
-  LoggerViewerSession(JbusMaster& master, int language, RegionalSettings regional);
+  LoggerViewerSession(JbusMaster& master, Language language, RegionalSettings regional);
   LoggerViewerSession(AppContext& app, RegionalSettings regional);
 
   // Unit mode: reads the model word (a logger must be fitted), the logger
@@ -125,7 +126,7 @@ class LoggerViewerSession {
   bool openUnit();
   // After openUnit failed: why the port did not open, in words; empty when
   // the unit answered without a logger or stayed silent.
-  std::string openFailureText(int language) const;
+  std::string openFailureText(Language language) const;
   // File mode: the header and the first page. A file that cannot be read
   // leaves the session closed.
   FileResult openFile(const std::string& path);
@@ -145,8 +146,8 @@ class LoggerViewerSession {
   // ARRETDISK or a stop message; false when no download runs.
   bool stopDownload();
 
-  void setLanguage(int language) { language_ = language; }
-  int language() const { return language_; }
+  void setLanguage(Language language) { language_ = language; }
+  Language language() const { return language_; }
 
   bool isOpen() const { return unitMode_ || fileMode_; }
   bool isUnitMode() const { return unitMode_; }
@@ -189,7 +190,7 @@ class LoggerViewerSession {
 
   JbusMaster& master_;
   std::optional<PortFailure> openPort_;  // why openUnit found no port
-  int language_;
+  Language language_;
   RegionalSettings regional_;
 
   bool unitMode_ = false;
@@ -238,6 +239,6 @@ std::string padded(std::string_view text, std::size_t width, bool alignRight);
 std::string downloadInfoLine(const LoggerRecordTexts& t);
 
 // The grid's tooltip when its parameter columns do not all fit the window.
-std::string gridScrollsText(int language);
+std::string gridScrollsText(Language language);
 
 }  // namespace flowdesk

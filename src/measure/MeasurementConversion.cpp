@@ -34,7 +34,7 @@ std::string adaptive(double value) {
 
 }  // namespace
 
-std::string measurementTitleLine(int chords, int language) {
+std::string measurementTitleLine(int chords, Language language) {
   PrnLine line;
   line.field(kTxtNumberSign.text(language))
       .field(kTxtDate.text(language))
@@ -81,7 +81,7 @@ FileResult MeasurementConversionSource::open(const std::string& path) {
   return reader_.open(path);
 }
 
-FileResult MeasurementConversionSource::titleLine(int language, std::string& line) {
+FileResult MeasurementConversionSource::titleLine(Language language, std::string& line) {
   // The columns are those of the chords in use in the first record; a file
   // without records has none.
   int chords = 0;

@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/RegionalFormat.h"
 #include "files/SpreadsheetConversion.h"
 #include "link/DeviceImage.h"
@@ -17,7 +18,7 @@ namespace flowdesk {
 
 // "N°", "Date", "Heure", "Débit", "Vitesse", "Célérité", then the five chord
 // titles followed by " %1d" for each chord, every title followed by a tab.
-std::string measurementTitleLine(int chords, int language);
+std::string measurementTitleLine(int chords, Language language);
 
 // The line of record `index` (from 0) of the measurement in `m`, with the
 // regional date, time and decimal separator.
@@ -33,7 +34,7 @@ class MeasurementConversionSource final : public ConversionSource {
 
   FileResult open(const std::string& path) override;
   long long recordTotal() const override { return reader_.info().recordCount; }
-  FileResult titleLine(int language, std::string& line) override;
+  FileResult titleLine(Language language, std::string& line) override;
   FileResult convert(long long index, ConvertedRecord& out) override;
 
  private:

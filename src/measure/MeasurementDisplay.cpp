@@ -49,7 +49,7 @@ std::string versionText(const std::array<char, N>& chars) {
 
 }  // namespace
 
-MeasurementLabels measurementLabels(int language) {
+MeasurementLabels measurementLabels(Language language) {
   MeasurementLabels l;
   l.flow = kTxtFlow.text(language);
   l.speed = kTxtSpeed.text(language);
@@ -79,11 +79,11 @@ MeasurementLabels measurementLabels(int language) {
 
 namespace {
 
-std::string flowUnitText(const MeasurementRegion& m, int language) {
+std::string flowUnitText(const MeasurementRegion& m, Language language) {
   return listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language);
 }
 
-TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language,
+TotalizerRow totalizerRow(const MeasurementRegion& m, int row, Language language,
                           const std::string& separator) {
   const auto r = static_cast<std::size_t>(row);
   TotalizerRow t;
@@ -104,7 +104,7 @@ TotalizerRow totalizerRow(const MeasurementRegion& m, int row, int language,
   return t;
 }
 
-ChordGrid chordGrid(const MeasurementRegion& m, int language, const std::string& separator,
+ChordGrid chordGrid(const MeasurementRegion& m, Language language, const std::string& separator,
                     int& chordsShown) {
   ChordGrid g;
   g.chords = chordsInUse(m);
@@ -140,7 +140,7 @@ std::string unitDateTimeText(const UnitDateTime& t, const RegionalSettings& regi
   return formatDateTime(t.day, t.month, t.year + 2000, t.hour, t.minute, t.second, regional);
 }
 
-std::array<std::string, 5> faultLines(const MeasurementRegion& m, int language) {
+std::array<std::string, 5> faultLines(const MeasurementRegion& m, Language language) {
   std::array<std::string, 5> lines;
   std::size_t next = 0;
   auto add = [&](std::string text) { lines[next++] = std::move(text); };
@@ -163,7 +163,7 @@ std::array<std::string, 5> faultLines(const MeasurementRegion& m, int language) 
   return lines;
 }
 
-TrendInput trendInput(const MeasurementRegion& m, int language) {
+TrendInput trendInput(const MeasurementRegion& m, Language language) {
   TrendInput t;
   t.samples = m.trendSamples;
   t.scaleLow = m.trendScaleLow;
@@ -173,7 +173,7 @@ TrendInput trendInput(const MeasurementRegion& m, int language) {
 }
 
 MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCatalogue& catalogue,
-                                             int language, const RegionalSettings& regional,
+                                             Language language, const RegionalSettings& regional,
                                              int& chordsShown) {
   MeasurementDisplay d;
   d.displayVersion = versionText(m.displayVersion);

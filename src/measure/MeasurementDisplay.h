@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/IdentificationCache.h"
 #include "base/RegionalFormat.h"
 #include "link/DeviceImage.h"
@@ -44,7 +45,7 @@ struct MeasurementLabels {
 
 // The fixed labels in a language; the screen shows them before the first
 // refresh too.
-MeasurementLabels measurementLabels(int language);
+MeasurementLabels measurementLabels(Language language);
 
 // One of the five totalizer rows T1, T2, T3, Vol., T.(1-2). A row whose mode
 // is 0 is hidden whole.
@@ -126,17 +127,17 @@ std::string unitDateTimeText(const UnitDateTime& t, const RegionalSettings& regi
 
 // The five lines of the fault box, filled from the top in a fixed order;
 // with no fault the third line says so.
-std::array<std::string, 5> faultLines(const MeasurementRegion& m, int language);
+std::array<std::string, 5> faultLines(const MeasurementRegion& m, Language language);
 
 // The display refresh: clamps every shown value into its range in `m`
 // itself (a value that is not a number becomes the range's minimum), then
 // makes every text. `chordsShown` is the chord count the grid is built for;
 // it is updated, and the grid is marked for rebuilding when it changes.
 MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCatalogue& catalogue,
-                                             int language, const RegionalSettings& regional,
+                                             Language language, const RegionalSettings& regional,
                                              int& chordsShown);
 
 // The trend graph's input from the image, for a repaint between refreshes.
-TrendInput trendInput(const MeasurementRegion& m, int language);
+TrendInput trendInput(const MeasurementRegion& m, Language language);
 
 }  // namespace flowdesk

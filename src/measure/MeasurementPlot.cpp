@@ -18,7 +18,7 @@ std::string trimmed(const std::string& text) {
 
 }  // namespace
 
-FileResult MeasurementPlotSource::read(const std::string& path, int language, PlotData& out) {
+FileResult MeasurementPlotSource::read(const std::string& path, Language language, PlotData& out) {
   out = {};
   MeasurementFileReader reader;
   if (FileResult r = reader.open(path); !r.ok()) return r;

@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "base/BilingualText.h"
 #include "files/PlotData.h"
 
 namespace flowdesk {
@@ -10,7 +11,7 @@ namespace flowdesk {
 // velocity of every record, at the unit's date and time of the record.
 class MeasurementPlotSource final : public PlotSource {
  public:
-  FileResult read(const std::string& path, int language, PlotData& out) override;
+  FileResult read(const std::string& path, Language language, PlotData& out) override;
 };
 
 }  // namespace flowdesk

@@ -12,12 +12,12 @@
 
 namespace flowdesk {
 
-std::string recordCountsText(long long total, long long number, int language) {
+std::string recordCountsText(long long total, long long number, Language language) {
   return textWithNumbers(kTxtRecordCounts.text(language), {total, number});
 }
 
 MeasurementSession::MeasurementSession(JbusMaster& master, DeviceImage& image,
-                                       IdentificationCache& identification, int language,
+                                       IdentificationCache& identification, Language language,
                                        RegionalSettings regional)
     : master_(master),
       image_(image),
@@ -28,7 +28,7 @@ MeasurementSession::MeasurementSession(JbusMaster& master, DeviceImage& image,
 }
 
 MeasurementSession::MeasurementSession(AppContext& app, RegionalSettings regional)
-    : MeasurementSession(app.master, app.image, app.settings, app.settings.Language,
+    : MeasurementSession(app.master, app.image, app.settings, app.settings.language(),
                          std::move(regional)) {}
 
 void MeasurementSession::reset() {

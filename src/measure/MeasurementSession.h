@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/IdentificationCache.h"
 #include "base/RegionalFormat.h"
@@ -71,7 +72,7 @@ class MeasurementSession {
   // `identification` is the program's cache: recordings carry it in their
   // header, and playback replaces it with the file's.
   MeasurementSession(JbusMaster& master, DeviceImage& image, IdentificationCache& identification,
-                     int language, RegionalSettings regional);
+                     Language language, RegionalSettings regional);
   MeasurementSession(AppContext& app, RegionalSettings regional);
 
   // Live mode: waits for the first answer, polling at kTimerMs.
@@ -107,8 +108,8 @@ class MeasurementSession {
   // kNavigationTimerMs).
   bool navigate(MeasurementButton button);
 
-  void setLanguage(int language) { language_ = language; }
-  int language() const { return language_; }
+  void setLanguage(Language language) { language_ = language; }
+  Language language() const { return language_; }
 
   bool isOpen() const { return live_ || playback_; }
   bool isLive() const { return live_; }
@@ -151,7 +152,7 @@ class MeasurementSession {
   DeviceImage& image_;
   MeasurementMaps maps_{image_};
   IdentificationCache& identification_;
-  int language_;
+  Language language_;
   RegionalSettings regional_;
 
   bool live_ = false;
@@ -176,6 +177,6 @@ class MeasurementSession {
 
 // "Nbre d'Enregistrements=%d  N° d'Enregistrement=%d" with the record total
 // and the record number (from 1).
-std::string recordCountsText(long long total, long long number, int language);
+std::string recordCountsText(long long total, long long number, Language language);
 
 }  // namespace flowdesk

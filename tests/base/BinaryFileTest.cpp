@@ -144,8 +144,8 @@ TEST(ReadingFiles, OnlyRegularFilesOfAPossibleSize) {
     EXPECT_EQ(r.status, c.whole);
     EXPECT_EQ(bytes.size(), r.ok() ? 4096u : 0u) << "nothing read of a refused file";
     if (!r.ok()) {
-      EXPECT_EQ(r.message(1).rfind(c.english, 0), 0u) << r.message(1);
-      EXPECT_EQ(r.message(0).rfind(c.french, 0), 0u) << r.message(0);
+      EXPECT_EQ(r.message(kEnglish).rfind(c.english, 0), 0u) << r.message(kEnglish);
+      EXPECT_EQ(r.message(kFrench).rfind(c.french, 0), 0u) << r.message(kFrench);
     }
     ReadOnlyFile file;
     EXPECT_EQ(file.open(c.path).status, c.opened);
@@ -157,8 +157,8 @@ TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {
   const std::string path = dir.file("no/such/folder/x.nvd");
   const FileResult r = writeFileAtomic(path, Bytes(20, 0));
   EXPECT_EQ(r.status, FileStatus::CannotCreate);
-  EXPECT_NE(r.message(1).find(path), std::string::npos);
-  EXPECT_NE(r.message(0).find("Impossible de créer"), std::string::npos);
+  EXPECT_NE(r.message(kEnglish).find(path), std::string::npos);
+  EXPECT_NE(r.message(kFrench).find("Impossible de créer"), std::string::npos);
 }
 
 }  // namespace

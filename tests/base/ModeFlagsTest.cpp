@@ -93,14 +93,14 @@ TEST(VersionStrings, KeysNameTheirOwnTexts) {
   // The worded texts follow the language; one without an English form
   // stays as it is.
   const struct {
-    int language;
+    Language language;
     const char* description;
     const char* copyright;
-  } shown[] = {{kFrench, "c", "d"}, {kEnglish, "c-en", "d"}, {7, "c", "d"}};
+  } shown[] = {{kFrench, "c", "d"}, {kEnglish, "c-en", "d"}, {languageOf(7), "c", "d"}};
   for (const auto& c : shown) {
     const VersionStrings in = v.in(c.language);
-    EXPECT_EQ(in.FileDescription, c.description) << c.language;
-    EXPECT_EQ(in.LegalCopyright, c.copyright) << c.language;
+    EXPECT_EQ(in.FileDescription, c.description) << languageIndex(c.language);
+    EXPECT_EQ(in.LegalCopyright, c.copyright) << languageIndex(c.language);
     EXPECT_EQ(in.InternalName, "a");
     EXPECT_EQ(in.FileVersion, "b");
     EXPECT_EQ(in.CompanyName, "e");

@@ -159,14 +159,15 @@ TEST(Texts, NoEnglishWordsInFrench) {
 
 TEST(Texts, AnyLanguageButEnglishReadsFrench) {
   const struct {
-    int language;
+    int language;  // as AppSettings keeps it
     const char* expected;
   } cases[] = {{0, "Fichier Mesure"},
                {1, "Measurement File"},
                {2, "Fichier Mesure"},
                {-1, "Fichier Mesure"},
                {1000000, "Fichier Mesure"}};
-  for (const auto& c : cases) EXPECT_STREQ(kTxtMeasurementFile.text(c.language), c.expected);
+  for (const auto& c : cases)
+    EXPECT_STREQ(kTxtMeasurementFile.text(languageOf(c.language)), c.expected);
 }
 
 TEST(Texts, CaptionResourcesComeInFrenchEnglishPairs) {

@@ -66,11 +66,11 @@ TEST(ValueLists, EveryListHasItsCountAndNoEmptyItem) {
 }
 
 TEST(ValueLists, LoggedQuantitiesAreSevenCharactersWide) {
-  for (int language : {kFrench, kEnglish}) {
+  for (Language language : {kFrench, kEnglish}) {
     for (int i = 0; i < kLoggedQuantityCount; ++i) {
       EXPECT_EQ(utf8Length(listItem(LoggedQuantityList, language, i)),
                 static_cast<std::size_t>(kLoggedQuantityWidth))
-          << language << " " << i;
+          << languageIndex(language) << " " << i;
     }
   }
   const struct {
@@ -90,13 +90,13 @@ TEST(ValueLists, LoggedQuantitiesAreSevenCharactersWide) {
 TEST(ValueLists, ItemInTheCurrentLanguage) {
   const struct {
     const ValueList& list;
-    int language;
+    Language language;
     int index;
     const char* expected;
   } cases[] = {
       {MaterialList, kFrench, 1, "Teflon"},
       {MaterialList, kEnglish, 1, "PTFE"},
-      {MaterialList, 7, 1, "Teflon"},  // an unknown language reads French
+      {MaterialList, languageOf(7), 1, "Teflon"},  // an unknown language reads French
       {FlowUnitList, kEnglish, 5, "m3/d"},
       {FlowUnitList, kFrench, 5, "m3/j"},
       {UnitTypeList, kEnglish, 0, "NONE"},
@@ -107,7 +107,8 @@ TEST(ValueLists, ItemInTheCurrentLanguage) {
       {MaterialList, kEnglish, -1, ""},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(listItem(c.list, c.language, c.index), c.expected) << c.language << " " << c.index;
+    EXPECT_STREQ(listItem(c.list, c.language, c.index), c.expected)
+        << languageIndex(c.language) << " " << c.index;
   }
 }
 
@@ -118,7 +119,7 @@ TEST(ValueLists, FillShowsTheFirstNItemsUpToAnEmptyOne) {
     const char* what;
     const ValueList& list;
     int n;
-    int language;
+    Language language;
     Items expected;
   } cases[] = {
       {"bilingual N 6 in English: elements 6 to 11",
@@ -170,7 +171,7 @@ TEST(ValueLists, ListTextShowsStarsForAnIndexBeyondN) {
     const ValueList& list;
     int n;
     std::int32_t variable;
-    int language;
+    Language language;
     const char* expected;
   } cases[] = {
       {TotalizerModeList, 4, 3, kEnglish, "(-)"},

@@ -79,7 +79,7 @@ TEST(CliOptions, CommonOptionsAnywhere) {
   EXPECT_EQ(o.port, 3);
   EXPECT_EQ(o.baudIndex, 0);
   EXPECT_EQ(o.address, 0);
-  EXPECT_EQ(o.language, 0);
+  EXPECT_TRUE(o.language == kFrench);
   EXPECT_EQ(o.device, "/dev/x");
   EXPECT_EQ(o.replyEnd, static_cast<int>(ReplyEndRule::kLength));
 }

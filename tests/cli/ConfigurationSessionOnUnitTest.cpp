@@ -153,7 +153,7 @@ TEST(ConfigurationSessionOnUnit, ClockAndResetsComeBeforeTheConfiguration) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ConfigurationRig rig;
-    rig.app.settings.Language = kEnglish;
+    rig.app.settings.Language = languageIndex(kEnglish);
     ASSERT_TRUE(rig.session.openUnit().ok);
     rig.session.selectWrite(3);
     rig.session.requests = c.requests;
@@ -230,7 +230,7 @@ TEST(ConfigurationSessionOnUnit, SpecialProbeOfAFileGoesToTheUnitsSlot) {
 
 TEST(ConfigurationSessionOnUnit, AFailureStopsTheUploadWhereItHappened) {
   ConfigurationRig rig;
-  rig.app.settings.Language = kEnglish;
+  rig.app.settings.Language = languageIndex(kEnglish);
   ASSERT_TRUE(rig.session.openUnit().ok);
   rig.image.configuration.filter = 33;
   const Bytes block = rig.configurationBytes();
@@ -290,7 +290,7 @@ TEST(ConfigurationSessionOnUnit, SavedFileReopensAndComparesWithTheUnit) {
   comma.dateSeparator = ".";
   struct Case {
     std::string file;
-    int language;
+    Language language;
     std::string report;
     std::string lines;
   };
@@ -306,7 +306,7 @@ TEST(ConfigurationSessionOnUnit, SavedFileReopensAndComparesWithTheUnit) {
   const ConfigurationRegion shown = rig.image.configuration;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    rig.app.settings.Language = c.language;
+    rig.app.settings.Language = languageIndex(c.language);
     const ComparisonOutcome out = rig.session.compare(dir.file(c.file), dir.path() + "/", comma);
     ASSERT_TRUE(out.ok) << comparisonText(out, kEnglish);
     EXPECT_EQ(out.reportPath, dir.file(c.report));

@@ -82,7 +82,7 @@ TEST(InitialisationSessionOnUnit, WritesInOrderWithThePauseAndStopsAtTheFirstFai
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     testing::MemoryUnitRig rig(c.configs, unlikeDefaults);
-    rig.app.settings.Language = kEnglish;
+    rig.app.settings.Language = languageIndex(kEnglish);
     rig.app.master.identificationDone = true;
     rig.refuse = [&c](const testing::Request& r) {
       return r.function == 16 && r.first == c.refusedFirst;

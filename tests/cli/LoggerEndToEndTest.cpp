@@ -140,7 +140,7 @@ TEST(LoggerEndToEnd, DownloadEndsOnAnEmptyRecordOrAFileFault) {
     EXPECT_EQ(ticks, c.firstTicks);
     EXPECT_EQ(s.recording(), Recording::Off);
     EXPECT_EQ(s.recordsDownloaded(), c.stored);
-    EXPECT_EQ(s.downloadResult().ok(), c.writable) << s.downloadResult().message(1);
+    EXPECT_EQ(s.downloadResult().ok(), c.writable) << s.downloadResult().message(kEnglish);
     if (c.writable) {
       EXPECT_EQ(fileBytes(path).size(), static_cast<std::size_t>(2 + 34 * c.stored));
     }
@@ -151,7 +151,7 @@ TEST(LoggerEndToEnd, ADownloadSaysWhileTheUnitIsSilentAndResumesWithoutGapsOrDou
   TempDir dir;
   LoggerRig rig(LoggerRig::logger(4, 30));
   LoggerViewerSession s(rig.app, {});
-  s.setLanguage(1);
+  s.setLanguage(kEnglish);
   ASSERT_TRUE(s.openUnit());
   tickUntilStopped(s);
   const std::string path = dir.file("a.log");

@@ -26,9 +26,9 @@ struct ConfigUnit : RegisterLine {
   DeviceImage image{};
   AppContext context{clock, image};
 
-  explicit ConfigUnit(std::uint16_t modelWord = 0x0001, int language = kEnglish) {
+  explicit ConfigUnit(std::uint16_t modelWord = 0x0001, Language language = kEnglish) {
     serve(context.master);
-    context.settings.Language = language;
+    context.settings.Language = languageIndex(language);
     registers[0x000A] = modelWord;
   }
   // Block bytes laid into the registers from `first` on, high byte first.

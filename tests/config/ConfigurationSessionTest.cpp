@@ -131,7 +131,8 @@ TEST(ConfigurationSession, UploadWritesInOrderWithThePauseAndStopsAtTheFirstFail
   using enum UploadStep;
   struct Case {
     const char* name;
-    int language, writeNumber;
+    Language language;
+    int writeNumber;
     UploadRequests requests;
     int refusedWrite;                // first register of a write that gets no answer, or -1
     std::vector<int> writes;         // answered, in order

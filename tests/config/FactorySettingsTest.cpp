@@ -22,9 +22,6 @@ namespace {
 using testing::fileBytes;
 using testing::TempDir;
 
-constexpr int kFrench = 0;
-constexpr int kEnglish = 1;
-
 struct Rig {
   TempDir dir;
   DeviceImage image;
@@ -38,7 +35,7 @@ TEST(FactoryComparison, ListsEachDeviationWithTheUnitValueFirst) {
     const char* what;
     std::function<void(Bytes&)> changeFile;
     std::function<void(FactoryRegion&)> changeScreen;
-    int language;
+    Language language;
     RegionalSettings regional;
     std::vector<std::string> lines;  // after the header; empty: no deviation
   } cases[] = {
@@ -65,7 +62,7 @@ TEST(FactoryComparison, ListsEachDeviationWithTheUnitValueFirst) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Rig rig;
-    rig.context.settings.Language = c.language;
+    rig.context.settings.Language = languageIndex(c.language);
     const std::string unitFile = rig.dir.file("unit.rus");
     ASSERT_TRUE(writeFactoryFile(unitFile, defaultFactoryFile()).ok());
     FactoryFile other = defaultFactoryFile();

@@ -50,7 +50,7 @@ TEST(InitialisationSession, WritesTheChosenDefaultsInOrderAndStopsAtTheFirstFail
     std::uint16_t model;
     InitialisationChoice choice;
     int refusedWrite;  // the n-th write (from 0) gets no answer, or -1
-    int language;
+    Language language;
     std::vector<int> writes;  // answered, in order
     std::vector<Step> written;
     std::vector<std::string> texts;  // the progress window's, in order

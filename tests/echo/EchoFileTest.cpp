@@ -89,7 +89,8 @@ TEST(EchoFile, BrokenHeadersAreRefused) {
     const FileResult r = reader.open(dir.file("b.ech"));
     EXPECT_EQ(r.status, c.expected) << r.message();
     if (c.expected == FileStatus::RecordTooSmall) {
-      EXPECT_NE(r.message(1).find(", at least 1024)"), std::string::npos) << r.message(1);
+      EXPECT_NE(r.message(kEnglish).find(", at least 1024)"), std::string::npos)
+          << r.message(kEnglish);
     }
   }
 }

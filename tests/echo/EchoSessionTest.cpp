@@ -98,7 +98,7 @@ struct EchoRig {
     app.settings.Com = 0;
     app.settings.Jbus = 1;
     app.settings.Bauds = 5;
-    app.settings.Language = kEnglish;
+    app.settings.Language = languageIndex(kEnglish);
     session.setLanguage(kEnglish);
   }
   static unit::UnitSettings withKinds(int kinds) {

@@ -245,18 +245,18 @@ TEST(PlotSession, ImageTitleNamesTheFileAndTheDatesShown) {
   RegionalSettings regional;
   PlotSession s;
   s.setData(series({1, 2, 3, 4, 5}, {kStart, kStart + 10, kStart + 20, kStart + 30, kStart + 40}));
-  EXPECT_EQ(plotImageTitle("/data/logs/m.log", s, regional, 1),
+  EXPECT_EQ(plotImageTitle("/data/logs/m.log", s, regional, kEnglish),
             "m.log, 05/03/2024 10:00:00 to 05/03/2024 10:00:40");
-  EXPECT_EQ(plotImageTitle("m.log", s, regional, 0),
+  EXPECT_EQ(plotImageTitle("m.log", s, regional, kFrench),
             "m.log, du 05/03/2024 10:00:00 au 05/03/2024 10:00:40");
   s.zoomTo(kStart + 5, kStart + 25);  // the records in view, not the view's edges
-  EXPECT_EQ(plotImageTitle("m.log", s, regional, 1),
+  EXPECT_EQ(plotImageTitle("m.log", s, regional, kEnglish),
             "m.log, 05/03/2024 10:00:10 to 05/03/2024 10:00:20");
   s.zoomTo(kStart + 12, kStart + 18);  // none in view
-  EXPECT_EQ(plotImageTitle("m.log", s, regional, 1), "m.log");
+  EXPECT_EQ(plotImageTitle("m.log", s, regional, kEnglish), "m.log");
   PlotSession one;
   one.setData(series({7}));
-  EXPECT_EQ(plotImageTitle("m.mes", one, regional, 1), "m.mes, 05/03/2024 10:00:00");
+  EXPECT_EQ(plotImageTitle("m.mes", one, regional, kEnglish), "m.mes, 05/03/2024 10:00:00");
 }
 
 TEST(PlotSession, DateRangeOfTheCommandLine) {

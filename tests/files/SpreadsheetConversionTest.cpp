@@ -34,8 +34,8 @@ struct FakeSource final : ConversionSource {
 
   FileResult open(const std::string&) override { return {}; }
   long long recordTotal() const override { return total; }
-  FileResult titleLine(int language, std::string& line) override {
-    line = PrnLine().field("I.Q.").field(language == 0 ? "Débit" : "Flow").title();
+  FileResult titleLine(Language language, std::string& line) override {
+    line = PrnLine().field("I.Q.").field(language == kFrench ? "Débit" : "Flow").title();
     return {};
   }
   FileResult convert(long long index, ConvertedRecord& out) override {
@@ -65,7 +65,7 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   testing::putFile(out, {'o', 'l', 'd', '\n'});
   FakeSource source;
   source.lastFromFirst = false;  // the logger's rule
-  SpreadsheetConversion conversion(source, dir.file("in"), out, 0);
+  SpreadsheetConversion conversion(source, dir.file("in"), out, kFrench);
   std::string expected = "I.Q.\tDébit\t\n";  // a title keeps its dots
   const char* lastDates[] = {"", "day 1", "day 2"};
   for (int i = 0; i < 3; ++i) {
@@ -87,13 +87,13 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   // would have replaced, and nothing else.
   ManualClock clock;
   source.failAt = 1;
-  SpreadsheetConversion cut(source, dir.file("in"), out, 1);
+  SpreadsheetConversion cut(source, dir.file("in"), out, kEnglish);
   EXPECT_EQ(cut.run(clock).status, FileStatus::ReadFailed);
   EXPECT_EQ(wholeFile(out), expected);
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
   source.failAt = -1;
   {
-    SpreadsheetConversion dropped(source, dir.file("in"), out, 1);
+    SpreadsheetConversion dropped(source, dir.file("in"), out, kEnglish);
     ASSERT_TRUE(dropped.step().ok());
     ASSERT_FALSE(twinOf(dir).empty());
   }
@@ -105,13 +105,13 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   testing::putFile(stale, {'1', '\t'});
   const timespec hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, stale.c_str(), hourAgo, 0), 0);
-  SpreadsheetConversion again(source, dir.file("in"), out, 1);
+  SpreadsheetConversion again(source, dir.file("in"), out, kEnglish);
   ASSERT_TRUE(again.run(clock).ok());
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
 
   // The source itself as the output is refused before anything is written.
   testing::putFile(dir.file("in.mes"), {1});
-  SpreadsheetConversion over(source, dir.file("in.mes"), dir.file("./in.mes"), 1);
+  SpreadsheetConversion over(source, dir.file("in.mes"), dir.file("./in.mes"), kEnglish);
   EXPECT_EQ(over.run(clock).status, FileStatus::CannotCreate);
   EXPECT_EQ(testing::fileBytes(dir.file("in.mes")), Bytes{1});
 }
@@ -123,7 +123,7 @@ TEST(SpreadsheetConversion, ProgressAtMostThirtyTimesASecondAndAtTheEnd) {
     FakeSource source;
     source.total = records;
     source.clock = &clock;
-    SpreadsheetConversion conversion(source, dir.file("in"), dir.file("out.prn"), 1);
+    SpreadsheetConversion conversion(source, dir.file("in"), dir.file("out.prn"), kEnglish);
     std::vector<long long> calls;
     ASSERT_TRUE(
         conversion.run(clock, [&](const ConversionCounters& n) { calls.push_back(n.converted); })

@@ -374,7 +374,7 @@ TEST(ConnectionSession, SavedCombinationFirstLeavesAFailedScansReportAlone) {
     EXPECT_EQ(b.context.settings.Bauds, bauds);
     // the terminals and folders differ from bench to bench; the rest must not
     std::array<std::string, 2> texts;
-    for (int language : {kFrench, kEnglish}) {
+    for (Language language : {kFrench, kEnglish}) {
       std::string text = connectionReportText(outcome, language);
       for (const std::string& varies :
            {b.ptys[0].path(), b.ptys[1].path(), b.ptys[2].path(), b.dev.path()}) {
@@ -465,7 +465,7 @@ TEST(CommunicationFailure, SaysWhyTheUnitIsNotThere) {
     }
     EXPECT_EQ(master.readRegisters(0x2202, 1), -1);
 
-    for (int language : {kFrench, kEnglish}) {
+    for (Language language : {kFrench, kEnglish}) {
       const std::string reason = exchangeFailureText(master, language);
       EXPECT_TRUE(reason.starts_with(c.reason[static_cast<std::size_t>(language)])) << reason;
       // the advice stays on the connection page: one line here
@@ -562,7 +562,7 @@ TEST(ConnectionReport, EveryOutcomeInBothLanguages) {
 
   const struct {
     const ConnectionOutcome* outcome;
-    int language;
+    Language language;
     const char* text;
   } cases[] = {
       {&found, kFrench, "La détection à reussi"},

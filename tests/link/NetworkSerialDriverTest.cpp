@@ -303,7 +303,8 @@ TEST(NetworkDriver, TransactionsThroughADeviceServer) {
     FakeServer server(rfc2217);
     NetRig rig(server.path());
     for (int i = 0; i < 3; ++i) {
-      ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0) << replyFaultText(rig.master.reply(), 1);
+      ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0)
+          << replyFaultText(rig.master.reply(), kEnglish);
       EXPECT_EQ(rig.master.replyData()[0], 0xFF);
       EXPECT_EQ(rig.master.replyData()[1], 0x07);
     }

@@ -21,7 +21,7 @@ struct LoggerUnit : testing::RegisterLine {
   AppContext context{clock, image};
   LoggerUnit(int type = 1, std::uint16_t size = 1000, int period = 4) {
     serve(context.master);
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     registers[0x000A] = 0x0001;
     registers[0x0010] = size;
     registers[0x3100] = static_cast<std::uint16_t>(period << 8 | 12);  // period, point 12
@@ -34,7 +34,8 @@ TEST(LoggerConfigurationSession, RangeInDaysAndRegionalTime) {
   twelveHour.clock24 = false;
   struct Case {
     std::uint32_t capacity;
-    int type, period, language;
+    int type, period;
+    Language language;
     RegionalSettings regional;
     std::uint64_t seconds;
     std::string text;

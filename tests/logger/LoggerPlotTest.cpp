@@ -68,7 +68,7 @@ TEST(LoggerPlot, SeriesOfEveryNumericParameter) {
   writeLog(path,
            {empty, record(0, 1.5f, 0.25f, 1000), empty, record(10, 2.5f, 0.5f, 2000), changed});
   const struct {
-    int language;
+    Language language;
     std::vector<std::string> names;
     std::vector<std::string> units;
   } cases[] = {

@@ -90,7 +90,7 @@ TEST(LoggerRecord, DecodesEveryFieldOfTheLayout) {
 
 TEST(LoggerRecord, TextsInBothLanguages) {
   RegionalSettings regional;  // day first, "/", ":", 24 h
-  LoggerRecordTexts fr = loggerRecordTexts(decodeLoggerRecord(sampleRecord()), 0, regional);
+  LoggerRecordTexts fr = loggerRecordTexts(decodeLoggerRecord(sampleRecord()), kFrench, regional);
   EXPECT_EQ(fr.date, "05/03/2004");
   EXPECT_EQ(fr.time, "14:07:09");
   EXPECT_EQ(fr.flow, "  12.50");  // adaptive: two decimals below 99.99, "%7.*f"
@@ -112,7 +112,7 @@ TEST(LoggerRecord, TextsInBothLanguages) {
   Bytes bytes = sampleRecord();
   bytes[1] = (5 << 4) | 12;  // not marked, m3/j | m3/d
   bytes[13] = 0x40 | 5;      // a code of kind 01: nothing to show
-  LoggerRecordTexts en = loggerRecordTexts(decodeLoggerRecord(bytes), 1, regional);
+  LoggerRecordTexts en = loggerRecordTexts(decodeLoggerRecord(bytes), kEnglish, regional);
   EXPECT_EQ(en.mark, "");
   EXPECT_EQ(en.flowUnit, "m3/d");
   EXPECT_EQ(en.slots[0].name, "Q Aver ");
@@ -121,7 +121,7 @@ TEST(LoggerRecord, TextsInBothLanguages) {
 
   bytes[1] = 6 << 4;  // no such flow unit
   bytes[19] = 63;     // no such quantity
-  LoggerRecordTexts odd = loggerRecordTexts(decodeLoggerRecord(bytes), 1, regional);
+  LoggerRecordTexts odd = loggerRecordTexts(decodeLoggerRecord(bytes), kEnglish, regional);
   EXPECT_EQ(odd.flowUnit, "*****");
   EXPECT_EQ(odd.slots[1].name, "*****");
 }

@@ -73,7 +73,7 @@ TEST(LoggerViewerSession, FilePagesAndNavigation) {
   JbusMaster master;
   for (const Case& c : cases) {
     TempDir dir;
-    LoggerViewerSession s(master, 1, {});
+    LoggerViewerSession s(master, kEnglish, {});
     ASSERT_TRUE(s.openFile(loggerFile(dir, c.records)).ok());
     EXPECT_EQ(s.screen().totalValue, std::to_string(c.records));
     EXPECT_EQ(s.timerMs(), LoggerViewerSession::kTimerStopped) << "file mode has no timer";
@@ -99,16 +99,16 @@ TEST(LoggerViewerSession, FilePagesAndNavigation) {
 TEST(LoggerViewerSession, GridColumnsAndCells) {
   struct Case {
     std::size_t size;
-    int language;
+    Language language;
     std::vector<std::string> titles;
     std::string slotCell;
   } cases[] = {
       {31,
-       0,
+       kFrench,
        {"N°", "Date Heure", "      Débit", "ENR. 2", "ENR. 3", "ENR. 4", "Point", "M"},
        "T1(°C)  =   25.00 (090%)"},
       {62,
-       1,
+       kEnglish,
        {"N°", "Date Time", "      Flow", "REC. 2", "REC. 3", "REC. 4", "REC. 5", "REC. 6", "REC. 7",
         "REC. 8", "REC. 9", "Point", "M"},
        "T1(°C)  =   25.00 (090%)"},

@@ -20,7 +20,7 @@ struct LoggerUnit : testing::RegisterLine {
   AppContext context{clock, image};
   LoggerUnit() {
     serve(context.master);
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     registers[0x000A] = 0x0001;  // a logger is fitted
     registers[0x0010] = 1000;
   }

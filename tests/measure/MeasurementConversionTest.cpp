@@ -62,7 +62,7 @@ TEST(MeasurementConversion, TitleAndRecordLinesForTwoChords) {
   TempDir dir;
   const std::string in = measurementFile(dir, std::vector<int>(10, 2));
   struct Case {
-    int language;
+    Language language;
     RegionalSettings regional;
     std::string title, first, last;
   } cases[] = {
@@ -87,7 +87,7 @@ TEST(MeasurementConversion, TitleAndRecordLinesForTwoChords) {
        "181,5\t-2,3\t44\t1,500\t1480,4\t\n"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.language);
+    SCOPED_TRACE(languageIndex(c.language));
     MeasurementConversionSource source(c.regional);
     SpreadsheetConversion conversion(source, in, dir.file("out.prn"), c.language);
     ManualClock clock;

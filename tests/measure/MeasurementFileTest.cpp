@@ -162,8 +162,9 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
       EXPECT_NE(r.message().find(dir.file("b.mes")), std::string::npos) << r.message();
     }
     if (r.status == FileStatus::HeaderTooSmall) {
-      EXPECT_NE(r.message(1).find("Header length too small"), std::string::npos) << r.message(1);
-      EXPECT_NE(r.message(0).find(", minimum 308)"), std::string::npos) << r.message(0);
+      EXPECT_NE(r.message(kEnglish).find("Header length too small"), std::string::npos)
+          << r.message(kEnglish);
+      EXPECT_NE(r.message(kFrench).find(", minimum 308)"), std::string::npos) << r.message(kFrench);
     }
     if (r.ok()) {
       EXPECT_EQ(reader.info().recordCount, 0);

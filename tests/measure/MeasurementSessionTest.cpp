@@ -59,7 +59,7 @@ struct HandUnit {
                       9600, 5);
     };
   }
-  MeasurementSession session(int language = kEnglish, RegionalSettings regional = {}) {
+  MeasurementSession session(Language language = kEnglish, RegionalSettings regional = {}) {
     return MeasurementSession(master, image, identification, language, std::move(regional));
   }
   // A live session after its first good poll.
@@ -222,7 +222,7 @@ TEST(MeasurementSession, FaultLinesInBothLanguages) {
   struct Case {
     int chords;
     unsigned status;
-    int language;
+    Language language;
     Lines lines;
   } cases[] = {
       {4, 0, kFrench, {"", "", "Pas de Défaut", "", ""}},

@@ -61,7 +61,7 @@ class FakeUserInterface : public UserInterface {
     files.pop_front();
     return chosen;
   }
-  std::unique_ptr<ProgressDisplay> progress(QWidget*, int) override {
+  std::unique_ptr<ProgressDisplay> progress(QWidget*, Language) override {
     ++progressShown;
     return std::make_unique<Steps>(progressSteps);
   }

@@ -7,7 +7,7 @@
 
 namespace flowdesk {
 
-AboutDialog::AboutDialog(const VersionStrings& versions, int language, QWidget* parent)
+AboutDialog::AboutDialog(const VersionStrings& versions, Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
   ui_->setupUi(this);
   setWindowTitle(QString::fromUtf8(kTxtAboutTitle.text(language)) +

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "base/BilingualText.h"
 #include "base/VersionStrings.h"
 
 namespace Ui {
@@ -18,7 +19,7 @@ namespace flowdesk {
 class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  AboutDialog(const VersionStrings& versions, int language, QWidget* parent = nullptr);
+  AboutDialog(const VersionStrings& versions, Language language, QWidget* parent = nullptr);
   ~AboutDialog() override;
 
  private:

@@ -47,7 +47,7 @@ const MenuTitle kMenus[] = {
 
 class MenuBuilder {
  public:
-  MenuBuilder(const std::vector<MenuEntry>& entries, const ModeFlags& flags, int language,
+  MenuBuilder(const std::vector<MenuEntry>& entries, const ModeFlags& flags, Language language,
               const CommandAvailable& available, const CommandChecked& checked)
       : entries_(entries),
         flags_(flags),
@@ -98,7 +98,7 @@ class MenuBuilder {
  private:
   const std::vector<MenuEntry>& entries_;
   const ModeFlags& flags_;
-  int language_;
+  Language language_;
   const CommandAvailable& available_;
   const CommandChecked& checked_;
 };
@@ -106,7 +106,7 @@ class MenuBuilder {
 }  // namespace
 
 std::vector<MenuNode> buildMainMenu(const std::vector<MenuEntry>& entries, const ModeFlags& flags,
-                                    int language, const CommandAvailable& available,
+                                    Language language, const CommandAvailable& available,
                                     const CommandChecked& checked) {
   return MenuBuilder(entries, flags, language, available, checked).contents(std::nullopt);
 }

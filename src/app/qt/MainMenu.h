@@ -59,7 +59,7 @@ using CommandChecked = std::function<bool(int command)>;
 // fixed place, in each the entries the mode flags switch on, by rank. The
 // entries a switch adds are set off by a separator from those above them.
 std::vector<MenuNode> buildMainMenu(const std::vector<MenuEntry>& entries, const ModeFlags& flags,
-                                    int language, const CommandAvailable& available,
+                                    Language language, const CommandAvailable& available,
                                     const CommandChecked& checked = {});
 
 // Replaces the contents of a menu bar with the menu; each command's action

@@ -81,15 +81,15 @@ bool MainWindow::commandAvailable(int command) const {
 
 void MainWindow::rebuildMenu() {
   // Qt's own texts (question boxes, file dialogs) follow the language too.
-  if (qtLanguage_ != context_.settings.Language) {
-    qtLanguage_ = context_.settings.Language;
-    installQtTranslations(qtLanguage_);
+  if (qtLanguage_ != context_.settings.language()) {
+    qtLanguage_ = context_.settings.language();
+    installQtTranslations(*qtLanguage_);
   }
   std::vector<MenuEntry> entries(std::begin(kOwnEntries), std::end(kOwnEntries));
   for (const ScreenRow& row : screens_) entries.push_back(row.menuEntry());
   fillMenuBar(*menuBar_,
               buildMainMenu(
-                  entries, context_.modeFlags, context_.settings.Language,
+                  entries, context_.modeFlags, context_.settings.language(),
                   [this](int command) { return commandAvailable(command); },
                   [this](int command) {
                     return command == kCmdOpenAsPlot && context_.settings.OpenFilesAsPlot;
@@ -140,7 +140,7 @@ void MainWindow::runCommand(int command) {
 
 void MainWindow::runScreen(const ScreenRow& row) {
   if (row.flags & kConfirmStop) {
-    StopMeasurementDialog confirm(context_.settings.Language, this);
+    StopMeasurementDialog confirm(context_.settings.language(), this);
     if (userInterface().runDialog(confirm) != QDialog::Accepted) return;
   }
   row.open(context_, ScreenSource::unit(), this);
@@ -153,7 +153,7 @@ void MainWindow::openFile() {
   request.mode = FileDialogRequest::Mode::Open;
   request.folder = QString::fromStdString(s.LastPathName);
   for (const std::string& f : qtFilters(
-           openFilterText(s.Language, context_.modeFlags.factory, context_.modeFlags.maker))) {
+           openFilterText(s.language(), context_.modeFlags.factory, context_.modeFlags.maker))) {
     request.filters << QString::fromStdString(f);
   }
   const QString chosen = userInterface().chooseFile(this, request);
@@ -183,13 +183,13 @@ void MainWindow::openFileIn(FileKind kind, const std::string& path) {
 void MainWindow::newFile(const ScreenRow& row) {
   if (!row.kind) return;
   AppSettings& s = context_.settings;
-  const std::string path =
-      nextFreeName(s.LastPathName, kTxtNewFileBase, s.Language, fileKindInfo(*row.kind).extension);
+  const std::string path = nextFreeName(s.LastPathName, kTxtNewFileBase, s.language(),
+                                        fileKindInfo(*row.kind).extension);
   const FileResult written = row.writeDefault(*row.kind, path, s);
   if (!written.ok()) {
     // A screen opened on a file that is not there would only fail again.
     userInterface().message(this, UserInterface::Icon::Critical, windowTitle(),
-                            QString::fromStdString(written.message(s.Language)));
+                            QString::fromStdString(written.message(s.language())));
     return;
   }
   if (row.flags & kOpenNewFile) openFileIn(*row.kind, path);
@@ -206,7 +206,7 @@ void MainWindow::showConnectionPage() {
 }
 
 void MainWindow::showAbout() {
-  AboutDialog about(context_.versions, context_.settings.Language, this);
+  AboutDialog about(context_.versions, context_.settings.language(), this);
   userInterface().runDialog(about);
 }
 

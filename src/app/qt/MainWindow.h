@@ -2,6 +2,7 @@
 #pragma once
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 #include "app/qt/Screens.h"
 
@@ -55,7 +56,7 @@ class MainWindow : public QDialog {
   std::unique_ptr<Ui::MainWindow> ui_;
   QMenuBar* menuBar_ = nullptr;
   int unitPicture_ = 0;
-  int qtLanguage_ = -1;  // the language Qt's own texts are in
+  std::optional<Language> qtLanguage_;  // the language Qt's own texts are in
 };
 
 }  // namespace flowdesk

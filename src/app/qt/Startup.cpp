@@ -66,7 +66,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
 
   QtSettingsStore store(QString::fromStdString(applicationName));
   loadSettings(store, context.settings);
-  installQtTranslations(context.settings.Language);
+  installQtTranslations(context.settings.language());
 
   // The virtual unit lives as long as the main window; its terminal is
   // Com1's device for this run only, so the operator's saved mapping stays.
@@ -82,7 +82,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
     // Split as a shell splits, so "--faults-shown 'flow,chords'" works.
     unitArguments << QProcess::splitCommand(QString::fromStdString(unitArgsValue(arguments)));
     const QString program = VirtualUnitProcess::findProgram(QString::fromStdString(programDir));
-    unit->setLanguage(context.settings.Language);
+    unit->setLanguage(context.settings.language());
     if (unit->start(program, unitArguments)) {
       context.moveVirtualUnit(unit->devicePath().toStdString());
       std::fprintf(stderr, "flowdesk: virtual unit on %s (Com1)\n", qPrintable(unit->devicePath()));
@@ -112,7 +112,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
   });
 
   PrintEnvironment print;
-  print.language = [&context] { return context.settings.Language; };
+  print.language = [&context] { return context.settings.language(); };
   print.internalName = context.versions.InternalName;
   print.regional = systemRegionalSettings();
   setPrintEnvironment(print);

@@ -6,7 +6,7 @@
 
 namespace flowdesk {
 
-StopMeasurementDialog::StopMeasurementDialog(int language, QWidget* parent)
+StopMeasurementDialog::StopMeasurementDialog(Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::StopMeasurementDialog>()) {
   ui_->setupUi(this);
   const auto tr = [language](const BilingualText& t) {

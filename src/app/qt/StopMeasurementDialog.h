@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "base/BilingualText.h"
+
 namespace Ui {
 class StopMeasurementDialog;
 }
@@ -16,7 +18,7 @@ namespace flowdesk {
 class StopMeasurementDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit StopMeasurementDialog(int language, QWidget* parent = nullptr);
+  explicit StopMeasurementDialog(Language language, QWidget* parent = nullptr);
   ~StopMeasurementDialog() override;
 
  private:

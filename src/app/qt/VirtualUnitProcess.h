@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/BilingualText.h"
+
 namespace flowdesk {
 
 // The virtual unit run as a child of the GUI (flowdesk --virtual-unit): it
@@ -32,7 +34,7 @@ class VirtualUnitProcess : public QObject {
   // nothing in time (the child is then ended).
   bool start(const QString& program, const QStringList& arguments, int timeoutMs = 5000);
   // The language of errorText(): 0 French, 1 English.
-  void setLanguage(int language) { language_ = language; }
+  void setLanguage(Language language) { language_ = language; }
   QString devicePath() const { return devicePath_; }
   QString errorText() const { return error_; }
   bool running() const { return process_.state() != QProcess::NotRunning; }
@@ -59,7 +61,7 @@ class VirtualUnitProcess : public QObject {
   QStringList arguments_;
   QString devicePath_;
   QString error_;
-  int language_ = 0;
+  Language language_ = kFrench;
   int restarts_ = 0;
   bool stopping_ = false;
 };

@@ -22,7 +22,7 @@ namespace flowdesk {
 namespace {
 
 // A full pool is the screen's own fault, shown as a critical box over it.
-void poolFull(QWidget& window, const BilingualText& text, int language) {
+void poolFull(QWidget& window, const BilingualText& text, Language language) {
   userInterface().message(&window, UserInterface::Icon::Critical, QString(),
                           QString::fromUtf8(text.text(language)));
 }
@@ -118,7 +118,7 @@ QString controlText(const QWidget* c) {
   return QString();
 }
 
-void setLabels(QWidget& window, std::span<const LabelBinding> rows, int language) {
+void setLabels(QWidget& window, std::span<const LabelBinding> rows, Language language) {
   for (const LabelBinding& row : rows) {
     if (QWidget* c = control(window, row.control)) {
       setControlText(c, QString::fromUtf8(row.text.text(language)));
@@ -187,7 +187,7 @@ void readWholeNumbers(QWidget& window, std::span<const FieldBinding> rows) {
   showWholeNumbers(window, rows);
 }
 
-void fillLists(QWidget& window, std::span<const ComboBinding> rows, int language,
+void fillLists(QWidget& window, std::span<const ComboBinding> rows, Language language,
                BindingPool* pool) {
   BindingPool& used = pool != nullptr ? *pool : windowBindings(window).combos;
   for (const ComboBinding& row : rows) {
@@ -227,7 +227,7 @@ void readLists(QWidget& window, std::span<const ComboBinding> rows) {
   }
 }
 
-void showListTexts(QWidget& window, std::span<const ComboBinding> rows, int language) {
+void showListTexts(QWidget& window, std::span<const ComboBinding> rows, Language language) {
   for (const ComboBinding& row : rows) {
     QWidget* c = control(window, row.control);
     if (c == nullptr || row.variable == nullptr || row.list == nullptr) continue;
@@ -235,7 +235,7 @@ void showListTexts(QWidget& window, std::span<const ComboBinding> rows, int lang
   }
 }
 
-void setChecks(QWidget& window, std::span<const CheckBinding> rows, int language,
+void setChecks(QWidget& window, std::span<const CheckBinding> rows, Language language,
                BindingPool* pool) {
   BindingPool& used = pool != nullptr ? *pool : windowBindings(window).buttons;
   for (const CheckBinding& row : rows) {

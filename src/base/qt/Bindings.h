@@ -108,7 +108,7 @@ class BindingPool {
 void setControlText(QWidget* control, const QString& text);
 QString controlText(const QWidget* control);
 
-void setLabels(QWidget& window, std::span<const LabelBinding> rows, int language);
+void setLabels(QWidget& window, std::span<const LabelBinding> rows, Language language);
 
 void showTexts(QWidget& window, std::span<const TextBinding> rows);
 // Cuts each text to its maximum length, stores it, shows the texts again.
@@ -130,18 +130,18 @@ void readWholeNumbers(QWidget& window, std::span<const FieldBinding> rows);
 // empty item), resets a variable outside the list to 0 and selects it. With
 // no pool the window's own limited pool is used; when it is full, an error
 // box "Taille ComboBox Trop faible" is shown and filling stops.
-void fillLists(QWidget& window, std::span<const ComboBinding> rows, int language,
+void fillLists(QWidget& window, std::span<const ComboBinding> rows, Language language,
                BindingPool* pool = nullptr);
 void selectLists(QWidget& window, std::span<const ComboBinding> rows);
 // Stores each list's selected index. A list with nothing selected leaves
 // its variable as it is rather than storing -1.
 void readLists(QWidget& window, std::span<const ComboBinding> rows);
 // Shows, in plain text controls, the item each variable selects, or "*****".
-void showListTexts(QWidget& window, std::span<const ComboBinding> rows, int language);
+void showListTexts(QWidget& window, std::span<const ComboBinding> rows, Language language);
 
 // Sets each check box's label in the language and its state from the
 // variable. Through a full pool: the error box "Taille Button Trop faible".
-void setChecks(QWidget& window, std::span<const CheckBinding> rows, int language,
+void setChecks(QWidget& window, std::span<const CheckBinding> rows, Language language,
                BindingPool* pool = nullptr);
 void readChecks(QWidget& window, std::span<const CheckBinding> rows);
 void selectChecks(QWidget& window, std::span<const CheckBinding> rows);

@@ -15,7 +15,7 @@ namespace {
 constexpr BilingualText kTxtReplaceFile{"Le fichier %1 existe déjà.\nVoulez-vous le remplacer ?",
                                         "The file %1 already exists.\nDo you want to replace it?"};
 
-bool replaceAnyway(QWidget* parent, const std::string& path, int language) {
+bool replaceAnyway(QWidget* parent, const std::string& path, Language language) {
   const QString text =
       QString::fromUtf8(kTxtReplaceFile.text(language)).arg(QString::fromStdString(path));
   return userInterface().question(parent, QString(), text);
@@ -23,7 +23,7 @@ bool replaceAnyway(QWidget* parent, const std::string& path, int language) {
 
 FileDialogRequest requestFor(FileDialogRequest::Mode mode, const std::string& lastPath,
                              const BilingualText& description, std::string_view extension,
-                             int language) {
+                             Language language) {
   FileDialogRequest request;
   request.mode = mode;
   request.folder = QString::fromStdString(lastPath);
@@ -46,7 +46,7 @@ ForcedSavePath forcedSavePath(const std::string& chosen, std::string_view extens
 
 std::optional<std::string> askSaveFile(QWidget* parent, std::string& lastPath,
                                        const BilingualText& description, std::string_view extension,
-                                       int language) {
+                                       Language language) {
   const QString chosen = userInterface().chooseFile(
       parent,
       requestFor(FileDialogRequest::Mode::Save, lastPath, description, extension, language));
@@ -59,7 +59,7 @@ std::optional<std::string> askSaveFile(QWidget* parent, std::string& lastPath,
 
 std::optional<std::string> askOpenFile(QWidget* parent, std::string& lastPath,
                                        const BilingualText& description, std::string_view extension,
-                                       int language) {
+                                       Language language) {
   const QString chosen = userInterface().chooseFile(
       parent,
       requestFor(FileDialogRequest::Mode::Open, lastPath, description, extension, language));

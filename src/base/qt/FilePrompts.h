@@ -23,12 +23,12 @@ namespace flowdesk {
 // which is handed back; on cancel nothing changes.
 std::optional<std::string> askSaveFile(QWidget* parent, std::string& lastPathName,
                                        const BilingualText& description, std::string_view extension,
-                                       int language);
+                                       Language language);
 // Open prompt: the same with an Open dialog on existing files; the path
 // handed back also ends in the extension.
 std::optional<std::string> askOpenFile(QWidget* parent, std::string& lastPathName,
                                        const BilingualText& description, std::string_view extension,
-                                       int language);
+                                       Language language);
 
 // The path as the save prompt keeps it, and whether a file of that final
 // name exists though the operator typed another name (the case the replace

@@ -65,7 +65,7 @@ QKeySequence pictureShortcut(PictureRole role, ShortcutContext context) {
   return combined == 0 ? QKeySequence() : QKeySequence(QKeyCombination::fromCombined(combined));
 }
 
-QString pictureToolTip(PictureRole role, ShortcutContext context, int language) {
+QString pictureToolTip(PictureRole role, ShortcutContext context, Language language) {
   const QString action = QString::fromUtf8(pictureRole(role).action->text(language));
   const QKeySequence shortcut = pictureShortcut(role, context);
   if (shortcut.isEmpty()) return action;
@@ -94,7 +94,7 @@ PictureButton::PictureButton(PictureRole role, ShortcutContext context, QWidget*
   setShortcut(pictureShortcut(role, context));
 }
 
-void PictureButton::setRole(PictureRole role, ShortcutContext context, int language,
+void PictureButton::setRole(PictureRole role, ShortcutContext context, Language language,
                             bool withShortcut) {
   if (withShortcut) setShortcut(pictureShortcut(role, context));
   setToolTip(pictureToolTip(role, context, language));

@@ -62,7 +62,7 @@ QKeySequence pictureShortcut(PictureRole role, ShortcutContext context);
 
 // What the button's tooltip says: its action in the language, then its
 // shortcut in that context in brackets when it has one ("Print (Ctrl+P)").
-QString pictureToolTip(PictureRole role, ShortcutContext context, int language);
+QString pictureToolTip(PictureRole role, ShortcutContext context, Language language);
 
 // A push button drawn from three pictures named after its caption with the
 // suffix U (up), D (down) and F (focused): PRINTU, PRINTD, PRINTF. The
@@ -78,7 +78,8 @@ class PictureButton : public QPushButton {
 
   // The role's tooltip in the language and, unless `withShortcut` is false
   // (the keys are another widget's), its shortcut.
-  void setRole(PictureRole role, ShortcutContext context, int language, bool withShortcut = true);
+  void setRole(PictureRole role, ShortcutContext context, Language language,
+               bool withShortcut = true);
 
   // The state whose picture is drawn now: 'U', 'D' or 'F'.
   char pictureState() const;

@@ -46,7 +46,7 @@ QPoint progressPlacement(const QRect& opener, const QSize& window, const QRect& 
   return inside(corner).topLeft();
 }
 
-ProgressWindow::ProgressWindow(int language, QWidget* parent)
+ProgressWindow::ProgressWindow(Language language, QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui_(std::make_unique<Ui::ProgressWindow>()) {

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "base/BilingualText.h"
+
 namespace Ui {
 class ProgressWindow;
 }
@@ -25,7 +27,7 @@ QPoint progressPlacement(const QRect& opener, const QSize& window, const QRect& 
 class ProgressWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit ProgressWindow(int language, QWidget* parent = nullptr);
+  explicit ProgressWindow(Language language, QWidget* parent = nullptr);
   ~ProgressWindow() override;
 
   // Writes the step and draws it at once: the caller is usually busy and

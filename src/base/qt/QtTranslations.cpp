@@ -26,7 +26,7 @@ QString qtTranslationsFolder() {
   return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
-bool installQtTranslations(int language) {
+bool installQtTranslations(Language language) {
   for (const std::unique_ptr<QTranslator>& t : installed()) {
     QCoreApplication::removeTranslator(t.get());
   }

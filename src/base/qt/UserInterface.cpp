@@ -51,7 +51,7 @@ QString chooseFileWithDialog(QWidget* parent, const FileDialogRequest& request) 
 
 class WindowProgress : public ProgressDisplay {
  public:
-  WindowProgress(QWidget* parent, int language) : window_(language, parent) {}
+  WindowProgress(QWidget* parent, Language language) : window_(language, parent) {}
   void setInfo(const QString& text) override { window_.setInfo(text); }
 
  private:
@@ -86,7 +86,7 @@ class WindowsInterface : public UserInterface {
   QString chooseFile(QWidget* parent, const FileDialogRequest& request) override {
     return chooseFileWithDialog(parent, request);
   }
-  std::unique_ptr<ProgressDisplay> progress(QWidget* parent, int language) override {
+  std::unique_ptr<ProgressDisplay> progress(QWidget* parent, Language language) override {
     return std::make_unique<WindowProgress>(parent, language);
   }
   int runDialog(QDialog& dialog) override { return dialog.exec(); }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "base/BilingualText.h"
+
 class QDialog;
 class QWidget;
 
@@ -45,7 +47,7 @@ class UserInterface {
   virtual bool question(QWidget* parent, const QString& caption, const QString& text) = 0;
   // The chosen full path, or an empty text when the operator cancelled.
   virtual QString chooseFile(QWidget* parent, const FileDialogRequest& request) = 0;
-  virtual std::unique_ptr<ProgressDisplay> progress(QWidget* parent, int language) = 0;
+  virtual std::unique_ptr<ProgressDisplay> progress(QWidget* parent, Language language) = 0;
   // Runs another dialog modally (a screen, a confirmation, About) and returns
   // its result (QDialog::Accepted or Rejected).
   virtual int runDialog(QDialog& dialog) = 0;

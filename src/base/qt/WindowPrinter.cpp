@@ -63,7 +63,7 @@ std::unique_ptr<PrintTarget>& pendingJob() {
 
 void showError(QWidget* window, const BilingualText& text) {
   const auto& env = printEnvironment();
-  const QString message = QString::fromUtf8(text.text(env.language ? env.language() : 0));
+  const QString message = QString::fromUtf8(text.text(env.language ? env.language() : kFrench));
   if (env.showError) {
     env.showError(window, message);
   } else {
@@ -108,7 +108,7 @@ void setPrintEnvironment(PrintEnvironment environment) {
   printEnvironment() = std::move(environment);
 }
 
-QString printOutcomeNote(PrintOutcome outcome, int language) {
+QString printOutcomeNote(PrintOutcome outcome, Language language) {
   switch (outcome) {
     case PrintOutcome::Printed:
       return QString();
@@ -161,7 +161,7 @@ PrintOutcome printWindow(QWidget* window, const QString& documentName, int print
   }
 
   std::optional<ProgressWindow> progress;
-  if (env.showProgress) progress.emplace(env.language ? env.language() : 0, window);
+  if (env.showProgress) progress.emplace(env.language ? env.language() : kFrench, window);
 
   const bool alone = which == PrintPart::Second && !continuing;
   if (!continuing) {

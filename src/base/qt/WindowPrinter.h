@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/PrintGeometry.h"
 #include "base/RegionalFormat.h"
 
@@ -40,9 +41,9 @@ std::unique_ptr<PrintTarget> openDefaultPrinter();
 
 // What printing needs from the rest of the program, set once at start-up.
 struct PrintEnvironment {
-  std::function<int()> language = [] { return 0; };  // for the progress window
-  std::string internalName;                          // printed above the picture
-  RegionalSettings regional;                         // the date and time line
+  std::function<Language()> language = [] { return kFrench; };  // for the progress window
+  std::string internalName;                                     // printed above the picture
+  RegionalSettings regional;                                    // the date and time line
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
   PrintTargetSource openPrinter = openDefaultPrinter;
   // The "Printer error" and "StretchBlt Failed" boxes; a message box by default.
@@ -60,7 +61,7 @@ enum class PrintOutcome {
 
 // The note a screen writes on its status line after a print request; empty
 // when the picture was printed.
-QString printOutcomeNote(PrintOutcome outcome, int language);
+QString printOutcomeNote(PrintOutcome outcome, Language language);
 
 // Prints the window's client area as displayed: enlarged to the printer's
 // resolution (at most 300 dpi), framed, with the program's name and, when

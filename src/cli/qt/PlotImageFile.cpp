@@ -42,7 +42,7 @@ void ensureApplication() {
 }  // namespace
 
 FileResult writePlotImageFile(const std::string& path, const PlotSession& session,
-                              const std::string& title, int language,
+                              const std::string& title, Language language,
                               const RegionalSettings& regional) {
   ensureApplication();
   return writePlotImage(session, language, regional, path, kImageSize,

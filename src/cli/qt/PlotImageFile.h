@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 #include "files/PlotSession.h"
@@ -13,7 +14,7 @@ namespace flowdesk {
 // QApplication: the first call makes one on the offscreen platform, so the
 // command works without a display.
 FileResult writePlotImageFile(const std::string& path, const PlotSession& session,
-                              const std::string& title, int language,
+                              const std::string& title, Language language,
                               const RegionalSettings& regional);
 
 }  // namespace flowdesk

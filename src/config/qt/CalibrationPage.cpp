@@ -63,7 +63,7 @@ void CalibrationPage::bindRows(QLabel* caption, const char* printJob, int printP
   bound_ = true;
   printJob_ = printJob;
   printPart_ = printPart;
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   setLabels(*this, rows_.labels, language);
   fillLists(*this, rows_.combos, language);
   caption->setText(QString::fromStdString(session_.fromFile() ? session_.filePath() : ""));
@@ -98,7 +98,7 @@ void CalibrationPage::listChosen() {
 }
 
 void CalibrationPage::printPage() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   const PrintOutcome outcome = printWindow(this, QString::fromLatin1(printJob_), 1, 1, printPart_);
   const bool ok = outcome == PrintOutcome::Printed;
   // The last part ends the print job, and so does a part that did not print.

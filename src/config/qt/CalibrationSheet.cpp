@@ -23,7 +23,7 @@ CalibrationSheet::CalibrationSheet(AppContext& context, QWidget* parent)
       buttons_(new QDialogButtonBox(
           QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this)) {
   setObjectName(QStringLiteral("CalibrationSheet"));
-  setWindowTitle(QString::fromUtf8(kTxtCalibration.text(context_.settings.Language)));
+  setWindowTitle(QString::fromUtf8(kTxtCalibration.text(context_.settings.language())));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
   layout->addWidget(buttons_);
@@ -35,7 +35,7 @@ CalibrationSheet::CalibrationSheet(AppContext& context, QWidget* parent)
 CalibrationSheet::~CalibrationSheet() = default;
 
 bool CalibrationSheet::load() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   OpenOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress = userInterface().progress(this, language);

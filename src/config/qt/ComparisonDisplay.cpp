@@ -11,7 +11,7 @@ namespace flowdesk {
 
 void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcome& outcome,
                     const BilingualText& caption) {
-  const int language = context.settings.Language;
+  const Language language = context.settings.language();
   const QString title = QString::fromUtf8(caption.text(language));
   const QString text = QString::fromStdString(comparisonText(outcome, language));
   if (!outcome.ok) {

@@ -47,7 +47,7 @@ InputsOutputsPage::~InputsOutputsPage() = default;
 
 void InputsOutputsPage::applyVisibility() {
   const InputsOutputsVisibility v = inputsOutputsVisibility(context_.image);
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   const Ui::InputsOutputsPage& u = *ui_;
   const std::array<std::array<QWidget*, 2>, 3> weights{{{u.labelWeight1, u.editWeight1},
                                                         {u.labelWeight2, u.editWeight2},

@@ -20,7 +20,7 @@ namespace flowdesk {
 
 namespace {
 
-QString qtText(const BilingualText& text, int language) {
+QString qtText(const BilingualText& text, Language language) {
   return QString::fromUtf8(text.text(language));
 }
 
@@ -56,7 +56,7 @@ SelectConfigurationPage::SelectConfigurationPage(AppContext& context, Configurat
                  {"checkReset3", &checks_[3], kTxtEraseTot3}},
   };
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   session_.requests = {};
   setLabels(*this, rows_.labels, language);
   fillLists(*this, rows_.combos, language);
@@ -96,7 +96,7 @@ SelectConfigurationPage::SelectConfigurationPage(AppContext& context, Configurat
 SelectConfigurationPage::~SelectConfigurationPage() = default;
 
 QString SelectConfigurationPage::caption(const BilingualText& text) const {
-  return qtText(text, context_.settings.Language);
+  return qtText(text, context_.settings.language());
 }
 
 void SelectConfigurationPage::activate() {
@@ -117,12 +117,13 @@ void SelectConfigurationPage::readChosen() {
   ReadOutcome outcome;
   {
     const std::unique_ptr<ProgressDisplay> progress =
-        userInterface().progress(this, context_.settings.Language);
+        userInterface().progress(this, context_.settings.language());
     outcome = exchange([this] { return session_.selectRead(read_); });
   }
   if (!outcome.ok) {
-    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibration),
-                            QString::fromStdString(readText(outcome, context_.settings.Language)));
+    userInterface().message(
+        this, UserInterface::Icon::Critical, caption(kTxtCalibration),
+        QString::fromStdString(readText(outcome, context_.settings.language())));
   }
   showSelection();
   activate();
@@ -141,7 +142,7 @@ void SelectConfigurationPage::checksChosen() {
 }
 
 void SelectConfigurationPage::transfert() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   checksChosen();
   // A file that does not hold a whole configuration is refused before the
   // operator is asked anything.
@@ -178,7 +179,7 @@ void SelectConfigurationPage::print() {
 }
 
 void SelectConfigurationPage::saveDisk() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   const std::optional<std::string> path = askSavePath(this, context_, FileKind::Calibration);
   if (!path) return;
   const FileResult saved = session_.saveCalibration(*path);

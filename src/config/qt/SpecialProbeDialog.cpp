@@ -49,7 +49,7 @@ SpecialProbeDialog::SpecialProbeDialog(AppContext& context, QWidget* parent)
 SpecialProbeDialog::~SpecialProbeDialog() = default;
 
 bool SpecialProbeDialog::load() {
-  const int language = this->language();
+  const Language language = this->language();
   const FileResult opened = session_.open(source().filePath);
   if (!opened.ok()) {
     tell(Tone::Failure, kTxtUploadSpecialProbe, opened.message(language));

@@ -44,7 +44,7 @@ ConvertFileDialog::ConvertFileDialog(AppContext& context, std::unique_ptr<Conver
                        {"labelLastDate", kTxtLastDate}}},
       ui_(std::make_unique<Ui::ConvertFileDialog>()) {
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   setWindowTitle(QString::fromUtf8(kTxtConvertFile.text(language)));
   setLabels(*this, rows_.labels, language);
 }
@@ -52,7 +52,7 @@ ConvertFileDialog::ConvertFileDialog(AppContext& context, std::unique_ptr<Conver
 ConvertFileDialog::~ConvertFileDialog() = default;
 
 bool ConvertFileDialog::load() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   ui_->valueFileIn->setText(qt(source().filePath));
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
@@ -86,13 +86,13 @@ bool ConvertFileDialog::convert() {
   runTimer(kTimerStopped);
   running_ = true;
   SpreadsheetConversion conversion(*source_, source().filePath, outputPath_,
-                                   context_.settings.Language);
+                                   context_.settings.language());
   result_ = conversion.run(
       systemClock(), [this](const ConversionCounters& c) { showCounters(c); }, kRefreshesPerSecond);
   showCounters(conversion.counters());
   running_ = false;
   if (!result_.ok()) {
-    const int language = context_.settings.Language;
+    const Language language = context_.settings.language();
     userInterface().message(this, UserInterface::Icon::Critical,
                             QString::fromUtf8(kTxtConvertFile.text(language)),
                             qt(result_.message(language)));

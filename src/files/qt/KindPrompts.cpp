@@ -9,13 +9,13 @@ namespace flowdesk {
 std::optional<std::string> askSavePath(QWidget* parent, AppContext& context, FileKind kind) {
   const FileKindInfo& info = fileKindInfo(kind);
   return askSaveFile(parent, context.settings.LastPathName, info.description, info.extension,
-                     context.settings.Language);
+                     context.settings.language());
 }
 
 std::optional<std::string> askOpenPath(QWidget* parent, AppContext& context, FileKind kind) {
   const FileKindInfo& info = fileKindInfo(kind);
   return askOpenFile(parent, context.settings.LastPathName, info.description, info.extension,
-                     context.settings.Language);
+                     context.settings.language());
 }
 
 }  // namespace flowdesk

@@ -33,7 +33,7 @@ constexpr int kTimeTicks = 6;
 constexpr std::size_t kRoomyAxes = 4;
 constexpr double kSecondsPerDay = 86400.0;
 
-QString text(const BilingualText& t, int language) {
+QString text(const BilingualText& t, Language language) {
   return QString::fromUtf8(t.text(language));
 }
 
@@ -62,7 +62,7 @@ QString plotTimeFormat(const RegionalSettings& regional, double spanSeconds) {
   return dateFormat(regional) + QLatin1Char(' ') + time;
 }
 
-PlotChart::PlotChart(QChart& chart, const PlotSession& session, int language,
+PlotChart::PlotChart(QChart& chart, const PlotSession& session, Language language,
                      const RegionalSettings& regional)
     : chart_(chart), session_(session), regional_(regional) {
   chart_.setAnimationOptions(QChart::NoAnimation);
@@ -194,7 +194,7 @@ QString plotTightLabelFormat(double span, int ticks) {
   return QStringLiteral("%.%1f").arg(decimals);
 }
 
-FileResult writePlotImage(const PlotSession& session, int language,
+FileResult writePlotImage(const PlotSession& session, Language language,
                           const RegionalSettings& regional, const std::string& path, QSize size,
                           const QString& title) {
   QGraphicsScene scene;

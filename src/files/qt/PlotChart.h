@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+#include "base/BilingualText.h"
 #include "base/BinaryFile.h"
 #include "base/RegionalFormat.h"
 #include "files/PlotSession.h"
@@ -25,7 +26,7 @@ namespace flowdesk {
 class PlotChart {
  public:
   // `chart` is not owned (a chart view or a scene holds it).
-  PlotChart(QChart& chart, const PlotSession& session, int language,
+  PlotChart(QChart& chart, const PlotSession& session, Language language,
             const RegionalSettings& regional);
 
   // Draws the session's view for a plot area `columns` pixels wide.
@@ -58,7 +59,7 @@ QString plotTightLabelFormat(double span, int ticks);
 // (by the extension of `path`, PNG when it has neither), as the plot window
 // and flowdesk-cli plot write it, with `title` above the chart
 // (plotImageTitle). Needs a QApplication.
-FileResult writePlotImage(const PlotSession& session, int language,
+FileResult writePlotImage(const PlotSession& session, Language language,
                           const RegionalSettings& regional, const std::string& path, QSize size,
                           const QString& title);
 

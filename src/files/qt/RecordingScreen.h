@@ -95,7 +95,7 @@ class RecordingScreen : public Screen {
     }
   }
   void showFileFailure() {
-    const int language = session_.language();
+    const Language language = session_.language();
     userInterface().message(this, UserInterface::Icon::Critical,
                             QString::fromUtf8(kind_.caption.text(language)),
                             QString::fromStdString(session_.fileResult().message(language)));

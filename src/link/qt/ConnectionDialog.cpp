@@ -31,7 +31,7 @@ constexpr BilingualText kTxtReplyEndTip{
 // so its length is not cut.
 constexpr std::size_t kUncutLength = static_cast<std::size_t>(-1);
 
-QString qtText(const BilingualText& text, int language) {
+QString qtText(const BilingualText& text, Language language) {
   return QString::fromUtf8(text.text(language));
 }
 
@@ -59,7 +59,7 @@ ConnectionDialog::ConnectionDialog(AppContext& context, QWidget* parent)
       },
       ui_(std::make_unique<Ui::ConnectionDialog>()) {
   ui_->setupUi(this);
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   setWindowTitle(qtText(kTxtConfiguration, language));
   setTexts();
   showNumbers(*this, rows_.fields);
@@ -85,8 +85,8 @@ ConnectionDialog::ConnectionDialog(AppContext& context, QWidget* parent)
 ConnectionDialog::~ConnectionDialog() = default;
 
 void ConnectionDialog::setTexts() {
-  setLabels(*this, rows_.labels, context_.settings.Language);
-  ui_->comboReplyEnd->setToolTip(qtText(kTxtReplyEndTip, context_.settings.Language));
+  setLabels(*this, rows_.labels, context_.settings.language());
+  ui_->comboReplyEnd->setToolTip(qtText(kTxtReplyEndTip, context_.settings.language()));
 }
 
 void ConnectionDialog::readAddress() {
@@ -94,17 +94,17 @@ void ConnectionDialog::readAddress() {
 }
 
 void ConnectionDialog::listChosen() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   readLists(*this, rows_.combos);
   // The labels follow the language at once; the title and the lists keep
   // their texts until the page opens again.
   setTexts();
   showDevices();
-  if (context_.settings.Language != language) emit languageChanged(context_.settings.Language);
+  if (context_.settings.language() != language) emit languageChanged(context_.settings.language());
 }
 
 void ConnectionDialog::showDevices() {
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
   const DeviceChoices choices = session_.deviceChoices();
   QComboBox* combo = ui_->comboDevice;
   const QSignalBlocker quiet(combo);
@@ -133,7 +133,7 @@ void ConnectionDialog::browse() {
   request.mode = FileDialogRequest::Mode::Open;
   request.folder = QString::fromStdString(session_.spreadsheetFolder());
   request.filters << QStringLiteral("%1 (*)").arg(
-      qtText(kTxtSpreadsheet, context_.settings.Language));
+      qtText(kTxtSpreadsheet, context_.settings.language()));
   request.executablesOnly = true;
   const QString chosen = userInterface().chooseFile(this, request);
   if (chosen.isEmpty()) return;
@@ -143,7 +143,7 @@ void ConnectionDialog::browse() {
 
 bool ConnectionDialog::connectToUnit() {
   if (busy()) return false;
-  const int language = context_.settings.Language;
+  const Language language = context_.settings.language();
 
   ConnectionOutcome outcome;
   {

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 
+#include "base/BilingualText.h"
 #include "base/qt/Bindings.h"
 #include "link/ConnectionSession.h"
 #include "link/qt/Screen.h"
@@ -40,7 +41,7 @@ class ConnectionDialog : public Screen {
 
  signals:
   // The operator chose another language on the page.
-  void languageChanged(int language);
+  void languageChanged(Language language);
 
  protected:
   // The page shows the settings: nothing to read, always shown.

@@ -32,8 +32,8 @@ bool Screen::open(const ScreenSource& source) {
   return load();
 }
 
-int Screen::language() const {
-  return context_.settings.Language;
+Language Screen::language() const {
+  return context_.settings.language();
 }
 
 QString Screen::text(const BilingualText& t) const {

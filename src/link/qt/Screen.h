@@ -125,7 +125,7 @@ class Screen : public QDialog {
   void tell(Tone tone, const BilingualText& caption, const std::string& text);
   bool ask(const BilingualText& caption, const BilingualText& question);
 
-  int language() const;
+  Language language() const;
   QString text(const BilingualText& t) const;
 
   bool eventFilter(QObject* watched, QEvent* event) override;

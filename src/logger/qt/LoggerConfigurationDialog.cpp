@@ -75,7 +75,7 @@ LoggerConfigurationDialog::LoggerConfigurationDialog(AppContext& context, QWidge
 LoggerConfigurationDialog::~LoggerConfigurationDialog() = default;
 
 bool LoggerConfigurationDialog::load() {
-  const int language = this->language();
+  const Language language = this->language();
   // The screen works on a connected unit only.
   if (source().fromFile()) return false;
   LoggerOpenOutcome outcome;

@@ -17,7 +17,7 @@ int barValue(long long n) {
 
 }  // namespace
 
-LoggerDownloadWindow::LoggerDownloadWindow(int language, QWidget* parent)
+LoggerDownloadWindow::LoggerDownloadWindow(Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::LoggerDownloadWindow>()) {
   ui_->setupUi(this);
   setModal(false);

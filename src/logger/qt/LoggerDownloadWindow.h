@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "base/BilingualText.h"
 #include "logger/LoggerViewerSession.h"
 
 namespace Ui {
@@ -17,7 +18,7 @@ namespace flowdesk {
 class LoggerDownloadWindow : public QDialog {
   Q_OBJECT
  public:
-  LoggerDownloadWindow(int language, QWidget* parent);
+  LoggerDownloadWindow(Language language, QWidget* parent);
   ~LoggerDownloadWindow() override;
 
   void draw(const LoggerDownloadView& view);

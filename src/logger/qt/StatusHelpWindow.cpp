@@ -9,7 +9,7 @@
 
 namespace flowdesk {
 
-StatusHelpWindow::StatusHelpWindow(int language, QWidget* parent)
+StatusHelpWindow::StatusHelpWindow(Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::StatusHelpWindow>()) {
   ui_->setupUi(this);
   setModal(false);

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "base/BilingualText.h"
+
 namespace Ui {
 class StatusHelpWindow;
 }
@@ -14,7 +16,7 @@ namespace flowdesk {
 class StatusHelpWindow : public QDialog {
   Q_OBJECT
  public:
-  StatusHelpWindow(int language, QWidget* parent);
+  StatusHelpWindow(Language language, QWidget* parent);
   ~StatusHelpWindow() override;
 
  private:

@@ -146,7 +146,7 @@ MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
 
   // Nothing of the data shows before the first answer or record; the fixed
   // labels are there from the start.
-  drawLabels(measurementLabels(context_.settings.Language));
+  drawLabels(measurementLabels(context_.settings.language()));
   for (QLabel* line : controls_->faultLines) line->clear();
   for (const Controls::Totalizer& row : controls_->totalizers) {
     for (QLabel* column : {row.label, row.mode, row.whole, row.fraction}) column->hide();

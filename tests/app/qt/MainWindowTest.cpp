@@ -157,10 +157,10 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
   // The inner switches alone, or out of their order, add nothing.
   for (const char* commandLine :
        {"", "-kRwT", "boot", "-q", "-q boot", "-q -kRwT", "-q -kRwT boot"}) {
-    for (const int language : {kFrench, kEnglish}) {
+    for (const Language language : {kFrench, kEnglish}) {
       AppContext context;
       context.modeFlags = ModeFlags::fromCommandLine(commandLine, false);
-      context.settings.Language = language;
+      context.settings.Language = languageIndex(language);
       ScreenRegistry withoutEcho = builtScreens();
       screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
       MainWindow window(context, withoutEcho);
@@ -174,7 +174,7 @@ TEST(MainWindow, MenuForEachSwitchAndLanguage) {
       }
       QStringList shown;
       flatten(window.menuBar()->actions(), 0, shown);
-      EXPECT_EQ(shown, expected) << commandLine << " language " << language;
+      EXPECT_EQ(shown, expected) << commandLine << " language " << languageIndex(language);
     }
   }
 }
@@ -224,11 +224,11 @@ void expectDistinctMnemonics(const QWidget& dialog) {
 }
 
 TEST(Mnemonics, NoTwoEntriesOfAMenuOrADialogShareALetter) {
-  for (const int language : {kFrench, kEnglish}) {
-    SCOPED_TRACE(language);
+  for (const Language language : {kFrench, kEnglish}) {
+    SCOPED_TRACE(languageIndex(language));
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
-    context.settings.Language = language;
+    context.settings.Language = languageIndex(language);
     MainWindow window(context, builtScreens());
     expectDistinctMnemonics(window.menuBar()->actions(), "menu bar");
 
@@ -321,7 +321,7 @@ TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
   window.runCommand(kCmdConfiguration);
   EXPECT_TRUE(whileOpen.startsWith("&File[&Open,Open as &plot,&New[")) << whileOpen.toStdString();
   EXPECT_TRUE(describe(window).startsWith("&File[")) << describe(window).toStdString();
-  EXPECT_EQ(context.settings.Language, kEnglish);
+  EXPECT_EQ(context.settings.language(), kEnglish);
 }
 
 TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
@@ -427,7 +427,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
 
   const struct {
     int command;
-    int language;
+    Language language;
     const char* name;
     Bytes expected;
     const char* screen;
@@ -447,7 +447,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
        "specialProbe"},
   };
   for (const auto& c : cases) {
-    context.settings.Language = c.language;
+    context.settings.Language = languageIndex(c.language);
     log = ScreenLog{};
     window.runCommand(c.command);
     const std::string path = folder + c.name;
@@ -483,7 +483,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
 TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   AppContext context;
   context.settings.LastPathName = "/proc/no such folder/";
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   context.versions.InternalName = "flowdesk";
   ScreenLog log;
   MainWindow window(context, log.all());
@@ -533,7 +533,7 @@ TEST(MainWindow, ScreensRefreshThePictureAndTheMenuOpensThemOnTheUnit) {
 TEST(MainWindow, EchoDisplayAsksFirst) {
   for (const bool yes : {false, true}) {
     AppContext context;
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     ScreenLog log;
     MainWindow window(context, log.all());
     QStringList texts;
@@ -555,9 +555,9 @@ TEST(MainWindow, EchoDisplayAsksFirst) {
 }
 
 TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
-  for (const int language : {kFrench, kEnglish}) {
+  for (const Language language : {kFrench, kEnglish}) {
     AppContext context;
-    context.settings.Language = language;
+    context.settings.Language = languageIndex(language);
     context.versions.InternalName = "flowdesk";
     context.versions.FileDescription = "Compagnon";
     context.versions.FileDescriptionEn = "Companion";

@@ -154,7 +154,7 @@ TEST(ComboBindings, FillShowsFirstNItemsInTheLanguageAndSelects) {
   const struct {
     const ValueList* list;
     int n;
-    int language;
+    Language language;
     std::int32_t variable;
     QStringList items;
     int selected;
@@ -212,7 +212,7 @@ TEST(ComboBindings, SelectReadAndShowListTexts) {
   const struct {
     std::int32_t var;
     int n;
-    int language;
+    Language language;
     const char* shown;
   } texts[] = {{1, 3, kEnglish, "Two"},  {1, 3, kFrench, "Deux"},    {3, 3, kFrench, "*****"},
                {2, 2, kFrench, "*****"}, {-1, 3, kEnglish, "*****"}, {2, 0, kFrench, "Trois"},

@@ -51,7 +51,7 @@ TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
     testing::FakeUserInterface ui;
     queue(ui, c.typed, c.replace);
     const std::optional<std::string> path =
-        askSaveFile(nullptr, last, kTxtCalibrationFile, "eta", 0);
+        askSaveFile(nullptr, last, kTxtCalibrationFile, "eta", kFrench);
     EXPECT_EQ(path.has_value(), c.confirmed) << c.typed.toStdString();
     if (c.asked) {
       // asked about the name the file would really get
@@ -76,14 +76,14 @@ TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
 TEST(FilePrompts, OpenHandsBackThePathWithTheExtension) {
   const struct {
     QString chosen;
-    int language;
+    Language language;
     bool confirmed;
     const char* path;
     const char* filter;
   } cases[] = {
-      {"/data/a.rus", 0, true, "/data/a.rus", "Fichier Réglage Usine (*.rus)"},
-      {"/data/v1.2/a.txt", 1, true, "/data/v1.2/a.rus", "Factory Settings File (*.rus)"},
-      {"", 1, false, "unchanged", "Factory Settings File (*.rus)"},
+      {"/data/a.rus", kFrench, true, "/data/a.rus", "Fichier Réglage Usine (*.rus)"},
+      {"/data/v1.2/a.txt", kEnglish, true, "/data/v1.2/a.rus", "Factory Settings File (*.rus)"},
+      {"", kEnglish, false, "unchanged", "Factory Settings File (*.rus)"},
   };
   for (const auto& c : cases) {
     std::string last = "/start/";

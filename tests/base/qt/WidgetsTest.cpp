@@ -31,13 +31,13 @@ constexpr PictureRole kRoles[] = {
 
 TEST(QtTranslations, QtsOwnButtonsFollowTheProgramsLanguage) {
   const struct {
-    int language;
+    Language language;
     QString yes, no, cancel;
   } cases[] = {{kFrench, "&Oui", "&Non", "Annuler"},
                {kEnglish, "&Yes", "&No", "Cancel"},
                {kFrench, "&Oui", "&Non", "Annuler"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.language);
+    SCOPED_TRACE(languageIndex(c.language));
     EXPECT_TRUE(installQtTranslations(c.language)) << qtTranslationsFolder().toStdString();
     QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel);
     EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), c.yes);
@@ -180,9 +180,9 @@ TEST(PictureButton, ShortcutsOfTheConventions) {
 
 TEST(ProgressWindow, OpensInTheLanguageWithAnEmptyInfoLineAndStaysOnTop) {
   const struct {
-    int language;
+    Language language;
     const char* wait;
-  } cases[] = {{0, "Veuillez patienter"}, {1, "Please wait"}};
+  } cases[] = {{kFrench, "Veuillez patienter"}, {kEnglish, "Please wait"}};
   for (const auto& c : cases) {
     ProgressWindow progress(c.language);
     EXPECT_TRUE(progress.isVisible());

@@ -255,16 +255,17 @@ TEST_F(WindowPrinterTest, FailuresPrintNothingAndSaySo) {
   noPrinter = true;
   EXPECT_EQ(printWindow(&screen, "Echo", 1, 1, 0), PrintOutcome::NoDefaultPrinter);
   EXPECT_TRUE(job.calls.isEmpty());
-  EXPECT_TRUE(printOutcomeNote(PrintOutcome::NoDefaultPrinter, 1).contains("No default printer"));
-  EXPECT_TRUE(printOutcomeNote(PrintOutcome::NoDefaultPrinter, 0).contains("imprimante"));
-  EXPECT_TRUE(printOutcomeNote(PrintOutcome::Printed, 0).isEmpty());
+  EXPECT_TRUE(
+      printOutcomeNote(PrintOutcome::NoDefaultPrinter, kEnglish).contains("No default printer"));
+  EXPECT_TRUE(printOutcomeNote(PrintOutcome::NoDefaultPrinter, kFrench).contains("imprimante"));
+  EXPECT_TRUE(printOutcomeNote(PrintOutcome::Printed, kFrench).isEmpty());
 
   noPrinter = false;
   job.refuseStart = true;
   EXPECT_EQ(printWindow(&screen, "Echo", 1, 1, 1), PrintOutcome::CannotStart);
   EXPECT_EQ(job.calls, (QStringList{"begin Echo 1", "end"}));  // closed as far as opened
   EXPECT_FALSE(printJobPending());
-  EXPECT_FALSE(printOutcomeNote(PrintOutcome::CannotStart, 1).isEmpty());
+  EXPECT_FALSE(printOutcomeNote(PrintOutcome::CannotStart, kEnglish).isEmpty());
 }
 
 }  // namespace

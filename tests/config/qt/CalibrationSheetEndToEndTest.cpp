@@ -40,9 +40,6 @@
 namespace flowdesk {
 namespace {
 
-constexpr int kFrench = 0;
-constexpr int kEnglish = 1;
-
 // A context of its own on the unit's terminal, at the unit's 9600 baud.
 struct UnitRig {
   testing::UnitProcess unit;
@@ -70,14 +67,14 @@ using testing::child;
 TEST(CalibrationSheetOnUnit, ListsTheConfigurationsAndOpensOnTheMeasurementPoint) {
   const struct {
     const char* configs;
-    int language;
+    Language language;
     qsizetype read;
     QString lastWrite;
   } cases[] = {{"18", kFrench, 18, "Toutes"}, {"2", kEnglish, 2, "ALL"}};
   for (const auto& c : cases) {
     UnitRig rig(c.configs);
     ASSERT_FALSE(rig.unit.device().empty());
-    rig.context.settings.Language = c.language;
+    rig.context.settings.Language = languageIndex(c.language);
     testing::FakeUserInterface ui;
     CalibrationSheet sheet(rig.context);
     ASSERT_TRUE(sheet.open(ScreenSource::unit()))
@@ -103,7 +100,7 @@ TEST(CalibrationSheetOnUnit, ListsTheConfigurationsAndOpensOnTheMeasurementPoint
 TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheSheet) {
   const testing::DesktopLocale french("fr_FR");
   UnitRig rig("18");
-  rig.context.settings.Language = kEnglish;
+  rig.context.settings.Language = languageIndex(kEnglish);
   testing::FakeUserInterface ui;
   CalibrationSheet sheet(rig.context);
   ASSERT_TRUE(sheet.open(ScreenSource::unit()));
@@ -179,7 +176,7 @@ TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheShee
 
 TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviation) {
   UnitRig rig("2");
-  rig.context.settings.Language = kFrench;
+  rig.context.settings.Language = languageIndex(kFrench);
   testing::FakeUserInterface ui;
   const std::string saved = rig.context.settings.LastPathName + "site";
   {
@@ -367,9 +364,9 @@ TEST(CalibrationSheetOnUnit, PrintPutsBothPagesOnOneSheetAndReturnsToTheSelectio
 // FLOWDESK_SCREENSHOT_DIR when it is set.
 TEST(CalibrationSheetOnUnit, PagesDrawInBothLanguages) {
   const char* folder = std::getenv("FLOWDESK_SCREENSHOT_DIR");
-  for (const int language : {kFrench, kEnglish}) {
+  for (const Language language : {kFrench, kEnglish}) {
     UnitRig rig("18");
-    rig.context.settings.Language = language;
+    rig.context.settings.Language = languageIndex(language);
     testing::FakeUserInterface ui;
     CalibrationSheet sheet(rig.context);
     ASSERT_TRUE(sheet.open(ScreenSource::unit()));

@@ -32,7 +32,7 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
   context.settings.Com = 0;
   context.settings.Bauds = 5;
   context.settings.Jbus = 1;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
 
   InitialisationDialog dialog(context);
   InitialisationSession& session = dialog.session();

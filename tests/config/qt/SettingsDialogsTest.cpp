@@ -88,7 +88,7 @@ TEST(SettingsPages, ACloseAsksBeforeDroppingChangesNotSavedOrUploaded) {
     DeviceImage image;
     AppContext context{systemClock(), image};
     context.modeFlags.factory = context.modeFlags.maker = true;
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     const std::string path = folder.path().toStdString() + "/a." + c.extension;
     ASSERT_TRUE(writeDefaultFile(c.kind, path, context.settings).ok());
     testing::FakeUserInterface ui;

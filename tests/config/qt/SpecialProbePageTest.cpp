@@ -39,7 +39,7 @@ struct PageRig {
   const ScreenSource source{folder.filePath("probe.csp540").toStdString()};
   explicit PageRig(bool maker, const Bytes& file) {
     context.modeFlags.maker = maker;
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     context.settings.LastPathName = folder.path().toStdString() + "/";
     testing::putFile(source.filePath, file);
   }

@@ -26,8 +26,6 @@ using B = EchoButton;
 using testing::FakeUserInterface;
 using testing::TempDir;
 
-constexpr int kEnglish = 1;
-
 using testing::labelText;
 using testing::waitFor;
 
@@ -44,7 +42,7 @@ TEST(EchoScreen, LivePicturesRecordedAndTheScreenStoppedAtClosing) {
   context.settings.Com = 0;
   context.settings.Bauds = 5;
   context.settings.Jbus = 1;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   context.settings.LastPathName = dir.path() + "/";
   context.master.identificationDone = true;
   FakeUserInterface ui;

@@ -31,8 +31,6 @@ using B = EchoButton;
 using testing::FakeUserInterface;
 using testing::TempDir;
 
-constexpr int kEnglish = 1;
-
 using testing::labelText;
 using testing::waitFor;
 
@@ -86,7 +84,7 @@ TEST(EchoScreen, PicturePaintedOnAnImage) {
 TEST(EchoScreen, PlaybackOfAFile) {
   TempDir dir;
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   const std::string path = dir.file("five.ech");
   EchoImage picture{};
   for (std::uint8_t k = 1; k <= 5; ++k) {

@@ -77,9 +77,9 @@ TEST(ConnectionPage, OpensWithClampedValuesAndItsLists) {
 TEST(ConnectionPage, LanguageChoiceRelabelsAtOnceButKeepsTitle) {
   AppContext context;
   ConnectionDialog page(context);
-  std::vector<int> changed;
+  std::vector<Language> changed;
   QObject::connect(&page, &ConnectionDialog::languageChanged,
-                   [&changed](int language) { changed.push_back(language); });
+                   [&changed](Language language) { changed.push_back(language); });
   const char* labels[] = {"labelJbus", "labelCom", "labelBauds", "labelLanguage",
                           "labelSpreadsheet"};
   const auto texts = [&] {
@@ -98,7 +98,7 @@ TEST(ConnectionPage, LanguageChoiceRelabelsAtOnceButKeepsTitle) {
             (QStringList{"Jbus", "Com", "Bauds", "Language", "SpreadSheet", "Browse", "Connect"}));
   EXPECT_EQ(page.windowTitle(), "Configuration");
   EXPECT_EQ(context.settings.Language, 1);
-  EXPECT_EQ(changed, std::vector<int>{1});
+  EXPECT_TRUE(changed == std::vector<Language>{kEnglish});
 
   // choosing a port or a rate takes effect at once and is no language change
   auto* port = child<QComboBox>(page, "comboPort");
@@ -211,7 +211,7 @@ TEST(ConnectionPage, DeviceBoxKeepsWhatWasTyped) {
 TEST(ConnectionPage, VirtualUnitIsListedAndNeverSaved) {
   AppContext context;
   context.moveVirtualUnit("/dev/pts/77");
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   ConnectionDialog page(context);
   auto* device = child<QComboBox>(page, "comboDevice");
   const QString named = QStringLiteral("virtual unit (/dev/pts/77)");

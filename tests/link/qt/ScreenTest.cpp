@@ -256,7 +256,7 @@ TEST(PictureRoles, EveryButtonNamesItsActionAndShortcutInBothLanguages) {
   }
   // A bound button carries its tooltip in the screen's language.
   AppContext context;
-  context.settings.Language = kFrench;
+  context.settings.Language = languageIndex(kFrench);
   ProbeScreen screen(context);
   EXPECT_EQ(screen.picture(PictureRole::kTransfert)->toolTip().toStdString(),
             "Transférer vers l'unité (Ctrl+T)");

@@ -194,7 +194,7 @@ TEST(LoggerConversionScreen, TenRecordsGiveElevenLines) {
   context.settings.Language = 1;
   context.settings.LastPathPrnFileName = dir.path() + "/";
   ConvertFileDialog screen(context,
-                           std::make_unique<LoggerConversionSource>(RegionalSettings{}, 1));
+                           std::make_unique<LoggerConversionSource>(RegionalSettings{}, kEnglish));
   ui.files.push_back(QString::fromStdString(dir.file("out.prn")));
   ASSERT_TRUE(screen.open(ScreenSource::file(in)));
   EXPECT_EQ(ui.fileRequests[0].folder.toStdString(), dir.file("xlog.prn"));

@@ -45,11 +45,11 @@ TEST(LoggerViewerScreen, EveryControlItWritesIsInTheUiFile) {
 
 TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {
   struct Case {
-    int language;
+    Language language;
     QString helpTitle, secondLine, goText;
   } cases[] = {
-      {0, "Aide Information ETAT", "Flow Fault", "Go Enr."},
-      {1, "Help STATUS", "Flow Fault", "Go Rec."},
+      {kFrench, "Aide Information ETAT", "Flow Fault", "Go Enr."},
+      {kEnglish, "Help STATUS", "Flow Fault", "Go Rec."},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -61,7 +61,7 @@ TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {
     for (int i = 0; i < 30; ++i) appendLoggerRecords(path, 1, 62, record, 1, written);
     FakeUserInterface fake;
     AppContext context;
-    context.settings.Language = c.language;
+    context.settings.Language = languageIndex(c.language);
     LoggerViewerDialog dialog(context);
     ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
     dialog.show();

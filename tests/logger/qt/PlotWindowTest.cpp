@@ -76,7 +76,7 @@ TEST(PlotWindow, OpensOnALoggerFileAndExports) {
   const std::string path = writeLog(dir, 600);
   FakeUserInterface fake;
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   PlotDialog dialog(context, std::make_unique<LoggerPlotSource>());
   ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
   dialog.resize(1000, 600);

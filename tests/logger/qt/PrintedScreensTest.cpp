@@ -157,7 +157,7 @@ TEST(PrintedScreens, TheLoggerViewerAndThePlotFitTheirPageWhole) {
   const std::string path = writeLog(dir);
   FakeUserInterface fake;
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
 
   LoggerViewerDialog viewer(context);
   ASSERT_TRUE(viewer.open(ScreenSource::file(path)));

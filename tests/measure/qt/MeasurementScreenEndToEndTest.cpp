@@ -36,9 +36,6 @@ using B = MeasurementButton;
 using testing::FakeUserInterface;
 using testing::TempDir;
 
-constexpr int kFrench = 0;
-constexpr int kEnglish = 1;
-
 using testing::labelText;
 using testing::waitFor;
 
@@ -50,13 +47,13 @@ std::string shownButtons(const MeasurementDialog& d) {
 struct LiveUnit {
   testing::UnitProcess unit{{"--baud", "9600"}};
   AppContext context;
-  explicit LiveUnit(int language) {
+  explicit LiveUnit(Language language) {
     EXPECT_FALSE(unit.device().empty());
     context.deviceOverride = {unit.device(), "", "", ""};
     context.settings.Com = 0;
     context.settings.Bauds = 5;
     context.settings.Jbus = 1;
-    context.settings.Language = language;
+    context.settings.Language = languageIndex(language);
     context.master.identificationDone = true;
   }
 };

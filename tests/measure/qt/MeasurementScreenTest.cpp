@@ -41,8 +41,6 @@ using testing::BlockData;
 using testing::FakeUserInterface;
 using testing::TempDir;
 
-constexpr int kEnglish = 1;
-
 using testing::labelText;
 using testing::waitFor;
 
@@ -195,7 +193,7 @@ TEST(MeasurementScreen, PlaybackShowsRecordsAndItsNavigationButtons) {
   };
   for (const auto& c : cases) {
     AppContext context;
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     MeasurementDialog d(context);
     ASSERT_TRUE(d.open(ScreenSource::file(dir.file(c.file))));
     EXPECT_EQ(labelText(d, "labelTopLine").toStdString(), dir.file(c.file));
@@ -245,7 +243,7 @@ TEST(MeasurementScreen, TheWindowFollowsTheChordGridAndKeepsValuesBesideTheirLab
     ASSERT_TRUE(written.ok());
   }
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   MeasurementDialog d(context);
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   d.show();
@@ -301,7 +299,7 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
   const std::string path = dir.file("p.mes");
   writeMeasurementFile(path, 5);
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   MeasurementDialog d(context);
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
@@ -357,7 +355,7 @@ TEST(MeasurementScreen, PrinterNoteLastsUntilAPrintWorks) {
   const std::string path = dir.file("p.mes");
   writeMeasurementFile(path, 5);
   AppContext context;
-  context.settings.Language = kFrench;
+  context.settings.Language = languageIndex(kFrench);
   MeasurementDialog d(context);
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
@@ -395,7 +393,7 @@ TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
   testing::putFile(path, {1, 2, 3});
   FakeUserInterface ui;
   AppContext context;
-  context.settings.Language = kEnglish;
+  context.settings.Language = languageIndex(kEnglish);
   MeasurementDialog d(context);
   EXPECT_FALSE(d.open(ScreenSource::file(path)));
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -411,7 +409,7 @@ struct Conversion {
   ProgramStarter previous;
   const std::string path = dir.file("x.mes");
   explicit Conversion(int records) {
-    context.settings.Language = kEnglish;
+    context.settings.Language = languageIndex(kEnglish);
     context.settings.LastPathPrnFileName = dir.path() + "/";
     writeMeasurementFile(path, records);
     previous = setProgramStarter([this](const QString& program, const QString& file) {
