@@ -336,7 +336,7 @@ void loggerSoak(const Options& o, const std::string& folder, Report& report) {
   while (trace.requests < faultsFrom - 1) {
     for (long n = trace.requests; n < faultsFrom - 1; ++n) {
       std::uint16_t word = 0;
-      if (readWord(app.master, kModelWordBlock.firstRegister, word) != 0) {
+      if (!readWord(app.master, kModelWordBlock.firstRegister, word).ok()) {
         report.add(part, "requests lined up with the fault lists", "a read failed", false);
         return;
       }

@@ -68,7 +68,7 @@ void prepare(AppContext& context, const std::string& device) {
   context.settings.Com = 0;
   context.settings.Bauds = kBaudIndex;
   context.settings.Jbus = 1;
-  context.master.identificationDone = true;
+  context.master.markIdentified();
 }
 
 }  // namespace

@@ -250,8 +250,8 @@ void prepare(AppContext& context, const std::string& device) {
   context.settings.Com = 0;
   context.settings.Bauds = 5;  // 9600
   context.settings.Jbus = 1;
-  context.settings.Language = languageIndex(kEnglish);
-  context.master.identificationDone = true;
+  context.settings.Language = 1;
+  context.master.markIdentified();
 }
 
 // A screen on the unit, shown and polling; nullptr when it did not open.

@@ -117,16 +117,16 @@ int main(int argc, char** argv) {
   while (std::chrono::duration<double>(Steady::now() - start).count() < options.seconds) {
     for (const RegisterBlock* block : {&kM1Block, &kM2Block}) {
       const auto t0 = Steady::now();
-      const int r = app.master.readRegisters(block->firstRegister, block->count);
+      const LinkResult r = app.master.readRegisters(block->firstRegister, block->count);
       const double ms = std::chrono::duration<double, std::milli>(Steady::now() - t0).count();
       if (ms > longestMs) longestMs = ms;
       ++transfers;
-      if (r != 0) {
+      if (!r.ok()) {
         ++failures;
         std::printf("  transfer %ld failed after %.0f s\n", transfers,
                     std::chrono::duration<double>(Steady::now() - start).count());
       } else {
-        decodeReply(block == &kM1Block ? m1 : m2, app.master.replyData());
+        decodeReply(block == &kM1Block ? m1 : m2, r.data().data());
       }
     }
     if (Steady::now() >= nextReport) {

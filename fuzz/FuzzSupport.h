@@ -147,7 +147,8 @@ bool readParameterFile(const std::string& name, const std::uint8_t* data, std::s
   const auto result = read(path, fromDisk);
   FUZZ_CHECK(parsed.status == result.status);
   std::ostringstream shown;
-  const auto show = showFile(path, static_cast<int>(size & 1), RegionalSettings{}, shown);
+  const auto show =
+      showFile(path, languageOf(static_cast<int>(size & 1)), RegionalSettings{}, shown);
   FUZZ_CHECK(show.status == result.status);
   if (!result.ok()) {
     FUZZ_CHECK(!result.message(kFrench).empty() && !result.message(kEnglish).empty());
@@ -171,7 +172,7 @@ inline std::size_t showDecodedFields(const FieldMap& map) {
       copy = **p;
       shown += showWholeNumber(copy, -2.0e9, 2.0e9, "%d").size();
     } else if (auto p = std::get_if<std::int32_t*>(&row.target)) {
-      shown += listText(FlowUnitList, FlowUnitList.count(), **p, 1).size();
+      shown += listText(FlowUnitList, FlowUnitList.count(), **p, kEnglish).size();
       shown += formatWholeNumber(**p, "%5d").size();
     } else if (auto p = std::get_if<std::int16_t*>(&row.target)) {
       shown += formatWholeNumber(**p, "%d").size();

@@ -87,7 +87,7 @@ class ScriptedUnit {
   void serve(JbusMaster& master) {
     master.setPortOpener(memoryPortOpener(line));
     master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
-    master.identificationDone = true;
+    master.markIdentified();
   }
 
   // What the unit would answer now, leaving the log and the input alone.

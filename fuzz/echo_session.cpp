@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   JbusMaster master(clock);
   far.serve(master);
   DeviceImage image;
-  EchoSession session(master, image, setup & 1);
+  EchoSession session(master, image, languageOf(setup & 1));
   if (session.openLive() != 0) return 0;
   FUZZ_CHECK(session.screens().size() <= kMaxEchoScreens);
 

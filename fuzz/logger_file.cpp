@@ -22,7 +22,7 @@ void showRecord(std::span<const std::uint8_t> bytes, const RegionalSettings& reg
   FUZZ_CHECK(record.slots.size() <= static_cast<std::size_t>(kLoggerMaxSlots));
   FUZZ_CHECK(static_cast<int>(record.slots.size()) == loggerSlotCount(bytes.size()));
   FUZZ_CHECK(record.empty == isEmptyLoggerRecord(bytes) || bytes.size() <= 3);
-  for (Language language = 0; language < 2; ++language) {
+  for (Language language : {kFrench, kEnglish}) {
     const LoggerRecordTexts texts = loggerRecordTexts(record, language, regional);
     FUZZ_CHECK(texts.slots.size() == record.slots.size());
     for (const LoggerSlotTexts& slot : texts.slots) FUZZ_CHECK(slot.percent.size() == 3);
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // records: its cost grows with the count).
   std::ostringstream shown;
   if (!opened.ok() || reader.info().recordCount <= kRecordsDecoded) {
-    const FileResult show = showFile(path, static_cast<int>(size & 1), regional, shown);
+    const FileResult show = showFile(path, languageOf(static_cast<int>(size & 1)), regional, shown);
     FUZZ_CHECK(show.status == opened.status);
   }
   if (!opened.ok()) {

@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::ScriptedUnit far(clock, input, settings);
   JbusMaster master(clock);
   far.serve(master);
-  LoggerViewerSession session(master, setup & 1, RegionalSettings{});
+  LoggerViewerSession session(master, languageOf(setup & 1), RegionalSettings{});
   if (!session.openUnit()) return 0;
 
   const std::string path = fuzz::scratch().file("download.log");

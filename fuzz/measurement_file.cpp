@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // records: its cost grows with the count).
   std::ostringstream shown;
   if (!opened.ok() || reader.info().recordCount <= kRecordsDecoded) {
-    const FileResult show = showFile(path, static_cast<int>(size & 1), regional, shown);
+    const FileResult show = showFile(path, languageOf(static_cast<int>(size & 1)), regional, shown);
     FUZZ_CHECK(show.status == opened.status);
   }
   if (!opened.ok()) {

@@ -38,7 +38,7 @@ RegionalSettings regionalOf(bool french) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::InputStream input(data, size);
   const std::uint8_t setup = input.byte();
-  const Language language = setup & 1;
+  const Language language = languageOf(setup & 1);
   const RegionalSettings regional = regionalOf((setup & 2) != 0);
   unit::UnitSettings settings;
   settings.configs = (setup & 4) ? 18 : 2;

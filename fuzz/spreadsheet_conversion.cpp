@@ -159,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (layout.records > kRecordsForEveryPass) {
     std::vector<std::string> lines;
-    convert(logger, input, layout, (data[0] >> 1) & 1, (data[0] >> 2) & 1, lines);
+    convert(logger, input, layout, languageOf((data[0] >> 1) & 1), (data[0] >> 2) & 1, lines);
     return 0;
   }
   for (int comma = 0; comma < 2; ++comma) {

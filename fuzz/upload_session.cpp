@@ -128,8 +128,8 @@ void settingsBlock(SettingsBlockSession& session, fuzz::ScriptedUnit& far) {
   if (!session.openUnit().ok) return;
   const std::size_t from = far.log.size();
   const SettingsUploadOutcome outcome = session.upload();
-  FUZZ_CHECK(!settingsUploadText(outcome, session.title(), 0).empty());
-  FUZZ_CHECK(!settingsUploadText(outcome, session.title(), 1).empty());
+  FUZZ_CHECK(!settingsUploadText(outcome, session.title(), kFrench).empty());
+  FUZZ_CHECK(!settingsUploadText(outcome, session.title(), kEnglish).empty());
   int acknowledged = 0;
   FUZZ_CHECK(lastPassed(far, from, acknowledged) == outcome.ok);
   FUZZ_CHECK(acknowledged == (outcome.ok ? 1 : 0));

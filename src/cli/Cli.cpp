@@ -65,30 +65,28 @@ std::string oneLine(const std::string& text) {
 }
 
 int CliSession::fail(int code, const std::string& text) const {
-  if (code == kExitUnit && app.master.reply().fault == ReplyFault::kPortFailed) {
-    code = kExitNoUnit;
-  }
-  err << "flowdesk-cli: " << text;
-  // What the line said on the last exchange, when it failed there: no
-  // answer, a bad CRC, the unit's exception code... or, when the port could
-  // not even be opened, why (missing, unplugged, refused, busy), which a
-  // session's own words may have said already.
-  const Reply& reply = app.master.reply();
-  if ((code == kExitUnit || code == kExitNoUnit) && !reply.ok()) {
-    std::string reason = replyFaultText(reply, language);
-    if (const std::optional<PortFailure> port = portFailureOf(app.master)) {
-      // Its first line, without the full stop a one-line report drops.
-      const std::string said = portFailureText(*port, language);
-      std::string told = said.substr(0, said.find('\n'));
-      if (told.ends_with('.')) told.pop_back();
-      reason = text.find(told) == std::string::npos ? reportLine(openFailureText(*port, language))
-                                                    : std::string();
-    }
-    if (reason.ends_with('.')) reason.pop_back();  // the bracket ends the line
-    if (!reason.empty()) err << " (" << reason << ")";
-  }
-  err << "\n";
+  err << "flowdesk-cli: " << text << "\n";
   return code;
+}
+
+int CliSession::fail(int code, const std::string& text, const LinkResult& cause) const {
+  if (code == kExitUnit && cause.fault == ReplyFault::kPortFailed) code = kExitNoUnit;
+  if ((code != kExitUnit && code != kExitNoUnit) || cause.ok()) return fail(code, text);
+  // What the line said on that exchange: no answer, a bad CRC, the unit's
+  // exception code... or, when the port could not even be opened, why
+  // (missing, unplugged, refused, busy), which a session's own words may
+  // have said already.
+  std::string reason = linkResultText(cause, language, ResultWording::kFault);
+  if (cause.port) {
+    // Its first line, without the full stop a one-line report drops.
+    std::string told = linkResultText(cause, language, ResultWording::kLine);
+    if (told.ends_with('.')) told.pop_back();
+    reason = text.find(told) == std::string::npos
+                 ? reportLine(linkResultText(cause, language, ResultWording::kFull))
+                 : std::string();
+  }
+  if (reason.ends_with('.')) reason.pop_back();  // the bracket ends the line
+  return fail(code, reason.empty() ? text : text + " (" + reason + ")");
 }
 
 std::optional<long> reconnectSeconds(const CommandArgs& args) {
@@ -97,14 +95,14 @@ std::optional<long> reconnectSeconds(const CommandArgs& args) {
   return parseWholeNumber(*given, 0, 3600);
 }
 
-CliSession::DeviceWait CliSession::awaitDevice(long seconds) const {
+CliSession::DeviceWait CliSession::awaitDevice(long seconds, const LinkResult& failed) const {
   JbusMaster& master = app.master;
-  if (!portGone(master)) return DeviceWait::kPresent;
-  const std::string device =
-      master.lastDevice().empty() ? app.devicePath(app.settings.Com) : master.lastDevice();
-  if (master.deviceOpenedBefore(master.lastPortIndex()).empty()) {
+  const LinkResult now = portNow(master, failed);
+  if (now.ok()) return DeviceWait::kPresent;
+  const std::string device = now.device.empty() ? app.devicePath(app.settings.Com) : now.device;
+  if (!now.port || now.port->openedBefore.empty()) {
     // Never there in this run: nothing to wait for.
-    fail(kExitNoUnit, device + text(" ne s'ouvre pas", " cannot be opened"));
+    fail(kExitNoUnit, device + text(" ne s'ouvre pas", " cannot be opened"), failed);
     return DeviceWait::kLost;
   }
   err << "\nflowdesk-cli: " << device
@@ -117,8 +115,10 @@ CliSession::DeviceWait CliSession::awaitDevice(long seconds) const {
         << (master.clock().nowMs() - start + 500) / 1000 << " s\n";
     return DeviceWait::kBack;
   }
-  fail(kExitNoUnit, device + text(" n'est pas revenu dans les ", " did not come back within ") +
-                        std::to_string(seconds) + " s");
+  fail(kExitNoUnit,
+       device + text(" n'est pas revenu dans les ", " did not come back within ") +
+           std::to_string(seconds) + " s",
+       failed);
   return DeviceWait::kLost;
 }
 
@@ -327,7 +327,7 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     keep.Bauds = s.Bauds;
     changed = true;
   }
-  if (app.master.identificationDone) {
+  if (app.master.identified()) {
     static_cast<IdentificationCache&>(keep) = static_cast<const IdentificationCache&>(s);
     changed = true;
   }

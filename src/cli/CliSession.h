@@ -50,15 +50,18 @@ struct CliSession {
   // one).
   PlotImageWriter writePlot{};
 
-  // One line on standard error, "flowdesk-cli: " first; returns `code`,
-  // except that a unit failure whose port could not be opened is
-  // kExitNoUnit.
+  // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;
-  // After a failed exchange of a long job: when the device itself has gone,
-  // waits up to `seconds` for it to come back, saying so on standard error.
-  // kLost has had its message; the job ends with kExitNoUnit.
+  // The same for a unit that failed (kExitUnit, kExitNoUnit), with what its
+  // last exchange `cause` lacked in brackets (no answer, a bad CRC, the
+  // unit's exception, or why the port could not be opened, unless `text`
+  // says it already); a port that could not be opened makes it kExitNoUnit.
+  int fail(int code, const std::string& text, const LinkResult& cause) const;
+  // After the failed exchange `failed` of a long job: when the device itself
+  // has gone, waits up to `seconds` for it to come back, saying so on
+  // standard error. kLost has had its message; the job ends with kExitNoUnit.
   enum class DeviceWait { kPresent, kBack, kLost };
-  DeviceWait awaitDevice(long seconds) const;
+  DeviceWait awaitDevice(long seconds, const LinkResult& failed) const;
   int usage(const std::string& text) const { return fail(kExitUsage, text); }
   int fileFailure(const FileResult& result) const {
     return fail(kExitUsage, result.message(language));

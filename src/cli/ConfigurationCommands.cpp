@@ -54,7 +54,7 @@ int saveSettings(CliSession& s, FileKind kind, const std::string& path) {
   if (auto code = refusedByMode(s, kind)) return *code;
   const std::unique_ptr<SettingsBlockSession> session = settingsSession(s, kind);
   const SettingsOpenOutcome open = session->openUnit();
-  if (!open.ok) return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)));
+  if (!open.ok) return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)), open.link);
   const FileResult r = session->save(path);
   if (!r.ok()) return s.fileFailure(r);
   s.out << path << "\n";
@@ -77,7 +77,7 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
         << "\n";
   const SettingsUploadOutcome outcome = session->upload();
   const std::string text = settingsUploadText(outcome, session->title(), s.language);
-  if (!outcome.ok) return s.fail(kExitUnit, text);
+  if (!outcome.ok) return s.fail(kExitUnit, text, outcome.link);
   s.out << text << "\n";
   return kExitDone;
 }
@@ -87,7 +87,7 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
 std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
                               const std::optional<std::string>& config) {
   const OpenOutcome open = session.openUnit();
-  if (!open.ok) return s.fail(kExitUnit, oneLine(openText(open, s.language)));
+  if (!open.ok) return s.fail(kExitUnit, oneLine(openText(open, s.language)), open.link);
   if (!config) return std::nullopt;
   const auto n = parseWholeNumber(*config, 0, session.configurationCount() - 1);
   if (!n) {
@@ -95,7 +95,7 @@ std::optional<int> openOnUnit(CliSession& s, ConfigurationSession& session,
                    std::to_string(session.configurationCount() - 1));
   }
   const ReadOutcome read = session.selectRead(static_cast<int>(*n));
-  if (!read.ok) return s.fail(kExitUnit, oneLine(readText(read, s.language)));
+  if (!read.ok) return s.fail(kExitUnit, oneLine(readText(read, s.language)), read.link);
   return std::nullopt;
 }
 
@@ -111,7 +111,7 @@ int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp
   session.intoSp1 = sp1 || !sp2;
   session.intoSp2 = sp2;
   const SpecialProbeUploadOutcome up = session.upload();
-  if (!up.ok) return s.fail(kExitUnit, oneLine(specialProbeUploadText(up, s.language)));
+  if (!up.ok) return s.fail(kExitUnit, oneLine(specialProbeUploadText(up, s.language)), up.link);
   s.out << session.probe.name << " -> " << (up.intoSp1 ? "SP1" : "")
         << (up.intoSp1 && up.intoSp2 ? ", " : "") << (up.intoSp2 ? "SP2" : "") << "\n";
   return kExitDone;
@@ -206,7 +206,9 @@ int runUpload(CliSession& s) {
   if (const FileResult refused = session.uploadRefusal(); !refused.ok()) {
     return s.fileFailure(refused);
   }
-  if (!open.unitAnswered) return s.fail(kExitUnit, oneLine(openText(open, s.language)));
+  if (!open.unitAnswered) {
+    return s.fail(kExitUnit, oneLine(openText(open, s.language)), open.link);
+  }
   if (auto config = args.value("--config")) {
     const int count = session.configurationCount();
     const auto n =
@@ -218,7 +220,7 @@ int runUpload(CliSession& s) {
   }
   session.requests = requests;
   const UploadOutcome up = session.upload([&s](const std::string& text) { s.err << text << "\n"; });
-  if (!up.ok) return s.fail(kExitUnit, oneLine(uploadText(up, s.language)));
+  if (!up.ok) return s.fail(kExitUnit, oneLine(uploadText(up, s.language)), up.link);
   s.out << uploadText(up, s.language) << "\n";
   return kExitDone;
 }
@@ -236,7 +238,9 @@ int runCompare(CliSession& s) {
     if (const FileResult r = readFactoryFile(path, file); !r.ok()) return s.fileFailure(r);
     FactorySession session(s.app);
     const SettingsOpenOutcome open = session.openUnit();
-    if (!open.ok) return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)));
+    if (!open.ok) {
+      return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)), open.link);
+    }
     const ComparisonOutcome out = session.compare(path, lastPathName(path), s.regional);
     if (!out.file.ok()) return s.fileFailure(out.file);
     if (!out.report.ok()) return s.fileFailure(out.report);

@@ -45,14 +45,15 @@ int runDownload(CliSession& s) {
   }
   const std::optional<long> reconnect = reconnectSeconds(args);
   if (!reconnect) return s.usage(kReconnectUsage);
-  const auto noAnswer = [&s] {
-    return s.fail(kExitUnit, s.text("l'unité ne répond pas, ou n'a pas de logger",
-                                    "the unit did not answer, or has no logger"));
-  };
-
   // The viewer's own sequence: open, show the page, SAVEDISK with the file,
   // then the timer's ticks until the logger's data ends.
   LoggerViewerSession session(s.app, s.regional);
+  const auto noAnswer = [&s, &session] {
+    return s.fail(kExitUnit,
+                  s.text("l'unité ne répond pas, ou n'a pas de logger",
+                         "the unit did not answer, or has no logger"),
+                  session.lastRead());
+  };
   session.setLanguage(s.language);
   if (!session.openUnit() || !tickToPage(session)) return noAnswer();
   if (page > 0) {
@@ -75,7 +76,7 @@ int runDownload(CliSession& s) {
     if (failed > 0) {
       // The fetch that failed is asked again: after an unplug, once the
       // device is back, the file goes on with no record lost or doubled.
-      const CliSession::DeviceWait device = s.awaitDevice(*reconnect);
+      const CliSession::DeviceWait device = s.awaitDevice(*reconnect, session.lastRead());
       if (device == CliSession::DeviceWait::kBack) failed = 0;
       if (device == CliSession::DeviceWait::kLost) {
         session.stopDownload();
@@ -87,7 +88,8 @@ int runDownload(CliSession& s) {
       session.stopDownload();
       s.err << "\n";
       return s.fail(kExitUnit,
-                    kept + "; " + s.text("l'unité ne répond plus", "the unit stopped answering"));
+                    kept + "; " + s.text("l'unité ne répond plus", "the unit stopped answering"),
+                    session.lastRead());
     }
     if (t == LoggerTick::kDownloading) {
       const LoggerDownloadView& d = session.download();

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Texts.h"
 #include "cli/CliSession.h"
 #include "echo/EchoSession.h"
 #include "files/FileKinds.h"
@@ -26,9 +27,10 @@ int stopEchoScreen(CliSession& s, EchoSession& session, int code, std::string te
   session.tick();
   if (!session.stopFailed()) {
     if (code == kExitDone) return code;
-    return code == kExitUnit ? s.fail(code, text) : s.usage(text);
+    return code == kExitUnit ? s.fail(code, text, session.lastRead()) : s.usage(text);
   }
-  return s.fail(kExitUnit, (text.empty() ? "" : text + "; ") + stopFailedText(s.language));
+  return s.fail(kExitUnit, (text.empty() ? "" : text + "; ") + stopFailedText(s.language),
+                session.lastRead());
 }
 
 }  // namespace
@@ -60,9 +62,11 @@ int runEcho(CliSession& s) {
   session.setLanguage(s.language);
   if (session.openLive() != 0) {
     // Only a unit that was asked can be said not to answer.
-    const std::optional<PortFailure> port = portFailureOf(s.app.master);
-    return s.fail(kExitUnit, port ? reportLine(openFailureText(*port, s.language))
-                                  : s.text("l'unité ne répond pas", "the unit does not answer"));
+    const LinkResult& read = session.lastRead();
+    return s.fail(kExitUnit,
+                  read.port ? reportLine(linkResultText(read, s.language, ResultWording::kFull))
+                            : std::string(kTxtUnitDoesNotAnswer.text(s.language)),
+                  read);
   }
   int index = -1;
   std::string offered;

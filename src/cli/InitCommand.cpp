@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/Texts.h"
 #include "cli/CliSession.h"
 #include "config/InitialisationSession.h"
 
@@ -19,15 +20,17 @@ int runInit(CliSession& s) {
   InitialisationSession session(s.app);
   if (!session.readUnit()) {
     const std::string why = session.unitFailureText(s.language);
-    return s.fail(kExitUnit, why.empty() ? std::string(s.text("L'unité ne répond pas",
-                                                              "The unit does not answer"))
-                                         : oneLine(why));
+    return s.fail(kExitUnit,
+                  why.empty() ? std::string(kTxtUnitDoesNotAnswer.text(s.language)) : oneLine(why),
+                  session.unitRead());
   }
   session.choice = {args.has("--calibration"), args.has("--factory-settings"),
                     args.has("--maker-settings")};
   const InitialisationOutcome outcome =
       session.run([&s](const std::string& text) { s.err << text << "\n"; });
-  if (!outcome.ok) return s.fail(kExitUnit, oneLine(initialisationText(outcome, s.language)));
+  if (!outcome.ok) {
+    return s.fail(kExitUnit, oneLine(initialisationText(outcome, s.language)), outcome.link);
+  }
   s.out << s.text("Unité initialisée, ", "Unit initialised, ") << outcome.written.size()
         << s.text(" écritures", " writes") << "\n";
   return kExitDone;

@@ -83,13 +83,17 @@ int runLoggerConfig(CliSession& s) {
 
   LoggerConfigurationSession session(s.app);
   const LoggerOpenOutcome open = session.open();
-  if (!open.ok && open.port) return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)));
+  if (!open.ok && open.link.port) {
+    return s.fail(kExitUnit, oneLine(loggerOpenText(open, s.language)), open.link);
+  }
   if (!open.ok) {
-    return s.fail(kExitUnit, open.stop == LoggerOpenStop::kNoLogger
-                                 ? s.text("pas de logger dans l'unité (ou pas de réponse)",
-                                          "no logger in the unit (or no answer)")
-                                 : s.text("la lecture des réglages du logger a échoué",
-                                          "reading the logger settings failed"));
+    return s.fail(kExitUnit,
+                  open.stop == LoggerOpenStop::kNoLogger
+                      ? s.text("pas de logger dans l'unité (ou pas de réponse)",
+                               "no logger in the unit (or no answer)")
+                      : s.text("la lecture des réglages du logger a échoué",
+                               "reading the logger settings failed"),
+                  open.link);
   }
   if (!change) {
     printSettings(s, session);
@@ -113,7 +117,7 @@ int runLoggerConfig(CliSession& s) {
   printSettings(s, session);
   const LoggerUploadOutcome up =
       session.upload([&s](const std::string& text) { s.err << text << "\n"; });
-  if (!up.ok) return s.fail(kExitUnit, oneLine(loggerUploadText(up, s.language)));
+  if (!up.ok) return s.fail(kExitUnit, oneLine(loggerUploadText(up, s.language)), up.link);
   return kExitDone;
 }
 

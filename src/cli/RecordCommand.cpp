@@ -46,7 +46,7 @@ int runRecord(CliSession& s) {
     if (tick == MeasurementTick::kPollFailed) {
       // A poll lost to an unplugged device is polled again once it is back:
       // only a unit that did not answer counts against the polls.
-      const CliSession::DeviceWait device = s.awaitDevice(*reconnect);
+      const CliSession::DeviceWait device = s.awaitDevice(*reconnect, session.lastRead());
       if (device == CliSession::DeviceWait::kLost) return kExitNoUnit;
       if (device == CliSession::DeviceWait::kBack) {
         --i;
@@ -66,7 +66,8 @@ int runRecord(CliSession& s) {
         failed == polls ? kExitNoUnit : kExitUnit,
         std::to_string(failed) + "/" + std::to_string(polls) + " " +
             s.text("interrogations sans réponse de l'unité", "polls the unit did not answer") +
-            "; " + records);
+            "; " + records,
+        session.lastRead());
   }
   s.out << path << "\n";
   return kExitDone;

@@ -22,7 +22,6 @@ namespace flowdesk {
 namespace {
 
 // Sentences of this page that the unit's own texts do not have.
-constexpr BilingualText kTxtUnitSilent{"L'unité ne répond pas", "The unit does not answer"};
 constexpr BilingualText kTxtConfigurationUnread{"La lecture de la configuration %d a échoué",
                                                 "Reading configuration %d failed"};
 constexpr BilingualText kTxtConfigurationRead{"Configuration %d lue", "Configuration %d read"};
@@ -81,21 +80,18 @@ Language ConfigurationSession::language() const {
   return context_.settings.language();
 }
 
-int ConfigurationSession::readModelWord() {
+LinkResult ConfigurationSession::readModelWord() {
   ModelWord word;
-  if (flowdesk::readModelWord(context_.master, word) != 0) return -1;
-  configurations_ = word.configurationCount();
-  return 0;
+  LinkResult r = flowdesk::readModelWord(context_.master, word);
+  if (r.ok()) configurations_ = word.configurationCount();
+  return r;
 }
 
-int ConfigurationSession::readConfiguration(int number) {
-  if (readBlock(context_.master, configurationBlock(number), configurationMap(context_.image)) !=
-      0) {
-    return -1;
-  }
-  const std::uint8_t* data = context_.master.replyData();
-  lastBlock_.assign(data, data + kConfigurationBytes);
-  return 0;
+LinkResult ConfigurationSession::readConfiguration(int number) {
+  LinkResult r =
+      readBlock(context_.master, configurationBlock(number), configurationMap(context_.image));
+  if (r.ok()) lastBlock_.assign(r.data().begin(), r.data().begin() + kConfigurationBytes);
+  return r;
 }
 
 OpenOutcome ConfigurationSession::openUnit() {
@@ -105,11 +101,12 @@ OpenOutcome ConfigurationSession::openUnit() {
   readNumber_ = writeNumber_ = 0;
   PrintMode = false;
   OpenOutcome outcome;
-  unitAnswered_ = readModelWord() == 0;
+  outcome.link = readModelWord();
+  unitAnswered_ = outcome.link.ok();
   outcome.unitAnswered = unitAnswered_;
   outcome.configurations = configurations_;
-  outcome.ok = unitAnswered_ && readConfiguration(0) == 0;
-  if (!outcome.ok) outcome.port = portFailureOf(context_.master);
+  if (unitAnswered_) outcome.link = readConfiguration(0);
+  outcome.ok = outcome.link.ok();
   return outcome;
 }
 
@@ -122,9 +119,9 @@ OpenOutcome ConfigurationSession::openFile(const std::string& path) {
   lastBlock_.clear();
   OpenOutcome outcome;
   outcome.fromFile = true;
-  unitAnswered_ = readModelWord() == 0;
+  outcome.link = readModelWord();
+  unitAnswered_ = outcome.link.ok();
   outcome.unitAnswered = unitAnswered_;
-  if (!unitAnswered_) outcome.port = portFailureOf(context_.master);
   outcome.configurations = configurations_;
   outcome.file = readCalibrationFile(path, file_);
   if (!outcome.file.ok()) return outcome;
@@ -148,10 +145,10 @@ ReadOutcome ConfigurationSession::selectRead(int number) {
   writeNumber_ = number;
   if (number == readNumber_) return outcome;
   outcome.read = true;
-  if (readConfiguration(number) != 0) {
+  outcome.link = readConfiguration(number);
+  if (!outcome.link.ok()) {
     writeNumber_ = readNumber_;
     outcome.ok = false;
-    outcome.port = portFailureOf(context_.master);
     return outcome;
   }
   readNumber_ = writeNumber_ = number;
@@ -245,11 +242,11 @@ UploadOutcome ConfigurationSession::upload(
       outcome.configurationsWritten.push_back(numbers[static_cast<std::size_t>(i)]);
     }
   }
-  if (result.result != 0) {
+  outcome.link = result.link;
+  if (!result.link.ok()) {
     outcome.ok = false;
     outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
     outcome.failedNumber = numbers[static_cast<std::size_t>(result.failedStep)];
-    outcome.port = portFailureOf(context_.master);
     return outcome;
   }
   requests = {};
@@ -290,9 +287,9 @@ ComparisonOutcome ConfigurationSession::compare(const std::string& path,
 std::string openText(const OpenOutcome& outcome, Language language) {
   if (outcome.fromFile) {
     if (!outcome.file.ok()) return outcome.file.message(language);
-    std::string text = outcome.unitAnswered
-                           ? std::string()
-                           : withPortFailure(kTxtViewOnly.text(language), outcome.port, language);
+    std::string text = outcome.unitAnswered ? std::string()
+                                            : withPortFailure(kTxtViewOnly.text(language),
+                                                              outcome.link.port, language);
     // Appended piece by piece: GCC 12 sees an overlap in a literal plus a
     // string inlined here (-Wrestrict).
     if (outcome.shortBlockBytes >= 0) {
@@ -303,10 +300,12 @@ std::string openText(const OpenOutcome& outcome, Language language) {
     return text;
   }
   // A port that did not open is no silent unit: its reason says what to do.
-  if (!outcome.unitAnswered && outcome.port) return openFailureText(*outcome.port, language);
-  if (!outcome.unitAnswered) return kTxtUnitSilent.text(language);
+  if (!outcome.unitAnswered && outcome.link.port) {
+    return linkResultText(outcome.link, language, ResultWording::kFull);
+  }
+  if (!outcome.unitAnswered) return kTxtUnitDoesNotAnswer.text(language);
   if (!outcome.ok) {
-    return withPortFailure(withNumber(kTxtConfigurationUnread, language, 0), outcome.port,
+    return withPortFailure(withNumber(kTxtConfigurationUnread, language, 0), outcome.link.port,
                            language);
   }
   return {};
@@ -315,7 +314,7 @@ std::string openText(const OpenOutcome& outcome, Language language) {
 std::string readText(const ReadOutcome& outcome, Language language) {
   if (!outcome.ok) {
     return withPortFailure(withNumber(kTxtConfigurationUnread, language, outcome.wanted),
-                           outcome.port, language);
+                           outcome.link.port, language);
   }
   return withNumber(kTxtConfigurationRead, language, outcome.number);
 }
@@ -348,7 +347,7 @@ std::string uploadText(const UploadOutcome& outcome, Language language) {
   text += outcome.configurationsWritten.empty()
               ? std::string(kTxtNothingWritten.text(language))
               : withText(kTxtWrittenBefore, language, numberList(outcome.configurationsWritten));
-  return withPortFailure(text, outcome.port, language);
+  return withPortFailure(text, outcome.link.port, language);
 }
 
 }  // namespace flowdesk

@@ -32,8 +32,9 @@ struct OpenOutcome {
   // A file whose block is shorter than a configuration: the bytes it held
   // (the other fields took their defaults); -1 for a whole block.
   int shortBlockBytes = -1;
-  // The unit could not be asked: why its port did not open.
-  std::optional<PortFailure> port;
+  // The last exchange: when the unit could not be asked, why (link.port
+  // when its port did not open).
+  LinkResult link;
 };
 
 // Reading another configuration.
@@ -42,7 +43,7 @@ struct ReadOutcome {
   bool read = false;  // false: the number did not change, nothing was asked
   int number = 0;     // the configuration shown afterwards
   int wanted = 0;
-  std::optional<PortFailure> port;  // a failed read whose port did not open
+  LinkResult link;  // the read, when one was made
 };
 
 // What TRANSFERT does besides writing the configuration.
@@ -135,8 +136,8 @@ class ConfigurationSession {
   const Bytes& lastBlock() const { return lastBlock_; }
 
  private:
-  int readModelWord();
-  int readConfiguration(int number);
+  LinkResult readModelWord();
+  LinkResult readConfiguration(int number);
   Language language() const;
 
   AppContext& context_;

@@ -26,17 +26,14 @@ InitialisationSession::InitialisationSession(AppContext& context) : context_(con
 
 bool InitialisationSession::readUnit() {
   ModelWord word;
-  unitPort_.reset();
-  if (readModelWord(context_.master, word) != 0) {
-    unitPort_ = portFailureOf(context_.master);
-    return false;
-  }
+  unitRead_ = readModelWord(context_.master, word);
+  if (!unitRead_.ok()) return false;
   configurations_ = word.configurationCount();
   return true;
 }
 
 std::string InitialisationSession::unitFailureText(Language language) const {
-  return unitPort_ ? openFailureText(*unitPort_, language) : std::string();
+  return unitRead_.port ? linkResultText(unitRead_, language, ResultWording::kFull) : std::string();
 }
 
 bool InitialisationSession::hasLogger() const {
@@ -91,18 +88,18 @@ InitialisationOutcome InitialisationSession::run(
       });
   // Defaults went to the unit (or part of them): its probes and words are
   // learnt again at the next exchange.
-  context_.master.identificationDone = false;
+  context_.master.forgetIdentification();
   for (int i = 0; i < result.stepsDone; ++i) {
     const auto at = static_cast<std::size_t>(i);
     if (kinds[at] == Step::kConfiguration) outcome.configurationsWritten.push_back(numbers[at]);
     outcome.written.push_back(kinds[at]);
   }
-  if (result.result != 0) {
+  outcome.link = result.link;
+  if (!result.link.ok()) {
     const auto at = static_cast<std::size_t>(result.failedStep);
     outcome.ok = false;
     outcome.failedStep = kinds[at];
     outcome.failedNumber = numbers[at];
-    outcome.port = portFailureOf(context_.master);
   }
   return outcome;
 }
@@ -139,7 +136,7 @@ std::string failedStepText(const InitialisationOutcome& outcome, Language langua
 
 std::string initialisationText(const InitialisationOutcome& outcome, Language language) {
   if (outcome.ok) return {};
-  return withPortFailure(failedStepText(outcome, language), outcome.port, language);
+  return withPortFailure(failedStepText(outcome, language), outcome.link.port, language);
 }
 
 }  // namespace flowdesk

@@ -56,6 +56,8 @@ class InitialisationSession {
   // After readUnit failed: why the port did not open, in words; empty for a
   // unit that stayed silent (the screen then shows nothing).
   std::string unitFailureText(Language language) const;
+  // readUnit's read of register 10.
+  const LinkResult& unitRead() const { return unitRead_; }
   int configurationCount() const { return configurations_; }
   // A unit with 18 configurations has a logger.
   bool hasLogger() const;
@@ -68,7 +70,7 @@ class InitialisationSession {
  private:
   AppContext& context_;
   int configurations_ = 2;
-  std::optional<PortFailure> unitPort_;
+  LinkResult unitRead_;  // readUnit's read of register 10
 };
 
 // The words of the outcome: empty on success (the dialog says nothing

@@ -11,7 +11,6 @@ namespace flowdesk {
 
 namespace {
 
-constexpr BilingualText kTxtUnitSilent{"L'unité ne répond pas", "The unit does not answer"};
 constexpr BilingualText kTxtWritten{"%s : écrit dans l'unité", "%s: written to the unit"};
 
 }  // namespace
@@ -25,12 +24,9 @@ SettingsOpenOutcome SettingsBlockSession::openUnit() {
   filePath_.clear();
   lastBlock_.clear();
   SettingsOpenOutcome outcome;
-  if (readBlock(context_.master, block_, map_(context_.image)) != 0) {
-    outcome.port = portFailureOf(context_.master);
-    return outcome;
-  }
-  const std::uint8_t* data = context_.master.replyData();
-  lastBlock_.assign(data, data + 2 * block_.count);
+  outcome.link = readBlock(context_.master, block_, map_(context_.image));
+  if (!outcome.link.ok()) return outcome;
+  lastBlock_.assign(outcome.link.data().begin(), outcome.link.data().end());
   outcome.ok = true;
   return outcome;
 }
@@ -79,12 +75,12 @@ SettingsUploadOutcome SettingsBlockSession::upload() {
     return outcome;
   }
   clampImage();
-  outcome.ok = writeBlock(context_.master, block_, map_(context_.image)) == 0;
+  outcome.link = writeBlock(context_.master, block_, map_(context_.image));
+  outcome.ok = outcome.link.ok();
   if (outcome.ok) outcome.written.push_back(SettingsUploadStep::kBlock);
-  if (!outcome.ok) outcome.port = portFailureOf(context_.master);
   // The unit's special probes may be new: learn them again at the next
   // exchange, and after a failure too, since part of the block may be in.
-  context_.master.identificationDone = false;
+  context_.master.forgetIdentification();
   return outcome;
 }
 
@@ -100,7 +96,8 @@ std::string settingsOpenText(const SettingsOpenOutcome& outcome, Language langua
     return blockLengthText(FileKind::FactorySettings, outcome.length, language);
   }
   if (outcome.ok) return {};
-  return outcome.port ? openFailureText(*outcome.port, language) : kTxtUnitSilent.text(language);
+  return outcome.link.port ? linkResultText(outcome.link, language, ResultWording::kFull)
+                           : kTxtUnitDoesNotAnswer.text(language);
 }
 
 std::string settingsUploadText(const SettingsUploadOutcome& outcome, const BilingualText& title,
@@ -108,7 +105,9 @@ std::string settingsUploadText(const SettingsUploadOutcome& outcome, const Bilin
   if (!outcome.file.ok()) {
     return std::string(kTxtUploadFailure.text(language)) + "\n" + outcome.file.message(language);
   }
-  if (!outcome.ok) return withPortFailure(kTxtUploadFailure.text(language), outcome.port, language);
+  if (!outcome.ok) {
+    return withPortFailure(kTxtUploadFailure.text(language), outcome.link.port, language);
+  }
   std::string text = kTxtWritten.text(language);
   text.replace(text.find("%s"), 2, title.text(language));
   return text;

@@ -24,9 +24,9 @@ struct SettingsUploadOutcome : StepOutcome<SettingsUploadStep> {
 struct SettingsOpenOutcome {
   bool ok = false;
   bool fromFile = false;
-  FileResult file;                  // file mode: why the file was refused
-  BlockLength length;               // file mode: what the file held of the block
-  std::optional<PortFailure> port;  // unit mode: why its port did not open
+  FileResult file;     // file mode: why the file was refused
+  BlockLength length;  // file mode: what the file held of the block
+  LinkResult link;     // unit mode: the read (link.port: why the port did not open)
 };
 
 // What the factory and maker screens share: one register block of the unit

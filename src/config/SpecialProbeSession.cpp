@@ -35,7 +35,7 @@ FileResult SpecialProbeSession::open(const std::string& path) {
   intoSp1 = true;
   intoSp2 = false;
   // The unit may hold other probes than the cache says by now.
-  context_.master.identificationDone = false;
+  context_.master.forgetIdentification();
   SpecialProbe read;
   long long fileBytes = 0;
   FileResult r = readSpecialProbeFileBytes(path, read, fileBytes);
@@ -56,7 +56,7 @@ void SpecialProbeSession::clampProbe() {
 }
 
 void SpecialProbeSession::holdIdentification() {
-  context_.master.identificationDone = true;
+  context_.master.markIdentified();
 }
 
 SpecialProbeUploadOutcome SpecialProbeSession::upload() {
@@ -72,7 +72,7 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
   clampProbe();
   holdIdentification();
   bool changed = false;
-  const int r = rewriteFactoryBlock(context_.master, context_.image, [&](FactoryRegion& factory) {
+  outcome.link = rewriteFactoryBlock(context_.master, context_.image, [&](FactoryRegion& factory) {
     changed = true;
     for (int slot : {0, 1}) {
       if (slot == 0 ? !intoSp1 : !intoSp2) continue;
@@ -84,11 +84,10 @@ SpecialProbeUploadOutcome SpecialProbeSession::upload() {
     }
   });
   // Whatever happened, the next exchange learns the unit's probes again.
-  context_.master.identificationDone = false;
-  outcome.ok = r == 0;
+  context_.master.forgetIdentification();
+  outcome.ok = outcome.link.ok();
   if (!outcome.ok) {
     outcome.failedStep = changed ? SpecialProbeStep::kWrite : SpecialProbeStep::kRead;
-    outcome.port = portFailureOf(context_.master);
   }
   if (changed) outcome.written.push_back(SpecialProbeStep::kRead);
   if (outcome.ok) outcome.written.push_back(SpecialProbeStep::kWrite);
@@ -113,7 +112,7 @@ std::string specialProbeUploadText(const SpecialProbeUploadOutcome& outcome, Lan
   if (outcome.failedAt(SpecialProbeStep::kRead)) {
     text += std::string("\n") + kTxtFactoryUnread.text(language);
   }
-  return withPortFailure(text, outcome.port, language);
+  return withPortFailure(text, outcome.link.port, language);
 }
 
 }  // namespace flowdesk

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/UnitWrites.h"
 
-#include <cstring>
 #include <ctime>
 
 #include "base/Texts.h"
@@ -26,17 +25,13 @@ WriteStep clockWriteStep(DeviceImage& image, LocalTimeSource localTime, Language
 }
 
 WriteStep commandWriteStep(const Commands& commands, Language language) {
-  return {kTxtResetInformation.text(language), [commands](JbusMaster& master) {
-            encodeCommandBlock(commands, master.requestData());
-            return master.writeRegisters(kCommandBlock.firstRegister, kCommandBlock.count);
-          }};
+  return {kTxtResetInformation.text(language),
+          [commands](JbusMaster& master) { return writeCommands(master, commands); }};
 }
 
 WriteStep configurationWriteStep(const Bytes& block, int number, Language language) {
   return {uploadStepText(number, language), [block, number](JbusMaster& master) {
-            std::memcpy(master.requestData(), block.data(), block.size());
-            const RegisterBlock target = configurationBlock(number);
-            return master.writeRegisters(target.firstRegister, target.count);
+            return master.writeRegisters(configurationBlock(number).firstRegister, block);
           }};
 }
 
@@ -44,18 +39,18 @@ std::string uploadStepText(int number, Language language) {
   return std::string(kTxtUploadConfigurationNo.text(language)) + " " + std::to_string(number);
 }
 
-int rewriteFactoryBlock(JbusMaster& master, DeviceImage& image,
-                        const std::function<void(FactoryRegion&)>& change) {
-  const bool identified = master.identificationDone;
-  master.identificationDone = true;
-  if (readBlock(master, kFactoryBlock, factoryMap(image)) != 0) {
-    master.identificationDone = identified;
-    return -1;
+LinkResult rewriteFactoryBlock(JbusMaster& master, DeviceImage& image,
+                               const std::function<void(FactoryRegion&)>& change) {
+  const bool identified = master.identified();
+  master.markIdentified();
+  if (LinkResult read = readBlock(master, kFactoryBlock, factoryMap(image)); !read.ok()) {
+    if (!identified) master.forgetIdentification();
+    return read;
   }
   if (change) change(image.factory);
-  const int r = writeBlock(master, kFactoryBlock, factoryMap(image));
-  master.identificationDone = false;
-  return r;
+  LinkResult written = writeBlock(master, kFactoryBlock, factoryMap(image));
+  master.forgetIdentification();
+  return written;
 }
 
 }  // namespace flowdesk

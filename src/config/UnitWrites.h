@@ -41,8 +41,8 @@ std::string uploadStepText(int number, Language language);
 // read identify the unit, which would replace the cached words the caller
 // may hold), `change` edits the slots, and the whole block goes back. The
 // identification is due again after the write, since the unit's probes
-// changed; after a failed read it is left as it was. 0 or -1.
-int rewriteFactoryBlock(JbusMaster& master, DeviceImage& image,
-                        const std::function<void(FactoryRegion&)>& change);
+// changed; after a failed read it is left as it was.
+LinkResult rewriteFactoryBlock(JbusMaster& master, DeviceImage& image,
+                               const std::function<void(FactoryRegion&)>& change);
 
 }  // namespace flowdesk

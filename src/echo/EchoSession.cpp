@@ -8,6 +8,7 @@
 #include "files/PlaybackNavigation.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
+#include "link/BlockTransfer.h"
 #include "link/Blocks.h"
 
 namespace flowdesk {
@@ -90,13 +91,12 @@ void EchoSession::reset() {
 int EchoSession::openLive() {
   reset();
   screen_.progressWindow = true;
-  openPort_.reset();
-  if (master_.readRegisters(kS1Block.firstRegister, kS1Block.count) != 0) {
+  lastRead_ = master_.readRegisters(kS1Block.firstRegister, kS1Block.count);
+  if (!lastRead_.ok()) {
     screen_.progressWindow = false;
-    openPort_ = portFailureOf(master_);
     return -1;
   }
-  decodeReply(s1Map(deviceImage_), master_.replyData(),
+  decodeReply(s1Map(deviceImage_), lastRead_.data().data(),
               static_cast<std::size_t>(kS1Block.byteCount()));
   screens_ = echoScreenList(deviceImage_.measurement);
   live_ = true;
@@ -106,8 +106,8 @@ int EchoSession::openLive() {
 }
 
 std::string EchoSession::openFailureText(Language language) const {
-  return openPort_ ? flowdesk::openFailureText(*openPort_, language)
-                   : std::string(kTxtCommunicationFailure.text(language));
+  return lastRead_.port ? linkResultText(lastRead_, language, ResultWording::kFull)
+                        : std::string(kTxtCommunicationFailure.text(language));
 }
 
 FileResult EchoSession::openPlayback(const std::string& path) {
@@ -150,18 +150,19 @@ EchoTick EchoSession::tick() {
   return outcome;
 }
 
-int EchoSession::writeEchoCommand(int code) {
+bool EchoSession::writeEchoCommand(int code) {
   deviceImage_.echo.screenCode = code;
-  encodeRequest(echoCommandMap(deviceImage_), master_.requestData());
-  return master_.writeRegisters(kEchoCommandBlock.firstRegister, kEchoCommandBlock.count);
+  lastRead_ = writeBlock(master_, kEchoCommandBlock, echoCommandMap(deviceImage_));
+  return lastRead_.ok();
 }
 
-int EchoSession::readPart(int part) {
+bool EchoSession::readPart(int part) {
   const RegisterBlock block = echoPartBlock(part);
-  if (master_.readRegisters(block.firstRegister, block.count) != 0) return -1;
-  std::memcpy(incoming_.data() + partOffset(part), master_.replyData(),
+  lastRead_ = master_.readRegisters(block.firstRegister, block.count);
+  if (!lastRead_.ok()) return false;
+  std::memcpy(incoming_.data() + partOffset(part), lastRead_.data().data(),
               static_cast<std::size_t>(block.byteCount()));
-  return 0;
+  return true;
 }
 
 EchoTick EchoSession::failed() {
@@ -170,7 +171,7 @@ EchoTick EchoSession::failed() {
   // is dropped so no picture of the plain display is shown or recorded.
   restart_ = true;
   screen_.title = std::string(kTxtEchoDisplayTitle.text(language_)) + " " +
-                  communicationFailureText(master_, language_);
+                  linkResultText(lastRead_, language_, ResultWording::kCommunication);
   return EchoTick::kFailed;
 }
 
@@ -187,7 +188,7 @@ EchoTick EchoSession::liveTick() {
     // through is said: the unit's measurement would stay stopped unnoticed.
     stopFailed_ = true;
     for (int attempt = 0; attempt < kStopAttempts && stopFailed_; ++attempt) {
-      stopFailed_ = writeEchoCommand(0) != 0;
+      stopFailed_ = !writeEchoCommand(0);
     }
     screen_.progressWindow = false;
     live_ = false;
@@ -199,7 +200,7 @@ EchoTick EchoSession::liveTick() {
   }
   if (step_ == 0) {
     screen_.progress = 0;
-    if (writeEchoCommand(chosenCode()) != 0) return failed();
+    if (!writeEchoCommand(chosenCode())) return failed();
     // The unit starts drawing the new screen when the command arrives; the
     // first picture read after it may still be the old screen.
     readPart(0);
@@ -207,7 +208,7 @@ EchoTick EchoSession::liveTick() {
     return EchoTick::kStep;
   }
   if (step_ == 1) screen_.progress = 0;
-  if (readPart(step_ - 1) != 0) return failed();
+  if (!readPart(step_ - 1)) return failed();
   ++screen_.progress;
   if (step_ < kParts) {
     ++step_;

@@ -85,6 +85,9 @@ class EchoSession {
   // After openLive failed, for the message box: why the port did not open,
   // else that communication failed.
   std::string openFailureText(Language language) const;
+  // The session's last exchange with the unit: why the last failure
+  // happened, for a caller that reports it.
+  const LinkResult& lastRead() const { return lastRead_; }
   // On an echo file; a file that cannot be read leaves the session closed.
   FileResult openPlayback(const std::string& path);
 
@@ -138,15 +141,16 @@ class EchoSession {
   void show(EchoButton b, bool on) { screen_.visible[static_cast<std::size_t>(b)] = on; }
   void hideButtons() { screen_.visible = {}; }
   void updateButtons();
-  int writeEchoCommand(int code);
-  int readPart(int part);
+  // Each keeps its result in lastRead_; true when it went.
+  bool writeEchoCommand(int code);
+  bool readPart(int part);
   EchoTick liveTick();
   EchoTick playbackTick();
   EchoTick failed();
   EchoTick wholeImage();
 
   JbusMaster& master_;
-  std::optional<PortFailure> openPort_;  // why openLive found no port
+  LinkResult lastRead_;
   DeviceImage& deviceImage_;
   Language language_;
 

@@ -27,7 +27,7 @@ void AppContext::moveVirtualUnit(const std::string& device) {
     if (first || (!old.empty() && deviceOverride[p] == old)) deviceOverride[p] = device;
   }
   virtualUnitDevice = device;
-  if (!old.empty()) master.identificationDone = false;
+  if (!old.empty()) master.forgetIdentification();
 }
 
 std::string AppContext::devicePath(int portIndex) const {

@@ -2,26 +2,29 @@
 #pragma once
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/Blocks.h"
 #include "link/FieldMap.h"
 #include "link/JbusMaster.h"
-#include "link/PortFailure.h"
 
 namespace flowdesk {
 
 // The block reads and writes every screen makes, in one place: a read
 // decodes only when the transfer succeeded (a failed read leaves the image as
-// it was), a write sends the image (or the defaults) through the block's map.
-int readBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
-int writeBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
-int writeDefaultBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+// it was; the result's data() holds the block's bytes), a write sends the
+// image (or the defaults) through the block's map.
+LinkResult readBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+LinkResult writeBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+LinkResult writeDefaultBlock(JbusMaster& master, const RegisterBlock& block, const FieldMap& map);
+
+// The CommandBlock with these flags (BlockMaps.h).
+struct Commands;
+LinkResult writeCommands(JbusMaster& master, const Commands& commands);
 
 // One register, high byte first; `value` is left alone on failure.
-int readWord(JbusMaster& master, std::uint16_t reg, std::uint16_t& value);
+LinkResult readWord(JbusMaster& master, std::uint16_t reg, std::uint16_t& value);
 
 // The model word (register 10), the one place its meaning is kept: a low
 // byte that is not 0 means a unit with a logger and 18 configurations; the
@@ -31,17 +34,16 @@ struct ModelWord {
   bool hasLogger() const { return (value & 0xFF) != 0; }
   int configurationCount() const { return hasLogger() ? kMaxConfigurations : 2; }
 };
-// 0 or -1.
-int readModelWord(JbusMaster& master, ModelWord& word);
+LinkResult readModelWord(JbusMaster& master, ModelWord& word);
 
 // The unit needs time to store a block before the next request.
 inline constexpr int kWritePauseMs = 600;
 
 // One step of a write sequence: a text for the progress window (empty: keep
-// the previous one) and the write itself (0 or -1).
+// the previous one) and the write itself.
 struct WriteStep {
   std::string text;
-  std::function<int(JbusMaster&)> write;
+  std::function<LinkResult(JbusMaster&)> write;
 };
 
 // What an upload did, in one shape for every screen that writes to the
@@ -56,13 +58,13 @@ struct StepOutcome {
   int failedNumber = -1;  // when the failed step has a number
   std::vector<Step> written;
   std::vector<std::string> stepTexts;
-  // When !ok because the port could not be opened: why (the texts say it
-  // after the step).
-  std::optional<PortFailure> port;
+  // The result of the last exchange: when !ok because of it, why (the texts
+  // say the port's reason after the step).
+  LinkResult link;
 };
 
 struct SequenceResult {
-  int result = 0;       // 0, or -1 when a step failed
+  LinkResult link;      // the failed step's result; ok when every step went
   int failedStep = -1;  // index of the step that failed
   int stepsDone = 0;    // steps written successfully
 };

@@ -42,9 +42,8 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
   AppSettings& s = context_.settings;
   JbusMaster& master = context_.master;
 
-  // What each port did. A combination's open is looked at when the next one
-  // starts, and once more after the last. The saved combination is asked
-  // first, so a port can come back later: its rates join its first entry.
+  // What each port did. The saved combination is asked first, so a port can
+  // come back later: its rates join its first entry.
   struct Tried {
     int port;
     std::string device;
@@ -53,31 +52,26 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
   };
   std::vector<Tried> tried;
   std::size_t now = 0;
-  int baudNow = -1;
-  const auto settle = [&] {
-    if (tried.empty()) return;
-    Tried& t = tried[now];
-    if (master.lastPortStatus() == kPortOk) {
-      t.opened.push_back(baudNow);
-      t.device = master.lastDevice();
-    } else {
-      t.refused = portRefusal(t.port, master.lastPortStatus(), master.lastDevice(),
-                              master.lastErrno(), master.deviceOpenedBefore(t.port));
-    }
-  };
 
   const ConnectResult result = connectUnit(
       master, LinkSettingRefs{s.Com, s.Jbus, s.Bauds},
       [&](int port, int baud) {
-        settle();
         const auto same = [port](const Tried& t) { return t.port == port; };
         now = static_cast<std::size_t>(std::find_if(tried.begin(), tried.end(), same) -
                                        tried.begin());
         if (now == tried.size()) tried.push_back({port, {}, {}, {}});
-        baudNow = baud;
         if (progress) progress(port, baud);
       },
-      ports, start);
+      ports, start,
+      [&](int, int baud, const LinkResult& read) {
+        Tried& t = tried[now];
+        if (read.port) {
+          t.refused = *read.port;
+        } else {
+          t.opened.push_back(baud);
+          t.device = read.device;
+        }
+      });
 
   ConnectionOutcome outcome;
   if (result.found) {
@@ -88,8 +82,6 @@ ConnectionOutcome ConnectionSession::connect(const DetectionProgress& progress,
     outcome.device = context_.devicePath(s.Com);
     outcome.serverRate = isRawNetworkDevice(outcome.device);
     tried.erase(tried.begin() + static_cast<std::ptrdiff_t>(now));  // the port that answered
-  } else {
-    settle();
   }
   // Told in the order of the search proper, whichever port was asked first.
   const auto rank = [&ports](const Tried& t) {

@@ -8,10 +8,10 @@ namespace flowdesk {
 
 // Learns who is on the line before the first real exchange: the unit's probe
 // catalogue (0x5000, 0x5100), its unit code and the special-probe words from
-// its FactoryBlock (0x2200, decoded into the image as well). Uses exchange,
-// not transfer, and gives the caller's RequestFrame back whatever happens.
-// 0 on success (and identificationDone is set); -1 when a read failed, in
-// which case the cache is left exactly as it was.
-int IdentificationRead(JbusMaster& master, DeviceImage& image, IdentificationCache& cache);
+// its FactoryBlock (0x2200, decoded into the image as well). The master runs
+// it as its identification (setIdentification) and marks the unit
+// identified when it succeeds. On a failed read the result says why and the
+// cache is left exactly as it was.
+LinkResult IdentificationRead(JbusMaster& master, DeviceImage& image, IdentificationCache& cache);
 
 }  // namespace flowdesk

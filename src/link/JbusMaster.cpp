@@ -3,10 +3,12 @@
 
 #include <algorithm>
 
+#include "base/BilingualText.h"
 #include "base/Bytes.h"
 #include "link/Crc16.h"
 #include "link/FrameTrace.h"
 #include "link/LinkTimings.h"
+#include "link/SerialDevices.h"
 
 namespace flowdesk {
 
@@ -88,41 +90,6 @@ ReplyFault faultOf(ReplyCheck check) {
 
 }  // namespace
 
-std::span<const std::uint8_t> Reply::data() const {
-  if (frame.size() < 5) return {};
-  const std::size_t held = frame.size() - 5;
-  return frame.subspan(3, std::min<std::size_t>(frame[2], held));
-}
-
-std::string replyFaultText(const Reply& reply, Language language) {
-  const bool fr = language == kFrench;
-  switch (reply.fault) {
-    case ReplyFault::kNone:
-      return {};
-    case ReplyFault::kPortFailed:
-      return fr ? "port non ouvert" : "port not opened";
-    case ReplyFault::kBusy:
-      return fr ? "échange déjà en cours" : "another exchange was running";
-    case ReplyFault::kNoAnswer:
-      return fr ? "pas de réponse" : "no answer";
-    case ReplyFault::kSendFailed:
-      return fr ? "envoi impossible" : "could not send";
-    case ReplyFault::kOverflow:
-      return fr ? "réponse trop longue" : "reply too long";
-    case ReplyFault::kTooShort:
-      return fr ? "réponse trop courte" : "reply too short";
-    case ReplyFault::kBadFunction:
-      return fr ? "code fonction faux" : "wrong function code";
-    case ReplyFault::kException:
-      return "exception " + std::to_string(reply.exceptionCode);
-    case ReplyFault::kBadLength:
-      return fr ? "longueur fausse" : "wrong length";
-    case ReplyFault::kBadCrc:
-      return fr ? "CRC faux" : "bad CRC";
-  }
-  return {};
-}
-
 JbusMaster::JbusMaster(Clock& clock) : clock_(clock) {}
 
 JbusMaster::~JbusMaster() {
@@ -133,7 +100,7 @@ void JbusMaster::setLinkSettings(std::function<LinkSettings()> source) {
   settings_ = std::move(source);
 }
 
-void JbusMaster::setIdentification(std::function<int(JbusMaster&)> read) {
+void JbusMaster::setIdentification(std::function<LinkResult(JbusMaster&)> read) {
   identification_ = std::move(read);
 }
 
@@ -145,47 +112,69 @@ LinkSettings JbusMaster::linkSettings() const {
   return settings_ ? settings_() : LinkSettings{};
 }
 
+JbusMaster::ActiveLink JbusMaster::activeLink() const {
+  const LinkSettings s = linkSettings();
+  return {s.Com, slaveAddress(s.Jbus), s.Bauds, s.replyEnd};
+}
+
 void JbusMaster::buildRequest(std::uint8_t function, std::uint16_t firstRegister,
                               std::uint16_t count) {
-  RequestFrame[0] = slaveAddress(linkSettings().Jbus);
-  RequestFrame[1] = function;
-  RequestFrame[2] = static_cast<std::uint8_t>(firstRegister >> 8);
-  RequestFrame[3] = static_cast<std::uint8_t>(firstRegister & 0xFF);
-  RequestFrame[4] = static_cast<std::uint8_t>(count >> 8);
-  RequestFrame[5] = static_cast<std::uint8_t>(count & 0xFF);
-  if (function == 16) RequestFrame[6] = static_cast<std::uint8_t>(2 * count);
+  requestFrame_[0] = activeLink().address;
+  requestFrame_[1] = function;
+  requestFrame_[2] = static_cast<std::uint8_t>(firstRegister >> 8);
+  requestFrame_[3] = static_cast<std::uint8_t>(firstRegister & 0xFF);
+  requestFrame_[4] = static_cast<std::uint8_t>(count >> 8);
+  requestFrame_[5] = static_cast<std::uint8_t>(count & 0xFF);
+  if (function == 16) requestFrame_[6] = static_cast<std::uint8_t>(2 * count);
 }
 
 // ---------------------------------------------------------------------------
 // Link primitives
 
-int JbusMaster::openLink() {
+LinkResult JbusMaster::openLink() {
+  return openLink(activeLink());
+}
+
+LinkResult JbusMaster::portFailed(const ActiveLink& link, int status, const std::string& device,
+                                  int systemError, NetworkCause cause) {
+  // Looked at now, while it is so: by the time someone reads the result the
+  // adapter may be back, or another one plugged in. The port is closed by
+  // then, so that this program is not found among the device's holders.
+  const auto before = openedDevices_.find(link.port);
+  PortFailure failure =
+      portRefusal({link.port, status, device, systemError, cause,
+                   before == openedDevices_.end() ? std::string() : before->second});
+  if (needsDeviceList(failure)) failure.presentDevices = findSerialDevices(deviceRoot_);
+  LinkResult result;
+  result.fault = ReplyFault::kPortFailed;
+  result.device = device;
+  result.port = std::move(failure);
+  return result;
+}
+
+LinkResult JbusMaster::openLink(const ActiveLink& link) {
   closeLink();
-  const LinkSettings s = linkSettings();
-  lastPortIndex_ = s.Com;
-  if (s.Bauds < 0 || s.Bauds >= static_cast<std::int32_t>(kBaudTable.size())) {
-    lastPortStatus_ = kPortBadBaud;
-    lastDevice_.clear();
-    lastErrno_ = 0;
-    return -1;
+  if (link.baudIndex < 0 || link.baudIndex >= static_cast<std::int32_t>(kBaudTable.size())) {
+    return portFailed(link, kPortBadBaud, {}, 0, NetworkCause::kNone);
   }
-  const long baud = kBaudTable[static_cast<std::size_t>(s.Bauds)];
-  SerialPort* port = opener_ ? opener_(s.Com, baud, 'N', 8, 2) : openPort(s.Com, baud, 'N', 8, 2);
-  if (port == nullptr) {
-    lastPortStatus_ = kPortOutOfMemory;
-    return -1;
-  }
-  lastDevice_ = port->device;
-  lastErrno_ = port->systemError;
-  lastPortStatus_ = port->status;
+  const long baud = kBaudTable[static_cast<std::size_t>(link.baudIndex)];
+  SerialPort* port =
+      opener_ ? opener_(link.port, baud, 'N', 8, 2) : openPort(link.port, baud, 'N', 8, 2);
+  if (port == nullptr) return portFailed(link, kPortOutOfMemory, {}, 0, NetworkCause::kNone);
   if (port->status != kPortOk) {
+    const int status = port->status;
+    const std::string device = port->device;
+    const int systemError = port->systemError;
+    const NetworkCause cause = port->networkCause;
     port->close();
-    return -1;
+    return portFailed(link, status, device, systemError, cause);
   }
-  openedDevices_[s.Com] = port->device;
+  openedDevices_[link.port] = port->device;
   port->clock = &clock_;
   port_ = port;
-  return 0;
+  LinkResult opened;
+  opened.device = port->device;
+  return opened;
 }
 
 void JbusMaster::closeLink() {
@@ -223,11 +212,6 @@ int JbusMaster::pause(int ms) {
 // ---------------------------------------------------------------------------
 // Transactions
 
-std::string JbusMaster::deviceOpenedBefore(int portIndex) const {
-  const auto it = openedDevices_.find(portIndex);
-  return it == openedDevices_.end() ? std::string() : it->second;
-}
-
 void JbusMaster::noteEcho() {
   if (adapterEchoes_) return;
   adapterEchoes_ = true;
@@ -238,12 +222,12 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
                                              int interByteMs, std::size_t expected, int quietMs) {
   const std::uint8_t function = request.size() > 1 ? request[1] : 0;
   const int lengthQuietMs = quietMs;
-  ReplyLength = 0;
+  replyLength_ = 0;
   bool echoSkipped = false;
   int b = waitByte(port_, firstByteMs);
   if (b < 0) return Collect::kNoReply;
   for (;;) {
-    if (ReplyLength == kFrameSize) {
+    if (replyLength_ == kFrameSize) {
       // A peer that keeps talking past the frame is not giving a reply. Let
       // it finish so its tail does not start the next attempt, but only for
       // so long: a line that streams for ever must not hold the transaction.
@@ -252,9 +236,9 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
       }
       return Collect::kOverflow;
     }
-    ReplyFrame[ReplyLength++] = static_cast<std::uint8_t>(b);
-    if (!echoSkipped && ReplyLength == request.size() &&
-        std::equal(request.begin(), request.end(), ReplyFrame.begin())) {
+    replyFrame_[replyLength_++] = static_cast<std::uint8_t>(b);
+    if (!echoSkipped && replyLength_ == request.size() &&
+        std::equal(request.begin(), request.end(), replyFrame_.begin())) {
       // The whole request came back first: a two-wire adapter that hears
       // itself. No reply a unit sends is that long and that alike (a write's
       // reply only starts as its request does; a logger record is longer
@@ -263,14 +247,14 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
       // a first byte is.
       echoSkipped = true;
       noteEcho();
-      ReplyLength = 0;
+      replyLength_ = 0;
       quietMs = lengthQuietMs;
       b = waitByte(port_, firstByteMs);
       if (b < 0) return Collect::kNoReply;
       continue;
     }
-    if (quietMs > 0 &&
-        ReplyLength == announcedReplyLength(ReplyFrame.data(), ReplyLength, function, expected)) {
+    if (quietMs > 0 && replyLength_ == announcedReplyLength(replyFrame_.data(), replyLength_,
+                                                            function, expected)) {
       // Its last byte, if the line now stays quiet: the next request then
       // goes out no sooner than the protocol allows.
       b = waitByte(port_, quietMs);
@@ -284,33 +268,38 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
   }
 }
 
-int JbusMaster::exchange(std::uint8_t* frame, int length) {
+LinkResult JbusMaster::exchange(std::uint8_t* frame, int length) {
+  LinkResult refused;
   // The CRC goes behind the request and must fit the frame buffers.
-  if (frame == nullptr || length < 2 || length > static_cast<int>(kFrameSize) - 2 || inExchange_) {
-    reply_ = {ReplyFault::kBusy, 0, {}};
-    return -1;
+  if (frame == nullptr || length < 2 || length > static_cast<int>(kFrameSize) - 2) {
+    refused.fault = ReplyFault::kBadRequest;
+    return refused;
+  }
+  if (inExchange_) {
+    refused.fault = ReplyFault::kBusy;
+    return refused;
   }
   inExchange_ = true;
-  const int result = runExchange(frame, length);
+  LinkResult result = runExchange(frame, length);
   inExchange_ = false;
   return result;
 }
 
-int JbusMaster::runExchange(std::uint8_t* frame, int length) {
-  const LinkSettings settings = linkSettings();
+LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
+  const ActiveLink link = activeLink();
   const std::uint8_t function = frame[1];
   const int firstByteMs =
-      static_cast<int>(link_timings::firstByteLimit(settings.Bauds, function).count());
-  const int interByteMs = static_cast<int>(link_timings::interByteLimit(settings.Bauds).count());
+      static_cast<int>(link_timings::firstByteLimit(link.baudIndex, function).count());
+  const int interByteMs = static_cast<int>(link_timings::interByteLimit(link.baudIndex).count());
   int quietMs = 0;  // 0: the silence alone ends a reply
-  if (settings.replyEnd == ReplyEndRule::kLength && settings.Bauds >= 0 &&
-      settings.Bauds < static_cast<std::int32_t>(kBaudTable.size())) {
-    const long baud = kBaudTable[static_cast<std::size_t>(settings.Bauds)];
+  if (link.replyEnd == ReplyEndRule::kLength && link.baudIndex >= 0 &&
+      link.baudIndex < static_cast<std::int32_t>(kBaudTable.size())) {
+    const long baud = kBaudTable[static_cast<std::size_t>(link.baudIndex)];
     quietMs = static_cast<int>(link_timings::quietAfterReply(baud).count());
   }
 
-  reply_ = {ReplyFault::kPortFailed, 0, {}};
-  if (openLink() != 0) return -1;  // a port that cannot be opened is not retried
+  LinkResult result = openLink(link);
+  if (!result.ok()) return result;  // a port that cannot be opened is not retried
   flushLink();
   const std::uint16_t crc = crc16(frame, static_cast<std::uint16_t>(length));
   frame[length] = static_cast<std::uint8_t>(crc & 0xFF);
@@ -318,73 +307,106 @@ int JbusMaster::runExchange(std::uint8_t* frame, int length) {
   const std::size_t expected = expectedReplyLength(frame, length);
 
   bool ok = false;
+  bool lineLost = false;
   for (int attempt = 0; attempt < kAttempts && !ok; ++attempt) {
-    std::fill_n(ReplyFrame.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
+    std::fill_n(replyFrame_.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
     const bool sent = sendFrame(frame, length + 2) == 0;
     // A failed send still waits for a reply; it only fails the attempt.
     const Collect collected = collectReply({frame, static_cast<std::size_t>(length) + 2},
                                            firstByteMs, interByteMs, expected, quietMs);
-    reply_ = {ReplyFault::kNone, 0, {ReplyFrame.data(), ReplyLength}};
+    result.fault = ReplyFault::kNone;
+    result.exceptionCode = 0;
+    result.frame = {replyFrame_.data(), replyLength_};
     if (collected == Collect::kNoReply && port_->status == kPortNoDevice) {
       // The line itself went away (a device server closed the connection):
       // said as a port that failed, so the messages and the wait for its
       // return treat it as they treat an unplugged adapter.
-      lastPortStatus_ = port_->status;
-      lastErrno_ = port_->systemError;
-      reply_.fault = ReplyFault::kPortFailed;
-      frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), 0, "line lost");
+      lineLost = true;
+      frameTrace().frame(clock_.nowMs(), "RX", replyFrame_.data(), 0, "line lost");
       break;
     }
     if (collected == Collect::kNoReply) {
-      reply_.fault = ReplyFault::kNoAnswer;
+      result.fault = ReplyFault::kNoAnswer;
     } else if (!sent) {
-      reply_.fault = ReplyFault::kSendFailed;
+      result.fault = ReplyFault::kSendFailed;
     } else if (collected == Collect::kOverflow) {
-      reply_.fault = ReplyFault::kOverflow;
+      result.fault = ReplyFault::kOverflow;
     } else {
-      reply_.fault = faultOf(checkReply(ReplyFrame.data(), ReplyLength, function, expected));
-      if (reply_.fault == ReplyFault::kBadFunction && ReplyLength >= 3 &&
-          ReplyFrame[1] == (function | 0x80)) {
-        reply_.fault = ReplyFault::kException;
-        reply_.exceptionCode = ReplyFrame[2];
+      result.fault = faultOf(checkReply(replyFrame_.data(), replyLength_, function, expected));
+      if (result.fault == ReplyFault::kBadFunction && replyLength_ >= 3 &&
+          replyFrame_[1] == (function | 0x80)) {
+        result.fault = ReplyFault::kException;
+        result.exceptionCode = replyFrame_[2];
       }
-      ok = reply_.ok();
+      ok = result.ok();
     }
-    frameTrace().frame(clock_.nowMs(), "RX", ReplyFrame.data(), ReplyLength,
-                       ok ? "ok" : replyFaultText(reply_, kEnglish));
+    frameTrace().frame(clock_.nowMs(), "RX", replyFrame_.data(), replyLength_,
+                       ok ? "ok" : linkResultText(result, kEnglish, ResultWording::kFault));
+  }
+  if (lineLost) {
+    const int status = port_->status;
+    const std::string device = port_->device;
+    const int systemError = port_->systemError;
+    const NetworkCause cause = port_->networkCause;
+    const std::span<const std::uint8_t> frameSoFar = result.frame;
+    closeLink();
+    result = portFailed(link, status, device, systemError, cause);
+    result.frame = frameSoFar;
+    return result;
   }
   closeLink();
-  return ok ? 0 : -1;
+  return result;
 }
 
-int JbusMaster::transfer(std::uint8_t* frame, int length) {
-  if (!identificationDone && identification_ && !identifying_) {
-    // The identification reads use the shared frames; the caller's request
-    // must come through them intact.
-    const auto savedRequest = RequestFrame;
-    identifying_ = true;
-    const int r = identification_(*this);
-    identifying_ = false;
-    RequestFrame = savedRequest;
-    if (r != 0) return -1;
-    identificationDone = true;
-  }
+LinkResult JbusMaster::identifyIfDue() {
+  if (identified_ || !identification_ || identifying_) return {};
+  identifying_ = true;
+  LinkResult result = identification_(*this);
+  identifying_ = false;
+  if (result.ok()) identified_ = true;
+  return result;
+}
+
+LinkResult JbusMaster::transfer(std::uint8_t* frame, int length) {
+  if (LinkResult identification = identifyIfDue(); !identification.ok()) return identification;
   return exchange(frame, length);
 }
 
-int JbusMaster::readRegisters(std::uint16_t reg, std::uint16_t count) {
-  buildRequest(3, reg, count);
-  return transfer(RequestFrame.data(), 6);
+namespace {
+
+LinkResult badRequest() {
+  LinkResult refused;
+  refused.fault = ReplyFault::kBadRequest;
+  return refused;
 }
 
-int JbusMaster::readRecords(std::uint16_t start, std::uint16_t count) {
-  buildRequest(4, start, count);
-  return transfer(RequestFrame.data(), 6);
+}  // namespace
+
+// The identification reads go first: they use the request frame too, so the
+// caller's request is only built once they are done.
+LinkResult JbusMaster::readRegisters(std::uint16_t first, std::uint16_t count) {
+  if (count == 0 || count > kMaxReadRegisters) return badRequest();
+  if (LinkResult identification = identifyIfDue(); !identification.ok()) return identification;
+  buildRequest(3, first, count);
+  return exchange(requestFrame_.data(), 6);
 }
 
-int JbusMaster::writeRegisters(std::uint16_t reg, std::uint16_t count) {
-  buildRequest(16, reg, count);
-  return transfer(RequestFrame.data(), 7 + 2 * count);
+LinkResult JbusMaster::readRecords(std::uint16_t first, std::uint16_t count) {
+  if (count == 0 || count > kMaxRecords) return badRequest();
+  if (LinkResult identification = identifyIfDue(); !identification.ok()) return identification;
+  buildRequest(4, first, count);
+  return exchange(requestFrame_.data(), 6);
+}
+
+LinkResult JbusMaster::writeRegisters(std::uint16_t first, std::span<const std::uint8_t> data) {
+  if (data.empty() || data.size() % 2 != 0 || data.size() > 2u * kMaxWriteRegisters) {
+    return badRequest();
+  }
+  if (LinkResult identification = identifyIfDue(); !identification.ok()) return identification;
+  const auto count = static_cast<std::uint16_t>(data.size() / 2);
+  buildRequest(16, first, count);
+  std::copy(data.begin(), data.end(), requestFrame_.begin() + 7);
+  return exchange(requestFrame_.data(), 7 + static_cast<int>(data.size()));
 }
 
 }  // namespace flowdesk

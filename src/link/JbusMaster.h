@@ -11,6 +11,7 @@
 #include "base/AppSettings.h"
 #include "base/BilingualText.h"
 #include "base/Clock.h"
+#include "link/LinkResult.h"
 #include "link/SerialPort.h"
 
 namespace flowdesk {
@@ -45,39 +46,6 @@ enum class ReplyCheck {
 ReplyCheck checkReply(const std::uint8_t* reply, std::size_t length, std::uint8_t function,
                       std::size_t expected);
 
-// Why a transaction left no reply to use: the last attempt's reason.
-enum class ReplyFault {
-  kNone,
-  kPortFailed,  // the port could not be opened (lastPortStatus() says why)
-  kBusy,        // asked while another transaction ran, or a request too long
-  kNoAnswer,
-  kSendFailed,
-  kOverflow,  // longer than a frame
-  kTooShort,
-  kBadFunction,  // another function code
-  kException,    // the unit refused: function + 0x80 and its exception code
-  kBadLength,
-  kBadCrc,
-};
-
-// What a transaction handed back: the reply as it arrived (valid until the
-// next transaction) and, when it cannot be used, why. Sessions take their
-// bytes from here.
-struct Reply {
-  ReplyFault fault = ReplyFault::kNoAnswer;
-  std::uint8_t exceptionCode = 0;       // kException only
-  std::span<const std::uint8_t> frame;  // address first, CRC last
-
-  bool ok() const { return fault == ReplyFault::kNone; }
-  // A read's data: the bytes after the byte count, as many as arrived and
-  // at most as many as the count says.
-  std::span<const std::uint8_t> data() const;
-};
-
-// The reason in a few words ("no answer", "bad CRC", "exception 2"), French
-// or English; empty for a good reply.
-std::string replyFaultText(const Reply& reply, Language language);
-
 // Expected reply length for a request: function 3 reads 5 + 2 x count bytes,
 // function 4 is only bounded by the frame (512), anything else is 8.
 std::size_t expectedReplyLength(const std::uint8_t* request, int length);
@@ -90,20 +58,24 @@ std::size_t expectedReplyLength(const std::uint8_t* request, int length);
 std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, std::uint8_t function,
                                  std::size_t expected);
 
-// The Jbus master: builds requests in the shared RequestFrame, runs one
-// transaction per call (open, send, collect the reply until a silence, or
-// until its announced length and a short quiet with ReplyEndRule::kLength,
-// check, retry, close) and leaves the reply in the shared ReplyFrame. Single
-// threaded; while it waits the idle hook runs.
+// The Jbus master: runs one transaction per call (open, send, collect the
+// reply until a silence, or until its announced length and a short quiet
+// with ReplyEndRule::kLength, check, retry, close) and hands back its
+// result, the reply in it. Its request and reply frames are its own: a read
+// names its registers, a write hands in its data. Single threaded; while it
+// waits the idle hook runs.
 class JbusMaster {
  public:
   static constexpr std::size_t kFrameSize = 512;
   static constexpr int kAttempts = 3;
-
-  std::array<std::uint8_t, kFrameSize> RequestFrame{};
-  std::array<std::uint8_t, kFrameSize> ReplyFrame{};
-  std::uint16_t ReplyLength = 0;
-  bool identificationDone = false;
+  // The most registers one request may carry: a read's reply (5 + 2n bytes)
+  // must fit a frame, and a write's registers are counted in one byte of
+  // its request (2n), which the protocol holds to 123 registers.
+  static constexpr std::uint16_t kMaxReadRegisters = (kFrameSize - 5) / 2;
+  static constexpr std::uint16_t kMaxWriteRegisters = 123;
+  // A reply of records says its length in one byte: no more than that many
+  // records can come back, however short they are.
+  static constexpr std::uint16_t kMaxRecords = 255;
 
   explicit JbusMaster(Clock& clock = systemClock());
   ~JbusMaster();
@@ -111,64 +83,81 @@ class JbusMaster {
   JbusMaster& operator=(const JbusMaster&) = delete;
 
   void setLinkSettings(std::function<LinkSettings()> source);
-  // Run by transfer while identificationDone is false; 0 on success, which
-  // also sets identificationDone.
-  void setIdentification(std::function<int(JbusMaster&)> read);
+  // Run by transfer (and the reads and writes) while the unit is not
+  // identified yet; a success marks it identified, a failure is the
+  // transaction's result.
+  void setIdentification(std::function<LinkResult(JbusMaster&)> read);
   // Empty restores openPort.
   void setPortOpener(PortOpener opener);
+  // Where the devices present are listed from when a port does not open
+  // ("/dev" except in tests).
+  void setDeviceRoot(std::string root) { deviceRoot_ = std::move(root); }
 
-  // Bytes 0 to 5 of RequestFrame (and 6 for function 16); nothing else.
-  void buildRequest(std::uint8_t function, std::uint16_t firstRegister, std::uint16_t count);
+  // Whether the identification reads went, since the unit was last changed
+  // behind the program's back. markIdentified() skips them (a search for the
+  // unit, a read that must not replace the cached words, a test);
+  // forgetIdentification() makes the next transfer run them again (the unit
+  // was written to, or is another one).
+  bool identified() const { return identified_; }
+  void markIdentified() { identified_ = true; }
+  void forgetIdentification() { identified_ = false; }
 
-  // One transaction with up to three attempts; 0 when ReplyFrame holds a
-  // reply that passed every test, else -1. `length` excludes the CRC, which
-  // is written at frame[length] and frame[length + 1]. A call made from the
-  // idle hook while a transaction runs fails at once: it would close the
-  // port the running one is reading.
-  int exchange(std::uint8_t* frame, int length);
+  // One transaction with up to three attempts on a request the caller made
+  // (address first); ok when the reply passed every test. `length` excludes
+  // the CRC, which is written at frame[length] and frame[length + 1]. A call
+  // made from the idle hook while a transaction runs fails at once: it would
+  // close the port the running one is reading.
+  LinkResult exchange(std::uint8_t* frame, int length);
   // exchange, after the identification reads when they are still due.
-  int transfer(std::uint8_t* frame, int length);
+  LinkResult transfer(std::uint8_t* frame, int length);
 
-  int readRegisters(std::uint16_t reg, std::uint16_t count);
-  int readRecords(std::uint16_t start, std::uint16_t count);
-  // Data already at RequestFrame[7..].
-  int writeRegisters(std::uint16_t reg, std::uint16_t count);
-
-  const std::uint8_t* replyData() const { return ReplyFrame.data() + 3; }
-  // The last transaction's reply and its fault.
-  const Reply& reply() const { return reply_; }
-  std::uint8_t* requestData() { return RequestFrame.data() + 7; }
+  // Function 3: `count` registers from `first` (1 to kMaxReadRegisters); the
+  // result's data() holds them, high byte first.
+  LinkResult readRegisters(std::uint16_t first, std::uint16_t count);
+  // Function 4: `count` logger records from `first` (1 to kMaxRecords).
+  LinkResult readRecords(std::uint16_t first, std::uint16_t count);
+  // Function 16: `data` into the registers from `first`, two bytes a
+  // register, high byte first (2 to 2 x kMaxWriteRegisters bytes, even).
+  LinkResult writeRegisters(std::uint16_t first, std::span<const std::uint8_t> data);
 
   // Waits `ms` (the pause between written blocks) with the idle hook running;
   // 0 or the hook's negative result.
   int pause(int ms);
-
-  // Status of the last open attempt (0 when it succeeded; -3, -14 ... when
-  // not), the device it named and the system's errno, for the messages.
-  int lastPortStatus() const { return lastPortStatus_; }
-  const std::string& lastDevice() const { return lastDevice_; }
-  int lastErrno() const { return lastErrno_; }
-  // The port index of the last open attempt.
-  int lastPortIndex() const { return lastPortIndex_; }
-  // The device the port last opened in this run (empty when it never did):
-  // a device that opened once and is gone now was unplugged.
-  std::string deviceOpenedBefore(int portIndex) const;
 
   // The adapter handed back a request before the unit's reply at least once
   // in this run (a two-wire RS-485 adapter without echo suppression). The
   // echo is skipped; this says that it happened.
   bool adapterEchoes() const { return adapterEchoes_; }
 
-  int openLink();
+  // Opens the port the settings name (ok, or kPortFailed with the reason);
+  // a port that opens stays open until closeLink.
+  LinkResult openLink();
   void closeLink();
-  int flushLink();
-  int sendFrame(const std::uint8_t* bytes, int count);
 
   Clock& clock() { return clock_; }
   LinkSettings linkSettings() const;
 
  private:
+  // The settings of one transaction, the address made a byte once.
+  struct ActiveLink {
+    std::int32_t port = 0;
+    std::uint8_t address = 0;
+    std::int32_t baudIndex = 0;
+    ReplyEndRule replyEnd = ReplyEndRule::kSilence;
+  };
+  ActiveLink activeLink() const;
+
   enum class Collect { kNoReply, kDone, kOverflow };
+  // Bytes 0 to 5 of requestFrame_ (and 6 for function 16); nothing else.
+  void buildRequest(std::uint8_t function, std::uint16_t firstRegister, std::uint16_t count);
+  // The identification reads when they are due; ok when nothing is left to do.
+  LinkResult identifyIfDue();
+  LinkResult openLink(const ActiveLink& link);
+  // What the port is when it cannot be used: its reason, looked at now.
+  LinkResult portFailed(const ActiveLink& link, int status, const std::string& device,
+                        int systemError, NetworkCause cause);
+  int flushLink();
+  int sendFrame(const std::uint8_t* bytes, int count);
   // With `quietMs` above 0 (the length rule) a reply whose announced
   // length is in ends after that much quiet instead of a whole silence; a
   // byte within it means the length was not the end after all, and the
@@ -176,22 +165,22 @@ class JbusMaster {
   Collect collectReply(std::span<const std::uint8_t> request, int firstByteMs, int interByteMs,
                        std::size_t expected, int quietMs);
   void noteEcho();
-  int runExchange(std::uint8_t* frame, int length);
+  LinkResult runExchange(std::uint8_t* frame, int length);
 
   Clock& clock_;
   std::function<LinkSettings()> settings_;
-  std::function<int(JbusMaster&)> identification_;
+  std::function<LinkResult(JbusMaster&)> identification_;
   PortOpener opener_;
+  std::string deviceRoot_ = "/dev";
   SerialPort* port_ = nullptr;
-  int lastPortStatus_ = 0;
-  std::string lastDevice_;
-  int lastErrno_ = 0;
-  int lastPortIndex_ = 0;
-  std::map<int, std::string> openedDevices_;
+  std::map<int, std::string> openedDevices_;  // the device each port last opened in this run
+  std::array<std::uint8_t, kFrameSize> requestFrame_{};
+  std::array<std::uint8_t, kFrameSize> replyFrame_{};
+  std::uint16_t replyLength_ = 0;
+  bool identified_ = false;
   bool adapterEchoes_ = false;
   bool identifying_ = false;
   bool inExchange_ = false;
-  Reply reply_;
 };
 
 }  // namespace flowdesk

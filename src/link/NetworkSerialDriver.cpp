@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -263,7 +264,8 @@ class NetworkDriver final : public PortDriver {
   std::deque<std::uint8_t> rx;   // the unit's bytes not read yet
   std::vector<std::uint8_t> tx;  // bytes for the server, sent before the next read
   bool closed = false;
-  int closedError = 0;
+  NetworkCause closedCause = NetworkCause::kNone;
+  int closedError = 0;  // the system's errno, when it gave one
   LineFormat line;
   bool dtrOn = true;
   bool rtsOn = true;
@@ -275,9 +277,10 @@ NetworkDriver& drv(SerialPort& port) {
   return static_cast<NetworkDriver&>(*port.driver);
 }
 
-void lose(NetworkDriver& d, int err) {
+void lose(NetworkDriver& d, NetworkCause cause, int err = 0) {
   if (d.closed) return;
   d.closed = true;
+  d.closedCause = cause;
   d.closedError = err;
 }
 
@@ -297,7 +300,11 @@ void flushOut(NetworkDriver& d) {
       pollfd p{d.fd, POLLOUT, 0};
       ::poll(&p, 1, kWaitSliceMs);
     } else {
-      lose(d, r < 0 && errno != EAGAIN ? kErrClosed : kErrTimedOut);
+      if (r < 0 && errno != EAGAIN) {
+        lose(d, NetworkCause::kClosed, errno);
+      } else {
+        lose(d, NetworkCause::kTimedOut, ETIMEDOUT);
+      }
     }
   }
   d.tx.clear();
@@ -318,11 +325,11 @@ void pump(NetworkDriver& d) {
       }
       if (n < sizeof buffer) break;
     } else if (r == 0) {
-      lose(d, kErrClosed);
+      lose(d, NetworkCause::kClosed);
     } else if (errno == EINTR) {
       continue;
     } else {
-      if (errno != EAGAIN && errno != EWOULDBLOCK) lose(d, kErrClosed);
+      if (errno != EAGAIN && errno != EWOULDBLOCK) lose(d, NetworkCause::kClosed, errno);
       break;
     }
   }
@@ -330,6 +337,7 @@ void pump(NetworkDriver& d) {
 }
 
 int lost(SerialPort& port) {
+  port.networkCause = drv(port).closedCause;
   port.systemError = drv(port).closedError;
   return port.fail(kPortNoDevice);
 }
@@ -594,23 +602,27 @@ int waitSocket(SerialPort& port, int fd, short events, Steady::time_point deadli
   }
 }
 
-// A connected socket, or -1 with `error` set.
+// A connected socket, or -1 with `cause` set and `error` the system's errno
+// when it gave one.
 int connectTo(SerialPort& port, const NetworkDevice& where, Steady::time_point deadline,
-              int& error) {
+              NetworkCause& cause, int& error) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   const std::string service = std::to_string(where.port);
   if (::getaddrinfo(where.host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
-    error = kErrHostNotFound;
+    cause = NetworkCause::kHostNotFound;
+    error = 0;
     return -1;
   }
-  error = kErrRefused;
+  cause = NetworkCause::kRefused;
+  error = ECONNREFUSED;
   int fd = -1;
   for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
     fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
     if (fd < 0) {
+      cause = NetworkCause::kNone;
       error = errno;
       continue;
     }
@@ -628,12 +640,14 @@ int connectTo(SerialPort& port, const NetworkDevice& where, Steady::time_point d
       }
     }
     if (result != 0) {
-      error = errno == ETIMEDOUT || errno == EINTR ? kErrTimedOut
-              : errno == ECONNREFUSED              ? kErrRefused
-                                                   : errno;
+      error = errno == EINTR ? ETIMEDOUT : errno;
+      cause = error == ETIMEDOUT      ? NetworkCause::kTimedOut
+              : error == ECONNREFUSED ? NetworkCause::kRefused
+                                      : NetworkCause::kNone;
       ::close(fd);
       fd = -1;
-      if (error == kErrTimedOut) break;  // the time is spent: no other address gets any
+      // The time is spent: no other address gets any.
+      if (cause == NetworkCause::kTimedOut) break;
     }
   }
   ::freeaddrinfo(found);
@@ -649,12 +663,13 @@ int connectTo(SerialPort& port, const NetworkDevice& where, Steady::time_point d
 void openNetworkDevice(SerialPort& port, const std::string& path, long baud, char parity,
                        int dataBits, int stopBits) {
   port.device = path;
-  const auto refuse = [&port](int status, int error) {
+  const auto refuse = [&port](int status, NetworkCause cause, int error = 0) {
+    port.networkCause = cause;
     port.systemError = error;
     port.fail(status);
   };
   NetworkDevice where;
-  if (!parseNetworkDevice(path, where)) return refuse(kPortInvalidId, kErrBadAddress);
+  if (!parseNetworkDevice(path, where)) return refuse(kPortInvalidId, NetworkCause::kBadAddress);
 
   if (std::unique_ptr<PortDriver> kept = Parking::instance().take(path)) {
     port.driver = std::move(kept);
@@ -679,9 +694,10 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
   }
 
   const auto deadline = Steady::now() + std::chrono::milliseconds(kConnectLimitMs);
+  NetworkCause cause = NetworkCause::kNone;
   int error = 0;
-  const int fd = connectTo(port, where, deadline, error);
-  if (fd < 0) return refuse(kPortNoDevice, error);
+  const int fd = connectTo(port, where, deadline, cause, error);
+  if (fd < 0) return refuse(kPortNoDevice, cause, error);
 
   auto driver = std::make_unique<NetworkDriver>();
   driver->fd = fd;
@@ -696,19 +712,19 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
     while (!d.telnet.comPortAccepted()) {
       pump(d);
       if (d.telnet.comPortAccepted()) break;
-      if (d.closed) return refuse(kPortNoDevice, kErrClosed);
-      if (d.telnet.comPortRefused()) return refuse(kPortNoDevice, kErrNoComPortControl);
+      if (d.closed) return refuse(kPortNoDevice, NetworkCause::kClosed, d.closedError);
+      if (d.telnet.comPortRefused()) return refuse(kPortNoDevice, NetworkCause::kNoComPortControl);
       const int waited = waitSocket(port, fd, POLLIN, deadline);
-      if (waited < 0) return refuse(waited, kErrTimedOut);
+      if (waited < 0) return refuse(waited, NetworkCause::kTimedOut, ETIMEDOUT);
       // Connected, and no Telnet answer: most likely a raw server.
-      if (waited == 0) return refuse(kPortNoDevice, kErrNoComPortControl);
+      if (waited == 0) return refuse(kPortNoDevice, NetworkCause::kNoComPortControl);
     }
   } else {
     // A raw server that refuses the client (another one holds its port)
     // often accepts and closes at once; that is worth telling apart from a
     // unit that does not answer.
     pump(d);
-    if (d.closed) return refuse(kPortNoDevice, kErrClosed);
+    if (d.closed) return refuse(kPortNoDevice, NetworkCause::kClosed, d.closedError);
   }
   port.status = kPortOk;
   port.ops = kNetworkOps;
@@ -718,7 +734,7 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
   pump(d);
   if (d.closed) {
     port.ops = SerialOps{};
-    refuse(kPortNoDevice, kErrClosed);
+    refuse(kPortNoDevice, NetworkCause::kClosed, d.closedError);
   }
 }
 

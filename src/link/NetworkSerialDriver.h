@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -35,15 +34,6 @@ bool isRawNetworkDevice(const std::string& path);
 // False when the path is not HOST:PORT behind a known scheme.
 bool parseNetworkDevice(const std::string& path, NetworkDevice& out);
 
-// The system errors a failed open leaves in SerialPort::systemError, for the
-// operator's message. A name without an address has no errno of its own.
-inline constexpr int kErrHostNotFound = EHOSTDOWN;
-inline constexpr int kErrBadAddress = EINVAL;
-inline constexpr int kErrRefused = ECONNREFUSED;
-inline constexpr int kErrTimedOut = ETIMEDOUT;
-inline constexpr int kErrClosed = ECONNRESET;
-inline constexpr int kErrNoComPortControl = EPROTONOSUPPORT;
-
 // How long the connection and the Telnet greeting may take.
 inline constexpr int kConnectLimitMs = 3000;
 // How long a closed port's connection waits for the next open of the same
@@ -58,7 +48,8 @@ void closeKeptConnection();
 // server `path` names, then sets the line as setLine does. No lock file and
 // no exclusive flag: the server decides who may use its port. On failure
 // the port keeps its base operations, the status is -14 (or -2 for a path
-// that is no address) and `systemError` one of the kErr codes above.
+// that is no address), `networkCause` says why and `systemError` holds the
+// system's errno when it gave one (0 otherwise).
 void openNetworkDevice(SerialPort& port, const std::string& path, long baud, char parity,
                        int dataBits, int stopBits);
 

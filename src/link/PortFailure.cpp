@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "base/BilingualText.h"
-#include "base/Texts.h"
+#include "link/JbusMaster.h"
 #include "link/NetworkSerialDriver.h"
 #include "link/SerialPort.h"
 
@@ -213,32 +213,36 @@ std::string reasonText(const PortFailure& f, Language language) {
   return {};
 }
 
-// A device server's refusal, from the system error the network driver left.
-PortFailure::Reason networkReason(int error) {
+// A device server's refusal, from what the network driver said of it.
+PortFailure::Reason networkReason(NetworkCause cause) {
   using Reason = PortFailure::Reason;
-  switch (error) {
-    case kErrBadAddress:
+  switch (cause) {
+    case NetworkCause::kBadAddress:
       return Reason::kBadAddress;
-    case kErrHostNotFound:
+    case NetworkCause::kHostNotFound:
       return Reason::kHostNotFound;
-    case kErrRefused:
+    case NetworkCause::kRefused:
       return Reason::kRefused;
-    case kErrTimedOut:
+    case NetworkCause::kTimedOut:
       return Reason::kTimedOut;
-    case kErrClosed:
+    case NetworkCause::kClosed:
       return Reason::kClosedByServer;
-    case kErrNoComPortControl:
+    case NetworkCause::kNoComPortControl:
       return Reason::kNoComPortControl;
-    default:
-      return Reason::kUnusable;
+    case NetworkCause::kNone:
+      break;
   }
+  return Reason::kUnusable;
 }
 
 }  // namespace
 
-PortFailure portRefusal(int portIndex, int status, const std::string& device, int error,
-                        const std::string& openedBefore, const DeviceLookup& look) {
+PortFailure portRefusal(const OpenFacts& facts, const DeviceLookup& look) {
   using Reason = PortFailure::Reason;
+  const int status = facts.status;
+  const int error = facts.systemError;
+  const std::string& device = facts.device;
+  const std::string& openedBefore = facts.openedBefore;
   const auto lookAt = [&look](const std::string& path) {
     return look ? look(path) : checkDeviceAccess(path);
   };
@@ -246,12 +250,15 @@ PortFailure portRefusal(int portIndex, int status, const std::string& device, in
     return !path.empty() && !lookAt(path).exists;
   };
   PortFailure f;
-  f.portIndex = portIndex;
+  f.portIndex = facts.portIndex;
   f.device = device;
   f.status = status;
+  f.systemError = error;
+  f.networkCause = facts.networkCause;
+  f.openedBefore = openedBefore;
   if (isNetworkDevice(device)) {
     // No file to look at, nobody to list as holder: only the network's word.
-    f.reason = networkReason(error);
+    f.reason = networkReason(facts.networkCause);
     return f;
   }
   if (device.empty() || (isMissingError(status, error) && !isBusyError(status, error))) {
@@ -287,15 +294,6 @@ PortFailure portRefusal(int portIndex, int status, const std::string& device, in
   return f;
 }
 
-std::optional<PortFailure> portFailureOf(const JbusMaster& master, const std::string& devRoot) {
-  if (master.reply().fault != ReplyFault::kPortFailed) return std::nullopt;
-  const int port = master.lastPortIndex();
-  PortFailure f = portRefusal(port, master.lastPortStatus(), master.lastDevice(),
-                              master.lastErrno(), master.deviceOpenedBefore(port));
-  if (needsDeviceList(f)) f.presentDevices = findSerialDevices(devRoot);
-  return f;
-}
-
 std::string portFailureText(const PortFailure& f, Language language) {
   return fill(kTxtPortPrefix, language, {std::to_string(f.portIndex + 1)}) +
          reasonText(f, language);
@@ -311,27 +309,6 @@ std::string withPortFailure(std::string text, const std::optional<PortFailure>& 
                             Language language) {
   if (!failure) return text;
   return text + (text.empty() ? "" : "\n") + openFailureText(*failure, language);
-}
-
-std::string exchangeFailureText(const JbusMaster& master, Language language) {
-  const Reply& reply = master.reply();
-  if (reply.ok()) return {};
-  if (reply.fault != ReplyFault::kPortFailed) return replyFaultText(reply, language);
-  const int port = master.lastPortIndex();
-  // The devices present are left out: a line beside a screen's data has no
-  // room for them, and the connection page lists them.
-  std::string text =
-      portFailureText(portRefusal(port, master.lastPortStatus(), master.lastDevice(),
-                                  master.lastErrno(), master.deviceOpenedBefore(port)),
-                      language);
-  text.resize(std::min(text.size(), text.find('\n')));
-  return text;
-}
-
-std::string communicationFailureText(const JbusMaster& master, Language language) {
-  const std::string reason = exchangeFailureText(master, language);
-  std::string text = kTxtCommunicationFailure.text(language);
-  return reason.empty() ? text : text + " \u2014 " + reason;
 }
 
 std::string presentDevicesText(const std::vector<std::string>& devices, Language language) {

@@ -6,15 +6,17 @@
 #include <vector>
 
 #include "base/BilingualText.h"
-#include "link/JbusMaster.h"
 #include "link/PortLock.h"
 #include "link/SerialDevices.h"
+#include "link/SerialPort.h"
 
 namespace flowdesk {
 
 // Why a port gave no unit, with what the operator needs to act on: the
 // connection page and `flowdesk-cli detect` say it of every port tried, and
-// every screen and command says it of a port that could not be opened.
+// every screen and command says it of a port that could not be opened. The
+// master makes one when an open fails, looking at the device then: what it
+// says is the state of things at that moment, not when it is read.
 struct PortFailure {
   enum class Reason {
     kNoAnswer,       // the device opened, but nothing answered at the rates tried
@@ -49,7 +51,14 @@ struct PortFailure {
   std::string udevRule;
   DeviceKind kind = DeviceKind::kMissing;  // kNotSerial: what the path is instead
   std::vector<DeviceHolder> holders;       // kBusy: who holds it, when that can be seen
-  int status = 0;                          // kUnusable: the serial library's status
+  // What the open left: the serial library's status (said for kUnusable),
+  // the system's errno and a device server's word.
+  int status = 0;
+  int systemError = 0;
+  NetworkCause networkCause = NetworkCause::kNone;
+  // The device the port opened earlier in this run; empty when it never did
+  // (a device that is not back, then, never was there).
+  std::string openedBefore;
   // kMissing, kUnplugged, kNoDevice: the serial devices present, where the
   // failure is told on its own (a connection report lists them once).
   std::vector<std::string> presentDevices;
@@ -58,19 +67,21 @@ struct PortFailure {
 // How a device path is looked at: checkDeviceAccess, or a table in tests.
 using DeviceLookup = std::function<DeviceAccess(const std::string& path)>;
 
-// Why an open failed, from what the serial library said (its status and the
-// system's errno) and what the device path holds now. `openedBefore` is the
-// device the port opened earlier in this run, if any: when it is gone, the
-// adapter was unplugged.
-PortFailure portRefusal(int portIndex, int status, const std::string& device, int error,
-                        const std::string& openedBefore = {}, const DeviceLookup& look = {});
+// What a failed open left behind.
+struct OpenFacts {
+  int portIndex = 0;
+  int status = 0;  // the serial library's
+  std::string device;
+  int systemError = 0;
+  NetworkCause networkCause = NetworkCause::kNone;
+  std::string openedBefore;  // the device the port opened earlier in this run, if any
+};
 
-// Why the master's last exchange failed, when that was its port: nothing
-// when the port opened (the unit itself is then to blame, and the reply's
-// fault says how). A missing device comes with the devices present under
-// `devRoot` ("/dev" except in tests).
-std::optional<PortFailure> portFailureOf(const JbusMaster& master,
-                                         const std::string& devRoot = "/dev");
+// Why an open failed, from what the serial library said (its status, the
+// system's errno, a device server's word) and what the device path holds
+// now. When the device the port opened earlier is gone, the adapter was
+// unplugged.
+PortFailure portRefusal(const OpenFacts& facts, const DeviceLookup& look = {});
 
 // "Com1: " and the reason, UTF-8, French or English; a reason may take
 // several lines (the advice).
@@ -84,17 +95,7 @@ std::string openFailureText(const PortFailure& failure, Language language);
 std::string withPortFailure(std::string text, const std::optional<PortFailure>& failure,
                             Language language);
 
-// Why the master's last exchange failed, on one line: the first line of the
-// port's reason when the port could not be opened (gone, refused, busy, a
-// device server's refusal), else what the reply lacked (no answer, bad CRC,
-// the unit's exception), in the words flowdesk-cli and the connection page
-// use. Empty after a good exchange.
-std::string exchangeFailureText(const JbusMaster& master, Language language);
-
-// "Communication Failure" with that reason beside it: what a polling screen
-// shows while the unit is not there.
-std::string communicationFailureText(const JbusMaster& master, Language language);
-
+#include "base/BilingualText.h"
 // "Serial devices present: ...", or that there is none.
 std::string presentDevicesText(const std::vector<std::string>& devices, Language language);
 

@@ -5,18 +5,18 @@
 
 namespace flowdesk {
 
-bool portGone(JbusMaster& master) {
-  if (master.reply().fault == ReplyFault::kPortFailed) return true;
-  if (master.openLink() != 0) return true;
-  master.closeLink();
-  return false;
+LinkResult portNow(JbusMaster& master, const LinkResult& failed) {
+  if (failed.fault == ReplyFault::kPortFailed) return failed;
+  LinkResult opened = master.openLink();
+  if (opened.ok()) master.closeLink();
+  return opened;
 }
 
 bool awaitPort(JbusMaster& master, int limitMs, const std::function<void(int waitedMs)>& waited) {
   Clock& clock = master.clock();
   const std::int64_t start = clock.nowMs();
   for (;;) {
-    if (master.openLink() == 0) {
+    if (master.openLink().ok()) {
       master.closeLink();
       return true;
     }

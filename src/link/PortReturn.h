@@ -13,12 +13,12 @@ namespace flowdesk {
 // How often the port is tried while it is gone.
 inline constexpr int kReopenEveryMs = 500;
 
-// After a failed exchange: true when the port itself cannot be opened now
-// (the device is gone, refused or held), as opposed to a unit that did not
-// answer on a line that opens. Tries one open when the failure did not come
-// from one, since an unplug in the middle of an exchange shows first as
-// silence.
-bool portGone(JbusMaster& master);
+// After the failed exchange `failed`: ok when the port opens now (a unit
+// that did not answer on a line that opens), else why the port itself
+// cannot be opened (the device is gone, refused or held). Tries one open
+// when the failure did not come from one, since an unplug in the middle of
+// an exchange shows first as silence.
+LinkResult portNow(JbusMaster& master, const LinkResult& failed);
 
 // Tries the port every kReopenEveryMs for at most `limitMs`; true as soon as
 // it opens (it is closed again at once, the next exchange opens it as

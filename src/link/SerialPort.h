@@ -113,6 +113,19 @@ class PortDriver {
   virtual int waitDescriptor() const { return -1; }
 };
 
+// What a device server's side said when it refused or lost the connection,
+// apart from the system's errno: a name with no address, for one, has no
+// errno of its own.
+enum class NetworkCause {
+  kNone,
+  kBadAddress,        // the path is no HOST:PORT
+  kHostNotFound,      // the name has no address
+  kRefused,           // nothing listens on that port
+  kTimedOut,          // the server did not answer in time
+  kClosed,            // the server closed the connection
+  kNoComPortControl,  // rfc2217:// to a server that does not take RFC 2217
+};
+
 // One port object. Created by openPort (or a driver's own open), destroyed by
 // its close operation: after port->close() the pointer is gone.
 struct SerialPort {
@@ -129,6 +142,7 @@ struct SerialPort {
   // ("permission denied on /dev/ttyUSB0").
   std::string device;
   int systemError = 0;
+  NetworkCause networkCause = NetworkCause::kNone;  // a device server's word
 
   int readByte() { return ops.readByte(*this); }
   int writeByte(std::uint8_t b) { return ops.writeByte(*this, b); }

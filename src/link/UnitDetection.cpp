@@ -8,18 +8,23 @@
 
 namespace flowdesk {
 
-bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProgress& progress,
-                   std::span<const int> ports, DetectionStart start) {
+LinkResult unitDetection(JbusMaster& master, LinkSettingRefs link,
+                         const DetectionProgress& progress, std::span<const int> ports,
+                         DetectionStart start, const DetectionTried& tried) {
   // Address 0 is answered by any unit, whatever its own address.
   link.Jbus = 0.0f;
   const std::int32_t startCom = link.Com;
   const std::int32_t startBauds = link.Bauds;
   const int lastBaud = static_cast<int>(kBaudTable.size()) - 1;
+  LinkResult read;
+  read.fault = ReplyFault::kNoAnswer;  // nothing was asked
   const auto ask = [&](int port, int baud) {
     link.Com = port;
     link.Bauds = baud;
     if (progress) progress(port, baud);
-    return master.readRegisters(kUnitAddressBlock.firstRegister, kUnitAddressBlock.count) == 0;
+    read = master.readRegisters(kUnitAddressBlock.firstRegister, kUnitAddressBlock.count);
+    if (tried) tried(port, baud, read);
+    return read.ok();
   };
 
   // A unit is most often where it was found last: asking there first finds
@@ -27,7 +32,7 @@ bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProg
   const bool savedFirst = start == DetectionStart::kSavedFirst &&
                           std::find(ports.begin(), ports.end(), startCom) != ports.end() &&
                           startBauds >= 0 && startBauds <= lastBaud;
-  if (savedFirst && ask(startCom, startBauds)) return true;
+  if (savedFirst && ask(startCom, startBauds)) return read;
 
   for (int port : ports) {
     // A raw device server runs its port at its own rate: scanning ours would
@@ -46,27 +51,27 @@ bool unitDetection(JbusMaster& master, LinkSettingRefs link, const DetectionProg
         link.Bauds = baud;
         continue;
       }
-      if (ask(port, baud)) return true;
+      if (ask(port, baud)) return read;
     }
   }
-  return false;
+  return read;
 }
 
 ConnectResult connectUnit(JbusMaster& master, LinkSettingRefs link,
                           const DetectionProgress& progress, std::span<const int> ports,
-                          DetectionStart start) {
+                          DetectionStart start, const DetectionTried& tried) {
   const float savedJbus = link.Jbus;
   const std::int32_t savedCom = link.Com;
   const std::int32_t savedBauds = link.Bauds;
 
-  master.identificationDone = true;
-  const bool found = unitDetection(master, link, progress, ports, start);
-  master.identificationDone = false;
+  master.markIdentified();
+  const LinkResult read = unitDetection(master, link, progress, ports, start, tried);
+  master.forgetIdentification();
 
   ConnectResult result;
-  if (found) {
+  if (read.ok()) {
     result.found = true;
-    result.address = master.reply().data()[1];  // the low byte of the address register
+    result.address = read.data()[1];  // the low byte of the address register
     link.Jbus = static_cast<float>(result.address);
   } else {
     link.Jbus = savedJbus;

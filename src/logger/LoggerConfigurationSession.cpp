@@ -32,16 +32,16 @@ LoggerOpenOutcome LoggerConfigurationSession::open(bool fromFile) {
   }
   JbusMaster& master = context_.master;
   ModelWord model;
-  if (readModelWord(master, model) != 0 || !model.hasLogger()) {
+  outcome.link = readModelWord(master, model);
+  if (!outcome.link.ok() || !model.hasLogger()) {
     outcome.stop = LoggerOpenStop::kNoLogger;
-    outcome.port = portFailureOf(master);
     return outcome;
   }
   std::uint16_t size = 0;
-  if (readBlock(master, kLoggerSettingsBlock, loggerSettingsMap(context_.image)) != 0 ||
-      readWord(master, kLoggerSizeBlock.firstRegister, size) != 0) {
+  outcome.link = readBlock(master, kLoggerSettingsBlock, loggerSettingsMap(context_.image));
+  if (outcome.link.ok()) outcome.link = readWord(master, kLoggerSizeBlock.firstRegister, size);
+  if (!outcome.link.ok()) {
     outcome.stop = LoggerOpenStop::kReadFailed;
-    outcome.port = portFailureOf(master);
     return outcome;
   }
   LoggerSettingsRegion& l = settings();
@@ -83,9 +83,7 @@ LoggerUploadOutcome LoggerConfigurationSession::upload(
     steps.push_back({kTxtResetInformation.text(lang), [](JbusMaster& master) {
                        Commands commands;
                        commands.eraseLogger = true;
-                       encodeCommandBlock(commands, master.requestData());
-                       return master.writeRegisters(kCommandBlock.firstRegister,
-                                                    kCommandBlock.count);
+                       return writeCommands(master, commands);
                      }});
     kinds.push_back(LoggerUploadStep::kErase);
   }
@@ -101,10 +99,10 @@ LoggerUploadOutcome LoggerConfigurationSession::upload(
         if (progress) progress(text);
       });
   outcome.written.assign(kinds.begin(), kinds.begin() + result.stepsDone);
-  if (result.result != 0) {
+  outcome.link = result.link;
+  if (!result.link.ok()) {
     outcome.ok = false;
     outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
-    outcome.port = portFailureOf(context_.master);
   }
   return outcome;
 }
@@ -125,11 +123,14 @@ std::string loggerRangeText(std::uint64_t seconds, Language language,
 }
 
 std::string loggerOpenText(const LoggerOpenOutcome& outcome, Language language) {
-  return outcome.port ? openFailureText(*outcome.port, language) : std::string();
+  return outcome.link.port ? linkResultText(outcome.link, language, ResultWording::kFull)
+                           : std::string();
 }
 
 std::string loggerUploadText(const LoggerUploadOutcome& outcome, Language language) {
-  if (!outcome.ok) return withPortFailure(kTxtUploadFailure.text(language), outcome.port, language);
+  if (!outcome.ok) {
+    return withPortFailure(kTxtUploadFailure.text(language), outcome.link.port, language);
+  }
   std::string text;
   for (const std::string& step : outcome.stepTexts) text += (text.empty() ? "" : "\n") + step;
   return text;

@@ -25,7 +25,7 @@ enum class LoggerOpenStop {
 struct LoggerOpenOutcome {
   bool ok = false;
   LoggerOpenStop stop = LoggerOpenStop::kNone;
-  std::optional<PortFailure> port;  // kNoLogger, kReadFailed: the port did not open
+  LinkResult link;  // the last read (kNoLogger, kReadFailed: link.port when the port did not open)
 };
 
 // What the screen says when it cannot open: why the port did not open, or

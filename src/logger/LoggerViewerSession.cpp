@@ -118,17 +118,17 @@ bool LoggerViewerSession::openUnit() {
   screen_.progress = true;
   const auto readCount = [this](const RegisterBlock& block, long long& value) {
     std::uint16_t word = 0;
-    if (readWord(master_, block.firstRegister, word) != 0) return false;
+    lastRead_ = readWord(master_, block.firstRegister, word);
+    if (!lastRead_.ok()) return false;
     value = word;
     return true;
   };
   ModelWord model;
-  openPort_.reset();
+  lastRead_ = readModelWord(master_, model);
   // A unit without a logger has nothing to show.
-  if (readModelWord(master_, model) != 0 || !model.hasLogger() ||
-      !readCount(kLoggerSizeBlock, loggerSize_) || !readCount(kLoggerFilledBlock, recordsFilled_)) {
+  if (!lastRead_.ok() || !model.hasLogger() || !readCount(kLoggerSizeBlock, loggerSize_) ||
+      !readCount(kLoggerFilledBlock, recordsFilled_)) {
     screen_.progress = false;
-    openPort_ = portFailureOf(master_);
     return false;
   }
   unitMode_ = true;
@@ -137,7 +137,7 @@ bool LoggerViewerSession::openUnit() {
 }
 
 std::string LoggerViewerSession::openFailureText(Language language) const {
-  return openPort_ ? flowdesk::openFailureText(*openPort_, language) : std::string();
+  return lastRead_.port ? linkResultText(lastRead_, language, ResultWording::kFull) : std::string();
 }
 
 FileResult LoggerViewerSession::openFile(const std::string& path) {
@@ -244,7 +244,8 @@ void LoggerViewerSession::showFilePage() {
 
 void LoggerViewerSession::readFilled() {
   std::uint16_t filled = 0;
-  if (readWord(master_, kLoggerFilledBlock.firstRegister, filled) == 0) recordsFilled_ = filled;
+  lastRead_ = readWord(master_, kLoggerFilledBlock.firstRegister, filled);
+  if (lastRead_.ok()) recordsFilled_ = filled;
 }
 
 void LoggerViewerSession::reload(bool withProgress) {
@@ -328,11 +329,12 @@ LoggerTick LoggerViewerSession::unitTick() {
                               : static_cast<long long>(page_) * kRowsPerPage + row_;
   const int count = recordsPerRequest_;
   const auto address = static_cast<std::uint16_t>(std::clamp<long long>(start, 0, 0xFFFF));
-  bool fetched = master_.readRecords(address, static_cast<std::uint16_t>(count)) == 0;
+  lastRead_ = master_.readRecords(address, static_cast<std::uint16_t>(count));
+  bool fetched = lastRead_.ok();
   std::span<const std::uint8_t> data;
   if (fetched) {
-    data = master_.reply().data();
-    const std::size_t byteCount = master_.reply().frame[2];
+    data = lastRead_.data();
+    const std::size_t byteCount = lastRead_.frame[2];
     if (!gridBuilt_) {
       // The first answer holds one record: its size tells the layout.
       if (byteCount == kLoggerRecordSize4 || byteCount == kLoggerRecordSize9) {
@@ -347,7 +349,7 @@ LoggerTick LoggerViewerSession::unitTick() {
     if (!pageStarted_) screen_.progress = false;
     // The page and the download window would otherwise stand still without
     // a word while the next ticks ask again.
-    screen_.topLine = communicationFailureText(master_, language_);
+    screen_.topLine = linkResultText(lastRead_, language_, ResultWording::kCommunication);
     if (recordState_ != Recording::Off) {
       ++download_.failedFetches;
       download_.failure = screen_.topLine;
@@ -362,7 +364,7 @@ LoggerTick LoggerViewerSession::unitTick() {
     pageStarted_ = true;
     screen_.progress = false;
   }
-  if (recordState_ != Recording::Off) return downloadStep(data, count);
+  if (recordState_ != Recording::Off) return downloadStep(lastRead_.frame[0], data, count);
   if (fillRows(data, count) != 0) {
     pageComplete();
     return LoggerTick::kPageShown;
@@ -396,7 +398,8 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
   return true;
 }
 
-LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data, int count) {
+LoggerTick LoggerViewerSession::downloadStep(std::uint8_t address,
+                                             std::span<const std::uint8_t> data, int count) {
   if (recordState_ == Recording::Armed) {
     recordsToGo_ = std::max(0LL, recordsFilled_ - nextRecord_);
     download_.recordsToDo = recordsToGo_;
@@ -410,8 +413,7 @@ LoggerTick LoggerViewerSession::downloadStep(std::span<const std::uint8_t> data,
     recordState_ = Recording::Appending;
   }
   int written = 0;
-  downloadResult_ = appendLoggerRecords(downloadPath_, master_.reply().frame[0], recordSize_, data,
-                                        count, written);
+  downloadResult_ = appendLoggerRecords(downloadPath_, address, recordSize_, data, count, written);
   recordsDownloaded_ += written;
   if (!downloadResult_.ok()) {
     endDownload();

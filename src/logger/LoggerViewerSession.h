@@ -127,6 +127,9 @@ class LoggerViewerSession {
   // After openUnit failed: why the port did not open, in words; empty when
   // the unit answered without a logger or stayed silent.
   std::string openFailureText(Language language) const;
+  // The session's last exchange with the unit (openUnit's reads, then the
+  // fetches): why the last failure happened, for a caller that reports it.
+  const LinkResult& lastRead() const { return lastRead_; }
   // File mode: the header and the first page. A file that cannot be read
   // leaves the session closed.
   FileResult openFile(const std::string& path);
@@ -185,11 +188,11 @@ class LoggerViewerSession {
   void readFilled();
   void pageComplete();
   LoggerTick unitTick();
-  LoggerTick downloadStep(std::span<const std::uint8_t> data, int count);
+  LoggerTick downloadStep(std::uint8_t address, std::span<const std::uint8_t> data, int count);
   void endDownload();
 
   JbusMaster& master_;
-  std::optional<PortFailure> openPort_;  // why openUnit found no port
+  LinkResult lastRead_;  // the last exchange with the unit, and why it failed
   Language language_;
   RegionalSettings regional_;
 

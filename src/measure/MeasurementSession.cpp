@@ -91,10 +91,11 @@ MeasurementTick MeasurementSession::tick() {
 }
 
 int MeasurementSession::readBlock(const RegisterBlock& block, MeasurementFrame frame) {
-  if (master_.readRegisters(block.firstRegister, block.count) != 0) return -1;
-  const Reply& reply = master_.reply();
-  frames_.frames[frame].assign(reply.frame.begin(), reply.frame.end());
-  decodeReply(maps_.maps[frame], reply.data().data(), static_cast<std::size_t>(block.byteCount()));
+  lastRead_ = master_.readRegisters(block.firstRegister, block.count);
+  if (!lastRead_.ok()) return -1;
+  frames_.frames[frame].assign(lastRead_.frame.begin(), lastRead_.frame.end());
+  decodeReply(maps_.maps[frame], lastRead_.data().data(),
+              static_cast<std::size_t>(block.byteCount()));
   return 0;
 }
 
@@ -123,7 +124,7 @@ MeasurementTick MeasurementSession::liveTick() {
   const int polled = poll();
   if (polled == kPollCutShort) return MeasurementTick::kNothing;
   if (polled != 0) {
-    screen_.secondLine = communicationFailureText(master_, language_);
+    screen_.secondLine = linkResultText(lastRead_, language_, ResultWording::kCommunication);
     return MeasurementTick::kPollFailed;
   }
   if (!recording_.on()) {

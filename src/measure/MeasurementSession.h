@@ -91,6 +91,9 @@ class MeasurementSession {
   // between two blocks returns kPollCutShort and shows nothing of it.
   int poll();
   static constexpr int kPollCutShort = 1;
+  // The last block read: why a poll failed, for a caller that reports it
+  // (the screen's second line already says it).
+  const LinkResult& lastRead() const { return lastRead_; }
 
   // Asked between two block reads of a live poll: true ends the poll there,
   // unshown and uncounted, so that what the operator pressed during it (a
@@ -173,6 +176,7 @@ class MeasurementSession {
   MeasurementDisplay display_;
   bool hasDisplay_ = false;
   FileResult fileResult_;
+  LinkResult lastRead_;
 };
 
 // "Nbre d'Enregistrements=%d  N° d'Enregistrement=%d" with the record total

@@ -83,7 +83,7 @@ TEST(InitialisationSessionOnUnit, WritesInOrderWithThePauseAndStopsAtTheFirstFai
     SCOPED_TRACE(c.name);
     testing::MemoryUnitRig rig(c.configs, unlikeDefaults);
     rig.app.settings.Language = languageIndex(kEnglish);
-    rig.app.master.identificationDone = true;
+    rig.app.master.markIdentified();
     rig.refuse = [&c](const testing::Request& r) {
       return r.function == 16 && r.first == c.refusedFirst;
     };
@@ -95,7 +95,7 @@ TEST(InitialisationSessionOnUnit, WritesInOrderWithThePauseAndStopsAtTheFirstFai
     const InitialisationOutcome outcome = session.run();
     EXPECT_EQ(outcome.ok, c.text.empty());
     EXPECT_EQ(initialisationText(outcome, kEnglish), c.text);
-    EXPECT_FALSE(rig.app.master.identificationDone);
+    EXPECT_FALSE(rig.app.master.identified());
 
     const std::vector<testing::Request> writes = rig.writes();
     std::vector<int> firsts;

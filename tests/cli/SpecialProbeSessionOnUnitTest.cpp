@@ -57,7 +57,7 @@ TEST(SpecialProbeSessionOnUnit, TheProbeGoesIntoTheTickedSlotsOnlyOrNowhere) {
     const SpecialProbeUploadOutcome up = session.upload();
     EXPECT_EQ(up.ok, *c.text == 0);
     EXPECT_EQ(specialProbeUploadText(up, kEnglish), c.text);
-    EXPECT_FALSE(rig.app.master.identificationDone);
+    EXPECT_FALSE(rig.app.master.identified());
     if (!up.ok) {
       EXPECT_EQ(rig.unit.stored().factory, rig.start.factory);
       if (!session.transfertOffered()) {

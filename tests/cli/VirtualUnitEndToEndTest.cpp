@@ -13,6 +13,7 @@
 #include "base/Windows1252.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
+#include "link/BlockTransfer.h"
 #include "link/Blocks.h"
 #include "link/FieldMap.h"
 #include "link/FrameTrace.h"
@@ -70,10 +71,18 @@ struct Program {
     app.settings.Jbus = static_cast<float>(address);
   }
   JbusMaster& master() { return app.master; }
-  Bytes replyData(int bytes) const {
-    return Bytes(app.master.replyData(), app.master.replyData() + bytes);
-  }
 };
+
+Bytes dataOf(const LinkResult& r) {
+  return Bytes(r.data().begin(), r.data().end());
+}
+
+// The block's bytes as its map encodes them from the image.
+Bytes encoded(const FieldMap& map, const RegisterBlock& block) {
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeRequest(map, area.data());
+  return Bytes(area.begin(), area.begin() + block.byteCount());
+}
 
 Bytes slice(const Bytes& v, std::size_t at, std::size_t n) {
   return Bytes(v.begin() + static_cast<long>(at), v.begin() + static_cast<long>(at + n));
@@ -87,7 +96,7 @@ TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
   p.app.settings.probes = {};
   TraceCapture trace;
 
-  ASSERT_EQ(p.master().readRegisters(kS1Block.firstRegister, kS1Block.count), 0);
+  ASSERT_TRUE(p.master().readRegisters(kS1Block.firstRegister, kS1Block.count).ok());
   // Three identification reads, then the caller's own request.
   std::vector<std::string> tx = trace.sent();
   ASSERT_EQ(tx.size(), 4u);
@@ -95,7 +104,7 @@ TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
   EXPECT_NE(tx[1].find("07 03 51 00 00 33"), std::string::npos) << tx[1];
   EXPECT_NE(tx[2].find("07 03 22 00 00 22"), std::string::npos) << tx[2];
   EXPECT_NE(tx[3].find("07 03 00 00 00 21"), std::string::npos) << tx[3];
-  EXPECT_TRUE(p.master().identificationDone);
+  EXPECT_TRUE(p.master().identified());
 
   const unit::Catalogue expected = unit::probeCatalogue(unit::defaultFactory(7));
   for (int i = 0; i < kProbeCount; ++i) {
@@ -112,7 +121,7 @@ TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
 
   // Once identified, a transfer is one request.
   trace.clear();
-  ASSERT_EQ(p.master().readRegisters(kS1Block.firstRegister, kS1Block.count), 0);
+  ASSERT_TRUE(p.master().readRegisters(kS1Block.firstRegister, kS1Block.count).ok());
   EXPECT_EQ(trace.sent().size(), 1u);
 
   // New special probes written through the factory map reach the cache at
@@ -120,12 +129,12 @@ TEST(VirtualUnitEndToEnd, FirstTransferIdentifiesTheUnit) {
   FactoryRegion& f = p.image.factory;
   f.specialProbes[0] = {45.5f, 12.3f, 3, "AB"};
   f.specialProbes[1] = {0.0f, 0.7f, 6, "SP2"};
-  encodeRequest(factoryMap(p.image), p.master().requestData());
+  const Bytes block = encoded(factoryMap(p.image), kFactoryBlock);
   unit::FactoryBytes written{};
-  std::copy_n(p.master().requestData(), written.size(), written.begin());
-  ASSERT_EQ(p.master().writeRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count), 0);
-  p.master().identificationDone = false;
-  ASSERT_EQ(p.master().readRegisters(kS1Block.firstRegister, kS1Block.count), 0);
+  std::copy_n(block.begin(), written.size(), written.begin());
+  ASSERT_TRUE(p.master().writeRegisters(kFactoryBlock.firstRegister, block).ok());
+  p.master().forgetIdentification();
+  ASSERT_TRUE(p.master().readRegisters(kS1Block.firstRegister, kS1Block.count).ok());
   EXPECT_EQ(p.app.settings.T0Sp1, 123);
   EXPECT_EQ(p.app.settings.FSp1, 3);
   EXPECT_EQ(p.app.settings.T0Sp2, 7);  // 0.7 x 10 taken in single precision
@@ -141,10 +150,7 @@ TEST(VirtualUnitEndToEnd, ConfigurationBlockThroughTheMap) {
   UnitProcess unit({"--link", dir.file("u"), "--address", "7", "--configs", "18"});
   ASSERT_FALSE(unit.device().empty());
   Program p(dir.file("u"), 7);
-  ASSERT_EQ(
-      p.master().readRegisters(configurationBlock(0).firstRegister, configurationBlock(0).count),
-      0);
-  decodeReply(configurationMap(p.image), p.master().replyData());
+  ASSERT_TRUE(readBlock(p.master(), configurationBlock(0), configurationMap(p.image)).ok());
   // The unit's defaults, as the register tables document them.
   const ConfigurationRegion& c = p.image.configuration;
   EXPECT_EQ(c.probe, 2);
@@ -198,14 +204,11 @@ TEST(VirtualUnitEndToEnd, ConfigurationBlockThroughTheMap) {
   w.memory = 3600;
   w.totalizers[2].pulseWeight = 99.999f;
   const ConfigurationRegion sent = w;
-  encodeRequest(configurationMap(p.image), p.master().requestData());
-  ASSERT_EQ(
-      p.master().writeRegisters(configurationBlock(17).firstRegister, configurationBlock(17).count),
-      0);
-  ASSERT_EQ(
-      p.master().readRegisters(configurationBlock(17).firstRegister, configurationBlock(17).count),
-      0);
-  const Bytes raw = p.replyData(124);
+  ASSERT_TRUE(writeBlock(p.master(), configurationBlock(17), configurationMap(p.image)).ok());
+  const LinkResult read17 =
+      p.master().readRegisters(configurationBlock(17).firstRegister, configurationBlock(17).count);
+  ASSERT_TRUE(read17.ok());
+  const Bytes raw = dataOf(read17);
   EXPECT_EQ(raw[1], 3);
   EXPECT_EQ(slice(raw, 3, 3), (Bytes{0x00, 0x04, 0xD2}));  // 1234 tenths of a mm
   EXPECT_EQ(raw[6], 2);
@@ -219,18 +222,18 @@ TEST(VirtualUnitEndToEnd, ConfigurationBlockThroughTheMap) {
   EXPECT_EQ(slice(raw, 73, 3), (Bytes{0x00, 0x27, 0x10}));  // chord 2 length 10000
   EXPECT_EQ(slice(raw, 113 + 8, 2), (Bytes{0xFF, 0xE7}));   // chord 6 DeltaT0 -25
   DeviceImage back;
-  decodeReply(configurationMap(back), p.master().replyData());
+  decodeReply(configurationMap(back), raw.data());
   EXPECT_EQ(back.configuration.chords, sent.chords);
   EXPECT_FLOAT_EQ(back.configuration.diameter, sent.diameter);
   EXPECT_FLOAT_EQ(back.configuration.relays[2].threshold, -12.5f);
   EXPECT_FLOAT_EQ(back.configuration.maximumFlow, -5.5f);
   EXPECT_FLOAT_EQ(back.configuration.totalizers[2].pulseWeight, 99.999f);
   // The other configurations keep what they had.
-  ASSERT_EQ(
-      p.master().readRegisters(configurationBlock(16).firstRegister, configurationBlock(16).count),
-      0);
+  const LinkResult read16 =
+      p.master().readRegisters(configurationBlock(16).firstRegister, configurationBlock(16).count);
+  ASSERT_TRUE(read16.ok());
   const unit::ConfigBytes defaults = unit::defaultConfiguration();
-  EXPECT_EQ(p.replyData(124), Bytes(defaults.begin(), defaults.end()));
+  EXPECT_EQ(dataOf(read16), Bytes(defaults.begin(), defaults.end()));
 }
 
 TEST(VirtualUnitEndToEnd, FactoryAndMakerBlocksThroughTheirMaps) {
@@ -238,8 +241,7 @@ TEST(VirtualUnitEndToEnd, FactoryAndMakerBlocksThroughTheirMaps) {
   UnitProcess unit({"--link", dir.file("u"), "--address", "7"});
   ASSERT_FALSE(unit.device().empty());
   Program p(dir.file("u"), 7);
-  ASSERT_EQ(p.master().readRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count), 0);
-  decodeReply(factoryMap(p.image), p.master().replyData());
+  ASSERT_TRUE(readBlock(p.master(), kFactoryBlock, factoryMap(p.image)).ok());
   const FactoryRegion& f = p.image.factory;
   EXPECT_EQ(f.echoPolarity, 0);
   EXPECT_EQ(f.function, 0);
@@ -265,10 +267,11 @@ TEST(VirtualUnitEndToEnd, FactoryAndMakerBlocksThroughTheirMaps) {
   w.linearisation[10] = 1.25f;
   w.contrast = 100;
   w.language = 4;
-  encodeRequest(factoryMap(p.image), p.master().requestData());
-  ASSERT_EQ(p.master().writeRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count), 0);
-  ASSERT_EQ(p.master().readRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count), 0);
-  const Bytes raw = p.replyData(68);
+  ASSERT_TRUE(writeBlock(p.master(), kFactoryBlock, factoryMap(p.image)).ok());
+  const LinkResult read =
+      p.master().readRegisters(kFactoryBlock.firstRegister, kFactoryBlock.count);
+  ASSERT_TRUE(read.ok());
+  const Bytes raw = dataOf(read);
   EXPECT_EQ(slice(raw, 2, 2), (Bytes{0x19, 0x69}));  // 6505
   EXPECT_EQ(raw[5], 7);
   EXPECT_EQ(slice(raw, 7, 3), (Bytes{0xFF, 0xFF, 0x9C}));  // -100
@@ -277,13 +280,12 @@ TEST(VirtualUnitEndToEnd, FactoryAndMakerBlocksThroughTheirMaps) {
   EXPECT_EQ(raw[63], 4);
   EXPECT_EQ(raw[64], 100);
   DeviceImage back;
-  decodeReply(factoryMap(back), p.master().replyData());
+  decodeReply(factoryMap(back), raw.data());
   EXPECT_EQ(back.factory.specialProbes[1].text, "XY    ");
   EXPECT_FLOAT_EQ(back.factory.simulatedFlow, -10.0f);
   EXPECT_FLOAT_EQ(back.factory.linearisation[10], 1.25f);
 
-  ASSERT_EQ(p.master().readRegisters(kMakerBlock.firstRegister, kMakerBlock.count), 0);
-  decodeReply(makerMap(p.image), p.master().replyData());
+  ASSERT_TRUE(readBlock(p.master(), kMakerBlock, makerMap(p.image)).ok());
   const MakerRegion& m = p.image.maker;
   EXPECT_FLOAT_EQ(m.serialFirst, 1.0f);
   EXPECT_FLOAT_EQ(m.serialSecond, 94.0f);
@@ -307,9 +309,10 @@ void PrintTo(const FaultCase& c, std::ostream* os) {
 
 class FaultEndToEnd : public ::testing::TestWithParam<FaultCase> {};
 
-int readAddressRegister(Program& p) {
-  p.master().buildRequest(3, kUnitAddressBlock.firstRegister, kUnitAddressBlock.count);
-  return p.master().exchange(p.master().RequestFrame.data(), 6);
+// A request made by hand, through exchange: no identification reads first.
+LinkResult readAddressRegister(Program& p) {
+  std::array<std::uint8_t, 8> request{7, 3, 0x22, 0x02, 0x00, 0x01};
+  return p.master().exchange(request.data(), 6);
 }
 
 TEST_P(FaultEndToEnd, RetriesThenFailsOrRecovers) {
@@ -320,7 +323,7 @@ TEST_P(FaultEndToEnd, RetriesThenFailsOrRecovers) {
     ASSERT_FALSE(unit.device().empty());
     Program p(dir.file("u"), 7);
     TraceCapture trace;
-    EXPECT_EQ(readAddressRegister(p), -1);
+    EXPECT_FALSE(readAddressRegister(p).ok());
     EXPECT_EQ(trace.sent().size(), 3u) << "three attempts";
   }
   {
@@ -329,12 +332,13 @@ TEST_P(FaultEndToEnd, RetriesThenFailsOrRecovers) {
     ASSERT_FALSE(unit.device().empty());
     Program p(dir.file("u"), 7);
     TraceCapture trace;
-    ASSERT_EQ(readAddressRegister(p), 0);
+    const LinkResult r = readAddressRegister(p);
+    ASSERT_TRUE(r.ok());
     const std::size_t attempts = trace.sent().size();
     EXPECT_GE(attempts, 2u) << "the first attempt was spoiled";
     EXPECT_LE(attempts, 3u);
-    EXPECT_EQ(p.master().ReplyLength, 7);
-    EXPECT_EQ(p.master().ReplyFrame[4], 7);  // the unit's address, low byte of 0x2202
+    EXPECT_EQ(r.frame.size(), 7u);
+    EXPECT_EQ(r.frame[4], 7);  // the unit's address, low byte of 0x2202
   }
 }
 

@@ -295,8 +295,8 @@ TEST(ConfigurationSession, EveryOutcomeInBothLanguages) {
   };
   UploadOutcome refused = uploaded({}, false);
   refused.refused = true;
-  const ReadOutcome read{.read = true, .number = 5, .wanted = 5, .port = {}};
-  const ReadOutcome unread{.ok = false, .read = true, .number = 5, .wanted = 7, .port = {}};
+  const ReadOutcome read{.read = true, .number = 5, .wanted = 5, .link = {}};
+  const ReadOutcome unread{.ok = false, .read = true, .number = 5, .wanted = 7, .link = {}};
   const std::string viewOnly = "No unit: the file can be viewed, printed and saved, not uploaded";
   const auto clock = UploadStep::kClock, probe = UploadStep::kSpecialProbe;
   const auto configuration = UploadStep::kConfiguration;

@@ -178,7 +178,7 @@ TEST(InitialisationSession, WritesTheChosenDefaultsInOrderAndStopsAtTheFirstFail
     EXPECT_EQ(o.written, c.written);
     EXPECT_EQ(o.stepTexts, c.texts);
     EXPECT_EQ(shown, c.texts);
-    EXPECT_FALSE(u.context.master.identificationDone) << "the unit is learnt again afterwards";
+    EXPECT_FALSE(u.context.master.identified()) << "the unit is learnt again afterwards";
     EXPECT_EQ(o.configurationsWritten, testing::configurationsAmong(c.writes));
     if (o.ok) {
       EXPECT_EQ(u.asked.size(), c.writes.size()) << "no read, no retry";

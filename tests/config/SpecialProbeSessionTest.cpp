@@ -79,7 +79,7 @@ TEST(SpecialProbeSession, WhatReachesTheUnitForEachChoiceAndWhatItSays) {
     SpecialProbeSession s(u.context);
     ASSERT_TRUE(s.open(path).ok());
     EXPECT_TRUE(s.intoSp1 && !s.intoSp2) << "SA alone when the page opens";
-    EXPECT_FALSE(u.context.master.identificationDone) << "the unit's probes may have changed";
+    EXPECT_FALSE(u.context.master.identified()) << "the unit's probes may have changed";
     s.intoSp1 = c.sp1;
     s.intoSp2 = c.sp2;
     EXPECT_EQ(s.transfertOffered(), c.sp1 || c.sp2);
@@ -92,7 +92,7 @@ TEST(SpecialProbeSession, WhatReachesTheUnitForEachChoiceAndWhatItSays) {
     EXPECT_EQ(specialProbeUploadText(o, kFrench), c.french);
     // Nothing but the factory block is asked: no identification meanwhile.
     EXPECT_EQ(u.asked, c.asked);
-    EXPECT_FALSE(u.context.master.identificationDone) << "learnt again at the next exchange";
+    EXPECT_FALSE(u.context.master.identified()) << "learnt again at the next exchange";
 
     Bytes expected = factoryBlock();
     for (int slot : {0, 1}) {

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "link/AppContext.h"
+#include "link/MemorySerialDriver.h"
 
 namespace flowdesk {
 namespace {
@@ -30,8 +33,19 @@ TEST(AppContext, MasterReadsTheLinkSettingsAtEveryTransaction) {
   EXPECT_EQ(seen.Com, 2);
   EXPECT_FLOAT_EQ(seen.Jbus, 12.9f);
   EXPECT_EQ(seen.Bauds, 1);
-  context.master.buildRequest(3, 0x0100, 87);
-  EXPECT_EQ(context.master.RequestFrame[0], 12);  // address truncated
+}
+
+TEST(AppContext, TheAddressSettingBecomesTheRequestsFirstByte) {
+  ManualClock clock;
+  DeviceImage image{};
+  AppContext context(clock, image);
+  auto line = std::make_shared<MemoryLine>(clock);
+  context.master.setPortOpener(memoryPortOpener(line));
+  context.master.markIdentified();
+  context.settings.Jbus = 12.9f;
+  EXPECT_EQ(context.master.readRegisters(0x0100, 87).fault, ReplyFault::kNoAnswer);
+  ASSERT_FALSE(line->sentLog.empty());
+  EXPECT_EQ(line->sentLog[0], 12);  // address truncated
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(BlockTransfer, ReadDecodesOnlyWhatArrived) {
   unit.registers[0x3300] = 0x0C5E;  // serial number 12 and 94
   unit.registers[0x3303] = 11000;   // 4 mA point
   DeviceImage image{};
-  ASSERT_EQ(readBlock(unit.master, kMakerBlock, makerMap(image)), 0);
+  ASSERT_EQ(readBlock(unit.master, kMakerBlock, makerMap(image)).code(), 0);
   EXPECT_FLOAT_EQ(image.maker.serialFirst, 12);
   EXPECT_FLOAT_EQ(image.maker.serialSecond, 94);
   EXPECT_FLOAT_EQ(image.maker.point4mA, 11000);
@@ -34,14 +34,14 @@ TEST(BlockTransfer, ReadDecodesOnlyWhatArrived) {
   // A unit that does not answer leaves the image as it was.
   unit.refused.insert(0x3300);
   unit.registers[0x3303] = 1;
-  EXPECT_EQ(readBlock(unit.master, kMakerBlock, makerMap(image)), -1);
+  EXPECT_EQ(readBlock(unit.master, kMakerBlock, makerMap(image)).code(), -1);
   EXPECT_FLOAT_EQ(image.maker.point4mA, 11000);
 
   std::uint16_t word = 7;
-  EXPECT_EQ(readWord(unit.master, 0x3300, word), -1);
+  EXPECT_EQ(readWord(unit.master, 0x3300, word).code(), -1);
   EXPECT_EQ(word, 7);
   unit.refused.clear();
-  EXPECT_EQ(readWord(unit.master, 0x3300, word), 0);
+  EXPECT_EQ(readWord(unit.master, 0x3300, word).code(), 0);
   EXPECT_EQ(word, 0x0C5E);
 }
 
@@ -51,11 +51,11 @@ TEST(BlockTransfer, WritesSendTheImageOrTheDefaults) {
   image.maker.serialFirst = 3;
   image.maker.serialSecond = 7;
   image.maker.point20mA = 54321;
-  ASSERT_EQ(writeBlock(unit.master, kMakerBlock, makerMap(image)), 0);
+  ASSERT_EQ(writeBlock(unit.master, kMakerBlock, makerMap(image)).code(), 0);
   EXPECT_EQ(unit.registers[0x3300], 0x0307);
   EXPECT_EQ(unit.registers[0x3304], 54321);
 
-  ASSERT_EQ(writeDefaultBlock(unit.master, kMakerBlock, makerMap(image)), 0);
+  ASSERT_EQ(writeDefaultBlock(unit.master, kMakerBlock, makerMap(image)).code(), 0);
   EXPECT_EQ(unit.registers[0x3300], 0x015E);  // 1 and 94
   EXPECT_EQ(unit.registers[0x3301], 1);
   EXPECT_EQ(unit.registers[0x3303], 11000);
@@ -90,7 +90,7 @@ TEST(BlockTransfer, SequencePausesAfterEachWriteAndStopsAtTheFirstFailure) {
     const auto start = unit.clock.nowMs();
     const SequenceResult r = runWriteSequence(
         unit.master, steps, [&](const std::string& text) { texts.push_back(text); });
-    EXPECT_EQ(r.result, c.result);
+    EXPECT_EQ(r.link.code(), c.result);
     EXPECT_EQ(r.failedStep, c.failedStep);
     EXPECT_EQ(unit.writes, c.written);
     EXPECT_EQ(texts, c.texts);

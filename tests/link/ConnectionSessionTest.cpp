@@ -225,6 +225,7 @@ TEST(PortRefusal, ReasonFromStatusErrnoAndWhatThePathHolds) {
     std::string openedBefore;
     Reason reason;
     std::string shown;  // the device the text names
+    NetworkCause cause = NetworkCause::kNone;
   } cases[] = {
       {"nothing mapped", kPortInvalidId, "", 0, "", Reason::kNoDevice, ""},
       {"missing", kPortNoDevice, "/dev/ttyUSB7", ENOENT, "", Reason::kMissing, "/dev/ttyUSB7"},
@@ -256,22 +257,29 @@ TEST(PortRefusal, ReasonFromStatusErrnoAndWhatThePathHolds) {
       {"a rate out of the table", kPortBadBaud, "", 0, "", Reason::kUnusable, ""},
       // A device server: the network's word alone, whatever a file of that
       // name would hold, and never an unplugged adapter.
-      {"no address", kPortInvalidId, "tcp://server", kErrBadAddress, "", Reason::kBadAddress,
-       "tcp://server"},
-      {"unknown host", kPortNoDevice, "tcp://nowhere:4001", kErrHostNotFound, "",
-       Reason::kHostNotFound, "tcp://nowhere:4001"},
-      {"refused", kPortNoDevice, "rfc2217://h:1", kErrRefused, "rfc2217://h:1", Reason::kRefused,
-       "rfc2217://h:1"},
-      {"timed out", kPortNoDevice, "tcp://h:1", kErrTimedOut, "", Reason::kTimedOut, "tcp://h:1"},
-      {"closed", kPortNoDevice, "tcp://h:1", kErrClosed, "", Reason::kClosedByServer, "tcp://h:1"},
-      {"no RFC 2217", kPortNoDevice, "rfc2217://h:1", kErrNoComPortControl, "",
-       Reason::kNoComPortControl, "rfc2217://h:1"},
+      {"no address", kPortInvalidId, "tcp://server", 0, "", Reason::kBadAddress, "tcp://server",
+       NetworkCause::kBadAddress},
+      // The errno a name without an address leaves means nothing here.
+      {"unknown host", kPortNoDevice, "tcp://nowhere:4001", EHOSTDOWN, "", Reason::kHostNotFound,
+       "tcp://nowhere:4001", NetworkCause::kHostNotFound},
+      {"refused", kPortNoDevice, "rfc2217://h:1", ECONNREFUSED, "rfc2217://h:1", Reason::kRefused,
+       "rfc2217://h:1", NetworkCause::kRefused},
+      {"timed out", kPortNoDevice, "tcp://h:1", ETIMEDOUT, "", Reason::kTimedOut, "tcp://h:1",
+       NetworkCause::kTimedOut},
+      {"closed", kPortNoDevice, "tcp://h:1", 0, "", Reason::kClosedByServer, "tcp://h:1",
+       NetworkCause::kClosed},
+      {"no RFC 2217", kPortNoDevice, "rfc2217://h:1", 0, "", Reason::kNoComPortControl,
+       "rfc2217://h:1", NetworkCause::kNoComPortControl},
       {"another network error", kPortNoDevice, "tcp://h:1", ENETUNREACH, "", Reason::kUnusable,
        "tcp://h:1"},
+      // A system error alone is no word of the server's.
+      {"a refusal's errno without the cause", kPortNoDevice, "tcp://h:1", ECONNREFUSED, "",
+       Reason::kUnusable, "tcp://h:1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const PortFailure f = portRefusal(2, c.status, c.device, c.error, c.openedBefore, look);
+    const PortFailure f =
+        portRefusal({2, c.status, c.device, c.error, c.cause, c.openedBefore}, look);
     EXPECT_EQ(f.reason, c.reason);
     EXPECT_EQ(f.device, c.shown);
     EXPECT_EQ(f.portIndex, 2);
@@ -298,10 +306,10 @@ TEST(PortRefusal, ReasonFromStatusErrnoAndWhatThePathHolds) {
   }
 }
 
-// What a screen or a command says of the master's last exchange: only a
-// port that did not open gets a reason, and an adapter that opened in this
-// run and is gone now was unplugged.
-TEST(PortFailureOf, TheLastExchangesPort) {
+// A result carries its port's reason as it was when the open failed, the
+// devices present with it: only a port that did not open gets one, and an
+// adapter that opened in this run and is gone now was unplugged.
+TEST(LinkResultCause, APortThatDidNotOpenGivesItsReasonInTheResult) {
   testing::TempDir dev;
   std::ofstream(dev.file("ttyS0")) << "";
   const std::string adapter = dev.file("ttyUSB0");
@@ -324,6 +332,7 @@ TEST(PortFailureOf, TheLastExchangesPort) {
     std::ofstream(adapter) << "";
     ManualClock clock;
     JbusMaster master(clock);
+    master.setDeviceRoot(dev.path());
     auto line = std::make_shared<MemoryLine>(clock);
     master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
     int error = 0;
@@ -334,17 +343,23 @@ TEST(PortFailureOf, TheLastExchangesPort) {
       return port;
     });
     if (c.openFirst) {
-      EXPECT_EQ(master.readRegisters(0x2202, 1), -1);  // nobody answers on the line
-      EXPECT_FALSE(portFailureOf(master, dev.path()).has_value());
+      const LinkResult silent = master.readRegisters(0x2202, 1);  // nobody answers on the line
+      EXPECT_EQ(silent.fault, ReplyFault::kNoAnswer);
+      EXPECT_FALSE(silent.port.has_value());
     }
     if (c.removeNode) std::filesystem::remove(adapter);
     line->openStatus = c.status;
     error = c.error;
     if (c.status == kPortOk) answerAsUnit(*line, 9600, 0, 1);
-    master.readRegisters(0x2202, 1);
-    const std::optional<PortFailure> f = portFailureOf(master, dev.path());
+    const LinkResult r = master.readRegisters(0x2202, 1);
+    // The adapter is back before anyone reads the result: it still says what was.
+    std::ofstream(adapter) << "";
+    const std::optional<PortFailure>& f = r.port;
     ASSERT_EQ(f.has_value(), c.reason.has_value());
+    EXPECT_EQ(r.fault == ReplyFault::kPortFailed, c.reason.has_value());
     if (!f) continue;
+    EXPECT_EQ(f->systemError, c.error);
+    EXPECT_EQ(f->openedBefore, c.openFirst ? adapter : std::string());
     EXPECT_EQ(f->reason, *c.reason);
     EXPECT_EQ(f->device, adapter);
     EXPECT_EQ(f->presentDevices, needsDeviceList(*f) ? std::vector<std::string>{dev.file("ttyS0")}
@@ -413,6 +428,7 @@ TEST(CommunicationFailure, SaysWhyTheUnitIsNotThere) {
     int error;
     bool refuses;                       // the unit answers with an exception
     std::array<const char*, 2> reason;  // French, English; a prefix for the long ones
+    NetworkCause cause = NetworkCause::kNone;
   } cases[] = {
       {"no answer", adapter, false, kPortOk, 0, false, {"pas de réponse", "no answer"}},
       {"the unit refuses", adapter, false, kPortOk, 0, true, {"exception 2", "exception 2"}},
@@ -435,10 +451,11 @@ TEST(CommunicationFailure, SaysWhyTheUnitIsNotThere) {
        "tcp://127.0.0.1:1",
        false,
        kPortPlatformError,
-       kErrRefused,
+       ECONNREFUSED,
        false,
        {"Com1 : tcp://127.0.0.1:1 : connexion refusée (aucun serveur n'écoute sur ce port).",
-        "Com1: tcp://127.0.0.1:1: connection refused (no server listens on that port)."}},
+        "Com1: tcp://127.0.0.1:1: connection refused (no server listens on that port)."},
+       NetworkCause::kRefused},
       {"busy", adapter, true, kPortInUse, EBUSY, false, {"Com1 : ", "Com1: "}},
   };
   for (const auto& c : cases) {
@@ -452,9 +469,12 @@ TEST(CommunicationFailure, SaysWhyTheUnitIsNotThere) {
       SerialPort* port = openMemoryPort(line, index, baud, parity, bits, stops);
       port->device = c.device;
       port->systemError = error;
+      if (error != 0) port->networkCause = c.cause;
       return port;
     });
-    if (c.openFirst) master.readRegisters(0x2202, 1);
+    if (c.openFirst) {
+      EXPECT_EQ(master.readRegisters(0x2202, 1).fault, ReplyFault::kNoAnswer);
+    }
     line->openStatus = c.status;
     error = c.error;
     if (c.refuses) {
@@ -463,15 +483,16 @@ TEST(CommunicationFailure, SaysWhyTheUnitIsNotThere) {
         l.deliverAtBaud(testing::withCrc({1, 0x83, 2}), 9600, 5);
       };
     }
-    EXPECT_EQ(master.readRegisters(0x2202, 1), -1);
+    const LinkResult r = master.readRegisters(0x2202, 1);
+    EXPECT_FALSE(r.ok());
 
     for (Language language : {kFrench, kEnglish}) {
-      const std::string reason = exchangeFailureText(master, language);
+      const std::string reason = linkResultText(r, language, ResultWording::kLine);
       EXPECT_TRUE(reason.starts_with(c.reason[static_cast<std::size_t>(language)])) << reason;
       // the advice stays on the connection page: one line here
       EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
       EXPECT_EQ(
-          communicationFailureText(master, language),
+          linkResultText(r, language, ResultWording::kCommunication),
           std::string(language == kFrench ? "Communication interrompue" : "Communication Failure") +
               " \u2014 " + reason);
     }

@@ -62,18 +62,22 @@ struct IdentifyingUnit {
   }
 };
 
+// Run by the master as its identification: the three reads go before the
+// caller's own request, which goes out as asked.
 TEST(IdentificationRead, FillsCatalogueUnitCodeAndSpecialProbeWords) {
   IdentifyingUnit unit;
+  unit.blocks[0x3300] = std::vector<std::uint8_t>(12, 0x42);
   JbusMaster master(unit.clock);
   master.setPortOpener(memoryPortOpener(unit.line));
   DeviceImage image{};
   IdentificationCache cache;
-  master.buildRequest(16, 0x3300, 6);  // the caller's own request, waiting
-  const auto callerFrame = master.RequestFrame;
+  master.setIdentification([&](JbusMaster& m) { return IdentificationRead(m, image, cache); });
 
-  ASSERT_EQ(IdentificationRead(master, image, cache), 0);
-  EXPECT_TRUE(master.identificationDone);
-  EXPECT_EQ(unit.asked, (std::vector<int>{0x5000, 0x5100, 0x2200}));
+  const LinkResult r = master.readRegisters(0x3300, 6);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.data()[0], 0x42);
+  EXPECT_TRUE(master.identified());
+  EXPECT_EQ(unit.asked, (std::vector<int>{0x5000, 0x5100, 0x2200, 0x3300}));
   EXPECT_EQ(cache.probes[0].name, "T210");
   EXPECT_EQ(cache.probes[0].angle, 6022);
   EXPECT_EQ(cache.probes[19].name, "T99°");
@@ -84,10 +88,11 @@ TEST(IdentificationRead, FillsCatalogueUnitCodeAndSpecialProbeWords) {
   EXPECT_EQ(cache.FSp1, 3);
   EXPECT_EQ(cache.T0Sp2, 255);
   EXPECT_EQ(cache.FSp2, 12);
-  EXPECT_EQ(master.RequestFrame, callerFrame);
 }
 
-TEST(IdentificationRead, AFailedReadChangesNothingAndGivesTheFrameBack) {
+// A read that fails ends the transaction there, with its own reason: the
+// cache keeps what it held and the caller's request is not sent.
+TEST(IdentificationRead, AFailedReadChangesNothing) {
   for (int silent : {0x5000, 0x5100, 0x2200}) {
     IdentifyingUnit unit;
     unit.silentOn = silent;
@@ -97,14 +102,15 @@ TEST(IdentificationRead, AFailedReadChangesNothingAndGivesTheFrameBack) {
     IdentificationCache cache;
     cache.probes[0] = {"OLD", 1};
     cache.Unit = 2;
-    master.buildRequest(16, 0x1000, 62);
-    const auto callerFrame = master.RequestFrame;
+    master.setIdentification([&](JbusMaster& m) { return IdentificationRead(m, image, cache); });
 
-    EXPECT_EQ(IdentificationRead(master, image, cache), -1) << silent;
-    EXPECT_FALSE(master.identificationDone);
+    EXPECT_EQ(master.writeRegisters(0x1000, std::vector<std::uint8_t>(124, 0)).fault,
+              ReplyFault::kNoAnswer)
+        << silent;
+    EXPECT_FALSE(master.identified());
     EXPECT_EQ(cache.probes[0].name, "OLD") << silent;
     EXPECT_EQ(cache.Unit, 2) << silent;
-    EXPECT_EQ(master.RequestFrame, callerFrame) << silent;
+    EXPECT_EQ(std::count(unit.asked.begin(), unit.asked.end(), 0x1000), 0) << silent;
   }
 }
 

@@ -29,39 +29,46 @@ Bytes readReply(std::uint8_t address, const Bytes& registers) {
   return withCrc(frame);
 }
 
-Bytes requestOf(const JbusMaster& m, int length) {
-  return Bytes(m.RequestFrame.begin(), m.RequestFrame.begin() + length);
-}
-
 // ---------------------------------------------------------------------------
 // Frames
 
-TEST(JbusRequest, BuildsTheHeaderAndNothingElse) {
+// What goes on the wire for a read, a read of records and a write: the
+// header from the settings and the arguments, the data as given, the CRC.
+TEST(JbusRequest, BuildsTheHeaderAndCarriesTheData) {
   struct Case {
     float address;
     std::uint8_t function;
     std::uint16_t reg;
     std::uint16_t count;
-    Bytes header;
+    Bytes request;  // without its CRC
   };
   const Case cases[] = {
-      {0.0f, 3, 0x2202, 1, {0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0xEE}},
-      {12.9f, 3, 0x0100, 87, {12, 0x03, 0x01, 0x00, 0x00, 87, 0xEE}},
-      {1.0f, 4, 0x1234, 3, {1, 0x04, 0x12, 0x34, 0x00, 0x03, 0xEE}},
-      {255.0f, 16, 0x1000, 62, {255, 0x10, 0x10, 0x00, 0x00, 62, 124}},
-      {1.0f, 16, 0x2301, 3, {1, 0x10, 0x23, 0x01, 0x00, 3, 6}},
+      {0.0f, 3, 0x2202, 1, {0x00, 0x03, 0x22, 0x02, 0x00, 0x01}},
+      {12.9f, 3, 0x0100, 87, {12, 0x03, 0x01, 0x00, 0x00, 87}},
+      {1.0f, 4, 0x1234, 3, {1, 0x04, 0x12, 0x34, 0x00, 0x03}},
+      {255.0f, 16, 0x1000, 2, {255, 0x10, 0x10, 0x00, 0x00, 2, 4, 0xA0, 0xA1, 0xA2, 0xA3}},
+      {1.0f, 16, 0x2301, 1, {1, 0x10, 0x23, 0x01, 0x00, 1, 2, 0xA0, 0xA1}},
       // Settings out of range or garbage still give a byte, never UB.
-      {300.0f, 3, 0, 1, {255, 3, 0, 0, 0, 1, 0xEE}},
-      {-4.0f, 3, 0, 1, {0, 3, 0, 0, 0, 1, 0xEE}},
-      {std::numeric_limits<float>::quiet_NaN(), 3, 0, 1, {0, 3, 0, 0, 0, 1, 0xEE}},
+      {300.0f, 3, 0, 1, {255, 3, 0, 0, 0, 1}},
+      {-4.0f, 3, 0, 1, {0, 3, 0, 0, 0, 1}},
+      {std::numeric_limits<float>::quiet_NaN(), 3, 0, 1, {0, 3, 0, 0, 0, 1}},
   };
   for (const auto& c : cases) {
-    JbusMaster m;
+    SCOPED_TRACE(std::to_string(c.address) + " fn " + std::to_string(c.function));
+    ManualClock clock;
+    auto line = std::make_shared<MemoryLine>(clock);  // nobody answers: three attempts
+    JbusMaster m(clock);
     m.setLinkSettings([&] { return LinkSettings{0, c.address, 5}; });
-    m.RequestFrame.fill(0xEE);
-    m.buildRequest(c.function, c.reg, c.count);
-    EXPECT_EQ(requestOf(m, 7), c.header) << c.address << " fn " << int(c.function);
-    EXPECT_EQ(m.RequestFrame[7], 0xEE);  // the data area belongs to the caller
+    m.setPortOpener(memoryPortOpener(line));
+    Bytes data;
+    for (int i = 0; i < 2 * c.count; ++i) data.push_back(static_cast<std::uint8_t>(0xA0 + i));
+    const LinkResult r = c.function == 3   ? m.readRegisters(c.reg, c.count)
+                         : c.function == 4 ? m.readRecords(c.reg, c.count)
+                                           : m.writeRegisters(c.reg, data);
+    EXPECT_EQ(r.fault, ReplyFault::kNoAnswer);
+    const Bytes sent = withCrc(c.request);
+    ASSERT_EQ(line->sentLog.size(), 3 * sent.size());
+    EXPECT_EQ(Bytes(line->sentLog.begin(), line->sentLog.begin() + sent.size()), sent);
   }
 }
 
@@ -182,10 +189,11 @@ TEST(JbusExchangeTiming, NoReplyCostsThreeFirstByteLimits) {
     rig.settings.Bauds = c.baudIndex;
     int requests = 0;
     rig.peer([&](MemoryLine&, const Bytes&) { ++requests; });
-    rig.master.buildRequest(c.function, 0x1000, 1);
-    const int length = c.function == 16 ? 9 : 6;
     const std::int64_t start = rig.clock.nowMs();
-    EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), length), -1);
+    const LinkResult r = c.function == 3   ? rig.master.readRegisters(0x1000, 1)
+                         : c.function == 4 ? rig.master.readRecords(0x1000, 1)
+                                           : rig.master.writeRegisters(0x1000, Bytes{0, 0});
+    EXPECT_EQ(r.fault, ReplyFault::kNoAnswer);
     EXPECT_EQ(rig.clock.nowMs() - start, c.total) << c.baudIndex << " fn " << int(c.function);
     EXPECT_EQ(requests, 3);
     EXPECT_EQ(rig.line->opens, 1);  // one open per transaction, not per attempt
@@ -222,15 +230,15 @@ TEST(JbusExchangeTiming, FirstByteAndSilenceLimits) {
       ++requests;
       l.deliver(readReply(1, {0xAB, 0xCD}), l.clock.nowMs() + c.firstByteDelay, c.gap);
     });
-    const int r = rig.master.readRegisters(0x2202, 1);
-    EXPECT_EQ(r, c.result) << "index " << c.baudIndex << " delay " << c.firstByteDelay << " gap "
-                           << c.gap;
+    const LinkResult r = rig.master.readRegisters(0x2202, 1);
+    EXPECT_EQ(r.code(), c.result) << "index " << c.baudIndex << " delay " << c.firstByteDelay
+                                  << " gap " << c.gap;
     EXPECT_EQ(requests, c.requests)
         << "index " << c.baudIndex << " delay " << c.firstByteDelay << " gap " << c.gap;
-    if (r == 0) {
-      EXPECT_EQ(rig.master.ReplyLength, 7);
-      EXPECT_EQ(rig.master.replyData()[0], 0xAB);
-      EXPECT_EQ(rig.master.replyData()[1], 0xCD);
+    if (r.ok()) {
+      EXPECT_EQ(r.frame.size(), 7u);
+      EXPECT_EQ(r.data()[0], 0xAB);
+      EXPECT_EQ(r.data()[1], 0xCD);
     }
   }
 }
@@ -241,7 +249,7 @@ TEST(JbusExchangeTiming, SuccessLastsTheWirePlusOneSilence) {
     l.deliverAtBaud(readReply(1, Bytes(174, 0x11)), 9600, 20);
   });
   const std::int64_t start = rig.clock.nowMs();
-  ASSERT_EQ(rig.master.readRegisters(0x0100, 87), 0);
+  ASSERT_TRUE(rig.master.readRegisters(0x0100, 87).ok());
   // 20 ms turnaround, 179 bytes at 1.146 ms, then 150 ms of silence; the
   // 5 ms wait slices round each step up.
   const std::int64_t took = rig.clock.nowMs() - start;
@@ -286,17 +294,20 @@ TEST(JbusExchange, RetriesUntilAGoodReply) {
   rig.peer([&](MemoryLine& l, const Bytes&) {
     if (n < script.size()) l.deliver(script[n++], l.clock.nowMs() + 5);
   });
-  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  const LinkResult r = rig.master.readRegisters(0x2202, 1);
+  EXPECT_TRUE(r.ok());
   EXPECT_EQ(n, 3u);
-  EXPECT_EQ(rig.master.replyData()[1], 0x2A);
+  EXPECT_EQ(r.data()[1], 0x2A);
 }
 
 TEST(JbusExchange, MissingPortIsNotRetried) {
   MemoryRig rig;
   rig.line->openStatus = kPortNoDevice;
-  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), -1);
+  const LinkResult r = rig.master.readRegisters(0x2202, 1);
+  EXPECT_EQ(r.fault, ReplyFault::kPortFailed);
   EXPECT_EQ(rig.line->opens, 1);
-  EXPECT_EQ(rig.master.lastPortStatus(), kPortNoDevice);
+  ASSERT_TRUE(r.port.has_value());
+  EXPECT_EQ(r.port->status, kPortNoDevice);
   EXPECT_EQ(rig.clock.nowMs(), 10'000);  // nothing waited for
   EXPECT_EQ(openPortCount(), 0u);        // the failed object was discarded
 }
@@ -305,39 +316,73 @@ TEST(JbusExchange, BaudIndexOutsideTheTableFailsTheOpen) {
   MemoryRig rig;
   for (int index : {-1, 6, 1000}) {
     rig.settings.Bauds = index;
-    EXPECT_EQ(rig.master.readRegisters(0x2202, 1), -1) << index;
-    EXPECT_EQ(rig.master.lastPortStatus(), kPortBadBaud);
+    const LinkResult r = rig.master.readRegisters(0x2202, 1);
+    ASSERT_TRUE(r.port.has_value()) << index;
+    EXPECT_EQ(r.port->status, kPortBadBaud);
   }
   EXPECT_EQ(rig.line->opens, 0);
 }
 
-TEST(JbusExchange, RequestTooLongForTheFrameIsRefused) {
+// A count no frame can carry is refused before the port is opened, with a
+// fault of its own; the largest that fits goes out.
+TEST(JbusExchange, CountsAFrameCannotCarryAreRefused) {
+  enum class Op { kRead, kRecords, kWrite, kRaw };
+  struct Case {
+    Op op;
+    int count;  // registers, records, or a raw request's bytes
+    bool sent;
+  };
+  const Case cases[] = {
+      {Op::kWrite, 0, false},    {Op::kWrite, 1, true},      {Op::kWrite, 123, true},
+      {Op::kWrite, 124, false},  {Op::kRead, 0, false},      {Op::kRead, 1, true},
+      {Op::kRead, 253, true},    {Op::kRead, 254, false},    {Op::kRecords, 0, false},
+      {Op::kRecords, 255, true}, {Op::kRecords, 256, false}, {Op::kRaw, 510, true},
+      {Op::kRaw, 511, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(c.op)) + " " + std::to_string(c.count));
+    MemoryRig rig;
+    rig.master.markIdentified();
+    const auto count = static_cast<std::uint16_t>(c.count);
+    Bytes frame(JbusMaster::kFrameSize + 2, 0);
+    frame[1] = 3;
+    const LinkResult r = c.op == Op::kRead      ? rig.master.readRegisters(0x1000, count)
+                         : c.op == Op::kRecords ? rig.master.readRecords(0x1000, count)
+                         : c.op == Op::kWrite
+                             ? rig.master.writeRegisters(0x1000, Bytes(2 * count, 0x55))
+                             : rig.master.exchange(frame.data(), c.count);
+    EXPECT_EQ(r.fault == ReplyFault::kBadRequest, !c.sent);
+    EXPECT_EQ(rig.line->opens, c.sent ? 1 : 0);
+    if (c.sent && c.op != Op::kRaw) {
+      EXPECT_EQ(rig.line->sentLog[4] << 8 | rig.line->sentLog[5], c.count) << "count on the wire";
+    }
+  }
+  // An odd number of bytes is no whole register.
   MemoryRig rig;
-  EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 511), -1);
-  EXPECT_EQ(rig.master.writeRegisters(0x1000, 252), -1);  // 7 + 504 bytes + CRC
-  EXPECT_EQ(rig.line->opens, 0);
+  EXPECT_EQ(rig.master.writeRegisters(0x1000, Bytes(3, 0)).fault, ReplyFault::kBadRequest);
 }
 
 TEST(JbusExchange, TransferFromTheIdleHookDoesNotDisturbTheRunningOne) {
   // A window timer firing inside the wait and starting its own transfer must
   // not close the port under the running exchange.
   MemoryRig rig;
-  rig.master.identificationDone = true;
+  rig.master.markIdentified();
   rig.peer([](MemoryLine& l, const Bytes&) {
     l.deliver(readReply(1, {0x0A, 0x0B}), l.clock.nowMs() + 50);
   });
-  int nestedResult = 1;
+  ReplyFault nested = ReplyFault::kNone;
   int nestedCalls = 0;
   ScopedIdleHook hook([&](SerialPort*) {
-    if (nestedCalls++ == 0) nestedResult = rig.master.readRegisters(0x0100, 87);
+    if (nestedCalls++ == 0) nested = rig.master.readRegisters(0x0100, 87).fault;
     return 0;
   });
-  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), 0);
-  EXPECT_EQ(nestedResult, -1);
+  const LinkResult r = rig.master.readRegisters(0x2202, 1);
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(nested, ReplyFault::kBusy);
   EXPECT_EQ(rig.line->opens, 1);
-  EXPECT_EQ(rig.master.replyData()[1], 0x0B);
+  EXPECT_EQ(r.data()[1], 0x0B);
   // Once the exchange is over, the next one runs normally.
-  EXPECT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  EXPECT_TRUE(rig.master.readRegisters(0x2202, 1).ok());
 }
 
 TEST(JbusExchange, PauseWaitsOnTheMastersClockWithTheHook) {
@@ -391,7 +436,7 @@ TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
       SCOPED_TRACE(std::string(c.name) + (rule == ReplyEndRule::kLength ? ", by length" : ""));
       MemoryRig rig;
       rig.settings.replyEnd = rule;
-      rig.master.identificationDone = true;
+      rig.master.markIdentified();
       int requests = 0;
       rig.peer([&](MemoryLine& l, const Bytes& request) {
         ++requests;
@@ -402,19 +447,14 @@ TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
         }
         if (c.replyAfterMs >= 0) l.deliver(c.reply, at + c.replyAfterMs, 1);
       });
-      if (c.function == 16) {
-        rig.master.buildRequest(16, 0x2301, 1);
-        rig.master.requestData()[0] = 0x00;
-        rig.master.requestData()[1] = 0x07;
-        EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 9), c.result);
-      } else {
-        rig.master.buildRequest(c.function, 0x2202, 1);
-        EXPECT_EQ(rig.master.exchange(rig.master.RequestFrame.data(), 6), c.result);
-      }
+      const LinkResult r = c.function == 16  ? rig.master.writeRegisters(0x2301, Bytes{0x00, 0x07})
+                           : c.function == 4 ? rig.master.readRecords(0x2202, 1)
+                                             : rig.master.readRegisters(0x2202, 1);
+      EXPECT_EQ(r.code(), c.result);
       EXPECT_EQ(requests, c.requests);
-      EXPECT_EQ(replyFaultText(rig.master.reply(), kEnglish), c.reason);
-      if (c.result == 0) {
-        EXPECT_EQ(Bytes(rig.master.reply().frame.begin(), rig.master.reply().frame.end()), c.reply);
+      EXPECT_EQ(linkResultText(r, kEnglish, ResultWording::kFault), c.reason);
+      if (r.ok()) {
+        EXPECT_EQ(Bytes(r.frame.begin(), r.frame.end()), c.reply);
       }
       EXPECT_EQ(rig.master.adapterEchoes(), c.echoes);
     }
@@ -422,7 +462,7 @@ TEST(JbusExchange, SkipsTheAdaptersEchoOfTheRequest) {
 
 TEST(JbusExchange, TheTraceSaysOnceThatTheAdapterEchoes) {
   MemoryRig rig;
-  rig.master.identificationDone = true;
+  rig.master.markIdentified();
   rig.peer([](MemoryLine& l, const Bytes& request) {
     l.deliver(request, l.clock.nowMs() + 1);
     l.deliver(readReply(1, {0, 1}), l.clock.nowMs() + 10);
@@ -432,12 +472,12 @@ TEST(JbusExchange, TheTraceSaysOnceThatTheAdapterEchoes) {
   const bool wasOn = trace.enabled();
   trace.setSink([&](const std::string& l) { lines.push_back(l); });
   trace.setEnabled(true);
-  const int first = rig.master.readRegisters(0x2202, 1);
-  const int second = rig.master.readRegisters(0x2202, 1);
+  const bool first = rig.master.readRegisters(0x2202, 1).ok();
+  const bool second = rig.master.readRegisters(0x2202, 1).ok();
   trace.setEnabled(wasOn);
   trace.setSink(nullptr);
-  EXPECT_EQ(first, 0);
-  EXPECT_EQ(second, 0);
+  EXPECT_TRUE(first);
+  EXPECT_TRUE(second);
   int notes = 0;
   for (const std::string& l : lines) notes += l.find("-- the adapter echoes") != std::string::npos;
   EXPECT_EQ(notes, 1);
@@ -460,46 +500,49 @@ TEST(JbusTransfer, IdentificationRunsFirstAndIsRetriedAfterAFailure) {
   int identifications = 0;
   rig.master.setIdentification([&](JbusMaster& m) {
     ++identifications;
-    // The identification reads go through the shared request frame.
+    // The identification reads use the master's request frame too.
     for (std::uint16_t reg : {0x5000, 0x5100, 0x2200}) {
-      if (m.readRegisters(reg, 4) != 0) return -1;
+      if (LinkResult r = m.readRegisters(reg, 4); !r.ok()) return r;
     }
-    return identificationWorks ? 0 : -1;
+    LinkResult verdict;
+    if (!identificationWorks) verdict.fault = ReplyFault::kBadLength;
+    return verdict;
   });
 
-  EXPECT_EQ(rig.master.readRegisters(0x0100, 87), -1);
-  EXPECT_FALSE(rig.master.identificationDone);
+  EXPECT_EQ(rig.master.readRegisters(0x0100, 87).fault, ReplyFault::kBadLength);
+  EXPECT_FALSE(rig.master.identified());
   EXPECT_EQ(registersAsked, (std::vector<std::uint16_t>{0x5000, 0x5100, 0x2200}));
 
   identificationWorks = true;
   registersAsked.clear();
-  EXPECT_EQ(rig.master.readRegisters(0x0100, 87), 0);
-  EXPECT_TRUE(rig.master.identificationDone);
+  const LinkResult r = rig.master.readRegisters(0x0100, 87);
+  EXPECT_TRUE(r.ok());
+  EXPECT_TRUE(rig.master.identified());
   // The caller's own request went out intact after the three reads.
   EXPECT_EQ(registersAsked, (std::vector<std::uint16_t>{0x5000, 0x5100, 0x2200, 0x0100}));
-  EXPECT_EQ(rig.master.ReplyLength, 179);
+  EXPECT_EQ(r.frame.size(), 179u);
 
   registersAsked.clear();
-  EXPECT_EQ(rig.master.readRegisters(0x0100, 87), 0);
+  EXPECT_TRUE(rig.master.readRegisters(0x0100, 87).ok());
   EXPECT_EQ(identifications, 2);
   EXPECT_EQ(registersAsked, (std::vector<std::uint16_t>{0x0100}));
 }
 
 TEST(JbusTransfer, WriteCarriesItsDataAndSucceedsOnTheEcho) {
   MemoryRig rig;
-  rig.master.identificationDone = true;
+  rig.master.markIdentified();
   Bytes seen;
   rig.peer([&](MemoryLine& l, const Bytes& request) {
     seen = request;
     l.deliver(withCrc(Bytes(request.begin(), request.begin() + 6)), l.clock.nowMs() + 5);
   });
   const Bytes data{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xA5, 0x5A};
-  std::copy(data.begin(), data.end(), rig.master.requestData());
-  EXPECT_EQ(rig.master.writeRegisters(0x2306, 4), 0);
+  const LinkResult r = rig.master.writeRegisters(0x2306, data);
+  EXPECT_TRUE(r.ok());
   Bytes expected{1, 16, 0x23, 0x06, 0x00, 0x04, 0x08};
   expected.insert(expected.end(), data.begin(), data.end());
   EXPECT_EQ(seen, withCrc(expected));
-  EXPECT_EQ(rig.master.ReplyLength, 8);
+  EXPECT_EQ(r.frame.size(), 8u);
 }
 
 // ---------------------------------------------------------------------------
@@ -557,22 +600,18 @@ TEST(JbusExchangePty, ScriptedSlave) {
     JbusMaster master(clock);
     master.setLinkSettings([] { return LinkSettings{2, 1.0f, 5}; });
     ScriptedPeer peer(pty.master(), c.replies);
-    master.buildRequest(c.function, 0x2202, 1);
-    if (c.function == 16) {
-      master.buildRequest(16, 0x2301, 3);
-      std::fill_n(master.requestData(), 6, std::uint8_t{0x42});
-    }
-    const int length = c.function == 16 ? 13 : 6;
-    EXPECT_EQ(master.exchange(master.RequestFrame.data(), length), c.result);
+    const LinkResult r = c.function == 16  ? master.writeRegisters(0x2301, Bytes(6, 0x42))
+                         : c.function == 4 ? master.readRecords(0x2202, 1)
+                                           : master.readRegisters(0x2202, 1);
+    EXPECT_EQ(r.code(), c.result);
     EXPECT_EQ(peer.requests().size(), c.requests);
-    EXPECT_EQ(master.ReplyLength, c.replyLength);
-    EXPECT_EQ(master.reply().frame.size(), c.replyLength);
-    EXPECT_EQ(replyFaultText(master.reply(), kEnglish), c.reason);
-    EXPECT_EQ(master.lastDevice(), pty.path());
+    EXPECT_EQ(r.frame.size(), c.replyLength);
+    EXPECT_EQ(linkResultText(r, kEnglish, ResultWording::kFault), c.reason);
+    EXPECT_EQ(r.device, pty.path());
     if (c.replyLength == 512) {
       // The frame holds the first 512 bytes; nothing else was written.
       const Bytes& sent = c.replies.front();
-      EXPECT_TRUE(std::equal(master.ReplyFrame.begin(), master.ReplyFrame.end(), sent.begin()));
+      EXPECT_TRUE(std::equal(r.frame.begin(), r.frame.end(), sent.begin()));
     }
     EXPECT_EQ(openPortCount(), 0u);  // closed at the end of the transaction
   }
@@ -586,9 +625,9 @@ TEST(JbusExchangePty, RequestBytesOnTheWire) {
   clock.realSliceMs = 3;
   JbusMaster master(clock);
   master.setLinkSettings([] { return LinkSettings{0, 0.0f, 5}; });
-  master.identificationDone = true;
+  master.markIdentified();
   ScriptedPeer peer(pty.master(), {readReply(0, {0, 0})});
-  EXPECT_EQ(master.readRegisters(0x2202, 1), 0);
+  EXPECT_TRUE(master.readRegisters(0x2202, 1).ok());
   ASSERT_EQ(peer.requests().size(), 1u);
   EXPECT_EQ(peer.requests()[0], (Bytes{0x00, 0x03, 0x22, 0x02, 0x00, 0x01, 0x2E, 0x63}));
 }
@@ -604,11 +643,12 @@ TEST(JbusExchangePty, MissingDeviceIsOneOpenAttempt) {
     EXPECT_EQ(baud, 9600);
     return openPort(index, baud, parity, dataBits, stopBits);
   });
-  EXPECT_EQ(master.readRegisters(0x2202, 1), -1);
+  const LinkResult r = master.readRegisters(0x2202, 1);
   EXPECT_EQ(opens, 1);
-  EXPECT_EQ(master.lastPortStatus(), kPortNoDevice);
-  EXPECT_EQ(master.lastDevice(), "/dev/flowdesk-test-no-such-device");
-  EXPECT_EQ(master.lastErrno(), ENOENT);
+  ASSERT_TRUE(r.port.has_value());
+  EXPECT_EQ(r.port->status, kPortNoDevice);
+  EXPECT_EQ(r.device, "/dev/flowdesk-test-no-such-device");
+  EXPECT_EQ(r.port->systemError, ENOENT);
   EXPECT_EQ(clock.nowMs(), 0);
 }
 
@@ -633,10 +673,10 @@ TEST(FrameTraceLine, ExchangeTracesBothDirectionsOnlyWhenOn) {
   const bool wasOn = trace.enabled();
   trace.setSink([&](const std::string& l) { lines.push_back(l); });
   trace.setEnabled(false);
-  ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  ASSERT_TRUE(rig.master.readRegisters(0x2202, 1).ok());
   EXPECT_TRUE(lines.empty());
   trace.setEnabled(true);
-  ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0);
+  ASSERT_TRUE(rig.master.readRegisters(0x2202, 1).ok());
   trace.setEnabled(wasOn);
   trace.setSink(nullptr);
   ASSERT_EQ(lines.size(), 2u);

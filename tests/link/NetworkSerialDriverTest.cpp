@@ -288,14 +288,14 @@ struct NetRig {
   explicit NetRig(const std::string& path) : resolver({{0, path}}) {
     closeKeptConnection();
     master.setLinkSettings([] { return LinkSettings{0, 0.0f, 5}; });
-    master.identificationDone = true;
+    master.markIdentified();
   }
   ~NetRig() { closeKeptConnection(); }
-  std::string failure() {
-    const auto f = portFailureOf(master);
-    return f ? portFailureText(*f, kEnglish) : std::string();
-  }
 };
+
+std::string failureText(const LinkResult& r, Language language = kEnglish) {
+  return r.port ? portFailureText(*r.port, language) : std::string();
+}
 
 TEST(NetworkDriver, TransactionsThroughADeviceServer) {
   for (const bool rfc2217 : {false, true}) {
@@ -303,10 +303,10 @@ TEST(NetworkDriver, TransactionsThroughADeviceServer) {
     FakeServer server(rfc2217);
     NetRig rig(server.path());
     for (int i = 0; i < 3; ++i) {
-      ASSERT_EQ(rig.master.readRegisters(0x2202, 1), 0)
-          << replyFaultText(rig.master.reply(), kEnglish);
-      EXPECT_EQ(rig.master.replyData()[0], 0xFF);
-      EXPECT_EQ(rig.master.replyData()[1], 0x07);
+      const LinkResult r = rig.master.readRegisters(0x2202, 1);
+      ASSERT_TRUE(r.ok()) << linkResultText(r, kEnglish);
+      EXPECT_EQ(r.data()[0], 0xFF);
+      EXPECT_EQ(r.data()[1], 0x07);
     }
     EXPECT_EQ(openPortCount(), 0u);
     // One connection for transactions that follow each other closely.
@@ -342,9 +342,9 @@ TEST(NetworkDriver, RefusedClosedAndUnknownServersInPlainWords) {
     server.closeAtRequest = c.closeAtRequest;
     server.closeAtOnce = c.closeAtOnce;
     NetRig rig(server.path());
-    EXPECT_EQ(rig.master.readRegisters(0x2202, 1), -1);
-    EXPECT_EQ(rig.master.reply().fault, ReplyFault::kPortFailed);
-    EXPECT_NE(rig.failure().find(c.said), std::string::npos) << rig.failure();
+    const LinkResult r = rig.master.readRegisters(0x2202, 1);
+    EXPECT_EQ(r.fault, ReplyFault::kPortFailed);
+    EXPECT_NE(failureText(r).find(c.said), std::string::npos) << failureText(r);
     EXPECT_EQ(openPortCount(), 0u);
   }
   // Nothing listens on a port that was just given back.
@@ -363,9 +363,10 @@ TEST(NetworkDriver, RefusedClosedAndUnknownServersInPlainWords) {
   };
   for (const auto& r : refusals) {
     NetRig rig(r.path);
-    EXPECT_EQ(rig.master.readRegisters(0x2202, 1), -1);
-    EXPECT_NE(rig.failure().find(r.said), std::string::npos) << rig.failure();
-    EXPECT_NE(portFailureText(*portFailureOf(rig.master), kFrench).find(r.path), std::string::npos);
+    const LinkResult read = rig.master.readRegisters(0x2202, 1);
+    EXPECT_EQ(read.fault, ReplyFault::kPortFailed);
+    EXPECT_NE(failureText(read).find(r.said), std::string::npos) << failureText(read);
+    EXPECT_NE(failureText(read, kFrench).find(r.path), std::string::npos);
   }
 }
 

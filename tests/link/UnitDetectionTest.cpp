@@ -36,7 +36,7 @@ struct Bench {
     });
     master.setIdentification([this](JbusMaster&) {
       ++identifications;
-      return 0;
+      return LinkResult{};
     });
   }
 
@@ -89,8 +89,8 @@ TEST(UnitDetection, FindsTheUnitOnCom2At9600AfterEverythingBefore) {
   // No identification during the scan; the next transfer identifies the
   // unit found.
   EXPECT_EQ(b.identifications, 0);
-  EXPECT_FALSE(b.master.identificationDone);
-  EXPECT_EQ(b.master.readRegisters(0x2202, 1), 0);
+  EXPECT_FALSE(b.master.identified());
+  EXPECT_TRUE(b.master.readRegisters(0x2202, 1).ok());
   EXPECT_EQ(b.identifications, 1);
   EXPECT_EQ(b.lines[1]->sentLog[b.lines[1]->sentLog.size() - 8], 7);  // now at its own address
 }
@@ -110,7 +110,7 @@ TEST(UnitDetection, NothingFoundPutsTheSettingsBack) {
     SCOPED_TRACE(c.name);
     Bench b;
     if (c.unitPort >= 0) b.putUnit(c.unitPort, c.unitBaud, 0, 5);
-    b.master.identificationDone = true;  // a unit was identified before
+    b.master.markIdentified();  // a unit was identified before
     b.Com = 2;
     b.Jbus = 12.5f;
     b.Bauds = 3;
@@ -122,7 +122,7 @@ TEST(UnitDetection, NothingFoundPutsTheSettingsBack) {
     EXPECT_FLOAT_EQ(b.Jbus, 12.5f);
     EXPECT_EQ(b.Bauds, 3);
     EXPECT_EQ(b.lines[3]->opens, 0) << "Com4 is never searched";
-    EXPECT_FALSE(b.master.identificationDone);
+    EXPECT_FALSE(b.master.identified());
     EXPECT_EQ(b.identifications, 0);
   }
 }
@@ -130,8 +130,8 @@ TEST(UnitDetection, NothingFoundPutsTheSettingsBack) {
 TEST(UnitDetection, SearchLeavesTheLastCombinationWhenNothingAnswers) {
   Bench b;
   b.Jbus = 4.0f;
-  b.master.identificationDone = true;
-  EXPECT_FALSE(unitDetection(b.master, b.link()));
+  b.master.markIdentified();
+  EXPECT_EQ(unitDetection(b.master, b.link()).fault, ReplyFault::kNoAnswer);
   EXPECT_EQ(b.Com, 2);
   EXPECT_EQ(b.Bauds, 5);
   EXPECT_FLOAT_EQ(b.Jbus, 0.0f);
@@ -164,9 +164,9 @@ TEST(UnitDetection, AsksWhereTheUnitWasLastFoundFirst) {
     b.Com = c.savedCom;
     b.Bauds = c.savedBauds;
     Tried tried;
-    const bool found = unitDetection(b.master, b.link(),
-                                     [&](int port, int baud) { tried.emplace_back(port, baud); });
-    EXPECT_EQ(found, c.unitPort >= 0);
+    const LinkResult found = unitDetection(
+        b.master, b.link(), [&](int port, int baud) { tried.emplace_back(port, baud); });
+    EXPECT_EQ(found.ok(), c.unitPort >= 0);
     ASSERT_GE(tried.size(), c.firstTries.size());
     EXPECT_EQ(
         Tried(tried.begin(), tried.begin() + static_cast<std::ptrdiff_t>(c.firstTries.size())),

@@ -44,7 +44,7 @@ struct HandUnit {
   HandUnit() {
     master.setPortOpener(memoryPortOpener(line));
     master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
-    master.identificationDone = true;
+    master.markIdentified();
     line->onWrite = [this](MemoryLine& l) {
       const Bytes req = l.takeRequest();
       if (req.size() < 8) return;

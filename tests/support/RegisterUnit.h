@@ -38,7 +38,7 @@ struct RegisterLine {
   // `master` talks to this store from now on.
   void serve(JbusMaster& master) {
     master.setPortOpener(memoryPortOpener(line));
-    master.identificationDone = true;
+    master.markIdentified();
     line->onWrite = [this](MemoryLine& l) {
       const auto req = l.takeRequest();
       if (req.size() < 8) return;

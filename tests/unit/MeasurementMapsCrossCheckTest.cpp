@@ -6,6 +6,7 @@
 // maps, so a wrong offset, width or scale in a map shows up here.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "link/BlockMaps.h"
@@ -39,12 +40,13 @@ struct UnitOnALine {
     };
     master.setPortOpener(memoryPortOpener(line));
     master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
-    master.identificationDone = true;  // this test is about the measurement blocks
+    master.markIdentified();  // this test is about the measurement blocks
   }
 
   void read(const RegisterBlock& block, const FieldMap& map) {
-    ASSERT_EQ(master.readRegisters(block.firstRegister, block.count), 0);
-    decodeReply(map, master.replyData());
+    const LinkResult r = master.readRegisters(block.firstRegister, block.count);
+    ASSERT_TRUE(r.ok());
+    decodeReply(map, r.data().data());
   }
 };
 
@@ -155,11 +157,11 @@ TEST(MeasurementMapsCrossCheck, AWrittenConfigurationShowsInTheMeasurementBlocks
   image.configuration.diameter = 512.3f;
   image.configuration.minimumFlow = -20.0f;
   image.configuration.maximumFlow = 250.5f;
-  encodeRequest(configurationMap(image), u.master.requestData());
-  ASSERT_EQ(
-      u.master.writeRegisters(configurationBlock(0).firstRegister, configurationBlock(0).count), 0);
+  std::array<std::uint8_t, kRequestDataSize> area{};
+  encodeRequest(configurationMap(image), area.data());
   unit::ConfigBytes written{};
-  std::copy_n(u.master.requestData(), written.size(), written.begin());
+  std::copy_n(area.begin(), written.size(), written.begin());
+  ASSERT_TRUE(u.master.writeRegisters(configurationBlock(0).firstRegister, written).ok());
 
   u.read(kS1Block, s1Map(image));
   u.read(kS2Block, s2Map(image));

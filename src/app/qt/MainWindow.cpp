@@ -161,7 +161,7 @@ void MainWindow::openFile() {
 
   const std::string path = chosen.toStdString();
   // A file may come from another unit: identify again at the next exchange.
-  context_.master.identificationDone = false;
+  context_.master.forgetIdentification();
   s.LastPathName = lastPathName(path);
 
   // The extension alone decides, compared case-sensitively ("ETA" is none).

@@ -32,7 +32,7 @@ TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
   context.settings.Com = 3;
   context.settings.Bauds = 5;
   context.settings.Jbus = 1;
-  context.master.identificationDone = true;
+  context.master.markIdentified();
   ConnectionDialog page(context);
   testing::FakeUserInterface ui;
 
@@ -57,7 +57,7 @@ TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
   EXPECT_EQ(child<QComboBox>(page, "comboBauds")->currentText(), "300");
   EXPECT_EQ(child<QComboBox>(page, "comboDevice")->currentText(), unit.devicePath());
   // the next exchange identifies the unit found
-  EXPECT_FALSE(context.master.identificationDone);
+  EXPECT_FALSE(context.master.identified());
   EXPECT_FALSE(page.busy());
 }
 

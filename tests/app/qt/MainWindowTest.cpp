@@ -345,7 +345,7 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
   for (const auto& c : cases) {
     AppContext context;
     context.settings.LastPathName = "/start/";
-    context.master.identificationDone = true;
+    context.master.markIdentified();
     ScreenLog log;
     MainWindow window(context, log.all());
     FakeUserInterface ui;
@@ -354,7 +354,7 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_EQ(ui.fileRequests[0].folder, "/start/");
     EXPECT_EQ(context.settings.LastPathName, "/data/unit 3/");
-    EXPECT_FALSE(context.master.identificationDone) << c.file;
+    EXPECT_FALSE(context.master.identified()) << c.file;
     if (*c.screen == '\0') {
       EXPECT_TRUE(log.opened.empty()) << c.file;
     } else {

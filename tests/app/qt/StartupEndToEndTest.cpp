@@ -108,7 +108,7 @@ TEST(Startup, AVirtualUnitThatEndsIsStartedAgainAndCom1Follows) {
     EXPECT_EQ(context.virtualUnitDevice, first);
     const std::vector<pid_t> before = unitChildren();
     EXPECT_EQ(before.size(), 1u);
-    EXPECT_EQ(context.master.readRegisters(0x2202, 1), 0);
+    EXPECT_TRUE(context.master.readRegisters(0x2202, 1).ok());
     for (pid_t pid : before) ::kill(pid, SIGKILL);
 
     // started again, on a terminal of its own, and Com1 goes there
@@ -122,8 +122,8 @@ TEST(Startup, AVirtualUnitThatEndsIsStartedAgainAndCom1Follows) {
     EXPECT_EQ(context.deviceOverride[0], second);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(second))) << second;
     EXPECT_TRUE(context.settings.Device1.empty());
-    EXPECT_FALSE(context.master.identificationDone) << "a new unit is identified again";
-    EXPECT_EQ(context.master.readRegisters(0x2202, 1), 0) << "the new unit answers";
+    EXPECT_FALSE(context.master.identified()) << "a new unit is identified again";
+    EXPECT_TRUE(context.master.readRegisters(0x2202, 1).ok()) << "the new unit answers";
     return 0;
   };
   EXPECT_EQ(runApplication({"flowdesk", "--virtual-unit"}, options), 0);

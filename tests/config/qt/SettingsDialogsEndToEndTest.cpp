@@ -187,10 +187,10 @@ TEST(MakerSettingsDialog, VariantChangeableOnlyWithTheSelectorAndAlwaysSent) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.progressSteps.back(), "Transfert Réglage NORVADINE");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_FALSE(rig.context.master.identificationDone);
+    EXPECT_FALSE(rig.context.master.identified());
 
     DeviceImage readBack;
-    ASSERT_EQ(readBlock(rig.context.master, kMakerBlock, makerMap(readBack)), 0);
+    ASSERT_TRUE(readBlock(rig.context.master, kMakerBlock, makerMap(readBack)).ok());
     EXPECT_EQ(readBack.maker.deviceVariant, shownVariant);
     EXPECT_FLOAT_EQ(readBack.maker.point4mA, 12345.0f);
     if (c.chosen >= 0) {

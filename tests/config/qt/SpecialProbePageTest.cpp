@@ -56,13 +56,13 @@ TEST(SpecialProbePage, ShowsThePagesOfEachModeWithTheFilesValues) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.maker);
     PageRig rig(c.maker, kProbeFile);
-    rig.context.master.identificationDone = true;
+    rig.context.master.markIdentified();
     testing::FakeUserInterface ui;
     SpecialProbeDialog page(rig.context);
     EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/config/qt/SpecialProbeDialog.ui"));
     ASSERT_TRUE(page.open(rig.source));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(rig.context.master.identificationDone) << "opening identifies again";
+    EXPECT_FALSE(rig.context.master.identified()) << "opening identifies again";
     EXPECT_EQ(page.windowTitle(), "Upload Special Probe");
     EXPECT_EQ(child<QLineEdit>(&page, "editAngle")->text(), "45.50");
     EXPECT_EQ(child<QLineEdit>(&page, "editT0")->text(), "12.3");

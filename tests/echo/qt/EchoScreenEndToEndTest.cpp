@@ -44,7 +44,7 @@ TEST(EchoScreen, LivePicturesRecordedAndTheScreenStoppedAtClosing) {
   context.settings.Jbus = 1;
   context.settings.Language = languageIndex(kEnglish);
   context.settings.LastPathName = dir.path() + "/";
-  context.master.identificationDone = true;
+  context.master.markIdentified();
   FakeUserInterface ui;
 
   EchoDialog d(context);

@@ -54,7 +54,7 @@ struct LiveUnit {
     context.settings.Bauds = 5;
     context.settings.Jbus = 1;
     context.settings.Language = languageIndex(language);
-    context.master.identificationDone = true;
+    context.master.markIdentified();
   }
 };
 
