@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/qt/CMainDlg.h"
+#include "app/qt/MainWindow.h"
 #include "app/qt/Screens.h"
 #include "link/AppContext.h"
 
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     context.settings.Language = i % 2;
     QElapsedTimer t;
     t.start();
-    flowdesk::CMainDlg window(context, flowdesk::builtScreens());
+    flowdesk::MainWindow window(context, flowdesk::builtScreens());
     window.show();
     window.repaint();  // the first frame, with the picture drawn
     QApplication::processEvents();

@@ -228,12 +228,12 @@ class Presser {
     switch (p) {
       case Press::Print:
       case Press::CtrlP:
-        return s_.picture(PictureRole::Print);
+        return s_.picture(PictureRole::kPrint);
       case Press::SaveDisk:
       case Press::CtrlS:
-        return s_.picture(PictureRole::SaveDisk);
+        return s_.picture(PictureRole::kSaveDisk);
       case Press::ArretDisk:
-        return s_.picture(PictureRole::ArretDisk);
+        return s_.picture(PictureRole::kArretDisk);
       case Press::Escape:
         return nullptr;
     }
@@ -263,7 +263,7 @@ std::unique_ptr<Dialog> openOnUnit(AppContext& context, Spy& spy) {
   QApplication::setActiveWindow(screen.get());
   screen->installEventFilter(&spy);
   const Screen& base = *screen;
-  if (PictureButton* stop = base.picture(PictureRole::ArretDisk)) stop->installEventFilter(&spy);
+  if (PictureButton* stop = base.picture(PictureRole::kArretDisk)) stop->installEventFilter(&spy);
   return screen;
 }
 

@@ -122,8 +122,24 @@ CliSession::DeviceWait CliSession::awaitDevice(long seconds, const LinkResult& f
   return DeviceWait::kLost;
 }
 
+// The commands themselves, each in its own <Name>Command.cpp.
+int runDetect(CliSession& session);
+int runNew(CliSession& session);
+int runShow(CliSession& session);
+int runRecord(CliSession& session);
+int runDownload(CliSession& session);
+int runConvert(CliSession& session);
+int runSave(CliSession& session);
+int runUpload(CliSession& session);
+int runCompare(CliSession& session);
+int runLoggerConfig(CliSession& session);
+int runEcho(CliSession& session);
+int runInit(CliSession& session);
+int runPlot(CliSession& session);
+
 const std::vector<CliCommand>& cliCommands() {
-  // A new command is one line here and its run function.
+  // A new command is its declaration above, one row here and its run
+  // function in its own file.
   static const std::vector<CliCommand> commands = {
       {"detect", "detect", kTxtCliAboutDetect, runDetect},
       {"record", "record FILE.mes [--polls N] [--reconnect SECONDS]", kTxtCliAboutRecord,

@@ -110,19 +110,4 @@ inline constexpr long kMaxReconnectSeconds = 3600;
 std::optional<long> reconnectSeconds(const CommandArgs& args);
 std::string reconnectUsage(Language language);
 
-// The commands themselves.
-int runDetect(CliSession& session);
-int runNew(CliSession& session);
-int runShow(CliSession& session);
-int runRecord(CliSession& session);
-int runDownload(CliSession& session);
-int runConvert(CliSession& session);
-int runSave(CliSession& session);
-int runUpload(CliSession& session);
-int runCompare(CliSession& session);
-int runLoggerConfig(CliSession& session);
-int runEcho(CliSession& session);
-int runInit(CliSession& session);
-int runPlot(CliSession& session);
-
 }  // namespace flowdesk

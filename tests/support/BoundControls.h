@@ -4,7 +4,7 @@
 // name a row binds must be a widget of the .ui, or the row would bind nothing
 // at run time. Use it once per dialog:
 //
-//   EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/link/qt/CConnectionDlg.ui"));
+//   EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/link/qt/ConnectionDialog.ui"));
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -40,7 +40,7 @@ inline ::testing::AssertionResult uiObjectNames(const QString& path, QSet<QStrin
   return ::testing::AssertionSuccess();
 }
 
-// `uiFile` is relative to the source tree, e.g. "src/link/qt/CConnectionDlg.ui".
+// `uiFile` is relative to the source tree, e.g. "src/link/qt/ConnectionDialog.ui".
 inline ::testing::AssertionResult boundControlsInUi(const std::vector<std::string>& bound,
                                                     const char* uiFile) {
   const QString path = QStringLiteral(FLOWDESK_SOURCE_DIR "/") + QString::fromUtf8(uiFile);

@@ -4,94 +4,111 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
+#include <optional>
 
 #include "base/Texts.h"
 
 namespace flowdesk {
 
+bool switchedOn(ModeSwitch mode, const ModeFlags& flags) {
+  switch (mode) {
+    case ModeSwitch::kFactory:
+      return flags.factory;
+    case ModeSwitch::kMaker:
+      return flags.maker;
+    case ModeSwitch::kInitialisation:
+      return flags.initialisation;
+    case ModeSwitch::kNone:
+      break;
+  }
+  return true;
+}
+
 namespace {
+
+// The menus themselves: where each stands (a menu of the bar has no parent)
+// and its title.
+struct MenuTitle {
+  Menu menu;
+  std::optional<Menu> parent;
+  int rank;
+  const BilingualText& title;
+};
+
+const MenuTitle kMenus[] = {
+    {Menu::kFile, std::nullopt, 1, kTxtMenuFile},
+    {Menu::kNew, Menu::kFile, 30, kTxtMenuNew},
+    {Menu::kDialogue, std::nullopt, 2, kTxtMenuDialogue},
+    {Menu::kLogger, Menu::kDialogue, 40, kTxtMenuLogger},
+    {Menu::kConfiguration, std::nullopt, 3, kTxtMenuConfiguration},
+    {Menu::kAbout, std::nullopt, 4, kTxtMenuAbout},
+};
 
 class MenuBuilder {
  public:
-  MenuBuilder(Language language, const CommandAvailable& available)
-      : language_(language), available_(available) {}
+  MenuBuilder(const std::vector<MenuEntry>& entries, const ModeFlags& flags, Language language,
+              const CommandAvailable& available, const CommandChecked& checked)
+      : entries_(entries),
+        flags_(flags),
+        language_(language),
+        available_(available),
+        checked_(checked) {}
 
-  MenuNode command(const BilingualText& text, int id) const {
-    MenuNode n;
-    n.text = text.text(language_);
-    n.command = id;
-    n.enabled = !available_ || available_(id);
-    return n;
-  }
-
-  MenuNode menu(const BilingualText& text, std::vector<MenuNode> children) const {
-    MenuNode n;
-    n.text = text.text(language_);
-    n.children = std::move(children);
-    return n;
-  }
-
-  static MenuNode separator() {
-    MenuNode n;
-    n.separator = true;
-    return n;
+  // The entries and sub-menus of `parent` (the bar when empty).
+  std::vector<MenuNode> contents(std::optional<Menu> parent) const {
+    struct Item {
+      int rank;
+      ModeSwitch mode;
+      bool separatorBefore;
+      MenuNode node;
+    };
+    std::vector<Item> items;
+    for (const MenuTitle& m : kMenus) {
+      if (m.parent != parent) continue;
+      MenuNode n;
+      n.text = m.title.text(language_);
+      n.children = contents(m.menu);
+      if (n.isSubMenu()) items.push_back({m.rank, ModeSwitch::kNone, false, std::move(n)});
+    }
+    for (const MenuEntry& e : entries_) {
+      if (!parent || e.place.menu != *parent || !switchedOn(e.mode, flags_)) continue;
+      MenuNode n;
+      n.text = e.text.text(language_);
+      n.command = e.command;
+      n.enabled = !available_ || available_(e.command);
+      n.checkable = e.checkable;
+      n.checked = e.checkable && checked_ && checked_(e.command);
+      items.push_back({e.place.rank, e.mode, e.separatorBefore, std::move(n)});
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.rank < b.rank; });
+    std::vector<MenuNode> nodes;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (i > 0 && (items[i].separatorBefore || items[i].mode != items[i - 1].mode)) {
+        MenuNode separator;
+        separator.separator = true;
+        nodes.push_back(std::move(separator));
+      }
+      nodes.push_back(std::move(items[i].node));
+    }
+    return nodes;
   }
 
  private:
+  const std::vector<MenuEntry>& entries_;
+  const ModeFlags& flags_;
   Language language_;
   const CommandAvailable& available_;
+  const CommandChecked& checked_;
 };
 
 }  // namespace
 
-std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, Language language,
-                                    const CommandAvailable& available, bool openAsPlot) {
-  const MenuBuilder b(language, available);
-
-  std::vector<MenuNode> newFiles{b.command(kTxtMenuCalibration, kCmdNewCalibration)};
-  if (flags.factory) {
-    newFiles.push_back(MenuBuilder::separator());
-    newFiles.push_back(b.command(kTxtMenuFactorySettings, kCmdNewFactorySettings));
-  }
-  if (flags.maker) {
-    newFiles.push_back(MenuBuilder::separator());
-    newFiles.push_back(b.command(kTxtMenuNorvadineSettings, kCmdNewMakerSettings));
-    newFiles.push_back(b.command(kTxtMenuSpFile, kCmdNewSpecialProbe));
-  }
-
-  MenuNode asPlot = b.command(kTxtMenuOpenAsPlot, kCmdOpenAsPlot);
-  asPlot.checkable = true;
-  asPlot.checked = openAsPlot;
-  std::vector<MenuNode> file{b.command(kTxtMenuOpen, kCmdOpen), std::move(asPlot),
-                             b.menu(kTxtMenuNew, std::move(newFiles)), MenuBuilder::separator(),
-                             b.command(kTxtMenuExit, kCmdExit)};
-
-  std::vector<MenuNode> dialogue{
-      b.command(kTxtMenuMeasurement, kCmdMeasurement),
-      b.command(kTxtMenuCalibration, kCmdCalibration),
-      b.command(kTxtMenuEchoDisplay, kCmdEchoDisplay),
-      b.menu(kTxtMenuLogger, {b.command(kTxtMenuCalibration, kCmdLoggerConfiguration),
-                              b.command(kTxtMenuDisplay, kCmdLoggerDisplay)})};
-  if (flags.factory) {
-    dialogue.push_back(MenuBuilder::separator());
-    dialogue.push_back(b.command(kTxtMenuFactorySettings, kCmdFactorySettings));
-  }
-  if (flags.maker) {
-    dialogue.push_back(MenuBuilder::separator());
-    dialogue.push_back(b.command(kTxtMenuNorvadineSettings, kCmdMakerSettings));
-  }
-  if (flags.initialisation) {
-    dialogue.push_back(MenuBuilder::separator());
-    dialogue.push_back(b.command(kTxtMenuInitialization, kCmdInitialisation));
-  }
-
-  std::vector<MenuNode> menu;
-  menu.push_back(b.menu(kTxtMenuFile, std::move(file)));
-  menu.push_back(b.menu(kTxtMenuDialogue, std::move(dialogue)));
-  menu.push_back(
-      b.menu(kTxtMenuConfiguration, {b.command(kTxtMenuConfiguration, kCmdConfiguration)}));
-  menu.push_back(b.menu(kTxtMenuAbout, {b.command(kTxtMenuAbout, kCmdAbout)}));
-  return menu;
+std::vector<MenuNode> buildMainMenu(const std::vector<MenuEntry>& entries, const ModeFlags& flags,
+                                    Language language, const CommandAvailable& available,
+                                    const CommandChecked& checked) {
+  return MenuBuilder(entries, flags, language, available, checked).contents(std::nullopt);
 }
 
 namespace {

@@ -11,30 +11,32 @@ class QMenuBar;
 
 namespace flowdesk {
 
-// The main window's command numbers. They are kept as the unit's
-// documentation numbers them, so a trace or a report reads the same.
-enum Command : int {
-  kCmdOpen = 32771,
-  kCmdExit = 32772,
-  kCmdMeasurement = 32773,
-  kCmdCalibration = 32774,
-  kCmdFactorySettings = 32776,
-  kCmdMakerSettings = 32777,
-  kCmdInitialisation = 32778,
-  kCmdConfiguration = 32779,
-  kCmdLoggerConfiguration = 32780,
-  kCmdLoggerDisplay = 32781,
-  kCmdAbout = 32782,
-  kCmdNewCalibration = 32784,
-  kCmdNewFactorySettings = 32785,
-  kCmdNewMakerSettings = 32786,
-  kCmdEchoDisplay = 32788,
-  kCmdNewSpecialProbe = 32789,
-  // The program's own, after the documented ones: File > Open as plot.
-  kCmdOpenAsPlot = 32790,
+// The menus of the main window: the bar's and their sub-menus.
+enum class Menu { kFile, kNew, kDialogue, kLogger, kConfiguration, kAbout };
+
+// The start-up switch that puts an entry in the menu (base/ModeFlags.h).
+enum class ModeSwitch { kNone, kFactory, kMaker, kInitialisation };
+bool switchedOn(ModeSwitch mode, const ModeFlags& flags);
+
+// Where an entry stands: its menu, and its rank there (a menu's entries and
+// sub-menus are in the order of their ranks).
+struct MenuPlace {
+  Menu menu;
+  int rank;
 };
 
-// One entry of the menu: a command, a separator or a sub-menu.
+// One command of the menu, as a screen registry row or the main window
+// gives it.
+struct MenuEntry {
+  int command;
+  MenuPlace place;
+  BilingualText text;  // with its '&' accelerator
+  ModeSwitch mode = ModeSwitch::kNone;
+  bool checkable = false;        // a setting turned on and off, ticked when on
+  bool separatorBefore = false;  // set off from the entries above it
+};
+
+// One entry of the menu as built: a command, a separator or a sub-menu.
 struct MenuNode {
   std::string text;  // UTF-8, with its '&' accelerator
   int command = 0;   // 0 for separators and sub-menus
@@ -50,11 +52,15 @@ struct MenuNode {
 // Whether a command can run in this build: the screens that are not built
 // yet keep their entries, disabled, so no command pretends to work.
 using CommandAvailable = std::function<bool(int command)>;
+// Whether a checkable command's setting is on.
+using CommandChecked = std::function<bool(int command)>;
 
-// The main menu in a language, with the entries the mode flags add.
-// `openAsPlot` ticks File > Open as plot.
-std::vector<MenuNode> buildMainMenu(const ModeFlags& flags, Language language,
-                                    const CommandAvailable& available, bool openAsPlot = false);
+// The menu of `entries` in a language: the menus and sub-menus each in its
+// fixed place, in each the entries the mode flags switch on, by rank. The
+// entries a switch adds are set off by a separator from those above them.
+std::vector<MenuNode> buildMainMenu(const std::vector<MenuEntry>& entries, const ModeFlags& flags,
+                                    Language language, const CommandAvailable& available,
+                                    const CommandChecked& checked = {});
 
 // Replaces the contents of a menu bar with the menu; each command's action
 // carries its number as data(), is named "command<number>" and runs

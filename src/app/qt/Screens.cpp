@@ -5,18 +5,18 @@
 #include <memory>
 #include <utility>
 
-#include "app/qt/MainMenu.h"
+#include "base/Texts.h"
 #include "base/qt/UserInterface.h"
 #include "config/DefaultFiles.h"
-#include "config/qt/CInitialisationDlg.h"
-#include "config/qt/CReglageNorvadineDlg.h"
-#include "config/qt/CReglageUsineDlg.h"
-#include "config/qt/CSpecialProbeDlg.h"
 #include "config/qt/CalibrationSheet.h"
+#include "config/qt/FactorySettingsDialog.h"
+#include "config/qt/InitialisationDialog.h"
+#include "config/qt/MakerSettingsDialog.h"
+#include "config/qt/SpecialProbeDialog.h"
 #include "echo/qt/EchoDialog.h"
 #include "files/qt/PlotDialog.h"
 #include "logger/LoggerPlot.h"
-#include "logger/qt/CConfigLoggerDlg.h"
+#include "logger/qt/LoggerConfigurationDialog.h"
 #include "logger/qt/LoggerViewerDialog.h"
 #include "measure/MeasurementPlot.h"
 #include "measure/qt/MeasurementDialog.h"
@@ -44,9 +44,16 @@ void openPlot(AppContext& context, const ScreenSource& source, QWidget* parent) 
 
 // Every command of the main window that leads to a screen or a new file is
 // one row here, and the main window reads nothing else to know what its
-// commands do:
-//   {command, file kind, opener, default-file writer, flags}
-// - command: the kCmd... number of the menu entry.
+// commands do and where its menu shows them:
+//   {command, {menu, rank}, text, switch, file kind, opener, writer, flags}
+// - command: the kCmd... number of the menu entry (a screen of the
+//   program's own takes the next free number, after kCmdOpenAsPlot).
+// - menu and rank: the menu or sub-menu of the entry (Menu, MainMenu.h) and
+//   its place there; the other entries of the menu have ranks of tens.
+// - text: the entry in French and English, with its '&' accelerator, unless
+//   another screen shows the same pair (then the text table's constant).
+// - switch: the start-up switch that puts the entry in the menu; the
+//   entries a switch adds are set off by a separator.
 // - file kind: the files the screen opens; Open of a file of that kind goes
 //   to the first row of the kind that has an opener, so a dialogue command
 //   listed before its New command is the one that opens the files.
@@ -59,32 +66,106 @@ void openPlot(AppContext& context, const ScreenSource& source, QWidget* parent) 
 //   the screen is missing, since the file is still worth having.
 // - flags: ScreenFlag bits, see Screens.h.
 ScreenRegistry builtScreens() {
+  using M = Menu;
+  using S = ModeSwitch;
   const DefaultFileWriter defaults = writeDefaultFile;
   return {
-      {kCmdMeasurement, FileKind::Measurement, openScreen<MeasurementDialog>, {}, kRefreshPicture},
-      {kCmdCalibration, FileKind::Calibration, openScreen<CalibrationSheet>, {}, kRefreshPicture},
-      {kCmdEchoDisplay, FileKind::Echo, openScreen<EchoDialog>, {}, kConfirmStop},
-      {kCmdLoggerConfiguration, std::nullopt, openScreen<CConfigLoggerDlg>, {}, kRefreshPicture},
-      {kCmdLoggerDisplay, FileKind::Logger, openScreen<LoggerViewerDialog>, {}, kRefreshPicture},
+      {kCmdMeasurement,
+       {M::kDialogue, 10},
+       {"&Mesure", "&Measurement"},
+       S::kNone,
+       FileKind::Measurement,
+       openScreen<MeasurementDialog>,
+       {},
+       kRefreshPicture},
+      {kCmdCalibration,
+       {M::kDialogue, 20},
+       kTxtMenuCalibration,
+       S::kNone,
+       FileKind::Calibration,
+       openScreen<CalibrationSheet>,
+       {},
+       kRefreshPicture},
+      {kCmdEchoDisplay,
+       {M::kDialogue, 30},
+       {"&Visu. Echo", "&Echo display"},
+       S::kNone,
+       FileKind::Echo,
+       openScreen<EchoDialog>,
+       {},
+       kConfirmStop},
+      {kCmdLoggerConfiguration,
+       {M::kLogger, 10},
+       kTxtMenuCalibration,
+       S::kNone,
+       std::nullopt,
+       openScreen<LoggerConfigurationDialog>,
+       {},
+       kRefreshPicture},
+      {kCmdLoggerDisplay,
+       {M::kLogger, 20},
+       {"&Visualisation", "&Display"},
+       S::kNone,
+       FileKind::Logger,
+       openScreen<LoggerViewerDialog>,
+       {},
+       kRefreshPicture},
       {kCmdFactorySettings,
+       {M::kDialogue, 50},
+       kTxtMenuFactorySettings,
+       S::kFactory,
        FileKind::FactorySettings,
-       openScreen<CReglageUsineDlg>,
+       openScreen<FactorySettingsDialog>,
        {},
        kRefreshPicture},
       {kCmdMakerSettings,
+       {M::kDialogue, 60},
+       kTxtMenuNorvadineSettings,
+       S::kMaker,
        FileKind::MakerSettings,
-       openScreen<CReglageNorvadineDlg>,
+       openScreen<MakerSettingsDialog>,
        {},
        kRefreshPicture},
-      {kCmdInitialisation, std::nullopt, openScreen<CInitialisationDlg>, {}, kScreenPlain},
-      {kCmdNewCalibration, FileKind::Calibration, openScreen<CalibrationSheet>, defaults,
+      {kCmdInitialisation,
+       {M::kDialogue, 70},
+       {"&Initialisation", "&Initialization"},
+       S::kInitialisation,
+       std::nullopt,
+       openScreen<InitialisationDialog>,
+       {},
+       kScreenPlain},
+      {kCmdNewCalibration,
+       {M::kNew, 10},
+       kTxtMenuCalibration,
+       S::kNone,
+       FileKind::Calibration,
+       openScreen<CalibrationSheet>,
+       defaults,
        kOpenNewFile},
-      {kCmdNewFactorySettings, FileKind::FactorySettings, openScreen<CReglageUsineDlg>, defaults,
+      {kCmdNewFactorySettings,
+       {M::kNew, 20},
+       kTxtMenuFactorySettings,
+       S::kFactory,
+       FileKind::FactorySettings,
+       openScreen<FactorySettingsDialog>,
+       defaults,
        kOpenNewFile},
-      {kCmdNewMakerSettings, FileKind::MakerSettings, openScreen<CReglageNorvadineDlg>, defaults,
+      {kCmdNewMakerSettings,
+       {M::kNew, 30},
+       kTxtMenuNorvadineSettings,
+       S::kMaker,
+       FileKind::MakerSettings,
+       openScreen<MakerSettingsDialog>,
+       defaults,
        kOpenNewFile},
       // The special-probe page has no other command: its row opens the files too.
-      {kCmdNewSpecialProbe, FileKind::SpecialProbe, openScreen<CSpecialProbeDlg>, defaults,
+      {kCmdNewSpecialProbe,
+       {M::kNew, 40},
+       {"&Fichier SP", "&SP File"},
+       S::kMaker,
+       FileKind::SpecialProbe,
+       openScreen<SpecialProbeDialog>,
+       defaults,
        kOpenNewFile},
   };
 }

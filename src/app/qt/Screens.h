@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/qt/MainMenu.h"
 #include "base/AppSettings.h"
 #include "base/BinaryFile.h"
 #include "files/FileKinds.h"
@@ -15,6 +16,30 @@ class QWidget;
 namespace flowdesk {
 
 class AppContext;
+
+// The main window's command numbers. They are kept as the unit's
+// documentation numbers them, so a trace or a report reads the same.
+enum Command : int {
+  kCmdOpen = 32771,
+  kCmdExit = 32772,
+  kCmdMeasurement = 32773,
+  kCmdCalibration = 32774,
+  kCmdFactorySettings = 32776,
+  kCmdMakerSettings = 32777,
+  kCmdInitialisation = 32778,
+  kCmdConfiguration = 32779,
+  kCmdLoggerConfiguration = 32780,
+  kCmdLoggerDisplay = 32781,
+  kCmdAbout = 32782,
+  kCmdNewCalibration = 32784,
+  kCmdNewFactorySettings = 32785,
+  kCmdNewMakerSettings = 32786,
+  kCmdEchoDisplay = 32788,
+  kCmdNewSpecialProbe = 32789,
+  // The program's own, after the documented ones: File > Open as plot. A
+  // screen of the program's own takes the next number in its row.
+  kCmdOpenAsPlot = 32790,
+};
 
 // Opens one screen on its source modally over `parent` and returns when it
 // closes: the unit from the menu, the file from Open and New.
@@ -40,17 +65,22 @@ enum ScreenFlag : unsigned {
   kOpenNewFile = 1u << 3,
 };
 
-// One command of the main window that runs a screen or makes a file.
+// One command of the main window that runs a screen or makes a file: all
+// that the main window and its menu know of it.
 struct ScreenRow {
-  int command = 0;                 // kCmd... of MainMenu.h
-  std::optional<FileKind> kind;    // files the screen opens (Open), or New makes
-  ScreenOpener open;               // empty while the screen is not in this build
-  DefaultFileWriter writeDefault;  // set for the New commands only
-  unsigned flags = kScreenPlain;   // ScreenFlag bits
+  int command = 0;                      // kCmd..., or the next free number
+  MenuPlace place{Menu::kDialogue, 0};  // its menu, and its rank there
+  BilingualText text{{"", ""}};         // the menu entry, French then English
+  ModeSwitch mode = ModeSwitch::kNone;  // the start-up switch that shows it
+  std::optional<FileKind> kind;         // files the screen opens (Open), or New makes
+  ScreenOpener open;                    // empty while the screen is not in this build
+  DefaultFileWriter writeDefault;       // set for the New commands only
+  unsigned flags = kScreenPlain;        // ScreenFlag bits
 
   // The menu entry is enabled: a screen to open, or a file to write (New
   // writes its file even while the screen that would show it is missing).
   bool available() const { return static_cast<bool>(open) || static_cast<bool>(writeDefault); }
+  MenuEntry menuEntry() const { return {command, place, text, mode}; }
 };
 
 using ScreenRegistry = std::vector<ScreenRow>;

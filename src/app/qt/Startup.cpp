@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/qt/CMainDlg.h"
+#include "app/qt/MainWindow.h"
 #include "app/qt/VirtualUnitProcess.h"
 #include "base/AppSettings.h"
 #include "base/ModeFlags.h"
@@ -120,7 +120,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
   {
     // What the main window returns says nothing about success; the exit status
     // comes from saving the settings.
-    CMainDlg window(context, options.screens);
+    MainWindow window(context, options.screens);
     if (options.runMainWindow) {
       options.runMainWindow(window);
     } else {

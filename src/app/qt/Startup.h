@@ -8,7 +8,7 @@
 
 namespace flowdesk {
 
-class CMainDlg;
+class MainWindow;
 
 struct StartupOptions {
   // The program file: its name names the settings, its folder holds the
@@ -17,7 +17,7 @@ struct StartupOptions {
   std::string executable;
   // Runs the main window until it closes; exec() by default. Tests drive the
   // window through it.
-  std::function<int(CMainDlg& window)> runMainWindow;
+  std::function<int(MainWindow& window)> runMainWindow;
   ScreenRegistry screens = builtScreens();
   // Arguments handed to flowdesk-unit by --virtual-unit.
   std::vector<std::string> virtualUnitArguments{"--configs", "18"};

@@ -4,9 +4,11 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -29,10 +31,36 @@ QString fromUtf8(const std::string& s) {
   return QString::fromStdString(s);
 }
 
+// What the operations keep for a window as long as it lives: its pools when
+// the screen brings none, so each screen starts with empty ones, and the
+// controls the rows named, each found by its name once.
+class WindowBindings : public QObject {
+ public:
+  explicit WindowBindings(QWidget* window) : QObject(window) {}
+  BindingPool combos;
+  BindingPool buttons;
+  QHash<QString, QPointer<QWidget>> controls;
+};
+
+constexpr const char* kBindingsProperty = "flowdeskBindings";
+
+WindowBindings& windowBindings(QWidget& window) {
+  auto* kept = dynamic_cast<WindowBindings*>(window.property(kBindingsProperty).value<QObject*>());
+  if (kept == nullptr) {
+    kept = new WindowBindings(&window);
+    window.setProperty(kBindingsProperty, QVariant::fromValue<QObject*>(kept));
+  }
+  return *kept;
+}
+
 template <typename W = QWidget>
 W* control(QWidget& window, const char* name) {
   if (name == nullptr) return nullptr;
-  W* found = window.findChild<W*>(QString::fromLatin1(name));
+  const QString key = QString::fromLatin1(name);
+  QPointer<QWidget>& known = windowBindings(window).controls[key];
+  if (W* found = qobject_cast<W*>(known.data())) return found;
+  W* found = window.findChild<W*>(key);
+  known = found;
   if (found == nullptr) {
     // A renamed control in the .ui would otherwise just stop working.
     const QString owner = window.objectName().isEmpty()
@@ -47,24 +75,6 @@ W* control(QWidget& window, const char* name) {
 template <typename W = QWidget>
 W* control(QWidget& window, const std::string& name) {
   return control<W>(window, name.c_str());
-}
-
-// The pools a window uses when the screen brings none: they live as long as
-// the window, so each screen starts with empty ones.
-class WindowPools : public QObject {
- public:
-  explicit WindowPools(QWidget* window) : QObject(window) {
-    setObjectName(QStringLiteral("flowdeskBindingPools"));
-  }
-  BindingPool combos;
-  BindingPool buttons;
-};
-
-WindowPools& windowPools(QWidget& window) {
-  auto* pools = window.findChild<WindowPools*>(QStringLiteral("flowdeskBindingPools"),
-                                               Qt::FindDirectChildrenOnly);
-  if (pools == nullptr) pools = new WindowPools(&window);
-  return *pools;
 }
 
 }  // namespace
@@ -179,7 +189,7 @@ void readWholeNumbers(QWidget& window, std::span<const FieldBinding> rows) {
 
 void fillLists(QWidget& window, std::span<const ComboBinding> rows, Language language,
                BindingPool* pool) {
-  BindingPool& used = pool != nullptr ? *pool : windowPools(window).combos;
+  BindingPool& used = pool != nullptr ? *pool : windowBindings(window).combos;
   for (const ComboBinding& row : rows) {
     auto* combo = control<QComboBox>(window, row.control);
     if (combo == nullptr || row.variable == nullptr || row.list == nullptr) continue;
@@ -227,7 +237,7 @@ void showListTexts(QWidget& window, std::span<const ComboBinding> rows, Language
 
 void setChecks(QWidget& window, std::span<const CheckBinding> rows, Language language,
                BindingPool* pool) {
-  BindingPool& used = pool != nullptr ? *pool : windowPools(window).buttons;
+  BindingPool& used = pool != nullptr ? *pool : windowBindings(window).buttons;
   for (const CheckBinding& row : rows) {
     auto* box = control<QAbstractButton>(window, row.control);
     if (box == nullptr || row.variable == nullptr) continue;

@@ -21,9 +21,10 @@ namespace flowdesk {
 // rows and hands them to the operations below, which move values between the
 // controls and the variables the rows point at (fields of the DeviceImage or
 // of AppSettings, which outlive the screen). A control is found by its object
-// name inside the window; a row whose control is missing is skipped with a
-// warning that names the window and the control (a test checks every screen's
-// names against its .ui file, so this should never be seen).
+// name inside the window the first time a row names it, and kept for the
+// window's life; a row whose control is missing is skipped with a warning
+// that names the window and the control (a test checks every screen's names
+// against its .ui file, so this should never be seen).
 
 struct LabelBinding {
   const char* control;

@@ -24,69 +24,52 @@ QPixmap artwork(const QString& caption, char state) {
 
 namespace {
 
-// One row per role: the caption its artwork is named after, its shortcut on
-// each kind of screen (0: none), what its tooltip names, and whether it may
-// act during an exchange.
-struct RoleRow {
-  PictureRole role;
-  const char* caption;
-  int viewerKey;
-  int configurationKey;
-  const BilingualText* action;
-  bool duringExchange;
-};
-
 constexpr int key(Qt::Key k, Qt::KeyboardModifier m = Qt::NoModifier) {
   return QKeyCombination(m, k).toCombined();
 }
 
-constexpr RoleRow kRoles[] = {
-    {PictureRole::Print, "PRINT", key(Qt::Key_P, Qt::ControlModifier),
-     key(Qt::Key_P, Qt::ControlModifier), &kTxtTipPrint, true},
-    {PictureRole::SaveDisk, "SAVEDISK", key(Qt::Key_S, Qt::ControlModifier),
-     key(Qt::Key_S, Qt::ControlModifier), &kTxtTipSaveDisk, false},
-    {PictureRole::ArretDisk, "ARRETDISK", 0, 0, &kTxtTipArretDisk, false},
-    {PictureRole::Tableur, "TABLEUR", key(Qt::Key_T, Qt::ControlModifier), 0, &kTxtTipTableur,
-     true},
-    {PictureRole::Compare, "COMPARE", 0, 0, &kTxtTipCompare, false},
-    {PictureRole::Transfert, "TRANSFERT", 0, key(Qt::Key_T, Qt::ControlModifier), &kTxtTipTransfert,
-     false},
-    {PictureRole::Home, "HOME", key(Qt::Key_Home), key(Qt::Key_Home), &kTxtTipHome, false},
-    {PictureRole::Pgd, "PGD", key(Qt::Key_PageDown), key(Qt::Key_PageDown), &kTxtTipPgd, false},
-    {PictureRole::Pgu, "PGU", key(Qt::Key_PageUp), key(Qt::Key_PageUp), &kTxtTipPgu, false},
-    {PictureRole::End, "END", key(Qt::Key_End), key(Qt::Key_End), &kTxtTipEnd, false},
-    {PictureRole::Graph, "GRAPH", key(Qt::Key_G, Qt::ControlModifier),
-     key(Qt::Key_G, Qt::ControlModifier), &kTxtTipGraph, true},
+constexpr int kCtrlP = key(Qt::Key_P, Qt::ControlModifier);
+constexpr int kCtrlS = key(Qt::Key_S, Qt::ControlModifier);
+constexpr int kCtrlT = key(Qt::Key_T, Qt::ControlModifier);
+constexpr int kCtrlG = key(Qt::Key_G, Qt::ControlModifier);
+
+using R = PictureRole;
+
+// {role, object name, caption, tooltip, viewer key, configuration key, acts during an exchange}
+constexpr PictureRoleRow kRoles[] = {
+    {R::kPrint, "buttonPrint", "PRINT", &kTxtTipPrint, kCtrlP, kCtrlP, true},
+    {R::kSaveDisk, "buttonSaveDisk", "SAVEDISK", &kTxtTipSaveDisk, kCtrlS, kCtrlS, false},
+    {R::kArretDisk, "buttonArretDisk", "ARRETDISK", &kTxtTipArretDisk, 0, 0, false},
+    {R::kTableur, "buttonTableur", "TABLEUR", &kTxtTipTableur, kCtrlT, 0, true},
+    {R::kCompare, "buttonCompare", "COMPARE", &kTxtTipCompare, 0, 0, false},
+    {R::kTransfert, "buttonTransfert", "TRANSFERT", &kTxtTipTransfert, 0, kCtrlT, false},
+    {R::kHome, "buttonHome", "HOME", &kTxtTipHome, key(Qt::Key_Home), key(Qt::Key_Home), false},
+    {R::kPgd, "buttonPgd", "PGD", &kTxtTipPgd, key(Qt::Key_PageDown), key(Qt::Key_PageDown), false},
+    {R::kPgu, "buttonPgu", "PGU", &kTxtTipPgu, key(Qt::Key_PageUp), key(Qt::Key_PageUp), false},
+    {R::kEnd, "buttonEnd", "END", &kTxtTipEnd, key(Qt::Key_End), key(Qt::Key_End), false},
+    {R::kGraph, "buttonGraph", "GRAPH", &kTxtTipGraph, kCtrlG, kCtrlG, true},
 };
 
-const RoleRow& row(PictureRole role) {
-  for (const RoleRow& r : kRoles) {
+}  // namespace
+
+const PictureRoleRow& pictureRole(PictureRole role) {
+  for (const PictureRoleRow& r : kRoles) {
     if (r.role == role) return r;
   }
   return kRoles[0];
 }
 
-}  // namespace
-
-const char* pictureCaption(PictureRole role) {
-  return row(role).caption;
-}
-
 QKeySequence pictureShortcut(PictureRole role, ShortcutContext context) {
-  const RoleRow& r = row(role);
+  const PictureRoleRow& r = pictureRole(role);
   const int combined = context == ShortcutContext::Viewer ? r.viewerKey : r.configurationKey;
   return combined == 0 ? QKeySequence() : QKeySequence(QKeyCombination::fromCombined(combined));
 }
 
 QString pictureToolTip(PictureRole role, ShortcutContext context, Language language) {
-  const QString action = QString::fromUtf8(row(role).action->text(language));
+  const QString action = QString::fromUtf8(pictureRole(role).action->text(language));
   const QKeySequence shortcut = pictureShortcut(role, context);
   if (shortcut.isEmpty()) return action;
   return QStringLiteral("%1 (%2)").arg(action, shortcut.toString(QKeySequence::NativeText));
-}
-
-bool pictureActsDuringExchange(PictureRole role) {
-  return row(role).duringExchange;
 }
 
 PictureButton::PictureButton(QWidget* parent) : QPushButton(parent) {
@@ -106,13 +89,14 @@ PictureButton::PictureButton(const QString& caption, QWidget* parent) : PictureB
 
 PictureButton::PictureButton(PictureRole role, ShortcutContext context, QWidget* parent)
     : PictureButton(QString::fromLatin1(pictureCaption(role)), parent) {
-  setObjectName(QString::fromLatin1(pictureCaption(role)));
+  setObjectName(QString::fromLatin1(pictureRole(role).control));
   // setShortcut after setText: the text has no '&', so nothing overrides it.
   setShortcut(pictureShortcut(role, context));
 }
 
-void PictureButton::setRole(PictureRole role, ShortcutContext context, Language language) {
-  setShortcut(pictureShortcut(role, context));
+void PictureButton::setRole(PictureRole role, ShortcutContext context, Language language,
+                            bool withShortcut) {
+  if (withShortcut) setShortcut(pictureShortcut(role, context));
   setToolTip(pictureToolTip(role, context, language));
 }
 

@@ -11,25 +11,50 @@ namespace flowdesk {
 
 // The roles a picture button plays; its caption names its artwork.
 enum class PictureRole {
-  Print,
-  SaveDisk,
-  ArretDisk,
-  Tableur,
-  Compare,
-  Transfert,
-  Home,
-  Pgd,
-  Pgu,
-  End,
-  Graph
+  kPrint,
+  kSaveDisk,
+  kArretDisk,
+  kTableur,
+  kCompare,
+  kTransfert,
+  kHome,
+  kPgd,
+  kPgu,
+  kEnd,
+  kGraph
 };
-
-// "PRINT", "SAVEDISK" ... the upper-case caption of a role.
-const char* pictureCaption(PictureRole role);
 
 // Where Ctrl+T goes: the viewers use it for TABLEUR, the configuration
 // screens for TRANSFERT. A screen never has both.
 enum class ShortcutContext { Viewer, Configuration };
+
+// Everything a role brings wherever it is used, written once: a screen
+// names only the roles it has and what their presses do.
+struct PictureRoleRow {
+  PictureRole role;
+  // The object name of its button in every .ui ("buttonPrint").
+  const char* control;
+  // Its caption, the button's text, which names its three pictures
+  // ("PRINT": PRINTU, PRINTD, PRINTF).
+  const char* caption;
+  // What its tooltip says it does.
+  const BilingualText* action;
+  // Its key on a viewer and on a configuration screen (0: none there).
+  int viewerKey;
+  int configurationKey;
+  // Its press never talks to the unit nor changes what a screen's session
+  // is doing (printing, opening a window of its own): it may act at once
+  // even while the screen's exchange is running.
+  bool actsDuringExchange;
+};
+
+// The row of a role.
+const PictureRoleRow& pictureRole(PictureRole role);
+
+// "PRINT", "SAVEDISK" ... the upper-case caption of a role.
+inline const char* pictureCaption(PictureRole role) {
+  return pictureRole(role).caption;
+}
 
 // The keyboard shortcut of a role on a screen of that context; empty when
 // the role has none there.
@@ -38,11 +63,6 @@ QKeySequence pictureShortcut(PictureRole role, ShortcutContext context);
 // What the button's tooltip says: its action in the language, then its
 // shortcut in that context in brackets when it has one ("Print (Ctrl+P)").
 QString pictureToolTip(PictureRole role, ShortcutContext context, Language language);
-
-// True when the role's press never talks to the unit nor changes what a
-// screen's session is doing (printing, opening a window of its own): it may
-// act at once even while the screen's exchange is running.
-bool pictureActsDuringExchange(PictureRole role);
 
 // A push button drawn from three pictures named after its caption with the
 // suffix U (up), D (down) and F (focused): PRINTU, PRINTD, PRINTF. The
@@ -56,8 +76,10 @@ class PictureButton : public QPushButton {
   PictureButton(const QString& caption, QWidget* parent);
   PictureButton(PictureRole role, ShortcutContext context, QWidget* parent);
 
-  // The role's shortcut and tooltip, in the language.
-  void setRole(PictureRole role, ShortcutContext context, Language language);
+  // The role's tooltip in the language and, unless `withShortcut` is false
+  // (the keys are another widget's), its shortcut.
+  void setRole(PictureRole role, ShortcutContext context, Language language,
+               bool withShortcut = true);
 
   // The state whose picture is drawn now: 'U', 'D' or 'F'.
   char pictureState() const;

@@ -8,7 +8,11 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "base/Texts.h"
+#include "base/qt/UserInterface.h"
+#include "base/qt/WindowPrinter.h"
 #include "config/ConfigurationSession.h"
+#include "link/AppContext.h"
 
 namespace flowdesk {
 
@@ -55,13 +59,15 @@ constexpr int kPrintDelayMs = 100;
 
 }  // namespace
 
-void CalibrationPage::bindRows(const BindingRows& rows, Language language, QLabel* caption,
-                               const std::string& filePath) {
-  rows_ = &rows;
-  setLabels(*this, rows.labels, language);
-  fillLists(*this, rows.combos, language);
-  caption->setText(QString::fromStdString(filePath));
-  for (const ComboBinding& row : rows.combos) {
+void CalibrationPage::bindRows(QLabel* caption, const char* printJob, int printPart) {
+  bound_ = true;
+  printJob_ = printJob;
+  printPart_ = printPart;
+  const Language language = context_.settings.language();
+  setLabels(*this, rows_.labels, language);
+  fillLists(*this, rows_.combos, language);
+  caption->setText(QString::fromStdString(session_.fromFile() ? session_.filePath() : ""));
+  for (const ComboBinding& row : rows_.combos) {
     if (auto* combo = findChild<QComboBox*>(QString::fromStdString(row.control))) {
       connect(combo, &QComboBox::activated, this, &CalibrationPage::listChosen);
     }
@@ -73,30 +79,40 @@ void CalibrationPage::bindRows(const BindingRows& rows, Language language, QLabe
 }
 
 void CalibrationPage::showRows(bool printMode) {
-  if (rows_ == nullptr) return;
-  showNumbers(*this, rows_->fields);
-  selectLists(*this, rows_->combos);
+  if (!bound_) return;
+  showNumbers(*this, rows_.fields);
+  selectLists(*this, rows_.combos);
   applyVisibility();
   if (printMode) printTimer_.start();
 }
 
 void CalibrationPage::editLeft() {
-  if (rows_ == nullptr) return;
-  readNumbers(*this, rows_->fields);
+  if (!bound_) return;
+  readNumbers(*this, rows_.fields);
   applyVisibility();
 }
 
 void CalibrationPage::listChosen() {
-  readLists(*this, rows_->combos);
+  readLists(*this, rows_.combos);
   applyVisibility();
 }
 
-void CalibrationPage::setShown(std::initializer_list<const char*> controls, bool shown) {
-  for (const char* name : controls) {
-    if (QWidget* control = findChild<QWidget*>(QString::fromLatin1(name))) {
-      control->setVisible(shown);
-    }
+void CalibrationPage::printPage() {
+  const Language language = context_.settings.language();
+  const PrintOutcome outcome = printWindow(this, QString::fromLatin1(printJob_), 1, 1, printPart_);
+  const bool ok = outcome == PrintOutcome::Printed;
+  // The last part ends the print job, and so does a part that did not print.
+  if (!ok || printPart_ == kLastPrintPart) session_.PrintMode = false;
+  if (!ok) {
+    userInterface().message(this, UserInterface::Icon::Warning,
+                            QString::fromUtf8(kTxtCalibration.text(language)),
+                            printOutcomeNote(outcome, language));
   }
+  emit printed(ok);
+}
+
+void CalibrationPage::setShown(std::initializer_list<QWidget*> controls, bool shown) {
+  for (QWidget* control : controls) control->setVisible(shown);
 }
 
 bool CalibrationPage::eventFilter(QObject* watched, QEvent* event) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/BilingualText.h"
 #include "base/qt/Bindings.h"
 #include "config/ConfigurationFields.h"
 
@@ -30,7 +29,8 @@ std::string editControl(std::string_view id);
 // What the three pages of the calibration sheet share: Enter and Escape
 // never reach the sheet (it would close, and an edit would store its value
 // early); an edit stores its value when the focus leaves it. The two pages
-// of fields also share how their rows are shown, read and printed.
+// of fields also share how their rows are shown, read and printed: each is
+// one part of the sheet's print job.
 class CalibrationPage : public QWidget {
   Q_OBJECT
  public:
@@ -39,19 +39,30 @@ class CalibrationPage : public QWidget {
   // The page became the visible tab. A page of fields shows its rows again.
   virtual void activate();
 
+  const BindingRows& bindings() const { return rows_; }
+
+  // The inputs/outputs page prints the last part of the sheet.
+  static constexpr int kLastPrintPart = 2;
+
+ signals:
+  // The page printed itself as its part of the sheet's print job (false:
+  // nothing reached a printer).
+  void printed(bool ok);
+
  protected:
   AppContext& context_;
   ConfigurationSession& session_;
+  // The page's rows, pointing at variables that outlive the page.
+  BindingRows rows_;
 
   // Call once the page's controls exist.
   void watchControls();
-  // For a page of fields, once its controls exist: labels and lists filled
-  // from `rows` (which must outlive the page), the file shown in `caption`
-  // (empty on the unit),
-  // every list change and every edit left read back and followed by
-  // applyVisibility(), and the controls watched.
-  void bindRows(const BindingRows& rows, Language language, QLabel* caption,
-                const std::string& filePath);
+  // For a page of fields, once its controls exist and rows_ is filled:
+  // labels and lists filled, the file shown in `caption` (empty on the
+  // unit), every list change and every edit left read back and followed by
+  // applyVisibility(), and the controls watched. The page prints as part
+  // `printPart` of the sheet under `printJob`.
+  void bindRows(QLabel* caption, const char* printJob, int printPart);
   // The page of fields became visible: every row shown again, the rules
   // applied, and in print mode the page printed once it has been drawn.
   void showRows(bool printMode);
@@ -60,9 +71,8 @@ class CalibrationPage : public QWidget {
   // Shows only the controls that apply to the values now in the image.
   virtual void applyVisibility() {}
   // Prints the page as its part of the sheet's print job.
-  virtual void printPage() {}
-  // Shows or hides the named controls of the page.
-  void setShown(std::initializer_list<const char*> controls, bool shown);
+  void printPage();
+  static void setShown(std::initializer_list<QWidget*> controls, bool shown);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -70,7 +80,9 @@ class CalibrationPage : public QWidget {
  private:
   void listChosen();
 
-  const BindingRows* rows_ = nullptr;
+  bool bound_ = false;  // a page of fields
+  const char* printJob_ = "";
+  int printPart_ = 0;
   QTimer printTimer_;
 };
 

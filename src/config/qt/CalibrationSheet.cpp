@@ -9,9 +9,9 @@
 
 #include "base/Texts.h"
 #include "base/qt/UserInterface.h"
-#include "config/qt/CEtalonnage1Dlg.h"
-#include "config/qt/CEtalonnage2Dlg.h"
-#include "config/qt/CSelectConfigDlg.h"
+#include "config/qt/InputsOutputsPage.h"
+#include "config/qt/MeasurementPointPage.h"
+#include "config/qt/SelectConfigurationPage.h"
 #include "link/AppContext.h"
 
 namespace flowdesk {
@@ -49,25 +49,27 @@ bool CalibrationSheet::load() {
     return false;
   }
 
-  selection_ = new CSelectConfigDlg(context_, session_, this, tabs_);
-  point_ = new CEtalonnage1Dlg(context_, session_, tabs_);
-  io_ = new CEtalonnage2Dlg(context_, session_, tabs_);
+  selection_ = new SelectConfigurationPage(context_, session_, this, tabs_);
+  point_ = new MeasurementPointPage(context_, session_, tabs_);
+  io_ = new InputsOutputsPage(context_, session_, tabs_);
   tabs_->addTab(selection_, QString::fromUtf8(kTxtSelectConfiguration.text(language)));
   tabs_->addTab(point_, QString::fromUtf8(kTxtMeasurementPoint.text(language)));
   tabs_->addTab(io_, QString::fromUtf8(kTxtInputOutput.text(language)));
 
   connect(tabs_, &QTabWidget::currentChanged, this, &CalibrationSheet::tabShown);
-  connect(selection_, &CSelectConfigDlg::printRequested, this, &CalibrationSheet::printPages);
-  connect(selection_, &CSelectConfigDlg::uploaded, this, &QDialog::accept);
+  connect(selection_, &SelectConfigurationPage::printRequested, this,
+          &CalibrationSheet::printPages);
+  connect(selection_, &SelectConfigurationPage::uploaded, this, &QDialog::accept);
   // The print job runs through the pages in turn: measurement point (part
   // 1), inputs/outputs (part 2), then back to the selection page.
-  connect(point_, &CEtalonnage1Dlg::printed, this,
+  connect(point_, &MeasurementPointPage::printed, this,
           [this](bool ok) { tabs_->setCurrentIndex(ok ? kInputsOutputsTab : kSelectionTab); });
-  connect(io_, &CEtalonnage2Dlg::printed, this, [this] { tabs_->setCurrentIndex(kSelectionTab); });
+  connect(io_, &InputsOutputsPage::printed, this,
+          [this] { tabs_->setCurrentIndex(kSelectionTab); });
 
   // Ctrl+S, Ctrl+T and Ctrl+P act from every page, not only while the
   // selection page that holds their buttons is shown.
-  for (PictureRole role : {PictureRole::SaveDisk, PictureRole::Transfert, PictureRole::Print}) {
+  for (PictureRole role : {PictureRole::kSaveDisk, PictureRole::kTransfert, PictureRole::kPrint}) {
     auto* shortcut = new QShortcut(pictureShortcut(role, ShortcutContext::Configuration), this);
     connect(shortcut, &QShortcut::activated, this, [this, role] { pressShortcut(role); });
   }

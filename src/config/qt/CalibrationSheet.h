@@ -12,9 +12,9 @@ class QTabWidget;
 namespace flowdesk {
 
 class AppContext;
-class CSelectConfigDlg;
-class CEtalonnage1Dlg;
-class CEtalonnage2Dlg;
+class SelectConfigurationPage;
+class MeasurementPointPage;
+class InputsOutputsPage;
 
 // The calibration sheet: one configuration of the unit (or of a calibration
 // file) on three tabs, configuration management,
@@ -29,9 +29,9 @@ class CalibrationSheet : public Screen {
 
   ConfigurationSession& session() { return session_; }
   QTabWidget& tabs() { return *tabs_; }
-  CSelectConfigDlg* selectionPage() { return selection_; }
-  CEtalonnage1Dlg* measurementPointPage() { return point_; }
-  CEtalonnage2Dlg* inputsOutputsPage() { return io_; }
+  SelectConfigurationPage* selectionPage() { return selection_; }
+  MeasurementPointPage* measurementPointPage() { return point_; }
+  InputsOutputsPage* inputsOutputsPage() { return io_; }
 
   // A shortcut of the sheet, from whichever page is shown; false when the
   // selection page does not offer its button.
@@ -54,9 +54,9 @@ class CalibrationSheet : public Screen {
   ConfigurationSession session_;
   QTabWidget* tabs_;
   QDialogButtonBox* buttons_;
-  CSelectConfigDlg* selection_ = nullptr;
-  CEtalonnage1Dlg* point_ = nullptr;
-  CEtalonnage2Dlg* io_ = nullptr;
+  SelectConfigurationPage* selection_ = nullptr;
+  MeasurementPointPage* point_ = nullptr;
+  InputsOutputsPage* io_ = nullptr;
 };
 
 }  // namespace flowdesk

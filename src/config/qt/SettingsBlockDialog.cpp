@@ -20,23 +20,20 @@ SettingsBlockDialog::SettingsBlockDialog(AppContext& context,
 
 SettingsBlockDialog::~SettingsBlockDialog() = default;
 
-QLabel* SettingsBlockDialog::caption() const {
-  return findChild<QLabel*>(QStringLiteral("labelCaption"));
-}
-
-void SettingsBlockDialog::bindControls(BindingRows rows, std::function<void()> compare) {
+void SettingsBlockDialog::bindControls(BindingRows rows, QLabel* caption,
+                                       std::function<void()> compare) {
   rows_ = std::move(rows);
+  caption_ = caption;
   setWindowTitle(text(kind_.title));
   const auto press = [this](void (SettingsBlockDialog::*action)()) {
     return [this, action] { (this->*action)(); };
   };
-  bindPictures({{PictureRole::Print, "buttonPrint", press(&SettingsBlockDialog::print)},
-                {PictureRole::Transfert, "buttonTransfert", press(&SettingsBlockDialog::transfert)},
-                {PictureRole::SaveDisk, "buttonSaveDisk", press(&SettingsBlockDialog::saveDisk)}},
+  bindPictures({{PictureRole::kPrint, press(&SettingsBlockDialog::print)},
+                {PictureRole::kTransfert, press(&SettingsBlockDialog::transfert)},
+                {PictureRole::kSaveDisk, press(&SettingsBlockDialog::saveDisk)}},
                ShortcutContext::Configuration);
   if (compare) {
-    bindPictures({{PictureRole::Compare, "buttonCompare", std::move(compare)}},
-                 ShortcutContext::Configuration);
+    bindPictures({{PictureRole::kCompare, std::move(compare)}}, ShortcutContext::Configuration);
   }
   for (const ComboBinding& row : rows_.combos) {
     if (auto* combo = findChild<QComboBox*>(QString::fromStdString(row.control))) {
@@ -58,7 +55,7 @@ bool SettingsBlockDialog::load() {
     tell(Tone::Failure, kind_.title, settingsOpenText(outcome, language()));
     return false;
   }
-  caption()->setText(QString::fromStdString(session_->fromFile() ? session_->filePath() : ""));
+  caption_->setText(QString::fromStdString(session_->fromFile() ? session_->filePath() : ""));
   setLabels(*this, rows_.labels, language());
   fillLists(*this, rows_.combos, language());
   showNumbers(*this, rows_.fields);
@@ -123,7 +120,7 @@ void SettingsBlockDialog::saveDisk() {
     return;
   }
   editsKept();
-  caption()->setText(QString::fromStdString(*path));
+  caption_->setText(QString::fromStdString(*path));
 }
 
 }  // namespace flowdesk

@@ -46,9 +46,9 @@ class SettingsBlockDialog : public Screen {
                       const Kind& kind, QWidget* parent);
 
   // Once the controls exist: the rows (which point into the image), the
-  // picture buttons (COMPARE only where `compare` is given), and the watch
-  // on edits and lists.
-  void bindControls(BindingRows rows, std::function<void()> compare = {});
+  // line that names the file shown, the picture buttons (COMPARE only where
+  // `compare` is given), and the watch on edits and lists.
+  void bindControls(BindingRows rows, QLabel* caption, std::function<void()> compare = {});
   // Reads the unit or the file and shows it; false (after saying why) when
   // there is nothing to show.
   bool load() override;
@@ -57,7 +57,6 @@ class SettingsBlockDialog : public Screen {
   // After a successful load, before the rules first run.
   virtual void loaded() {}
 
-  QLabel* caption() const;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   std::unique_ptr<SettingsBlockSession> session_;
@@ -65,6 +64,7 @@ class SettingsBlockDialog : public Screen {
  private:
   Kind kind_;
   BindingRows rows_;
+  QLabel* caption_ = nullptr;
 };
 
 }  // namespace flowdesk

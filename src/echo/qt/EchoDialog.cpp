@@ -16,25 +16,11 @@ namespace flowdesk {
 
 namespace {
 
-// The picture buttons: the session's name for each, its role and control.
-struct ButtonRow {
-  EchoButton button;
-  PictureRole role;
-  const char* control;
-};
-constexpr ButtonRow kButtonRows[] = {
-    {EchoButton::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
-    {EchoButton::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
-    {EchoButton::kPgd, PictureRole::Pgd, "buttonPgd"},
-    {EchoButton::kPgu, PictureRole::Pgu, "buttonPgu"},
-    {EchoButton::kPrint, PictureRole::Print, "buttonPrint"},
-    {EchoButton::kHome, PictureRole::Home, "buttonHome"},
-    {EchoButton::kEnd, PictureRole::End, "buttonEnd"},
-};
-static_assert(std::size(kButtonRows) == kEchoButtons);
-
-constexpr const char* kOtherControls[] = {"labelTopLine", "labelSecondLine", "labelScreen",
-                                          "comboScreen",  "progressBar",     "pictureEcho"};
+constexpr PictureRole kRoles[] = {
+    PictureRole::kSaveDisk, PictureRole::kArretDisk, PictureRole::kPgd, PictureRole::kPgu,
+    PictureRole::kPrint,    PictureRole::kHome,      PictureRole::kEnd};
+static_assert(std::size(kRoles) == kEchoButtons);
+static_assert(static_cast<std::size_t>(EchoButton::kEnd) == 6);
 
 QString qt(const std::string& text) {
   return QString::fromStdString(text);
@@ -43,17 +29,10 @@ QString qt(const std::string& text) {
 }  // namespace
 
 EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
-    : Screen(context, parent), session_(context), ui_(std::make_unique<Ui::EchoDialog>()) {
+    : RecordingScreen(context, parent, {kRoles, FileKind::Echo, kTxtVisuEcho}, context),
+      ui_(std::make_unique<Ui::EchoDialog>()) {
   ui_->setupUi(this);
-  std::vector<PictureRow> pictures;
-  for (const ButtonRow& r : kButtonRows) {
-    // Recording is a flag the tick reads after its exchange, and its
-    // prompt needs nothing from the unit: SAVEDISK and ARRETDISK act at once.
-    const bool atOnce = r.role == PictureRole::SaveDisk || r.role == PictureRole::ArretDisk;
-    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }, atOnce});
-  }
-  bindPictures(pictures, ShortcutContext::Viewer);
-  for (PictureRole role : pictureRoles()) showPicture(role, false);
+  bindButtons();
   connect(ui_->comboScreen, &QComboBox::activated, this,
           [this](int index) { session_.choose(index); });
   ui_->labelScreen->setText(text(kTxtEchoScreen));
@@ -86,35 +65,8 @@ bool EchoDialog::load() {
 
 EchoDialog::~EchoDialog() = default;
 
-std::vector<std::string> EchoDialog::boundControls() {
-  std::vector<std::string> names;
-  for (const ButtonRow& r : kButtonRows) names.emplace_back(r.control);
-  for (const char* name : kOtherControls) names.emplace_back(name);
-  return names;
-}
-
-PictureButton* EchoDialog::button(EchoButton b) const {
-  for (const ButtonRow& r : kButtonRows) {
-    if (r.button == b) return Screen::picture(r.role);
-  }
-  return nullptr;
-}
-
 EchoPictureView* EchoDialog::picture() const {
   return ui_->pictureEcho;
-}
-
-void EchoDialog::press(EchoButton b) {
-  switch (b) {
-    case EchoButton::kSaveDisk:
-      return saveDisk();
-    case EchoButton::kArretDisk:
-      return arretDisk();
-    case EchoButton::kPrint:
-      return print();
-    default:
-      return navigate(b);
-  }
 }
 
 void EchoDialog::tick() {
@@ -141,35 +93,12 @@ void EchoDialog::drawScreen() {
   ui_->labelTopLine->setText(qt(s.topLine));
   ui_->labelSecondLine->setText(qt(s.secondLine));
   ui_->progressBar->setValue(s.progress);
-  for (const ButtonRow& r : kButtonRows) showPicture(r.role, s.shown(r.button));
+  showButtons();
   if (s.progressWindow && !progressWindow_) {
     progressWindow_ = userInterface().progress(this, session_.language());
   } else if (!s.progressWindow) {
     progressWindow_.reset();
   }
-}
-
-void EchoDialog::showFileFailure() {
-  const Language language = session_.language();
-  userInterface().message(this, UserInterface::Icon::Critical,
-                          QString::fromUtf8(kTxtVisuEcho.text(language)),
-                          qt(session_.fileResult().message(language)));
-}
-
-void EchoDialog::saveDisk() {
-  if (!session_.screen().shown(EchoButton::kSaveDisk) || !session_.canStartRecording()) return;
-  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Echo);
-  if (!path) return;
-  session_.startRecording(*path);
-  drawScreen();
-}
-
-void EchoDialog::arretDisk() {
-  if (session_.stopRecording()) drawScreen();
-}
-
-void EchoDialog::navigate(EchoButton b) {
-  if (session_.navigate(b)) runTimer(session_.timerMs());
 }
 
 void EchoDialog::print() {

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "echo/EchoSession.h"
-#include "link/qt/Screen.h"
+#include "files/qt/RecordingScreen.h"
 
 namespace Ui {
 class EchoDialog;
@@ -21,25 +19,13 @@ class ProgressDisplay;
 // recorded on request), or an echo file played back picture by picture. The
 // session does all of it; the dialog runs the session's timer, forwards the
 // list choice, the buttons and the close box, and draws what it leaves.
-class EchoDialog : public Screen {
+class EchoDialog : public RecordingScreen<EchoSession, EchoButton> {
   Q_OBJECT
  public:
   explicit EchoDialog(AppContext& context, QWidget* parent = nullptr);
   ~EchoDialog() override;
 
-  // Every control the dialog writes to; tests check the names against the .ui.
-  static std::vector<std::string> boundControls();
-
-  // The buttons' actions, as a press or its shortcut runs them.
-  void saveDisk();
-  void arretDisk();
-  void navigate(EchoButton button);
-  void print();
-  // A picture button's action by the session's name for it.
-  void press(EchoButton button);
-
-  const EchoSession& session() const { return session_; }
-  PictureButton* button(EchoButton b) const;
+  void print() override;
   EchoPictureView* picture() const;
 
  protected:
@@ -52,12 +38,9 @@ class EchoDialog : public Screen {
   bool readyToClose() override;
   // Escape does not close the screen; only the close box does.
   void keyPressEvent(QKeyEvent* event) override;
+  void drawScreen() override;
 
  private:
-  void drawScreen();
-  void showFileFailure();
-
-  EchoSession session_;
   std::unique_ptr<Ui::EchoDialog> ui_;
   std::unique_ptr<ProgressDisplay> progressWindow_;
 };

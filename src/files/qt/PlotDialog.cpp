@@ -43,7 +43,7 @@ PlotDialog::PlotDialog(AppContext& context, std::unique_ptr<PlotSource> source, 
     : Screen(context, parent), source_(std::move(source)), ui_(std::make_unique<Ui::PlotDialog>()) {
   ui_->setupUi(this);
   setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-  bindPictures({{PictureRole::Print, "buttonPrint", [this] { print(); }}}, ShortcutContext::Viewer);
+  bindPictures({{PictureRole::kPrint, [this] { print(); }}}, ShortcutContext::Viewer);
   setWindowTitle(text(kTxtPlotTitle));
   ui_->labelSeries->setText(text(kTxtPlotSeries));
   ui_->buttonWholeView->setText(text(kTxtPlotWholeView));

@@ -44,9 +44,10 @@ QString Screen::text(const BilingualText& t) const {
 
 void Screen::bindPictures(std::span<const PictureRow> rows, ShortcutContext context) {
   for (const PictureRow& row : rows) {
-    auto* button = findChild<PictureButton*>(QString::fromLatin1(row.control));
+    const PictureRoleRow& role = pictureRole(row.role);
+    auto* button = findChild<PictureButton*>(QString::fromLatin1(role.control));
     if (button == nullptr) {
-      qWarning("%s: no picture button %s", metaObject()->className(), row.control);
+      qWarning("%s: no picture button %s", metaObject()->className(), role.control);
       continue;
     }
     button->setRole(row.role, context, language());
@@ -55,7 +56,7 @@ void Screen::bindPictures(std::span<const PictureRow> rows, ShortcutContext cont
     button->setAutoDefault(false);
     button->setDefault(false);
     if (row.press) {
-      const bool atOnce = row.needsNoExchange || pictureActsDuringExchange(row.role);
+      const bool atOnce = row.needsNoExchange || role.actsDuringExchange;
       connect(button, &QPushButton::clicked, this,
               [this, atOnce, press = row.press] { pressed(atOnce, press); });
     }

@@ -38,7 +38,8 @@ struct ScreenSource {
 //   with the unit (talk(), and every tick), and no input is dropped for it.
 //   A click, key, shortcut or close that comes during an exchange is kept
 //   and acted on once, in order: at once when its picture's role needs no
-//   exchange (pictureActsDuringExchange: print, graph, spreadsheet), the
+//   exchange (actsDuringExchange of the roles table: print, graph,
+//   spreadsheet), the
 //   rest as soon as the exchange ends and before the next tick;
 // - printing with the picture buttons out of the picture, and one way to
 //   tell an outcome (the file prompts by kind are files/qt/KindPrompts.h).
@@ -90,10 +91,10 @@ class Screen : public QDialog {
   // One timeout of the timer, already under the busy rule.
   virtual void tick() {}
 
-  // The picture buttons of the screen, found by their object names.
+  // The picture buttons the screen has, by role; each is the button of the
+  // .ui named as the roles table says (PictureButton.h), found once here.
   struct PictureRow {
     PictureRole role;
-    const char* control;
     std::function<void()> press;
     // True when this screen's press needs no exchange although its role
     // may elsewhere (SAVEDISK and ARRETDISK of a recording the tick writes

@@ -33,31 +33,16 @@ using C = LoggerControl;
 struct PictureControl {
   LoggerControl control;
   PictureRole role;
-  const char* name;
 };
-constexpr const char* kGraphControl = "buttonGraph";
-
 constexpr PictureControl kPictureControls[] = {
-    {C::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
-    {C::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
-    {C::kPgd, PictureRole::Pgd, "buttonPgd"},
-    {C::kPgu, PictureRole::Pgu, "buttonPgu"},
-    {C::kPrint, PictureRole::Print, "buttonPrint"},
-    {C::kHome, PictureRole::Home, "buttonHome"},
-    {C::kEnd, PictureRole::End, "buttonEnd"},
-    {C::kTableur, PictureRole::Tableur, "buttonTableur"},
+    {C::kSaveDisk, PictureRole::kSaveDisk}, {C::kArretDisk, PictureRole::kArretDisk},
+    {C::kPgd, PictureRole::kPgd},           {C::kPgu, PictureRole::kPgu},
+    {C::kPrint, PictureRole::kPrint},       {C::kHome, PictureRole::kHome},
+    {C::kEnd, PictureRole::kEnd},           {C::kTableur, PictureRole::kTableur},
 };
 // The controls that come and go besides the picture buttons.
-struct PlainControl {
-  LoggerControl control;
-  const char* name;
-};
-constexpr PlainControl kPlainControls[] = {
-    {C::kRecordField, "editRecord"}, {C::kGo, "buttonGo"}, {C::kHelp, "buttonHelp"}};
-static_assert(std::size(kPictureControls) + std::size(kPlainControls) == kLoggerControls);
-
-constexpr const char* kOtherControls[] = {"labelTopLine", "valueFilled", "labelFilled",
-                                          "valueTotal", "tableRecords"};
+constexpr std::size_t kPlainControls = 3;
+static_assert(std::size(kPictureControls) + kPlainControls == kLoggerControls);
 
 constexpr int kCellMargin = 10;
 
@@ -98,12 +83,12 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
   setLabels(*this, rows_.labels, language());
   std::vector<PictureRow> pictures;
   for (const PictureControl& p : kPictureControls) {
-    pictures.push_back({p.role, p.name, [this, c = p.control] { press(c); }});
+    pictures.push_back({p.role, [this, c = p.control] { press(c); }});
   }
   // GRAPH is the window's own: it plots the file shown.
-  pictures.push_back({PictureRole::Graph, kGraphControl, [this] { graph(); }});
+  pictures.push_back({PictureRole::kGraph, [this] { graph(); }});
   bindPictures(pictures, ShortcutContext::Viewer);
-  showPicture(PictureRole::Graph, false);
+  showPicture(PictureRole::kGraph, false);
   connect(ui_->buttonHelp, &QPushButton::clicked, this, &LoggerViewerDialog::help);
   connect(ui_->buttonGo, &QPushButton::clicked, this, [this] { navigate(LoggerNavigation::kGo); });
   for (std::size_t i = 0; i < kLoggerControls; ++i) control(static_cast<C>(i))->hide();
@@ -169,7 +154,7 @@ bool LoggerViewerDialog::load() {
   }
   drawScreen();
   drawGrid();
-  showPicture(PictureRole::Graph, source().fromFile());
+  showPicture(PictureRole::kGraph, source().fromFile());
   runTimer(session_.timerMs());
   return true;
 }
@@ -178,10 +163,16 @@ QWidget* LoggerViewerDialog::control(LoggerControl c) const {
   for (const PictureControl& p : kPictureControls) {
     if (p.control == c) return picture(p.role);
   }
-  for (const PlainControl& p : kPlainControls) {
-    if (p.control == c) return findChild<QWidget*>(QString::fromLatin1(p.name));
+  switch (c) {
+    case C::kRecordField:
+      return ui_->editRecord;
+    case C::kGo:
+      return ui_->buttonGo;
+    case C::kHelp:
+      return ui_->buttonHelp;
+    default:
+      return nullptr;
   }
-  return nullptr;
 }
 
 LoggerViewerDialog::~LoggerViewerDialog() {
@@ -195,15 +186,6 @@ LoggerDownloadWindow* LoggerViewerDialog::downloadWindow() const {
 
 StatusHelpWindow* LoggerViewerDialog::helpWindow() const {
   return help_.data();
-}
-
-std::vector<std::string> LoggerViewerDialog::otherControls() {
-  std::vector<std::string> names;
-  for (const PictureControl& p : kPictureControls) names.emplace_back(p.name);
-  for (const PlainControl& p : kPlainControls) names.emplace_back(p.name);
-  for (const char* name : kOtherControls) names.emplace_back(name);
-  names.emplace_back(kGraphControl);
-  return names;
 }
 
 void LoggerViewerDialog::press(LoggerControl c) {

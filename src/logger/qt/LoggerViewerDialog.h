@@ -34,8 +34,6 @@ class LoggerViewerDialog : public Screen {
   ~LoggerViewerDialog() override;
 
   const BindingRows& bindings() const { return rows_; }
-  // The other controls the dialog writes to; tests check them against the .ui.
-  static std::vector<std::string> otherControls();
 
   // The controls' actions, as a press or its shortcut runs them.
   void saveDisk();

@@ -27,118 +27,11 @@ namespace flowdesk {
 
 namespace {
 
-// What the controls show, from the labels and the display of a refresh.
-struct LabelRow {
-  const char* control;
-  std::string MeasurementLabels::*text;
-};
-struct ValueRow {
-  const char* control;
-  std::string MeasurementDisplay::*text;
-};
-
-constexpr LabelRow kLabelRows[] = {
-    {"labelFlow", &MeasurementLabels::flow},
-    {"labelSpeed", &MeasurementLabels::speed},
-    {"labelSpeedUnit", &MeasurementLabels::metresPerSecond},
-    {"labelVelocity", &MeasurementLabels::velocity},
-    {"labelVelocityUnit", &MeasurementLabels::metresPerSecond},
-    {"labelKh", &MeasurementLabels::kh},
-    {"labelProbe", &MeasurementLabels::probe},
-    {"labelProbeDiameter", &MeasurementLabels::probeDiameter},
-    {"labelMillimetres", &MeasurementLabels::millimetres},
-    {"groupTotalizers", &MeasurementLabels::totalizers},
-    {"groupLogger", &MeasurementLabels::logger},
-    {"labelLoggerSize", &MeasurementLabels::loggerSize},
-    {"labelLoggerFilled", &MeasurementLabels::recordingFilled},
-    {"groupFault", &MeasurementLabels::fault},
-    {"groupCalorie", &MeasurementLabels::calorie},
-    {"labelPower", &MeasurementLabels::power},
-    {"labelKw", &MeasurementLabels::kw},
-    {"labelT1", &MeasurementLabels::temperature1},
-    {"labelT1Unit", &MeasurementLabels::degreesCelsius},
-    {"labelT2", &MeasurementLabels::temperature2},
-    {"labelT2Unit", &MeasurementLabels::degreesCelsius},
-    {"labelDt", &MeasurementLabels::dt},
-    {"labelDtUnit", &MeasurementLabels::degreesCelsius},
-    {"groupVersions", &MeasurementLabels::softwareVersions},
-    {"labelAff", &MeasurementLabels::aff},
-    {"labelVov", &MeasurementLabels::vov},
-};
-
-constexpr ValueRow kValueRows[] = {
-    {"valueAff", &MeasurementDisplay::displayVersion},
-    {"valueVov", &MeasurementDisplay::vovVersion},
-    {"valueFlow", &MeasurementDisplay::flow},
-    {"valueFlowUnit", &MeasurementDisplay::flowUnit},
-    {"valueSpeed", &MeasurementDisplay::velocity},
-    {"valueVelocity", &MeasurementDisplay::soundVelocity},
-    {"valueKh", &MeasurementDisplay::kh},
-    {"valueKhMode", &MeasurementDisplay::khMode},
-    {"valueProbe", &MeasurementDisplay::probe},
-    {"valueProbeDiameter", &MeasurementDisplay::probeDiameter},
-    {"valueLoggerSize", &MeasurementDisplay::loggerSize},
-    {"valueLoggerFilled", &MeasurementDisplay::loggerRecordsFilled},
-    {"valueLoggerFlow", &MeasurementDisplay::loggerFlow},
-    {"valueLoggerDateTime", &MeasurementDisplay::loggerDateTime},
-    {"valuePower", &MeasurementDisplay::power},
-    {"valueT1", &MeasurementDisplay::temperature1},
-    {"valueT2", &MeasurementDisplay::temperature2},
-    {"valueDt", &MeasurementDisplay::temperatureDifference},
-    {"valueUnitDateTime", &MeasurementDisplay::unitDateTime},
-};
-
-// The probe diameter row: shown only for a probe that has one.
-constexpr const char* kProbeDiameterRow[] = {"labelProbeDiameter", "valueProbeDiameter",
-                                             "labelMillimetres"};
-
-// The columns of one totalizer row, in the order T1, T2, T3, Vol., T.(1-2).
-struct TotalizerControls {
-  const char* label;
-  const char* mode;
-  const char* whole;
-  const char* fraction;
-};
-constexpr TotalizerControls kTotalizerRows[MeasurementRegion::kTotalizers] = {
-    {"labelTotal1", "valueTotalMode1", "valueTotalWhole1", "valueTotalFraction1"},
-    {"labelTotal2", "valueTotalMode2", "valueTotalWhole2", "valueTotalFraction2"},
-    {"labelTotal3", "valueTotalMode3", "valueTotalWhole3", "valueTotalFraction3"},
-    {"labelTotal4", "valueTotalMode4", "valueTotalWhole4", "valueTotalFraction4"},
-    {"labelTotal5", "valueTotalMode5", "valueTotalWhole5", "valueTotalFraction5"},
-};
-
-constexpr const char* kFaultLines[] = {"valueFault1", "valueFault2", "valueFault3", "valueFault4",
-                                       "valueFault5"};
-
-// The picture buttons: the session's name for each, its role and control.
-struct ButtonRow {
-  MeasurementButton button;
-  PictureRole role;
-  const char* control;
-};
-constexpr ButtonRow kButtonRows[] = {
-    {MeasurementButton::kSaveDisk, PictureRole::SaveDisk, "buttonSaveDisk"},
-    {MeasurementButton::kArretDisk, PictureRole::ArretDisk, "buttonArretDisk"},
-    {MeasurementButton::kPgd, PictureRole::Pgd, "buttonPgd"},
-    {MeasurementButton::kPgu, PictureRole::Pgu, "buttonPgu"},
-    {MeasurementButton::kPrint, PictureRole::Print, "buttonPrint"},
-    {MeasurementButton::kHome, PictureRole::Home, "buttonHome"},
-    {MeasurementButton::kEnd, PictureRole::End, "buttonEnd"},
-    {MeasurementButton::kTableur, PictureRole::Tableur, "buttonTableur"},
-};
-static_assert(std::size(kButtonRows) == kMeasurementButtons);
-
-PictureRole roleOf(MeasurementButton b) {
-  for (const ButtonRow& r : kButtonRows) {
-    if (r.button == b) return r.role;
-  }
-  return PictureRole::Print;
-}
-
-constexpr const char* kGraphControl = "buttonGraph";
-
-constexpr const char* kOtherControls[] = {"labelTopLine", "labelSecondLine", "trendGraph",
-                                          "tableChords"};
+constexpr PictureRole kRoles[] = {
+    PictureRole::kSaveDisk, PictureRole::kArretDisk, PictureRole::kPgd, PictureRole::kPgu,
+    PictureRole::kPrint,    PictureRole::kHome,      PictureRole::kEnd, PictureRole::kTableur};
+static_assert(std::size(kRoles) == kMeasurementButtons);
+static_assert(static_cast<std::size_t>(MeasurementButton::kTableur) == 7);
 
 // Each chord column is wide enough for eight digits and the cell margins.
 constexpr const char* kColumnWidthSample = "00000000";
@@ -150,18 +43,6 @@ QString qt(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-QWidget* control(QWidget& window, const char* name) {
-  return window.findChild<QWidget*>(QString::fromLatin1(name));
-}
-
-void setText(QWidget& window, const char* name, const std::string& text) {
-  if (QWidget* w = control(window, name)) setControlText(w, qt(text));
-}
-
-void showControl(QWidget& window, const char* name, bool visible) {
-  if (QWidget* w = control(window, name)) w->setVisible(visible);
-}
-
 QTableWidgetItem* cell(const std::string& text, Qt::Alignment alignment) {
   auto* item = new QTableWidgetItem(qt(text));
   item->setTextAlignment(alignment | Qt::AlignVCenter);
@@ -170,36 +51,105 @@ QTableWidgetItem* cell(const std::string& text, Qt::Alignment alignment) {
 
 }  // namespace
 
+// What the controls show, from the labels and the display of a refresh.
+struct MeasurementDialog::Controls {
+  struct Label {
+    QWidget* control;  // a label, or a group's title
+    std::string MeasurementLabels::*text;
+  };
+  struct Value {
+    QLabel* control;
+    std::string MeasurementDisplay::*text;
+  };
+  // The columns of one totalizer row, in the order T1, T2, T3, Vol., T.(1-2).
+  struct Totalizer {
+    QLabel* label;
+    QLabel* mode;
+    QLabel* whole;
+    QLabel* fraction;
+  };
+
+  explicit Controls(const Ui::MeasurementDialog& u)
+      : labels{{u.labelFlow, &MeasurementLabels::flow},
+               {u.labelSpeed, &MeasurementLabels::speed},
+               {u.labelSpeedUnit, &MeasurementLabels::metresPerSecond},
+               {u.labelVelocity, &MeasurementLabels::velocity},
+               {u.labelVelocityUnit, &MeasurementLabels::metresPerSecond},
+               {u.labelKh, &MeasurementLabels::kh},
+               {u.labelProbe, &MeasurementLabels::probe},
+               {u.labelProbeDiameter, &MeasurementLabels::probeDiameter},
+               {u.labelMillimetres, &MeasurementLabels::millimetres},
+               {u.groupTotalizers, &MeasurementLabels::totalizers},
+               {u.groupLogger, &MeasurementLabels::logger},
+               {u.labelLoggerSize, &MeasurementLabels::loggerSize},
+               {u.labelLoggerFilled, &MeasurementLabels::recordingFilled},
+               {u.groupFault, &MeasurementLabels::fault},
+               {u.groupCalorie, &MeasurementLabels::calorie},
+               {u.labelPower, &MeasurementLabels::power},
+               {u.labelKw, &MeasurementLabels::kw},
+               {u.labelT1, &MeasurementLabels::temperature1},
+               {u.labelT1Unit, &MeasurementLabels::degreesCelsius},
+               {u.labelT2, &MeasurementLabels::temperature2},
+               {u.labelT2Unit, &MeasurementLabels::degreesCelsius},
+               {u.labelDt, &MeasurementLabels::dt},
+               {u.labelDtUnit, &MeasurementLabels::degreesCelsius},
+               {u.groupVersions, &MeasurementLabels::softwareVersions},
+               {u.labelAff, &MeasurementLabels::aff},
+               {u.labelVov, &MeasurementLabels::vov}},
+        values{{u.valueAff, &MeasurementDisplay::displayVersion},
+               {u.valueVov, &MeasurementDisplay::vovVersion},
+               {u.valueFlow, &MeasurementDisplay::flow},
+               {u.valueFlowUnit, &MeasurementDisplay::flowUnit},
+               {u.valueSpeed, &MeasurementDisplay::velocity},
+               {u.valueVelocity, &MeasurementDisplay::soundVelocity},
+               {u.valueKh, &MeasurementDisplay::kh},
+               {u.valueKhMode, &MeasurementDisplay::khMode},
+               {u.valueProbe, &MeasurementDisplay::probe},
+               {u.valueProbeDiameter, &MeasurementDisplay::probeDiameter},
+               {u.valueLoggerSize, &MeasurementDisplay::loggerSize},
+               {u.valueLoggerFilled, &MeasurementDisplay::loggerRecordsFilled},
+               {u.valueLoggerFlow, &MeasurementDisplay::loggerFlow},
+               {u.valueLoggerDateTime, &MeasurementDisplay::loggerDateTime},
+               {u.valuePower, &MeasurementDisplay::power},
+               {u.valueT1, &MeasurementDisplay::temperature1},
+               {u.valueT2, &MeasurementDisplay::temperature2},
+               {u.valueDt, &MeasurementDisplay::temperatureDifference},
+               {u.valueUnitDateTime, &MeasurementDisplay::unitDateTime}},
+        probeDiameterRow{u.labelProbeDiameter, u.valueProbeDiameter, u.labelMillimetres},
+        totalizers{{{u.labelTotal1, u.valueTotalMode1, u.valueTotalWhole1, u.valueTotalFraction1},
+                    {u.labelTotal2, u.valueTotalMode2, u.valueTotalWhole2, u.valueTotalFraction2},
+                    {u.labelTotal3, u.valueTotalMode3, u.valueTotalWhole3, u.valueTotalFraction3},
+                    {u.labelTotal4, u.valueTotalMode4, u.valueTotalWhole4, u.valueTotalFraction4},
+                    {u.labelTotal5, u.valueTotalMode5, u.valueTotalWhole5, u.valueTotalFraction5}}},
+        faultLines{u.valueFault1, u.valueFault2, u.valueFault3, u.valueFault4, u.valueFault5} {}
+
+  const std::vector<Label> labels;
+  const std::vector<Value> values;
+  // The probe diameter row: shown only for a probe that has one.
+  const std::array<QLabel*, 3> probeDiameterRow;
+  const std::array<Totalizer, MeasurementRegion::kTotalizers> totalizers;
+  const std::array<QLabel*, 5> faultLines;
+};
+
 MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
-    : Screen(context, parent),
-      session_(context, systemRegionalSettings()),
+    : RecordingScreen(context, parent, {kRoles, FileKind::Measurement, kTxtMeasurement}, context,
+                      systemRegionalSettings()),
       ui_(std::make_unique<Ui::MeasurementDialog>()) {
   ui_->setupUi(this);
-  std::vector<PictureRow> pictures;
-  for (const ButtonRow& r : kButtonRows) {
-    // Recording is a flag the tick reads after its exchange, and its
-    // prompt needs nothing from the unit: SAVEDISK and ARRETDISK act at once.
-    const bool atOnce = r.role == PictureRole::SaveDisk || r.role == PictureRole::ArretDisk;
-    pictures.push_back({r.role, r.control, [this, b = r.button] { press(b); }, atOnce});
-  }
+  controls_ = std::make_unique<Controls>(*ui_);
   // GRAPH is the window's own: it plots the file played back and leaves the
   // session's buttons as they are.
-  pictures.push_back({PictureRole::Graph, kGraphControl, [this] { graph(); }});
-  bindPictures(pictures, ShortcutContext::Viewer);
-  for (PictureRole role : pictureRoles()) showPicture(role, false);
+  bindButtons({{PictureRole::kGraph, [this] { graph(); }}});
   // A whole poll is two to four block reads, 0.6 s at 9600 baud: input kept
   // during it is acted on after the block in progress instead.
   session_.setCutShort([this] { return heldInput() > 0; });
 
   // Nothing of the data shows before the first answer or record; the fixed
   // labels are there from the start.
-  const Language language = context_.settings.language();
-  drawLabels(measurementLabels(language));
-  for (const char* line : kFaultLines) setText(*this, line, {});
-  for (const TotalizerControls& row : kTotalizerRows) {
-    for (const char* name : {row.label, row.mode, row.whole, row.fraction}) {
-      showControl(*this, name, false);
-    }
+  drawLabels(measurementLabels(context_.settings.language()));
+  for (QLabel* line : controls_->faultLines) line->clear();
+  for (const Controls::Totalizer& row : controls_->totalizers) {
+    for (QLabel* column : {row.label, row.mode, row.whole, row.fraction}) column->hide();
   }
   // The grid is flat: no border, no lines, the window's own background, and
   // rows no taller than their text.
@@ -232,39 +182,6 @@ bool MeasurementDialog::load() {
 
 MeasurementDialog::~MeasurementDialog() = default;
 
-std::vector<std::string> MeasurementDialog::boundControls() {
-  std::vector<std::string> names;
-  for (const LabelRow& r : kLabelRows) names.emplace_back(r.control);
-  for (const ValueRow& r : kValueRows) names.emplace_back(r.control);
-  for (const TotalizerControls& r : kTotalizerRows) {
-    for (const char* name : {r.label, r.mode, r.whole, r.fraction}) names.emplace_back(name);
-  }
-  for (const char* name : kFaultLines) names.emplace_back(name);
-  for (const ButtonRow& r : kButtonRows) names.emplace_back(r.control);
-  for (const char* name : kOtherControls) names.emplace_back(name);
-  names.emplace_back(kGraphControl);
-  return names;
-}
-
-PictureButton* MeasurementDialog::button(MeasurementButton b) const {
-  return picture(roleOf(b));
-}
-
-void MeasurementDialog::press(MeasurementButton b) {
-  switch (b) {
-    case MeasurementButton::kSaveDisk:
-      return saveDisk();
-    case MeasurementButton::kArretDisk:
-      return arretDisk();
-    case MeasurementButton::kPrint:
-      return print();
-    case MeasurementButton::kTableur:
-      return tableur();
-    default:
-      return navigate(b);
-  }
-}
-
 void MeasurementDialog::tick() {
   const MeasurementTick outcome = session_.tick();
   runTimer(session_.timerMs());
@@ -277,43 +194,37 @@ void MeasurementDialog::tick() {
   if (outcome == MeasurementTick::kRecordFailed) showFileFailure();
 }
 
-void MeasurementDialog::showFileFailure() {
-  const Language language = session_.language();
-  userInterface().message(this, UserInterface::Icon::Critical,
-                          QString::fromUtf8(kTxtMeasurement.text(language)),
-                          qt(session_.fileResult().message(language)));
-}
-
 void MeasurementDialog::drawScreen() {
   const MeasurementScreen& s = session_.screen();
   setWindowTitle(qt(s.title));
   ui_->labelTopLine->setText(qt(s.topLine));
   ui_->labelSecondLine->setText(qt(s.secondLine));
-  for (const ButtonRow& r : kButtonRows) showPicture(r.role, s.shown(r.button));
-  showPicture(PictureRole::Graph, !session_.isLive());
+  showButtons();
+  showPicture(PictureRole::kGraph, !session_.isLive());
 }
 
 void MeasurementDialog::drawLabels(const MeasurementLabels& labels) {
-  for (const LabelRow& r : kLabelRows) setText(*this, r.control, labels.*(r.text));
+  for (const Controls::Label& r : controls_->labels)
+    setControlText(r.control, qt(labels.*(r.text)));
 }
 
 void MeasurementDialog::drawDisplay(const MeasurementDisplay& d) {
   drawLabels(d.labels);
-  for (const ValueRow& r : kValueRows) setText(*this, r.control, d.*(r.text));
-  for (const char* name : kProbeDiameterRow) showControl(*this, name, d.probeDiameterVisible);
+  for (const Controls::Value& r : controls_->values) r.control->setText(qt(d.*(r.text)));
+  for (QLabel* w : controls_->probeDiameterRow) w->setVisible(d.probeDiameterVisible);
   ui_->groupLogger->setVisible(d.loggerBoxVisible);
   ui_->groupCalorie->setVisible(d.calorimetryBoxVisible);
-  for (std::size_t i = 0; i < d.faultLines.size(); ++i) {
-    setText(*this, kFaultLines[i], d.faultLines[i]);
+  for (std::size_t i = 0; i < d.faultLines.size() && i < controls_->faultLines.size(); ++i) {
+    controls_->faultLines[i]->setText(qt(d.faultLines[i]));
   }
-  for (std::size_t i = 0; i < d.totalizers.size(); ++i) {
+  for (std::size_t i = 0; i < d.totalizers.size() && i < controls_->totalizers.size(); ++i) {
     const TotalizerRow& t = d.totalizers[i];
-    const TotalizerControls& c = kTotalizerRows[i];
-    const std::pair<const char*, const std::string*> columns[] = {
+    const Controls::Totalizer& c = controls_->totalizers[i];
+    const std::pair<QLabel*, const std::string*> columns[] = {
         {c.label, &t.label}, {c.mode, &t.mode}, {c.whole, &t.whole}, {c.fraction, &t.fraction}};
-    for (const auto& [name, text] : columns) {
-      setText(*this, name, *text);
-      showControl(*this, name, t.visible);
+    for (const auto& [control, text] : columns) {
+      control->setText(qt(*text));
+      control->setVisible(t.visible);
     }
   }
   ui_->trendGraph->setInput(d.trend);
@@ -360,24 +271,6 @@ void MeasurementDialog::fillChordGrid(const ChordGrid& grid) {
       }
     }
   }
-}
-
-void MeasurementDialog::saveDisk() {
-  if (!session_.screen().shown(MeasurementButton::kSaveDisk) || !session_.canStartRecording()) {
-    return;
-  }
-  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Measurement);
-  if (!path) return;
-  session_.startRecording(*path);
-  drawScreen();
-}
-
-void MeasurementDialog::arretDisk() {
-  if (session_.stopRecording()) drawScreen();
-}
-
-void MeasurementDialog::navigate(MeasurementButton b) {
-  if (session_.navigate(b)) runTimer(session_.timerMs());
 }
 
 void MeasurementDialog::print() {

@@ -10,7 +10,7 @@
 
 #include "app/qt/VirtualUnitProcess.h"
 #include "link/AppContext.h"
-#include "link/qt/CConnectionDlg.h"
+#include "link/qt/ConnectionDialog.h"
 #include "support/FakeUserInterface.h"
 #include "support/ScreenProbes.h"
 
@@ -33,7 +33,7 @@ TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
   context.settings.Bauds = 5;
   context.settings.Jbus = 1;
   context.master.markIdentified();
-  CConnectionDlg page(context);
+  ConnectionDialog page(context);
   testing::FakeUserInterface ui;
 
   child<QPushButton>(page, "buttonConnect")->click();

@@ -16,19 +16,19 @@
 #include <map>
 #include <string>
 
-#include "app/qt/CAboutDlg.h"
-#include "app/qt/CMainDlg.h"
-#include "app/qt/CStopMeasurementDlg.h"
+#include "app/qt/AboutDialog.h"
+#include "app/qt/MainWindow.h"
+#include "app/qt/StopMeasurementDialog.h"
 #include "base/BuiltinProbeCatalogue.h"
 #include "base/qt/QtPrint.h"
 #include "config/CalibrationFile.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
 #include "config/SpecialProbeFile.h"
-#include "config/qt/CInitialisationDlg.h"
+#include "config/qt/InitialisationDialog.h"
 #include "files/FileKinds.h"
 #include "link/AppContext.h"
-#include "link/qt/CConnectionDlg.h"
+#include "link/qt/ConnectionDialog.h"
 #include "support/FakeUserInterface.h"
 
 namespace flowdesk {
@@ -50,7 +50,7 @@ QString describe(const QList<QAction*>& actions) {
   return parts.join(',');
 }
 
-QString describe(const CMainDlg& window) {
+QString describe(const MainWindow& window) {
   QStringList menus;
   for (const QAction* a : window.menuBar()->actions()) menus << describe({const_cast<QAction*>(a)});
   return menus.join('|');
@@ -95,47 +95,86 @@ struct ScreenLog {
   }
 };
 
-TEST(MainWindow, MenuForEachSwitchAndLanguage) {
-  // Commands whose screens are not in this build are present but disabled.
-  const QString frNew = "&Ouvrir,Ouvrir en &graphique,&Nouveau[&Etalonnage%1],-,&Quitter";
-  const QString frDialogue =
-      "&Mesure,&Etalonnage,&Visu. Echo,&Logger[&Etalonnage,&Visualisation]%1";
-  const QString frTail = "&Configuration[&Configuration]|&A Propos de ...[&A Propos de ...]";
-  const QString enNew = "&Open,Open as &plot,&New[&Calibration%1],-,E&xit";
-  const QString enDialogue =
-      "&Measurement,&Calibration,&Echo display,&Logger[&Calibration,&Display]%1";
-  const QString enTail = "&Configuration[&Configuration]|&About ...[&About ...]";
+// The whole menu in order: depth (0 a title of the bar, 1 its entries, 2 a
+// sub-menu's), the French and English texts ("-" a separator), the start-up
+// switch that adds the line ("" none), and whether it is enabled when the
+// echo screen is missing from the build.
+struct MenuLine {
+  int depth;
+  const char* french;
+  const char* english;
+  const char* needs = "";
+  bool enabled = true;
+};
+const MenuLine kMenu[] = {
+    {0, "&Fichier", "&File"},
+    {1, "&Ouvrir", "&Open"},
+    {1, "Ouvrir en &graphique", "Open as &plot"},
+    {1, "&Nouveau", "&New"},
+    {2, "&Etalonnage", "&Calibration"},
+    {2, "-", "-", "-q"},
+    {2, "&Réglage Usine", "&Factory Settings", "-q"},
+    {2, "-", "-", "-kRwT"},
+    {2, "Réglage &NORVADINE", "&NORVADINE Settings", "-kRwT"},
+    {2, "&Fichier SP", "&SP File", "-kRwT"},
+    {1, "-", "-"},
+    {1, "&Quitter", "E&xit"},
+    {0, "&Dialogue", "&Dialogue"},
+    {1, "&Mesure", "&Measurement"},
+    {1, "&Etalonnage", "&Calibration"},
+    {1, "&Visu. Echo", "&Echo display", "", false},
+    {1, "&Logger", "&Logger"},
+    {2, "&Etalonnage", "&Calibration"},
+    {2, "&Visualisation", "&Display"},
+    {1, "-", "-", "-q"},
+    {1, "&Réglage Usine", "&Factory Settings", "-q"},
+    {1, "-", "-", "-kRwT"},
+    {1, "Réglage &NORVADINE", "&NORVADINE Settings", "-kRwT"},
+    {1, "-", "-", "boot"},
+    {1, "&Initialisation", "&Initialization", "boot"},
+    {0, "&Configuration", "&Configuration"},
+    {1, "&Configuration", "&Configuration"},
+    {0, "&A Propos de ...", "&About ..."},
+    {1, "&A Propos de ...", "&About ..."},
+};
 
-  const struct {
-    const char* commandLine;
-    QString frNewExtra, frDialogueExtra, enNewExtra, enDialogueExtra;
-  } cases[] = {
-      {"", "", "", "", ""},
-      {"-kRwT", "", "", "", ""},  // the inner switch alone does nothing
-      {"-q", ",-,&Réglage Usine", ",-,&Réglage Usine", ",-,&Factory Settings",
-       ",-,&Factory Settings"},
-      {"-q -kRwT", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,&Réglage Usine,-,Réglage &NORVADINE",
-       ",-,&Factory Settings,-,&NORVADINE Settings,&SP File",
-       ",-,&Factory Settings,-,&NORVADINE Settings"},
-      {"-q -kRwT boot", ",-,&Réglage Usine,-,Réglage &NORVADINE,&Fichier SP",
-       ",-,&Réglage Usine,-,Réglage &NORVADINE,-,&Initialisation",
-       ",-,&Factory Settings,-,&NORVADINE Settings,&SP File",
-       ",-,&Factory Settings,-,&NORVADINE Settings,-,&Initialization"},
-  };
-  for (const auto& c : cases) {
+bool switchedOn(const char* needs, const ModeFlags& flags) {
+  const std::string n = needs;
+  return n.empty() || (n == "-q" && flags.factory) || (n == "-kRwT" && flags.maker) ||
+         (n == "boot" && flags.initialisation);
+}
+
+// One line per entry: its depth, "~" when disabled, its text.
+void flatten(const QList<QAction*>& actions, int depth, QStringList& lines) {
+  for (const QAction* a : actions) {
+    const QString text = a->isSeparator() ? QStringLiteral("-") : a->text();
+    lines << QStringLiteral("%1 %2%3").arg(depth).arg(a->isEnabled() ? "" : "~", text);
+    if (a->menu() != nullptr) flatten(a->menu()->actions(), depth + 1, lines);
+  }
+}
+
+TEST(MainWindow, MenuForEachSwitchAndLanguage) {
+  // The inner switches alone, or out of their order, add nothing.
+  for (const char* commandLine :
+       {"", "-kRwT", "boot", "-q", "-q boot", "-q -kRwT", "-q -kRwT boot"}) {
     for (const Language language : {kFrench, kEnglish}) {
       AppContext context;
-      context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
+      context.modeFlags = ModeFlags::fromCommandLine(commandLine, false);
       context.settings.Language = languageIndex(language);
-      CMainDlg window(context, builtScreens());
-      const QString expected = language == kFrench
-                                   ? "&Fichier[" + frNew.arg(c.frNewExtra) + "]|&Dialogue[" +
-                                         frDialogue.arg(c.frDialogueExtra) + "]|" + frTail
-                                   : "&File[" + enNew.arg(c.enNewExtra) + "]|&Dialogue[" +
-                                         enDialogue.arg(c.enDialogueExtra) + "]|" + enTail;
-      EXPECT_EQ(describe(window), expected)
-          << c.commandLine << " language " << languageIndex(language);
+      ScreenRegistry withoutEcho = builtScreens();
+      screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
+      MainWindow window(context, withoutEcho);
+      QStringList expected;
+      for (const MenuLine& line : kMenu) {
+        if (!switchedOn(line.needs, context.modeFlags)) continue;
+        expected << QStringLiteral("%1 %2%3")
+                        .arg(line.depth)
+                        .arg(line.enabled ? "" : "~",
+                             QString::fromUtf8(language == kFrench ? line.french : line.english));
+      }
+      QStringList shown;
+      flatten(window.menuBar()->actions(), 0, shown);
+      EXPECT_EQ(shown, expected) << commandLine << " language " << languageIndex(language);
     }
   }
 }
@@ -190,12 +229,12 @@ TEST(Mnemonics, NoTwoEntriesOfAMenuOrADialogShareALetter) {
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
     context.settings.Language = languageIndex(language);
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     expectDistinctMnemonics(window.menuBar()->actions(), "menu bar");
 
-    expectDistinctMnemonics(CInitialisationDlg(context));
-    expectDistinctMnemonics(CStopMeasurementDlg(language));
-    expectDistinctMnemonics(CConnectionDlg(context));
+    expectDistinctMnemonics(InitialisationDialog(context));
+    expectDistinctMnemonics(StopMeasurementDialog(language));
+    expectDistinctMnemonics(ConnectionDialog(context));
   }
 }
 
@@ -203,13 +242,13 @@ TEST(MainWindow, BuiltScreensEnableTheirCommands) {
   AppContext context;
   context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
   ScreenLog log;
-  CMainDlg window(context, log.all());
+  MainWindow window(context, log.all());
   EXPECT_FALSE(describe(window).contains('~')) << describe(window).toStdString();
   // a disabled command does nothing even when run directly
   AppContext bare;
   ScreenRegistry withoutEcho = builtScreens();
   screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
-  CMainDlg empty(bare, withoutEcho);
+  MainWindow empty(bare, withoutEcho);
   empty.runCommand(kCmdEchoDisplay);
   EXPECT_FALSE(empty.commandAvailable(kCmdEchoDisplay));
 }
@@ -230,7 +269,7 @@ TEST(ScreenRegistry, EachRowEnablesItsEntryWithAnOpenerOrAWriter) {
         row.writeDefault = withWriter ? writer : DefaultFileWriter();
         AppContext context;
         context.modeFlags = ModeFlags::fromCommandLine("-q -kRwT boot", false);
-        CMainDlg window(context, screens);
+        MainWindow window(context, screens);
         const QAction* entry =
             window.findChild<QAction*>(QStringLiteral("command%1").arg(built.command));
         ASSERT_NE(entry, nullptr) << built.command;  // every row is a menu entry
@@ -265,12 +304,12 @@ TEST(ScreenRegistry, EveryKindHasAScreenAndEveryDefaultKindANewCommand) {
 
 TEST(MainWindow, LanguageChangeOnConnectionPageRebuildsMenuAtOnce) {
   AppContext context;
-  CMainDlg window(context, builtScreens());
+  MainWindow window(context, builtScreens());
   ASSERT_TRUE(describe(window).startsWith("&Fichier"));
   QString whileOpen;
   FakeUserInterface ui;
   ui.dialogRunner = [&](QDialog& dialog) {
-    auto* page = qobject_cast<CConnectionDlg*>(&dialog);
+    auto* page = qobject_cast<ConnectionDialog*>(&dialog);
     EXPECT_NE(page, nullptr);
     if (page == nullptr) return 0;
     auto* language = page->findChild<QComboBox*>("comboLanguage");
@@ -308,7 +347,7 @@ TEST(MainWindow, OpenDispatchesOnTheExactExtension) {
     context.settings.LastPathName = "/start/";
     context.master.markIdentified();
     ScreenLog log;
-    CMainDlg window(context, log.all());
+    MainWindow window(context, log.all());
     FakeUserInterface ui;
     ui.files.push_back(QStringLiteral("/data/unit 3/") + c.file);
     window.runCommand(kCmdOpen);
@@ -332,7 +371,7 @@ TEST(MainWindow, OpenWithoutTheScreensOpensNothingAndCancelChangesNothing) {
   context.settings.LastPathName = "/start/";
   ScreenRegistry withoutEcho = builtScreens();
   screenForCommand(withoutEcho, kCmdEchoDisplay)->open = {};
-  CMainDlg window(context, withoutEcho);
+  MainWindow window(context, withoutEcho);
   FakeUserInterface ui;
   ui.files = {QStringLiteral("/d/x.ech"), QString()};
   window.runCommand(kCmdOpen);  // no echo screen to open: nothing, no crash
@@ -354,7 +393,7 @@ TEST(MainWindow, OpenFilterFollowsTheModes) {
   for (const auto& c : cases) {
     AppContext context;
     context.modeFlags = ModeFlags::fromCommandLine(c.commandLine, false);
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     FakeUserInterface ui;
     window.runCommand(kCmdOpen);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
@@ -383,7 +422,7 @@ TEST(MainWindow, NewWritesDefaultsAtTheNextFreeName) {
   context.settings.probes = builtinProbeCatalogue();
   context.settings.FSp1 = 3;
   ScreenLog log;
-  CMainDlg window(context, log.all());
+  MainWindow window(context, log.all());
   FakeUserInterface ui;
 
   const struct {
@@ -447,7 +486,7 @@ TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   context.settings.Language = languageIndex(kEnglish);
   context.versions.InternalName = "flowdesk";
   ScreenLog log;
-  CMainDlg window(context, log.all());
+  MainWindow window(context, log.all());
   FakeUserInterface ui;
   window.runCommand(kCmdNewCalibration);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -469,7 +508,7 @@ TEST(MainWindow, UnitPictureAndItsReset) {
   for (const auto& c : cases) {
     AppContext context;
     context.settings.Unit = c.unit;
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     EXPECT_EQ(window.unitPicture(), c.picture) << c.unit;
     EXPECT_EQ(context.settings.Unit, c.kept) << c.unit;
     EXPECT_FALSE(window.findChild<QLabel*>("picture")->pixmap().isNull()) << c.unit;
@@ -485,7 +524,7 @@ TEST(MainWindow, ScreensRefreshThePictureAndTheMenuOpensThemOnTheUnit) {
         c.settings.Unit = 5;
         fromFile = source.fromFile();
       };
-  CMainDlg window(context, screens);
+  MainWindow window(context, screens);
   window.runCommand(kCmdMeasurement);
   EXPECT_FALSE(fromFile);
   EXPECT_EQ(window.unitPicture(), 136);
@@ -496,11 +535,11 @@ TEST(MainWindow, EchoDisplayAsksFirst) {
     AppContext context;
     context.settings.Language = languageIndex(kEnglish);
     ScreenLog log;
-    CMainDlg window(context, log.all());
+    MainWindow window(context, log.all());
     QStringList texts;
     FakeUserInterface ui;
     ui.dialogRunner = [&](QDialog& d) {
-      EXPECT_NE(qobject_cast<CStopMeasurementDlg*>(&d), nullptr);
+      EXPECT_NE(qobject_cast<StopMeasurementDialog*>(&d), nullptr);
       for (const auto* l : d.findChildren<QLabel*>()) texts << l->text();
       for (const auto* b : d.findChildren<QPushButton*>()) texts << b->text();
       return yes ? QDialog::Accepted : QDialog::Rejected;
@@ -526,12 +565,12 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
     context.versions.LegalCopyright = "(C) nous";
     context.versions.LegalCopyrightEn = "(C) us";
     context.versions.CompanyName = "Company";
-    CMainDlg window(context, builtScreens());
+    MainWindow window(context, builtScreens());
     QString title;
     QStringList labels;
     FakeUserInterface ui;
     ui.dialogRunner = [&](QDialog& d) {
-      EXPECT_NE(qobject_cast<CAboutDlg*>(&d), nullptr);
+      EXPECT_NE(qobject_cast<AboutDialog*>(&d), nullptr);
       title = d.windowTitle();
       for (const char* name :
            {"labelDescription", "labelVersion", "labelCopyright", "labelCompany"}) {
@@ -549,7 +588,7 @@ TEST(MainWindow, AboutBoxShowsTheVersionTexts) {
 
 TEST(MainWindow, MenuActionsRunTheirCommandsEvenWhenTheMenuIsRebuilt) {
   AppContext context;
-  CMainDlg window(context, builtScreens());
+  MainWindow window(context, builtScreens());
   std::vector<std::string> shown;
   FakeUserInterface ui;
   ui.dialogRunner = [&](QDialog& d) {
@@ -563,14 +602,14 @@ TEST(MainWindow, MenuActionsRunTheirCommandsEvenWhenTheMenuIsRebuilt) {
     a->trigger();
     QCoreApplication::processEvents();
   }
-  EXPECT_EQ(shown, (std::vector<std::string>{"flowdesk::CConnectionDlg", "flowdesk::CAboutDlg",
-                                             "flowdesk::CConnectionDlg"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"flowdesk::ConnectionDialog", "flowdesk::AboutDialog",
+                                             "flowdesk::ConnectionDialog"}));
 }
 
 TEST(MainWindow, ExitClosesTheWindowAndTitleIsTheProgramName) {
   AppContext context;
   context.versions.InternalName = "flowdesk";
-  CMainDlg window(context, builtScreens());
+  MainWindow window(context, builtScreens());
   EXPECT_EQ(window.windowTitle(), "flowdesk");
   window.show();
   window.runCommand(kCmdExit);

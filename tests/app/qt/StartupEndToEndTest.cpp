@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/CMainDlg.h"
+#include "app/qt/MainWindow.h"
 #include "app/qt/Startup.h"
 #include "link/AppContext.h"
 #include "support/FakeUserInterface.h"
@@ -33,7 +33,7 @@ TEST(Startup, VirtualUnitMapsCom1ForThisRunOnly) {
   std::string device;
   std::string saved;
   bool deviceThere = false;
-  options.runMainWindow = [&](CMainDlg& window) {
+  options.runMainWindow = [&](MainWindow& window) {
     device = window.context().deviceOverride[0];
     saved = window.context().settings.Device1;
     deviceThere = QFileInfo::exists(QString::fromStdString(device));
@@ -63,7 +63,7 @@ TEST(Startup, VirtualUnitMapsCom1ForThisRunOnly) {
 
   // the operator's own mapping is not overwritten by this run's terminal
   options.executable = dir.filePath("flowdesk-vu").toStdString();
-  options.runMainWindow = [&](CMainDlg& window) {
+  options.runMainWindow = [&](MainWindow& window) {
     saved = window.context().settings.Device1;
     device = window.context().deviceOverride[0];
     return 0;
@@ -99,7 +99,7 @@ TEST(Startup, AVirtualUnitThatEndsIsStartedAgainAndCom1Follows) {
   ASSERT_TRUE(QFile::link(QStringLiteral(FLOWDESK_UNIT_BIN), dir.filePath("flowdesk-unit")));
   StartupOptions options;
   options.executable = dir.filePath("flowdesk-vu").toStdString();
-  options.runMainWindow = [&](CMainDlg& window) {
+  options.runMainWindow = [&](MainWindow& window) {
     AppContext& context = window.context();
     context.settings.Com = 0;
     context.settings.Bauds = 5;

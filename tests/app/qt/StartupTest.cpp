@@ -9,11 +9,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "app/qt/CMainDlg.h"
+#include "app/qt/MainWindow.h"
 #include "app/qt/Startup.h"
 #include "base/qt/QtPrint.h"
 #include "link/AppContext.h"
-#include "link/qt/CConnectionDlg.h"
+#include "link/qt/ConnectionDialog.h"
 #include "support/FakeUserInterface.h"
 
 namespace flowdesk {
@@ -27,7 +27,7 @@ void choose(QDialog& page, const char* list, int index) {
   emit combo->activated(index);
 }
 
-QString firstMenu(const CMainDlg& window) {
+QString firstMenu(const MainWindow& window) {
   return window.menuBar()->actions().value(0)->text();
 }
 
@@ -44,7 +44,7 @@ TEST(Startup, SettingsSurviveARun) {
     choose(page, "comboPort", 2);
     return 0;
   };
-  options.runMainWindow = [&](CMainDlg& window) {
+  options.runMainWindow = [&](MainWindow& window) {
     menuBefore = firstMenu(window);
     window.runCommand(kCmdConfiguration);
     return 0;
@@ -62,7 +62,7 @@ TEST(Startup, SettingsSurviveARun) {
   int language = -1, com = -1;
   QString menuAfter;
   std::string lastPath;
-  options.runMainWindow = [&](CMainDlg& window) {
+  options.runMainWindow = [&](MainWindow& window) {
     language = window.context().settings.Language;
     com = window.context().settings.Com;
     lastPath = window.context().settings.LastPathName;
@@ -93,7 +93,7 @@ TEST(Startup, SwitchesOfTheCommandLineShapeTheMenu) {
   for (const auto& c : cases) {
     ModeFlags seen;
     bool makerEntry = false;
-    options.runMainWindow = [&](CMainDlg& window) {
+    options.runMainWindow = [&](MainWindow& window) {
       seen = window.context().modeFlags;
       makerEntry = window.findChild<QAction*>("command32777") != nullptr;
       return 0;

@@ -3,10 +3,15 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QXmlStreamReader>
+#include <map>
 
 #include "base/BilingualText.h"
 #include "base/qt/PictureButton.h"
@@ -20,9 +25,9 @@ namespace flowdesk {
 namespace {
 
 constexpr PictureRole kRoles[] = {
-    PictureRole::Print,   PictureRole::SaveDisk,  PictureRole::ArretDisk, PictureRole::Tableur,
-    PictureRole::Compare, PictureRole::Transfert, PictureRole::Home,      PictureRole::Pgd,
-    PictureRole::Pgu,     PictureRole::End,       PictureRole::Graph};
+    PictureRole::kPrint,   PictureRole::kSaveDisk,  PictureRole::kArretDisk, PictureRole::kTableur,
+    PictureRole::kCompare, PictureRole::kTransfert, PictureRole::kHome,      PictureRole::kPgd,
+    PictureRole::kPgu,     PictureRole::kEnd,       PictureRole::kGraph};
 
 TEST(QtTranslations, QtsOwnButtonsFollowTheProgramsLanguage) {
   const struct {
@@ -47,17 +52,50 @@ TEST(PictureButton, EveryCaptionHasItsThreePictures) {
     PictureButton button(role, ShortcutContext::Viewer, nullptr);
     EXPECT_TRUE(button.hasArtwork()) << pictureCaption(role);
     EXPECT_EQ(button.text(), pictureCaption(role));
-    EXPECT_EQ(button.objectName(), pictureCaption(role));
+    EXPECT_EQ(button.objectName(), pictureRole(role).control);
   }
   // a caption without artwork still makes a usable (text) button
   PictureButton unknown(QStringLiteral("NOPICTURE"), nullptr);
   EXPECT_FALSE(unknown.hasArtwork());
 }
 
+// A screen finds the button of a role by the name the roles table gives it:
+// every picture button of every .ui is named as its caption's role says.
+TEST(PictureButton, EveryUiNamesItsPictureButtonsAsTheirRoles) {
+  std::map<QString, QString> controlOf;  // caption -> object name
+  for (const PictureRole role : kRoles) {
+    controlOf[pictureCaption(role)] = QString::fromLatin1(pictureRole(role).control);
+  }
+  int buttons = 0;
+  QDirIterator files(QStringLiteral(FLOWDESK_SOURCE_DIR "/src"), {QStringLiteral("*.ui")},
+                     QDir::Files, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString path = files.next();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QXmlStreamReader xml(&file);
+    QString name;  // of the picture button whose caption comes next
+    while (!xml.atEnd()) {
+      if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+      if (xml.name() == QLatin1String("widget")) {
+        const bool picture =
+            xml.attributes().value("class") == QLatin1String("flowdesk::PictureButton");
+        name = picture ? xml.attributes().value("name").toString() : QString();
+      } else if (xml.name() == QLatin1String("string") && !name.isEmpty()) {
+        const QString caption = xml.readElementText();
+        EXPECT_EQ(controlOf[caption], name) << path.toStdString() << ": " << caption.toStdString();
+        ++buttons;
+        name.clear();
+      }
+    }
+  }
+  EXPECT_GE(buttons, 40) << "the .ui files were not found";
+}
+
 TEST(PictureButton, AHiddenButtonKeepsItsRoom) {
   QWidget window;
   auto* row = new QHBoxLayout(&window);
-  const PictureRole roles[] = {PictureRole::Home, PictureRole::Pgu, PictureRole::Pgd};
+  const PictureRole roles[] = {PictureRole::kHome, PictureRole::kPgu, PictureRole::kPgd};
   PictureButton* buttons[3];
   for (int i = 0; i < 3; ++i) {
     buttons[i] = new PictureButton(roles[i], ShortcutContext::Viewer, &window);
@@ -120,19 +158,19 @@ TEST(PictureButton, ShortcutsOfTheConventions) {
     ShortcutContext context;
     const char* keys;
   } cases[] = {
-      {PictureRole::Print, ShortcutContext::Viewer, "Ctrl+P"},
-      {PictureRole::SaveDisk, ShortcutContext::Viewer, "Ctrl+S"},
-      {PictureRole::Tableur, ShortcutContext::Viewer, "Ctrl+T"},
-      {PictureRole::Tableur, ShortcutContext::Configuration, ""},
-      {PictureRole::Transfert, ShortcutContext::Configuration, "Ctrl+T"},
-      {PictureRole::Transfert, ShortcutContext::Viewer, ""},
-      {PictureRole::Home, ShortcutContext::Viewer, "Home"},
-      {PictureRole::End, ShortcutContext::Viewer, "End"},
-      {PictureRole::Pgd, ShortcutContext::Viewer, "PgDown"},
-      {PictureRole::Pgu, ShortcutContext::Viewer, "PgUp"},
-      {PictureRole::ArretDisk, ShortcutContext::Viewer, ""},
-      {PictureRole::Compare, ShortcutContext::Configuration, ""},
-      {PictureRole::Graph, ShortcutContext::Viewer, "Ctrl+G"},
+      {PictureRole::kPrint, ShortcutContext::Viewer, "Ctrl+P"},
+      {PictureRole::kSaveDisk, ShortcutContext::Viewer, "Ctrl+S"},
+      {PictureRole::kTableur, ShortcutContext::Viewer, "Ctrl+T"},
+      {PictureRole::kTableur, ShortcutContext::Configuration, ""},
+      {PictureRole::kTransfert, ShortcutContext::Configuration, "Ctrl+T"},
+      {PictureRole::kTransfert, ShortcutContext::Viewer, ""},
+      {PictureRole::kHome, ShortcutContext::Viewer, "Home"},
+      {PictureRole::kEnd, ShortcutContext::Viewer, "End"},
+      {PictureRole::kPgd, ShortcutContext::Viewer, "PgDown"},
+      {PictureRole::kPgu, ShortcutContext::Viewer, "PgUp"},
+      {PictureRole::kArretDisk, ShortcutContext::Viewer, ""},
+      {PictureRole::kCompare, ShortcutContext::Configuration, ""},
+      {PictureRole::kGraph, ShortcutContext::Viewer, "Ctrl+G"},
   };
   for (const auto& c : cases) {
     PictureButton button(c.role, c.context, nullptr);

@@ -20,9 +20,9 @@
 #include "base/Clock.h"
 #include "config/ConfigurationFields.h"
 #include "config/ConfigurationSession.h"
-#include "config/qt/CEtalonnage1Dlg.h"
-#include "config/qt/CEtalonnage2Dlg.h"
-#include "config/qt/CSelectConfigDlg.h"
+#include "config/qt/InputsOutputsPage.h"
+#include "config/qt/MeasurementPointPage.h"
+#include "config/qt/SelectConfigurationPage.h"
 #include "link/AppContext.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
@@ -81,12 +81,14 @@ QString textOf(const QWidget& page, const char* control) {
 TEST(CalibrationPages, RowsMatchTheUiFilesAndTheCoreTables) {
   Rig rig;
   testing::FakeUserInterface ui;
-  const CSelectConfigDlg select(rig.context, rig.session);
-  const CEtalonnage1Dlg point(rig.context, rig.session);
-  const CEtalonnage2Dlg io(rig.context, rig.session);
-  EXPECT_TRUE(testing::boundControlsInUi(select.bindings(), "src/config/qt/CSelectConfigDlg.ui"));
-  EXPECT_TRUE(testing::boundControlsInUi(point.bindings(), "src/config/qt/CEtalonnage1Dlg.ui"));
-  EXPECT_TRUE(testing::boundControlsInUi(io.bindings(), "src/config/qt/CEtalonnage2Dlg.ui"));
+  const SelectConfigurationPage select(rig.context, rig.session);
+  const MeasurementPointPage point(rig.context, rig.session);
+  const InputsOutputsPage io(rig.context, rig.session);
+  EXPECT_TRUE(
+      testing::boundControlsInUi(select.bindings(), "src/config/qt/SelectConfigurationPage.ui"));
+  EXPECT_TRUE(
+      testing::boundControlsInUi(point.bindings(), "src/config/qt/MeasurementPointPage.ui"));
+  EXPECT_TRUE(testing::boundControlsInUi(io.bindings(), "src/config/qt/InputsOutputsPage.ui"));
 
   // Every field of the core's tables is bound, none twice.
   const ValueList none{};
@@ -171,7 +173,7 @@ TEST(CalibrationPages, MeasurementPointShowsWhatTheCoreDecides) {
   for (const VisibilityCase& c : cases) {
     Rig rig;
     c.setup(rig.image.configuration);
-    CEtalonnage1Dlg page(rig.context, rig.session);
+    MeasurementPointPage page(rig.context, rig.session);
     page.activate();
     for (const auto& [control, visible] : c.expected) {
       EXPECT_EQ(shown(page, control), visible) << c.name << ": " << control;
@@ -181,7 +183,7 @@ TEST(CalibrationPages, MeasurementPointShowsWhatTheCoreDecides) {
 
 TEST(CalibrationPages, MeasurementPointFollowsEditsAndLists) {
   Rig rig;
-  CEtalonnage1Dlg page(rig.context, rig.session);
+  MeasurementPointPage page(rig.context, rig.session);
   page.activate();
   EXPECT_FALSE(shown(page, "labelChord3"));
 
@@ -209,7 +211,7 @@ TEST(CalibrationPages, EveryTabStopIsAVisibleControl) {
     SCOPED_TRACE(chords);
     Rig rig;
     rig.image.configuration.chordPairs = chords;
-    CEtalonnage1Dlg page(rig.context, rig.session);
+    MeasurementPointPage page(rig.context, rig.session);
     page.activate();
     page.show();
     QApplication::setActiveWindow(&page);
@@ -236,7 +238,7 @@ TEST(CalibrationPages, ProbeIndexOutsideTheNamedEntries) {
     Rig rig;
     for (int p = 0; p < 20; ++p) rig.context.settings.probes[p].name = "P" + std::to_string(p);
     rig.image.configuration.probe = c.stored;
-    CEtalonnage1Dlg page(rig.context, rig.session);
+    MeasurementPointPage page(rig.context, rig.session);
     page.activate();
     EXPECT_EQ(page.findChild<QComboBox*>("comboProbe")->currentIndex(), c.selected) << c.stored;
     EXPECT_EQ(rig.image.configuration.probe, c.kept) << c.stored;
@@ -273,7 +275,7 @@ TEST(CalibrationPages, InputsOutputsShowsWhatTheCoreDecides) {
   for (const VisibilityCase& c : cases) {
     Rig rig;
     c.setup(rig.image.configuration);
-    CEtalonnage2Dlg page(rig.context, rig.session);
+    InputsOutputsPage page(rig.context, rig.session);
     page.activate();
     for (const auto& [control, visible] : c.expected) {
       EXPECT_EQ(shown(page, control), visible) << c.name << ": " << control;
@@ -281,7 +283,7 @@ TEST(CalibrationPages, InputsOutputsShowsWhatTheCoreDecides) {
   }
 
   Rig rig;
-  CEtalonnage2Dlg page(rig.context, rig.session);
+  InputsOutputsPage page(rig.context, rig.session);
   page.activate();
   choose(page, "comboTotalizer2", 4);
   EXPECT_TRUE(shown(page, "editWeight2"));
@@ -306,7 +308,7 @@ TEST(CalibrationPages, InputsOutputsShowsWhatTheCoreDecides) {
 TEST(CalibrationPages, EnterAndEscapeStoreNothingAndNeverReachTheSheet) {
   Rig rig;
   QDialog sheet;
-  CEtalonnage2Dlg page(rig.context, rig.session, &sheet);
+  InputsOutputsPage page(rig.context, rig.session, &sheet);
   page.activate();
   sheet.show();
   auto* filter = page.findChild<QLineEdit*>("editFilter");

@@ -11,7 +11,7 @@
 
 #include "base/Clock.h"
 #include "config/InitialisationSession.h"
-#include "config/qt/CInitialisationDlg.h"
+#include "config/qt/InitialisationDialog.h"
 #include "link/AppContext.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
@@ -34,9 +34,10 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
   context.settings.Jbus = 1;
   context.settings.Language = languageIndex(kEnglish);
 
-  CInitialisationDlg dialog(context);
+  InitialisationDialog dialog(context);
   InitialisationSession& session = dialog.session();
-  EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/config/qt/CInitialisationDlg.ui"));
+  EXPECT_TRUE(
+      testing::boundControlsInUi(dialog.bindings(), "src/config/qt/InitialisationDialog.ui"));
   EXPECT_EQ(dialog.windowTitle(), "UPLOAD");
   EXPECT_EQ(session.choice, (InitialisationChoice{true, true, true}));
   child<QCheckBox>(&dialog, "checkFactory")->click();
@@ -45,7 +46,7 @@ TEST(InitialisationDialog, BoxesChooseTheGroupsAndTheSequenceRunsOnYes) {
 
   // As the Initialisation command opens it.
   const auto initialise = [&context] {
-    CInitialisationDlg screen(context);
+    InitialisationDialog screen(context);
     if (screen.open(ScreenSource::unit())) userInterface().runDialog(screen);
   };
   const auto press = [](const char* button) {

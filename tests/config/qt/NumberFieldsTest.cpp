@@ -11,11 +11,11 @@
 #include "config/ConfigurationSession.h"
 #include "config/FactoryFile.h"
 #include "config/MakerFile.h"
-#include "config/qt/CEtalonnage1Dlg.h"
-#include "config/qt/CEtalonnage2Dlg.h"
-#include "config/qt/CReglageNorvadineDlg.h"
-#include "config/qt/CReglageUsineDlg.h"
-#include "config/qt/CSpecialProbeDlg.h"
+#include "config/qt/FactorySettingsDialog.h"
+#include "config/qt/InputsOutputsPage.h"
+#include "config/qt/MakerSettingsDialog.h"
+#include "config/qt/MeasurementPointPage.h"
+#include "config/qt/SpecialProbeDialog.h"
 #include "link/AppContext.h"
 #include "support/FakeUserInterface.h"
 #include "support/NumberFields.h"
@@ -41,10 +41,10 @@ struct Rig {
 TEST(NumberFields, CalibrationPagesReadBackAsShown) {
   Rig rig;
   ConfigurationSession session(rig.context);
-  CEtalonnage1Dlg point(rig.context, session);
+  MeasurementPointPage point(rig.context, session);
   point.activate();
   testing::expectNumbersReadBackAsShown("measurement point", point, point.bindings().fields);
-  CEtalonnage2Dlg io(rig.context, session);
+  InputsOutputsPage io(rig.context, session);
   io.activate();
   testing::expectNumbersReadBackAsShown("inputs/outputs", io, io.bindings().fields);
 }
@@ -52,18 +52,18 @@ TEST(NumberFields, CalibrationPagesReadBackAsShown) {
 TEST(NumberFields, SettingsDialogsReadBackAsShown) {
   Rig rig;
   ASSERT_TRUE(writeFactoryFile(rig.file("f.rus"), defaultFactoryFile()).ok());
-  CReglageUsineDlg factory(rig.context);
+  FactorySettingsDialog factory(rig.context);
   ASSERT_TRUE(factory.open(ScreenSource::file(rig.file("f.rus"))));
   testing::expectNumbersReadBackAsShown("factory", factory, factory.bindings().fields);
 
   ASSERT_TRUE(writeMakerFile(rig.file("m.nvd"), defaultMakerFile()).ok());
-  CReglageNorvadineDlg maker(rig.context);
+  MakerSettingsDialog maker(rig.context);
   ASSERT_TRUE(maker.open(ScreenSource::file(rig.file("m.nvd"))));
   testing::expectNumbersReadBackAsShown("maker", maker, maker.bindings().fields);
 
   // "Probe", 45.50°, frequency 2, T0 12.3 µs.
   testing::putFile(rig.file("p.csp540"), {'P', 'r', 'o', 'b', 'e', 0, 0x11, 0xC6, 2, 123});
-  CSpecialProbeDlg probe(rig.context);
+  SpecialProbeDialog probe(rig.context);
   ASSERT_TRUE(probe.open(ScreenSource::file(rig.file("p.csp540"))));
   testing::expectNumbersReadBackAsShown("special probe", probe, probe.bindings().fields);
 }

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "base/Clock.h"
-#include "config/qt/CReglageNorvadineDlg.h"
-#include "config/qt/CReglageUsineDlg.h"
+#include "config/qt/FactorySettingsDialog.h"
+#include "config/qt/MakerSettingsDialog.h"
 #include "link/AppContext.h"
 #include "link/BlockMaps.h"
 #include "link/BlockTransfer.h"
@@ -62,8 +62,9 @@ TEST(FactorySettingsDialog, ReadBackClampsCutsAndPads) {
   UnitRig rig;
   ASSERT_FALSE(rig.unit.device().empty());
   testing::FakeUserInterface ui;
-  CReglageUsineDlg dialog(rig.context);
-  EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/config/qt/CReglageUsineDlg.ui"));
+  FactorySettingsDialog dialog(rig.context);
+  EXPECT_TRUE(
+      testing::boundControlsInUi(dialog.bindings(), "src/config/qt/FactorySettingsDialog.ui"));
   ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   const struct {
     const char* edit;
@@ -92,7 +93,7 @@ TEST(FactorySettingsDialog, ReadBackClampsCutsAndPads) {
 TEST(FactorySettingsDialog, FunctionAndT0DecideWhatIsShown) {
   UnitRig rig;
   testing::FakeUserInterface ui;
-  CReglageUsineDlg dialog(rig.context);
+  FactorySettingsDialog dialog(rig.context);
   ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   // A simulated flow typed while shown is still sent once hidden.
   choose(&dialog, "comboFunction", 1);
@@ -137,7 +138,7 @@ TEST(FactorySettingsDialog, FunctionAndT0DecideWhatIsShown) {
 TEST(FactorySettingsDialog, CompareOnlyWhileTheUnitsValuesAreShown) {
   UnitRig rig;
   testing::FakeUserInterface ui;
-  CReglageUsineDlg dialog(rig.context);
+  FactorySettingsDialog dialog(rig.context);
   ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   const QString contrast = child<QLineEdit>(&dialog, "editContrast")->text();
   const QString typedOther = contrast == "40" ? "41" : "40";
@@ -155,7 +156,7 @@ TEST(FactorySettingsDialog, CompareOnlyWhileTheUnitsValuesAreShown) {
   ui.files = {QString::fromStdString(saved)};
   dialog.saveDisk();
   EXPECT_EQ(testing::wholeFile(saved + ".rus").size(), 70u);
-  CReglageUsineDlg file(rig.context);
+  FactorySettingsDialog file(rig.context);
   ASSERT_TRUE(file.open(ScreenSource::file(saved + ".rus")));
   EXPECT_FALSE(shown(&file, "buttonCompare"));
   type(&file, "editContrast", typedOther);
@@ -173,7 +174,7 @@ TEST(MakerSettingsDialog, VariantChangeableOnlyWithTheSelectorAndAlwaysSent) {
     UnitRig rig;
     rig.context.modeFlags.unitTypeSelector = c.selector;
     testing::FakeUserInterface ui;
-    CReglageNorvadineDlg dialog(rig.context);
+    MakerSettingsDialog dialog(rig.context);
     ASSERT_TRUE(dialog.open(ScreenSource::unit()));
     EXPECT_EQ(child<QComboBox>(&dialog, "comboDevice")->isEnabled(), c.selector);
     EXPECT_EQ(child<QWidget>(&dialog, "labelDevice")->isEnabled(), c.selector);

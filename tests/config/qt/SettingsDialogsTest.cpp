@@ -19,11 +19,11 @@
 #include "base/Texts.h"
 #include "config/DefaultFiles.h"
 #include "config/MakerFile.h"
-#include "config/qt/CEtalonnage1Dlg.h"
-#include "config/qt/CReglageNorvadineDlg.h"
-#include "config/qt/CReglageUsineDlg.h"
-#include "config/qt/CSpecialProbeDlg.h"
 #include "config/qt/CalibrationSheet.h"
+#include "config/qt/FactorySettingsDialog.h"
+#include "config/qt/MakerSettingsDialog.h"
+#include "config/qt/MeasurementPointPage.h"
+#include "config/qt/SpecialProbeDialog.h"
 #include "files/FileKinds.h"
 #include "link/AppContext.h"
 #include "support/BoundControls.h"
@@ -44,9 +44,9 @@ TEST(MakerSettingsDialog, SerialNumberAndPointsShownWithinTheirRanges) {
   const std::string path = folder.path().toStdString() + "/m.nvd";
   ASSERT_TRUE(writeMakerFile(path, defaultMakerFile()).ok());
   testing::FakeUserInterface ui;
-  CReglageNorvadineDlg dialog(context);
+  MakerSettingsDialog dialog(context);
   EXPECT_TRUE(
-      testing::boundControlsInUi(dialog.bindings(), "src/config/qt/CReglageNorvadineDlg.ui"));
+      testing::boundControlsInUi(dialog.bindings(), "src/config/qt/MakerSettingsDialog.ui"));
   ASSERT_TRUE(dialog.open(ScreenSource::file(path)));
   EXPECT_EQ(child<QLineEdit>(&dialog, "editSerial1")->text(), "01");
   EXPECT_EQ(child<QLineEdit>(&dialog, "editSerial3")->text(), "00001");
@@ -73,12 +73,12 @@ TEST(SettingsPages, ACloseAsksBeforeDroppingChangesNotSavedOrUploaded) {
     bool escapeCloses;  // the calibration sheet and the special probe keep Escape
   } cases[] = {
       {"maker", FileKind::MakerSettings, "nvd",
-       [](AppContext& c) { return std::make_unique<CReglageNorvadineDlg>(c); }, "editSerial3",
-       true},
+       [](AppContext& c) { return std::make_unique<MakerSettingsDialog>(c); }, "editSerial3", true},
       {"factory", FileKind::FactorySettings, "rus",
-       [](AppContext& c) { return std::make_unique<CReglageUsineDlg>(c); }, "editRipple", true},
+       [](AppContext& c) { return std::make_unique<FactorySettingsDialog>(c); }, "editRipple",
+       true},
       {"special probe", FileKind::SpecialProbe, "csp540",
-       [](AppContext& c) { return std::make_unique<CSpecialProbeDlg>(c); }, "editT0", false},
+       [](AppContext& c) { return std::make_unique<SpecialProbeDialog>(c); }, "editT0", false},
       {"calibration sheet", FileKind::Calibration, "eta",
        [](AppContext& c) { return std::make_unique<CalibrationSheet>(c); }, "editDiameter", false},
   };

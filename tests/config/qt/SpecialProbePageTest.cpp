@@ -15,7 +15,7 @@
 
 #include "base/Clock.h"
 #include "config/SpecialProbeFile.h"
-#include "config/qt/CSpecialProbeDlg.h"
+#include "config/qt/SpecialProbeDialog.h"
 #include "link/AppContext.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
@@ -58,8 +58,8 @@ TEST(SpecialProbePage, ShowsThePagesOfEachModeWithTheFilesValues) {
     PageRig rig(c.maker, kProbeFile);
     rig.context.master.markIdentified();
     testing::FakeUserInterface ui;
-    CSpecialProbeDlg page(rig.context);
-    EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/config/qt/CSpecialProbeDlg.ui"));
+    SpecialProbeDialog page(rig.context);
+    EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/config/qt/SpecialProbeDialog.ui"));
     ASSERT_TRUE(page.open(rig.source));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(rig.context.master.identified()) << "opening identifies again";
@@ -91,7 +91,7 @@ TEST(SpecialProbePage, ShowsThePagesOfEachModeWithTheFilesValues) {
 TEST(SpecialProbePage, SavesTypedValuesAsTheFileStoresThem) {
   PageRig rig(true, kProbeFile);
   testing::FakeUserInterface ui;
-  CSpecialProbeDlg page(rig.context);
+  SpecialProbeDialog page(rig.context);
   ASSERT_TRUE(page.open(rig.source));
   const struct {
     const char* edit;
@@ -126,7 +126,7 @@ TEST(SpecialProbePage, SavesTypedValuesAsTheFileStoresThem) {
 TEST(SpecialProbePage, AFileTooShortIsRefusedWithAMessage) {
   PageRig rig(true, Bytes(9, 0));
   testing::FakeUserInterface ui;
-  CSpecialProbeDlg page(rig.context);
+  SpecialProbeDialog page(rig.context);
   EXPECT_FALSE(page.open(rig.source));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);

@@ -38,10 +38,6 @@ std::string shownButtons(const EchoDialog& d) {
   return testing::shownButtons<EchoButton>(d, kEchoButtons);
 }
 
-TEST(EchoScreen, EveryControlItWritesIsInTheUiFile) {
-  EXPECT_TRUE(testing::boundControlsInUi(EchoDialog::boundControls(), "src/echo/qt/EchoDialog.ui"));
-}
-
 // The dark pixels of a picture painted on an image: the black area, its
 // bounding box, and that everything else is the background grey.
 TEST(EchoScreen, PicturePaintedOnAnImage) {

@@ -10,7 +10,7 @@
 #include "base/Texts.h"
 #include "base/qt/QtPrint.h"
 #include "link/AppContext.h"
-#include "link/qt/CConnectionDlg.h"
+#include "link/qt/ConnectionDialog.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/ScreenProbes.h"
@@ -24,12 +24,12 @@ using testing::child;
 
 TEST(ConnectionPage, EveryBoundNameIsInTheUiFile) {
   AppContext context;
-  CConnectionDlg page(context);
-  EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/link/qt/CConnectionDlg.ui"));
+  ConnectionDialog page(context);
+  EXPECT_TRUE(testing::boundControlsInUi(page.bindings(), "src/link/qt/ConnectionDialog.ui"));
   // the check itself catches a name the .ui does not have
   const BindingRows renamed{.labels = {{"labelJbus", kTxtJbus}, {"labelPort", kTxtCom}}};
   const ::testing::AssertionResult wrong =
-      testing::boundControlsInUi(renamed, "src/link/qt/CConnectionDlg.ui");
+      testing::boundControlsInUi(renamed, "src/link/qt/ConnectionDialog.ui");
   EXPECT_FALSE(wrong);
   EXPECT_NE(std::string(wrong.message()).find("labelPort"), std::string::npos) << wrong.message();
   EXPECT_FALSE(testing::boundControlsInUi(renamed, "src/link/qt/NoSuchDialog.ui"));
@@ -47,7 +47,7 @@ TEST(ConnectionPage, AddressIsClampedAndShownWithoutDecimals) {
   };
   for (const auto& c : cases) {
     AppContext context;
-    CConnectionDlg page(context);
+    ConnectionDialog page(context);
     auto* edit = child<QLineEdit>(page, "editAddress");
     EXPECT_EQ(edit->text(), "1");
     edit->setText(QString::fromUtf8(c.typed));
@@ -63,7 +63,7 @@ TEST(ConnectionPage, OpensWithClampedValuesAndItsLists) {
   context.settings.Com = 7;  // beyond the list: the first entry
   context.settings.Bauds = 3;
   context.settings.LastFileSpName = "/usr/bin/gnumeric";
-  CConnectionDlg page(context);
+  ConnectionDialog page(context);
   EXPECT_EQ(child<QLineEdit>(page, "editAddress")->text(), "255");
   EXPECT_FLOAT_EQ(context.settings.Jbus, 255);
   EXPECT_EQ(child<QComboBox>(page, "comboPort")->currentText(), "Com1");
@@ -76,9 +76,9 @@ TEST(ConnectionPage, OpensWithClampedValuesAndItsLists) {
 
 TEST(ConnectionPage, LanguageChoiceRelabelsAtOnceButKeepsTitle) {
   AppContext context;
-  CConnectionDlg page(context);
+  ConnectionDialog page(context);
   std::vector<Language> changed;
-  QObject::connect(&page, &CConnectionDlg::languageChanged,
+  QObject::connect(&page, &ConnectionDialog::languageChanged,
                    [&changed](Language language) { changed.push_back(language); });
   const char* labels[] = {"labelJbus", "labelCom", "labelBauds", "labelLanguage",
                           "labelSpreadsheet"};
@@ -120,7 +120,7 @@ TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
   context.settings.Bauds = 2;
   context.settings.Jbus = 7;
   context.settings.Language = 1;
-  CConnectionDlg page(context);
+  ConnectionDialog page(context);
   testing::FakeUserInterface ui;
   EXPECT_FALSE(page.connectToUnit());
   const auto& messages = ui.messages;
@@ -148,7 +148,7 @@ TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
 TEST(ConnectionPage, DeviceBesideThePortIsTheOperatorsChoice) {
   AppContext context;
   context.deviceOverride[0] = "/dev/pts/99";  // this run's virtual unit
-  CConnectionDlg page(context);
+  ConnectionDialog page(context);
   auto* device = child<QComboBox>(page, "comboDevice");
   EXPECT_EQ(device->currentText(), "/dev/pts/99");
 
@@ -191,7 +191,7 @@ TEST(ConnectionPage, DeviceBoxKeepsWhatWasTyped) {
     SCOPED_TRACE(c.typed);
     AppContext context;
     context.settings.Device1 = c.listed;
-    CConnectionDlg page(context);
+    ConnectionDialog page(context);
     page.show();
     auto* device = child<QComboBox>(page, "comboDevice");
     ASSERT_NE(device->findText(QString::fromUtf8(c.listed)), -1);
@@ -212,7 +212,7 @@ TEST(ConnectionPage, VirtualUnitIsListedAndNeverSaved) {
   AppContext context;
   context.moveVirtualUnit("/dev/pts/77");
   context.settings.Language = languageIndex(kEnglish);
-  CConnectionDlg page(context);
+  ConnectionDialog page(context);
   auto* device = child<QComboBox>(page, "comboDevice");
   const QString named = QStringLiteral("virtual unit (/dev/pts/77)");
   EXPECT_EQ(device->currentText(), named);
@@ -268,7 +268,7 @@ TEST(ConnectionPage, BrowseStoresTheProgramPathAsItIs) {
   for (const auto& c : cases) {
     AppContext context;
     context.settings.LastFileSpName = c.current;
-    CConnectionDlg page(context);
+    ConnectionDialog page(context);
     testing::FakeUserInterface ui;
     ui.files.push_back(QString::fromUtf8(c.answer));
     child<QPushButton>(page, "buttonBrowse")->click();

@@ -33,18 +33,17 @@ class ProbeScreen : public Screen {
  public:
   explicit ProbeScreen(AppContext& context) : Screen(context, nullptr) {
     auto* row = new QHBoxLayout(this);
-    for (const char* caption : {"PRINT", "TRANSFERT", "SAVEDISK", "ARRETDISK"}) {
-      auto* button = new PictureButton(QString::fromLatin1(caption), this);
-      button->setObjectName(QString::fromLatin1(caption));
-      row->addWidget(button);
+    for (const PictureRole role : {PictureRole::kPrint, PictureRole::kTransfert,
+                                   PictureRole::kSaveDisk, PictureRole::kArretDisk}) {
+      row->addWidget(new PictureButton(role, ShortcutContext::Configuration, this));
     }
     edit = new QLineEdit(this);
     row->addWidget(edit);
     connect(edit, &QLineEdit::textEdited, this, [this] { acted("key"); });
-    bindPictures({{PictureRole::Print, "PRINT", [this] { acted("print"); }},
-                  {PictureRole::Transfert, "TRANSFERT", [this] { press("transfert"); }},
-                  {PictureRole::SaveDisk, "SAVEDISK", [this] { press("savedisk"); }},
-                  {PictureRole::ArretDisk, "ARRETDISK", [this] { acted("arretdisk"); }, true}},
+    bindPictures({{PictureRole::kPrint, [this] { acted("print"); }},
+                  {PictureRole::kTransfert, [this] { press("transfert"); }},
+                  {PictureRole::kSaveDisk, [this] { press("savedisk"); }},
+                  {PictureRole::kArretDisk, [this] { acted("arretdisk"); }, true}},
                  ShortcutContext::Configuration);
   }
   void press(const char* what) {
@@ -104,19 +103,23 @@ TEST(ScreenBusyRule, EveryKindOfPressDuringAnExchangeActsOnceAtOnceOrAfterIt) {
     bool atOnce;
   } cases[] = {
       {"PRINT clicked",
-       [](ProbeScreen& s) { QTest::mouseClick(s.picture(PictureRole::Print), Qt::LeftButton); },
+       [](ProbeScreen& s) { QTest::mouseClick(s.picture(PictureRole::kPrint), Qt::LeftButton); },
        "print", true},
       {"Ctrl+P", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_P, Qt::ControlModifier); },
        "print", true},
       {"TRANSFERT clicked",
-       [](ProbeScreen& s) { QTest::mouseClick(s.picture(PictureRole::Transfert), Qt::LeftButton); },
+       [](ProbeScreen& s) {
+         QTest::mouseClick(s.picture(PictureRole::kTransfert), Qt::LeftButton);
+       },
        "transfert", false},
       {"Ctrl+T", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_T, Qt::ControlModifier); },
        "transfert", false},
       {"Ctrl+S", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_S, Qt::ControlModifier); },
        "savedisk", false},
       {"ARRETDISK of a screen whose recording needs no exchange",
-       [](ProbeScreen& s) { QTest::mouseClick(s.picture(PictureRole::ArretDisk), Qt::LeftButton); },
+       [](ProbeScreen& s) {
+         QTest::mouseClick(s.picture(PictureRole::kArretDisk), Qt::LeftButton);
+       },
        "arretdisk", true},
       {"Escape", [](ProbeScreen& s) { QTest::keyClick(s.edit, Qt::Key_Escape); }, "close", false},
       {"close box", [](ProbeScreen& s) { s.close(); }, "close", false},
@@ -156,7 +159,7 @@ TEST(ScreenBusyRule, KeptInputActsInTheOrderItCameBeforeTheNextTick) {
   ASSERT_TRUE(screen.open(ScreenSource::unit()));
   shown(screen);
   screen.during = [&] {
-    QTest::mouseClick(screen.picture(PictureRole::Transfert), Qt::LeftButton);
+    QTest::mouseClick(screen.picture(PictureRole::kTransfert), Qt::LeftButton);
     QTest::keyClick(screen.edit, Qt::Key_1);
     QTest::keyClick(screen.edit, Qt::Key_S, Qt::ControlModifier);
     QTest::keyClick(screen.edit, Qt::Key_P, Qt::ControlModifier);
@@ -239,13 +242,13 @@ TEST(PictureRoles, EveryButtonNamesItsActionAndShortcutInBothLanguages) {
     const char* french;
     const char* english;
   } cases[] = {
-      {PictureRole::Print, ShortcutContext::Viewer, "Imprimer (Ctrl+P)", "Print (Ctrl+P)"},
-      {PictureRole::Tableur, ShortcutContext::Viewer, "Ouvrir dans le tableur (Ctrl+T)",
+      {PictureRole::kPrint, ShortcutContext::Viewer, "Imprimer (Ctrl+P)", "Print (Ctrl+P)"},
+      {PictureRole::kTableur, ShortcutContext::Viewer, "Ouvrir dans le tableur (Ctrl+T)",
        "Open in the spreadsheet (Ctrl+T)"},
-      {PictureRole::Transfert, ShortcutContext::Configuration, "Transférer vers l'unité (Ctrl+T)",
+      {PictureRole::kTransfert, ShortcutContext::Configuration, "Transférer vers l'unité (Ctrl+T)",
        "Upload to the unit (Ctrl+T)"},
-      {PictureRole::ArretDisk, ShortcutContext::Viewer, "Arrêter l'enregistrement", "Stop saving"},
-      {PictureRole::Pgd, ShortcutContext::Viewer, "Suivant (PgDown)", "Next (PgDown)"},
+      {PictureRole::kArretDisk, ShortcutContext::Viewer, "Arrêter l'enregistrement", "Stop saving"},
+      {PictureRole::kPgd, ShortcutContext::Viewer, "Suivant (PgDown)", "Next (PgDown)"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(pictureToolTip(c.role, c.context, kFrench).toStdString(), c.french);
@@ -255,7 +258,7 @@ TEST(PictureRoles, EveryButtonNamesItsActionAndShortcutInBothLanguages) {
   AppContext context;
   context.settings.Language = languageIndex(kFrench);
   ProbeScreen screen(context);
-  EXPECT_EQ(screen.picture(PictureRole::Transfert)->toolTip().toStdString(),
+  EXPECT_EQ(screen.picture(PictureRole::kTransfert)->toolTip().toStdString(),
             "Transférer vers l'unité (Ctrl+T)");
 }
 

@@ -20,7 +20,7 @@
 #include "base/qt/PictureButton.h"
 #include "files/qt/ConvertFileDialog.h"
 #include "logger/LoggerConversion.h"
-#include "logger/qt/CConfigLoggerDlg.h"
+#include "logger/qt/LoggerConfigurationDialog.h"
 #include "support/BoundControls.h"
 #include "support/FakeUserInterface.h"
 #include "support/NumberFields.h"
@@ -52,7 +52,7 @@ using testing::child;
 
 TEST(LoggerConfigurationScreen, NumbersReadBackAsShown) {
   LoggerUnit s(1);
-  CConfigLoggerDlg dialog(s.context);
+  LoggerConfigurationDialog dialog(s.context);
   ASSERT_TRUE(dialog.open(ScreenSource::unit()));
   testing::expectNumbersReadBackAsShown("logger configuration", dialog, dialog.bindings().fields);
 }
@@ -74,9 +74,10 @@ TEST(LoggerConfigurationScreen, ShowsTheUnitsSettingsAndAppliesTheRules) {
   };
   for (const Case& c : cases) {
     LoggerUnit s(c.type);
-    CConfigLoggerDlg dialog(s.context);
+    LoggerConfigurationDialog dialog(s.context);
     ASSERT_TRUE(dialog.open(ScreenSource::unit()));
-    EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/logger/qt/CConfigLoggerDlg.ui"));
+    EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(),
+                                           "src/logger/qt/LoggerConfigurationDialog.ui"));
     EXPECT_EQ(dialog.windowTitle(), "Configuration Logger");
     EXPECT_FALSE(child<QComboBox>(dialog, "comboType")->isEnabled());
     child<QCheckBox>(dialog, "checkErase")->setChecked(c.erase);
@@ -110,7 +111,7 @@ TEST(LoggerConfigurationScreen, ClosesSilentlyWithoutALoggerOrAUnit) {
     LoggerUnit s(1);
     s.registers[0x000A] = c.model;
     s.refused = {c.refused};
-    CConfigLoggerDlg dialog(s.context);
+    LoggerConfigurationDialog dialog(s.context);
     EXPECT_FALSE(dialog.open(c.fileMode ? ScreenSource::file("a.log") : ScreenSource::unit()));
     EXPECT_TRUE(s.ui.messages.empty());
     EXPECT_EQ(s.ui.progressShown, c.fileMode ? 0 : 1);
@@ -142,7 +143,7 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     LoggerUnit s(1);
-    CConfigLoggerDlg dialog(s.context);
+    LoggerConfigurationDialog dialog(s.context);
     ASSERT_TRUE(dialog.open(ScreenSource::unit()));
     s.ui.answers = {c.yes, true};
     child<QCheckBox>(dialog, "checkErase")->setChecked(true);
@@ -154,7 +155,7 @@ TEST(LoggerConfigurationScreen, TransfertAsksThenWritesOrSaysUploadFailure) {
     s.refuse = [&](const Bytes& request) {
       if (c.pressedDuring && request[1] == 16 && !pressed) {
         pressed = true;
-        QTest::mouseClick(dialog.picture(PictureRole::Transfert), Qt::LeftButton);
+        QTest::mouseClick(dialog.picture(PictureRole::kTransfert), Qt::LeftButton);
         QTest::keyClick(&dialog, Qt::Key_T, Qt::ControlModifier);
         dialog.close();
         openWhilePressed = dialog.isVisible() && dialog.result() == -1;

@@ -42,8 +42,6 @@ TEST(LoggerViewerScreen, EveryControlItWritesIsInTheUiFile) {
   EXPECT_FALSE(dialog.open(ScreenSource::file("/nonexistent/a.log")));
   EXPECT_EQ(fake.messages.size(), 1u) << "a file that cannot be read is reported";
   EXPECT_TRUE(testing::boundControlsInUi(dialog.bindings(), "src/logger/qt/LoggerViewerDialog.ui"));
-  EXPECT_TRUE(testing::boundControlsInUi(LoggerViewerDialog::otherControls(),
-                                         "src/logger/qt/LoggerViewerDialog.ui"));
 }
 
 TEST(LoggerViewerScreen, FileModeEscapeAndStatusHelp) {

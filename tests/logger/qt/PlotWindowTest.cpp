@@ -170,7 +170,7 @@ TEST(PlotWindow, GraphOnTheViewerAndFilesWithoutDates) {
   AppContext context;
   LoggerViewerDialog viewer(context);
   ASSERT_TRUE(viewer.open(ScreenSource::file(path)));
-  ASSERT_FALSE(viewer.picture(PictureRole::Graph)->isHidden());
+  ASSERT_FALSE(viewer.picture(PictureRole::kGraph)->isHidden());
   viewer.graph();
   EXPECT_EQ(fake.dialogsRun, std::vector<QString>{"PlotDialog"});
 
