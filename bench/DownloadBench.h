@@ -36,7 +36,7 @@ inline double timedDownload(AppContext& app, const std::string& file,
   while (session.timerMs() != LoggerViewerSession::kTimerStopped) session.tick();
   const auto start = Steady::now();
   if (!session.startDownload(file)) return -1;
-  while (session.recording() != Recording::Off) {
+  while (session.recording() != Recording::kOff) {
     if (session.tick() == LoggerTick::kDownloadFailed) return -1;
   }
   if (records != nullptr) *records = session.recordsDownloaded();

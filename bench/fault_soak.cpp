@@ -269,7 +269,7 @@ DownloadRun downloadLogger(AppContext& app, const std::string& path) {
     run.problem = "SAVEDISK was refused";
     return run;
   }
-  while (session.recording() != Recording::Off) {
+  while (session.recording() != Recording::kOff) {
     const LoggerTick t = session.tick();
     if (t == LoggerTick::kDownloadFailed) {
       run.problem = session.downloadResult().message();

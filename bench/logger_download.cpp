@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   const std::string file = folder + "/bench.log";
   const auto start = Steady::now();
   if (status == 0 && !session.startDownload(file)) status = 1;
-  while (status == 0 && session.recording() != Recording::Off) {
+  while (status == 0 && session.recording() != Recording::kOff) {
     const LoggerTick t = session.tick();
     if (t == LoggerTick::kDownloadFailed) status = 2;
   }

@@ -50,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(dark <= 128 * 64);
   }
   EchoImage none;
-  FUZZ_CHECK(reader.readImage(info.recordCount, none).status == FileStatus::NoSuchRecord);
+  FUZZ_CHECK(reader.readImage(info.recordCount, none).status == FileStatus::kNoSuchRecord);
   return 0;
 }

@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (presses & 2) session.stopRecording();
     if (presses & 4) session.choose(input.byte() % (kMaxEchoScreens + 2) - 1);
     if (presses & 8) FUZZ_CHECK(!session.requestClose());
-    const bool recording = session.recording() != Recording::Off;
+    const bool recording = session.recording() != Recording::kOff;
 
     clock.advance(EchoSession::kLiveTimerMs);
     const EchoImage before = session.image();

@@ -66,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     showRecord(bytes, regional);
   }
   Bytes none;
-  FUZZ_CHECK(reader.readStoredRecord(info.recordCount, none).status == FileStatus::NoSuchRecord);
+  FUZZ_CHECK(reader.readStoredRecord(info.recordCount, none).status == FileStatus::kNoSuchRecord);
   return 0;
 }

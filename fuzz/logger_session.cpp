@@ -64,7 +64,7 @@ void checkDownload(fuzz::ScriptedUnit& far, std::size_t from, long long firstRec
                    const std::string& path, const LoggerViewerSession& session) {
   LoggerFileReader reader;
   const FileResult opened = reader.open(path);
-  if (opened.status == FileStatus::CannotOpen) {
+  if (opened.status == FileStatus::kCannotOpen) {
     FUZZ_CHECK(session.recordsDownloaded() == 0);
     return;
   }
@@ -156,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default:
         break;
     }
-    if (downloading && session.recording() == Recording::Off) {
+    if (downloading && session.recording() == Recording::kOff) {
       checkDownload(far, downloadFrom, firstRecord, path, session);
       downloading = false;
     }
@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LoggerGrid& grid = session.grid();
     FUZZ_CHECK(grid.columns.empty() || grid.cells.size() == LoggerGrid::kRows - 1);
     for (const auto& row : grid.cells) FUZZ_CHECK(row.size() == grid.columns.size());
-    if (downloading && session.recording() == Recording::Off) {
+    if (downloading && session.recording() == Recording::kOff) {
       checkDownload(far, downloadFrom, firstRecord, path, session);
       downloading = false;
     }

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   MeasurementRecord none;
-  FUZZ_CHECK(reader.readRecord(info.recordCount, none).status == FileStatus::NoSuchRecord);
-  FUZZ_CHECK(reader.readRecord(-1, none).status == FileStatus::NoSuchRecord);
+  FUZZ_CHECK(reader.readRecord(info.recordCount, none).status == FileStatus::kNoSuchRecord);
+  FUZZ_CHECK(reader.readRecord(-1, none).status == FileStatus::kNoSuchRecord);
   return 0;
 }

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       recorded.clear();
     }
     if (presses & 2) session.stopRecording();
-    const bool recording = session.recording() != Recording::Off;
+    const bool recording = session.recording() != Recording::kOff;
 
     clock.advance(session.timerMs());
     const MeasurementDisplay before = session.display();

@@ -29,50 +29,50 @@ struct MessagePair {
 
 MessagePair pairFor(FileStatus s) {
   switch (s) {
-    case FileStatus::Ok:
+    case FileStatus::kOk:
       return {"Fichier correct", "File correct"};
-    case FileStatus::CannotOpen:
+    case FileStatus::kCannotOpen:
       return {"Impossible d'ouvrir le fichier", "Cannot open the file"};
-    case FileStatus::ReadFailed:
+    case FileStatus::kReadFailed:
       return {"Erreur de lecture du fichier", "Cannot read the file"};
-    case FileStatus::CannotCreate:
+    case FileStatus::kCannotCreate:
       return {"Impossible de créer le fichier", "Cannot create the file"};
-    case FileStatus::WriteFailed:
+    case FileStatus::kWriteFailed:
       return {"Erreur d'écriture du fichier", "Cannot write the file"};
-    case FileStatus::ReplaceFailed:
+    case FileStatus::kReplaceFailed:
       return {"Impossible de remplacer le fichier", "Cannot replace the file"};
-    case FileStatus::ShorterThanHeader:
+    case FileStatus::kShorterThanHeader:
       return {"Fichier plus court que son en-tête", "File shorter than its header"};
-    case FileStatus::ShorterThanData:
+    case FileStatus::kShorterThanData:
       return {"Fichier plus court que ce qu'annonce son en-tête",
               "File shorter than its header announces"};
-    case FileStatus::LengthTooLarge:
+    case FileStatus::kLengthTooLarge:
       return {"En-tête annonçant plus que le bloc ne contient",
               "Header announces more than the block holds"};
-    case FileStatus::ZeroRecordSize:
+    case FileStatus::kZeroRecordSize:
       return {"Taille d'enregistrement nulle dans l'en-tête", "Record size of 0 in the header"};
-    case FileStatus::RecordTooLarge:
+    case FileStatus::kRecordTooLarge:
       return {"Taille d'enregistrement trop grande dans l'en-tête",
               "Record size in the header is too large"};
-    case FileStatus::RecordTooSmall:
+    case FileStatus::kRecordTooSmall:
       return {"Taille d'enregistrement trop petite dans l'en-tête",
               "Record size in the header is too small"};
-    case FileStatus::NoSuchRecord:
+    case FileStatus::kNoSuchRecord:
       return {"Enregistrement absent du fichier", "No such record in the file"};
-    case FileStatus::RecordMismatch:
+    case FileStatus::kRecordMismatch:
       return {"Enregistrement de taille différente de celle du fichier",
               "Record size differs from the file's record size"};
-    case FileStatus::UnknownKind:
+    case FileStatus::kUnknownKind:
       return {"Type de fichier inconnu (extension)", "Unknown file kind (extension)"};
-    case FileStatus::TooShort:
+    case FileStatus::kTooShort:
       return {"Fichier trop court", "File too short"};
-    case FileStatus::NotRegularFile:
+    case FileStatus::kNotRegularFile:
       return {"Pas un fichier ordinaire", "Not a regular file"};
-    case FileStatus::FileTooLarge:
+    case FileStatus::kFileTooLarge:
       return {"Fichier trop grand pour son type", "File too large for its kind"};
-    case FileStatus::HeaderTooSmall:
+    case FileStatus::kHeaderTooSmall:
       return {"Longueur d'en-tête trop petite", "Header length too small"};
-    case FileStatus::LengthMismatch:
+    case FileStatus::kLengthMismatch:
       return {"Rien n'est envoyé à l'unité : longueur de bloc erronée dans",
               "Nothing is sent to the unit: wrong block length in"};
   }
@@ -89,21 +89,21 @@ std::string FileResult::message(Language language) const {
   const std::string a = std::to_string(announced);
   const std::string l = std::to_string(limit);
   switch (status) {
-    case FileStatus::TooShort:
+    case FileStatus::kTooShort:
       // announced: the size the kind has; limit: what the file holds.
       text += fr ? " (" + a + " octets attendus, " + l + " présents)"
                  : " (" + a + " bytes expected, " + l + " found)";
       break;
-    case FileStatus::FileTooLarge:
+    case FileStatus::kFileTooLarge:
       text +=
           fr ? " (" + a + " octets, maximum " + l + ")" : " (" + a + " bytes, at most " + l + ")";
       break;
-    case FileStatus::LengthMismatch:
+    case FileStatus::kLengthMismatch:
       text +=
           fr ? " (trouvé " + a + ", attendu " + l + ")" : " (found " + a + ", expected " + l + ")";
       break;
-    case FileStatus::RecordTooSmall:
-    case FileStatus::HeaderTooSmall:
+    case FileStatus::kRecordTooSmall:
+    case FileStatus::kHeaderTooSmall:
       // A size below its floor names the floor.
       text += fr ? " (annoncé " + a + ", minimum " + l + ")"
                  : " (announced " + a + ", at least " + l + ")";
@@ -120,7 +120,7 @@ std::string FileResult::message(Language language) const {
 }
 
 FileResult checkReadLimit(long long size, long long limit, const std::string& path) {
-  if (size > limit) return FileResult::sizeFault(FileStatus::FileTooLarge, path, size, limit);
+  if (size > limit) return FileResult::sizeFault(FileStatus::kFileTooLarge, path, size, limit);
   return {};
 }
 
@@ -226,7 +226,7 @@ FileResult ReplacementFile::create(const std::string& path) {
   for (int attempt = 0; attempt < 3 && fd_ < 0; ++attempt) {
     std::string tmpl = folder + "." + path.substr(folder.size()) + ".XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
+    if (fd < 0) return FileResult::failure(FileStatus::kCannotCreate, path, errno);
     struct stat held {};
     struct stat named {};
     // A folder whose file system has no locks still gets its file: its
@@ -240,7 +240,7 @@ FileResult ReplacementFile::create(const std::string& path) {
       ::close(fd);
     }
   }
-  if (fd_ < 0) return FileResult::failure(FileStatus::CannotCreate, path, EAGAIN);
+  if (fd_ < 0) return FileResult::failure(FileStatus::kCannotCreate, path, EAGAIN);
   // mkstemp creates 0600; the file is an ordinary document.
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -249,18 +249,18 @@ FileResult ReplacementFile::create(const std::string& path) {
 }
 
 FileResult ReplacementFile::append(std::span<const std::uint8_t> data) {
-  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
-  if (const int err = writeFully(fd_, data); err != 0) return fail(FileStatus::WriteFailed, err);
+  if (fd_ < 0) return FileResult::failure(FileStatus::kWriteFailed, path_, EBADF);
+  if (const int err = writeFully(fd_, data); err != 0) return fail(FileStatus::kWriteFailed, err);
   return {};
 }
 
 FileResult ReplacementFile::commit() {
-  if (fd_ < 0) return FileResult::failure(FileStatus::WriteFailed, path_, EBADF);
+  if (fd_ < 0) return FileResult::failure(FileStatus::kWriteFailed, path_, EBADF);
   int err = ::fsync(fd_) != 0 ? errno : 0;
   if (::close(fd_) != 0 && err == 0) err = errno;
   fd_ = -1;
-  if (err != 0) return fail(FileStatus::WriteFailed, err);
-  if (::rename(twin_.c_str(), path_.c_str()) != 0) return fail(FileStatus::ReplaceFailed, errno);
+  if (err != 0) return fail(FileStatus::kWriteFailed, err);
+  if (::rename(twin_.c_str(), path_.c_str()) != 0) return fail(FileStatus::kReplaceFailed, errno);
   twin_.clear();
   return {};
 }
@@ -287,10 +287,10 @@ FileResult writeFileAtomic(const std::string& path, std::span<const std::uint8_t
 
 FileResult createRecording(const std::string& path, std::span<const std::uint8_t> data) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return FileResult::failure(FileStatus::CannotCreate, path, errno);
+  if (fd < 0) return FileResult::failure(FileStatus::kCannotCreate, path, errno);
   int err = writeFully(fd, data);
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err != 0) return FileResult::failure(FileStatus::WriteFailed, path, err);
+  if (err != 0) return FileResult::failure(FileStatus::kWriteFailed, path, err);
   return {};
 }
 
@@ -298,12 +298,12 @@ FileResult appendRecording(const std::string& path, std::span<const std::uint8_t
   // Not O_APPEND: the length before the write is needed to cut a failed
   // record off again.
   int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return FileResult::failure(FileStatus::CannotOpen, path, errno);
+  if (fd < 0) return FileResult::failure(FileStatus::kCannotOpen, path, errno);
   off_t end = ::lseek(fd, 0, SEEK_END);
   if (end < 0) {
     int e = errno;
     ::close(fd);
-    return FileResult::failure(FileStatus::WriteFailed, path, e);
+    return FileResult::failure(FileStatus::kWriteFailed, path, e);
   }
   int err = writeFully(fd, data);
   if (err != 0) {
@@ -313,7 +313,7 @@ FileResult appendRecording(const std::string& path, std::span<const std::uint8_t
     }
   }
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err != 0) return FileResult::failure(FileStatus::WriteFailed, path, err);
+  if (err != 0) return FileResult::failure(FileStatus::kWriteFailed, path, err);
   return {};
 }
 
@@ -327,20 +327,20 @@ FileResult ReadOnlyFile::open(const std::string& path) {
   size_ = 0;
   path_ = path;
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return FileResult::failure(FileStatus::CannotOpen, path, errno);
+  if (fd < 0) return FileResult::failure(FileStatus::kCannotOpen, path, errno);
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     int e = errno;
     ::close(fd);
-    return FileResult::failure(FileStatus::ReadFailed, path, e);
+    return FileResult::failure(FileStatus::kReadFailed, path, e);
   }
   if (S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return FileResult::failure(FileStatus::CannotOpen, path, EISDIR);
+    return FileResult::failure(FileStatus::kCannotOpen, path, EISDIR);
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    return FileResult::failure(FileStatus::NotRegularFile, path);
+    return FileResult::failure(FileStatus::kNotRegularFile, path);
   }
   // Reads of a regular file wait for the disk as they always did.
   if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -350,17 +350,17 @@ FileResult ReadOnlyFile::open(const std::string& path) {
 }
 
 FileResult ReadOnlyFile::readAt(long long offset, std::span<std::uint8_t> out) const {
-  if (fd_ < 0) return FileResult::failure(FileStatus::ReadFailed, path_, EBADF);
+  if (fd_ < 0) return FileResult::failure(FileStatus::kReadFailed, path_, EBADF);
   std::size_t done = 0;
   while (done < out.size()) {
     ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
                         static_cast<off_t>(offset + static_cast<long long>(done)));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return FileResult::failure(FileStatus::ReadFailed, path_, errno);
+      return FileResult::failure(FileStatus::kReadFailed, path_, errno);
     }
     if (n == 0) {
-      return FileResult::sizeFault(FileStatus::ShorterThanData, path_,
+      return FileResult::sizeFault(FileStatus::kShorterThanData, path_,
                                    offset + static_cast<long long>(out.size()),
                                    offset + static_cast<long long>(done));
     }

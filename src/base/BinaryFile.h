@@ -17,38 +17,38 @@ namespace flowdesk {
 // spreadsheet texts) and appending one record at a time (recordings).
 
 enum class FileStatus {
-  Ok = 0,
-  CannotOpen,         // the file could not be opened for reading
-  ReadFailed,         // an I/O error while reading
-  CannotCreate,       // the file (or its temporary twin) could not be created
-  WriteFailed,        // an I/O error while writing (disk full, size limit ...)
-  ReplaceFailed,      // the finished temporary file could not take the name
-  ShorterThanHeader,  // the file ends inside its header words
-  ShorterThanData,    // the header announces more bytes than the file holds
-  LengthTooLarge,     // a header length larger than the block it describes
-  ZeroRecordSize,     // a record size of 0: no record could ever be read
-  RecordTooLarge,     // a stored frame or record larger than the reply buffer
-  RecordTooSmall,     // a stored record too short to hold what every record holds
-  NoSuchRecord,       // a record index past the last complete record
-  RecordMismatch,     // a record to append does not have the file's record size
-  UnknownKind,        // the extension names no file kind
-  TooShort,           // a file of fixed size holds fewer bytes than that size
-  NotRegularFile,     // a FIFO, a device, a socket: nothing a file of ours can be
-  FileTooLarge,       // far larger than any file of its kind (read whole)
-  HeaderTooSmall,     // a header length too short for what every header holds
-  LengthMismatch,     // a block length other than the unit's block: not sent to it
+  kOk = 0,
+  kCannotOpen,         // the file could not be opened for reading
+  kReadFailed,         // an I/O error while reading
+  kCannotCreate,       // the file (or its temporary twin) could not be created
+  kWriteFailed,        // an I/O error while writing (disk full, size limit ...)
+  kReplaceFailed,      // the finished temporary file could not take the name
+  kShorterThanHeader,  // the file ends inside its header words
+  kShorterThanData,    // the header announces more bytes than the file holds
+  kLengthTooLarge,     // a header length larger than the block it describes
+  kZeroRecordSize,     // a record size of 0: no record could ever be read
+  kRecordTooLarge,     // a stored frame or record larger than the reply buffer
+  kRecordTooSmall,     // a stored record too short to hold what every record holds
+  kNoSuchRecord,       // a record index past the last complete record
+  kRecordMismatch,     // a record to append does not have the file's record size
+  kUnknownKind,        // the extension names no file kind
+  kTooShort,           // a file of fixed size holds fewer bytes than that size
+  kNotRegularFile,     // a FIFO, a device, a socket: nothing a file of ours can be
+  kFileTooLarge,       // far larger than any file of its kind (read whole)
+  kHeaderTooSmall,     // a header length too short for what every header holds
+  kLengthMismatch,     // a block length other than the unit's block: not sent to it
 };
 
 // The outcome of a file operation: Ok, or what went wrong with enough detail
 // for one clear line.
 struct FileResult {
-  FileStatus status = FileStatus::Ok;
+  FileStatus status = FileStatus::kOk;
   std::string path;
   int sysError = 0;         // errno of the failing call, 0 when not a system error
   long long announced = 0;  // for size faults: what the file says ...
   long long limit = 0;      // ... and what it may be at most (or holds)
 
-  bool ok() const { return status == FileStatus::Ok; }
+  bool ok() const { return status == FileStatus::kOk; }
   // One line, in English unless told otherwise.
   std::string message(Language language = kEnglish) const;
 

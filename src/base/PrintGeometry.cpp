@@ -36,11 +36,11 @@ int headerRoom(int headerFontPixels) {
 
 int topOf(PrintPart part, int pageHeight, int height) {
   switch (part) {
-    case PrintPart::First:
+    case PrintPart::kFirst:
       return static_cast<int>(pageHeight * 0.125);
-    case PrintPart::Second:
+    case PrintPart::kSecond:
       return static_cast<int>(pageHeight * 0.5);
-    case PrintPart::Whole:
+    case PrintPart::kWhole:
       break;
   }
   // Each half is truncated on its own, as integer division does.
@@ -52,11 +52,11 @@ int topOf(PrintPart part, int pageHeight, int height) {
 PrintPart printPartFrom(int part) {
   switch (part) {
     case 1:
-      return PrintPart::First;
+      return PrintPart::kFirst;
     case 2:
-      return PrintPart::Second;
+      return PrintPart::kSecond;
     default:
-      return PrintPart::Whole;
+      return PrintPart::kWhole;
   }
 }
 
@@ -69,15 +69,15 @@ PrintPlace printPlace(const PrintGeometryInput& in, int headerFontPixels) {
   const int frames = 2 * kFrameWidth;
   place.width = in.pageWidth - frames;
   switch (in.part) {
-    case PrintPart::Whole:
+    case PrintPart::kWhole:
       // Centred, so the header's room is kept below the picture as well.
       place.height = in.pageHeight - 2 * headerRoom(headerFontPixels) - frames;
       break;
-    case PrintPart::First:
+    case PrintPart::kFirst:
       // Down to where the second half starts, both frames between them.
       place.height = in.pageHeight / 2 - topOf(in.part, in.pageHeight, 0) - frames - 1;
       break;
-    case PrintPart::Second:
+    case PrintPart::kSecond:
       place.height = in.pageHeight - topOf(in.part, in.pageHeight, 0) - kFrameWidth;
       break;
   }
@@ -121,9 +121,9 @@ PrintGeometry computePrintGeometry(const PrintGeometryInput& in) {
   g.dateLine = {g.left, g.top / 2};
   g.nameLine = {g.left, g.top / 4};
 
-  g.drawsHeader = in.part != PrintPart::Second;
-  g.startsDocument = in.part != PrintPart::Second;
-  g.endsDocument = in.part != PrintPart::First;
+  g.drawsHeader = in.part != PrintPart::kSecond;
+  g.startsDocument = in.part != PrintPart::kSecond;
+  g.endsDocument = in.part != PrintPart::kFirst;
   return g;
 }
 

@@ -14,7 +14,7 @@ inline constexpr int kMaxPrinterDpi = 300;
 
 // A print request is a job of its own (0), the first half of a two-screen
 // sheet (1) or its second half (2).
-enum class PrintPart { Whole = 0, First = 1, Second = 2 };
+enum class PrintPart { kWhole = 0, kFirst = 1, kSecond = 2 };
 
 // Any other number is treated as a job of its own, so a stray value never
 // leaves a document open or draws on a page nobody started.
@@ -31,7 +31,7 @@ struct PrintGeometryInput {
   int printerDpiY = kMaxPrinterDpi;
   int pageWidth = 0;  // printable page in printer pixels
   int pageHeight = 0;
-  PrintPart part = PrintPart::Whole;
+  PrintPart part = PrintPart::kWhole;
 };
 
 // Outline from (left, top) to (right, bottom), both corners included as a

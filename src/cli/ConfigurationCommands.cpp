@@ -24,7 +24,7 @@ namespace {
 
 bool isCalibrationPath(const std::string& path) {
   const FileKindInfo* kind = fileKindOfPath(path);
-  return kind != nullptr && kind->kind == FileKind::Calibration;
+  return kind != nullptr && kind->kind == FileKind::kCalibration;
 }
 
 std::optional<FileKind> kindOfPath(const std::string& path) {
@@ -35,17 +35,17 @@ std::optional<FileKind> kindOfPath(const std::string& path) {
 
 // The factory and maker files, as the menus of each mode offer them.
 std::optional<int> refusedByMode(CliSession& s, FileKind kind) {
-  if (kind == FileKind::FactorySettings && !s.app.modeFlags.factory) {
+  if (kind == FileKind::kFactorySettings && !s.app.modeFlags.factory) {
     return s.usage(s.text(kTxtCliRusNeedsFactory));
   }
-  if (kind == FileKind::MakerSettings && !s.app.modeFlags.maker) {
+  if (kind == FileKind::kMakerSettings && !s.app.modeFlags.maker) {
     return s.usage(s.text(kTxtCliNvdNeedsMaker));
   }
   return std::nullopt;
 }
 
 std::unique_ptr<SettingsBlockSession> settingsSession(CliSession& s, FileKind kind) {
-  if (kind == FileKind::FactorySettings) return std::make_unique<FactorySession>(s.app);
+  if (kind == FileKind::kFactorySettings) return std::make_unique<FactorySession>(s.app);
   return std::make_unique<MakerSession>(s.app);
 }
 
@@ -71,8 +71,8 @@ int uploadSettings(CliSession& s, FileKind kind, const std::string& path) {
   if (const FileResult refused = session->uploadRefusal(); !refused.ok()) {
     return s.fileFailure(refused);
   }
-  s.err << s.text(kind == FileKind::FactorySettings ? kTxtUploadFactorySettings
-                                                    : kTxtUploadNorvadineSettings)
+  s.err << s.text(kind == FileKind::kFactorySettings ? kTxtUploadFactorySettings
+                                                     : kTxtUploadNorvadineSettings)
         << "\n";
   const SettingsUploadOutcome outcome = session->upload();
   const std::string text = settingsUploadText(outcome, session->title(), s.language);
@@ -122,9 +122,9 @@ int runSave(CliSession& s) {
   const struct {
     const char* word;
     FileKind kind;
-  } kinds[] = {{"calibration", FileKind::Calibration},
-               {"factory", FileKind::FactorySettings},
-               {"maker", FileKind::MakerSettings}};
+  } kinds[] = {{"calibration", FileKind::kCalibration},
+               {"factory", FileKind::kFactorySettings},
+               {"maker", FileKind::kMakerSettings}};
   const auto* chosen = words.size() != 2
                            ? std::end(kinds)
                            : std::find_if(std::begin(kinds), std::end(kinds),
@@ -133,7 +133,7 @@ int runSave(CliSession& s) {
     return s.usage(s.text(kTxtCliSaveWants));
   }
   const std::string& path = words[1];
-  if (chosen->kind != FileKind::Calibration) {
+  if (chosen->kind != FileKind::kCalibration) {
     if (kindOfPath(path) != chosen->kind || args.has("--config")) {
       return s.usage(textWithWords(s.text(kTxtCliSaveWritesKind),
                                    {chosen->word, fileKindInfo(chosen->kind).extension}) +
@@ -163,19 +163,19 @@ int runUpload(CliSession& s) {
   const std::string& path = args.positional().front();
   const std::optional<FileKind> kind = kindOfPath(path);
   const bool toSlots = args.has("--sp1") || args.has("--sp2");
-  if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings ||
-      kind == FileKind::SpecialProbe) {
+  if (kind == FileKind::kFactorySettings || kind == FileKind::kMakerSettings ||
+      kind == FileKind::kSpecialProbe) {
     if (args.has("--config") || args.has("--clock") || args.has("--reset")) {
       return s.usage(s.text(kTxtCliEtaOptionsOnly));
     }
-    if (kind == FileKind::SpecialProbe) {
+    if (kind == FileKind::kSpecialProbe) {
       return uploadSpecialProbe(s, path, args.has("--sp1"), args.has("--sp2"));
     }
   }
   if (toSlots) {
     return s.usage(s.text(kTxtCliSlotsOnly));
   }
-  if (kind == FileKind::FactorySettings || kind == FileKind::MakerSettings) {
+  if (kind == FileKind::kFactorySettings || kind == FileKind::kMakerSettings) {
     return uploadSettings(s, *kind, path);
   }
   if (!isCalibrationPath(path)) {
@@ -219,9 +219,9 @@ int runCompare(CliSession& s) {
   if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("compare");
   const std::string& path = args.positional().front();
-  if (kindOfPath(path) == FileKind::FactorySettings) {
+  if (kindOfPath(path) == FileKind::kFactorySettings) {
     if (args.has("--config")) return s.usage(s.text(kTxtCliConfigGoesWithEta));
-    if (auto code = refusedByMode(s, FileKind::FactorySettings)) return *code;
+    if (auto code = refusedByMode(s, FileKind::kFactorySettings)) return *code;
     // A file that cannot be compared is said before the unit is asked.
     FactoryFile file;
     if (const FileResult r = readFactoryFile(path, file); !r.ok()) return s.fileFailure(r);

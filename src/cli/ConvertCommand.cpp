@@ -18,9 +18,9 @@ int runConvert(CliSession& s) {
   const std::string& in = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(in);
   std::unique_ptr<ConversionSource> source;
-  if (kind != nullptr && kind->kind == FileKind::Measurement) {
+  if (kind != nullptr && kind->kind == FileKind::kMeasurement) {
     source = std::make_unique<MeasurementConversionSource>(s.regional);
-  } else if (kind != nullptr && kind->kind == FileKind::Logger) {
+  } else if (kind != nullptr && kind->kind == FileKind::kLogger) {
     source = std::make_unique<LoggerConversionSource>(s.regional, s.language);
   } else {
     return s.usage(s.text(kTxtCliConvertReads) + in);

@@ -34,7 +34,7 @@ int runDownload(CliSession& s) {
   if (args.positional().size() != 1) return s.wantsOneFile("download");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
-  if (kind == nullptr || kind->kind != FileKind::Logger) {
+  if (kind == nullptr || kind->kind != FileKind::kLogger) {
     return s.usage(s.text(kTxtCliDownloadWrites) + path);
   }
   long page = 0;

@@ -41,7 +41,7 @@ int runEcho(CliSession& s) {
   if (args.positional().size() != 1) return s.wantsOneFile("echo");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
-  if (kind == nullptr || kind->kind != FileKind::Echo) {
+  if (kind == nullptr || kind->kind != FileKind::kEcho) {
     return s.usage(s.text(kTxtCliEchoWrites) + path);
   }
   const auto screenText = args.value("--screen");

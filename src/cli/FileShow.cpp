@@ -107,7 +107,7 @@ FileResult showCalibration(const std::string& path, Printer& p, const RegionalSe
   p.title(kindTitle(path, p.language()));
   p.line(kTxtShowFormatNumber, printed("%u", file.formatNumber));
   p.line(kTxtShowConfigurationBytes, printed("%zu", file.block.size()));
-  p.lengthNote(FileKind::Calibration, file.block.size(), kConfigurationBytes);
+  p.lengthNote(FileKind::kCalibration, file.block.size(), kConfigurationBytes);
   showCatalogue(p, file.identification);
   DeviceImage image;
   decodeOverDefaults(configurationMap(image), file.block.data(), file.block.size());
@@ -125,7 +125,7 @@ FileResult showFactory(const std::string& path, Printer& p) {
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
   p.line(kTxtShowFactoryBytes, printed("%zu", file.block.size()));
-  p.lengthNote(FileKind::FactorySettings, file.block.size(), kFactoryBytes);
+  p.lengthNote(FileKind::kFactorySettings, file.block.size(), kFactoryBytes);
   DeviceImage image;
   decodeOverDefaults(factoryMap(image), file.block.data(), file.block.size());
   const FactoryRegion& f = image.factory;
@@ -170,7 +170,7 @@ FileResult showMaker(const std::string& path, Printer& p) {
   p.line(kTxtShowMakerBytes, printed("%zu", file.block.size()));
   p.line(kTxtShowFurtherBytes, printed("%zu", file.extra.size()) +
                                    (file.extra.empty() ? "" : " (" + hex(file.extra) + ")"));
-  p.lengthNote(FileKind::MakerSettings, file.block.size(), kMakerBytes);
+  p.lengthNote(FileKind::kMakerSettings, file.block.size(), kMakerBytes);
   DeviceImage image;
   decodeOverDefaults(makerMap(image), file.block.data(), file.block.size());
   const MakerRegion& m = image.maker;
@@ -188,7 +188,8 @@ FileResult showSpecialProbe(const std::string& path, Printer& p) {
   FileResult r = readSpecialProbeFileBytes(path, probe, fileBytes);
   if (!r.ok()) return r;
   p.title(kindTitle(path, p.language()));
-  p.lengthNote(FileKind::SpecialProbe, static_cast<std::size_t>(fileBytes), kSpecialProbeFileBytes);
+  p.lengthNote(FileKind::kSpecialProbe, static_cast<std::size_t>(fileBytes),
+               kSpecialProbeFileBytes);
   p.line(kTxtShowName, "\"" + probe.name + "\"");
   p.line("T0", p.fixed("%.1f", probe.t0) + " µs");
   p.number(kTxtShowAngle, "%.2f", probe.angle);
@@ -317,32 +318,32 @@ FileResult showEcho(const std::string& path, Printer& p) {
 FileResult showFile(const std::string& path, Language language, const RegionalSettings& regional,
                     std::ostream& out) {
   const FileKindInfo* kind = fileKindOfPath(path);
-  if (kind == nullptr) return FileResult::failure(FileStatus::UnknownKind, path);
+  if (kind == nullptr) return FileResult::failure(FileStatus::kUnknownKind, path);
   // Everything is built in memory first: a file that fails half way prints
   // nothing but its error.
   std::ostringstream text;
   Printer p(text, language, regional);
   FileResult r;
   switch (kind->kind) {
-    case FileKind::Measurement:
+    case FileKind::kMeasurement:
       r = showMeasurement(path, p, regional);
       break;
-    case FileKind::Calibration:
+    case FileKind::kCalibration:
       r = showCalibration(path, p, regional);
       break;
-    case FileKind::FactorySettings:
+    case FileKind::kFactorySettings:
       r = showFactory(path, p);
       break;
-    case FileKind::MakerSettings:
+    case FileKind::kMakerSettings:
       r = showMaker(path, p);
       break;
-    case FileKind::Logger:
+    case FileKind::kLogger:
       r = showLogger(path, p, regional);
       break;
-    case FileKind::Echo:
+    case FileKind::kEcho:
       r = showEcho(path, p);
       break;
-    case FileKind::SpecialProbe:
+    case FileKind::kSpecialProbe:
       r = showSpecialProbe(path, p);
       break;
   }

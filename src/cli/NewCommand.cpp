@@ -15,10 +15,10 @@ int runNew(CliSession& s) {
     return s.usage(s.text(kTxtCliNewMakes) + path);
   }
   // The same kinds as the New menu offers in each mode.
-  if (kind->kind == FileKind::FactorySettings && !s.app.modeFlags.factory) {
+  if (kind->kind == FileKind::kFactorySettings && !s.app.modeFlags.factory) {
     return s.usage(s.text(kTxtCliRusNeedsFactory));
   }
-  if ((kind->kind == FileKind::MakerSettings || kind->kind == FileKind::SpecialProbe) &&
+  if ((kind->kind == FileKind::kMakerSettings || kind->kind == FileKind::kSpecialProbe) &&
       !s.app.modeFlags.maker) {
     return s.usage(s.text(kTxtCliNvdCspNeedsMaker));
   }

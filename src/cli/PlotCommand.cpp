@@ -62,9 +62,9 @@ int runPlot(CliSession& s) {
 
   const FileKindInfo* kind = fileKindOfPath(in);
   std::unique_ptr<PlotSource> source;
-  if (kind != nullptr && kind->kind == FileKind::Measurement) {
+  if (kind != nullptr && kind->kind == FileKind::kMeasurement) {
     source = std::make_unique<MeasurementPlotSource>();
-  } else if (kind != nullptr && kind->kind == FileKind::Logger) {
+  } else if (kind != nullptr && kind->kind == FileKind::kLogger) {
     source = std::make_unique<LoggerPlotSource>();
   } else {
     return s.usage(s.text(kTxtCliPlotReads) + in);

@@ -19,7 +19,7 @@ int runRecord(CliSession& s) {
   if (args.positional().size() != 1) return s.wantsOneFile("record");
   const std::string& path = args.positional().front();
   const FileKindInfo* kind = fileKindOfPath(path);
-  if (kind == nullptr || kind->kind != FileKind::Measurement) {
+  if (kind == nullptr || kind->kind != FileKind::kMeasurement) {
     return s.usage(s.text(kTxtCliRecordWrites) + path);
   }
   long polls = 1;

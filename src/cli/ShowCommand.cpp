@@ -20,7 +20,7 @@ FileResult writeEchoPictures(CliSession& s, const std::string& path, const std::
   if (!r.ok()) return r;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) return FileResult::failure(FileStatus::CannotCreate, dir, ec.value());
+  if (ec) return FileResult::failure(FileStatus::kCannotCreate, dir, ec.value());
   const std::string stem = std::filesystem::path(path).stem().string();
   for (long long i = 0; i < reader.info().recordCount; ++i) {
     EchoImage image{};
@@ -46,7 +46,7 @@ int runShow(CliSession& s) {
   const auto png = args.value("--png");
   if (png) {
     const FileKindInfo* kind = fileKindOfPath(path);
-    if (kind == nullptr || kind->kind != FileKind::Echo) {
+    if (kind == nullptr || kind->kind != FileKind::kEcho) {
       return s.usage(s.text(kTxtCliPngForEch) + path);
     }
     if (!s.writeEchoPicture) return s.usage(s.text(kTxtCliPngUnavailable));

@@ -25,14 +25,14 @@ constexpr BilingualText kTxtLongSpecialProbe{
 
 FileResult blockLengthRefusal(const std::string& path, const BlockLength& length) {
   if (length.whole()) return {};
-  return FileResult::sizeFault(FileStatus::LengthMismatch, path, length.found, length.expected);
+  return FileResult::sizeFault(FileStatus::kLengthMismatch, path, length.found, length.expected);
 }
 
 std::string blockLengthText(FileKind kind, const BlockLength& length, Language language) {
   if (length.whole()) return {};
-  const BilingualText& text = kind == FileKind::Calibration    ? kTxtShortConfiguration
-                              : kind == FileKind::SpecialProbe ? kTxtLongSpecialProbe
-                                                               : kTxtShortSettings;
+  const BilingualText& text = kind == FileKind::kCalibration    ? kTxtShortConfiguration
+                              : kind == FileKind::kSpecialProbe ? kTxtLongSpecialProbe
+                                                                : kTxtShortSettings;
   return textWithNumbers(text.text(language), {length.found, length.expected});
 }
 

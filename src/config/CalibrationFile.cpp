@@ -23,17 +23,17 @@ FileResult parseCalibrationFile(std::span<const std::uint8_t> bytes, const std::
   std::span<const std::uint8_t> identification;
   if (!reader.u16(format) || !reader.u16(length) ||
       !reader.take(kIdentificationBytes, identification)) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path,
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path,
                                  static_cast<long long>(kCalibrationHeaderBytes),
                                  static_cast<long long>(bytes.size()));
   }
   if (length > kConfigurationBytes) {
-    return FileResult::sizeFault(FileStatus::LengthTooLarge, path, length,
+    return FileResult::sizeFault(FileStatus::kLengthTooLarge, path, length,
                                  static_cast<long long>(kConfigurationBytes));
   }
   std::span<const std::uint8_t> block;
   if (!reader.take(length, block)) {
-    return FileResult::sizeFault(FileStatus::ShorterThanData, path,
+    return FileResult::sizeFault(FileStatus::kShorterThanData, path,
                                  static_cast<long long>(kCalibrationHeaderBytes + length),
                                  static_cast<long long>(bytes.size()));
   }

@@ -294,8 +294,8 @@ std::string openText(const OpenOutcome& outcome, Language language) {
     // string inlined here (-Wrestrict).
     if (outcome.shortBlockBytes >= 0) {
       if (!text.empty()) text += '\n';
-      text += blockLengthText(FileKind::Calibration, {outcome.shortBlockBytes, kConfigurationBytes},
-                              language);
+      text += blockLengthText(FileKind::kCalibration,
+                              {outcome.shortBlockBytes, kConfigurationBytes}, language);
     }
     return text;
   }

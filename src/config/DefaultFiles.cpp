@@ -10,20 +10,20 @@ namespace flowdesk {
 
 FileResult writeDefaultFile(FileKind kind, const std::string& path, const AppSettings& settings) {
   switch (kind) {
-    case FileKind::Calibration:
+    case FileKind::kCalibration:
       return writeCalibrationFile(path, defaultCalibrationFile(settings));
-    case FileKind::FactorySettings:
+    case FileKind::kFactorySettings:
       return writeFactoryFile(path, defaultFactoryFile());
-    case FileKind::MakerSettings:
+    case FileKind::kMakerSettings:
       return writeMakerFile(path, defaultMakerFile());
-    case FileKind::SpecialProbe:
+    case FileKind::kSpecialProbe:
       return writeSpecialProbeFile(path, defaultSpecialProbe());
-    case FileKind::Measurement:
-    case FileKind::Logger:
-    case FileKind::Echo:
+    case FileKind::kMeasurement:
+    case FileKind::kLogger:
+    case FileKind::kEcho:
       break;
   }
-  return FileResult::failure(FileStatus::UnknownKind, path);
+  return FileResult::failure(FileStatus::kUnknownKind, path);
 }
 
 }  // namespace flowdesk

@@ -18,16 +18,16 @@ FileResult parseFactoryFile(std::span<const std::uint8_t> bytes, const std::stri
   LeReader reader(bytes);
   std::uint16_t length = 0;
   if (!reader.u16(length)) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, 2,
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path, 2,
                                  static_cast<long long>(bytes.size()));
   }
   if (length > kFactoryBytes) {
-    return FileResult::sizeFault(FileStatus::LengthTooLarge, path, length,
+    return FileResult::sizeFault(FileStatus::kLengthTooLarge, path, length,
                                  static_cast<long long>(kFactoryBytes));
   }
   std::span<const std::uint8_t> block;
   if (!reader.take(length, block)) {
-    return FileResult::sizeFault(FileStatus::ShorterThanData, path, 2 + length,
+    return FileResult::sizeFault(FileStatus::kShorterThanData, path, 2 + length,
                                  static_cast<long long>(bytes.size()));
   }
   out.block.assign(block.begin(), block.end());

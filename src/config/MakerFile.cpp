@@ -19,11 +19,11 @@ FileResult parseMakerFile(std::span<const std::uint8_t> bytes, const std::string
   std::uint16_t length1 = 0;
   std::uint16_t length2 = 0;
   if (!reader.u16(length1) || !reader.u16(length2)) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, 4,
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path, 4,
                                  static_cast<long long>(bytes.size()));
   }
   if (length1 > kMakerBytes) {
-    return FileResult::sizeFault(FileStatus::LengthTooLarge, path, length1,
+    return FileResult::sizeFault(FileStatus::kLengthTooLarge, path, length1,
                                  static_cast<long long>(kMakerBytes));
   }
   // The second part is not ours to interpret, so any length is taken as long
@@ -31,7 +31,7 @@ FileResult parseMakerFile(std::span<const std::uint8_t> bytes, const std::string
   std::span<const std::uint8_t> block;
   std::span<const std::uint8_t> extra;
   if (!reader.take(length1, block) || !reader.take(length2, extra)) {
-    return FileResult::sizeFault(FileStatus::ShorterThanData, path, 4LL + length1 + length2,
+    return FileResult::sizeFault(FileStatus::kShorterThanData, path, 4LL + length1 + length2,
                                  static_cast<long long>(bytes.size()));
   }
   out.block.assign(block.begin(), block.end());

@@ -93,7 +93,7 @@ std::string settingsOpenText(const SettingsOpenOutcome& outcome, Language langua
   if (outcome.fromFile) {
     if (!outcome.file.ok()) return outcome.file.message(language);
     // The factory and maker blocks share one sentence.
-    return blockLengthText(FileKind::FactorySettings, outcome.length, language);
+    return blockLengthText(FileKind::kFactorySettings, outcome.length, language);
   }
   if (outcome.ok) return {};
   return outcome.link.port ? linkResultText(outcome.link, language, ResultWording::kFull)

@@ -19,7 +19,7 @@ FileResult parseSpecialProbeFile(std::span<const std::uint8_t> bytes, const std:
     return r;
   }
   if (bytes.size() < kSpecialProbeFileBytes) {
-    return FileResult::sizeFault(FileStatus::TooShort, path,
+    return FileResult::sizeFault(FileStatus::kTooShort, path,
                                  static_cast<long long>(kSpecialProbeFileBytes),
                                  static_cast<long long>(bytes.size()));
   }

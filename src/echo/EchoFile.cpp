@@ -11,16 +11,16 @@ FileResult EchoFileReader::open(const std::string& path) {
   FileResult r = file_.open(path);
   if (!r.ok()) return r;
   if (file_.size() < 2) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, 2, file_.size());
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path, 2, file_.size());
   }
   std::array<std::uint8_t, 2> header{};
   r = file_.readAt(0, header);
   if (!r.ok()) return r;
   EchoFileInfo info;
   info.recordSize = static_cast<std::uint16_t>(header[0] | (header[1] << 8));
-  if (info.recordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
+  if (info.recordSize == 0) return FileResult::failure(FileStatus::kZeroRecordSize, path);
   if (info.recordSize < kEchoImageBytes) {
-    return FileResult::sizeFault(FileStatus::RecordTooSmall, path, info.recordSize,
+    return FileResult::sizeFault(FileStatus::kRecordTooSmall, path, info.recordSize,
                                  kEchoImageBytes);
   }
   info.recordCount = (file_.size() - 2) / info.recordSize;
@@ -30,7 +30,7 @@ FileResult EchoFileReader::open(const std::string& path) {
 
 FileResult EchoFileReader::readImage(long long index, EchoImage& out) const {
   if (index < 0 || index >= info_.recordCount) {
-    return FileResult::sizeFault(FileStatus::NoSuchRecord, file_.path(), index + 1,
+    return FileResult::sizeFault(FileStatus::kNoSuchRecord, file_.path(), index + 1,
                                  info_.recordCount);
   }
   out.fill(0);

@@ -10,13 +10,13 @@ namespace {
 constexpr BilingualText kNoDescription{"", ""};
 
 constexpr FileKindInfo kKinds[] = {
-    {FileKind::Measurement, "mes", kTxtMeasurementFile, false},
-    {FileKind::Calibration, "eta", kTxtCalibrationFile, true},
-    {FileKind::FactorySettings, "rus", kTxtFactorySettingsFile, true},
-    {FileKind::MakerSettings, "nvd", kTxtNorvadineSettingsFile, true},
-    {FileKind::Logger, "log", kTxtLoggerFile, false},
-    {FileKind::Echo, "ech", kTxtEchoFile, false},
-    {FileKind::SpecialProbe, "csp540", kNoDescription, true},
+    {FileKind::kMeasurement, "mes", kTxtMeasurementFile, false},
+    {FileKind::kCalibration, "eta", kTxtCalibrationFile, true},
+    {FileKind::kFactorySettings, "rus", kTxtFactorySettingsFile, true},
+    {FileKind::kMakerSettings, "nvd", kTxtNorvadineSettingsFile, true},
+    {FileKind::kLogger, "log", kTxtLoggerFile, false},
+    {FileKind::kEcho, "ech", kTxtEchoFile, false},
+    {FileKind::kSpecialProbe, "csp540", kNoDescription, true},
 };
 
 }  // namespace
@@ -57,11 +57,11 @@ std::string openFilterText(Language language, bool factoryMode, bool makerMode) 
   if (makerMode) out += ";*.nvd";
   out += "|";
   for (FileKind kind :
-       {FileKind::Measurement, FileKind::Calibration, FileKind::Logger, FileKind::Echo}) {
+       {FileKind::kMeasurement, FileKind::kCalibration, FileKind::kLogger, FileKind::kEcho}) {
     out += filterText(fileKindInfo(kind), language);
   }
-  if (factoryMode) out += filterText(fileKindInfo(FileKind::FactorySettings), language);
-  if (makerMode) out += filterText(fileKindInfo(FileKind::MakerSettings), language);
+  if (factoryMode) out += filterText(fileKindInfo(FileKind::kFactorySettings), language);
+  if (makerMode) out += filterText(fileKindInfo(FileKind::kMakerSettings), language);
   return out;
 }
 

@@ -12,13 +12,13 @@ namespace flowdesk {
 // The seven kinds of file the program keeps. Nothing inside a file tells its
 // kind: the extension alone decides.
 enum class FileKind {
-  Measurement,      // "mes"
-  Calibration,      // "eta"
-  FactorySettings,  // "rus"
-  MakerSettings,    // "nvd"
-  Logger,           // "log"
-  Echo,             // "ech"
-  SpecialProbe,     // "csp540"
+  kMeasurement,      // "mes"
+  kCalibration,      // "eta"
+  kFactorySettings,  // "rus"
+  kMakerSettings,    // "nvd"
+  kLogger,           // "log"
+  kEcho,             // "ech"
+  kSpecialProbe,     // "csp540"
 };
 
 struct FileKindInfo {

@@ -9,7 +9,7 @@ namespace flowdesk {
 bool RecordingFile::start(const std::string& path, RecordingControls& buttons) {
   if (!canStart()) return false;
   path_ = path;
-  state_ = Recording::Armed;
+  state_ = Recording::kArmed;
   count_ = 0;
   buttons.show(RecordingControl::kSaveDisk, false);
   buttons.show(RecordingControl::kArretDisk, true);
@@ -18,7 +18,7 @@ bool RecordingFile::start(const std::string& path, RecordingControls& buttons) {
 
 bool RecordingFile::stop(RecordingControls& buttons) {
   if (!on()) return false;
-  state_ = Recording::Off;
+  state_ = Recording::kOff;
   buttons.show(RecordingControl::kArretDisk, false);
   return true;
 }
@@ -26,14 +26,14 @@ bool RecordingFile::stop(RecordingControls& buttons) {
 FileResult RecordingFile::write(const Write& makeFile, const Write& append,
                                 RecordingControls& buttons) {
   if (!on()) return {};
-  const bool first = state_ == Recording::Armed;
+  const bool first = state_ == Recording::kArmed;
   FileResult written = first ? makeFile(path_) : append(path_);
   if (!written.ok()) {
     // Every later record would fail the same way.
     stop(buttons);
     return written;
   }
-  state_ = Recording::Appending;
+  state_ = Recording::kAppending;
   count_ = first ? 1 : count_ + 1;
   return written;
 }

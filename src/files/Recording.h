@@ -13,7 +13,7 @@ namespace flowdesk {
 
 // Where a recording stands: off; armed by SAVEDISK, the file not made yet;
 // appending, the first record having made the file.
-enum class Recording { Off, Armed, Appending };
+enum class Recording { kOff, kArmed, kAppending };
 
 // The controls that come and go on the screens that record what they show
 // or download, and play their files back, in the order each numbers them:
@@ -52,7 +52,7 @@ class RecordingFile {
  public:
   using Write = std::function<FileResult(const std::string& path)>;
 
-  bool canStart() const { return state_ == Recording::Off; }
+  bool canStart() const { return state_ == Recording::kOff; }
   // SAVEDISK once the file is named: ARRETDISK takes SAVEDISK's place.
   // False while a recording runs.
   bool start(const std::string& path, RecordingControls& buttons);
@@ -68,12 +68,12 @@ class RecordingFile {
   std::string recordText(Language language) const;
 
   Recording state() const { return state_; }
-  bool on() const { return state_ != Recording::Off; }
+  bool on() const { return state_ != Recording::kOff; }
   int count() const { return count_; }
   const std::string& path() const { return path_; }
 
  private:
-  Recording state_ = Recording::Off;
+  Recording state_ = Recording::kOff;
   int count_ = 0;
   std::string path_;
 };

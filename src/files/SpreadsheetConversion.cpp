@@ -47,7 +47,7 @@ FileResult SpreadsheetConversion::start() {
   counters_ = {};
   counters_.total = source_.recordTotal();
   if (sameFile(sourcePath_, outputPath_)) {
-    return FileResult::failure(FileStatus::CannotCreate, outputPath_, EEXIST);
+    return FileResult::failure(FileStatus::kCannotCreate, outputPath_, EEXIST);
   }
   std::string title;
   r = source_.titleLine(language_, title);

@@ -83,41 +83,41 @@ void storeReal(const FieldTarget& target, double v) {
 
 void decodeRow(const FieldRow& row, const std::uint8_t* p) {
   switch (row.encoding) {
-    case Encoding::Float32: {
+    case Encoding::kFloat32: {
       const std::uint32_t bits = readBig(p, 4);
       float f;
       std::memcpy(&f, &bits, sizeof f);
       if (auto t = std::get_if<float*>(&row.target)) **t = f;
       break;
     }
-    case Encoding::Int32:
+    case Encoding::kInt32:
       storeInteger(row.target, signExtend(readBig(p, 4), 4));
       break;
-    case Encoding::UInt16:
+    case Encoding::kUInt16:
       storeInteger(row.target, readBig(p, 2));
       break;
-    case Encoding::Byte:
+    case Encoding::kByte:
       storeInteger(row.target, p[0]);
       break;
-    case Encoding::Bit:
+    case Encoding::kBit:
       storeInteger(row.target, (readBig(p, 2) >> (row.parameter & 15)) & 1u);
       break;
-    case Encoding::Nibble:
+    case Encoding::kNibble:
       storeInteger(row.target, row.parameter == 0 ? (p[0] & 0x0F) : (p[0] >> 4));
       break;
-    case Encoding::UInt16Scaled:
+    case Encoding::kUInt16Scaled:
       storeReal(row.target, static_cast<double>(readBig(p, 2)) / divisorOf(row));
       break;
-    case Encoding::Int24Scaled:
+    case Encoding::kInt24Scaled:
       storeReal(row.target, static_cast<double>(signExtend(readBig(p, 3), 3)) / divisorOf(row));
       break;
-    case Encoding::ByteScaled:
+    case Encoding::kByteScaled:
       storeReal(row.target, static_cast<double>(p[0]) / divisorOf(row));
       break;
-    case Encoding::Int16Scaled:
+    case Encoding::kInt16Scaled:
       storeReal(row.target, static_cast<double>(signExtend(readBig(p, 2), 2)) / divisorOf(row));
       break;
-    case Encoding::RawChars:
+    case Encoding::kRawChars:
       if (auto t = std::get_if<CharArrayRef>(&row.target); t && t->data && t->size > 0) {
         // The last character always stays zero, whatever the row claims.
         const std::size_t n = std::min<std::size_t>(std::max(0, int{row.parameter}), t->size - 1);
@@ -129,13 +129,13 @@ void decodeRow(const FieldRow& row, const std::uint8_t* p) {
         std::fill(t->data + i, t->data + t->size, '\0');
       }
       break;
-    case Encoding::ByteArray:
+    case Encoding::kByteArray:
       if (auto t = std::get_if<FloatArrayRef>(&row.target); t && t->data) {
         const std::size_t n = std::min<std::size_t>(std::max(0, int{row.parameter}), t->size);
         for (std::size_t i = 0; i < n; ++i) t->data[i] = static_cast<std::int8_t>(p[i]);
       }
       break;
-    case Encoding::Text:
+    case Encoding::kText:
       if (auto t = std::get_if<std::string*>(&row.target)) {
         **t = fromWindows1252Field(p, static_cast<std::size_t>(textLength(row.parameter)));
       }
@@ -156,26 +156,26 @@ void writeText(std::uint8_t* p, int parameter, const std::string& utf8) {
 void writeRaw(const FieldRow& row, std::uint8_t* p, std::int64_t raw) {
   const auto u = static_cast<std::uint64_t>(raw);  // two's complement low bits
   switch (row.encoding) {
-    case Encoding::Int32:
+    case Encoding::kInt32:
       writeBig(p, 4, u);
       break;
-    case Encoding::UInt16:
-    case Encoding::UInt16Scaled:
-    case Encoding::Int16Scaled:
+    case Encoding::kUInt16:
+    case Encoding::kUInt16Scaled:
+    case Encoding::kInt16Scaled:
       writeBig(p, 2, u);
       break;
-    case Encoding::Int24Scaled:
+    case Encoding::kInt24Scaled:
       writeBig(p, 3, u);
       break;
-    case Encoding::Byte:
-    case Encoding::ByteScaled:
+    case Encoding::kByte:
+    case Encoding::kByteScaled:
       p[0] = static_cast<std::uint8_t>(u & 0xFF);
       break;
-    case Encoding::Nibble:
+    case Encoding::kNibble:
       p[0] |= row.parameter == 0 ? static_cast<std::uint8_t>(u & 0x0F)
                                  : static_cast<std::uint8_t>((u & 0x0F) << 4);
       break;
-    case Encoding::Bit:
+    case Encoding::kBit:
       // No written block has Bit rows; set the bit when the field is non-zero
       // so that a round trip keeps the register.
       if (raw != 0) {
@@ -183,34 +183,34 @@ void writeRaw(const FieldRow& row, std::uint8_t* p, std::int64_t raw) {
         writeBig(p, 2, word);
       }
       break;
-    case Encoding::Float32:
-    case Encoding::RawChars:
-    case Encoding::ByteArray:
-    case Encoding::Text:
+    case Encoding::kFloat32:
+    case Encoding::kRawChars:
+    case Encoding::kByteArray:
+    case Encoding::kText:
       break;
   }
 }
 
 void encodeRow(const FieldRow& row, std::uint8_t* p) {
   switch (row.encoding) {
-    case Encoding::Float32: {
+    case Encoding::kFloat32: {
       const float f = realOf(row.target);
       std::uint32_t bits;
       std::memcpy(&bits, &f, sizeof bits);
       writeBig(p, 4, bits);
       break;
     }
-    case Encoding::UInt16Scaled:
-    case Encoding::Int24Scaled:
-    case Encoding::ByteScaled:
-    case Encoding::Int16Scaled:
+    case Encoding::kUInt16Scaled:
+    case Encoding::kInt24Scaled:
+    case Encoding::kByteScaled:
+    case Encoding::kInt16Scaled:
       writeRaw(row, p, scaledRaw(realOf(row.target), divisorOf(row)));
       break;
-    case Encoding::Text:
+    case Encoding::kText:
       if (auto t = std::get_if<std::string*>(&row.target)) writeText(p, row.parameter, **t);
       break;
-    case Encoding::RawChars:
-    case Encoding::ByteArray:
+    case Encoding::kRawChars:
+    case Encoding::kByteArray:
       break;  // read-only
     default:
       writeRaw(row, p, integerOf(row.target));
@@ -234,24 +234,24 @@ std::size_t FieldMap::rowCount() const {
 
 int encodedWidth(Encoding encoding, int parameter) {
   switch (encoding) {
-    case Encoding::Float32:
-    case Encoding::Int32:
+    case Encoding::kFloat32:
+    case Encoding::kInt32:
       return 4;
-    case Encoding::UInt16:
-    case Encoding::Bit:
-    case Encoding::UInt16Scaled:
-    case Encoding::Int16Scaled:
+    case Encoding::kUInt16:
+    case Encoding::kBit:
+    case Encoding::kUInt16Scaled:
+    case Encoding::kInt16Scaled:
       return 2;
-    case Encoding::Int24Scaled:
+    case Encoding::kInt24Scaled:
       return 3;
-    case Encoding::Byte:
-    case Encoding::Nibble:
-    case Encoding::ByteScaled:
+    case Encoding::kByte:
+    case Encoding::kNibble:
+    case Encoding::kByteScaled:
       return 1;
-    case Encoding::RawChars:
-    case Encoding::ByteArray:
+    case Encoding::kRawChars:
+    case Encoding::kByteArray:
       return std::max(0, parameter);
-    case Encoding::Text:
+    case Encoding::kText:
       return textLength(parameter);
   }
   return 0;
@@ -299,7 +299,7 @@ void encodeDefaults(const FieldMap& map, std::uint8_t* area) {
   for (const FieldRow& row : map.rows) {
     if (isEnd(row)) break;
     if (!fits(row, kRequestDataSize)) continue;
-    if (row.encoding == Encoding::Text) {
+    if (row.encoding == Encoding::kText) {
       writeText(area + row.offset, row.parameter, row.defaultText);
     } else {
       writeRaw(row, area + row.offset, row.defaultRaw);

@@ -13,19 +13,19 @@ namespace flowdesk {
 // How a field sits in a block's bytes. The numbers are the unit's encoding
 // codes and must not change. Every multi-byte value is big-endian.
 enum class Encoding : std::uint8_t {
-  Float32 = 0,       // 4 bytes, IEEE single
-  Int32 = 1,         // 4 bytes, signed
-  UInt16 = 2,        // 2 bytes, unsigned, into an integer
-  Byte = 3,          // 1 byte, unsigned, into an integer
-  Bit = 4,           // bit <parameter> of a 16-bit register
-  Nibble = 5,        // parameter 0: low half of a byte, otherwise high half
-  UInt16Scaled = 6,  // unsigned 16-bit / parameter
-  Int24Scaled = 7,   // signed 24-bit / parameter
-  ByteScaled = 8,    // unsigned byte / parameter
-  Int16Scaled = 9,   // signed 16-bit / parameter
-  RawChars = 10,     // <parameter> bytes into a char array of parameter + 1; read-only
-  ByteArray = 11,    // <parameter> signed bytes into floats; read-only
-  Text = 12,         // <parameter> bytes (at most 49), Windows-1252, blank-padded
+  kFloat32 = 0,       // 4 bytes, IEEE single
+  kInt32 = 1,         // 4 bytes, signed
+  kUInt16 = 2,        // 2 bytes, unsigned, into an integer
+  kByte = 3,          // 1 byte, unsigned, into an integer
+  kBit = 4,           // bit <parameter> of a 16-bit register
+  kNibble = 5,        // parameter 0: low half of a byte, otherwise high half
+  kUInt16Scaled = 6,  // unsigned 16-bit / parameter
+  kInt24Scaled = 7,   // signed 24-bit / parameter
+  kByteScaled = 8,    // unsigned byte / parameter
+  kInt16Scaled = 9,   // signed 16-bit / parameter
+  kRawChars = 10,     // <parameter> bytes into a char array of parameter + 1; read-only
+  kByteArray = 11,    // <parameter> signed bytes into floats; read-only
+  kText = 12,         // <parameter> bytes (at most 49), Windows-1252, blank-padded
 };
 
 // Longest Text field the unit has.
@@ -59,7 +59,7 @@ using FieldTarget = std::variant<std::monostate, float*, std::int32_t*, std::int
 
 struct FieldRow {
   FieldTarget target;
-  Encoding encoding = Encoding::Byte;
+  Encoding encoding = Encoding::kByte;
   std::int16_t offset = 0;     // byte offset in the block's data
   std::int16_t parameter = 0;  // divisor, bit number, nibble selector or length
   std::int16_t reserved = 0;

@@ -15,9 +15,9 @@ bool writableRecordSize(std::size_t recordSize) {
 }
 
 FileResult recordSizeFault(const std::string& path, std::size_t recordSize) {
-  if (recordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
-  return FileResult::sizeFault(FileStatus::RecordTooLarge, path, static_cast<long long>(recordSize),
-                               0xFF);
+  if (recordSize == 0) return FileResult::failure(FileStatus::kZeroRecordSize, path);
+  return FileResult::sizeFault(FileStatus::kRecordTooLarge, path,
+                               static_cast<long long>(recordSize), 0xFF);
 }
 
 }  // namespace
@@ -28,19 +28,19 @@ FileResult LoggerFileReader::open(const std::string& path) {
   if (!r.ok()) return r;
   std::array<std::uint8_t, 2> header{};
   if (file_.size() < 2) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, 2, file_.size());
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path, 2, file_.size());
   }
   r = file_.readAt(0, header);
   if (!r.ok()) return r;
   LoggerFileInfo info;
   info.storedRecordSize = static_cast<std::uint16_t>(header[0] | (header[1] << 8));
-  if (info.storedRecordSize == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
+  if (info.storedRecordSize == 0) return FileResult::failure(FileStatus::kZeroRecordSize, path);
   if (info.storedRecordSize < kMinLoggerStoredRecord) {
-    return FileResult::sizeFault(FileStatus::RecordTooSmall, path, info.storedRecordSize,
+    return FileResult::sizeFault(FileStatus::kRecordTooSmall, path, info.storedRecordSize,
                                  static_cast<long long>(kMinLoggerStoredRecord));
   }
   if (info.storedRecordSize > kMaxLoggerStoredRecord) {
-    return FileResult::sizeFault(FileStatus::RecordTooLarge, path, info.storedRecordSize,
+    return FileResult::sizeFault(FileStatus::kRecordTooLarge, path, info.storedRecordSize,
                                  static_cast<long long>(kMaxLoggerStoredRecord));
   }
   info.recordCount = (file_.size() - 2) / info.storedRecordSize;
@@ -50,7 +50,7 @@ FileResult LoggerFileReader::open(const std::string& path) {
 
 FileResult LoggerFileReader::readStoredRecord(long long index, Bytes& out) const {
   if (index < 0 || index >= info_.recordCount) {
-    return FileResult::sizeFault(FileStatus::NoSuchRecord, file_.path(), index + 1,
+    return FileResult::sizeFault(FileStatus::kNoSuchRecord, file_.path(), index + 1,
                                  info_.recordCount);
   }
   out.assign(info_.storedRecordSize, 0);

@@ -92,7 +92,7 @@ void LoggerViewerSession::reset() {
   gridBuilt_ = pageStarted_ = false;
   recordsFilled_ = loggerSize_ = 0;
   filePath_.clear();
-  recordState_ = Recording::Off;
+  recordState_ = Recording::kOff;
   nextRecord_ = firstRecord_ = recordsToGo_ = 0;
   startTick_ = 0;
   savedPage_ = 0;
@@ -259,7 +259,7 @@ void LoggerViewerSession::reload(bool withProgress) {
 }
 
 bool LoggerViewerSession::navigate(LoggerNavigation nav, std::string_view recordField) {
-  if (!isOpen() || recordState_ != Recording::Off) return false;
+  if (!isOpen() || recordState_ != Recording::kOff) return false;
   // In unit mode a page that is still loading has its controls hidden.
   if (unitMode_ && timerMs_ != kTimerStopped) return false;
   auto goPage = [&] {
@@ -324,7 +324,7 @@ LoggerTick LoggerViewerSession::unitTick() {
   }
   timerMs_ = kTickMs;
   screen_.filledValue = std::to_string(recordsFilled_);
-  const long long start = recordState_ != Recording::Off
+  const long long start = recordState_ != Recording::kOff
                               ? nextRecord_
                               : static_cast<long long>(page_) * kRowsPerPage + row_;
   const int count = recordsPerRequest_;
@@ -350,7 +350,7 @@ LoggerTick LoggerViewerSession::unitTick() {
     // The page and the download window would otherwise stand still without
     // a word while the next ticks ask again.
     screen_.topLine = linkResultText(lastRead_, language_, ResultWording::kCommunication);
-    if (recordState_ != Recording::Off) {
+    if (recordState_ != Recording::kOff) {
       ++download_.failedFetches;
       download_.failure = screen_.topLine;
     }
@@ -364,7 +364,7 @@ LoggerTick LoggerViewerSession::unitTick() {
     pageStarted_ = true;
     screen_.progress = false;
   }
-  if (recordState_ != Recording::Off) return downloadStep(lastRead_.frame[0], data, count);
+  if (recordState_ != Recording::kOff) return downloadStep(lastRead_.frame[0], data, count);
   if (fillRows(data, count) != 0) {
     pageComplete();
     return LoggerTick::kPageShown;
@@ -373,7 +373,7 @@ LoggerTick LoggerViewerSession::unitTick() {
 }
 
 bool LoggerViewerSession::canStartDownload() const {
-  return unitMode_ && recordState_ == Recording::Off && timerMs_ == kTimerStopped &&
+  return unitMode_ && recordState_ == Recording::kOff && timerMs_ == kTimerStopped &&
          screen_.shown(C::kSaveDisk);
 }
 
@@ -389,7 +389,7 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
   // shows it: the download starts at the first record the page shows.
   nextRecord_ = firstRecord_ = static_cast<long long>(kRowsPerPage) * page_;
   page_ = 0;
-  recordState_ = Recording::Armed;
+  recordState_ = Recording::kArmed;
   for (C c : kPageControls) show(c, false);
   show(C::kArretDisk, true);
   screen_.gridVisible = false;
@@ -400,7 +400,7 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
 
 LoggerTick LoggerViewerSession::downloadStep(std::uint8_t address,
                                              std::span<const std::uint8_t> data, int count) {
-  if (recordState_ == Recording::Armed) {
+  if (recordState_ == Recording::kArmed) {
     recordsToGo_ = std::max(0LL, recordsFilled_ - nextRecord_);
     download_.recordsToDo = recordsToGo_;
     download_.progressMax = recordsToGo_;
@@ -410,7 +410,7 @@ LoggerTick LoggerViewerSession::downloadStep(std::uint8_t address,
       endDownload();
       return LoggerTick::kDownloadFailed;
     }
-    recordState_ = Recording::Appending;
+    recordState_ = Recording::kAppending;
   }
   int written = 0;
   downloadResult_ = appendLoggerRecords(downloadPath_, address, recordSize_, data, count, written);
@@ -442,8 +442,8 @@ LoggerTick LoggerViewerSession::downloadStep(std::uint8_t address,
 }
 
 void LoggerViewerSession::endDownload() {
-  if (recordState_ == Recording::Off) return;
-  recordState_ = Recording::Off;
+  if (recordState_ == Recording::kOff) return;
+  recordState_ = Recording::kOff;
   screen_.progress = true;
   show(C::kArretDisk, false);
   row_ = 0;
@@ -454,7 +454,7 @@ void LoggerViewerSession::endDownload() {
 }
 
 bool LoggerViewerSession::stopDownload() {
-  if (recordState_ == Recording::Off) return false;
+  if (recordState_ == Recording::kOff) return false;
   endDownload();
   return true;
 }

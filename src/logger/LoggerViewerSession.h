@@ -200,7 +200,7 @@ class LoggerViewerSession {
   LoggerFileReader reader_;
   std::string filePath_;
 
-  Recording recordState_ = Recording::Off;
+  Recording recordState_ = Recording::kOff;
   long long nextRecord_ = 0;
   long long firstRecord_ = 0;
   long long recordsToGo_ = 0;

@@ -14,7 +14,7 @@ namespace {
 FileResult recordBytes(const std::string& path, const MeasurementRecord& record, Bytes& out) {
   for (std::size_t f = 0; f < kFrameCount; ++f) {
     if (record.frames[f].size() != kMeasurementFrameSizes[f]) {
-      return FileResult::sizeFault(FileStatus::RecordMismatch, path,
+      return FileResult::sizeFault(FileStatus::kRecordMismatch, path,
                                    static_cast<long long>(record.frames[f].size()),
                                    kMeasurementFrameSizes[f]);
     }
@@ -31,7 +31,7 @@ FileResult MeasurementFileReader::open(const std::string& path) {
   if (!r.ok()) return r;
   std::array<std::uint8_t, kMeasurementFixedHeader> fixed{};
   if (file_.size() < static_cast<long long>(fixed.size())) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path,
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path,
                                  static_cast<long long>(fixed.size()), file_.size());
   }
   r = file_.readAt(0, fixed);
@@ -43,24 +43,24 @@ FileResult MeasurementFileReader::open(const std::string& path) {
     reader.u16(size);
     // A frame of no bytes cannot hold an answer: such a header is broken,
     // whatever the other sizes say.
-    if (size == 0) return FileResult::failure(FileStatus::ZeroRecordSize, path);
+    if (size == 0) return FileResult::failure(FileStatus::kZeroRecordSize, path);
     if (size < kMinStoredFrame) {
-      return FileResult::sizeFault(FileStatus::RecordTooSmall, path, size,
+      return FileResult::sizeFault(FileStatus::kRecordTooSmall, path, size,
                                    static_cast<long long>(kMinStoredFrame));
     }
     if (size > kMaxStoredFrame) {
-      return FileResult::sizeFault(FileStatus::RecordTooLarge, path, size,
+      return FileResult::sizeFault(FileStatus::kRecordTooLarge, path, size,
                                    static_cast<long long>(kMaxStoredFrame));
     }
     info.recordSize += size;
   }
   if (info.headerLength < kMinMeasurementHeaderLength) {
-    return FileResult::sizeFault(FileStatus::HeaderTooSmall, path, info.headerLength,
+    return FileResult::sizeFault(FileStatus::kHeaderTooSmall, path, info.headerLength,
                                  kMinMeasurementHeaderLength);
   }
   info.dataOffset = static_cast<long long>(kMeasurementFixedHeader) + info.headerLength;
   if (file_.size() < info.dataOffset) {
-    return FileResult::sizeFault(FileStatus::ShorterThanHeader, path, info.dataOffset,
+    return FileResult::sizeFault(FileStatus::kShorterThanHeader, path, info.dataOffset,
                                  file_.size());
   }
   // The header part holds the identification cache; a longer part is
@@ -76,7 +76,7 @@ FileResult MeasurementFileReader::open(const std::string& path) {
 
 FileResult MeasurementFileReader::readRecord(long long index, MeasurementRecord& out) const {
   if (index < 0 || index >= info_.recordCount) {
-    return FileResult::sizeFault(FileStatus::NoSuchRecord, file_.path(), index + 1,
+    return FileResult::sizeFault(FileStatus::kNoSuchRecord, file_.path(), index + 1,
                                  info_.recordCount);
   }
   // One read per record: a conversion reads every record of a long file.

@@ -29,7 +29,7 @@ TEST(AtomicWrite, FailedWriteKeepsTheOldFile) {
   putFile(path, old);
   const int status = testing::runWithFileSizeLimit(100, [&] {
     const FileResult r = writeFileAtomic(path, Bytes(436, 0x11));
-    return r.status == FileStatus::WriteFailed ? 0 : 1;
+    return r.status == FileStatus::kWriteFailed ? 0 : 1;
   });
   EXPECT_EQ(status, 0) << "the write must report its failure";
   EXPECT_EQ(fileBytes(path), old);
@@ -126,16 +126,16 @@ TEST(ReadingFiles, OnlyRegularFilesOfAPossibleSize) {
     std::string english, french;
   };
   const Case cases[] = {
-      {"FIFO", fifo, FileStatus::NotRegularFile, FileStatus::NotRegularFile,
+      {"FIFO", fifo, FileStatus::kNotRegularFile, FileStatus::kNotRegularFile,
        "Not a regular file " + fifo, "Pas un fichier ordinaire " + fifo},
-      {"device", "/dev/null", FileStatus::NotRegularFile, FileStatus::NotRegularFile,
+      {"device", "/dev/null", FileStatus::kNotRegularFile, FileStatus::kNotRegularFile,
        "Not a regular file /dev/null", "Pas un fichier ordinaire /dev/null"},
-      {"folder", dir.path(), FileStatus::CannotOpen, FileStatus::CannotOpen,
+      {"folder", dir.path(), FileStatus::kCannotOpen, FileStatus::kCannotOpen,
        "Cannot open the file " + dir.path(), "Impossible d'ouvrir le fichier " + dir.path()},
-      {"2 GiB, sparse", sparse, FileStatus::FileTooLarge, FileStatus::Ok,
+      {"2 GiB, sparse", sparse, FileStatus::kFileTooLarge, FileStatus::kOk,
        "File too large for its kind " + sparse + " (2147483648 bytes, at most 4096)",
        "Fichier trop grand pour son type " + sparse + " (2147483648 octets, maximum 4096)"},
-      {"at the limit", atLimit, FileStatus::Ok, FileStatus::Ok, "", ""},
+      {"at the limit", atLimit, FileStatus::kOk, FileStatus::kOk, "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -156,7 +156,7 @@ TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {
   TempDir dir;
   const std::string path = dir.file("no/such/folder/x.nvd");
   const FileResult r = writeFileAtomic(path, Bytes(20, 0));
-  EXPECT_EQ(r.status, FileStatus::CannotCreate);
+  EXPECT_EQ(r.status, FileStatus::kCannotCreate);
   EXPECT_NE(r.message(kEnglish).find(path), std::string::npos);
   EXPECT_NE(r.message(kFrench).find("Impossible de créer"), std::string::npos);
 }

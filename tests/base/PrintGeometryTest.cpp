@@ -33,11 +33,11 @@ TEST(PrintGeometry, WorkedExamplePlacesEachPart) {
     bool header, starts, ends;
   } cases[] = {
       // centred: 1650 - 937 / 2
-      {PrintPart::Whole, 1650 - 468, true, true, true},
+      {PrintPart::kWhole, 1650 - 468, true, true, true},
       // one eighth down: 3300 x 0.125 = 412.5, truncated
-      {PrintPart::First, 412, true, true, false},
+      {PrintPart::kFirst, 412, true, true, false},
       // the middle of the page
-      {PrintPart::Second, 1650, false, false, true},
+      {PrintPart::kSecond, 1650, false, false, true},
   };
   for (const auto& c : cases) {
     const PrintGeometry g = computePrintGeometry(worked(c.part));
@@ -57,7 +57,7 @@ TEST(PrintGeometry, WorkedExamplePlacesEachPart) {
 }
 
 TEST(PrintGeometry, FrameIsFourPixelsThickOutsideThePicture) {
-  const PrintGeometry g = computePrintGeometry(worked(PrintPart::Whole));
+  const PrintGeometry g = computePrintGeometry(worked(PrintPart::kWhole));
   const int x = g.left, y = g.top;
   for (int k = 1; k <= 4; ++k) {
     EXPECT_EQ(g.frames[k - 1], (PrintFrame{x - k, y - k, x + 1250 + k, y + 937 + k})) << k;
@@ -123,20 +123,20 @@ TEST(PrintGeometry, AScreenTooLargeForItsPlaceIsScaledDownWhole) {
     int width, height, top;
   } cases[] = {
       // the logger viewer, 980 x 640: 3062 wide enlarged, on 2400
-      {"logger viewer", 980, 640, PrintPart::Whole, true, 2392, 1562, 1650 - 781},
+      {"logger viewer", 980, 640, PrintPart::kWhole, true, 2392, 1562, 1650 - 781},
       // the plot window, 1100 x 680
-      {"plot", 1100, 680, PrintPart::Whole, true, 2392, 1478, 1650 - 739},
+      {"plot", 1100, 680, PrintPart::kWhole, true, 2392, 1478, 1650 - 739},
       // exactly the page's width with its frame: kept
-      {"as wide as the page", 2392, 300, PrintPart::Whole, false, 2392, 300, 1500},
+      {"as wide as the page", 2392, 300, PrintPart::kWhole, false, 2392, 300, 1500},
       // tall: below the header, and as far from the page's foot
-      {"tall", 300, 3300, PrintPart::Whole, true, 261, 2872, 1650 - 1436},
+      {"tall", 300, 3300, PrintPart::kWhole, true, 261, 2872, 1650 - 1436},
       // a configuration page, 640 x 420: the first half ends where the
       // second starts, both frames between them
-      {"first half", 640, 420, PrintPart::First, true, 1873, 1229, 412},
-      {"second half", 640, 420, PrintPart::Second, false, 2000, 1312, 1650},
-      {"second half, tall", 400, 600, PrintPart::Second, true, 1097, 1646, 1650},
+      {"first half", 640, 420, PrintPart::kFirst, true, 1873, 1229, 412},
+      {"second half", 640, 420, PrintPart::kSecond, false, 2000, 1312, 1650},
+      {"second half, tall", 400, 600, PrintPart::kSecond, true, 1097, 1646, 1650},
       // the worked example fits each place: the rule as it is
-      {"worked", 400, 300, PrintPart::First, false, 1250, 937, 412},
+      {"worked", 400, 300, PrintPart::kFirst, false, 1250, 937, 412},
   };
   for (const Case& c : cases) {
     PrintGeometryInput in = worked(c.part);
@@ -157,11 +157,11 @@ TEST(PrintGeometry, AScreenTooLargeForItsPlaceIsScaledDownWhole) {
     EXPECT_GE(g.frames[3].left, 0) << c.what;
     EXPECT_LE(g.frames[3].right, kPageW) << c.what;
     EXPECT_LE(g.frames[3].bottom, kPageH) << c.what;
-    if (c.part != PrintPart::Second) {
+    if (c.part != PrintPart::kSecond) {
       EXPECT_LE(g.dateLine.y + g.headerFontPixels, g.frames[3].top) << c.what;
       EXPECT_LE(g.nameLine.y + g.headerFontPixels, g.dateLine.y) << c.what;
     }
-    if (c.part == PrintPart::First) {
+    if (c.part == PrintPart::kFirst) {
       EXPECT_LT(g.frames[3].bottom, kPageH / 2 - 4) << c.what;
     }
   }
@@ -176,11 +176,11 @@ TEST(PrintGeometry, PrinterResolutionLimitAndPartNumbers) {
   const struct {
     int in;
     PrintPart out;
-  } parts[] = {{0, PrintPart::Whole},
-               {1, PrintPart::First},
-               {2, PrintPart::Second},
-               {3, PrintPart::Whole},
-               {-1, PrintPart::Whole}};
+  } parts[] = {{0, PrintPart::kWhole},
+               {1, PrintPart::kFirst},
+               {2, PrintPart::kSecond},
+               {3, PrintPart::kWhole},
+               {-1, PrintPart::kWhole}};
   for (const auto& p : parts) EXPECT_EQ(printPartFrom(p.in), p.out) << p.in;
 }
 

@@ -96,7 +96,7 @@ TEST(LoggerEndToEnd, DownloadHoldsEveryRecordFromTheOldest) {
     ASSERT_TRUE(s.startDownload(path));
     const std::vector<Tick> ticks = tickUntilStopped(s);
     ASSERT_FALSE(ticks.empty());
-    EXPECT_EQ(s.recording(), Recording::Off);
+    EXPECT_EQ(s.recording(), Recording::kOff);
 
     Bytes expected = c.header;
     for (int i = 0; i < c.records; ++i) {
@@ -139,7 +139,7 @@ TEST(LoggerEndToEnd, DownloadEndsOnAnEmptyRecordOrAFileFault) {
     std::vector<Tick> ticks;
     for (std::size_t i = 0; i < c.firstTicks.size(); ++i) ticks.push_back(s.tick());
     EXPECT_EQ(ticks, c.firstTicks);
-    EXPECT_EQ(s.recording(), Recording::Off);
+    EXPECT_EQ(s.recording(), Recording::kOff);
     EXPECT_EQ(s.recordsDownloaded(), c.stored);
     EXPECT_EQ(s.downloadResult().ok(), c.writable) << s.downloadResult().message(kEnglish);
     if (c.writable) {

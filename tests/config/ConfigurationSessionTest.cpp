@@ -341,7 +341,7 @@ TEST(ConfigurationSession, EveryOutcomeInBothLanguages) {
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
   OpenOutcome missing = opened(false, true, true);
-  missing.file = FileResult::failure(FileStatus::CannotOpen, "/x/none.eta");
+  missing.file = FileResult::failure(FileStatus::kCannotOpen, "/x/none.eta");
   EXPECT_NE(openText(missing, kEnglish).find("/x/none.eta"), std::string::npos);
 }
 

@@ -33,7 +33,7 @@ TEST(DefaultFiles, EachDefaultKindWritesAFileItsReaderAccepts) {
     Bytes expected;
     std::function<FileResult(const std::string& path)> readBack;
   } cases[] = {
-      {FileKind::Calibration, 436, calibrationFileBytes(defaultCalibrationFile(settings)),
+      {FileKind::kCalibration, 436, calibrationFileBytes(defaultCalibrationFile(settings)),
        [&](const std::string& path) {
          CalibrationFile f;
          FileResult r = readCalibrationFile(path, f);
@@ -44,14 +44,14 @@ TEST(DefaultFiles, EachDefaultKindWritesAFileItsReaderAccepts) {
          EXPECT_EQ(f.block, defaultCalibrationFile({}).block);
          return r;
        }},
-      {FileKind::FactorySettings, 70, factoryFileBytes(defaultFactoryFile()),
+      {FileKind::kFactorySettings, 70, factoryFileBytes(defaultFactoryFile()),
        [](const std::string& path) {
          FactoryFile f;
          FileResult r = readFactoryFile(path, f);
          EXPECT_EQ(f.block, defaultFactoryFile().block);
          return r;
        }},
-      {FileKind::MakerSettings, 20, makerFileBytes(defaultMakerFile()),
+      {FileKind::kMakerSettings, 20, makerFileBytes(defaultMakerFile()),
        [](const std::string& path) {
          MakerFile f;
          FileResult r = readMakerFile(path, f);
@@ -59,7 +59,7 @@ TEST(DefaultFiles, EachDefaultKindWritesAFileItsReaderAccepts) {
          EXPECT_EQ(f.extra, defaultMakerFile().extra);
          return r;
        }},
-      {FileKind::SpecialProbe, 10, specialProbeFileBytes(defaultSpecialProbe()),
+      {FileKind::kSpecialProbe, 10, specialProbeFileBytes(defaultSpecialProbe()),
        [](const std::string& path) {
          SpecialProbe p;
          FileResult r = readSpecialProbeFile(path, p);
@@ -92,7 +92,7 @@ TEST(DefaultFiles, OnlyTheKindsWithDefaultsAreWritten) {
     EXPECT_EQ(r.ok(), kind.newFromDefaults) << kind.extension;
     EXPECT_EQ(dir.entries().size(), kind.newFromDefaults ? 1u : 0u) << kind.extension;
     if (!kind.newFromDefaults) {
-      EXPECT_EQ(r.status, FileStatus::UnknownKind) << kind.extension;
+      EXPECT_EQ(r.status, FileStatus::kUnknownKind) << kind.extension;
       EXPECT_EQ(r.path, path);
     }
   }
@@ -103,8 +103,8 @@ TEST(DefaultFiles, OnlyTheKindsWithDefaultsAreWritten) {
 TEST(DefaultFiles, AFolderThatIsNotThereFailsWithThePath) {
   TempDir dir;
   const std::string path = dir.file("missing/a.eta");
-  const FileResult r = writeDefaultFile(FileKind::Calibration, path, AppSettings{});
-  EXPECT_EQ(r.status, FileStatus::CannotCreate);
+  const FileResult r = writeDefaultFile(FileKind::kCalibration, path, AppSettings{});
+  EXPECT_EQ(r.status, FileStatus::kCannotCreate);
   EXPECT_EQ(r.path, path);
   EXPECT_TRUE(dir.entries().empty());
 }

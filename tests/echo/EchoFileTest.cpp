@@ -38,7 +38,7 @@ TEST(EchoFile, RecordingAppendsOnePicturePerRecord) {
     EXPECT_EQ(image, picture(static_cast<std::uint8_t>(k)));
   }
   EchoImage image{};
-  EXPECT_EQ(reader.readImage(5, image).status, FileStatus::NoSuchRecord);
+  EXPECT_EQ(reader.readImage(5, image).status, FileStatus::kNoSuchRecord);
 }
 
 TEST(EchoFile, RecordSizeFromTheHeader) {
@@ -80,15 +80,15 @@ TEST(EchoFile, BrokenHeadersAreRefused) {
     return b;
   };
   for (const Case& c :
-       {Case{{}, FileStatus::ShorterThanHeader}, Case{{4}, FileStatus::ShorterThanHeader},
-        Case{{0, 0, 1, 2, 3}, FileStatus::ZeroRecordSize},
-        Case{sized(1), FileStatus::RecordTooSmall}, Case{sized(100), FileStatus::RecordTooSmall},
-        Case{sized(1023), FileStatus::RecordTooSmall}, Case{sized(1024), FileStatus::Ok}}) {
+       {Case{{}, FileStatus::kShorterThanHeader}, Case{{4}, FileStatus::kShorterThanHeader},
+        Case{{0, 0, 1, 2, 3}, FileStatus::kZeroRecordSize},
+        Case{sized(1), FileStatus::kRecordTooSmall}, Case{sized(100), FileStatus::kRecordTooSmall},
+        Case{sized(1023), FileStatus::kRecordTooSmall}, Case{sized(1024), FileStatus::kOk}}) {
     putFile(dir.file("b.ech"), c.bytes);
     EchoFileReader reader;
     const FileResult r = reader.open(dir.file("b.ech"));
     EXPECT_EQ(r.status, c.expected) << r.message();
-    if (c.expected == FileStatus::RecordTooSmall) {
+    if (c.expected == FileStatus::kRecordTooSmall) {
       EXPECT_NE(r.message(kEnglish).find(", at least 1024)"), std::string::npos)
           << r.message(kEnglish);
     }

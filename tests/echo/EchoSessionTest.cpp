@@ -264,7 +264,7 @@ TEST(EchoSessionLive, RecordingKeepsEveryPictureAsServed) {
   // A file that cannot be written ends the recording with its reason.
   ASSERT_TRUE(rig.session.startRecording(dir.file("no/such/folder.ech")));
   EXPECT_EQ(rig.ticksToImage(5), -1);
-  EXPECT_EQ(rig.session.recording(), Recording::Off);
+  EXPECT_EQ(rig.session.recording(), Recording::kOff);
   EXPECT_FALSE(rig.session.fileResult().ok());
   EXPECT_EQ(rig.ticksToImage(), 5) << "the next picture is no failure";
 }

@@ -18,14 +18,14 @@ TEST(FileKinds, SevenKindsInMatchingOrder) {
     const char* english;
     bool newFromDefaults;
   } expected[] = {
-      {FileKind::Measurement, "mes", "Fichier Mesure", "Measurement File", false},
-      {FileKind::Calibration, "eta", "Fichier Etalonnage", "Calibration File", true},
-      {FileKind::FactorySettings, "rus", "Fichier Réglage Usine", "Factory Settings File", true},
-      {FileKind::MakerSettings, "nvd", "Fichier Réglage NORVADINE", "NORVADINE Settings File",
+      {FileKind::kMeasurement, "mes", "Fichier Mesure", "Measurement File", false},
+      {FileKind::kCalibration, "eta", "Fichier Etalonnage", "Calibration File", true},
+      {FileKind::kFactorySettings, "rus", "Fichier Réglage Usine", "Factory Settings File", true},
+      {FileKind::kMakerSettings, "nvd", "Fichier Réglage NORVADINE", "NORVADINE Settings File",
        true},
-      {FileKind::Logger, "log", "Fichier Logger", "Logger File", false},
-      {FileKind::Echo, "ech", "Fichier Echo", "Echo File", false},
-      {FileKind::SpecialProbe, "csp540", "", "", true},
+      {FileKind::kLogger, "log", "Fichier Logger", "Logger File", false},
+      {FileKind::kEcho, "ech", "Fichier Echo", "Echo File", false},
+      {FileKind::kSpecialProbe, "csp540", "", "", true},
   };
   const auto kinds = fileKinds();
   ASSERT_EQ(kinds.size(), std::size(expected));
@@ -47,9 +47,9 @@ TEST(FileKinds, ExtensionDecidesCaseSensitively) {
     const char* path;
     const FileKind* kind;  // nullptr: no kind
   } cases[] = {
-      {"/home/op/Data/Nouveau.eta", &fileKindInfo(FileKind::Calibration).kind},
-      {"/home/op/a.b/x.old.log", &fileKindInfo(FileKind::Logger).kind},
-      {"probe.csp540", &fileKindInfo(FileKind::SpecialProbe).kind},
+      {"/home/op/Data/Nouveau.eta", &fileKindInfo(FileKind::kCalibration).kind},
+      {"/home/op/a.b/x.old.log", &fileKindInfo(FileKind::kLogger).kind},
+      {"probe.csp540", &fileKindInfo(FileKind::kSpecialProbe).kind},
       {"/home/op/X.ETA", nullptr},
       {"/home/op/x.eta.bak", nullptr},
       {"/home/op/dir.eta/x", nullptr},
@@ -73,9 +73,9 @@ TEST(FileKinds, FilterTexts) {
     std::string actual;
     const char* expected;
   } cases[] = {
-      {filterText(fileKindInfo(FileKind::Calibration), kFrench),
+      {filterText(fileKindInfo(FileKind::kCalibration), kFrench),
        "Fichier Etalonnage (*.eta)|*.eta|"},
-      {filterText(fileKindInfo(FileKind::FactorySettings), kEnglish),
+      {filterText(fileKindInfo(FileKind::kFactorySettings), kEnglish),
        "Factory Settings File (*.rus)|*.rus|"},
       {openFilterText(kFrench, false, false),
        "(*.*)|*.mes;*.eta;*.log;*.ech;*.csp540|"
@@ -102,7 +102,7 @@ TEST(FileKinds, QtFiltersShowThePatternsTheyApply) {
     std::string filter;
     std::vector<std::string> expected;
   } cases[] = {
-      {filterText(fileKindInfo(FileKind::Calibration), kFrench), {"Fichier Etalonnage (*.eta)"}},
+      {filterText(fileKindInfo(FileKind::kCalibration), kFrench), {"Fichier Etalonnage (*.eta)"}},
       {openFilterText(kFrench, true, false),
        {"(*.mes *.eta *.log *.ech *.csp540 *.rus)", "Fichier Mesure (*.mes)",
         "Fichier Etalonnage (*.eta)", "Fichier Logger (*.log)", "Fichier Echo (*.ech)",

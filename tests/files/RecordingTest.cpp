@@ -27,19 +27,19 @@ TEST(Recording, SaveDiskRecordsUntilArretDiskOrAFailedRecord) {
     bool saveDisk, arretDisk;
   };
   const Case cases[] = {
-      {Step::kRecord, true, Recording::Off, 0, "", true, false},
-      {Step::kStop, false, Recording::Off, 0, "", true, false},
-      {Step::kStart, true, Recording::Armed, 0, "", false, true},
-      {Step::kStart, false, Recording::Armed, 0, "", false, true},
-      {Step::kRecord, true, Recording::Appending, 1, "make a", false, true},
-      {Step::kRecord, true, Recording::Appending, 2, "append a", false, true},
-      {Step::kFailingRecord, false, Recording::Off, 2, "append a", false, false},
-      {Step::kRecord, true, Recording::Off, 2, "", false, false},
-      {Step::kStart, true, Recording::Armed, 0, "", false, true},
-      {Step::kFailingRecord, false, Recording::Off, 0, "make b", false, false},
-      {Step::kStart, true, Recording::Armed, 0, "", false, true},
-      {Step::kRecord, true, Recording::Appending, 1, "make c", false, true},
-      {Step::kStop, true, Recording::Off, 1, "", false, false},
+      {Step::kRecord, true, Recording::kOff, 0, "", true, false},
+      {Step::kStop, false, Recording::kOff, 0, "", true, false},
+      {Step::kStart, true, Recording::kArmed, 0, "", false, true},
+      {Step::kStart, false, Recording::kArmed, 0, "", false, true},
+      {Step::kRecord, true, Recording::kAppending, 1, "make a", false, true},
+      {Step::kRecord, true, Recording::kAppending, 2, "append a", false, true},
+      {Step::kFailingRecord, false, Recording::kOff, 2, "append a", false, false},
+      {Step::kRecord, true, Recording::kOff, 2, "", false, false},
+      {Step::kStart, true, Recording::kArmed, 0, "", false, true},
+      {Step::kFailingRecord, false, Recording::kOff, 0, "make b", false, false},
+      {Step::kStart, true, Recording::kArmed, 0, "", false, true},
+      {Step::kRecord, true, Recording::kAppending, 1, "make c", false, true},
+      {Step::kStop, true, Recording::kOff, 1, "", false, false},
   };
   RecordingFile recording;
   RecordingControls buttons;
@@ -53,7 +53,7 @@ TEST(Recording, SaveDiskRecordsUntilArretDiskOrAFailedRecord) {
     const auto writer = [&](const char* what, bool fails) {
       return [&written, what, fails](const std::string& path) {
         written = std::string(what) + " " + path;
-        return fails ? FileResult::failure(FileStatus::WriteFailed, path) : FileResult{};
+        return fails ? FileResult::failure(FileStatus::kWriteFailed, path) : FileResult{};
       };
     };
     bool done = false;

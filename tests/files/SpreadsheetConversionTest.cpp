@@ -40,7 +40,7 @@ struct FakeSource final : ConversionSource {
     return {};
   }
   FileResult convert(long long index, ConvertedRecord& out) override {
-    if (index == failAt) return FileResult::failure(FileStatus::ReadFailed, "in", 5);
+    if (index == failAt) return FileResult::failure(FileStatus::kReadFailed, "in", 5);
     if (clock) clock->advance(10);
     RegionalSettings regional;
     regional.decimalSeparator = ",";
@@ -89,7 +89,7 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   ManualClock clock;
   source.failAt = 1;
   SpreadsheetConversion cut(source, dir.file("in"), out, kEnglish);
-  EXPECT_EQ(cut.run(clock).status, FileStatus::ReadFailed);
+  EXPECT_EQ(cut.run(clock).status, FileStatus::kReadFailed);
   EXPECT_EQ(wholeFile(out), expected);
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.prn"});
   source.failAt = -1;
@@ -113,7 +113,7 @@ TEST(SpreadsheetConversion, LinesAreWrittenAsEachRecordIsConverted) {
   // The source itself as the output is refused before anything is written.
   testing::putFile(dir.file("in.mes"), {1});
   SpreadsheetConversion over(source, dir.file("in.mes"), dir.file("./in.mes"), kEnglish);
-  EXPECT_EQ(over.run(clock).status, FileStatus::CannotCreate);
+  EXPECT_EQ(over.run(clock).status, FileStatus::kCannotCreate);
   EXPECT_EQ(testing::fileBytes(dir.file("in.mes")), Bytes{1});
 }
 

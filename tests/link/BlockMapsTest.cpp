@@ -65,25 +65,25 @@ bool insideImage(const DeviceImage& image, const void* p) {
 bool targetFits(const FieldRow& row) {
   const FieldTarget& t = row.target;
   switch (row.encoding) {
-    case Encoding::Float32:
-    case Encoding::UInt16Scaled:
-    case Encoding::Int24Scaled:
-    case Encoding::ByteScaled:
-    case Encoding::Int16Scaled:
+    case Encoding::kFloat32:
+    case Encoding::kUInt16Scaled:
+    case Encoding::kInt24Scaled:
+    case Encoding::kByteScaled:
+    case Encoding::kInt16Scaled:
       return std::holds_alternative<float*>(t);
-    case Encoding::Int32:
-    case Encoding::UInt16:
-    case Encoding::Byte:
-    case Encoding::Bit:
-    case Encoding::Nibble:
+    case Encoding::kInt32:
+    case Encoding::kUInt16:
+    case Encoding::kByte:
+    case Encoding::kBit:
+    case Encoding::kNibble:
       return std::holds_alternative<std::int32_t*>(t) || std::holds_alternative<std::int16_t*>(t);
-    case Encoding::RawChars:
+    case Encoding::kRawChars:
       return std::holds_alternative<CharArrayRef>(t) &&
              std::get<CharArrayRef>(t).size >= static_cast<std::size_t>(row.parameter) + 1;
-    case Encoding::ByteArray:
+    case Encoding::kByteArray:
       return std::holds_alternative<FloatArrayRef>(t) &&
              std::get<FloatArrayRef>(t).size >= static_cast<std::size_t>(row.parameter);
-    case Encoding::Text:
+    case Encoding::kText:
       return std::holds_alternative<std::string*>(t) && row.parameter <= kMaxTextLength;
   }
   return false;
@@ -126,13 +126,13 @@ TEST(BlockMaps, RowsFitTheirBlockTheirFieldAndCoverTheBlock) {
       EXPECT_TRUE(insideImage(image, targetAddress(row.target)));
       EXPECT_EQ(row.reserved, 0);
       const bool scaled =
-          row.encoding == Encoding::UInt16Scaled || row.encoding == Encoding::Int24Scaled ||
-          row.encoding == Encoding::ByteScaled || row.encoding == Encoding::Int16Scaled;
+          row.encoding == Encoding::kUInt16Scaled || row.encoding == Encoding::kInt24Scaled ||
+          row.encoding == Encoding::kByteScaled || row.encoding == Encoding::kInt16Scaled;
       if (scaled) {
         EXPECT_GT(row.parameter, 0);
       }
-      if (row.encoding == Encoding::Bit || row.encoding == Encoding::Nibble) {
-        const int part = row.encoding == Encoding::Nibble ? (row.parameter != 0) : row.parameter;
+      if (row.encoding == Encoding::kBit || row.encoding == Encoding::kNibble) {
+        const int part = row.encoding == Encoding::kNibble ? (row.parameter != 0) : row.parameter;
         EXPECT_TRUE(sharedBits.insert({row.offset, part}).second) << "part used twice";
         for (int b = 0; b < width; ++b) owners[row.offset + b] = 1;
       } else {

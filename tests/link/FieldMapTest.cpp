@@ -40,38 +40,38 @@ TEST(FieldMapCodec, DecodesEveryNumericEncoding) {
     const char* bytes;
     double expected;
   } cases[] = {
-      {Encoding::Float32, 0, "3F C0 00 00", 1.5},
-      {Encoding::Float32, 0, "C1 20 00 00", -10.0},
-      {Encoding::Int32, 0, "00 01 E2 40", 123456},
-      {Encoding::Int32, 0, "FF FF FF FE", -2},
-      {Encoding::Int32, 0, "80 00 00 00", -2147483648.0},
-      {Encoding::UInt16, 0, "FF FE", 65534},  // no sign
-      {Encoding::UInt16, 0, "01 02", 258},
-      {Encoding::Byte, 0, "FF", 255},
-      {Encoding::Bit, 0, "00 01", 1},
-      {Encoding::Bit, 1, "00 01", 0},
-      {Encoding::Bit, 8, "01 00", 1},  // bit 8 is in the high byte
-      {Encoding::Bit, 13, "20 00", 1},
-      {Encoding::Bit, 13, "DF FF", 0},
-      {Encoding::Nibble, 0, "35", 5},
-      {Encoding::Nibble, 1, "35", 3},
-      {Encoding::UInt16Scaled, 1000, "04 E2", 1.25},
-      {Encoding::UInt16Scaled, 100, "FF FF", 655.35},
-      {Encoding::Int24Scaled, 10, "FF FF 9C", -10.0},
-      {Encoding::Int24Scaled, 10, "7F FF FF", 838860.7},
-      {Encoding::Int24Scaled, 10, "80 00 00", -838860.8},
-      {Encoding::Int24Scaled, 1000, "00 00 01", 0.001},
-      {Encoding::ByteScaled, 10, "FF", 25.5},
-      {Encoding::ByteScaled, 1, "80", 128},  // unsigned
-      {Encoding::Int16Scaled, 10, "FF 9C", -10.0},
-      {Encoding::Int16Scaled, 10, "80 00", -3276.8},
-      {Encoding::Int16Scaled, 10, "7F FF", 3276.7},
+      {Encoding::kFloat32, 0, "3F C0 00 00", 1.5},
+      {Encoding::kFloat32, 0, "C1 20 00 00", -10.0},
+      {Encoding::kInt32, 0, "00 01 E2 40", 123456},
+      {Encoding::kInt32, 0, "FF FF FF FE", -2},
+      {Encoding::kInt32, 0, "80 00 00 00", -2147483648.0},
+      {Encoding::kUInt16, 0, "FF FE", 65534},  // no sign
+      {Encoding::kUInt16, 0, "01 02", 258},
+      {Encoding::kByte, 0, "FF", 255},
+      {Encoding::kBit, 0, "00 01", 1},
+      {Encoding::kBit, 1, "00 01", 0},
+      {Encoding::kBit, 8, "01 00", 1},  // bit 8 is in the high byte
+      {Encoding::kBit, 13, "20 00", 1},
+      {Encoding::kBit, 13, "DF FF", 0},
+      {Encoding::kNibble, 0, "35", 5},
+      {Encoding::kNibble, 1, "35", 3},
+      {Encoding::kUInt16Scaled, 1000, "04 E2", 1.25},
+      {Encoding::kUInt16Scaled, 100, "FF FF", 655.35},
+      {Encoding::kInt24Scaled, 10, "FF FF 9C", -10.0},
+      {Encoding::kInt24Scaled, 10, "7F FF FF", 838860.7},
+      {Encoding::kInt24Scaled, 10, "80 00 00", -838860.8},
+      {Encoding::kInt24Scaled, 1000, "00 00 01", 0.001},
+      {Encoding::kByteScaled, 10, "FF", 25.5},
+      {Encoding::kByteScaled, 1, "80", 128},  // unsigned
+      {Encoding::kInt16Scaled, 10, "FF 9C", -10.0},
+      {Encoding::kInt16Scaled, 10, "80 00", -3276.8},
+      {Encoding::kInt16Scaled, 10, "7F FF", 3276.7},
   };
   for (const auto& c : cases) {
     const Bytes data = hex(c.bytes);
-    const bool integer = c.encoding == Encoding::Int32 || c.encoding == Encoding::UInt16 ||
-                         c.encoding == Encoding::Byte || c.encoding == Encoding::Bit ||
-                         c.encoding == Encoding::Nibble;
+    const bool integer = c.encoding == Encoding::kInt32 || c.encoding == Encoding::kUInt16 ||
+                         c.encoding == Encoding::kByte || c.encoding == Encoding::kBit ||
+                         c.encoding == Encoding::kNibble;
     std::int32_t i = 77;
     float f = 77;
     FieldTarget target = integer ? FieldTarget{&i} : FieldTarget{&f};
@@ -91,35 +91,35 @@ TEST(FieldMapCodec, EncodesEveryNumericEncoding) {
     double value;
     const char* bytes;
   } cases[] = {
-      {Encoding::Float32, 0, -10.0, "C1 20 00 00"},
-      {Encoding::Int32, 0, -2, "FF FF FF FE"},
-      {Encoding::Int32, 0, 123456, "00 01 E2 40"},
-      {Encoding::UInt16, 0, 65535, "FF FF"},
-      {Encoding::UInt16, 0, -1, "FF FF"},     // low 16 bits of two's complement
-      {Encoding::UInt16, 0, 65537, "00 01"},  // low 16 bits
-      {Encoding::Byte, 0, 263, "07"},
-      {Encoding::Byte, 0, -1, "FF"},
-      {Encoding::UInt16Scaled, 1000, 1.25, "04 E2"},
-      {Encoding::UInt16Scaled, 100, 655.35, "FF FF"},
-      {Encoding::UInt16Scaled, 10, 0.04, "00 00"},
-      {Encoding::Int24Scaled, 10, -10.0, "FF FF 9C"},
-      {Encoding::Int24Scaled, 10, 838860.7, "7F FF FF"},
-      {Encoding::Int24Scaled, 10, -838860.8, "80 00 00"},
-      {Encoding::Int24Scaled, 10, -0.04, "00 00 00"},
-      {Encoding::Int24Scaled, 10, -0.05, "FF FF FF"},  // -0.5 rounds away from zero
-      {Encoding::Int24Scaled, 1000, 0.001, "00 00 01"},
-      {Encoding::ByteScaled, 10, 0.25, "03"},  // 2.5 rounds away from zero
-      {Encoding::ByteScaled, 10, 0.35, "04"},  // typed 0.35 is 3.5, not 3.4999999
-      {Encoding::ByteScaled, 10, -0.1, "FF"},
-      {Encoding::ByteScaled, 1, 255, "FF"},
-      {Encoding::Int16Scaled, 10, -10.0, "FF 9C"},
-      {Encoding::Int16Scaled, 10, -3276.8, "80 00"},
-      {Encoding::Int16Scaled, 100, -0.005, "FF FF"},
+      {Encoding::kFloat32, 0, -10.0, "C1 20 00 00"},
+      {Encoding::kInt32, 0, -2, "FF FF FF FE"},
+      {Encoding::kInt32, 0, 123456, "00 01 E2 40"},
+      {Encoding::kUInt16, 0, 65535, "FF FF"},
+      {Encoding::kUInt16, 0, -1, "FF FF"},     // low 16 bits of two's complement
+      {Encoding::kUInt16, 0, 65537, "00 01"},  // low 16 bits
+      {Encoding::kByte, 0, 263, "07"},
+      {Encoding::kByte, 0, -1, "FF"},
+      {Encoding::kUInt16Scaled, 1000, 1.25, "04 E2"},
+      {Encoding::kUInt16Scaled, 100, 655.35, "FF FF"},
+      {Encoding::kUInt16Scaled, 10, 0.04, "00 00"},
+      {Encoding::kInt24Scaled, 10, -10.0, "FF FF 9C"},
+      {Encoding::kInt24Scaled, 10, 838860.7, "7F FF FF"},
+      {Encoding::kInt24Scaled, 10, -838860.8, "80 00 00"},
+      {Encoding::kInt24Scaled, 10, -0.04, "00 00 00"},
+      {Encoding::kInt24Scaled, 10, -0.05, "FF FF FF"},  // -0.5 rounds away from zero
+      {Encoding::kInt24Scaled, 1000, 0.001, "00 00 01"},
+      {Encoding::kByteScaled, 10, 0.25, "03"},  // 2.5 rounds away from zero
+      {Encoding::kByteScaled, 10, 0.35, "04"},  // typed 0.35 is 3.5, not 3.4999999
+      {Encoding::kByteScaled, 10, -0.1, "FF"},
+      {Encoding::kByteScaled, 1, 255, "FF"},
+      {Encoding::kInt16Scaled, 10, -10.0, "FF 9C"},
+      {Encoding::kInt16Scaled, 10, -3276.8, "80 00"},
+      {Encoding::kInt16Scaled, 100, -0.005, "FF FF"},
   };
   for (const auto& c : cases) {
     const Bytes expected = hex(c.bytes);
-    const bool integer = c.encoding == Encoding::Int32 || c.encoding == Encoding::UInt16 ||
-                         c.encoding == Encoding::Byte;
+    const bool integer = c.encoding == Encoding::kInt32 || c.encoding == Encoding::kUInt16 ||
+                         c.encoding == Encoding::kByte;
     std::int32_t i = static_cast<std::int32_t>(c.value);
     float f = static_cast<float>(c.value);
     FieldTarget target = integer ? FieldTarget{&i} : FieldTarget{&f};
@@ -137,11 +137,11 @@ TEST(FieldMapCodec, NibblesAndBitsShareTheirByte) {
   std::int32_t high = 3, low = 5, bit0 = 1, bit13 = 1, bit2 = 0;
   FieldMap map;
   map.byteCount = 4;
-  map.rows.push_back(makeRow(&high, Encoding::Nibble, 0, 1));
-  map.rows.push_back(makeRow(&low, Encoding::Nibble, 0, 0));
-  map.rows.push_back(makeRow(&bit0, Encoding::Bit, 2, 0));
-  map.rows.push_back(makeRow(&bit13, Encoding::Bit, 2, 13));
-  map.rows.push_back(makeRow(&bit2, Encoding::Bit, 2, 2));
+  map.rows.push_back(makeRow(&high, Encoding::kNibble, 0, 1));
+  map.rows.push_back(makeRow(&low, Encoding::kNibble, 0, 0));
+  map.rows.push_back(makeRow(&bit0, Encoding::kBit, 2, 0));
+  map.rows.push_back(makeRow(&bit13, Encoding::kBit, 2, 13));
+  map.rows.push_back(makeRow(&bit2, Encoding::kBit, 2, 2));
   Area area;
   encodeRequest(map, area.data());
   EXPECT_EQ(hexOf(area.data(), 4), "35 00 20 01 ");
@@ -177,7 +177,7 @@ TEST(FieldMapCodec, TextIsWindows1252BlankPaddedAndKeepsTrailingBlanks) {
   };
   for (const auto& c : cases) {
     std::string field = c.value;
-    const FieldMap map = oneRow(makeRow(&field, Encoding::Text, 1, c.length), 8);
+    const FieldMap map = oneRow(makeRow(&field, Encoding::kText, 1, c.length), 8);
     Area area;
     encodeRequest(map, area.data());
     const Bytes expected = hex(c.bytes);
@@ -192,7 +192,7 @@ TEST(FieldMapCodec, TextIsWindows1252BlankPaddedAndKeepsTrailingBlanks) {
 
 TEST(FieldMapCodec, TextDecodeStopsAtZeroAndAtItsLength) {
   std::string field;
-  const FieldMap map = oneRow(makeRow(&field, Encoding::Text, 0, 4), 8);
+  const FieldMap map = oneRow(makeRow(&field, Encoding::kText, 0, 4), 8);
   Bytes data = hex("41 42 00 43 44 45");
   decodeReply(map, data.data());
   EXPECT_EQ(field, "AB");
@@ -203,14 +203,14 @@ TEST(FieldMapCodec, TextDecodeStopsAtZeroAndAtItsLength) {
   // A row claiming more than the longest text field is held to that length.
   std::string longField;
   Bytes big(80, 'x');
-  decodeReply(oneRow(makeRow(&longField, Encoding::Text, 0, 200), big.size()), big.data());
+  decodeReply(oneRow(makeRow(&longField, Encoding::kText, 0, 200), big.size()), big.data());
   EXPECT_EQ(longField.size(), static_cast<std::size_t>(kMaxTextLength));
 }
 
 TEST(FieldMapCodec, RawCharsStayTerminatedAndNeverOverrun) {
   std::array<char, 7> chars;
   chars.fill('x');
-  const FieldMap map = oneRow(makeRow(charArray(chars), Encoding::RawChars, 0, 6), 8);
+  const FieldMap map = oneRow(makeRow(charArray(chars), Encoding::kRawChars, 0, 6), 8);
   const Bytes full = hex("56 32 2E 31 30 41 42");
   decodeReply(map, full.data());
   EXPECT_EQ(std::string(chars.data()), "V2.10A");
@@ -225,7 +225,7 @@ TEST(FieldMapCodec, RawCharsStayTerminatedAndNeverOverrun) {
   // The field is smaller than the row says: it keeps its last character zero.
   std::array<char, 3> small;
   small.fill('x');
-  decodeReply(oneRow(makeRow(charArray(small), Encoding::RawChars, 0, 6), 8), full.data());
+  decodeReply(oneRow(makeRow(charArray(small), Encoding::kRawChars, 0, 6), 8), full.data());
   EXPECT_EQ(std::string(small.data()), "V2");
 
   // Read-only: encoding writes nothing.
@@ -237,7 +237,7 @@ TEST(FieldMapCodec, RawCharsStayTerminatedAndNeverOverrun) {
 TEST(FieldMapCodec, ByteArrayIsSignedAndBounded) {
   std::array<float, 4> samples{};
   const Bytes data = hex("80 FF 00 7F 11");
-  decodeReply(oneRow(makeRow(floatArray(samples), Encoding::ByteArray, 0, 5), 5), data.data());
+  decodeReply(oneRow(makeRow(floatArray(samples), Encoding::kByteArray, 0, 5), 5), data.data());
   EXPECT_EQ(samples, (std::array<float, 4>{-128, -1, 0, 127}));
 }
 
@@ -245,7 +245,7 @@ TEST(FieldMapCodec, EncodeRequestClearsTheWholeArea) {
   std::int32_t v = 0x12;
   Area area;
   area.fill(0xEE);
-  encodeRequest(oneRow(makeRow(&v, Encoding::Byte, 3), 4), area.data());
+  encodeRequest(oneRow(makeRow(&v, Encoding::kByte, 3), 4), area.data());
   for (std::size_t i = 0; i < area.size(); ++i) {
     ASSERT_EQ(area[i], i == 3 ? 0x12 : 0) << "byte " << i;
   }
@@ -259,16 +259,16 @@ TEST(FieldMapCodec, DefaultsAreRawUnscaledAndSkipReadOnlyRows) {
   std::array<float, 2> samples{};
   FieldMap map;
   map.byteCount = 24;
-  map.rows.push_back(makeRow(&scaled, Encoding::UInt16Scaled, 0, 1000, 1000));
-  map.rows.push_back(makeRow(&scaled, Encoding::Int24Scaled, 2, 10, -100));
-  map.rows.push_back(makeRow(&real, Encoding::Float32, 5, 0, 0x7FFFFFFF));
-  map.rows.push_back(makeRow(&list, Encoding::Byte, 9, 0, 6));
-  map.rows.push_back(makeRow(&nibbleHigh, Encoding::Nibble, 10, 1, 3));
-  map.rows.push_back(makeRow(&nibbleLow, Encoding::Nibble, 10, 0, 5));
-  map.rows.push_back(makeRow(&text, Encoding::Text, 11, 4));
-  map.rows.push_back(makeRow(charArray(chars), Encoding::RawChars, 15, 2, 0x4142));
-  map.rows.push_back(makeRow(floatArray(samples), Encoding::ByteArray, 17, 2, 0x4142));
-  map.rows.push_back(makeRow(&scaled, Encoding::ByteScaled, 19, 10, 255));
+  map.rows.push_back(makeRow(&scaled, Encoding::kUInt16Scaled, 0, 1000, 1000));
+  map.rows.push_back(makeRow(&scaled, Encoding::kInt24Scaled, 2, 10, -100));
+  map.rows.push_back(makeRow(&real, Encoding::kFloat32, 5, 0, 0x7FFFFFFF));
+  map.rows.push_back(makeRow(&list, Encoding::kByte, 9, 0, 6));
+  map.rows.push_back(makeRow(&nibbleHigh, Encoding::kNibble, 10, 1, 3));
+  map.rows.push_back(makeRow(&nibbleLow, Encoding::kNibble, 10, 0, 5));
+  map.rows.push_back(makeRow(&text, Encoding::kText, 11, 4));
+  map.rows.push_back(makeRow(charArray(chars), Encoding::kRawChars, 15, 2, 0x4142));
+  map.rows.push_back(makeRow(floatArray(samples), Encoding::kByteArray, 17, 2, 0x4142));
+  map.rows.push_back(makeRow(&scaled, Encoding::kByteScaled, 19, 10, 255));
   Area area;
   area.fill(0xEE);
   encodeDefaults(map, area.data());
@@ -283,10 +283,10 @@ TEST(FieldMapCodec, LaterRowWinsAndAnEmptyTargetEndsTheMap) {
   std::int32_t flag = 0, after = 5;
   FieldMap map;
   map.byteCount = 6;
-  map.rows.push_back(makeRow(&flag, Encoding::UInt16, 0));
-  map.rows.push_back(makeRow(&flag, Encoding::UInt16, 2));
+  map.rows.push_back(makeRow(&flag, Encoding::kUInt16, 0));
+  map.rows.push_back(makeRow(&flag, Encoding::kUInt16, 2));
   map.rows.push_back(FieldRow{});
-  map.rows.push_back(makeRow(&after, Encoding::Byte, 4));
+  map.rows.push_back(makeRow(&after, Encoding::kByte, 4));
   EXPECT_EQ(map.rowCount(), 2u);
   const Bytes data = hex("00 01 00 00 09 00");
   decodeReply(map, data.data());
@@ -298,8 +298,8 @@ TEST(FieldMapCodec, ShortDataLeavesFieldsBeyondItAlone) {
   std::int32_t first = 0, last = -7;
   FieldMap map;
   map.byteCount = 8;
-  map.rows.push_back(makeRow(&first, Encoding::UInt16, 0));
-  map.rows.push_back(makeRow(&last, Encoding::Int32, 4));
+  map.rows.push_back(makeRow(&first, Encoding::kUInt16, 0));
+  map.rows.push_back(makeRow(&last, Encoding::kInt32, 4));
   const Bytes data = hex("12 34 00 00 00 00");  // two bytes short of the last row
   decodeReply(map, data.data(), data.size());
   EXPECT_EQ(first, 0x1234);
@@ -315,20 +315,20 @@ TEST(FieldMapCodec, ScaledValuesRoundTripEveryRawValue) {
     int parameter;
     long first, last;
   } cases[] = {
-      {Encoding::ByteScaled, 10, 0, 255},
-      {Encoding::ByteScaled, 1, 0, 255},
-      {Encoding::UInt16Scaled, 100, 0, 65535},
-      {Encoding::UInt16Scaled, 1000, 0, 65535},
-      {Encoding::UInt16Scaled, 10, 0, 65535},
-      {Encoding::Int16Scaled, 10, -32768, 32767},
-      {Encoding::Int24Scaled, 10, -8388608, -8388608 + 70000},
-      {Encoding::Int24Scaled, 10, 8388607 - 70000, 8388607},
-      {Encoding::Int24Scaled, 1000, -100000, 100000},
+      {Encoding::kByteScaled, 10, 0, 255},
+      {Encoding::kByteScaled, 1, 0, 255},
+      {Encoding::kUInt16Scaled, 100, 0, 65535},
+      {Encoding::kUInt16Scaled, 1000, 0, 65535},
+      {Encoding::kUInt16Scaled, 10, 0, 65535},
+      {Encoding::kInt16Scaled, 10, -32768, 32767},
+      {Encoding::kInt24Scaled, 10, -8388608, -8388608 + 70000},
+      {Encoding::kInt24Scaled, 10, 8388607 - 70000, 8388607},
+      {Encoding::kInt24Scaled, 1000, -100000, 100000},
       // From 2^22 on, a float step of the product is half a unit or more.
-      {Encoding::Int24Scaled, 1000, 8388607 - 70000, 8388607},
-      {Encoding::Int24Scaled, 1000, -8388608, -8388608 + 70000},
-      {Encoding::Int24Scaled, 100, 4194304 - 35000, 4194304 + 35000},
-      {Encoding::Int24Scaled, 10, -4194304 - 35000, -4194304 + 35000},
+      {Encoding::kInt24Scaled, 1000, 8388607 - 70000, 8388607},
+      {Encoding::kInt24Scaled, 1000, -8388608, -8388608 + 70000},
+      {Encoding::kInt24Scaled, 100, 4194304 - 35000, 4194304 + 35000},
+      {Encoding::kInt24Scaled, 10, -4194304 - 35000, -4194304 + 35000},
   };
   for (const auto& c : cases) {
     const int width = encodedWidth(c.encoding, c.parameter);

@@ -105,19 +105,19 @@ TEST(LoggerFile, BrokenHeadersAreRefused) {
     FileStatus expected;
   };
   const std::vector<Case> cases = {
-      {"empty", {}, FileStatus::ShorterThanHeader},
-      {"one byte", {0x22}, FileStatus::ShorterThanHeader},
-      {"record size 0", {0x00, 0x00, 1, 2, 3}, FileStatus::ZeroRecordSize},
-      {"record larger than the reply buffer", {0x01, 0x02, 0, 0}, FileStatus::RecordTooLarge},
+      {"empty", {}, FileStatus::kShorterThanHeader},
+      {"one byte", {0x22}, FileStatus::kShorterThanHeader},
+      {"record size 0", {0x00, 0x00, 1, 2, 3}, FileStatus::kZeroRecordSize},
+      {"record larger than the reply buffer", {0x01, 0x02, 0, 0}, FileStatus::kRecordTooLarge},
       // Each stored record carries its size in one byte: 3 + 255 at most.
-      {"record of 512", {0x00, 0x02, 0, 0}, FileStatus::RecordTooLarge},
-      {"record of 259", {0x03, 0x01, 0, 0}, FileStatus::RecordTooLarge},
-      {"record of 258", {0x02, 0x01, 0, 0}, FileStatus::Ok},
-      {"record size 1", {0x01, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
-      {"prefix alone", {0x03, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
-      {"prefix and 12 bytes", {0x0F, 0x00, 1, 2, 3}, FileStatus::RecordTooSmall},
-      {"prefix and the fixed part", {0x10, 0x00}, FileStatus::Ok},
-      {"header only", {0x41, 0x00}, FileStatus::Ok},
+      {"record of 512", {0x00, 0x02, 0, 0}, FileStatus::kRecordTooLarge},
+      {"record of 259", {0x03, 0x01, 0, 0}, FileStatus::kRecordTooLarge},
+      {"record of 258", {0x02, 0x01, 0, 0}, FileStatus::kOk},
+      {"record size 1", {0x01, 0x00, 1, 2, 3}, FileStatus::kRecordTooSmall},
+      {"prefix alone", {0x03, 0x00, 1, 2, 3}, FileStatus::kRecordTooSmall},
+      {"prefix and 12 bytes", {0x0F, 0x00, 1, 2, 3}, FileStatus::kRecordTooSmall},
+      {"prefix and the fixed part", {0x10, 0x00}, FileStatus::kOk},
+      {"header only", {0x41, 0x00}, FileStatus::kOk},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -127,20 +127,20 @@ TEST(LoggerFile, BrokenHeadersAreRefused) {
     EXPECT_EQ(reader.open(dir.file("b.log")).status, c.expected);
   }
   int written = 0;
-  EXPECT_EQ(createLoggerFile(dir.file("z.log"), 0).status, FileStatus::ZeroRecordSize);
+  EXPECT_EQ(createLoggerFile(dir.file("z.log"), 0).status, FileStatus::kZeroRecordSize);
   EXPECT_EQ(appendLoggerRecords(dir.file("b.log"), 1, 300, Bytes(300, 1), 1, written).status,
-            FileStatus::RecordTooLarge);
+            FileStatus::kRecordTooLarge);
 }
 
 TEST(LoggerFile, MissingFileIsReported) {
   TempDir dir;
   int written = 0;
   FileResult r = appendLoggerRecords(dir.file("none.log"), 1, 31, answerData(31, 1), 1, written);
-  EXPECT_EQ(r.status, FileStatus::CannotOpen);
+  EXPECT_EQ(r.status, FileStatus::kCannotOpen);
   EXPECT_EQ(written, 0);
   LoggerFileReader reader;
-  EXPECT_EQ(reader.open(dir.file("none.log")).status, FileStatus::CannotOpen);
-  EXPECT_EQ(reader.open(dir.path()).status, FileStatus::CannotOpen);  // a folder is no file
+  EXPECT_EQ(reader.open(dir.file("none.log")).status, FileStatus::kCannotOpen);
+  EXPECT_EQ(reader.open(dir.path()).status, FileStatus::kCannotOpen);  // a folder is no file
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ TEST(LoggerPlot, SeriesOfEveryNumericParameter) {
   }
   PlotData data;
   EXPECT_EQ(LoggerPlotSource().read(dir.file("none.log"), kEnglish, data).status,
-            FileStatus::CannotOpen);
+            FileStatus::kCannotOpen);
 }
 
 }  // namespace

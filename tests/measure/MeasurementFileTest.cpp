@@ -80,8 +80,8 @@ TEST(MeasurementFile, AppendedRecordsReadBackInOrder) {
     EXPECT_EQ(r.frames, record(static_cast<std::uint8_t>(0x10 * (i + 1))).frames);
   }
   MeasurementRecord r;
-  EXPECT_EQ(reader.readRecord(3, r).status, FileStatus::NoSuchRecord);
-  EXPECT_EQ(reader.readRecord(-1, r).status, FileStatus::NoSuchRecord);
+  EXPECT_EQ(reader.readRecord(3, r).status, FileStatus::kNoSuchRecord);
+  EXPECT_EQ(reader.readRecord(-1, r).status, FileStatus::kNoSuchRecord);
 }
 
 TEST(MeasurementFile, SizesComeFromTheHeader) {
@@ -130,26 +130,26 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
     return v;
   };
   const std::vector<Case> cases = {
-      {"empty", {}, FileStatus::ShorterThanHeader},
-      {"nine bytes", Bytes(9, 0), FileStatus::ShorterThanHeader},
+      {"empty", {}, FileStatus::kShorterThanHeader},
+      {"nine bytes", Bytes(9, 0), FileStatus::kShorterThanHeader},
       {"header part beyond the file", head(308, 11, 71, 179, 109, 200),
-       FileStatus::ShorterThanHeader},
-      {"record size 0", head(308, 0, 0, 0, 0, 308), FileStatus::ZeroRecordSize},
-      {"one frame of no bytes", head(308, 11, 71, 0, 109, 308 + 191), FileStatus::ZeroRecordSize},
+       FileStatus::kShorterThanHeader},
+      {"record size 0", head(308, 0, 0, 0, 0, 308), FileStatus::kZeroRecordSize},
+      {"one frame of no bytes", head(308, 11, 71, 0, 109, 308 + 191), FileStatus::kZeroRecordSize},
       {"frame larger than the reply buffer", head(308, 11, 600, 179, 109, 308),
-       FileStatus::RecordTooLarge},
-      {"H 0xFFFF", head(0xFFFF, 11, 71, 179, 109, 400), FileStatus::ShorterThanHeader},
-      {"no record yet", head(308, 11, 71, 179, 109, 308), FileStatus::Ok},
+       FileStatus::kRecordTooLarge},
+      {"H 0xFFFF", head(0xFFFF, 11, 71, 179, 109, 400), FileStatus::kShorterThanHeader},
+      {"no record yet", head(308, 11, 71, 179, 109, 308), FileStatus::kOk},
       // An H that cannot hold the catalogue would read it as records.
-      {"H 0", head(0, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
-      {"H 1", head(1, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
-      {"H 2", head(2, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
-      {"H 307", head(307, 11, 71, 179, 109, 308 + 370), FileStatus::HeaderTooSmall},
+      {"H 0", head(0, 11, 71, 179, 109, 308 + 370), FileStatus::kHeaderTooSmall},
+      {"H 1", head(1, 11, 71, 179, 109, 308 + 370), FileStatus::kHeaderTooSmall},
+      {"H 2", head(2, 11, 71, 179, 109, 308 + 370), FileStatus::kHeaderTooSmall},
+      {"H 307", head(307, 11, 71, 179, 109, 308 + 370), FileStatus::kHeaderTooSmall},
       {"frame shorter than an answer", head(308, 11, 4, 179, 109, 308 + 370),
-       FileStatus::RecordTooSmall},
-      {"frames of one byte", head(308, 1, 1, 1, 1, 308 + 370), FileStatus::RecordTooSmall},
-      {"smallest answers", head(308, 5, 5, 5, 5, 308), FileStatus::Ok},
-      {"largest frames", head(308, 512, 512, 512, 512, 308), FileStatus::Ok},
+       FileStatus::kRecordTooSmall},
+      {"frames of one byte", head(308, 1, 1, 1, 1, 308 + 370), FileStatus::kRecordTooSmall},
+      {"smallest answers", head(308, 5, 5, 5, 5, 308), FileStatus::kOk},
+      {"largest frames", head(308, 512, 512, 512, 512, 308), FileStatus::kOk},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -161,7 +161,7 @@ TEST(MeasurementFile, BrokenHeadersAreRefused) {
     if (!r.ok()) {
       EXPECT_NE(r.message().find(dir.file("b.mes")), std::string::npos) << r.message();
     }
-    if (r.status == FileStatus::HeaderTooSmall) {
+    if (r.status == FileStatus::kHeaderTooSmall) {
       EXPECT_NE(r.message(kEnglish).find("Header length too small"), std::string::npos)
           << r.message(kEnglish);
       EXPECT_NE(r.message(kFrench).find(", minimum 308)"), std::string::npos) << r.message(kFrench);
@@ -176,10 +176,10 @@ TEST(MeasurementFile, RecordOfTheWrongShapeIsNotWritten) {
   TempDir dir;
   MeasurementRecord bad = record(1);
   bad.frames[kFrameM1].pop_back();
-  EXPECT_EQ(startMeasurementFile(dir.file("x.mes"), {}, bad).status, FileStatus::RecordMismatch);
+  EXPECT_EQ(startMeasurementFile(dir.file("x.mes"), {}, bad).status, FileStatus::kRecordMismatch);
   EXPECT_TRUE(dir.entries().empty());
   ASSERT_TRUE(startMeasurementFile(dir.file("x.mes"), {}, record(1)).ok());
-  EXPECT_EQ(appendMeasurementRecord(dir.file("x.mes"), bad).status, FileStatus::RecordMismatch);
+  EXPECT_EQ(appendMeasurementRecord(dir.file("x.mes"), bad).status, FileStatus::kRecordMismatch);
   EXPECT_EQ(fileBytes(dir.file("x.mes")).size(), 688u);
 }
 
@@ -188,7 +188,7 @@ TEST(MeasurementFile, FailedAppendLeavesNoHalfRecord) {
   const std::string path = dir.file("r.mes");
   ASSERT_TRUE(startMeasurementFile(path, {}, record(1)).ok());
   const int status = testing::runWithFileSizeLimit(800, [&] {
-    return appendMeasurementRecord(path, record(2)).status == FileStatus::WriteFailed ? 0 : 1;
+    return appendMeasurementRecord(path, record(2)).status == FileStatus::kWriteFailed ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(fileBytes(path).size(), 688u);

@@ -164,7 +164,7 @@ TEST(MeasurementSession, StatusLinesAndButtons) {
     for (B b : {B::kSaveDisk, B::kArretDisk, B::kPrint}) shown += s.screen().shown(b) ? "1" : "0";
     EXPECT_EQ(shown, step.saveArretPrint) << step.second;
   }
-  EXPECT_EQ(s.recording(), Recording::Off);
+  EXPECT_EQ(s.recording(), Recording::kOff);
   EXPECT_NE(s.fileResult().message().find("no/such.mes"), std::string::npos);
   EXPECT_EQ(testing::fileBytes(path).size(), 318u + 2 * 370u);
   // Ticks from the idle hook while a poll waits do nothing.

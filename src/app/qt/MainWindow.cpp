@@ -150,7 +150,7 @@ void MainWindow::runScreen(const ScreenRow& row) {
 void MainWindow::openFile() {
   AppSettings& s = context_.settings;
   FileDialogRequest request;
-  request.mode = FileDialogRequest::Mode::Open;
+  request.mode = FileDialogRequest::Mode::kOpen;
   request.folder = QString::fromStdString(s.LastPathName);
   for (const std::string& f : qtFilters(
            openFilterText(s.language(), context_.modeFlags.factory, context_.modeFlags.maker))) {
@@ -188,7 +188,7 @@ void MainWindow::newFile(const ScreenRow& row) {
   const FileResult written = row.writeDefault(*row.kind, path, s);
   if (!written.ok()) {
     // A screen opened on a file that is not there would only fail again.
-    userInterface().message(this, UserInterface::Icon::Critical, windowTitle(),
+    userInterface().message(this, UserInterface::Icon::kCritical, windowTitle(),
                             QString::fromStdString(written.message(s.language())));
     return;
   }

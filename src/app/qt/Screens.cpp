@@ -74,7 +74,7 @@ ScreenRegistry builtScreens() {
        {M::kDialogue, 10},
        {"&Mesure", "&Measurement"},
        S::kNone,
-       FileKind::Measurement,
+       FileKind::kMeasurement,
        openScreen<MeasurementDialog>,
        {},
        kRefreshPicture},
@@ -82,7 +82,7 @@ ScreenRegistry builtScreens() {
        {M::kDialogue, 20},
        kTxtMenuCalibration,
        S::kNone,
-       FileKind::Calibration,
+       FileKind::kCalibration,
        openScreen<CalibrationSheet>,
        {},
        kRefreshPicture},
@@ -90,7 +90,7 @@ ScreenRegistry builtScreens() {
        {M::kDialogue, 30},
        {"&Visu. Echo", "&Echo display"},
        S::kNone,
-       FileKind::Echo,
+       FileKind::kEcho,
        openScreen<EchoDialog>,
        {},
        kConfirmStop},
@@ -106,7 +106,7 @@ ScreenRegistry builtScreens() {
        {M::kLogger, 20},
        {"&Visualisation", "&Display"},
        S::kNone,
-       FileKind::Logger,
+       FileKind::kLogger,
        openScreen<LoggerViewerDialog>,
        {},
        kRefreshPicture},
@@ -114,7 +114,7 @@ ScreenRegistry builtScreens() {
        {M::kDialogue, 50},
        kTxtMenuFactorySettings,
        S::kFactory,
-       FileKind::FactorySettings,
+       FileKind::kFactorySettings,
        openScreen<FactorySettingsDialog>,
        {},
        kRefreshPicture},
@@ -122,7 +122,7 @@ ScreenRegistry builtScreens() {
        {M::kDialogue, 60},
        kTxtMenuNorvadineSettings,
        S::kMaker,
-       FileKind::MakerSettings,
+       FileKind::kMakerSettings,
        openScreen<MakerSettingsDialog>,
        {},
        kRefreshPicture},
@@ -138,7 +138,7 @@ ScreenRegistry builtScreens() {
        {M::kNew, 10},
        kTxtMenuCalibration,
        S::kNone,
-       FileKind::Calibration,
+       FileKind::kCalibration,
        openScreen<CalibrationSheet>,
        defaults,
        kOpenNewFile},
@@ -146,7 +146,7 @@ ScreenRegistry builtScreens() {
        {M::kNew, 20},
        kTxtMenuFactorySettings,
        S::kFactory,
-       FileKind::FactorySettings,
+       FileKind::kFactorySettings,
        openScreen<FactorySettingsDialog>,
        defaults,
        kOpenNewFile},
@@ -154,7 +154,7 @@ ScreenRegistry builtScreens() {
        {M::kNew, 30},
        kTxtMenuNorvadineSettings,
        S::kMaker,
-       FileKind::MakerSettings,
+       FileKind::kMakerSettings,
        openScreen<MakerSettingsDialog>,
        defaults,
        kOpenNewFile},
@@ -163,7 +163,7 @@ ScreenRegistry builtScreens() {
        {M::kNew, 40},
        {"&Fichier SP", "&SP File"},
        S::kMaker,
-       FileKind::SpecialProbe,
+       FileKind::kSpecialProbe,
        openScreen<SpecialProbeDialog>,
        defaults,
        kOpenNewFile},
@@ -172,9 +172,9 @@ ScreenRegistry builtScreens() {
 
 ScreenOpener plotOpener(FileKind kind) {
   switch (kind) {
-    case FileKind::Measurement:
+    case FileKind::kMeasurement:
       return openPlot<MeasurementPlotSource>;
-    case FileKind::Logger:
+    case FileKind::kLogger:
       return openPlot<LoggerPlotSource>;
     default:
       return {};

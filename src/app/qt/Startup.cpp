@@ -100,7 +100,7 @@ int runApplication(const std::vector<std::string>& arguments, const StartupOptio
                        });
     } else {
       std::fprintf(stderr, "flowdesk: %s\n", qPrintable(unit->errorText()));
-      userInterface().message(nullptr, UserInterface::Icon::Warning,
+      userInterface().message(nullptr, UserInterface::Icon::kWarning,
                               QString::fromStdString(applicationName), unit->errorText());
     }
   }

@@ -23,7 +23,7 @@ namespace {
 
 // A full pool is the screen's own fault, shown as a critical box over it.
 void poolFull(QWidget& window, const BilingualText& text, Language language) {
-  userInterface().message(&window, UserInterface::Icon::Critical, QString(),
+  userInterface().message(&window, UserInterface::Icon::kCritical, QString(),
                           QString::fromUtf8(text.text(language)));
 }
 

@@ -49,7 +49,7 @@ std::optional<std::string> askSaveFile(QWidget* parent, std::string& lastPath,
                                        Language language) {
   const QString chosen = userInterface().chooseFile(
       parent,
-      requestFor(FileDialogRequest::Mode::Save, lastPath, description, extension, language));
+      requestFor(FileDialogRequest::Mode::kSave, lastPath, description, extension, language));
   if (chosen.isEmpty()) return std::nullopt;
   const ForcedSavePath forced = forcedSavePath(chosen.toStdString(), extension);
   if (forced.replacesUnasked && !replaceAnyway(parent, forced.path, language)) return std::nullopt;
@@ -62,7 +62,7 @@ std::optional<std::string> askOpenFile(QWidget* parent, std::string& lastPath,
                                        Language language) {
   const QString chosen = userInterface().chooseFile(
       parent,
-      requestFor(FileDialogRequest::Mode::Open, lastPath, description, extension, language));
+      requestFor(FileDialogRequest::Mode::kOpen, lastPath, description, extension, language));
   if (chosen.isEmpty()) return std::nullopt;
   std::string path = forceExtension(chosen.toStdString(), extension);
   lastPath = lastPathName(path);

@@ -61,7 +61,7 @@ const PictureRoleRow& pictureRole(PictureRole role) {
 
 QKeySequence pictureShortcut(PictureRole role, ShortcutContext context) {
   const PictureRoleRow& r = pictureRole(role);
-  const int combined = context == ShortcutContext::Viewer ? r.viewerKey : r.configurationKey;
+  const int combined = context == ShortcutContext::kViewer ? r.viewerKey : r.configurationKey;
   return combined == 0 ? QKeySequence() : QKeySequence(QKeyCombination::fromCombined(combined));
 }
 

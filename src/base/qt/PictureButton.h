@@ -26,7 +26,7 @@ enum class PictureRole {
 
 // Where Ctrl+T goes: the viewers use it for TABLEUR, the configuration
 // screens for TRANSFERT. A screen never has both.
-enum class ShortcutContext { Viewer, Configuration };
+enum class ShortcutContext { kViewer, kConfiguration };
 
 // Everything a role brings wherever it is used, written once: a screen
 // names only the roles it has and what their presses do.

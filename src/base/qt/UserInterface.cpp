@@ -37,7 +37,7 @@ QString chooseFileWithDialog(QWidget* parent, const FileDialogRequest& request) 
     dialog.setProxyModel(new ExecutableFilter(&dialog));
   }
   dialog.setOption(QFileDialog::ReadOnly, false);
-  if (request.mode == FileDialogRequest::Mode::Save) {
+  if (request.mode == FileDialogRequest::Mode::kSave) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
@@ -60,13 +60,13 @@ class WindowProgress : public ProgressDisplay {
 
 QMessageBox::Icon boxIcon(UserInterface::Icon icon) {
   switch (icon) {
-    case UserInterface::Icon::Information:
+    case UserInterface::Icon::kInformation:
       return QMessageBox::Information;
-    case UserInterface::Icon::Warning:
+    case UserInterface::Icon::kWarning:
       return QMessageBox::Warning;
-    case UserInterface::Icon::Question:
+    case UserInterface::Icon::kQuestion:
       return QMessageBox::Question;
-    case UserInterface::Icon::Critical:
+    case UserInterface::Icon::kCritical:
       break;
   }
   return QMessageBox::Critical;

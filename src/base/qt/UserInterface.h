@@ -13,8 +13,8 @@ namespace flowdesk {
 
 // What a file dialog is asked to do.
 struct FileDialogRequest {
-  enum class Mode { Open, Save };
-  Mode mode = Mode::Open;
+  enum class Mode { kOpen, kSave };
+  Mode mode = Mode::kOpen;
   QString folder;                // initial folder; empty = the current directory
   QStringList filters;           // Qt name filters, the first one selected
   bool confirmOverwrite = true;  // Save: ask before replacing the name as typed
@@ -38,7 +38,7 @@ class UserInterface {
  public:
   // Question: a message that announces something the person may want to
   // act on (a comparison's report), still answered with OK alone.
-  enum class Icon { Information, Warning, Critical, Question };
+  enum class Icon { kInformation, kWarning, kCritical, kQuestion };
 
   virtual ~UserInterface() = default;
 

@@ -110,11 +110,11 @@ void setPrintEnvironment(PrintEnvironment environment) {
 
 QString printOutcomeNote(PrintOutcome outcome, Language language) {
   switch (outcome) {
-    case PrintOutcome::Printed:
+    case PrintOutcome::kPrinted:
       return QString();
-    case PrintOutcome::NoDefaultPrinter:
+    case PrintOutcome::kNoDefaultPrinter:
       return QString::fromUtf8(kTxtNoDefaultPrinter.text(language));
-    case PrintOutcome::CannotStart:
+    case PrintOutcome::kCannotStart:
       return QString::fromUtf8(kTxtPrintNotStarted.text(language));
   }
   return QString();
@@ -133,7 +133,7 @@ void finishPendingPrint() {
 
 PrintOutcome printWindow(QWidget* window, const QString& documentName, int printDate,
                          int orientation, int part) {
-  if (window == nullptr) return PrintOutcome::CannotStart;
+  if (window == nullptr) return PrintOutcome::kCannotStart;
   auto& env = printEnvironment();
   PrintPart which = printPartFrom(part);
 
@@ -148,26 +148,26 @@ PrintOutcome printWindow(QWidget* window, const QString& documentName, int print
   }
 
   // A new job must not draw on a sheet whose second half never came.
-  if (which != PrintPart::Second) finishPendingPrint();
+  if (which != PrintPart::kSecond) finishPendingPrint();
 
   std::unique_ptr<PrintTarget> job;
-  const bool continuing = which == PrintPart::Second && pendingJob() != nullptr;
+  const bool continuing = which == PrintPart::kSecond && pendingJob() != nullptr;
   if (continuing) {
     job = std::move(pendingJob());
   } else {
     // 2. The default printer, without a dialog.
     job = env.openPrinter ? env.openPrinter() : nullptr;
-    if (!job) return PrintOutcome::NoDefaultPrinter;
+    if (!job) return PrintOutcome::kNoDefaultPrinter;
   }
 
   std::optional<ProgressWindow> progress;
   if (env.showProgress) progress.emplace(env.language ? env.language() : kFrench, window);
 
-  const bool alone = which == PrintPart::Second && !continuing;
+  const bool alone = which == PrintPart::kSecond && !continuing;
   if (!continuing) {
     if (!job->begin(documentName, orientation)) {
       job->end();
-      return PrintOutcome::CannotStart;
+      return PrintOutcome::kCannotStart;
     }
   }
 
@@ -227,7 +227,7 @@ PrintOutcome printWindow(QWidget* window, const QString& documentName, int print
   } else {
     pendingJob() = std::move(job);
   }
-  return PrintOutcome::Printed;
+  return PrintOutcome::kPrinted;
 }
 
 }  // namespace flowdesk

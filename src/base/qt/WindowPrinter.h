@@ -54,9 +54,9 @@ void setPrintEnvironment(PrintEnvironment environment);
 PrintEnvironment& printEnvironment();
 
 enum class PrintOutcome {
-  Printed,           // the picture reached the page (part 1: the page is waiting for part 2)
-  NoDefaultPrinter,  // nothing printed: there is no default printer
-  CannotStart,       // nothing printed: the document could not start
+  kPrinted,           // the picture reached the page (part 1: the page is waiting for part 2)
+  kNoDefaultPrinter,  // nothing printed: there is no default printer
+  kCannotStart,       // nothing printed: the document could not start
 };
 
 // The note a screen writes on its status line after a print request; empty

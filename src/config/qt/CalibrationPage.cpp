@@ -100,11 +100,11 @@ void CalibrationPage::listChosen() {
 void CalibrationPage::printPage() {
   const Language language = context_.settings.language();
   const PrintOutcome outcome = printWindow(this, QString::fromLatin1(printJob_), 1, 1, printPart_);
-  const bool ok = outcome == PrintOutcome::Printed;
+  const bool ok = outcome == PrintOutcome::kPrinted;
   // The last part ends the print job, and so does a part that did not print.
   if (!ok || printPart_ == kLastPrintPart) session_.PrintMode = false;
   if (!ok) {
-    userInterface().message(this, UserInterface::Icon::Warning,
+    userInterface().message(this, UserInterface::Icon::kWarning,
                             QString::fromUtf8(kTxtCalibration.text(language)),
                             printOutcomeNote(outcome, language));
   }

@@ -45,7 +45,7 @@ bool CalibrationSheet::load() {
   }
   const QString text = QString::fromStdString(openText(outcome, language));
   if (!outcome.ok) {
-    tell(Tone::Failure, kTxtCalibration, text.toStdString());
+    tell(Tone::kFailure, kTxtCalibration, text.toStdString());
     return false;
   }
 
@@ -70,7 +70,7 @@ bool CalibrationSheet::load() {
   // Ctrl+S, Ctrl+T and Ctrl+P act from every page, not only while the
   // selection page that holds their buttons is shown.
   for (PictureRole role : {PictureRole::kSaveDisk, PictureRole::kTransfert, PictureRole::kPrint}) {
-    auto* shortcut = new QShortcut(pictureShortcut(role, ShortcutContext::Configuration), this);
+    auto* shortcut = new QShortcut(pictureShortcut(role, ShortcutContext::kConfiguration), this);
     connect(shortcut, &QShortcut::activated, this, [this, role] { pressShortcut(role); });
   }
 
@@ -83,7 +83,7 @@ bool CalibrationSheet::load() {
   tabs_->setCurrentIndex(kMeasurementPointTab);
   // A file shown without its unit: say once that it cannot be written.
   if (!text.isEmpty()) {
-    userInterface().message(this, UserInterface::Icon::Information,
+    userInterface().message(this, UserInterface::Icon::kInformation,
                             QString::fromUtf8(kTxtCalibration.text(language)), text);
   }
   return true;

@@ -15,7 +15,7 @@ void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcom
   const QString title = QString::fromUtf8(caption.text(language));
   const QString text = QString::fromStdString(comparisonText(outcome, language));
   if (!outcome.ok) {
-    userInterface().message(parent, UserInterface::Icon::Critical, title, text);
+    userInterface().message(parent, UserInterface::Icon::kCritical, title, text);
     return;
   }
   context.CurrentFilePath = outcome.reportPath;
@@ -25,7 +25,7 @@ void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcom
                                        QString::fromStdString(outcome.reportPath), &error)) {
     return;
   }
-  userInterface().message(parent, UserInterface::Icon::Question, title,
+  userInterface().message(parent, UserInterface::Icon::kQuestion, title,
                           error.isEmpty() ? text : text + QLatin1Char('\n') + error);
 }
 

@@ -26,7 +26,7 @@ std::vector<TextBinding> textRows(const std::vector<TextField>& texts) {
 
 FactorySettingsDialog::FactorySettingsDialog(AppContext& context, QWidget* parent)
     : SettingsBlockDialog(context, std::make_unique<FactorySession>(context),
-                          {kTxtFactorySettings, "Factory Settings", FileKind::FactorySettings,
+                          {kTxtFactorySettings, "Factory Settings", FileKind::kFactorySettings,
                            kTxtUploadFactorySettings},
                           parent),
       ui_(std::make_unique<Ui::FactorySettingsDialog>()) {
@@ -105,7 +105,7 @@ void FactorySettingsDialog::applyRules() {
 
 void FactorySettingsDialog::compare() {
   fieldsLeft();
-  const std::optional<std::string> path = askOpenPath(this, context_, FileKind::FactorySettings);
+  const std::optional<std::string> path = askOpenPath(this, context_, FileKind::kFactorySettings);
   if (!path) return;
   const ComparisonOutcome outcome =
       session().compare(*path, context_.settings.LastPathName, printEnvironment().regional);

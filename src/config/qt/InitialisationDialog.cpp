@@ -57,7 +57,7 @@ bool InitialisationDialog::load() {
   // says why, or an unplugged adapter would look the same.
   if (!answered) {
     const std::string why = session_.unitFailureText(language());
-    if (!why.empty()) tell(Tone::Failure, kTxtUploadCaption, why);
+    if (!why.empty()) tell(Tone::kFailure, kTxtUploadCaption, why);
     return false;
   }
   QApplication::beep();
@@ -80,7 +80,7 @@ void InitialisationDialog::initialise() {
       });
     });
   }
-  if (!outcome.ok) tell(Tone::Failure, kTxtUploadCaption, initialisationText(outcome, language()));
+  if (!outcome.ok) tell(Tone::kFailure, kTxtUploadCaption, initialisationText(outcome, language()));
   accept();
 }
 

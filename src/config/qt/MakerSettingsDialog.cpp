@@ -13,7 +13,7 @@ namespace flowdesk {
 
 MakerSettingsDialog::MakerSettingsDialog(AppContext& context, QWidget* parent)
     : SettingsBlockDialog(context, std::make_unique<MakerSession>(context),
-                          {kTxtNorvadineSettings, "NORVADINE Settings", FileKind::MakerSettings,
+                          {kTxtNorvadineSettings, "NORVADINE Settings", FileKind::kMakerSettings,
                            kTxtUploadNorvadineSettings},
                           parent),
       ui_(std::make_unique<Ui::MakerSettingsDialog>()) {

@@ -66,7 +66,7 @@ SelectConfigurationPage::SelectConfigurationPage(AppContext& context, Configurat
   // this page hidden.
   for (PageButton& b : buttons_) {
     b.button = findChild<PictureButton*>(QString::fromLatin1(pictureRole(b.role).control));
-    b.button->setRole(b.role, ShortcutContext::Configuration, language, false);
+    b.button->setRole(b.role, ShortcutContext::kConfiguration, language, false);
     connect(b.button, &QPushButton::clicked, this, b.run);
   }
   ui_->buttonCompare->hide();
@@ -122,7 +122,7 @@ void SelectConfigurationPage::readChosen() {
   }
   if (!outcome.ok) {
     userInterface().message(
-        this, UserInterface::Icon::Critical, caption(kTxtCalibration),
+        this, UserInterface::Icon::kCritical, caption(kTxtCalibration),
         QString::fromStdString(readText(outcome, context_.settings.language())));
   }
   showSelection();
@@ -147,7 +147,7 @@ void SelectConfigurationPage::transfert() {
   // A file that does not hold a whole configuration is refused before the
   // operator is asked anything.
   if (const FileResult refused = session_.uploadRefusal(); !refused.ok()) {
-    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtUploadCaption),
+    userInterface().message(this, UserInterface::Icon::kCritical, caption(kTxtUploadCaption),
                             QString::fromStdString(refused.message(language)));
     return;
   }
@@ -164,7 +164,7 @@ void SelectConfigurationPage::transfert() {
     });
   }
   userInterface().message(
-      this, outcome.ok ? UserInterface::Icon::Information : UserInterface::Icon::Critical,
+      this, outcome.ok ? UserInterface::Icon::kInformation : UserInterface::Icon::kCritical,
       caption(kTxtUploadCaption), QString::fromStdString(uploadText(outcome, language)));
   if (!outcome.ok) return;
   checks_ = {};
@@ -180,11 +180,11 @@ void SelectConfigurationPage::print() {
 
 void SelectConfigurationPage::saveDisk() {
   const Language language = context_.settings.language();
-  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Calibration);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::kCalibration);
   if (!path) return;
   const FileResult saved = session_.saveCalibration(*path);
   if (!saved.ok()) {
-    userInterface().message(this, UserInterface::Icon::Critical, caption(kTxtCalibrationFile),
+    userInterface().message(this, UserInterface::Icon::kCritical, caption(kTxtCalibrationFile),
                             QString::fromStdString(saved.message(language)));
     return;
   }
@@ -203,7 +203,7 @@ bool SelectConfigurationPage::press(PictureRole role) {
 }
 
 void SelectConfigurationPage::compare() {
-  const std::optional<std::string> path = askOpenPath(this, context_, FileKind::Calibration);
+  const std::optional<std::string> path = askOpenPath(this, context_, FileKind::kCalibration);
   if (!path) return;
   const ComparisonOutcome outcome =
       session_.compare(*path, context_.settings.LastPathName, printEnvironment().regional);

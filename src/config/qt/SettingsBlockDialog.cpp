@@ -31,9 +31,9 @@ void SettingsBlockDialog::bindControls(BindingRows rows, QLabel* caption,
   bindPictures({{PictureRole::kPrint, press(&SettingsBlockDialog::print)},
                 {PictureRole::kTransfert, press(&SettingsBlockDialog::transfert)},
                 {PictureRole::kSaveDisk, press(&SettingsBlockDialog::saveDisk)}},
-               ShortcutContext::Configuration);
+               ShortcutContext::kConfiguration);
   if (compare) {
-    bindPictures({{PictureRole::kCompare, std::move(compare)}}, ShortcutContext::Configuration);
+    bindPictures({{PictureRole::kCompare, std::move(compare)}}, ShortcutContext::kConfiguration);
   }
   for (const ComboBinding& row : rows_.combos) {
     if (auto* combo = findChild<QComboBox*>(QString::fromStdString(row.control))) {
@@ -52,7 +52,7 @@ bool SettingsBlockDialog::load() {
     });
   }
   if (!outcome.ok) {
-    tell(Tone::Failure, kind_.title, settingsOpenText(outcome, language()));
+    tell(Tone::kFailure, kind_.title, settingsOpenText(outcome, language()));
     return false;
   }
   caption_->setText(QString::fromStdString(session_->fromFile() ? session_->filePath() : ""));
@@ -65,7 +65,7 @@ bool SettingsBlockDialog::load() {
   watchEdits(this, kind_.title);
   // A short block is shown, and said to be one.
   if (const std::string note = settingsOpenText(outcome, language()); !note.empty()) {
-    tell(Tone::Information, kind_.title, note);
+    tell(Tone::kInformation, kind_.title, note);
   }
   return true;
 }
@@ -87,7 +87,7 @@ bool SettingsBlockDialog::eventFilter(QObject* watched, QEvent* event) {
 void SettingsBlockDialog::transfert() {
   fieldsLeft();
   if (const FileResult refused = session_->uploadRefusal(); !refused.ok()) {
-    tell(Tone::Failure, kTxtUploadCaption, refused.message(language()));
+    tell(Tone::kFailure, kTxtUploadCaption, refused.message(language()));
     return;
   }
   if (!ask(kTxtUploadCaption, kTxtUploadToUnit)) return;
@@ -98,7 +98,7 @@ void SettingsBlockDialog::transfert() {
     outcome = talk([this] { return session_->upload(); });
   }
   if (!outcome.ok) {
-    tell(Tone::Failure, kTxtUploadCaption, settingsUploadText(outcome, kind_.title, language()));
+    tell(Tone::kFailure, kTxtUploadCaption, settingsUploadText(outcome, kind_.title, language()));
     return;
   }
   accept();
@@ -107,7 +107,7 @@ void SettingsBlockDialog::transfert() {
 void SettingsBlockDialog::print() {
   fieldsLeft();
   const QString note = printScreen(kind_.printName, true);
-  if (!note.isEmpty()) tell(Tone::Warning, kind_.title, note.toStdString());
+  if (!note.isEmpty()) tell(Tone::kWarning, kind_.title, note.toStdString());
 }
 
 void SettingsBlockDialog::saveDisk() {
@@ -116,7 +116,7 @@ void SettingsBlockDialog::saveDisk() {
   if (!path) return;
   const FileResult saved = session_->save(*path);
   if (!saved.ok()) {
-    tell(Tone::Failure, fileKindInfo(kind_.file).description, saved.message(language()));
+    tell(Tone::kFailure, fileKindInfo(kind_.file).description, saved.message(language()));
     return;
   }
   editsKept();

@@ -37,7 +37,7 @@ SpecialProbeDialog::SpecialProbeDialog(AppContext& context, QWidget* parent)
   setWindowTitle(text(kTxtUploadSpecialProbe));
   bindPictures({{PictureRole::kTransfert, [this] { transfert(); }},
                 {PictureRole::kSaveDisk, [this] { saveDisk(); }}},
-               ShortcutContext::Configuration);
+               ShortcutContext::kConfiguration);
   connect(ui_->checkSa, &QCheckBox::clicked, this, &SpecialProbeDialog::checksChosen);
   connect(ui_->checkSb, &QCheckBox::clicked, this, &SpecialProbeDialog::checksChosen);
   connect(ui_->comboFrequency, &QComboBox::activated, this, &SpecialProbeDialog::readProbe);
@@ -52,7 +52,7 @@ bool SpecialProbeDialog::load() {
   const Language language = this->language();
   const FileResult opened = session_.open(source().filePath);
   if (!opened.ok()) {
-    tell(Tone::Failure, kTxtUploadSpecialProbe, opened.message(language));
+    tell(Tone::kFailure, kTxtUploadSpecialProbe, opened.message(language));
     return false;
   }
   sa_ = session_.intoSp1 ? 1 : 0;
@@ -77,9 +77,9 @@ bool SpecialProbeDialog::load() {
   watchEdits(this, kTxtUploadSpecialProbe);
   adjustSize();
   if (const std::string note =
-          blockLengthText(FileKind::SpecialProbe, session_.fileLength(), language);
+          blockLengthText(FileKind::kSpecialProbe, session_.fileLength(), language);
       !note.empty()) {
-    tell(Tone::Information, kTxtUploadSpecialProbe, note);
+    tell(Tone::kInformation, kTxtUploadSpecialProbe, note);
   }
   return true;
 }
@@ -112,7 +112,7 @@ void SpecialProbeDialog::transfert() {
   checksChosen();
   if (!session_.transfertOffered()) return;
   if (const FileResult refused = session_.uploadRefusal(); !refused.ok()) {
-    tell(Tone::Failure, kTxtUploadCaption, refused.message(language()));
+    tell(Tone::kFailure, kTxtUploadCaption, refused.message(language()));
     return;
   }
   session_.holdIdentification();
@@ -124,7 +124,7 @@ void SpecialProbeDialog::transfert() {
     outcome = talk([this] { return session_.upload(); });
   }
   if (!outcome.ok) {
-    tell(Tone::Failure, kTxtUploadCaption, specialProbeUploadText(outcome, language()));
+    tell(Tone::kFailure, kTxtUploadCaption, specialProbeUploadText(outcome, language()));
     return;
   }
   accept();
@@ -133,11 +133,11 @@ void SpecialProbeDialog::transfert() {
 void SpecialProbeDialog::saveDisk() {
   if (!session_.editable()) return;
   readProbe();
-  const std::optional<std::string> path = askSavePath(this, context_, FileKind::SpecialProbe);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::kSpecialProbe);
   if (!path) return;
   const FileResult saved = session_.save(*path);
   if (!saved.ok()) {
-    tell(Tone::Failure, kTxtUploadSpecialProbe, saved.message(language()));
+    tell(Tone::kFailure, kTxtUploadSpecialProbe, saved.message(language()));
     return;
   }
   editsKept();

@@ -29,7 +29,7 @@ QString qt(const std::string& text) {
 }  // namespace
 
 EchoDialog::EchoDialog(AppContext& context, QWidget* parent)
-    : RecordingScreen(context, parent, {kRoles, FileKind::Echo, kTxtVisuEcho}, context),
+    : RecordingScreen(context, parent, {kRoles, FileKind::kEcho, kTxtVisuEcho}, context),
       ui_(std::make_unique<Ui::EchoDialog>()) {
   ui_->setupUi(this);
   bindButtons();
@@ -52,7 +52,7 @@ bool EchoDialog::load() {
     progressWindow_ = userInterface().progress(this, language());
     if (talk([this] { return session_.openLive(); }) != 0) {
       progressWindow_.reset();
-      tell(Tone::Failure, kTxtVisuEcho, session_.openFailureText(language()));
+      tell(Tone::kFailure, kTxtVisuEcho, session_.openFailureText(language()));
       return false;
     }
     for (const EchoScreenEntry& e : session_.screens()) ui_->comboScreen->addItem(qt(e.text));
@@ -76,7 +76,7 @@ void EchoDialog::tick() {
   drawScreen();
   if (outcome == EchoTick::kClosed) {
     if (session_.stopFailed()) {
-      tell(Tone::Warning, kTxtEchoDisplayTitle, stopFailedText(language()));
+      tell(Tone::kWarning, kTxtEchoDisplayTitle, stopFailedText(language()));
     }
     done(QDialog::Rejected);
     return;

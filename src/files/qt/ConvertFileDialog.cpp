@@ -55,7 +55,7 @@ bool ConvertFileDialog::load() {
   const Language language = context_.settings.language();
   ui_->valueFileIn->setText(qt(source().filePath));
   FileDialogRequest request;
-  request.mode = FileDialogRequest::Mode::Save;
+  request.mode = FileDialogRequest::Mode::kSave;
   // A file path as the folder: the dialog opens in it with the name proposed.
   request.folder = qt(context_.settings.LastPathPrnFileName + prnNameFor(source().filePath));
   for (const std::string& f : qtFilters(filterText(kTxtFileOut.text(language), "prn"))) {
@@ -93,7 +93,7 @@ bool ConvertFileDialog::convert() {
   running_ = false;
   if (!result_.ok()) {
     const Language language = context_.settings.language();
-    userInterface().message(this, UserInterface::Icon::Critical,
+    userInterface().message(this, UserInterface::Icon::kCritical,
                             QString::fromUtf8(kTxtConvertFile.text(language)),
                             qt(result_.message(language)));
     return false;

@@ -220,11 +220,11 @@ FileResult writePlotImage(const PlotSession& session, Language language,
     svg.setViewBox(area);
     svg.setTitle(title.isEmpty() ? text(kTxtPlotTitle, language) : title);
     QPainter painter;
-    if (!painter.begin(&svg)) return FileResult::failure(FileStatus::CannotCreate, path, EACCES);
+    if (!painter.begin(&svg)) return FileResult::failure(FileStatus::kCannotCreate, path, EACCES);
     scene.render(&painter, area, area);
     painter.end();
     // QSvgGenerator says nothing of a file it could not write: look.
-    if (!QFileInfo::exists(name)) return FileResult::failure(FileStatus::CannotCreate, path);
+    if (!QFileInfo::exists(name)) return FileResult::failure(FileStatus::kCannotCreate, path);
     return {};
   }
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -234,7 +234,7 @@ FileResult writePlotImage(const PlotSession& session, Language language,
     painter.setRenderHint(QPainter::Antialiasing);
     scene.render(&painter, area, area);
   }
-  if (!image.save(name, "PNG")) return FileResult::failure(FileStatus::WriteFailed, path);
+  if (!image.save(name, "PNG")) return FileResult::failure(FileStatus::kWriteFailed, path);
   return {};
 }
 

@@ -43,7 +43,7 @@ PlotDialog::PlotDialog(AppContext& context, std::unique_ptr<PlotSource> source, 
     : Screen(context, parent), source_(std::move(source)), ui_(std::make_unique<Ui::PlotDialog>()) {
   ui_->setupUi(this);
   setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-  bindPictures({{PictureRole::kPrint, [this] { print(); }}}, ShortcutContext::Viewer);
+  bindPictures({{PictureRole::kPrint, [this] { print(); }}}, ShortcutContext::kViewer);
   setWindowTitle(text(kTxtPlotTitle));
   ui_->labelSeries->setText(text(kTxtPlotSeries));
   ui_->buttonWholeView->setText(text(kTxtPlotWholeView));
@@ -86,12 +86,12 @@ bool PlotDialog::load() {
   const std::string& path = source().filePath;
   PlotData data;
   if (FileResult r = source_->read(path, language(), data); !r.ok()) {
-    tell(Tone::Failure, kTxtPlotTitle, r.message(language()));
+    tell(Tone::kFailure, kTxtPlotTitle, r.message(language()));
     return false;
   }
   session_.setData(std::move(data));
   if (session_.datedRecords() == 0) {
-    tell(Tone::Information, kTxtPlotTitle, std::string(kTxtPlotNoRecords.text(language())) + path);
+    tell(Tone::kInformation, kTxtPlotTitle, std::string(kTxtPlotNoRecords.text(language())) + path);
     return false;
   }
   setWindowTitle(text(kTxtPlotTitle) + QStringLiteral(" - ") + qt(path));
@@ -168,7 +168,7 @@ void PlotDialog::hover(double time) {
 
 void PlotDialog::exportImage() {
   FileDialogRequest request;
-  request.mode = FileDialogRequest::Mode::Save;
+  request.mode = FileDialogRequest::Mode::kSave;
   request.folder = qt(context_.settings.LastPathName);
   request.filters = text(kTxtPlotExportFilter).split(QStringLiteral(";;"));
   const QString chosen = userInterface().chooseFile(this, request);
@@ -184,7 +184,7 @@ bool PlotDialog::exportTo(const std::string& path) {
       writePlotImage(session_, language(), regional, path, ui_->chartView->viewport()->size(),
                      qt(plotImageTitle(source().filePath, session_, regional, language())));
   if (r.ok()) return true;
-  tell(Tone::Failure, kTxtPlotTitle,
+  tell(Tone::kFailure, kTxtPlotTitle,
        std::string(kTxtPlotExportFailed.text(language())) + r.message(language()));
   return false;
 }

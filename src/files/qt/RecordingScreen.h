@@ -85,7 +85,7 @@ class RecordingScreen : public Screen {
       rows.push_back({role, [this, b = static_cast<Button>(i)] { press(b); }, atOnce});
     }
     rows.insert(rows.end(), own);
-    bindPictures(rows, ShortcutContext::Viewer);
+    bindPictures(rows, ShortcutContext::kViewer);
     for (const PictureRow& row : rows) showPicture(row.role, false);
   }
   // The session's buttons, shown as its screen says.
@@ -96,7 +96,7 @@ class RecordingScreen : public Screen {
   }
   void showFileFailure() {
     const Language language = session_.language();
-    userInterface().message(this, UserInterface::Icon::Critical,
+    userInterface().message(this, UserInterface::Icon::kCritical,
                             QString::fromUtf8(kind_.caption.text(language)),
                             QString::fromStdString(session_.fileResult().message(language)));
   }

@@ -130,7 +130,7 @@ void ConnectionDialog::deviceChosen() {
 
 void ConnectionDialog::browse() {
   FileDialogRequest request;
-  request.mode = FileDialogRequest::Mode::Open;
+  request.mode = FileDialogRequest::Mode::kOpen;
   request.folder = QString::fromStdString(session_.spreadsheetFolder());
   request.filters << QStringLiteral("%1 (*)").arg(
       qtText(kTxtSpreadsheet, context_.settings.language()));
@@ -157,7 +157,7 @@ bool ConnectionDialog::connectToUnit() {
     });
   }
   userInterface().message(
-      this, outcome.found ? UserInterface::Icon::Information : UserInterface::Icon::Critical,
+      this, outcome.found ? UserInterface::Icon::kInformation : UserInterface::Icon::kCritical,
       qtText(kTxtConnectCaption, language),
       QString::fromStdString(connectionReportText(outcome, language)));
 

@@ -301,9 +301,9 @@ void Screen::printWithNote(const char* documentName, bool withDate, QLabel* line
 }
 
 void Screen::tell(Tone tone, const BilingualText& caption, const std::string& message) {
-  const UserInterface::Icon icon = tone == Tone::Failure   ? UserInterface::Icon::Critical
-                                   : tone == Tone::Warning ? UserInterface::Icon::Warning
-                                                           : UserInterface::Icon::Information;
+  const UserInterface::Icon icon = tone == Tone::kFailure   ? UserInterface::Icon::kCritical
+                                   : tone == Tone::kWarning ? UserInterface::Icon::kWarning
+                                                            : UserInterface::Icon::kInformation;
   userInterface().message(this, icon, text(caption), QString::fromStdString(message));
 }
 

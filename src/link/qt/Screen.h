@@ -121,7 +121,7 @@ class Screen : public QDialog {
                      std::initializer_list<QWidget*> alsoHidden = {});
 
   // A message box captioned in the screen's language.
-  enum class Tone { Information, Failure, Warning };
+  enum class Tone { kInformation, kFailure, kWarning };
   void tell(Tone tone, const BilingualText& caption, const std::string& text);
   bool ask(const BilingualText& caption, const BilingualText& question);
 

@@ -60,7 +60,7 @@ LoggerConfigurationDialog::LoggerConfigurationDialog(AppContext& context, QWidge
   bindPictures({{PictureRole::kPrint, [this] { print(); }},
                 {PictureRole::kTransfert, [this] { transfert(); }},
                 {PictureRole::kSaveDisk, {}}},
-               ShortcutContext::Configuration);
+               ShortcutContext::kConfiguration);
   // The logger's settings are kept by the unit alone: no file to save.
   showPicture(PictureRole::kSaveDisk, false);
   ui_->labelCaption->clear();
@@ -85,7 +85,7 @@ bool LoggerConfigurationDialog::load() {
   }
   if (!outcome.ok) {
     const std::string why = loggerOpenText(outcome, language);
-    if (!why.empty()) tell(Tone::Failure, kTxtLoggerConfiguration, why);
+    if (!why.empty()) tell(Tone::kFailure, kTxtLoggerConfiguration, why);
     return false;
   }
   erase_ = session_.eraseRequested ? 1 : 0;
@@ -137,7 +137,7 @@ void LoggerConfigurationDialog::transfert() {
   }
   if (!outcome.ok) {
     // The operator's choices stay on screen for another try.
-    tell(Tone::Failure, kTxtUploadCaption, loggerUploadText(outcome, language()));
+    tell(Tone::kFailure, kTxtUploadCaption, loggerUploadText(outcome, language()));
     return;
   }
   erase_ = session_.eraseRequested ? 1 : 0;

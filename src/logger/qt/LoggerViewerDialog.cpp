@@ -87,7 +87,7 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
   }
   // GRAPH is the window's own: it plots the file shown.
   pictures.push_back({PictureRole::kGraph, [this] { graph(); }});
-  bindPictures(pictures, ShortcutContext::Viewer);
+  bindPictures(pictures, ShortcutContext::kViewer);
   showPicture(PictureRole::kGraph, false);
   connect(ui_->buttonHelp, &QPushButton::clicked, this, &LoggerViewerDialog::help);
   connect(ui_->buttonGo, &QPushButton::clicked, this, [this] { navigate(LoggerNavigation::kGo); });
@@ -136,7 +136,7 @@ LoggerViewerDialog::LoggerViewerDialog(AppContext& context, QWidget* parent)
 bool LoggerViewerDialog::load() {
   if (source().fromFile()) {
     if (!session_.openFile(source().filePath).ok()) {
-      tell(Tone::Failure, kTxtLogger, session_.fileResult().message(language()));
+      tell(Tone::kFailure, kTxtLogger, session_.fileResult().message(language()));
       return false;
     }
   } else {
@@ -148,7 +148,7 @@ bool LoggerViewerDialog::load() {
       // No logger, or no answer: the screen closes without a word. A port
       // that did not open says why.
       const std::string why = session_.openFailureText(language());
-      if (!why.empty()) tell(Tone::Failure, kTxtLogger, why);
+      if (!why.empty()) tell(Tone::kFailure, kTxtLogger, why);
       return false;
     }
   }
@@ -219,10 +219,10 @@ void LoggerViewerDialog::tick() {
   if (outcome == LoggerTick::kNothing) return;
   drawScreen();
   if (outcome != LoggerTick::kFetchFailed) drawGrid();
-  if (session_.recording() != Recording::Off && download_) download_->draw(session_.download());
-  if (session_.recording() == Recording::Off) closeDownloadWindow();
+  if (session_.recording() != Recording::kOff && download_) download_->draw(session_.download());
+  if (session_.recording() == Recording::kOff) closeDownloadWindow();
   if (outcome == LoggerTick::kDownloadFailed) {
-    tell(Tone::Failure, kTxtLogger, session_.downloadResult().message(language()));
+    tell(Tone::kFailure, kTxtLogger, session_.downloadResult().message(language()));
   }
 }
 
@@ -357,7 +357,7 @@ void LoggerViewerDialog::keyPressEvent(QKeyEvent* event) {
 
 void LoggerViewerDialog::saveDisk() {
   if (!session_.canStartDownload()) return;
-  const std::optional<std::string> path = askSavePath(this, context_, FileKind::Logger);
+  const std::optional<std::string> path = askSavePath(this, context_, FileKind::kLogger);
   if (!path) return;
   download_ = new LoggerDownloadWindow(language(), this);
   session_.startDownload(*path);

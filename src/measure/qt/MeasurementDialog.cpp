@@ -132,7 +132,7 @@ struct MeasurementDialog::Controls {
 };
 
 MeasurementDialog::MeasurementDialog(AppContext& context, QWidget* parent)
-    : RecordingScreen(context, parent, {kRoles, FileKind::Measurement, kTxtMeasurement}, context,
+    : RecordingScreen(context, parent, {kRoles, FileKind::kMeasurement, kTxtMeasurement}, context,
                       systemRegionalSettings()),
       ui_(std::make_unique<Ui::MeasurementDialog>()) {
   ui_->setupUi(this);

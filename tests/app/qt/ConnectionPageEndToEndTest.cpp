@@ -46,7 +46,7 @@ TEST(ConnectionPage, ConnectFindsTheVirtualUnitAndShowsItsAddress) {
   EXPECT_EQ(ui.progressSteps.back(), "Com2  300");
   const auto& messages = ui.messages;
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].icon, Icon::Information);
+  EXPECT_EQ(messages[0].icon, Icon::kInformation);
   EXPECT_EQ(messages[0].caption, "DETECTION UNITE");
   EXPECT_EQ(messages[0].text, "La détection à reussi");
   EXPECT_EQ(context.settings.Com, 1);

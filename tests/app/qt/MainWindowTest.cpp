@@ -490,7 +490,7 @@ TEST(MainWindow, NewIntoAFolderThatCannotTakeAFileSaysSoAndOpensNothing) {
   FakeUserInterface ui;
   window.runCommand(kCmdNewCalibration);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::kCritical);
   EXPECT_EQ(ui.messages[0].caption, "flowdesk");
   EXPECT_EQ(ui.messages[0].parent, &window);
   EXPECT_TRUE(ui.messages[0].text.startsWith("Cannot create the file /proc/no such folder/New.eta"))

@@ -56,7 +56,7 @@ TEST(Startup, VirtualUnitMapsCom1ForThisRunOnly) {
   EXPECT_EQ(runApplication({"flowdesk", "--virtual-unit"}, options), 0);
   qputenv("PATH", path);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Warning);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::kWarning);
   EXPECT_EQ(ui.messages[0].caption, "flowdesk-vu");  // the program's name
   EXPECT_TRUE(ui.messages[0].text.contains("flowdesk-unit")) << ui.messages[0].text.toStdString();
   EXPECT_TRUE(device.empty());

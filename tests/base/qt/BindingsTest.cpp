@@ -32,7 +32,7 @@ QLineEdit* edit(QWidget& window, const char* name) {
 QStringList poolMessages(const testing::FakeUserInterface& ui, const QWidget& window) {
   QStringList texts;
   for (const auto& m : ui.messages) {
-    EXPECT_EQ(m.icon, UserInterface::Icon::Critical);
+    EXPECT_EQ(m.icon, UserInterface::Icon::kCritical);
     EXPECT_TRUE(m.caption.isEmpty());
     EXPECT_EQ(m.parent, &window);
     texts << m.text;

@@ -61,7 +61,7 @@ TEST(FilePrompts, SaveForcesTheExtensionAndUpdatesThePaths) {
       EXPECT_TRUE(ui.questions.empty()) << c.typed.toStdString();
     }
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::Save);
+    EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::kSave);
     EXPECT_EQ(ui.fileRequests[0].folder, "/start/");
     EXPECT_EQ(ui.fileRequests[0].filters, QStringList{"Fichier Etalonnage (*.eta)"});
     if (c.confirmed) {
@@ -94,7 +94,7 @@ TEST(FilePrompts, OpenHandsBackThePathWithTheExtension) {
     EXPECT_EQ(path.has_value(), c.confirmed);
     EXPECT_TRUE(ui.questions.empty());  // an open replaces nothing
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::Open);
+    EXPECT_EQ(ui.fileRequests[0].mode, FileDialogRequest::Mode::kOpen);
     EXPECT_EQ(ui.fileRequests[0].filters, QStringList{c.filter});
     EXPECT_EQ(path.value_or("unchanged"), c.path);
     EXPECT_EQ(last, c.confirmed ? std::string(c.path).substr(0, std::string(c.path).rfind('/') + 1)

@@ -49,7 +49,7 @@ TEST(QtTranslations, QtsOwnButtonsFollowTheProgramsLanguage) {
 
 TEST(PictureButton, EveryCaptionHasItsThreePictures) {
   for (const PictureRole role : kRoles) {
-    PictureButton button(role, ShortcutContext::Viewer, nullptr);
+    PictureButton button(role, ShortcutContext::kViewer, nullptr);
     EXPECT_TRUE(button.hasArtwork()) << pictureCaption(role);
     EXPECT_EQ(button.text(), pictureCaption(role));
     EXPECT_EQ(button.objectName(), pictureRole(role).control);
@@ -98,7 +98,7 @@ TEST(PictureButton, AHiddenButtonKeepsItsRoom) {
   const PictureRole roles[] = {PictureRole::kHome, PictureRole::kPgu, PictureRole::kPgd};
   PictureButton* buttons[3];
   for (int i = 0; i < 3; ++i) {
-    buttons[i] = new PictureButton(roles[i], ShortcutContext::Viewer, &window);
+    buttons[i] = new PictureButton(roles[i], ShortcutContext::kViewer, &window);
     row->addWidget(buttons[i]);
   }
   row->addStretch();
@@ -158,19 +158,19 @@ TEST(PictureButton, ShortcutsOfTheConventions) {
     ShortcutContext context;
     const char* keys;
   } cases[] = {
-      {PictureRole::kPrint, ShortcutContext::Viewer, "Ctrl+P"},
-      {PictureRole::kSaveDisk, ShortcutContext::Viewer, "Ctrl+S"},
-      {PictureRole::kTableur, ShortcutContext::Viewer, "Ctrl+T"},
-      {PictureRole::kTableur, ShortcutContext::Configuration, ""},
-      {PictureRole::kTransfert, ShortcutContext::Configuration, "Ctrl+T"},
-      {PictureRole::kTransfert, ShortcutContext::Viewer, ""},
-      {PictureRole::kHome, ShortcutContext::Viewer, "Home"},
-      {PictureRole::kEnd, ShortcutContext::Viewer, "End"},
-      {PictureRole::kPgd, ShortcutContext::Viewer, "PgDown"},
-      {PictureRole::kPgu, ShortcutContext::Viewer, "PgUp"},
-      {PictureRole::kArretDisk, ShortcutContext::Viewer, ""},
-      {PictureRole::kCompare, ShortcutContext::Configuration, ""},
-      {PictureRole::kGraph, ShortcutContext::Viewer, "Ctrl+G"},
+      {PictureRole::kPrint, ShortcutContext::kViewer, "Ctrl+P"},
+      {PictureRole::kSaveDisk, ShortcutContext::kViewer, "Ctrl+S"},
+      {PictureRole::kTableur, ShortcutContext::kViewer, "Ctrl+T"},
+      {PictureRole::kTableur, ShortcutContext::kConfiguration, ""},
+      {PictureRole::kTransfert, ShortcutContext::kConfiguration, "Ctrl+T"},
+      {PictureRole::kTransfert, ShortcutContext::kViewer, ""},
+      {PictureRole::kHome, ShortcutContext::kViewer, "Home"},
+      {PictureRole::kEnd, ShortcutContext::kViewer, "End"},
+      {PictureRole::kPgd, ShortcutContext::kViewer, "PgDown"},
+      {PictureRole::kPgu, ShortcutContext::kViewer, "PgUp"},
+      {PictureRole::kArretDisk, ShortcutContext::kViewer, ""},
+      {PictureRole::kCompare, ShortcutContext::kConfiguration, ""},
+      {PictureRole::kGraph, ShortcutContext::kViewer, "Ctrl+G"},
   };
   for (const auto& c : cases) {
     PictureButton button(c.role, c.context, nullptr);

@@ -101,7 +101,7 @@ TEST_F(WindowPrinterTest, AJobOfItsOwnIsCentredFramedAndHeaded) {
   ASSERT_EQ(screen.logicalDpiX(), 96) << "the worked example assumes a 96 dpi screen";
   for (const int printDate : {1, 0}) {
     job.calls.clear();
-    EXPECT_EQ(printWindow(&screen, "Measurement", printDate, 1, 0), PrintOutcome::Printed);
+    EXPECT_EQ(printWindow(&screen, "Measurement", printDate, 1, 0), PrintOutcome::kPrinted);
     EXPECT_EQ(job.calls, (QStringList{"begin Measurement 1", "end"}));
     // 2400 / 2 - 1250 / 2 and 3300 / 2 - 937 / 2
     expectFramedPicture(575, 1182, 0xff0000);
@@ -116,10 +116,10 @@ TEST_F(WindowPrinterTest, AJobOfItsOwnIsCentredFramedAndHeaded) {
 
 TEST_F(WindowPrinterTest, TwoPartsShareOneSheet) {
   Screen first(Qt::red), second(Qt::blue);
-  EXPECT_EQ(printWindow(&first, "Etal1", 1, 1, 1), PrintOutcome::Printed);
+  EXPECT_EQ(printWindow(&first, "Etal1", 1, 1, 1), PrintOutcome::kPrinted);
   EXPECT_TRUE(printJobPending());
   EXPECT_EQ(job.calls, QStringList{"begin Etal1 1"});
-  EXPECT_EQ(printWindow(&second, "Etal2", 1, 1, 2), PrintOutcome::Printed);
+  EXPECT_EQ(printWindow(&second, "Etal2", 1, 1, 2), PrintOutcome::kPrinted);
   EXPECT_FALSE(printJobPending());
   EXPECT_EQ(job.calls, (QStringList{"begin Etal1 1", "end"}));
   EXPECT_EQ(opened, 1);
@@ -143,7 +143,7 @@ TEST_F(WindowPrinterTest, AScreenWiderThanThePageIsPrintedWhole) {
     strip->setGeometry(x, 0, 20, 300);
     strip->show();  // shown with its window, which is not on the screen
   }
-  EXPECT_EQ(printWindow(&screen, "Logger", 1, 1, 0), PrintOutcome::Printed);
+  EXPECT_EQ(printWindow(&screen, "Logger", 1, 1, 0), PrintOutcome::kPrinted);
   // Scaled by 2392 / 3125 both ways: 2392 x 717 between frames on the
   // page's edges, centred down the page below its header.
   constexpr int left = 4, top = 1650 - 358, w = 2392, h = 717;
@@ -188,7 +188,7 @@ TEST_F(WindowPrinterTest, TheTextCursorIsNotPrintedAndTheFocusComesBack) {
   ASSERT_TRUE(edit->hasFocus());
   FocusAtPaint paints;
   edit->installEventFilter(&paints);
-  EXPECT_EQ(printWindow(&screen, "Measurement", 1, 1, 0), PrintOutcome::Printed);
+  EXPECT_EQ(printWindow(&screen, "Measurement", 1, 1, 0), PrintOutcome::kPrinted);
   ASSERT_FALSE(paints.focused.empty());
   EXPECT_FALSE(paints.focused.back()) << "grabbed while the edit had the focus";
   EXPECT_TRUE(edit->hasFocus());
@@ -197,7 +197,7 @@ TEST_F(WindowPrinterTest, TheTextCursorIsNotPrintedAndTheFocusComesBack) {
 TEST_F(WindowPrinterTest, NoPageIsLostOrLeftOpen) {
   Screen screen(Qt::red);
   // a second part without a first one prints on a sheet of its own, headed
-  EXPECT_EQ(printWindow(&screen, "Etal2", 1, 1, 2), PrintOutcome::Printed);
+  EXPECT_EQ(printWindow(&screen, "Etal2", 1, 1, 2), PrintOutcome::kPrinted);
   EXPECT_EQ(job.calls, (QStringList{"begin Etal2 1", "end"}));
   expectFramedPicture(575, 1650, 0xff0000);
   EXPECT_TRUE(inkIn(575, 412, 1200, 412 + 42));
@@ -224,19 +224,19 @@ TEST_F(WindowPrinterTest, NoPageIsLostOrLeftOpen) {
 TEST_F(WindowPrinterTest, FailuresPrintNothingAndSaySo) {
   Screen screen(Qt::red);
   noPrinter = true;
-  EXPECT_EQ(printWindow(&screen, "Echo", 1, 1, 0), PrintOutcome::NoDefaultPrinter);
+  EXPECT_EQ(printWindow(&screen, "Echo", 1, 1, 0), PrintOutcome::kNoDefaultPrinter);
   EXPECT_TRUE(job.calls.isEmpty());
   EXPECT_TRUE(
-      printOutcomeNote(PrintOutcome::NoDefaultPrinter, kEnglish).contains("No default printer"));
-  EXPECT_TRUE(printOutcomeNote(PrintOutcome::NoDefaultPrinter, kFrench).contains("imprimante"));
-  EXPECT_TRUE(printOutcomeNote(PrintOutcome::Printed, kFrench).isEmpty());
+      printOutcomeNote(PrintOutcome::kNoDefaultPrinter, kEnglish).contains("No default printer"));
+  EXPECT_TRUE(printOutcomeNote(PrintOutcome::kNoDefaultPrinter, kFrench).contains("imprimante"));
+  EXPECT_TRUE(printOutcomeNote(PrintOutcome::kPrinted, kFrench).isEmpty());
 
   noPrinter = false;
   job.refuseStart = true;
-  EXPECT_EQ(printWindow(&screen, "Echo", 1, 1, 1), PrintOutcome::CannotStart);
+  EXPECT_EQ(printWindow(&screen, "Echo", 1, 1, 1), PrintOutcome::kCannotStart);
   EXPECT_EQ(job.calls, (QStringList{"begin Echo 1", "end"}));  // closed as far as opened
   EXPECT_FALSE(printJobPending());
-  EXPECT_FALSE(printOutcomeNote(PrintOutcome::CannotStart, kEnglish).isEmpty());
+  EXPECT_FALSE(printOutcomeNote(PrintOutcome::kCannotStart, kEnglish).isEmpty());
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ TEST(CalibrationSheetOnUnit, TransfertWritesTheChosenConfigurationAndEndsTheShee
   sheet.selectionPage()->transfert();
   EXPECT_EQ(ui.progressSteps.back(), "Upload Configuration n°  3");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Information);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::kInformation);
   EXPECT_EQ(ui.messages[0].caption, "UPLOAD");
   EXPECT_EQ(sheet.result(), QDialog::Accepted);
 
@@ -210,7 +210,7 @@ TEST(CalibrationSheetOnUnit, SavedFileReopensInFileModeAndComparesWithoutDeviati
   ui.messages.clear();
   unit.selectionPage()->compare();
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Question);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::kQuestion);
   EXPECT_TRUE(ui.messages[0].text.startsWith("Ecart entre Unité et Fichier "))
       << ui.messages[0].text.toStdString();
   const std::string report = rig.context.CurrentFilePath;

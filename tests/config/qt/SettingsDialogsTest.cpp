@@ -72,14 +72,14 @@ TEST(SettingsPages, ACloseAsksBeforeDroppingChangesNotSavedOrUploaded) {
     const char* edit;
     bool escapeCloses;  // the calibration sheet and the special probe keep Escape
   } cases[] = {
-      {"maker", FileKind::MakerSettings, "nvd",
+      {"maker", FileKind::kMakerSettings, "nvd",
        [](AppContext& c) { return std::make_unique<MakerSettingsDialog>(c); }, "editSerial3", true},
-      {"factory", FileKind::FactorySettings, "rus",
+      {"factory", FileKind::kFactorySettings, "rus",
        [](AppContext& c) { return std::make_unique<FactorySettingsDialog>(c); }, "editRipple",
        true},
-      {"special probe", FileKind::SpecialProbe, "csp540",
+      {"special probe", FileKind::kSpecialProbe, "csp540",
        [](AppContext& c) { return std::make_unique<SpecialProbeDialog>(c); }, "editT0", false},
-      {"calibration sheet", FileKind::Calibration, "eta",
+      {"calibration sheet", FileKind::kCalibration, "eta",
        [](AppContext& c) { return std::make_unique<CalibrationSheet>(c); }, "editDiameter", false},
   };
   for (const Case& c : cases) {

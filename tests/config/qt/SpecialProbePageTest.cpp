@@ -129,7 +129,7 @@ TEST(SpecialProbePage, AFileTooShortIsRefusedWithAMessage) {
   SpecialProbeDialog page(rig.context);
   EXPECT_FALSE(page.open(rig.source));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::kCritical);
   EXPECT_TRUE(ui.messages[0].text.startsWith("File too short"))
       << ui.messages[0].text.toStdString();
 }

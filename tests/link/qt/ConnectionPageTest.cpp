@@ -132,7 +132,7 @@ TEST(ConnectionPage, FailedScanRestoresPortBaudAndAddress) {
   EXPECT_EQ(child<QComboBox>(page, "comboBauds")->currentText(), "1200");
   EXPECT_EQ(child<QLineEdit>(page, "editAddress")->text(), "7");
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].icon, Icon::Critical);
+  EXPECT_EQ(messages[0].icon, Icon::kCritical);
   EXPECT_EQ(messages[0].caption, "CONNECT TO UNIT");
   EXPECT_TRUE(messages[0].text.startsWith("Connect Failure")) << messages[0].text.toStdString();
   // each missing device is named once, Com4 (never scanned) not at all

@@ -35,7 +35,7 @@ class ProbeScreen : public Screen {
     auto* row = new QHBoxLayout(this);
     for (const PictureRole role : {PictureRole::kPrint, PictureRole::kTransfert,
                                    PictureRole::kSaveDisk, PictureRole::kArretDisk}) {
-      row->addWidget(new PictureButton(role, ShortcutContext::Configuration, this));
+      row->addWidget(new PictureButton(role, ShortcutContext::kConfiguration, this));
     }
     edit = new QLineEdit(this);
     row->addWidget(edit);
@@ -44,7 +44,7 @@ class ProbeScreen : public Screen {
                   {PictureRole::kTransfert, [this] { press("transfert"); }},
                   {PictureRole::kSaveDisk, [this] { press("savedisk"); }},
                   {PictureRole::kArretDisk, [this] { acted("arretdisk"); }, true}},
-                 ShortcutContext::Configuration);
+                 ShortcutContext::kConfiguration);
   }
   void press(const char* what) {
     acted(what);
@@ -242,13 +242,14 @@ TEST(PictureRoles, EveryButtonNamesItsActionAndShortcutInBothLanguages) {
     const char* french;
     const char* english;
   } cases[] = {
-      {PictureRole::kPrint, ShortcutContext::Viewer, "Imprimer (Ctrl+P)", "Print (Ctrl+P)"},
-      {PictureRole::kTableur, ShortcutContext::Viewer, "Ouvrir dans le tableur (Ctrl+T)",
+      {PictureRole::kPrint, ShortcutContext::kViewer, "Imprimer (Ctrl+P)", "Print (Ctrl+P)"},
+      {PictureRole::kTableur, ShortcutContext::kViewer, "Ouvrir dans le tableur (Ctrl+T)",
        "Open in the spreadsheet (Ctrl+T)"},
-      {PictureRole::kTransfert, ShortcutContext::Configuration, "Transférer vers l'unité (Ctrl+T)",
+      {PictureRole::kTransfert, ShortcutContext::kConfiguration, "Transférer vers l'unité (Ctrl+T)",
        "Upload to the unit (Ctrl+T)"},
-      {PictureRole::kArretDisk, ShortcutContext::Viewer, "Arrêter l'enregistrement", "Stop saving"},
-      {PictureRole::kPgd, ShortcutContext::Viewer, "Suivant (PgDown)", "Next (PgDown)"},
+      {PictureRole::kArretDisk, ShortcutContext::kViewer, "Arrêter l'enregistrement",
+       "Stop saving"},
+      {PictureRole::kPgd, ShortcutContext::kViewer, "Suivant (PgDown)", "Next (PgDown)"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(pictureToolTip(c.role, c.context, kFrench).toStdString(), c.french);

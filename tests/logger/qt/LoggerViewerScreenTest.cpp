@@ -200,11 +200,11 @@ TEST(LoggerViewerScreen, ArretDiskDuringADownloadFetchEndsTheDownloadThere) {
   bool downloadingAfterPress = false;
   rig.during = [&] {
     QTest::mouseClick(dialog.control(C::kArretDisk), Qt::LeftButton);
-    downloadingAfterPress = dialog.session().recording() != Recording::Off;
+    downloadingAfterPress = dialog.session().recording() != Recording::kOff;
   };
   ASSERT_TRUE(testing::waitFor([&] { return dialog.downloadWindow() == nullptr; }, 3000));
   EXPECT_TRUE(downloadingAfterPress) << "the download stopped inside its fetch";
-  EXPECT_EQ(dialog.session().recording(), Recording::Off);
+  EXPECT_EQ(dialog.session().recording(), Recording::kOff);
   // The fetch under way was stored, and nothing after it.
   EXPECT_EQ(testing::fileBytes(dir.file("d.log")).size(), 2u + 8u * 34u);
   dialog.reject();

@@ -307,7 +307,8 @@ TEST(MeasurementScreen, PrintHidesTheButtonsForThePictureOnly) {
 
   EXPECT_EQ(seen, std::vector<std::string>{"Measurement 00000000"});
   EXPECT_EQ(shownButtons(d), "00111111");
-  EXPECT_EQ(labelText(d, "labelSecondLine"), printOutcomeNote(PrintOutcome::CannotStart, kEnglish));
+  EXPECT_EQ(labelText(d, "labelSecondLine"),
+            printOutcomeNote(PrintOutcome::kCannotStart, kEnglish));
 }
 
 // The note of a print that did not happen stays until one works, and is
@@ -322,7 +323,7 @@ TEST(MeasurementScreen, PrinterNoteLastsUntilAPrintWorks) {
   ASSERT_TRUE(d.open(ScreenSource::file(path)));
   ASSERT_TRUE(waitFor([&] { return d.session().timerMs() == kTimerStopped; }, 2000));
   const QString counts = labelText(d, "labelSecondLine");
-  const QString note = printOutcomeNote(PrintOutcome::NoDefaultPrinter, kFrench);
+  const QString note = printOutcomeNote(PrintOutcome::kNoDefaultPrinter, kFrench);
   ASSERT_FALSE(counts.isEmpty());
 
   const PrintEnvironment saved = printEnvironment();
@@ -363,7 +364,7 @@ TEST(MeasurementScreen, UnreadablePlaybackIsReportedAndNotRun) {
   MeasurementDialog d(context);
   EXPECT_FALSE(d.open(ScreenSource::file(path)));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Critical);
+  EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::kCritical);
   EXPECT_TRUE(ui.messages[0].text.contains("short.mes")) << ui.messages[0].text.toStdString();
 }
 

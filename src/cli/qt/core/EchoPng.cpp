@@ -23,7 +23,7 @@ FileResult writeEchoPng(const std::string& path, const EchoImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!png.save(&buffer, "PNG")) return FileResult::failure(FileStatus::WriteFailed, path);
+  if (!png.save(&buffer, "PNG")) return FileResult::failure(FileStatus::kWriteFailed, path);
   return writeFileAtomic(
       path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                           static_cast<std::size_t>(bytes.size())));
