@@ -23,6 +23,8 @@ enum class ReplyFault {
   kException,    // the unit refused: function + 0x80 and its exception code
   kBadLength,
   kBadCrc,
+  kTooSlow,  // bytes came, but slower than any reply: the attempt's time ran out
+  kGarbled,  // bytes missing or foreign on a device that answered well: another reader?
 };
 
 // What one exchange with the unit gave: whether it went, and when it did

@@ -47,6 +47,10 @@ class MemoryLine {
   int openStatus = kPortOk;
   // Room in the transmit queue; lower it to make writes fail with -9.
   int txRoom = kPortQueueSize;
+  // The device went away under the open port (an adapter pulled out): reads
+  // say so with kPortNoDevice, as a hung-up terminal does, until an opener
+  // puts it back.
+  bool hungUp = false;
   int lineErrorFlags = 0;  // reported by lineErrors()
   int modemBits = 0;       // reported by modemStatus()
 
