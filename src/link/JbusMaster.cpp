@@ -333,7 +333,8 @@ LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
   // answered well at this rate before: most likely another program reading
   // it too, taking bytes as they come.
   const auto answered = answered_.find(link.port);
-  const bool answeredBefore = answered != answered_.end() && answered->second.device == port_->device &&
+  const bool answeredBefore = answered != answered_.end() &&
+                              answered->second.device == port_->device &&
                               answered->second.baudIndex == link.baudIndex;
 
   bool ok = false;

@@ -207,8 +207,8 @@ TEST(JbusExchangeTiming, NoReplyCostsThreeFirstByteLimits) {
 }
 
 TEST(JbusExchangeTiming, FirstByteAndSilenceLimits) {
-  // The slave answers every request after `firstByteDelay` ms, with one
-  // pause of `gap` ms after its third byte. A gap beyond T2 cuts the reply;
+  // The slave answers every request after `firstByteDelay` ms, its first
+  // three bytes at once and the rest `gap` ms later. A gap beyond T2 cuts the reply;
   // a first byte after T1 fails the attempt, and that late reply is then
   // what the next attempt receives.
   struct Case {
@@ -231,8 +231,8 @@ TEST(JbusExchangeTiming, FirstByteAndSilenceLimits) {
       ++requests;
       const Bytes reply = readReply(1, {0xAB, 0xCD});
       const std::int64_t at = l.clock.nowMs() + c.firstByteDelay;
-      l.deliver(Bytes(reply.begin(), reply.begin() + 3), at, 1);
-      l.deliver(Bytes(reply.begin() + 3, reply.end()), at + 2 + c.gap, 1);
+      l.deliver(Bytes(reply.begin(), reply.begin() + 3), at);
+      l.deliver(Bytes(reply.begin() + 3, reply.end()), at + c.gap);
     });
     const LinkResult r = rig.master.readRegisters(0x2202, 1);
     EXPECT_EQ(r.code(), c.result) << "index " << c.baudIndex << " delay " << c.firstByteDelay
