@@ -285,7 +285,9 @@ TEST(ConfigurationSessionOnUnit, AFailureSaysWhatTheUnitHolds) {
     const std::string text = uploadText(up, c.language);
     // The port's own reason follows the message when it did not open.
     EXPECT_EQ(text.substr(0, c.text.size()), c.text);
-    if (c.plan != Plan::kNoPort) EXPECT_EQ(text, c.text);
+    if (c.plan != Plan::kNoPort) {
+      EXPECT_EQ(text, c.text);
+    }
     for (int k = 0; k < 18; ++k) {
       const auto& stored = rig.unit.stored().configs[static_cast<std::size_t>(k)];
       EXPECT_EQ(Bytes(stored.begin(), stored.end()) == block, k < c.at || (k == c.at && c.written))
