@@ -260,7 +260,13 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   CliSession session{app, options, options.args, out, err, language, environment.regional};
   session.writeEchoPicture = environment.writeEchoPicture;
   session.writePlot = environment.writePlot;
-  const int code = command->run(session);
+  int code = kExitDone;
+  {
+    // A command is one operation to anyone else who wants the port: from
+    // its first exchange to its last no other program gets in between.
+    const PortHold hold = app.master.holdPort();
+    code = command->run(session);
+  }
 
   // Only what the run learned is kept: never the options of this run.
   AppSettings keep = loaded;

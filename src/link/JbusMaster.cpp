@@ -8,6 +8,7 @@
 #include "link/Crc16.h"
 #include "link/FrameTrace.h"
 #include "link/LinkTimings.h"
+#include "link/PortLock.h"
 #include "link/SerialDevices.h"
 
 namespace flowdesk {
@@ -97,10 +98,34 @@ ReplyFault faultOf(ReplyCheck check) {
 
 }  // namespace
 
+PortHold::PortHold(JbusMaster& master) : master_(&master) {
+  ++master.holds_;
+}
+
+PortHold& PortHold::operator=(PortHold&& other) noexcept {
+  if (this != &other) {
+    release();
+    master_ = std::exchange(other.master_, nullptr);
+  }
+  return *this;
+}
+
+void PortHold::release() {
+  if (master_ != nullptr) std::exchange(master_, nullptr)->endHold();
+}
+
 JbusMaster::JbusMaster(Clock& clock) : clock_(clock) {}
 
 JbusMaster::~JbusMaster() {
   closeLink();
+  // Holds end before their master; should one not have, its locks go anyway.
+  for (const std::string& lock : keptLocks_) endKeptPortLock(lock);
+}
+
+void JbusMaster::endHold() {
+  if (holds_ == 0 || --holds_ > 0) return;
+  for (const std::string& lock : keptLocks_) endKeptPortLock(lock);
+  keptLocks_.clear();
 }
 
 void JbusMaster::setLinkSettings(std::function<LinkSettings()> source) {
@@ -177,6 +202,15 @@ LinkResult JbusMaster::openLink(const ActiveLink& link) {
     return portFailed(link, status, device, systemError, cause);
   }
   openedDevices_[link.port] = port->device;
+  if (holds_ > 0) {
+    const std::string lock = lockFilePath(port->device);
+    if (!lock.empty() &&
+        std::find(keptLocks_.begin(), keptLocks_.end(), lock) == keptLocks_.end()) {
+      if (std::string keptLock = keepPortLock(port->device); !keptLock.empty()) {
+        keptLocks_.push_back(std::move(keptLock));
+      }
+    }
+  }
   port->clock = &clock_;
   port_ = port;
   LinkResult opened;
@@ -342,6 +376,7 @@ LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
   for (int attempt = 0; attempt < kAttempts && !ok; ++attempt) {
     std::fill_n(replyFrame_.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
     const bool sent = sendFrame(frame, length + 2) == 0;
+    if (sent) result.requestSent = true;
     // A failed send still waits for a reply; it only fails the attempt.
     const Collect collected =
         collectReply({frame, static_cast<std::size_t>(length) + 2}, firstByteMs, interByteMs,
@@ -388,9 +423,11 @@ LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
     const int systemError = port_->systemError;
     const NetworkCause cause = port_->networkCause;
     const std::span<const std::uint8_t> frameSoFar = result.frame;
+    const bool requestSent = result.requestSent;
     closeLink();
     result = portFailed(link, status, device, systemError, cause);
     result.frame = frameSoFar;
+    result.requestSent = requestSent;
     return result;
   }
   if (ok) answered_[link.port] = {port_->device, link.baudIndex};
@@ -424,6 +461,7 @@ LinkResult JbusMaster::identifyIfDue() {
   LinkResult result = identification_(*this);
   identifying_ = false;
   if (result.ok()) identified_ = true;
+  result.requestSent = false;  // the caller's own request never went out
   return result;
 }
 

@@ -7,6 +7,8 @@
 #include <map>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/AppSettings.h"
 #include "base/BilingualText.h"
@@ -61,6 +63,32 @@ std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, st
 // expected length: a reply of records says its own length in one byte, the
 // others are as long as expected.
 std::size_t longestReply(std::uint8_t function, std::size_t expected);
+
+class JbusMaster;
+
+// An operation of several exchanges (an upload, an initialisation, a
+// download, a recording, a scan...) holds the port from its first exchange
+// to its last: the device still closes after each exchange, but its lock
+// stays, so that another program is refused (with our name) instead of
+// slipping a request in between and leaving the unit half written. Holds
+// nest; the last to end gives the lock back, on every path out.
+class PortHold {
+ public:
+  PortHold() = default;
+  explicit PortHold(JbusMaster& master);
+  ~PortHold() { release(); }
+  PortHold(PortHold&& other) noexcept : master_(std::exchange(other.master_, nullptr)) {}
+  PortHold& operator=(PortHold&& other) noexcept;
+  PortHold(const PortHold&) = delete;
+  PortHold& operator=(const PortHold&) = delete;
+
+  bool active() const { return master_ != nullptr; }
+  // Ends the hold before its scope does (a recording that stopped).
+  void release();
+
+ private:
+  JbusMaster* master_ = nullptr;
+};
 
 // The Jbus master: runs one transaction per call (open, send, collect the
 // reply until a silence, or until its announced length and a short quiet
@@ -141,7 +169,14 @@ class JbusMaster {
   Clock& clock() { return clock_; }
   LinkSettings linkSettings() const;
 
+  // The port stays ours until the hold ends (see PortHold).
+  [[nodiscard]] PortHold holdPort() { return PortHold(*this); }
+  bool portHeld() const { return holds_ > 0; }
+
  private:
+  friend class PortHold;
+  void endHold();
+
   // The settings of one transaction, the address made a byte once.
   struct ActiveLink {
     std::int32_t port = 0;
@@ -199,6 +234,8 @@ class JbusMaster {
   bool adapterEchoes_ = false;
   bool identifying_ = false;
   bool inExchange_ = false;
+  int holds_ = 0;
+  std::vector<std::string> keptLocks_;  // the lock files the holds keep
 };
 
 }  // namespace flowdesk

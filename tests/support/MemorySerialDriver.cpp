@@ -201,7 +201,7 @@ SerialPort* openMemoryPort(const std::shared_ptr<MemoryLine>& line, int portInde
                            char parity, int dataBits, int stopBits) {
   SerialPort* port = allocatePort(portIndex);
   if (port->status == kPortOutOfMemory) return port;
-  port->device = "memory";
+  port->device = line->device;
   port->clock = &line->clock;
   ++line->opens;
   if (line->openStatus != kPortOk) {
