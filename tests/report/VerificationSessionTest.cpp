@@ -7,9 +7,14 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "link/AppContext.h"
+#include "report/ReportChecks.h"
+#include "report/ReportJson.h"
 #include "report/VerificationSession.h"
 #include "support/ManualClock.h"
 #include "support/MemorySerialDriver.h"
@@ -34,10 +39,12 @@ struct ReportRig {
   std::vector<int> echoCommands;  // the screen code of each echo command
   VerificationSession session{app, RegionalSettings{}};
 
-  ReportRig()
-      : start(threeChords(settings)),
+  explicit ReportRig(unit::UnitSettings unitSettings = {}, int chords = 3)
+      : settings(std::move(unitSettings)),
+        start(withChords(settings, chords)),
         unit(
-            settings, [] { return 1.7e9; }, &start) {
+            settings, [this] { return 1.7e9 + static_cast<double>(clock.nowMs()) / 1000.0; },
+            &start) {
     line->onWrite = [this](MemoryLine& l) {
       const Bytes frame = l.takeRequest();
       if (frame.size() < 8) return;
@@ -52,9 +59,9 @@ struct ReportRig {
     app.settings.Bauds = 5;
     app.master.markIdentified();
   }
-  static unit::StoredBlocks threeChords(const unit::UnitSettings& s) {
+  static unit::StoredBlocks withChords(const unit::UnitSettings& s, int chords) {
     unit::StoredBlocks b = unit::VirtualUnit::defaultBlocks(s);
-    for (auto& c : b.configs) c[unit::cfg::kChords] = 3;
+    for (auto& c : b.configs) c[unit::cfg::kChords] = static_cast<std::uint8_t>(chords);
     return b;
   }
   // Ticks at the session's pace until it finishes; what each tick did.
@@ -132,6 +139,55 @@ TEST(VerificationSession, ACancelDuringThePicturesStopsTheEchoScreen) {
   ASSERT_TRUE(cancelled);
   EXPECT_EQ(rig.echoCommands, (std::vector<int>{1, 0}));
   EXPECT_FALSE(rig.session.echoStopFailed());
+}
+
+// A steady six-chord unit passes every check; each way of making one chord
+// unhealthy fails that chord's own check and no other chord's.
+TEST(VerificationSession, AnUnhealthyChordFailsItsOwnCheck) {
+  const struct {
+    const char* name;
+    int chord;  // 0: healthy
+    unit::ChordHealth health;
+    const char* check;
+  } cases[] = {
+      {"healthy", 0, {}, ""},
+      {"sound velocity", 3, {1.0, 0, 0}, "chord_sound_velocity_deviation_percent"},
+      {"noise", 5, {0, 8.0, 0}, "turbulence_percent"},
+      {"gain", 2, {0, 0, 10}, "gain_change_db"},
+  };
+  // The healthy unit's report is the baseline of the others.
+  std::optional<ReportBaseline> baseline;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    unit::UnitSettings s;
+    s.steady = true;
+    if (c.chord > 0) s.chordHealth[static_cast<std::size_t>(c.chord - 1)] = c.health;
+    ReportRig rig(s, 6);
+    rig.session.start({20.0, false});
+    rig.run();
+    const ReportSummary summary = summarize(rig.session.figures(), ReportLimits{}, baseline);
+    std::vector<std::string> failed;
+    for (const ReportCheck& check : summary.checks) {
+      if (check.pass) continue;
+      // The spread of all chords' sound velocities fails with the chord
+      // that spreads them: a check of the whole unit, not of another chord.
+      if (check.name == "sound_velocity_spread_percent") continue;
+      failed.push_back(check.name + " " + std::to_string(check.chord));
+    }
+    if (c.chord == 0) {
+      EXPECT_TRUE(summary.pass);
+      EXPECT_TRUE(failed.empty()) << failed.front();
+      ReportHeader header;
+      std::string error;
+      baseline =
+          readReportBaseline(reportJson(header, rig.session.figures(), summary), kEnglish, error);
+      ASSERT_TRUE(baseline) << error;
+    } else {
+      EXPECT_FALSE(summary.pass);
+      EXPECT_EQ(failed,
+                (std::vector<std::string>{c.check + std::string(" ") + std::to_string(c.chord)}));
+    }
+  }
 }
 
 }  // namespace
