@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   error.clear();
   if (const auto limits = parseReportLimits(text, kFrench, error)) {
     FUZZ_CHECK(limits->turbulencePercent >= 0 && std::isfinite(limits->turbulencePercent));
-    FUZZ_CHECK(!(limits->gainMinDb && limits->gainMaxDb && *limits->gainMinDb > *limits->gainMaxDb));
+    FUZZ_CHECK(
+        !(limits->gainMinDb && limits->gainMaxDb && *limits->gainMinDb > *limits->gainMaxDb));
     // What it reads, it writes back the same.
     std::string again;
     FUZZ_CHECK(parseReportLimits(reportLimitsText(*limits), kFrench, again).has_value());

@@ -31,10 +31,10 @@ ReportSection overall(const Words& w, const ReportFigures& f) {
     t.rows.push_back({w(label), w.number(v.mean(), decimals), w.number(v.min(), decimals),
                       w.number(v.max(), decimals)});
   };
-  row(kTxtReportFlow, f.flow(), 3);
+  row(kTxtFlow, f.flow(), 3);
   row(kTxtReportVelocity, f.velocity(), 3);
   row(kTxtReportSoundVelocity, f.soundVelocity(), 1);
-  row(kTxtReportKh, f.kh(), 4);
+  row(kTxtKh, f.kh(), 4);
   if (f.calorimetryShown()) {
     row(kTxtReportT1, f.temperature1(), 2);
     row(kTxtReportT2, f.temperature2(), 2);
@@ -48,10 +48,10 @@ ReportSection overall(const Words& w, const ReportFigures& f) {
 }
 
 ReportSection chords(const Words& w, const ReportFigures& f) {
-  ReportSection t{w(kTxtReportChords),
-                  {w(kTxtReportChord), "V (m/s)", "σ V", w(kTxtReportTurbulence), "C (m/s)",
-                   w(kTxtReportDeviation), "G (dB)", "G min-max", "T (µs)", "dT (ns)",
-                   w(kTxtReportRatio), w(kTxtReportFaults)}};
+  ReportSection t{
+      w(kTxtReportChords),
+      {w(kTxtChord), "V (m/s)", "σ V", w(kTxtReportTurbulence), "C (m/s)", w(kTxtReportDeviation),
+       "G (dB)", "G min-max", "T (µs)", "dT (ns)", w(kTxtReportRatio), w(kTxtReportFaults)}};
   for (const ChordFigures& c : f.chords()) {
     const double faults = f.samples() == 0 ? 0.0
                                            : 100.0 * static_cast<double>(c.faultSamples) /
@@ -113,9 +113,9 @@ ReportDocument reportDocument(
   d.tables.push_back(std::move(bits));
 
   if (!summary.changes.empty()) {
-    ReportSection changes{w(kTxtReportChanges),
-                          {w(kTxtReportChord), w(kTxtReportRatio) + " (%)", "C (m/s)", "G (dB)",
-                           w(kTxtReportTurbulence)}};
+    ReportSection changes{
+        w(kTxtReportChanges),
+        {w(kTxtChord), w(kTxtReportRatio) + " (%)", "C (m/s)", "G (dB)", w(kTxtReportTurbulence)}};
     for (const ChordChange& c : summary.changes)
       changes.rows.push_back({std::to_string(c.chord), w.number(c.velocityRatioPercent, 2),
                               w.number(c.soundVelocity, 1), w.number(c.gainDb, 1),
