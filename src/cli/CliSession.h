@@ -50,6 +50,8 @@ struct CliSession {
   // The environment's plot image writer (empty in a build or a test without
   // one).
   PlotImageWriter writePlot{};
+  // The environment's report PDF writer (empty in a test without one).
+  ReportPdfWriter writeReportPdf{};
 
   // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;
