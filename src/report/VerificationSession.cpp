@@ -20,6 +20,7 @@ void VerificationSession::start(const VerificationRequest& request) {
   echoFailures_ = 0;
   echoStopFailed_ = false;
   cancelled_ = false;
+  hold_ = app_.master.holdPort();
   measurement_.openLive();
   startMs_ = app_.master.clock().nowMs();
   phase_ = Phase::kSampling;
@@ -56,7 +57,7 @@ void VerificationSession::cancel() {
     phase_ = Phase::kEchoClose;
   } else if (phase_ != Phase::kEchoClose) {
     measurement_.close();
-    phase_ = Phase::kFinished;
+    finish();
   }
 }
 
@@ -141,6 +142,7 @@ VerificationTick VerificationSession::echoTick() {
 
 VerificationTick VerificationSession::finish() {
   phase_ = Phase::kFinished;
+  hold_.release();
   return VerificationTick::kFinished;
 }
 

@@ -7,6 +7,7 @@
 #include "base/RegionalFormat.h"
 #include "echo/EchoFile.h"
 #include "echo/EchoSession.h"
+#include "link/JbusMaster.h"
 #include "link/LinkResult.h"
 #include "measure/MeasurementSession.h"
 #include "report/ReportFigures.h"
@@ -95,6 +96,9 @@ class VerificationSession {
   std::size_t echoIndex_ = 0;
   int echoFailures_ = 0;
   bool echoStopFailed_ = false;
+  // The whole report is one operation: no other program gets the port
+  // between its first poll and the echo screen's stop.
+  PortHold hold_;
 };
 
 }  // namespace flowdesk

@@ -22,6 +22,7 @@
 #include "link/PortLock.h"
 #include "logger/LoggerViewerSession.h"
 #include "measure/MeasurementSession.h"
+#include "report/VerificationSession.h"
 #include "support/TestFiles.h"
 
 namespace flowdesk {
@@ -126,6 +127,13 @@ TEST(OperationHold, TheLockStaysFromTheFirstExchangeToTheLastAndGoesAfter) {
            if (s.tick() != MeasurementTick::kRefreshed) return false;
          }
          return s.stopRecording() && s.recordCount() == 3;
+       }},
+      {"the verification report, from its first poll to the echo screen's stop",
+       [](HoldRig& r) {
+         VerificationSession s(r.app, {});
+         s.start({0.5, true});
+         for (int i = 0; i < 1000 && !s.finished(); ++i) (void)s.tick();
+         return s.finished() && s.figures().samples() > 0 && !s.echoes().empty();
        }},
       {"the logger viewer's download, across its ticks",
        [](HoldRig& r) {
