@@ -175,13 +175,10 @@ std::string shortNote(FileKind kind, const BlockLength& length,
                       const std::vector<std::string>& defaulted, Language language) {
   if (length.whole()) return {};
   std::string text = blockLengthText(kind, length, language);
-  if (!defaulted.empty()) {
-    text += "\n";
-    text += kTxtDefaultedFields.text(language);
-    for (std::size_t i = 0; i < defaulted.size(); ++i) {
-      text += (i == 0 ? "" : ", ") + defaulted[i];
-    }
+  for (std::size_t i = 0; i < defaulted.size(); ++i) {
+    text += (i == 0 ? " (" : ", ") + defaulted[i];
   }
+  if (!defaulted.empty()) text += ")";
   return text;
 }
 

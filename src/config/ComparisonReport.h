@@ -88,9 +88,9 @@ struct ComparisonOutcome {
 };
 
 // What a comparison with a short file says of it, in the words `show` and
-// the screens use ("The file holds only 12 of a configuration's 124 bytes:
-// the other fields take their defaults") and a line naming those fields;
-// "" for a whole block.
+// the screens use, naming the fields: "The file holds only 12 of a
+// configuration's 124 bytes: the other fields take their defaults (Q Max,
+// ...)"; "" for a whole block.
 std::string shortFileText(const ComparisonOutcome& outcome, Language language);
 
 // The whole comparison once the file's values are decoded into `file`: the
