@@ -4,7 +4,7 @@
 # the table is written: the libraries below link by it, and the include test
 # (tests/layers) checks every #include of src/, tests/, bench/ and fuzz/
 # against it.
-set(FLOWDESK_LAYERS base link files measure logger config echo app cli unit)
+set(FLOWDESK_LAYERS base link files measure logger config echo report app cli unit)
 set(FLOWDESK_USES_base "")
 set(FLOWDESK_USES_link base)
 set(FLOWDESK_USES_files base link)
@@ -12,8 +12,9 @@ set(FLOWDESK_USES_measure base link files)
 set(FLOWDESK_USES_logger base link files)
 set(FLOWDESK_USES_config base link files)
 set(FLOWDESK_USES_echo base link files)
-set(FLOWDESK_USES_app base link files measure logger config echo)
-set(FLOWDESK_USES_cli base link files measure logger config echo)
+set(FLOWDESK_USES_report base link files measure config echo)
+set(FLOWDESK_USES_app base link files measure logger config echo report)
+set(FLOWDESK_USES_cli base link files measure logger config echo report)
 set(FLOWDESK_USES_unit base link)
 
 # Sources are found by folder, never listed: in src/<layer>/, files outside

@@ -23,7 +23,7 @@ if [ "${1:-}" = "--test" ]; then
     libgtest-dev libgmock-dev
     socat ser2net python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
     xvfb xauth imagemagick
-    desktop-file-utils appstream groff-base locales
+    desktop-file-utils appstream groff-base locales poppler-utils
   )
 elif [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file desktop-file-utils appstream lintian)

@@ -136,6 +136,7 @@ int runLoggerConfig(CliSession& session);
 int runEcho(CliSession& session);
 int runInit(CliSession& session);
 int runPlot(CliSession& session);
+int runReport(CliSession& session);
 
 const std::vector<CliCommand>& cliCommands() {
   // A new command is its declaration above, one row here and its run
@@ -165,6 +166,10 @@ const std::vector<CliCommand>& cliCommands() {
       {"plot",
        "plot FILE.mes|FILE.log -o OUT.png|OUT.svg [--series NAME,...] [--from DATE] [--to DATE]",
        kTxtCliAboutPlot, runPlot},
+      {"report",
+       "report OUT.pdf [--seconds N] [--limits FILE] [--baseline FILE.json] [--operator NAME]\n"
+       "  [--site TEXT] [--tag TEXT] [--no-echo]",
+       kTxtCliAboutReport, runReport},
   };
   return commands;
 }
@@ -260,7 +265,14 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   CliSession session{app, options, options.args, out, err, language, environment.regional};
   session.writeEchoPicture = environment.writeEchoPicture;
   session.writePlot = environment.writePlot;
-  const int code = command->run(session);
+  session.writeReportPdf = environment.writeReportPdf;
+  int code = kExitDone;
+  {
+    // A command is one operation to anyone else who wants the port: from
+    // its first exchange to its last no other program gets in between.
+    const PortHold hold = app.master.holdPort();
+    code = command->run(session);
+  }
 
   // Only what the run learned is kept: never the options of this run.
   AppSettings keep = loaded;

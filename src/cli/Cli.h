@@ -13,6 +13,8 @@
 #include "echo/EchoFile.h"
 #include "files/PlotSession.h"
 #include "link/SerialPort.h"
+#include "report/ReportDocument.h"
+#include "report/VerificationSession.h"
 
 namespace flowdesk {
 
@@ -23,6 +25,9 @@ using PlotImageWriter = std::function<FileResult(
     Language language, const RegionalSettings& regional)>;
 
 // What a run of flowdesk-cli takes from its surroundings; tests set their own.
+using ReportPdfWriter = std::function<FileResult(
+    const std::string& path, const ReportDocument& document, const std::vector<ChordEcho>& echoes)>;
+
 struct CliEnvironment {
   EnvironmentLookup env = processEnvironment();
   Clock* clock = nullptr;  // null: the system clock
@@ -43,6 +48,9 @@ struct CliEnvironment {
   // Writes a plot image (the program draws it with Qt Charts, off screen);
   // empty: plot is refused.
   PlotImageWriter writePlot;
+  // Writes a verification report's PDF (the program draws it through Qt,
+  // off screen); empty: report is refused.
+  ReportPdfWriter writeReportPdf;
 };
 
 // Runs flowdesk-cli with the arguments after the program's name. Returns the

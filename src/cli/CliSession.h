@@ -53,6 +53,8 @@ struct CliSession {
   // The environment's plot image writer (empty in a build or a test without
   // one).
   PlotImageWriter writePlot{};
+  // The environment's report PDF writer (empty in a test without one).
+  ReportPdfWriter writeReportPdf{};
 
   // One line on standard error, "flowdesk-cli: " first; returns `code`.
   int fail(int code, const std::string& text) const;
@@ -66,6 +68,12 @@ struct CliSession {
   // standard error. kLost has had its message; the job ends with kExitNoUnit.
   enum class DeviceWait { kPresent, kBack, kLost };
   DeviceWait awaitDevice(long seconds, const LinkResult& failed) const;
+  // How many times one request is asked again after its device went and
+  // came back. A device that is back at once and gone again at the request
+  // (a server that accepts and closes, an adapter that drops out at every
+  // exchange) would otherwise hold the job for ever; past this the request
+  // fails as one the unit did not answer.
+  static constexpr int kReturnsPerRequest = 3;
   int usage(const std::string& text) const { return fail(kExitUsage, text); }
   int fileFailure(const FileResult& result) const {
     return fail(kExitUsage, result.message(language));

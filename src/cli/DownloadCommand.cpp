@@ -60,6 +60,7 @@ int runDownload(CliSession& s) {
   }
   session.startDownload(path);
   int failed = 0;
+  int returns = 0;  // of the device, for the fetch under way
   for (;;) {
     const LoggerTick t = session.tick();
     if (t == LoggerTick::kDownloadFailed) {
@@ -70,11 +71,14 @@ int runDownload(CliSession& s) {
     const std::string kept =
         std::to_string(session.recordsDownloaded()) + s.text(kTxtCliRecordsIn) + path;
     failed = t == LoggerTick::kFetchFailed ? failed + 1 : 0;
+    if (failed == 0) returns = 0;
     if (failed > 0) {
       // The fetch that failed is asked again: after an unplug, once the
       // device is back, the file goes on with no record lost or doubled.
       const CliSession::DeviceWait device = s.awaitDevice(*reconnect, session.lastRead());
-      if (device == CliSession::DeviceWait::kBack) failed = 0;
+      if (device == CliSession::DeviceWait::kBack && ++returns < CliSession::kReturnsPerRequest) {
+        failed = 0;
+      }
       if (device == CliSession::DeviceWait::kLost) {
         session.stopDownload();
         s.err << "flowdesk-cli: " << kept << "\n";

@@ -38,6 +38,7 @@ int runRecord(CliSession& s) {
   session.openLive();
   session.startRecording(path);
   long failed = 0;
+  int returns = 0;  // of the device, for the poll under way
   for (long i = 1; i <= polls; ++i) {
     const MeasurementTick tick = session.tick();
     if (tick == MeasurementTick::kRecordFailed) return s.fileFailure(session.fileResult());
@@ -46,12 +47,13 @@ int runRecord(CliSession& s) {
       // only a unit that did not answer counts against the polls.
       const CliSession::DeviceWait device = s.awaitDevice(*reconnect, session.lastRead());
       if (device == CliSession::DeviceWait::kLost) return kExitNoUnit;
-      if (device == CliSession::DeviceWait::kBack) {
+      if (device == CliSession::DeviceWait::kBack && ++returns < CliSession::kReturnsPerRequest) {
         --i;
         continue;
       }
       ++failed;
     }
+    returns = 0;
     s.err << i << "/" << polls << " " << session.screen().secondLine << "\n";
   }
   if (failed > 0) {

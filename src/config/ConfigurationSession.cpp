@@ -29,8 +29,6 @@ constexpr BilingualText kTxtViewOnly{
     "Pas d'unité : le fichier peut être vu, imprimé et enregistré, pas transféré",
     "No unit: the file can be viewed, printed and saved, not uploaded"};
 constexpr BilingualText kTxtSpecialProbeStep{"Sonde spéciale", "Special probe"};
-constexpr BilingualText kTxtWrittenBefore{"Configuration(s) déjà écrite(s) : %s",
-                                          "Configuration(s) already written: %s"};
 constexpr BilingualText kTxtNothingWritten{"Aucune configuration écrite",
                                            "No configuration written"};
 constexpr BilingualText kTxtUploaded{"Configuration(s) écrite(s) : %s",
@@ -247,6 +245,10 @@ UploadOutcome ConfigurationSession::upload(
     outcome.ok = false;
     outcome.failedStep = kinds[static_cast<std::size_t>(result.failedStep)];
     outcome.failedNumber = numbers[static_cast<std::size_t>(result.failedStep)];
+    for (std::size_t i = static_cast<std::size_t>(result.failedStep) + 1; i < kinds.size(); ++i) {
+      if (kinds[i] == UploadStep::kConfiguration)
+        outcome.configurationsNotSent.push_back(numbers[i]);
+    }
     return outcome;
   }
   requests = {};
@@ -339,15 +341,31 @@ std::string uploadText(const UploadOutcome& outcome, Language language) {
     case UploadStep::kSpecialProbe:
       text += std::string("\n") + kTxtSpecialProbeStep.text(language);
       break;
-    case UploadStep::kConfiguration:
+    case UploadStep::kConfiguration: {
+      // What the unit holds now, as far as it is known: a write whose
+      // reply was lost or spoiled may have been carried out all the same,
+      // so it is named neither written nor failed.
       text += '\n';  // not "\n" + ...: the same -Wrestrict as above
-      text += uploadStepText(outcome.failedNumber, language);
-      break;
+      text += outcome.configurationsWritten.empty()
+                  ? std::string(kTxtNoConfigurationAcknowledged.text(language))
+                  : withText(kTxtConfigurationsAcknowledged, language,
+                             numberList(outcome.configurationsWritten));
+      const BilingualText& failed = outcome.link.mayHaveActed() ? kTxtConfigurationMayBeWritten
+                                    : outcome.link.fault == ReplyFault::kException
+                                        ? kTxtConfigurationRefused
+                                        : kTxtConfigurationNotSent;
+      text += '\n';
+      text += withNumber(failed, language, outcome.failedNumber);
+      if (!outcome.configurationsNotSent.empty()) {
+        text += '\n';
+        text += withText(kTxtConfigurationsNotSent, language,
+                         numberList(outcome.configurationsNotSent));
+      }
+      return withPortFailure(text, outcome.link.port, language);
+    }
   }
   text += "\n";
-  text += outcome.configurationsWritten.empty()
-              ? std::string(kTxtNothingWritten.text(language))
-              : withText(kTxtWrittenBefore, language, numberList(outcome.configurationsWritten));
+  text += kTxtNothingWritten.text(language);  // no configuration is sent before these steps
   return withPortFailure(text, outcome.link.port, language);
 }
 

@@ -61,6 +61,8 @@ struct UploadOutcome : StepOutcome<UploadStep> {
   bool refused = false;  // no unit behind the sheet (file opened without one)
   FileResult file;       // refused for the opened file's block length (see BlockLength.h)
   std::vector<int> configurationsWritten;  // in the order written
+  // The configurations after the failed step, never sent.
+  std::vector<int> configurationsNotSent;
 };
 
 // The calibration sheet without its widgets: the configuration-management

@@ -75,6 +75,7 @@ void EchoSession::reset() {
   closeRequested_ = false;
   stopFailed_ = false;
   recording_ = {};
+  recordingHold_.release();
   screens_.clear();
   chosen_ = 0;
   position_ = {};
@@ -226,6 +227,7 @@ EchoTick EchoSession::wholeImage() {
     // The recording has ended as ARRETDISK would end it; the pictures
     // written so far stay.
     fileResult_ = written;
+    recordingHold_.release();
     updateButtons();
     return EchoTick::kRecordFailed;
   }
@@ -245,10 +247,13 @@ void EchoSession::updateButtons() {
 }
 
 bool EchoSession::startRecording(const std::string& path) {
-  return canStartRecording() && recording_.start(path, screen_);
+  if (!canStartRecording() || !recording_.start(path, screen_)) return false;
+  recordingHold_ = master_.holdPort();
+  return true;
 }
 
 bool EchoSession::stopRecording() {
+  recordingHold_.release();
   return recording_.stop(screen_);
 }
 

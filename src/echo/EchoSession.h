@@ -162,6 +162,8 @@ class EchoSession {
   bool closeRequested_ = false;
   bool stopFailed_ = false;
   RecordingFile recording_;
+  // No other program talks to the unit between the pictures of a recording.
+  PortHold recordingHold_;
 
   std::vector<EchoScreenEntry> screens_;
   int chosen_ = 0;

@@ -8,6 +8,7 @@
 #include "link/Crc16.h"
 #include "link/FrameTrace.h"
 #include "link/LinkTimings.h"
+#include "link/PortLock.h"
 #include "link/SerialDevices.h"
 
 namespace flowdesk {
@@ -70,6 +71,13 @@ std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, st
   }
 }
 
+std::size_t longestReply(std::uint8_t function, std::size_t expected) {
+  // Records: a byte count of at most 255 behind the address, the function
+  // and the count itself, and the CRC.
+  if (function == 4) return 3 + 255 + 2;
+  return std::min(expected, JbusMaster::kFrameSize);
+}
+
 namespace {
 
 ReplyFault faultOf(ReplyCheck check) {
@@ -90,10 +98,34 @@ ReplyFault faultOf(ReplyCheck check) {
 
 }  // namespace
 
+PortHold::PortHold(JbusMaster& master) : master_(&master) {
+  ++master.holds_;
+}
+
+PortHold& PortHold::operator=(PortHold&& other) noexcept {
+  if (this != &other) {
+    release();
+    master_ = std::exchange(other.master_, nullptr);
+  }
+  return *this;
+}
+
+void PortHold::release() {
+  if (master_ != nullptr) std::exchange(master_, nullptr)->endHold();
+}
+
 JbusMaster::JbusMaster(Clock& clock) : clock_(clock) {}
 
 JbusMaster::~JbusMaster() {
   closeLink();
+  // Holds end before their master; should one not have, its locks go anyway.
+  for (const std::string& lock : keptLocks_) endKeptPortLock(lock);
+}
+
+void JbusMaster::endHold() {
+  if (holds_ == 0 || --holds_ > 0) return;
+  for (const std::string& lock : keptLocks_) endKeptPortLock(lock);
+  keptLocks_.clear();
 }
 
 void JbusMaster::setLinkSettings(std::function<LinkSettings()> source) {
@@ -170,6 +202,15 @@ LinkResult JbusMaster::openLink(const ActiveLink& link) {
     return portFailed(link, status, device, systemError, cause);
   }
   openedDevices_[link.port] = port->device;
+  if (holds_ > 0) {
+    const std::string lock = lockFilePath(port->device);
+    if (!lock.empty() &&
+        std::find(keptLocks_.begin(), keptLocks_.end(), lock) == keptLocks_.end()) {
+      if (std::string keptLock = keepPortLock(port->device); !keptLock.empty()) {
+        keptLocks_.push_back(std::move(keptLock));
+      }
+    }
+  }
   port->clock = &clock_;
   port_ = port;
   LinkResult opened;
@@ -219,19 +260,31 @@ void JbusMaster::noteEcho() {
 }
 
 JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> request, int firstByteMs,
-                                             int interByteMs, std::size_t expected, int quietMs) {
+                                             int interByteMs, std::size_t expected, int quietMs,
+                                             std::size_t longest, std::int64_t deadlineMs) {
   const std::uint8_t function = request.size() > 1 ? request[1] : 0;
   const int lengthQuietMs = quietMs;
+  // Past this no reply the request can get is that long any more; before
+  // the echo is out of the way, the echo may be longer (a long write).
+  const std::size_t limit = std::min(longest + link_timings::kReplyMargin, kFrameSize);
+  const std::size_t echoLimit = std::max(limit, request.size());
+  // Every wait ends by the attempt's deadline, whatever the peer does.
+  const auto waitUntilDeadline = [this, deadlineMs](int limitMs) {
+    const std::int64_t left = deadlineMs - clock_.nowMs();
+    if (left <= 0) return static_cast<int>(kPortTimeout);
+    return waitByte(port_, static_cast<int>(std::min<std::int64_t>(limitMs, left)));
+  };
+  const auto late = [this, deadlineMs] { return clock_.nowMs() >= deadlineMs; };
   replyLength_ = 0;
   bool echoSkipped = false;
-  int b = waitByte(port_, firstByteMs);
+  int b = waitUntilDeadline(firstByteMs);
   if (b < 0) return Collect::kNoReply;
   for (;;) {
-    if (replyLength_ == kFrameSize) {
-      // A peer that keeps talking past the frame is not giving a reply. Let
-      // it finish so its tail does not start the next attempt, but only for
+    if (replyLength_ == (echoSkipped ? limit : echoLimit)) {
+      // A peer that keeps talking past any reply is not giving one. Let it
+      // finish so its tail does not start the next attempt, but only for
       // so long: a line that streams for ever must not hold the transaction.
-      for (std::size_t dropped = 1; dropped < kFrameSize && waitByte(port_, interByteMs) >= 0;
+      for (std::size_t dropped = 1; dropped < kFrameSize && waitUntilDeadline(interByteMs) >= 0;
            ++dropped) {
       }
       return Collect::kOverflow;
@@ -249,22 +302,22 @@ JbusMaster::Collect JbusMaster::collectReply(std::span<const std::uint8_t> reque
       noteEcho();
       replyLength_ = 0;
       quietMs = lengthQuietMs;
-      b = waitByte(port_, firstByteMs);
-      if (b < 0) return Collect::kNoReply;
+      b = waitUntilDeadline(firstByteMs);
+      if (b < 0) return late() ? Collect::kTooSlow : Collect::kNoReply;
       continue;
     }
     if (quietMs > 0 && replyLength_ == announcedReplyLength(replyFrame_.data(), replyLength_,
                                                             function, expected)) {
       // Its last byte, if the line now stays quiet: the next request then
       // goes out no sooner than the protocol allows.
-      b = waitByte(port_, quietMs);
-      if (b < 0) return Collect::kDone;
+      b = waitUntilDeadline(quietMs);
+      if (b < 0) return late() ? Collect::kTooSlow : Collect::kDone;
       quietMs = 0;
       continue;
     }
     // The reply ends at the first silence of interByteMs.
-    b = waitByte(port_, interByteMs);
-    if (b < 0) return Collect::kDone;
+    b = waitUntilDeadline(interByteMs);
+    if (b < 0) return late() ? Collect::kTooSlow : Collect::kDone;
   }
 }
 
@@ -305,19 +358,36 @@ LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
   frame[length] = static_cast<std::uint8_t>(crc & 0xFF);
   frame[length + 1] = static_cast<std::uint8_t>(crc >> 8);
   const std::size_t expected = expectedReplyLength(frame, length);
+  const std::size_t longest = longestReply(function, expected);
+  const long baud = kBaudTable[static_cast<std::size_t>(link.baudIndex)];  // the open checked it
+  const auto attemptMs = link_timings::attemptLimit(
+      link.baudIndex, function, baud,
+      static_cast<std::size_t>(length) + 2 + longest + link_timings::kReplyMargin);
+  // A reply that lost bytes, or took them from elsewhere, on a device that
+  // answered well at this rate before: most likely another program reading
+  // it too, taking bytes as they come.
+  const auto answered = answered_.find(link.port);
+  const bool answeredBefore = answered != answered_.end() &&
+                              answered->second.device == port_->device &&
+                              answered->second.baudIndex == link.baudIndex;
 
   bool ok = false;
   bool lineLost = false;
   for (int attempt = 0; attempt < kAttempts && !ok; ++attempt) {
     std::fill_n(replyFrame_.begin(), std::min(expected, kFrameSize), std::uint8_t{0});
     const bool sent = sendFrame(frame, length + 2) == 0;
+    if (sent) result.requestSent = true;
     // A failed send still waits for a reply; it only fails the attempt.
-    const Collect collected = collectReply({frame, static_cast<std::size_t>(length) + 2},
-                                           firstByteMs, interByteMs, expected, quietMs);
+    const Collect collected =
+        collectReply({frame, static_cast<std::size_t>(length) + 2}, firstByteMs, interByteMs,
+                     expected, quietMs, longest, clock_.nowMs() + attemptMs.count());
     result.fault = ReplyFault::kNone;
     result.exceptionCode = 0;
     result.frame = {replyFrame_.data(), replyLength_};
-    if (collected == Collect::kNoReply && port_->status == kPortNoDevice) {
+    const bool whole =
+        collected == Collect::kDone &&
+        checkReply(replyFrame_.data(), replyLength_, function, expected) == ReplyCheck::kOk;
+    if (collected != Collect::kOverflow && !whole && port_->status == kPortNoDevice) {
       // The line itself went away (a device server closed the connection):
       // said as a port that failed, so the messages and the wait for its
       // return treat it as they treat an unplugged adapter.
@@ -337,6 +407,10 @@ LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
           replyFrame_[1] == (function | 0x80)) {
         result.fault = ReplyFault::kException;
         result.exceptionCode = replyFrame_[2];
+      } else if (collected == Collect::kTooSlow && !result.ok()) {
+        result.fault = ReplyFault::kTooSlow;
+      } else if (answeredBefore && looksGarbled(result.fault, link.address, function, expected)) {
+        result.fault = ReplyFault::kGarbled;
       }
       ok = result.ok();
     }
@@ -349,13 +423,36 @@ LinkResult JbusMaster::runExchange(std::uint8_t* frame, int length) {
     const int systemError = port_->systemError;
     const NetworkCause cause = port_->networkCause;
     const std::span<const std::uint8_t> frameSoFar = result.frame;
+    const bool requestSent = result.requestSent;
     closeLink();
     result = portFailed(link, status, device, systemError, cause);
     result.frame = frameSoFar;
+    result.requestSent = requestSent;
     return result;
   }
+  if (ok) answered_[link.port] = {port_->device, link.baudIndex};
   closeLink();
   return result;
+}
+
+bool JbusMaster::looksGarbled(ReplyFault fault, std::uint8_t address, std::uint8_t function,
+                              std::size_t expected) const {
+  switch (fault) {
+    case ReplyFault::kTooShort:
+    case ReplyFault::kBadFunction:
+      return true;
+    case ReplyFault::kBadLength: {
+      // Shorter than it said it would be, or than the request wants.
+      const std::size_t announced =
+          announcedReplyLength(replyFrame_.data(), replyLength_, function, expected);
+      return replyLength_ < (announced != 0 ? announced : expected);
+    }
+    case ReplyFault::kBadCrc:
+      // Address 0 asks whoever is there, and the unit answers with its own.
+      return address != 0 && replyLength_ > 0 && replyFrame_[0] != address;
+    default:
+      return false;
+  }
 }
 
 LinkResult JbusMaster::identifyIfDue() {
@@ -364,6 +461,7 @@ LinkResult JbusMaster::identifyIfDue() {
   LinkResult result = identification_(*this);
   identifying_ = false;
   if (result.ok()) identified_ = true;
+  result.requestSent = false;  // the caller's own request never went out
   return result;
 }
 

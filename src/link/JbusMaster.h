@@ -7,6 +7,8 @@
 #include <map>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/AppSettings.h"
 #include "base/BilingualText.h"
@@ -56,6 +58,37 @@ std::size_t expectedReplyLength(const std::uint8_t* request, int length);
 // only the silence can end.
 std::size_t announcedReplyLength(const std::uint8_t* reply, std::size_t have, std::uint8_t function,
                                  std::size_t expected);
+
+// The longest reply a request of `function` can get, `expected` being its
+// expected length: a reply of records says its own length in one byte, the
+// others are as long as expected.
+std::size_t longestReply(std::uint8_t function, std::size_t expected);
+
+class JbusMaster;
+
+// An operation of several exchanges (an upload, an initialisation, a
+// download, a recording, a scan...) holds the port from its first exchange
+// to its last: the device still closes after each exchange, but its lock
+// stays, so that another program is refused (with our name) instead of
+// slipping a request in between and leaving the unit half written. Holds
+// nest; the last to end gives the lock back, on every path out.
+class PortHold {
+ public:
+  PortHold() = default;
+  explicit PortHold(JbusMaster& master);
+  ~PortHold() { release(); }
+  PortHold(PortHold&& other) noexcept : master_(std::exchange(other.master_, nullptr)) {}
+  PortHold& operator=(PortHold&& other) noexcept;
+  PortHold(const PortHold&) = delete;
+  PortHold& operator=(const PortHold&) = delete;
+
+  bool active() const { return master_ != nullptr; }
+  // Ends the hold before its scope does (a recording that stopped).
+  void release();
+
+ private:
+  JbusMaster* master_ = nullptr;
+};
 
 // The Jbus master: runs one transaction per call (open, send, collect the
 // reply until a silence, or until its announced length and a short quiet
@@ -136,7 +169,14 @@ class JbusMaster {
   Clock& clock() { return clock_; }
   LinkSettings linkSettings() const;
 
+  // The port stays ours until the hold ends (see PortHold).
+  [[nodiscard]] PortHold holdPort() { return PortHold(*this); }
+  bool portHeld() const { return holds_ > 0; }
+
  private:
+  friend class PortHold;
+  void endHold();
+
   // The settings of one transaction, the address made a byte once.
   struct ActiveLink {
     std::int32_t port = 0;
@@ -146,7 +186,9 @@ class JbusMaster {
   };
   ActiveLink activeLink() const;
 
-  enum class Collect { kNoReply, kDone, kOverflow };
+  // kTooSlow: bytes came, but the attempt's deadline fell before the line
+  // went quiet.
+  enum class Collect { kNoReply, kDone, kOverflow, kTooSlow };
   // Bytes 0 to 5 of requestFrame_ (and 6 for function 16); nothing else.
   void buildRequest(std::uint8_t function, std::uint16_t firstRegister, std::uint16_t count);
   // The identification reads when they are due; ok when nothing is left to do.
@@ -161,8 +203,15 @@ class JbusMaster {
   // length is in ends after that much quiet instead of a whole silence; a
   // byte within it means the length was not the end after all, and the
   // silence rule takes over for the rest of that reply.
+  // The attempt ends once the reply is longer than `longest` and its margin
+  // could be, or at `deadlineMs` on the master's clock.
   Collect collectReply(std::span<const std::uint8_t> request, int firstByteMs, int interByteMs,
-                       std::size_t expected, int quietMs);
+                       std::size_t expected, int quietMs, std::size_t longest,
+                       std::int64_t deadlineMs);
+  // The reply in replyFrame_ failed with `fault` in a way a reader that takes
+  // bytes from the same device causes: bytes missing, or someone else's.
+  bool looksGarbled(ReplyFault fault, std::uint8_t address, std::uint8_t function,
+                    std::size_t expected) const;
   void noteEcho();
   LinkResult runExchange(std::uint8_t* frame, int length);
 
@@ -173,6 +222,11 @@ class JbusMaster {
   std::string deviceRoot_ = "/dev";
   SerialPort* port_ = nullptr;
   std::map<int, std::string> openedDevices_;  // the device each port last opened in this run
+  struct Answered {
+    std::string device;
+    std::int32_t baudIndex = 0;
+  };
+  std::map<int, Answered> answered_;  // where each port last gave a good reply in this run
   std::array<std::uint8_t, kFrameSize> requestFrame_{};
   std::array<std::uint8_t, kFrameSize> replyFrame_{};
   std::uint16_t replyLength_ = 0;
@@ -180,6 +234,8 @@ class JbusMaster {
   bool adapterEchoes_ = false;
   bool identifying_ = false;
   bool inExchange_ = false;
+  int holds_ = 0;
+  std::vector<std::string> keptLocks_;  // the lock files the holds keep
 };
 
 }  // namespace flowdesk

@@ -35,6 +35,10 @@ const BilingualText* faultText(ReplyFault fault) {
       return &kTxtFaultBadLength;
     case ReplyFault::kBadCrc:
       return &kTxtFaultBadCrc;
+    case ReplyFault::kTooSlow:
+      return &kTxtFaultTooSlow;
+    case ReplyFault::kGarbled:
+      return &kTxtFaultGarbled;
   }
   return nullptr;
 }

@@ -23,6 +23,8 @@ enum class ReplyFault {
   kException,    // the unit refused: function + 0x80 and its exception code
   kBadLength,
   kBadCrc,
+  kTooSlow,  // bytes came, but slower than any reply: the attempt's time ran out
+  kGarbled,  // bytes missing or foreign on a device that answered well: another reader?
 };
 
 // What one exchange with the unit gave: whether it went, and when it did
@@ -42,8 +44,15 @@ struct [[nodiscard]] LinkResult {
   // The reply as it arrived, address first and CRC last: the master's own
   // buffer, so valid until its next transaction only.
   std::span<const std::uint8_t> frame;
+  // The whole request went out at least once. A write that failed after
+  // that may still have reached the unit: only its reply was lost or
+  // spoiled on the way back.
+  bool requestSent = false;
 
   bool ok() const { return fault == ReplyFault::kNone; }
+  // A write that failed may or may not have been carried out: it went out,
+  // and the unit did not say no (an exception reply refuses it).
+  bool mayHaveActed() const { return !ok() && requestSent && fault != ReplyFault::kException; }
   // 0 or -1, as every operation that talks to the unit has always said it.
   int code() const { return ok() ? 0 : -1; }
   // A read's data: the bytes between the byte count and the CRC (for a

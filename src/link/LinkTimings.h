@@ -47,6 +47,22 @@ constexpr milliseconds quietAfterReply(long baud) {
   return milliseconds((tenthBits * 1000 + baud * 10 - 1) / (baud * 10));
 }
 
+// The most bytes a reply may bring beyond the longest one the request can
+// get (a stray byte before it, a slave that says a little more) before the
+// attempt gives up on it.
+inline constexpr std::size_t kReplyMargin = 16;
+
+// How long one attempt may last in all, from its request on: the first-byte
+// limit, `bytes` on the wire at `baud` (the longest reply with its margin,
+// and an adapter's echo of the request), and the silence that ends a reply.
+// A peer that keeps a reply going slower than that (a byte every 90 ms
+// stays under the silence for ever) is not giving one.
+constexpr milliseconds attemptLimit(int baudIndex, std::uint8_t function, long baud,
+                                    std::size_t bytes) {
+  const auto wire = std::chrono::ceil<milliseconds>(wireTime(baud, bytes));
+  return firstByteLimit(baudIndex, function) + wire + interByteLimit(baudIndex);
+}
+
 }  // namespace link_timings
 
 }  // namespace flowdesk

@@ -310,18 +310,25 @@ void flushOut(NetworkDriver& d) {
   d.tx.clear();
 }
 
-// Takes in whatever the server has sent.
+// Takes in what the server has sent, as a serial port's receive buffer
+// would: up to kNetworkRxLimit bytes wait to be read, and what comes beyond
+// is dropped as a line that overruns drops it. One call reads no more than
+// that much, so a server that streams without end cannot hold the reader.
 void pump(NetworkDriver& d) {
   if (!d.tx.empty()) flushOut(d);
   std::uint8_t buffer[2048];
-  while (!d.closed) {
+  for (std::size_t taken = 0; !d.closed && taken < kNetworkRxLimit;) {
     const ssize_t r = ::recv(d.fd, buffer, sizeof buffer, MSG_DONTWAIT);
     if (r > 0) {
       const auto n = static_cast<std::size_t>(r);
+      taken += n;
       if (d.rfc2217()) {
+        // The server's commands among them are still answered.
         d.telnet.receive(buffer, n, d.rx, d.tx);
+        if (d.rx.size() > kNetworkRxLimit) d.rx.resize(kNetworkRxLimit);
       } else {
-        d.rx.insert(d.rx.end(), buffer, buffer + n);
+        const std::size_t room = kNetworkRxLimit - std::min(d.rx.size(), kNetworkRxLimit);
+        d.rx.insert(d.rx.end(), buffer, buffer + std::min(n, room));
       }
       if (n < sizeof buffer) break;
     } else if (r == 0) {
@@ -714,6 +721,11 @@ void openNetworkDevice(SerialPort& port, const std::string& path, long baud, cha
       if (d.telnet.comPortAccepted()) break;
       if (d.closed) return refuse(kPortNoDevice, NetworkCause::kClosed, d.closedError);
       if (d.telnet.comPortRefused()) return refuse(kPortNoDevice, NetworkCause::kNoComPortControl);
+      // A buffer full of data before any answer to the greeting: a server
+      // that streams raw bytes, which no waiting turns into Telnet.
+      if (d.rx.size() >= kNetworkRxLimit) {
+        return refuse(kPortNoDevice, NetworkCause::kNoComPortControl);
+      }
       const int waited = waitSocket(port, fd, POLLIN, deadline);
       if (waited < 0) return refuse(waited, NetworkCause::kTimedOut, ETIMEDOUT);
       // Connected, and no Telnet answer: most likely a raw server.

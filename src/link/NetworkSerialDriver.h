@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -39,6 +40,10 @@ inline constexpr int kConnectLimitMs = 3000;
 // How long a closed port's connection waits for the next open of the same
 // device before it is closed for good.
 inline constexpr int kKeepConnectionMs = 1000;
+
+// The unit's bytes kept until they are read; the rest is dropped, as a
+// serial port's receive buffer drops what overruns it.
+inline constexpr std::size_t kNetworkRxLimit = std::size_t{4} * kPortQueueSize;
 
 // Closes a kept connection at once (a test that stops its server, the
 // operator who chose another device).

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -25,6 +26,17 @@ constexpr const char* kDefaultLockDirectory = "/var/lock";
 
 std::mutex gLockMutex;
 std::string gLockDirectory;
+// The lock files kept across opens, with how many holds keep each.
+std::map<std::string, int> gKeptLocks;
+
+bool kept(const std::string& lockPath) {
+  std::lock_guard lock(gLockMutex);
+  return gKeptLocks.count(lockPath) != 0;
+}
+
+int ownPid() {
+  return static_cast<int>(::getpid());
+}
 
 std::string resolvedPath(const std::string& device) {
   if (device.empty()) return {};
@@ -110,6 +122,10 @@ int takePortLock(const std::string& device, std::string& lockPath, int& holder) 
     }
     if (errno != EEXIST) return 0;
     const int pid = lockFilePid(path);
+    if (pid == ownPid() && kept(path)) {
+      lockPath = path;  // an operation of ours keeps it between its exchanges
+      return 0;
+    }
     if (processAlive(pid)) {
       holder = pid;
       return EBUSY;
@@ -120,8 +136,31 @@ int takePortLock(const std::string& device, std::string& lockPath, int& holder) 
 }
 
 void releasePortLock(const std::string& lockPath) {
-  if (lockPath.empty()) return;
-  if (lockFilePid(lockPath) == static_cast<int>(::getpid())) ::unlink(lockPath.c_str());
+  if (lockPath.empty() || kept(lockPath)) return;
+  if (lockFilePid(lockPath) == ownPid()) ::unlink(lockPath.c_str());
+}
+
+std::string keepPortLock(const std::string& device) {
+  std::string path = lockFilePath(device);
+  if (path.empty()) return {};
+  if (lockFilePid(path) != ownPid()) {
+    int holder = 0;
+    if (takePortLock(device, path, holder) != 0 || path.empty()) return {};
+  }
+  std::lock_guard lock(gLockMutex);
+  ++gKeptLocks[path];
+  return path;
+}
+
+void endKeptPortLock(const std::string& lockPath) {
+  {
+    std::lock_guard lock(gLockMutex);
+    const auto it = gKeptLocks.find(lockPath);
+    if (it == gKeptLocks.end()) return;
+    if (--it->second > 0) return;
+    gKeptLocks.erase(it);
+  }
+  releasePortLock(lockPath);
 }
 
 std::vector<DeviceHolder> deviceHolders(const std::string& device, std::size_t limit) {

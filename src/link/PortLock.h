@@ -37,8 +37,19 @@ std::string programName(int pid);
 // and taken.
 int takePortLock(const std::string& device, std::string& lockPath, int& holder);
 // Removes a lock this process took (a lock another process holds by now is
-// left alone).
+// left alone, and so is one kept below).
 void releasePortLock(const std::string& lockPath);
+
+// An operation of several exchanges closes the device between them, as the
+// unit wants, but must not let another program in between: the device's
+// lock is kept from its first exchange to its last. While kept, closing the
+// port leaves the lock file, and the next open of the device finds it ours.
+// Takes the lock when the port's open did not (a driver without lock
+// files); hands back the lock file now kept, or empty when there is none to
+// keep (no lock folder, not a device, another program's lock).
+std::string keepPortLock(const std::string& device);
+// Ends one keep of `lockPath`; the last one removes the lock.
+void endKeptPortLock(const std::string& lockPath);
 
 struct DeviceHolder {
   int pid = 0;

@@ -96,9 +96,24 @@ int queuedOut(PosixDriver& d) {
   return std::max(n, 0);
 }
 
-int waitingIn(PosixDriver& d) {
+// An adapter pulled out while the port is open leaves its descriptor hung
+// up: the kernel answers EIO from then on, even once the adapter is back
+// under the same name (that is a new device, opened anew). Without this the
+// line only looked silent, and a quick replug cost a poll said as
+// unanswered instead of the device gone and back.
+bool hungUp(int error) {
+  return error == EIO || error == ENODEV || error == ENXIO;
+}
+
+int lostDevice(SerialPort& port, int error) {
+  port.systemError = error;
+  return port.fail(kPortNoDevice);
+}
+
+// What is waiting, or kPortNoDevice when the device went away.
+int waitingOrGone(SerialPort& port, PosixDriver& d) {
   int n = 0;
-  if (::ioctl(d.fd, FIONREAD, &n) != 0) return 0;
+  if (::ioctl(d.fd, FIONREAD, &n) != 0) return hungUp(errno) ? lostDevice(port, errno) : 0;
   return std::max(n, 0);
 }
 
@@ -126,12 +141,14 @@ int posixReadBlock(SerialPort& port, std::uint8_t* buffer, int n) {
   pollErrors(d);
   port.count = 0;
   if (n <= 0) return kPortOk;
-  const int waiting = waitingIn(d);
+  const int waiting = waitingOrGone(port, d);
+  if (waiting < 0) return waiting;
   if (waiting == 0) return kPortTimeout;
   ssize_t r;
   do {
     r = ::read(d.fd, buffer, static_cast<std::size_t>(std::min(waiting, n)));
   } while (r < 0 && errno == EINTR);
+  if (r < 0 && hungUp(errno)) return lostDevice(port, errno);
   if (r <= 0) {
     if (r < 0 && errno != EAGAIN) {
       d.errors |= kErrMode;
@@ -322,11 +339,12 @@ int posixTxFree(SerialPort& port) {
 int posixRxCount(SerialPort& port) {
   PosixDriver& d = drv(port);
   pollErrors(d);
-  return waitingIn(d);
+  return waitingOrGone(port, d);
 }
 
 int posixRxFree(SerialPort& port) {
-  return std::max(0, kPortQueueSize - posixRxCount(port));
+  const int n = posixRxCount(port);
+  return n < 0 ? n : std::max(0, kPortQueueSize - n);
 }
 
 int posixClearOutput(SerialPort& port) {

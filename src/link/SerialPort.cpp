@@ -298,12 +298,17 @@ int waitByte(SerialPort* port, int limitMs) {
 int drainInput(SerialPort* port) {
   if (port == nullptr) return kPortInvalidId;
   std::uint8_t scratch[64];
-  for (;;) {
+  // A line that never stops (a device server streaming without end) would
+  // keep a drain going for ever: what came before the drain is taken, and
+  // what keeps coming meets the next reply's own limits.
+  for (int drained = 0; drained < kDrainLimit;) {
     const int r = port->readBlock(scratch, static_cast<int>(sizeof scratch));
     if (r == kPortTimeout) return 0;
     if (r < 0) return r;
     if (port->count == 0) return 0;
+    drained += static_cast<int>(port->count);
   }
+  return 0;
 }
 
 int delay(Clock& clock, SerialPort* port, int ms) {

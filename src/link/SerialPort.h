@@ -219,7 +219,9 @@ int lastOpenErrno();
 // limit), or the idle hook's negative result.
 int waitByte(SerialPort* port, int limitMs);
 
-// Reads and discards everything waiting; 0 or the first error other than -8.
+// Reads and discards what is waiting, at most kDrainLimit bytes; 0 or the
+// first error other than -8.
+inline constexpr int kDrainLimit = 4 * kPortQueueSize;
 int drainInput(SerialPort* port);
 
 // Waits `ms` while running the idle hook; 0 or the hook's negative result.

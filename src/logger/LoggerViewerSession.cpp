@@ -98,6 +98,7 @@ void LoggerViewerSession::reset() {
   savedPage_ = 0;
   recordsDownloaded_ = 0;
   downloadPath_.clear();
+  downloadHold_.release();
   screen_ = {};
   screen_.title = kTxtLogger.text(language_);
   screen_.totalLabel = kTxtTotalRecordings.text(language_);
@@ -395,6 +396,7 @@ bool LoggerViewerSession::startDownload(const std::string& path) {
   screen_.gridVisible = false;
   startTick_ = master_.clock().nowMs();
   timerMs_ = kStartMs;
+  downloadHold_ = master_.holdPort();
   return true;
 }
 
@@ -444,6 +446,7 @@ LoggerTick LoggerViewerSession::downloadStep(std::uint8_t address,
 void LoggerViewerSession::endDownload() {
   if (recordState_ == Recording::kOff) return;
   recordState_ = Recording::kOff;
+  downloadHold_.release();
   screen_.progress = true;
   show(C::kArretDisk, false);
   row_ = 0;

@@ -208,6 +208,8 @@ class LoggerViewerSession {
   int savedPage_ = 0;
   long long recordsDownloaded_ = 0;
   std::string downloadPath_;
+  // No other program talks to the unit between the fetches of a download.
+  PortHold downloadHold_;
 
   LoggerScreen screen_;
   LoggerGrid grid_;

@@ -37,6 +37,7 @@ void MeasurementSession::reset() {
   rereadStatic_ = 0;
   chordsShown_ = kChordsShownAtOpen;
   recording_ = {};
+  recordingHold_.release();
   frames_ = {};
   playbackPath_.clear();
   position_ = {};
@@ -140,16 +141,22 @@ MeasurementTick MeasurementSession::liveTick() {
         return startMeasurementFile(path, identification_, frames_);
       },
       [this](const std::string& path) { return appendMeasurementRecord(path, frames_); }, screen_);
-  if (!fileResult_.ok()) return MeasurementTick::kRecordFailed;
+  if (!fileResult_.ok()) {
+    recordingHold_.release();
+    return MeasurementTick::kRecordFailed;
+  }
   screen_.secondLine = recording_.recordText(language_);
   return MeasurementTick::kRefreshed;
 }
 
 bool MeasurementSession::startRecording(const std::string& path) {
-  return canStartRecording() && recording_.start(path, screen_);
+  if (!canStartRecording() || !recording_.start(path, screen_)) return false;
+  recordingHold_ = master_.holdPort();
+  return true;
 }
 
 bool MeasurementSession::stopRecording() {
+  recordingHold_.release();
   return recording_.stop(screen_);
 }
 

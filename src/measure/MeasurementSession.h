@@ -154,6 +154,8 @@ class MeasurementSession {
   std::uint16_t rereadStatic_ = 0;
   int chordsShown_ = kChordsShownAtOpen;
   RecordingFile recording_;
+  // No other program talks to the unit between the polls of a recording.
+  PortHold recordingHold_;
   MeasurementRecord frames_;
 
   MeasurementFileReader reader_;

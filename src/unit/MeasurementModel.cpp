@@ -24,7 +24,11 @@ std::uint64_t mix(std::uint64_t x) {
 // Cubic fit of the sound velocity of water against temperature.
 double waterSoundVelocity(double celsius) {
   const double t = std::clamp(celsius, 0.0, 95.0);
-  return 1402.4 + 5.04 * t - 0.058 * t * t + 0.00033 * t * t * t;
+  // Greenspan and Tschiegg's fit (1959), kept apart from the program's own
+  // formula on purpose: the unit is the independent check of a report's
+  // water test. A third-degree cut of it strayed by 1 % above 50 degC.
+  return 1402.736 +
+         t * (5.03358 + t * (-0.0579506 + t * (3.31636e-4 + t * (-1.45262e-6 + t * 3.0449e-9))));
 }
 
 }  // namespace
@@ -130,7 +134,7 @@ Snapshot MeasurementModel::at(double t) const {
   // Faults come and go every few seconds; chord faults only on chords in use.
   const double epoch = 6.0;
   auto chance = [&](std::uint32_t bit, double percent) {
-    return (noise(100 + bit, t, epoch) + 1.0) * 50.0 < percent;
+    return !steady_ && (noise(100 + bit, t, epoch) + 1.0) * 50.0 < percent;
   };
   s.status = shownFaults_;
   if (chance(0, 4)) s.status |= status::kFlowFault;
@@ -149,14 +153,20 @@ Snapshot MeasurementModel::at(double t) const {
     ChordValues& v = s.chord[k];
     const bool fault = chance(static_cast<std::uint32_t>(status::kFirstChordBit + k), 4);
     if (fault) s.status |= static_cast<std::uint16_t>(1u << (status::kFirstChordBit + k));
-    v.velocity = s.velocity * (1.07 - 0.14 * pos * pos) * (1.0 + 0.005 * noise(10 + k, t, 0.5));
-    v.sound = c + 0.2 * k + 0.3 * noise(20 + k, t, 0.5);
+    const ChordHealth& h = health_[static_cast<std::size_t>(k)];
+    // Uniform noise in [-1, 1) has a standard deviation of 1 / sqrt(3): the
+    // scatter asked for is that share of the velocity, poll after poll.
+    const double scatter = h.noisePercent / 100.0 * std::sqrt(3.0) * noise(60 + k, t, 0.05);
+    v.velocity =
+        s.velocity * (1.07 - 0.14 * pos * pos) * (1.0 + 0.005 * noise(10 + k, t, 0.5) + scatter);
+    v.sound = (c + 0.2 * k + 0.3 * noise(20 + k, t, 0.5)) * (1.0 + h.soundVelocityPercent / 100.0);
     v.transit = g.lengthMm / 1000.0 / v.sound * 1e6;
     v.deltaT = 2.0 * (g.axialMm / 1000.0) * v.velocity / (v.sound * v.sound) * 1e9 + g.deltaT0 +
                0.3 * noise(30 + k, t, 0.5);
-    v.gain = std::clamp(
-        static_cast<int>(std::lround(42 + 3 * k + 2 * noise(40 + k, t, 1))) + (fault ? 40 : 0), 0,
-        99);
+    v.gain =
+        std::clamp(static_cast<int>(std::lround(42 + 3 * k + h.gainDb + 2 * noise(40 + k, t, 1))) +
+                       (fault ? 40 : 0),
+                   0, 99);
   }
   return s;
 }

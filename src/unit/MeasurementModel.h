@@ -7,6 +7,16 @@
 
 namespace flowdesk::unit {
 
+// How far a chord is from health, for a verification report to find: its
+// sound velocity off by a share, its velocity scattered by a share, its gain
+// raised.
+struct ChordHealth {
+  double soundVelocityPercent = 0;
+  double noisePercent = 0;
+  double gainDb = 0;
+  bool operator==(const ChordHealth&) const = default;
+};
+
 struct ChordValues {
   double deltaT = 0;    // ns
   double transit = 0;   // µs
@@ -53,6 +63,9 @@ class MeasurementModel {
 
   // Status bits set at every instant on top of the faults that come and go.
   void setShownFaults(std::uint16_t bits) { shownFaults_ = bits; }
+  // No fault comes and goes: only the shown ones are set.
+  void setSteady(bool steady) { steady_ = steady; }
+  void setChordHealth(const std::array<ChordHealth, 6>& health) { health_ = health; }
 
   Snapshot at(double t) const;
   double flowAt(double t) const;  // flow units
@@ -76,6 +89,8 @@ class MeasurementModel {
  private:
   std::uint32_t seed_;
   std::uint16_t shownFaults_ = 0;
+  bool steady_ = false;
+  std::array<ChordHealth, 6> health_{};
   int flowUnit_ = 4;
   int chords_ = 1;
   double scaleLow_ = 0, scaleHigh_ = 10;

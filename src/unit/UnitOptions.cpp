@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -38,6 +40,18 @@ std::chrono::milliseconds roundPast(std::chrono::milliseconds d) {
 }
 
 }  // namespace
+
+std::optional<std::pair<int, double>> chordHealthValue(const std::string& text, bool signedValue) {
+  const std::size_t colon = text.find(':');
+  if (colon != 1 || text[0] < '1' || text[0] > '6' || colon + 1 >= text.size()) return std::nullopt;
+  const std::string number = text.substr(colon + 1);
+  char* end = nullptr;
+  const double v = std::strtod(number.c_str(), &end);
+  if (end != number.c_str() + number.size() || !std::isfinite(v) || std::fabs(v) > 100 ||
+      (!signedValue && v < 0))
+    return std::nullopt;
+  return std::pair{text[0] - '0', v};
+}
 
 std::optional<std::uint16_t> shownFaultBits(const std::string& list, int chords) {
   struct Name {
@@ -185,6 +199,25 @@ std::optional<UnitOptions> parseUnitOptions(const std::vector<std::string>& args
         return std::nullopt;
       }
       o.unit.manualKh = kh == "manual";
+    } else if (name == "--steady") {
+      if (inlineValue) {
+        error = "--steady takes no value";
+        return std::nullopt;
+      }
+      o.unit.steady = true;
+    } else if (name == "--chord-sos" || name == "--chord-noise" || name == "--chord-gain") {
+      std::string text;
+      if (!value(text)) return std::nullopt;
+      const auto health = chordHealthValue(text, name != "--chord-noise");
+      if (!health) {
+        error = name + " wants CHORD:" + (name == "--chord-gain" ? "DB" : "PERCENT") +
+                ", the chord 1 to 6, not \"" + text + "\"";
+        return std::nullopt;
+      }
+      ChordHealth& h = o.unit.chordHealth[static_cast<std::size_t>(health->first - 1)];
+      (name == "--chord-sos"     ? h.soundVelocityPercent
+       : name == "--chord-noise" ? h.noisePercent
+                                 : h.gainDb) = health->second;
     } else if (name == "--faults-shown") {
       if (!value(faultsShown)) return std::nullopt;
     } else if (name == "--faults") {
@@ -271,6 +304,14 @@ Unit
   --calorimetry       the calorimetric variant: the status says so, and power
                       and the two temperatures move
   --kh manual|auto    the KH of every configuration (default auto)
+  --steady            no fault comes and goes (only --faults-shown's stay):
+                      a unit a verification report passes
+  --chord-sos K:PERCENT   chord K's sound velocity off by that share
+  --chord-noise K:PERCENT chord K's velocity scattered by that share (its
+                      standard deviation, poll after poll)
+  --chord-gain K:DB   chord K's gain raised by that much; each of the three
+                      may be given once per chord, for a verification report
+                      to find an unhealthy chord
   --faults-shown LIST status bits that stay set, so the fault box fills: a
                       comma list of flow, battery, relay, calorie, chords (every
                       chord in use), chord1 ... chord6

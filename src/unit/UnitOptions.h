@@ -2,6 +2,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "unit/VirtualUnit.h"
@@ -32,5 +33,9 @@ std::string unitHelpText();
 // The status bits of --faults-shown's comma list ("flow,chords"); "chords"
 // means chords 1 to `chords`. Nothing when a word is not one of them.
 std::optional<std::uint16_t> shownFaultBits(const std::string& list, int chords);
+
+// "K:VALUE" of --chord-sos, --chord-noise and --chord-gain: the chord, 1 to
+// 6, and a decimal value (not below 0 unless `signedValue`).
+std::optional<std::pair<int, double>> chordHealthValue(const std::string& text, bool signedValue);
 
 }  // namespace flowdesk::unit

@@ -61,6 +61,8 @@ VirtualUnit::VirtualUnit(const UnitSettings& settings, WallClock clock,
                          const StoredBlocks* restored)
     : settings_(settings), clock_(std::move(clock)), model_(settings.seed) {
   model_.setShownFaults(settings_.faultsShown);
+  model_.setSteady(settings_.steady);
+  model_.setChordHealth(settings_.chordHealth);
   const bool large = settings_.loggerType == 9;
   blocks_ = restored ? *restored : defaultBlocks(settings_);
   capacityUnits_ = settings_.loggerSize * (large ? 2 : 1);

@@ -38,6 +38,10 @@ struct UnitSettings {
   std::optional<bool> manualKh;
   // Status bits (register 0x010F) that stay set, so the fault box fills.
   std::uint16_t faultsShown = 0;
+  // No fault comes and goes (a unit a verification report passes), and
+  // how far each chord is from health.
+  bool steady = false;
+  std::array<ChordHealth, 6> chordHealth{};
   std::uint32_t seed = 1;
   std::string statePath;  // empty: nothing kept across runs
 };

@@ -64,8 +64,10 @@ TEST(ConfigurationCliEndToEnd, AFailureAtConfigurationThreeLeavesTheFirstThree) 
       run.cli({"--device", unit.device(), "--lang", "en", "upload", "n.eta", "--config", "all"});
   EXPECT_EQ(f.status, 1);
   EXPECT_EQ(f.err, stepLines(0, 3) +
-                       "flowdesk-cli: Upload Failure: Upload Configuration n°  3; "
-                       "Configuration(s) already written: 0 - 2 (no answer)\n");
+                       "flowdesk-cli: Upload Failure: Configuration(s) written and "
+                       "acknowledged: 0 - 2; Configuration 3 may or may not have been written: "
+                       "its acknowledgement was lost or garbled; Configuration(s) not sent: "
+                       "4 - 17 (no answer)\n");
   EXPECT_TRUE(f.out.empty());
 }
 

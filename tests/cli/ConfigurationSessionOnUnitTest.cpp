@@ -228,30 +228,79 @@ TEST(ConfigurationSessionOnUnit, SpecialProbeOfAFileGoesToTheUnitsSlot) {
   }
 }
 
-TEST(ConfigurationSessionOnUnit, AFailureStopsTheUploadWhereItHappened) {
-  ConfigurationRig rig;
-  rig.app.settings.Language = languageIndex(kEnglish);
-  ASSERT_TRUE(rig.session.openUnit().ok);
-  rig.image.configuration.filter = 33;
-  const Bytes block = rig.configurationBytes();
-  rig.session.selectWrite(18);
-  rig.session.requests.setClock = true;
-  rig.refuse = [](const Request& r) { return r.function == 16 && r.first == 0x1300; };
-  const UploadOutcome up = rig.session.upload();
-  EXPECT_FALSE(up.ok);
-  EXPECT_EQ(up.failedStep, UploadStep::kConfiguration);
-  EXPECT_EQ(up.failedNumber, 3);
-  EXPECT_EQ(up.configurationsWritten, (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(uploadText(up, kEnglish),
-            "Upload Failure\nUpload Configuration n°  3\nConfiguration(s) already written: 0 - 2");
-  for (std::size_t k = 0; k < 18; ++k) {
-    const auto& stored = rig.unit.stored().configs[k];
-    EXPECT_EQ(Bytes(stored.begin(), stored.end()) == block, k < 3) << k;
+// A fault plan on the write of one configuration of an upload to all of
+// them: its acknowledgement spoiled on the way back after the unit carried
+// it out, or the port not opening for it. The failure then says what the
+// unit holds: the configurations acknowledged, the one that may or may not
+// have been written (never named failed), those never sent; the unit's
+// stored blocks say the same.
+TEST(ConfigurationSessionOnUnit, AFailureSaysWhatTheUnitHolds) {
+  enum class Plan { kLost, kGarbled, kCutShort, kNoPort };
+  struct Case {
+    const char* name;
+    Plan plan;
+    int at;  // the configuration whose write the plan spoils
+    Language language;
+    bool written;  // the unit holds the new block at `at`
+    std::string text;
+  } cases[] = {
+      {"acknowledgement lost", Plan::kLost, 3, kEnglish, true,
+       "Upload Failure\nConfiguration(s) written and acknowledged: 0 - 2\nConfiguration 3 may or "
+       "may not have been written: its acknowledgement was lost or garbled\nConfiguration(s) not "
+       "sent: 4 - 17"},
+      {"configuration 0's acknowledgement garbled", Plan::kGarbled, 0, kFrench, true,
+       "Téléchargement à échoué\nAucune configuration acquittée\nLa configuration 0 a pu être "
+       "écrite ou non : son acquittement a été perdu ou altéré\nConfiguration(s) non envoyée(s) : "
+       "1 - 17"},
+      {"the last one's acknowledgement cut short", Plan::kCutShort, 17, kEnglish, true,
+       "Upload Failure\nConfiguration(s) written and acknowledged: 0 - 16\nConfiguration 17 may "
+       "or may not have been written: its acknowledgement was lost or garbled"},
+      {"the port does not open", Plan::kNoPort, 2, kFrench, false,
+       "Téléchargement à échoué\nConfiguration(s) écrite(s) et acquittée(s) : 0, 1\n"
+       "Configuration 2 non envoyée\nConfiguration(s) non envoyée(s) : 3 - 17\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ConfigurationRig rig;
+    ASSERT_TRUE(rig.session.openUnit().ok);
+    rig.image.configuration.filter = 33;
+    const Bytes block = rig.configurationBytes();
+    rig.session.selectWrite(18);
+    const int spoilt = 0x1000 + 0x100 * c.at;
+    rig.spoil = [&rig, &c, spoilt](const Request& r, Bytes& reply) {
+      if (r.function != 16) return;
+      if (c.plan == Plan::kNoPort) {
+        if (r.first == spoilt - 0x100) rig.line->openStatus = kPortNoDevice;
+        return;
+      }
+      if (r.first != spoilt) return;
+      if (c.plan == Plan::kLost) reply.clear();
+      if (c.plan == Plan::kGarbled) reply.back() ^= 0x5A;
+      if (c.plan == Plan::kCutShort) reply.pop_back();
+    };
+    const UploadOutcome up = rig.session.upload();
+    EXPECT_FALSE(up.ok);
+    EXPECT_EQ(up.failedStep, UploadStep::kConfiguration);
+    EXPECT_EQ(up.failedNumber, c.at);
+    const std::string text = uploadText(up, c.language);
+    // The port's own reason follows the message when it did not open.
+    EXPECT_EQ(text.substr(0, c.text.size()), c.text);
+    if (c.plan != Plan::kNoPort) {
+      EXPECT_EQ(text, c.text);
+    }
+    for (int k = 0; k < 18; ++k) {
+      const auto& stored = rig.unit.stored().configs[static_cast<std::size_t>(k)];
+      EXPECT_EQ(Bytes(stored.begin(), stored.end()) == block, k < c.at || (k == c.at && c.written))
+          << k;
+    }
+    EXPECT_EQ(rig.writes().back().first, c.written ? spoilt : spoilt - 0x100)
+        << "nothing after the failure";
+    EXPECT_TRUE(rig.session.writesAll()) << "the request stays for another try";
   }
-  EXPECT_EQ(rig.writes().back().first, 0x1300) << "nothing after the failure";
-  EXPECT_TRUE(rig.session.requests.setClock) << "the requests stay for another try";
-  EXPECT_TRUE(rig.session.writesAll());
 
+  ConfigurationRig rig;
+  ASSERT_TRUE(rig.session.openUnit().ok);
+  rig.session.requests.setClock = true;
   rig.refuse = [](const Request& r) { return r.first == 0x2301; };
   const UploadOutcome clock = rig.session.upload();
   EXPECT_EQ(clock.failedStep, UploadStep::kClock);

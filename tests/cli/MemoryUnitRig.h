@@ -43,6 +43,9 @@ struct MemoryUnitRig {
   unit::VirtualUnit unit;
   std::vector<Request> requests;
   std::function<bool(const Request&)> refuse;
+  // Called with the unit's reply to a request it carried out: a fault plan
+  // may spoil it (or empty it: the reply is lost) on its way back.
+  std::function<void(const Request&, Bytes& reply)> spoil;
 
   explicit MemoryUnitRig(int configs = 18,
                          const std::function<void(unit::StoredBlocks&)>& change = {})
@@ -57,7 +60,9 @@ struct MemoryUnitRig {
       if (r.function == 16) r.data.assign(frame.begin() + 7, frame.end() - 2);
       requests.push_back(r);
       if (refuse && refuse(r)) return;
-      if (auto reply = unit.handle(frame)) l.deliverAtBaud(*reply, 9600, 5);
+      auto reply = unit.handle(frame);
+      if (reply && spoil) spoil(r, *reply);
+      if (reply && !reply->empty()) l.deliverAtBaud(*reply, 9600, 5);
     };
     app.master.setPortOpener(memoryPortOpener(line));
     app.settings.Com = 0;

@@ -4,6 +4,7 @@
 // stops opening for a while from one request on, on a manual clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,22 +20,30 @@ using testing::fileBytes;
 
 // The unit on its line; from request `unplugAt` on (-1: from the start) the
 // request goes unanswered and the device does not open for `outageMs`.
+// With `hangsUp` the device goes under the open port, as an adapter pulled
+// out during the exchange, and `unplugUntil` makes that happen again at every
+// request up to that one.
 struct UnpluggedRig : testing::MemoryUnitRig {
   testing::InProcessCli cli;
   long unplugAt = 1000000;
+  long unplugUntil = -1;
+  bool hangsUp = false;
   std::int64_t outageMs = 0;
   std::int64_t goneAt = -1;
 
   UnpluggedRig() {
     refuse = [this](const testing::Request&) {
-      if (static_cast<long>(requests.size()) != unplugAt) return false;
+      const auto n = static_cast<long>(requests.size());
+      if (n < unplugAt || n > std::max(unplugAt, unplugUntil)) return false;
       goneAt = clock.nowMs();
+      line->hungUp = hangsUp;
       return true;
     };
     cli.clock = &clock;
     cli.portOpener = [this](int port, long baud, char parity, int dataBits, int stopBits) {
       const bool gone = unplugAt < 0 || (goneAt >= 0 && clock.nowMs() < goneAt + outageMs);
       line->openStatus = gone ? kPortNoDevice : kPortOk;
+      line->hungUp = false;  // a device opened anew
       return openMemoryPort(line, port, baud, parity, dataBits, stopBits);
     };
   }
@@ -59,8 +68,16 @@ TEST(Reconnect, RecordAndDownloadWaitForTheDeviceAndGoOnWhereTheyWere) {
     std::vector<std::string> options;
     int status;
     std::string said;
+    bool hangsUp = false;
+    long unplugUntil = -1;
   } cases[] = {
       {"record", 7, 4000, {}, 0, "is back after 4 s"},
+      // Pulled out during the exchange and back at once: the poll is asked
+      // again, as after a longer absence.
+      {"record", 7, 0, {}, 0, "is back after 0 s", true},
+      // Gone at every request however quickly it comes back: the job ends.
+      {"record", 7, 0, {}, 3, "polls the unit did not answer; ", true, 1000000},
+      {"download", downloadRequests / 2, 0, {}, 3, "the unit stopped answering", true, 1000000},
       {"record", 7, 60000, {"--reconnect", "5"}, 3, "did not come back within 5 s"},
       {"record", -1, 0, {}, 3, "cannot be opened"},
       {"download", downloadRequests * 2 / 3, 2500, {"--reconnect", "30"}, 0, "is back after"},
@@ -75,6 +92,8 @@ TEST(Reconnect, RecordAndDownloadWaitForTheDeviceAndGoOnWhereTheyWere) {
     SCOPED_TRACE(c.command + " " + std::to_string(c.outageMs));
     UnpluggedRig rig;
     rig.unplugAt = c.unplugAt;
+    rig.unplugUntil = c.unplugUntil;
+    rig.hangsUp = c.hangsUp;
     rig.outageMs = c.outageMs;
     const bool record = c.command == "record";
     const std::string path = rig.cli.file(record ? "r.mes" : "d.log");

@@ -293,13 +293,27 @@ TEST(ConfigurationSession, EveryOutcomeInBothLanguages) {
     o.configurationsWritten = std::move(written);
     return o;
   };
+  // Stopped at configuration `at` of 0 to 3 with `fault`, after the
+  // request went out or not.
+  auto stoppedAt = [](int at, ReplyFault fault, bool sent) {
+    UploadOutcome o;
+    o.ok = false;
+    o.failedStep = UploadStep::kConfiguration;
+    o.failedNumber = at;
+    for (int k = 0; k < 4; ++k) {
+      if (k < at) o.configurationsWritten.push_back(k);
+      if (k > at) o.configurationsNotSent.push_back(k);
+    }
+    o.link.fault = fault;
+    o.link.requestSent = sent;
+    return o;
+  };
   UploadOutcome refused = uploaded({}, false);
   refused.refused = true;
   const ReadOutcome read{.read = true, .number = 5, .wanted = 5, .link = {}};
   const ReadOutcome unread{.ok = false, .read = true, .number = 5, .wanted = 7, .link = {}};
   const std::string viewOnly = "No unit: the file can be viewed, printed and saved, not uploaded";
   const auto clock = UploadStep::kClock, probe = UploadStep::kSpecialProbe;
-  const auto configuration = UploadStep::kConfiguration;
   const std::pair<std::string, std::string> cases[] = {
       {openText(opened(false, false, false), kFrench), "L'unité ne répond pas"},
       {openText(opened(false, false, false), kEnglish), "The unit does not answer"},
@@ -334,10 +348,22 @@ TEST(ConfigurationSession, EveryOutcomeInBothLanguages) {
        "Téléchargement à échoué\nSonde spéciale\nAucune configuration écrite"},
       {uploadText(uploaded({}, false, probe), kEnglish),
        "Upload Failure\nSpecial probe\nNo configuration written"},
-      {uploadText(uploaded({0, 1, 2}, false, configuration), kEnglish),
-       "Upload Failure\nUpload Configuration n°  3\nConfiguration(s) already written: 0 - 2"},
-      {uploadText(uploaded({0}, false, configuration), kFrench),
-       "Téléchargement à échoué\nTransfert config n° 1\nConfiguration(s) déjà écrite(s) : 0"},
+      {uploadText(stoppedAt(3, ReplyFault::kBadCrc, true), kEnglish),
+       "Upload Failure\nConfiguration(s) written and acknowledged: 0 - 2\nConfiguration 3 may or "
+       "may not have been written: its acknowledgement was lost or garbled"},
+      {uploadText(stoppedAt(1, ReplyFault::kNoAnswer, true), kFrench),
+       "Téléchargement à échoué\nConfiguration(s) écrite(s) et acquittée(s) : 0\nLa "
+       "configuration 1 a pu être écrite ou non : son acquittement a été perdu ou "
+       "altéré\nConfiguration(s) non envoyée(s) : 2, 3"},
+      {uploadText(stoppedAt(0, ReplyFault::kException, true), kEnglish),
+       "Upload Failure\nNo configuration acknowledged\nConfiguration 0 refused by the "
+       "unit\nConfiguration(s) not sent: 1 - 3"},
+      {uploadText(stoppedAt(2, ReplyFault::kException, true), kFrench),
+       "Téléchargement à échoué\nConfiguration(s) écrite(s) et acquittée(s) : 0, 1\n"
+       "Configuration 2 refusée par l'unité\nConfiguration(s) non envoyée(s) : 3"},
+      {uploadText(stoppedAt(2, ReplyFault::kSendFailed, false), kEnglish),
+       "Upload Failure\nConfiguration(s) written and acknowledged: 0, 1\nConfiguration 2 not "
+       "sent\nConfiguration(s) not sent: 3"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
   OpenOutcome missing = opened(false, true, true);

@@ -64,7 +64,7 @@ TEST(PortFailureTexts, EveryConfigurationScreenSaysWhyThePortDidNotOpen) {
          u.line->openStatus = kPortNoDevice;
          return uploadText(s.upload(), kEnglish);
        },
-       "Upload Failure\nUpload Configuration n°  0\nNo configuration written\n", unplugged},
+       "Upload Failure\nNo configuration acknowledged\nConfiguration 0 not sent\n", unplugged},
       {"factory settings opening", false,
        [](ConfigUnit& u) {
          FactorySession s(u.context);

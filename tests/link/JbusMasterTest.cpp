@@ -207,10 +207,10 @@ TEST(JbusExchangeTiming, NoReplyCostsThreeFirstByteLimits) {
 }
 
 TEST(JbusExchangeTiming, FirstByteAndSilenceLimits) {
-  // The slave answers every request after `firstByteDelay` ms with its bytes
-  // `gap` ms apart. A gap beyond T2 cuts the reply; a first byte after T1
-  // fails the attempt, and that late reply is then what the next attempt
-  // receives.
+  // The slave answers every request after `firstByteDelay` ms, its first
+  // three bytes at once and the rest `gap` ms later. A gap beyond T2 cuts the reply;
+  // a first byte after T1 fails the attempt, and that late reply is then
+  // what the next attempt receives.
   struct Case {
     int baudIndex;
     int firstByteDelay;
@@ -229,7 +229,10 @@ TEST(JbusExchangeTiming, FirstByteAndSilenceLimits) {
     int requests = 0;
     rig.peer([&](MemoryLine& l, const Bytes&) {
       ++requests;
-      l.deliver(readReply(1, {0xAB, 0xCD}), l.clock.nowMs() + c.firstByteDelay, c.gap);
+      const Bytes reply = readReply(1, {0xAB, 0xCD});
+      const std::int64_t at = l.clock.nowMs() + c.firstByteDelay;
+      l.deliver(Bytes(reply.begin(), reply.begin() + 3), at);
+      l.deliver(Bytes(reply.begin() + 3, reply.end()), at + c.gap);
     });
     const LinkResult r = rig.master.readRegisters(0x2202, 1);
     EXPECT_EQ(r.code(), c.result) << "index " << c.baudIndex << " delay " << c.firstByteDelay
@@ -586,11 +589,10 @@ TEST(JbusExchange, ScriptedSlave) {
        "wrong function code"},
       {"bad then good", 3, {badCrc, good3}, 0, 2, 7, ""},
       {"no reply", 3, {}, -1, 3, 0, "no answer"},
-      // A frame fills the buffer without overflowing it, but no records
-      // reply is that long: its byte count says 255.
-      {"exactly a frame", 4, std::vector<Bytes>(3, floodReply(512)), -1, 3, 512, "wrong length"},
-      {"longer than a frame", 4, std::vector<Bytes>(3, floodReply(600)), -1, 3, 512,
-       "reply too long"},
+      // The longest reply of records there is (its byte count says 255);
+      // longer than that by more than the margin is no reply.
+      {"longest records", 4, {floodReply(260)}, 0, 1, 260, ""},
+      {"exactly a frame", 4, std::vector<Bytes>(3, floodReply(512)), -1, 3, 276, "reply too long"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -608,12 +610,97 @@ TEST(JbusExchange, ScriptedSlave) {
     EXPECT_EQ(requests, c.requests);
     EXPECT_EQ(r.frame.size(), c.replyLength);
     EXPECT_EQ(linkResultText(r, kEnglish, ResultWording::kFault), c.reason);
-    if (c.replyLength == 512) {
-      // The frame holds the first 512 bytes; nothing else was written.
+    if (c.replyLength == 276) {
+      // The frame holds the first bytes up to the limit; nothing else was written.
       const Bytes& sent = c.replies.front();
       EXPECT_TRUE(std::equal(r.frame.begin(), r.frame.end(), sent.begin()));
     }
     EXPECT_EQ(openPortCount(), 0u);  // closed at the end of the transaction
+  }
+}
+
+// A peer that floods the line or dribbles a byte at a time never gives a
+// reply: each attempt ends once no reply could be that long any more, or at
+// its deadline, and the transaction's three attempts fail as any other.
+TEST(JbusExchange, FloodAndDribbleEndWithinTheAttemptsLimit) {
+  struct Case {
+    const char* name;
+    int gapMs;  // between the peer's bytes; 0: at the wire's speed
+    ReplyFault fault;
+    std::size_t maxFrame;
+  } cases[] = {
+      {"flood", 0, ReplyFault::kOverflow, 7 + link_timings::kReplyMargin},
+      {"dribble", 90, ReplyFault::kTooSlow, 7},
+  };
+  // A read of one register: the request, its reply and the margin.
+  const auto attempt = link_timings::attemptLimit(5, 3, 9600, 8 + 7 + link_timings::kReplyMargin);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRig rig;
+    int requests = 0;
+    rig.peer([&](MemoryLine& l, const Bytes&) {
+      if (requests++ > 0) return;  // one stream, longer than the transaction
+      const Bytes endless(4000, 0);
+      if (c.gapMs == 0) {
+        l.deliverAtBaud(endless, 9600, 2);
+      } else {
+        l.deliver(endless, l.clock.nowMs() + 2, c.gapMs);
+      }
+    });
+    const std::int64_t start = rig.clock.nowMs();
+    const LinkResult r = rig.master.readRegisters(0x2202, 1);
+    EXPECT_EQ(r.fault, c.fault) << linkResultText(r, kEnglish);
+    EXPECT_EQ(requests, 3);
+    EXPECT_LE(r.frame.size(), c.maxFrame);
+    EXPECT_LE(rig.clock.nowMs() - start, 3 * (attempt.count() + 10));
+  }
+}
+
+// Another program that reads the same device takes some of the reply's
+// bytes: on a device that answered well before, a reply that lost bytes (or
+// carries another's address) is said to be garbled; a fault a unit causes
+// keeps its own words, and so does the first reply of a run.
+TEST(JbusExchange, BytesTakenByAnotherReaderAreSaidSo) {
+  const Bytes good = readReply(1, {0x12, 0x34});
+  const auto without = [&good](std::size_t i) {
+    Bytes b = good;
+    b.erase(b.begin() + static_cast<long>(i));
+    return b;
+  };
+  Bytes badCrc = good;
+  badCrc[6] ^= 0x01;
+  Bytes otherAddress = readReply(7, {0x12, 0x34});
+  otherAddress[6] ^= 0x01;
+  const std::string garbled = "the reply was garbled: another program may be reading this device";
+  struct Case {
+    const char* name;
+    bool answeredBefore;
+    Bytes reply;
+    std::string reason;
+  } cases[] = {
+      {"address taken", true, without(0), garbled},
+      {"a data byte taken", true, without(4), garbled},
+      {"all but one taken", true, {0x01}, garbled},
+      {"another's address", true, otherAddress, garbled},
+      {"bad CRC", true, badCrc, "bad CRC"},
+      {"exception", true, withCrc({1, 0x83, 2}), "exception 2"},
+      {"first reply of the run", false, without(0), "wrong function code"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRig rig;
+    int requests = 0;
+    rig.peer([&](MemoryLine& l, const Bytes&) {
+      const bool first = requests++ == 0 && c.answeredBefore;
+      l.deliverAtBaud(first ? good : c.reply, 9600, 5);
+    });
+    if (c.answeredBefore) {
+      ASSERT_TRUE(rig.master.readRegisters(0x2202, 1).ok());
+    }
+    const LinkResult r = rig.master.readRegisters(0x2202, 1);
+    EXPECT_FALSE(r.ok());
+    EXPECT_NE(r.fault, ReplyFault::kPortFailed);  // the exit codes stay those of a unit's fault
+    EXPECT_EQ(linkResultText(r, kEnglish, ResultWording::kFault), c.reason);
   }
 }
 
@@ -650,6 +737,39 @@ TEST(JbusExchangePty, MissingDeviceIsOneOpenAttempt) {
   EXPECT_EQ(r.device, "/dev/flowdesk-test-no-such-device");
   EXPECT_EQ(r.port->systemError, ENOENT);
   EXPECT_EQ(clock.nowMs(), 0);
+}
+
+// An adapter pulled out while the master waits for the reply: its
+// descriptor is hung up from then on, even if the adapter comes back at
+// once. That is the device gone, as when it does not open, never a unit that
+// does not answer: the long jobs wait for it and ask again.
+TEST(JbusExchangePty, AnAdapterPulledDuringTheExchangeIsGoneNotSilent) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const std::string path = pty.path();
+  ResolverScope resolver({{0, path}});
+  ManualClock clock;
+  JbusMaster master(clock);
+  master.setLinkSettings([] { return LinkSettings{0, 1.0f, 5}; });
+  master.markIdentified();
+  bool pulled = false;
+  ScopedIdleHook pull([&](SerialPort*) {
+    // Once the request is out, in the wait for its reply.
+    pollfd request{pty.master(), POLLIN, 0};
+    if (!pulled && ::poll(&request, 1, 0) > 0) {
+      pty.closeMaster();
+      pulled = true;
+    }
+    return 0;
+  });
+  const LinkResult r = master.readRegisters(0x2202, 1);
+  EXPECT_TRUE(pulled);
+  EXPECT_EQ(r.fault, ReplyFault::kPortFailed);
+  ASSERT_TRUE(r.port.has_value());
+  EXPECT_EQ(r.port->status, kPortNoDevice);
+  EXPECT_EQ(r.port->openedBefore, path);
+  EXPECT_LT(clock.nowMs(), 400);  // not one first-byte limit waited out
+  EXPECT_EQ(openPortCount(), 0u);
 }
 
 // ---------------------------------------------------------------------------

@@ -31,8 +31,11 @@ TEST(LinkResultText, EveryFaultHasItsOwnWordsInBothLanguages) {
       {F::kException, "exception 2", "exception 2"},
       {F::kBadLength, "longueur fausse", "wrong length"},
       {F::kBadCrc, "CRC faux", "bad CRC"},
+      {F::kTooSlow, "réponse trop lente", "reply too slow"},
+      {F::kGarbled, "la réponse était brouillée : un autre programme lit peut-être ce périphérique",
+       "the reply was garbled: another program may be reading this device"},
   };
-  ASSERT_EQ(std::size(cases), static_cast<std::size_t>(F::kBadCrc) + 1) << "a fault left out";
+  ASSERT_EQ(std::size(cases), static_cast<std::size_t>(F::kGarbled) + 1) << "a fault left out";
   std::set<std::string> french, english;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.english);

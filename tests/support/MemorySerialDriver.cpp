@@ -67,6 +67,7 @@ int arrived(MemoryLine& line) {
 int memReadBlock(SerialPort& port, std::uint8_t* buffer, int n) {
   MemoryLine& line = lineOf(port);
   port.count = 0;
+  if (line.hungUp) return port.fail(kPortNoDevice);
   if (n <= 0) return kPortOk;
   const int take = std::min(arrived(line), n);
   if (take == 0) return kPortTimeout;
@@ -142,10 +143,12 @@ int memTxFree(SerialPort& port) {
   return std::max(0, lineOf(port).txRoom);
 }
 int memRxCount(SerialPort& port) {
+  if (lineOf(port).hungUp) return port.fail(kPortNoDevice);
   return arrived(lineOf(port));
 }
 int memRxFree(SerialPort& port) {
-  return std::max(0, kPortQueueSize - memRxCount(port));
+  const int n = memRxCount(port);
+  return n < 0 ? n : std::max(0, kPortQueueSize - n);
 }
 int memClearOutput(SerialPort& port) {
   ++lineOf(port).outputClears;
@@ -198,7 +201,7 @@ SerialPort* openMemoryPort(const std::shared_ptr<MemoryLine>& line, int portInde
                            char parity, int dataBits, int stopBits) {
   SerialPort* port = allocatePort(portIndex);
   if (port->status == kPortOutOfMemory) return port;
-  port->device = "memory";
+  port->device = line->device;
   port->clock = &line->clock;
   ++line->opens;
   if (line->openStatus != kPortOk) {

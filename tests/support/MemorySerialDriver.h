@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "base/Bytes.h"
 #include "link/SerialPort.h"
@@ -45,8 +46,15 @@ class MemoryLine {
 
   // What opening the line gives (0, or a status such as -14 or -3).
   int openStatus = kPortOk;
+  // The device a port on this line names; a real path (a character device)
+  // gives it a lock file, as a port of the system would have.
+  std::string device = "memory";
   // Room in the transmit queue; lower it to make writes fail with -9.
   int txRoom = kPortQueueSize;
+  // The device went away under the open port (an adapter pulled out): reads
+  // say so with kPortNoDevice, as a hung-up terminal does, until an opener
+  // puts it back.
+  bool hungUp = false;
   int lineErrorFlags = 0;  // reported by lineErrors()
   int modemBits = 0;       // reported by modemStatus()
 

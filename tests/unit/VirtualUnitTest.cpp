@@ -238,7 +238,12 @@ TEST_F(UnitFixture, OptionsGiveWhatARealUnitVaries) {
                                               {"--kh", "both"},
                                               {"--faults-shown", "flow,x"},
                                               {"--faults-shown", "chord7"},
-                                              {"--calorimetry=1"}}) {
+                                              {"--calorimetry=1"},
+                                              {"--steady=1"},
+                                              {"--chord-sos", "7:1"},
+                                              {"--chord-sos", "1:"},
+                                              {"--chord-gain", "2:3dB"},
+                                              {"--chord-noise", "2:-1"}}) {
     std::string error;
     EXPECT_FALSE(parseUnitOptions(bad, error)) << bad.front();
     EXPECT_NE(error.find(bad.front().substr(0, bad.front().find('='))), std::string::npos) << error;

@@ -103,11 +103,14 @@ void Screen::timedOut() {
 }
 
 Screen::Busy::Busy(Screen& screen) : screen_(screen) {
-  if (screen_.busyDepth_++ == 0) screen_.watchInput(true);
+  if (screen_.busyDepth_++ != 0) return;
+  screen_.portHold_ = screen_.context_.master.holdPort();
+  screen_.watchInput(true);
 }
 
 Screen::Busy::~Busy() {
   if (--screen_.busyDepth_ != 0) return;
+  screen_.portHold_.release();
   if (screen_.held_.empty()) {
     if (!screen_.runningHeld_) screen_.watchInput(false);
   } else {

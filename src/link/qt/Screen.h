@@ -15,6 +15,7 @@
 
 #include "base/BilingualText.h"
 #include "base/qt/PictureButton.h"
+#include "link/JbusMaster.h"
 
 namespace flowdesk {
 
@@ -162,6 +163,9 @@ class Screen : public QDialog {
   std::vector<BoundPicture> pictures_;
   QTimer timer_;
   int busyDepth_ = 0;
+  // An exchange's sequence (a TRANSFERT, Connect's scan, a tick's polls) is
+  // one operation: no other program gets the port in the middle of it.
+  PortHold portHold_;
   // What came during an exchange, in the order it came.
   std::deque<std::function<void()>> held_;
   bool runningHeld_ = false;

@@ -235,6 +235,19 @@ TEST(ScreenBusyRule, ATickIsNeverNestedInTheOneThatWaits) {
   EXPECT_EQ(screen.ticks, ticks) << "kTimerStopped stops the timer";
 }
 
+// A screen's exchange is one operation: no other program gets the port in
+// the middle of it (the lock itself is the link's own test).
+TEST(ScreenBusyRule, AnExchangeHoldsThePortUntilItEnds) {
+  AppContext context;
+  ProbeScreen screen(context);
+  ASSERT_TRUE(screen.open(ScreenSource::unit()));
+  bool held = false;
+  screen.during = [&] { held = context.master.portHeld(); };
+  screen.press("transfert");
+  EXPECT_TRUE(held);
+  EXPECT_FALSE(context.master.portHeld()) << "given back when the exchange ends";
+}
+
 TEST(PictureRoles, EveryButtonNamesItsActionAndShortcutInBothLanguages) {
   const struct Case {
     PictureRole role;

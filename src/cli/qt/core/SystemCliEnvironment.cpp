@@ -3,6 +3,7 @@
 
 #include "base/qt/core/SystemRegionalSettings.h"
 #include "cli/qt/core/EchoPng.h"
+#include "report/qt/core/ReportPdf.h"
 
 namespace flowdesk {
 
@@ -20,6 +21,7 @@ SystemCliEnvironment::SystemCliEnvironment() : store_(QString::fromLatin1(kGuiAp
   environment_.settingsFile = store_.fileName().toStdString();
   environment_.regional = systemRegionalSettings();
   environment_.writeEchoPicture = writeEchoPng;
+  environment_.writeReportPdf = writeReportPdf;
 }
 
 }  // namespace flowdesk
