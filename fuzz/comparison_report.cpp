@@ -35,6 +35,7 @@ constexpr const char* kComparedPath = "/somewhere/compared";
 constexpr const char* kDateTime = "05/03/2024 14:07:09";
 
 struct Kind {
+  FileKind file;
   ReportTable table;
   FieldMap (*map)(DeviceImage&);
 };
@@ -123,8 +124,8 @@ int compare(const Kind& kind, const Bytes& sent, const Bytes& file, Language lan
   const DeviceImage image;
   const std::string folder = fuzz::scratch().file("");
   const ComparisonOutcome outcome =
-      compareBlocks(kind.table, {image, kind.map, sent, file}, FileResult{}, kComparedPath, folder,
-                    kDateTime, language, regional);
+      compareBlocks(kind.table, {kind.file, image, kind.map, sent, file}, FileResult{},
+                    kComparedPath, folder, kDateTime, language, regional);
   FUZZ_CHECK(outcome.ok && outcome.file.ok() && outcome.report.ok());
   FUZZ_CHECK(!comparisonText(outcome, kFrench).empty() &&
              !comparisonText(outcome, kEnglish).empty());
@@ -134,10 +135,15 @@ int compare(const Kind& kind, const Bytes& sent, const Bytes& file, Language lan
   FUZZ_CHECK(fuzz::validUtf8(text));
   FUZZ_CHECK(text.find('\0') == std::string::npos);
   // Four heading lines, an empty one, then the no-deviation line or the
-  // column header and one line of three columns per deviation.
+  // column header and one line of three columns per deviation; a short
+  // file's note after an empty line, and nothing of it for a whole one.
   const auto lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
   FUZZ_CHECK(!text.empty() && text.back() == '\n');
-  FUZZ_CHECK(lines == 5 + (outcome.differences == 0 ? 1 : 1 + outcome.differences));
+  FUZZ_CHECK(outcome.shortFile() == (file.size() < sent.size()));
+  const std::string note = shortFileText(outcome, language);
+  const int noteLines = note.empty() ? 0 : 2;
+  FUZZ_CHECK(lines == 5 + (outcome.differences == 0 ? 1 : 1 + outcome.differences) + noteLines);
+  FUZZ_CHECK(note.empty() || text.ends_with("\n" + note + "\n"));
   std::size_t at = 0;
   for (int n = 0; n < 6; ++n) at = text.find('\n', at) + 1;
   for (int d = 0; d < outcome.differences; ++d) {
@@ -155,8 +161,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   static const ProbeNameList probeNames(builtinProbeCatalogue());
   const bool factory = (data[0] & 1) != 0;
-  const Kind kind = factory ? Kind{factoryReportTable(), factoryMap}
-                            : Kind{configurationReportTable(probeNames), configurationMap};
+  const Kind kind = factory ? Kind{FileKind::kFactorySettings, factoryReportTable(), factoryMap}
+                            : Kind{FileKind::kCalibration, configurationReportTable(probeNames),
+                                   configurationMap};
   const Language language = languageOf((data[0] >> 1) & 1);
   RegionalSettings regional;
   if (data[0] & 4) regional.decimalSeparator = ",";

@@ -218,6 +218,14 @@ ReplacementFile::~ReplacementFile() {
 FileResult ReplacementFile::create(const std::string& path) {
   abandon();
   path_ = path;
+  // The name is followed to what it names now: a device, a FIFO or a folder
+  // is nothing a file of ours may take the place of, and a file that is
+  // replaced keeps the permissions its owner gave it.
+  struct stat existing {};
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
+  if (replacing && !S_ISREG(existing.st_mode)) {
+    return FileResult::failure(FileStatus::kNotRegularFile, path);
+  }
   removeStaleTwins(path);
   const std::string folder = folderOf(path);
   // Held until the twin is closed: this is how a later writer tells a twin
@@ -241,10 +249,15 @@ FileResult ReplacementFile::create(const std::string& path) {
     }
   }
   if (fd_ < 0) return FileResult::failure(FileStatus::kCannotCreate, path, EAGAIN);
-  // mkstemp creates 0600; the file is an ordinary document.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd_, 0666 & ~mask);
+  // mkstemp creates 0600; a new file is an ordinary document, made as the
+  // umask says.
+  mode_t mode = existing.st_mode & 07777;
+  if (!replacing) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd_, mode);
   return {};
 }
 

@@ -110,7 +110,10 @@ class ReplacementFile {
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-  // Creates the twin of `path` (the file itself is not touched yet).
+  // Creates the twin of `path` (the file itself is not touched yet), with
+  // the permissions of the file it will replace, or the umask's for a new
+  // one. A name that leads to anything but a regular file is refused
+  // (NotRegularFile).
   FileResult create(const std::string& path);
   // Appends all of `data` to the twin.
   FileResult append(std::span<const std::uint8_t> data);

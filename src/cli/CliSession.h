@@ -18,7 +18,10 @@ namespace flowdesk {
 
 // Exit status of flowdesk-cli.
 inline constexpr int kExitDone = 0;
-inline constexpr int kExitUnit = 1;   // the unit did not answer, or refused
+inline constexpr int kExitUnit = 1;  // the unit did not answer, or refused
+// compare: the file holds less than a block, its missing fields compared as
+// their defaults (the report is written all the same).
+inline constexpr int kExitShortFile = 1;
 inline constexpr int kExitUsage = 2;  // bad usage, or a file that cannot be read or written
 // No unit at all: the device could not be used (missing, refused, busy, not
 // a serial line, or gone and not back in time), or not one poll answered.

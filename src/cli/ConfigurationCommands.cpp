@@ -113,6 +113,19 @@ int uploadSpecialProbe(CliSession& s, const std::string& path, bool sp1, bool sp
   return kExitDone;
 }
 
+// The report's path; a file that holds less than a block is said, with the
+// fields compared as their defaults, and is no clean comparison.
+int comparisonEnd(CliSession& s, const ComparisonOutcome& out) {
+  if (!out.file.ok()) return s.fileFailure(out.file);
+  if (!out.report.ok()) return s.fileFailure(out.report);
+  s.out << out.reportPath << "\n";
+  if (out.shortFile()) {
+    return s.fail(kExitShortFile,
+                  out.comparedPath + ": " + oneLine(shortFileText(out, s.language)));
+  }
+  return kExitDone;
+}
+
 }  // namespace
 
 int runSave(CliSession& s) {
@@ -230,11 +243,7 @@ int runCompare(CliSession& s) {
     if (!open.ok) {
       return s.fail(kExitUnit, oneLine(settingsOpenText(open, s.language)), open.link);
     }
-    const ComparisonOutcome out = session.compare(path, lastPathName(path), s.regional);
-    if (!out.file.ok()) return s.fileFailure(out.file);
-    if (!out.report.ok()) return s.fileFailure(out.report);
-    s.out << out.reportPath << "\n";
-    return kExitDone;
+    return comparisonEnd(s, session.compare(path, lastPathName(path), s.regional));
   }
   if (!isCalibrationPath(path)) {
     return s.usage(s.text(kTxtCliCompareReads) + path);
@@ -243,11 +252,7 @@ int runCompare(CliSession& s) {
   if (auto code = openOnUnit(s, session, args.value("--config"))) return *code;
   // The report goes beside the compared file, where the open prompt would
   // have left LastPathName.
-  const ComparisonOutcome out = session.compare(path, lastPathName(path), s.regional);
-  if (!out.file.ok()) return s.fileFailure(out.file);
-  if (!out.report.ok()) return s.fileFailure(out.report);
-  s.out << out.reportPath << "\n";
-  return kExitDone;
+  return comparisonEnd(s, session.compare(path, lastPathName(path), s.regional));
 }
 
 }  // namespace flowdesk

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/FileShow.h"
 
-#include <sstream>
-
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
 #include "base/ValueLists.h"
@@ -319,10 +317,10 @@ FileResult showFile(const std::string& path, Language language, const RegionalSe
                     std::ostream& out) {
   const FileKindInfo* kind = fileKindOfPath(path);
   if (kind == nullptr) return FileResult::failure(FileStatus::kUnknownKind, path);
-  // Everything is built in memory first: a file that fails half way prints
-  // nothing but its error.
-  std::ostringstream text;
-  Printer p(text, language, regional);
+  // Written as it is read: a recording of any length is shown in the memory
+  // of one record. Each kind's header is read and checked before its first
+  // line, so a file that cannot be read prints nothing but its error.
+  Printer p(out, language, regional);
   FileResult r;
   switch (kind->kind) {
     case FileKind::kMeasurement:
@@ -347,7 +345,6 @@ FileResult showFile(const std::string& path, Language language, const RegionalSe
       r = showSpecialProbe(path, p);
       break;
   }
-  if (r.ok()) out << text.str();
   return r;
 }
 

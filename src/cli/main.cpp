@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@
 #endif
 
 int main(int argc, char** argv) {
+  // A file grown past the size limit (ulimit -f) would otherwise kill the
+  // command half way; ignored, the write fails with EFBIG as on a full disk,
+  // and the command says so and keeps the previous file.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const flowdesk::SystemCliEnvironment system;
   flowdesk::CliEnvironment environment = system.environment();

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/ComparisonReport.h"
 
+#include <algorithm>
+#include <functional>
+#include <type_traits>
+
 #include "base/FieldFormat.h"
 #include "base/FileNames.h"
 #include "base/Texts.h"
@@ -109,15 +113,79 @@ FileResult writeDeviationReport(const std::string& folder, Language language,
 ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, DeviceImage& file,
                                 const std::string& comparedPath, const std::string& folder,
                                 const std::string& dateTime, Language language,
-                                const RegionalSettings& regional) {
+                                const RegionalSettings& regional, const std::string& note) {
   ComparisonOutcome outcome;
   outcome.comparedPath = comparedPath;
   const std::vector<ReportLine> lines = reportDifferences(table, unit, file, language, regional);
   outcome.differences = static_cast<int>(lines.size());
-  const std::string text = deviationReportText(comparedPath, dateTime, lines, language);
+  std::string text = deviationReportText(comparedPath, dateTime, lines, language);
+  if (!note.empty()) text += "\n" + note + "\n";
   outcome.report = writeDeviationReport(folder, language, text, outcome.reportPath);
   outcome.ok = outcome.report.ok();
   return outcome;
+}
+
+namespace {
+
+// Whether a row of a map writes the image's field at `variable`.
+bool writes(const FieldRow& row, const void* variable) {
+  return std::visit(
+      [&row, variable](const auto& target) {
+        using Target = std::decay_t<decltype(target)>;
+        if constexpr (std::is_same_v<Target, FloatArrayRef>) {
+          const auto* at = static_cast<const float*>(variable);
+          const std::size_t n =
+              std::min(target.size, static_cast<std::size_t>(std::max<int>(0, row.parameter)));
+          const std::less<const float*> before;
+          return !before(at, target.data) && before(at, target.data + n);
+        } else if constexpr (std::is_same_v<Target, CharArrayRef> ||
+                             std::is_same_v<Target, std::monostate>) {
+          return false;
+        } else {
+          return static_cast<const void*>(target) == variable;
+        }
+      },
+      row.target);
+}
+
+// The report rows a block of `found` bytes does not hold whole: a row of the
+// map that writes the field reaches past them, so the field shows its default.
+std::vector<std::string> defaultedFields(const std::vector<ReportField>& fields,
+                                         const FieldMap& map, std::size_t found,
+                                         Language language) {
+  std::vector<std::string> names;
+  const std::size_t rows = map.rowCount();
+  for (const ReportField& field : fields) {
+    const void* variable = std::visit([](auto* v) -> const void* { return v; }, field.variable);
+    for (std::size_t i = 0; i < rows; ++i) {
+      const FieldRow& row = map.rows[i];
+      if (row.offset < 0) continue;
+      const auto end = static_cast<std::size_t>(row.offset) +
+                       static_cast<std::size_t>(encodedWidth(row.encoding, row.parameter));
+      if (end > found && writes(row, variable)) {
+        names.emplace_back(field.name.text(language));
+        break;
+      }
+    }
+  }
+  return names;
+}
+
+std::string shortNote(FileKind kind, const BlockLength& length,
+                      const std::vector<std::string>& defaulted, Language language) {
+  if (length.whole()) return {};
+  std::string text = blockLengthText(kind, length, language);
+  for (std::size_t i = 0; i < defaulted.size(); ++i) {
+    text += (i == 0 ? " (" : ", ") + defaulted[i];
+  }
+  if (!defaulted.empty()) text += ")";
+  return text;
+}
+
+}  // namespace
+
+std::string shortFileText(const ComparisonOutcome& outcome, Language language) {
+  return shortNote(outcome.kind, outcome.length, outcome.defaulted, language);
 }
 
 ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& blocks,
@@ -133,16 +201,33 @@ ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& 
   DeviceImage unitValues = blocks.image;
   decodeReply(blocks.map(unitValues), blocks.sent.data(), blocks.sent.size());
   DeviceImage fileValues = blocks.image;
-  decodeOverDefaults(blocks.map(fileValues), blocks.fileBlock.data(), blocks.fileBlock.size());
-  return compareImages(table, unitValues, fileValues, comparedPath, folder, dateTime, language,
-                       regional);
+  const FieldMap fileMap = blocks.map(fileValues);
+  decodeOverDefaults(fileMap, blocks.fileBlock.data(), blocks.fileBlock.size());
+  // A file with less than the block compares its defaults: the report and
+  // the words of the outcome say so, and which fields they are.
+  const BlockLength length{
+      static_cast<long long>(std::min(blocks.fileBlock.size(), fileMap.byteCount)),
+      static_cast<long long>(fileMap.byteCount)};
+  std::vector<std::string> defaulted;
+  if (!length.whole()) {
+    defaulted = defaultedFields(table(fileValues), fileMap, blocks.fileBlock.size(), language);
+  }
+  ComparisonOutcome outcome =
+      compareImages(table, unitValues, fileValues, comparedPath, folder, dateTime, language,
+                    regional, shortNote(blocks.kind, length, defaulted, language));
+  outcome.kind = blocks.kind;
+  outcome.length = length;
+  outcome.defaulted = std::move(defaulted);
+  return outcome;
 }
 
 std::string comparisonText(const ComparisonOutcome& outcome, Language language) {
   if (!outcome.file.ok()) return outcome.file.message(language);
   if (!outcome.report.ok()) return outcome.report.message(language);
-  return std::string(kTxtDeviationTitle.text(language)) + outcome.comparedPath + "\n" +
-         kTxtLookFile.text(language) + outcome.reportPath;
+  std::string text = std::string(kTxtDeviationTitle.text(language)) + outcome.comparedPath + "\n" +
+                     kTxtLookFile.text(language) + outcome.reportPath;
+  if (outcome.shortFile()) text += "\n" + shortFileText(outcome, language);
+  return text;
 }
 
 }  // namespace flowdesk

@@ -11,6 +11,8 @@
 #include "base/Bytes.h"
 #include "base/RegionalFormat.h"
 #include "base/ValueLists.h"
+#include "config/BlockLength.h"
+#include "files/FileKinds.h"
 #include "link/DeviceImage.h"
 #include "link/FieldMap.h"
 
@@ -76,14 +78,28 @@ struct ComparisonOutcome {
   int differences = 0;
   FileResult file;    // the compared file could not be read
   FileResult report;  // the report could not be written
+  // A file that holds less than the block: its missing fields were compared
+  // as their defaults, which are no values of the file's. `defaulted` names
+  // them in report order.
+  FileKind kind = FileKind::kCalibration;
+  BlockLength length;
+  std::vector<std::string> defaulted;
+  bool shortFile() const { return !length.whole(); }
 };
 
+// What a comparison with a short file says of it, in the words `show` and
+// the screens use, naming the fields: "The file holds only 12 of a
+// configuration's 124 bytes: the other fields take their defaults (Q Max,
+// ...)"; "" for a whole block.
+std::string shortFileText(const ComparisonOutcome& outcome, Language language);
+
 // The whole comparison once the file's values are decoded into `file`: the
-// differing rows, the report text and its file in `folder`.
+// differing rows, the report text and its file in `folder`. A `note` (a
+// short file's shortFileText) ends the report after an empty line.
 ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, DeviceImage& file,
                                 const std::string& comparedPath, const std::string& folder,
                                 const std::string& dateTime, Language language,
-                                const RegionalSettings& regional);
+                                const RegionalSettings& regional, const std::string& note = {});
 
 // The comparison of a screen's block with a file's. Both sides are decoded
 // into copies of `image` (the screen keeps showing, and TRANSFERT keeps
@@ -93,6 +109,7 @@ ComparisonOutcome compareImages(const ReportTable& table, DeviceImage& unit, Dev
 // its missing fields as their defaults. `file` is why the file could not be
 // read, if it could not.
 struct ComparedBlocks {
+  FileKind kind;
   const DeviceImage& image;
   FieldMap (*map)(DeviceImage&);
   const Bytes& sent;
@@ -103,7 +120,8 @@ ComparisonOutcome compareBlocks(const ReportTable& table, const ComparedBlocks& 
                                 const std::string& folder, const std::string& dateTime,
                                 Language language, const RegionalSettings& regional);
 
-// The words of a comparison's outcome, UTF-8, lines separated by "\n".
+// The words of a comparison's outcome, UTF-8, lines separated by "\n"; a
+// short file's shortFileText ends them.
 std::string comparisonText(const ComparisonOutcome& outcome, Language language);
 
 }  // namespace flowdesk

@@ -282,8 +282,9 @@ ComparisonOutcome ConfigurationSession::compare(const std::string& path,
   const Bytes sent = calibrationFile().block;
   const ProbeNameList probeNames(context_.settings.probes);
   return compareBlocks(configurationReportTable(probeNames),
-                       {context_.image, configurationMap, sent, file.block}, read, path,
-                       reportFolder, dateTimeText(localTime(), regional), language(), regional);
+                       {FileKind::kCalibration, context_.image, configurationMap, sent, file.block},
+                       read, path, reportFolder, dateTimeText(localTime(), regional), language(),
+                       regional);
 }
 
 std::string openText(const OpenOutcome& outcome, Language language) {

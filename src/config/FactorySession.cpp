@@ -32,8 +32,9 @@ ComparisonOutcome FactorySession::compare(const std::string& path, const std::st
   FactoryFile file;
   const FileResult read = readFactoryFile(path, file);
   const Bytes sent = currentBlock();
-  return compareBlocks(factoryReportTable(), {context_.image, factoryMap, sent, file.block}, read,
-                       path, reportFolder, dateTimeText(localTime(), regional),
+  return compareBlocks(factoryReportTable(),
+                       {FileKind::kFactorySettings, context_.image, factoryMap, sent, file.block},
+                       read, path, reportFolder, dateTimeText(localTime(), regional),
                        context_.settings.language(), regional);
 }
 

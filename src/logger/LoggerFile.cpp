@@ -43,6 +43,8 @@ FileResult LoggerFileReader::open(const std::string& path) {
     return FileResult::sizeFault(FileStatus::kRecordTooLarge, path, info.storedRecordSize,
                                  static_cast<long long>(kMaxLoggerStoredRecord));
   }
+  r = checkReadLimit(file_.size(), loggerFileLimit(info.storedRecordSize), path);
+  if (!r.ok()) return r;
   info.recordCount = (file_.size() - 2) / info.storedRecordSize;
   info_ = info;
   return {};

@@ -21,6 +21,15 @@ inline constexpr std::size_t kMinLoggerStoredRecord = kLoggerStoredPrefix + kLog
 // record bytes at most.
 inline constexpr std::size_t kMaxLoggerStoredRecord = kLoggerStoredPrefix + 0xFF;
 
+// The unit's logger counts its records in a 16-bit register, of the type it
+// holds: at most 65535 of 9 parameters, twice as many of 4 once switched
+// from 9. A file of more records than that is no download of it: the wrong
+// file, or a sparse file of gigabytes, refused before its records are read.
+inline constexpr long long kMaxLoggerRecords = 2 * 65536;
+constexpr long long loggerFileLimit(std::size_t storedRecordSize) {
+  return readLimitFor(2 + static_cast<std::size_t>(kMaxLoggerRecords) * storedRecordSize);
+}
+
 struct LoggerFileInfo {
   std::uint16_t storedRecordSize = 0;
   long long recordCount = 0;  // whole records; a partial one at the end is ignored
@@ -33,8 +42,9 @@ struct LoggerFileInfo {
 class LoggerFileReader {
  public:
   // Refuses a file shorter than its header word, a stored record size of 0,
-  // one too small for the prefix and the fixed part of a record, and one
-  // larger than a one-byte record size allows.
+  // one too small for the prefix and the fixed part of a record, one larger
+  // than a one-byte record size allows, and a file larger than a logger of
+  // that record size can fill (loggerFileLimit).
   FileResult open(const std::string& path);
   const LoggerFileInfo& info() const { return info_; }
   // The whole stored record (prefix included).

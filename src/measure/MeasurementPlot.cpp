@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/MeasurementPlot.h"
 
+#include <cmath>
+
 #include "base/Texts.h"
 #include "base/ValueLists.h"
 #include "link/DeviceImage.h"
@@ -38,7 +40,12 @@ FileResult MeasurementPlotSource::read(const std::string& path, Language languag
           trimmed(listText(FlowUnitList, FlowUnitList.count(), m.flowUnitIndex, language));
     }
     const UnitDateTime& t = m.unitClock;
-    out.times.push_back(plotTime({t.year + 2000, t.month, t.day, t.hour, t.minute, t.second}));
+    const double time = plotTime({t.year + 2000, t.month, t.day, t.hour, t.minute, t.second});
+    // An undated record only breaks the line where it is, and one does that
+    // for a whole run of them: a stretch of zeros (a sparse file of
+    // gigabytes) costs no memory.
+    if (std::isnan(time) && !out.times.empty() && std::isnan(out.times.back())) continue;
+    out.times.push_back(time);
     out.series[0].values.push_back(m.flow);
     out.series[1].values.push_back(m.velocity);
     out.series[2].values.push_back(m.soundVelocity);

@@ -152,6 +152,60 @@ TEST(ReadingFiles, OnlyRegularFilesOfAPossibleSize) {
   }
 }
 
+// A file replaced keeps the permissions its owner gave it, a new one gets
+// the umask's; a name that leads to anything but a regular file is refused
+// and left as it was, with no twin beside it.
+TEST(AtomicWrite, AReplacedFileKeepsItsModeAndOnlyRegularFilesAreReplaced) {
+  enum Shape { kNone, kFile, kFifo, kFolder };
+  struct Case {
+    const char* name;
+    Shape shape;
+    mode_t before;
+    FileStatus status;
+    mode_t after;
+  };
+  const Case cases[] = {
+      {"new.prn", kNone, 0, FileStatus::kOk, 0644},
+      {"private.prn", kFile, 0600, FileStatus::kOk, 0600},
+      {"group.eta", kFile, 0640, FileStatus::kOk, 0640},
+      {"read-only.rus", kFile, 0444, FileStatus::kOk, 0444},
+      {"fifo.svg", kFifo, 0600, FileStatus::kNotRegularFile, 0},
+      {"folder.png", kFolder, 0700, FileStatus::kNotRegularFile, 0},
+  };
+  const mode_t mask = ::umask(022);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string path = dir.file(c.name);
+    if (c.shape == kFile) putFile(path, Bytes(3, 1));
+    if (c.shape == kFifo) {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    }
+    if (c.shape == kFolder) {
+      ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    }
+    if (c.shape != kNone) {
+      ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+    }
+    struct stat was {};
+    ::lstat(path.c_str(), &was);
+    const FileResult r = writeFileAtomic(path, Bytes(20, 2));
+    EXPECT_EQ(r.status, c.status) << r.message();
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{c.name}) << "no twin left";
+    struct stat now {};
+    ASSERT_EQ(::lstat(path.c_str(), &now), 0);
+    if (r.ok()) {
+      EXPECT_TRUE(S_ISREG(now.st_mode));
+      EXPECT_EQ(now.st_mode & 07777, c.after);
+      EXPECT_EQ(fileBytes(path), Bytes(20, 2));
+    } else {
+      EXPECT_EQ(now.st_mode, was.st_mode) << "left as it was";
+      EXPECT_NE(r.message(kEnglish).find("Not a regular file " + path), std::string::npos);
+    }
+  }
+  ::umask(mask);
+}
+
 TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {
   TempDir dir;
   const std::string path = dir.file("no/such/folder/x.nvd");

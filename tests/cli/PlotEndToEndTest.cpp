@@ -5,9 +5,13 @@
 // status 2 and one line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "cli/CliRun.h"
 #include "logger/LoggerFile.h"
@@ -100,6 +104,66 @@ TEST(PlotCli, DrawsALoggerFileAndRefusesMistakes) {
       EXPECT_EQ(bytes.substr(0, 4), std::string(c.head, 4));
       EXPECT_GT(bytes.size(), 1000u);
     }
+  }
+}
+
+// The picture is written as every file is: under the exact bytes of its
+// name, keeping the permissions of the file it replaces, and on a full disk
+// (here the file size limit, as `ulimit -f` sets it) not at all: status 2,
+// the previous picture whole, no twin left.
+TEST(PlotCli, WritesItsPictureAsEveryFileIsWritten) {
+  enum Trouble { kNone, kFull };
+  const struct Case {
+    std::string out;
+    Trouble trouble;
+    int status;
+    const char* err;
+  } cases[] = {
+      {"caf\xE9-\xFF.png", kNone, 0, ""},
+      {"kept.svg", kNone, 0, ""},
+      {"full.png", kFull, 2, "Cannot write the file"},
+      {"full.svg", kFull, 2, "Cannot write the file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out);
+    CliRun run;
+    writeLog(run.dir.file("m.log"));
+    const std::string out = run.dir.file(c.out);
+    const std::string old = "the previous picture";
+    std::ofstream(out) << old;
+    std::filesystem::permissions(
+        out, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const std::vector<std::string> args{"plot", "m.log", "-o", c.out, "--lang", "en"};
+    testing::Finished f;
+    if (c.trouble == kFull) {
+      // The command's own handling of the limit is what counts: the signal
+      // the kernel sends for it is not ignored on its behalf. The child
+      // passes on the status only when the error line says what failed.
+      f.status = testing::runWithFileSizeLimit(4096, [&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const testing::Finished child = run.cli(args);
+        return child.err.find(c.err) != std::string::npos ? child.status : 100;
+      });
+    } else {
+      f = run.cli(args);
+      EXPECT_NE(f.err.find(c.err), std::string::npos) << f.err;
+    }
+    EXPECT_EQ(f.status, c.status) << f.err;
+    std::vector<std::string> entries = run.dir.entries();
+    // The folders the program makes for its settings and documents aside.
+    std::erase_if(entries, [&](const std::string& e) {
+      return std::filesystem::is_directory(run.dir.file(e));
+    });
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{c.out, "m.log"})) << "exactly this name, no twin";
+    const std::string bytes = testing::wholeFile(out);
+    if (c.status != 0) {
+      EXPECT_EQ(bytes, old);
+      continue;
+    }
+    EXPECT_GT(bytes.size(), 1000u);
+    EXPECT_EQ(std::filesystem::status(out).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   }
 }
 

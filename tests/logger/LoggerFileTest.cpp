@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "logger/LoggerFile.h"
@@ -130,6 +131,41 @@ TEST(LoggerFile, BrokenHeadersAreRefused) {
   EXPECT_EQ(createLoggerFile(dir.file("z.log"), 0).status, FileStatus::kZeroRecordSize);
   EXPECT_EQ(appendLoggerRecords(dir.file("b.log"), 1, 300, Bytes(300, 1), 1, written).status,
             FileStatus::kRecordTooLarge);
+}
+
+// A logger fills at most kMaxLoggerRecords records: a file of more is
+// refused from its size alone, before a record is read (a sparse file of
+// gigabytes would otherwise be read and shown record by record).
+TEST(LoggerFile, AFileLargerThanAnyLoggerIsRefusedAtOnce) {
+  struct Case {
+    const char* name;
+    std::uint16_t stored;
+    long long size;
+    FileStatus expected;
+  };
+  const long long full4 = 2 + kMaxLoggerRecords * 34;
+  const long long full9 = 2 + kMaxLoggerRecords * 65;
+  const Case cases[] = {
+      {"a full logger of 4 parameters", 34, full4, FileStatus::kOk},
+      {"a full logger of 9 parameters", 65, full9, FileStatus::kOk},
+      {"past the last 4 KiB of 4 parameters", 34, loggerFileLimit(34) + 1,
+       FileStatus::kFileTooLarge},
+      {"as large as the largest of 9, of 4 parameters", 34, full9, FileStatus::kFileTooLarge},
+      {"2 GiB", 34, 2LL << 30, FileStatus::kFileTooLarge},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.file("big.log");
+    putFile(path, {static_cast<std::uint8_t>(c.stored), 0});
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(c.size));
+    LoggerFileReader reader;
+    const FileResult r = reader.open(path);
+    EXPECT_EQ(r.status, c.expected) << r.message();
+    if (r.ok()) {
+      EXPECT_EQ(reader.info().recordCount, kMaxLoggerRecords);
+    }
+  }
 }
 
 TEST(LoggerFile, MissingFileIsReported) {

@@ -19,12 +19,17 @@ void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcom
     return;
   }
   context.CurrentFilePath = outcome.reportPath;
+  // A short file's missing fields were compared as their defaults: said
+  // before the report opens, which could otherwise pass for a clean one.
+  const bool warned = outcome.shortFile();
+  if (warned) userInterface().message(parent, UserInterface::Icon::kWarning, title, text);
   const std::string& program = context.settings.LastFileSpName;
   QString error;
   if (!program.empty() && startProgram(QString::fromStdString(program),
                                        QString::fromStdString(outcome.reportPath), &error)) {
     return;
   }
+  if (warned && error.isEmpty()) return;
   userInterface().message(parent, UserInterface::Icon::kQuestion, title,
                           error.isEmpty() ? text : text + QLatin1Char('\n') + error);
 }

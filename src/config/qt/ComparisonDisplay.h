@@ -12,7 +12,8 @@ class AppContext;
 // Shows a comparison's report as every COMPARE button does: a failure in a
 // message; otherwise the report becomes the CurrentFilePath and opens in the
 // operator's spreadsheet program, or, without one (or when it cannot
-// start), a message names the compared file and the report.
+// start), a message names the compared file and the report. A comparison
+// with a file that holds less than a block is first said in a warning.
 void showComparison(QWidget* parent, AppContext& context, const ComparisonOutcome& outcome,
                     const BilingualText& caption);
 

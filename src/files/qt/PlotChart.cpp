@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/qt/PlotChart.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
@@ -16,8 +17,10 @@
 #include <QSvgGenerator>
 #include <QValueAxis>
 #include <algorithm>
-#include <cerrno>
+#include <cctype>
 #include <cmath>
+#include <span>
+#include <string_view>
 
 #include "base/Texts.h"
 
@@ -32,6 +35,16 @@ constexpr QRgb kColours[] = {0x1f5fb4, 0xc0392b, 0x2e8b57, 0x8e44ad, 0xd35400,
 constexpr int kTimeTicks = 6;
 constexpr std::size_t kRoomyAxes = 4;
 constexpr double kSecondsPerDay = 86400.0;
+
+bool endsWithSvg(const std::string& path) {
+  constexpr std::string_view kSvg = ".svg";
+  if (path.size() < kSvg.size()) return false;
+  for (std::size_t i = 0; i < kSvg.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[path.size() - kSvg.size() + i]);
+    if (std::tolower(c) != kSvg[i]) return false;
+  }
+  return true;
+}
 
 QString text(const BilingualText& t, Language language) {
   return QString::fromUtf8(t.text(language));
@@ -211,31 +224,38 @@ FileResult writePlotImage(const PlotSession& session, Language language,
   drawer.refresh(std::max(1, static_cast<int>(chart->plotArea().width())));
   chart->layout()->activate();
 
-  const QString name = QString::fromStdString(path);
+  // The picture is made in memory and written as every file is, through a
+  // twin that takes the name only once it is whole: a full disk or a kill
+  // half way leaves the previous picture, and the name is used as the bytes
+  // it was given, never read back from a QString.
   const QRectF area(QPointF(0, 0), QSizeF(size));
-  if (name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (endsWithSvg(path)) {
     QSvgGenerator svg;
-    svg.setFileName(name);
+    svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(area);
     svg.setTitle(title.isEmpty() ? text(kTxtPlotTitle, language) : title);
     QPainter painter;
-    if (!painter.begin(&svg)) return FileResult::failure(FileStatus::kCannotCreate, path, EACCES);
+    if (!painter.begin(&svg)) return FileResult::failure(FileStatus::kWriteFailed, path);
     scene.render(&painter, area, area);
     painter.end();
-    // QSvgGenerator says nothing of a file it could not write: look.
-    if (!QFileInfo::exists(name)) return FileResult::failure(FileStatus::kCannotCreate, path);
-    return {};
+  } else {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      painter.setRenderHint(QPainter::Antialiasing);
+      scene.render(&painter, area, area);
+    }
+    if (!image.save(&buffer, "PNG")) return FileResult::failure(FileStatus::kWriteFailed, path);
   }
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, area, area);
-  }
-  if (!image.save(name, "PNG")) return FileResult::failure(FileStatus::kWriteFailed, path);
-  return {};
+  buffer.close();
+  return writeFileAtomic(
+      path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                          static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace flowdesk

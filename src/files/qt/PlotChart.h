@@ -58,7 +58,9 @@ QString plotTightLabelFormat(double span, int ticks);
 // The session's view rendered off screen at `size` into a PNG or SVG file
 // (by the extension of `path`, PNG when it has neither), as the plot window
 // and flowdesk-cli plot write it, with `title` above the chart
-// (plotImageTitle). Needs a QApplication.
+// (plotImageTitle). The file is replaced whole or not at all
+// (writeFileAtomic): only a regular file, keeping its permissions. Needs a
+// QApplication.
 FileResult writePlotImage(const PlotSession& session, Language language,
                           const RegionalSettings& regional, const std::string& path, QSize size,
                           const QString& title);
