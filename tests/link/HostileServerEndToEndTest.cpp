@@ -19,6 +19,7 @@
 #include "link/JbusMaster.h"
 #include "link/NetworkSerialDriver.h"
 #include "link/PtyPeer.h"
+#include "support/Loopback.h"
 
 namespace flowdesk {
 namespace {
@@ -30,15 +31,7 @@ using Steady = std::chrono::steady_clock;
 class StreamingServer {
  public:
   explicit StreamingServer(int gapMs) : gapMs_(gapMs) {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &size);
-    ::listen(listen_, 4);
-    port_ = ntohs(a.sin_port);
+    listen_ = testing::listenOnLoopback(port_);
     thread_ = std::thread([this] { run(); });
   }
   ~StreamingServer() {

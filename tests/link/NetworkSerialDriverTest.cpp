@@ -21,6 +21,7 @@
 #include "link/PortFailure.h"
 #include "link/PtyPeer.h"
 #include "support/Frames.h"
+#include "support/Loopback.h"
 #include "support/ManualClock.h"
 
 namespace flowdesk {
@@ -154,15 +155,7 @@ void put(int fd, const Bytes& bytes) {
 class FakeServer {
  public:
   explicit FakeServer(bool rfc2217) : rfc2217_(rfc2217) {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &size);
-    ::listen(listen_, 4);
-    port_ = ntohs(a.sin_port);
+    listen_ = testing::listenOnLoopback(port_);
     thread_ = std::thread([this] { run(); });
   }
   ~FakeServer() {
