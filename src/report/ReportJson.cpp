@@ -2,6 +2,7 @@
 #include "report/ReportJson.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -45,10 +46,14 @@ std::string quoted(std::string_view s) {
   return out + '"';
 }
 
-// JSON has no NaN or infinity: a figure that is not a number is null.
+// JSON has no NaN or infinity: a figure that is not a number is null. The
+// text is made without the C library's locale: a French desktop's decimal
+// comma would make the file unreadable.
 std::string number(double v) {
   if (!std::isfinite(v)) return "null";
-  return printed("%.10g", v);
+  char text[40];
+  const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 10).ptr;
+  return std::string(text, end);
 }
 
 std::string number(const std::optional<double>& v) {
@@ -256,10 +261,11 @@ class JsonReader {
            std::string_view("+-0123456789.eE").find(s_[pos_]) != std::string_view::npos)
       ++pos_;
     if (pos_ == start) return std::nullopt;
-    const std::string text(s_.substr(start, pos_ - start));
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(v)) return std::nullopt;
+    const std::string_view text = s_.substr(start, pos_ - start);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+      return std::nullopt;
     return Json{v};
   }
 

@@ -2,6 +2,7 @@
 #include "report/ReportLimits.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -47,10 +48,15 @@ std::optional<double> number(std::string_view s) {
   std::string text(s);
   for (char& c : text)
     if (c == ',') c = '.';
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(v)) return std::nullopt;
+  // Leading "+" is allowed as people write it; from_chars takes neither
+  // it nor the C library's locale into account.
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  if (digits.empty()) return std::nullopt;
+  double v = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+  if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(v))
+    return std::nullopt;
   return v;
 }
 

@@ -107,6 +107,9 @@ double MeasurementModel::flowAt(double t) const {
   if (span < 1e-6) span = 10.0;
   const double phase = 2 * kPi * t / kDaySeconds;
   const double shape = 0.55 + 0.22 * std::sin(phase) + 0.08 * std::sin(2 * phase + 0.7);
+  // A steady unit's flow holds still but for a scatter of about 0.5 %, as
+  // a settled pipe's does; otherwise it wanders over its scale.
+  if (steady_) return (low + span * shape) * (1.0 + 0.01 * noise(1, t, 0.5));
   return low + span * (shape + 0.015 * noise(1, t, 0.5));
 }
 

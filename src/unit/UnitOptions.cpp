@@ -45,10 +45,10 @@ std::optional<std::pair<int, double>> chordHealthValue(const std::string& text, 
   const std::size_t colon = text.find(':');
   if (colon != 1 || text[0] < '1' || text[0] > '6' || colon + 1 >= text.size()) return std::nullopt;
   const std::string number = text.substr(colon + 1);
-  char* end = nullptr;
-  const double v = std::strtod(number.c_str(), &end);
-  if (end != number.c_str() + number.size() || !std::isfinite(v) || std::fabs(v) > 100 ||
-      (!signedValue && v < 0))
+  double v = 0;
+  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), v);
+  if (ec != std::errc() || end != number.data() + number.size() || !std::isfinite(v) ||
+      std::fabs(v) > 100 || (!signedValue && v < 0))
     return std::nullopt;
   return std::pair{text[0] - '0', v};
 }
@@ -304,8 +304,9 @@ Unit
   --calorimetry       the calorimetric variant: the status says so, and power
                       and the two temperatures move
   --kh manual|auto    the KH of every configuration (default auto)
-  --steady            no fault comes and goes (only --faults-shown's stay):
-                      a unit a verification report passes
+  --steady            no fault comes and goes (only --faults-shown's stay)
+                      and the flow holds still but for a 0.5 % scatter: a
+                      unit a verification report passes
   --chord-sos K:PERCENT   chord K's sound velocity off by that share
   --chord-noise K:PERCENT chord K's velocity scattered by that share (its
                       standard deviation, poll after poll)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -204,6 +205,28 @@ TEST(ReportLimits, ReadsKeysDecimalCommasAndRefusesWhatItCannotRead) {
     EXPECT_FALSE(parseReportLimits(r.text, kEnglish, error));
     EXPECT_EQ(error, r.error);
   }
+}
+
+// The JSON and the limits are files, read and written with a decimal point
+// whatever the desktop: Qt sets the C library's locale from it, and a French
+// one made every number of the JSON "1,797966116".
+TEST(ReportJson, NumbersKeepTheirPointOnADesktopWithADecimalComma) {
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  for (const char* desktop : {"C", "fr_FR.UTF-8", "de_DE.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, desktop) == nullptr) continue;  // not on this machine
+    SCOPED_TRACE(desktop);
+    const ReportFigures f = twoChords();
+    const std::string json = reportJson({}, f, summarize(f, ReportLimits{}, std::nullopt));
+    EXPECT_NE(json.find("\"mean\": 1.5"), std::string::npos);  // the unit's mean velocity
+    std::string error;
+    const auto baseline = readReportBaseline(json, kEnglish, error);
+    ASSERT_TRUE(baseline) << error;
+    EXPECT_NEAR(*baseline->chords[1].soundVelocity, 1490, 1e-9);
+    const auto limits = parseReportLimits("turbulence_percent = 0.5\n", kEnglish, error);
+    ASSERT_TRUE(limits) << error;
+    EXPECT_DOUBLE_EQ(limits->turbulencePercent, 0.5);
+  }
+  std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 // The JSON a report writes is what the next report reads as its baseline,
