@@ -13,18 +13,15 @@ namespace flowdesk {
 // (README, "Verification reports", says where each comes from); a site's
 // own limits come from an INI file.
 struct ReportLimits {
-  double soundVelocitySpreadPercent = 0.5;
-  double chordSoundVelocityDeviationPercent = 0.3;
+  // The chords against each other and against water, %.
+  double soundVelocitySpreadPercent = 0.5, chordSoundVelocityDeviationPercent = 0.3;
   double waterSoundVelocityDeviationPercent = 1.0;
   double turbulencePercent = 5.0;
-  double chordFaultSamples = 0;
-  double flowFaultSamples = 0;
-  double failedPollsPercent = 5.0;
-  std::optional<double> gainMinDb;  // no gain range unless the file gives one
-  std::optional<double> gainMaxDb;
+  // Samples with a fault, and failed polls in %.
+  double chordFaultSamples = 0, flowFaultSamples = 0, failedPollsPercent = 5.0;
+  std::optional<double> gainMinDb, gainMaxDb;  // no gain range unless the file gives one
   // Against a baseline report.
-  double velocityRatioChangePercent = 3.0;
-  double gainChangeDb = 6.0;
+  double velocityRatioChangePercent = 3.0, gainChangeDb = 6.0;
   bool operator==(const ReportLimits&) const = default;
 };
 

@@ -245,11 +245,9 @@ class Layout {
 
   QPdfWriter& writer_;
   const ReportDocument& doc_;
-  double mm_ = 1;
-  double width_ = 0;
-  double height_ = 0;
-  double y_ = 0;
-  double bottom_ = 0;
+  double mm_ = 1;                  // device units in a millimetre
+  double width_ = 0, height_ = 0;  // the printable area
+  double y_ = 0, bottom_ = 0;      // where the next item goes, and the footer's top
   std::vector<Page> pages_;
 };
 
