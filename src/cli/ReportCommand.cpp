@@ -22,10 +22,6 @@ constexpr long long kMaxSideFile = 1 << 20;  // a limits file or a baseline JSON
 // Exit status of a report that was written and has a failed check.
 constexpr int kExitCheckFailed = 4;
 
-bool endsWith(const std::string& s, const std::string& end) {
-  return s.size() > end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
-
 // A small text file read whole: a limits file, a baseline.
 std::optional<std::string> readSideFile(CliSession& s, const std::string& path, int& status) {
   Bytes bytes;
@@ -50,7 +46,7 @@ int runReport(CliSession& s) {
   if (const auto refused = s.readArgs(args)) return *refused;
   if (args.positional().size() != 1) return s.wantsOneFile("report");
   const std::string pdf = args.positional().front();
-  if (!endsWith(pdf, ".pdf")) return s.usage(s.text(kTxtCliReportWrites) + pdf);
+  if (pdf.size() <= 4 || !pdf.ends_with(".pdf")) return s.usage(s.text(kTxtCliReportWrites) + pdf);
   const std::string json = pdf.substr(0, pdf.size() - 4) + ".json";
   if (!s.writeReportPdf) return s.usage(s.text(kTxtCliReportNoPdf));
 

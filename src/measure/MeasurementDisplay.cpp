@@ -25,14 +25,13 @@ constexpr const BilingualText* kTotalizerLabels[MeasurementRegion::kTotalizers] 
 constexpr const BilingualText* kChordRowTitles[kChordGridRows] = {
     &kTxtColumnT, &kTxtColumnDt, &kTxtColumnG, &kTxtColumnV, &kTxtColumnC};
 
+}  // namespace
+
 // The unit's version texts are bytes of its own code page, cut at the first
 // zero byte.
-template <std::size_t N>
-std::string versionText(const std::array<char, N>& chars) {
-  return fromWindows1252Field(reinterpret_cast<const std::uint8_t*>(chars.data()), N);
+std::string versionText(const char* chars, std::size_t size) {
+  return fromWindows1252Field(reinterpret_cast<const std::uint8_t*>(chars), size);
 }
-
-}  // namespace
 
 MeasurementLabels measurementLabels(Language language) {
   MeasurementLabels l;
@@ -161,8 +160,8 @@ MeasurementDisplay refreshMeasurementDisplay(MeasurementRegion& m, const ProbeCa
                                              Language language, const RegionalSettings& regional,
                                              int& chordsShown) {
   MeasurementDisplay d;
-  d.displayVersion = versionText(m.displayVersion);
-  d.vovVersion = versionText(m.vovVersion);
+  d.displayVersion = versionText(m.displayVersion.data(), m.displayVersion.size());
+  d.vovVersion = versionText(m.vovVersion.data(), m.vovVersion.size());
   d.labels = measurementLabels(language);
 
   const std::string& sep = regional.decimalSeparator;

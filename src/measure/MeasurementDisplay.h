@@ -117,6 +117,10 @@ struct MeasurementDisplay {
   bool operator==(const MeasurementDisplay&) const = default;
 };
 
+// A software version field of block S1 as text (Windows-1252 bytes, up to
+// the first NUL).
+std::string versionText(const char* chars, std::size_t size);
+
 // The chord count a measurement says is in use, held to what the blocks
 // carry (0 to 6); a count that is not a number is 0.
 int chordsInUse(const MeasurementRegion& m);

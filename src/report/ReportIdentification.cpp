@@ -2,7 +2,6 @@
 #include "report/ReportIdentification.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "base/FieldFormat.h"
 #include "base/Texts.h"
@@ -12,16 +11,6 @@
 #include "measure/MeasurementDisplay.h"
 
 namespace flowdesk {
-namespace {
-
-std::string trimmedChars(const char* chars, std::size_t size) {
-  std::string s(chars, strnlen(chars, size));
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
-  return s;
-}
-
-}  // namespace
-
 std::string isoLocalTime(std::time_t moment) {
   std::tm tm{};
   localtime_r(&moment, &tm);
@@ -41,8 +30,8 @@ ReportHeader reportHeader(const AppContext& app, const VerificationSession& sess
   h.model = listText(UnitTypeList, UnitTypeList.count(), app.settings.Unit, language);
   if (const auto& m = session.lastSample()) {
     h.versions.emplace_back("display",
-                            trimmedChars(m->displayVersion.data(), m->displayVersion.size()));
-    h.versions.emplace_back("vov", trimmedChars(m->vovVersion.data(), m->vovVersion.size()));
+                            versionText(m->displayVersion.data(), m->displayVersion.size()));
+    h.versions.emplace_back("vov", versionText(m->vovVersion.data(), m->vovVersion.size()));
   }
   h.started = isoLocalTime(started);
   h.seconds = seconds;
@@ -67,8 +56,8 @@ std::vector<std::pair<std::string, std::string>> reportIdentification(
   row(kTxtReportReplyEnd, listText(ReplyEndList, ReplyEndList.count(), s.ReplyEnd, language));
   const std::optional<MeasurementRegion>& m = session.lastSample();
   if (!m) return rows;
-  row(kTxtReportDisplayVersion, trimmedChars(m->displayVersion.data(), m->displayVersion.size()));
-  row(kTxtReportVovVersion, trimmedChars(m->vovVersion.data(), m->vovVersion.size()));
+  row(kTxtReportDisplayVersion, versionText(m->displayVersion.data(), m->displayVersion.size()));
+  row(kTxtReportVovVersion, versionText(m->vovVersion.data(), m->vovVersion.size()));
   const UnitDateTime& u = m->unitClock;
   row(kTxtReportUnitClock, unitDateTimeText(u, regional));
   row(kTxtReportPcClock,

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/Loopback.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 
@@ -34,15 +35,9 @@ bool installed(const char* program) {
 }
 
 int freeTcpPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof a;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-  ::close(fd);
-  return ntohs(a.sin_port);
+  int port = 0;
+  ::close(testing::listenOnLoopback(port));
+  return port;
 }
 
 bool listening(int port) {

@@ -3,8 +3,6 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -12,13 +10,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <memory>
 #include <span>
 #include <variant>
 
 #include "base/Texts.h"
+#include "base/qt/core/RuntimeFolder.h"
 #include "echo/EchoSession.h"
 
 namespace flowdesk {
@@ -28,14 +26,7 @@ namespace {
 // display, so one is made off screen for the run.
 void ensureGuiApplication() {
   if (QCoreApplication::instance() != nullptr) return;
-  // Qt wants a runtime folder of the user's own and says so on the standard
-  // error at every run where the session sets none (ssh, a service); the
-  // run gets a private one, made as the XDG rules want it and removed at
-  // the end.
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/flowdesk-XXXXXX"));
-    if (folder.isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder.path()));
-  }
+  ensurePrivateRuntimeFolder();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "flowdesk";
