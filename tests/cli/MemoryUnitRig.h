@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "base/Clock.h"
@@ -40,6 +41,10 @@ struct MemoryUnitRig {
   std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
   unit::UnitSettings settings;
   unit::StoredBlocks start;
+  // The unit's own clock stands still, so that two runs serve the same
+  // values; a test of what changes from poll to poll lets it move with the
+  // manual clock. Declared before the unit, which reads it.
+  bool clockMoves = false;
   unit::VirtualUnit unit;
   std::vector<Request> requests;
   std::function<bool(const Request&)> refuse;
@@ -49,10 +54,17 @@ struct MemoryUnitRig {
 
   explicit MemoryUnitRig(int configs = 18,
                          const std::function<void(unit::StoredBlocks&)>& change = {})
-      : settings(withConfigs(configs)),
+      : MemoryUnitRig(withConfigs(configs), change) {}
+  explicit MemoryUnitRig(unit::UnitSettings unitSettings,
+                         const std::function<void(unit::StoredBlocks&)>& change = {})
+      : settings(std::move(unitSettings)),
         start(blocksOf(settings, change)),
         unit(
-            settings, [] { return 1.7e9; }, &start) {
+            settings,
+            [this] {
+              return 1.7e9 + (clockMoves ? static_cast<double>(clock.nowMs()) / 1000.0 : 0.0);
+            },
+            &start) {
     line->onWrite = [this](MemoryLine& l) {
       const Bytes frame = l.takeRequest();
       if (frame.size() < 8) return;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The verification report's sampling against the virtual unit on an
-// in-memory line: the window, failed polls counted apart, each chord's echo
-// picture and the echo screen stopped at the end, after a cancel too.
+// The verification report's sampling against the in-process virtual unit:
+// the window, failed polls counted apart, each chord's echo picture and the
+// echo screen stopped at the end, after a cancel too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,14 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "link/AppContext.h"
+#include "cli/MemoryUnitRig.h"
 #include "report/ReportChecks.h"
 #include "report/ReportJson.h"
 #include "report/VerificationSession.h"
-#include "support/ManualClock.h"
-#include "support/MemorySerialDriver.h"
 #include "unit/RegisterTables.h"
-#include "unit/VirtualUnit.h"
 
 namespace flowdesk {
 namespace {
@@ -27,42 +24,25 @@ namespace {
 constexpr int kEchoCommand = 0x2320;
 constexpr int kM1 = 0x0100;
 
+// The in-process unit with `chords` chords in every configuration, and the
+// session on it.
 struct ReportRig {
-  ManualClock clock;
-  DeviceImage image;
-  AppContext app{clock, image};
-  std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>(clock);
-  unit::UnitSettings settings;
-  unit::StoredBlocks start;
-  unit::VirtualUnit unit;
-  std::function<bool(int function, int first)> silent;
-  std::vector<int> echoCommands;  // the screen code of each echo command
-  VerificationSession session{app, RegionalSettings{}};
+  testing::MemoryUnitRig unit;
+  VerificationSession session{unit.app, RegionalSettings{}};
 
-  explicit ReportRig(unit::UnitSettings unitSettings = {}, int chords = 3)
-      : settings(std::move(unitSettings)),
-        start(withChords(settings, chords)),
-        unit(
-            settings, [this] { return 1.7e9 + static_cast<double>(clock.nowMs()) / 1000.0; },
-            &start) {
-    line->onWrite = [this](MemoryLine& l) {
-      const Bytes frame = l.takeRequest();
-      if (frame.size() < 8) return;
-      const int first = frame[2] << 8 | frame[3];
-      if (frame[1] == 16 && first == kEchoCommand) echoCommands.push_back(frame[7]);
-      if (silent && silent(frame[1], first)) return;
-      if (const auto reply = unit.handle(frame)) l.deliverAtBaud(*reply, 9600, 5);
-    };
-    app.master.setPortOpener(memoryPortOpener(line));
-    app.settings.Com = 0;
-    app.settings.Jbus = 1;
-    app.settings.Bauds = 5;
-    app.master.markIdentified();
+  explicit ReportRig(unit::UnitSettings settings = {}, int chords = 3)
+      : unit(std::move(settings), [chords](unit::StoredBlocks& b) {
+          for (auto& c : b.configs) c[unit::cfg::kChords] = static_cast<std::uint8_t>(chords);
+        }) {
+    unit.clockMoves = true;
+    unit.app.master.markIdentified();
   }
-  static unit::StoredBlocks withChords(const unit::UnitSettings& s, int chords) {
-    unit::StoredBlocks b = unit::VirtualUnit::defaultBlocks(s);
-    for (auto& c : b.configs) c[unit::cfg::kChords] = static_cast<std::uint8_t>(chords);
-    return b;
+  // The screen code of each echo command the unit received.
+  std::vector<int> echoCommands() const {
+    std::vector<int> codes;
+    for (const testing::Request& r : unit.writes())
+      if (r.first == kEchoCommand && !r.data.empty()) codes.push_back(r.data[0]);
+    return codes;
   }
   // Ticks at the session's pace until it finishes; what each tick did.
   std::vector<VerificationTick> run(const std::function<void(int)>& each = {}) {
@@ -70,7 +50,7 @@ struct ReportRig {
     for (int n = 0; n < 10000 && !session.finished(); ++n) {
       if (each) each(n);
       ticks.push_back(session.tick());
-      clock.advance(session.timerMs() > 0 ? session.timerMs() : 0);
+      unit.clock.advance(session.timerMs() > 0 ? session.timerMs() : 0);
     }
     return ticks;
   }
@@ -98,14 +78,15 @@ TEST(VerificationSession, SamplesTheWindowThenReadsEachChordsPictureAndStopsTheE
     SCOPED_TRACE(c.name);
     ReportRig rig;
     int m1 = 0;
-    if (c.silentM1) rig.silent = [&](int, int first) { return first == kM1 && ++m1 <= 6; };
+    if (c.silentM1)
+      rig.unit.refuse = [&](const testing::Request& r) { return r.first == kM1 && ++m1 <= 6; };
     rig.session.start({4.0, c.echo});
     const auto ticks = rig.run([&](int n) {
       if (n == c.cancelAtTick) rig.session.cancel();
     });
     ASSERT_TRUE(rig.session.finished());
     const ReportFigures& f = rig.session.figures();
-    EXPECT_EQ(rig.echoCommands, c.commands);
+    EXPECT_EQ(rig.echoCommands(), c.commands);
     EXPECT_EQ(count(ticks, VerificationTick::kEchoPicture), c.pictures);
     if (c.cancelAtTick >= 0) {
       EXPECT_TRUE(rig.session.cancelled());
@@ -131,13 +112,13 @@ TEST(VerificationSession, ACancelDuringThePicturesStopsTheEchoScreen) {
   rig.session.start({0.5, true});
   bool cancelled = false;
   rig.run([&](int) {
-    if (!cancelled && !rig.echoCommands.empty()) {
+    if (!cancelled && !rig.echoCommands().empty()) {
       rig.session.cancel();
       cancelled = true;
     }
   });
   ASSERT_TRUE(cancelled);
-  EXPECT_EQ(rig.echoCommands, (std::vector<int>{1, 0}));
+  EXPECT_EQ(rig.echoCommands(), (std::vector<int>{1, 0}));
   EXPECT_FALSE(rig.session.echoStopFailed());
 }
 
